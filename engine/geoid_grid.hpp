@@ -1,0 +1,111 @@
+// The grid database descriptor and what every query routine shares.
+//
+// An EGM2008 undulation grid file holds one record per row, from 90 N
+// (row 0) to 90 S: a 4-byte record marker, C IEEE-754 binary32 undulations
+// in metres from longitude 0 eastwards, and the marker again. Longitude 360
+// is not stored; it is column 0. Node (r, c) lies at byte ((C+2)*r + c)*4 + 4.
+// Values are little-endian unless `bigEndian` is set.
+//
+// Angles are decimal degrees (double), spacings degrees, undulations metres
+// (float). The query routines take longitudes in 0..360; callers shift
+// west longitudes by +360 first (ComputeUndulation does). The descriptor
+// is plain data: queries take it by const& and change nothing, so any
+// number of threads may query one descriptor at once.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/notifier.hpp"
+
+namespace egm2008 {
+
+/// File name of the internal 10'x10' little-endian database.
+inline constexpr const char* kInternalGridName = "Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE";
+
+/// The three published grids.
+enum class GridSize : std::int32_t { Grid1x1 = 0, Grid2_5x2_5 = 1, Grid10x10 = 2 };
+
+/// The interpolation methods; any other value means bi-linear to ComputeUndulation.
+enum class InterpolationMethod : std::int32_t {
+    BiQuadratic = 0,
+    BiLinear = 1,
+    Triangulation = 2,
+    NearestNeighbour = 3,
+};
+
+/// Result of every query routine and of ValidateGrid.
+enum class QueryStatus : std::int32_t { StatusOk = 0, StatusOutside = 1, StatusError = 2 };
+
+/// Spacings of the three grids in degrees (1, 2.5 and 10 arc minutes over 60).
+inline constexpr double kSpacing1x1 = 1.0 / 60.0;
+inline constexpr double kSpacing2_5x2_5 = 2.5 / 60.0;
+inline constexpr double kSpacing10x10 = 10.0 / 60.0;
+
+/// Marker the query routines that preset their result write before they start.
+inline constexpr float kResultPreset = 9999.999f;
+
+/// The grid database descriptor.
+struct GeoidGrid {
+    std::string path = kInternalGridName;  ///< bare names are relative to the working directory
+    double latMin = -90.0;
+    double latMax = 90.0;
+    double lonMin = 0.0;
+    double lonMax = 360.0;
+    double latSpacing = kSpacing10x10;
+    double lonSpacing = kSpacing10x10;
+    bool bigEndian = false;
+    GridSize gridSize = GridSize::Grid10x10;
+    std::int32_t lastColumn = 2159;
+};
+
+/// The four nodes around a query point: rows i (north) and i+1, columns j and east.
+struct GridCell {
+    std::int32_t i = 0;
+    std::int32_t j = 0;
+    std::int32_t east = 0;  ///< j + 1, or 0 when j is the last column
+    double latS = 0.0;
+    double latN = 0.0;
+    double lonW = 0.0;
+    double lonE = 0.0;  ///< lonW + lonSpacing, 360 when the east column wraps
+};
+
+/// Last column index of a grid size; -1 for a value that is none of the three.
+std::int32_t LastColumnOf(GridSize size);
+
+/// Spacing in degrees of a grid size; 0 for a value that is none of the three.
+double SpacingOf(GridSize size);
+
+/// Stores the spacings and byte order, then checks that a known spacing goes with
+/// `gridSize`: on a mismatch shows the spacing message and returns StatusError
+/// (lastColumn unchanged), else sets lastColumn from gridSize.
+QueryStatus ValidateGrid(GeoidGrid& grid, bool bigEndian, double latSpacing, double lonSpacing,
+                         Notifier& notifier);
+
+/// The bytes as they lie in the file, taken as a big-endian binary32.
+float SwapFloat32(const unsigned char bytes[4]);
+
+/// The bytes as they lie in the file, as a 32-bit word in the given byte order.
+std::uint32_t DecodeWord32(const unsigned char bytes[4], bool bigEndian);
+
+/// The bytes as they lie in the file, in the given byte order.
+float DecodeFloat32(const unsigned char bytes[4], bool bigEndian);
+
+/// Stored columns per row: trunc((lonMax - lonMin) / lonSpacing); 0 when not a sane count.
+std::int64_t StoredColumns(const GeoidGrid& grid);
+
+/// Rows the bounds and spacing imply: round((latMax - latMin) / latSpacing) + 1; 0 when not sane.
+std::int64_t StoredRows(const GeoidGrid& grid);
+
+/// Byte offset of node (r, c) in a file whose rows hold `columns` values.
+inline std::int64_t NodeOffset(std::int64_t columns, std::int64_t r, std::int64_t c) {
+    return ((columns + 2) * r + c) * 4 + 4;
+}
+
+/// "\nGeoidfile \"<path>\" could not be opened!\n"
+std::string OpenFailureMessage(const std::string& path);
+
+/// "\nGeoidfile \"<path>\" does not match the chosen grid size and byte order!\n"
+std::string GridMismatchMessage(const std::string& path);
+
+}  // namespace egm2008

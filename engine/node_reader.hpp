@@ -1,0 +1,54 @@
+// How the query routines reach the grid's nodes.
+//
+// Every routine opens the grid (frame step 7), reads the nodes it needs and
+// closes it again (step 9) through a NodeReader. GridFileReader is the
+// per-query access: it opens the file for reading only, checks its length and
+// first record marker, reads each node by a positioned 4-byte read and closes
+// the file. A run that queries many points may pass a reader that reads
+// through a cache or mapping it owns; the routines' results are the same.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/geoid_grid.hpp"
+
+namespace egm2008 {
+
+/// Access to the nodes of one grid file, for the length of one query.
+class NodeReader {
+public:
+    virtual ~NodeReader() = default;
+    /// Makes the grid readable; StatusError (the user already told) when it cannot be.
+    virtual QueryStatus Open(const GeoidGrid& grid) = 0;
+    /// The value of node (r, c) of a grid with `columns` values a row; 0.0 past the end of the file.
+    virtual float ReadNode(const GeoidGrid& grid, std::int64_t columns, std::int32_t r,
+                           std::int32_t c) = 0;
+    /// Ends the access that Open began.
+    virtual void Close() = 0;
+};
+
+/// Opens `grid.path` for reading only and checks that it is a regular file whose
+/// length and first record marker fit the grid's spacings and byte order. On
+/// success returns StatusOk with `fd` open (the caller closes it) and `size` set;
+/// otherwise tells `notifier` why and returns StatusError with nothing open.
+QueryStatus OpenGridFile(const GeoidGrid& grid, Notifier& notifier, int& fd, std::uint64_t& size);
+
+/// Per-query access to the grid file: open and check, positioned reads, close.
+class GridFileReader final : public NodeReader {
+public:
+    explicit GridFileReader(Notifier& notifier) : notifier_(notifier) {}
+    ~GridFileReader() override { Close(); }
+    GridFileReader(const GridFileReader&) = delete;
+    GridFileReader& operator=(const GridFileReader&) = delete;
+
+    QueryStatus Open(const GeoidGrid& grid) override;
+    float ReadNode(const GeoidGrid& grid, std::int64_t columns, std::int32_t r,
+                   std::int32_t c) override;
+    void Close() override;
+
+private:
+    Notifier& notifier_;
+    int fd_ = -1;
+};
+
+}  // namespace egm2008

@@ -1,0 +1,32 @@
+// The engine's one channel to the user.
+//
+// A routine that meets a failure the user must hear of (a grid file that
+// cannot be opened, a spacing that does not fit the grid size) hands a text
+// and an icon kind to the Notifier its caller passed in. The desktop shell
+// shows it as a modal message box, the command line prints it, a run may
+// count or fold repeats, and tests record it. Texts are plain text: a path
+// is part of the text as it is, never a format.
+#pragma once
+
+#include <string>
+
+namespace egm2008 {
+
+/// The icon a message box asks for.
+enum class NoticeIcon { None, Error };
+
+/// Receives the messages of the engine and the pages; returns when the user has acknowledged.
+class Notifier {
+public:
+    virtual ~Notifier() = default;
+    /// Shows `text` (which may begin and end with line breaks) with `icon`.
+    virtual void Notify(const std::string& text, NoticeIcon icon) = 0;
+};
+
+/// Drops every notice; for callers that report failures by status alone.
+class SilentNotifier final : public Notifier {
+public:
+    void Notify(const std::string&, NoticeIcon) override {}
+};
+
+}  // namespace egm2008

@@ -1,0 +1,35 @@
+// Steps of the query frame that the four routines share: the bounds test and
+// the placement of a point in its grid cell (stored columns, edge nudges, cell).
+#pragma once
+
+#include <cstdint>
+
+#include "engine/geoid_grid.hpp"
+
+namespace egm2008::frame {
+
+/// Added to a latitude equal to latMin, taken from a longitude equal to lonMax.
+inline constexpr double kEdgeNudge = 1e-10;
+
+/// True when the point lies within the grid's bounds (bounds included); false for NaN.
+inline bool InsideBounds(const GeoidGrid& g, double latitude, double longitude) {
+    return latitude >= g.latMin && latitude <= g.latMax && longitude >= g.lonMin &&
+           longitude <= g.lonMax;
+}
+
+/// True when both spacings are positive.
+inline bool SpacingsPositive(const GeoidGrid& g) {
+    return g.latSpacing > 0.0 && g.lonSpacing > 0.0;
+}
+
+/// trunc(quotient) as a 32-bit index; false when the quotient does not fit one
+/// (only an absurdly small spacing gets there).
+bool TruncateIndex(double quotient, std::int32_t& index);
+
+/// Frame steps 4 to 6 for a point inside the bounds: stored columns C, the edge
+/// nudges of `latitude` and `longitude` (written back), and the cell. False when
+/// the indices cannot be formed.
+bool LocateCell(const GeoidGrid& g, double& latitude, double& longitude, std::int64_t& columns,
+                GridCell& cell);
+
+}  // namespace egm2008::frame

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs, from Debian's archive, whatever the project needs and the machine lacks.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config dpkg-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+  qt6-base-dev xvfb xauth xdg-utils
+  clang-14 libclang-rt-14-dev
+  geographiclib-tools
+)
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]}" >&2
+  sudo_cmd=()
+  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Makes the real EGM2008 grids from NGA's 2.5' grid in Debian's geotranz package:
+# fetches the package file (cached), extracts the one grid member, converts it
+# with egm2008-convert-grid and checks every result by SHA-256. Idempotent.
+#
+# usage: scripts/setup-grids.sh CONVERTER [GRID_DIR]
+#   CONVERTER  the built egm2008-convert-grid
+#   GRID_DIR   where the grids go (default: grids/ in the source tree)
+set -euo pipefail
+
+converter=${1:?usage: setup-grids.sh CONVERTER [GRID_DIR]}
+top=$(cd "$(dirname "$0")/.." && pwd)
+grid_dir=${2:-$top/grids}
+cache=${EGM2008_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/egm2008}
+member=./usr/share/geotranz/data/Und_min2.5x2.5_egm2008_WGS84_TideFree_reformatted
+member_size=150285632
+
+# name, spacing, byte order, SHA-256
+grids=(
+  "Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE 10 little 98ae13fa146a0a4e5469d35d62b5b34c84a13fbb17b9fdb98fb1928c73305eba"
+  "Und_min10x10_egm2008_isw=82_WGS84_TideFree 10 big 418c304684c5c9fd80708d0591c379ef30b3d560ba3db1f13fe2e2468e15e480"
+  "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE 2.5 little ab6f8b94076f78707d1cdae7b066b93a786a0c64b52449e20cf1a1a2f4e74daf"
+  "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree 2.5 big d5d8fb11e80c131e6eaac39f0f407b19b413347f95a9e6e4590ec36fc9c5d6f6"
+)
+
+say() { printf 'setup-grids: %s\n' "$*" >&2; }
+digest() { sha256sum "$1" | cut -d' ' -f1; }
+
+mkdir -p "$grid_dir" "$cache"
+
+missing=0
+for entry in "${grids[@]}"; do
+  read -r name _ _ sum <<<"$entry"
+  if [ ! -f "$grid_dir/$name" ] || [ "$(digest "$grid_dir/$name")" != "$sum" ]; then missing=1; fi
+done
+if [ "$missing" = 0 ]; then say "all four grids present and verified in $grid_dir"; exit 0; fi
+
+source_grid=$cache/$(basename "$member")
+if [ ! -f "$source_grid" ] || [ "$(stat -c %s "$source_grid")" != "$member_size" ]; then
+  deb=$(ls "$cache"/geotranz_*_all.deb 2>/dev/null | tail -n 1 || true)
+  if [ -z "$deb" ]; then
+    say "fetching Debian's geotranz package into $cache"
+    if ! (cd "$cache" && apt-get download geotranz >/dev/null 2>&1); then
+      apt-get update -qq
+      (cd "$cache" && apt-get download geotranz)
+    fi
+    deb=$(ls "$cache"/geotranz_*_all.deb | tail -n 1)
+  fi
+  say "extracting the 2.5' grid from $(basename "$deb")"
+  tmp=$(mktemp -d "$cache/extract.XXXXXX")
+  trap 'rm -rf "$tmp"' EXIT
+  dpkg-deb --fsys-tarfile "$deb" | tar -x -C "$tmp" "$member"
+  mv "$tmp/$member" "$source_grid"
+  if [ "$(stat -c %s "$source_grid")" != "$member_size" ]; then
+    say "the extracted grid has $(stat -c %s "$source_grid") bytes, expected $member_size"
+    exit 1
+  fi
+fi
+
+for entry in "${grids[@]}"; do
+  read -r name spacing order sum <<<"$entry"
+  target=$grid_dir/$name
+  if [ -f "$target" ] && [ "$(digest "$target")" = "$sum" ]; then continue; fi
+  say "making $name"
+  "$converter" "$source_grid" "$target" "$spacing" "$order"
+  got=$(digest "$target")
+  if [ "$got" != "$sum" ]; then
+    say "$name: SHA-256 $got, expected $sum"
+    rm -f "$target"
+    exit 1
+  fi
+done
+say "all four grids made and verified in $grid_dir"

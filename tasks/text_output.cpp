@@ -1,0 +1,103 @@
+#include "tasks/text_output.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace egm2008 {
+
+TextOutput::~TextOutput() { Close(); }
+
+bool TextOutput::Open(const std::string& path) {
+    Close();
+    error_ = 0;
+    buffer_.clear();
+    if (path.empty()) {
+        errno = ENOENT;
+        return false;
+    }
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return false;
+    fd_ = fd;
+    owned_ = true;
+    buffer_.reserve(kFlushSize + 4096);
+    return true;
+}
+
+void TextOutput::Attach(int fd) {
+    Close();
+    error_ = 0;
+    buffer_.clear();
+    fd_ = fd;
+    owned_ = false;
+    buffer_.reserve(kFlushSize + 4096);
+}
+
+void TextOutput::Write(std::string_view text) {
+    buffer_.append(text);
+    Commit();
+}
+
+void TextOutput::WriteLine(std::string_view text) {
+    buffer_.append(text);
+    buffer_.append("\r\n");
+    Commit();
+}
+
+bool TextOutput::Flush() {
+    std::size_t done = 0;
+    while (done < buffer_.size() && error_ == 0) {
+        if (fd_ < 0) {
+            error_ = EBADF;
+            break;
+        }
+        const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            error_ = n < 0 ? errno : EIO;
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    buffer_.clear();
+    return error_ == 0;
+}
+
+bool TextOutput::Close() {
+    if (fd_ < 0 && buffer_.empty()) return error_ == 0;
+    Flush();
+    if (owned_ && fd_ >= 0 && ::close(fd_) != 0 && error_ == 0) error_ = errno;
+    fd_ = -1;
+    owned_ = false;
+    return error_ == 0;
+}
+
+void AppendFormat(std::string& out, const char* format, ...) {
+    char local[256];
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int n = std::vsnprintf(local, sizeof local, format, args);
+    va_end(args);
+    if (n >= 0 && static_cast<std::size_t>(n) < sizeof local) {
+        out.append(local, static_cast<std::size_t>(n));
+    } else if (n >= 0) {
+        const std::size_t start = out.size();
+        out.resize(start + static_cast<std::size_t>(n) + 1);
+        std::vsnprintf(out.data() + start, static_cast<std::size_t>(n) + 1, format, again);
+        out.resize(start + static_cast<std::size_t>(n));
+    }
+    va_end(again);
+}
+
+void AppendPointLine(std::string& out, double first, double second, float undulation) {
+    AppendFormat(out, "%10.6lf %11.6lf %8.3f\r\n", first, second, static_cast<double>(undulation));
+}
+
+}  // namespace egm2008
