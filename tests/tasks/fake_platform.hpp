@@ -1,0 +1,81 @@
+// A PagePlatform for tests of the page logic: fields are a map, file dialogs
+// answer from a queue (an empty queue answers "", a cancel), and every call is
+// recorded, both in its own list and as one line in `events` so that a test
+// can check the order of what the page did.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tasks/page_platform.hpp"
+
+namespace egm2008::testing {
+
+struct Notice {
+    std::string text;
+    NoticeIcon icon = NoticeIcon::None;
+    bool operator==(const Notice&) const = default;
+};
+
+struct EditorStart {
+    std::string path;
+    bool wait = false;
+    bool operator==(const EditorStart&) const = default;
+};
+
+class FakePlatform : public PagePlatform {
+public:
+    std::map<int, std::string> fields;       ///< a missing entry reads as empty text
+    std::deque<std::string> dialogAnswers;   ///< answers to the file dialogs, in turn
+    std::vector<Notice> notices;
+    std::vector<CursorShape> cursors;
+    std::vector<EditorStart> editors;
+    std::vector<int> reads;                  ///< ids of the fields read, in order
+    std::vector<std::string> events;         ///< "read 1000", "set 1000 52.00000000", "notice error ...", ...
+    int keepAlives = 0;
+
+    std::string FieldText(int id) override {
+        reads.push_back(id);
+        events.push_back("read " + std::to_string(id));
+        const auto it = fields.find(id);
+        return it == fields.end() ? std::string() : it->second;
+    }
+    void SetFieldText(int id, const std::string& text) override {
+        fields[id] = text;
+        events.push_back("set " + std::to_string(id) + " " + text);
+    }
+    void Notify(const std::string& text, NoticeIcon icon) override {
+        notices.push_back({text, icon});
+        events.push_back(std::string(icon == NoticeIcon::Error ? "notice error " : "notice ") + text);
+    }
+    void SetCursor(CursorShape shape) override {
+        cursors.push_back(shape);
+        events.push_back(shape == CursorShape::Wait ? "cursor wait" : "cursor arrow");
+    }
+    std::string OpenFileDialog() override { return Answer("open-dialog"); }
+    std::string SaveFileDialog() override { return Answer("save-dialog"); }
+    void StartEditor(const std::string& path, bool wait) override {
+        editors.push_back({path, wait});
+        events.push_back("editor " + path + (wait ? " wait" : ""));
+    }
+    void KeepAlive() override { ++keepAlives; }
+
+    /// The field's text, "" when never set.
+    std::string Field(int id) const {
+        const auto it = fields.find(id);
+        return it == fields.end() ? std::string() : it->second;
+    }
+
+private:
+    std::string Answer(const char* dialog) {
+        events.push_back(dialog);
+        if (dialogAnswers.empty()) return {};
+        std::string answer = dialogAnswers.front();
+        dialogAnswers.pop_front();
+        return answer;
+    }
+};
+
+}  // namespace egm2008::testing
