@@ -1,0 +1,149 @@
+#include "shell/database_selection.hpp"
+
+#include <cmath>
+
+namespace egm2008 {
+
+namespace {
+
+using namespace database_id;
+
+struct NamedGrid {
+    const char* name;
+    GridSize size;
+    bool bigEndian;
+};
+
+// Little-endian names first: each big-endian name is a prefix of its twin.
+// There is no big-endian 10'x10' entry.
+constexpr NamedGrid kNamedGrids[] = {
+    {"Und_min1x1_egm2008_isw=82_WGS84_TideFree_SE", GridSize::Grid1x1, false},
+    {"Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE", GridSize::Grid2_5x2_5, false},
+    {"Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE", GridSize::Grid10x10, false},
+    {"Und_min1x1_egm2008_isw=82_WGS84_TideFree", GridSize::Grid1x1, true},
+    {"Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree", GridSize::Grid2_5x2_5, true},
+};
+
+void SetGridSize(GeoidGrid& grid, GridSize size) {
+    grid.gridSize = size;
+    grid.lastColumn = LastColumnOf(size);
+}
+
+}  // namespace
+
+const char* const kDatabaseHelpText =
+    "Here you use the internal 10'x10'-database.\n\n"
+    "If you like to use an original database, select External database and specify the file "
+    "and the grid size.\n\n"
+    "Samples:\n"
+    "File \"Und_min1x1_egm2008_isw=82_WGS84_TideFree_SE\" is a 1'x1' gridfile in Small Endian "
+    "byte format.\n"
+    "File \"Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree\" is a 2.5'x2.5' gridfile in Big Endian "
+    "byte format.";
+
+std::optional<RecognisedGrid> RecogniseGridName(const std::string& path) {
+    for (const NamedGrid& entry : kNamedGrids) {
+        // Only the first occurrence is looked at, and one at the very start does not count.
+        const std::size_t at = path.find(entry.name);
+        if (at != std::string::npos && at >= 1) return RecognisedGrid{entry.size, entry.bigEndian};
+    }
+    return std::nullopt;
+}
+
+void DatabaseSelection::Initialise(DatabaseControls& controls, const std::string& workingDirectory) {
+    internalPath_ = workingDirectory + "/" + kInternalGridName;
+    useInternal_ = true;
+    // The grid still holds its defaults here, and they become the remembered external settings.
+    SelectInternalDatabase(controls);
+    controls.SetChecked(kInternal, useInternal_);
+    controls.SetChecked(kExternal, !useInternal_);
+    RefreshDatabaseControls(controls);
+}
+
+void DatabaseSelection::SelectInternalDatabase(DatabaseControls& controls) {
+    // Saved on every click, so a second click remembers the internal file as the external one.
+    savedExternalPath_ = grid_.path;
+    savedLatSpacing_ = grid_.latSpacing;
+    savedLonSpacing_ = grid_.lonSpacing;
+    savedBigEndian_ = grid_.bigEndian;
+
+    controls.SetChecked(kInternal, true);
+    controls.SetChecked(kExternal, false);
+
+    grid_.latSpacing = kSpacing10x10;
+    grid_.lonSpacing = kSpacing10x10;
+    SetGridSize(grid_, GridSize::Grid10x10);
+
+    grid_.path = internalPath_;
+    controls.SetText(kPath, grid_.path);
+
+    for (int id : {kBigEndian, kGrid1x1, kGrid2_5, kGrid10, kChooseFile, kPath}) {
+        controls.SetEnabled(id, false);
+    }
+    useInternal_ = true;
+
+    // ValidateGrid shows its own message first when the spacing does not fit.
+    if (ValidateGrid(grid_, false, kSpacing10x10, kSpacing10x10, controls) != QueryStatus::StatusOk) {
+        controls.Notify("Error - Init Geoid", NoticeIcon::None);
+    }
+}
+
+void DatabaseSelection::SelectExternalDatabase(DatabaseControls& controls) {
+    for (int id : {kBigEndian, kGrid1x1, kGrid2_5, kGrid10, kChooseFile, kPath}) {
+        controls.SetEnabled(id, true);
+    }
+    grid_.path = savedExternalPath_;
+    grid_.latSpacing = savedLatSpacing_ > 0.0 ? savedLatSpacing_ : kSpacing10x10;
+    grid_.lonSpacing = savedLonSpacing_ > 0.0 ? savedLonSpacing_ : kSpacing10x10;
+    useInternal_ = false;
+    grid_.bigEndian = savedBigEndian_;
+    RefreshDatabaseControls(controls);
+}
+
+void DatabaseSelection::ChooseGridFile(DatabaseControls& controls) {
+    // Whatever the dialog's outcome, its path (empty after Cancel) is taken.
+    grid_.path = controls.OpenFileDialog();
+    controls.SetText(kPath, grid_.path);
+    if (const std::optional<RecognisedGrid> known = RecogniseGridName(grid_.path)) {
+        grid_.latSpacing = SpacingOf(known->size);
+        grid_.lonSpacing = grid_.latSpacing;
+        SetGridSize(grid_, known->size);
+        grid_.bigEndian = known->bigEndian;
+    }
+    RefreshDatabaseControls(controls);
+}
+
+void DatabaseSelection::SelectGridSize(GridSize size) {
+    grid_.latSpacing = SpacingOf(size);
+    grid_.lonSpacing = grid_.latSpacing;
+    SetGridSize(grid_, size);
+}
+
+void DatabaseSelection::ReadByteOrder(DatabaseControls& controls) {
+    grid_.bigEndian = controls.IsChecked(kBigEndian);
+}
+
+void DatabaseSelection::RefreshDatabaseControls(DatabaseControls& controls) {
+    controls.SetText(kPath, grid_.path);
+    // Only the latitude spacing decides; the spacings themselves stay as they are.
+    GridSize size = GridSize::Grid10x10;
+    if (std::fabs(grid_.latSpacing - kSpacing1x1) < 1e-10) {
+        size = GridSize::Grid1x1;
+    } else if (std::fabs(grid_.latSpacing - kSpacing2_5x2_5) < 1e-10) {
+        size = GridSize::Grid2_5x2_5;
+    }
+    const int radios[] = {kGrid1x1, kGrid2_5, kGrid10};
+    const int chosen = radios[static_cast<int>(size)];
+    controls.SetChecked(chosen, true);
+    for (int id : radios) {
+        if (id != chosen) controls.SetChecked(id, false);
+    }
+    SetGridSize(grid_, size);
+    controls.SetChecked(kBigEndian, grid_.bigEndian);
+}
+
+void DatabaseSelection::ShowHelp(DatabaseControls& controls) {
+    controls.Notify(kDatabaseHelpText, NoticeIcon::None);
+}
+
+}  // namespace egm2008

@@ -1,0 +1,99 @@
+// The choice of the grid database in the lower half of the main window.
+//
+// Two states: Internal (the 10'x10' little-endian file in the working folder,
+// checked by ValidateGrid) and External (any grid file, its spacing and byte
+// order set by name recognition or by hand). Switching to Internal remembers
+// the external path, spacings and byte order; switching back restores them.
+// Every selection writes into the one GeoidGrid the main window owns, so the
+// next calculation on any page uses it. The logic reaches the window only
+// through DatabaseControls, so tests run it without one.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "engine/geoid_grid.hpp"
+#include "engine/notifier.hpp"
+
+namespace egm2008 {
+
+/// Dialog IDs of the database controls of the main window.
+namespace database_id {
+inline constexpr int kInternal = 1029;   ///< radio "Internal Database (10' x 10')"
+inline constexpr int kHelp = 1028;       ///< push button "?"
+inline constexpr int kExternal = 1030;   ///< radio "External Database (EGM2008-File)"
+inline constexpr int kChooseFile = 1006; ///< push button "EGM-File"
+inline constexpr int kPath = 1021;       ///< read-only field showing the grid path
+inline constexpr int kGrid1x1 = 1024;    ///< radio "1' x 1' Grid"
+inline constexpr int kGrid2_5 = 1025;    ///< radio "2.5' x 2.5'  Grid"
+inline constexpr int kGrid10 = 1026;     ///< radio "10' x 10'  Grid"
+inline constexpr int kBigEndian = 1023;  ///< check box "Big Endian"
+}  // namespace database_id
+
+/// The text of the "?" button's message box.
+extern const char* const kDatabaseHelpText;
+
+/// What the selection needs of the window: its controls by ID, the open-file
+/// dialog and (through Notifier) the message box.
+class DatabaseControls : public Notifier {
+public:
+    /// Checks or unchecks radio button or check box `id`.
+    virtual void SetChecked(int id, bool checked) = 0;
+    /// Whether radio button or check box `id` is checked.
+    virtual bool IsChecked(int id) = 0;
+    /// Enables or disables control `id`.
+    virtual void SetEnabled(int id, bool enabled) = 0;
+    /// Replaces the text of control `id`.
+    virtual void SetText(int id, const std::string& text) = 0;
+    /// Runs the open-file dialog; the chosen full path, or "" when cancelled.
+    virtual std::string OpenFileDialog() = 0;
+};
+
+/// A grid file recognised by its name.
+struct RecognisedGrid {
+    GridSize size;
+    bool bigEndian;
+};
+
+/// The grid a path names: the first of the five published names (little-endian
+/// names first, each big-endian name being a prefix of its twin) whose first
+/// occurrence in `path` starts at position 1 or later; nothing when none does.
+std::optional<RecognisedGrid> RecogniseGridName(const std::string& path);
+
+class DatabaseSelection {
+public:
+    /// `grid` is the main window's descriptor; it must outlive the selection.
+    explicit DatabaseSelection(GeoidGrid& grid) : grid_(grid) {}
+
+    /// Start-up: the internal database in `workingDirectory` is selected and checked.
+    void Initialise(DatabaseControls& controls, const std::string& workingDirectory);
+    /// Radio 1029: remembers the external settings (on every click), selects and checks the internal file.
+    void SelectInternalDatabase(DatabaseControls& controls);
+    /// Radio 1030: restores the remembered external settings; no check runs.
+    void SelectExternalDatabase(DatabaseControls& controls);
+    /// Button 1006: the path the dialog returns (empty after Cancel) becomes the grid path.
+    void ChooseGridFile(DatabaseControls& controls);
+    /// Radios 1024 to 1026: spacing, grid size and last column; byte order untouched.
+    void SelectGridSize(GridSize size);
+    /// Check box 1023: big-endian exactly when the box is checked.
+    void ReadByteOrder(DatabaseControls& controls);
+    /// Shows the grid path, the grid-size radio that fits the latitude spacing and the byte order.
+    void RefreshDatabaseControls(DatabaseControls& controls);
+    /// Button 1028: the help text, no icon.
+    void ShowHelp(DatabaseControls& controls);
+
+    bool useInternal() const { return useInternal_; }
+    const std::string& internalPath() const { return internalPath_; }
+    const std::string& savedExternalPath() const { return savedExternalPath_; }
+
+private:
+    GeoidGrid& grid_;
+    std::string savedExternalPath_;
+    std::string internalPath_;
+    double savedLatSpacing_ = 0.0;
+    double savedLonSpacing_ = 0.0;
+    bool savedBigEndian_ = false;
+    bool useInternal_ = false;
+};
+
+}  // namespace egm2008

@@ -1,0 +1,86 @@
+#include "shell/egm2008_app.hpp"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTabBar>
+#include <filesystem>
+
+#include "shell/desktop.hpp"
+#include "shell/dialog_layout.hpp"
+#include "shell/egm2008_dlg.hpp"
+#include "shell/my_tab_ctrl.hpp"
+#include "shell/working_folder.hpp"
+
+namespace egm2008 {
+
+namespace {
+
+constexpr const char* kManualName = "egm2008-manual.html";
+
+// Installed data: beside the program (a relocated install) first, then where this build installs.
+std::vector<std::string> DataCandidates() {
+    return {desktop::ToStdString(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/egm2008")),
+            EGM2008_INSTALLED_DATA_DIR};
+}
+
+}  // namespace
+
+std::string EnterWorkingFolder() {
+    const std::string current = std::filesystem::current_path().string();
+    const QString userFolder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/egm2008");
+    const std::string chosen =
+        ChooseWorkingFolder(current, FindInstalledData(DataCandidates()), desktop::ToStdString(userFolder));
+    if (chosen != current) QDir::setCurrent(desktop::ToQString(chosen));
+    return std::filesystem::current_path().string();
+}
+
+std::string FindManual() {
+    std::vector<std::string> candidates = DataCandidates();
+    candidates.push_back(EGM2008_SOURCE_MANUAL_DIR);
+    for (const std::string& folder : candidates) {
+        const QString path = desktop::ToQString(folder) + QLatin1Char('/') + QLatin1String(kManualName);
+        if (QFileInfo::exists(path)) return desktop::ToStdString(QFileInfo(path).canonicalFilePath());
+    }
+    return kManualName;
+}
+
+bool SaveScreenshots(CEGM2008Dlg& dialog, const QString& folder) {
+    static const char* const kNames[] = {"manual.png", "gridmaker.png", "file.png", "info.png"};
+    QDir().mkpath(folder);
+    CMyTabCtrl* tabs = dialog.tabControl();
+    // A sample point on the first page, so that its picture shows results.
+    QWidget* manual = tabs->page(0);
+    FindControlAs<QLineEdit>(manual, 1000)->setText(QStringLiteral("52.5"));
+    FindControlAs<QLineEdit>(manual, 1001)->setText(QStringLiteral("13.4"));
+    FindControlAs<QPushButton>(manual, 1002)->click();
+    bool saved = true;
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->tabBar()->setCurrentIndex(i);
+        QApplication::processEvents();
+        saved = dialog.grab().save(folder + QLatin1Char('/') + QLatin1String(kNames[i])) && saved;
+    }
+    tabs->tabBar()->setCurrentIndex(0);
+    return saved;
+}
+
+bool CEGM2008App::InitInstance(const QStringList& arguments) {
+    QApplication::setWindowIcon(ProgramIcon());
+    const std::string workingDirectory = EnterWorkingFolder();
+    CEGM2008Dlg dialog(workingDirectory, FindManual());
+    const qsizetype flag = arguments.indexOf(QStringLiteral("--screenshots"));
+    if (flag >= 0 && flag + 1 < arguments.size()) {
+        dialog.show();
+        QApplication::processEvents();
+        SaveScreenshots(dialog, arguments.at(flag + 1));
+        return false;
+    }
+    dialog.exec();
+    return false;
+}
+
+}  // namespace egm2008

@@ -1,0 +1,29 @@
+// The application object: picks the working folder, runs the main window
+// modally and ends the program when it closes, whichever button closed it.
+#pragma once
+
+#include <QStringList>
+#include <string>
+
+namespace egm2008 {
+
+class CEGM2008App {
+public:
+    /// Runs the main window; returns false, so that the program ends when it closes.
+    /// `arguments` may hold the hidden "--screenshots FOLDER", which saves a
+    /// picture of each page instead of waiting for the user.
+    bool InitInstance(const QStringList& arguments);
+};
+
+/// Moves into the per-user working folder when the program runs installed
+/// (see working_folder.hpp); returns the working folder in force.
+std::string EnterWorkingFolder();
+
+/// The user manual "&Help" opens: beside the installed data, or in the source tree.
+std::string FindManual();
+
+/// Saves "manual.png", "gridmaker.png", "file.png" and "info.png" of `dialog`'s pages into `folder`.
+class CEGM2008Dlg;
+bool SaveScreenshots(CEGM2008Dlg& dialog, const QString& folder);
+
+}  // namespace egm2008

@@ -1,0 +1,57 @@
+// The tab control of the main window: a row of four tabs over a framed area
+// that holds the four pages, exactly one of them visible. A page is switched
+// whenever the selected tab changes, by a click or from the keyboard; a click
+// on the tab already selected changes nothing. The control owns its pages.
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+#include "engine/geoid_grid.hpp"
+
+class QTabBar;
+class QFrame;
+
+namespace egm2008 {
+
+class CTabOne;
+class CTabTwo;
+class CTabThree;
+class CTabFour;
+
+class CMyTabCtrl : public QWidget {
+    Q_OBJECT
+public:
+    /// Creates the four pages, hidden.
+    explicit CMyTabCtrl(QWidget* parent);
+
+    /// Adds tab `index` with `text`.
+    void InsertItem(int index, const QString& text);
+    /// The main window's grid, which the calculation pages read; not owned.
+    void SetGrid(GeoidGrid* grid) { grid_ = grid; }
+    /// Shows page 0, hides the others, sizes them under the tabs and hands the grid to the pages.
+    void InitialisePages();
+
+    int current() const { return current_; }
+    int count() const { return static_cast<int>(pages_.size()); }
+    QWidget* page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
+    QTabBar* tabBar() const { return tabs_; }
+    CTabOne* manualPage() const;
+    CTabTwo* gridmakerPage() const;
+    CTabThree* filePage() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void SwitchTo(int index);
+    void SizePages();
+
+    QTabBar* tabs_;
+    QFrame* frame_;
+    std::array<QWidget*, 4> pages_{};
+    int current_ = 0;
+    GeoidGrid* grid_ = nullptr;
+};
+
+}  // namespace egm2008

@@ -1,0 +1,88 @@
+// The four pages of the main window's tab control. Each page is a plain child
+// widget built at its dialog-unit positions; the three calculation pages bind
+// their buttons and radios to their page logic through a WidgetPlatform, so
+// that the logic reaches only this page's controls.
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "engine/geoid_grid.hpp"
+#include "shell/widget_platform.hpp"
+
+class QAbstractButton;
+class QButtonGroup;
+
+namespace egm2008 {
+
+class ManualPointPage;
+class GridmakerPage;
+class PointFilePage;
+
+/// Dialog IDs of the four pages.
+inline constexpr int kManualPageId = 1018;
+inline constexpr int kGridmakerPageId = 1019;
+inline constexpr int kFilePageId = 1020;
+inline constexpr int kInfoPageId = 1021;
+
+/// The "Calc!" button of a page; null on the Info page.
+QAbstractButton* CalcButtonOf(QWidget* page);
+
+/// Makes Enter in the page's fields and radios press `calc` instead of the dialog's default button.
+void RouteEnterToButton(QWidget* page, QAbstractButton* calc);
+
+/// "EGM2008 Manual Calc": one point by all four methods.
+class CTabOne : public QWidget {
+    Q_OBJECT
+public:
+    explicit CTabOne(QWidget* parent);
+    ~CTabOne() override;
+    void SetGrid(const GeoidGrid* grid);
+
+private:
+    WidgetPlatform platform_{this};
+    std::unique_ptr<ManualPointPage> logic_;
+};
+
+/// "EGM2008 Gridmaker": a lattice of undulations written to a text file.
+class CTabTwo : public QWidget {
+    Q_OBJECT
+public:
+    explicit CTabTwo(QWidget* parent);
+    ~CTabTwo() override;
+    void SetGrid(const GeoidGrid* grid);
+    /// Checks radio 1047 and makes bi-quadratic the method, as at start-up.
+    void SelectInitialMethod();
+    const GridmakerPage& logic() const { return *logic_; }
+
+private:
+    WidgetPlatform platform_{this};
+    std::unique_ptr<GridmakerPage> logic_;
+    QButtonGroup* methods_ = nullptr;
+};
+
+/// "EGM2008 File Calc": a point file or a GGA log into a result file.
+class CTabThree : public QWidget {
+    Q_OBJECT
+public:
+    explicit CTabThree(QWidget* parent);
+    ~CTabThree() override;
+    /// The grid, the default file names in the working folder and the first radio of each group.
+    void InitialiseFilePage(const GeoidGrid* grid);
+    const PointFilePage& logic() const { return *logic_; }
+
+private:
+    WidgetPlatform platform_{this};
+    std::unique_ptr<PointFilePage> logic_;
+    QButtonGroup* layouts_ = nullptr;
+    QButtonGroup* methods_ = nullptr;
+};
+
+/// "Info": title, version, credit and the version notes.
+class CTabFour : public QWidget {
+    Q_OBJECT
+public:
+    explicit CTabFour(QWidget* parent);
+};
+
+}  // namespace egm2008

@@ -1,0 +1,111 @@
+#include "shell/widget_platform.hpp"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QLineEdit>
+
+#include "shell/desktop.hpp"
+#include "shell/dialog_layout.hpp"
+
+namespace egm2008 {
+
+using desktop::ToQString;
+using desktop::ToStdString;
+
+WidgetPlatform::~WidgetPlatform() {
+    if (waitCursor_) QApplication::restoreOverrideCursor();
+}
+
+std::string WidgetPlatform::FieldText(int id) {
+    QWidget* control = FindControl(page_, id);
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) return ToStdString(edit->text());
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) return ToStdString(button->text());
+    return {};
+}
+
+void WidgetPlatform::SetFieldText(int id, const std::string& text) {
+    QWidget* control = FindControl(page_, id);
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        edit->setText(ToQString(text));
+        edit->setCursorPosition(0);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        button->setText(ToQString(text));
+        // The progress caption of a run: let it reach the screen now.
+        if (waitCursor_) desktop::KeepPainting();
+    }
+}
+
+void WidgetPlatform::SetCursor(CursorShape shape) {
+    const bool wait = shape == CursorShape::Wait;
+    if (wait == waitCursor_) return;
+    if (wait) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+    waitCursor_ = wait;
+    desktop::KeepPainting();
+}
+
+std::string WidgetPlatform::OpenFileDialog() {
+    return desktop::RunFileDialog(page_, desktop::FileDialogKind::Open);
+}
+
+std::string WidgetPlatform::SaveFileDialog() {
+    return desktop::RunFileDialog(page_, desktop::FileDialogKind::Save);
+}
+
+void WidgetPlatform::StartEditor(const std::string& path, bool wait) {
+    desktop::OpenWithDefaultApplication(path, wait);
+}
+
+void WidgetPlatform::KeepAlive() { desktop::KeepPainting(); }
+
+void WidgetPlatform::Notify(const std::string& text, NoticeIcon icon) {
+    desktop::ShowMessage(page_->window(), text, icon);
+}
+
+void SetButtonChecked(QWidget* control, bool checked) {
+    auto* button = qobject_cast<QAbstractButton*>(control);
+    if (button == nullptr) return;
+    QButtonGroup* group = button->group();
+    // An exclusive group refuses to uncheck its checked button.
+    const bool exclusive = group != nullptr && group->exclusive();
+    if (exclusive && !checked) group->setExclusive(false);
+    button->setChecked(checked);
+    if (exclusive && !checked) group->setExclusive(true);
+}
+
+void WidgetDatabaseControls::SetChecked(int id, bool checked) {
+    SetButtonChecked(FindControl(dialog_, id), checked);
+}
+
+bool WidgetDatabaseControls::IsChecked(int id) {
+    auto* button = FindControlAs<QAbstractButton>(dialog_, id);
+    return button != nullptr && button->isChecked();
+}
+
+void WidgetDatabaseControls::SetEnabled(int id, bool enabled) {
+    if (QWidget* control = FindControl(dialog_, id)) control->setEnabled(enabled);
+}
+
+void WidgetDatabaseControls::SetText(int id, const std::string& text) {
+    QWidget* control = FindControl(dialog_, id);
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        edit->setText(ToQString(text));
+        edit->setCursorPosition(0);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        button->setText(ToQString(text));
+    }
+}
+
+std::string WidgetDatabaseControls::OpenFileDialog() {
+    return desktop::RunFileDialog(dialog_, desktop::FileDialogKind::Open);
+}
+
+void WidgetDatabaseControls::Notify(const std::string& text, NoticeIcon icon) {
+    desktop::ShowMessage(dialog_, text, icon);
+}
+
+}  // namespace egm2008

@@ -1,0 +1,55 @@
+// The page platform and the database controls over real widgets: every
+// control is looked up by its dialog ID among the direct children of its own
+// page or dialog, message boxes and file dialogs go through desktop.hpp.
+#pragma once
+
+#include <QButtonGroup>
+
+#include "shell/database_selection.hpp"
+#include "tasks/page_platform.hpp"
+
+class QWidget;
+
+namespace egm2008 {
+
+class WidgetPlatform : public PagePlatform {
+public:
+    explicit WidgetPlatform(QWidget* page) : page_(page) {}
+    ~WidgetPlatform() override;
+    WidgetPlatform(const WidgetPlatform&) = delete;
+    WidgetPlatform& operator=(const WidgetPlatform&) = delete;
+
+    std::string FieldText(int id) override;
+    /// A button's caption changes at once on the screen, also in the middle of a run.
+    void SetFieldText(int id, const std::string& text) override;
+    void SetCursor(CursorShape shape) override;
+    std::string OpenFileDialog() override;
+    std::string SaveFileDialog() override;
+    void StartEditor(const std::string& path, bool wait) override;
+    void KeepAlive() override;
+    void Notify(const std::string& text, NoticeIcon icon) override;
+
+private:
+    QWidget* page_;
+    bool waitCursor_ = false;
+};
+
+class WidgetDatabaseControls : public DatabaseControls {
+public:
+    explicit WidgetDatabaseControls(QWidget* dialog) : dialog_(dialog) {}
+
+    void SetChecked(int id, bool checked) override;
+    bool IsChecked(int id) override;
+    void SetEnabled(int id, bool enabled) override;
+    void SetText(int id, const std::string& text) override;
+    std::string OpenFileDialog() override;
+    void Notify(const std::string& text, NoticeIcon icon) override;
+
+private:
+    QWidget* dialog_;
+};
+
+/// Checks or unchecks a button; unchecking works in an exclusive group too.
+void SetButtonChecked(QWidget* control, bool checked);
+
+}  // namespace egm2008

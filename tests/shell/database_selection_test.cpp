@@ -1,0 +1,281 @@
+// The database selection without a window: a recording stand-in for the
+// controls, the real GeoidGrid, names as a file dialog would return them.
+#include "shell/database_selection.hpp"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace egm2008 {
+namespace {
+
+using namespace database_id;
+
+constexpr const char* kWorkDir = "/home/user/geoid";
+constexpr const char* kBigEndian2_5 = "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree";
+constexpr const char* kLittleEndian2_5 = "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE";
+
+class FakeControls : public DatabaseControls {
+public:
+    std::map<int, bool> checked;
+    std::map<int, bool> enabled;
+    std::map<int, std::string> text;
+    std::deque<std::string> dialogAnswers;  ///< an empty queue answers "", a cancel
+    std::vector<std::string> notices;
+    std::vector<NoticeIcon> icons;
+    int dialogs = 0;
+
+    void SetChecked(int id, bool on) override { checked[id] = on; }
+    bool IsChecked(int id) override { return checked[id]; }
+    void SetEnabled(int id, bool on) override { enabled[id] = on; }
+    void SetText(int id, const std::string& value) override { text[id] = value; }
+    std::string OpenFileDialog() override {
+        ++dialogs;
+        if (dialogAnswers.empty()) return {};
+        std::string answer = dialogAnswers.front();
+        dialogAnswers.pop_front();
+        return answer;
+    }
+    void Notify(const std::string& message, NoticeIcon icon) override {
+        notices.push_back(message);
+        icons.push_back(icon);
+    }
+
+    /// The one grid-size radio checked: 1024, 1025 or 1026; 0 unless exactly one is.
+    int CheckedSizeRadio() {
+        int found = 0;
+        for (int id : {kGrid1x1, kGrid2_5, kGrid10}) {
+            if (checked[id]) {
+                if (found != 0) return 0;
+                found = id;
+            }
+        }
+        return found;
+    }
+};
+
+class DatabaseSelectionTest : public ::testing::Test {
+protected:
+    void Start() { selection.Initialise(controls, kWorkDir); }
+    void Pick(const std::string& path) {
+        controls.dialogAnswers.push_back(path);
+        selection.ChooseGridFile(controls);
+    }
+    void ExpectGrid(GridSize size, bool bigEndian) {
+        EXPECT_EQ(grid.gridSize, size);
+        EXPECT_EQ(grid.lastColumn, LastColumnOf(size));
+        EXPECT_EQ(grid.latSpacing, SpacingOf(size));
+        EXPECT_EQ(grid.lonSpacing, SpacingOf(size));
+        EXPECT_EQ(grid.bigEndian, bigEndian);
+    }
+
+    GeoidGrid grid;
+    DatabaseSelection selection{grid};
+    FakeControls controls;
+};
+
+const std::string kInternalPath = std::string(kWorkDir) + "/" + kInternalGridName;
+
+TEST_F(DatabaseSelectionTest, StartsOnTheCheckedInternalDatabaseWithItsControlsDisabled) {
+    Start();
+    EXPECT_TRUE(selection.useInternal());
+    EXPECT_EQ(grid.path, kInternalPath);
+    EXPECT_EQ(controls.text[kPath], kInternalPath);
+    EXPECT_TRUE(controls.checked[kInternal]);
+    EXPECT_FALSE(controls.checked[kExternal]);
+    EXPECT_EQ(controls.CheckedSizeRadio(), kGrid10);
+    EXPECT_FALSE(controls.checked[kBigEndian]);
+    for (int id : {kBigEndian, kGrid1x1, kGrid2_5, kGrid10, kChooseFile, kPath}) {
+        ASSERT_TRUE(controls.enabled.count(id)) << id;
+        EXPECT_FALSE(controls.enabled[id]) << id;
+    }
+    ExpectGrid(GridSize::Grid10x10, false);
+    EXPECT_TRUE(controls.notices.empty());
+}
+
+TEST_F(DatabaseSelectionTest, ExternalRightAfterStartRestoresTheBareDefaultName) {
+    Start();
+    selection.SelectExternalDatabase(controls);
+    EXPECT_FALSE(selection.useInternal());
+    EXPECT_EQ(grid.path, kInternalGridName);
+    EXPECT_EQ(controls.text[kPath], kInternalGridName);
+    ExpectGrid(GridSize::Grid10x10, false);
+    for (int id : {kBigEndian, kGrid1x1, kGrid2_5, kGrid10, kChooseFile, kPath}) {
+        EXPECT_TRUE(controls.enabled[id]) << id;
+    }
+    EXPECT_EQ(controls.CheckedSizeRadio(), kGrid10);
+    EXPECT_EQ(controls.dialogs, 0);
+}
+
+struct NamedCase {
+    const char* path;
+    GridSize size;
+    bool bigEndian;
+};
+
+TEST_F(DatabaseSelectionTest, PickedFilesAreRecognisedByNameInAnyFolder) {
+    const NamedCase cases[] = {
+        {"/grids/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree", GridSize::Grid2_5x2_5, true},
+        {"/grids/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE", GridSize::Grid2_5x2_5, false},
+        {"/mnt/usb/egm/Und_min1x1_egm2008_isw=82_WGS84_TideFree_SE", GridSize::Grid1x1, false},
+        {"/x/Und_min1x1_egm2008_isw=82_WGS84_TideFree", GridSize::Grid1x1, true},
+        {"/x/Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE", GridSize::Grid10x10, false},
+        // A copy with a suffix still holds the little-endian name, which is tried first.
+        {"/x/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE.bak", GridSize::Grid2_5x2_5, false},
+    };
+    Start();
+    selection.SelectExternalDatabase(controls);
+    for (const NamedCase& c : cases) {
+        // Start every pick from a state the name must change: 10', big-endian set by hand.
+        selection.SelectGridSize(GridSize::Grid10x10);
+        controls.checked[kBigEndian] = true;
+        selection.ReadByteOrder(controls);
+        Pick(c.path);
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(grid.path, c.path);
+        EXPECT_EQ(controls.text[kPath], c.path);
+        ExpectGrid(c.size, c.bigEndian);
+        EXPECT_EQ(controls.CheckedSizeRadio(), kGrid1x1 + static_cast<int>(c.size));
+        EXPECT_EQ(controls.checked[kBigEndian], c.bigEndian);
+    }
+}
+
+TEST_F(DatabaseSelectionTest, UnknownNamesLeaveSizeAndByteOrderAsTheyWere) {
+    const char* const unknown[] = {
+        "/grids/geoid.bin",
+        // No big-endian 10' entry: the big-endian twin of the internal name is not known.
+        "/grids/Und_min10x10_egm2008_isw=82_WGS84_TideFree",
+        // A known name counts only from the second character on.
+        kBigEndian2_5,
+        kLittleEndian2_5,
+    };
+    Start();
+    selection.SelectExternalDatabase(controls);
+    for (const char* path : unknown) {
+        selection.SelectGridSize(GridSize::Grid1x1);
+        controls.checked[kBigEndian] = true;
+        selection.ReadByteOrder(controls);
+        Pick(path);
+        SCOPED_TRACE(path);
+        EXPECT_EQ(grid.path, path);
+        ExpectGrid(GridSize::Grid1x1, true);
+        EXPECT_EQ(controls.CheckedSizeRadio(), kGrid1x1);
+    }
+}
+
+TEST_F(DatabaseSelectionTest, OnlyTheFirstOccurrenceOfANameIsLookedAt) {
+    EXPECT_FALSE(RecogniseGridName(std::string(kBigEndian2_5) + "/" + kBigEndian2_5));
+    ASSERT_TRUE(RecogniseGridName(std::string("./") + kBigEndian2_5));
+}
+
+TEST_F(DatabaseSelectionTest, CancellingTheFileDialogEmptiesThePath) {
+    Start();
+    selection.SelectExternalDatabase(controls);
+    Pick("/grids/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree");
+    selection.ChooseGridFile(controls);  // no answer queued: Cancel
+    EXPECT_EQ(grid.path, "");
+    EXPECT_EQ(controls.text[kPath], "");
+    ExpectGrid(GridSize::Grid2_5x2_5, true);
+}
+
+TEST_F(DatabaseSelectionTest, InternalAndBackRestoresSizeByteOrderAndPath) {
+    Start();
+    selection.SelectExternalDatabase(controls);
+    Pick("/data/my-grid.bin");
+    selection.SelectGridSize(GridSize::Grid1x1);
+    controls.checked[kBigEndian] = true;
+    selection.ReadByteOrder(controls);
+
+    selection.SelectInternalDatabase(controls);
+    EXPECT_EQ(grid.path, kInternalPath);
+    ExpectGrid(GridSize::Grid10x10, false);
+    EXPECT_FALSE(controls.enabled[kGrid1x1]);
+
+    selection.SelectExternalDatabase(controls);
+    EXPECT_EQ(grid.path, "/data/my-grid.bin");
+    ExpectGrid(GridSize::Grid1x1, true);
+    EXPECT_EQ(controls.CheckedSizeRadio(), kGrid1x1);
+    EXPECT_TRUE(controls.checked[kBigEndian]);
+    EXPECT_TRUE(controls.enabled[kBigEndian]);
+}
+
+TEST_F(DatabaseSelectionTest, ASecondInternalClickRemembersTheInternalFileAsExternal) {
+    Start();
+    selection.SelectExternalDatabase(controls);
+    Pick("/grids/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree");
+    selection.SelectInternalDatabase(controls);
+    selection.SelectInternalDatabase(controls);
+    selection.SelectExternalDatabase(controls);
+    EXPECT_EQ(grid.path, kInternalPath);
+    ExpectGrid(GridSize::Grid10x10, false);
+}
+
+TEST_F(DatabaseSelectionTest, GridSizeRadiosKeepByteOrderAndPathAndValidateNothing) {
+    Start();
+    selection.SelectExternalDatabase(controls);
+    Pick("/grids/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree");
+    selection.SelectGridSize(GridSize::Grid1x1);
+    ExpectGrid(GridSize::Grid1x1, true);
+    selection.SelectGridSize(GridSize::Grid10x10);
+    ExpectGrid(GridSize::Grid10x10, true);
+    EXPECT_EQ(grid.path, "/grids/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree");
+    EXPECT_TRUE(controls.notices.empty());
+}
+
+TEST_F(DatabaseSelectionTest, TheByteOrderFollowsTheCheckBox) {
+    Start();
+    selection.SelectExternalDatabase(controls);
+    controls.checked[kBigEndian] = true;
+    selection.ReadByteOrder(controls);
+    EXPECT_TRUE(grid.bigEndian);
+    controls.checked[kBigEndian] = false;
+    selection.ReadByteOrder(controls);
+    EXPECT_FALSE(grid.bigEndian);
+}
+
+TEST_F(DatabaseSelectionTest, RefreshLooksAtTheLatitudeSpacingOnlyAndKeepsBothSpacings) {
+    Start();
+    selection.SelectExternalDatabase(controls);
+    grid.latSpacing = kSpacing2_5x2_5;
+    grid.lonSpacing = kSpacing1x1;
+    selection.RefreshDatabaseControls(controls);
+    EXPECT_EQ(controls.CheckedSizeRadio(), kGrid2_5);
+    EXPECT_EQ(grid.gridSize, GridSize::Grid2_5x2_5);
+    EXPECT_EQ(grid.lastColumn, 8639);
+    EXPECT_EQ(grid.lonSpacing, kSpacing1x1);
+
+    // A spacing that is none of the three counts as 10'.
+    grid.latSpacing = 0.5;
+    selection.RefreshDatabaseControls(controls);
+    EXPECT_EQ(controls.CheckedSizeRadio(), kGrid10);
+    EXPECT_EQ(grid.lastColumn, 2159);
+    EXPECT_EQ(grid.latSpacing, 0.5);
+}
+
+TEST_F(DatabaseSelectionTest, ARememberedSpacingOfZeroComesBackAsTenMinutes) {
+    grid.latSpacing = 0.0;
+    grid.lonSpacing = -1.0;
+    Start();
+    selection.SelectExternalDatabase(controls);
+    EXPECT_EQ(grid.latSpacing, kSpacing10x10);
+    EXPECT_EQ(grid.lonSpacing, kSpacing10x10);
+}
+
+TEST_F(DatabaseSelectionTest, HelpShowsTheSamplesWithoutAnIcon) {
+    Start();
+    selection.ShowHelp(controls);
+    ASSERT_EQ(controls.notices.size(), 1u);
+    EXPECT_EQ(controls.icons[0], NoticeIcon::None);
+    const std::string& text = controls.notices[0];
+    EXPECT_EQ(text.rfind("Here you use the internal 10'x10'-database.\n\n", 0), 0u);
+    EXPECT_NE(text.find("File \"Und_min1x1_egm2008_isw=82_WGS84_TideFree_SE\" is a 1'x1' gridfile in Small "
+                        "Endian byte format.\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("is a 2.5'x2.5' gridfile in Big Endian byte format."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace egm2008

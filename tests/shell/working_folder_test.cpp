@@ -1,0 +1,101 @@
+// Where the program works: real folders under a temporary root.
+#include "shell/working_folder.hpp"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "engine/geoid_grid.hpp"
+
+namespace egm2008 {
+namespace {
+
+namespace fs = std::filesystem;
+
+void WriteFile(const fs::path& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class WorkingFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = fs::temp_directory_path() / ("egm2008-wf-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root);
+        fs::create_directories(root / "cwd");
+        fs::create_directories(root / "share");
+        installed = (root / "share").string();
+        WriteFile(root / "share" / kInternalGridName, "grid");
+        WriteFile(root / "share" / kVersionNotesName, "notes");
+        WriteFile(root / "share" / kSamplePointFileName, "51.5 0.0 sample\n");
+        user = (root / "home" / "egm2008").string();
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    fs::path root;
+    std::string installed;
+    std::string user;
+};
+
+TEST_F(WorkingFolderTest, AFolderHoldingTheDatabaseIsKept) {
+    WriteFile(root / "cwd" / kInternalGridName, "local grid");
+    const std::string cwd = (root / "cwd").string();
+    EXPECT_EQ(ChooseWorkingFolder(cwd, installed, user), cwd);
+    EXPECT_FALSE(fs::exists(user));
+}
+
+TEST_F(WorkingFolderTest, WithoutAnInstalledDatabaseTheFolderIsKept) {
+    const std::string cwd = (root / "cwd").string();
+    EXPECT_EQ(ChooseWorkingFolder(cwd, "", user), cwd);
+    EXPECT_FALSE(fs::exists(user));
+}
+
+TEST_F(WorkingFolderTest, TheFirstInstalledStartMakesTheUserFolderWithLinksAndASample) {
+    const std::string cwd = (root / "cwd").string();
+    ASSERT_EQ(ChooseWorkingFolder(cwd, installed, user), user);
+    const fs::path folder(user);
+    EXPECT_TRUE(fs::is_symlink(folder / kInternalGridName));
+    EXPECT_EQ(fs::read_symlink(folder / kInternalGridName), root / "share" / kInternalGridName);
+    EXPECT_TRUE(fs::is_symlink(folder / kVersionNotesName));
+    EXPECT_EQ(ReadFile(folder / kVersionNotesName), "notes");
+    // The sample is a copy the user may change without touching the installed file.
+    EXPECT_FALSE(fs::is_symlink(folder / kSamplePointFileName));
+    EXPECT_EQ(ReadFile(folder / kSamplePointFileName), "51.5 0.0 sample\n");
+}
+
+TEST_F(WorkingFolderTest, ALaterStartKeepsTheUsersFilesAndMendsABrokenLink) {
+    const std::string cwd = (root / "cwd").string();
+    ASSERT_EQ(ChooseWorkingFolder(cwd, installed, user), user);
+    const fs::path folder(user);
+    WriteFile(folder / kSamplePointFileName, "my own points\n");
+    // The installation moved: the old link dangles.
+    fs::remove(folder / kInternalGridName);
+    fs::create_symlink(root / "gone" / kInternalGridName, folder / kInternalGridName);
+
+    ASSERT_EQ(ChooseWorkingFolder(cwd, installed, user), user);
+    EXPECT_EQ(ReadFile(folder / kSamplePointFileName), "my own points\n");
+    EXPECT_EQ(ReadFile(folder / kInternalGridName), "grid");
+}
+
+TEST_F(WorkingFolderTest, AUserFolderThatCannotBeMadeKeepsTheCurrentFolder) {
+    const std::string cwd = (root / "cwd").string();
+    WriteFile(root / "home", "a file where the folder should go");
+    EXPECT_EQ(ChooseWorkingFolder(cwd, installed, user), cwd);
+}
+
+TEST_F(WorkingFolderTest, TheInstalledDataIsTheFirstCandidateHoldingTheDatabase) {
+    const std::string empty = (root / "cwd").string();
+    EXPECT_EQ(FindInstalledData({"", empty, installed}), installed);
+    EXPECT_EQ(FindInstalledData({empty, (root / "nowhere").string()}), "");
+}
+
+}  // namespace
+}  // namespace egm2008
