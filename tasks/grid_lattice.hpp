@@ -1,0 +1,89 @@
+// The gridmaker's run: the undulation at every node of a latitude/longitude
+// lattice, one line "%10.6lf %11.6lf %8.3f" + CR LF per node (latitude,
+// longitude as walked, west negative, undulation in metres), rows from north
+// to south and each row from west to east.
+//
+// Row 0 lies at `north` and column 0 at `west`, always; row i >= 1 at
+// north - i*latStep and column j >= 1 at west + j*lonStep, computed from the
+// index each time. Rows go on while above south - 1e-8, columns while below
+// east + 1e-8, so an edge that is a whole number of steps away is reached
+// despite rounding. Every node is asked through ComputeUndulation with the
+// run's method; a node outside the grid gets the marker 9999.999. The run
+// stops at the first node whose query answers StatusError (that node gets no
+// line), at the first failed write, or when the progress callback says so.
+//
+// The grid file is opened and mapped once per run, after the output is open;
+// when it cannot be, the user hears it once and the run stops at the first
+// node inside the grid. Lines go through the output's buffer, so memory does
+// not grow with the lattice. Numbers are written in the "C" locale.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "engine/geoid_grid.hpp"
+#include "engine/notifier.hpp"
+#include "tasks/text_output.hpp"
+
+namespace egm2008 {
+
+/// The area and spacing of a lattice, all in degrees; north >= south, east >= west.
+struct LatticeArea {
+    double north = 0.0;
+    double south = 0.0;
+    double west = 0.0;
+    double east = 0.0;
+    double latStep = 0.0;
+    double lonStep = 0.0;
+};
+
+/// Slack, in degrees, by which the last row and column may miss the area's edge;
+/// also the smallest step a run accepts.
+inline constexpr double kLatticeSlack = 1e-8;
+
+/// Nodes between two calls of the progress callback.
+inline constexpr std::uint64_t kLatticeProgressInterval = 4096;
+
+enum class LatticeEnd {
+    Completed,       ///< every node written
+    StoppedAtError,  ///< a node's query answered StatusError; stopLatitude/stopLongitude name it
+    WriteFailed,     ///< the output refused a write; writeError holds errno
+    Cancelled,       ///< the progress callback asked to stop
+    InvalidArea,     ///< a step below kLatticeSlack (or not a number); nothing written
+};
+
+struct LatticeOutcome {
+    LatticeEnd end = LatticeEnd::Completed;
+    std::uint64_t nodesWritten = 0;  ///< lines handed to the output
+    double stopLatitude = 0.0;       ///< StoppedAtError: the node whose query failed
+    double stopLongitude = 0.0;      ///< as walked, before any +360
+    int writeError = 0;              ///< WriteFailed: errno of the failed write
+};
+
+/// Called every kLatticeProgressInterval nodes with the count so far; false stops the run.
+using LatticeProgress = std::function<bool(std::uint64_t nodesWritten)>;
+
+/// The area spanned by two corners (in any order) with spacings in arc minutes.
+LatticeArea AreaFromCorners(double latitude1, double longitude1, double latitude2,
+                            double longitude2, double latSpacingMinutes, double lonSpacingMinutes);
+
+/// Writes the lattice of `area` to `output` (open or attached; the caller closes it) and
+/// flushes it. The engine's messages go to `notifier`.
+LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid,
+                                InterpolationMethod method, const LatticeArea& area,
+                                Notifier& notifier, const LatticeProgress& progress = {});
+
+/// "\nOutputfile \"<path>\" could not be opened!\n"
+std::string OutputOpenFailureMessage(const std::string& path);
+
+/// Refusal of an output path that names the grid file in use.
+std::string OutputIsGridMessage(const std::string& path);
+
+/// A write to the output failed (errno `error`); the file is incomplete.
+std::string OutputWriteFailureMessage(const std::string& path, int error);
+
+/// The run stopped at node (latitude, longitude) whose query failed; the file is incomplete.
+std::string LatticeIncompleteMessage(const std::string& path, double latitude, double longitude);
+
+}  // namespace egm2008

@@ -1,0 +1,75 @@
+// The "EGM2008 Gridmaker" page: checks the area and spacings typed in its six
+// fields, then writes the lattice (grid_lattice.hpp) to the output file with
+// the chosen method.
+//
+// Fields are read as `_wtof` reads them and written back as "%.8lf" once they
+// pass their check; the first failed check tells the user and ends the run
+// with nothing written. Latitudes must lie in -90..90, longitudes in
+// -360..360 (both inclusive), spacings (arc minutes) must not be negative and,
+// in degrees, not below 1e-8. The output is refused when it is the grid file
+// in use; a run that stops early (the engine could not answer a node, a write
+// failed) says that the file is incomplete. A finished run says nothing.
+#pragma once
+
+#include <string>
+
+#include "engine/geoid_grid.hpp"
+#include "tasks/page_platform.hpp"
+
+namespace egm2008 {
+
+/// Control IDs of the gridmaker page.
+namespace gridmaker_ids {
+inline constexpr int kLatitude1 = 1009;
+inline constexpr int kLongitude1 = 1010;
+inline constexpr int kLatitude2 = 1011;
+inline constexpr int kLongitude2 = 1012;
+inline constexpr int kLatSpacing = 1013;
+inline constexpr int kLonSpacing = 1014;
+inline constexpr int kOutputFileButton = 1006;
+inline constexpr int kOutputPath = 1034;
+inline constexpr int kViewButton = 1045;
+inline constexpr int kCalcButton = 1016;
+inline constexpr int kBiQuadraticRadio = 1047;
+inline constexpr int kBiLinearRadio = 1048;
+inline constexpr int kTriangulationRadio = 1049;
+inline constexpr int kNearestRadio = 1050;
+}  // namespace gridmaker_ids
+
+inline constexpr const char* kLatitudeRangeMessage = "Error: Latitude outside valid range of -90° to +90°.";
+inline constexpr const char* kLongitudeRangeMessage = "Error: Longitude outside valid range of -360° to +360°.";
+inline constexpr const char* kLatSpacingMessage = "Error: Lat. spacing should be positive.";
+inline constexpr const char* kLonSpacingMessage = "Error: Lon. spacing should be positive.";
+inline constexpr const char* kSpacingMessage = "Error: Spacing not ok!";
+
+/// Output file of a page that has not chosen one, relative to the working directory.
+inline constexpr const char* kDefaultGridOutput = "Output.txt";
+
+class GridmakerPage {
+public:
+    /// The page talks to its window through `platform`, which must outlive it.
+    explicit GridmakerPage(PagePlatform& platform) : platform_(platform) {}
+
+    /// The grid the next run reads (not owned; null until set).
+    void SetGrid(const GeoidGrid* grid) { grid_ = grid; }
+
+    /// "Calc!": checks the fields, then writes the lattice to outputPath().
+    void RunGridmaker();
+    /// "Output-File": the save dialog's answer becomes the output path, a cancel ("") included.
+    void BrowseOutputFile();
+    /// "View": opens the output file in the editor without waiting.
+    void ViewOutputFile();
+    /// A method radio button: the method of the next run.
+    void SelectMethod(InterpolationMethod method) { method_ = method; }
+
+    InterpolationMethod method() const { return method_; }
+    const std::string& outputPath() const { return outputPath_; }
+
+private:
+    PagePlatform& platform_;
+    const GeoidGrid* grid_ = nullptr;
+    std::string outputPath_ = kDefaultGridOutput;
+    InterpolationMethod method_ = InterpolationMethod::BiQuadratic;
+};
+
+}  // namespace egm2008

@@ -1,0 +1,550 @@
+#include "tasks/gridmaker.hpp"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/query_routines.hpp"
+#include "tasks/grid_lattice.hpp"
+#include "tasks/text_output.hpp"
+#include "tests/tasks/fake_platform.hpp"
+#include "tests/tasks/grid_test_files.hpp"
+
+namespace egm2008 {
+namespace {
+
+using testing::FakePlatform;
+using testing::Notice;
+using namespace gridmaker_ids;
+
+constexpr int kAreaFields[] = {kLatitude1, kLongitude1, kLatitude2, kLongitude2, kLatSpacing, kLonSpacing};
+
+// The six fields in the order 1009, 1010, 1011, 1012, 1013, 1014.
+using SixFields = std::vector<std::string>;
+
+void Type(FakePlatform& platform, const SixFields& values) {
+    for (std::size_t k = 0; k < 6; ++k) platform.fields[kAreaFields[k]] = values[k];
+}
+
+SixFields Shown(const FakePlatform& platform) {
+    SixFields out;
+    for (int id : kAreaFields) out.push_back(platform.Field(id));
+    return out;
+}
+
+std::size_t CountLines(const std::string& text) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) ++n;
+    return n;
+}
+
+const char* MethodName(InterpolationMethod method) {
+    switch (method) {
+        case InterpolationMethod::BiQuadratic: return "biquadratic";
+        case InterpolationMethod::BiLinear: return "bilinear";
+        case InterpolationMethod::Triangulation: return "triangulation";
+        case InterpolationMethod::NearestNeighbour: return "nearest";
+    }
+    return "other";
+}
+
+constexpr InterpolationMethod kMethods[] = {InterpolationMethod::BiQuadratic, InterpolationMethod::BiLinear,
+                                            InterpolationMethod::Triangulation,
+                                            InterpolationMethod::NearestNeighbour};
+
+// A page on the real internal grid writing into a scratch folder.
+class GridmakerRealGridTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string path = testing::RealGridPath();
+        if (path.empty()) GTEST_SKIP() << "the internal 10' grid is missing from " << EGM2008_GRID_DIR;
+        grid_.path = path;
+        page_.SetGrid(&grid_);
+        output_ = dir_.File("grid.txt");
+        platform_.dialogAnswers.push_back(output_);
+        page_.BrowseOutputFile();
+    }
+
+    // Types the six fields, runs "Calc!" and returns what the output file holds.
+    std::string Run(const SixFields& values, InterpolationMethod method = InterpolationMethod::BiQuadratic) {
+        Type(platform_, values);
+        page_.SelectMethod(method);
+        page_.RunGridmaker();
+        return testing::ReadBytes(output_);
+    }
+
+    testing::ScratchDir dir_;
+    GeoidGrid grid_;
+    FakePlatform platform_;
+    GridmakerPage page_{platform_};
+    std::string output_;
+};
+
+struct GoldenCase {
+    const char* name;
+    SixFields fields;
+    InterpolationMethod method;
+    const char* golden;
+    std::size_t lines;
+};
+
+class GridmakerGoldenTest : public GridmakerRealGridTest,
+                            public ::testing::WithParamInterface<GoldenCase> {};
+
+TEST_P(GridmakerGoldenTest, WritesTheGoldenBytes) {
+    const GoldenCase& c = GetParam();
+    const std::string written = Run(c.fields, c.method);
+    EXPECT_TRUE(testing::MatchesGolden(written, std::string("gridmaker/") + c.golden));
+    EXPECT_EQ(CountLines(written), c.lines);
+    EXPECT_TRUE(platform_.notices.empty());
+    EXPECT_EQ(platform_.cursors, (std::vector<CursorShape>{CursorShape::Wait, CursorShape::Arrow}));
+    EXPECT_EQ(platform_.Field(kOutputPath), output_);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RealGrid, GridmakerGoldenTest,
+    ::testing::Values(
+        GoldenCase{"NineLines", {"10", "0", "0", "20", "300", "600"}, InterpolationMethod::BiQuadratic,
+                   "nine_lines_biquadratic.txt", 9},
+        GoldenCase{"NineLinesBiLinear", {"10", "0", "0", "20", "300", "600"}, InterpolationMethod::BiLinear,
+                   "nine_lines_bilinear.txt", 9},
+        GoldenCase{"NineLinesTriangulation", {"10", "0", "0", "20", "300", "600"},
+                   InterpolationMethod::Triangulation, "nine_lines_triangulation.txt", 9},
+        GoldenCase{"NineLinesNearest", {"10", "0", "0", "20", "300", "600"}, InterpolationMethod::NearestNeighbour,
+                   "nine_lines_nearest.txt", 9},
+        GoldenCase{"ReversedCorners", {"0", "20", "10", "0", "300", "600"}, InterpolationMethod::BiQuadratic,
+                   "nine_lines_biquadratic.txt", 9},
+        GoldenCase{"Spacing240", {"10", "0", "0", "0", "240", "600"}, InterpolationMethod::BiQuadratic,
+                   "spacing_240.txt", 3},
+        GoldenCase{"RoundingSlack", {"0.3", "0", "0", "0.3", "6", "6"}, InterpolationMethod::BiQuadratic,
+                   "slack_0p3.txt", 16},
+        GoldenCase{"EqualCorners", {"52.5", "7.25", "52.5", "7.25", "10", "10"}, InterpolationMethod::BiQuadratic,
+                   "equal_corners.txt", 1},
+        GoldenCase{"WestLongitudes", {"0", "-10", "0", "10", "600", "600"}, InterpolationMethod::BiQuadratic,
+                   "west_longitudes.txt", 3},
+        GoldenCase{"RangeLimits", {"90", "-360", "90", "-360", "12,5", "10"}, InterpolationMethod::BiQuadratic,
+                   "range_limits.txt", 1},
+        // The last row lies at -90.00000000000001, just outside the grid: every method
+        // writes the marker there, none the value of the row before.
+        GoldenCase{"SouthEdgeBiQuadratic", {"-25.2", "0", "-90", "0", "324", "600"},
+                   InterpolationMethod::BiQuadratic, "south_edge_biquadratic.txt", 13},
+        GoldenCase{"SouthEdgeBiLinear", {"-25.2", "0", "-90", "0", "324", "600"}, InterpolationMethod::BiLinear,
+                   "south_edge_bilinear.txt", 13},
+        GoldenCase{"SouthEdgeTriangulation", {"-25.2", "0", "-90", "0", "324", "600"},
+                   InterpolationMethod::Triangulation, "south_edge_triangulation.txt", 13},
+        GoldenCase{"SouthEdgeNearest", {"-25.2", "0", "-90", "0", "324", "600"},
+                   InterpolationMethod::NearestNeighbour, "south_edge_nearest.txt", 13}),
+    [](const ::testing::TestParamInfo<GoldenCase>& p) { return std::string(p.param.name); });
+
+TEST_F(GridmakerRealGridTest, FieldsKeepTheCornersAsTyped) {
+    Run({"0", "20", "10", "0", "300", "600"});
+    EXPECT_EQ(Shown(platform_), (SixFields{"0.00000000", "20.00000000", "10.00000000", "0.00000000",
+                                           "300.00000000", "600.00000000"}));
+}
+
+TEST_F(GridmakerRealGridTest, WestLongitudeIsLookedUpEastOfTheSeam) {
+    const std::string west = Run({"0", "-10", "0", "-10", "600", "600"});
+    const std::string east = Run({"0", "350", "0", "350", "600", "600"});
+    ASSERT_EQ(CountLines(west), 1u);
+    EXPECT_EQ(west.substr(0, 22), "  0.000000  -10.000000");
+    EXPECT_EQ(east.substr(0, 22), "  0.000000  350.000000");
+    EXPECT_EQ(west.substr(22), east.substr(22));
+}
+
+TEST_F(GridmakerRealGridTest, NumbersIgnoreTheProcessLocale) {
+    const testing::CommaLocale comma;
+    if (comma.name().empty()) GTEST_SKIP() << "no locale with a decimal comma is installed";
+    const std::string written = Run({"10", "0", "0", "20", "300", "600"});
+    EXPECT_TRUE(testing::MatchesGolden(written, "gridmaker/nine_lines_biquadratic.txt"));
+    EXPECT_EQ(platform_.Field(kLatitude1), "10.00000000");
+}
+
+TEST_F(GridmakerRealGridTest, RerunReplacesTheFile) {
+    Run({"10", "0", "0", "20", "300", "600"});
+    const std::string second = Run({"52.5", "7.25", "52.5", "7.25", "10", "10"});
+    EXPECT_TRUE(testing::MatchesGolden(second, "gridmaker/equal_corners.txt"));
+}
+
+TEST_F(GridmakerRealGridTest, OrderOfARun) {
+    Run({"1", "2", "1", "2", "10", "10"});
+    EXPECT_EQ(platform_.events,
+              (std::vector<std::string>{"save-dialog", "set 1034 " + output_, "read 1009", "set 1009 1.00000000",
+                                        "read 1010", "set 1010 2.00000000", "read 1011", "set 1011 1.00000000",
+                                        "read 1012", "set 1012 2.00000000", "read 1013", "set 1013 10.00000000",
+                                        "read 1014", "set 1014 10.00000000", "set 1034 " + output_, "cursor wait",
+                                        "cursor arrow"}));
+}
+
+TEST_F(GridmakerRealGridTest, WriteErrorIsReported) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "/dev/full is missing";
+    platform_.dialogAnswers.push_back("/dev/full");
+    page_.BrowseOutputFile();
+    Run({"10", "0", "0", "20", "300", "600"});
+    ASSERT_EQ(platform_.notices.size(), 1u);
+    EXPECT_EQ(platform_.notices[0].icon, NoticeIcon::None);
+    EXPECT_EQ(platform_.notices[0].text, std::string("\nOutputfile \"/dev/full\" could not be written (") +
+                                             std::strerror(ENOSPC) + ")!\nThe file is incomplete.\n");
+    EXPECT_EQ(platform_.events.back(), "notice " + platform_.notices[0].text);
+    EXPECT_EQ(platform_.cursors, (std::vector<CursorShape>{CursorShape::Wait, CursorShape::Arrow}));
+}
+
+TEST_F(GridmakerRealGridTest, WriteErrorStopsALargeRun) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "/dev/full is missing";
+    TextOutput output;
+    ASSERT_TRUE(output.Open("/dev/full"));
+    SilentNotifier silent;
+    // 1081 x 2161 nodes at 10': far more than one buffer of lines.
+    const LatticeOutcome outcome = WriteGridLattice(output, grid_, InterpolationMethod::NearestNeighbour,
+                                                    {90, -90, 0, 360, 1.0 / 6.0, 1.0 / 6.0}, silent);
+    EXPECT_EQ(outcome.end, LatticeEnd::WriteFailed);
+    EXPECT_EQ(outcome.writeError, ENOSPC);
+    EXPECT_LT(outcome.nodesWritten, 1081u * 2161u);
+}
+
+// The lattice through the run's mapping gives what per-query access gives, node for node.
+TEST_F(GridmakerRealGridTest, MappedRunMatchesPerQueryAccess) {
+    const LatticeArea areas[] = {{90, 89, -1, 1.5, 7.0 / 60, 11.0 / 60}, {-88.8, -90, 359, 360, 0.3, 0.07},
+                                 {48.3, 47.1, 11.05, 12.4, 0.13, 0.29}};
+    for (const LatticeArea& area : areas) {
+        for (InterpolationMethod method : kMethods) {
+            std::string expected;
+            SilentNotifier silent;
+            for (int i = 0;; ++i) {
+                const double lat = i == 0 ? area.north : area.north - i * area.latStep;
+                if (i > 0 && !(lat > area.south - 1e-8)) break;
+                for (int j = 0;; ++j) {
+                    const double lon = j == 0 ? area.west : area.west + j * area.lonStep;
+                    if (j > 0 && !(lon < area.east + 1e-8)) break;
+                    float value = kResultPreset;
+                    ASSERT_NE(ComputeUndulation(grid_, method, lat, lon, value, silent), QueryStatus::StatusError);
+                    AppendPointLine(expected, lat, lon, value);
+                }
+            }
+            const std::string path = dir_.File("mapped.txt");
+            TextOutput output;
+            ASSERT_TRUE(output.Open(path));
+            const LatticeOutcome outcome = WriteGridLattice(output, grid_, method, area, silent);
+            ASSERT_TRUE(output.Close());
+            EXPECT_EQ(outcome.end, LatticeEnd::Completed);
+            EXPECT_EQ(testing::ReadBytes(path), expected) << MethodName(method) << " from " << area.north;
+            EXPECT_EQ(outcome.nodesWritten, CountLines(expected));
+        }
+    }
+}
+
+// What the command line does: the run writes to a descriptor it did not open.
+TEST_F(GridmakerRealGridTest, AttachedOutputGetsTheSameBytes) {
+    const std::string path = dir_.File("attached.txt");
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    {
+        TextOutput output;
+        output.Attach(fd);
+        SilentNotifier silent;
+        const LatticeOutcome outcome = WriteGridLattice(output, grid_, InterpolationMethod::BiQuadratic,
+                                                        AreaFromCorners(0, 20, 10, 0, 300, 600), silent);
+        EXPECT_EQ(outcome.end, LatticeEnd::Completed);
+        EXPECT_EQ(outcome.nodesWritten, 9u);
+        EXPECT_TRUE(output.Close());
+    }
+    EXPECT_EQ(::write(fd, "x", 1), 1) << "the descriptor must stay open";
+    ::close(fd);
+    const std::string written = testing::ReadBytes(path);
+    EXPECT_TRUE(testing::MatchesGolden(written.substr(0, written.size() - 1),
+                                       "gridmaker/nine_lines_biquadratic.txt"));
+}
+
+// Field checks: the message, what the fields show afterwards, and no file.
+struct FieldErrorCase {
+    const char* name;
+    SixFields typed;
+    std::string message;
+    NoticeIcon icon;
+    SixFields shown;
+    std::vector<int> reads;
+};
+
+class GridmakerFieldErrorTest : public GridmakerRealGridTest,
+                                public ::testing::WithParamInterface<FieldErrorCase> {};
+
+TEST_P(GridmakerFieldErrorTest, RefusesWithItsMessage) {
+    const FieldErrorCase& c = GetParam();
+    platform_.reads.clear();
+    Type(platform_, c.typed);
+    page_.RunGridmaker();
+    EXPECT_EQ(platform_.notices, (std::vector<Notice>{{c.message, c.icon}}));
+    EXPECT_EQ(Shown(platform_), c.shown);
+    EXPECT_EQ(platform_.reads, c.reads);
+    EXPECT_FALSE(std::filesystem::exists(output_));
+    EXPECT_TRUE(platform_.cursors.empty());
+}
+
+const std::string kLatMessage = "Error: Latitude outside valid range of -90° to +90°.";
+const std::string kLonMessage = "Error: Longitude outside valid range of -360° to +360°.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, GridmakerFieldErrorTest,
+    ::testing::Values(
+        FieldErrorCase{"FirstLatitude", {"91", "5", "0", "20", "300", "600"}, kLatMessage, NoticeIcon::Error,
+                       {"91", "5", "0", "20", "300", "600"}, {1009}},
+        FieldErrorCase{"FirstLongitude", {"10", "-360.5", "0", "20", "300", "600"}, kLonMessage, NoticeIcon::Error,
+                       {"10.00000000", "-360.5", "0", "20", "300", "600"}, {1009, 1010}},
+        FieldErrorCase{"SecondLatitude", {"10", "0", "-90.0001", "20", "300", "600"}, kLatMessage,
+                       NoticeIcon::Error, {"10.00000000", "0.00000000", "-90.0001", "20", "300", "600"},
+                       {1009, 1010, 1011}},
+        FieldErrorCase{"SecondLongitude", {"10", "0", "0", "3.61e2", "300", "600"}, kLonMessage,
+                       NoticeIcon::Error, {"10.00000000", "0.00000000", "0.00000000", "3.61e2", "300", "600"},
+                       {1009, 1010, 1011, 1012}},
+        FieldErrorCase{"HugeLatitude", {"1e999", "0", "0", "20", "300", "600"}, kLatMessage, NoticeIcon::Error,
+                       {"1e999", "0", "0", "20", "300", "600"}, {1009}},
+        FieldErrorCase{"LatSpacing", {"10", "0", "0", "20", "-1", "600"}, "Error: Lat. spacing should be positive.",
+                       NoticeIcon::Error,
+                       {"10.00000000", "0.00000000", "0.00000000", "20.00000000", "-1", "600"},
+                       {1009, 1010, 1011, 1012, 1013}},
+        FieldErrorCase{"LonSpacing", {"10", "0", "0", "20", "300", "-0.5"}, "Error: Lon. spacing should be positive.",
+                       NoticeIcon::Error,
+                       {"10.00000000", "0.00000000", "0.00000000", "20.00000000", "300.00000000", "-0.5"},
+                       {1009, 1010, 1011, 1012, 1013, 1014}},
+        FieldErrorCase{"AllEmpty", {"", "", "", "", "", ""}, "Error: Spacing not ok!", NoticeIcon::None,
+                       {"0.00000000", "0.00000000", "0.00000000", "0.00000000", "0.00000000", "0.00000000"},
+                       {1009, 1010, 1011, 1012, 1013, 1014}},
+        FieldErrorCase{"ZeroLatSpacing", {"10", "0", "0", "20", "0", "600"}, "Error: Spacing not ok!",
+                       NoticeIcon::None,
+                       {"10.00000000", "0.00000000", "0.00000000", "20.00000000", "0.00000000", "600.00000000"},
+                       {1009, 1010, 1011, 1012, 1013, 1014}},
+        // 0.0000005' is 8.3e-9 degrees, under the smallest step.
+        FieldErrorCase{"TinyLonSpacing", {"10", "0", "0", "20", "300", "0.0000005"}, "Error: Spacing not ok!",
+                       NoticeIcon::None,
+                       {"10.00000000", "0.00000000", "0.00000000", "20.00000000", "300.00000000", "0.00000050"},
+                       {1009, 1010, 1011, 1012, 1013, 1014}}),
+    [](const ::testing::TestParamInfo<FieldErrorCase>& p) { return std::string(p.param.name); });
+
+TEST_F(GridmakerRealGridTest, CancelledSaveDialogEmptiesThePath) {
+    page_.BrowseOutputFile();  // no answer queued: cancelled
+    EXPECT_EQ(page_.outputPath(), "");
+    EXPECT_EQ(platform_.Field(kOutputPath), "");
+    platform_.fields[kOutputPath] = "unchanged";
+    Run({"10", "0", "0", "20", "300", "600"});
+    EXPECT_EQ(platform_.notices, (std::vector<Notice>{{"\nOutputfile \"\" could not be opened!\n", NoticeIcon::None}}));
+    EXPECT_EQ(platform_.Field(kOutputPath), "unchanged");
+    EXPECT_TRUE(platform_.cursors.empty());
+}
+
+TEST(Gridmaker, DefaultOutputIsInTheWorkingDirectory) {
+    const std::string path = testing::RealGridPath();
+    if (path.empty()) GTEST_SKIP() << "the internal 10' grid is missing from " << EGM2008_GRID_DIR;
+    testing::ScratchDir dir;
+    const testing::WorkingDirectory inside(dir.path());
+    GeoidGrid grid;
+    grid.path = path;
+    FakePlatform platform;
+    GridmakerPage page(platform);
+    page.SetGrid(&grid);
+    EXPECT_EQ(page.outputPath(), "Output.txt");
+    EXPECT_EQ(page.method(), InterpolationMethod::BiQuadratic);
+    EXPECT_EQ(platform.Field(kOutputPath), "");
+    Type(platform, {"10", "0", "0", "20", "300", "600"});
+    page.RunGridmaker();
+    EXPECT_EQ(platform.Field(kOutputPath), "Output.txt");
+    EXPECT_TRUE(testing::MatchesGolden(testing::ReadBytes(dir.File("Output.txt")),
+                                       "gridmaker/nine_lines_biquadratic.txt"));
+}
+
+TEST(Gridmaker, ViewStartsTheEditorWithoutWaiting) {
+    FakePlatform platform;
+    GridmakerPage page(platform);
+    page.ViewOutputFile();
+    platform.dialogAnswers.push_back("/tmp/some grid.txt");
+    page.BrowseOutputFile();
+    page.ViewOutputFile();
+    EXPECT_EQ(platform.editors, (std::vector<testing::EditorStart>{{"Output.txt", false},
+                                                                   {"/tmp/some grid.txt", false}}));
+}
+
+TEST(Gridmaker, NullGridIsRefusedBeforeAnyField) {
+    FakePlatform platform;
+    GridmakerPage page(platform);
+    Type(platform, {"10", "0", "0", "20", "300", "600"});
+    page.RunGridmaker();
+    EXPECT_EQ(platform.notices, (std::vector<Notice>{{"Error: Detected Nullpointer.", NoticeIcon::Error}}));
+    EXPECT_TRUE(platform.reads.empty());
+}
+
+// Small grids: a 30 degree grid, every node 10 m but one.
+class GridmakerSmallGridTest : public ::testing::Test {
+protected:
+    void MakeGrid(int row, int column, float value) {
+        grid_ = testing::WriteSmallGrid(dir_.File("grid"), 30.0, false, [=](int r, int c) {
+            return r == row && c == column ? value : 10.0f;
+        });
+        page_.SetGrid(&grid_);
+        platform_.dialogAnswers.push_back(output_);
+        page_.BrowseOutputFile();
+    }
+    std::string Run(const SixFields& values, InterpolationMethod method) {
+        Type(platform_, values);
+        page_.SelectMethod(method);
+        page_.RunGridmaker();
+        return testing::ReadBytes(output_);
+    }
+
+    testing::ScratchDir dir_;
+    GeoidGrid grid_;
+    FakePlatform platform_;
+    GridmakerPage page_{platform_};
+    std::string output_ = dir_.File("out.txt");
+};
+
+// Rows 60, 30, 0 and columns 0, 30, 60, 90; the node (30 N, 90 E) holds 5000 m,
+// which bi-linear, triangulation and nearest refuse (StatusOutside) for the nodes
+// whose cells hold it: their lines carry 9999.999, not the 10 m of the node before.
+TEST_F(GridmakerSmallGridTest, OutsideNodesCarryTheMarkerWithEveryMethod) {
+    MakeGrid(2, 3, 5000.0f);
+    for (InterpolationMethod method : kMethods) {
+        const std::string written = Run({"60", "0", "0", "90", "1800", "1800"}, method);
+        EXPECT_TRUE(testing::MatchesGolden(written, std::string("gridmaker/small_outside_") +
+                                                        MethodName(method) + ".txt"));
+        EXPECT_EQ(CountLines(written), 12u);
+        if (method != InterpolationMethod::BiQuadratic) {
+            EXPECT_NE(written.find(" 9999.999\r\n"), std::string::npos) << MethodName(method);
+        }
+    }
+    EXPECT_TRUE(platform_.notices.empty());
+}
+
+// With bi-quadratic, the window of node (30 N, 60 E) holds -2000 m at (0, 90 E):
+// the run stops there; the file holds the six nodes before it.
+TEST_F(GridmakerSmallGridTest, WindowValueBelowLimitStopsTheRun) {
+    MakeGrid(3, 3, -2000.0f);
+    const std::string written = Run({"60", "0", "0", "90", "1800", "1800"}, InterpolationMethod::BiQuadratic);
+    EXPECT_TRUE(testing::MatchesGolden(written, "gridmaker/small_window_stop.txt"));
+    EXPECT_EQ(CountLines(written), 6u);
+    EXPECT_EQ(platform_.notices,
+              (std::vector<Notice>{{"\nOutputfile \"" + output_ +
+                                        "\" is incomplete!\nThe run stopped at latitude 30.000000, longitude "
+                                        "60.000000, where no undulation could be computed.\n",
+                                    NoticeIcon::None}}));
+    EXPECT_EQ(platform_.events.back(), "notice " + platform_.notices[0].text);
+    EXPECT_EQ(platform_.cursors, (std::vector<CursorShape>{CursorShape::Wait, CursorShape::Arrow}));
+}
+
+TEST_F(GridmakerSmallGridTest, UnopenableGridStopsAtTheFirstNode) {
+    MakeGrid(0, 0, 10.0f);
+    grid_.path = dir_.File("no-such-grid");
+    const std::string written = Run({"10", "-5", "0", "20", "300", "600"}, InterpolationMethod::BiLinear);
+    EXPECT_TRUE(std::filesystem::exists(output_));
+    EXPECT_EQ(written, "");
+    const std::string openFailure = "\nGeoidfile \"" + grid_.path + "\" could not be opened!\n";
+    EXPECT_EQ(platform_.notices,
+              (std::vector<Notice>{{openFailure, NoticeIcon::None},
+                                   {LatticeIncompleteMessage(output_, 10.0, -5.0), NoticeIcon::None}}));
+    EXPECT_NE(platform_.notices[1].text.find("latitude 10.000000, longitude -5.000000"), std::string::npos);
+    // The engine speaks during the run, the page after the file is closed.
+    const auto& events = platform_.events;
+    EXPECT_EQ(std::vector<std::string>(events.end() - 4, events.end()),
+              (std::vector<std::string>{"cursor wait", "notice " + openFailure, "cursor arrow",
+                                        "notice " + platform_.notices[1].text}));
+}
+
+TEST_F(GridmakerSmallGridTest, GridOfAnotherSizeIsToldOnce) {
+    MakeGrid(0, 0, 10.0f);
+    grid_.latSpacing = grid_.lonSpacing = 15.0;  // the file holds a 30 degree grid
+    grid_.lastColumn = 23;
+    Run({"10", "0", "0", "20", "300", "600"}, InterpolationMethod::NearestNeighbour);
+    ASSERT_EQ(platform_.notices.size(), 2u);
+    EXPECT_EQ(platform_.notices[0].text, GridMismatchMessage(grid_.path));
+}
+
+// The output must never be the grid file, whatever the spelling.
+TEST_F(GridmakerSmallGridTest, OutputNamingTheGridIsRefused) {
+    MakeGrid(0, 0, 10.0f);
+    const std::string before = testing::ReadBytes(grid_.path);
+    std::filesystem::create_directory(dir_.File("sub"));
+    std::filesystem::create_symlink(grid_.path, dir_.File("link"));
+    std::filesystem::create_hard_link(grid_.path, dir_.File("hard"));
+    const std::string spellings[] = {grid_.path, dir_.File("sub/../grid"), dir_.File("link"), dir_.File("hard"),
+                                     dir_.path() + "//./grid"};
+    for (const std::string& spelling : spellings) {
+        platform_.notices.clear();
+        platform_.cursors.clear();
+        platform_.fields[kOutputPath] = "before";
+        platform_.dialogAnswers.push_back(spelling);
+        page_.BrowseOutputFile();
+        platform_.fields[kOutputPath] = "before";
+        Run({"10", "0", "0", "20", "300", "600"}, InterpolationMethod::BiLinear);
+        EXPECT_EQ(platform_.notices, (std::vector<Notice>{{"\nOutputfile \"" + spelling +
+                                                              "\" is the geoid file in use and is not overwritten!\n",
+                                                          NoticeIcon::None}}));
+        EXPECT_EQ(platform_.Field(kOutputPath), "before");
+        EXPECT_TRUE(platform_.cursors.empty());
+        EXPECT_EQ(testing::ReadBytes(grid_.path), before) << spelling;
+    }
+    // The same grid relative to the working directory.
+    const testing::WorkingDirectory inside(dir_.path());
+    grid_.path = "grid";
+    platform_.notices.clear();
+    platform_.dialogAnswers.push_back(dir_.File("grid"));
+    page_.BrowseOutputFile();
+    Run({"10", "0", "0", "20", "300", "600"}, InterpolationMethod::BiLinear);
+    ASSERT_EQ(platform_.notices.size(), 1u);
+    EXPECT_EQ(testing::ReadBytes(dir_.File("grid")), before);
+}
+
+TEST_F(GridmakerSmallGridTest, LongRunsLetTheWindowRepaint) {
+    MakeGrid(0, 0, 10.0f);
+    // 61 rows of 721 nodes at 10': 43981 nodes, ten times 4096.
+    const std::string written = Run({"10", "0", "0", "120", "10", "10"}, InterpolationMethod::BiLinear);
+    EXPECT_EQ(CountLines(written), 61u * 721u);
+    EXPECT_EQ(platform_.keepAlives, 10);
+}
+
+TEST_F(GridmakerSmallGridTest, ProgressCallbackMayStopTheRun) {
+    MakeGrid(0, 0, 10.0f);
+    TextOutput output;
+    ASSERT_TRUE(output.Open(output_));
+    std::vector<std::uint64_t> calls;
+    const LatticeOutcome outcome =
+        WriteGridLattice(output, grid_, InterpolationMethod::BiLinear, AreaFromCorners(10, 0, 0, 120, 10, 10),
+                         platform_, [&calls](std::uint64_t nodes) {
+                             calls.push_back(nodes);
+                             return calls.size() < 2;
+                         });
+    ASSERT_TRUE(output.Close());
+    EXPECT_EQ(outcome.end, LatticeEnd::Cancelled);
+    EXPECT_EQ(outcome.nodesWritten, 2 * kLatticeProgressInterval);
+    EXPECT_EQ(calls, (std::vector<std::uint64_t>{4096, 8192}));
+    EXPECT_EQ(CountLines(testing::ReadBytes(output_)), 8192u);
+}
+
+TEST_F(GridmakerSmallGridTest, StepsTooSmallForAWalkAreRefused) {
+    MakeGrid(0, 0, 10.0f);
+    const LatticeArea areas[] = {{10, 0, 0, 20, 0.0, 1.0}, {10, 0, 0, 20, 1.0, 9e-9}, {10, 0, 0, 20, NAN, 1.0},
+                                 {10, 0, 0, 20, 1.0, -1.0}};
+    for (const LatticeArea& area : areas) {
+        TextOutput output;
+        ASSERT_TRUE(output.Open(output_));
+        const LatticeOutcome outcome = WriteGridLattice(output, grid_, InterpolationMethod::BiLinear, area, platform_);
+        ASSERT_TRUE(output.Close());
+        EXPECT_EQ(outcome.end, LatticeEnd::InvalidArea);
+        EXPECT_EQ(outcome.nodesWritten, 0u);
+        EXPECT_EQ(testing::ReadBytes(output_), "");
+    }
+    EXPECT_TRUE(platform_.notices.empty());
+}
+
+// An infinite spacing leaves only row 0 and column 0.
+TEST_F(GridmakerSmallGridTest, InfiniteSpacingGivesOneNode) {
+    MakeGrid(0, 0, 10.0f);
+    const std::string written = Run({"10", "0", "0", "20", "1e400", "1e400"}, InterpolationMethod::BiLinear);
+    EXPECT_EQ(written, " 10.000000    0.000000   10.000\r\n");
+    EXPECT_EQ(platform_.Field(kLatSpacing), "inf");
+}
+
+}  // namespace
+}  // namespace egm2008

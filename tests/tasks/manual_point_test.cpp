@@ -1,0 +1,218 @@
+#include "tasks/manual_point.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tasks/field_text.hpp"
+#include "tests/tasks/fake_platform.hpp"
+#include "tests/tasks/grid_test_files.hpp"
+
+namespace egm2008 {
+namespace {
+
+using testing::FakePlatform;
+using testing::Notice;
+using namespace manual_ids;
+
+constexpr int kResultFields[] = {kBiQuadratic, kBiLinear, kTriangulation, kNearest};
+
+std::vector<std::string> Results(const FakePlatform& platform) {
+    std::vector<std::string> out;
+    for (int id : kResultFields) out.push_back(platform.Field(id));
+    return out;
+}
+
+const std::vector<std::string> kAllNotAvailable = {"N/A", "N/A", "N/A", "N/A"};
+
+// Runs "Calc!" on a fresh page with the two inputs typed.
+FakePlatform Calculate(const GeoidGrid* grid, const std::string& latitude, const std::string& longitude) {
+    FakePlatform platform;
+    platform.fields[kLatitude] = latitude;
+    platform.fields[kLongitude] = longitude;
+    ManualPointPage page(platform);
+    page.SetGrid(grid);
+    page.CalculatePoint();
+    return platform;
+}
+
+TEST(ManualPointPage, NullGridTellsTheUserAndReadsNothing) {
+    FakePlatform platform;
+    platform.fields[kLatitude] = "52,5";
+    platform.fields[kLongitude] = "7";
+    ManualPointPage page(platform);
+    page.CalculatePoint();
+    EXPECT_EQ(Results(platform), kAllNotAvailable);
+    EXPECT_EQ(platform.notices, (std::vector<Notice>{{"Error: Detected Nullpointer.", NoticeIcon::Error}}));
+    EXPECT_TRUE(platform.reads.empty());
+    EXPECT_EQ(platform.Field(kLatitude), "52,5");
+    EXPECT_EQ(platform.Field(kLongitude), "7");
+}
+
+// Small grids, where every value is known exactly. A 30 degree grid: the point
+// (5, 5) lies in the cell of rows 2 (30 N) and 3 (0), columns 0 and 1; its
+// bi-quadratic window is rows 2..4 and columns 11, 0, 1.
+struct SmallGridCase {
+    const char* name;
+    float everywhere;
+    int specialRow, specialColumn;
+    float special;
+    std::vector<std::string> expected;
+};
+
+class ManualPointSmallGridTest : public ::testing::TestWithParam<SmallGridCase> {};
+
+TEST_P(ManualPointSmallGridTest, EachFieldShowsOnlyItsOwnMethod) {
+    const SmallGridCase& c = GetParam();
+    testing::ScratchDir dir;
+    const GeoidGrid grid = testing::WriteSmallGrid(dir.File("grid"), 30.0, false, [&c](int r, int col) {
+        return r == c.specialRow && col == c.specialColumn ? c.special : c.everywhere;
+    });
+    const FakePlatform platform = Calculate(&grid, "5", "5");
+    EXPECT_EQ(Results(platform), c.expected);
+    EXPECT_TRUE(platform.notices.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Methods, ManualPointSmallGridTest,
+    ::testing::Values(
+        SmallGridCase{"NegativeResult", -3.5f, 0, 0, -3.5f, {"-3.5000", "-3.5000", "-3.5000", "-3.5000"}},
+        // Below -1000 in the bi-quadratic window only: that method alone fails.
+        SmallGridCase{"WindowValueBelowLimit", 10.0f, 4, 11, -1500.0f, {"N/A", "10.0000", "10.0000", "10.0000"}},
+        // The far corner (30 N, 30 E) is implausible: triangulation checks all four corners
+        // before it drops one; the nearest node is still fine.
+        SmallGridCase{"FarCornerImplausible", 10.0f, 2, 1, -1001.0f, {"N/A", "N/A", "N/A", "10.0000"}},
+        // An implausible corner outside the bi-quadratic window is no concern of that method.
+        SmallGridCase{"OtherCellCorner", 10.0f, 2, 2, 5000.0f, {"10.0000", "10.0000", "10.0000", "10.0000"}}),
+    [](const ::testing::TestParamInfo<SmallGridCase>& p) { return std::string(p.param.name); });
+
+TEST(ManualPointPage, UnopenableGridGivesOneMessagePerQuery) {
+    GeoidGrid grid;
+    grid.path = "/nonexistent/egm2008/grid";
+    const FakePlatform platform = Calculate(&grid, "52.5", "7.25");
+    EXPECT_EQ(Results(platform), kAllNotAvailable);
+    const Notice open = {"\nGeoidfile \"/nonexistent/egm2008/grid\" could not be opened!\n", NoticeIcon::None};
+    EXPECT_EQ(platform.notices, (std::vector<Notice>{open, open, open, open}));
+    // Inputs are rewritten before the first query.
+    EXPECT_EQ(platform.Field(kLatitude), "52.50000000");
+    EXPECT_EQ(platform.Field(kLongitude), "7.25000000");
+}
+
+// Input cases on the real internal grid: the results must be those of the point as read.
+struct InputCase {
+    const char* latitude;
+    const char* longitude;
+    const char* latitudeShown;
+    const char* longitudeShown;
+    const char* sameAsLatitude;  // the typed point reads as this one ("" when no result is expected)
+    const char* sameAsLongitude;
+};
+
+class ManualPointInputTest : public ::testing::TestWithParam<InputCase> {};
+
+TEST_P(ManualPointInputTest, FieldsAndResults) {
+    const std::string path = testing::RealGridPath();
+    if (path.empty()) GTEST_SKIP() << "the internal 10' grid is missing from " << EGM2008_GRID_DIR;
+    GeoidGrid grid;
+    grid.path = path;
+    const InputCase& c = GetParam();
+    const FakePlatform platform = Calculate(&grid, c.latitude, c.longitude);
+    EXPECT_EQ(platform.Field(kLatitude), c.latitudeShown);
+    EXPECT_EQ(platform.Field(kLongitude), c.longitudeShown);
+    EXPECT_TRUE(platform.notices.empty());
+    if (std::string(c.sameAsLatitude).empty()) {
+        EXPECT_EQ(Results(platform), kAllNotAvailable);
+    } else {
+        const FakePlatform plain = Calculate(&grid, c.sameAsLatitude, c.sameAsLongitude);
+        EXPECT_EQ(Results(platform), Results(plain));
+        for (const std::string& r : Results(platform)) EXPECT_NE(r, "N/A");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, ManualPointInputTest,
+    ::testing::Values(InputCase{"52,5", "7.25", "52.00000000", "7.25000000", "52", "7.25"},
+                      InputCase{"48", "-10", "48.00000000", "-10.00000000", "48", "350"},
+                      InputCase{"48", "-400", "48.00000000", "-400.00000000", "", ""},
+                      InputCase{"91", "7", "91.00000000", "7.00000000", "", ""},
+                      InputCase{"-90.000001", "7", "-90.00000100", "7.00000000", "", ""},
+                      InputCase{"48", "360.0000001", "48.00000000", "360.00000010", "", ""},
+                      InputCase{"", "", "0.00000000", "0.00000000", "0", "0"},
+                      InputCase{"-90", "-360", "-90.00000000", "-360.00000000", "-90", "0"},
+                      InputCase{"4.8e1", "abc", "48.00000000", "0.00000000", "48", "0"}));
+
+// Points and results computed by the engine's reference run on the real grid.
+TEST(ManualPointPage, RealGridResultsMatchTheReference) {
+    const std::string path = testing::RealGridPath();
+    if (path.empty()) GTEST_SKIP() << "the internal 10' grid is missing from " << EGM2008_GRID_DIR;
+    std::ifstream csv(std::string(EGM2008_TEST_DATA_DIR) + "/real/engine_sample_10min_le.csv");
+    ASSERT_TRUE(csv) << "reference results missing";
+    GeoidGrid grid;
+    grid.path = path;
+
+    std::string line;
+    std::getline(csv, line);  // header
+    int points = 0;
+    std::vector<std::string> expected(4);
+    std::string latitude, longitude;
+    while (points < 100 && std::getline(csv, line)) {
+        std::stringstream row(line);
+        std::string lat, lon, method, status, hex;
+        std::getline(row, lat, ',');
+        std::getline(row, lon, ',');
+        std::getline(row, method, ',');
+        std::getline(row, status, ',');
+        std::getline(row, hex, ',');
+        const int m = std::stoi(method);
+        std::string shown = "N/A";
+        if (status == "0") {
+            const auto bits = static_cast<std::uint32_t>(std::stoul(hex, nullptr, 16));
+            float value;
+            std::memcpy(&value, &bits, sizeof value);
+            shown = FormatFixed(static_cast<double>(value), 4);
+        }
+        // Method order of the file: 0 bi-quadratic, 1 bi-linear, 2 triangulation, 3 nearest.
+        expected[static_cast<std::size_t>(m)] = shown;
+        if (m != 3) continue;
+        const FakePlatform platform = Calculate(&grid, lat, lon);
+        EXPECT_EQ(Results(platform), expected) << "point " << lat << ", " << lon;
+        EXPECT_EQ(platform.Field(kLatitude), FormatFieldNumber(std::stod(lat)));
+        ++points;
+    }
+    EXPECT_EQ(points, 100);
+}
+
+TEST(ManualPointPage, ClearEmptiesResultsAndKeepsInputs) {
+    testing::ScratchDir dir;
+    const GeoidGrid grid = testing::WriteSmallGrid(dir.File("grid"), 30.0, false, [](int, int) { return 7.0f; });
+    FakePlatform platform;
+    platform.fields[kLatitude] = "12,5";
+    platform.fields[kLongitude] = "-3";
+    ManualPointPage page(platform);
+    page.SetGrid(&grid);
+    page.CalculatePoint();
+    EXPECT_EQ(Results(platform), (std::vector<std::string>{"7.0000", "7.0000", "7.0000", "7.0000"}));
+    page.ClearResults();
+    EXPECT_EQ(Results(platform), (std::vector<std::string>{"", "", "", ""}));
+    EXPECT_EQ(platform.Field(kLatitude), "12.00000000");
+    EXPECT_EQ(platform.Field(kLongitude), "-3.00000000");
+    page.CalculatePoint();
+    EXPECT_EQ(Results(platform), (std::vector<std::string>{"7.0000", "7.0000", "7.0000", "7.0000"}));
+}
+
+TEST(ManualPointPage, ResultsAreSetToNotAvailableFirst) {
+    testing::ScratchDir dir;
+    const GeoidGrid grid = testing::WriteSmallGrid(dir.File("grid"), 30.0, false, [](int, int) { return 1.0f; });
+    const FakePlatform platform = Calculate(&grid, "1", "2");
+    const std::vector<std::string> start(platform.events.begin(), platform.events.begin() + 7);
+    EXPECT_EQ(start, (std::vector<std::string>{"set 1003 N/A", "set 1004 N/A", "set 1005 N/A", "set 1006 N/A",
+                                               "read 1000", "set 1000 1.00000000", "read 1001"}));
+}
+
+}  // namespace
+}  // namespace egm2008
