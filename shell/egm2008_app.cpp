@@ -23,8 +23,9 @@ constexpr const char* kManualName = "egm2008-manual.html";
 
 // Installed data: beside the program (a relocated install) first, then where this build installs.
 std::vector<std::string> DataCandidates() {
-    return {desktop::ToStdString(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/egm2008")),
-            EGM2008_INSTALLED_DATA_DIR};
+    const QString besideProgram =
+        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/egm2008"));
+    return {desktop::ToStdString(besideProgram), EGM2008_INSTALLED_DATA_DIR};
 }
 
 }  // namespace

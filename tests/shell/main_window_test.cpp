@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -96,6 +97,7 @@ private:
     QString Text(QWidget* control) const {
         if (auto* edit = qobject_cast<QLineEdit*>(control)) return edit->text();
         if (auto* button = qobject_cast<QAbstractButton*>(control)) return button->text();
+        if (auto* label = qobject_cast<QLabel*>(control)) return label->text();
         return QStringLiteral("<no such control>");
     }
     bool Checked(QWidget* control) const {
@@ -222,6 +224,22 @@ void MainWindowTest::labelledControlsAreNotClippedAndStayInsideTheirParent() {
                 QVERIFY2(child->width() >= child->sizeHint().width(), qPrintable(what));
             }
             QVERIFY2(scope->rect().contains(child->geometry()), qPrintable(what));
+        }
+    }
+    // No control covers another, frames aside; "OK" and "Exit" alone share one place.
+    for (QWidget* scope : scopes) {
+        QList<QWidget*> controls;
+        for (QWidget* child : scope->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (qobject_cast<QGroupBox*>(child) == nullptr && child->objectName() != QStringLiteral("1")) {
+                controls << child;
+            }
+        }
+        for (qsizetype i = 0; i < controls.size(); ++i) {
+            for (qsizetype j = i + 1; j < controls.size(); ++j) {
+                const QString pair = scope->objectName() + QLatin1Char(':') + Text(controls[i]) +
+                                     QStringLiteral(" / ") + Text(controls[j]);
+                QVERIFY2(!controls[i]->geometry().intersects(controls[j]->geometry()), qPrintable(pair));
+            }
         }
     }
     // "OK" and "Exit" share one place, and "Exit" is the one seen there.
