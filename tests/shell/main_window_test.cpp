@@ -89,6 +89,7 @@ private slots:
     void fileOutputDialogAcceptsANewName();
     void versionInfoWaitsForTheLauncherAndViewDoesNot();
     void helpButtonsAndAboutBox();
+    void theRealLauncherIsWaitedForOnlyWhenAsked();
 
 private:
     QWidget* Main(int id) const { return FindControl(dialog_.get(), id); }
@@ -382,6 +383,15 @@ void MainWindowTest::enterInAPageFieldRunsThatPagesCalc() {
     QCOMPARE(messages_.size(), std::size_t{1});
     QCOMPARE(messages_[0].text, std::string("Error: Spacing not ok!"));
     QCOMPARE(Text(OnPage(1, 1009)), QStringLiteral("10.00000000"));
+
+    // On the file page a radio takes Enter to "Calc!" as well; there is no input.dat here.
+    ClickTab(2);
+    Click(OnPage(2, 1041));
+    QTest::keyClick(OnPage(2, 1041), Qt::Key_Return);
+    QVERIFY(dialog_->isVisible());
+    QCOMPARE(messages_.size(), std::size_t{2});
+    QCOMPARE(messages_[1].text, "\nInputfile \"" + Work(QStringLiteral("input.dat")).toStdString() +
+                                    "\" could not be opened!\n");
 }
 
 void MainWindowTest::escapeOkAndExitEndTheWindow() {
@@ -596,6 +606,26 @@ void MainWindowTest::helpButtonsAndAboutBox() {
     QCOMPARE(title, QStringLiteral("About EGM2008"));
     QVERIFY(lines.contains(QStringLiteral("EGM2008 Version 1.2")));
     QVERIFY(dialog_->isVisible());
+}
+
+void MainWindowTest::theRealLauncherIsWaitedForOnlyWhenAsked() {
+    // A stand-in for xdg-open that takes a while and leaves a mark when it ends.
+    QDir().mkpath(Work(QStringLiteral("bin")));
+    QFile script(Work(QStringLiteral("bin/xdg-open")));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nsleep 0.3\necho \"$1\" > \"$(dirname \"$0\")/opened\"\n");
+    script.close();
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", Work(QStringLiteral("bin")).toLocal8Bit() + ':' + path);
+    desktop::SetLauncherHook({});
+
+    ClickTab(3);
+    Click(OnPage(3, 1046));
+    qputenv("PATH", path);
+    QFile mark(Work(QStringLiteral("bin/opened")));
+    QVERIFY2(mark.open(QIODevice::ReadOnly), "Version Info returned before the launcher ended");
+    QCOMPARE(QString::fromLocal8Bit(mark.readAll()).trimmed(), Work(QStringLiteral("MorvexEGM2008version.txt")));
 }
 
 QTEST_MAIN(MainWindowTest)
