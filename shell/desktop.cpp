@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QUrl>
+#include <utility>
 
 namespace egm2008::desktop {
 

@@ -7,6 +7,8 @@
 
 namespace egm2008 {
 
+class CEGM2008Dlg;
+
 class CEGM2008App {
 public:
     /// Runs the main window; returns false, so that the program ends when it closes.
@@ -23,7 +25,6 @@ std::string EnterWorkingFolder();
 std::string FindManual();
 
 /// Saves "manual.png", "gridmaker.png", "file.png" and "info.png" of `dialog`'s pages into `folder`.
-class CEGM2008Dlg;
 bool SaveScreenshots(CEGM2008Dlg& dialog, const QString& folder);
 
 }  // namespace egm2008
