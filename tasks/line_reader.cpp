@@ -1,0 +1,109 @@
+#include "tasks/line_reader.hpp"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+
+namespace egm2008 {
+
+namespace {
+constexpr std::size_t kBufferSize = 64 * 1024;
+}
+
+LineReader::LineReader(int fd, std::size_t maxLineLength)
+    : fd_(fd), maxLineLength_(maxLineLength > 0 ? maxLineLength : 1), buffer_(kBufferSize, '\0') {}
+
+LineReader::Fill LineReader::Refill() {
+    if (error_ != 0) return Fill::Error;
+    if (ended_) return Fill::End;
+    ssize_t n;
+    do {
+        n = ::read(fd_, buffer_.data(), buffer_.size());
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        error_ = errno != 0 ? errno : EIO;
+        return Fill::Error;
+    }
+    position_ = 0;
+    filled_ = static_cast<std::size_t>(n);
+    if (n == 0) {
+        ended_ = true;
+        return Fill::End;
+    }
+    return Fill::Data;
+}
+
+LineReader::Status LineReader::Next(std::string& line) {
+    line.clear();
+    overlong_ = false;
+    heldCr_ = false;
+    for (;;) {
+        if (position_ == filled_) {
+            const Fill fill = Refill();
+            if (fill == Fill::Error) return Status::Error;
+            if (fill == Fill::End) return line.empty() ? Status::End : Status::Line;
+        }
+        const char* start = buffer_.data() + position_;
+        const std::size_t available = filled_ - position_;
+        const auto* lf = static_cast<const char*>(std::memchr(start, '\n', available));
+        if (lf != nullptr) {
+            const auto length = static_cast<std::size_t>(lf - start);
+            line.append(start, length);
+            position_ += length + 1;
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            line.push_back('\n');
+            return Status::Line;
+        }
+        line.append(start, available);
+        position_ = filled_;
+        if (line.size() > maxLineLength_) {
+            overlong_ = true;
+            if (line.back() == '\r') {
+                line.pop_back();
+                heldCr_ = true;
+            }
+            return Status::Line;
+        }
+    }
+}
+
+LineReader::Status LineReader::CopyRest(TextOutput& out) {
+    if (!overlong_) return Status::Line;
+    overlong_ = false;
+    while (!out.failed()) {
+        if (position_ == filled_) {
+            const Fill fill = Refill();
+            if (fill == Fill::Error) return Status::Error;
+            if (fill == Fill::End) {
+                if (heldCr_) out.Write("\r");
+                heldCr_ = false;
+                return Status::Line;
+            }
+        }
+        const char* start = buffer_.data() + position_;
+        const std::size_t available = filled_ - position_;
+        const auto* lf = static_cast<const char*>(std::memchr(start, '\n', available));
+        std::string_view piece(start, lf != nullptr ? static_cast<std::size_t>(lf - start) : available);
+        // A held CR is dropped only when the LF follows it directly.
+        if (heldCr_ && !(lf != nullptr && piece.empty())) out.Write("\r");
+        heldCr_ = false;
+        if (lf != nullptr) {
+            position_ += piece.size() + 1;
+            if (!piece.empty() && piece.back() == '\r') piece.remove_suffix(1);
+            out.Write(piece);
+            out.Write("\r\n");
+            return Status::Line;
+        }
+        position_ = filled_;
+        if (!piece.empty() && piece.back() == '\r') {
+            piece.remove_suffix(1);
+            heldCr_ = true;
+        }
+        out.Write(piece);
+    }
+    return Status::Line;
+}
+
+}  // namespace egm2008

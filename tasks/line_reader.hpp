@@ -1,0 +1,60 @@
+// Lines of a text file as a text-mode read delivers them, read through a
+// buffer from a file descriptor.
+//
+// A line ends at LF; a CR directly before the LF is dropped, and the line is
+// handed out with one "\n" in place of its end, so that "48.5 11.25\r\n" and
+// "48.5 11.25\n" both read as "48.5 11.25\n" (11 characters). A last line
+// without a line end is handed out without one. Any other CR, and NUL bytes,
+// stay in the line. A line is one line however long it is.
+//
+// Memory stays bounded whatever the file: a line longer than the limit is
+// handed out cut after its first part, with overlong() set, and its rest is
+// passed on by CopyRest without being held.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "tasks/text_output.hpp"
+
+namespace egm2008 {
+
+/// Length beyond which a line is handed out cut (no point or sentence is this long).
+inline constexpr std::size_t kMaxLineLength = std::size_t{1} << 20;
+
+class LineReader {
+public:
+    enum class Status { Line, End, Error };
+
+    /// Reads `fd`, which stays open and owned by the caller.
+    explicit LineReader(int fd, std::size_t maxLineLength = kMaxLineLength);
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    /// The next line into `line` (replaced); End when nothing is left, Error
+    /// (see error()) when the read fails.
+    Status Next(std::string& line);
+    /// True when the line last handed out is only the first part of a longer one.
+    bool overlong() const { return overlong_; }
+    /// Writes the rest of an overlong line to `out` as a text-mode write does
+    /// (its line end as CR LF); Line when done, Error when a read fails.
+    Status CopyRest(TextOutput& out);
+    /// errno of the failed read, 0 while none failed.
+    int error() const { return error_; }
+
+private:
+    enum class Fill { Data, End, Error };
+    Fill Refill();
+
+    int fd_;
+    std::size_t maxLineLength_;
+    std::string buffer_;
+    std::size_t position_ = 0;
+    std::size_t filled_ = 0;
+    bool ended_ = false;
+    bool overlong_ = false;
+    bool heldCr_ = false;  // a CR cut off an overlong line's end, which an LF may follow
+    int error_ = 0;
+};
+
+}  // namespace egm2008

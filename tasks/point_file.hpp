@@ -1,0 +1,135 @@
+// Point-file calculation: the geoid undulation for every point of a text file,
+// written as a text file of one line per point. The "EGM2008 File Calc" page
+// and the command-line tool both run it.
+//
+// Input lines are read as a text-mode read delivers them (LF or CR LF, see
+// line_reader.hpp). A line of 10 characters or fewer, its line end counted as
+// one, is skipped. A longer line is handled by the layout:
+//   LatLon, LonLat                "%lf %lf": two numbers (what scanf's "%lf"
+//                                 takes, in the "C" locale), the rest ignored
+//   PtNumberLatLon, PtNumberLonLat "%s %lf %lf": a point number (any run of
+//                                 non-blanks), then the two numbers
+//   GgaFromGps                    one NMEA sentence, rewritten by
+//                                 RewriteGgaSentence or copied as read
+// A negative longitude is shifted by +360 before the query, which shifts once
+// more what is still negative. A computed point gives "%10.6lf %11.6lf %8.3f"
+// with both coordinates in the order and form they were read; a point whose
+// query fails gives "999.999" in place of the undulation; a line whose numbers
+// cannot all be read is copied unchanged and counted apart. Every line written
+// ends in CR LF; a line copied without a line end stays without one.
+//
+// A run opens the grid once, after the input and the output, and queries
+// through that mapping: a grid that cannot be opened is reported once, and
+// every point then fails. Read and write errors end the run.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "engine/geoid_grid.hpp"
+#include "engine/notifier.hpp"
+#include "tasks/nmea_gga.hpp"
+#include "tasks/text_output.hpp"
+
+namespace egm2008 {
+
+/// Layout of a point file; radio buttons 1040 to 1044 in this order.
+enum class PointFileLayout : std::int32_t {
+    LatLon = 0,
+    LonLat = 1,
+    PtNumberLatLon = 2,
+    PtNumberLonLat = 3,
+    GgaFromGps = 4,
+};
+
+/// What became of one input line.
+enum class LineOutcome {
+    Skipped,     ///< 10 characters or fewer: nothing written
+    Computed,    ///< a point line with its undulation, or a rewritten sentence
+    Failed,      ///< the query failed: a "999.999" line, or the sentence copied
+    Unreadable,  ///< plain layouts: the numbers could not be read, the line copied
+    Copied,      ///< GgaFromGps: not a sentence to rewrite, the line copied
+};
+
+/// Handles one line as LineReader delivers it (its line end, if any, as one
+/// "\n") and appends what it yields to `out`.
+LineOutcome HandlePointLine(const std::string& line, PointFileLayout layout,
+                            const UndulationQuery& query, std::string& out);
+
+/// The input of a run, read only.
+class PointFileInput {
+public:
+    PointFileInput() = default;
+    ~PointFileInput() { Close(); }
+    PointFileInput(const PointFileInput&) = delete;
+    PointFileInput& operator=(const PointFileInput&) = delete;
+
+    /// Opens `path` for reading only; "-" is standard input (left open by Close).
+    /// False, errno set, when it cannot be opened or a named file is not a
+    /// regular file (a folder, FIFO or device would block or fail later).
+    bool Open(const std::string& path);
+    /// Reads an already open descriptor, which Close leaves open.
+    void Attach(int fd);
+    void Close();
+    int fd() const { return fd_; }
+    /// True when the input is a file whose identity is known (for OutputRefusal).
+    bool identified() const { return identified_; }
+    dev_t device() const { return device_; }
+    ino_t inode() const { return inode_; }
+
+private:
+    void Identify();
+    int fd_ = -1;
+    bool owned_ = false;
+    bool identified_ = false;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
+};
+
+/// Why a run reading `input` with `grid` must not write `outputPath` ("-" is
+/// standard output): the text to show, or "" when it may. Call it before the
+/// output is opened, which would empty the file.
+std::string OutputRefusal(const PointFileInput& input, const std::string& outputPath,
+                          const GeoidGrid& grid);
+
+/// How a run ended.
+struct PointFileOutcome {
+    std::int64_t computed = 0;    ///< points computed, sentences rewritten
+    std::int64_t failed = 0;      ///< "999.999" lines, sentences copied because the query failed
+    std::int64_t unreadable = 0;  ///< plain-layout lines copied because their numbers could not be read
+    std::int64_t copied = 0;      ///< GgaFromGps lines copied as not rewritable
+    bool gridOpened = false;      ///< false: the grid could not be opened (the user was told)
+    int readError = 0;            ///< errno of the read that ended the run, 0 when none failed
+    int writeError = 0;           ///< errno of the first failed write or close, 0 when none failed
+    /// True when the whole input was read and the whole output written.
+    bool completed() const { return readError == 0 && writeError == 0; }
+};
+
+/// Called with the count of computed points at the start of the run (0) and
+/// each time it reaches a new multiple of 1000.
+using ProgressCallback = std::function<void(std::int64_t computed)>;
+
+/// Runs the calculation from `input` to `output` (already open and checked
+/// with OutputRefusal), then flushes and closes `output`. `notifier` hears the
+/// grid's own message, once. The run stops at the first read or write error.
+PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
+                              const GeoidGrid& grid, PointFileLayout layout,
+                              InterpolationMethod method, Notifier& notifier,
+                              const ProgressCallback& progress);
+
+/// "\nInputfile \"<path>\" could not be opened!\n"
+std::string InputOpenMessage(const std::string& path);
+/// "\nOutputfile \"<path>\" could not be opened!\n"
+std::string OutputOpenMessage(const std::string& path);
+/// "Calculation done - <n> points.", with a second line
+/// "<n> lines could not be read and were copied unchanged." when there were such lines.
+std::string CompletionMessage(const PointFileOutcome& outcome);
+/// What to tell the user at the end of a run: the read or the write error, naming
+/// the file, or else CompletionMessage.
+std::string OutcomeMessage(const PointFileOutcome& outcome, const std::string& inputPath,
+                           const std::string& outputPath);
+
+}  // namespace egm2008

@@ -1,0 +1,82 @@
+// The "EGM2008 File Calc" page: an input file of points or GGA sentences, an
+// output file, a layout, a method and "Calc!".
+//
+// The page holds the two paths (shown in fields 1035 and 1038), the layout
+// (radios 1040 to 1044) and the method (radios 1047 to 1050), and reads the
+// main window's grid when it calculates. "Calc!" opens the input for reading
+// only, refuses an output that is the input or the grid file before anything
+// is opened for writing, opens the output, and runs RunPointFile under the
+// wait cursor with the count of computed points in the caption of 1002 at
+// every thousandth. It ends with "Calc!" restored and one message: the count,
+// or the read or write error that stopped the run.
+#pragma once
+
+#include <string>
+
+#include "engine/geoid_grid.hpp"
+#include "tasks/page_platform.hpp"
+#include "tasks/point_file.hpp"
+
+namespace egm2008 {
+
+/// Control IDs of the file page.
+namespace file_ids {
+inline constexpr int kCalc = 1002;
+inline constexpr int kViewInput = 1029;
+inline constexpr int kInputPath = 1035;
+inline constexpr int kInputButton = 1036;
+inline constexpr int kOutputButton = 1037;
+inline constexpr int kOutputPath = 1038;
+inline constexpr int kViewOutput = 1045;
+inline constexpr int kFirstLayout = 1040;  ///< 1040..1044: LatLon .. GgaFromGps
+inline constexpr int kLastLayout = 1044;
+inline constexpr int kFirstMethod = 1047;  ///< 1047..1050: BiQuadratic .. NearestNeighbour
+inline constexpr int kLastMethod = 1050;
+}  // namespace file_ids
+
+/// Caption of button 1002 outside a run.
+inline constexpr const char* kCalcCaption = "Calc!";
+
+class PointFilePage {
+public:
+    /// The page talks to its window through `platform`, which must outlive it.
+    explicit PointFilePage(PagePlatform& platform) : platform_(platform) {}
+
+    /// Stores the grid (not owned), sets the paths to "<directory>/input.dat" and
+    /// "<directory>/output.dat" and shows them, selects LatLon and BiQuadratic.
+    /// The shell checks radios 1040 and 1047 to match layout() and method().
+    void InitialiseFilePage(const GeoidGrid* grid, const std::string& workingDirectory);
+
+    /// "Input-File": the open-file dialog's path replaces the input path, "" after Cancel.
+    void BrowseInputFile();
+    /// "Output-File": the same open-file dialog, for the output path.
+    void BrowseOutputFile();
+    /// "View": the input file in the editor, not waited for.
+    void ViewInputFile();
+    /// "View": the output file in the editor, not waited for.
+    void ViewOutputFile();
+
+    /// Radio 1040..1044 clicked; other IDs change nothing.
+    void SelectLayout(int radioId);
+    /// Radio 1047..1050 clicked; other IDs change nothing.
+    void SelectMethod(int radioId);
+
+    /// "Calc!": the run over the whole input file.
+    void CalculatePointFile();
+
+    const GeoidGrid* grid() const { return grid_; }
+    const std::string& inputPath() const { return inputPath_; }
+    const std::string& outputPath() const { return outputPath_; }
+    PointFileLayout layout() const { return layout_; }
+    InterpolationMethod method() const { return method_; }
+
+private:
+    PagePlatform& platform_;
+    const GeoidGrid* grid_ = nullptr;
+    std::string inputPath_;
+    std::string outputPath_;
+    PointFileLayout layout_ = PointFileLayout::LatLon;
+    InterpolationMethod method_ = InterpolationMethod::BiQuadratic;
+};
+
+}  // namespace egm2008

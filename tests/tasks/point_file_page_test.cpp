@@ -1,0 +1,231 @@
+#include "tasks/point_file_page.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "fake_platform.hpp"
+#include "point_file_fixtures.hpp"
+
+namespace egm2008 {
+namespace {
+
+using testing::ConstantGrid;
+using testing::Exists;
+using testing::FakePlatform;
+using testing::Notice;
+using testing::ReadFile;
+using testing::ScratchFolder;
+using testing::WriteFile;
+
+// A page initialised in a scratch folder, its grid a constant 47.25 m.
+class FilePage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        grid_ = ConstantGrid(47.25f);
+        page_.InitialiseFilePage(&grid_, folder_.path());
+        platform_.events.clear();
+    }
+    std::string In() const { return folder_.File("input.dat"); }
+    std::string Out() const { return folder_.File("output.dat"); }
+    // Points the dialogs at `input` and `output`.
+    void Choose(const std::string& input, const std::string& output) {
+        platform_.dialogAnswers = {input, output};
+        page_.BrowseInputFile();
+        page_.BrowseOutputFile();
+        platform_.events.clear();
+    }
+    std::vector<std::string> Notices() const {
+        std::vector<std::string> texts;
+        for (const Notice& n : platform_.notices) texts.push_back(n.text);
+        return texts;
+    }
+
+    ScratchFolder folder_;
+    GeoidGrid grid_;
+    FakePlatform platform_;
+    PointFilePage page_{platform_};
+};
+
+TEST_F(FilePage, StartsWithDefaultFilesInTheWorkingDirectory) {
+    EXPECT_EQ(platform_.Field(file_ids::kInputPath), folder_.path() + "/input.dat");
+    EXPECT_EQ(platform_.Field(file_ids::kOutputPath), folder_.path() + "/output.dat");
+    EXPECT_EQ(page_.inputPath(), folder_.path() + "/input.dat");
+    EXPECT_EQ(page_.layout(), PointFileLayout::LatLon);
+    EXPECT_EQ(page_.method(), InterpolationMethod::BiQuadratic);
+    EXPECT_EQ(page_.grid(), &grid_);
+}
+
+TEST_F(FilePage, RadiosSetLayoutAndMethod) {
+    const PointFileLayout layouts[] = {PointFileLayout::LatLon, PointFileLayout::LonLat,
+                                       PointFileLayout::PtNumberLatLon,
+                                       PointFileLayout::PtNumberLonLat, PointFileLayout::GgaFromGps};
+    for (int id = 1040; id <= 1044; ++id) {
+        page_.SelectLayout(id);
+        EXPECT_EQ(page_.layout(), layouts[id - 1040]) << id;
+    }
+    const InterpolationMethod methods[] = {
+        InterpolationMethod::BiQuadratic, InterpolationMethod::BiLinear,
+        InterpolationMethod::Triangulation, InterpolationMethod::NearestNeighbour};
+    for (int id = 1047; id <= 1050; ++id) {
+        page_.SelectMethod(id);
+        EXPECT_EQ(page_.method(), methods[id - 1047]) << id;
+    }
+    page_.SelectLayout(1045);
+    page_.SelectMethod(1046);
+    EXPECT_EQ(page_.layout(), PointFileLayout::GgaFromGps);
+    EXPECT_EQ(page_.method(), InterpolationMethod::NearestNeighbour);
+    EXPECT_TRUE(platform_.events.empty());
+}
+
+TEST_F(FilePage, ViewStartsTheEditorWithoutWaiting) {
+    Choose("/data/points.txt", "/data/result.txt");
+    page_.ViewInputFile();
+    page_.ViewOutputFile();
+    EXPECT_EQ(platform_.editors, (std::vector<testing::EditorStart>{{"/data/points.txt", false},
+                                                                    {"/data/result.txt", false}}));
+}
+
+TEST_F(FilePage, CancelledDialogEmptiesThePathAndCalcNamesNoFile) {
+    page_.BrowseInputFile();
+    EXPECT_EQ(page_.inputPath(), "");
+    EXPECT_EQ(platform_.Field(file_ids::kInputPath), "");
+    page_.CalculatePointFile();
+    EXPECT_EQ(Notices(), (std::vector<std::string>{"\nInputfile \"\" could not be opened!\n"}));
+    EXPECT_TRUE(platform_.cursors.empty());
+    EXPECT_FALSE(Exists(Out()));
+}
+
+TEST_F(FilePage, CaptionCountsEveryThousandthThenCalcReturns) {
+    std::string points;
+    for (int i = 0; i < 2500; ++i) points += "48.5 11.25\n";
+    WriteFile(In(), points);
+    page_.CalculatePointFile();
+    std::vector<std::string> shown;
+    for (const std::string& e : platform_.events) {
+        if (e.rfind("notice", 0) != 0) shown.push_back(e);
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{"cursor wait", "set 1002 0", "set 1002 1000",
+                                               "set 1002 2000", "cursor arrow", "set 1002 Calc!"}));
+    EXPECT_EQ(Notices(), (std::vector<std::string>{"Calculation done - 2500 points."}));
+    EXPECT_EQ(platform_.notices.back().icon, NoticeIcon::None);
+    EXPECT_EQ(ReadFile(Out()).size(), 2500u * 33u);
+}
+
+TEST_F(FilePage, ReadOnlyInputIsProcessed) {
+    WriteFile(In(), "48.5 11.25\n");
+    ASSERT_EQ(::chmod(In().c_str(), 0444), 0);
+    page_.CalculatePointFile();
+    EXPECT_EQ(Notices(), (std::vector<std::string>{"Calculation done - 1 points."}));
+    EXPECT_EQ(ReadFile(Out()), " 48.500000   11.250000   47.250\r\n");
+}
+
+TEST_F(FilePage, HeaderLineIsCopiedAndCountedApart) {
+    WriteFile(In(), "Lat Lon of the survey\n48.5 11.25\n");
+    page_.CalculatePointFile();
+    EXPECT_EQ(Notices(), (std::vector<std::string>{
+                             "Calculation done - 1 points.\n"
+                             "1 lines could not be read and were copied unchanged."}));
+    EXPECT_EQ(ReadFile(Out()), "Lat Lon of the survey\r\n 48.500000   11.250000   47.250\r\n");
+}
+
+TEST_F(FilePage, SameFileTwiceIsRefusedBeforeAnythingIsWritten) {
+    const std::string points = "48.5 11.25\n52.0 7.25\n";
+    WriteFile(In(), points);
+    ASSERT_EQ(::symlink(In().c_str(), folder_.File("link.dat").c_str()), 0);
+    for (const std::string& output : {In(), folder_.File("link.dat"), folder_.path() + "/./input.dat"}) {
+        platform_.notices.clear();
+        Choose(In(), output);
+        page_.CalculatePointFile();
+        ASSERT_EQ(platform_.notices.size(), 1u) << output;
+        EXPECT_EQ(platform_.notices[0].text,
+                  "\nOutputfile \"" + output + "\" is the inputfile!\nChoose another outputfile.\n");
+        EXPECT_TRUE(platform_.cursors.empty());
+        EXPECT_EQ(ReadFile(In()), points);
+    }
+}
+
+TEST_F(FilePage, GridFileAsOutputIsRefused) {
+    WriteFile(In(), "48.5 11.25\n");
+    struct stat before {};
+    ASSERT_EQ(::stat(grid_.path.c_str(), &before), 0);
+    Choose(In(), grid_.path);
+    page_.CalculatePointFile();
+    EXPECT_EQ(Notices(), (std::vector<std::string>{"\nOutputfile \"" + grid_.path +
+                                                   "\" is the geoid file in use!\n"
+                                                   "Choose another outputfile.\n"}));
+    struct stat after {};
+    ASSERT_EQ(::stat(grid_.path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_size, before.st_size);
+}
+
+TEST_F(FilePage, InputThatIsNoRegularFileIsRefused) {
+    ASSERT_EQ(::mkfifo(folder_.File("fifo").c_str(), 0600), 0);
+    for (const std::string& input : {folder_.path(), folder_.File("fifo"), std::string("/dev/zero")}) {
+        platform_.notices.clear();
+        Choose(input, Out());
+        page_.CalculatePointFile();
+        EXPECT_EQ(Notices(), (std::vector<std::string>{"\nInputfile \"" + input +
+                                                       "\" could not be opened!\n"}));
+        EXPECT_FALSE(Exists(Out()));
+    }
+}
+
+TEST_F(FilePage, OutputThatCannotBeOpenedIsNamed) {
+    WriteFile(In(), "48.5 11.25\n");
+    const std::string output = folder_.File("no/such/folder/out.dat");
+    Choose(In(), output);
+    page_.CalculatePointFile();
+    EXPECT_EQ(Notices(),
+              (std::vector<std::string>{"\nOutputfile \"" + output + "\" could not be opened!\n"}));
+    EXPECT_TRUE(platform_.cursors.empty());
+}
+
+TEST_F(FilePage, DiskFullIsReportedNotDone) {
+    if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full on this system";
+    WriteFile(In(), "48.5 11.25\n");
+    Choose(In(), "/dev/full");
+    page_.CalculatePointFile();
+    ASSERT_EQ(platform_.notices.size(), 1u);
+    EXPECT_EQ(platform_.notices[0].text.rfind("\nOutputfile \"/dev/full\" could not be written: ", 0), 0u)
+        << platform_.notices[0].text;
+    EXPECT_EQ(platform_.Field(file_ids::kCalc), "Calc!");
+    EXPECT_EQ(platform_.cursors.back(), CursorShape::Arrow);
+}
+
+TEST_F(FilePage, MissingGridIsToldOncePerRun) {
+    WriteFile(In(), "48.5 11.25\n52.0 7.250\n-33.25 -70.5\n");
+    grid_.path = folder_.File("no_grid_here");
+    page_.CalculatePointFile();
+    EXPECT_EQ(Notices(), (std::vector<std::string>{OpenFailureMessage(grid_.path),
+                                                   "Calculation done - 0 points."}));
+    EXPECT_EQ(ReadFile(Out()),
+              " 48.500000   11.250000 999.999\r\n 52.000000    7.250000 999.999\r\n"
+              "-33.250000  -70.500000 999.999\r\n");
+}
+
+TEST_F(FilePage, EmptyInputGivesEmptyOutputAndZeroPoints) {
+    WriteFile(In(), "");
+    WriteFile(Out(), "old results\r\n");
+    page_.CalculatePointFile();
+    EXPECT_EQ(Notices(), (std::vector<std::string>{"Calculation done - 0 points."}));
+    EXPECT_EQ(ReadFile(Out()), "");
+}
+
+TEST(FilePageWithoutGrid, SaysSoAndTouchesNoFile) {
+    FakePlatform platform;
+    PointFilePage page(platform);
+    ScratchFolder folder;
+    WriteFile(folder.File("input.dat"), "48.5 11.25\n");
+    page.InitialiseFilePage(nullptr, folder.path());
+    page.CalculatePointFile();
+    ASSERT_EQ(platform.notices.size(), 1u);
+    EXPECT_EQ(platform.notices[0], (Notice{"Error: Detected Nullpointer.", NoticeIcon::Error}));
+    EXPECT_FALSE(Exists(folder.File("output.dat")));
+}
+
+}  // namespace
+}  // namespace egm2008
