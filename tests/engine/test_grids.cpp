@@ -1,0 +1,178 @@
+#include "tests/engine/test_grids.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace egm2008::test {
+
+namespace {
+
+void PutWord(std::vector<unsigned char>& out, std::uint32_t word, bool bigEndian) {
+    for (int k = 0; k < 4; ++k) {
+        const int shift = bigEndian ? 24 - 8 * k : 8 * k;
+        out.push_back(static_cast<unsigned char>(word >> shift));
+    }
+}
+
+void Require(bool ok, const std::string& what) {
+    if (!ok) throw std::runtime_error("test grid: " + what);
+}
+
+}  // namespace
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "engine_tests.XXXXXX").string();
+    Require(::mkdtemp(pattern.data()) != nullptr, "cannot make a temporary folder");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void WriteGrid(const std::string& path, Shape shape, bool bigEndian, const NodeFunction& value) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    Require(out.good(), "cannot write " + path);
+    const auto marker = static_cast<std::uint32_t>(4 * shape.columns);
+    std::vector<unsigned char> record;
+    record.reserve(static_cast<std::size_t>(shape.columns + 2) * 4);
+    for (std::int64_t r = 0; r < shape.rows; ++r) {
+        record.clear();
+        PutWord(record, marker, bigEndian);
+        for (std::int64_t c = 0; c < shape.columns; ++c) {
+            const float v = value(static_cast<std::int32_t>(r), static_cast<std::int32_t>(c));
+            PutWord(record, std::bit_cast<std::uint32_t>(v), bigEndian);
+        }
+        PutWord(record, marker, bigEndian);
+        out.write(reinterpret_cast<const char*>(record.data()),
+                  static_cast<std::streamsize>(record.size()));
+    }
+    Require(out.good(), "short write to " + path);
+}
+
+void WriteSparseGrid(const std::string& path, Shape shape, bool bigEndian) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    Require(fd >= 0, "cannot create " + path);
+    const bool sized = ::ftruncate(fd, (shape.columns + 2) * 4 * shape.rows) == 0;
+    ::close(fd);
+    Require(sized, "cannot size " + path);
+    std::vector<unsigned char> marker;
+    PutWord(marker, static_cast<std::uint32_t>(4 * shape.columns), bigEndian);
+    PokeBytes(path, 0, marker);
+}
+
+void PokeFloat(const std::string& path, std::int64_t offset, float value, bool bigEndian) {
+    std::vector<unsigned char> bytes;
+    PutWord(bytes, std::bit_cast<std::uint32_t>(value), bigEndian);
+    PokeBytes(path, offset, bytes);
+}
+
+void PokeBytes(const std::string& path, std::int64_t offset,
+               const std::vector<unsigned char>& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    Require(fd >= 0, "cannot open " + path);
+    const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), offset);
+    ::close(fd);
+    Require(n == static_cast<ssize_t>(bytes.size()), "cannot write into " + path);
+}
+
+GeoidGrid MakeGrid(const std::string& path, double spacing, bool bigEndian) {
+    GeoidGrid grid;
+    grid.path = path;
+    grid.latSpacing = spacing;
+    grid.lonSpacing = spacing;
+    grid.bigEndian = bigEndian;
+    grid.lastColumn = static_cast<std::int32_t>(std::lround(360.0 / spacing)) - 1;
+    if (grid.lastColumn == 21599) grid.gridSize = GridSize::Grid1x1;
+    if (grid.lastColumn == 8639) grid.gridSize = GridSize::Grid2_5x2_5;
+    return grid;
+}
+
+GeoidGrid WriteTestGrid(const TempDir& dir, double spacing, bool bigEndian,
+                        const NodeFunction& value) {
+    const GeoidGrid grid =
+        MakeGrid(dir.File(bigEndian ? "grid_be" : "grid_le"), spacing, bigEndian);
+    const std::int64_t columns = grid.lastColumn + 1;
+    WriteGrid(grid.path, Shape{columns / 2 + 1, columns}, bigEndian, value);
+    return grid;
+}
+
+QueryStatus RecordingReader::Open(const GeoidGrid& grid) {
+    ++opens;
+    if (inner_ != nullptr) return inner_->Open(grid);
+    return openStatus;
+}
+
+float RecordingReader::ReadNode(const GeoidGrid& grid, std::int64_t columns, std::int32_t r,
+                                std::int32_t c) {
+    reads.push_back({r, c});
+    columnCounts.push_back(columns);
+    const float v = inner_ != nullptr ? inner_->ReadNode(grid, columns, r, c) : value_(r, c);
+    values.push_back(v);
+    return v;
+}
+
+void RecordingReader::Close() {
+    ++closes;
+    if (inner_ != nullptr) inner_->Close();
+}
+
+namespace {
+template <typename Access>
+QueryStatus Run(InterpolationMethod method, const GeoidGrid& grid, double latitude,
+                double longitude, float& result, Access& access) {
+    switch (method) {
+        case InterpolationMethod::BiQuadratic:
+            return InterpolateBiQuadratic(grid, latitude, longitude, result, access);
+        case InterpolationMethod::BiLinear:
+            return InterpolateBiLinear(grid, latitude, longitude, result, access);
+        case InterpolationMethod::Triangulation:
+            return InterpolateTriangulation(grid, latitude, longitude, result, access);
+        case InterpolationMethod::NearestNeighbour:
+            return LookupNearest(grid, latitude, longitude, result, access);
+    }
+    throw std::invalid_argument("no routine for this method");
+}
+}  // namespace
+
+QueryStatus RunRoutine(InterpolationMethod method, const GeoidGrid& grid, double latitude,
+                       double longitude, float& result, NodeReader& reader) {
+    return Run(method, grid, latitude, longitude, result, reader);
+}
+
+QueryStatus RunRoutine(InterpolationMethod method, const GeoidGrid& grid, double latitude,
+                       double longitude, float& result, Notifier& notifier) {
+    return Run(method, grid, latitude, longitude, result, notifier);
+}
+
+float ResultAfterFailure(InterpolationMethod method, float before) {
+    const bool presets = method == InterpolationMethod::BiQuadratic ||
+                         method == InterpolationMethod::NearestNeighbour;
+    return presets ? 9999.999f : before;
+}
+
+std::string MethodName(InterpolationMethod method) {
+    switch (method) {
+        case InterpolationMethod::BiQuadratic: return "BiQuadratic";
+        case InterpolationMethod::BiLinear: return "BiLinear";
+        case InterpolationMethod::Triangulation: return "Triangulation";
+        case InterpolationMethod::NearestNeighbour: return "NearestNeighbour";
+    }
+    return "Method" + std::to_string(static_cast<int>(method));
+}
+
+std::uint32_t Bits(float value) { return std::bit_cast<std::uint32_t>(value); }
+
+std::string RealGridPath(const std::string& name) {
+    return std::string(EGM2008_GRID_DIR) + "/" + name;
+}
+
+}  // namespace egm2008::test
