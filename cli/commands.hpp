@@ -1,0 +1,58 @@
+// The four subcommands, each run on arguments that the parser has already
+// checked and converted. Each returns the exit status (run_cli.hpp).
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "cli/console.hpp"
+#include "cli/grid_choice.hpp"
+#include "engine/geoid_grid.hpp"
+
+namespace egm2008::cli {
+
+/// "egm2008 point": the four methods, or one, at one point.
+struct PointArgs {
+    double latitude = 0.0;
+    double longitude = 0.0;                     ///< west negative
+    std::optional<InterpolationMethod> method;  ///< only this one, value alone
+    int decimals = 4;
+    GridRequest grid;
+};
+int RunPoint(const PointArgs& args, Console& console);
+
+/// "egm2008 info": what a grid file is and whether it is sound.
+struct InfoArgs {
+    GridRequest grid;
+};
+int RunInfo(const InfoArgs& args, Console& console);
+
+/// The layouts of a point file, as the file page offers them.
+enum class FileLayout { LatLon, LonLat, PtLatLon, PtLonLat, Gga };
+
+/// "egm2008 file": a point file or GGA log, as the file page runs it.
+struct FileArgs {
+    std::string input;   ///< "-": standard input
+    std::string output;  ///< "-": standard output
+    FileLayout layout = FileLayout::LatLon;
+    InterpolationMethod method = InterpolationMethod::BiQuadratic;
+    bool quiet = false;  ///< no "Calculation done" message
+    GridRequest grid;
+};
+int RunFile(const FileArgs& args, Console& console);
+
+/// "egm2008 grid": the gridmaker over an area, corners in any order.
+struct GridArgs {
+    double latitude1 = 0.0;
+    double latitude2 = 0.0;
+    double longitude1 = 0.0;
+    double longitude2 = 0.0;
+    double latSpacingMinutes = 0.0;
+    double lonSpacingMinutes = 0.0;
+    std::string output;  ///< "" or "-": standard output
+    InterpolationMethod method = InterpolationMethod::BiQuadratic;
+    GridRequest grid;
+};
+int RunGrid(const GridArgs& args, Console& console);
+
+}  // namespace egm2008::cli

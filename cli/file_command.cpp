@@ -1,0 +1,87 @@
+// "egm2008 file": the file page's run over a point file or GGA log. The input
+// is read only and must be a regular file (or "-", standard input); the
+// output is refused when it is the input or the grid file, before it is
+// opened (which would empty it). The lines written are those of the page.
+// At the end the page's message: the count, or the read or write error.
+#include <unistd.h>
+
+#include <string>
+
+#include "cli/commands.hpp"
+#include "cli/run_cli.hpp"
+#include "tasks/point_file.hpp"
+#include "tasks/text_output.hpp"
+
+namespace egm2008::cli {
+
+namespace {
+
+PointFileLayout ToLayout(FileLayout layout) {
+    switch (layout) {
+        case FileLayout::LatLon: return PointFileLayout::LatLon;
+        case FileLayout::LonLat: return PointFileLayout::LonLat;
+        case FileLayout::PtLatLon: return PointFileLayout::PtNumberLatLon;
+        case FileLayout::PtLonLat: return PointFileLayout::PtNumberLonLat;
+        case FileLayout::Gga: return PointFileLayout::GgaFromGps;
+    }
+    return PointFileLayout::LatLon;
+}
+
+// OutputRefusal for the output descriptor `fd` standing for "-": the same
+// checks through the descriptor's name in /dev/fd, with "-" in the message.
+std::string StandardOutputRefusal(const PointFileInput& input, int fd, const GeoidGrid& grid) {
+    if (fd == STDOUT_FILENO) return OutputRefusal(input, "-", grid);
+    const std::string name = "/dev/fd/" + std::to_string(fd);
+    std::string refusal = OutputRefusal(input, name, grid);
+    const std::string quoted = "\"" + name + "\"";
+    if (const std::size_t at = refusal.find(quoted); at != std::string::npos) {
+        refusal.replace(at, quoted.size(), "\"-\"");
+    }
+    return refusal;
+}
+
+}  // namespace
+
+int RunFile(const FileArgs& args, Console& console) {
+    const std::optional<GeoidGrid> grid = ChooseGridOrTell(args.grid, console);
+    if (!grid) return kExitFailure;
+
+    PointFileInput input;
+    if (args.input == "-") {
+        input.Attach(console.in());
+    } else if (!input.Open(args.input)) {
+        console.Message(InputOpenMessage(args.input));
+        return kExitFailure;
+    }
+    const bool toStandardOutput = args.output == "-";
+    const std::string refusal = toStandardOutput
+                                    ? StandardOutputRefusal(input, console.out(), *grid)
+                                    : OutputRefusal(input, args.output, *grid);
+    if (!refusal.empty()) {
+        console.Message(refusal);
+        return kExitFailure;
+    }
+    TextOutput output;
+    if (toStandardOutput) {
+        output.Attach(console.out());
+    } else if (!output.Open(args.output)) {
+        console.Message(OutputOpenMessage(args.output));
+        return kExitFailure;
+    }
+
+    PointFileOutcome outcome;
+    {
+        Progress progress(console.err(), "points");
+        outcome = RunPointFile(input, output, *grid, ToLayout(args.layout), args.method, console,
+                               [&progress](std::int64_t computed) {
+                                   progress.Update(static_cast<std::uint64_t>(computed), 0);
+                               });
+    }
+    input.Close();
+
+    const bool clean = outcome.completed() && outcome.gridOpened;
+    if (!clean || !args.quiet) console.Message(OutcomeMessage(outcome, args.input, args.output));
+    return clean && outcome.failed == 0 ? kExitOk : kExitFailure;
+}
+
+}  // namespace egm2008::cli

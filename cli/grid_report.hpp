@@ -1,0 +1,40 @@
+// A full look at a grid file for `egm2008 info`: every record marker (the
+// byte length of a row's values, before and after the row) and the range of
+// the values, with where the extremes lie. The file is mapped read-only and
+// read once from start to end.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "engine/geoid_grid.hpp"
+
+namespace egm2008::cli {
+
+/// A grid value and its node.
+struct GridExtreme {
+    float value = 0.0f;
+    double latitude = 0.0;
+    double longitude = 0.0;  ///< 0..360, as stored
+};
+
+struct GridReport {
+    std::int64_t rows = 0;
+    std::int64_t columns = 0;
+    std::int64_t markers = 0;          ///< two a row
+    std::int64_t badMarkers = 0;
+    std::int64_t firstBadRow = -1;     ///< row of the first wrong marker, -1 when none
+    std::int64_t plausible = 0;        ///< values with |N| <= 1000 m
+    std::int64_t implausible = 0;      ///< values the queries refuse: |N| > 1000 m or not a number
+    GridExtreme minimum;               ///< of the plausible values; meaningless when there are none
+    GridExtreme maximum;
+};
+
+/// Reads the whole grid `grid` describes (its size and byte order already
+/// chosen); `rowDone(row, rows)` after each row. False with the reason when
+/// the file cannot be mapped.
+bool ScanGrid(const GeoidGrid& grid, GridReport& report, std::string& reason,
+              const std::function<void(std::int64_t, std::int64_t)>& rowDone);
+
+}  // namespace egm2008::cli

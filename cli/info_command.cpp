@@ -1,0 +1,77 @@
+// "egm2008 info": the grid's kind as recognised from its length and first
+// record marker, then a full read: every record marker and the value range.
+// Exit status 1 when the file is no grid or a marker is wrong.
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "cli/commands.hpp"
+#include "cli/grid_report.hpp"
+#include "cli/run_cli.hpp"
+#include "tasks/field_text.hpp"
+#include "tasks/text_output.hpp"
+
+namespace egm2008::cli {
+
+namespace {
+
+std::string Place(const GridExtreme& e) {
+    return FormatFixed(static_cast<double>(e.value), 4) + " m at latitude " +
+           FormatFixed(e.latitude, 6) + ", longitude " + FormatFixed(e.longitude, 6);
+}
+
+}  // namespace
+
+int RunInfo(const InfoArgs& args, Console& console) {
+    const std::optional<GeoidGrid> grid = ChooseGridOrTell(args.grid, console);
+    if (!grid) return kExitFailure;
+
+    GridReport report;
+    std::string reason;
+    bool scanned;
+    {
+        Progress progress(console.err(), "rows");
+        scanned = ScanGrid(*grid, report, reason, [&progress](std::int64_t done, std::int64_t rows) {
+            progress.Update(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(rows));
+        });
+    }
+    if (!scanned) {
+        console.Message(reason);
+        return kExitFailure;
+    }
+
+    std::string text;
+    AppendFormat(text, "File         %s\n", grid->path.c_str());
+    AppendFormat(text, "Grid         %s x %s, %lld rows of %lld values\n", SizeName(grid->gridSize),
+                 SizeName(grid->gridSize), static_cast<long long>(report.rows),
+                 static_cast<long long>(report.columns));
+    AppendFormat(text, "Byte order   %s\n", grid->bigEndian ? "big-endian" : "little-endian");
+    AppendFormat(text, "Length       %llu bytes\n",
+                 static_cast<unsigned long long>(GridFileLength(grid->gridSize)));
+    if (report.badMarkers == 0) {
+        AppendFormat(text, "Markers      all %lld right\n", static_cast<long long>(report.markers));
+    } else {
+        AppendFormat(text, "Markers      %lld of %lld wrong, the first in row %lld\n",
+                     static_cast<long long>(report.badMarkers), static_cast<long long>(report.markers),
+                     static_cast<long long>(report.firstBadRow));
+    }
+    if (report.plausible > 0) {
+        text += "Minimum      " + Place(report.minimum) + "\n";
+        text += "Maximum      " + Place(report.maximum) + "\n";
+    }
+    AppendFormat(text, "Implausible  %lld values (|N| > 1000 m or not a number)\n",
+                 static_cast<long long>(report.implausible));
+    if (!console.Out(text)) {
+        console.Message(std::string("standard output could not be written: ") + std::strerror(errno));
+        return kExitFailure;
+    }
+    if (report.badMarkers > 0) {
+        console.Message("Geoidfile \"" + grid->path + "\" has " + std::to_string(report.badMarkers) +
+                        " wrong record markers, the first in row " +
+                        std::to_string(report.firstBadRow) + ".");
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+}  // namespace egm2008::cli

@@ -1,0 +1,167 @@
+// Which grid a run uses: size and byte order recognised from the file's
+// length and first record marker, the overrides, the refusals, and the
+// internal database in the working directory.
+#include "cli/grid_choice.hpp"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli_test_support.hpp"
+#include "engine/geoid_grid.hpp"
+
+namespace egm2008::cli::test {
+namespace {
+
+struct Variant {
+    const char* name;
+    Shape shape;
+    bool bigEndian;
+    GridSize size;
+};
+
+void PrintTo(const Variant& v, std::ostream* os) { *os << v.name; }
+
+class Recognition : public ::testing::TestWithParam<Variant> {};
+
+TEST_P(Recognition, SizeAndByteOrderFromTheFile) {
+    const Variant& v = GetParam();
+    Scratch scratch;
+    const std::string path = scratch.File("grid");
+    WriteSparseGrid(path, v.shape, v.bigEndian);
+
+    GeoidGrid grid;
+    std::string reason;
+    ASSERT_TRUE(ChooseGrid({path, std::nullopt, std::nullopt}, grid, reason)) << reason;
+    EXPECT_EQ(grid.path, path);
+    EXPECT_EQ(grid.gridSize, v.size);
+    EXPECT_EQ(grid.bigEndian, v.bigEndian);
+    EXPECT_EQ(grid.lastColumn, v.shape.columns - 1);
+
+    // The whole run takes it: every node of the sparse file is 0.
+    const CliRun run = RunTool({"point", "45", "-100", "--method", "nearest", "--grid", path});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "0.0000\n");
+
+    // Naming what the file is changes nothing.
+    const CliRun named = RunTool({"point", "45", "-100", "--method", "nearest", "--grid", path, "--grid-size",
+                              v.shape.minutes, v.bigEndian ? "--big-endian" : "--little-endian"});
+    EXPECT_EQ(named.status, 0) << named.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AllSix, Recognition,
+    ::testing::Values(Variant{"Min10Little", k10, false, GridSize::Grid10x10},
+                      Variant{"Min10Big", k10, true, GridSize::Grid10x10},
+                      Variant{"Min2_5Little", k2_5, false, GridSize::Grid2_5x2_5},
+                      Variant{"Min2_5Big", k2_5, true, GridSize::Grid2_5x2_5},
+                      Variant{"Min1Little", k1, false, GridSize::Grid1x1},
+                      Variant{"Min1Big", k1, true, GridSize::Grid1x1}),
+    [](const ::testing::TestParamInfo<Variant>& p) { return std::string(p.param.name); });
+
+struct Refusal {
+    const char* name;
+    Shape shape;         ///< a sparse file of this grid's length and first marker...
+    bool bigEndian;
+    std::int64_t cut;    ///< ...less this many bytes at the end
+    std::uint32_t marker; ///< ...with this first marker instead, when not 0
+    std::vector<std::string> overrides;
+    std::string message; ///< "@" stands for the path
+};
+
+void PrintTo(const Refusal& r, std::ostream* os) { *os << r.name; }
+
+class GridRefusal : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(GridRefusal, ExitsOneWithTheReason) {
+    const Refusal& r = GetParam();
+    Scratch scratch;
+    const std::string path = scratch.File("grid");
+    WriteSparseGrid(path, r.shape, r.bigEndian);
+    if (r.cut > 0) std::filesystem::resize_file(path, std::filesystem::file_size(path) - static_cast<std::uintmax_t>(r.cut));
+    if (r.marker != 0) PokeWord(path, 0, r.marker, r.bigEndian);
+    std::vector<std::string> args = {"point", "10", "20", "--grid", path};
+    args.insert(args.end(), r.overrides.begin(), r.overrides.end());
+
+    const CliRun run = RunTool(args);
+    std::string message = r.message;
+    message.replace(message.find('@'), 1, path);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "egm2008: " + message + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, GridRefusal,
+    ::testing::Values(
+        Refusal{"OneRowShort", k10, false, 8648, 0, {},
+                "Geoidfile \"@\" is 9339840 bytes long, the length of no EGM2008 grid file (10': "
+                "9348488, 2.5': 149368328, 1': 933292808 bytes)."},
+        Refusal{"MarkerOfAnotherSize", k10, false, 0, 34560, {},
+                "Geoidfile \"@\" has the length of a 10' grid file, but its first record marker "
+                "reads 34560 little-endian and 8847360 big-endian, not 8640."},
+        Refusal{"SizeNamedWrongly", k10, false, 0, 0, {"--grid-size", "2.5"},
+                "Geoidfile \"@\" is 9348488 bytes long; a 2.5' grid file has 149368328 bytes."},
+        Refusal{"BigEndianNamedWrongly", k2_5, false, 0, 0, {"--big-endian"},
+                "Geoidfile \"@\" is little-endian, not big-endian: its first record marker reads "
+                "34560 in little-endian byte order."},
+        Refusal{"LittleEndianNamedWrongly", k1, true, 0, 0, {"--little-endian"},
+                "Geoidfile \"@\" is big-endian, not little-endian: its first record marker reads "
+                "86400 in big-endian byte order."}),
+    [](const ::testing::TestParamInfo<Refusal>& p) { return std::string(p.param.name); });
+
+TEST(GridRefusal, MissingFileOrFolder) {
+    Scratch scratch;
+    EXPECT_EQ(RunTool({"point", "1", "2", "--grid", scratch.File("none")}).err,
+              "egm2008: Geoidfile \"" + scratch.File("none") + "\" could not be opened!\n");
+    const CliRun folder = RunTool({"point", "1", "2", "--grid", scratch.path()});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_EQ(folder.err, "egm2008: Geoidfile \"" + scratch.path() + "\" is not a regular file.\n");
+}
+
+// Switches the working directory for the life of the object.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const std::string& path) : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
+    }
+    ~WorkingDirectory() { std::filesystem::current_path(previous_); }
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+private:
+    std::filesystem::path previous_;
+};
+
+TEST(InternalDatabase, TakenFromTheWorkingDirectory) {
+    Scratch scratch;
+    WriteConstantGrid10(scratch.File(kInternalGridName), 12.5f);
+    const WorkingDirectory here(scratch.path());
+    const CliRun run = RunTool({"point", "10", "20"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "Bi-Quadratic     12.5000\n"
+              "Bi-Linear        12.5000\n"
+              "Triangulation    12.5000\n"
+              "Nearest Neighbor 12.5000\n");
+}
+
+TEST(InternalDatabase, MissingEverywhereIsExplained) {
+    Scratch scratch;
+    const std::string installed = std::string(EGM2008_INSTALLED_DATA_DIR_FOR_TESTS) + "/" + kInternalGridName;
+    struct stat info {};
+    if (::stat(installed.c_str(), &info) == 0) GTEST_SKIP() << "an installed database exists: " << installed;
+    const WorkingDirectory here(scratch.path());
+    const CliRun run = RunTool({"point", "10", "20"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, std::string("egm2008: The internal database \"") + kInternalGridName +
+                           "\" is neither in the working directory nor in " +
+                           EGM2008_INSTALLED_DATA_DIR_FOR_TESTS + "; name a grid file with --grid.\n");
+}
+
+}  // namespace
+}  // namespace egm2008::cli::test
