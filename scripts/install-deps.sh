@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   qt6-base-dev xvfb xauth xdg-utils
   clang-14 libclang-rt-14-dev
-  geographiclib-tools
+  geographiclib-tools locales
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -21,4 +21,10 @@ if [ "${#missing[@]}" -gt 0 ]; then
   [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
   "${sudo_cmd[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# A locale with a decimal comma, so that the tests prove numbers ignore the user's locale.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  echo "install-deps: generating the de_DE.UTF-8 locale" >&2
+  localedef -i de_DE -f UTF-8 de_DE.UTF-8 || echo "install-deps: no de_DE.UTF-8 locale; locale tests will skip" >&2
 fi
