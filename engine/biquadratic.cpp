@@ -66,7 +66,12 @@ QueryStatus InterpolateBiQuadratic(const GeoidGrid& grid, double latitude, doubl
 
     if (reader.Open(grid) != QueryStatus::StatusOk) return QueryStatus::StatusError;
     const std::int64_t wrap = std::int64_t{grid.lastColumn} + 1;
+    // ((c % wrap) + wrap) % wrap, without a division for the columns a window
+    // normally takes (one past either end of the row at most).
     const auto column = [wrap](std::int64_t c) {
+        if (c >= 0 && c < wrap) return static_cast<std::int32_t>(c);
+        if (c == -1) return static_cast<std::int32_t>(wrap - 1);
+        if (c == wrap) return std::int32_t{0};
         return static_cast<std::int32_t>(((c % wrap) + wrap) % wrap);
     };
     const std::int32_t west = column(std::int64_t{centreColumn} - 1);

@@ -39,4 +39,26 @@ float MappedGrid::ReadNode(const GeoidGrid& grid, std::int64_t columns, std::int
     return DecodeFloat32(data_ + offset, grid.bigEndian);
 }
 
+void MappedGrid::Prefetch(const GeoidGrid& grid, InterpolationMethod method, double latitude,
+                          double longitude) const {
+    if (data_ == nullptr) return;
+    if (longitude < 0.0) longitude += 360.0;
+    const double row = (grid.latMax - latitude) / grid.latSpacing;
+    const double column = (longitude - grid.lonMin) / grid.lonSpacing;
+    if (!(row >= 0.0 && row < 1e9 && column >= 0.0 && column < 1e9)) return;
+    const std::int64_t columns = StoredColumns(grid);
+    const auto i = static_cast<std::int64_t>(row);
+    const auto j = static_cast<std::int64_t>(column);
+    // The cell's rows i and i + 1; the bi-quadratic window may reach one row
+    // and one column further on either side.
+    const bool window = method == InterpolationMethod::BiQuadratic;
+    for (std::int64_t r = window ? i - 1 : i; r <= i + (window ? 2 : 1); ++r) {
+        const std::int64_t west = NodeOffset(columns, r, window ? j - 1 : j);
+        const std::int64_t east = west + (window ? 12 : 4);
+        if (west < 0 || static_cast<std::uint64_t>(east) + 4 > size_) continue;
+        __builtin_prefetch(data_ + west);
+        __builtin_prefetch(data_ + east);
+    }
+}
+
 }  // namespace egm2008

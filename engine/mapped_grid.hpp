@@ -36,6 +36,12 @@ public:
                    std::int32_t c) override;
     void Close() override {}
 
+    /// A hint, changing no result: asks the processor to fetch the rows that a
+    /// query by `method` at this point (longitude -360..360) will read, so that a
+    /// run scanning points ahead of their queries overlaps their memory waits.
+    void Prefetch(const GeoidGrid& grid, InterpolationMethod method, double latitude,
+                  double longitude) const;
+
 private:
     const unsigned char* data_ = nullptr;
     std::size_t size_ = 0;

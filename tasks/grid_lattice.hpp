@@ -14,8 +14,10 @@
 //
 // The grid file is opened and mapped once per run, after the output is open;
 // when it cannot be, the user hears it once and the run stops at the first
-// node inside the grid. Lines go through the output's buffer, so memory does
-// not grow with the lattice. Numbers are written in the "C" locale.
+// node inside the grid. Pieces of the lattice are computed on worker threads
+// and written by the calling thread in walking order (the progress callback
+// runs there too), so memory does not grow with the lattice. Numbers are
+// written in the "C" locale.
 #pragma once
 
 #include <cstdint>

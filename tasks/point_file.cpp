@@ -13,7 +13,10 @@
 #include "engine/query_routines.hpp"
 #include "tasks/field_text.hpp"
 #include "tasks/file_identity.hpp"
+#include "tasks/fixed_format.hpp"
 #include "tasks/line_reader.hpp"
+#include "tasks/number_scan.hpp"
+#include "tasks/ordered_work.hpp"
 
 namespace egm2008 {
 
@@ -24,13 +27,143 @@ constexpr std::size_t kShortLine = 10;
 // The caption shows the count at every multiple of this.
 constexpr std::int64_t kProgressStep = 1000;
 
+// Lines a batch of a run holds at most, and input bytes after which it is full.
+constexpr std::size_t kBatchLines = 4096;
+constexpr std::size_t kBatchBytes = 256 * 1024;
+// Batches on their way at once: filled, worked on, or waiting to be written.
+constexpr std::size_t kBatchesInFlight = 4;
+// Lines scanned, and their grid rows fetched, ahead of their queries.
+constexpr std::size_t kScanAhead = 16;
+// A batch buffer grown beyond this by very long lines is given back after use.
+constexpr std::size_t kBatchKeep = 2 * kBatchBytes;
+
 // The line as read, its line end written as CR LF; without one when it had none.
-void CopyLine(const std::string& line, std::string& out) {
+void CopyLine(std::string_view line, std::string& out) {
     if (!line.empty() && line.back() == '\n') {
-        out.append(line, 0, line.size() - 1);
+        out.append(line.substr(0, line.size() - 1));
         out.append("\r\n");
     } else {
         out.append(line);
+    }
+}
+
+// "%10.6lf %11.6lf 999.999\r\n"
+void AppendFailedPointLine(std::string& out, double first, double second) {
+    char text[2 * kFixedTextLimit + 16];
+    char* at = WriteFixed(text, first, 10, 6);
+    *at++ = ' ';
+    at = WriteFixed(at, second, 11, 6);
+    std::memcpy(at, " 999.999\r\n", 10);
+    out.append(text, static_cast<std::size_t>(at + 10 - text));
+}
+
+// A plain-layout line scanned ahead of its query.
+struct ScannedLine {
+    LineOutcome outcome = LineOutcome::Skipped;  // Computed: a point to query
+    std::string_view line;
+    std::string_view number;  // the point number of the numbered layouts
+    double first = 0.0;       // the two numbers in the order read
+    double second = 0.0;
+    double latitude = 0.0;
+    double longitude = 0.0;  // as the query takes it: +360 when read negative
+};
+
+// The scans of "%s %lf %lf" and "%lf %lf" (which see the line up to a NUL) and
+// the query's point. The caller has set the "C" locale.
+void ScanPointLine(std::string_view line, PointFileLayout layout, ScannedLine& scanned) {
+    scanned.line = line;
+    if (line.size() <= kShortLine) {
+        scanned.outcome = LineOutcome::Skipped;
+        return;
+    }
+    const bool numbered = layout == PointFileLayout::PtNumberLatLon ||
+                          layout == PointFileLayout::PtNumberLonLat;
+    const bool lonFirst =
+        layout == PointFileLayout::LonLat || layout == PointFileLayout::PtNumberLonLat;
+
+    std::string_view text = CStringPart(line);
+    scanned.number = {};
+    if (numbered) {
+        std::size_t start = 0;
+        std::size_t end = 0;
+        if (!ScanWord(text, start, end)) {
+            scanned.outcome = LineOutcome::Unreadable;
+            return;
+        }
+        scanned.number = text.substr(start, end - start);
+        text.remove_prefix(end);
+    }
+    if (!ScanTwoNumbers(text, scanned.first, scanned.second)) {
+        scanned.outcome = LineOutcome::Unreadable;
+        return;
+    }
+    scanned.latitude = lonFirst ? scanned.second : scanned.first;
+    scanned.longitude = lonFirst ? scanned.first : scanned.second;
+    if (scanned.longitude < 0.0) scanned.longitude += 360.0;
+    scanned.outcome = LineOutcome::Computed;
+}
+
+// Queries a scanned line's point and writes its line.
+template <typename Query>
+LineOutcome FinishPointLine(const ScannedLine& scanned, const Query& query, std::string& out) {
+    if (scanned.outcome == LineOutcome::Skipped) return LineOutcome::Skipped;
+    if (scanned.outcome == LineOutcome::Unreadable) {
+        CopyLine(scanned.line, out);
+        return LineOutcome::Unreadable;
+    }
+    float undulation = 0.0f;
+    const bool computed =
+        query(scanned.latitude, scanned.longitude, undulation) == QueryStatus::StatusOk;
+    if (!scanned.number.empty()) {
+        out.append(scanned.number);
+        out.push_back(' ');
+    }
+    if (computed) {
+        AppendPointLine(out, scanned.first, scanned.second, undulation);
+        return LineOutcome::Computed;
+    }
+    AppendFailedPointLine(out, scanned.first, scanned.second);
+    return LineOutcome::Failed;
+}
+
+// One line of the GgaFromGps layout.
+LineOutcome HandleSentenceLine(std::string_view line, const UndulationQuery& query,
+                               std::string& out) {
+    if (line.size() <= kShortLine) return LineOutcome::Skipped;
+    std::string sentence;
+    switch (RewriteGgaSentence(line, query, sentence)) {
+        case GgaRewrite::Rewritten:
+            out.append(sentence);
+            out.append("\r\n");
+            return LineOutcome::Computed;
+        case GgaRewrite::QueryFailed:
+            CopyLine(line, out);
+            return LineOutcome::Failed;
+        case GgaRewrite::Copied:
+            break;
+    }
+    CopyLine(line, out);
+    return LineOutcome::Copied;
+}
+
+// Lines of the input on their way through a run, and what they yield.
+struct PointBatch {
+    std::string lines;  // whole lines as LineReader hands them out, one after another
+    std::size_t count = 0;
+    std::string output;
+    std::int64_t computed = 0;
+    std::int64_t failed = 0;
+    std::int64_t unreadable = 0;
+    std::int64_t copied = 0;
+};
+
+void Tally(LineOutcome result, PointBatch& batch) {
+    switch (result) {
+        case LineOutcome::Computed: ++batch.computed; break;
+        case LineOutcome::Failed: ++batch.failed; break;
+        case LineOutcome::Unreadable: ++batch.unreadable; break;
+        case LineOutcome::Copied: ++batch.copied; break;
+        case LineOutcome::Skipped: break;
     }
 }
 
@@ -42,68 +175,11 @@ std::string Count(std::int64_t n) { return std::to_string(n); }
 
 LineOutcome HandlePointLine(const std::string& line, PointFileLayout layout,
                             const UndulationQuery& query, std::string& out) {
-    if (line.size() <= kShortLine) return LineOutcome::Skipped;
-
-    if (layout == PointFileLayout::GgaFromGps) {
-        std::string sentence;
-        switch (RewriteGgaSentence(line, query, sentence)) {
-            case GgaRewrite::Rewritten:
-                out.append(sentence);
-                out.append("\r\n");
-                return LineOutcome::Computed;
-            case GgaRewrite::QueryFailed:
-                CopyLine(line, out);
-                return LineOutcome::Failed;
-            case GgaRewrite::Copied:
-                break;
-        }
-        CopyLine(line, out);
-        return LineOutcome::Copied;
-    }
-
-    const bool numbered = layout == PointFileLayout::PtNumberLatLon ||
-                          layout == PointFileLayout::PtNumberLonLat;
-    const bool lonFirst =
-        layout == PointFileLayout::LonLat || layout == PointFileLayout::PtNumberLonLat;
-
-    // The scans of "%s %lf %lf" and "%lf %lf", in the "C" locale.
-    CNumericScope numbers;
-    const char* text = line.c_str();
-    std::string_view number;
-    if (numbered) {
-        int start = -1;
-        int end = -1;
-        std::sscanf(text, " %n%*s%n", &start, &end);
-        if (start < 0 || end < start) {
-            CopyLine(line, out);
-            return LineOutcome::Unreadable;
-        }
-        number = std::string_view(text + start, static_cast<std::size_t>(end - start));
-        text += end;
-    }
-    double first = 0.0;
-    double second = 0.0;
-    if (std::sscanf(text, "%lf %lf", &first, &second) != 2) {
-        CopyLine(line, out);
-        return LineOutcome::Unreadable;
-    }
-
-    const double latitude = lonFirst ? second : first;
-    double longitude = lonFirst ? first : second;
-    if (longitude < 0.0) longitude += 360.0;
-    float undulation = 0.0f;
-    const bool computed = query(latitude, longitude, undulation) == QueryStatus::StatusOk;
-
-    if (numbered) {
-        out.append(number);
-        out.push_back(' ');
-    }
-    if (computed) {
-        AppendPointLine(out, first, second, undulation);
-        return LineOutcome::Computed;
-    }
-    AppendFormat(out, "%10.6lf %11.6lf 999.999\r\n", first, second);
-    return LineOutcome::Failed;
+    const CNumericScope numbers;
+    if (layout == PointFileLayout::GgaFromGps) return HandleSentenceLine(line, query, out);
+    ScannedLine scanned;
+    ScanPointLine(line, layout, scanned);
+    return FinishPointLine(scanned, query, out);
 }
 
 bool PointFileInput::Open(const std::string& path) {
@@ -190,14 +266,77 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
                               const ProgressCallback& progress) {
     PointFileOutcome outcome;
     // Once per run: a grid that cannot be opened is told of here, not per point.
+    // The mapping is read-only and serves the workers at once.
     MappedGrid mapped;
     outcome.gridOpened = mapped.Map(grid, notifier) == QueryStatus::StatusOk;
-    const UndulationQuery query = [&](double latitude, double longitude, float& undulation) {
-        return ComputeUndulation(grid, method, latitude, longitude, undulation, mapped);
-    };
+
+    // Lines go in batches to the workers, which scan, query and format them; this
+    // thread reads the input and writes the batches' output in input order, so the
+    // output file is exactly what one line after the other would give.
+    OrderedWork<PointBatch> work(kBatchesInFlight, RunWorkerCount(), [&](PointBatch& batch) {
+        const CNumericScope numbers;
+        const auto query = [&](double latitude, double longitude, float& undulation) {
+            return ComputeUndulation(grid, method, latitude, longitude, undulation, mapped);
+        };
+        if (batch.output.capacity() > kBatchKeep) std::string().swap(batch.output);
+        batch.output.clear();
+        batch.computed = batch.failed = batch.unreadable = batch.copied = 0;
+        std::string_view rest = batch.lines;
+        const auto nextLine = [&rest] {
+            const std::size_t lf = rest.find('\n');
+            const std::size_t length = lf == std::string_view::npos ? rest.size() : lf + 1;
+            const std::string_view line = rest.substr(0, length);
+            rest.remove_prefix(length);
+            return line;
+        };
+        if (layout == PointFileLayout::GgaFromGps) {
+            const UndulationQuery sentenceQuery = query;
+            while (!rest.empty()) Tally(HandleSentenceLine(nextLine(), sentenceQuery, batch.output), batch);
+            return;
+        }
+        // A group of lines is scanned first, each point's grid rows asked for,
+        // then queried and written in order: the memory waits of the group overlap.
+        ScannedLine group[kScanAhead];
+        while (!rest.empty()) {
+            std::size_t n = 0;
+            for (; n < kScanAhead && !rest.empty(); ++n) {
+                ScanPointLine(nextLine(), layout, group[n]);
+                if (group[n].outcome == LineOutcome::Computed) {
+                    mapped.Prefetch(grid, method, group[n].latitude, group[n].longitude);
+                }
+            }
+            for (std::size_t k = 0; k < n; ++k) Tally(FinishPointLine(group[k], query, batch.output), batch);
+        }
+    });
 
     if (progress) progress(0);
     std::int64_t reported = 0;
+    // Writes out the oldest batch and counts its lines; the progress goes to every
+    // multiple of kProgressStep the count has passed.
+    const auto writeOldest = [&] {
+        PointBatch& batch = work.TakeOldest();
+        if (!output.failed()) {
+            output.Write(batch.output);
+            outcome.computed += batch.computed;
+            outcome.failed += batch.failed;
+            outcome.unreadable += batch.unreadable;
+            outcome.copied += batch.copied;
+            while (progress && reported + kProgressStep <= outcome.computed) {
+                reported += kProgressStep;
+                progress(reported);
+            }
+        }
+        work.Release();
+    };
+    const auto drain = [&] {
+        while (work.Pending()) writeOldest();
+    };
+    PointBatch* filling = nullptr;
+    const auto submit = [&] {
+        if (filling != nullptr) work.Submit();
+        filling = nullptr;
+    };
+
     LineReader reader(input.fd());
     std::string line;
     while (!output.failed()) {
@@ -207,32 +346,32 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
             outcome.readError = reader.error();
             break;
         }
-        LineOutcome result;
         if (reader.overlong()) {
-            // Far too long for a point or a sentence: copied without being held.
-            result = layout == PointFileLayout::GgaFromGps ? LineOutcome::Copied
-                                                           : LineOutcome::Unreadable;
+            // Far too long for a point or a sentence: copied without being held,
+            // after every line before it.
+            submit();
+            drain();
+            if (output.failed()) break;
+            ++(layout == PointFileLayout::GgaFromGps ? outcome.copied : outcome.unreadable);
             output.Write(line);
             if (reader.CopyRest(output) == LineReader::Status::Error) {
                 outcome.readError = reader.error();
                 break;
             }
-        } else {
-            result = HandlePointLine(line, layout, query, output.buffer());
-            output.Commit();
+            continue;
         }
-        switch (result) {
-            case LineOutcome::Computed: ++outcome.computed; break;
-            case LineOutcome::Failed: ++outcome.failed; break;
-            case LineOutcome::Unreadable: ++outcome.unreadable; break;
-            case LineOutcome::Copied: ++outcome.copied; break;
-            case LineOutcome::Skipped: break;
+        if (filling == nullptr) {
+            if (work.Full()) writeOldest();
+            filling = &work.Fill();
+            if (filling->lines.capacity() > kBatchKeep) std::string().swap(filling->lines);
+            filling->lines.clear();
+            filling->count = 0;
         }
-        if (outcome.computed != reported && outcome.computed % kProgressStep == 0) {
-            reported = outcome.computed;
-            if (progress) progress(reported);
-        }
+        filling->lines.append(line);
+        if (++filling->count == kBatchLines || filling->lines.size() >= kBatchBytes) submit();
     }
+    submit();
+    drain();
     if (!output.Close()) outcome.writeError = output.error();
     return outcome;
 }

@@ -20,7 +20,11 @@
 //
 // A run opens the grid once, after the input and the output, and queries
 // through that mapping: a grid that cannot be opened is reported once, and
-// every point then fails. Read and write errors end the run.
+// every point then fails. Read and write errors end the run. The calling
+// thread reads the input and writes the output; batches of lines are scanned,
+// queried and formatted on worker threads in between, and written in input
+// order, so the output is the same as line after line. Memory stays bounded
+// whatever the input's size.
 #pragma once
 
 #include <sys/types.h>

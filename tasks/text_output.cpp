@@ -6,6 +6,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "tasks/fixed_format.hpp"
+
 namespace egm2008 {
 
 TextOutput::~TextOutput() { Close(); }
@@ -39,8 +41,14 @@ void TextOutput::Attach(int fd) {
 }
 
 void TextOutput::Write(std::string_view text) {
-    buffer_.append(text);
-    Commit();
+    if (text.size() < kDirectSize) {
+        buffer_.append(text);
+        Commit();
+        return;
+    }
+    // Large pieces go straight out, after what is buffered, instead of through the buffer.
+    Flush();
+    WriteOut(text);
 }
 
 void TextOutput::WriteLine(std::string_view text) {
@@ -49,14 +57,14 @@ void TextOutput::WriteLine(std::string_view text) {
     Commit();
 }
 
-bool TextOutput::Flush() {
+void TextOutput::WriteOut(std::string_view text) {
     std::size_t done = 0;
-    while (done < buffer_.size() && error_ == 0) {
+    while (done < text.size() && error_ == 0) {
         if (fd_ < 0) {
             error_ = EBADF;
             break;
         }
-        const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+        const ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             error_ = n < 0 ? errno : EIO;
@@ -64,6 +72,10 @@ bool TextOutput::Flush() {
         }
         done += static_cast<std::size_t>(n);
     }
+}
+
+bool TextOutput::Flush() {
+    WriteOut(buffer_);
     buffer_.clear();
     return error_ == 0;
 }
@@ -97,7 +109,16 @@ void AppendFormat(std::string& out, const char* format, ...) {
 }
 
 void AppendPointLine(std::string& out, double first, double second, float undulation) {
-    AppendFormat(out, "%10.6lf %11.6lf %8.3f\r\n", first, second, static_cast<double>(undulation));
+    // WriteFixed gives printf's text byte for byte, in the "C" locale.
+    char text[3 * kFixedTextLimit + 8];
+    char* at = WriteFixed(text, first, 10, 6);
+    *at++ = ' ';
+    at = WriteFixed(at, second, 11, 6);
+    *at++ = ' ';
+    at = WriteFixed(at, static_cast<double>(undulation), 8, 3);
+    *at++ = '\r';
+    *at++ = '\n';
+    out.append(text, static_cast<std::size_t>(at - text));
 }
 
 }  // namespace egm2008

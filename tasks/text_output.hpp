@@ -41,6 +41,9 @@ public:
 
 private:
     static constexpr std::size_t kFlushSize = 1 << 20;
+    // Write hands text of this size or more to the system without buffering it.
+    static constexpr std::size_t kDirectSize = 64 * 1024;
+    void WriteOut(std::string_view text);
     int fd_ = -1;
     bool owned_ = false;
     int error_ = 0;
