@@ -1,0 +1,193 @@
+#!/bin/bash
+# Whole runs of egm2008 side by side with GeographicLib's GeoidEval, on the
+# same points and the same grid data, and the whole-globe gridmaker run.
+#
+#  1. Builds the Release programs (BUILD_DIR, default build/bench).
+#  2. Converts the real 2.5' grid to GeographicLib's PGM format (cached in
+#     ~/.cache/egm2008/geographiclib) and makes 1,000,000 seeded random points
+#     over the globe, "lat lon" a line (cached in ~/.cache/egm2008/bench).
+#  3. Runs, RUNS times each and taking turns: GeoidEval -a (whole grid cached;
+#     cubic) against `egm2008 file --method biquadratic`, and GeoidEval -a -l
+#     (bilinear) against `egm2008 file --method bilinear`; text file in, text
+#     file out. Prints every run, the medians and the wall-time ratios.
+#  4. Times the gridmaker over the whole globe at 2.5' on the 2.5' grid
+#     (4321 x 8641 nodes, about 1.2 GB of text written to a file).
+#  5. With ONE_MINUTE=1 (the default), the same egm2008 runs on a 1'-size grid
+#     file (bench/make_bench_data grid1, 933 MB of pseudo-random plausible
+#     values, cached), for memory and speed at the largest grid size.
+#  6. Per-query cost inside a run from bench/query_bench (QUERY_BENCH=0 skips).
+#
+# Memory of every run: RssAnon (private memory; the read-only mapping of the
+# grid file is file cache, not counted there) sampled from /proc/PID/status
+# every few milliseconds while the run goes, its maximum printed, and the
+# maximum RSS that GNU time reports (which does count mapped grid pages).
+#
+# Environment: BUILD_DIR, GRID_DIR (default ./grids), RUNS (3), POINTS
+# (1000000), SEED (2008), ONE_MINUTE (1), QUERY_BENCH (1), WORK_DIR (a
+# temporary folder for the outputs, removed at the end).
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD_DIR=${BUILD_DIR:-$ROOT/build/bench}
+GRID_DIR=${GRID_DIR:-$ROOT/grids}
+RUNS=${RUNS:-3}
+POINTS=${POINTS:-1000000}
+SEED=${SEED:-2008}
+ONE_MINUTE=${ONE_MINUTE:-1}
+QUERY_BENCH=${QUERY_BENCH:-1}
+CACHE=${XDG_CACHE_HOME:-$HOME/.cache}/egm2008
+GRID25="$GRID_DIR/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE"
+GRID25_BE="$GRID_DIR/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree"
+
+die() { echo "compare_peers: $*" >&2; exit 1; }
+[ -f "$GRID25" ] || die "missing $GRID25 (run scripts/setup-grids.sh)"
+command -v GeoidEval >/dev/null || die "GeoidEval missing (apt-get install geographiclib-tools)"
+[ -x /usr/bin/time ] || die "/usr/bin/time missing (apt-get install time)"
+command -v pgrep >/dev/null || die "pgrep missing (apt-get install procps)"
+
+echo "== build (Release) in $BUILD_DIR"
+if [ -f "$BUILD_DIR/CMakeCache.txt" ]; then
+    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DEGM2008_BUILD_BENCH=ON >/dev/null
+else
+    cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release -DEGM2008_BUILD_GUI=OFF \
+        -DEGM2008_BUILD_BENCH=ON >/dev/null
+fi
+ninja -C "$BUILD_DIR" -j2 egm2008 egm2008-grid-to-pgm make_bench_data query_bench >/dev/null
+EGM="$BUILD_DIR/cli/egm2008"
+
+mkdir -p "$CACHE/geographiclib" "$CACHE/bench"
+PGM_DIR="$CACHE/geographiclib"
+if [ ! -s "$PGM_DIR/egm2008-2_5.pgm" ]; then
+    echo "== converting the 2.5' grid to $PGM_DIR/egm2008-2_5.pgm"
+    "$BUILD_DIR/tools/egm2008-grid-to-pgm" "$GRID25_BE" "$PGM_DIR/egm2008-2_5.pgm.part" big
+    mv "$PGM_DIR/egm2008-2_5.pgm.part" "$PGM_DIR/egm2008-2_5.pgm"
+fi
+POINT_FILE="$CACHE/bench/points-$POINTS-$SEED.txt"
+if [ ! -s "$POINT_FILE" ]; then
+    echo "== making $POINTS points (seed $SEED)"
+    "$BUILD_DIR/bench/make_bench_data" points "$POINTS" "$SEED" "$POINT_FILE.part"
+    mv "$POINT_FILE.part" "$POINT_FILE"
+fi
+GRID1="$CACHE/bench/Und_min1x1_synthetic_SE"
+if [ "$ONE_MINUTE" = 1 ] && [ ! -s "$GRID1" ]; then
+    echo "== making the synthetic 1' grid $GRID1"
+    "$BUILD_DIR/bench/make_bench_data" grid1 "$GRID1.part"
+    mv "$GRID1.part" "$GRID1"
+fi
+
+WORK=${WORK_DIR:-$(mktemp -d)}
+cleanup() { [ -z "${WORK_DIR:-}" ] && rm -rf "$WORK"; true; }
+trap cleanup EXIT
+
+# A sleep without starting a process, so that sampling does not load the machine.
+exec {SLEEP_FD}<> <(:)
+pause() { read -r -t "$1" -u "$SLEEP_FD" || true; }
+
+# measure NAME INPUT OUTPUT COMMAND...: runs the command with stdin/stdout
+# redirected, samples its RssAnon, and appends "NAME seconds rssanon_kb maxrss_kb"
+# to $WORK/results.
+measure() {
+    local name=$1 input=$2 output=$3
+    shift 3
+    local timing="$WORK/time.$$"
+    local start=$EPOCHREALTIME
+    /usr/bin/time -f '%M' -o "$timing" "$@" <"$input" >"$output" &
+    local timer=$! child="" peak=0 line value
+    while kill -0 "$timer" 2>/dev/null; do
+        [ -z "$child" ] && child=$(pgrep -P "$timer" | head -n 1 || true)
+        if [ -n "$child" ] && [ -r "/proc/$child/status" ]; then
+            while read -r line; do
+                case $line in
+                    RssAnon:*) value=${line//[!0-9]/}; [ "${value:-0}" -gt "$peak" ] && peak=$value ;;
+                esac
+            done <"/proc/$child/status" 2>/dev/null || true
+        fi
+        pause 0.01
+    done
+    wait "$timer" || die "$name failed"
+    local end=$EPOCHREALTIME
+    local seconds
+    seconds=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')
+    local maxrss
+    maxrss=$(tail -n 1 "$timing")
+    printf '%-36s %8s s  RssAnon %6s kB  max RSS %7s kB\n' "$name" "$seconds" "$peak" "$maxrss"
+    echo "$name $seconds $peak $maxrss" >>"$WORK/results"
+}
+
+median() {  # median NAME: median seconds of that name's runs
+    awk -v n="$1" '$1 == n { print $2 }' "$WORK/results" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
+most() {  # most NAME COLUMN: the largest value of a column over that name's runs
+    awk -v n="$1" -v c="$2" '$1 == n && $c > m { m = $c } END { print m + 0 }' "$WORK/results"
+}
+
+# The grid files into the page cache, so that no run pays for the disk.
+cat "$GRID25" "$PGM_DIR/egm2008-2_5.pgm" "$POINT_FILE" >/dev/null
+[ "$ONE_MINUTE" = 1 ] && cat "$GRID1" >/dev/null
+
+echo
+echo "== machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), $(uname -sr)"
+echo "== $POINTS points, $RUNS runs each, taking turns"
+: >"$WORK/results"
+for run in $(seq "$RUNS"); do
+    measure geoideval-cubic "$POINT_FILE" "$WORK/ge-cubic.txt" GeoidEval -a -n egm2008-2_5 -d "$PGM_DIR"
+    measure egm2008-biquadratic /dev/null /dev/null "$EGM" file "$POINT_FILE" "$WORK/egm-biquadratic.txt" \
+        --method biquadratic --grid "$GRID25" -q
+    measure geoideval-bilinear "$POINT_FILE" "$WORK/ge-bilinear.txt" GeoidEval -a -l -n egm2008-2_5 -d "$PGM_DIR"
+    measure egm2008-bilinear /dev/null /dev/null "$EGM" file "$POINT_FILE" "$WORK/egm-bilinear.txt" \
+        --method bilinear --grid "$GRID25" -q
+done
+
+echo
+echo "== agreement on the same points (the PGM holds the grid to 3 mm)"
+paste -d' ' "$WORK/ge-bilinear.txt" "$WORK/egm-bilinear.txt" |
+    awk '{ d = $1 - $4; if (d < 0) d = -d; if (d > m) m = d } END { printf "bilinear: largest |GeoidEval - egm2008| = %.4f m\n", m }'
+paste -d' ' "$WORK/ge-cubic.txt" "$WORK/egm-biquadratic.txt" |
+    awk '{ d = $1 - $4; if (d < 0) d = -d; if (d > m) m = d } END { printf "cubic vs bi-quadratic: largest difference = %.4f m\n", m }'
+
+echo
+echo "== gridmaker: whole globe at 2.5' on the 2.5' grid, to a file"
+for run in $(seq "$RUNS"); do
+    measure gridmaker-globe-2.5 /dev/null /dev/null "$EGM" grid --lat 90 -90 --lon 0 360 \
+        --step-lat 2.5 --step-lon 2.5 --grid "$GRID25" -o "$WORK/globe.txt"
+    bytes=$(stat -c %s "$WORK/globe.txt")
+    lines=$(wc -l <"$WORK/globe.txt")
+    rm -f "$WORK/globe.txt"
+done
+echo "   ($lines lines, $bytes bytes)"
+
+if [ "$ONE_MINUTE" = 1 ]; then
+    echo
+    echo "== the same runs on the 1'-size grid (synthetic values)"
+    for run in $(seq "$RUNS"); do
+        measure egm2008-biquadratic-1min /dev/null /dev/null "$EGM" file "$POINT_FILE" "$WORK/egm1.txt" \
+            --method biquadratic --grid "$GRID1" -q
+        measure egm2008-bilinear-1min /dev/null /dev/null "$EGM" file "$POINT_FILE" "$WORK/egm1.txt" \
+            --method bilinear --grid "$GRID1" -q
+    done
+    measure gridmaker-globe-2.5-on-1min /dev/null /dev/null "$EGM" grid --lat 90 -90 --lon 0 360 \
+        --step-lat 2.5 --step-lon 2.5 --grid "$GRID1" -o "$WORK/globe.txt"
+    rm -f "$WORK/globe.txt"
+fi
+
+echo
+echo "== summary: medians of $RUNS runs; memory the largest of the runs"
+printf '%-36s %10s %12s %12s\n' run "median s" "RssAnon kB" "max RSS kB"
+for name in $(awk '{ print $1 }' "$WORK/results" | awk '!seen[$0]++'); do
+    printf '%-36s %10s %12s %12s\n' "$name" "$(median "$name")" "$(most "$name" 3)" "$(most "$name" 4)"
+done
+echo
+for pair in "geoideval-cubic egm2008-biquadratic" "geoideval-bilinear egm2008-bilinear"; do
+    set -- $pair
+    awk -v a="$(median "$1")" -v b="$(median "$2")" -v n1="$1" -v n2="$2" \
+        'BEGIN { printf "ratio %s / %s = %.1f x\n", n1, n2, a / b }'
+done
+
+if [ "$QUERY_BENCH" = 1 ]; then
+    echo
+    echo "== per query inside a run (bench/query_bench, random points, grid in the page cache)"
+    args=(--benchmark_filter='^(BiLinear|BiQuadratic)/' --benchmark_repetitions=3
+          --benchmark_report_aggregates_only=true --grid-dir="$GRID_DIR")
+    [ "$ONE_MINUTE" = 1 ] && args+=(--one-minute-grid="$GRID1")
+    "$BUILD_DIR/bench/query_bench" "${args[@]}" 2>/dev/null | grep -E 'median|Benchmark|---'
+fi

@@ -1,0 +1,96 @@
+// Speed of the gridmaker's run (WriteGridLattice: queries through one
+// MappedGrid on two threads, lines formatted and written in walking order),
+// writing to /dev/null so that the disk is not measured.
+//
+//   Region/<method>   a 10 x 10 degree lattice at 2.5' on the 2.5' grid
+//                     (241 x 241 nodes); nodes_per_second
+//   Globe/<method>    the whole globe at 2.5' on the 2.5' grid (4321 x 8641
+//                     nodes, about 1.2 GB of text), one run per repetition
+//
+// The grid comes from scripts/setup-grids.sh; --grid-dir=PATH reads it from
+// another folder. bench/compare_peers.sh times the whole globe written to a
+// real file through the command-line tool.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <string>
+
+#include "engine/notifier.hpp"
+#include "tasks/grid_lattice.hpp"
+#include "tasks/text_output.hpp"
+
+namespace {
+
+using namespace egm2008;
+
+std::string gridDir = EGM2008_GRID_DIR;
+
+GeoidGrid Grid() {
+    GeoidGrid grid;
+    grid.path = gridDir + "/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE";
+    grid.latSpacing = grid.lonSpacing = kSpacing2_5x2_5;
+    grid.gridSize = GridSize::Grid2_5x2_5;
+    grid.lastColumn = LastColumnOf(GridSize::Grid2_5x2_5);
+    return grid;
+}
+
+void Lattice(benchmark::State& state, InterpolationMethod method, LatticeArea area) {
+    const GeoidGrid grid = Grid();
+    SilentNotifier silent;
+    std::uint64_t nodes = 0;
+    for (auto _ : state) {
+        TextOutput output;
+        if (!output.Open("/dev/null")) {
+            state.SkipWithError("/dev/null cannot be opened");
+            return;
+        }
+        const LatticeOutcome outcome = WriteGridLattice(output, grid, method, area, silent);
+        if (outcome.end != LatticeEnd::Completed) {
+            state.SkipWithError(("the run did not complete; grid missing? " + grid.path).c_str());
+            return;
+        }
+        nodes += outcome.nodesWritten;
+    }
+    state.counters["nodes_per_second"] =
+        benchmark::Counter(static_cast<double>(nodes), benchmark::Counter::kIsRate);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int kept = 1;
+    for (int k = 1; k < argc; ++k) {
+        if (std::strncmp(argv[k], "--grid-dir=", 11) == 0) {
+            gridDir = argv[k] + 11;
+        } else {
+            argv[kept++] = argv[k];
+        }
+    }
+    argc = kept;
+    const double step = 2.5 / 60.0;
+    const std::pair<const char*, InterpolationMethod> methods[] = {
+        {"BiQuadratic", InterpolationMethod::BiQuadratic},
+        {"BiLinear", InterpolationMethod::BiLinear},
+        {"Triangulation", InterpolationMethod::Triangulation},
+        {"NearestNeighbour", InterpolationMethod::NearestNeighbour}};
+    for (const auto& [label, method] : methods) {
+        benchmark::RegisterBenchmark((std::string("Region/") + label).c_str(), Lattice, method,
+                                     LatticeArea{50, 40, 5, 15, step, step})
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
+    for (const auto& [label, method] : methods) {
+        benchmark::RegisterBenchmark((std::string("Globe/") + label).c_str(), Lattice, method,
+                                     LatticeArea{90, -90, 0, 360, step, step})
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Iterations(1)
+            ->Repetitions(3)
+            ->ReportAggregatesOnly(true);
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
