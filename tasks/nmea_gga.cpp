@@ -27,6 +27,8 @@ bool IsDelimiter(char c) { return c == ',' || c == '*' || c == '\r' || c == '\n'
 bool IsEmptyField(std::string_view field) { return field.empty() || field.front() == ' '; }
 bool IsMetres(std::string_view field) { return field.front() == 'M' || field.front() == 'm'; }
 bool Bounded(double value) { return std::isfinite(value) && std::fabs(value) < kMaxMagnitude; }
+// NMEA 0183 sentences hold printable ASCII only; a hemisphere written back must be one.
+bool IsPrintable(char c) { return c >= ' ' && c <= '~'; }
 
 int HexDigit(char c) {
     if (IsDigit(c)) return c - '0';
@@ -47,6 +49,8 @@ public:
         token = text_.substr(start, position_ - start);
         return true;
     }
+    /// What follows the last token handed out.
+    std::string_view Rest() const { return text_.substr(position_); }
 
 private:
     std::string_view text_;
@@ -173,6 +177,12 @@ bool ParseGgaSentence(std::string_view line, GgaFields& fields) {
         length = body.size() + 1;
     }
     if (length < kMinimumLength) return false;
+    // A CR inside the line, with more than blanks after it, ends one record and
+    // starts another (a log with CR-only line ends): no single sentence.
+    if (const std::size_t cr = body.find('\r');
+        cr != std::string_view::npos && body.find_first_not_of("\r \t", cr) != std::string_view::npos) {
+        return false;
+    }
 
     const std::string marked = MarkEmptyFields(body);
     Tokenizer tokens(marked);
@@ -186,6 +196,9 @@ bool ParseGgaSentence(std::string_view line, GgaFields& fields) {
     for (auto& f : field) {
         if (!tokens.Next(f)) return false;  // ends before its 14th field
     }
+    // More fields before the checksum: not a GGA sentence; rewriting it would drop them.
+    const std::string_view rest = tokens.Rest();
+    if (rest.substr(0, rest.find('*')).find_first_not_of(",\r\n") != std::string_view::npos) return false;
 
     CNumericScope numbers;
     double time = 0.0;
@@ -193,8 +206,10 @@ bool ParseGgaSentence(std::string_view line, GgaFields& fields) {
     fields.utcTime = time;
     if (!DegreesMinutes(field[1], false, fields.latDegrees, fields.latMinutes)) return false;
     fields.latHemisphere = field[2].front();
+    if (!IsPrintable(fields.latHemisphere)) return false;
     if (!DegreesMinutes(field[3], true, fields.lonDegrees, fields.lonMinutes)) return false;
     fields.lonHemisphere = field[4].front();
+    if (!IsPrintable(fields.lonHemisphere)) return false;
     if (!LeadingInteger(field[5], fields.fixQuality)) return false;
     if (!LeadingInteger(field[6], fields.satellites)) return false;
     if (!LeadingFloat(field[7], fields.hdop)) return false;

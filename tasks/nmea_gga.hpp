@@ -12,8 +12,10 @@
 // Anything else is left for the caller to copy as read: other sentences,
 // lines under 30 characters (a line end counted as one), an altitude or
 // separation unit other than "M"/"m", an empty separation, a sentence that
-// ends before its 14th field, a latitude or longitude that cannot be read, a
-// checksum that is present but wrong, values too large to be real (beyond
+// ends before its 14th field or has more fields, a latitude or longitude that cannot be read, a
+// hemisphere that is not a printable character (it is written back as read),
+// a line holding several records (a CR with more text after it), a checksum
+// that is present but wrong, values too large to be real (beyond
 // 1e9 in magnitude, or integers beyond 32 bits), and a point the query cannot
 // answer. Numbers are read and written in the "C" locale. No input is
 // undefined; the functions keep no state and may run on several threads.

@@ -76,6 +76,13 @@ void ScanPointLine(std::string_view line, PointFileLayout layout, ScannedLine& s
         scanned.outcome = LineOutcome::Skipped;
         return;
     }
+    // A CR with more than blanks after it ends one record and starts another (a
+    // file with CR-only line ends): the line holds several points, none is taken.
+    if (const std::size_t cr = line.find('\r');
+        cr != std::string_view::npos && line.find_first_not_of("\r\n \t", cr) != std::string_view::npos) {
+        scanned.outcome = LineOutcome::Unreadable;
+        return;
+    }
     const bool numbered = layout == PointFileLayout::PtNumberLatLon ||
                           layout == PointFileLayout::PtNumberLonLat;
     const bool lonFirst =

@@ -15,8 +15,10 @@
 // more what is still negative. A computed point gives "%10.6lf %11.6lf %8.3f"
 // with both coordinates in the order and form they were read; a point whose
 // query fails gives "999.999" in place of the undulation; a line whose numbers
-// cannot all be read is copied unchanged and counted apart. Every line written
-// ends in CR LF; a line copied without a line end stays without one.
+// cannot all be read, or that holds several records (a CR with more text after
+// it, as in a file with CR-only line ends), is copied unchanged and counted
+// apart. Every line written ends in CR LF; a line copied without a line end
+// stays without one.
 //
 // A run opens the grid once, after the input and the output, and queries
 // through that mapping: a grid that cannot be opened is reported once, and

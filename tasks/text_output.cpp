@@ -1,6 +1,7 @@
 #include "tasks/text_output.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdarg>
@@ -20,11 +21,20 @@ bool TextOutput::Open(const std::string& path) {
         errno = ENOENT;
         return false;
     }
+    // O_NONBLOCK: a FIFO that nobody reads is refused (ENXIO) instead of holding
+    // the open for ever; the writes themselves block as usual.
     int fd;
     do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return false;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return false;
+    }
     fd_ = fd;
     owned_ = true;
     buffer_.reserve(kFlushSize + 4096);
@@ -83,6 +93,12 @@ bool TextOutput::Flush() {
 bool TextOutput::Close() {
     if (fd_ < 0 && buffer_.empty()) return error_ == 0;
     Flush();
+    // A file removed during the run (its folder deleted) kept every byte nowhere.
+    struct stat info {};
+    if (owned_ && fd_ >= 0 && error_ == 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) &&
+        info.st_nlink == 0) {
+        error_ = ENOENT;
+    }
     if (owned_ && fd_ >= 0 && ::close(fd_) != 0 && error_ == 0) error_ = errno;
     fd_ = -1;
     owned_ = false;

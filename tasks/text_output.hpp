@@ -1,6 +1,8 @@
 // Buffered output of a text file that a run writes: every line ends with
 // CR LF on disk, and every write error is remembered, so that a run never
-// reports success after one (disk full, a device that refuses writes).
+// reports success after one (disk full, a device that refuses writes, a file
+// whose folder was removed during the run). A FIFO without a reader is
+// refused at the open instead of blocking it.
 #pragma once
 
 #include <cerrno>
@@ -32,7 +34,8 @@ public:
     }
     /// Writes out what is buffered; false once any write has failed.
     bool Flush();
-    /// Flushes and closes; false when any write or the close failed.
+    /// Flushes and closes; false when any write or the close failed, or the
+    /// file was removed meanwhile (ENOENT).
     bool Close();
     /// True once a write has failed.
     bool failed() const { return error_ != 0; }

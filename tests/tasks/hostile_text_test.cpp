@@ -1,0 +1,382 @@
+// Hostile text given to the pages: point-file lines with NUL bytes, CR-only
+// line ends, tabs, "nan", "inf", overflowing exponents, "-0", hexadecimal
+// floats and coordinates just outside the grid, a 10 MB line; GGA sentences
+// cut at every field, with 1,000 fields, absurd exponents, a checksum but no
+// body, control characters; and field texts of the manual page and the
+// gridmaker. Every line ends up computed, marked "999.999", or copied as read,
+// and nothing is lost.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "engine/geoid_grid.hpp"
+#include "tasks/field_text.hpp"
+#include "tasks/gridmaker.hpp"
+#include "tasks/manual_point.hpp"
+#include "tasks/nmea_gga.hpp"
+#include "tasks/point_file.hpp"
+#include "tasks/text_output.hpp"
+#include "tests/tasks/fake_platform.hpp"
+#include "tests/tasks/grid_test_files.hpp"
+#include "tests/tasks/point_file_fixtures.hpp"
+
+namespace egm2008 {
+namespace {
+
+using namespace std::string_literals;
+using testing::FakePlatform;
+using testing::ReadFile;
+using testing::ScratchFolder;
+using testing::WriteFile;
+
+// A whole-earth 30-degree grid whose every node is 47.25 m, written once.
+const GeoidGrid& ConstantSmallGrid() {
+    static const ScratchFolder* folder = new ScratchFolder;
+    static const GeoidGrid grid = testing::WriteSmallGrid(folder->File("grid"), 30.0, false,
+                                                          [](int, int) { return 47.25f; });
+    return grid;
+}
+
+struct RunResult {
+    PointFileOutcome outcome;
+    std::string output;
+};
+
+RunResult RunLines(const std::string& input, PointFileLayout layout) {
+    ScratchFolder folder;
+    WriteFile(folder.File("in"), input);
+    PointFileInput in;
+    EXPECT_TRUE(in.Open(folder.File("in")));
+    TextOutput out;
+    EXPECT_TRUE(out.Open(folder.File("out")));
+    FakePlatform platform;
+    RunResult result;
+    result.outcome = RunPointFile(in, out, ConstantSmallGrid(), layout,
+                                  InterpolationMethod::BiLinear, platform, nullptr);
+    EXPECT_TRUE(platform.notices.empty());
+    result.output = ReadFile(folder.File("out"));
+    return result;
+}
+
+// ---- point-file lines ------------------------------------------------------------
+
+struct LineCase {
+    const char* name;
+    PointFileLayout layout;
+    std::string input;
+    std::string output;
+    std::int64_t computed, failed, unreadable;
+};
+void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
+
+class HostileLines : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(HostileLines, AreComputedMarkedOrCopied) {
+    const LineCase& c = GetParam();
+    const RunResult r = RunLines(c.input, c.layout);
+    EXPECT_TRUE(testing::SameBytes(c.output, r.output));
+    EXPECT_TRUE(r.outcome.completed());
+    EXPECT_EQ(r.outcome.computed, c.computed);
+    EXPECT_EQ(r.outcome.failed, c.failed);
+    EXPECT_EQ(r.outcome.unreadable, c.unreadable);
+}
+
+constexpr auto kLatLon = PointFileLayout::LatLon;
+const std::string kComputed = " 48.500000   11.250000   47.250\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HostileLines,
+    ::testing::Values(
+        LineCase{"Tabs", kLatLon, "\t48.5\t\t11.25\t\n", kComputed, 1, 0, 0},
+        LineCase{"NotANumber", kLatLon, "nan 11.25000\n", "       nan   11.250000 999.999\r\n", 0, 1, 0},
+        LineCase{"Infinities", kLatLon, "inf -infinity\n", "       inf        -inf 999.999\r\n", 0, 1, 0},
+        LineCase{"OverflowingExponent", kLatLon, "1e999 11.25\n48.5 -1e999\n",
+                 "       inf   11.250000 999.999\r\n 48.500000        -inf 999.999\r\n", 0, 2, 0},
+        LineCase{"UnderflowingExponent", kLatLon, "48.5 1e-999\n", " 48.500000    0.000000   47.250\r\n",
+                 1, 0, 0},
+        LineCase{"NegativeZero", kLatLon, "-0 -0.0000\n", " -0.000000   -0.000000   47.250\r\n", 1, 0, 0},
+        LineCase{"HexadecimalFloats", kLatLon, "0x1.84p5 0xB.4p0\n", kComputed, 1, 0, 0},
+        LineCase{"LatitudeJustPastThePole", kLatLon, "90.0000000001 11.25\n",
+                 " 90.000000   11.250000 999.999\r\n", 0, 1, 0},
+        // Shifted by +360 by the page and once more by the dispatch: 359.9999999.
+        LineCase{"LongitudeJustPastMinus360", kLatLon, "48.5 -360.0000001\n",
+                 " 48.500000 -360.000000   47.250\r\n", 1, 0, 0},
+        LineCase{"LongitudeJustPastMinus720", kLatLon, "48.5 -720.0000001\n",
+                 " 48.500000 -720.000000 999.999\r\n", 0, 1, 0},
+        LineCase{"LongitudeMinus360", kLatLon, "48.5 -360.00\n", " 48.500000 -360.000000   47.250\r\n", 1, 0,
+                 0},
+        LineCase{"NulAfterTheNumbers", kLatLon, "48.5 11.25\0junk\n"s, kComputed, 1, 0, 0},
+        LineCase{"NulBeforeTheNumbers", kLatLon, "\0 48.5 11.25\n"s, "\0 48.5 11.25\r\n"s, 0, 0, 1},
+        LineCase{"NulBetweenTheNumbers", kLatLon, "48.5\0 11.25 xx\n"s, "48.5\0 11.25 xx\r\n"s, 0, 0, 1},
+        LineCase{"CrLfLineEnds", kLatLon, "48.5 11.25\r\n48.5 11.25\r\n", kComputed + kComputed, 2, 0, 0},
+        LineCase{"CrBeforeCrLf", kLatLon, "48.5 11.25\r\r\n", kComputed, 1, 0, 0},
+        // Without LF the file is one line; its later points must not vanish unseen.
+        LineCase{"CrOnlyLineEnds", kLatLon, "48.5 11.25\r52.0 7.25\r-33.25 -70.5\r",
+                 "48.5 11.25\r52.0 7.25\r-33.25 -70.5\r", 0, 0, 1},
+        LineCase{"CrOnlyLineEndsWithLf", kLatLon, "48.5 11.25\r52.0 7.25\r\n",
+                 "48.5 11.25\r52.0 7.25\r\n", 0, 0, 1},
+        LineCase{"BlanksOnly", kLatLon, "              \n", "              \r\n", 0, 0, 1},
+        LineCase{"FormatDirectivesAsPointNumber", PointFileLayout::PtNumberLatLon,
+                 "%s%n%x%99999d 48.5 11.25\n", "%s%n%x%99999d " + kComputed,
+                 1, 0, 0},
+        LineCase{"NonAsciiPointNumber", PointFileLayout::PtNumberLatLon,
+                 "Gipfel\xc3\xa4\xe5\x9c\xb0 48.5 11.25\n", "Gipfel\xc3\xa4\xe5\x9c\xb0 " + kComputed, 1, 0, 0},
+        LineCase{"NulInPointNumber", PointFileLayout::PtNumberLatLon, "P1\0x 48.5 11.25\n"s,
+                 "P1\0x 48.5 11.25\r\n"s, 0, 0, 1}),
+    [](const ::testing::TestParamInfo<LineCase>& c) { return std::string(c.param.name); });
+
+// A line of 10 MB is one line: copied whole, the lines around it computed.
+TEST(HostileLongLine, TenMegabytesAreCopiedWhole) {
+    for (const PointFileLayout layout : {PointFileLayout::LatLon, PointFileLayout::PtNumberLonLat,
+                                         PointFileLayout::GgaFromGps}) {
+        const bool gga = layout == PointFileLayout::GgaFromGps;
+        const std::string point =
+            gga ? "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031*76"
+                : layout == PointFileLayout::LatLon ? "48.5 11.25" : "P 11.25 48.5";
+        const std::string longLine = point + " " + std::string(10 << 20, '7');
+        const RunResult r = RunLines(point + "\n" + longLine + "\r\n" + point + "\n", layout);
+        ASSERT_GT(r.output.size(), longLine.size());
+        EXPECT_EQ(r.output.substr(r.output.find("\r\n") + 2, longLine.size() + 2), longLine + "\r\n");
+        EXPECT_EQ(r.outcome.computed, 2);
+        EXPECT_EQ(gga ? r.outcome.copied : r.outcome.unreadable, 1);
+        EXPECT_TRUE(r.outcome.completed());
+    }
+}
+
+// ---- GGA sentences ------------------------------------------------------------------
+
+const std::string kBody = "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031";
+const std::string kSentence = kBody + "*76";
+const std::string kRewritten =
+    "$GPGGA,123519.50,4807.0380000,N,01131.0000000,E,2,09,0.90,545.0500,M,47.2500,M,1.5,0031*78";
+
+struct Asked {
+    int calls = 0;
+    UndulationQuery Function() {
+        return [this](double, double, float& undulation) {
+            ++calls;
+            undulation = 47.25f;
+            return QueryStatus::StatusOk;
+        };
+    }
+};
+
+std::string WithChecksum(const std::string& body) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, "*%02X", NmeaChecksum(body.substr(1)));
+    return body + hex;
+}
+
+// Every cut of a sentence before its 14th field, and every cut into its
+// checksum, is copied unchanged without a query.
+TEST(HostileGga, SentenceCutAnywhereBeforeItsLastFieldIsCopied) {
+    const std::size_t station = kBody.rfind(',') + 1;
+    for (const std::string& ending : {""s, "\n"s, "\r\n"s}) {
+        for (std::size_t cut = 0; cut <= station; ++cut) {
+            Asked asked;
+            std::string sentence;
+            EXPECT_EQ(RewriteGgaSentence(kBody.substr(0, cut) + ending, asked.Function(), sentence),
+                      GgaRewrite::Copied)
+                << cut;
+            EXPECT_EQ(asked.calls, 0) << cut;
+        }
+        for (std::size_t cut = kBody.size() + 1; cut < kSentence.size(); ++cut) {
+            Asked asked;
+            std::string sentence;
+            EXPECT_EQ(RewriteGgaSentence(kSentence.substr(0, cut) + ending, asked.Function(), sentence),
+                      GgaRewrite::Copied)
+                << cut;
+        }
+    }
+}
+
+struct GgaCase {
+    const char* name;
+    std::string line;
+    std::string rewritten;  // the sentence written, "" when the line is copied
+};
+void PrintTo(const GgaCase& c, std::ostream* os) { *os << c.name; }
+
+class HostileGgaLine : public ::testing::TestWithParam<GgaCase> {};
+
+TEST_P(HostileGgaLine, IsRewrittenOrCopied) {
+    const GgaCase& c = GetParam();
+    Asked asked;
+    std::string sentence;
+    const GgaRewrite result = RewriteGgaSentence(c.line, asked.Function(), sentence);
+    if (!c.rewritten.empty()) {
+        EXPECT_EQ(result, GgaRewrite::Rewritten);
+        EXPECT_EQ(sentence, c.rewritten);
+    } else {
+        EXPECT_EQ(result, GgaRewrite::Copied);
+        EXPECT_EQ(asked.calls, 0);
+    }
+}
+
+// kBody with the field after its `n`-th comma replaced by `value`.
+std::string WithField(int n, const std::string& value) {
+    std::size_t start = 0;
+    for (int k = 0; k < n; ++k) start = kBody.find(',', start) + 1;
+    const std::size_t end = kBody.find(',', start);
+    return kBody.substr(0, start) + value + (end == std::string::npos ? "" : kBody.substr(end));
+}
+
+std::string Fields(int count, const std::string& field) {
+    std::string text;
+    for (int k = 0; k < count; ++k) text += "," + field;
+    return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HostileGgaLine,
+    ::testing::Values(
+        // A GGA sentence has 14 fields; a rewrite from the first 14 would drop the rest.
+        GgaCase{"ThousandFields", kBody + Fields(986, "9"), ""},
+        GgaCase{"ThousandFieldsWithChecksum", WithChecksum(kBody + Fields(986, "9")), ""},
+        GgaCase{"FifteenFields", kBody + ",7", ""},
+        GgaCase{"FifteenthFieldEmpty", WithChecksum(kBody + ", "), ""},
+        GgaCase{"TrailingCommaAfterTheLastField", kBody + ",", kRewritten},
+        GgaCase{"ThousandFieldsWithWrongChecksum", kBody + Fields(986, "9") + "*00", ""},
+        GgaCase{"ThousandEmptyFields", "$GPGGA" + std::string(1000, ','), ""},
+        GgaCase{"ThousandEmptyFieldsWithChecksum", WithChecksum("$GPGGA" + std::string(1000, ',')), ""},
+        GgaCase{"ChecksumWithoutBody", "$GPGGA*56\r\n", ""},
+        GgaCase{"ChecksumWithoutAnything", "*00                                \n", ""},
+        GgaCase{"ChecksumAfterEmptyFields", WithChecksum("$GPGGA" + std::string(14, ',')), ""},
+        GgaCase{"ChecksumAfterBlankFields", WithChecksum("$GPGGA" + Fields(14, " ")), ""},
+        GgaCase{"TimeOverflows", WithField(1, "1e999"), ""},
+        GgaCase{"LatitudeMinutesOverflow", WithField(2, "4807.0380e999"), ""},
+        GgaCase{"LongitudeMinutesOverflow", WithField(4, "01131.0e400"), ""},
+        GgaCase{"HdopOverflows", WithField(8, "0.9e99999999999999999999"), ""},
+        GgaCase{"AltitudeOverflows", WithField(9, "545.4e999"), ""},
+        GgaCase{"AltitudeTooLargeToBeReal", WithField(9, "1e12"), ""},
+        GgaCase{"SeparationOverflows", WithField(11, "-46.9e999"), ""},
+        GgaCase{"AgeOverflows", WithField(13, "1.5e39"), ""},
+        GgaCase{"QualityBeyond32Bits", WithField(6, "99999999999"), ""},
+        GgaCase{"StationBeyond32Bits", WithField(14, "4294967327"), ""},
+        // No leading number: the altitude reads 0, as an empty field does.
+        GgaCase{"NotANumberAltitude", WithField(9, "nan"),
+                WithChecksum("$GPGGA,123519.50,4807.0380000,N,01131.0000000,E,2,09,0.90,-0.3500,M,47.2500,"
+                             "M,1.5,0031")},
+        GgaCase{"ControlCharacterAsHemisphere", WithField(3, "\x01"), ""},
+        GgaCase{"NulAsHemisphere", WithField(5, "\0"s), ""},
+        GgaCase{"TabAsHemisphere", WithField(3, "\t"), ""},
+        GgaCase{"NonAsciiHemisphere", WithField(5, "\xc3\x89"), ""},
+        // Several sentences joined by CR alone are not one sentence.
+        GgaCase{"SentencesJoinedByCr", kBody + "\r" + kBody + "\r" + kBody + "\r\n", ""},
+        GgaCase{"SentencesWithChecksumJoinedByCr", kSentence + "\r" + kSentence + "\r", ""},
+        GgaCase{"CrBeforeTheLineEnd", kSentence + "\r\r\n", kRewritten}),
+    [](const ::testing::TestParamInfo<GgaCase>& c) { return std::string(c.param.name); });
+
+// ---- fields of the manual page and the gridmaker ----------------------------------------
+
+struct FieldCase {
+    const char* name;
+    std::string latitude, longitude;
+    std::string shownLatitude, shownLongitude;
+    bool computed;  // all four methods 47.2500, else all "N/A"
+};
+void PrintTo(const FieldCase& c, std::ostream* os) { *os << c.name; }
+
+class HostileManualFields : public ::testing::TestWithParam<FieldCase> {};
+
+TEST_P(HostileManualFields, ReadAsTheFieldConversionReadsThem) {
+    const FieldCase& c = GetParam();
+    FakePlatform platform;
+    ManualPointPage page(platform);
+    page.SetGrid(&ConstantSmallGrid());
+    platform.fields[manual_ids::kLatitude] = c.latitude;
+    platform.fields[manual_ids::kLongitude] = c.longitude;
+    page.CalculatePoint();
+    EXPECT_EQ(platform.Field(manual_ids::kLatitude), c.shownLatitude);
+    EXPECT_EQ(platform.Field(manual_ids::kLongitude), c.shownLongitude);
+    for (int id : {manual_ids::kBiQuadratic, manual_ids::kBiLinear, manual_ids::kTriangulation,
+                   manual_ids::kNearest}) {
+        EXPECT_EQ(platform.Field(id), c.computed ? "47.2500" : "N/A") << id;
+    }
+    EXPECT_TRUE(platform.notices.empty());
+}
+
+std::string Fixed8(double value) {
+    char text[400];
+    std::snprintf(text, sizeof text, "%.8f", value);
+    return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HostileManualFields,
+    ::testing::Values(
+        FieldCase{"NotANumber", "nan", "NAN", "0.00000000", "0.00000000", true},
+        FieldCase{"Infinity", "inf", "-Infinity", "0.00000000", "0.00000000", true},
+        FieldCase{"OverflowingExponent", "1e999", "11.25", "inf", "11.25000000", false},
+        FieldCase{"NegativeOverflow", "48.5", "-1e999", "48.50000000", "-inf", false},
+        FieldCase{"NegativeZero", "-0", "-0.0", "-0.00000000", "-0.00000000", true},
+        FieldCase{"HexadecimalFloat", "0x1p4", "0X10", "0.00000000", "0.00000000", true},
+        // Written back with eight decimals the latitude looks like 90; the point is still outside.
+        FieldCase{"LatitudeJustPastThePole", "90.0000000001", "11.25", "90.00000000", "11.25000000", false},
+        FieldCase{"LongitudeJustPastMinus360", "48.5", "-360.0000001", "48.50000000", "-360.00000010", false},
+        FieldCase{"TenMegabytes", std::string(10 << 20, '1'), "11.25",
+                  Fixed8(1111111111111111111111111111111.0), "11.25000000", false},
+        FieldCase{"NulByte", "48\0.5"s, "\0"s, "48.00000000", "0.00000000", true},
+        FieldCase{"TabsAndNewlines", "\t\n 48.5\t", "\r\n11.25", "48.50000000", "11.25000000", true},
+        FieldCase{"NonAscii", "\xc2\xa0" "48.5", "48\xc2\xb0", "0.00000000", "48.00000000", true},
+        FieldCase{"FormatDirectives", "%s%n", "%f", "0.00000000", "0.00000000", true}),
+    [](const ::testing::TestParamInfo<FieldCase>& c) { return std::string(c.param.name); });
+
+struct GridmakerFieldCase {
+    const char* name;
+    std::vector<std::string> typed;  // 1009, 1010, 1011, 1012, 1013, 1014
+    const char* message;             // nullptr: the run writes `lines` lines
+    int lines;
+};
+void PrintTo(const GridmakerFieldCase& c, std::ostream* os) { *os << c.name; }
+
+class HostileGridmakerFields : public ::testing::TestWithParam<GridmakerFieldCase> {};
+
+TEST_P(HostileGridmakerFields, AreCheckedBeforeAnyFileIsWritten) {
+    const GridmakerFieldCase& c = GetParam();
+    ScratchFolder folder;
+    FakePlatform platform;
+    GridmakerPage page(platform);
+    page.SetGrid(&ConstantSmallGrid());
+    platform.dialogAnswers.push_back(folder.File("lattice.txt"));
+    page.BrowseOutputFile();
+    const int ids[] = {gridmaker_ids::kLatitude1, gridmaker_ids::kLongitude1, gridmaker_ids::kLatitude2,
+                       gridmaker_ids::kLongitude2, gridmaker_ids::kLatSpacing, gridmaker_ids::kLonSpacing};
+    for (int k = 0; k < 6; ++k) platform.fields[ids[k]] = c.typed[static_cast<std::size_t>(k)];
+    page.RunGridmaker();
+    if (c.message != nullptr) {
+        ASSERT_EQ(platform.notices.size(), 1u);
+        EXPECT_EQ(platform.notices[0].text, c.message);
+        EXPECT_FALSE(testing::Exists(folder.File("lattice.txt")));
+    } else {
+        EXPECT_TRUE(platform.notices.empty());
+        const std::string written = ReadFile(folder.File("lattice.txt"));
+        int lines = 0;
+        for (std::size_t at = 0; (at = written.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
+        EXPECT_EQ(lines, c.lines);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HostileGridmakerFields,
+    ::testing::Values(
+        GridmakerFieldCase{"LatitudeJustPastThePole", {"90.0000000001", "0", "0", "10", "60", "60"},
+                           kLatitudeRangeMessage, 0},
+        GridmakerFieldCase{"LongitudeJustPastMinus360", {"10", "-360.0000001", "0", "10", "60", "60"},
+                           kLongitudeRangeMessage, 0},
+        GridmakerFieldCase{"OverflowingLatitude", {"10", "0", "1e999", "10", "60", "60"},
+                           kLatitudeRangeMessage, 0},
+        GridmakerFieldCase{"OverflowingLongitude", {"10", "0", "0", "-1e999", "60", "60"},
+                           kLongitudeRangeMessage, 0},
+        GridmakerFieldCase{"NegativeZeroSpacing", {"10", "0", "0", "10", "-0", "60"}, kSpacingMessage, 0},
+        GridmakerFieldCase{"UnderflowingSpacing", {"10", "0", "0", "10", "60", "1e-999"}, kSpacingMessage, 0},
+        GridmakerFieldCase{"NotANumberReadsZero", {"nan", "inf", "0x10", "10", "600", "600"}, nullptr, 2},
+        GridmakerFieldCase{"OverflowingSpacingGivesOneNode", {"10", "0", "0", "10", "1e999", "1e999"},
+                           nullptr, 1}),
+    [](const ::testing::TestParamInfo<GridmakerFieldCase>& c) { return std::string(c.param.name); });
+
+}  // namespace
+}  // namespace egm2008
