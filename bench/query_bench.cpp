@@ -99,7 +99,7 @@ void Query(benchmark::State& state, GridChoice choice, InterpolationMethod metho
             benchmark::DoNotOptimize(result);
         }
     }
-    const auto queries = static_cast<double>(state.iterations() * kGroup);
+    const auto queries = static_cast<double>(state.iterations()) * static_cast<double>(kGroup);
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(kGroup));
     state.counters["per_query"] = benchmark::Counter(queries, benchmark::Counter::kIsRate |
                                                                   benchmark::Counter::kInvert);

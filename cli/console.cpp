@@ -1,5 +1,6 @@
 #include "cli/console.hpp"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,6 +20,15 @@ bool WriteAll(int fd, std::string_view text) {
         done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+void OpenClosedStandardDescriptors() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // The lowest free descriptor: this one, as those below it are open.
+        const int opened = ::open("/dev/null", O_RDWR);
+        if (opened >= 0 && opened != fd) ::close(opened);
+    }
 }
 
 std::string OneLine(std::string_view text) {

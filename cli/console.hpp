@@ -16,6 +16,11 @@ namespace egm2008::cli {
 /// Writes all of `text` to `fd`; false (errno set) when a write fails.
 bool WriteAll(int fd, std::string_view text);
 
+/// Opens /dev/null on each of standard input, output and error that is closed,
+/// so that no file the tool opens takes descriptor 0, 1 or 2 (messages meant
+/// for a closed standard error would otherwise go into an output file).
+void OpenClosedStandardDescriptors();
+
 /// `text` as one line: leading and trailing line breaks dropped, each inner
 /// line break (with the blanks that follow it) replaced by one blank.
 std::string OneLine(std::string_view text);

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/console.hpp"
 #include "cli/run_cli.hpp"
 #include "cli_test_support.hpp"
 
@@ -229,6 +231,31 @@ TEST_F(HostileStreams, StandardInputMayBeAPipe) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(ReadFile(scratch_.File("out.txt")),
               " 48.500000   11.250000   47.250\r\n 52.000000    7.250000   47.250\r\n");
+}
+
+// With standard error closed by the caller (`2>&-`), the output file would take
+// descriptor 2 and the run's message would be written into it.
+TEST(ClosedStandardError, MessagesNeverGoIntoTheOutput) {
+    Scratch scratch;
+    const std::string grid = scratch.File("grid");
+    // Latitude 10, longitude 0 holds -2000 m: a bi-quadratic run stops there with a message.
+    WriteGrid(grid, k10, false, [](std::int64_t r, std::int64_t c) { return r == 480 && c == 0 ? -2000.0f : 10.0f; });
+    const std::string output = scratch.File("lattice.txt");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(STDERR_FILENO);
+        OpenClosedStandardDescriptors();
+        const int probe = ::open(grid.c_str(), O_RDONLY);
+        const int status = runCli({"grid", "--lat", "11", "9", "--lon", "0", "1", "--step-lat", "60",
+                                   "--step-lon", "60", "-o", output, "--grid", grid},
+                                  STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO);
+        ::_exit(probe > STDERR_FILENO && status == 1 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadFile(output), " 11.000000    0.000000   10.000\r\n 11.000000    1.000000   10.000\r\n");
 }
 
 // ---- paths with blanks, quotes, format directives and non-ASCII characters -----
