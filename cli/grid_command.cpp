@@ -113,7 +113,14 @@ int RunGrid(const GridArgs& args, Console& console) {
         console.Message(LatticeIncompleteMessage(name, outcome.stopLatitude, outcome.stopLongitude));
         return kExitFailure;
     }
-    return outcome.end == LatticeEnd::Completed ? kExitOk : kExitFailure;
+    if (outcome.end != LatticeEnd::Completed) return kExitFailure;
+    if (outcome.nodesOutside > 0) {
+        console.Message(std::to_string(outcome.nodesOutside) + (outcome.nodesOutside == 1 ? " node" : " nodes") +
+                        " could not be computed and " + (outcome.nodesOutside == 1 ? "was" : "were") +
+                        " written as 9999.999.");
+        return kExitFailure;
+    }
+    return kExitOk;
 }
 
 }  // namespace egm2008::cli

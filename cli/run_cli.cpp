@@ -139,8 +139,8 @@ A grid file's size and byte order are recognised from its length and record
 markers; --grid-size and --big-endian or --little-endian say what it must be.
 
 Exit status: 0 when every point was computed, 1 when the run failed or a point
-could not be computed ("N/A", "999.999", a GGA sentence left as it was), 2 for
-a usage error.)";
+could not be computed ("N/A", "999.999", a GGA sentence left as it was, a
+lattice node written as 9999.999), 2 for a usage error.)";
 }
 
 }  // namespace

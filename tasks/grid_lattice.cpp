@@ -74,6 +74,7 @@ struct LatticePiece {
     std::string output;       // its first `length` characters are the lines
     std::size_t length = 0;
     std::uint64_t lines = 0;  // nodes given a line, before any stop
+    std::uint64_t outside = 0;  // of those, nodes whose query answered StatusOutside
     bool stopped = false;     // the next node's query answered StatusError
     double stopLatitude = 0.0;
     double stopLongitude = 0.0;
@@ -130,6 +131,7 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid,
         piece.marks.clear();
         piece.length = 0;
         piece.lines = 0;
+        piece.outside = 0;
         piece.stopped = false;
         char latitudeText[kFixedTextLimit + 1];
         std::size_t latitudeLength = 0;
@@ -147,13 +149,15 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid,
             // Bi-linear and triangulation leave the result alone when they fail:
             // the marker must not be the value of an earlier node.
             float undulation = kResultPreset;
-            if (ComputeUndulation(grid, method, latitude, longitude, undulation, mapped) ==
-                QueryStatus::StatusError) {
+            const QueryStatus status =
+                ComputeUndulation(grid, method, latitude, longitude, undulation, mapped);
+            if (status == QueryStatus::StatusError) {
                 piece.stopped = true;
                 piece.stopLatitude = latitude;
                 piece.stopLongitude = longitude;
                 break;
             }
+            if (status == QueryStatus::StatusOutside) ++piece.outside;
             // "%10.6lf %11.6lf %8.3f" and CR LF, straight into the piece's text.
             if (piece.output.size() - piece.length < kLineRoom) {
                 piece.output.resize(std::max(2 * piece.output.size(), piece.length + kLineRoom));
@@ -227,6 +231,7 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid,
         output.Write(std::string_view(piece.output).substr(written, piece.length - written));
         if (output.failed()) return false;
         outcome.nodesWritten = piece.firstNode + piece.lines;
+        outcome.nodesOutside += piece.outside;
         if (piece.stopped) {
             outcome.end = LatticeEnd::StoppedAtError;
             outcome.stopLatitude = piece.stopLatitude;

@@ -99,6 +99,22 @@ TEST_F(GridRunFailure, NodeWithoutUndulationStopsTheRunWithTheLinesBefore) {
                            "where no undulation could be computed.\n");
 }
 
+TEST_F(GridRunFailure, NodesWrittenAsUnavailableFailTheRun) {
+    // Bi-linear at (30 N, 60 E) meets the implausible node: the line carries 9999.999.
+    MakeGrid(360, 360, 2000.0f);
+    const std::string out = scratch_.File("out.txt");
+    const CliRun run = RunTool(Args({"-o", out, "--method", "bilinear"}));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(ReadFile(out), " 30.000000   59.000000   10.000\r\n 30.000000   60.000000 9999.999\r\n"
+                             " 30.000000   61.000000   10.000\r\n");
+    EXPECT_EQ(run.err, "egm2008: 1 node could not be computed and was written as 9999.999.\n");
+
+    MakeGrid(0, 0, 10.0f);
+    const CliRun clean = RunTool(Args({"-o", out, "--method", "bilinear"}));
+    EXPECT_EQ(clean.status, 0);
+    EXPECT_EQ(clean.err, "");
+}
+
 TEST_F(GridRunFailure, OutputThatIsTheGridIsRefusedUntouched) {
     MakeGrid(0, 0, 10.0f);
     const std::string before = ReadFile(grid_);
