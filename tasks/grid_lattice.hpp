@@ -59,7 +59,7 @@ struct LatticeOutcome {
     LatticeEnd end = LatticeEnd::Completed;
     std::uint64_t nodesWritten = 0;  ///< lines handed to the output
     /// Of the nodes of whole pieces written, those whose query answered StatusOutside
-    /// (an implausible grid value): written with 9999.999.
+    /// (outside the grid, or an implausible grid value): written with 9999.999.
     std::uint64_t nodesOutside = 0;
     double stopLatitude = 0.0;       ///< StoppedAtError: the node whose query failed
     double stopLongitude = 0.0;      ///< as walked, before any +360
