@@ -3,8 +3,8 @@
 // u is the northward fraction from the southern row, t the eastward fraction
 // from the western column, both from the nudged point. The evaluation order
 // S, K, N below is part of the result's bits. Corners must lie in
-// -1000..1000 (both included, NaN passes); otherwise StatusOutside. The result
-// is written only on success.
+// -1000..1000 (both included, NaN passes); otherwise StatusOutside, as for a
+// result that is not finite. The result is written only on success.
 #include "engine/query_frame.hpp"
 #include "engine/query_routines.hpp"
 
@@ -33,8 +33,7 @@ QueryStatus InterpolateBiLinear(const GeoidGrid& grid, double latitude, double l
     const double s = (vSW + u * (vNW - vSW)) + t * (vSE - vSW);
     const double k = ((vSW - vSE) - vNW) + vNE;
     const double n = s + t * (k * u);
-    result = static_cast<float>(n);
-    return QueryStatus::StatusOk;
+    return frame::Deliver(static_cast<float>(n), result);
 }
 
 QueryStatus InterpolateBiLinear(const GeoidGrid& grid, double latitude, double longitude,

@@ -6,7 +6,8 @@
 // latSpacing/1.9 of a pole there is no full window and the query goes, as it
 // came in, to InterpolateBiLinear. The window wraps across the 0/360 seam.
 // The result is preset to 9999.999 and keeps it on every failure of this
-// routine; a window value below -1000 gives StatusError (NaN passes).
+// routine; a window value below -1000 gives StatusError (NaN passes the
+// check, but a result that is not finite gives StatusOutside).
 #include <cmath>
 
 #include "engine/query_frame.hpp"
@@ -103,8 +104,7 @@ QueryStatus InterpolateBiQuadratic(const GeoidGrid& grid, double latitude, doubl
     value += ((SE - NE - NW + SW) / 4 + (N - S) / 2) * (p * p * q);
     value += ((SE + NE - SW - NW) / 4 + (W - E) / 2) * (p * q * q);
     value += (C - (E + N + S + W) / 2 + (SW + SE + NE + NW) / 4) * (p * p * q * q);
-    result = static_cast<float>(value);
-    return QueryStatus::StatusOk;
+    return frame::Deliver(static_cast<float>(value), result);
 }
 
 QueryStatus InterpolateBiQuadratic(const GeoidGrid& grid, double latitude, double longitude,

@@ -17,6 +17,26 @@ bool LocateCell(const GeoidGrid& g, double& latitude, double& longitude, std::in
     if (longitude == g.lonMax) longitude -= kEdgeNudge;
     if (!TruncateIndex((g.latMax - latitude) / g.latSpacing, cell.i)) return false;
     if (!TruncateIndex((longitude - g.lonMin) / g.lonSpacing, cell.j)) return false;
+    // A point one rounding step inside a bound can still give an index one past
+    // the last row or column (longitude 359.99999999999994 gives column C, whose
+    // "nodes" would be the record markers). Such a point is the bound itself:
+    // it takes the nudged bound's cell and position.
+    if (cell.j > g.lastColumn) {
+        const double atBound = g.lonMax - kEdgeNudge;
+        std::int32_t j = 0;
+        if (TruncateIndex((atBound - g.lonMin) / g.lonSpacing, j) && j <= g.lastColumn) {
+            longitude = atBound;
+            cell.j = j;
+        }
+    }
+    if (const std::int64_t rows = StoredRows(g); rows > 0 && cell.i + std::int64_t{1} > rows - 1) {
+        const double atBound = g.latMin + kEdgeNudge;
+        std::int32_t i = 0;
+        if (TruncateIndex((g.latMax - atBound) / g.latSpacing, i) && i + std::int64_t{1} <= rows - 1) {
+            latitude = atBound;
+            cell.i = i;
+        }
+    }
     if (cell.i == 2147483646) return false;  // i + 1 must be an index too
     cell.east = cell.j == g.lastColumn ? 0 : cell.j + 1;
     cell.latS = g.latMax - static_cast<double>(cell.i + 1) * g.latSpacing;

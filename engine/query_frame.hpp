@@ -2,6 +2,7 @@
 // the placement of a point in its grid cell (stored columns, edge nudges, cell).
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "engine/geoid_grid.hpp"
@@ -26,10 +27,21 @@ inline bool SpacingsPositive(const GeoidGrid& g) {
 /// (only an absurdly small spacing gets there).
 bool TruncateIndex(double quotient, std::int32_t& index);
 
-/// Frame steps 4 to 6 for a point inside the bounds: stored columns C, the edge
-/// nudges of `latitude` and `longitude` (written back), and the cell. False when
-/// the indices cannot be formed.
+/// Places a point inside the bounds in its cell: stored columns C, the edge
+/// nudges of `latitude` and `longitude` (written back: a latitude equal to latMin
+/// is raised, a longitude equal to lonMax lowered by kEdgeNudge, and a point whose
+/// index rounds one past the last row or column is moved to that nudged bound),
+/// and the cell. False when the indices cannot be formed.
 bool LocateCell(const GeoidGrid& g, double& latitude, double& longitude, std::int64_t& columns,
                 GridCell& cell);
+
+/// Writes a computed undulation into `result` and answers StatusOk; a value that
+/// is not finite (a NaN node passes the plausibility bounds) is no undulation:
+/// StatusOutside, `result` untouched.
+inline QueryStatus Deliver(float value, float& result) {
+    if (!std::isfinite(value)) return QueryStatus::StatusOutside;
+    result = value;
+    return QueryStatus::StatusOk;
+}
 
 }  // namespace egm2008::frame

@@ -3,9 +3,9 @@
 //
 // Distances are straight lines in the latitude-longitude plane. All four
 // corners must lie in -1000..1000 (both included, NaN passes), the dropped one
-// too; otherwise StatusOutside. The result is written only on success. The
-// surface is continuous within each quarter of a cell and in general jumps
-// across the cell's mid-lines.
+// too; otherwise StatusOutside, as for a result that is not finite. The
+// result is written only on success. The surface is continuous within each
+// quarter of a cell and in general jumps across the cell's mid-lines.
 #include <cmath>
 
 #include "engine/query_frame.hpp"
@@ -64,8 +64,7 @@ QueryStatus InterpolateTriangulation(const GeoidGrid& grid, double latitude, dou
     } else {
         value = EvaluatePlane(latS, lonE, latN, lonW, latN, lonE, latitude, longitude, se, nw, ne);
     }
-    result = value;
-    return QueryStatus::StatusOk;
+    return frame::Deliver(value, result);
 }
 
 QueryStatus InterpolateTriangulation(const GeoidGrid& grid, double latitude, double longitude,

@@ -161,6 +161,12 @@ TEST_P(RealGridTest, EveryMethodGivesNgaValuesOnNodesToTheMillimetre) {
     EXPECT_TRUE(notifier.notices.empty());
 }
 
+TEST_P(RealGridTest, APointARoundingStepInsideABoundIsTheBound) {
+    const GeoidGrid grid = Real(GetParam());
+    REQUIRE_GRID(grid, GetParam());
+    test::ExpectRoundingStepIsTheBound(grid);
+}
+
 INSTANTIATE_TEST_SUITE_P(Grids, RealGridTest, testing::ValuesIn(kGrids),
                          [](const testing::TestParamInfo<RealGrid>& p) {
                              std::string name =

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <bit>
 #include <cmath>
 #include <cstdlib>
@@ -173,6 +175,40 @@ std::uint32_t Bits(float value) { return std::bit_cast<std::uint32_t>(value); }
 
 std::string RealGridPath(const std::string& name) {
     return std::string(EGM2008_GRID_DIR) + "/" + name;
+}
+
+void ExpectRoundingStepIsTheBound(const GeoidGrid& grid) {
+    struct Case {
+        double latitude, longitude;        // the point as a computation delivers it
+        double boundLatitude, boundLongitude;
+    };
+    const double belowLon = std::nextafter(360.0, 0.0);  // 359.99999999999994
+    const double aboveLat = std::nextafter(-90.0, 0.0);  // -89.99999999999999
+    const Case cases[] = {{52.5, belowLon, 52.5, 360.0},
+                          {aboveLat, 200.0, -90.0, 200.0},
+                          {aboveLat, belowLon, -90.0, 360.0}};
+    RecordingNotifier notifier;
+    for (const InterpolationMethod method : kMethods) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(MethodName(method) + " at " + std::to_string(c.latitude) + ", " +
+                         std::to_string(c.longitude));
+            float atPoint = -1.0f;
+            float atBound = -2.0f;
+            EXPECT_EQ(RunRoutine(method, grid, c.latitude, c.longitude, atPoint, notifier),
+                      QueryStatus::StatusOk);
+            ASSERT_EQ(RunRoutine(method, grid, c.boundLatitude, c.boundLongitude, atBound, notifier),
+                      QueryStatus::StatusOk);
+            EXPECT_EQ(Bits(atPoint), Bits(atBound));
+        }
+        // A west longitude a hair below 0 becomes such a point after the +360.
+        float shifted = -1.0f;
+        float atBound = -2.0f;
+        EXPECT_EQ(ComputeUndulation(grid, method, 52.5, -5.684341886080802e-14, shifted, notifier),
+                  QueryStatus::StatusOk);
+        RunRoutine(method, grid, 52.5, 360.0, atBound, notifier);
+        EXPECT_EQ(Bits(shifted), Bits(atBound));
+    }
+    EXPECT_TRUE(notifier.notices.empty());
 }
 
 }  // namespace egm2008::test

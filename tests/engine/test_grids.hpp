@@ -139,6 +139,11 @@ std::string MethodName(InterpolationMethod method);
 /// The bits of a float, for exact comparisons that also hold for NaN.
 std::uint32_t Bits(float value);
 
+/// Checks, for every method, that points one rounding step inside the 360 meridian
+/// or the south pole, whose cell index rounds one past the last column or row, give
+/// StatusOk and the very bits of the bound itself (and never the record markers).
+void ExpectRoundingStepIsTheBound(const GeoidGrid& grid);
+
 /// The real grids' folder (EGM2008_GRID_DIR) and one of its files.
 std::string RealGridPath(const std::string& name);
 

@@ -169,7 +169,10 @@ INSTANTIATE_TEST_SUITE_P(
                     PlausibilityCase{"DroppedCornerMinus1000", 3, -1000.0f, kOk},
                     // A NaN passes the check and, dropped, does not touch the result.
                     PlausibilityCase{"DroppedCornerNotANumber", 3,
-                                     std::numeric_limits<float>::quiet_NaN(), kOk}),
+                                     std::numeric_limits<float>::quiet_NaN(), kOk},
+                    // A NaN in a used corner gives no undulation.
+                    PlausibilityCase{"UsedCornerNotANumber", 0,
+                                     std::numeric_limits<float>::quiet_NaN(), kOutside}),
     [](const testing::TestParamInfo<PlausibilityCase>& p) { return std::string(p.param.name); });
 
 TEST(TriangulationPlausibility, ExactBoundsInTheUsedCornersAreAccepted) {
