@@ -25,10 +25,15 @@ bool IsWhite(char c) {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsDelimiter(char c) { return c == ',' || c == '*' || c == '\r' || c == '\n'; }
 bool IsEmptyField(std::string_view field) { return field.empty() || field.front() == ' '; }
+bool IsBlankField(std::string_view field) { return field.find_first_not_of(' ') == std::string_view::npos; }
 bool IsMetres(std::string_view field) { return field.front() == 'M' || field.front() == 'm'; }
 bool Bounded(double value) { return std::isfinite(value) && std::fabs(value) < kMaxMagnitude; }
-// NMEA 0183 sentences hold printable ASCII only; a hemisphere written back must be one.
-bool IsPrintable(char c) { return c >= ' ' && c <= '~'; }
+bool IsOneOf(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
+bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
+// "$", a two-letter talker, "GGA".
+bool IsGgaIdentifier(std::string_view t) {
+    return t.size() == 6 && t[0] == '$' && IsUpper(t[1]) && IsUpper(t[2]) && t.substr(3) == "GGA";
+}
 
 int HexDigit(char c) {
     if (IsDigit(c)) return c - '0';
@@ -168,7 +173,22 @@ std::uint8_t NmeaChecksum(std::string_view text) {
     return static_cast<std::uint8_t>(sum);
 }
 
-bool ParseGgaSentence(std::string_view line, GgaFields& fields) {
+const char* GgaCopyReasonText(GgaCopyReason reason) {
+    switch (reason) {
+        case GgaCopyReason::None: return "rewritten";
+        case GgaCopyReason::NotGga: return "that are no GGA sentence";
+        case GgaCopyReason::OtherTalker: return "from a talker other than GP, GL and GN";
+        case GgaCopyReason::WrongChecksum: return "with a wrong checksum";
+        case GgaCopyReason::EmptyFields: return "without a fix or with empty fields";
+        case GgaCopyReason::NotMetres: return "with heights not in metres";
+        case GgaCopyReason::Unreadable: return "that could not be read";
+        case GgaCopyReason::QueryFailed: return "whose position could not be computed";
+    }
+    return "";
+}
+
+GgaCopyReason ParseGgaFields(std::string_view line, GgaFields& fields) {
+    using R = GgaCopyReason;
     std::string_view body = line;
     std::size_t length = line.size();
     if (!body.empty() && body.back() == '\n') {
@@ -176,62 +196,77 @@ bool ParseGgaSentence(std::string_view line, GgaFields& fields) {
         if (!body.empty() && body.back() == '\r') body.remove_suffix(1);
         length = body.size() + 1;
     }
-    if (length < kMinimumLength) return false;
+    const std::string marked = MarkEmptyFields(body);
+    // The fields end at the checksum: a sentence cut before its last field must
+    // not take the checksum's digits for one.
+    Tokenizer tokens(std::string_view(marked).substr(0, marked.find('*')));
+    std::string_view identifier;
+    if (!tokens.Next(identifier) || !IsGgaIdentifier(identifier)) return R::NotGga;
+    if (identifier != "$GPGGA" && identifier != "$GLGGA" && identifier != "$GNGGA") {
+        return R::OtherTalker;
+    }
+    if (length < kMinimumLength) return R::Unreadable;
     // A CR inside the line, with more than blanks after it, ends one record and
     // starts another (a log with CR-only line ends): no single sentence.
     if (const std::size_t cr = body.find('\r');
         cr != std::string_view::npos && body.find_first_not_of("\r \t", cr) != std::string_view::npos) {
-        return false;
+        return R::Unreadable;
     }
-
-    const std::string marked = MarkEmptyFields(body);
-    Tokenizer tokens(marked);
-    std::string_view identifier;
-    if (!tokens.Next(identifier)) return false;
-    if (identifier != "$GPGGA" && identifier != "$GLGGA" && identifier != "$GNGGA") return false;
     // A corrupted sentence must not come out with a fresh, valid checksum.
-    if (!ChecksumAgrees(body)) return false;
+    if (!ChecksumAgrees(body)) return R::WrongChecksum;
 
     std::string_view field[kFieldCount];
     for (auto& f : field) {
-        if (!tokens.Next(f)) return false;  // ends before its 14th field
+        if (!tokens.Next(f)) return R::Unreadable;  // ends before its 14th field
     }
     // More fields before the checksum: not a GGA sentence; rewriting it would drop them.
-    const std::string_view rest = tokens.Rest();
-    if (rest.substr(0, rest.find('*')).find_first_not_of(",\r\n") != std::string_view::npos) return false;
+    if (tokens.Rest().find_first_not_of(",\r\n") != std::string_view::npos) return R::Unreadable;
+    // Without a fix a receiver leaves these empty; nothing may be made up for them.
+    for (const int k : {1, 2, 3, 4, 8, 10}) {
+        if (IsBlankField(field[k])) return R::EmptyFields;
+    }
+    if (!IsMetres(field[9]) || !IsMetres(field[11])) return R::NotMetres;
 
     CNumericScope numbers;
     double time = 0.0;
-    if (!LeadingNumber(field[0], time)) return false;
+    if (!LeadingNumber(field[0], time)) return R::Unreadable;
     fields.utcTime = time;
-    if (!DegreesMinutes(field[1], false, fields.latDegrees, fields.latMinutes)) return false;
+    if (!DegreesMinutes(field[1], false, fields.latDegrees, fields.latMinutes)) return R::Unreadable;
     fields.latHemisphere = field[2].front();
-    if (!IsPrintable(fields.latHemisphere)) return false;
-    if (!DegreesMinutes(field[3], true, fields.lonDegrees, fields.lonMinutes)) return false;
+    if (!IsOneOf(fields.latHemisphere, "NSns")) return R::Unreadable;
+    if (!DegreesMinutes(field[3], true, fields.lonDegrees, fields.lonMinutes)) return R::Unreadable;
     fields.lonHemisphere = field[4].front();
-    if (!IsPrintable(fields.lonHemisphere)) return false;
-    if (!LeadingInteger(field[5], fields.fixQuality)) return false;
-    if (!LeadingInteger(field[6], fields.satellites)) return false;
-    if (!LeadingFloat(field[7], fields.hdop)) return false;
-    if (!LeadingFloat(field[8], fields.altitude)) return false;
-    if (!IsMetres(field[9])) return false;
+    if (!IsOneOf(fields.lonHemisphere, "EWew")) return R::Unreadable;
+    if (!LeadingInteger(field[5], fields.fixQuality)) return R::Unreadable;
+    if (!LeadingInteger(field[6], fields.satellites)) return R::Unreadable;
+    if (!LeadingFloat(field[7], fields.hdop)) return R::Unreadable;
+    if (!LeadingFloat(field[8], fields.altitude)) return R::Unreadable;
     fields.altitudeUnit = field[9].front();
-    if (IsEmptyField(field[10])) return false;
-    if (!LeadingFloat(field[10], fields.separation)) return false;
-    if (!IsMetres(field[11])) return false;
+    if (!LeadingFloat(field[10], fields.separation)) return R::Unreadable;
     fields.separationUnit = field[11].front();
     fields.hasAge = !IsEmptyField(field[12]);
-    if (fields.hasAge && !LeadingFloat(field[12], fields.age)) return false;
+    if (fields.hasAge && !LeadingFloat(field[12], fields.age)) return R::Unreadable;
     fields.hasStation = !IsEmptyField(field[13]);
-    if (fields.hasStation && !LeadingInteger(field[13], fields.station)) return false;
-    return true;
+    if (fields.hasStation && !LeadingInteger(field[13], fields.station)) return R::Unreadable;
+    return R::None;
+}
+
+bool ParseGgaSentence(std::string_view line, GgaFields& fields) {
+    return ParseGgaFields(line, fields) == GgaCopyReason::None;
 }
 
 GgaRewrite RewriteGgaSentence(std::string_view line, const UndulationQuery& query,
                               std::string& sentence) {
+    GgaCopyReason reason = GgaCopyReason::None;
+    return RewriteGgaSentence(line, query, sentence, reason);
+}
+
+GgaRewrite RewriteGgaSentence(std::string_view line, const UndulationQuery& query,
+                              std::string& sentence, GgaCopyReason& reason) {
     sentence.clear();
     GgaFields f;
-    if (!ParseGgaSentence(line, f)) return GgaRewrite::Copied;
+    reason = ParseGgaFields(line, f);
+    if (reason != GgaCopyReason::None) return GgaRewrite::Copied;
 
     double latitude = f.latDegrees + f.latMinutes / 60.0;
     if (f.latHemisphere == 'S' || f.latHemisphere == 's') latitude = -latitude;
@@ -240,10 +275,10 @@ GgaRewrite RewriteGgaSentence(std::string_view line, const UndulationQuery& quer
     if (longitude < 0.0) longitude += 360.0;
 
     float undulation = 0.0f;
-    if (query(latitude, longitude, undulation) != QueryStatus::StatusOk) {
+    if (query(latitude, longitude, undulation) != QueryStatus::StatusOk || !Bounded(undulation)) {
+        reason = GgaCopyReason::QueryFailed;
         return GgaRewrite::QueryFailed;
     }
-    if (!Bounded(undulation)) return GgaRewrite::QueryFailed;
     // The ellipsoidal height, altitude + separation, stays.
     const double height = static_cast<double>(f.altitude) + static_cast<double>(f.separation);
     const auto altitude = static_cast<float>(height - static_cast<double>(undulation));

@@ -11,14 +11,17 @@
 //
 // Anything else is left for the caller to copy as read: other sentences,
 // lines under 30 characters (a line end counted as one), an altitude or
-// separation unit other than "M"/"m", an empty separation, a sentence that
-// ends before its 14th field or has more fields, a latitude or longitude that cannot be read, a
-// hemisphere that is not a printable character (it is written back as read),
-// a line holding several records (a CR with more text after it), a checksum
-// that is present but wrong, values too large to be real (beyond
-// 1e9 in magnitude, or integers beyond 32 bits), and a point the query cannot
-// answer. Numbers are read and written in the "C" locale. No input is
-// undefined; the functions keep no state and may run on several threads.
+// separation unit other than "M"/"m", a sentence with fewer than 14 fields
+// before its checksum (a cut sentence: its checksum is never taken for a
+// field) or more, an empty latitude, longitude, hemisphere, altitude or
+// separation (a receiver without a fix: nothing is made up for them), a
+// latitude or longitude that cannot be read, a hemisphere other than N/S or
+// E/W in either case (written back as read), a line holding several records
+// (a CR with more text after it), a checksum that is present but wrong, values
+// too large to be real (beyond 1e9 in magnitude, or integers beyond 32 bits),
+// and a point the query cannot answer or whose undulation is not finite.
+// Numbers are read and written in the "C" locale. No input is undefined; the
+// functions keep no state and may run on several threads.
 #pragma once
 
 #include <cstdint>
@@ -65,6 +68,25 @@ enum class GgaRewrite {
     QueryFailed,  ///< a readable GGA sentence whose point the query could not answer
 };
 
+/// Why a line is not rewritten. A GGA sentence is known by its identifier,
+/// "$" and a two-letter talker before "GGA"; every reason but NotGga is a GGA
+/// sentence that was left as it was.
+enum class GgaCopyReason {
+    None,           ///< rewritten
+    NotGga,         ///< another sentence or other text: passed on as read
+    OtherTalker,    ///< a talker other than GP, GL and GN
+    WrongChecksum,  ///< a checksum present but not the sentence's own
+    EmptyFields,    ///< no fix: an empty position, hemisphere, altitude or separation
+    NotMetres,      ///< an altitude or separation unit other than "M"
+    Unreadable,     ///< too few or too many fields, or a field that cannot be read
+    QueryFailed,    ///< the undulation at the position could not be computed
+};
+inline constexpr int kGgaCopyReasons = static_cast<int>(GgaCopyReason::QueryFailed) + 1;
+
+/// How the summary of a run names the GGA sentences copied for `reason`, as in
+/// "3 with a wrong checksum".
+const char* GgaCopyReasonText(GgaCopyReason reason);
+
 /// Puts a blank into every empty field: before each "," or "*" that follows a ",".
 /// ",," gives ", ,", ",*" gives ", *"; a "," at the end of the line gets none.
 std::string MarkEmptyFields(std::string_view line);
@@ -72,11 +94,17 @@ std::string MarkEmptyFields(std::string_view line);
 /// Exclusive OR of all characters of `text` (what lies between "$" and "*").
 std::uint8_t NmeaChecksum(std::string_view text);
 
-/// Parses a GGA sentence (with or without its line end); false when it is not
-/// one that can be rewritten (see above), `fields` then partly filled.
+/// Parses a GGA sentence (with or without its line end); why it cannot be
+/// rewritten (see above), or None, `fields` then filled (else partly filled).
+GgaCopyReason ParseGgaFields(std::string_view line, GgaFields& fields);
+
+/// ParseGgaFields(line, fields) == GgaCopyReason::None.
 bool ParseGgaSentence(std::string_view line, GgaFields& fields);
 
-/// Rewrites one line of a GGA log with the undulation that `query` gives.
+/// Rewrites one line of a GGA log with the undulation that `query` gives;
+/// `reason` says why a line is not rewritten (None when it is).
+GgaRewrite RewriteGgaSentence(std::string_view line, const UndulationQuery& query,
+                              std::string& sentence, GgaCopyReason& reason);
 GgaRewrite RewriteGgaSentence(std::string_view line, const UndulationQuery& query,
                               std::string& sentence);
 

@@ -91,11 +91,11 @@ INSTANTIATE_TEST_SUITE_P(
                     47.25f,
                     "$GPGGA,092750.00,4807.0380000,N,01131.0000000,E,2,09,0.90,545.0500,M,47.2500,"
                     "M,1.5,0031*79"},
-        RewriteCase{"ChecksumBelow16HasItsLeadingZero",
-                    "$GPGGA,123519.50,4807.0380,S,01131.0000,,7,91,0.9,1000.25,M,46.9,M,1.5,3358*13",
+        RewriteCase{"AltitudeBelow1000",
+                    "$GPGGA,123519.50,4807.0380,S,01131.0000,W,7,91,0.9,1000.25,M,46.9,M,1.5,3358*44",
                     47.25f,
-                    "$GPGGA,123519.50,4807.0380000,S,01131.0000000, ,7,91,0.90,999.9000,M,47.2500,"
-                    "M,1.5,3358*0A"},
+                    "$GPGGA,123519.50,4807.0380000,S,01131.0000000,W,7,91,0.90,999.9000,M,47.2500,"
+                    "M,1.5,3358*7D"},
         RewriteCase{"SouthAndWestWrittenBack",
                     "$GPGGA,123519.50,4807.0380,S,01131.0000,W,2,09,0.90,545.4,M,46.9,M,1.5,0031*79",
                     47.25f,
@@ -135,14 +135,15 @@ INSTANTIATE_TEST_SUITE_P(
                        "$GNGGA,092750.00,5321.6802,s,00630.3372,w,1,08,1.03,61.7,m,55.2,m,,*75",
                        -(53 + 21.6802 / 60), 360 - (6 + 30.3372 / 60)},
         QueryPointCase{"NorthEast", kExample2, 48 + 7.038 / 60, 11 + 31.0 / 60},
-        QueryPointCase{"AnyOtherHemisphereLetterIsNorthEast",
-                       "$GPGGA,123519.50,4807.0380,X,01131.0000,Y,2,09,0.90,545.4,M,46.9,M,1.5,0031",
+        QueryPointCase{"LowerCaseNorthEast",
+                       "$GPGGA,123519.50,4807.0380,n,01131.0000,e,2,09,0.90,545.4,M,46.9,M,1.5,0031",
                        48 + 7.038 / 60, 11 + 31.0 / 60}),
     [](const ::testing::TestParamInfo<QueryPointCase>& p) { return std::string(p.param.name); });
 
 struct CopiedCase {
     const char* name;
     std::string line;
+    GgaCopyReason reason;
 };
 void PrintTo(const CopiedCase& c, std::ostream* os) { *os << c.name; }
 
@@ -151,7 +152,9 @@ class GgaCopied : public ::testing::TestWithParam<CopiedCase> {};
 TEST_P(GgaCopied, IsNotRewrittenAndCostsNoQuery) {
     ConstantQuery query{56.0f};
     std::string sentence = "stale";
-    EXPECT_EQ(RewriteGgaSentence(GetParam().line, query.Function(), sentence), GgaRewrite::Copied);
+    GgaCopyReason reason = GgaCopyReason::None;
+    EXPECT_EQ(RewriteGgaSentence(GetParam().line, query.Function(), sentence, reason), GgaRewrite::Copied);
+    EXPECT_EQ(reason, GetParam().reason);
     EXPECT_TRUE(sentence.empty());
     EXPECT_TRUE(query.points.empty());
 }
@@ -160,49 +163,73 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, GgaCopied,
     ::testing::Values(
         CopiedCase{"WrongChecksum",
-                   "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.7,M,55.2,M,,*69"},
+                   "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.7,M,55.2,M,,*69", GgaCopyReason::WrongChecksum},
         CopiedCase{"CorruptedField",
-                   "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.8,M,55.2,M,,*68"},
+                   "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.8,M,55.2,M,,*68", GgaCopyReason::WrongChecksum},
         CopiedCase{"ChecksumOfOneDigit",
-                   "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.7,M,55.2,M,,*6"},
+                   "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.7,M,55.2,M,,*6", GgaCopyReason::WrongChecksum},
         CopiedCase{"OtherSentence",
-                   "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A"},
+                   "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A", GgaCopyReason::NotGga},
         CopiedCase{"GalileoTalker",
-                   "$GAGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031"},
+                   "$GAGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031", GgaCopyReason::OtherTalker},
         CopiedCase{"LowerCaseIdentifier",
-                   "$gpgga,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031"},
+                   "$gpgga,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031", GgaCopyReason::NotGga},
         CopiedCase{"EmptySeparation",
-                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,,M,1.5,0031"},
+                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,,M,1.5,0031", GgaCopyReason::EmptyFields},
         CopiedCase{"AltitudeInFeet",
-                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,F,46.9,M,1.5,0031"},
+                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,F,46.9,M,1.5,0031", GgaCopyReason::NotMetres},
         CopiedCase{"SeparationInFeet",
-                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,F,1.5,0031"},
+                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,F,1.5,0031", GgaCopyReason::NotMetres},
         CopiedCase{"EmptyAltitudeUnit",
-                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,,46.9,M,1.5,0031"},
+                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,,46.9,M,1.5,0031", GgaCopyReason::NotMetres},
         CopiedCase{"EndsInAnEmptyStationWithoutChecksum",
-                   "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.7,M,55.2,M,,\n"},
-        CopiedCase{"EndsBeforeField14", "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M"},
-        CopiedCase{"ShorterThan30", "$GPGGA,1,4807,N,01131,E,1,1,1\n"},
+                   "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.7,M,55.2,M,,\n", GgaCopyReason::Unreadable},
+        CopiedCase{"EndsBeforeField14", "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M", GgaCopyReason::Unreadable},
+        CopiedCase{"ShorterThan30", "$GPGGA,1,4807,N,01131,E,1,1,1\n", GgaCopyReason::Unreadable},
         CopiedCase{"EmptyLatitude",
-                   "$GPGGA,123519.50,,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031"},
+                   "$GPGGA,123519.50,,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031", GgaCopyReason::EmptyFields},
         CopiedCase{"LatitudeNotANumber",
-                   "$GPGGA,123519.50,ABCD.EF,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031"},
+                   "$GPGGA,123519.50,ABCD.EF,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031", GgaCopyReason::Unreadable},
         CopiedCase{"LongitudeNotANumber",
-                   "$GPGGA,123519.50,4807.0380,N,-x,E,2,09,0.90,545.4,M,46.9,M,1.5,0031"},
+                   "$GPGGA,123519.50,4807.0380,N,-x,E,2,09,0.90,545.4,M,46.9,M,1.5,0031", GgaCopyReason::Unreadable},
         CopiedCase{"MinutesNotANumberValue",
-                   "$GPGGA,123519.50,48nan,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031"},
+                   "$GPGGA,123519.50,48nan,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031", GgaCopyReason::Unreadable},
         CopiedCase{"HugeMinutes",
-                   "$GPGGA,123519.50,481e300,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031"},
+                   "$GPGGA,123519.50,481e300,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031", GgaCopyReason::Unreadable},
         CopiedCase{"HugeTime",
-                   "$GPGGA,1e300,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031"},
+                   "$GPGGA,1e300,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031", GgaCopyReason::Unreadable},
         CopiedCase{"AltitudeBeyondFloat",
-                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,1e39,M,46.9,M,1.5,0031"},
+                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,1e39,M,46.9,M,1.5,0031", GgaCopyReason::Unreadable},
         CopiedCase{"HugeHdop",
-                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,9e99,545.4,M,46.9,M,1.5,0031"},
+                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,9e99,545.4,M,46.9,M,1.5,0031", GgaCopyReason::Unreadable},
         CopiedCase{"SatellitesBeyond32Bits",
                    "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,99999999999,0.90,545.4,M,46.9,M,1.5,"
-                   "0031"},
-        CopiedCase{"Blanks", std::string(40, ' ') + "\n"}),
+                   "0031", GgaCopyReason::Unreadable},
+        CopiedCase{"Blanks", std::string(40, ' ') + "\n", GgaCopyReason::NotGga},
+        // Fault pinned: the checksum of a cut sentence was taken for its station ID.
+        CopiedCase{"CutBeforeTheStation",
+                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5*58",
+                   GgaCopyReason::Unreadable},
+        // Faults pinned: empty fields of a sentence without a fix were read as 0 or north/east.
+        CopiedCase{"NoFix", "$GPGGA,,,,,,0,00,99.99,,,,,,*48", GgaCopyReason::EmptyFields},
+        CopiedCase{"EmptyLongitude",
+                   "$GPGGA,123519.50,4807.0380,N,,E,2,09,0.90,545.4,M,46.9,M,1.5,0031",
+                   GgaCopyReason::EmptyFields},
+        CopiedCase{"EmptyLatitudeHemisphere",
+                   "$GPGGA,123519.50,4807.0380,,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031",
+                   GgaCopyReason::EmptyFields},
+        CopiedCase{"EmptyLongitudeHemisphere",
+                   "$GPGGA,123519.50,4807.0380,N,01131.0000,,2,09,0.90,545.4,M,46.9,M,1.5,0031",
+                   GgaCopyReason::EmptyFields},
+        CopiedCase{"EmptyAltitude",
+                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,,M,46.9,M,1.5,0031",
+                   GgaCopyReason::EmptyFields},
+        CopiedCase{"HemisphereNotNorthOrSouth",
+                   "$GPGGA,123519.50,4807.0380,E,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031",
+                   GgaCopyReason::Unreadable},
+        CopiedCase{"HemisphereNotALetterOfFour",
+                   "$GPGGA,123519.50,4807.0380,X,01131.0000,Y,2,09,0.90,545.4,M,46.9,M,1.5,0031",
+                   GgaCopyReason::Unreadable}),
     [](const ::testing::TestParamInfo<CopiedCase>& p) { return std::string(p.param.name); });
 
 TEST(RewriteGgaSentence, APointTheQueryCannotAnswerIsReportedAsSuch) {
