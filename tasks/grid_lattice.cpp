@@ -1,6 +1,7 @@
 #include "tasks/grid_lattice.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -33,6 +34,13 @@ struct AxisWalk {
     double step;
     double limit;
     bool descending;
+    double end;  // the area's last latitude or longitude
+    // Where a node at `position` is queried: a node within the slack of the area's
+    // end is queried at the end itself, so that rounding does not carry the last
+    // row or column past a pole or 360 degrees.
+    double QueryPosition(double position) const {
+        return std::fabs(position - end) <= kLatticeSlack ? end : position;
+    }
     double Position(std::uint64_t k) const {
         if (k == 0) return start;
         const double offset = static_cast<double>(k) * step;
@@ -109,8 +117,8 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid,
     MappedGrid mapped;
     mapped.Map(grid, notifier);  // tells the user when it fails; every query then answers StatusError
 
-    const AxisWalk rows{area.north, area.latStep, area.south - kLatticeSlack, true};
-    const AxisWalk columns{area.west, area.lonStep, area.east + kLatticeSlack, false};
+    const AxisWalk rows{area.north, area.latStep, area.south - kLatticeSlack, true, area.south};
+    const AxisWalk columns{area.west, area.lonStep, area.east + kLatticeSlack, false, area.east};
     const std::uint64_t rowLength = CountPositions(columns);
 
     // Every row has the same longitudes: their texts, each with its blank, are
@@ -149,8 +157,9 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid,
             // Bi-linear and triangulation leave the result alone when they fail:
             // the marker must not be the value of an earlier node.
             float undulation = kResultPreset;
-            const QueryStatus status =
-                ComputeUndulation(grid, method, latitude, longitude, undulation, mapped);
+            const QueryStatus status = ComputeUndulation(grid, method, rows.QueryPosition(latitude),
+                                                         columns.QueryPosition(longitude),
+                                                         undulation, mapped);
             if (status == QueryStatus::StatusError) {
                 piece.stopped = true;
                 piece.stopLatitude = latitude;

@@ -8,7 +8,10 @@
 // index each time. Rows go on while above south - 1e-8, columns while below
 // east + 1e-8, so an edge that is a whole number of steps away is reached
 // despite rounding. Every node is asked through ComputeUndulation with the
-// run's method; a node outside the grid gets the marker 9999.999. The run
+// run's method, a node within that slack of the last row's latitude or the
+// last column's longitude at that latitude or longitude exactly (the line
+// keeps the position as walked); a node outside the grid, or whose undulation
+// is not finite, gets the marker 9999.999. The run
 // stops at the first node whose query answers StatusError (that node gets no
 // line), at the first failed write, or when the progress callback says so.
 //

@@ -74,6 +74,18 @@ INSTANTIATE_TEST_SUITE_P(
                    "south_edge_triangulation.txt"}),
     [](const ::testing::TestParamInfo<GoldenCase>& p) { return std::string(p.param.name); });
 
+// Fault pinned: at 10.8' the walk's last row lies a hair south of 90 S and its
+// last column a hair east of 360, which made 3,001 nodes 9999.999.
+TEST(GridGlobe, WholeGlobeAtTenPointEightMinutesIsComputed) {
+    CLI_REAL_GRID_OR_SKIP(grid, "Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE");
+    for (const char* method : {"bilinear", "nearest"}) {
+        const CliRun run = RunTool({"grid", "--lat", "90", "-90", "--lon", "0", "360", "--step-lat", "10.8",
+                                    "--step-lon", "10.8", "--method", method, "--grid", grid, "-o", "/dev/null"});
+        EXPECT_EQ(run.status, 0) << method;
+        EXPECT_EQ(run.err, "") << method;
+    }
+}
+
 // A 10' grid of 10 m everywhere but one node, in a scratch folder.
 class GridRunFailure : public ::testing::Test {
 protected:

@@ -6,8 +6,8 @@
 // the plausibility bounds themselves, so that failed points, "999.999"
 // lines, NaN texts and bi-quadratic stops all occur.
 //
-// The reference is the run as the page defines it, one line after the other:
-// sscanf "%s %lf %lf" / "%lf %lf", a query that opens, reads and closes the
+// The reference is the run as the page defines it, one line after the other
+// (lines of blanks skipped): sscanf "%s %lf %lf" / "%lf %lf", a query that opens, reads and closes the
 // grid file, and snprintf "%10.6lf %11.6lf %8.3f"; the lattice walked node by
 // node. The runs under test scan and format with their own code, query
 // through one mapping of the grid and spread the work over two threads.
@@ -217,7 +217,7 @@ std::string ReferencePointFile(const std::string& input, PointFileLayout layout,
             if (!line.empty() && line.back() == '\r') line.pop_back();
             line.push_back('\n');
         }
-        if (line.size() <= 10) continue;
+        if (line.find_first_not_of(" \t\r\n") == std::string::npos) continue;
         const auto copy = [&] {
             if (line.back() == '\n') {
                 out.append(line, 0, line.size() - 1);
@@ -327,7 +327,10 @@ std::string ReferenceLattice(const GeoidGrid& grid, InterpolationMethod method, 
             const double longitude = j == 0 ? area.west : area.west + static_cast<double>(j) * area.lonStep;
             if (j > 0 && !(longitude < area.east + kLatticeSlack)) break;
             float undulation = kResultPreset;
-            if (ComputeUndulation(grid, method, latitude, longitude, undulation, silent) ==
+            // A node within the slack of the area's last row or column is queried there.
+            const double queryLatitude = std::fabs(latitude - area.south) <= kLatticeSlack ? area.south : latitude;
+            const double queryLongitude = std::fabs(longitude - area.east) <= kLatticeSlack ? area.east : longitude;
+            if (ComputeUndulation(grid, method, queryLatitude, queryLongitude, undulation, silent) ==
                 QueryStatus::StatusError) {
                 end = LatticeEnd::StoppedAtError;
                 return out;
