@@ -2,7 +2,8 @@
 // is read only and must be a regular file (or "-", standard input); the
 // output is refused when it is the input or the grid file, before it is
 // opened (which would empty it). The lines written are those of the page.
-// At the end the page's message: the count, or the read or write error.
+// At the end the page's message: the count and what was not computed, or the
+// read or write error. Exit 1 unless every point and GGA sentence was computed.
 #include <unistd.h>
 
 #include <string>
@@ -79,9 +80,12 @@ int RunFile(const FileArgs& args, Console& console) {
     }
     input.Close();
 
+    // Every line that held a point or a GGA sentence must have been computed;
+    // other sentences passed on are no failure.
     const bool clean = outcome.completed() && outcome.gridOpened;
-    if (!clean || !args.quiet) console.Message(OutcomeMessage(outcome, args.input, args.output));
-    return clean && outcome.failed == 0 ? kExitOk : kExitFailure;
+    const bool allComputed = clean && !outcome.AnyNotComputed();
+    if (!allComputed || !args.quiet) console.Message(OutcomeMessage(outcome, args.input, args.output));
+    return allComputed ? kExitOk : kExitFailure;
 }
 
 }  // namespace egm2008::cli

@@ -22,8 +22,6 @@ namespace egm2008 {
 
 namespace {
 
-// A line of this many characters or fewer (its line end counted as one) is skipped.
-constexpr std::size_t kShortLine = 10;
 // The caption shows the count at every multiple of this.
 constexpr std::int64_t kProgressStep = 1000;
 
@@ -72,7 +70,7 @@ struct ScannedLine {
 // the query's point. The caller has set the "C" locale.
 void ScanPointLine(std::string_view line, PointFileLayout layout, ScannedLine& scanned) {
     scanned.line = line;
-    if (line.size() <= kShortLine) {
+    if (line.find_first_not_of(" \t\r\n") == std::string_view::npos) {
         scanned.outcome = LineOutcome::Skipped;
         return;
     }
@@ -133,12 +131,11 @@ LineOutcome FinishPointLine(const ScannedLine& scanned, const Query& query, std:
     return LineOutcome::Failed;
 }
 
-// One line of the GgaFromGps layout.
+// One line of the GgaFromGps layout; `reason` says why it was not rewritten.
 LineOutcome HandleSentenceLine(std::string_view line, const UndulationQuery& query,
-                               std::string& out) {
-    if (line.size() <= kShortLine) return LineOutcome::Skipped;
+                               std::string& out, GgaCopyReason& reason) {
     std::string sentence;
-    switch (RewriteGgaSentence(line, query, sentence)) {
+    switch (RewriteGgaSentence(line, query, sentence, reason)) {
         case GgaRewrite::Rewritten:
             out.append(sentence);
             out.append("\r\n");
@@ -150,7 +147,15 @@ LineOutcome HandleSentenceLine(std::string_view line, const UndulationQuery& que
             break;
     }
     CopyLine(line, out);
-    return LineOutcome::Copied;
+    return reason == GgaCopyReason::NotGga ? LineOutcome::Passed : LineOutcome::Copied;
+}
+
+// The start of a line too long to be held: a GGA sentence by its identifier is
+// counted as one that could not be read, anything else as passed on.
+GgaCopyReason OverlongSentenceReason(std::string_view start) {
+    const std::string_view identifier = start.substr(0, start.find_first_of(",*\r\n"));
+    const bool gga = identifier.size() == 6 && identifier[0] == '$' && identifier.substr(3) == "GGA";
+    return gga ? GgaCopyReason::Unreadable : GgaCopyReason::NotGga;
 }
 
 // Lines of the input on their way through a run, and what they yield.
@@ -158,21 +163,8 @@ struct PointBatch {
     std::string lines;  // whole lines as LineReader hands them out, one after another
     std::size_t count = 0;
     std::string output;
-    std::int64_t computed = 0;
-    std::int64_t failed = 0;
-    std::int64_t unreadable = 0;
-    std::int64_t copied = 0;
+    LineCounts counts;
 };
-
-void Tally(LineOutcome result, PointBatch& batch) {
-    switch (result) {
-        case LineOutcome::Computed: ++batch.computed; break;
-        case LineOutcome::Failed: ++batch.failed; break;
-        case LineOutcome::Unreadable: ++batch.unreadable; break;
-        case LineOutcome::Copied: ++batch.copied; break;
-        case LineOutcome::Skipped: break;
-    }
-}
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
@@ -180,10 +172,36 @@ std::string Count(std::int64_t n) { return std::to_string(n); }
 
 }  // namespace
 
+void LineCounts::Count(LineOutcome outcome, GgaCopyReason reason) {
+    switch (outcome) {
+        case LineOutcome::Computed: ++computed; break;
+        case LineOutcome::Failed: ++failed; break;
+        case LineOutcome::Unreadable: ++unreadable; break;
+        case LineOutcome::Copied: ++copied; break;
+        case LineOutcome::Passed: ++passed; break;
+        case LineOutcome::Skipped: break;
+    }
+    if (reason != GgaCopyReason::None &&
+        (outcome == LineOutcome::Copied || outcome == LineOutcome::Failed)) {
+        ++copiedFor[static_cast<int>(reason)];
+    }
+}
+
+LineCounts& LineCounts::operator+=(const LineCounts& other) {
+    computed += other.computed;
+    failed += other.failed;
+    unreadable += other.unreadable;
+    copied += other.copied;
+    passed += other.passed;
+    for (int k = 0; k < kGgaCopyReasons; ++k) copiedFor[k] += other.copiedFor[k];
+    return *this;
+}
+
 LineOutcome HandlePointLine(const std::string& line, PointFileLayout layout,
                             const UndulationQuery& query, std::string& out) {
     const CNumericScope numbers;
-    if (layout == PointFileLayout::GgaFromGps) return HandleSentenceLine(line, query, out);
+    GgaCopyReason reason = GgaCopyReason::None;
+    if (layout == PointFileLayout::GgaFromGps) return HandleSentenceLine(line, query, out, reason);
     ScannedLine scanned;
     ScanPointLine(line, layout, scanned);
     return FinishPointLine(scanned, query, out);
@@ -287,7 +305,7 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
         };
         if (batch.output.capacity() > kBatchKeep) std::string().swap(batch.output);
         batch.output.clear();
-        batch.computed = batch.failed = batch.unreadable = batch.copied = 0;
+        batch.counts = {};
         std::string_view rest = batch.lines;
         const auto nextLine = [&rest] {
             const std::size_t lf = rest.find('\n');
@@ -298,7 +316,11 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
         };
         if (layout == PointFileLayout::GgaFromGps) {
             const UndulationQuery sentenceQuery = query;
-            while (!rest.empty()) Tally(HandleSentenceLine(nextLine(), sentenceQuery, batch.output), batch);
+            GgaCopyReason reason = GgaCopyReason::None;
+            while (!rest.empty()) {
+                const LineOutcome result = HandleSentenceLine(nextLine(), sentenceQuery, batch.output, reason);
+                batch.counts.Count(result, reason);
+            }
             return;
         }
         // A group of lines is scanned first, each point's grid rows asked for,
@@ -312,7 +334,7 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
                     mapped.Prefetch(grid, method, group[n].latitude, group[n].longitude);
                 }
             }
-            for (std::size_t k = 0; k < n; ++k) Tally(FinishPointLine(group[k], query, batch.output), batch);
+            for (std::size_t k = 0; k < n; ++k) batch.counts.Count(FinishPointLine(group[k], query, batch.output));
         }
     });
 
@@ -324,10 +346,7 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
         PointBatch& batch = work.TakeOldest();
         if (!output.failed()) {
             output.Write(batch.output);
-            outcome.computed += batch.computed;
-            outcome.failed += batch.failed;
-            outcome.unreadable += batch.unreadable;
-            outcome.copied += batch.copied;
+            outcome += batch.counts;
             while (progress && reported + kProgressStep <= outcome.computed) {
                 reported += kProgressStep;
                 progress(reported);
@@ -359,7 +378,12 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
             submit();
             drain();
             if (output.failed()) break;
-            ++(layout == PointFileLayout::GgaFromGps ? outcome.copied : outcome.unreadable);
+            if (layout == PointFileLayout::GgaFromGps) {
+                const GgaCopyReason reason = OverlongSentenceReason(line);
+                outcome.Count(reason == GgaCopyReason::NotGga ? LineOutcome::Passed : LineOutcome::Copied, reason);
+            } else {
+                outcome.Count(LineOutcome::Unreadable);
+            }
             output.Write(line);
             if (reader.CopyRest(output) == LineReader::Status::Error) {
                 outcome.readError = reader.error();
@@ -393,9 +417,25 @@ std::string OutputOpenMessage(const std::string& path) {
 
 std::string CompletionMessage(const PointFileOutcome& outcome) {
     std::string text = "Calculation done - " + Count(outcome.computed) + " points.";
+    const std::int64_t* byReason = outcome.copiedFor;
+    const std::int64_t failedPoints = outcome.failed - byReason[static_cast<int>(GgaCopyReason::QueryFailed)];
+    if (failedPoints > 0) {
+        text += "\n" + Count(failedPoints) + " points could not be computed and were written with 999.999.";
+    }
     if (outcome.unreadable > 0) {
         text += "\n" + Count(outcome.unreadable) +
                 " lines could not be read and were copied unchanged.";
+    }
+    std::int64_t sentences = 0;
+    std::string reasons;
+    for (int k = static_cast<int>(GgaCopyReason::OtherTalker); k < kGgaCopyReasons; ++k) {
+        if (byReason[k] == 0) continue;
+        sentences += byReason[k];
+        reasons += (reasons.empty() ? "" : ", ") + Count(byReason[k]) + " " +
+                   GgaCopyReasonText(static_cast<GgaCopyReason>(k));
+    }
+    if (sentences > 0) {
+        text += "\n" + Count(sentences) + " GGA sentences were copied unchanged: " + reasons + ".";
     }
     return text;
 }

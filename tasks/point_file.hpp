@@ -3,14 +3,16 @@
 // and the command-line tool both run it.
 //
 // Input lines are read as a text-mode read delivers them (LF or CR LF, see
-// line_reader.hpp). A line of 10 characters or fewer, its line end counted as
-// one, is skipped. A longer line is handled by the layout:
+// line_reader.hpp), whatever their length. In the plain layouts a line of
+// blanks only is skipped; every other line is handled by the layout:
 //   LatLon, LonLat                "%lf %lf": two numbers (what scanf's "%lf"
 //                                 takes, in the "C" locale), the rest ignored
 //   PtNumberLatLon, PtNumberLonLat "%s %lf %lf": a point number (any run of
 //                                 non-blanks), then the two numbers
 //   GgaFromGps                    one NMEA sentence, rewritten by
-//                                 RewriteGgaSentence or copied as read
+//                                 RewriteGgaSentence or copied as read (a
+//                                 GGA sentence copied is counted by reason,
+//                                 any other line passed on)
 // A negative longitude is shifted by +360 before the query, which shifts once
 // more what is still negative. A computed point gives "%10.6lf %11.6lf %8.3f"
 // with both coordinates in the order and form they were read; a point whose
@@ -53,11 +55,28 @@ enum class PointFileLayout : std::int32_t {
 
 /// What became of one input line.
 enum class LineOutcome {
-    Skipped,     ///< 10 characters or fewer: nothing written
+    Skipped,     ///< plain layouts: a line of blanks only, nothing written
     Computed,    ///< a point line with its undulation, or a rewritten sentence
     Failed,      ///< the query failed: a "999.999" line, or the sentence copied
     Unreadable,  ///< plain layouts: the numbers could not be read, the line copied
-    Copied,      ///< GgaFromGps: not a sentence to rewrite, the line copied
+    Copied,      ///< GgaFromGps: a GGA sentence that cannot be rewritten, copied
+    Passed,      ///< GgaFromGps: no GGA sentence (another sentence, other text), copied
+};
+
+/// Counts of a run's lines by what became of them.
+struct LineCounts {
+    std::int64_t computed = 0;    ///< points computed, sentences rewritten
+    std::int64_t failed = 0;      ///< "999.999" lines, sentences copied because the query failed
+    std::int64_t unreadable = 0;  ///< plain-layout lines copied because their numbers could not be read
+    std::int64_t copied = 0;      ///< GGA sentences copied because they cannot be rewritten
+    std::int64_t passed = 0;      ///< GgaFromGps lines that are no GGA sentence, passed on
+    /// GGA sentences copied, by reason (QueryFailed ones among `failed`).
+    std::int64_t copiedFor[kGgaCopyReasons] = {};
+
+    void Count(LineOutcome outcome, GgaCopyReason reason = GgaCopyReason::None);
+    LineCounts& operator+=(const LineCounts& other);
+    /// True when a line that holds a point or a GGA sentence was not computed.
+    bool AnyNotComputed() const { return failed > 0 || unreadable > 0 || copied > 0; }
 };
 
 /// Handles one line as LineReader delivers it (its line end, if any, as one
@@ -102,14 +121,10 @@ std::string OutputRefusal(const PointFileInput& input, const std::string& output
                           const GeoidGrid& grid);
 
 /// How a run ended.
-struct PointFileOutcome {
-    std::int64_t computed = 0;    ///< points computed, sentences rewritten
-    std::int64_t failed = 0;      ///< "999.999" lines, sentences copied because the query failed
-    std::int64_t unreadable = 0;  ///< plain-layout lines copied because their numbers could not be read
-    std::int64_t copied = 0;      ///< GgaFromGps lines copied as not rewritable
-    bool gridOpened = false;      ///< false: the grid could not be opened (the user was told)
-    int readError = 0;            ///< errno of the read that ended the run, 0 when none failed
-    int writeError = 0;           ///< errno of the first failed write or close, 0 when none failed
+struct PointFileOutcome : LineCounts {
+    bool gridOpened = false;  ///< false: the grid could not be opened (the user was told)
+    int readError = 0;        ///< errno of the read that ended the run, 0 when none failed
+    int writeError = 0;       ///< errno of the first failed write or close, 0 when none failed
     /// True when the whole input was read and the whole output written.
     bool completed() const { return readError == 0 && writeError == 0; }
 };
@@ -130,8 +145,10 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
 std::string InputOpenMessage(const std::string& path);
 /// "\nOutputfile \"<path>\" could not be opened!\n"
 std::string OutputOpenMessage(const std::string& path);
-/// "Calculation done - <n> points.", with a second line
-/// "<n> lines could not be read and were copied unchanged." when there were such lines.
+/// "Calculation done - <n> points.", with a line for each kind of line not
+/// computed: "<n> points could not be computed and were written with 999.999.",
+/// "<n> lines could not be read and were copied unchanged.", and "<n> GGA
+/// sentences were copied unchanged: <a> with a wrong checksum, <b> ...".
 std::string CompletionMessage(const PointFileOutcome& outcome);
 /// What to tell the user at the end of a run: the read or the write error, naming
 /// the file, or else CompletionMessage.

@@ -355,7 +355,8 @@ TEST(HostileLinesOnStandardInput, AreComputedMarkedOrCopied) {
                                "48.5 11.25\r52.0 7.25\r\n")
         << run.out.substr(0, 200);
     EXPECT_EQ(run.err,
-              "egm2008: Calculation done - 2 points. 2 lines could not be read and were copied unchanged.\n");
+              "egm2008: Calculation done - 2 points. 1 points could not be computed and were written with "
+              "999.999. 2 lines could not be read and were copied unchanged.\n");
 }
 
 }  // namespace
