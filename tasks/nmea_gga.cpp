@@ -117,6 +117,15 @@ bool LeadingFloat(std::string_view text, float& value) {
     return true;
 }
 
+// A height: a leading number that must be there; text without one would be made up as 0.
+bool Height(std::string_view text, float& value) {
+    std::size_t i = 0;
+    while (i < text.size() && IsWhite(text[i])) ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (i < text.size() && text[i] == '.') ++i;
+    return i < text.size() && IsDigit(text[i]) && LeadingFloat(text, value);
+}
+
 // "ddmm.mmmm" or "dddmm.mmmm" as "%2d%lf" or "%3d%lf" read it; false when either
 // part cannot be read or the minutes are not Bounded.
 bool DegreesMinutes(std::string_view field, bool threeDigits, std::int32_t& degrees,
@@ -240,9 +249,9 @@ GgaCopyReason ParseGgaFields(std::string_view line, GgaFields& fields) {
     if (!LeadingInteger(field[5], fields.fixQuality)) return R::Unreadable;
     if (!LeadingInteger(field[6], fields.satellites)) return R::Unreadable;
     if (!LeadingFloat(field[7], fields.hdop)) return R::Unreadable;
-    if (!LeadingFloat(field[8], fields.altitude)) return R::Unreadable;
+    if (!Height(field[8], fields.altitude)) return R::Unreadable;
     fields.altitudeUnit = field[9].front();
-    if (!LeadingFloat(field[10], fields.separation)) return R::Unreadable;
+    if (!Height(field[10], fields.separation)) return R::Unreadable;
     fields.separationUnit = field[11].front();
     fields.hasAge = !IsEmptyField(field[12]);
     if (fields.hasAge && !LeadingFloat(field[12], fields.age)) return R::Unreadable;
