@@ -37,6 +37,11 @@ GeoidGrid Grid() {
 void Lattice(benchmark::State& state, InterpolationMethod method, LatticeArea area) {
     const GeoidGrid grid = Grid();
     SilentNotifier silent;
+    MappedGrid mapped;
+    if (mapped.Map(grid, silent) != QueryStatus::StatusOk) {
+        state.SkipWithError(("the grid cannot be mapped: " + grid.path).c_str());
+        return;
+    }
     std::uint64_t nodes = 0;
     for (auto _ : state) {
         TextOutput output;
@@ -44,7 +49,7 @@ void Lattice(benchmark::State& state, InterpolationMethod method, LatticeArea ar
             state.SkipWithError("/dev/null cannot be opened");
             return;
         }
-        const LatticeOutcome outcome = WriteGridLattice(output, grid, method, area, silent);
+        const LatticeOutcome outcome = WriteGridLattice(output, grid, mapped, method, area);
         if (outcome.end != LatticeEnd::Completed) {
             state.SkipWithError(("the run did not complete; grid missing? " + grid.path).c_str());
             return;

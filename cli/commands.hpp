@@ -49,7 +49,7 @@ struct GridArgs {
     double longitude2 = 0.0;
     double latSpacingMinutes = 0.0;
     double lonSpacingMinutes = 0.0;
-    std::string output;  ///< "" or "-": standard output
+    std::string output = "-";  ///< "-": standard output
     InterpolationMethod method = InterpolationMethod::BiQuadratic;
     GridRequest grid;
 };

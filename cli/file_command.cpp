@@ -1,17 +1,23 @@
 // "egm2008 file": the file page's run over a point file or GGA log. The input
 // is read only and must be a regular file (or "-", standard input); the
-// output is refused when it is the input or the grid file, before it is
-// opened (which would empty it). The lines written are those of the page.
-// At the end the page's message: the count and what was not computed, or the
-// read or write error. Exit 1 unless every point and GGA sentence was computed.
+// output is refused when it is the input or the grid file, and the grid is
+// opened and checked, before the output is opened. A regular output file is
+// written under a temporary name and put in place when the run ends
+// (output_file.hpp); SIGINT, SIGTERM and SIGHUP stop the run between lines
+// and leave the previous file (stop_signals.hpp). The lines written are those
+// of the page. At the end the page's message: the count and what was not
+// computed, or the read or write error. Exit 1 unless every point and GGA
+// sentence was computed.
 #include <unistd.h>
 
 #include <string>
 
 #include "cli/commands.hpp"
+#include "cli/output_file.hpp"
 #include "cli/run_cli.hpp"
+#include "cli/stop_signals.hpp"
+#include "engine/mapped_grid.hpp"
 #include "tasks/point_file.hpp"
-#include "tasks/text_output.hpp"
 
 namespace egm2008::cli {
 
@@ -62,23 +68,30 @@ int RunFile(const FileArgs& args, Console& console) {
         console.Message(refusal);
         return kExitFailure;
     }
-    TextOutput output;
+    // The grid before the output: a grid that fails leaves the output as it was.
+    MappedGrid mapped;
+    if (mapped.Map(*grid, console) != QueryStatus::StatusOk) return kExitFailure;
+    const StopSignals signals;
+    OutputFile output;
     if (toStandardOutput) {
         output.Attach(console.out());
-    } else if (!output.Open(args.output)) {
+    } else if (!output.Open(args.output, /*replace=*/input.identified())) {  // a live input: directly
         console.Message(OutputOpenMessage(args.output));
         return kExitFailure;
     }
+    output.text().StopOn(signals.stop());
 
     PointFileOutcome outcome;
     {
         Progress progress(console.err(), "points");
-        outcome = RunPointFile(input, output, *grid, ToLayout(args.layout), args.method, console,
+        outcome = RunPointFile(input, output.text(), *grid, mapped, ToLayout(args.layout), args.method,
                                [&progress](std::int64_t computed) {
                                    progress.Update(static_cast<std::uint64_t>(computed), 0);
-                               });
+                               },
+                               signals.stop());
     }
     input.Close();
+    if (const std::optional<int> status = SettleOutput(output, args.output, signals, console)) return *status;
 
     // Every line that held a point or a GGA sentence must have been computed;
     // other sentences passed on are no failure.

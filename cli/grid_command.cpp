@@ -2,8 +2,15 @@
 // page's order (first corner's latitude and longitude, second corner's, then
 // the two spacings, then the smallest step) with the page's messages; then
 // the lattice goes to the output file or standard output, line for line what
-// the page writes. A run that stops early leaves the lines written so far and
-// ends with status 1.
+// the page writes. The output is refused when it is the grid file, standard
+// output appending to it included; the grid is opened and checked before the
+// output is opened. A regular output file is written under a temporary name
+// and put in place when the run ends (output_file.hpp): a write error or
+// SIGINT, SIGTERM or SIGHUP (stop_signals.hpp) leaves the previous file. A
+// run that stops at a node it cannot compute keeps the lines written so far
+// and ends with status 1.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -12,11 +19,13 @@
 #include <string>
 
 #include "cli/commands.hpp"
+#include "cli/output_file.hpp"
 #include "cli/run_cli.hpp"
+#include "cli/stop_signals.hpp"
+#include "engine/mapped_grid.hpp"
 #include "tasks/file_identity.hpp"
 #include "tasks/grid_lattice.hpp"
 #include "tasks/gridmaker.hpp"
-#include "tasks/text_output.hpp"
 
 namespace egm2008::cli {
 
@@ -55,6 +64,13 @@ std::uint64_t CountSteps(double start, double step, double limit, bool descendin
     return n;
 }
 
+// True when the open descriptor `fd` is the file at `path`.
+bool DescriptorIsFile(int fd, const std::string& path) {
+    struct stat open {}, named {};
+    return ::fstat(fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 && S_ISREG(open.st_mode) &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
 }  // namespace
 
 int RunGrid(const GridArgs& args, Console& console) {
@@ -73,22 +89,26 @@ int RunGrid(const GridArgs& args, Console& console) {
     const std::optional<GeoidGrid> grid = ChooseGridOrTell(args.grid, console);
     if (!grid) return kExitFailure;
 
-    const bool toStandardOutput = args.output.empty() || args.output == "-";
+    const bool toStandardOutput = args.output == "-";
     const std::string name = toStandardOutput ? kStandardOutput : args.output;
-    TextOutput output;
+    // Opening the grid file for writing would empty it before a single node is
+    // read, and appending to it (standard output opened on it) would spoil it.
+    if (toStandardOutput ? DescriptorIsFile(console.out(), grid->path) : SameFile(args.output, grid->path)) {
+        console.Message(OutputIsGridMessage(name));
+        return kExitFailure;
+    }
+    // The grid before the output: a grid that fails leaves the output as it was.
+    MappedGrid mapped;
+    if (mapped.Map(*grid, console) != QueryStatus::StatusOk) return kExitFailure;
+    const StopSignals signals;
+    OutputFile output;
     if (toStandardOutput) {
         output.Attach(console.out());
-    } else {
-        // Opening the grid file for writing would empty it before a single node is read.
-        if (SameFile(args.output, grid->path)) {
-            console.Message(OutputIsGridMessage(args.output));
-            return kExitFailure;
-        }
-        if (!output.Open(args.output)) {
-            console.Message(OutputOpenFailureMessage(args.output));
-            return kExitFailure;
-        }
+    } else if (!output.Open(args.output)) {
+        console.Message(OutputOpenFailureMessage(args.output));
+        return kExitFailure;
     }
+    output.text().StopOn(signals.stop());
 
     const std::uint64_t rows = CountSteps(area.north, area.latStep, area.south - kLatticeSlack, true);
     const std::uint64_t columns = CountSteps(area.west, area.lonStep, area.east + kLatticeSlack, false);
@@ -97,16 +117,17 @@ int RunGrid(const GridArgs& args, Console& console) {
     LatticeOutcome outcome;
     {
         Progress progress(console.err(), "nodes");
-        outcome = WriteGridLattice(output, *grid, args.method, area, console,
-                                   [&progress, total](std::uint64_t done) {
+        outcome = WriteGridLattice(output.text(), *grid, mapped, args.method, area,
+                                   [&progress, total, &signals](std::uint64_t done) {
                                        progress.Update(done, total);
-                                       return true;
+                                       return !signals.stop().Requested();
                                    });
     }
-    const bool closed = output.Close();
+    const bool closed = output.text().Close();
+    if (const std::optional<int> status = SettleOutput(output, name, signals, console)) return *status;
 
     if (outcome.end == LatticeEnd::WriteFailed || !closed) {
-        console.Message(OutputWriteFailureMessage(name, output.error()));
+        console.Message(OutputWriteFailureMessage(name, output.text().error()));
         return kExitFailure;
     }
     if (outcome.end == LatticeEnd::StoppedAtError) {

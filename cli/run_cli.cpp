@@ -229,8 +229,9 @@ name first), gga (NMEA GGA sentences, rewritten with the EGM2008 separation).
         ->required()
         ->check(kNumber)
         ->type_name("MIN");
-    gridCommand->add_option("-o,--output", gridmaker.output, "file to write (default: standard output)")
-        ->type_name("OUT");
+    CLI::Option* gridOutput =
+        gridCommand->add_option("-o,--output", gridmaker.output, "file to write, - for standard output (the default)")
+            ->type_name("OUT");
     AddMethodOption(*gridCommand, gridMethod, "interpolation method (default biquadratic)");
     AddGridOptions(*gridCommand, gridGrid);
     gridCommand->footer(R"(Rows from north to south, each from west to east; one line per node:
@@ -289,6 +290,10 @@ latitude, longitude, undulation.
         return RunFile(file, console);
     }
     if (gridCommand->parsed()) {
+        if (gridOutput->count() > 0 && gridmaker.output.empty()) {
+            console.Message("grid: --output: an empty name names no file; - is standard output");
+            return kExitUsage;
+        }
         gridmaker.latitude1 = Number(gridLat.at(0));
         gridmaker.latitude2 = Number(gridLat.at(1));
         gridmaker.longitude1 = Number(gridLon.at(0));

@@ -104,18 +104,15 @@ LatticeArea AreaFromCorners(double latitude1, double longitude1, double latitude
     return area;
 }
 
-LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid,
+LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
                                 InterpolationMethod method, const LatticeArea& area,
-                                Notifier& notifier, const LatticeProgress& progress) {
+                                const LatticeProgress& progress) {
     LatticeOutcome outcome;
     // A smaller step (or a NaN) would never leave the first row or column.
     if (!(area.latStep >= kLatticeSlack) || !(area.lonStep >= kLatticeSlack)) {
         outcome.end = LatticeEnd::InvalidArea;
         return outcome;
     }
-
-    MappedGrid mapped;
-    mapped.Map(grid, notifier);  // tells the user when it fails; every query then answers StatusError
 
     const AxisWalk rows{area.north, area.latStep, area.south - kLatticeSlack, true, area.south};
     const AxisWalk columns{area.west, area.lonStep, area.east + kLatticeSlack, false, area.east};

@@ -15,12 +15,13 @@
 // stops at the first node whose query answers StatusError (that node gets no
 // line), at the first failed write, or when the progress callback says so.
 //
-// The grid file is opened and mapped once per run, after the output is open;
-// when it cannot be, the user hears it once and the run stops at the first
-// node inside the grid. Pieces of the lattice are computed on worker threads
-// and written by the calling thread in walking order (the progress callback
-// runs there too), so memory does not grow with the lattice. Numbers are
-// written in the "C" locale.
+// The run queries through the grid its caller mapped, once, before it opened
+// the output (a grid that fails then costs no output); an unmapped grid
+// stops the run at the first node inside the grid. Pieces of the lattice are
+// computed on worker threads (on the calling thread when no worker can be
+// started) and written by the calling thread in walking order (the progress
+// callback runs there too), so memory does not grow with the lattice. Numbers
+// are written in the "C" locale.
 #pragma once
 
 #include <cstdint>
@@ -28,7 +29,7 @@
 #include <string>
 
 #include "engine/geoid_grid.hpp"
-#include "engine/notifier.hpp"
+#include "engine/mapped_grid.hpp"
 #include "tasks/text_output.hpp"
 
 namespace egm2008 {
@@ -76,11 +77,11 @@ using LatticeProgress = std::function<bool(std::uint64_t nodesWritten)>;
 LatticeArea AreaFromCorners(double latitude1, double longitude1, double latitude2,
                             double longitude2, double latSpacingMinutes, double lonSpacingMinutes);
 
-/// Writes the lattice of `area` to `output` (open or attached; the caller closes it) and
-/// flushes it. The engine's messages go to `notifier`.
-LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid,
+/// Writes the lattice of `area` to `output` (open or attached; the caller closes it),
+/// querying `grid` through `mapped`, and flushes it.
+LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
                                 InterpolationMethod method, const LatticeArea& area,
-                                Notifier& notifier, const LatticeProgress& progress = {});
+                                const LatticeProgress& progress = {});
 
 /// "\nOutputfile \"<path>\" could not be opened!\n"
 std::string OutputOpenFailureMessage(const std::string& path);

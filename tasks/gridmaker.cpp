@@ -1,5 +1,6 @@
 #include "tasks/gridmaker.hpp"
 
+#include "engine/mapped_grid.hpp"
 #include "tasks/field_text.hpp"
 #include "tasks/file_identity.hpp"
 #include "tasks/grid_lattice.hpp"
@@ -55,6 +56,9 @@ void GridmakerPage::RunGridmaker() {
         platform_.Notify(OutputIsGridMessage(outputPath_), NoticeIcon::None);
         return;
     }
+    // Before the output is opened: a grid that fails leaves the output as it was.
+    MappedGrid mapped;
+    if (mapped.Map(*grid_, platform_) != QueryStatus::StatusOk) return;
     TextOutput output;
     if (!output.Open(outputPath_)) {
         platform_.Notify(OutputOpenFailureMessage(outputPath_), NoticeIcon::None);
@@ -64,7 +68,7 @@ void GridmakerPage::RunGridmaker() {
     platform_.SetCursor(CursorShape::Wait);
 
     const LatticeOutcome outcome =
-        WriteGridLattice(output, *grid_, method_, area, platform_, [this](std::uint64_t) {
+        WriteGridLattice(output, *grid_, mapped, method_, area, [this](std::uint64_t) {
             platform_.KeepAlive();
             return true;
         });

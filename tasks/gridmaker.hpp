@@ -7,8 +7,10 @@
 // with nothing written. Latitudes must lie in -90..90, longitudes in
 // -360..360 (both inclusive), spacings (arc minutes) must not be negative and,
 // in degrees, not below 1e-8. The output is refused when it is the grid file
-// in use; a run that stops early (the engine could not answer a node, a write
-// failed) says that the file is incomplete. A finished run says nothing.
+// in use; the grid is opened and checked before the output is opened, so a
+// grid that fails gives its message and leaves the output as it was. A run
+// that stops early (the engine could not answer a node, a write failed) says
+// that the file is incomplete. A finished run says nothing.
 #pragma once
 
 #include <string>

@@ -1,5 +1,6 @@
 #include "tasks/line_reader.hpp"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,10 +19,12 @@ LineReader::LineReader(int fd, std::size_t maxLineLength)
 LineReader::Fill LineReader::Refill() {
     if (error_ != 0) return Fill::Error;
     if (ended_) return Fill::End;
+    if (stop_.Requested() || (stop_.wakeFd >= 0 && !WaitForData())) return Fill::Stopped;
     ssize_t n;
     do {
         n = ::read(fd_, buffer_.data(), buffer_.size());
-    } while (n < 0 && errno == EINTR);
+    } while (n < 0 && errno == EINTR && !stop_.Requested());
+    if (n < 0 && errno == EINTR) return Fill::Stopped;
     if (n < 0) {
         error_ = errno != 0 ? errno : EIO;
         return Fill::Error;
@@ -35,6 +38,20 @@ LineReader::Fill LineReader::Refill() {
     return Fill::Data;
 }
 
+bool LineReader::WaitForData() {
+    pollfd fds[2] = {{fd_, POLLIN, 0}, {stop_.wakeFd, POLLIN, 0}};
+    for (;;) {
+        const int n = ::poll(fds, 2, -1);
+        if (stop_.Requested() || (n > 0 && fds[1].revents != 0)) return false;
+        // Data, end of file, a hang-up or an error: the read tells which.
+        if (n > 0 || errno != EINTR) return true;
+    }
+}
+
+bool LineReader::HasLine() const {
+    return std::memchr(buffer_.data() + position_, '\n', filled_ - position_) != nullptr;
+}
+
 LineReader::Status LineReader::Next(std::string& line) {
     line.clear();
     overlong_ = false;
@@ -43,6 +60,7 @@ LineReader::Status LineReader::Next(std::string& line) {
         if (position_ == filled_) {
             const Fill fill = Refill();
             if (fill == Fill::Error) return Status::Error;
+            if (fill == Fill::Stopped) return Status::Stopped;
             if (fill == Fill::End) return line.empty() ? Status::End : Status::Line;
         }
         const char* start = buffer_.data() + position_;
@@ -76,6 +94,7 @@ LineReader::Status LineReader::CopyRest(TextOutput& out) {
         if (position_ == filled_) {
             const Fill fill = Refill();
             if (fill == Fill::Error) return Status::Error;
+            if (fill == Fill::Stopped) return Status::Stopped;
             if (fill == Fill::End) {
                 if (heldCr_) out.Write("\r");
                 heldCr_ = false;

@@ -10,11 +10,16 @@
 // Memory stays bounded whatever the file: a line longer than the limit is
 // handed out cut after its first part, with overlong() set, and its rest is
 // passed on by CopyRest without being held.
+//
+// A reader told of a RunStop (StopOn) waits for data and for the stop request
+// together, and answers Stopped instead of reading once the request stands, so
+// that a stop reaches a run that waits for a live stream at once.
 #pragma once
 
 #include <cstddef>
 #include <string>
 
+#include "tasks/run_stop.hpp"
 #include "tasks/text_output.hpp"
 
 namespace egm2008 {
@@ -24,29 +29,38 @@ inline constexpr std::size_t kMaxLineLength = std::size_t{1} << 20;
 
 class LineReader {
 public:
-    enum class Status { Line, End, Error };
+    enum class Status { Line, End, Error, Stopped };
 
     /// Reads `fd`, which stays open and owned by the caller.
     explicit LineReader(int fd, std::size_t maxLineLength = kMaxLineLength);
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
+    /// Reads end with Stopped once `stop` is requested.
+    void StopOn(const RunStop& stop) { stop_ = stop; }
+
     /// The next line into `line` (replaced); End when nothing is left, Error
-    /// (see error()) when the read fails.
+    /// (see error()) when the read fails, Stopped when a stop was asked for.
     Status Next(std::string& line);
+    /// True when the next line is whole in the buffer: Next will not read.
+    bool HasLine() const;
     /// True when the line last handed out is only the first part of a longer one.
     bool overlong() const { return overlong_; }
     /// Writes the rest of an overlong line to `out` as a text-mode write does
-    /// (its line end as CR LF); Line when done, Error when a read fails.
+    /// (its line end as CR LF); Line when done, Error when a read fails, Stopped
+    /// when a stop was asked for.
     Status CopyRest(TextOutput& out);
     /// errno of the failed read, 0 while none failed.
     int error() const { return error_; }
 
 private:
-    enum class Fill { Data, End, Error };
+    enum class Fill { Data, End, Error, Stopped };
     Fill Refill();
+    // Waits until the descriptor or the stop's wake descriptor is ready; false: stop.
+    bool WaitForData();
 
     int fd_;
+    RunStop stop_;
     std::size_t maxLineLength_;
     std::string buffer_;
     std::size_t position_ = 0;

@@ -11,12 +11,19 @@
 // talks to the user stays on the calling thread. The destructor waits for the
 // workers after letting them finish the batch in hand; batches not yet begun
 // are dropped.
+//
+// Workers start at the first Submit. When the system refuses a thread (a
+// process limit), the ring goes on with those that started, or with none, so
+// that Submit works on the calling thread: a run never fails for want of a
+// thread. Workers block every signal, so that a signal reaches the thread
+// that runs the run and interrupts what it waits for.
 #pragma once
 
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -24,6 +31,15 @@ namespace egm2008 {
 
 /// Worker threads a run uses: two where the machine has two cores or more, else none.
 std::size_t RunWorkerCount();
+
+/// How a worker thread is started: as std::thread does, throwing std::system_error
+/// when the system refuses.
+using WorkerStarter = std::thread (*)(std::function<void()> body);
+/// Replaces how workers start (tests stand in one that refuses); nullptr restores
+/// std::thread. Returns the former starter.
+WorkerStarter SetWorkerStarter(WorkerStarter starter);
+/// Starts `body` on a new thread through the current starter, every signal blocked in it.
+std::thread StartWorker(std::function<void()> body);
 
 template <typename Batch>
 class OrderedWork {
@@ -53,13 +69,13 @@ public:
     /// Hands the batch from Fill to the workers.
     void Submit() {
         Slot& slot = slots_[submitted_ % slots_.size()];
+        StartWorkers();
         if (workerCount_ == 0) {
             work_(slot.batch);
             slot.done = true;
             ++submitted_;
             return;
         }
-        StartWorkers();
         {
             std::lock_guard<std::mutex> lock(mutex_);
             slot.done = false;
@@ -88,9 +104,18 @@ private:
         bool done = true;
     };
 
+    // Starts the workers once; those the system refuses are done without.
     void StartWorkers() {
-        if (!workers_.empty()) return;
-        for (std::size_t k = 0; k < workerCount_; ++k) workers_.emplace_back([this] { Serve(); });
+        if (started_) return;
+        started_ = true;
+        for (std::size_t k = 0; k < workerCount_; ++k) {
+            try {
+                workers_.push_back(StartWorker([this] { Serve(); }));
+            } catch (const std::system_error&) {
+                break;
+            }
+        }
+        workerCount_ = workers_.size();
     }
 
     void Serve() {
@@ -111,6 +136,7 @@ private:
     std::function<void(Batch&)> work_;
     std::vector<Slot> slots_;
     std::size_t workerCount_;
+    bool started_ = false;
     std::vector<std::thread> workers_;
 
     // Counted by the calling thread only.

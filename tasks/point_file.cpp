@@ -198,13 +198,19 @@ LineCounts& LineCounts::operator+=(const LineCounts& other) {
 }
 
 LineOutcome HandlePointLine(const std::string& line, PointFileLayout layout,
-                            const UndulationQuery& query, std::string& out) {
+                            const UndulationQuery& query, std::string& out, GgaCopyReason& reason) {
     const CNumericScope numbers;
-    GgaCopyReason reason = GgaCopyReason::None;
+    reason = GgaCopyReason::None;
     if (layout == PointFileLayout::GgaFromGps) return HandleSentenceLine(line, query, out, reason);
     ScannedLine scanned;
     ScanPointLine(line, layout, scanned);
     return FinishPointLine(scanned, query, out);
+}
+
+LineOutcome HandlePointLine(const std::string& line, PointFileLayout layout,
+                            const UndulationQuery& query, std::string& out) {
+    GgaCopyReason reason = GgaCopyReason::None;
+    return HandlePointLine(line, layout, query, out, reason);
 }
 
 bool PointFileInput::Open(const std::string& path) {
@@ -285,72 +291,108 @@ std::string OutputRefusal(const PointFileInput& input, const std::string& output
     return {};
 }
 
-PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
-                              const GeoidGrid& grid, PointFileLayout layout,
-                              InterpolationMethod method, Notifier& notifier,
-                              const ProgressCallback& progress) {
-    PointFileOutcome outcome;
-    // Once per run: a grid that cannot be opened is told of here, not per point.
-    // The mapping is read-only and serves the workers at once.
-    MappedGrid mapped;
-    outcome.gridOpened = mapped.Map(grid, notifier) == QueryStatus::StatusOk;
+namespace {
 
-    // Lines go in batches to the workers, which scan, query and format them; this
-    // thread reads the input and writes the batches' output in input order, so the
-    // output file is exactly what one line after the other would give.
-    OrderedWork<PointBatch> work(kBatchesInFlight, RunWorkerCount(), [&](PointBatch& batch) {
-        const CNumericScope numbers;
-        const auto query = [&](double latitude, double longitude, float& undulation) {
-            return ComputeUndulation(grid, method, latitude, longitude, undulation, mapped);
-        };
-        if (batch.output.capacity() > kBatchKeep) std::string().swap(batch.output);
-        batch.output.clear();
-        batch.counts = {};
-        std::string_view rest = batch.lines;
-        const auto nextLine = [&rest] {
-            const std::size_t lf = rest.find('\n');
-            const std::size_t length = lf == std::string_view::npos ? rest.size() : lf + 1;
-            const std::string_view line = rest.substr(0, length);
-            rest.remove_prefix(length);
-            return line;
-        };
-        if (layout == PointFileLayout::GgaFromGps) {
-            const UndulationQuery sentenceQuery = query;
-            GgaCopyReason reason = GgaCopyReason::None;
-            while (!rest.empty()) {
-                const LineOutcome result = HandleSentenceLine(nextLine(), sentenceQuery, batch.output, reason);
-                batch.counts.Count(result, reason);
-            }
-            return;
+// The counts of a run, and the progress reported at every multiple of
+// kProgressStep that the count of computed points passes.
+class RunAccount {
+public:
+    RunAccount(PointFileOutcome& outcome, const ProgressCallback& progress)
+        : outcome_(outcome), progress_(progress) {
+        if (progress_) progress_(0);
+    }
+    void Add(const PointBatch& batch) {
+        outcome_ += batch.counts;
+        while (progress_ && reported_ + kProgressStep <= outcome_.computed) {
+            reported_ += kProgressStep;
+            progress_(reported_);
         }
-        // A group of lines is scanned first, each point's grid rows asked for,
-        // then queried and written in order: the memory waits of the group overlap.
-        ScannedLine group[kScanAhead];
+    }
+
+private:
+    PointFileOutcome& outcome_;
+    const ProgressCallback& progress_;
+    std::int64_t reported_ = 0;
+};
+
+// What a run reads, writes and queries.
+struct RunParts {
+    LineReader& reader;
+    TextOutput& output;
+    const GeoidGrid& grid;
+    MappedGrid& mapped;
+    PointFileLayout layout;
+    InterpolationMethod method;
+    const RunStop& stop;
+};
+
+// Copies an overlong line, its first part in `line`, whole without holding it;
+// false when the run ends with it (the read failed or a stop was asked for).
+bool CopyOverlongLine(RunParts& run, const std::string& line, PointFileOutcome& outcome) {
+    if (run.layout == PointFileLayout::GgaFromGps) {
+        const GgaCopyReason reason = OverlongSentenceReason(line);
+        outcome.Count(reason == GgaCopyReason::NotGga ? LineOutcome::Passed : LineOutcome::Copied, reason);
+    } else {
+        outcome.Count(LineOutcome::Unreadable);
+    }
+    run.output.Write(line);
+    const LineReader::Status status = run.reader.CopyRest(run.output);
+    if (status == LineReader::Status::Error) outcome.readError = run.reader.error();
+    return status == LineReader::Status::Line;
+}
+
+// A worker's part of a batched run: scans, queries and formats the batch's lines.
+void WorkOnBatch(PointBatch& batch, const RunParts& run) {
+    const CNumericScope numbers;
+    const auto query = [&run](double latitude, double longitude, float& undulation) {
+        return ComputeUndulation(run.grid, run.method, latitude, longitude, undulation, run.mapped);
+    };
+    if (batch.output.capacity() > kBatchKeep) std::string().swap(batch.output);
+    batch.output.clear();
+    batch.counts = {};
+    std::string_view rest = batch.lines;
+    const auto nextLine = [&rest] {
+        const std::size_t lf = rest.find('\n');
+        const std::size_t length = lf == std::string_view::npos ? rest.size() : lf + 1;
+        const std::string_view line = rest.substr(0, length);
+        rest.remove_prefix(length);
+        return line;
+    };
+    if (run.layout == PointFileLayout::GgaFromGps) {
+        const UndulationQuery sentenceQuery = query;
+        GgaCopyReason reason = GgaCopyReason::None;
         while (!rest.empty()) {
-            std::size_t n = 0;
-            for (; n < kScanAhead && !rest.empty(); ++n) {
-                ScanPointLine(nextLine(), layout, group[n]);
-                if (group[n].outcome == LineOutcome::Computed) {
-                    mapped.Prefetch(grid, method, group[n].latitude, group[n].longitude);
-                }
-            }
-            for (std::size_t k = 0; k < n; ++k) batch.counts.Count(FinishPointLine(group[k], query, batch.output));
+            const LineOutcome result = HandleSentenceLine(nextLine(), sentenceQuery, batch.output, reason);
+            batch.counts.Count(result, reason);
         }
-    });
+        return;
+    }
+    // A group of lines is scanned first, each point's grid rows asked for,
+    // then queried and written in order: the memory waits of the group overlap.
+    ScannedLine group[kScanAhead];
+    while (!rest.empty()) {
+        std::size_t n = 0;
+        for (; n < kScanAhead && !rest.empty(); ++n) {
+            ScanPointLine(nextLine(), run.layout, group[n]);
+            if (group[n].outcome == LineOutcome::Computed) {
+                run.mapped.Prefetch(run.grid, run.method, group[n].latitude, group[n].longitude);
+            }
+        }
+        for (std::size_t k = 0; k < n; ++k) batch.counts.Count(FinishPointLine(group[k], query, batch.output));
+    }
+}
 
-    if (progress) progress(0);
-    std::int64_t reported = 0;
-    // Writes out the oldest batch and counts its lines; the progress goes to every
-    // multiple of kProgressStep the count has passed.
+// A regular input: lines go in batches to the workers, and this thread reads
+// the input and writes the batches' output in input order, so the output is
+// exactly what one line after the other gives.
+void RunBatched(RunParts& run, RunAccount& account, PointFileOutcome& outcome) {
+    OrderedWork<PointBatch> work(kBatchesInFlight, RunWorkerCount(),
+                                 [&run](PointBatch& batch) { WorkOnBatch(batch, run); });
     const auto writeOldest = [&] {
         PointBatch& batch = work.TakeOldest();
-        if (!output.failed()) {
-            output.Write(batch.output);
-            outcome += batch.counts;
-            while (progress && reported + kProgressStep <= outcome.computed) {
-                reported += kProgressStep;
-                progress(reported);
-            }
+        if (!run.output.failed()) {
+            run.output.Write(batch.output);
+            account.Add(batch);
         }
         work.Release();
     };
@@ -363,32 +405,19 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
         filling = nullptr;
     };
 
-    LineReader reader(input.fd());
     std::string line;
-    while (!output.failed()) {
-        const LineReader::Status status = reader.Next(line);
-        if (status == LineReader::Status::End) break;
+    while (!run.output.failed() && !run.stop.Requested()) {
+        const LineReader::Status status = run.reader.Next(line);
+        if (status == LineReader::Status::End || status == LineReader::Status::Stopped) break;
         if (status == LineReader::Status::Error) {
-            outcome.readError = reader.error();
+            outcome.readError = run.reader.error();
             break;
         }
-        if (reader.overlong()) {
-            // Far too long for a point or a sentence: copied without being held,
-            // after every line before it.
+        if (run.reader.overlong()) {
+            // Far too long for a point or a sentence: copied after every line before it.
             submit();
             drain();
-            if (output.failed()) break;
-            if (layout == PointFileLayout::GgaFromGps) {
-                const GgaCopyReason reason = OverlongSentenceReason(line);
-                outcome.Count(reason == GgaCopyReason::NotGga ? LineOutcome::Passed : LineOutcome::Copied, reason);
-            } else {
-                outcome.Count(LineOutcome::Unreadable);
-            }
-            output.Write(line);
-            if (reader.CopyRest(output) == LineReader::Status::Error) {
-                outcome.readError = reader.error();
-                break;
-            }
+            if (run.output.failed() || !CopyOverlongLine(run, line, outcome)) break;
             continue;
         }
         if (filling == nullptr) {
@@ -403,6 +432,54 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
     }
     submit();
     drain();
+}
+
+// A live stream (a pipe, FIFO or terminal): each line is handled on this thread
+// as it comes, by the same handler, and the output is flushed before every read
+// that may wait, so that each answer is out as soon as its line is in.
+void RunLive(RunParts& run, RunAccount& account, PointFileOutcome& outcome) {
+    const UndulationQuery query = [&run](double latitude, double longitude, float& undulation) {
+        return ComputeUndulation(run.grid, run.method, latitude, longitude, undulation, run.mapped);
+    };
+    PointBatch one;
+    std::string line;
+    while (!run.output.failed() && !run.stop.Requested()) {
+        if (!run.reader.HasLine() && !run.output.Flush()) break;
+        const LineReader::Status status = run.reader.Next(line);
+        if (status == LineReader::Status::End || status == LineReader::Status::Stopped) break;
+        if (status == LineReader::Status::Error) {
+            outcome.readError = run.reader.error();
+            break;
+        }
+        if (run.reader.overlong()) {
+            if (!CopyOverlongLine(run, line, outcome)) break;
+            continue;
+        }
+        one = PointBatch{};
+        GgaCopyReason reason = GgaCopyReason::None;
+        one.counts.Count(HandlePointLine(line, run.layout, query, one.output, reason), reason);
+        run.output.Write(one.output);
+        if (!run.output.failed()) account.Add(one);
+    }
+}
+
+}  // namespace
+
+PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
+                              const GeoidGrid& grid, MappedGrid& mapped, PointFileLayout layout,
+                              InterpolationMethod method, const ProgressCallback& progress,
+                              const RunStop& stop) {
+    PointFileOutcome outcome;
+    outcome.gridOpened = mapped.status() == QueryStatus::StatusOk;
+    LineReader reader(input.fd());
+    reader.StopOn(stop);
+    RunParts run{reader, output, grid, mapped, layout, method, stop};
+    RunAccount account(outcome, progress);
+    if (input.identified()) {
+        RunBatched(run, account, outcome);
+    } else {
+        RunLive(run, account, outcome);
+    }
     if (!output.Close()) outcome.writeError = output.error();
     return outcome;
 }

@@ -22,13 +22,17 @@
 // apart. Every line written ends in CR LF; a line copied without a line end
 // stays without one.
 //
-// A run opens the grid once, after the input and the output, and queries
-// through that mapping: a grid that cannot be opened is reported once, and
-// every point then fails. Read and write errors end the run. The calling
-// thread reads the input and writes the output; batches of lines are scanned,
-// queried and formatted on worker threads in between, and written in input
-// order, so the output is the same as line after line. Memory stays bounded
-// whatever the input's size.
+// A run queries through the grid that its caller has mapped (and checked)
+// before opening the output, so that a grid that fails never costs the
+// previous output. Read and write errors end the run, and so does a RunStop
+// asked for, between two lines. A regular input is read in batches: the
+// calling thread reads the input and writes the output; batches of lines are
+// scanned, queried and formatted on worker threads in between (on the calling
+// thread when no worker can be started), and written in input order, so the
+// output is the same as line after line. Any other input (a pipe, FIFO or
+// terminal: a live stream) is handled line by line on the calling thread, each
+// line's output written before the next read that may wait. Memory stays
+// bounded whatever the input's size.
 #pragma once
 
 #include <sys/types.h>
@@ -38,8 +42,10 @@
 #include <string>
 
 #include "engine/geoid_grid.hpp"
+#include "engine/mapped_grid.hpp"
 #include "engine/notifier.hpp"
 #include "tasks/nmea_gga.hpp"
+#include "tasks/run_stop.hpp"
 #include "tasks/text_output.hpp"
 
 namespace egm2008 {
@@ -83,6 +89,9 @@ struct LineCounts {
 /// "\n") and appends what it yields to `out`.
 LineOutcome HandlePointLine(const std::string& line, PointFileLayout layout,
                             const UndulationQuery& query, std::string& out);
+/// The same; `reason` says why a GgaFromGps line was not rewritten (None otherwise).
+LineOutcome HandlePointLine(const std::string& line, PointFileLayout layout,
+                            const UndulationQuery& query, std::string& out, GgaCopyReason& reason);
 
 /// The input of a run, read only.
 class PointFileInput {
@@ -134,12 +143,13 @@ struct PointFileOutcome : LineCounts {
 using ProgressCallback = std::function<void(std::int64_t computed)>;
 
 /// Runs the calculation from `input` to `output` (already open and checked
-/// with OutputRefusal), then flushes and closes `output`. `notifier` hears the
-/// grid's own message, once. The run stops at the first read or write error.
+/// with OutputRefusal), querying `grid` through `mapped` (mapped by the caller
+/// before it opened the output), then flushes and closes `output`. The run
+/// stops at the first read or write error, or when `stop` is asked for.
 PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
-                              const GeoidGrid& grid, PointFileLayout layout,
-                              InterpolationMethod method, Notifier& notifier,
-                              const ProgressCallback& progress);
+                              const GeoidGrid& grid, MappedGrid& mapped, PointFileLayout layout,
+                              InterpolationMethod method, const ProgressCallback& progress,
+                              const RunStop& stop = {});
 
 /// "\nInputfile \"<path>\" could not be opened!\n"
 std::string InputOpenMessage(const std::string& path);

@@ -1,5 +1,6 @@
 #include "tasks/point_file_page.hpp"
 
+#include "engine/mapped_grid.hpp"
 #include "tasks/manual_point.hpp"
 #include "tasks/text_output.hpp"
 
@@ -65,6 +66,12 @@ void PointFilePage::CalculatePointFile() {
         platform_.Notify(refusal, NoticeIcon::None);
         return;
     }
+    // Before the output is opened too: a grid that fails leaves the output as it was.
+    MappedGrid mapped;
+    if (mapped.Map(*grid_, platform_) != QueryStatus::StatusOk) {
+        input.Close();
+        return;
+    }
     TextOutput output;
     if (!output.Open(outputPath_)) {
         input.Close();
@@ -74,7 +81,7 @@ void PointFilePage::CalculatePointFile() {
 
     platform_.SetCursor(CursorShape::Wait);
     const PointFileOutcome outcome = RunPointFile(
-        input, output, *grid_, layout_, method_, platform_, [this](std::int64_t computed) {
+        input, output, *grid_, mapped, layout_, method_, [this](std::int64_t computed) {
             platform_.SetFieldText(file_ids::kCalc, std::to_string(computed));
             platform_.KeepAlive();
         });

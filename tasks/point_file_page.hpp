@@ -5,7 +5,8 @@
 // (radios 1040 to 1044) and the method (radios 1047 to 1050), and reads the
 // main window's grid when it calculates. "Calc!" opens the input for reading
 // only, refuses an output that is the input or the grid file before anything
-// is opened for writing, opens the output, and runs RunPointFile under the
+// is opened for writing, opens and checks the grid (one message and nothing
+// written when it fails), opens the output, and runs RunPointFile under the
 // wait cursor with the count of computed points in the caption of 1002 at
 // every thousandth. It ends with "Calc!" restored and one message: the count,
 // or the read or write error that stopped the run.

@@ -50,6 +50,11 @@ void TextOutput::Attach(int fd) {
     buffer_.reserve(kFlushSize + 4096);
 }
 
+void TextOutput::Adopt(int fd) {
+    Attach(fd);
+    owned_ = true;
+}
+
 void TextOutput::Write(std::string_view text) {
     if (text.size() < kDirectSize) {
         buffer_.append(text);
@@ -75,7 +80,7 @@ void TextOutput::WriteOut(std::string_view text) {
             break;
         }
         const ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EINTR && !stop_.Requested()) continue;
         if (n <= 0) {
             error_ = n < 0 ? errno : EIO;
             break;

@@ -2,12 +2,16 @@
 // CR LF on disk, and every write error is remembered, so that a run never
 // reports success after one (disk full, a device that refuses writes, a file
 // whose folder was removed during the run). A FIFO without a reader is
-// refused at the open instead of blocking it.
+// refused at the open instead of blocking it. A write that waits (a pipe
+// nobody reads) ends with EINTR as a failed write when a RunStop it was told
+// of is asked for.
 #pragma once
 
 #include <cerrno>
 #include <string>
 #include <string_view>
+
+#include "tasks/run_stop.hpp"
 
 namespace egm2008 {
 
@@ -22,6 +26,10 @@ public:
     bool Open(const std::string& path);
     /// Writes to an already open descriptor (standard output); Close leaves it open.
     void Attach(int fd);
+    /// Writes to a descriptor the caller opened for it; Close closes it.
+    void Adopt(int fd);
+    /// A write interrupted by a signal fails (EINTR) once `stop` is requested.
+    void StopOn(const RunStop& stop) { stop_ = stop; }
     /// Appends bytes as they are.
     void Write(std::string_view text);
     /// Appends `text` and the CR LF line end.
@@ -50,6 +58,7 @@ private:
     int fd_ = -1;
     bool owned_ = false;
     int error_ = 0;
+    RunStop stop_;
     std::string buffer_;
 };
 

@@ -142,6 +142,19 @@ TEST_F(GridRunFailure, OutputThatIsTheGridIsRefusedUntouched) {
     EXPECT_EQ(ReadFile(grid_), before);
 }
 
+// Regression: "egm2008 grid ... >> GRIDFILE" appended the lattice to the grid in use.
+TEST_F(GridRunFailure, StandardOutputAppendingToTheGridIsRefused) {
+    MakeGrid(0, 0, 10.0f);
+    const std::string before = ReadFile(grid_);
+    const int appending = ::open(grid_.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(appending, 0);
+    const CliRun run = RunTool(Args({}), "", appending);
+    ::close(appending);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "egm2008: Outputfile \"(standard output)\" is the geoid file in use and is not overwritten!\n");
+    EXPECT_EQ(ReadFile(grid_), before);
+}
+
 TEST_F(GridRunFailure, WriteErrorsAreReported) {
     MakeGrid(0, 0, 10.0f);
     const CliRun toFile = RunTool(Args({"-o", "/dev/full"}));

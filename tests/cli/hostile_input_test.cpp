@@ -85,6 +85,15 @@ TEST_P(HostileGridOption, IsRefusedByEveryCommandBeforeAnyOutput) {
         EXPECT_EQ(run.out, "") << args[0];
         EXPECT_EQ(ReadFile(output_), "keep") << args[0];
     }
+    // Nor is an output created.
+    const std::string fresh = scratch_.File("fresh.txt");
+    for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
+             {"file", input_, fresh},
+             {"grid", "--lat", "10", "0", "--lon", "0", "10", "--step-lat", "300", "--step-lon", "300", "-o", fresh}}) {
+        args.insert(args.end(), {"--grid", grid_});
+        EXPECT_EQ(RunTool(args).status, 1) << args[0];
+        EXPECT_FALSE(std::filesystem::exists(fresh)) << args[0];
+    }
 }
 
 void Resize(const std::string& path, std::int64_t length) {

@@ -103,6 +103,10 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"GridTinyStep",
                   Grid({"grid", "--lat", "0", "1", "--lon", "0", "1", "--step-lat", "1", "--step-lon", "5e-7"}),
                   "Error: Spacing not ok!", true},
+        // Regression: an empty output name wrote to standard output.
+        UsageCase{"GridEmptyOutputName",
+                  Grid({"grid", "--lat", "0", "1", "--lon", "0", "1", "--step-lat", "1", "--step-lon", "1", "-o", ""}),
+                  "grid: --output: an empty name names no file; - is standard output", true},
         UsageCase{"InfoFileTwice", {"info", "a", "--grid", "b"}, "info: ", false}),
     [](const ::testing::TestParamInfo<UsageCase>& p) { return std::string(p.param.name); });
 

@@ -114,17 +114,21 @@ protected:
     BlockGuard guard_;
 };
 
-// The file page tells the user once, marks every point and reports no point done.
-TEST_P(HostileGrid, FilePageRefusesItOnceAndMarksEveryPoint) {
+constexpr const char* kPrevious = "previous output\r\n";
+
+// The file page tells the user once per run and writes nothing: no output is
+// created, a previous one keeps its bytes.
+TEST_P(HostileGrid, FilePageRefusesItOnceAndLeavesTheOutput) {
     PointFilePage page(platform_);
     page.InitialiseFilePage(&grid_, folder_.path());
     WriteFile(folder_.File("input.dat"), "48.5 11.25\n-33.25 -70.5\n");
     page.CalculatePointFile();
+    EXPECT_FALSE(testing::Exists(folder_.File("output.dat")));
+    WriteFile(folder_.File("output.dat"), kPrevious);
+    page.CalculatePointFile();
     const std::string message = Message(GetParam().refusal, grid_.path);
-    EXPECT_EQ(Texts(platform_.notices),
-              (std::vector<std::string>{message, "Calculation done - 0 points."}));
-    EXPECT_EQ(ReadFile(folder_.File("output.dat")),
-              " 48.500000   11.250000 999.999\r\n-33.250000  -70.500000 999.999\r\n");
+    EXPECT_EQ(Texts(platform_.notices), (std::vector<std::string>{message, message}));
+    EXPECT_EQ(ReadFile(folder_.File("output.dat")), kPrevious);
 }
 
 // The manual page shows "N/A" for every method, each query telling why.
@@ -142,8 +146,8 @@ TEST_P(HostileGrid, ManualPageShowsNotAvailable) {
               std::vector<std::string>(4, Message(GetParam().refusal, grid_.path)));
 }
 
-// The gridmaker stops at the first node and says the (empty) file is incomplete.
-TEST_P(HostileGrid, GridmakerStopsAtTheFirstNode) {
+// The gridmaker tells the user and writes nothing, as the file page.
+TEST_P(HostileGrid, GridmakerRefusesItAndLeavesTheOutput) {
     GridmakerPage page(platform_);
     page.SetGrid(&grid_);
     const std::string output = folder_.File("lattice.txt");
@@ -154,10 +158,12 @@ TEST_P(HostileGrid, GridmakerStopsAtTheFirstNode) {
     const char* typed[] = {"10", "0", "0", "20", "600", "1200"};
     for (int k = 0; k < 6; ++k) platform_.fields[fields[k]] = typed[k];
     page.RunGridmaker();
-    EXPECT_EQ(Texts(platform_.notices),
-              (std::vector<std::string>{Message(GetParam().refusal, grid_.path),
-                                        LatticeIncompleteMessage(output, 10.0, 0.0)}));
-    EXPECT_EQ(ReadFile(output), "");
+    EXPECT_FALSE(testing::Exists(output));
+    WriteFile(output, kPrevious);
+    page.RunGridmaker();
+    const std::string message = Message(GetParam().refusal, grid_.path);
+    EXPECT_EQ(Texts(platform_.notices), (std::vector<std::string>{message, message}));
+    EXPECT_EQ(ReadFile(output), kPrevious);
 }
 
 void Write(const std::string& path, const std::string& bytes) { WriteFile(path, bytes); }
@@ -307,9 +313,8 @@ TEST_P(GridReplacedBetweenRuns, SecondRunReadsTheNewFile) {
     platform.notices.clear();
     page.CalculatePointFile();
     if (r.anotherLayout) {
-        EXPECT_EQ(Texts(platform.notices), (std::vector<std::string>{GridMismatchMessage(grid.path),
-                                                                     "Calculation done - 0 points."}));
-        EXPECT_EQ(ReadFile(folder.File("output.dat")), " 48.500000   11.250000 999.999\r\n");
+        EXPECT_EQ(Texts(platform.notices), (std::vector<std::string>{GridMismatchMessage(grid.path)}));
+        EXPECT_EQ(ReadFile(folder.File("output.dat")), " 48.500000   11.250000   47.250\r\n");
     } else {
         EXPECT_EQ(Texts(platform.notices), (std::vector<std::string>{"Calculation done - 1 points."}));
         EXPECT_EQ(ReadFile(folder.File("output.dat")), " 48.500000   11.250000  -12.500\r\n");
@@ -338,9 +343,11 @@ TEST(GridReplacedDuringARun, RunKeepsTheFileItOpened) {
     TextOutput output;
     ASSERT_TRUE(output.Open(folder.File("out")));
     FakePlatform platform;
+    MappedGrid mapped;
+    ASSERT_EQ(mapped.Map(grid, platform), QueryStatus::StatusOk);
     bool renamed = false;
     const PointFileOutcome outcome = RunPointFile(
-        input, output, grid, PointFileLayout::LatLon, InterpolationMethod::BiLinear, platform,
+        input, output, grid, mapped, PointFileLayout::LatLon, InterpolationMethod::BiLinear,
         [&](std::int64_t) {
             if (!renamed) renamed = std::rename(folder.File("grid.new").c_str(), grid.path.c_str()) == 0;
         });
@@ -464,8 +471,10 @@ TEST(VanishedOutput, RunDoesNotReportSuccess) {
     TextOutput output;
     ASSERT_TRUE(output.Open(sub + "/out"));
     FakePlatform platform;
+    MappedGrid mapped;
+    ASSERT_EQ(mapped.Map(grid, platform), QueryStatus::StatusOk);
     const PointFileOutcome outcome = RunPointFile(
-        input, output, grid, PointFileLayout::LatLon, InterpolationMethod::BiLinear, platform,
+        input, output, grid, mapped, PointFileLayout::LatLon, InterpolationMethod::BiLinear,
         [&](std::int64_t) { std::filesystem::remove_all(sub); });
     EXPECT_FALSE(outcome.completed());
     EXPECT_NE(outcome.writeError, 0);

@@ -53,9 +53,11 @@ RunResult RunLines(const std::string& input, PointFileLayout layout) {
     TextOutput out;
     EXPECT_TRUE(out.Open(folder.File("out")));
     FakePlatform platform;
+    MappedGrid mapped;
+    mapped.Map(ConstantSmallGrid(), platform);
     RunResult result;
-    result.outcome = RunPointFile(in, out, ConstantSmallGrid(), layout,
-                                  InterpolationMethod::BiLinear, platform, nullptr);
+    result.outcome = RunPointFile(in, out, ConstantSmallGrid(), mapped, layout,
+                                  InterpolationMethod::BiLinear, nullptr);
     EXPECT_TRUE(platform.notices.empty());
     result.output = ReadFile(folder.File("out"));
     return result;

@@ -7,7 +7,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <cerrno>
 #include <cstddef>
+#include <functional>
+#include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -72,6 +76,57 @@ TEST_P(OrderedWorkTest, EndsWithBatchesStillInHand) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Workers, OrderedWorkTest, ::testing::Values(0u, 1u, 2u));
+
+// Regression: under a process limit the refused std::thread escaped as
+// std::system_error and aborted the run; now the batches are worked on by
+// the workers that started, or by Submit itself.
+std::thread RefuseEveryThread(std::function<void()>) {
+    throw std::system_error(EAGAIN, std::generic_category(), "thread");
+}
+int gThreadsAllowed = 0;
+std::thread RefuseAllButTheFirst(std::function<void()> body) {
+    if (gThreadsAllowed-- <= 0) return RefuseEveryThread(std::move(body));
+    return std::thread(std::move(body));
+}
+
+struct RefusalCase {
+    const char* name;
+    WorkerStarter starter;
+    bool onCallingThread;
+};
+
+class RefusedWorkers : public ::testing::TestWithParam<RefusalCase> {
+protected:
+    void SetUp() override {
+        gThreadsAllowed = 1;
+        previous_ = SetWorkerStarter(GetParam().starter);
+    }
+    void TearDown() override { SetWorkerStarter(previous_); }
+    WorkerStarter previous_ = nullptr;
+};
+
+TEST_P(RefusedWorkers, BatchesAreStillDoneInOrder) {
+    OrderedWork<Batch> work(4, 2, Work);
+    for (int k = 0; k < 40; ++k) {
+        if (work.Full()) {
+            const Batch& batch = work.TakeOldest();
+            EXPECT_EQ(batch.doubled, 2 * batch.number);
+            EXPECT_EQ(batch.worker == std::this_thread::get_id(), GetParam().onCallingThread);
+            work.Release();
+        }
+        work.Fill().number = k;
+        work.Submit();
+    }
+    for (int k = 36; k < 40; ++k) {
+        EXPECT_EQ(work.TakeOldest().number, k);
+        work.Release();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RefusedWorkers,
+                         ::testing::Values(RefusalCase{"Every", RefuseEveryThread, true},
+                                           RefusalCase{"AllButTheFirst", RefuseAllButTheFirst, false}),
+                         [](const auto& c) { return std::string(c.param.name); });
 
 TEST(RunWorkerCount, IsNoneOrTwo) {
     const std::size_t workers = RunWorkerCount();

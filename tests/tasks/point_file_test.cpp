@@ -1,6 +1,7 @@
 #include "tasks/point_file.hpp"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -34,18 +36,34 @@ struct RunResult {
     std::vector<std::int64_t> progress;
 };
 
+// Runs `input` from a regular file, or, `throughPipe`, from a pipe (a live stream).
 RunResult RunFile(const std::string& input, PointFileLayout layout, const GeoidGrid& grid,
-              InterpolationMethod method = InterpolationMethod::BiQuadratic) {
+              InterpolationMethod method = InterpolationMethod::BiQuadratic, bool throughPipe = false) {
     ScratchFolder folder;
     WriteFile(folder.File("in"), input);
     PointFileInput in;
-    EXPECT_TRUE(in.Open(folder.File("in")));
+    int pipeEnds[2] = {-1, -1};
+    std::thread feeder;
+    if (throughPipe) {
+        EXPECT_EQ(::pipe(pipeEnds), 0);
+        in.Attach(pipeEnds[0]);
+        feeder = std::thread([&input, writeEnd = pipeEnds[1]] {
+            EXPECT_EQ(::write(writeEnd, input.data(), input.size()), static_cast<ssize_t>(input.size()));
+            ::close(writeEnd);
+        });
+    } else {
+        EXPECT_TRUE(in.Open(folder.File("in")));
+    }
     TextOutput out;
     EXPECT_TRUE(out.Open(folder.File("out")));
     FakePlatform platform;
+    MappedGrid mapped;
+    mapped.Map(grid, platform);
     RunResult result;
-    result.outcome = RunPointFile(in, out, grid, layout, method, platform,
+    result.outcome = RunPointFile(in, out, grid, mapped, layout, method,
                                   [&](std::int64_t n) { result.progress.push_back(n); });
+    if (feeder.joinable()) feeder.join();
+    if (throughPipe) ::close(pipeEnds[0]);
     result.output = ReadFile(folder.File("out"));
     result.notices = platform.notices;
     return result;
@@ -159,15 +177,17 @@ struct GoldenCase {
 };
 void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.name; }
 
+// The third parameter reads the input through a pipe: a live stream's lines
+// are handled one by one and must give the same bytes as the batched run.
 class PointFileGolden
-    : public ::testing::TestWithParam<std::tuple<GoldenCase, InterpolationMethod>> {};
+    : public ::testing::TestWithParam<std::tuple<GoldenCase, InterpolationMethod, bool>> {};
 
 TEST_P(PointFileGolden, MatchesByteForByte) {
-    const auto& [c, method] = GetParam();
+    const auto& [c, method, throughPipe] = GetParam();
     const std::string input = ReadFile(GoldenPath(std::string(c.name) + ".in"));
     const std::string expected = ReadFile(GoldenPath(std::string(c.name) + ".out"));
     ASSERT_FALSE(expected.empty()) << "missing golden file for " << c.name;
-    const RunResult r = RunFile(input, c.layout, ConstantGrid(c.undulation), method);
+    const RunResult r = RunFile(input, c.layout, ConstantGrid(c.undulation), method, throughPipe);
     EXPECT_TRUE(SameBytes(expected, r.output));
     EXPECT_TRUE(r.outcome.completed());
     EXPECT_TRUE(r.outcome.gridOpened);
@@ -189,10 +209,12 @@ INSTANTIATE_TEST_SUITE_P(
                           GoldenCase{"gga_47_25", L::GgaFromGps, 47.25f, 5, 0, 0, 2}),
         ::testing::Values(InterpolationMethod::BiQuadratic, InterpolationMethod::BiLinear,
                           InterpolationMethod::Triangulation,
-                          InterpolationMethod::NearestNeighbour)),
+                          InterpolationMethod::NearestNeighbour),
+        ::testing::Bool()),
     [](const auto& p) {
         return std::string(std::get<0>(p.param).name) + "_method" +
-               std::to_string(static_cast<int>(std::get<1>(p.param)));
+               std::to_string(static_cast<int>(std::get<1>(p.param))) +
+               (std::get<2>(p.param) ? "_pipe" : "");
     });
 
 // ---- the run ----------------------------------------------------------------
@@ -236,8 +258,10 @@ TEST(RunPointFile, ReadErrorEndsTheRun) {
     TextOutput out;
     ASSERT_TRUE(out.Open(folder.File("out")));
     FakePlatform platform;
-    const PointFileOutcome o = RunPointFile(in, out, ConstantGrid(47.25f), L::LatLon,
-                                            InterpolationMethod::BiLinear, platform, nullptr);
+    MappedGrid mapped;
+    ASSERT_EQ(mapped.Map(ConstantGrid(47.25f), platform), QueryStatus::StatusOk);
+    const PointFileOutcome o = RunPointFile(in, out, ConstantGrid(47.25f), mapped, L::LatLon,
+                                            InterpolationMethod::BiLinear, nullptr);
     ::close(fd);
     EXPECT_EQ(o.readError, EISDIR);
     EXPECT_FALSE(o.completed());
@@ -255,13 +279,59 @@ TEST(RunPointFile, WriteErrorEndsTheRun) {
     TextOutput out;
     ASSERT_TRUE(out.Open("/dev/full"));
     FakePlatform platform;
-    const PointFileOutcome o = RunPointFile(in, out, ConstantGrid(47.25f), L::LatLon,
-                                            InterpolationMethod::BiLinear, platform, nullptr);
+    MappedGrid mapped;
+    ASSERT_EQ(mapped.Map(ConstantGrid(47.25f), platform), QueryStatus::StatusOk);
+    const PointFileOutcome o = RunPointFile(in, out, ConstantGrid(47.25f), mapped, L::LatLon,
+                                            InterpolationMethod::BiLinear, nullptr);
     EXPECT_EQ(o.writeError, ENOSPC);
     EXPECT_LT(o.computed, 40000) << "the run goes on no further than the first failed write";
     EXPECT_EQ(OutcomeMessage(o, "in", "/dev/full"),
               "\nOutputfile \"/dev/full\" could not be written: No space left on device!\n"
               "The calculation was stopped; the outputfile is incomplete.\n");
+}
+
+// Waits up to a second at a time for a whole line on `fd`; "" when none comes.
+std::string AwaitLine(int fd) {
+    std::string line;
+    while (line.empty() || line.back() != '\n') {
+        pollfd ready{fd, POLLIN, 0};
+        char c = 0;
+        if (::poll(&ready, 1, 1000) != 1 || ::read(fd, &c, 1) != 1) return {};
+        line.push_back(c);
+    }
+    return line;
+}
+
+// Regression: a live stream (gpspipe | egm2008 file - -) got no answer until
+// 4,096 lines had come; now each line is answered before the next is read.
+TEST(RunPointFile, LiveStreamIsAnsweredLineByLine) {
+    const std::vector<std::string> lines = {"48.5 11.25\n", "52.0 7.250\n", "-33.25 -70.5\n"};
+    int in[2], out[2];
+    ASSERT_EQ(::pipe(in), 0);
+    ASSERT_EQ(::pipe(out), 0);
+    PointFileInput input;
+    input.Attach(in[0]);
+    TextOutput output;
+    output.Attach(out[1]);
+    FakePlatform platform;
+    MappedGrid mapped;
+    ASSERT_EQ(mapped.Map(ConstantGrid(47.25f), platform), QueryStatus::StatusOk);
+    PointFileOutcome outcome;
+    std::thread run([&] {
+        outcome = RunPointFile(input, output, ConstantGrid(47.25f), mapped, L::LatLon,
+                               InterpolationMethod::BiLinear, nullptr);
+    });
+    for (const std::string& line : lines) {
+        ASSERT_EQ(::write(in[1], line.data(), line.size()), static_cast<ssize_t>(line.size()));
+        const std::string answer = AwaitLine(out[0]);
+        EXPECT_EQ(answer, RunFile(line, L::LatLon, ConstantGrid(47.25f), InterpolationMethod::BiLinear).output)
+            << "no answer within a second to " << line;
+        if (answer.empty()) break;
+    }
+    ::close(in[1]);
+    run.join();
+    EXPECT_EQ(outcome.computed, 3);
+    for (int fd : {in[0], out[0], out[1]}) ::close(fd);
 }
 
 // The mapped grid, the method and the longitude shift reach the engine as a

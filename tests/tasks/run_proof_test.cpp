@@ -296,8 +296,10 @@ void ProvePointFiles(const GeoidGrid& grid, const ScratchDir& dir, std::uint64_t
         TextOutput out;
         ASSERT_TRUE(out.Open(dir.File("result.txt")));
         SilentNotifier silent;
+        MappedGrid mapped;
+        ASSERT_EQ(mapped.Map(grid, silent), QueryStatus::StatusOk);
         std::vector<std::int64_t> progress;
-        const PointFileOutcome outcome = RunPointFile(in, out, grid, layout, method, silent,
+        const PointFileOutcome outcome = RunPointFile(in, out, grid, mapped, layout, method,
                                                       [&progress](std::int64_t n) { progress.push_back(n); });
         ASSERT_TRUE(outcome.completed());
         EXPECT_TRUE(outcome.gridOpened);
@@ -355,8 +357,10 @@ void ProveLattices(const GeoidGrid& grid, const ScratchDir& dir, const std::vect
             TextOutput out;
             ASSERT_TRUE(out.Open(dir.File("lattice.txt")));
             SilentNotifier silent;
+            MappedGrid mapped;
+            ASSERT_EQ(mapped.Map(grid, silent), QueryStatus::StatusOk);
             std::vector<std::uint64_t> progress;
-            const LatticeOutcome outcome = WriteGridLattice(out, grid, method, area, silent,
+            const LatticeOutcome outcome = WriteGridLattice(out, grid, mapped, method, area,
                                                             [&progress](std::uint64_t n) {
                                                                 progress.push_back(n);
                                                                 return true;
@@ -436,8 +440,10 @@ TEST(RunProofCancel, LatticeStopsAtTheRefusedProgressCall) {
     TextOutput out;
     ASSERT_TRUE(out.Open(dir.File("lattice.txt")));
     SilentNotifier silent;
+    MappedGrid mapped;
+    ASSERT_EQ(mapped.Map(grid, silent), QueryStatus::StatusOk);
     int calls = 0;
-    const LatticeOutcome outcome = WriteGridLattice(out, grid, InterpolationMethod::BiLinear, area, silent,
+    const LatticeOutcome outcome = WriteGridLattice(out, grid, mapped, InterpolationMethod::BiLinear, area,
                                                     [&calls](std::uint64_t) { return ++calls < 5; });
     ASSERT_TRUE(out.Close());
     EXPECT_EQ(outcome.end, LatticeEnd::Cancelled);
