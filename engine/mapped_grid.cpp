@@ -5,33 +5,19 @@
 
 namespace egm2008 {
 
-namespace {
-
-// Both record markers of every row, read through the mapping.
-bool AllMarkersFit(const unsigned char* data, std::uint64_t size, const GeoidGrid& grid) {
-    const std::int64_t columns = StoredColumns(grid);
-    const auto record = static_cast<std::uint64_t>((columns + 2) * 4);
-    for (std::uint64_t start = 0; start + record <= size; start += record) {
-        if (!IsRecordMarker(data + start, grid, columns) ||
-            !IsRecordMarker(data + start + record - 4, grid, columns)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-}  // namespace
-
 QueryStatus MappedGrid::Map(const GeoidGrid& grid, Notifier& notifier) {
     Unmap();
     int fd = -1;
     std::uint64_t size = 0;
     if (OpenGridFile(grid, notifier, fd, size) != QueryStatus::StatusOk) return status_;
-    const bool whole = HasNoHole(fd, 0, size);
-    void* address = whole && size > 0 ? ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0)
-                                       : MAP_FAILED;
+    // Read by positioned reads rather than through the mapping: faulting in a page
+    // for every row would cost more than the reads and fill the run's resident set.
+    const std::int64_t columns = StoredColumns(grid);
+    const bool sound = RowsSound(fd, grid, columns, 0, StoredRows(grid) - 1);
+    void* address = sound && size > 0 ? ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0)
+                                      : MAP_FAILED;
     ::close(fd);
-    if (!whole) {
+    if (!sound) {
         notifier.Notify(GridMismatchMessage(grid.path), NoticeIcon::None);
         return status_;
     }
@@ -42,11 +28,6 @@ QueryStatus MappedGrid::Map(const GeoidGrid& grid, Notifier& notifier) {
     ::madvise(address, size, MADV_RANDOM);
     data_ = static_cast<const unsigned char*>(address);
     size_ = static_cast<std::size_t>(size);
-    if (!AllMarkersFit(data_, size, grid)) {
-        Unmap();
-        notifier.Notify(GridMismatchMessage(grid.path), NoticeIcon::None);
-        return status_;
-    }
     status_ = QueryStatus::StatusOk;
     return status_;
 }

@@ -51,10 +51,13 @@ bool IsRecordMarker(const unsigned char bytes[4], const GeoidGrid& grid, std::in
     return DecodeWord32(bytes, grid.bigEndian) == static_cast<std::uint32_t>(4 * columns);
 }
 
-bool HasNoHole(int fd, std::uint64_t from, std::uint64_t to) {
+bool RowsSound(int fd, const GeoidGrid& grid, std::int64_t columns, std::int64_t first,
+               std::int64_t last) {
+    if (!MarkersFit(fd, grid, columns, first, last)) return false;
     // The end of the file counts as a hole, so a file without one answers its length.
-    const off_t hole = ::lseek(fd, static_cast<off_t>(from), SEEK_HOLE);
-    return hole < 0 || static_cast<std::uint64_t>(hole) >= to;
+    const std::int64_t record = (columns + 2) * 4;
+    const off_t hole = ::lseek(fd, static_cast<off_t>(first * record), SEEK_HOLE);
+    return hole < 0 || hole >= static_cast<off_t>((last + 1) * record);
 }
 
 QueryStatus OpenGridFile(const GeoidGrid& grid, Notifier& notifier, int& fd, std::uint64_t& size) {
@@ -126,11 +129,7 @@ QueryStatus GridFileReader::CheckRows(const GeoidGrid& grid, std::int64_t column
     const std::int64_t first = std::max<std::int64_t>(firstRow, 0);
     const std::int64_t last = std::min<std::int64_t>(lastRow, rows - 1);
     if (first > last) return QueryStatus::StatusOk;
-    if (MarkersFit(fd_, grid, columns, first, last) &&
-        HasNoHole(fd_, static_cast<std::uint64_t>(first * record),
-                  static_cast<std::uint64_t>((last + 1) * record))) {
-        return QueryStatus::StatusOk;
-    }
+    if (RowsSound(fd_, grid, columns, first, last)) return QueryStatus::StatusOk;
     Close();
     notifier_.Notify(GridMismatchMessage(grid.path), NoticeIcon::None);
     return QueryStatus::StatusError;

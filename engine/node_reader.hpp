@@ -41,9 +41,12 @@ public:
 /// in the grid's byte order.
 bool IsRecordMarker(const unsigned char bytes[4], const GeoidGrid& grid, std::int64_t columns);
 
-/// False when file bytes from..to-1 of `fd` hold a hole, which reads as zeros. True
-/// when the file system cannot tell.
-bool HasNoHole(int fd, std::uint64_t from, std::uint64_t to);
+/// True when rows first..last of the grid file open as `fd` (rows of `columns` values,
+/// all within the file) have both record markers right and hold no hole, which would
+/// read as zeros. Reads the markers at the row boundaries, one positioned read each,
+/// and asks the file system for a hole once; where it cannot tell, none is assumed.
+bool RowsSound(int fd, const GeoidGrid& grid, std::int64_t columns, std::int64_t first,
+               std::int64_t last);
 
 /// Opens `grid.path` for reading only and checks that it is a regular file whose
 /// length and first record marker fit the grid's spacings and byte order. On
@@ -63,8 +66,7 @@ public:
     float ReadNode(const GeoidGrid& grid, std::int64_t columns, std::int32_t r,
                    std::int32_t c) override;
     void Close() override;
-    /// Reads the rows' markers (the end marker of one row and the start marker of
-    /// the next in one read) and asks the file system for a hole in them.
+    /// Checks the rows by RowsSound.
     QueryStatus CheckRows(const GeoidGrid& grid, std::int64_t columns, std::int32_t firstRow,
                           std::int32_t lastRow) override;
 
