@@ -32,7 +32,8 @@ public:
     /// Checks the records of rows firstRow..lastRow (those in the file) of a grid
     /// with `columns` values a row, after Open and before their nodes are read. On
     /// a wrong record marker or a hole tells the user, ends the access and returns
-    /// StatusError. This default is for readers that checked the whole file in Open.
+    /// StatusError. The default answers StatusOk, for readers that checked the whole
+    /// file before (a MappedGrid when it mapped it).
     virtual QueryStatus CheckRows(const GeoidGrid& grid, std::int64_t columns,
                                   std::int32_t firstRow, std::int32_t lastRow);
 };
