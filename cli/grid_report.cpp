@@ -8,9 +8,28 @@
 #include <cerrno>
 #include <cmath>
 
+#include "engine/node_reader.hpp"
+#include "engine/sha256.hpp"
+
 namespace egm2008::cli {
 
 namespace {
+
+// The files scripts/setup-grids.sh makes, as its table checks them.
+struct SetupGrid {
+    const char* name;
+    const char* sha256;
+};
+constexpr SetupGrid kSetupGrids[] = {
+    {"Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE",
+     "98ae13fa146a0a4e5469d35d62b5b34c84a13fbb17b9fdb98fb1928c73305eba"},
+    {"Und_min10x10_egm2008_isw=82_WGS84_TideFree",
+     "418c304684c5c9fd80708d0591c379ef30b3d560ba3db1f13fe2e2468e15e480"},
+    {"Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE",
+     "ab6f8b94076f78707d1cdae7b066b93a786a0c64b52449e20cf1a1a2f4e74daf"},
+    {"Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree",
+     "d5d8fb11e80c131e6eaac39f0f407b19b413347f95a9e6e4590ec36fc9c5d6f6"},
+};
 
 // The file mapped read-only for the length of one scan.
 class Mapping {
@@ -45,6 +64,13 @@ private:
 
 }  // namespace
 
+const char* SetupGridWithDigest(const std::string& sha256) {
+    for (const SetupGrid& grid : kSetupGrids) {
+        if (sha256 == grid.sha256) return grid.name;
+    }
+    return nullptr;
+}
+
 bool ScanGrid(const GeoidGrid& grid, GridReport& report, std::string& reason,
               const std::function<void(std::int64_t, std::int64_t)>& rowDone) {
     report = GridReport{};
@@ -59,12 +85,13 @@ bool ScanGrid(const GeoidGrid& grid, GridReport& report, std::string& reason,
         return false;
     }
 
-    const auto rowMarker = static_cast<std::uint32_t>(4 * report.columns);
+    Sha256 hash;
     for (std::int64_t r = 0; r < report.rows; ++r) {
         const unsigned char* record = file.data() + r * recordBytes;
+        hash.Update(record, static_cast<std::size_t>(recordBytes));
         for (const unsigned char* marker : {record, record + recordBytes - 4}) {
             ++report.markers;
-            if (DecodeWord32(marker, grid.bigEndian) != rowMarker) {
+            if (!IsRecordMarker(marker, grid, report.columns)) {
                 ++report.badMarkers;
                 if (report.firstBadRow < 0) report.firstBadRow = r;
             }
@@ -88,6 +115,7 @@ bool ScanGrid(const GeoidGrid& grid, GridReport& report, std::string& reason,
         }
         if (rowDone) rowDone(r + 1, report.rows);
     }
+    report.sha256 = Sha256::Hex(hash.Finish());
     return true;
 }
 

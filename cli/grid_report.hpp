@@ -1,7 +1,8 @@
 // A full look at a grid file for `egm2008 info`: every record marker (the
-// byte length of a row's values, before and after the row) and the range of
-// the values, with where the extremes lie. The file is mapped read-only and
-// read once from start to end.
+// byte length of a row's values, before and after the row), the range of the
+// values with where the extremes lie, and the file's SHA-256, which names the
+// grids scripts/setup-grids.sh makes. The file is mapped read-only and read
+// once from start to end.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +30,12 @@ struct GridReport {
     std::int64_t implausible = 0;      ///< values the queries refuse: |N| > 1000 m or not a number
     GridExtreme minimum;               ///< of the plausible values; meaningless when there are none
     GridExtreme maximum;
+    std::string sha256;                ///< of the whole file, 64 lowercase hexadecimal digits
 };
+
+/// The name of the grid file scripts/setup-grids.sh makes with this SHA-256
+/// (lowercase hexadecimal); nullptr for any other digest.
+const char* SetupGridWithDigest(const std::string& sha256);
 
 /// Reads the whole grid `grid` describes (its size and byte order already
 /// chosen); `rowDone(row, rows)` after each row. False with the reason when

@@ -1,5 +1,6 @@
 // "egm2008 info": the grid's kind as recognised from its length and first
-// record marker, then a full read: every record marker and the value range.
+// record marker, then a full read: the SHA-256 (and which of the set-up's
+// grids it names), every record marker and the value range.
 // Exit status 1 when the file is no grid or a marker is wrong.
 #include <cerrno>
 #include <cstring>
@@ -48,6 +49,12 @@ int RunInfo(const InfoArgs& args, Console& console) {
     AppendFormat(text, "Byte order   %s\n", grid->bigEndian ? "big-endian" : "little-endian");
     AppendFormat(text, "Length       %llu bytes\n",
                  static_cast<unsigned long long>(GridFileLength(grid->gridSize)));
+    if (const char* name = SetupGridWithDigest(report.sha256)) {
+        AppendFormat(text, "SHA-256      %s (%s as made by scripts/setup-grids.sh)\n",
+                     report.sha256.c_str(), name);
+    } else {
+        AppendFormat(text, "SHA-256      %s (not a known digest)\n", report.sha256.c_str());
+    }
     if (report.badMarkers == 0) {
         AppendFormat(text, "Markers      all %lld right\n", static_cast<long long>(report.markers));
     } else {

@@ -17,7 +17,10 @@ QueryStatus InterpolateBiLinear(const GeoidGrid& grid, double latitude, double l
     std::int64_t columns = 0;
     GridCell cell;
     if (!frame::LocateCell(grid, latitude, longitude, columns, cell)) return QueryStatus::StatusError;
-    if (reader.Open(grid) != QueryStatus::StatusOk) return QueryStatus::StatusError;
+    if (reader.Open(grid) != QueryStatus::StatusOk ||
+        reader.CheckRows(grid, columns, cell.i, cell.i + 1) != QueryStatus::StatusOk) {
+        return QueryStatus::StatusError;
+    }
 
     const double vSW = reader.ReadNode(grid, columns, cell.i + 1, cell.j);
     const double vSE = reader.ReadNode(grid, columns, cell.i + 1, cell.east);

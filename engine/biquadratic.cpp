@@ -65,7 +65,10 @@ QueryStatus InterpolateBiQuadratic(const GeoidGrid& grid, double latitude, doubl
         p = -(grid.lonSpacing - e) / grid.lonSpacing;
     }
 
-    if (reader.Open(grid) != QueryStatus::StatusOk) return QueryStatus::StatusError;
+    if (reader.Open(grid) != QueryStatus::StatusOk ||
+        reader.CheckRows(grid, columns, centreRow - 1, centreRow + 1) != QueryStatus::StatusOk) {
+        return QueryStatus::StatusError;
+    }
     const std::int64_t wrap = std::int64_t{grid.lastColumn} + 1;
     // ((c % wrap) + wrap) % wrap, without a division for the columns a window
     // normally takes (one past either end of the row at most).

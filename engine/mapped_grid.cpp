@@ -10,8 +10,17 @@ QueryStatus MappedGrid::Map(const GeoidGrid& grid, Notifier& notifier) {
     int fd = -1;
     std::uint64_t size = 0;
     if (OpenGridFile(grid, notifier, fd, size) != QueryStatus::StatusOk) return status_;
-    void* address = size > 0 ? ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0) : MAP_FAILED;
+    // Read by positioned reads rather than through the mapping: faulting in a page
+    // for every row would cost more than the reads and fill the run's resident set.
+    const std::int64_t columns = StoredColumns(grid);
+    const bool sound = RowsSound(fd, grid, columns, 0, StoredRows(grid) - 1);
+    void* address = sound && size > 0 ? ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0)
+                                      : MAP_FAILED;
     ::close(fd);
+    if (!sound) {
+        notifier.Notify(GridMismatchMessage(grid.path), NoticeIcon::None);
+        return status_;
+    }
     if (address == MAP_FAILED) {
         notifier.Notify(OpenFailureMessage(grid.path), NoticeIcon::None);
         return status_;

@@ -1,12 +1,15 @@
 // A run's access to the grid file: opened, checked and mapped read-only once,
 // then read by every query of the run (one user action), and unmapped when the
-// run drops it. The mapping's pages belong to the system's file cache; nothing
-// of the grid is copied into the run's memory.
+// run drops it. The check covers the whole file: its length, both record
+// markers of every row, and that it holds no hole (a sparse or interrupted
+// copy, whose missing stretches read as zeros). The mapping's pages belong to
+// the system's file cache; nothing of the grid is copied into the run's memory.
 //
 // Queries through a MappedGrid give exactly the results of the per-query file
-// access. When the file cannot be opened or does not fit the grid, Map tells
-// the user once and every query of the run answers StatusError without a
-// message of its own. Reads are const: one MappedGrid may serve several threads.
+// access, which checks only the rows it reads. When the file cannot be opened
+// or does not fit the grid, Map tells the user once and every query of the run
+// answers StatusError without a message of its own. Reads are const: one
+// MappedGrid may serve several threads.
 #pragma once
 
 #include <cstddef>
@@ -23,7 +26,8 @@ public:
     MappedGrid(const MappedGrid&) = delete;
     MappedGrid& operator=(const MappedGrid&) = delete;
 
-    /// Opens, checks and maps `grid.path`; on failure tells `notifier` and returns StatusError.
+    /// Opens, checks (length, every record marker, no hole) and maps `grid.path`;
+    /// on failure tells `notifier` once and returns StatusError.
     QueryStatus Map(const GeoidGrid& grid, Notifier& notifier);
     /// Releases the mapping; later queries answer StatusError.
     void Unmap();

@@ -19,7 +19,10 @@ QueryStatus LookupNearest(const GeoidGrid& grid, double latitude, double longitu
     std::int64_t columns = 0;
     GridCell cell;
     if (!frame::LocateCell(grid, latitude, longitude, columns, cell)) return QueryStatus::StatusError;
-    if (reader.Open(grid) != QueryStatus::StatusOk) return QueryStatus::StatusError;
+    if (reader.Open(grid) != QueryStatus::StatusOk ||
+        reader.CheckRows(grid, columns, cell.i, cell.i + 1) != QueryStatus::StatusOk) {
+        return QueryStatus::StatusError;
+    }
 
     const double dS = cell.latS - latitude;
     const double dN = cell.latN - latitude;

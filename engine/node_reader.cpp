@@ -4,9 +4,61 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace egm2008 {
+
+namespace {
+
+// Reads `count` bytes at `offset`; false when the file ends before them.
+bool ReadAt(int fd, unsigned char* buffer, std::size_t count, std::int64_t offset) {
+    std::size_t got = 0;
+    while (got < count) {
+        const ssize_t n = ::pread(fd, buffer + got, count - got, offset + static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        got += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Both record markers of rows first..last, read at the row boundaries: the
+// start marker of `first`, the end marker of one row together with the start
+// marker of the next, and the end marker of `last`.
+bool MarkersFit(int fd, const GeoidGrid& grid, std::int64_t columns, std::int64_t first,
+                std::int64_t last) {
+    const std::int64_t record = (columns + 2) * 4;
+    for (std::int64_t boundary = first; boundary <= last + 1; ++boundary) {
+        const std::int64_t from = boundary * record - (boundary > first ? 4 : 0);
+        const std::int64_t to = boundary * record + (boundary <= last ? 4 : 0);
+        unsigned char bytes[8];
+        if (!ReadAt(fd, bytes, static_cast<std::size_t>(to - from), from)) return false;
+        for (std::int64_t k = 0; k < to - from; k += 4) {
+            if (!IsRecordMarker(bytes + k, grid, columns)) return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+QueryStatus NodeReader::CheckRows(const GeoidGrid&, std::int64_t, std::int32_t, std::int32_t) {
+    return QueryStatus::StatusOk;
+}
+
+bool IsRecordMarker(const unsigned char bytes[4], const GeoidGrid& grid, std::int64_t columns) {
+    return DecodeWord32(bytes, grid.bigEndian) == static_cast<std::uint32_t>(4 * columns);
+}
+
+bool RowsSound(int fd, const GeoidGrid& grid, std::int64_t columns, std::int64_t first,
+               std::int64_t last) {
+    if (!MarkersFit(fd, grid, columns, first, last)) return false;
+    // The end of the file counts as a hole, so a file without one answers its length.
+    const std::int64_t record = (columns + 2) * 4;
+    const off_t hole = ::lseek(fd, static_cast<off_t>(first * record), SEEK_HOLE);
+    return hole < 0 || hole >= static_cast<off_t>((last + 1) * record);
+}
 
 QueryStatus OpenGridFile(const GeoidGrid& grid, Notifier& notifier, int& fd, std::uint64_t& size) {
     fd = -1;
@@ -34,9 +86,7 @@ QueryStatus OpenGridFile(const GeoidGrid& grid, Notifier& notifier, int& fd, std
     bool fits = columns > 0 && rows > 0 && static_cast<std::uint64_t>(info.st_size) == expected;
     if (fits) {
         unsigned char marker[4] = {0, 0, 0, 0};
-        fits = ::pread(handle, marker, 4, 0) == 4 &&
-               DecodeWord32(marker, grid.bigEndian) ==
-                   static_cast<std::uint32_t>(4 * columns);
+        fits = ReadAt(handle, marker, 4, 0) && IsRecordMarker(marker, grid, columns);
     }
     if (!fits) {
         ::close(handle);
@@ -50,8 +100,7 @@ QueryStatus OpenGridFile(const GeoidGrid& grid, Notifier& notifier, int& fd, std
 
 QueryStatus GridFileReader::Open(const GeoidGrid& grid) {
     Close();
-    std::uint64_t size = 0;
-    return OpenGridFile(grid, notifier_, fd_, size);
+    return OpenGridFile(grid, notifier_, fd_, size_);
 }
 
 float GridFileReader::ReadNode(const GeoidGrid& grid, std::int64_t columns, std::int32_t r,
@@ -59,15 +108,7 @@ float GridFileReader::ReadNode(const GeoidGrid& grid, std::int64_t columns, std:
     // A read past the end delivers nothing and leaves the zeroed buffer: the node reads 0.0.
     unsigned char buffer[4] = {0, 0, 0, 0};
     const std::int64_t offset = NodeOffset(columns, r, c);
-    if (fd_ >= 0 && offset >= 0) {
-        ssize_t got = 0;
-        while (got < 4) {
-            const ssize_t n = ::pread(fd_, buffer + got, static_cast<size_t>(4 - got), offset + got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            got += n;
-        }
-    }
+    if (fd_ >= 0 && offset >= 0) static_cast<void>(ReadAt(fd_, buffer, 4, offset));
     return DecodeFloat32(buffer, grid.bigEndian);
 }
 
@@ -76,6 +117,22 @@ void GridFileReader::Close() {
         ::close(fd_);
         fd_ = -1;
     }
+    size_ = 0;
+}
+
+QueryStatus GridFileReader::CheckRows(const GeoidGrid& grid, std::int64_t columns,
+                                      std::int32_t firstRow, std::int32_t lastRow) {
+    if (fd_ < 0 || columns <= 0) return QueryStatus::StatusError;
+    // Rows past either end of the file are not checked; their nodes read as 0.0.
+    const std::int64_t record = (columns + 2) * 4;
+    const std::int64_t rows = static_cast<std::int64_t>(size_) / record;
+    const std::int64_t first = std::max<std::int64_t>(firstRow, 0);
+    const std::int64_t last = std::min<std::int64_t>(lastRow, rows - 1);
+    if (first > last) return QueryStatus::StatusOk;
+    if (RowsSound(fd_, grid, columns, first, last)) return QueryStatus::StatusOk;
+    Close();
+    notifier_.Notify(GridMismatchMessage(grid.path), NoticeIcon::None);
+    return QueryStatus::StatusError;
 }
 
 }  // namespace egm2008

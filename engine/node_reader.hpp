@@ -1,11 +1,15 @@
 // How the query routines reach the grid's nodes.
 //
-// Every routine opens the grid (frame step 7), reads the nodes it needs and
-// closes it again (step 9) through a NodeReader. GridFileReader is the
-// per-query access: it opens the file for reading only, checks its length and
-// first record marker, reads each node by a positioned 4-byte read and closes
-// the file. A run that queries many points may pass a reader that reads
-// through a cache or mapping it owns; the routines' results are the same.
+// Every routine opens the grid (frame step 7), has the rows it will read
+// checked, reads the nodes it needs and closes it again (step 9) through a
+// NodeReader. GridFileReader is the per-query access: it opens the file for
+// reading only, checks its length and first record marker, then both record
+// markers of the rows the query reads and that no hole (an unwritten stretch
+// of a sparse or interrupted copy, which reads as zeros) lies in them, reads
+// each node by a positioned 4-byte read and closes the file. A run that
+// queries many points may pass a reader that reads through a cache or mapping
+// it owns and checked the whole file when it made it; the routines' results
+// are the same.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +29,25 @@ public:
                            std::int32_t c) = 0;
     /// Ends the access that Open began.
     virtual void Close() = 0;
+    /// Checks the records of rows firstRow..lastRow (those in the file) of a grid
+    /// with `columns` values a row, after Open and before their nodes are read. On
+    /// a wrong record marker or a hole tells the user, ends the access and returns
+    /// StatusError. The default answers StatusOk, for readers that checked the whole
+    /// file before (a MappedGrid when it mapped it).
+    virtual QueryStatus CheckRows(const GeoidGrid& grid, std::int64_t columns,
+                                  std::int32_t firstRow, std::int32_t lastRow);
 };
+
+/// True when `bytes` hold the record marker of a row of `columns` values: 4 * columns
+/// in the grid's byte order.
+bool IsRecordMarker(const unsigned char bytes[4], const GeoidGrid& grid, std::int64_t columns);
+
+/// True when rows first..last of the grid file open as `fd` (rows of `columns` values,
+/// all within the file) have both record markers right and hold no hole, which would
+/// read as zeros. Reads the markers at the row boundaries, one positioned read each,
+/// and asks the file system for a hole once; where it cannot tell, none is assumed.
+bool RowsSound(int fd, const GeoidGrid& grid, std::int64_t columns, std::int64_t first,
+               std::int64_t last);
 
 /// Opens `grid.path` for reading only and checks that it is a regular file whose
 /// length and first record marker fit the grid's spacings and byte order. On
@@ -45,10 +67,14 @@ public:
     float ReadNode(const GeoidGrid& grid, std::int64_t columns, std::int32_t r,
                    std::int32_t c) override;
     void Close() override;
+    /// Checks the rows by RowsSound.
+    QueryStatus CheckRows(const GeoidGrid& grid, std::int64_t columns, std::int32_t firstRow,
+                          std::int32_t lastRow) override;
 
 private:
     Notifier& notifier_;
     int fd_ = -1;
+    std::uint64_t size_ = 0;
 };
 
 }  // namespace egm2008

@@ -54,8 +54,8 @@ void WriteGrid(const std::string& path, Shape shape, bool bigEndian,
                const std::function<float(std::int64_t, std::int64_t)>& value);
 /// A 10' little-endian grid file whose every node is `value`.
 void WriteConstantGrid10(const std::string& path, float value);
-/// A sparse file of the full length: the first record marker, all else zero.
-void WriteSparseGrid(const std::string& path, Shape shape, bool bigEndian);
+/// A grid file of the full length, written out: every record marker right, every node 0.
+void WriteZeroGrid(const std::string& path, Shape shape, bool bigEndian);
 /// Writes a 32-bit word at `offset` in the given byte order.
 void PokeWord(const std::string& path, std::int64_t offset, std::uint32_t word, bool bigEndian);
 

@@ -31,7 +31,7 @@ TEST_P(Recognition, SizeAndByteOrderFromTheFile) {
     const Variant& v = GetParam();
     Scratch scratch;
     const std::string path = scratch.File("grid");
-    WriteSparseGrid(path, v.shape, v.bigEndian);
+    WriteZeroGrid(path, v.shape, v.bigEndian);
 
     GeoidGrid grid;
     std::string reason;
@@ -41,7 +41,7 @@ TEST_P(Recognition, SizeAndByteOrderFromTheFile) {
     EXPECT_EQ(grid.bigEndian, v.bigEndian);
     EXPECT_EQ(grid.lastColumn, v.shape.columns - 1);
 
-    // The whole run takes it: every node of the sparse file is 0.
+    // The whole run takes it: every node of the file is 0.
     const CliRun run = RunTool({"point", "45", "-100", "--method", "nearest", "--grid", path});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "0.0000\n");
@@ -64,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct Refusal {
     const char* name;
-    Shape shape;         ///< a sparse file of this grid's length and first marker...
+    Shape shape;         ///< a file of zeros of this grid's length and markers...
     bool bigEndian;
     std::int64_t cut;    ///< ...less this many bytes at the end
     std::uint32_t marker; ///< ...with this first marker instead, when not 0
@@ -80,7 +80,7 @@ TEST_P(GridRefusal, ExitsOneWithTheReason) {
     const Refusal& r = GetParam();
     Scratch scratch;
     const std::string path = scratch.File("grid");
-    WriteSparseGrid(path, r.shape, r.bigEndian);
+    WriteZeroGrid(path, r.shape, r.bigEndian);
     if (r.cut > 0) std::filesystem::resize_file(path, std::filesystem::file_size(path) - static_cast<std::uintmax_t>(r.cut));
     if (r.marker != 0) PokeWord(path, 0, r.marker, r.bigEndian);
     std::vector<std::string> args = {"point", "10", "20", "--grid", path};

@@ -97,7 +97,7 @@ TEST_P(HostileGridOption, IsRefusedByEveryCommandBeforeAnyOutput) {
 }
 
 void Resize(const std::string& path, std::int64_t length) {
-    WriteSparseGrid(path, k10, false);
+    WriteZeroGrid(path, k10, false);
     std::filesystem::resize_file(path, static_cast<std::uintmax_t>(length));
 }
 

@@ -1,7 +1,7 @@
 // Where on disk the routines read: byte offsets of the cell corners, the edge
 // nudges at the poles and at 360 degrees, the wrap of the last column, for the
 // 10', 2.5' and full-size 1' layouts. Each case pokes four distinct values at
-// the byte offsets worked out by hand into an otherwise empty (sparse) grid file
+// the byte offsets worked out by hand into a grid file of zeros
 // and checks which node the routine asked for and what it got from there.
 #include <gtest/gtest.h>
 
@@ -40,7 +40,7 @@ TEST_P(CornerOffsetTest, BiLinearReadsTheCornersAtTheirByteOffsets) {
     const auto& [c, bigEndian] = GetParam();
     test::TempDir dir;
     const std::string path = dir.File("grid");
-    test::WriteSparseGrid(path, c.shape, bigEndian);
+    test::WriteZeroGrid(path, c.shape, bigEndian);
     const float marks[4] = {100.0f, 200.0f, 300.0f, 400.0f};
     for (int k = 0; k < 4; ++k) test::PokeFloat(path, c.corners[k].offset, marks[k], bigEndian);
     const GeoidGrid grid = test::MakeGrid(path, c.spacing, bigEndian);

@@ -55,7 +55,7 @@ TEST_P(GridMismatchTest, RefusedWithTheMismatchMessage) {
     const auto& [c, method] = GetParam();
     test::TempDir dir;
     const std::string path = dir.File("grid");
-    test::WriteSparseGrid(path, c.fileShape, c.fileBigEndian);
+    test::WriteZeroGrid(path, c.fileShape, c.fileBigEndian);
     if (c.sizeChange != 0) {
         const auto size = std::filesystem::file_size(path);
         std::filesystem::resize_file(
@@ -113,7 +113,7 @@ TEST(GridMismatch, FittingFilesOfEachSizeAndByteOrderOpen) {
                            Fit{test::kShape1, 1.0 / 60.0}, Fit{test::kShapeHalfDegree, 0.5}}) {
         for (bool bigEndian : {false, true}) {
             const std::string path = dir.File("grid");
-            test::WriteSparseGrid(path, fit.shape, bigEndian);
+            test::WriteZeroGrid(path, fit.shape, bigEndian);
             const GeoidGrid grid = test::MakeGrid(path, fit.spacing, bigEndian);
             RecordingNotifier notifier;
             float result = kBefore;

@@ -98,7 +98,7 @@ TEST_P(MapFailureTest, ToldOnceThenEveryQueryIsAnErrorWithoutAMessage) {
     GeoidGrid grid = test::MakeGrid10(dir.File("grid"));
     std::string expected = "\nGeoidfile \"" + grid.path + "\" could not be opened!\n";
     if (!GetParam().missing) {
-        test::WriteSparseGrid(grid.path, test::kShape10, true);
+        test::WriteZeroGrid(grid.path, test::kShape10, true);
         expected = "\nGeoidfile \"" + grid.path +
                    "\" does not match the chosen grid size and byte order!\n";
     }

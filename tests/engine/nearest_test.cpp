@@ -29,7 +29,7 @@ TEST_P(NearestOffsetTest, ReadsTheNearestNodeAtItsByteOffset) {
     const auto& [c, bigEndian] = GetParam();
     test::TempDir dir;
     const std::string path = dir.File("grid");
-    test::WriteSparseGrid(path, test::kShape10, bigEndian);
+    test::WriteZeroGrid(path, test::kShape10, bigEndian);
     test::PokeFloat(path, c.offset, -27.125f, bigEndian);
     RecordingNotifier notifier;
     float result = 0.0f;
@@ -54,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(NearestByteOrder, BigEndianBytesC1200000ReadAsMinusTen) {
     test::TempDir dir;
     const std::string path = dir.File("grid");
-    test::WriteSparseGrid(path, test::kShape10, true);
+    test::WriteZeroGrid(path, test::kShape10, true);
     test::PokeBytes(path, 1945984, {0xC1, 0x20, 0x00, 0x00});  // node (225, 45)
     RecordingNotifier notifier;
     float result = 0.0f;

@@ -1,6 +1,6 @@
 // Helpers shared by the engine tests: grid files written by the test (with
 // record markers, in either byte order, from a function of row and column),
-// sparse full-size files with values poked in at given byte offsets, a
+// full-size files of zeros with values poked in at given byte offsets, a
 // Notifier that records what it is told and a NodeReader that records which
 // nodes a routine reads.
 //
@@ -53,9 +53,9 @@ inline constexpr Shape kShapeHalfDegree = {361, 720};
 /// Writes a grid file: per row a marker 4*columns, the row's values, the marker again.
 void WriteGrid(const std::string& path, Shape shape, bool bigEndian, const NodeFunction& value);
 
-/// Makes a sparse grid file of the full length with the first record marker set and
-/// every node 0.0; values go in with PokeFloat.
-void WriteSparseGrid(const std::string& path, Shape shape, bool bigEndian);
+/// Writes a grid file of the full length, every record marker right and every node
+/// 0.0, all of it written out (no hole); values go in with PokeFloat.
+void WriteZeroGrid(const std::string& path, Shape shape, bool bigEndian);
 
 /// Writes `value` at byte `offset` of an existing file in the given byte order.
 void PokeFloat(const std::string& path, std::int64_t offset, float value, bool bigEndian);
@@ -105,6 +105,8 @@ public:
     float ReadNode(const GeoidGrid& grid, std::int64_t columns, std::int32_t r,
                    std::int32_t c) override;
     void Close() override;
+    QueryStatus CheckRows(const GeoidGrid& grid, std::int64_t columns, std::int32_t firstRow,
+                          std::int32_t lastRow) override;
 
     QueryStatus openStatus = QueryStatus::StatusOk;
     int opens = 0;
