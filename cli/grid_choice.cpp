@@ -1,76 +1,65 @@
 #include "cli/grid_choice.hpp"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
+
+#include "engine/grid_probe.hpp"
 
 namespace egm2008::cli {
 
 namespace {
 
-constexpr GridSize kSizes[] = {GridSize::Grid10x10, GridSize::Grid2_5x2_5, GridSize::Grid1x1};
-
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 const char* OrderName(bool bigEndian) { return bigEndian ? "big-endian" : "little-endian"; }
 
-// The first record marker of an open file, in either byte order.
-struct FirstMarker {
-    std::uint32_t little = 0;
-    std::uint32_t big = 0;
-};
-
-FirstMarker ReadFirstMarker(int fd) {
-    FirstMarker marker;
-    unsigned char bytes[4] = {0, 0, 0, 0};
-    ssize_t n = 0;
-    do {
-        n = ::pread(fd, bytes, 4, 0);
-    } while (n < 0 && errno == EINTR);
-    if (n != 4) return marker;  // too short for any grid; the length check says so
-    marker.little = DecodeWord32(bytes, false);
-    marker.big = DecodeWord32(bytes, true);
-    return marker;
+// The probe of `path`; false with the reason when it cannot be opened or is no regular file.
+bool Probe(const std::string& path, GridProbe& probe, std::string& reason) {
+    if (ProbeGridFile(path, probe)) return true;
+    const bool irregular = errno == EISDIR || errno == EINVAL;
+    reason = irregular ? "Geoidfile " + Quoted(path) + " is not a regular file."
+                       : OpenFailureMessage(path);
+    return false;
 }
 
-// The length and first marker of `path`; false with the engine's open-failure text.
-bool Inspect(const std::string& path, std::uint64_t& length, FirstMarker& marker,
-             std::string& reason) {
-    int fd = -1;
-    if (!path.empty()) {
-        do {
-            fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-        } while (fd < 0 && errno == EINTR);
-    }
-    struct stat info {};
-    if (fd < 0 || ::fstat(fd, &info) != 0) {
-        if (fd >= 0) ::close(fd);
-        reason = OpenFailureMessage(path);
+// True when the probed file is a grid of the size and byte order `wanted` names (where it
+// names them); else false with the reason.
+bool Fits(const std::string& path, const GridProbe& probe, const GridRequest& wanted,
+          std::string& reason) {
+    const std::string file = "Geoidfile " + Quoted(path);
+    if (wanted.size && probe.size != wanted.size) {
+        reason = file + " is " + std::to_string(probe.length) + " bytes long; a " +
+                 SizeName(*wanted.size) + " grid file has " +
+                 std::to_string(GridFileLength(*wanted.size)) + " bytes.";
         return false;
     }
-    if (!S_ISREG(info.st_mode)) {
-        ::close(fd);
-        reason = "Geoidfile " + Quoted(path) + " is not a regular file.";
+    if (!probe.size) {
+        reason = file + " is " + std::to_string(probe.length) +
+                 " bytes long, the length of no EGM2008 grid file (10': 9348488, 2.5': "
+                 "149368328, 1': 933292808 bytes).";
         return false;
     }
-    length = static_cast<std::uint64_t>(info.st_size);
-    marker = ReadFirstMarker(fd);
-    ::close(fd);
+    const auto rowBytes = static_cast<std::uint32_t>(4 * ColumnsOf(*probe.size));
+    if (wanted.bigEndian && probe.bigEndian && probe.bigEndian != wanted.bigEndian) {
+        reason = file + " is " + OrderName(*probe.bigEndian) + ", not " +
+                 OrderName(*wanted.bigEndian) + ": its first record marker reads " +
+                 std::to_string(rowBytes) + " in " + OrderName(*probe.bigEndian) + " byte order.";
+        return false;
+    }
+    if (!probe.bigEndian) {
+        reason = file + " has the length of a " + SizeName(*probe.size) +
+                 " grid file, but its first record marker reads " +
+                 std::to_string(probe.littleMarker) + " little-endian and " +
+                 std::to_string(probe.bigMarker) + " big-endian, not " + std::to_string(rowBytes) +
+                 ".";
+        return false;
+    }
     return true;
 }
 
 }  // namespace
-
-std::uint64_t GridFileLength(GridSize size) {
-    const auto columns = static_cast<std::uint64_t>(ColumnsOf(size));
-    const std::uint64_t rows = size == GridSize::Grid1x1 ? 10801 : size == GridSize::Grid2_5x2_5 ? 4321 : 1081;
-    return (columns + 2) * 4 * rows;
-}
-
-std::int64_t ColumnsOf(GridSize size) { return LastColumnOf(size) + 1; }
 
 const char* SizeName(GridSize size) {
     switch (size) {
@@ -105,60 +94,17 @@ bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, std::string& reason
     }
     const std::string& path = *wanted.path;
 
-    std::uint64_t length = 0;
-    FirstMarker marker;
-    if (!Inspect(path, length, marker, reason)) {
+    GridProbe probe;
+    if (!Probe(path, probe, reason)) {
         if (!request.path) {
             reason = std::string("The internal database \"") + kInternalGridName +
-                     "\" is neither in the working directory nor in " + EGM2008_INSTALLED_DATA_DIR +
-                     "; name a grid file with --grid.";
+                     "\" is neither in the working directory nor in " +
+                     EGM2008_INSTALLED_DATA_DIR + "; name a grid file with --grid.";
         }
         return false;
     }
-
-    // Size from the length.
-    std::optional<GridSize> size;
-    for (GridSize s : kSizes) {
-        if (length == GridFileLength(s)) size = s;
-    }
-    if (wanted.size && size != wanted.size) {
-        reason = "Geoidfile " + Quoted(path) + " is " + std::to_string(length) +
-                 " bytes long; a " + SizeName(*wanted.size) + " grid file has " +
-                 std::to_string(GridFileLength(*wanted.size)) + " bytes.";
-        return false;
-    }
-    if (!size) {
-        reason = "Geoidfile " + Quoted(path) + " is " + std::to_string(length) +
-                 " bytes long, the length of no EGM2008 grid file (10': 9348488, 2.5': "
-                 "149368328, 1': 933292808 bytes).";
-        return false;
-    }
-
-    // Byte order from the first record marker, which holds a row's byte length.
-    const auto rowBytes = static_cast<std::uint32_t>(4 * ColumnsOf(*size));
-    std::optional<bool> bigEndian;
-    if (marker.little == rowBytes) bigEndian = false;
-    if (marker.big == rowBytes) bigEndian = true;
-    if (wanted.bigEndian && bigEndian && bigEndian != wanted.bigEndian) {
-        reason = "Geoidfile " + Quoted(path) + " is " + OrderName(*bigEndian) + ", not " +
-                 OrderName(*wanted.bigEndian) + ": its first record marker reads " +
-                 std::to_string(rowBytes) + " in " + OrderName(*bigEndian) + " byte order.";
-        return false;
-    }
-    if (!bigEndian) {
-        reason = "Geoidfile " + Quoted(path) + " has the length of a " + SizeName(*size) +
-                 " grid file, but its first record marker reads " + std::to_string(marker.little) +
-                 " little-endian and " + std::to_string(marker.big) + " big-endian, not " +
-                 std::to_string(rowBytes) + ".";
-        return false;
-    }
-
-    GeoidGrid chosen;
-    chosen.path = path;
-    chosen.gridSize = *size;
-    SilentNotifier silent;  // a known spacing paired with its own size always passes
-    ValidateGrid(chosen, *bigEndian, SpacingOf(*size), SpacingOf(*size), silent);
-    grid = chosen;
+    if (!Fits(path, probe, wanted, reason)) return false;
+    grid = GridOfKind(path, *probe.size, *probe.bigEndian);
     return true;
 }
 

@@ -18,6 +18,7 @@
 
 #include "cli/console.hpp"
 #include "engine/geoid_grid.hpp"
+#include "engine/grid_probe.hpp"
 
 namespace egm2008::cli {
 
@@ -27,12 +28,6 @@ struct GridRequest {
     std::optional<GridSize> size;      ///< --grid-size
     std::optional<bool> bigEndian;     ///< --big-endian / --little-endian
 };
-
-/// Length in bytes of a grid file of `size`.
-std::uint64_t GridFileLength(GridSize size);
-
-/// Stored values per row of `size` (2160, 8640 or 21600).
-std::int64_t ColumnsOf(GridSize size);
 
 /// "10'", "2.5'" or "1'".
 const char* SizeName(GridSize size);

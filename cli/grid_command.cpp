@@ -105,7 +105,7 @@ int RunGrid(const GridArgs& args, Console& console) {
     if (toStandardOutput) {
         output.Attach(console.out());
     } else if (!output.Open(args.output)) {
-        console.Message(OutputOpenFailureMessage(args.output));
+        console.Message(OutputOpenMessage(args.output));
         return kExitFailure;
     }
     output.text().StopOn(signals.stop());

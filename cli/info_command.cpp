@@ -7,8 +7,9 @@
 #include <string>
 
 #include "cli/commands.hpp"
-#include "cli/grid_report.hpp"
+#include "cli/grid_choice.hpp"
 #include "cli/run_cli.hpp"
+#include "engine/grid_scan.hpp"
 #include "tasks/field_text.hpp"
 #include "tasks/text_output.hpp"
 
@@ -28,16 +29,15 @@ int RunInfo(const InfoArgs& args, Console& console) {
     if (!grid) return kExitFailure;
 
     GridReport report;
-    std::string reason;
     bool scanned;
     {
         Progress progress(console.err(), "rows");
-        scanned = ScanGrid(*grid, report, reason, [&progress](std::int64_t done, std::int64_t rows) {
+        scanned = ScanGrid(*grid, report, [&progress](std::int64_t done, std::int64_t rows) {
             progress.Update(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(rows));
         });
     }
     if (!scanned) {
-        console.Message(reason);
+        console.Message(OpenFailureMessage(grid->path));
         return kExitFailure;
     }
 

@@ -1,6 +1,5 @@
 #include "cli/output_file.hpp"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include <cstring>
 
 #include "cli/run_cli.hpp"
+#include "engine/file_access.hpp"
 
 namespace egm2008::cli {
 
@@ -40,7 +40,7 @@ int CreateTemporary(const std::string& folder, const std::string& name, std::str
             seed /= 36;
         }
         created = folder + "/." + name + ".egm2008-" + suffix;
-        const int fd = ::open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        const int fd = OpenOutputFile(created, OutputCreation::Exclusive);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;

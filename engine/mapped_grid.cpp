@@ -1,6 +1,5 @@
 #include "engine/mapped_grid.hpp"
 
-#include <sys/mman.h>
 #include <unistd.h>
 
 namespace egm2008 {
@@ -14,28 +13,22 @@ QueryStatus MappedGrid::Map(const GeoidGrid& grid, Notifier& notifier) {
     // for every row would cost more than the reads and fill the run's resident set.
     const std::int64_t columns = StoredColumns(grid);
     const bool sound = RowsSound(fd, grid, columns, 0, StoredRows(grid) - 1);
-    void* address = sound && size > 0 ? ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0)
-                                      : MAP_FAILED;
+    const bool mapped = sound && mapping_.Map(fd, size, ReadOnlyMapping::Access::Random);
     ::close(fd);
     if (!sound) {
         notifier.Notify(GridMismatchMessage(grid.path), NoticeIcon::None);
         return status_;
     }
-    if (address == MAP_FAILED) {
+    if (!mapped) {
         notifier.Notify(OpenFailureMessage(grid.path), NoticeIcon::None);
         return status_;
     }
-    ::madvise(address, size, MADV_RANDOM);
-    data_ = static_cast<const unsigned char*>(address);
-    size_ = static_cast<std::size_t>(size);
     status_ = QueryStatus::StatusOk;
     return status_;
 }
 
 void MappedGrid::Unmap() {
-    if (data_ != nullptr) ::munmap(const_cast<unsigned char*>(data_), size_);
-    data_ = nullptr;
-    size_ = 0;
+    mapping_.Reset();
     status_ = QueryStatus::StatusError;
 }
 
@@ -44,13 +37,14 @@ QueryStatus MappedGrid::Open(const GeoidGrid&) { return status_; }
 float MappedGrid::ReadNode(const GeoidGrid& grid, std::int64_t columns, std::int32_t r,
                            std::int32_t c) {
     const std::int64_t offset = NodeOffset(columns, r, c);
-    if (offset < 0 || static_cast<std::uint64_t>(offset) + 4 > size_) return 0.0f;
-    return DecodeFloat32(data_ + offset, grid.bigEndian);
+    if (offset < 0 || static_cast<std::uint64_t>(offset) + 4 > mapping_.size()) return 0.0f;
+    return DecodeFloat32(mapping_.data() + offset, grid.bigEndian);
 }
 
 void MappedGrid::Prefetch(const GeoidGrid& grid, InterpolationMethod method, double latitude,
                           double longitude) const {
-    if (data_ == nullptr) return;
+    const unsigned char* data = mapping_.data();
+    if (data == nullptr) return;
     if (longitude < 0.0) longitude += 360.0;
     const double row = (grid.latMax - latitude) / grid.latSpacing;
     const double column = (longitude - grid.lonMin) / grid.lonSpacing;
@@ -64,9 +58,9 @@ void MappedGrid::Prefetch(const GeoidGrid& grid, InterpolationMethod method, dou
     for (std::int64_t r = window ? i - 1 : i; r <= i + (window ? 2 : 1); ++r) {
         const std::int64_t west = NodeOffset(columns, r, window ? j - 1 : j);
         const std::int64_t east = west + (window ? 12 : 4);
-        if (west < 0 || static_cast<std::uint64_t>(east) + 4 > size_) continue;
-        __builtin_prefetch(data_ + west);
-        __builtin_prefetch(data_ + east);
+        if (west < 0 || static_cast<std::uint64_t>(east) + 4 > mapping_.size()) continue;
+        __builtin_prefetch(data + west);
+        __builtin_prefetch(data + east);
     }
 }
 

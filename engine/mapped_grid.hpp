@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/file_access.hpp"
 #include "engine/node_reader.hpp"
 
 namespace egm2008 {
@@ -47,8 +48,7 @@ public:
                   double longitude) const;
 
 private:
-    const unsigned char* data_ = nullptr;
-    std::size_t size_ = 0;
+    ReadOnlyMapping mapping_;
     QueryStatus status_ = QueryStatus::StatusError;
 };
 

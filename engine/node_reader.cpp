@@ -1,27 +1,14 @@
 #include "engine/node_reader.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
+
+#include "engine/file_access.hpp"
 
 namespace egm2008 {
 
 namespace {
-
-// Reads `count` bytes at `offset`; false when the file ends before them.
-bool ReadAt(int fd, unsigned char* buffer, std::size_t count, std::int64_t offset) {
-    std::size_t got = 0;
-    while (got < count) {
-        const ssize_t n = ::pread(fd, buffer + got, count - got, offset + static_cast<off_t>(got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        got += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 // Both record markers of rows first..last, read at the row boundaries: the
 // start marker of `first`, the end marker of one row together with the start
@@ -63,17 +50,10 @@ bool RowsSound(int fd, const GeoidGrid& grid, std::int64_t columns, std::int64_t
 QueryStatus OpenGridFile(const GeoidGrid& grid, Notifier& notifier, int& fd, std::uint64_t& size) {
     fd = -1;
     size = 0;
-    // Read only: the engine never writes. O_NONBLOCK keeps a FIFO from blocking the open;
-    // anything but a regular file is refused below.
-    int handle = -1;
-    if (!grid.path.empty()) {
-        do {
-            handle = ::open(grid.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-        } while (handle < 0 && errno == EINTR);
-    }
-    struct stat info {};
-    if (handle < 0 || ::fstat(handle, &info) != 0 || !S_ISREG(info.st_mode)) {
-        if (handle >= 0) ::close(handle);
+    // Read only: the engine never writes. Anything but a regular file is refused.
+    std::uint64_t length = 0;
+    const int handle = OpenRegularFile(grid.path, &length);
+    if (handle < 0) {
         notifier.Notify(OpenFailureMessage(grid.path), NoticeIcon::None);
         return QueryStatus::StatusError;
     }
@@ -83,7 +63,7 @@ QueryStatus OpenGridFile(const GeoidGrid& grid, Notifier& notifier, int& fd, std
     const std::int64_t columns = StoredColumns(grid);
     const std::int64_t rows = StoredRows(grid);
     const auto expected = static_cast<std::uint64_t>((columns + 2) * 4 * rows);
-    bool fits = columns > 0 && rows > 0 && static_cast<std::uint64_t>(info.st_size) == expected;
+    bool fits = columns > 0 && rows > 0 && length == expected;
     if (fits) {
         unsigned char marker[4] = {0, 0, 0, 0};
         fits = ReadAt(handle, marker, 4, 0) && IsRecordMarker(marker, grid, columns);

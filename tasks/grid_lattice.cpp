@@ -262,10 +262,6 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, Mappe
     return outcome;
 }
 
-std::string OutputOpenFailureMessage(const std::string& path) {
-    return "\nOutputfile \"" + path + "\" could not be opened!\n";
-}
-
 std::string OutputIsGridMessage(const std::string& path) {
     return "\nOutputfile \"" + path + "\" is the geoid file in use and is not overwritten!\n";
 }

@@ -83,9 +83,6 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, Mappe
                                 InterpolationMethod method, const LatticeArea& area,
                                 const LatticeProgress& progress = {});
 
-/// "\nOutputfile \"<path>\" could not be opened!\n"
-std::string OutputOpenFailureMessage(const std::string& path);
-
 /// Refusal of an output path that names the grid file in use.
 std::string OutputIsGridMessage(const std::string& path);
 

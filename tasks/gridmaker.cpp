@@ -61,7 +61,7 @@ void GridmakerPage::RunGridmaker() {
     if (mapped.Map(*grid_, platform_) != QueryStatus::StatusOk) return;
     TextOutput output;
     if (!output.Open(outputPath_)) {
-        platform_.Notify(OutputOpenFailureMessage(outputPath_), NoticeIcon::None);
+        platform_.Notify(OutputOpenMessage(outputPath_), NoticeIcon::None);
         return;
     }
     platform_.SetFieldText(kOutputPath, outputPath_);

@@ -1,6 +1,5 @@
 #include "tasks/point_file.hpp"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +8,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "engine/file_access.hpp"
 #include "engine/mapped_grid.hpp"
 #include "engine/query_routines.hpp"
 #include "tasks/field_text.hpp"
@@ -219,26 +219,9 @@ bool PointFileInput::Open(const std::string& path) {
         Attach(STDIN_FILENO);
         return true;
     }
-    if (path.empty()) {
-        errno = ENOENT;
-        return false;
-    }
-    // Read only: nothing is written to the input. O_NONBLOCK keeps the open of a
-    // FIFO from waiting for a writer; anything but a regular file is refused.
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    } while (fd < 0 && errno == EINTR);
+    // Read only: nothing is written to the input; anything but a regular file is refused.
+    const int fd = OpenRegularFile(path);
     if (fd < 0) return false;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        ::close(fd);
-        errno = error;
-        return false;
-    }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     fd_ = fd;
     owned_ = true;
     Identify();
@@ -486,10 +469,6 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
 
 std::string InputOpenMessage(const std::string& path) {
     return "\nInputfile " + Quoted(path) + " could not be opened!\n";
-}
-
-std::string OutputOpenMessage(const std::string& path) {
-    return "\nOutputfile " + Quoted(path) + " could not be opened!\n";
 }
 
 std::string CompletionMessage(const PointFileOutcome& outcome) {

@@ -153,8 +153,6 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
 
 /// "\nInputfile \"<path>\" could not be opened!\n"
 std::string InputOpenMessage(const std::string& path);
-/// "\nOutputfile \"<path>\" could not be opened!\n"
-std::string OutputOpenMessage(const std::string& path);
 /// "Calculation done - <n> points.", with a line for each kind of line not
 /// computed: "<n> points could not be computed and were written with 999.999.",
 /// "<n> lines could not be read and were copied unchanged.", and "<n> GGA

@@ -1,12 +1,12 @@
 #include "tasks/text_output.hpp"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdarg>
 #include <cstdio>
 
+#include "engine/file_access.hpp"
 #include "tasks/fixed_format.hpp"
 
 namespace egm2008 {
@@ -17,24 +17,9 @@ bool TextOutput::Open(const std::string& path) {
     Close();
     error_ = 0;
     buffer_.clear();
-    if (path.empty()) {
-        errno = ENOENT;
-        return false;
-    }
-    // O_NONBLOCK: a FIFO that nobody reads is refused (ENXIO) instead of holding
-    // the open for ever; the writes themselves block as usual.
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
-    } while (fd < 0 && errno == EINTR);
+    // A FIFO that nobody reads is refused (ENXIO) instead of holding the open for ever.
+    const int fd = OpenOutputFile(path);
     if (fd < 0) return false;
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        const int error = errno;
-        ::close(fd);
-        errno = error;
-        return false;
-    }
     fd_ = fd;
     owned_ = true;
     buffer_.reserve(kFlushSize + 4096);
@@ -108,6 +93,10 @@ bool TextOutput::Close() {
     fd_ = -1;
     owned_ = false;
     return error_ == 0;
+}
+
+std::string OutputOpenMessage(const std::string& path) {
+    return "\nOutputfile \"" + path + "\" could not be opened!\n";
 }
 
 void AppendFormat(std::string& out, const char* format, ...) {

@@ -1,0 +1,50 @@
+#include "engine/grid_probe.hpp"
+
+#include <unistd.h>
+
+#include "engine/file_access.hpp"
+
+namespace egm2008 {
+
+std::int64_t ColumnsOf(GridSize size) { return LastColumnOf(size) + 1; }
+
+std::uint64_t GridFileLength(GridSize size) {
+    const auto columns = static_cast<std::uint64_t>(ColumnsOf(size));
+    const std::uint64_t rows = size == GridSize::Grid1x1       ? 10801
+                               : size == GridSize::Grid2_5x2_5 ? 4321
+                                                               : 1081;
+    return (columns + 2) * 4 * rows;
+}
+
+bool ProbeGridFile(const std::string& path, GridProbe& probe) {
+    probe = GridProbe{};
+    const int fd = OpenRegularFile(path, &probe.length);
+    if (fd < 0) return false;
+    unsigned char bytes[4] = {0, 0, 0, 0};
+    // A file too short for any marker is too short for any grid; its length says so.
+    if (ReadAt(fd, bytes, 4, 0)) {
+        probe.littleMarker = DecodeWord32(bytes, false);
+        probe.bigMarker = DecodeWord32(bytes, true);
+    }
+    ::close(fd);
+
+    for (GridSize size : kGridSizes) {
+        if (probe.length == GridFileLength(size)) probe.size = size;
+    }
+    if (!probe.size) return true;
+    const auto rowBytes = static_cast<std::uint32_t>(4 * ColumnsOf(*probe.size));
+    if (probe.littleMarker == rowBytes) probe.bigEndian = false;
+    if (probe.bigMarker == rowBytes) probe.bigEndian = true;
+    return true;
+}
+
+GeoidGrid GridOfKind(const std::string& path, GridSize size, bool bigEndian) {
+    GeoidGrid grid;
+    grid.path = path;
+    grid.gridSize = size;
+    SilentNotifier silent;  // a known spacing paired with its own size always passes
+    ValidateGrid(grid, bigEndian, SpacingOf(size), SpacingOf(size), silent);
+    return grid;
+}
+
+}  // namespace egm2008

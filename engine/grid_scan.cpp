@@ -1,0 +1,119 @@
+#include "engine/grid_scan.hpp"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+
+#include "engine/file_access.hpp"
+#include "engine/node_reader.hpp"
+#include "engine/sha256.hpp"
+
+namespace egm2008 {
+
+namespace {
+
+// The files scripts/setup-grids.sh makes, as its table checks them.
+struct SetupGrid {
+    const char* name;
+    const char* sha256;
+};
+constexpr SetupGrid kSetupGrids[] = {
+    {"Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE",
+     "98ae13fa146a0a4e5469d35d62b5b34c84a13fbb17b9fdb98fb1928c73305eba"},
+    {"Und_min10x10_egm2008_isw=82_WGS84_TideFree",
+     "418c304684c5c9fd80708d0591c379ef30b3d560ba3db1f13fe2e2468e15e480"},
+    {"Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE",
+     "ab6f8b94076f78707d1cdae7b066b93a786a0c64b52449e20cf1a1a2f4e74daf"},
+    {"Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree",
+     "d5d8fb11e80c131e6eaac39f0f407b19b413347f95a9e6e4590ec36fc9c5d6f6"},
+};
+
+// Maps the whole file of `grid` for one read from start to end; false (errno set)
+// when it cannot be opened or mapped or its length is not `size`.
+bool MapWholeGrid(const GeoidGrid& grid, std::uint64_t size, ReadOnlyMapping& mapping) {
+    std::uint64_t length = 0;
+    const int fd = OpenRegularFile(grid.path, &length);
+    if (fd < 0) return false;
+    bool mapped = false;
+    if (length != size) {
+        errno = EINVAL;
+    } else {
+        mapped = mapping.Map(fd, size, ReadOnlyMapping::Access::Sequential);
+    }
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return mapped;
+}
+
+// Counts the two markers of the record of row `r`.
+void CheckMarkers(const unsigned char* record, std::int64_t recordBytes, std::int64_t r,
+                  const GeoidGrid& grid, GridReport& report) {
+    for (const unsigned char* marker : {record, record + recordBytes - 4}) {
+        ++report.markers;
+        if (!IsRecordMarker(marker, grid, report.columns)) {
+            ++report.badMarkers;
+            if (report.firstBadRow < 0) report.firstBadRow = r;
+        }
+    }
+}
+
+// Takes the values of the record of row `r` into the range and counts.
+void TakeValues(const unsigned char* record, std::int64_t r, const GeoidGrid& grid,
+                GridReport& report) {
+    const double latitude = grid.latMax - static_cast<double>(r) * grid.latSpacing;
+    for (std::int64_t c = 0; c < report.columns; ++c) {
+        const float value = DecodeFloat32(record + 4 + 4 * c, grid.bigEndian);
+        if (!(std::fabs(value) <= 1000.0f)) {
+            ++report.implausible;
+            continue;
+        }
+        const bool first = report.plausible++ == 0;
+        const bool lower = first || value < report.minimum.value;
+        const bool higher = first || value > report.maximum.value;
+        if (lower || higher) {
+            const GridExtreme here{value, latitude,
+                                   grid.lonMin + static_cast<double>(c) * grid.lonSpacing};
+            if (lower) report.minimum = here;
+            if (higher) report.maximum = here;
+        }
+    }
+}
+
+}  // namespace
+
+const char* SetupGridWithDigest(const std::string& sha256) {
+    for (const SetupGrid& grid : kSetupGrids) {
+        if (sha256 == grid.sha256) return grid.name;
+    }
+    return nullptr;
+}
+
+bool ScanGrid(const GeoidGrid& grid, GridReport& report, const RowProgress& rowDone) {
+    report = GridReport{};
+    report.columns = StoredColumns(grid);
+    report.rows = StoredRows(grid);
+    const std::int64_t recordBytes = (report.columns + 2) * 4;
+    const auto size = static_cast<std::uint64_t>(recordBytes * report.rows);
+
+    ReadOnlyMapping file;
+    if (report.columns <= 0 || report.rows <= 0) {
+        errno = EINVAL;
+        return false;
+    }
+    if (!MapWholeGrid(grid, size, file)) return false;
+
+    Sha256 hash;
+    for (std::int64_t r = 0; r < report.rows; ++r) {
+        const unsigned char* record = file.data() + r * recordBytes;
+        hash.Update(record, static_cast<std::size_t>(recordBytes));
+        CheckMarkers(record, recordBytes, r, grid, report);
+        TakeValues(record, r, grid, report);
+        if (rowDone) rowDone(r + 1, report.rows);
+    }
+    report.sha256 = Sha256::Hex(hash.Finish());
+    return true;
+}
+
+}  // namespace egm2008
