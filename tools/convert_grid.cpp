@@ -9,6 +9,9 @@
 // Output: per row a record marker (row length in bytes), the row's values from
 // longitude 0 eastwards, the marker again; rows from 90 N to 90 S; either byte
 // order; at 2.5' or at 10' (every 4th row and column: the nodes coincide).
+#include <unistd.h>
+
+#include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -20,6 +23,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/file_access.hpp"
+#include "engine/geoid_grid.hpp"
+
 namespace {
 
 constexpr std::int32_t kPad = 9;
@@ -27,16 +33,21 @@ constexpr std::int32_t kRows = 4321;
 constexpr std::int32_t kColumns = 8640;
 constexpr std::size_t kHeaderBytes = 28;
 
-std::uint32_t BigEndianWord(const unsigned char* p) {
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
-           std::uint32_t{p[3]};
-}
+std::uint32_t BigEndianWord(const unsigned char* p) { return egm2008::DecodeWord32(p, true); }
 
 double BigEndianDouble(const unsigned char* p) {
-    const std::uint64_t bits = (std::uint64_t{BigEndianWord(p)} << 32) | BigEndianWord(p + 4);
-    double value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
+    return std::bit_cast<double>((std::uint64_t{BigEndianWord(p)} << 32) | BigEndianWord(p + 4));
+}
+
+// The whole file at `path` in `data`; false with errno set when it cannot be opened.
+bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& data, bool& complete) {
+    std::uint64_t length = 0;
+    const int fd = egm2008::OpenRegularFile(path, &length);
+    if (fd < 0) return false;
+    data.resize(static_cast<std::size_t>(length));
+    complete = egm2008::ReadAt(fd, data.data(), data.size(), 0);
+    ::close(fd);
+    return true;
 }
 
 void PutWord(std::vector<unsigned char>& out, std::uint32_t word, bool bigEndian) {
@@ -69,10 +80,12 @@ int main(int argc, char** argv) {
     const int step = spacing == "10" ? 4 : 1;
     const bool bigEndian = order == "big";
 
-    std::ifstream in(input, std::ios::binary);
-    if (!in) return Fail("cannot open \"" + input + "\": " + std::strerror(errno));
-    std::vector<unsigned char> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return Fail("cannot read \"" + input + "\"");
+    std::vector<unsigned char> data;
+    bool complete = false;
+    if (!ReadWholeFile(input, data, complete)) {
+        return Fail("cannot open \"" + input + "\": " + std::strerror(errno));
+    }
+    if (!complete) return Fail("cannot read \"" + input + "\"");
 
     const std::size_t paddedRows = kRows + 2 * kPad;
     const std::size_t paddedColumns = kColumns + 2 * kPad + 1;

@@ -3,23 +3,32 @@
 // and GeoidEval read, so that peers can be measured on the same grid data:
 // "P5", "# Offset" and "# Scale" comment lines, width, height, 65535, then
 // big-endian 16-bit values; height in metres = offset + scale * value.
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include "engine/file_access.hpp"
+#include "engine/geoid_grid.hpp"
 
 namespace {
 
 constexpr double kOffset = -108.0;
 constexpr double kScale = 0.003;
 
-std::uint32_t Word(const unsigned char* p, bool bigEndian) {
-    return bigEndian ? (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3]
-                     : (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
+// Maps the whole file at `path`; false when it cannot be opened or mapped, or is empty.
+bool MapFile(const std::string& path, egm2008::ReadOnlyMapping& mapping) {
+    std::uint64_t length = 0;
+    const int fd = egm2008::OpenRegularFile(path, &length);
+    if (fd < 0) return false;
+    const bool mapped =
+        mapping.Map(fd, length, egm2008::ReadOnlyMapping::Access::Sequential);
+    ::close(fd);
+    return mapped;
 }
 
 }  // namespace
@@ -30,14 +39,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const bool bigEndian = std::string(argv[3]) == "big";
-    std::ifstream in(argv[1], std::ios::binary);
-    std::vector<unsigned char> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (data.size() < 4) {
+    egm2008::ReadOnlyMapping data;
+    if (!MapFile(argv[1], data) || data.size() < 4) {
         std::cerr << "egm2008-grid-to-pgm: cannot read \"" << argv[1] << "\"\n";
         return 1;
     }
-    const std::uint32_t marker = Word(data.data(), bigEndian);
-    const std::size_t columns = marker / 4;
+    const std::uint32_t marker = egm2008::DecodeWord32(data.data(), bigEndian);
+    const std::size_t columns = marker / 4;  // a row's values, as the record marker counts them
     const std::size_t record = (columns + 2) * 4;
     if (columns == 0 || marker % 4 != 0 || data.size() % record != 0) {
         std::cerr << "egm2008-grid-to-pgm: \"" << argv[1] << "\" is not a grid file in that byte order\n";
@@ -54,9 +62,10 @@ int main(int argc, char** argv) {
     std::vector<unsigned char> row(columns * 2);
     for (std::size_t r = 0; r < rows; ++r) {
         for (std::size_t c = 0; c < columns; ++c) {
-            float value;
-            const std::uint32_t bits = Word(&data[r * record + 4 + c * 4], bigEndian);
-            std::memcpy(&value, &bits, sizeof value);
+            const std::int64_t offset = egm2008::NodeOffset(static_cast<std::int64_t>(columns),
+                                                            static_cast<std::int64_t>(r),
+                                                            static_cast<std::int64_t>(c));
+            const float value = egm2008::DecodeFloat32(data.data() + offset, bigEndian);
             double level = std::round((value - kOffset) / kScale);
             level = level < 0 ? 0 : (level > 65535 ? 65535 : level);
             const auto v = static_cast<std::uint16_t>(level);
