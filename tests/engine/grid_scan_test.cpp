@@ -58,7 +58,8 @@ TEST(GridScan, MarkersRangeAndImplausibleValues) {
 
 TEST(GridScan, RefusesAFileOfAnotherLength) {
     test::TempDir dir;
-    const GeoidGrid grid = test::WriteTestGrid(dir, 1.0 / 6.0, false, [](auto, auto) { return 0.0f; });
+    const GeoidGrid grid =
+        test::WriteTestGrid(dir, 1.0 / 6.0, false, [](auto, auto) { return 0.0f; });
     std::filesystem::resize_file(grid.path, std::filesystem::file_size(grid.path) - 4);
     GridReport report;
     EXPECT_FALSE(ScanGrid(grid, report));
