@@ -34,48 +34,26 @@ PointFileLayout ToLayout(FileLayout layout) {
     return PointFileLayout::LatLon;
 }
 
-// OutputRefusal for the output descriptor `fd` standing for "-": the same
-// checks through the descriptor's name in /dev/fd, with "-" in the message.
-std::string StandardOutputRefusal(const PointFileInput& input, int fd, const GeoidGrid& grid) {
-    if (fd == STDOUT_FILENO) return OutputRefusal(input, "-", grid);
-    const std::string name = "/dev/fd/" + std::to_string(fd);
-    std::string refusal = OutputRefusal(input, name, grid);
-    const std::string quoted = "\"" + name + "\"";
-    if (const std::size_t at = refusal.find(quoted); at != std::string::npos) {
-        refusal.replace(at, quoted.size(), "\"-\"");
-    }
-    return refusal;
-}
-
 }  // namespace
 
 int RunFile(const FileArgs& args, Console& console) {
     const std::optional<GeoidGrid> grid = ChooseGridOrTell(args.grid, console);
     if (!grid) return kExitFailure;
 
-    PointFileInput input;
-    if (args.input == "-") {
-        input.Attach(console.in());
-    } else if (!input.Open(args.input)) {
-        console.Message(InputOpenMessage(args.input));
+    // The input, the output's right to be written and the grid before the output
+    // is opened: whatever fails leaves the output as it was.
+    PointFileSetup setup;
+    const PointFileRequest request{args.input, args.output, console.in(), console.out()};
+    if (const auto refusal = SetUpPointFile(request, *grid, console, setup)) {
+        if (!refusal->empty()) console.Message(*refusal);
         return kExitFailure;
     }
     const bool toStandardOutput = args.output == "-";
-    const std::string refusal = toStandardOutput
-                                    ? StandardOutputRefusal(input, console.out(), *grid)
-                                    : OutputRefusal(input, args.output, *grid);
-    if (!refusal.empty()) {
-        console.Message(refusal);
-        return kExitFailure;
-    }
-    // The grid before the output: a grid that fails leaves the output as it was.
-    MappedGrid mapped;
-    if (mapped.Map(*grid, console) != QueryStatus::StatusOk) return kExitFailure;
     const StopSignals signals;
     OutputFile output;
     if (toStandardOutput) {
         output.Attach(console.out());
-    } else if (!output.Open(args.output, /*replace=*/input.identified())) {  // a live input: directly
+    } else if (!output.Open(args.output, /*replace=*/setup.input.identified())) {  // live: directly
         console.Message(OutputOpenMessage(args.output));
         return kExitFailure;
     }
@@ -84,13 +62,14 @@ int RunFile(const FileArgs& args, Console& console) {
     PointFileOutcome outcome;
     {
         Progress progress(console.err(), "points");
-        outcome = RunPointFile(input, output.text(), *grid, mapped, ToLayout(args.layout), args.method,
+        outcome = RunPointFile(setup.input, output.text(), *grid, setup.mapped, ToLayout(args.layout),
+                               args.method,
                                [&progress](std::int64_t computed) {
                                    progress.Update(static_cast<std::uint64_t>(computed), 0);
                                },
                                signals.stop());
     }
-    input.Close();
+    setup.input.Close();
     if (const std::optional<int> status = SettleOutput(output, args.output, signals, console)) return *status;
 
     // Every line that held a point or a GGA sentence must have been computed;

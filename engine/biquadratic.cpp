@@ -8,6 +8,14 @@
 // The result is preset to 9999.999 and keeps it on every failure of this
 // routine; a window value below -1000 gives StatusError (NaN passes the
 // check, but a result that is not finite gives StatusOutside).
+//
+// Where the nine terms come from: the three-point Lagrange formula through
+// values at offsets -1, 0, +1 has the basis p(p-1)/2, 1-p^2, p(p+1)/2, so
+// along a row f(p) = C + p(E-W)/2 + p^2((E+W)/2 - C). Interpolating the three
+// rows so and then the three results along the column in q (the tensor
+// product of the two one-dimensional formulas) and multiplying out in powers
+// of p and q gives the nine monomials 1, p, q, pq, q^2, p^2, p^2q, pq^2,
+// p^2q^2 with the coefficients in NineTermValue below.
 #include <cmath>
 
 #include "engine/query_frame.hpp"
@@ -16,7 +24,99 @@
 namespace egm2008 {
 
 namespace {
+
 inline constexpr double kPolarMarginDivisor = 1.9;
+
+// The 3x3 window: its centre node and the point's offsets from it in spacings.
+struct Window {
+    std::int32_t centreRow = 0;
+    std::int32_t centreColumn = 0;
+    double p = 0.0;  // eastward
+    double q = 0.0;  // southward
+};
+
+// The nodes of the window; rows count southwards, so row R + 1 is the southern one.
+struct WindowValues {
+    double SW, S, SE, W, C, E, NW, N, NE;
+};
+
+// Places the point (longitude already off lonMax) in its window: the cell by
+// truncation, then the nearer node of each axis as centre. False when the
+// indices cannot be formed.
+bool PlaceWindow(const GeoidGrid& grid, double latitude, double longitude, Window& w) {
+    std::int32_t i = 0;
+    std::int32_t j = 0;
+    if (!frame::TruncateIndex((grid.latMax - latitude) / grid.latSpacing, i) ||
+        !frame::TruncateIndex((longitude - grid.lonMin) / grid.lonSpacing, j) || i >= 2147483646 ||
+        j >= 2147483646 || grid.lastColumn < 0) {
+        return false;
+    }
+    const double fy = (grid.latMax - latitude) - i * grid.latSpacing;
+    const double d = grid.latSpacing - fy;
+    const double e = (longitude - grid.lonMin) - j * grid.lonSpacing;
+    if (d <= grid.latSpacing / 2) {
+        w.centreRow = i + 1;
+        w.q = -d / grid.latSpacing;
+    } else {
+        w.centreRow = i;
+        w.q = fy / grid.latSpacing;
+    }
+    if (e <= grid.lonSpacing / 2) {
+        w.centreColumn = j;
+        w.p = e / grid.lonSpacing;
+    } else {
+        w.centreColumn = j + 1;
+        w.p = -(grid.lonSpacing - e) / grid.lonSpacing;
+    }
+    return true;
+}
+
+// Reads the nine nodes, wrapping the columns across the seam.
+WindowValues ReadWindow(const GeoidGrid& grid, std::int64_t columns, const Window& w,
+                        NodeReader& reader) {
+    const std::int64_t wrap = std::int64_t{grid.lastColumn} + 1;
+    // ((c % wrap) + wrap) % wrap, without a division for the columns a window
+    // normally takes (one past either end of the row at most).
+    const auto column = [wrap](std::int64_t c) {
+        if (c >= 0 && c < wrap) return static_cast<std::int32_t>(c);
+        if (c == -1) return static_cast<std::int32_t>(wrap - 1);
+        if (c == wrap) return std::int32_t{0};
+        return static_cast<std::int32_t>(((c % wrap) + wrap) % wrap);
+    };
+    const std::int32_t west = column(std::int64_t{w.centreColumn} - 1);
+    const std::int32_t middle = column(w.centreColumn);
+    const std::int32_t east = column(std::int64_t{w.centreColumn} + 1);
+    const std::int32_t r = w.centreRow;
+    WindowValues v{};
+    v.SW = reader.ReadNode(grid, columns, r + 1, west);
+    v.S = reader.ReadNode(grid, columns, r + 1, middle);
+    v.SE = reader.ReadNode(grid, columns, r + 1, east);
+    v.W = reader.ReadNode(grid, columns, r, west);
+    v.C = reader.ReadNode(grid, columns, r, middle);
+    v.E = reader.ReadNode(grid, columns, r, east);
+    v.NW = reader.ReadNode(grid, columns, r - 1, west);
+    v.N = reader.ReadNode(grid, columns, r - 1, middle);
+    v.NE = reader.ReadNode(grid, columns, r - 1, east);
+    return v;
+}
+
+// Each coefficient left to right as written, times its monomial, and the nine
+// terms added in this order: the order is part of the result's bits.
+double NineTermValue(const WindowValues& v, double p, double q) {
+    const double SW = v.SW, S = v.S, SE = v.SE, W = v.W, C = v.C, E = v.E;
+    const double NW = v.NW, N = v.N, NE = v.NE;
+    double value = C;
+    value += (E - W) / 2 * p;
+    value += (S - N) / 2 * q;
+    value += (SE - NE - SW + NW) / 4 * (p * q);
+    value += ((N + S) / 2 - C) * (q * q);
+    value += ((E + W) / 2 - C) * (p * p);
+    value += ((SE - NE - NW + SW) / 4 + (N - S) / 2) * (p * p * q);
+    value += ((SE + NE - SW - NW) / 4 + (W - E) / 2) * (p * q * q);
+    value += (C - (E + N + S + W) / 2 + (SW + SE + NE + NW) / 4) * (p * p * q * q);
+    return value;
+}
+
 }  // namespace
 
 QueryStatus InterpolateBiQuadratic(const GeoidGrid& grid, double latitude, double longitude,
@@ -35,79 +135,18 @@ QueryStatus InterpolateBiQuadratic(const GeoidGrid& grid, double latitude, doubl
     const auto columns = static_cast<std::int64_t>(columnQuotient);
     if (longitude == grid.lonMax) longitude -= frame::kEdgeNudge;
 
-    std::int32_t i = 0;
-    std::int32_t j = 0;
-    if (!frame::TruncateIndex((grid.latMax - latitude) / grid.latSpacing, i) ||
-        !frame::TruncateIndex((longitude - grid.lonMin) / grid.lonSpacing, j) || i >= 2147483646 ||
-        j >= 2147483646 || grid.lastColumn < 0) {
-        return QueryStatus::StatusError;
-    }
-    const double fy = (grid.latMax - latitude) - i * grid.latSpacing;
-    const double d = grid.latSpacing - fy;
-    const double e = (longitude - grid.lonMin) - j * grid.lonSpacing;
-
-    std::int32_t centreRow;
-    double q;
-    if (d <= grid.latSpacing / 2) {
-        centreRow = i + 1;
-        q = -d / grid.latSpacing;
-    } else {
-        centreRow = i;
-        q = fy / grid.latSpacing;
-    }
-    std::int32_t centreColumn;
-    double p;
-    if (e <= grid.lonSpacing / 2) {
-        centreColumn = j;
-        p = e / grid.lonSpacing;
-    } else {
-        centreColumn = j + 1;
-        p = -(grid.lonSpacing - e) / grid.lonSpacing;
-    }
-
+    Window w;
+    if (!PlaceWindow(grid, latitude, longitude, w)) return QueryStatus::StatusError;
     if (reader.Open(grid) != QueryStatus::StatusOk ||
-        reader.CheckRows(grid, columns, centreRow - 1, centreRow + 1) != QueryStatus::StatusOk) {
+        reader.CheckRows(grid, columns, w.centreRow - 1, w.centreRow + 1) != QueryStatus::StatusOk) {
         return QueryStatus::StatusError;
     }
-    const std::int64_t wrap = std::int64_t{grid.lastColumn} + 1;
-    // ((c % wrap) + wrap) % wrap, without a division for the columns a window
-    // normally takes (one past either end of the row at most).
-    const auto column = [wrap](std::int64_t c) {
-        if (c >= 0 && c < wrap) return static_cast<std::int32_t>(c);
-        if (c == -1) return static_cast<std::int32_t>(wrap - 1);
-        if (c == wrap) return std::int32_t{0};
-        return static_cast<std::int32_t>(((c % wrap) + wrap) % wrap);
-    };
-    const std::int32_t west = column(std::int64_t{centreColumn} - 1);
-    const std::int32_t middle = column(centreColumn);
-    const std::int32_t east = column(std::int64_t{centreColumn} + 1);
-    // Rows count southwards: row R + 1 is the southern one.
-    const double SW = reader.ReadNode(grid, columns, centreRow + 1, west);
-    const double S = reader.ReadNode(grid, columns, centreRow + 1, middle);
-    const double SE = reader.ReadNode(grid, columns, centreRow + 1, east);
-    const double W = reader.ReadNode(grid, columns, centreRow, west);
-    const double C = reader.ReadNode(grid, columns, centreRow, middle);
-    const double E = reader.ReadNode(grid, columns, centreRow, east);
-    const double NW = reader.ReadNode(grid, columns, centreRow - 1, west);
-    const double N = reader.ReadNode(grid, columns, centreRow - 1, middle);
-    const double NE = reader.ReadNode(grid, columns, centreRow - 1, east);
+    const WindowValues v = ReadWindow(grid, columns, w, reader);
     reader.Close();
-    for (double v : {SW, S, SE, W, C, E, NW, N, NE}) {
-        if (v < -1000.0) return QueryStatus::StatusError;
+    for (double value : {v.SW, v.S, v.SE, v.W, v.C, v.E, v.NW, v.N, v.NE}) {
+        if (value < -1000.0) return QueryStatus::StatusError;
     }
-
-    // Each coefficient left to right as written, times its monomial, and the nine
-    // terms added in this order: the order is part of the result's bits.
-    double value = C;
-    value += (E - W) / 2 * p;
-    value += (S - N) / 2 * q;
-    value += (SE - NE - SW + NW) / 4 * (p * q);
-    value += ((N + S) / 2 - C) * (q * q);
-    value += ((E + W) / 2 - C) * (p * p);
-    value += ((SE - NE - NW + SW) / 4 + (N - S) / 2) * (p * p * q);
-    value += ((SE + NE - SW - NW) / 4 + (W - E) / 2) * (p * q * q);
-    value += (C - (E + N + S + W) / 2 + (SW + SE + NE + NW) / 4) * (p * p * q * q);
-    return frame::Deliver(static_cast<float>(value), result);
+    return frame::Deliver(static_cast<float>(NineTermValue(v, w.p, w.q)), result);
 }
 
 QueryStatus InterpolateBiQuadratic(const GeoidGrid& grid, double latitude, double longitude,

@@ -1,7 +1,8 @@
 // How the query routines reach the grid's nodes.
 //
-// Every routine opens the grid (frame step 7), has the rows it will read
-// checked, reads the nodes it needs and closes it again (step 9) through a
+// Every routine, once it has placed the point in its cell, opens the grid,
+// has the rows it will read checked, reads the nodes it needs and closes the
+// grid again (also when a value then fails the plausibility check) through a
 // NodeReader. GridFileReader is the per-query access: it opens the file for
 // reading only, checks its length and first record marker, then both record
 // markers of the rows the query reads and that no hole (an unwritten stretch

@@ -43,6 +43,27 @@ std::string CutFieldText(std::string_view text) {
     return std::string(text.substr(0, at));
 }
 
+namespace {
+
+// The exponent written from `at` on ("e", a sign, digits, capped); 0 unless at
+// least one digit follows the "e" and its sign.
+std::int64_t WrittenExponent(std::string_view text, std::size_t at) {
+    if (at >= text.size() || (text[at] != 'e' && text[at] != 'E')) return 0;
+    std::size_t look = at + 1;
+    bool negative = false;
+    if (look < text.size() && (text[look] == '+' || text[look] == '-')) {
+        negative = text[look] == '-';
+        ++look;
+    }
+    std::int64_t written = 0;
+    for (; look < text.size() && IsDigit(text[look]); ++look) {
+        if (written < kExponentCap) written = written * 10 + (text[look] - '0');
+    }
+    return negative ? -written : written;
+}
+
+}  // namespace
+
 double ParseFieldNumber(std::string_view text) {
     std::size_t at = 0;
     while (at < text.size() && IsSpace(text[at])) ++at;
@@ -69,22 +90,7 @@ double ParseFieldNumber(std::string_view text) {
     }
     if (!anyDigit) return 0.0;
 
-    // The exponent counts only when at least one digit follows the "e" and its sign.
-    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
-        std::size_t look = at + 1;
-        bool negativeExponent = false;
-        if (look < text.size() && (text[look] == '+' || text[look] == '-')) {
-            negativeExponent = text[look] == '-';
-            ++look;
-        }
-        if (look < text.size() && IsDigit(text[look])) {
-            std::int64_t written = 0;
-            for (; look < text.size() && IsDigit(text[look]); ++look) {
-                if (written < kExponentCap) written = written * 10 + (text[look] - '0');
-            }
-            exponent += negativeExponent ? -written : written;
-        }
-    }
+    exponent += WrittenExponent(text, at);
 
     const double zero = negative ? -0.0 : 0.0;
     if (digits.empty()) return zero;

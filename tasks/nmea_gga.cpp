@@ -196,6 +196,32 @@ const char* GgaCopyReasonText(GgaCopyReason reason) {
     return "";
 }
 
+namespace {
+
+// What makes a line no GGA sentence to rewrite before any field is read: its
+// identifier, its length, records joined by CR, its checksum. `tokens` is left
+// after the identifier.
+GgaCopyReason CheckSentenceFrame(std::string_view body, std::size_t length, Tokenizer& tokens) {
+    using R = GgaCopyReason;
+    std::string_view identifier;
+    if (!tokens.Next(identifier) || !IsGgaIdentifier(identifier)) return R::NotGga;
+    if (identifier != "$GPGGA" && identifier != "$GLGGA" && identifier != "$GNGGA") {
+        return R::OtherTalker;
+    }
+    if (length < kMinimumLength) return R::Unreadable;
+    // A CR inside the line, with more than blanks after it, ends one record and
+    // starts another (a log with CR-only line ends): no single sentence.
+    if (const std::size_t cr = body.find('\r');
+        cr != std::string_view::npos &&
+        body.find_first_not_of("\r \t", cr) != std::string_view::npos) {
+        return R::Unreadable;
+    }
+    // A corrupted sentence must not come out with a fresh, valid checksum.
+    return ChecksumAgrees(body) ? R::None : R::WrongChecksum;
+}
+
+}  // namespace
+
 GgaCopyReason ParseGgaFields(std::string_view line, GgaFields& fields) {
     using R = GgaCopyReason;
     std::string_view body = line;
@@ -209,20 +235,7 @@ GgaCopyReason ParseGgaFields(std::string_view line, GgaFields& fields) {
     // The fields end at the checksum: a sentence cut before its last field must
     // not take the checksum's digits for one.
     Tokenizer tokens(std::string_view(marked).substr(0, marked.find('*')));
-    std::string_view identifier;
-    if (!tokens.Next(identifier) || !IsGgaIdentifier(identifier)) return R::NotGga;
-    if (identifier != "$GPGGA" && identifier != "$GLGGA" && identifier != "$GNGGA") {
-        return R::OtherTalker;
-    }
-    if (length < kMinimumLength) return R::Unreadable;
-    // A CR inside the line, with more than blanks after it, ends one record and
-    // starts another (a log with CR-only line ends): no single sentence.
-    if (const std::size_t cr = body.find('\r');
-        cr != std::string_view::npos && body.find_first_not_of("\r \t", cr) != std::string_view::npos) {
-        return R::Unreadable;
-    }
-    // A corrupted sentence must not come out with a fresh, valid checksum.
-    if (!ChecksumAgrees(body)) return R::WrongChecksum;
+    if (const R frame = CheckSentenceFrame(body, length, tokens); frame != R::None) return frame;
 
     std::string_view field[kFieldCount];
     for (auto& f : field) {

@@ -274,6 +274,37 @@ std::string OutputRefusal(const PointFileInput& input, const std::string& output
     return {};
 }
 
+std::string OutputRefusal(const PointFileInput& input, const std::string& outputPath,
+                          const GeoidGrid& grid, int standardOutput) {
+    if (outputPath != "-" || standardOutput == STDOUT_FILENO) {
+        return OutputRefusal(input, outputPath, grid);
+    }
+    // The same checks through the descriptor's name in /dev/fd, with "-" in the message.
+    const std::string name = "/dev/fd/" + std::to_string(standardOutput);
+    std::string refusal = OutputRefusal(input, name, grid);
+    const std::string quoted = Quoted(name);
+    if (const std::size_t at = refusal.find(quoted); at != std::string::npos) {
+        refusal.replace(at, quoted.size(), "\"-\"");
+    }
+    return refusal;
+}
+
+std::optional<std::string> SetUpPointFile(const PointFileRequest& request, const GeoidGrid& grid,
+                                          Notifier& notifier, PointFileSetup& setup) {
+    if (request.inputPath == "-") {
+        setup.input.Attach(request.standardInput);
+    } else if (!setup.input.Open(request.inputPath)) {
+        return InputOpenMessage(request.inputPath);
+    }
+    std::string refusal =
+        OutputRefusal(setup.input, request.outputPath, grid, request.standardOutput);
+    if (refusal.empty() && setup.mapped.Map(grid, notifier) == QueryStatus::StatusOk) {
+        return std::nullopt;
+    }
+    setup.input.Close();
+    return refusal;
+}
+
 namespace {
 
 // The counts of a run, and the progress reported at every multiple of

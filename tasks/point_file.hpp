@@ -36,9 +36,11 @@
 #pragma once
 
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "engine/geoid_grid.hpp"
@@ -128,6 +130,31 @@ private:
 /// output is opened, which would empty the file.
 std::string OutputRefusal(const PointFileInput& input, const std::string& outputPath,
                           const GeoidGrid& grid);
+/// The same, with "-" standing for the descriptor `standardOutput`.
+std::string OutputRefusal(const PointFileInput& input, const std::string& outputPath,
+                          const GeoidGrid& grid, int standardOutput);
+
+/// The files of a run: paths, "-" for the given standard descriptors.
+struct PointFileRequest {
+    std::string inputPath;   ///< "-": read `standardInput`
+    std::string outputPath;  ///< "-": write `standardOutput`
+    int standardInput = STDIN_FILENO;
+    int standardOutput = STDOUT_FILENO;
+};
+
+/// A run made ready: the input open, the output allowed, the grid mapped and checked.
+struct PointFileSetup {
+    PointFileInput input;
+    MappedGrid mapped;
+};
+
+/// Makes a run ready in the order that keeps every file as it was when something
+/// fails: opens the input, checks that the output may be written (OutputRefusal),
+/// maps and checks the grid, all before the output is opened, which empties it.
+/// Returns the message to show when one fails ("" when the grid's own message went
+/// to `notifier`), nothing when the run may go on.
+std::optional<std::string> SetUpPointFile(const PointFileRequest& request, const GeoidGrid& grid,
+                                          Notifier& notifier, PointFileSetup& setup);
 
 /// How a run ended.
 struct PointFileOutcome : LineCounts {

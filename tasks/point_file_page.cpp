@@ -54,38 +54,24 @@ void PointFilePage::CalculatePointFile() {
         platform_.Notify(kNullGridMessage, NoticeIcon::Error);
         return;
     }
-    PointFileInput input;
-    if (!input.Open(inputPath_)) {
-        platform_.Notify(InputOpenMessage(inputPath_), NoticeIcon::None);
-        return;
-    }
-    // Before the output is opened: opening it empties the file.
-    const std::string refusal = OutputRefusal(input, outputPath_, *grid_);
-    if (!refusal.empty()) {
-        input.Close();
-        platform_.Notify(refusal, NoticeIcon::None);
-        return;
-    }
-    // Before the output is opened too: a grid that fails leaves the output as it was.
-    MappedGrid mapped;
-    if (mapped.Map(*grid_, platform_) != QueryStatus::StatusOk) {
-        input.Close();
+    PointFileSetup setup;
+    if (const auto refusal = SetUpPointFile({inputPath_, outputPath_}, *grid_, platform_, setup)) {
+        if (!refusal->empty()) platform_.Notify(*refusal, NoticeIcon::None);
         return;
     }
     TextOutput output;
     if (!output.Open(outputPath_)) {
-        input.Close();
         platform_.Notify(OutputOpenMessage(outputPath_), NoticeIcon::None);
         return;
     }
 
     platform_.SetCursor(CursorShape::Wait);
     const PointFileOutcome outcome = RunPointFile(
-        input, output, *grid_, mapped, layout_, method_, [this](std::int64_t computed) {
+        setup.input, output, *grid_, setup.mapped, layout_, method_, [this](std::int64_t computed) {
             platform_.SetFieldText(file_ids::kCalc, std::to_string(computed));
             platform_.KeepAlive();
         });
-    input.Close();
+    setup.input.Close();
     platform_.SetCursor(CursorShape::Arrow);
     platform_.SetFieldText(file_ids::kCalc, kCalcCaption);
     platform_.Notify(OutcomeMessage(outcome, inputPath_, outputPath_), NoticeIcon::None);
