@@ -23,15 +23,6 @@
 namespace egm2008::cli::test {
 namespace {
 
-// Kills the test program when a step blocks instead of letting the suite hang.
-class BlockGuard {
-public:
-    BlockGuard() { ::alarm(60); }
-    ~BlockGuard() { ::alarm(0); }
-    BlockGuard(const BlockGuard&) = delete;
-    BlockGuard& operator=(const BlockGuard&) = delete;
-};
-
 // One line "egm2008: ..." on standard error.
 ::testing::AssertionResult OneMessageLine(const std::string& err) {
     if (err.rfind("egm2008: ", 0) == 0 && err.find('\n') == err.size() - 1) {

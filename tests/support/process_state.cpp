@@ -1,5 +1,7 @@
 #include "tests/support/process_state.hpp"
 
+#include <unistd.h>
+
 #include <clocale>
 #include <system_error>
 
@@ -25,5 +27,9 @@ CommaLocale::CommaLocale() : saved_(std::setlocale(LC_ALL, nullptr)) {
 }
 
 CommaLocale::~CommaLocale() { std::setlocale(LC_ALL, saved_.c_str()); }
+
+BlockGuard::BlockGuard() { ::alarm(60); }
+
+BlockGuard::~BlockGuard() { ::alarm(0); }
 
 }  // namespace egm2008::test

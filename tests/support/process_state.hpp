@@ -1,5 +1,5 @@
 // States of the whole process a test sets for its own length and restores at
-// the end: the working directory and the C locale.
+// the end: the working directory, the C locale and an alarm against a hang.
 #pragma once
 
 #include <filesystem>
@@ -34,6 +34,16 @@ public:
 private:
     std::string saved_;
     std::string name_;
+};
+
+/// Kills the test program when a step blocks (a FIFO opened for a writer or
+/// reader that never comes) for 60 s instead of letting the suite hang.
+class BlockGuard {
+public:
+    BlockGuard();
+    ~BlockGuard();
+    BlockGuard(const BlockGuard&) = delete;
+    BlockGuard& operator=(const BlockGuard&) = delete;
 };
 
 }  // namespace egm2008::test

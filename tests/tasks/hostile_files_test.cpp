@@ -32,11 +32,13 @@
 #include "tests/support/fake_platform.hpp"
 #include "tests/support/file_bytes.hpp"
 #include "tests/support/grid_files.hpp"
+#include "tests/support/process_state.hpp"
 #include "tests/support/scratch_folder.hpp"
 
 namespace egm2008 {
 namespace {
 
+using test::BlockGuard;
 using test::FakePlatform;
 using test::Notice;
 using test::ReadFile;
@@ -45,16 +47,6 @@ using test::WriteFile;
 
 constexpr double kSpacing = 30.0;
 constexpr float kValue = 47.25f;
-
-// Kills the test program when a step blocks (a FIFO opened for a writer or
-// reader that never comes) instead of letting the suite hang.
-class BlockGuard {
-public:
-    BlockGuard() { ::alarm(60); }
-    ~BlockGuard() { ::alarm(0); }
-    BlockGuard(const BlockGuard&) = delete;
-    BlockGuard& operator=(const BlockGuard&) = delete;
-};
 
 bool RunsAsRoot() { return ::geteuid() == 0; }
 
