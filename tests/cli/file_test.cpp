@@ -26,10 +26,10 @@ void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.name; }
 
 class FileGolden : public ::testing::TestWithParam<GoldenCase> {
 protected:
-    void SetUp() override { WriteConstantGrid10(grid_, GetParam().value); }
+    void SetUp() override { WriteConstantGrid(grid_, GetParam().value, false); }
     std::string In() const { return TestData(std::string("point_file/") + GetParam().golden + ".in"); }
     std::string Out() const { return TestData(std::string("point_file/") + GetParam().golden + ".out"); }
-    Scratch scratch_;
+    ScratchFolder scratch_;
     std::string grid_ = scratch_.File("grid");
 };
 
@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
 class FileRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        WriteConstantGrid10(grid_, 47.25f);
+        WriteConstantGrid(grid_, 47.25f, false);
         WriteFile(input_, "48.5 11.25\n-33.25 -70.5\n");
     }
     CliRun File(const std::string& in, const std::string& out, std::vector<std::string> more = {},
@@ -74,7 +74,7 @@ protected:
         args.insert(args.end(), more.begin(), more.end());
         return RunTool(args, stdinText);
     }
-    Scratch scratch_;
+    ScratchFolder scratch_;
     std::string grid_ = scratch_.File("grid");
     std::string input_ = scratch_.File("in.txt");
     std::string output_ = scratch_.File("out.txt");

@@ -29,7 +29,7 @@ class Recognition : public ::testing::TestWithParam<Variant> {};
 
 TEST_P(Recognition, SizeAndByteOrderFromTheFile) {
     const Variant& v = GetParam();
-    Scratch scratch;
+    ScratchFolder scratch;
     const std::string path = scratch.File("grid");
     WriteZeroGrid(path, v.shape, v.bigEndian);
 
@@ -54,12 +54,12 @@ TEST_P(Recognition, SizeAndByteOrderFromTheFile) {
 
 INSTANTIATE_TEST_SUITE_P(
     AllSix, Recognition,
-    ::testing::Values(Variant{"Min10Little", k10, false, GridSize::Grid10x10},
-                      Variant{"Min10Big", k10, true, GridSize::Grid10x10},
-                      Variant{"Min2_5Little", k2_5, false, GridSize::Grid2_5x2_5},
-                      Variant{"Min2_5Big", k2_5, true, GridSize::Grid2_5x2_5},
-                      Variant{"Min1Little", k1, false, GridSize::Grid1x1},
-                      Variant{"Min1Big", k1, true, GridSize::Grid1x1}),
+    ::testing::Values(Variant{"Min10Little", kShape10, false, GridSize::Grid10x10},
+                      Variant{"Min10Big", kShape10, true, GridSize::Grid10x10},
+                      Variant{"Min2_5Little", kShape2_5, false, GridSize::Grid2_5x2_5},
+                      Variant{"Min2_5Big", kShape2_5, true, GridSize::Grid2_5x2_5},
+                      Variant{"Min1Little", kShape1, false, GridSize::Grid1x1},
+                      Variant{"Min1Big", kShape1, true, GridSize::Grid1x1}),
     [](const ::testing::TestParamInfo<Variant>& p) { return std::string(p.param.name); });
 
 struct Refusal {
@@ -78,7 +78,7 @@ class GridRefusal : public ::testing::TestWithParam<Refusal> {};
 
 TEST_P(GridRefusal, ExitsOneWithTheReason) {
     const Refusal& r = GetParam();
-    Scratch scratch;
+    ScratchFolder scratch;
     const std::string path = scratch.File("grid");
     WriteZeroGrid(path, r.shape, r.bigEndian);
     if (r.cut > 0) std::filesystem::resize_file(path, std::filesystem::file_size(path) - static_cast<std::uintmax_t>(r.cut));
@@ -97,24 +97,24 @@ TEST_P(GridRefusal, ExitsOneWithTheReason) {
 INSTANTIATE_TEST_SUITE_P(
     Table, GridRefusal,
     ::testing::Values(
-        Refusal{"OneRowShort", k10, false, 8648, 0, {},
+        Refusal{"OneRowShort", kShape10, false, 8648, 0, {},
                 "Geoidfile \"@\" is 9339840 bytes long, the length of no EGM2008 grid file (10': "
                 "9348488, 2.5': 149368328, 1': 933292808 bytes)."},
-        Refusal{"MarkerOfAnotherSize", k10, false, 0, 34560, {},
+        Refusal{"MarkerOfAnotherSize", kShape10, false, 0, 34560, {},
                 "Geoidfile \"@\" has the length of a 10' grid file, but its first record marker "
                 "reads 34560 little-endian and 8847360 big-endian, not 8640."},
-        Refusal{"SizeNamedWrongly", k10, false, 0, 0, {"--grid-size", "2.5"},
+        Refusal{"SizeNamedWrongly", kShape10, false, 0, 0, {"--grid-size", "2.5"},
                 "Geoidfile \"@\" is 9348488 bytes long; a 2.5' grid file has 149368328 bytes."},
-        Refusal{"BigEndianNamedWrongly", k2_5, false, 0, 0, {"--big-endian"},
+        Refusal{"BigEndianNamedWrongly", kShape2_5, false, 0, 0, {"--big-endian"},
                 "Geoidfile \"@\" is little-endian, not big-endian: its first record marker reads "
                 "34560 in little-endian byte order."},
-        Refusal{"LittleEndianNamedWrongly", k1, true, 0, 0, {"--little-endian"},
+        Refusal{"LittleEndianNamedWrongly", kShape1, true, 0, 0, {"--little-endian"},
                 "Geoidfile \"@\" is big-endian, not little-endian: its first record marker reads "
                 "86400 in big-endian byte order."}),
     [](const ::testing::TestParamInfo<Refusal>& p) { return std::string(p.param.name); });
 
 TEST(GridRefusal, MissingFileOrFolder) {
-    Scratch scratch;
+    ScratchFolder scratch;
     EXPECT_EQ(RunTool({"point", "1", "2", "--grid", scratch.File("none")}).err,
               "egm2008: Geoidfile \"" + scratch.File("none") + "\" could not be opened!\n");
     const CliRun folder = RunTool({"point", "1", "2", "--grid", scratch.path()});
@@ -122,23 +122,9 @@ TEST(GridRefusal, MissingFileOrFolder) {
     EXPECT_EQ(folder.err, "egm2008: Geoidfile \"" + scratch.path() + "\" is not a regular file.\n");
 }
 
-// Switches the working directory for the life of the object.
-class WorkingDirectory {
-public:
-    explicit WorkingDirectory(const std::string& path) : previous_(std::filesystem::current_path()) {
-        std::filesystem::current_path(path);
-    }
-    ~WorkingDirectory() { std::filesystem::current_path(previous_); }
-    WorkingDirectory(const WorkingDirectory&) = delete;
-    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
-private:
-    std::filesystem::path previous_;
-};
-
 TEST(InternalDatabase, TakenFromTheWorkingDirectory) {
-    Scratch scratch;
-    WriteConstantGrid10(scratch.File(kInternalGridName), 12.5f);
+    ScratchFolder scratch;
+    WriteConstantGrid(scratch.File(kInternalGridName), 12.5f, false);
     const WorkingDirectory here(scratch.path());
     const CliRun run = RunTool({"point", "10", "20"});
     EXPECT_EQ(run.status, 0) << run.err;
@@ -150,7 +136,7 @@ TEST(InternalDatabase, TakenFromTheWorkingDirectory) {
 }
 
 TEST(InternalDatabase, MissingEverywhereIsExplained) {
-    Scratch scratch;
+    ScratchFolder scratch;
     const std::string installed = std::string(EGM2008_INSTALLED_DATA_DIR_FOR_TESTS) + "/" + kInternalGridName;
     struct stat info {};
     if (::stat(installed.c_str(), &info) == 0) GTEST_SKIP() << "an installed database exists: " << installed;

@@ -33,7 +33,7 @@ std::vector<std::string> GridArgs(const GoldenCase& c, const std::string& grid) 
 class GridGolden : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(GridGolden, FileAndStandardOutputHoldThePageBytes) {
-    CLI_REAL_GRID_OR_SKIP(grid, "Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE");
+    REAL_GRID_OR_SKIP(grid, "Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE");
     const GoldenCase& c = GetParam();
     const std::string golden = ReadFile(TestData(std::string("gridmaker/") + c.golden));
     ASSERT_FALSE(golden.empty()) << c.golden;
@@ -43,7 +43,7 @@ TEST_P(GridGolden, FileAndStandardOutputHoldThePageBytes) {
     const int status = unavailable ? 1 : 0;
     const std::string err = unavailable ? "egm2008: 1 node could not be computed and was written as 9999.999.\n" : "";
 
-    Scratch scratch;
+    ScratchFolder scratch;
     std::vector<std::string> toFile = GridArgs(c, grid);
     toFile.insert(toFile.end(), {"-o", scratch.File("out.txt")});
     const CliRun run = RunTool(toFile);
@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Fault pinned: at 10.8' the walk's last row lies a hair south of 90 S and its
 // last column a hair east of 360, which made 3,001 nodes 9999.999.
 TEST(GridGlobe, WholeGlobeAtTenPointEightMinutesIsComputed) {
-    CLI_REAL_GRID_OR_SKIP(grid, "Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE");
+    REAL_GRID_OR_SKIP(grid, "Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE");
     for (const char* method : {"bilinear", "nearest"}) {
         const CliRun run = RunTool({"grid", "--lat", "90", "-90", "--lon", "0", "360", "--step-lat", "10.8",
                                     "--step-lon", "10.8", "--method", method, "--grid", grid, "-o", "/dev/null"});
@@ -90,7 +90,7 @@ TEST(GridGlobe, WholeGlobeAtTenPointEightMinutesIsComputed) {
 class GridRunFailure : public ::testing::Test {
 protected:
     void MakeGrid(std::int64_t row, std::int64_t column, float value) {
-        WriteGrid(grid_, k10, false, [=](std::int64_t r, std::int64_t c) {
+        WriteGrid(grid_, kShape10, false, [=](std::int64_t r, std::int64_t c) {
             return r == row && c == column ? value : 10.0f;
         });
     }
@@ -100,7 +100,7 @@ protected:
         args.insert(args.end(), tail.begin(), tail.end());
         return args;
     }
-    Scratch scratch_;
+    ScratchFolder scratch_;
     std::string grid_ = scratch_.File("grid");
 };
 

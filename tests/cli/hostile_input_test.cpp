@@ -23,15 +23,6 @@
 namespace egm2008::cli::test {
 namespace {
 
-// Kills the test program when a step blocks instead of letting the suite hang.
-class BlockGuard {
-public:
-    BlockGuard() { ::alarm(60); }
-    ~BlockGuard() { ::alarm(0); }
-    BlockGuard(const BlockGuard&) = delete;
-    BlockGuard& operator=(const BlockGuard&) = delete;
-};
-
 // One line "egm2008: ..." on standard error.
 ::testing::AssertionResult OneMessageLine(const std::string& err) {
     if (err.rfind("egm2008: ", 0) == 0 && err.find('\n') == err.size() - 1) {
@@ -58,7 +49,7 @@ protected:
         WriteFile(input_, "48.5 11.25\n");
         WriteFile(output_, "keep");
     }
-    Scratch scratch_;
+    ScratchFolder scratch_;
     std::string grid_ = scratch_.File("grid");
     std::string input_ = scratch_.File("in.txt");
     std::string output_ = scratch_.File("out.txt");
@@ -97,7 +88,7 @@ TEST_P(HostileGridOption, IsRefusedByEveryCommandBeforeAnyOutput) {
 }
 
 void Resize(const std::string& path, std::int64_t length) {
-    WriteZeroGrid(path, k10, false);
+    WriteZeroGrid(path, kShape10, false);
     std::filesystem::resize_file(path, static_cast<std::uintmax_t>(length));
 }
 
@@ -135,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
 class HostileStreams : public ::testing::Test {
 protected:
     void SetUp() override {
-        WriteConstantGrid10(grid_, 47.25f);
+        WriteConstantGrid(grid_, 47.25f, false);
         WriteFile(input_, kPoints);
     }
     CliRun File(const std::string& in, const std::string& out, int outFd = -1) {
@@ -146,7 +137,7 @@ protected:
                         "300", "-o", out, "--grid", grid_});
     }
     static constexpr const char* kPoints = "48.5 11.25\n52.0 7.250\n";
-    Scratch scratch_;
+    ScratchFolder scratch_;
     std::string grid_ = scratch_.File("grid");
     std::string input_ = scratch_.File("in.txt");
     BlockGuard guard_;
@@ -245,10 +236,10 @@ TEST_F(HostileStreams, StandardInputMayBeAPipe) {
 // With standard error closed by the caller (`2>&-`), the output file would take
 // descriptor 2 and the run's message would be written into it.
 TEST(ClosedStandardError, MessagesNeverGoIntoTheOutput) {
-    Scratch scratch;
+    ScratchFolder scratch;
     const std::string grid = scratch.File("grid");
     // Latitude 10, longitude 0 holds -2000 m: a bi-quadratic run stops there with a message.
-    WriteGrid(grid, k10, false, [](std::int64_t r, std::int64_t c) { return r == 480 && c == 0 ? -2000.0f : 10.0f; });
+    WriteGrid(grid, kShape10, false, [](std::int64_t r, std::int64_t c) { return r == 480 && c == 0 ? -2000.0f : 10.0f; });
     const std::string output = scratch.File("lattice.txt");
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
@@ -273,11 +264,11 @@ class HostilePathArgument : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(HostilePathArgument, IsUsedAndShownAsItIs) {
     const std::string name = GetParam();
-    Scratch scratch;
+    ScratchFolder scratch;
     const std::string dir = scratch.File(name);
     std::filesystem::create_directory(dir);
     const std::string grid = dir + "/" + name + ".grid";
-    WriteConstantGrid10(grid, 47.25f);
+    WriteConstantGrid(grid, 47.25f, false);
     WriteFile(dir + "/" + name + ".in", "48.5 11.25\n");
     const CliRun run = RunTool({"file", dir + "/" + name + ".in", dir + "/" + name + ".out", "--grid", grid, "-q"});
     EXPECT_EQ(run.status, 0) << run.err;
@@ -312,8 +303,8 @@ class HostileNumbers : public ::testing::TestWithParam<NumberCase> {};
 
 TEST_P(HostileNumbers, AreRefusedOrComputedStrictly) {
     const NumberCase& c = GetParam();
-    Scratch scratch;
-    WriteConstantGrid10(scratch.File("grid"), 47.25f);
+    ScratchFolder scratch;
+    WriteConstantGrid(scratch.File("grid"), 47.25f, false);
     std::vector<std::string> args = c.args;
     args.insert(args.end(), {"--grid", scratch.File("grid")});
     const CliRun run = RunTool(args);
@@ -352,8 +343,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Hostile lines through standard input: computed, marked or copied as the page does.
 TEST(HostileLinesOnStandardInput, AreComputedMarkedOrCopied) {
-    Scratch scratch;
-    WriteConstantGrid10(scratch.File("grid"), 47.25f);
+    ScratchFolder scratch;
+    WriteConstantGrid(scratch.File("grid"), 47.25f, false);
     const std::string longLine = "48.5 11.25 " + std::string(10 << 20, '9');
     const std::string input = std::string("48.5 11.25\0junk\n", 16) + "\t48.5\t11.25\t\n" + longLine +
                               "\nnan 11.25000\n48.5 11.25\r52.0 7.25\r\n";

@@ -10,10 +10,10 @@ namespace egm2008::cli::test {
 namespace {
 
 TEST(Info, DescribesAWholeGrid) {
-    Scratch scratch;
+    ScratchFolder scratch;
     const std::string path = scratch.File("grid");
     // Values rise with the row: -50 m at 90 N to 58 m at 90 S; one implausible node.
-    WriteGrid(path, k10, true, [](std::int64_t r, std::int64_t c) {
+    WriteGrid(path, kShape10, true, [](std::int64_t r, std::int64_t c) {
         if (r == 5 && c == 7) return 5000.0f;
         return -50.0f + 0.1f * static_cast<float>(r) - (c == 3 ? 0.5f : 0.0f);
     });
@@ -34,9 +34,9 @@ TEST(Info, DescribesAWholeGrid) {
 }
 
 TEST(Info, WrongMarkerFailsAndNamesTheFirst) {
-    Scratch scratch;
+    ScratchFolder scratch;
     const std::string path = scratch.File("grid");
-    WriteConstantGrid10(path, 1.0f);
+    WriteConstantGrid(path, 1.0f, false);
     PokeWord(path, 17 * 2162 * 4 + 2161 * 4, 8641, false);  // the trailing marker of row 17
     PokeWord(path, 40 * 2162 * 4, 0, false);                // the leading marker of row 40
     const CliRun run = RunTool({"info", "--grid", path});
@@ -46,8 +46,8 @@ TEST(Info, WrongMarkerFailsAndNamesTheFirst) {
 }
 
 TEST(Info, AChangedCopyOfASetupGridIsNoKnownDigest) {
-    CLI_REAL_GRID_OR_SKIP(real, "Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE");
-    Scratch scratch;
+    REAL_GRID_OR_SKIP(real, "Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE");
+    ScratchFolder scratch;
     const std::string path = scratch.File("copy");
     std::filesystem::copy_file(real, path);
     PokeWord(path, 4 * 4, 0x41480000, false);  // node (0, 3) now 12.5 m, a plausible value
@@ -70,7 +70,7 @@ class InfoOnRealGrids : public ::testing::TestWithParam<RealCase> {};
 
 TEST_P(InfoOnRealGrids, SoundWithTheKnownExtremes) {
     const RealCase& c = GetParam();
-    CLI_REAL_GRID_OR_SKIP(path, c.file);
+    REAL_GRID_OR_SKIP(path, c.file);
     const CliRun run = RunTool({"info", path});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find(std::string("Grid         ") + c.kind), std::string::npos) << run.out;

@@ -88,8 +88,8 @@ std::vector<std::string> SmallLattice(const std::string& out, const std::string&
 
 class OutputReplacement : public ::testing::Test {
 protected:
-    void SetUp() override { WriteConstantGrid10(grid_, 47.25f); }
-    Scratch scratch_;
+    void SetUp() override { WriteConstantGrid(grid_, 47.25f, false); }
+    ScratchFolder scratch_;
     std::string grid_ = scratch_.File("grid");
     std::string out_ = scratch_.File("out.txt");
 };

@@ -60,7 +60,7 @@ struct ReferenceCase {
 class PointOnRealGrids : public ::testing::TestWithParam<ReferenceCase> {};
 
 TEST_P(PointOnRealGrids, GivesTheEngineReferenceBits) {
-    CLI_REAL_GRID_OR_SKIP(grid, GetParam().grid);
+    REAL_GRID_OR_SKIP(grid, GetParam().grid);
     CheckAgainstReference(grid, GetParam().table);
 }
 
@@ -73,14 +73,14 @@ protected:
     void SetUp() override {
         // Value 0.01 * column: the longitude decides the value, in steps of 10'.
         path_ = scratch_.File("grid");
-        WriteGrid(path_, k10, false, [](std::int64_t, std::int64_t c) { return 0.01f * static_cast<float>(c); });
+        WriteGrid(path_, kShape10, false, [](std::int64_t, std::int64_t c) { return 0.01f * static_cast<float>(c); });
     }
     CliRun Point(std::vector<std::string> args) {
         // The grid first: after "--" every argument is a positional one.
         args.insert(args.begin(), {"point", "--grid", path_});
         return RunTool(args);
     }
-    Scratch scratch_;
+    ScratchFolder scratch_;
     std::string path_;
 };
 

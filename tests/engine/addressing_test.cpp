@@ -38,7 +38,7 @@ class CornerOffsetTest : public testing::TestWithParam<std::tuple<OffsetCase, bo
 
 TEST_P(CornerOffsetTest, BiLinearReadsTheCornersAtTheirByteOffsets) {
     const auto& [c, bigEndian] = GetParam();
-    test::TempDir dir;
+    test::ScratchFolder dir;
     const std::string path = dir.File("grid");
     test::WriteZeroGrid(path, c.shape, bigEndian);
     const float marks[4] = {100.0f, 200.0f, 300.0f, 400.0f};
@@ -188,7 +188,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Fault pinned: a longitude one rounding step below 360 read the record markers as corners.
 TEST(RoundingStep, APointAHairInsideABoundIsTheBound) {
-    test::TempDir dir;
+    test::ScratchFolder dir;
     const GeoidGrid grid = test::WriteTestGrid(dir, 1.0 / 6.0, false, [](std::int32_t r, std::int32_t c) {
         return static_cast<float>(r % 97) + static_cast<float>(c % 89) * 0.25f + 1.0f;
     });

@@ -17,7 +17,7 @@ using test::RecordingNotifier;
 
 class BiLinearFileTest : public testing::TestWithParam<bool> {
 protected:
-    test::TempDir dir_;
+    test::ScratchFolder dir_;
 };
 
 // SW 1, SE 2, NW 3, NE 5 in the cell of rows 480 (10 N) / 481 and columns 30 (5 E) / 31.

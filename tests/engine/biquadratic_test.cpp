@@ -29,7 +29,7 @@ protected:
         EXPECT_TRUE(notifier.notices.empty());
         return result;
     }
-    test::TempDir dir_;
+    test::ScratchFolder dir_;
 };
 
 struct WindowExample {
@@ -165,14 +165,14 @@ TEST(BiQuadraticPolarMargin, InsideTheMarginTheBiLinearRoutineAnswers) {
 }
 
 TEST(BiQuadraticPolarMargin, HandOverFailureKeepsThePreset) {
-    test::TempDir dir;
+    test::ScratchFolder dir;
     const GeoidGrid grid = test::MakeGrid10(dir.File("missing"));
     RecordingNotifier notifier;
     float result = -8888.0f;
     EXPECT_EQ(InterpolateBiQuadratic(grid, 90.0, 10.0, result, notifier), QueryStatus::StatusError);
     EXPECT_EQ(result, 9999.999f);
     ASSERT_EQ(notifier.notices.size(), 1u);
-    EXPECT_EQ(notifier.notices[0].first,
+    EXPECT_EQ(notifier.notices[0].text,
               "\nGeoidfile \"" + grid.path + "\" could not be opened!\n");
 }
 

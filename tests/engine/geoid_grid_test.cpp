@@ -58,8 +58,8 @@ TEST_P(ValidateGridTest, StoresSpacingsAndChecksThemAgainstTheGridSize) {
         EXPECT_TRUE(notifier.notices.empty());
     } else {
         ASSERT_EQ(notifier.notices.size(), 1u);
-        EXPECT_EQ(notifier.notices[0].first, c.message);
-        EXPECT_EQ(notifier.notices[0].second, NoticeIcon::None);
+        EXPECT_EQ(notifier.notices[0].text, c.message);
+        EXPECT_EQ(notifier.notices[0].icon, NoticeIcon::None);
     }
 }
 

@@ -53,7 +53,7 @@ class GridMismatchTest
 
 TEST_P(GridMismatchTest, RefusedWithTheMismatchMessage) {
     const auto& [c, method] = GetParam();
-    test::TempDir dir;
+    test::ScratchFolder dir;
     const std::string path = dir.File("grid");
     test::WriteZeroGrid(path, c.fileShape, c.fileBigEndian);
     if (c.sizeChange != 0) {
@@ -74,8 +74,8 @@ TEST_P(GridMismatchTest, RefusedWithTheMismatchMessage) {
               QueryStatus::StatusError);
     EXPECT_EQ(test::Bits(result), test::Bits(test::ResultAfterFailure(method, kBefore)));
     ASSERT_EQ(notifier.notices.size(), 1u);
-    EXPECT_EQ(notifier.notices[0].first, Mismatch(path));
-    EXPECT_EQ(notifier.notices[0].second, NoticeIcon::None);
+    EXPECT_EQ(notifier.notices[0].text, Mismatch(path));
+    EXPECT_EQ(notifier.notices[0].icon, NoticeIcon::None);
 }
 
 constexpr double k10 = 1.0 / 6.0;
@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(GridMismatch, FittingFilesOfEachSizeAndByteOrderOpen) {
-    test::TempDir dir;
+    test::ScratchFolder dir;
     struct Fit {
         Shape shape;
         double spacing;
@@ -140,7 +140,7 @@ class OpenFailureTest
 
 TEST_P(OpenFailureTest, ToldOncePerQueryAndStatusError) {
     const auto& [c, method] = GetParam();
-    test::TempDir dir;
+    test::ScratchFolder dir;
     std::string path;
     switch (c.kind) {
         case BadPath::Missing: path = dir.File("no such grid"); break;
@@ -169,8 +169,8 @@ TEST_P(OpenFailureTest, ToldOncePerQueryAndStatusError) {
     EXPECT_EQ(query.get(), QueryStatus::StatusError);
     EXPECT_EQ(test::Bits(result), test::Bits(test::ResultAfterFailure(method, kBefore)));
     ASSERT_EQ(notifier.notices.size(), 1u);
-    EXPECT_EQ(notifier.notices[0].first, CannotOpen(path));
-    EXPECT_EQ(notifier.notices[0].second, NoticeIcon::None);
+    EXPECT_EQ(notifier.notices[0].text, CannotOpen(path));
+    EXPECT_EQ(notifier.notices[0].icon, NoticeIcon::None);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -193,11 +193,11 @@ TEST(OpenFailure, EmptyPathShowsNothingBetweenTheQuotes) {
     EXPECT_EQ(InterpolateBiLinear(test::MakeGrid10(""), 1.0, 1.0, result, notifier),
               QueryStatus::StatusError);
     ASSERT_EQ(notifier.notices.size(), 1u);
-    EXPECT_EQ(notifier.notices[0].first, "\nGeoidfile \"\" could not be opened!\n");
+    EXPECT_EQ(notifier.notices[0].text, "\nGeoidfile \"\" could not be opened!\n");
 }
 
 TEST(OpenFailure, EveryFailingQueryTellsAgain) {
-    test::TempDir dir;
+    test::ScratchFolder dir;
     const GeoidGrid grid = test::MakeGrid10(dir.File("missing"));
     RecordingNotifier notifier;
     float result = 0.0f;
@@ -225,7 +225,7 @@ int QueryAllMethods(const GeoidGrid& grid, float expected) {
 }
 
 TEST(ReadOnlyGrid, AFileThatMayOnlyBeReadWorks) {
-    test::TempDir dir;
+    test::ScratchFolder dir;
     const std::string path = dir.File("grid");
     test::WriteGrid(path, test::kShape10, false, [](std::int32_t, std::int32_t) { return 12.5f; });
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
@@ -321,7 +321,7 @@ INSTANTIATE_TEST_SUITE_P(
 // --- reads past the end of the file -------------------------------------------------
 
 TEST(NodeReaders, ANodePastTheEndReadsZero) {
-    test::TempDir dir;
+    test::ScratchFolder dir;
     const std::string path = dir.File("grid");
     test::WriteGrid(path, test::kShape10, false, [](std::int32_t, std::int32_t) { return 7.0f; });
     const GeoidGrid grid = test::MakeGrid10(path);

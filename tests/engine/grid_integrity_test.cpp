@@ -63,7 +63,7 @@ protected:
             GTEST_SKIP() << "the file system cannot punch a hole into " << grid_.path;
         }
     }
-    test::TempDir dir_;
+    test::ScratchFolder dir_;
     GeoidGrid grid_ = test::MakeGrid10(dir_.File("grid"));
 };
 
@@ -76,8 +76,8 @@ TEST_P(DamagedGridTest, EveryPerQueryRoutineRefusesTheRowsItReads) {
                   QueryStatus::StatusError);
         EXPECT_EQ(test::Bits(result), test::Bits(test::ResultAfterFailure(method, -8888.0f)));
         ASSERT_EQ(notifier.notices.size(), 1u);
-        EXPECT_EQ(notifier.notices[0].first, Mismatch(grid_.path));
-        EXPECT_EQ(notifier.notices[0].second, NoticeIcon::None);
+        EXPECT_EQ(notifier.notices[0].text, Mismatch(grid_.path));
+        EXPECT_EQ(notifier.notices[0].icon, NoticeIcon::None);
 
         // Rows far from the damage still answer.
         EXPECT_EQ(test::RunRoutine(method, grid_, -40.0, kLongitude, result, notifier),
@@ -91,7 +91,7 @@ TEST_P(DamagedGridTest, TheRunsMappingRefusesTheFileOnce) {
     MappedGrid map;
     EXPECT_EQ(map.Map(grid_, notifier), QueryStatus::StatusError);
     ASSERT_EQ(notifier.notices.size(), 1u);
-    EXPECT_EQ(notifier.notices[0].first, Mismatch(grid_.path));
+    EXPECT_EQ(notifier.notices[0].text, Mismatch(grid_.path));
     for (InterpolationMethod method : test::kMethods) {
         float result = -8888.0f;
         EXPECT_EQ(ComputeUndulation(grid_, method, -40.0, kLongitude, result, map),

@@ -52,7 +52,7 @@ class MappedSameResultsTest : public testing::TestWithParam<SameCase> {};
 
 TEST_P(MappedSameResultsTest, BitIdenticalToThePerQueryPath) {
     const SameCase& c = GetParam();
-    test::TempDir dir;
+    test::ScratchFolder dir;
     const GeoidGrid grid = test::WriteTestGrid(dir, c.spacing, c.bigEndian, Rough);
     RecordingNotifier notifier;
     MappedGrid map;
@@ -94,7 +94,7 @@ struct MapFailureCase {
 class MapFailureTest : public testing::TestWithParam<MapFailureCase> {};
 
 TEST_P(MapFailureTest, ToldOnceThenEveryQueryIsAnErrorWithoutAMessage) {
-    test::TempDir dir;
+    test::ScratchFolder dir;
     GeoidGrid grid = test::MakeGrid10(dir.File("grid"));
     std::string expected = "\nGeoidfile \"" + grid.path + "\" could not be opened!\n";
     if (!GetParam().missing) {
@@ -107,8 +107,8 @@ TEST_P(MapFailureTest, ToldOnceThenEveryQueryIsAnErrorWithoutAMessage) {
     EXPECT_EQ(map.Map(grid, notifier), QueryStatus::StatusError);
     EXPECT_EQ(map.status(), QueryStatus::StatusError);
     ASSERT_EQ(notifier.notices.size(), 1u);
-    EXPECT_EQ(notifier.notices[0].first, expected);
-    EXPECT_EQ(notifier.notices[0].second, NoticeIcon::None);
+    EXPECT_EQ(notifier.notices[0].text, expected);
+    EXPECT_EQ(notifier.notices[0].icon, NoticeIcon::None);
 
     for (InterpolationMethod method : test::kMethods) {
         for (int k = 0; k < 10; ++k) {
@@ -133,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, MapFailureTest,
                          });
 
 TEST(MappedGrid, UnmappedAnswersStatusErrorAndARemapWorksAgain) {
-    test::TempDir dir;
+    test::ScratchFolder dir;
     const GeoidGrid grid = test::WriteTestGrid(dir, 1.0 / 6.0, false, Rough);
     RecordingNotifier notifier;
     MappedGrid map;
@@ -153,7 +153,7 @@ TEST(MappedGrid, UnmappedAnswersStatusErrorAndARemapWorksAgain) {
 }
 
 TEST(MappedGrid, ARemapOfAMissingFileDropsTheOldMapping) {
-    test::TempDir dir;
+    test::ScratchFolder dir;
     GeoidGrid grid = test::WriteTestGrid(dir, 1.0 / 6.0, false, Rough);
     RecordingNotifier notifier;
     MappedGrid map;

@@ -27,7 +27,7 @@ class NearestOffsetTest : public testing::TestWithParam<std::tuple<OffsetCase, b
 
 TEST_P(NearestOffsetTest, ReadsTheNearestNodeAtItsByteOffset) {
     const auto& [c, bigEndian] = GetParam();
-    test::TempDir dir;
+    test::ScratchFolder dir;
     const std::string path = dir.File("grid");
     test::WriteZeroGrid(path, test::kShape10, bigEndian);
     test::PokeFloat(path, c.offset, -27.125f, bigEndian);
@@ -52,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(NearestByteOrder, BigEndianBytesC1200000ReadAsMinusTen) {
-    test::TempDir dir;
+    test::ScratchFolder dir;
     const std::string path = dir.File("grid");
     test::WriteZeroGrid(path, test::kShape10, true);
     test::PokeBytes(path, 1945984, {0xC1, 0x20, 0x00, 0x00});  // node (225, 45)
@@ -79,7 +79,7 @@ class NearestTieTest : public testing::TestWithParam<std::tuple<TieCase, bool>> 
 
 TEST_P(NearestTieTest, EqualDistancesGoToTheFirstOfSwSeNwNe) {
     const auto& [c, bigEndian] = GetParam();
-    test::TempDir dir;
+    test::ScratchFolder dir;
     const GeoidGrid grid = test::WriteTestGrid(dir, 0.5, bigEndian, NodeName);
     RecordingNotifier notifier;
     float result = 0.0f;

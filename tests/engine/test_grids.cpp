@@ -1,118 +1,16 @@
 #include "tests/engine/test_grids.hpp"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 namespace egm2008::test {
 
-namespace {
-
-void PutWord(std::vector<unsigned char>& out, std::uint32_t word, bool bigEndian) {
-    for (int k = 0; k < 4; ++k) {
-        const int shift = bigEndian ? 24 - 8 * k : 8 * k;
-        out.push_back(static_cast<unsigned char>(word >> shift));
-    }
-}
-
-void Require(bool ok, const std::string& what) {
-    if (!ok) throw std::runtime_error("test grid: " + what);
-}
-
-}  // namespace
-
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "engine_tests.XXXXXX").string();
-    Require(::mkdtemp(pattern.data()) != nullptr, "cannot make a temporary folder");
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-void WriteGrid(const std::string& path, Shape shape, bool bigEndian, const NodeFunction& value) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    Require(out.good(), "cannot write " + path);
-    const auto marker = static_cast<std::uint32_t>(4 * shape.columns);
-    std::vector<unsigned char> record;
-    record.reserve(static_cast<std::size_t>(shape.columns + 2) * 4);
-    for (std::int64_t r = 0; r < shape.rows; ++r) {
-        record.clear();
-        PutWord(record, marker, bigEndian);
-        for (std::int64_t c = 0; c < shape.columns; ++c) {
-            const float v = value(static_cast<std::int32_t>(r), static_cast<std::int32_t>(c));
-            PutWord(record, std::bit_cast<std::uint32_t>(v), bigEndian);
-        }
-        PutWord(record, marker, bigEndian);
-        out.write(reinterpret_cast<const char*>(record.data()),
-                  static_cast<std::streamsize>(record.size()));
-    }
-    Require(out.good(), "short write to " + path);
-}
-
-void WriteZeroGrid(const std::string& path, Shape shape, bool bigEndian) {
-    // Many records at a time: the 1' size has 933 MB to write.
-    std::vector<unsigned char> record;
-    PutWord(record, static_cast<std::uint32_t>(4 * shape.columns), bigEndian);
-    record.resize(record.size() + static_cast<std::size_t>(4 * shape.columns), 0);
-    PutWord(record, static_cast<std::uint32_t>(4 * shape.columns), bigEndian);
-    const std::int64_t perChunk = std::max<std::int64_t>(1, (8 << 20) / std::ssize(record));
-    std::vector<unsigned char> chunk;
-    for (std::int64_t k = 0; k < perChunk; ++k) chunk.insert(chunk.end(), record.begin(), record.end());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    for (std::int64_t r = 0; r < shape.rows && out.good(); r += perChunk) {
-        const std::int64_t rows = std::min(perChunk, shape.rows - r);
-        out.write(reinterpret_cast<const char*>(chunk.data()), rows * std::ssize(record));
-    }
-    out.close();
-    Require(!out.fail(), "cannot write " + path);
-}
-
-void PokeFloat(const std::string& path, std::int64_t offset, float value, bool bigEndian) {
-    std::vector<unsigned char> bytes;
-    PutWord(bytes, std::bit_cast<std::uint32_t>(value), bigEndian);
-    PokeBytes(path, offset, bytes);
-}
-
-void PokeBytes(const std::string& path, std::int64_t offset,
-               const std::vector<unsigned char>& bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY);
-    Require(fd >= 0, "cannot open " + path);
-    const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), offset);
-    ::close(fd);
-    Require(n == static_cast<ssize_t>(bytes.size()), "cannot write into " + path);
-}
-
-GeoidGrid MakeGrid(const std::string& path, double spacing, bool bigEndian) {
-    GeoidGrid grid;
-    grid.path = path;
-    grid.latSpacing = spacing;
-    grid.lonSpacing = spacing;
-    grid.bigEndian = bigEndian;
-    grid.lastColumn = static_cast<std::int32_t>(std::lround(360.0 / spacing)) - 1;
-    if (grid.lastColumn == 21599) grid.gridSize = GridSize::Grid1x1;
-    if (grid.lastColumn == 8639) grid.gridSize = GridSize::Grid2_5x2_5;
-    return grid;
-}
-
-GeoidGrid WriteTestGrid(const TempDir& dir, double spacing, bool bigEndian,
+GeoidGrid WriteTestGrid(const ScratchFolder& dir, double spacing, bool bigEndian,
                         const NodeFunction& value) {
-    const GeoidGrid grid =
-        MakeGrid(dir.File(bigEndian ? "grid_be" : "grid_le"), spacing, bigEndian);
-    const std::int64_t columns = grid.lastColumn + 1;
-    WriteGrid(grid.path, Shape{columns / 2 + 1, columns}, bigEndian, value);
-    return grid;
+    return WriteSmallGrid(dir.File(bigEndian ? "grid_be" : "grid_le"), spacing, bigEndian, value);
 }
 
 QueryStatus RecordingReader::Open(const GeoidGrid& grid) {
@@ -186,10 +84,6 @@ std::string MethodName(InterpolationMethod method) {
 }
 
 std::uint32_t Bits(float value) { return std::bit_cast<std::uint32_t>(value); }
-
-std::string RealGridPath(const std::string& name) {
-    return std::string(EGM2008_GRID_DIR) + "/" + name;
-}
 
 void ExpectRoundingStepIsTheBound(const GeoidGrid& grid) {
     struct Case {

@@ -46,7 +46,7 @@ protected:
         EXPECT_EQ(result, c.expected);
         EXPECT_TRUE(notifier.notices.empty());
     }
-    test::TempDir dir_;
+    test::ScratchFolder dir_;
 };
 
 TEST_P(TriangleTest, EachQuarterOfTheCellHasItsOwnTriangle) {

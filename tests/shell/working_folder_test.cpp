@@ -2,34 +2,26 @@
 #include "shell/working_folder.hpp"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "engine/geoid_grid.hpp"
+#include "tests/support/file_bytes.hpp"
+#include "tests/support/scratch_folder.hpp"
 
 namespace egm2008 {
 namespace {
 
 namespace fs = std::filesystem;
 
-void WriteFile(const fs::path& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::ReadFile;
+using test::WriteFile;
 
 class WorkingFolderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root = fs::temp_directory_path() / ("egm2008-wf-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root);
+        root = scratch_.path();
         fs::create_directories(root / "cwd");
         fs::create_directories(root / "share");
         installed = (root / "share").string();
@@ -38,8 +30,7 @@ protected:
         WriteFile(root / "share" / kSamplePointFileName, "51.5 0.0 sample\n");
         user = (root / "home" / "egm2008").string();
     }
-    void TearDown() override { fs::remove_all(root); }
-
+    test::ScratchFolder scratch_;
     fs::path root;
     std::string installed;
     std::string user;

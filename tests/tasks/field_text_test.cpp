@@ -9,8 +9,8 @@
 #include <random>
 #include <string>
 
-#include "tests/tasks/fake_platform.hpp"
-#include "tests/tasks/grid_test_files.hpp"
+#include "tests/support/fake_platform.hpp"
+#include "tests/support/process_state.hpp"
 
 namespace egm2008 {
 namespace {
@@ -127,7 +127,7 @@ TEST(FormatFieldNumber, MatchesPrintf) {
 }
 
 TEST(FieldNumbers, ReadAndWriteThroughThePlatform) {
-    testing::FakePlatform platform;
+    test::FakePlatform platform;
     platform.fields[1000] = "  48.5 N";
     EXPECT_EQ(ReadFieldNumber(platform, 1000), 48.5);
     WriteFieldNumber(platform, 1000, 48.5);
@@ -136,7 +136,7 @@ TEST(FieldNumbers, ReadAndWriteThroughThePlatform) {
 
 // A user locale whose decimal separator is a comma changes neither direction.
 TEST(FieldNumbers, IgnoreTheProcessLocale) {
-    const testing::CommaLocale comma;
+    const test::CommaLocale comma;
     if (comma.name().empty()) GTEST_SKIP() << "no locale with a decimal comma is installed";
     char probe[16];
     std::snprintf(probe, sizeof probe, "%.1f", 1.5);

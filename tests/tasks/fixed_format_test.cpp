@@ -16,7 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "grid_test_files.hpp"
+#include "engine/geoid_grid.hpp"
+#include "tests/support/process_state.hpp"
 
 namespace egm2008 {
 namespace {
@@ -145,7 +146,7 @@ TEST(WriteFixed, MatchesPrintfForFloatsAroundOneMetre) {
 
 // The user's decimal comma must not reach the file, on either path.
 TEST(WriteFixed, KeepsThePointInACommaLocale) {
-    const testing::CommaLocale comma;
+    const test::CommaLocale comma;
     if (comma.name().empty()) GTEST_SKIP() << "no locale with a decimal comma is installed";
     EXPECT_EQ(Fixed(48.5, {10, 6}), " 48.500000");
     EXPECT_EQ(Fixed(-1e300, {8, 3}).substr(0, 5), "-1000");

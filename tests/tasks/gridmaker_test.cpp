@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,14 +15,18 @@
 #include "engine/query_routines.hpp"
 #include "tasks/grid_lattice.hpp"
 #include "tasks/text_output.hpp"
-#include "tests/tasks/fake_platform.hpp"
-#include "tests/tasks/grid_test_files.hpp"
+#include "tests/support/byte_compare.hpp"
+#include "tests/support/fake_platform.hpp"
+#include "tests/support/file_bytes.hpp"
+#include "tests/support/grid_files.hpp"
+#include "tests/support/process_state.hpp"
+#include "tests/support/scratch_folder.hpp"
 
 namespace egm2008 {
 namespace {
 
-using testing::FakePlatform;
-using testing::Notice;
+using test::FakePlatform;
+using test::Notice;
 using namespace gridmaker_ids;
 
 // The lattice through a mapping of `grid` made for the one run, as the page makes it.
@@ -72,8 +77,7 @@ constexpr InterpolationMethod kMethods[] = {InterpolationMethod::BiQuadratic, In
 class GridmakerRealGridTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string path = testing::RealGridPath();
-        if (path.empty()) GTEST_SKIP() << "the internal 10' grid is missing from " << EGM2008_GRID_DIR;
+        REAL_GRID_OR_SKIP(path, kInternalGridName);
         grid_.path = path;
         page_.SetGrid(&grid_);
         output_ = dir_.File("grid.txt");
@@ -86,10 +90,10 @@ protected:
         Type(platform_, values);
         page_.SelectMethod(method);
         page_.RunGridmaker();
-        return testing::ReadBytes(output_);
+        return test::ReadFile(output_);
     }
 
-    testing::ScratchDir dir_;
+    test::ScratchFolder dir_;
     GeoidGrid grid_;
     FakePlatform platform_;
     GridmakerPage page_{platform_};
@@ -110,7 +114,7 @@ class GridmakerGoldenTest : public GridmakerRealGridTest,
 TEST_P(GridmakerGoldenTest, WritesTheGoldenBytes) {
     const GoldenCase& c = GetParam();
     const std::string written = Run(c.fields, c.method);
-    EXPECT_TRUE(testing::MatchesGolden(written, std::string("gridmaker/") + c.golden));
+    EXPECT_TRUE(test::MatchesGolden(written, std::string("gridmaker/") + c.golden));
     EXPECT_EQ(CountLines(written), c.lines);
     EXPECT_TRUE(platform_.notices.empty());
     EXPECT_EQ(platform_.cursors, (std::vector<CursorShape>{CursorShape::Wait, CursorShape::Arrow}));
@@ -168,17 +172,17 @@ TEST_F(GridmakerRealGridTest, WestLongitudeIsLookedUpEastOfTheSeam) {
 }
 
 TEST_F(GridmakerRealGridTest, NumbersIgnoreTheProcessLocale) {
-    const testing::CommaLocale comma;
+    const test::CommaLocale comma;
     if (comma.name().empty()) GTEST_SKIP() << "no locale with a decimal comma is installed";
     const std::string written = Run({"10", "0", "0", "20", "300", "600"});
-    EXPECT_TRUE(testing::MatchesGolden(written, "gridmaker/nine_lines_biquadratic.txt"));
+    EXPECT_TRUE(test::MatchesGolden(written, "gridmaker/nine_lines_biquadratic.txt"));
     EXPECT_EQ(platform_.Field(kLatitude1), "10.00000000");
 }
 
 TEST_F(GridmakerRealGridTest, RerunReplacesTheFile) {
     Run({"10", "0", "0", "20", "300", "600"});
     const std::string second = Run({"52.5", "7.25", "52.5", "7.25", "10", "10"});
-    EXPECT_TRUE(testing::MatchesGolden(second, "gridmaker/equal_corners.txt"));
+    EXPECT_TRUE(test::MatchesGolden(second, "gridmaker/equal_corners.txt"));
 }
 
 TEST_F(GridmakerRealGridTest, OrderOfARun) {
@@ -241,7 +245,7 @@ TEST_F(GridmakerRealGridTest, MappedRunMatchesPerQueryAccess) {
             const LatticeOutcome outcome = Lattice(output, grid_, method, area);
             ASSERT_TRUE(output.Close());
             EXPECT_EQ(outcome.end, LatticeEnd::Completed);
-            EXPECT_EQ(testing::ReadBytes(path), expected) << MethodName(method) << " from " << area.north;
+            EXPECT_EQ(test::ReadFile(path), expected) << MethodName(method) << " from " << area.north;
             EXPECT_EQ(outcome.nodesWritten, CountLines(expected));
         }
     }
@@ -263,8 +267,8 @@ TEST_F(GridmakerRealGridTest, AttachedOutputGetsTheSameBytes) {
     }
     EXPECT_EQ(::write(fd, "x", 1), 1) << "the descriptor must stay open";
     ::close(fd);
-    const std::string written = testing::ReadBytes(path);
-    EXPECT_TRUE(testing::MatchesGolden(written.substr(0, written.size() - 1),
+    const std::string written = test::ReadFile(path);
+    EXPECT_TRUE(test::MatchesGolden(written.substr(0, written.size() - 1),
                                        "gridmaker/nine_lines_biquadratic.txt"));
 }
 
@@ -345,10 +349,9 @@ TEST_F(GridmakerRealGridTest, CancelledSaveDialogEmptiesThePath) {
 }
 
 TEST(Gridmaker, DefaultOutputIsInTheWorkingDirectory) {
-    const std::string path = testing::RealGridPath();
-    if (path.empty()) GTEST_SKIP() << "the internal 10' grid is missing from " << EGM2008_GRID_DIR;
-    testing::ScratchDir dir;
-    const testing::WorkingDirectory inside(dir.path());
+    REAL_GRID_OR_SKIP(path, kInternalGridName);
+    test::ScratchFolder dir;
+    const test::WorkingDirectory inside(dir.path());
     GeoidGrid grid;
     grid.path = path;
     FakePlatform platform;
@@ -360,7 +363,7 @@ TEST(Gridmaker, DefaultOutputIsInTheWorkingDirectory) {
     Type(platform, {"10", "0", "0", "20", "300", "600"});
     page.RunGridmaker();
     EXPECT_EQ(platform.Field(kOutputPath), "Output.txt");
-    EXPECT_TRUE(testing::MatchesGolden(testing::ReadBytes(dir.File("Output.txt")),
+    EXPECT_TRUE(test::MatchesGolden(test::ReadFile(dir.File("Output.txt")),
                                        "gridmaker/nine_lines_biquadratic.txt"));
 }
 
@@ -371,7 +374,7 @@ TEST(Gridmaker, ViewStartsTheEditorWithoutWaiting) {
     platform.dialogAnswers.push_back("/tmp/some grid.txt");
     page.BrowseOutputFile();
     page.ViewOutputFile();
-    EXPECT_EQ(platform.editors, (std::vector<testing::EditorStart>{{"Output.txt", false},
+    EXPECT_EQ(platform.editors, (std::vector<test::EditorStart>{{"Output.txt", false},
                                                                    {"/tmp/some grid.txt", false}}));
 }
 
@@ -388,7 +391,7 @@ TEST(Gridmaker, NullGridIsRefusedBeforeAnyField) {
 class GridmakerSmallGridTest : public ::testing::Test {
 protected:
     void MakeGrid(int row, int column, float value) {
-        grid_ = testing::WriteSmallGrid(dir_.File("grid"), 30.0, false, [=](int r, int c) {
+        grid_ = test::WriteSmallGrid(dir_.File("grid"), 30.0, false, [=](int r, int c) {
             return r == row && c == column ? value : 10.0f;
         });
         page_.SetGrid(&grid_);
@@ -399,10 +402,10 @@ protected:
         Type(platform_, values);
         page_.SelectMethod(method);
         page_.RunGridmaker();
-        return testing::ReadBytes(output_);
+        return test::ReadFile(output_);
     }
 
-    testing::ScratchDir dir_;
+    test::ScratchFolder dir_;
     GeoidGrid grid_;
     FakePlatform platform_;
     GridmakerPage page_{platform_};
@@ -416,7 +419,7 @@ TEST_F(GridmakerSmallGridTest, OutsideNodesCarryTheMarkerWithEveryMethod) {
     MakeGrid(2, 3, 5000.0f);
     for (InterpolationMethod method : kMethods) {
         const std::string written = Run({"60", "0", "0", "90", "1800", "1800"}, method);
-        EXPECT_TRUE(testing::MatchesGolden(written, std::string("gridmaker/small_outside_") +
+        EXPECT_TRUE(test::MatchesGolden(written, std::string("gridmaker/small_outside_") +
                                                         MethodName(method) + ".txt"));
         EXPECT_EQ(CountLines(written), 12u);
         if (method != InterpolationMethod::BiQuadratic) {
@@ -431,7 +434,7 @@ TEST_F(GridmakerSmallGridTest, OutsideNodesCarryTheMarkerWithEveryMethod) {
 TEST_F(GridmakerSmallGridTest, WindowValueBelowLimitStopsTheRun) {
     MakeGrid(3, 3, -2000.0f);
     const std::string written = Run({"60", "0", "0", "90", "1800", "1800"}, InterpolationMethod::BiQuadratic);
-    EXPECT_TRUE(testing::MatchesGolden(written, "gridmaker/small_window_stop.txt"));
+    EXPECT_TRUE(test::MatchesGolden(written, "gridmaker/small_window_stop.txt"));
     EXPECT_EQ(CountLines(written), 6u);
     EXPECT_EQ(platform_.notices,
               (std::vector<Notice>{{"\nOutputfile \"" + output_ +
@@ -464,7 +467,7 @@ TEST_F(GridmakerSmallGridTest, GridOfAnotherSizeIsToldOnce) {
 // The output must never be the grid file, whatever the spelling.
 TEST_F(GridmakerSmallGridTest, OutputNamingTheGridIsRefused) {
     MakeGrid(0, 0, 10.0f);
-    const std::string before = testing::ReadBytes(grid_.path);
+    const std::string before = test::ReadFile(grid_.path);
     std::filesystem::create_directory(dir_.File("sub"));
     std::filesystem::create_symlink(grid_.path, dir_.File("link"));
     std::filesystem::create_hard_link(grid_.path, dir_.File("hard"));
@@ -483,17 +486,17 @@ TEST_F(GridmakerSmallGridTest, OutputNamingTheGridIsRefused) {
                                                           NoticeIcon::None}}));
         EXPECT_EQ(platform_.Field(kOutputPath), "before");
         EXPECT_TRUE(platform_.cursors.empty());
-        EXPECT_EQ(testing::ReadBytes(grid_.path), before) << spelling;
+        EXPECT_EQ(test::ReadFile(grid_.path), before) << spelling;
     }
     // The same grid relative to the working directory.
-    const testing::WorkingDirectory inside(dir_.path());
+    const test::WorkingDirectory inside(dir_.path());
     grid_.path = "grid";
     platform_.notices.clear();
     platform_.dialogAnswers.push_back(dir_.File("grid"));
     page_.BrowseOutputFile();
     Run({"10", "0", "0", "20", "300", "600"}, InterpolationMethod::BiLinear);
     ASSERT_EQ(platform_.notices.size(), 1u);
-    EXPECT_EQ(testing::ReadBytes(dir_.File("grid")), before);
+    EXPECT_EQ(test::ReadFile(dir_.File("grid")), before);
 }
 
 TEST_F(GridmakerSmallGridTest, LongRunsLetTheWindowRepaint) {
@@ -519,7 +522,7 @@ TEST_F(GridmakerSmallGridTest, ProgressCallbackMayStopTheRun) {
     EXPECT_EQ(outcome.end, LatticeEnd::Cancelled);
     EXPECT_EQ(outcome.nodesWritten, 2 * kLatticeProgressInterval);
     EXPECT_EQ(calls, (std::vector<std::uint64_t>{4096, 8192}));
-    EXPECT_EQ(CountLines(testing::ReadBytes(output_)), 8192u);
+    EXPECT_EQ(CountLines(test::ReadFile(output_)), 8192u);
 }
 
 TEST_F(GridmakerSmallGridTest, StepsTooSmallForAWalkAreRefused) {
@@ -533,7 +536,7 @@ TEST_F(GridmakerSmallGridTest, StepsTooSmallForAWalkAreRefused) {
         ASSERT_TRUE(output.Close());
         EXPECT_EQ(outcome.end, LatticeEnd::InvalidArea);
         EXPECT_EQ(outcome.nodesWritten, 0u);
-        EXPECT_EQ(testing::ReadBytes(output_), "");
+        EXPECT_EQ(test::ReadFile(output_), "");
     }
     EXPECT_TRUE(platform_.notices.empty());
 }

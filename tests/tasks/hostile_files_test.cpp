@@ -29,31 +29,24 @@
 #include "tasks/point_file.hpp"
 #include "tasks/point_file_page.hpp"
 #include "tasks/text_output.hpp"
-#include "tests/tasks/fake_platform.hpp"
-#include "tests/tasks/grid_test_files.hpp"
-#include "tests/tasks/point_file_fixtures.hpp"
+#include "tests/support/fake_platform.hpp"
+#include "tests/support/file_bytes.hpp"
+#include "tests/support/grid_files.hpp"
+#include "tests/support/process_state.hpp"
+#include "tests/support/scratch_folder.hpp"
 
 namespace egm2008 {
 namespace {
 
-using testing::FakePlatform;
-using testing::Notice;
-using testing::ReadFile;
-using testing::ScratchFolder;
-using testing::WriteFile;
+using test::BlockGuard;
+using test::FakePlatform;
+using test::Notice;
+using test::ReadFile;
+using test::ScratchFolder;
+using test::WriteFile;
 
 constexpr double kSpacing = 30.0;
 constexpr float kValue = 47.25f;
-
-// Kills the test program when a step blocks (a FIFO opened for a writer or
-// reader that never comes) instead of letting the suite hang.
-class BlockGuard {
-public:
-    BlockGuard() { ::alarm(60); }
-    ~BlockGuard() { ::alarm(0); }
-    BlockGuard(const BlockGuard&) = delete;
-    BlockGuard& operator=(const BlockGuard&) = delete;
-};
 
 bool RunsAsRoot() { return ::geteuid() == 0; }
 
@@ -61,20 +54,13 @@ bool RunsAsRoot() { return ::geteuid() == 0; }
 std::string SmallGridBytes(const ScratchFolder& folder, float value, bool bigEndian = false,
                            double spacing = kSpacing) {
     const std::string scratch = folder.File("grid-bytes");
-    testing::WriteSmallGrid(scratch, spacing, bigEndian, [value](int, int) { return value; });
+    test::WriteSmallGrid(scratch, spacing, bigEndian, [value](int, int) { return value; });
     std::string bytes = ReadFile(scratch);
     std::filesystem::remove(scratch);
     return bytes;
 }
 
-GeoidGrid SmallGrid(const std::string& path) {
-    GeoidGrid grid;
-    grid.path = path;
-    grid.latSpacing = kSpacing;
-    grid.lonSpacing = kSpacing;
-    grid.lastColumn = 11;
-    return grid;
-}
+GeoidGrid SmallGrid(const std::string& path) { return test::MakeGrid(path, kSpacing, false); }
 
 std::vector<std::string> Texts(const std::vector<Notice>& notices) {
     std::vector<std::string> texts;
@@ -123,7 +109,7 @@ TEST_P(HostileGrid, FilePageRefusesItOnceAndLeavesTheOutput) {
     page.InitialiseFilePage(&grid_, folder_.path());
     WriteFile(folder_.File("input.dat"), "48.5 11.25\n-33.25 -70.5\n");
     page.CalculatePointFile();
-    EXPECT_FALSE(testing::Exists(folder_.File("output.dat")));
+    EXPECT_FALSE(test::Exists(folder_.File("output.dat")));
     WriteFile(folder_.File("output.dat"), kPrevious);
     page.CalculatePointFile();
     const std::string message = Message(GetParam().refusal, grid_.path);
@@ -158,7 +144,7 @@ TEST_P(HostileGrid, GridmakerRefusesItAndLeavesTheOutput) {
     const char* typed[] = {"10", "0", "0", "20", "600", "1200"};
     for (int k = 0; k < 6; ++k) platform_.fields[fields[k]] = typed[k];
     page.RunGridmaker();
-    EXPECT_FALSE(testing::Exists(output));
+    EXPECT_FALSE(test::Exists(output));
     WriteFile(output, kPrevious);
     page.RunGridmaker();
     const std::string message = Message(GetParam().refusal, grid_.path);
@@ -249,7 +235,7 @@ TEST(HostileGridContent, RandomValuesAreProcessedLineForLine) {
     ScratchFolder folder;
     std::mt19937 random(20080);
     const GeoidGrid grid = [&] {
-        testing::WriteSmallGrid(folder.File("grid"), kSpacing, false, [&](int, int) {
+        test::WriteSmallGrid(folder.File("grid"), kSpacing, false, [&](int, int) {
             const std::uint32_t bits = static_cast<std::uint32_t>(random());
             float v;
             std::memcpy(&v, &bits, sizeof v);
@@ -392,7 +378,7 @@ TEST_F(HostileFiles, UnreadableInputIsRefused) {
     Choose(In(), output);
     page_.CalculatePointFile();
     EXPECT_EQ(Texts(platform_.notices), (std::vector<std::string>{InputOpenMessage(In())}));
-    EXPECT_FALSE(testing::Exists(output));
+    EXPECT_FALSE(test::Exists(output));
 }
 
 TEST_F(HostileFiles, FolderAsOutputIsRefused) {

@@ -19,23 +19,25 @@
 #include "tasks/nmea_gga.hpp"
 #include "tasks/point_file.hpp"
 #include "tasks/text_output.hpp"
-#include "tests/tasks/fake_platform.hpp"
-#include "tests/tasks/grid_test_files.hpp"
-#include "tests/tasks/point_file_fixtures.hpp"
+#include "tests/support/byte_compare.hpp"
+#include "tests/support/fake_platform.hpp"
+#include "tests/support/file_bytes.hpp"
+#include "tests/support/grid_files.hpp"
+#include "tests/support/scratch_folder.hpp"
 
 namespace egm2008 {
 namespace {
 
 using namespace std::string_literals;
-using testing::FakePlatform;
-using testing::ReadFile;
-using testing::ScratchFolder;
-using testing::WriteFile;
+using test::FakePlatform;
+using test::ReadFile;
+using test::ScratchFolder;
+using test::WriteFile;
 
 // A whole-earth 30-degree grid whose every node is 47.25 m, written once.
 const GeoidGrid& ConstantSmallGrid() {
     static const ScratchFolder* folder = new ScratchFolder;
-    static const GeoidGrid grid = testing::WriteSmallGrid(folder->File("grid"), 30.0, false,
+    static const GeoidGrid grid = test::WriteSmallGrid(folder->File("grid"), 30.0, false,
                                                           [](int, int) { return 47.25f; });
     return grid;
 }
@@ -79,7 +81,7 @@ class HostileLines : public ::testing::TestWithParam<LineCase> {};
 TEST_P(HostileLines, AreComputedMarkedOrCopied) {
     const LineCase& c = GetParam();
     const RunResult r = RunLines(c.input, c.layout);
-    EXPECT_TRUE(testing::SameBytes(c.output, r.output));
+    EXPECT_TRUE(test::SameBytes(c.output, r.output));
     EXPECT_TRUE(r.outcome.completed());
     EXPECT_EQ(r.outcome.computed, c.computed);
     EXPECT_EQ(r.outcome.failed, c.failed);
@@ -352,7 +354,7 @@ TEST_P(HostileGridmakerFields, AreCheckedBeforeAnyFileIsWritten) {
     if (c.message != nullptr) {
         ASSERT_EQ(platform.notices.size(), 1u);
         EXPECT_EQ(platform.notices[0].text, c.message);
-        EXPECT_FALSE(testing::Exists(folder.File("lattice.txt")));
+        EXPECT_FALSE(test::Exists(folder.File("lattice.txt")));
     } else {
         EXPECT_TRUE(platform.notices.empty());
         const std::string written = ReadFile(folder.File("lattice.txt"));

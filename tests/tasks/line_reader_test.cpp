@@ -9,14 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "point_file_fixtures.hpp"
+#include "tests/support/byte_compare.hpp"
+#include "tests/support/file_bytes.hpp"
+#include "tests/support/scratch_folder.hpp"
 
 namespace egm2008 {
 namespace {
 
-using testing::ReadFile;
-using testing::ScratchFolder;
-using testing::WriteFile;
+using test::ReadFile;
+using test::ScratchFolder;
+using test::WriteFile;
 
 // Every line of `bytes` as the reader hands it out.
 std::vector<std::string> Lines(const std::string& bytes) {
@@ -99,7 +101,7 @@ TEST_P(LineReaderOverlong, IsCopiedWithoutBeingHeld) {
     out.Write(line);
     EXPECT_EQ(reader.CopyRest(out), LineReader::Status::Line);
     ASSERT_TRUE(out.Close());
-    EXPECT_TRUE(testing::SameBytes(c.copied, ReadFile(folder.File("out"))));
+    EXPECT_TRUE(test::SameBytes(c.copied, ReadFile(folder.File("out"))));
     if (c.next.empty()) {
         EXPECT_EQ(reader.Next(line), LineReader::Status::End);
     } else {

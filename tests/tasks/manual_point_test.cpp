@@ -10,14 +10,16 @@
 #include <vector>
 
 #include "tasks/field_text.hpp"
-#include "tests/tasks/fake_platform.hpp"
-#include "tests/tasks/grid_test_files.hpp"
+#include "tests/support/byte_compare.hpp"
+#include "tests/support/fake_platform.hpp"
+#include "tests/support/grid_files.hpp"
+#include "tests/support/scratch_folder.hpp"
 
 namespace egm2008 {
 namespace {
 
-using testing::FakePlatform;
-using testing::Notice;
+using test::FakePlatform;
+using test::Notice;
 using namespace manual_ids;
 
 constexpr int kResultFields[] = {kBiQuadratic, kBiLinear, kTriangulation, kNearest};
@@ -69,8 +71,8 @@ class ManualPointSmallGridTest : public ::testing::TestWithParam<SmallGridCase> 
 
 TEST_P(ManualPointSmallGridTest, EachFieldShowsOnlyItsOwnMethod) {
     const SmallGridCase& c = GetParam();
-    testing::ScratchDir dir;
-    const GeoidGrid grid = testing::WriteSmallGrid(dir.File("grid"), 30.0, false, [&c](int r, int col) {
+    test::ScratchFolder dir;
+    const GeoidGrid grid = test::WriteSmallGrid(dir.File("grid"), 30.0, false, [&c](int r, int col) {
         return r == c.specialRow && col == c.specialColumn ? c.special : c.everywhere;
     });
     const FakePlatform platform = Calculate(&grid, "5", "5");
@@ -116,8 +118,7 @@ struct InputCase {
 class ManualPointInputTest : public ::testing::TestWithParam<InputCase> {};
 
 TEST_P(ManualPointInputTest, FieldsAndResults) {
-    const std::string path = testing::RealGridPath();
-    if (path.empty()) GTEST_SKIP() << "the internal 10' grid is missing from " << EGM2008_GRID_DIR;
+    REAL_GRID_OR_SKIP(path, kInternalGridName);
     GeoidGrid grid;
     grid.path = path;
     const InputCase& c = GetParam();
@@ -148,8 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Points and results computed by the engine's reference run on the real grid.
 TEST(ManualPointPage, RealGridResultsMatchTheReference) {
-    const std::string path = testing::RealGridPath();
-    if (path.empty()) GTEST_SKIP() << "the internal 10' grid is missing from " << EGM2008_GRID_DIR;
+    REAL_GRID_OR_SKIP(path, kInternalGridName);
     std::ifstream csv(std::string(EGM2008_TEST_DATA_DIR) + "/real/engine_sample_10min_le.csv");
     ASSERT_TRUE(csv) << "reference results missing";
     GeoidGrid grid;
@@ -188,8 +188,8 @@ TEST(ManualPointPage, RealGridResultsMatchTheReference) {
 }
 
 TEST(ManualPointPage, ClearEmptiesResultsAndKeepsInputs) {
-    testing::ScratchDir dir;
-    const GeoidGrid grid = testing::WriteSmallGrid(dir.File("grid"), 30.0, false, [](int, int) { return 7.0f; });
+    test::ScratchFolder dir;
+    const GeoidGrid grid = test::WriteSmallGrid(dir.File("grid"), 30.0, false, [](int, int) { return 7.0f; });
     FakePlatform platform;
     platform.fields[kLatitude] = "12,5";
     platform.fields[kLongitude] = "-3";
@@ -206,8 +206,8 @@ TEST(ManualPointPage, ClearEmptiesResultsAndKeepsInputs) {
 }
 
 TEST(ManualPointPage, ResultsAreSetToNotAvailableFirst) {
-    testing::ScratchDir dir;
-    const GeoidGrid grid = testing::WriteSmallGrid(dir.File("grid"), 30.0, false, [](int, int) { return 1.0f; });
+    test::ScratchFolder dir;
+    const GeoidGrid grid = test::WriteSmallGrid(dir.File("grid"), 30.0, false, [](int, int) { return 1.0f; });
     const FakePlatform platform = Calculate(&grid, "1", "2");
     const std::vector<std::string> start(platform.events.begin(), platform.events.begin() + 7);
     EXPECT_EQ(start, (std::vector<std::string>{"set 1003 N/A", "set 1004 N/A", "set 1005 N/A", "set 1006 N/A",

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "grid_test_files.hpp"
+#include "tests/support/process_state.hpp"
 #include "tasks/field_text.hpp"
 
 namespace egm2008 {
@@ -161,7 +161,7 @@ TEST(ScanTwoNumbers, MatchesSscanfForUnusualText) {
 
 // The fallback to sscanf runs in the "C" locale whatever the process's locale.
 TEST(ScanTwoNumbers, ReadsPointsInACommaLocale) {
-    const testing::CommaLocale comma;
+    const test::CommaLocale comma;
     if (comma.name().empty()) GTEST_SKIP() << "no locale with a decimal comma is installed";
     double a = 0.0;
     double b = 0.0;

@@ -7,19 +7,21 @@
 #include <string>
 #include <vector>
 
-#include "fake_platform.hpp"
+#include "tests/support/fake_platform.hpp"
+#include "tests/support/file_bytes.hpp"
+#include "tests/support/scratch_folder.hpp"
 #include "point_file_fixtures.hpp"
 
 namespace egm2008 {
 namespace {
 
-using testing::ConstantGrid;
-using testing::Exists;
-using testing::FakePlatform;
-using testing::Notice;
-using testing::ReadFile;
-using testing::ScratchFolder;
-using testing::WriteFile;
+using test::ConstantGrid;
+using test::Exists;
+using test::FakePlatform;
+using test::Notice;
+using test::ReadFile;
+using test::ScratchFolder;
+using test::WriteFile;
 
 // A page initialised in a scratch folder, its grid a constant 47.25 m.
 class FilePage : public ::testing::Test {
@@ -85,7 +87,7 @@ TEST_F(FilePage, ViewStartsTheEditorWithoutWaiting) {
     Choose("/data/points.txt", "/data/result.txt");
     page_.ViewInputFile();
     page_.ViewOutputFile();
-    EXPECT_EQ(platform_.editors, (std::vector<testing::EditorStart>{{"/data/points.txt", false},
+    EXPECT_EQ(platform_.editors, (std::vector<test::EditorStart>{{"/data/points.txt", false},
                                                                     {"/data/result.txt", false}}));
 }
 

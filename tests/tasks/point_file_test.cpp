@@ -14,20 +14,23 @@
 #include <vector>
 
 #include "engine/query_routines.hpp"
-#include "fake_platform.hpp"
+#include "tests/support/byte_compare.hpp"
+#include "tests/support/fake_platform.hpp"
+#include "tests/support/file_bytes.hpp"
+#include "tests/support/scratch_folder.hpp"
 #include "point_file_fixtures.hpp"
 
 namespace egm2008 {
 namespace {
 
-using testing::ConstantGrid;
-using testing::FakePlatform;
-using testing::GoldenPath;
-using testing::Notice;
-using testing::ReadFile;
-using testing::SameBytes;
-using testing::ScratchFolder;
-using testing::WriteFile;
+using test::ConstantGrid;
+using test::FakePlatform;
+using test::TestData;
+using test::Notice;
+using test::ReadFile;
+using test::SameBytes;
+using test::ScratchFolder;
+using test::WriteFile;
 
 struct RunResult {
     PointFileOutcome outcome;
@@ -184,8 +187,8 @@ class PointFileGolden
 
 TEST_P(PointFileGolden, MatchesByteForByte) {
     const auto& [c, method, throughPipe] = GetParam();
-    const std::string input = ReadFile(GoldenPath(std::string(c.name) + ".in"));
-    const std::string expected = ReadFile(GoldenPath(std::string(c.name) + ".out"));
+    const std::string input = ReadFile(TestData("point_file/" + std::string(c.name) + ".in"));
+    const std::string expected = ReadFile(TestData("point_file/" + std::string(c.name) + ".out"));
     ASSERT_FALSE(expected.empty()) << "missing golden file for " << c.name;
     const RunResult r = RunFile(input, c.layout, ConstantGrid(c.undulation), method, throughPipe);
     EXPECT_TRUE(SameBytes(expected, r.output));

@@ -24,7 +24,9 @@
 #include <vector>
 
 #include "engine/query_routines.hpp"
-#include "grid_test_files.hpp"
+#include "tests/support/file_bytes.hpp"
+#include "tests/support/process_state.hpp"
+#include "tests/support/scratch_folder.hpp"
 #include "tasks/field_text.hpp"
 #include "tasks/grid_lattice.hpp"
 #include "tasks/point_file.hpp"
@@ -32,8 +34,8 @@
 namespace egm2008 {
 namespace {
 
-using testing::ReadBytes;
-using testing::ScratchDir;
+using test::ReadFile;
+using test::ScratchFolder;
 
 constexpr InterpolationMethod kMethods[] = {
     InterpolationMethod::BiQuadratic, InterpolationMethod::BiLinear,
@@ -276,7 +278,7 @@ std::string ReferencePointFile(const std::string& input, PointFileLayout layout,
 }
 
 // Runs `layout` files with every method through RunPointFile and the reference.
-void ProvePointFiles(const GeoidGrid& grid, const ScratchDir& dir, std::uint64_t seed) {
+void ProvePointFiles(const GeoidGrid& grid, const ScratchFolder& dir, std::uint64_t seed) {
     const PointFileLayout layouts[] = {PointFileLayout::LatLon, PointFileLayout::LonLat,
                                        PointFileLayout::PtNumberLatLon, PointFileLayout::PtNumberLonLat};
     int k = 0;
@@ -303,7 +305,7 @@ void ProvePointFiles(const GeoidGrid& grid, const ScratchDir& dir, std::uint64_t
                                                       [&progress](std::int64_t n) { progress.push_back(n); });
         ASSERT_TRUE(outcome.completed());
         EXPECT_TRUE(outcome.gridOpened);
-        EXPECT_TRUE(SameText(expected, ReadBytes(dir.File("result.txt"))));
+        EXPECT_TRUE(SameText(expected, ReadFile(dir.File("result.txt"))));
         EXPECT_EQ(outcome.computed, counts.computed);
         EXPECT_EQ(outcome.failed, counts.failed);
         EXPECT_EQ(outcome.unreadable, counts.unreadable);
@@ -344,7 +346,7 @@ std::string ReferenceLattice(const GeoidGrid& grid, InterpolationMethod method, 
     return out;
 }
 
-void ProveLattices(const GeoidGrid& grid, const ScratchDir& dir, const std::vector<LatticeArea>& areas) {
+void ProveLattices(const GeoidGrid& grid, const ScratchFolder& dir, const std::vector<LatticeArea>& areas) {
     bool stopped = false;  // some walk must meet a node that stops it
     for (const LatticeArea& area : areas) {
         for (const InterpolationMethod method : kMethods) {
@@ -366,7 +368,7 @@ void ProveLattices(const GeoidGrid& grid, const ScratchDir& dir, const std::vect
                                                                 return true;
                                                             });
             ASSERT_TRUE(out.Close());
-            EXPECT_TRUE(SameText(expected, ReadBytes(dir.File("lattice.txt"))));
+            EXPECT_TRUE(SameText(expected, ReadFile(dir.File("lattice.txt"))));
             EXPECT_EQ(outcome.end, expectedEnd);
             EXPECT_EQ(outcome.nodesWritten, expectedNodes);
             stopped = stopped || expectedEnd == LatticeEnd::StoppedAtError;
@@ -390,13 +392,13 @@ void PrintTo(const GridCase& c, std::ostream* os) { *os << c.name; }
 class RunProof : public ::testing::TestWithParam<GridCase> {};
 
 TEST_P(RunProof, PointFilesMatchThePerQueryRun) {
-    ScratchDir dir;
+    ScratchFolder dir;
     const GeoidGrid grid = WriteSyntheticGrid(dir.File("grid"), GetParam().size, GetParam().bigEndian, 17);
     ProvePointFiles(grid, dir, 100 + static_cast<std::uint64_t>(GetParam().size));
 }
 
 TEST_P(RunProof, LatticesMatchThePerQueryWalk) {
-    ScratchDir dir;
+    ScratchFolder dir;
     const GeoidGrid grid = WriteSyntheticGrid(dir.File("grid"), GetParam().size, GetParam().bigEndian, 17);
     // Several pieces and rows each; the seam, the south pole, west longitudes,
     // steps that do not divide the span; most bi-quadratic walks meet an
@@ -420,7 +422,7 @@ INSTANTIATE_TEST_SUITE_P(Grids, RunProof,
 // that the files are written once.
 TEST(RunProofOneMinute, PointFilesAndLatticesMatchThePerQueryRun) {
     for (const bool bigEndian : {false, true}) {
-        ScratchDir dir;
+        ScratchFolder dir;
         const GeoidGrid grid = WriteSyntheticGrid(dir.File("grid"), GridSize::Grid1x1, bigEndian, 29);
         ASSERT_EQ(std::filesystem::file_size(grid.path), 933'292'808u);
         ProvePointFiles(grid, dir, 300);
@@ -430,7 +432,7 @@ TEST(RunProofOneMinute, PointFilesAndLatticesMatchThePerQueryRun) {
 
 // A run that the progress callback stops gets exactly the lines before the stop.
 TEST(RunProofCancel, LatticeStopsAtTheRefusedProgressCall) {
-    ScratchDir dir;
+    ScratchFolder dir;
     const GeoidGrid grid = WriteSyntheticGrid(dir.File("grid"), GridSize::Grid10x10, false, 5);
     const LatticeArea area{60, 0, -30, 30, 0.25, 0.25};
     LatticeEnd end;
@@ -450,14 +452,14 @@ TEST(RunProofCancel, LatticeStopsAtTheRefusedProgressCall) {
     EXPECT_EQ(outcome.nodesWritten, 5 * kLatticeProgressInterval);
     std::size_t at = 0;
     for (std::uint64_t k = 0; k < 5 * kLatticeProgressInterval; ++k) at = all.find('\n', at) + 1;
-    EXPECT_TRUE(SameText(all.substr(0, at), ReadBytes(dir.File("lattice.txt"))));
+    EXPECT_TRUE(SameText(all.substr(0, at), ReadFile(dir.File("lattice.txt"))));
 }
 
 // Worker threads scan and format in the "C" locale whatever the process's locale.
 TEST(RunProofLocale, PointFileInACommaLocaleMatchesTheReference) {
-    const testing::CommaLocale comma;
+    const test::CommaLocale comma;
     if (comma.name().empty()) GTEST_SKIP() << "no locale with a decimal comma is installed";
-    ScratchDir dir;
+    ScratchFolder dir;
     const GeoidGrid grid = WriteSyntheticGrid(dir.File("grid"), GridSize::Grid10x10, true, 9);
     ProvePointFiles(grid, dir, 900);
 }

@@ -6,18 +6,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "tasks/file_identity.hpp"
+#include "tests/support/file_bytes.hpp"
 
 namespace egm2008 {
 namespace {
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::ReadFile;
 
 std::string TempPath(const char* name) {
     return ::testing::TempDir() + "/" + name + std::to_string(::getpid());
@@ -36,7 +33,7 @@ TEST(TextOutput, WritesCrLfLinesAndReplacesAnExistingFile) {
     AppendPointLine(out.buffer(), 50.5, -7.25, 52.1234f);
     out.Commit();
     ASSERT_TRUE(out.Close());
-    EXPECT_EQ(ReadAll(path), "first\r\nraw 50.500000   -7.250000   52.123\r\n");
+    EXPECT_EQ(ReadFile(path), "first\r\nraw 50.500000   -7.250000   52.123\r\n");
     std::remove(path.c_str());
 }
 
@@ -47,7 +44,7 @@ TEST(TextOutput, LargeOutputIsWrittenWhole) {
     const std::string line(99, 'x');
     for (int i = 0; i < 30000; ++i) out.WriteLine(line);  // several flushes
     ASSERT_TRUE(out.Close());
-    EXPECT_EQ(ReadAll(path).size(), 30000u * 101u);
+    EXPECT_EQ(ReadFile(path).size(), 30000u * 101u);
     std::remove(path.c_str());
 }
 

@@ -1,7 +1,8 @@
 // A PagePlatform for tests of the page logic: fields are a map, file dialogs
 // answer from a queue (an empty queue answers "", a cancel), and every call is
 // recorded, both in its own list and as one line in `events` so that a test
-// can check the order of what the page did.
+// can check the order of what the page did. Header only: the test programs of
+// the layers above the page logic include it; the engine's do not.
 #pragma once
 
 #include <deque>
@@ -10,14 +11,9 @@
 #include <vector>
 
 #include "tasks/page_platform.hpp"
+#include "tests/support/recording_notifier.hpp"
 
-namespace egm2008::testing {
-
-struct Notice {
-    std::string text;
-    NoticeIcon icon = NoticeIcon::None;
-    bool operator==(const Notice&) const = default;
-};
+namespace egm2008::test {
 
 struct EditorStart {
     std::string path;
@@ -78,4 +74,4 @@ private:
     }
 };
 
-}  // namespace egm2008::testing
+}  // namespace egm2008::test
