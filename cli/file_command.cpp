@@ -23,17 +23,6 @@ namespace egm2008::cli {
 
 namespace {
 
-PointFileLayout ToLayout(FileLayout layout) {
-    switch (layout) {
-        case FileLayout::LatLon: return PointFileLayout::LatLon;
-        case FileLayout::LonLat: return PointFileLayout::LonLat;
-        case FileLayout::PtLatLon: return PointFileLayout::PtNumberLatLon;
-        case FileLayout::PtLonLat: return PointFileLayout::PtNumberLonLat;
-        case FileLayout::Gga: return PointFileLayout::GgaFromGps;
-    }
-    return PointFileLayout::LatLon;
-}
-
 // OutputRefusal for the output descriptor `fd` standing for "-": the same
 // checks through the descriptor's name in /dev/fd, with "-" in the message.
 std::string StandardOutputRefusal(const PointFileInput& input, int fd, const GeoidGrid& grid) {
@@ -84,7 +73,7 @@ int RunFile(const FileArgs& args, Console& console) {
     PointFileOutcome outcome;
     {
         Progress progress(console.err(), "points");
-        outcome = RunPointFile(input, output.text(), *grid, mapped, ToLayout(args.layout), args.method,
+        outcome = RunPointFile(input, output.text(), *grid, mapped, args.layout, args.method,
                                [&progress](std::int64_t computed) {
                                    progress.Update(static_cast<std::uint64_t>(computed), 0);
                                },

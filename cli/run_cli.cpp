@@ -28,10 +28,12 @@ constexpr Choice<InterpolationMethod> kMethods[] = {
     {"triangulation", InterpolationMethod::Triangulation},
     {"nearest", InterpolationMethod::NearestNeighbour},
 };
-constexpr Choice<FileLayout> kLayouts[] = {
-    {"lat-lon", FileLayout::LatLon},       {"lon-lat", FileLayout::LonLat},
-    {"pt-lat-lon", FileLayout::PtLatLon}, {"pt-lon-lat", FileLayout::PtLonLat},
-    {"gga", FileLayout::Gga},
+constexpr Choice<PointFileLayout> kLayouts[] = {
+    {"lat-lon", PointFileLayout::LatLon},
+    {"lon-lat", PointFileLayout::LonLat},
+    {"pt-lat-lon", PointFileLayout::PtNumberLatLon},
+    {"pt-lon-lat", PointFileLayout::PtNumberLonLat},
+    {"gga", PointFileLayout::GgaFromGps},
 };
 constexpr Choice<GridSize> kSizes[] = {
     {"1", GridSize::Grid1x1}, {"2.5", GridSize::Grid2_5x2_5}, {"10", GridSize::Grid10x10}};
