@@ -154,7 +154,8 @@ struct PointCommand {
     GridOptions grid;
 
     void Add(CLI::App& app) {
-        command = app.add_subcommand("point", "undulation at one point by the four methods (or one)");
+        command = app.add_subcommand("point",
+                                     "undulation at one point by the four methods (or one)");
         command->add_option("LAT", latitude, "latitude, decimal degrees")
             ->required()
             ->check(kNumber)

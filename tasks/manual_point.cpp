@@ -16,7 +16,8 @@ bool ManualPointOutcome::allComputed() const {
 ManualPointResult ComputeManualMethod(const ManualMethod& method, const GeoidGrid& grid,
                                       const ManualPointRequest& request, Notifier& notifier) {
     // The caller keeps the longitude as typed; only the queries see it shifted.
-    const double longitude = request.longitude < 0.0 ? request.longitude + 360.0 : request.longitude;
+    const double longitude =
+        request.longitude < 0.0 ? request.longitude + 360.0 : request.longitude;
     ManualPointResult result;
     result.method = &method;
     result.status = method.routine(grid, request.latitude, longitude, result.value, notifier);

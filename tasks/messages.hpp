@@ -18,8 +18,10 @@ inline constexpr const char* kNotAvailable = "N/A";
 inline constexpr const char* kCalcCaption = "Calc!";
 
 // The gridmaker's field checks, in the order of the fields.
-inline constexpr const char* kLatitudeRangeMessage = "Error: Latitude outside valid range of -90° to +90°.";
-inline constexpr const char* kLongitudeRangeMessage = "Error: Longitude outside valid range of -360° to +360°.";
+inline constexpr const char* kLatitudeRangeMessage =
+    "Error: Latitude outside valid range of -90° to +90°.";
+inline constexpr const char* kLongitudeRangeMessage =
+    "Error: Longitude outside valid range of -360° to +360°.";
 inline constexpr const char* kLatSpacingMessage = "Error: Lat. spacing should be positive.";
 inline constexpr const char* kLonSpacingMessage = "Error: Lon. spacing should be positive.";
 inline constexpr const char* kSpacingMessage = "Error: Spacing not ok!";
