@@ -8,6 +8,7 @@
 #include "cli/console.hpp"
 #include "cli/grid_choice.hpp"
 #include "engine/geoid_grid.hpp"
+#include "tasks/point_file.hpp"
 
 namespace egm2008::cli {
 
@@ -27,14 +28,11 @@ struct InfoArgs {
 };
 int RunInfo(const InfoArgs& args, Console& console);
 
-/// The layouts of a point file, as the file page offers them.
-enum class FileLayout { LatLon, LonLat, PtLatLon, PtLonLat, Gga };
-
 /// "egm2008 file": a point file or GGA log, as the file page runs it.
 struct FileArgs {
     std::string input;   ///< "-": standard input
     std::string output;  ///< "-": standard output
-    FileLayout layout = FileLayout::LatLon;
+    PointFileLayout layout = PointFileLayout::LatLon;
     InterpolationMethod method = InterpolationMethod::BiQuadratic;
     bool quiet = false;  ///< no "Calculation done" message
     GridRequest grid;

@@ -21,21 +21,6 @@
 
 namespace egm2008::cli {
 
-namespace {
-
-PointFileLayout ToLayout(FileLayout layout) {
-    switch (layout) {
-        case FileLayout::LatLon: return PointFileLayout::LatLon;
-        case FileLayout::LonLat: return PointFileLayout::LonLat;
-        case FileLayout::PtLatLon: return PointFileLayout::PtNumberLatLon;
-        case FileLayout::PtLonLat: return PointFileLayout::PtNumberLonLat;
-        case FileLayout::Gga: return PointFileLayout::GgaFromGps;
-    }
-    return PointFileLayout::LatLon;
-}
-
-}  // namespace
-
 int RunFile(const FileArgs& args, Console& console) {
     const std::optional<GeoidGrid> grid = ChooseGridOrTell(args.grid, console);
     if (!grid) return kExitFailure;
@@ -62,7 +47,7 @@ int RunFile(const FileArgs& args, Console& console) {
     PointFileOutcome outcome;
     {
         Progress progress(console.err(), "points");
-        outcome = RunPointFile(setup.input, output.text(), *grid, setup.mapped, ToLayout(args.layout),
+        outcome = RunPointFile(setup.input, output.text(), *grid, setup.mapped, args.layout,
                                args.method,
                                [&progress](std::int64_t computed) {
                                    progress.Update(static_cast<std::uint64_t>(computed), 0);

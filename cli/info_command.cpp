@@ -8,6 +8,7 @@
 
 #include "cli/commands.hpp"
 #include "cli/grid_choice.hpp"
+#include "cli/messages.hpp"
 #include "cli/run_cli.hpp"
 #include "engine/grid_scan.hpp"
 #include "tasks/field_text.hpp"
@@ -69,7 +70,7 @@ int RunInfo(const InfoArgs& args, Console& console) {
     AppendFormat(text, "Implausible  %lld values (|N| > 1000 m or not a number)\n",
                  static_cast<long long>(report.implausible));
     if (!console.Out(text)) {
-        console.Message(std::string("standard output could not be written: ") + std::strerror(errno));
+        console.Message(StandardOutputFailureMessage(std::strerror(errno)));
         return kExitFailure;
     }
     if (report.badMarkers > 0) {

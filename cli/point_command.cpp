@@ -11,29 +11,37 @@
 
 #include "cli/commands.hpp"
 #include "cli/run_cli.hpp"
-#include "engine/query_routines.hpp"
+#include "cli/messages.hpp"
 #include "tasks/field_text.hpp"
+#include "tasks/manual_point.hpp"
 
 namespace egm2008::cli {
 
 namespace {
 
-using Routine = QueryStatus (*)(const GeoidGrid&, double, double, float&, Notifier&);
-
-struct MethodRow {
-    InterpolationMethod method;
-    Routine routine;
-    const char* label;  // as the manual page labels its result fields
-};
-
-constexpr MethodRow kRows[] = {
-    {InterpolationMethod::BiQuadratic, InterpolateBiQuadratic, "Bi-Quadratic"},
-    {InterpolationMethod::BiLinear, InterpolateBiLinear, "Bi-Linear"},
-    {InterpolationMethod::Triangulation, InterpolateTriangulation, "Triangulation"},
-    {InterpolationMethod::NearestNeighbour, LookupNearest, "Nearest Neighbor"},
-};
-
 constexpr std::size_t kLabelWidth = 16;
+
+// The values of `outcome`, "N/A" where a method found none; alone when one was asked for,
+// else labelled and right-aligned in one column, so that signs and points line up.
+std::string PointText(const ManualPointOutcome& outcome, bool alone, int decimals) {
+    std::vector<std::pair<const char*, std::string>> results;
+    for (int k = 0; k < outcome.count; ++k) {
+        const ManualPointResult& r = outcome.results[k];
+        results.emplace_back(r.method->label,
+                             r.ok() ? FormatFixed(static_cast<double>(r.value), decimals)
+                                    : std::string(kNotAvailable));
+    }
+    if (alone) return results.front().second + "\n";
+    std::size_t width = 0;
+    for (const auto& r : results) width = std::max(width, r.second.size());
+    std::string text;
+    for (const auto& [label, value] : results) {
+        text += label;
+        text.append(kLabelWidth - std::string(label).size() + 1 + width - value.size(), ' ');
+        text += value + "\n";
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -41,37 +49,13 @@ int RunPoint(const PointArgs& args, Console& console) {
     const std::optional<GeoidGrid> grid = ChooseGridOrTell(args.grid, console);
     if (!grid) return kExitFailure;
 
-    const double queryLongitude = args.longitude < 0.0 ? args.longitude + 360.0 : args.longitude;
-    std::vector<std::pair<const char*, std::string>> results;
-    bool allComputed = true;
-    for (const MethodRow& row : kRows) {
-        if (args.method && *args.method != row.method) continue;
-        float result = kResultPreset;
-        const bool ok = row.routine(*grid, args.latitude, queryLongitude, result, console) ==
-                        QueryStatus::StatusOk;
-        allComputed = allComputed && ok;
-        results.emplace_back(row.label, ok ? FormatFixed(static_cast<double>(result), args.decimals)
-                                           : std::string("N/A"));
-    }
-
-    std::string text;
-    if (args.method) {
-        text = results.front().second + "\n";
-    } else {
-        // Values right-aligned in one column, so that signs and points line up.
-        std::size_t width = 0;
-        for (const auto& r : results) width = std::max(width, r.second.size());
-        for (const auto& [label, value] : results) {
-            text += label;
-            text.append(kLabelWidth - std::string(label).size() + 1 + width - value.size(), ' ');
-            text += value + "\n";
-        }
-    }
-    if (!console.Out(text)) {
-        console.Message(std::string("standard output could not be written: ") + std::strerror(errno));
+    const ManualPointRequest request{args.latitude, args.longitude, args.method};
+    const ManualPointOutcome outcome = ComputeManualPoint(*grid, request, console);
+    if (!console.Out(PointText(outcome, args.method.has_value(), args.decimals))) {
+        console.Message(StandardOutputFailureMessage(std::strerror(errno)));
         return kExitFailure;
     }
-    return allComputed ? kExitOk : kExitFailure;
+    return outcome.allComputed() ? kExitOk : kExitFailure;
 }
 
 }  // namespace egm2008::cli

@@ -3,12 +3,14 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/commands.hpp"
 #include "cli/console.hpp"
 #include "cli/grid_choice.hpp"
+#include "cli/messages.hpp"
 #include "cli/strict_number.hpp"
 
 namespace egm2008::cli {
@@ -28,10 +30,12 @@ constexpr Choice<InterpolationMethod> kMethods[] = {
     {"triangulation", InterpolationMethod::Triangulation},
     {"nearest", InterpolationMethod::NearestNeighbour},
 };
-constexpr Choice<FileLayout> kLayouts[] = {
-    {"lat-lon", FileLayout::LatLon},       {"lon-lat", FileLayout::LonLat},
-    {"pt-lat-lon", FileLayout::PtLatLon}, {"pt-lon-lat", FileLayout::PtLonLat},
-    {"gga", FileLayout::Gga},
+constexpr Choice<PointFileLayout> kLayouts[] = {
+    {"lat-lon", PointFileLayout::LatLon},
+    {"lon-lat", PointFileLayout::LonLat},
+    {"pt-lat-lon", PointFileLayout::PtNumberLatLon},
+    {"pt-lon-lat", PointFileLayout::PtNumberLonLat},
+    {"gga", PointFileLayout::GgaFromGps},
 };
 constexpr Choice<GridSize> kSizes[] = {
     {"1", GridSize::Grid1x1}, {"2.5", GridSize::Grid2_5x2_5}, {"10", GridSize::Grid10x10}};
@@ -57,16 +61,15 @@ constexpr int kMaxDecimals = 17;
 // A number as the command line must spell it (strict_number.hpp).
 const CLI::Validator kNumber(
     [](std::string& text) -> std::string {
-        return ParseStrictDouble(text) ? std::string() : "\"" + text + "\" is not a number";
+        return ParseStrictDouble(text) ? std::string() : NotANumberMessage(text);
     },
     "");
 
 const CLI::Validator kDecimals(
     [](std::string& text) -> std::string {
         const std::optional<int> n = ParseStrictInt(text);
-        return n && *n >= 0 && *n <= kMaxDecimals
-                   ? std::string()
-                   : "\"" + text + "\" is not a whole number from 0 to " + std::to_string(kMaxDecimals);
+        return n && *n >= 0 && *n <= kMaxDecimals ? std::string()
+                                                  : NotDecimalsMessage(text, kMaxDecimals);
     },
     "");
 
@@ -143,6 +146,195 @@ could not be computed ("N/A", "999.999", a GGA sentence left as it was, a
 lattice node written as 9999.999), 2 for a usage error.)";
 }
 
+// Each subcommand: Add declares its options on the app, Run converts what the
+// parser took and runs it.
+struct PointCommand {
+    CLI::App* command = nullptr;
+    std::string latitude, longitude, method, decimals;
+    GridOptions grid;
+
+    void Add(CLI::App& app) {
+        command = app.add_subcommand("point",
+                                     "undulation at one point by the four methods (or one)");
+        command->add_option("LAT", latitude, "latitude, decimal degrees")
+            ->required()
+            ->check(kNumber)
+            ->type_name("NUMBER");
+        command->add_option("LON", longitude, "longitude, decimal degrees")
+            ->required()
+            ->check(kNumber)
+            ->type_name("NUMBER");
+        AddMethodOption(*command, method, "print only this method's value");
+        command->add_option("--decimals", decimals,
+                            "decimals of the values (default 4; 9 significant digits identify a "
+                            "value exactly)")
+            ->check(kDecimals)
+            ->type_name("N");
+        AddGridOptions(*command, grid);
+        command->footer(R"(Prints one line per method, "N/A" where a method finds no value:
+  egm2008 point 52.5 13.4
+  egm2008 point -33.5 151.2 --method nearest
+  egm2008 point -- -33.5 151.2)");
+    }
+
+    int Run(Console& console) const {
+        PointArgs point;
+        point.latitude = Number(latitude);
+        point.longitude = Number(longitude);
+        if (!method.empty()) point.method = ValueOf(kMethods, method);
+        if (!decimals.empty()) point.decimals = ParseStrictInt(decimals).value_or(4);
+        point.grid = grid.Request();
+        return RunPoint(point, console);
+    }
+};
+
+struct FileCommand {
+    CLI::App* command = nullptr;
+    FileArgs file;
+    std::string layout = "lat-lon", method = "biquadratic";
+    GridOptions grid;
+
+    void Add(CLI::App& app) {
+        command = app.add_subcommand(
+            "file", "undulations for a point file or an NMEA GGA log, as the file page");
+        command->add_option("IN", file.input, "point file to read, - for standard input")
+            ->required()
+            ->type_name("FILE");
+        command->add_option("OUT", file.output, "file to write, - for standard output")
+            ->required()
+            ->type_name("FILE");
+        command->add_option("-l,--layout", layout, "fields of an input line (default lat-lon)")
+            ->check(CLI::IsMember(NamesOf(kLayouts)))
+            ->type_name("LAYOUT");
+        AddMethodOption(*command, method, "interpolation method (default biquadratic)");
+        command->add_flag("-q,--quiet", file.quiet, "no \"Calculation done\" message");
+        AddGridOptions(*command, grid);
+        command->footer(R"(Layouts: lat-lon, lon-lat (two numbers a line), pt-lat-lon, pt-lon-lat (a point
+name first), gga (NMEA GGA sentences, rewritten with the EGM2008 separation).
+  egm2008 file points.txt heights.txt --layout pt-lat-lon
+  egm2008 file - - --layout gga < gps.nmea > gps-egm2008.nmea)");
+    }
+
+    int Run(Console& console) {
+        file.layout = ValueOf(kLayouts, layout);
+        file.method = ValueOf(kMethods, method);
+        file.grid = grid.Request();
+        return RunFile(file, console);
+    }
+};
+
+struct GridCommand {
+    CLI::App* command = nullptr;
+    GridArgs gridmaker;
+    std::vector<std::string> latitudes, longitudes;
+    std::string stepLat, stepLon, method = "biquadratic";
+    GridOptions grid;
+    CLI::Option* output = nullptr;
+
+    void Add(CLI::App& app) {
+        command = app.add_subcommand(
+            "grid", "undulations on a lattice over an area, as the gridmaker page");
+        AddNumbers("--lat", latitudes, 2, "latitudes of two corners, -90 to 90", "A C");
+        AddNumbers("--lon", longitudes, 2, "longitudes of two corners, -360 to 360", "B D");
+        AddNumber("--step-lat", stepLat, "latitude spacing, arc minutes");
+        AddNumber("--step-lon", stepLon, "longitude spacing, arc minutes");
+        output = command->add_option("-o,--output", gridmaker.output,
+                                     "file to write, - for standard output (the default)")
+                     ->type_name("OUT");
+        AddMethodOption(*command, method, "interpolation method (default biquadratic)");
+        AddGridOptions(*command, grid);
+        command->footer(R"(Rows from north to south, each from west to east; one line per node:
+latitude, longitude, undulation.
+  egm2008 grid --lat 47 55 --lon 5 15 --step-lat 30 --step-lon 30 -o alps.txt
+  egm2008 grid --lat -10 10 --lon -20 20 --step-lat 60 --step-lon 60 --method bilinear)");
+    }
+
+    void AddNumbers(const char* name, std::vector<std::string>& texts, int count,
+                    const char* help, const char* typeName) {
+        command->add_option(name, texts, help)
+            ->required()
+            ->expected(count)
+            ->check(kNumber)
+            ->type_name(typeName);
+    }
+
+    void AddNumber(const char* name, std::string& text, const char* help) {
+        command->add_option(name, text, help)->required()->check(kNumber)->type_name("MIN");
+    }
+
+    int Run(Console& console) {
+        if (output->count() > 0 && gridmaker.output.empty()) {
+            console.Message(kEmptyGridOutputMessage);
+            return kExitUsage;
+        }
+        gridmaker.latitude1 = Number(latitudes.at(0));
+        gridmaker.latitude2 = Number(latitudes.at(1));
+        gridmaker.longitude1 = Number(longitudes.at(0));
+        gridmaker.longitude2 = Number(longitudes.at(1));
+        gridmaker.latSpacingMinutes = Number(stepLat);
+        gridmaker.lonSpacingMinutes = Number(stepLon);
+        gridmaker.method = ValueOf(kMethods, method);
+        gridmaker.grid = grid.Request();
+        return RunGrid(gridmaker, console);
+    }
+};
+
+struct InfoCommand {
+    CLI::App* command = nullptr;
+    std::string file;
+    GridOptions grid;
+    CLI::Option* positional = nullptr;
+
+    void Add(CLI::App& app) {
+        command = app.add_subcommand(
+            "info", "what a grid file is: size, byte order, record markers, value range");
+        positional =
+            command->add_option("GRIDFILE", file, "grid file (default: the internal database)")
+                ->type_name("FILE");
+        CLI::Option* gridOption = AddGridOptions(*command, grid);
+        positional->excludes(gridOption);
+        command->footer(R"(  egm2008 info Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree
+  egm2008 info --grid-size 10 --big-endian Und_min10x10_egm2008_isw=82_WGS84_TideFree)");
+    }
+
+    int Run(Console& console) const {
+        InfoArgs info;
+        info.grid = grid.Request();
+        if (positional->count() > 0) info.grid.path = file;
+        return RunInfo(info, console);
+    }
+};
+
+// CLI11 would take an unknown first word for a stray argument and ask for a subcommand.
+bool IsStrayWord(const std::vector<std::string>& args) {
+    const std::vector<std::string> commands = {"point", "file", "grid", "info"};
+    return !args.empty() && !args.front().empty() && args.front().front() != '-' &&
+           std::find(commands.begin(), commands.end(), args.front()) == commands.end();
+}
+
+// Parses `args`; the exit status when the parse itself ends the run (help,
+// version, a usage error), or nothing when a subcommand is to run.
+std::optional<int> Parse(CLI::App& app, const std::vector<std::string>& args, int out,
+                         Console& console) {
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        return WriteAll(out, EndLine(app.help())) ? kExitOk : kExitFailure;
+    } catch (const CLI::CallForAllHelp&) {
+        return WriteAll(out, EndLine(app.help("", CLI::AppFormatMode::All))) ? kExitOk
+                                                                             : kExitFailure;
+    } catch (const CLI::CallForVersion& e) {
+        return WriteAll(out, EndLine(e.what())) ? kExitOk : kExitFailure;
+    } catch (const CLI::ParseError& e) {
+        const std::vector<CLI::App*> chosen = app.get_subcommands();
+        console.Message((chosen.empty() ? std::string() : chosen.front()->get_name() + ": ") +
+                        e.what());
+        return kExitUsage;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int runCli(const std::vector<std::string>& args, int in, int out, int err) {
@@ -155,159 +347,25 @@ int runCli(const std::vector<std::string>& args, int in, int out, int err) {
     app.require_subcommand(1);
     app.footer(HelpFooter());
 
-    // egm2008 point
-    PointArgs point;
-    std::string pointLat, pointLon, pointMethod, pointDecimals;
-    GridOptions pointGrid;
-    CLI::App* pointCommand =
-        app.add_subcommand("point", "undulation at one point by the four methods (or one)");
-    pointCommand->add_option("LAT", pointLat, "latitude, decimal degrees")
-        ->required()
-        ->check(kNumber)
-        ->type_name("NUMBER");
-    pointCommand->add_option("LON", pointLon, "longitude, decimal degrees")
-        ->required()
-        ->check(kNumber)
-        ->type_name("NUMBER");
-    AddMethodOption(*pointCommand, pointMethod, "print only this method's value");
-    pointCommand->add_option("--decimals", pointDecimals,
-                             "decimals of the values (default 4; 9 significant digits identify a "
-                             "value exactly)")
-        ->check(kDecimals)
-        ->type_name("N");
-    AddGridOptions(*pointCommand, pointGrid);
-    pointCommand->footer(R"(Prints one line per method, "N/A" where a method finds no value:
-  egm2008 point 52.5 13.4
-  egm2008 point -33.5 151.2 --method nearest
-  egm2008 point -- -33.5 151.2)");
+    PointCommand point;
+    FileCommand file;
+    GridCommand grid;
+    InfoCommand info;
+    point.Add(app);
+    file.Add(app);
+    grid.Add(app);
+    info.Add(app);
 
-    // egm2008 file
-    FileArgs file;
-    std::string fileLayout = "lat-lon", fileMethod = "biquadratic";
-    GridOptions fileGrid;
-    CLI::App* fileCommand =
-        app.add_subcommand("file", "undulations for a point file or an NMEA GGA log, as the file page");
-    fileCommand->add_option("IN", file.input, "point file to read, - for standard input")
-        ->required()
-        ->type_name("FILE");
-    fileCommand->add_option("OUT", file.output, "file to write, - for standard output")
-        ->required()
-        ->type_name("FILE");
-    fileCommand->add_option("-l,--layout", fileLayout, "fields of an input line (default lat-lon)")
-        ->check(CLI::IsMember(NamesOf(kLayouts)))
-        ->type_name("LAYOUT");
-    AddMethodOption(*fileCommand, fileMethod, "interpolation method (default biquadratic)");
-    fileCommand->add_flag("-q,--quiet", file.quiet, "no \"Calculation done\" message");
-    AddGridOptions(*fileCommand, fileGrid);
-    fileCommand->footer(R"(Layouts: lat-lon, lon-lat (two numbers a line), pt-lat-lon, pt-lon-lat (a point
-name first), gga (NMEA GGA sentences, rewritten with the EGM2008 separation).
-  egm2008 file points.txt heights.txt --layout pt-lat-lon
-  egm2008 file - - --layout gga < gps.nmea > gps-egm2008.nmea)");
-
-    // egm2008 grid
-    GridArgs gridmaker;
-    std::vector<std::string> gridLat, gridLon;
-    std::string gridStepLat, gridStepLon, gridMethod = "biquadratic";
-    GridOptions gridGrid;
-    CLI::App* gridCommand = app.add_subcommand(
-        "grid", "undulations on a lattice over an area, as the gridmaker page");
-    gridCommand->add_option("--lat", gridLat, "latitudes of two corners, -90 to 90")
-        ->required()
-        ->expected(2)
-        ->check(kNumber)
-        ->type_name("A C");
-    gridCommand->add_option("--lon", gridLon, "longitudes of two corners, -360 to 360")
-        ->required()
-        ->expected(2)
-        ->check(kNumber)
-        ->type_name("B D");
-    gridCommand->add_option("--step-lat", gridStepLat, "latitude spacing, arc minutes")
-        ->required()
-        ->check(kNumber)
-        ->type_name("MIN");
-    gridCommand->add_option("--step-lon", gridStepLon, "longitude spacing, arc minutes")
-        ->required()
-        ->check(kNumber)
-        ->type_name("MIN");
-    CLI::Option* gridOutput =
-        gridCommand->add_option("-o,--output", gridmaker.output, "file to write, - for standard output (the default)")
-            ->type_name("OUT");
-    AddMethodOption(*gridCommand, gridMethod, "interpolation method (default biquadratic)");
-    AddGridOptions(*gridCommand, gridGrid);
-    gridCommand->footer(R"(Rows from north to south, each from west to east; one line per node:
-latitude, longitude, undulation.
-  egm2008 grid --lat 47 55 --lon 5 15 --step-lat 30 --step-lon 30 -o alps.txt
-  egm2008 grid --lat -10 10 --lon -20 20 --step-lat 60 --step-lon 60 --method bilinear)");
-
-    // egm2008 info
-    std::string infoFile;
-    GridOptions infoGrid;
-    CLI::App* infoCommand = app.add_subcommand(
-        "info", "what a grid file is: size, byte order, record markers, value range");
-    CLI::Option* infoPositional =
-        infoCommand->add_option("GRIDFILE", infoFile, "grid file (default: the internal database)")
-            ->type_name("FILE");
-    CLI::Option* infoGridOption = AddGridOptions(*infoCommand, infoGrid);
-    infoPositional->excludes(infoGridOption);
-    infoCommand->footer(R"(  egm2008 info Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree
-  egm2008 info --grid-size 10 --big-endian Und_min10x10_egm2008_isw=82_WGS84_TideFree)");
-
-    // CLI11 would take an unknown first word for a stray argument and ask for a subcommand.
-    const std::vector<std::string> commands = {"point", "file", "grid", "info"};
-    if (!args.empty() && !args.front().empty() && args.front().front() != '-' &&
-        std::find(commands.begin(), commands.end(), args.front()) == commands.end()) {
-        console.Message("\"" + args.front() + "\" is no subcommand; they are point, file, grid and info");
+    if (IsStrayWord(args)) {
+        console.Message(NoSubcommandMessage(args.front()));
         return kExitUsage;
     }
+    if (const std::optional<int> status = Parse(app, args, out, console)) return *status;
 
-    std::vector<std::string> reversed(args.rbegin(), args.rend());
-    try {
-        app.parse(reversed);
-    } catch (const CLI::CallForHelp&) {
-        return WriteAll(out, EndLine(app.help())) ? kExitOk : kExitFailure;
-    } catch (const CLI::CallForAllHelp&) {
-        return WriteAll(out, EndLine(app.help("", CLI::AppFormatMode::All))) ? kExitOk : kExitFailure;
-    } catch (const CLI::CallForVersion& e) {
-        return WriteAll(out, EndLine(e.what())) ? kExitOk : kExitFailure;
-    } catch (const CLI::ParseError& e) {
-        const std::vector<CLI::App*> chosen = app.get_subcommands();
-        console.Message((chosen.empty() ? std::string() : chosen.front()->get_name() + ": ") + e.what());
-        return kExitUsage;
-    }
-
-    if (pointCommand->parsed()) {
-        point.latitude = Number(pointLat);
-        point.longitude = Number(pointLon);
-        if (!pointMethod.empty()) point.method = ValueOf(kMethods, pointMethod);
-        if (!pointDecimals.empty()) point.decimals = ParseStrictInt(pointDecimals).value_or(4);
-        point.grid = pointGrid.Request();
-        return RunPoint(point, console);
-    }
-    if (fileCommand->parsed()) {
-        file.layout = ValueOf(kLayouts, fileLayout);
-        file.method = ValueOf(kMethods, fileMethod);
-        file.grid = fileGrid.Request();
-        return RunFile(file, console);
-    }
-    if (gridCommand->parsed()) {
-        if (gridOutput->count() > 0 && gridmaker.output.empty()) {
-            console.Message("grid: --output: an empty name names no file; - is standard output");
-            return kExitUsage;
-        }
-        gridmaker.latitude1 = Number(gridLat.at(0));
-        gridmaker.latitude2 = Number(gridLat.at(1));
-        gridmaker.longitude1 = Number(gridLon.at(0));
-        gridmaker.longitude2 = Number(gridLon.at(1));
-        gridmaker.latSpacingMinutes = Number(gridStepLat);
-        gridmaker.lonSpacingMinutes = Number(gridStepLon);
-        gridmaker.method = ValueOf(kMethods, gridMethod);
-        gridmaker.grid = gridGrid.Request();
-        return RunGrid(gridmaker, console);
-    }
-    InfoArgs info;
-    info.grid = infoGrid.Request();
-    if (infoPositional->count() > 0) info.grid.path = infoFile;
-    return RunInfo(info, console);
+    if (point.command->parsed()) return point.Run(console);
+    if (file.command->parsed()) return file.Run(console);
+    if (grid.command->parsed()) return grid.Run(console);
+    return info.Run(console);
 }
 
 }  // namespace egm2008::cli

@@ -2,7 +2,6 @@
 
 #include <bit>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace egm2008 {
@@ -37,10 +36,8 @@ QueryStatus ValidateGrid(GeoidGrid& grid, bool bigEndian, double latSpacing, dou
         const double s = SpacingOf(size);
         const bool matches = std::fabs(latSpacing - s) < 1e-8 && std::fabs(lonSpacing - s) < 1e-8;
         if (matches && grid.gridSize != size) {
-            char text[160];
-            std::snprintf(text, sizeof text, "Error in grid spacing! Space Lat = %.1lf\n Space Lon = %.1lf",
-                          latSpacing * 60.0, lonSpacing * 60.0);
-            notifier.Notify(text, NoticeIcon::None);
+            notifier.Notify(SpacingMismatchMessage(latSpacing * 60.0, lonSpacing * 60.0),
+                            NoticeIcon::None);
             return QueryStatus::StatusError;
         }
     }
@@ -77,14 +74,6 @@ std::int64_t StoredColumns(const GeoidGrid& grid) {
 std::int64_t StoredRows(const GeoidGrid& grid) {
     const double q = (grid.latMax - grid.latMin) / grid.latSpacing + 0.5;
     return SaneCount(q) ? static_cast<std::int64_t>(q) + 1 : 0;
-}
-
-std::string OpenFailureMessage(const std::string& path) {
-    return "\nGeoidfile \"" + path + "\" could not be opened!\n";
-}
-
-std::string GridMismatchMessage(const std::string& path) {
-    return "\nGeoidfile \"" + path + "\" does not match the chosen grid size and byte order!\n";
 }
 
 }  // namespace egm2008

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/messages.hpp"
 #include "engine/notifier.hpp"
 
 namespace egm2008 {
@@ -101,11 +102,5 @@ std::int64_t StoredRows(const GeoidGrid& grid);
 inline std::int64_t NodeOffset(std::int64_t columns, std::int64_t r, std::int64_t c) {
     return ((columns + 2) * r + c) * 4 + 4;
 }
-
-/// "\nGeoidfile \"<path>\" could not be opened!\n"
-std::string OpenFailureMessage(const std::string& path);
-
-/// "\nGeoidfile \"<path>\" does not match the chosen grid size and byte order!\n"
-std::string GridMismatchMessage(const std::string& path);
 
 }  // namespace egm2008

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "engine/mapped_grid.hpp"
 #include "engine/query_routines.hpp"
-#include "tasks/field_text.hpp"
 #include "tasks/fixed_format.hpp"
 #include "tasks/ordered_work.hpp"
 
@@ -72,6 +72,14 @@ std::uint64_t CountPositions(const AxisWalk& walk) {
     return beyond;
 }
 
+// The walks of a lattice's rows, north to south, and of its columns, west to east.
+AxisWalk RowWalk(const LatticeArea& area) {
+    return {area.north, area.latStep, area.south - kLatticeSlack, true, area.south};
+}
+AxisWalk ColumnWalk(const LatticeArea& area) {
+    return {area.west, area.lonStep, area.east + kLatticeSlack, false, area.east};
+}
+
 // A run of consecutive nodes in walking order, and the lines it yields.
 struct LatticePiece {
     std::uint64_t row = 0;
@@ -104,25 +112,22 @@ LatticeArea AreaFromCorners(double latitude1, double longitude1, double latitude
     return area;
 }
 
-LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
-                                InterpolationMethod method, const LatticeArea& area,
-                                const LatticeProgress& progress) {
-    LatticeOutcome outcome;
-    // A smaller step (or a NaN) would never leave the first row or column.
-    if (!(area.latStep >= kLatticeSlack) || !(area.lonStep >= kLatticeSlack)) {
-        outcome.end = LatticeEnd::InvalidArea;
-        return outcome;
-    }
+namespace {
 
-    const AxisWalk rows{area.north, area.latStep, area.south - kLatticeSlack, true, area.south};
-    const AxisWalk columns{area.west, area.lonStep, area.east + kLatticeSlack, false, area.east};
-    const std::uint64_t rowLength = CountPositions(columns);
-
-    // Every row has the same longitudes: their texts, each with its blank, are
-    // written once when the rows are not too long.
+// The lattice as two axis walks, and the texts of the longitudes that every
+// row shares, each with its blank, when the rows are not too long.
+struct LatticeWalk {
+    AxisWalk rows;
+    AxisWalk columns;
+    std::uint64_t rowLength;
     std::string columnTexts;
-    std::vector<std::uint32_t> columnEnds;
-    if (rowLength <= kColumnTextLimit) {
+    std::vector<std::uint32_t> columnEnds;  // end of each column's text in columnTexts
+
+    explicit LatticeWalk(const LatticeArea& area)
+        : rows(RowWalk(area)),
+          columns(ColumnWalk(area)),
+          rowLength(CountPositions(columns)) {
+        if (rowLength > kColumnTextLimit) return;
         columnEnds.reserve(rowLength);
         for (std::uint64_t j = 0; j < rowLength; ++j) {
             AppendFixed(columnTexts, columns.Position(j), 11, 6);
@@ -131,13 +136,29 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, Mappe
         }
     }
 
-    // Workers compute pieces of the lattice; this thread writes them in walking order.
-    OrderedWork<LatticePiece> work(kPiecesInFlight, RunWorkerCount(), [&](LatticePiece& piece) {
-        piece.marks.clear();
-        piece.length = 0;
-        piece.lines = 0;
-        piece.outside = 0;
-        piece.stopped = false;
+    // Writes the longitude of `column` and its blank at `at`; returns the end.
+    char* WriteLongitude(char* at, std::uint64_t column, double longitude) const {
+        if (column >= columnEnds.size()) {
+            at = WriteFixed(at, longitude, 11, 6);
+            *at++ = ' ';
+            return at;
+        }
+        const std::uint32_t from = column == 0 ? 0 : columnEnds[column - 1];
+        std::memcpy(at, columnTexts.data() + from, columnEnds[column] - from);
+        return at + (columnEnds[column] - from);
+    }
+};
+
+// Computes the lines of one piece; runs on a worker thread and reads only
+// what is safe to share.
+class PieceComputer {
+public:
+    PieceComputer(const LatticeWalk& walk, const GeoidGrid& grid, MappedGrid& mapped,
+                  InterpolationMethod method)
+        : walk_(walk), grid_(grid), mapped_(mapped), method_(method) {}
+
+    void operator()(LatticePiece& piece) const {
+        Reset(piece);
         char latitudeText[kFixedTextLimit + 1];
         std::size_t latitudeLength = 0;
         std::uint64_t row = piece.row;
@@ -145,18 +166,18 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, Mappe
         double latitude = 0.0;
         for (std::uint64_t k = 0; k < piece.nodes; ++k) {
             if (k == 0 || column == 0) {
-                latitude = rows.Position(row);
+                latitude = walk_.rows.Position(row);
                 char* end = WriteFixed(latitudeText, latitude, 10, 6);
                 *end++ = ' ';
                 latitudeLength = static_cast<std::size_t>(end - latitudeText);
             }
-            const double longitude = columns.Position(column);
+            const double longitude = walk_.columns.Position(column);
             // Bi-linear and triangulation leave the result alone when they fail:
             // the marker must not be the value of an earlier node.
             float undulation = kResultPreset;
-            const QueryStatus status = ComputeUndulation(grid, method, rows.QueryPosition(latitude),
-                                                         columns.QueryPosition(longitude),
-                                                         undulation, mapped);
+            const QueryStatus status =
+                ComputeUndulation(grid_, method_, walk_.rows.QueryPosition(latitude),
+                                  walk_.columns.QueryPosition(longitude), undulation, mapped_);
             if (status == QueryStatus::StatusError) {
                 piece.stopped = true;
                 piece.stopLatitude = latitude;
@@ -164,117 +185,168 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, Mappe
                 break;
             }
             if (status == QueryStatus::StatusOutside) ++piece.outside;
-            // "%10.6lf %11.6lf %8.3f" and CR LF, straight into the piece's text.
-            if (piece.output.size() - piece.length < kLineRoom) {
-                piece.output.resize(std::max(2 * piece.output.size(), piece.length + kLineRoom));
-            }
-            char* const begin = piece.output.data() + piece.length;
-            char* at = begin;
-            std::memcpy(at, latitudeText, latitudeLength);
-            at += latitudeLength;
-            if (column < columnEnds.size()) {
-                const std::uint32_t from = column == 0 ? 0 : columnEnds[column - 1];
-                std::memcpy(at, columnTexts.data() + from, columnEnds[column] - from);
-                at += columnEnds[column] - from;
-            } else {
-                at = WriteFixed(at, longitude, 11, 6);
-                *at++ = ' ';
-            }
-            at = WriteFixed(at, static_cast<double>(undulation), 8, 3);
-            *at++ = '\r';
-            *at++ = '\n';
-            piece.length += static_cast<std::size_t>(at - begin);
-            ++piece.lines;
-            const std::uint64_t count = piece.firstNode + piece.lines;
-            if (count % kLatticeProgressInterval == 0) piece.marks.emplace_back(count, piece.length);
-            if (++column == rowLength) {
+            AppendLine(piece, std::string_view(latitudeText, latitudeLength), column, longitude,
+                       undulation);
+            if (++column == walk_.rowLength) {
                 column = 0;
                 ++row;
             }
         }
-    });
+    }
 
-    // Hands out the lattice piece by piece: rows while they lie above the limit.
-    std::uint64_t nextRow = 0;
-    std::uint64_t nextColumn = 0;
-    std::uint64_t handedOut = 0;
-    bool rowsLeft = true;
-    const auto handOut = [&] {
-        LatticePiece& piece = work.Fill();
-        piece.row = nextRow;
-        piece.column = nextColumn;
-        piece.firstNode = handedOut;
+private:
+    static void Reset(LatticePiece& piece) {
+        piece.marks.clear();
+        piece.length = 0;
+        piece.lines = 0;
+        piece.outside = 0;
+        piece.stopped = false;
+    }
+
+    // "%10.6lf %11.6lf %8.3f" and CR LF, straight into the piece's text.
+    void AppendLine(LatticePiece& piece, std::string_view latitudeText, std::uint64_t column,
+                    double longitude, float undulation) const {
+        if (piece.output.size() - piece.length < kLineRoom) {
+            piece.output.resize(std::max(2 * piece.output.size(), piece.length + kLineRoom));
+        }
+        char* const begin = piece.output.data() + piece.length;
+        char* at = begin;
+        std::memcpy(at, latitudeText.data(), latitudeText.size());
+        at = walk_.WriteLongitude(at + latitudeText.size(), column, longitude);
+        at = WriteFixed(at, static_cast<double>(undulation), 8, 3);
+        *at++ = '\r';
+        *at++ = '\n';
+        piece.length += static_cast<std::size_t>(at - begin);
+        ++piece.lines;
+        const std::uint64_t count = piece.firstNode + piece.lines;
+        if (count % kLatticeProgressInterval == 0) piece.marks.emplace_back(count, piece.length);
+    }
+
+    const LatticeWalk& walk_;
+    const GeoidGrid& grid_;
+    MappedGrid& mapped_;
+    InterpolationMethod method_;
+};
+
+// Hands out the lattice in walking order, piece by piece: rows while they lie
+// above the limit, at most kPieceNodes nodes a piece.
+class PieceDealer {
+public:
+    explicit PieceDealer(const LatticeWalk& walk) : walk_(walk) {}
+
+    bool NodesLeft() const { return rowsLeft_; }
+
+    void Deal(LatticePiece& piece) {
+        piece.row = nextRow_;
+        piece.column = nextColumn_;
+        piece.firstNode = handedOut_;
         piece.nodes = 0;
         while (piece.nodes < kPieceNodes) {
-            const std::uint64_t take = std::min(kPieceNodes - piece.nodes, rowLength - nextColumn);
+            const std::uint64_t take =
+                std::min(kPieceNodes - piece.nodes, walk_.rowLength - nextColumn_);
             piece.nodes += take;
-            nextColumn += take;
-            if (nextColumn < rowLength) break;
-            nextColumn = 0;
-            ++nextRow;
-            if (!rows.Takes(nextRow)) {
-                rowsLeft = false;
+            nextColumn_ += take;
+            if (nextColumn_ < walk_.rowLength) break;
+            nextColumn_ = 0;
+            ++nextRow_;
+            if (!walk_.rows.Takes(nextRow_)) {
+                rowsLeft_ = false;
                 break;
             }
         }
-        handedOut += piece.nodes;
-        work.Submit();
-    };
+        handedOut_ += piece.nodes;
+    }
+
+private:
+    const LatticeWalk& walk_;
+    std::uint64_t nextRow_ = 0;
+    std::uint64_t nextColumn_ = 0;
+    std::uint64_t handedOut_ = 0;
+    bool rowsLeft_ = true;
+};
+
+// Writes finished pieces to the output in walking order and keeps the outcome;
+// calls the progress callback at every mark a piece holds.
+class PieceWriter {
+public:
+    PieceWriter(TextOutput& output, const LatticeProgress& progress, LatticeOutcome& outcome)
+        : output_(output), progress_(progress), outcome_(outcome) {}
 
     // Writes one piece; false when the run ends with it.
-    const auto writePiece = [&](const LatticePiece& piece) {
+    bool Write(const LatticePiece& piece) {
         std::size_t written = 0;
         for (const auto& [count, offset] : piece.marks) {
-            output.Write(std::string_view(piece.output).substr(written, offset - written));
+            output_.Write(std::string_view(piece.output).substr(written, offset - written));
             written = offset;
-            if (output.failed()) return false;
-            outcome.nodesWritten = count;
-            if (progress && !progress(count)) {
-                outcome.end = LatticeEnd::Cancelled;
+            if (output_.failed()) return false;
+            outcome_.nodesWritten = count;
+            if (progress_ && !progress_(count)) {
+                outcome_.end = LatticeEnd::Cancelled;
                 return false;
             }
         }
-        output.Write(std::string_view(piece.output).substr(written, piece.length - written));
-        if (output.failed()) return false;
-        outcome.nodesWritten = piece.firstNode + piece.lines;
-        outcome.nodesOutside += piece.outside;
+        output_.Write(std::string_view(piece.output).substr(written, piece.length - written));
+        if (output_.failed()) return false;
+        outcome_.nodesWritten = piece.firstNode + piece.lines;
+        outcome_.nodesOutside += piece.outside;
         if (piece.stopped) {
-            outcome.end = LatticeEnd::StoppedAtError;
-            outcome.stopLatitude = piece.stopLatitude;
-            outcome.stopLongitude = piece.stopLongitude;
+            outcome_.end = LatticeEnd::StoppedAtError;
+            outcome_.stopLatitude = piece.stopLatitude;
+            outcome_.stopLongitude = piece.stopLongitude;
             return false;
         }
         return true;
-    };
+    }
 
+private:
+    TextOutput& output_;
+    const LatticeProgress& progress_;
+    LatticeOutcome& outcome_;
+};
+
+bool StepsValid(const LatticeArea& area) {
+    // A smaller step (or a NaN) would never leave the first row or column.
+    return area.latStep >= kLatticeSlack && area.lonStep >= kLatticeSlack;
+}
+
+}  // namespace
+
+std::uint64_t LatticeNodeCount(const LatticeArea& area) {
+    if (!StepsValid(area)) return 0;
+    const std::uint64_t rows = CountPositions(RowWalk(area));
+    const std::uint64_t columns = CountPositions(ColumnWalk(area));
+    return columns <= std::numeric_limits<std::uint64_t>::max() / rows ? rows * columns : 0;
+}
+
+LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
+                                InterpolationMethod method, const LatticeArea& area,
+                                const LatticeProgress& progress) {
+    LatticeOutcome outcome;
+    if (!StepsValid(area)) {
+        outcome.end = LatticeEnd::InvalidArea;
+        return outcome;
+    }
+    const LatticeWalk walk(area);
+    // Workers compute pieces of the lattice; this thread writes them in walking order.
+    OrderedWork<LatticePiece> work(kPiecesInFlight, RunWorkerCount(),
+                                   PieceComputer(walk, grid, mapped, method));
+    PieceDealer dealer(walk);
+    PieceWriter writer(output, progress, outcome);
     for (;;) {
-        while (rowsLeft && !work.Full()) handOut();
+        while (dealer.NodesLeft() && !work.Full()) {
+            dealer.Deal(work.Fill());
+            work.Submit();
+        }
         if (!work.Pending()) break;
-        const bool goOn = writePiece(work.TakeOldest());
+        const bool goOn = writer.Write(work.TakeOldest());
         work.Release();
         if (!goOn) break;
     }
-
     if (!output.Flush()) {
         outcome.end = LatticeEnd::WriteFailed;
         outcome.writeError = output.error();
     }
     return outcome;
-}
-
-std::string OutputIsGridMessage(const std::string& path) {
-    return "\nOutputfile \"" + path + "\" is the geoid file in use and is not overwritten!\n";
-}
-
-std::string OutputWriteFailureMessage(const std::string& path, int error) {
-    return "\nOutputfile \"" + path + "\" could not be written (" + std::strerror(error) +
-           ")!\nThe file is incomplete.\n";
-}
-
-std::string LatticeIncompleteMessage(const std::string& path, double latitude, double longitude) {
-    return "\nOutputfile \"" + path + "\" is incomplete!\nThe run stopped at latitude " +
-           FormatFixed(latitude, 6) + ", longitude " + FormatFixed(longitude, 6) +
-           ", where no undulation could be computed.\n";
 }
 
 }  // namespace egm2008

@@ -30,6 +30,7 @@
 
 #include "engine/geoid_grid.hpp"
 #include "engine/mapped_grid.hpp"
+#include "tasks/messages.hpp"
 #include "tasks/text_output.hpp"
 
 namespace egm2008 {
@@ -77,19 +78,14 @@ using LatticeProgress = std::function<bool(std::uint64_t nodesWritten)>;
 LatticeArea AreaFromCorners(double latitude1, double longitude1, double latitude2,
                             double longitude2, double latSpacingMinutes, double lonSpacingMinutes);
 
+/// Nodes in the lattice of `area`: rows times columns as the run walks them; 0 when
+/// the steps are not valid or the count is beyond 64 bits.
+std::uint64_t LatticeNodeCount(const LatticeArea& area);
+
 /// Writes the lattice of `area` to `output` (open or attached; the caller closes it),
 /// querying `grid` through `mapped`, and flushes it.
 LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
                                 InterpolationMethod method, const LatticeArea& area,
                                 const LatticeProgress& progress = {});
-
-/// Refusal of an output path that names the grid file in use.
-std::string OutputIsGridMessage(const std::string& path);
-
-/// A write to the output failed (errno `error`); the file is incomplete.
-std::string OutputWriteFailureMessage(const std::string& path, int error);
-
-/// The run stopped at node (latitude, longitude) whose query failed; the file is incomplete.
-std::string LatticeIncompleteMessage(const std::string& path, double latitude, double longitude);
 
 }  // namespace egm2008

@@ -1,9 +1,7 @@
 #include "tasks/gridmaker.hpp"
 
-#include "engine/mapped_grid.hpp"
 #include "tasks/field_text.hpp"
 #include "tasks/file_identity.hpp"
-#include "tasks/grid_lattice.hpp"
 #include "tasks/manual_point.hpp"
 #include "tasks/text_output.hpp"
 
@@ -11,46 +9,87 @@ namespace egm2008 {
 
 namespace {
 
-// Reads field `id`; when `valid` holds writes the value back, otherwise tells the user.
-bool ReadChecked(PagePlatform& platform, int id, double& value, bool (*valid)(double),
-                 const char* message) {
-    value = ReadFieldNumber(platform, id);
-    if (!valid(value)) {
-        platform.Notify(message, NoticeIcon::Error);
-        return false;
-    }
-    WriteFieldNumber(platform, id, value);
-    return true;
-}
-
-bool LatitudeInRange(double v) { return !(v < -90.0 || v > 90.0); }
-bool LongitudeInRange(double v) { return !(v < -360.0 || v > 360.0); }
-bool NotNegative(double v) { return !(v < 0.0); }
+// The fields' IDs, by GridmakerField.
+constexpr int kFieldIds[kGridmakerFields] = {
+    gridmaker_ids::kLatitude1, gridmaker_ids::kLongitude1, gridmaker_ids::kLatitude2,
+    gridmaker_ids::kLongitude2, gridmaker_ids::kLatSpacing, gridmaker_ids::kLonSpacing};
 
 }  // namespace
 
+const char* GridmakerFieldCheck(GridmakerField field, double value) {
+    switch (field) {
+        case GridmakerField::Latitude1:
+        case GridmakerField::Latitude2:
+            return value >= -90.0 && value <= 90.0 ? nullptr : kLatitudeRangeMessage;
+        case GridmakerField::Longitude1:
+        case GridmakerField::Longitude2:
+            return value >= -360.0 && value <= 360.0 ? nullptr : kLongitudeRangeMessage;
+        case GridmakerField::LatSpacing: return value >= 0.0 ? nullptr : kLatSpacingMessage;
+        case GridmakerField::LonSpacing: return value >= 0.0 ? nullptr : kLonSpacingMessage;
+    }
+    return nullptr;
+}
+
+GridmakerCheck CheckGridmakerRequest(const GridmakerRequest& request) {
+    GridmakerCheck check;
+    const double* v = request.values;
+    for (int k = 0; k < kGridmakerFields; ++k) {
+        check.message = GridmakerFieldCheck(static_cast<GridmakerField>(k), v[k]);
+        if (check.message != nullptr) {
+            check.fieldFailed = true;
+            return check;
+        }
+    }
+    check.area = AreaFromCorners(v[0], v[1], v[2], v[3], v[4], v[5]);
+    if (!(check.area.lonStep >= kLatticeSlack) || !(check.area.latStep >= kLatticeSlack)) {
+        check.message = kSpacingMessage;
+    }
+    return check;
+}
+
+GridmakerOutcome WriteGridmakerOutput(const GridmakerRequest& request, const LatticeArea& area,
+                                      TextOutput& output, const GeoidGrid& grid,
+                                      MappedGrid& mapped, const LatticeProgress& progress) {
+    GridmakerOutcome outcome;
+    outcome.lattice = WriteGridLattice(output, grid, mapped, request.method, area, progress);
+    outcome.closed = output.Close();
+    const LatticeOutcome& lattice = outcome.lattice;
+    if (lattice.end == LatticeEnd::WriteFailed || !outcome.closed) {
+        outcome.endMessage = OutputWriteFailureMessage(request.outputName, output.error());
+    } else if (lattice.end == LatticeEnd::StoppedAtError) {
+        outcome.endMessage = LatticeIncompleteMessage(request.outputName, lattice.stopLatitude,
+                                                      lattice.stopLongitude);
+    }
+    return outcome;
+}
+
 void GridmakerPage::RunGridmaker() {
-    using namespace gridmaker_ids;
     if (grid_ == nullptr) {
         platform_.Notify(kNullGridMessage, NoticeIcon::Error);
         return;
     }
-
-    double a = 0.0, b = 0.0, c = 0.0, d = 0.0, m = 0.0, n = 0.0;
-    if (!ReadChecked(platform_, kLatitude1, a, LatitudeInRange, kLatitudeRangeMessage) ||
-        !ReadChecked(platform_, kLongitude1, b, LongitudeInRange, kLongitudeRangeMessage) ||
-        !ReadChecked(platform_, kLatitude2, c, LatitudeInRange, kLatitudeRangeMessage) ||
-        !ReadChecked(platform_, kLongitude2, d, LongitudeInRange, kLongitudeRangeMessage) ||
-        !ReadChecked(platform_, kLatSpacing, m, NotNegative, kLatSpacingMessage) ||
-        !ReadChecked(platform_, kLonSpacing, n, NotNegative, kLonSpacingMessage)) {
+    // Each field is checked as it is read; one that passes shows its value as read.
+    GridmakerRequest request;
+    for (int k = 0; k < kGridmakerFields; ++k) {
+        const double value = ReadFieldNumber(platform_, kFieldIds[k]);
+        if (const char* message = GridmakerFieldCheck(static_cast<GridmakerField>(k), value)) {
+            platform_.Notify(message, NoticeIcon::Error);
+            return;
+        }
+        WriteFieldNumber(platform_, kFieldIds[k], value);
+        request.values[k] = value;
+    }
+    const GridmakerCheck check = CheckGridmakerRequest(request);
+    if (check.message != nullptr) {
+        platform_.Notify(check.message, NoticeIcon::None);
         return;
     }
-    const LatticeArea area = AreaFromCorners(a, b, c, d, m, n);
-    if (area.lonStep < kLatticeSlack || area.latStep < kLatticeSlack) {
-        platform_.Notify(kSpacingMessage, NoticeIcon::None);
-        return;
-    }
+    request.outputName = outputPath_;
+    request.method = method_;
+    WriteLattice(request, check.area);
+}
 
+void GridmakerPage::WriteLattice(const GridmakerRequest& request, const LatticeArea& area) {
     // Opening the grid file for writing would empty it before a single node is read.
     if (SameFile(outputPath_, grid_->path)) {
         platform_.Notify(OutputIsGridMessage(outputPath_), NoticeIcon::None);
@@ -64,24 +103,15 @@ void GridmakerPage::RunGridmaker() {
         platform_.Notify(OutputOpenMessage(outputPath_), NoticeIcon::None);
         return;
     }
-    platform_.SetFieldText(kOutputPath, outputPath_);
+    platform_.SetFieldText(gridmaker_ids::kOutputPath, outputPath_);
     platform_.SetCursor(CursorShape::Wait);
-
-    const LatticeOutcome outcome =
-        WriteGridLattice(output, *grid_, mapped, method_, area, [this](std::uint64_t) {
+    const GridmakerOutcome outcome =
+        WriteGridmakerOutput(request, area, output, *grid_, mapped, [this](std::uint64_t) {
             platform_.KeepAlive();
             return true;
         });
-    const bool closed = output.Close();
     platform_.SetCursor(CursorShape::Arrow);
-
-    if (outcome.end == LatticeEnd::WriteFailed || !closed) {
-        platform_.Notify(OutputWriteFailureMessage(outputPath_, output.error()), NoticeIcon::None);
-    } else if (outcome.end == LatticeEnd::StoppedAtError) {
-        platform_.Notify(
-            LatticeIncompleteMessage(outputPath_, outcome.stopLatitude, outcome.stopLongitude),
-            NoticeIcon::None);
-    }
+    if (!outcome.endMessage.empty()) platform_.Notify(outcome.endMessage, NoticeIcon::None);
 }
 
 void GridmakerPage::BrowseOutputFile() {

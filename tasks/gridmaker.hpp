@@ -16,6 +16,9 @@
 #include <string>
 
 #include "engine/geoid_grid.hpp"
+#include "engine/mapped_grid.hpp"
+#include "tasks/grid_lattice.hpp"
+#include "tasks/messages.hpp"
 #include "tasks/page_platform.hpp"
 
 namespace egm2008 {
@@ -38,11 +41,45 @@ inline constexpr int kTriangulationRadio = 1049;
 inline constexpr int kNearestRadio = 1050;
 }  // namespace gridmaker_ids
 
-inline constexpr const char* kLatitudeRangeMessage = "Error: Latitude outside valid range of -90° to +90°.";
-inline constexpr const char* kLongitudeRangeMessage = "Error: Longitude outside valid range of -360° to +360°.";
-inline constexpr const char* kLatSpacingMessage = "Error: Lat. spacing should be positive.";
-inline constexpr const char* kLonSpacingMessage = "Error: Lon. spacing should be positive.";
-inline constexpr const char* kSpacingMessage = "Error: Spacing not ok!";
+/// The six values of the area, in the order the gridmaker checks them.
+enum class GridmakerField { Latitude1, Longitude1, Latitude2, Longitude2, LatSpacing, LonSpacing };
+inline constexpr int kGridmakerFields = 6;
+
+/// A gridmaker run as the page and `egm2008 grid` ask for it.
+struct GridmakerRequest {
+    double values[kGridmakerFields] = {};  ///< by GridmakerField; spacings in arc minutes
+    std::string outputName;                ///< the output as messages name it
+    InterpolationMethod method = InterpolationMethod::BiQuadratic;
+};
+
+/// What the checks of a request found: the message of the first that failed
+/// (nullptr when all pass) and, when all pass, the lattice's area.
+struct GridmakerCheck {
+    const char* message = nullptr;
+    bool fieldFailed = false;  ///< a field's own check failed, not the smallest step
+    LatticeArea area;
+};
+
+/// How a gridmaker run that wrote its output ended.
+struct GridmakerOutcome {
+    LatticeOutcome lattice;
+    bool closed = false;      ///< the output closed without an error
+    std::string endMessage;   ///< what to tell the user; "" after a whole lattice
+};
+
+/// The check of field `field` holding `value`: its message, or nullptr when it
+/// passes. Bounds are inclusive; a NaN fails (neither a field read nor the
+/// command line's number parsing yields one).
+const char* GridmakerFieldCheck(GridmakerField field, double value);
+
+/// Every field's check in turn, then the smallest step (kLatticeSlack).
+GridmakerCheck CheckGridmakerRequest(const GridmakerRequest& request);
+
+/// Writes the lattice of `area` (from CheckGridmakerRequest) to `output`,
+/// querying `grid` through `mapped`, closes `output` and says how the run ended.
+GridmakerOutcome WriteGridmakerOutput(const GridmakerRequest& request, const LatticeArea& area,
+                                      TextOutput& output, const GeoidGrid& grid,
+                                      MappedGrid& mapped, const LatticeProgress& progress);
 
 /// Output file of a page that has not chosen one, relative to the working directory.
 inline constexpr const char* kDefaultGridOutput = "Output.txt";
@@ -68,6 +105,9 @@ public:
     const std::string& outputPath() const { return outputPath_; }
 
 private:
+    // The run after the checks: the output refusal, the grid, the output, the lattice.
+    void WriteLattice(const GridmakerRequest& request, const LatticeArea& area);
+
     PagePlatform& platform_;
     const GeoidGrid* grid_ = nullptr;
     std::string outputPath_ = kDefaultGridOutput;

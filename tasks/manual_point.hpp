@@ -11,7 +11,11 @@
 // tells the user itself, once per query.
 #pragma once
 
+#include <optional>
+
 #include "engine/geoid_grid.hpp"
+#include "engine/query_routines.hpp"
+#include "tasks/messages.hpp"
 #include "tasks/page_platform.hpp"
 
 namespace egm2008 {
@@ -26,8 +30,56 @@ inline constexpr int kTriangulation = 1005;
 inline constexpr int kNearest = 1006;
 }  // namespace manual_ids
 
-/// Shown when "Calc!" finds no grid to ask.
-inline constexpr const char* kNullGridMessage = "Error: Detected Nullpointer.";
+/// One method as the manual page and `egm2008 point` ask it, in the order they ask.
+struct ManualMethod {
+    InterpolationMethod method;
+    QueryStatus (*routine)(const GeoidGrid&, double, double, float&, Notifier&);
+    const char* label;  ///< as the page labels its result field
+    int field;          ///< the page's result field
+};
+
+// The order of the queries is the order in which the user sees their messages.
+inline constexpr ManualMethod kManualMethods[] = {
+    {InterpolationMethod::BiQuadratic, InterpolateBiQuadratic, "Bi-Quadratic",
+     manual_ids::kBiQuadratic},
+    {InterpolationMethod::BiLinear, InterpolateBiLinear, "Bi-Linear", manual_ids::kBiLinear},
+    {InterpolationMethod::Triangulation, InterpolateTriangulation, "Triangulation",
+     manual_ids::kTriangulation},
+    {InterpolationMethod::NearestNeighbour, LookupNearest, "Nearest Neighbor",
+     manual_ids::kNearest},
+};
+inline constexpr int kManualMethodCount = 4;
+
+/// One point as typed: longitude as typed, west negative.
+struct ManualPointRequest {
+    double latitude = 0.0;
+    double longitude = 0.0;
+    std::optional<InterpolationMethod> only;  ///< ask this method alone
+};
+
+/// One method's answer; `value` holds the result only when `status` is StatusOk.
+struct ManualPointResult {
+    const ManualMethod* method = nullptr;
+    QueryStatus status = QueryStatus::StatusError;
+    float value = kResultPreset;
+    bool ok() const { return status == QueryStatus::StatusOk; }
+};
+
+/// The answers in the table's order (the one asked for when `only` is set).
+struct ManualPointOutcome {
+    ManualPointResult results[kManualMethodCount];
+    int count = 0;
+    bool allComputed() const;
+};
+
+/// Asks `method`'s routine at the request's point, a negative longitude shifted
+/// by +360 once; the routine tells `notifier` what it cannot read.
+ManualPointResult ComputeManualMethod(const ManualMethod& method, const GeoidGrid& grid,
+                                      const ManualPointRequest& request, Notifier& notifier);
+
+/// Every method of the table in turn, or the one asked for.
+ManualPointOutcome ComputeManualPoint(const GeoidGrid& grid, const ManualPointRequest& request,
+                                      Notifier& notifier);
 
 class ManualPointPage {
 public:

@@ -182,20 +182,6 @@ std::uint8_t NmeaChecksum(std::string_view text) {
     return static_cast<std::uint8_t>(sum);
 }
 
-const char* GgaCopyReasonText(GgaCopyReason reason) {
-    switch (reason) {
-        case GgaCopyReason::None: return "rewritten";
-        case GgaCopyReason::NotGga: return "that are no GGA sentence";
-        case GgaCopyReason::OtherTalker: return "from a talker other than GP, GL and GN";
-        case GgaCopyReason::WrongChecksum: return "with a wrong checksum";
-        case GgaCopyReason::EmptyFields: return "without a fix or with empty fields";
-        case GgaCopyReason::NotMetres: return "with heights not in metres";
-        case GgaCopyReason::Unreadable: return "that could not be read";
-        case GgaCopyReason::QueryFailed: return "whose position could not be computed";
-    }
-    return "";
-}
-
 namespace {
 
 // What makes a line no GGA sentence to rewrite before any field is read: its

@@ -30,6 +30,7 @@
 #include <string_view>
 
 #include "engine/geoid_grid.hpp"
+#include "tasks/messages.hpp"
 
 namespace egm2008 {
 
@@ -82,10 +83,6 @@ enum class GgaCopyReason {
     QueryFailed,    ///< the undulation at the position could not be computed
 };
 inline constexpr int kGgaCopyReasons = static_cast<int>(GgaCopyReason::QueryFailed) + 1;
-
-/// How the summary of a run names the GGA sentences copied for `reason`, as in
-/// "3 with a wrong checksum".
-const char* GgaCopyReasonText(GgaCopyReason reason);
 
 /// Puts a blank into every empty field: before each "," or "*" that follows a ",".
 /// ",," gives ", ,", ",*" gives ", *"; a "," at the end of the line gets none.

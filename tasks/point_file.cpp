@@ -166,10 +166,6 @@ struct PointBatch {
     LineCounts counts;
 };
 
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
-
-std::string Count(std::int64_t n) { return std::to_string(n); }
-
 }  // namespace
 
 void LineCounts::Count(LineOutcome outcome, GgaCopyReason reason) {
@@ -257,8 +253,7 @@ std::string OutputRefusal(const PointFileInput& input, const std::string& output
                             : !outputPath.empty() && ::stat(outputPath.c_str(), &output) == 0;
     if (!exists) return {};
     if (input.identified() && output.st_dev == input.device() && output.st_ino == input.inode()) {
-        return "\nOutputfile " + Quoted(outputPath) +
-               " is the inputfile!\nChoose another outputfile.\n";
+        return OutputIsInputMessage(outputPath);
     }
     struct stat gridFile {};
     const bool isGrid = outputPath == "-"
@@ -268,8 +263,7 @@ std::string OutputRefusal(const PointFileInput& input, const std::string& output
                                   gridFile.st_ino == output.st_ino
                             : SameFile(outputPath, grid.path);
     if (isGrid) {
-        return "\nOutputfile " + Quoted(outputPath) +
-               " is the geoid file in use!\nChoose another outputfile.\n";
+        return OutputIsGeoidFileMessage(outputPath);
     }
     return {};
 }
@@ -496,50 +490,6 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
     }
     if (!output.Close()) outcome.writeError = output.error();
     return outcome;
-}
-
-std::string InputOpenMessage(const std::string& path) {
-    return "\nInputfile " + Quoted(path) + " could not be opened!\n";
-}
-
-std::string CompletionMessage(const PointFileOutcome& outcome) {
-    std::string text = "Calculation done - " + Count(outcome.computed) + " points.";
-    const std::int64_t* byReason = outcome.copiedFor;
-    const std::int64_t failedPoints = outcome.failed - byReason[static_cast<int>(GgaCopyReason::QueryFailed)];
-    if (failedPoints > 0) {
-        text += "\n" + Count(failedPoints) + " points could not be computed and were written with 999.999.";
-    }
-    if (outcome.unreadable > 0) {
-        text += "\n" + Count(outcome.unreadable) +
-                " lines could not be read and were copied unchanged.";
-    }
-    std::int64_t sentences = 0;
-    std::string reasons;
-    for (int k = static_cast<int>(GgaCopyReason::OtherTalker); k < kGgaCopyReasons; ++k) {
-        if (byReason[k] == 0) continue;
-        sentences += byReason[k];
-        reasons += (reasons.empty() ? "" : ", ") + Count(byReason[k]) + " " +
-                   GgaCopyReasonText(static_cast<GgaCopyReason>(k));
-    }
-    if (sentences > 0) {
-        text += "\n" + Count(sentences) + " GGA sentences were copied unchanged: " + reasons + ".";
-    }
-    return text;
-}
-
-std::string OutcomeMessage(const PointFileOutcome& outcome, const std::string& inputPath,
-                           const std::string& outputPath) {
-    if (outcome.readError != 0) {
-        return "\nInputfile " + Quoted(inputPath) + " could not be read: " +
-               std::strerror(outcome.readError) + "!\nThe calculation was stopped; outputfile " +
-               Quoted(outputPath) + " is incomplete.\n";
-    }
-    if (outcome.writeError != 0) {
-        return "\nOutputfile " + Quoted(outputPath) + " could not be written: " +
-               std::strerror(outcome.writeError) +
-               "!\nThe calculation was stopped; the outputfile is incomplete.\n";
-    }
-    return CompletionMessage(outcome);
 }
 
 }  // namespace egm2008

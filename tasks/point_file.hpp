@@ -46,6 +46,7 @@
 #include "engine/geoid_grid.hpp"
 #include "engine/mapped_grid.hpp"
 #include "engine/notifier.hpp"
+#include "tasks/messages.hpp"
 #include "tasks/nmea_gga.hpp"
 #include "tasks/run_stop.hpp"
 #include "tasks/text_output.hpp"
@@ -177,17 +178,5 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
                               const GeoidGrid& grid, MappedGrid& mapped, PointFileLayout layout,
                               InterpolationMethod method, const ProgressCallback& progress,
                               const RunStop& stop = {});
-
-/// "\nInputfile \"<path>\" could not be opened!\n"
-std::string InputOpenMessage(const std::string& path);
-/// "Calculation done - <n> points.", with a line for each kind of line not
-/// computed: "<n> points could not be computed and were written with 999.999.",
-/// "<n> lines could not be read and were copied unchanged.", and "<n> GGA
-/// sentences were copied unchanged: <a> with a wrong checksum, <b> ...".
-std::string CompletionMessage(const PointFileOutcome& outcome);
-/// What to tell the user at the end of a run: the read or the write error, naming
-/// the file, or else CompletionMessage.
-std::string OutcomeMessage(const PointFileOutcome& outcome, const std::string& inputPath,
-                           const std::string& outputPath);
 
 }  // namespace egm2008

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "engine/geoid_grid.hpp"
+#include "tasks/messages.hpp"
 #include "tasks/page_platform.hpp"
 #include "tasks/point_file.hpp"
 
@@ -36,7 +37,6 @@ inline constexpr int kLastMethod = 1050;
 }  // namespace file_ids
 
 /// Caption of button 1002 outside a run.
-inline constexpr const char* kCalcCaption = "Calc!";
 
 class PointFilePage {
 public:

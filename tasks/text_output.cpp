@@ -95,10 +95,6 @@ bool TextOutput::Close() {
     return error_ == 0;
 }
 
-std::string OutputOpenMessage(const std::string& path) {
-    return "\nOutputfile \"" + path + "\" could not be opened!\n";
-}
-
 void AppendFormat(std::string& out, const char* format, ...) {
     char local[256];
     va_list args;

@@ -62,10 +62,6 @@ private:
     std::string buffer_;
 };
 
-/// "\nOutputfile \"<path>\" could not be opened!\n": what the pages and the command line
-/// say when Open fails.
-std::string OutputOpenMessage(const std::string& path);
-
 /// Appends printf-formatted text ("C" locale conversions) to `out`, however long.
 void AppendFormat(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 

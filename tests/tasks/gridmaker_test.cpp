@@ -549,5 +549,34 @@ TEST_F(GridmakerSmallGridTest, InfiniteSpacingGivesOneNode) {
     EXPECT_EQ(platform_.Field(kLatSpacing), "inf");
 }
 
+// The window and egm2008 grid share these checks; a NaN must not slip through one of them.
+TEST(GridmakerChecks, RefuseNotANumberInEveryField) {
+    const double nan = std::nan("");
+    for (int k = 0; k < kGridmakerFields; ++k) {
+        EXPECT_NE(GridmakerFieldCheck(static_cast<GridmakerField>(k), nan), nullptr) << k;
+    }
+}
+
+struct NodeCountCase {
+    const char* name;
+    LatticeArea area;
+    std::uint64_t nodes;
+};
+
+class LatticeNodeCountTest : public ::testing::TestWithParam<NodeCountCase> {};
+
+// The progress total of egm2008 grid: the nodes the walk writes.
+TEST_P(LatticeNodeCountTest, CountsTheWalk) {
+    EXPECT_EQ(LatticeNodeCount(GetParam().area), GetParam().nodes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Areas, LatticeNodeCountTest,
+    ::testing::Values(NodeCountCase{"OneNode", {10, 10, 5, 5, 1, 1}, 1},
+                      NodeCountCase{"EdgesReachedDespiteRounding", {0.9, 0, 0, 0.9, 0.3, 0.3}, 16},
+                      NodeCountCase{"StepTooSmall", {1, 0, 0, 1, 1e-9, 1}, 0},
+                      NodeCountCase{"BeyondSixtyFourBits", {90, -90, -360, 360, 1e-8, 1e-8}, 0}),
+    [](const auto& p) { return std::string(p.param.name); });
+
 }  // namespace
 }  // namespace egm2008

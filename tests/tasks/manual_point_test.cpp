@@ -214,5 +214,17 @@ TEST(ManualPointPage, ResultsAreSetToNotAvailableFirst) {
                                                "read 1000", "set 1000 1.00000000", "read 1001"}));
 }
 
+TEST(ManualPointCore, AsksOnlyTheMethodAskedFor) {
+    testing::ScratchDir dir;
+    const GeoidGrid grid =
+        testing::WriteSmallGrid(dir.File("grid"), 30.0, false, [](int, int) { return 1.0f; });
+    FakePlatform platform;
+    const ManualPointOutcome outcome =
+        ComputeManualPoint(grid, {1.0, -2.0, InterpolationMethod::Triangulation}, platform);
+    ASSERT_EQ(outcome.count, 1);
+    EXPECT_EQ(outcome.results[0].method->method, InterpolationMethod::Triangulation);
+    EXPECT_TRUE(outcome.allComputed());
+}
+
 }  // namespace
 }  // namespace egm2008

@@ -1,0 +1,107 @@
+#include "tasks/messages.hpp"
+
+#include <cstring>
+
+#include "tasks/field_text.hpp"
+#include "tasks/nmea_gga.hpp"
+#include "tasks/point_file.hpp"
+
+namespace egm2008 {
+
+namespace {
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+std::string Count(std::int64_t n) { return std::to_string(n); }
+
+}  // namespace
+
+std::string InputOpenMessage(const std::string& path) {
+    return "\nInputfile " + Quoted(path) + " could not be opened!\n";
+}
+
+std::string OutputOpenMessage(const std::string& path) {
+    return "\nOutputfile " + Quoted(path) + " could not be opened!\n";
+}
+
+std::string OutputIsInputMessage(const std::string& path) {
+    return "\nOutputfile " + Quoted(path) + " is the inputfile!\nChoose another outputfile.\n";
+}
+
+std::string OutputIsGeoidFileMessage(const std::string& path) {
+    return "\nOutputfile " + Quoted(path) +
+           " is the geoid file in use!\nChoose another outputfile.\n";
+}
+
+std::string OutputIsGridMessage(const std::string& path) {
+    return "\nOutputfile " + Quoted(path) + " is the geoid file in use and is not overwritten!\n";
+}
+
+std::string OutputWriteFailureMessage(const std::string& path, int error) {
+    return "\nOutputfile " + Quoted(path) + " could not be written (" + std::strerror(error) +
+           ")!\nThe file is incomplete.\n";
+}
+
+std::string LatticeIncompleteMessage(const std::string& path, double latitude, double longitude) {
+    return "\nOutputfile " + Quoted(path) + " is incomplete!\nThe run stopped at latitude " +
+           FormatFixed(latitude, 6) + ", longitude " + FormatFixed(longitude, 6) +
+           ", where no undulation could be computed.\n";
+}
+
+const char* GgaCopyReasonText(GgaCopyReason reason) {
+    switch (reason) {
+        case GgaCopyReason::None: return "rewritten";
+        case GgaCopyReason::NotGga: return "that are no GGA sentence";
+        case GgaCopyReason::OtherTalker: return "from a talker other than GP, GL and GN";
+        case GgaCopyReason::WrongChecksum: return "with a wrong checksum";
+        case GgaCopyReason::EmptyFields: return "without a fix or with empty fields";
+        case GgaCopyReason::NotMetres: return "with heights not in metres";
+        case GgaCopyReason::Unreadable: return "that could not be read";
+        case GgaCopyReason::QueryFailed: return "whose position could not be computed";
+    }
+    return "";
+}
+
+std::string CompletionMessage(const PointFileOutcome& outcome) {
+    std::string text = "Calculation done - " + Count(outcome.computed) + " points.";
+    const std::int64_t* byReason = outcome.copiedFor;
+    const std::int64_t failedPoints =
+        outcome.failed - byReason[static_cast<int>(GgaCopyReason::QueryFailed)];
+    if (failedPoints > 0) {
+        text += "\n" + Count(failedPoints) +
+                " points could not be computed and were written with 999.999.";
+    }
+    if (outcome.unreadable > 0) {
+        text += "\n" + Count(outcome.unreadable) +
+                " lines could not be read and were copied unchanged.";
+    }
+    std::int64_t sentences = 0;
+    std::string reasons;
+    for (int k = static_cast<int>(GgaCopyReason::OtherTalker); k < kGgaCopyReasons; ++k) {
+        if (byReason[k] == 0) continue;
+        sentences += byReason[k];
+        reasons += (reasons.empty() ? "" : ", ") + Count(byReason[k]) + " " +
+                   GgaCopyReasonText(static_cast<GgaCopyReason>(k));
+    }
+    if (sentences > 0) {
+        text += "\n" + Count(sentences) + " GGA sentences were copied unchanged: " + reasons + ".";
+    }
+    return text;
+}
+
+std::string OutcomeMessage(const PointFileOutcome& outcome, const std::string& inputPath,
+                           const std::string& outputPath) {
+    if (outcome.readError != 0) {
+        return "\nInputfile " + Quoted(inputPath) + " could not be read: " +
+               std::strerror(outcome.readError) + "!\nThe calculation was stopped; outputfile " +
+               Quoted(outputPath) + " is incomplete.\n";
+    }
+    if (outcome.writeError != 0) {
+        return "\nOutputfile " + Quoted(outputPath) + " could not be written: " +
+               std::strerror(outcome.writeError) +
+               "!\nThe calculation was stopped; the outputfile is incomplete.\n";
+    }
+    return CompletionMessage(outcome);
+}
+
+}  // namespace egm2008

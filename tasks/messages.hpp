@@ -1,0 +1,59 @@
+// Every text the pages show the user: message boxes, refusals, the end of a
+// run and the fixed words of result fields. The engine's texts about grid
+// files are in engine/messages.hpp.
+#pragma once
+
+#include <string>
+
+namespace egm2008 {
+
+struct PointFileOutcome;
+enum class GgaCopyReason;
+
+/// Shown when "Calc!" finds no grid to ask.
+inline constexpr const char* kNullGridMessage = "Error: Detected Nullpointer.";
+/// A result field whose method found no value.
+inline constexpr const char* kNotAvailable = "N/A";
+/// The caption of the file page's "Calc!" button while no run is on.
+inline constexpr const char* kCalcCaption = "Calc!";
+
+// The gridmaker's field checks, in the order of the fields.
+inline constexpr const char* kLatitudeRangeMessage =
+    "Error: Latitude outside valid range of -90° to +90°.";
+inline constexpr const char* kLongitudeRangeMessage =
+    "Error: Longitude outside valid range of -360° to +360°.";
+inline constexpr const char* kLatSpacingMessage = "Error: Lat. spacing should be positive.";
+inline constexpr const char* kLonSpacingMessage = "Error: Lon. spacing should be positive.";
+inline constexpr const char* kSpacingMessage = "Error: Spacing not ok!";
+
+/// "\nInputfile \"<path>\" could not be opened!\n"
+std::string InputOpenMessage(const std::string& path);
+/// "\nOutputfile \"<path>\" could not be opened!\n"
+std::string OutputOpenMessage(const std::string& path);
+
+/// The point file page's refusal of an output that is its input file.
+std::string OutputIsInputMessage(const std::string& path);
+/// The point file page's refusal of an output that is the grid file in use.
+std::string OutputIsGeoidFileMessage(const std::string& path);
+
+/// The gridmaker's refusal of an output path that names the grid file in use.
+std::string OutputIsGridMessage(const std::string& path);
+/// A write to the gridmaker's output failed (errno `error`); the file is incomplete.
+std::string OutputWriteFailureMessage(const std::string& path, int error);
+/// The lattice stopped at node (latitude, longitude) whose query failed; the file is incomplete.
+std::string LatticeIncompleteMessage(const std::string& path, double latitude, double longitude);
+
+/// Why a GGA sentence was copied unchanged, as the completion message lists it.
+const char* GgaCopyReasonText(GgaCopyReason reason);
+
+/// "Calculation done - <n> points.", with a line for each kind of line not
+/// computed: "<n> points could not be computed and were written with 999.999.",
+/// "<n> lines could not be read and were copied unchanged.", and "<n> GGA
+/// sentences were copied unchanged: <a> with a wrong checksum, <b> ...".
+std::string CompletionMessage(const PointFileOutcome& outcome);
+/// What to tell the user at the end of a point file run: the read or the write
+/// error, naming the file, or else CompletionMessage.
+std::string OutcomeMessage(const PointFileOutcome& outcome, const std::string& inputPath,
+                           const std::string& outputPath);
+
+}  // namespace egm2008
