@@ -23,9 +23,10 @@
 namespace {
 
 int Usage() {
-    std::fputs("usage: make_bench_data points COUNT SEED OUT\n"
-               "       make_bench_data grid1 OUT\n",
-               stderr);
+    std::fputs(
+        "usage: make_bench_data points COUNT SEED OUT\n"
+        "       make_bench_data grid1 OUT\n",
+        stderr);
     return 2;
 }
 

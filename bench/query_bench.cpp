@@ -92,8 +92,8 @@ void Query(benchmark::State& state, GridChoice choice, InterpolationMethod metho
         }
         for (std::size_t g = 0; g < kGroup; ++g) {
             float result = 0.0f;
-            if (ComputeUndulation(grid, method, group[g].latitude, group[g].longitude, result, mapped) !=
-                QueryStatus::StatusOk) {
+            if (ComputeUndulation(grid, method, group[g].latitude, group[g].longitude, result,
+                                  mapped) != QueryStatus::StatusOk) {
                 ++failures;
             }
             benchmark::DoNotOptimize(result);
@@ -101,8 +101,8 @@ void Query(benchmark::State& state, GridChoice choice, InterpolationMethod metho
     }
     const auto queries = static_cast<double>(state.iterations()) * static_cast<double>(kGroup);
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(kGroup));
-    state.counters["per_query"] = benchmark::Counter(queries, benchmark::Counter::kIsRate |
-                                                                  benchmark::Counter::kInvert);
+    state.counters["per_query"] =
+        benchmark::Counter(queries, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     if (failures > 0) state.SkipWithError("some queries failed");
 }
 

@@ -59,7 +59,8 @@ public:
     /// Shows progress on `fd` when it is a terminal.
     Progress(int fd, std::string unit);
     /// Shows progress on `fd` when `enabled`, with the given timing.
-    Progress(int fd, std::string unit, bool enabled, Clock::duration delay, Clock::duration interval);
+    Progress(int fd, std::string unit, bool enabled, Clock::duration delay,
+             Clock::duration interval);
     ~Progress() { Finish(); }
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;

@@ -47,21 +47,23 @@ int RunFile(const FileArgs& args, Console& console) {
     PointFileOutcome outcome;
     {
         Progress progress(console.err(), "points");
-        outcome = RunPointFile(setup.input, output.text(), *grid, setup.mapped, args.layout,
-                               args.method,
-                               [&progress](std::int64_t computed) {
-                                   progress.Update(static_cast<std::uint64_t>(computed), 0);
-                               },
-                               signals.stop());
+        outcome = RunPointFile(
+            setup.input, output.text(), *grid, setup.mapped, args.layout, args.method,
+            [&progress](std::int64_t computed) {
+                progress.Update(static_cast<std::uint64_t>(computed), 0);
+            },
+            signals.stop());
     }
     setup.input.Close();
-    if (const std::optional<int> status = SettleOutput(output, args.output, signals, console)) return *status;
+    if (const std::optional<int> status = SettleOutput(output, args.output, signals, console))
+        return *status;
 
     // Every line that held a point or a GGA sentence must have been computed;
     // other sentences passed on are no failure.
     const bool clean = outcome.completed() && outcome.gridOpened;
     const bool allComputed = clean && !outcome.AnyNotComputed();
-    if (!allComputed || !args.quiet) console.Message(OutcomeMessage(outcome, args.input, args.output));
+    if (!allComputed || !args.quiet)
+        console.Message(OutcomeMessage(outcome, args.input, args.output));
     return allComputed ? kExitOk : kExitFailure;
 }
 

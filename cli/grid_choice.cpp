@@ -78,7 +78,8 @@ std::string InternalDatabasePath() {
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     if (!error) {
         const std::string beside =
-            (program.parent_path() / ".." / "share" / "egm2008" / kInternalGridName).lexically_normal();
+            (program.parent_path() / ".." / "share" / "egm2008" / kInternalGridName)
+                .lexically_normal();
         if (::stat(beside.c_str(), &info) == 0) return beside;
     }
     return std::string(EGM2008_INSTALLED_DATA_DIR) + "/" + kInternalGridName;
@@ -98,8 +99,8 @@ bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, std::string& reason
     if (!Probe(path, probe, reason)) {
         if (!request.path) {
             reason = std::string("The internal database \"") + kInternalGridName +
-                     "\" is neither in the working directory nor in " +
-                     EGM2008_INSTALLED_DATA_DIR + "; name a grid file with --grid.";
+                     "\" is neither in the working directory nor in " + EGM2008_INSTALLED_DATA_DIR +
+                     "; name a grid file with --grid.";
         }
         return false;
     }

@@ -24,9 +24,9 @@ namespace egm2008::cli {
 
 /// What the command line says about the grid.
 struct GridRequest {
-    std::optional<std::string> path;   ///< none: the internal database
-    std::optional<GridSize> size;      ///< --grid-size
-    std::optional<bool> bigEndian;     ///< --big-endian / --little-endian
+    std::optional<std::string> path;  ///< none: the internal database
+    std::optional<GridSize> size;     ///< --grid-size
+    std::optional<bool> bigEndian;    ///< --big-endian / --little-endian
 };
 
 /// "10'", "2.5'" or "1'".

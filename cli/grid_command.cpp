@@ -43,7 +43,8 @@ GridmakerRequest RequestOf(const GridArgs& a, const std::string& outputName) {
 
 // True when the open descriptor `fd` is the file at `path`.
 bool DescriptorIsFile(int fd, const std::string& path) {
-    struct stat open {}, named {};
+    struct stat open {
+    }, named{};
     return ::fstat(fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 && S_ISREG(open.st_mode) &&
            open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }

@@ -60,7 +60,8 @@ int RunInfo(const InfoArgs& args, Console& console) {
         AppendFormat(text, "Markers      all %lld right\n", static_cast<long long>(report.markers));
     } else {
         AppendFormat(text, "Markers      %lld of %lld wrong, the first in row %lld\n",
-                     static_cast<long long>(report.badMarkers), static_cast<long long>(report.markers),
+                     static_cast<long long>(report.badMarkers),
+                     static_cast<long long>(report.markers),
                      static_cast<long long>(report.firstBadRow));
     }
     if (report.plausible > 0) {
@@ -74,9 +75,9 @@ int RunInfo(const InfoArgs& args, Console& console) {
         return kExitFailure;
     }
     if (report.badMarkers > 0) {
-        console.Message("Geoidfile \"" + grid->path + "\" has " + std::to_string(report.badMarkers) +
-                        " wrong record markers, the first in row " +
-                        std::to_string(report.firstBadRow) + ".");
+        console.Message(
+            "Geoidfile \"" + grid->path + "\" has " + std::to_string(report.badMarkers) +
+            " wrong record markers, the first in row " + std::to_string(report.firstBadRow) + ".");
         return kExitFailure;
     }
     return kExitOk;

@@ -20,8 +20,7 @@ std::string StandardOutputFailureMessage(const char* what) {
 
 std::string NodesOutsideMessage(std::uint64_t nodes) {
     return std::to_string(nodes) + (nodes == 1 ? " node" : " nodes") +
-           " could not be computed and " + (nodes == 1 ? "was" : "were") +
-           " written as 9999.999.";
+           " could not be computed and " + (nodes == 1 ? "was" : "were") + " written as 9999.999.";
 }
 
 }  // namespace egm2008::cli

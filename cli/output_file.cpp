@@ -33,7 +33,8 @@ int CreateTemporary(const std::string& folder, const std::string& name, std::str
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         auto seed = static_cast<unsigned long long>(
             std::chrono::steady_clock::now().time_since_epoch().count());
-        seed ^= static_cast<unsigned long long>(::getpid()) << 20 ^ ++counter * 0x9E3779B97F4A7C15ull;
+        seed ^=
+            static_cast<unsigned long long>(::getpid()) << 20 ^ ++counter * 0x9E3779B97F4A7C15ull;
         std::string suffix(6, '0');
         for (char& c : suffix) {
             c = digits[seed % 36];
@@ -113,8 +114,8 @@ const char* OutputFile::fate() const {
     return existed_ ? "was left as it was" : "was not created";
 }
 
-std::optional<int> SettleOutput(OutputFile& output, const std::string& path, const StopSignals& signals,
-                                Console& console) {
+std::optional<int> SettleOutput(OutputFile& output, const std::string& path,
+                                const StopSignals& signals, Console& console) {
     if (const int signal = signals.received()) {
         output.Discard();
         console.Message(StoppedBySignalMessage(path, signal, output));
@@ -129,8 +130,8 @@ std::optional<int> SettleOutput(OutputFile& output, const std::string& path, con
 }
 
 std::string StoppedBySignalMessage(const std::string& path, int signal, const OutputFile& output) {
-    return std::string("The run was stopped by ") + SignalName(signal) + "; outputfile \"" + path + "\" " +
-           output.fate() + ".";
+    return std::string("The run was stopped by ") + SignalName(signal) + "; outputfile \"" + path +
+           "\" " + output.fate() + ".";
 }
 
 std::string OutputNotWrittenMessage(const std::string& path, int error, const OutputFile& output) {

@@ -64,8 +64,8 @@ private:
 /// returned; a temporary file is renamed into place, or, when a write failed
 /// or the rename fails, removed, the user told, and 1 returned. Nothing when
 /// the command goes on to its own end (direct outputs report their errors there).
-std::optional<int> SettleOutput(OutputFile& output, const std::string& path, const StopSignals& signals,
-                                Console& console);
+std::optional<int> SettleOutput(OutputFile& output, const std::string& path,
+                                const StopSignals& signals, Console& console);
 
 /// A run stopped by `signal`: "The run was stopped by SIGTERM; outputfile "<path>" <fate>."
 std::string StoppedBySignalMessage(const std::string& path, int signal, const OutputFile& output);

@@ -99,17 +99,22 @@ struct GridOptions {
 };
 
 CLI::Option* AddGridOptions(CLI::App& command, GridOptions& grid) {
-    grid.pathOption = command.add_option("--grid", grid.path,
-                                           "EGM2008 grid file (default: the internal 10' database)")
-                            ->type_name("FILE")
-                            ->group("Grid");
-    command.add_option("--grid-size", grid.size, "spacing in arc minutes, when the file's is not wanted")
+    grid.pathOption = command
+                          .add_option("--grid", grid.path,
+                                      "EGM2008 grid file (default: the internal 10' database)")
+                          ->type_name("FILE")
+                          ->group("Grid");
+    command
+        .add_option("--grid-size", grid.size,
+                    "spacing in arc minutes, when the file's is not wanted")
         ->check(CLI::IsMember(NamesOf(kSizes)))
         ->type_name("MIN")
         ->group("Grid");
-    CLI::Option* big = command.add_flag("--big-endian", grid.big, "the file is big-endian")->group("Grid");
+    CLI::Option* big =
+        command.add_flag("--big-endian", grid.big, "the file is big-endian")->group("Grid");
     CLI::Option* little =
-        command.add_flag("--little-endian", grid.little, "the file is little-endian")->group("Grid");
+        command.add_flag("--little-endian", grid.little, "the file is little-endian")
+            ->group("Grid");
     big->excludes(little);
     return grid.pathOption;
 }
@@ -135,9 +140,11 @@ decimal point. A negative number may stand as it is among the arguments;
 after "--" every argument counts as a positional one.
 
 Without --grid the internal 10' database is used:
-  )" + std::string(kInternalGridName) + R"(
+  )" + std::string(kInternalGridName) +
+           R"(
 in the working directory, else the one installed in
-  )" + EGM2008_INSTALLED_DATA_DIR + R"(
+  )" + EGM2008_INSTALLED_DATA_DIR +
+           R"(
 A grid file's size and byte order are recognised from its length and record
 markers; --grid-size and --big-endian or --little-endian say what it must be.
 
@@ -154,8 +161,8 @@ struct PointCommand {
     GridOptions grid;
 
     void Add(CLI::App& app) {
-        command = app.add_subcommand("point",
-                                     "undulation at one point by the four methods (or one)");
+        command =
+            app.add_subcommand("point", "undulation at one point by the four methods (or one)");
         command->add_option("LAT", latitude, "latitude, decimal degrees")
             ->required()
             ->check(kNumber)
@@ -165,9 +172,10 @@ struct PointCommand {
             ->check(kNumber)
             ->type_name("NUMBER");
         AddMethodOption(*command, method, "print only this method's value");
-        command->add_option("--decimals", decimals,
-                            "decimals of the values (default 4; 9 significant digits identify a "
-                            "value exactly)")
+        command
+            ->add_option("--decimals", decimals,
+                         "decimals of the values (default 4; 9 significant digits identify a "
+                         "value exactly)")
             ->check(kDecimals)
             ->type_name("N");
         AddGridOptions(*command, grid);
@@ -209,7 +217,8 @@ struct FileCommand {
         AddMethodOption(*command, method, "interpolation method (default biquadratic)");
         command->add_flag("-q,--quiet", file.quiet, "no \"Calculation done\" message");
         AddGridOptions(*command, grid);
-        command->footer(R"(Layouts: lat-lon, lon-lat (two numbers a line), pt-lat-lon, pt-lon-lat (a point
+        command->footer(
+            R"(Layouts: lat-lon, lon-lat (two numbers a line), pt-lat-lon, pt-lon-lat (a point
 name first), gga (NMEA GGA sentences, rewritten with the EGM2008 separation).
   egm2008 file points.txt heights.txt --layout pt-lat-lon
   egm2008 file - - --layout gga < gps.nmea > gps-egm2008.nmea)");
@@ -238,8 +247,9 @@ struct GridCommand {
         AddNumbers("--lon", longitudes, 2, "longitudes of two corners, -360 to 360", "B D");
         AddNumber("--step-lat", stepLat, "latitude spacing, arc minutes");
         AddNumber("--step-lon", stepLon, "longitude spacing, arc minutes");
-        output = command->add_option("-o,--output", gridmaker.output,
-                                     "file to write, - for standard output (the default)")
+        output = command
+                     ->add_option("-o,--output", gridmaker.output,
+                                  "file to write, - for standard output (the default)")
                      ->type_name("OUT");
         AddMethodOption(*command, method, "interpolation method (default biquadratic)");
         AddGridOptions(*command, grid);
@@ -249,8 +259,8 @@ latitude, longitude, undulation.
   egm2008 grid --lat -10 10 --lon -20 20 --step-lat 60 --step-lon 60 --method bilinear)");
     }
 
-    void AddNumbers(const char* name, std::vector<std::string>& texts, int count,
-                    const char* help, const char* typeName) {
+    void AddNumbers(const char* name, std::vector<std::string>& texts, int count, const char* help,
+                    const char* typeName) {
         command->add_option(name, texts, help)
             ->required()
             ->expected(count)
@@ -340,9 +350,10 @@ std::optional<int> Parse(CLI::App& app, const std::vector<std::string>& args, in
 int runCli(const std::vector<std::string>& args, int in, int out, int err) {
     Console console(in, out, err);
 
-    CLI::App app("EGM2008 geoid undulations: the height of the geoid above the WGS84 ellipsoid, "
-                 "in metres, interpolated in NGA's EGM2008 grids.",
-                 "egm2008");
+    CLI::App app(
+        "EGM2008 geoid undulations: the height of the geoid above the WGS84 ellipsoid, "
+        "in metres, interpolated in NGA's EGM2008 grids.",
+        "egm2008");
     app.set_version_flag("--version", std::string("egm2008 ") + EGM2008_VERSION);
     app.require_subcommand(1);
     app.footer(HelpFooter());

@@ -14,7 +14,8 @@ constexpr int kSignals[3] = {SIGINT, SIGTERM, SIGHUP};
 
 std::atomic<int> gReceived{0};
 std::atomic<int> gWakeFd{-1};
-static_assert(std::atomic<int>::is_always_lock_free, "a signal handler may only touch lock-free atomics");
+static_assert(std::atomic<int>::is_always_lock_free,
+              "a signal handler may only touch lock-free atomics");
 
 void RecordSignal(int signal) {
     const int saved = errno;
@@ -41,7 +42,8 @@ StopSignals::StopSignals() {
     for (int k = 0; k < 3; ++k) {
         struct sigaction current {};
         // A signal the caller ignores (nohup, a background job) stays ignored.
-        if (::sigaction(kSignals[k], nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
+        if (::sigaction(kSignals[k], nullptr, &current) != 0 || current.sa_handler == SIG_IGN)
+            continue;
         installed_[k] = ::sigaction(kSignals[k], &action, &previous_[k]) == 0;
     }
 }

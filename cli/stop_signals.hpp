@@ -31,7 +31,7 @@ public:
 private:
     RunStop stop_;
     int wake_[2] = {-1, -1};
-    struct sigaction previous_[3] {};
+    struct sigaction previous_[3]{};
     bool installed_[3] = {false, false, false};
 };
 

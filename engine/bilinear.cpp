@@ -16,7 +16,8 @@ QueryStatus InterpolateBiLinear(const GeoidGrid& grid, double latitude, double l
     if (!frame::SpacingsPositive(grid)) return QueryStatus::StatusError;
     std::int64_t columns = 0;
     GridCell cell;
-    if (!frame::LocateCell(grid, latitude, longitude, columns, cell)) return QueryStatus::StatusError;
+    if (!frame::LocateCell(grid, latitude, longitude, columns, cell))
+        return QueryStatus::StatusError;
     if (reader.Open(grid) != QueryStatus::StatusOk ||
         reader.CheckRows(grid, columns, cell.i, cell.i + 1) != QueryStatus::StatusOk) {
         return QueryStatus::StatusError;

@@ -138,7 +138,8 @@ QueryStatus InterpolateBiQuadratic(const GeoidGrid& grid, double latitude, doubl
     Window w;
     if (!PlaceWindow(grid, latitude, longitude, w)) return QueryStatus::StatusError;
     if (reader.Open(grid) != QueryStatus::StatusOk ||
-        reader.CheckRows(grid, columns, w.centreRow - 1, w.centreRow + 1) != QueryStatus::StatusOk) {
+        reader.CheckRows(grid, columns, w.centreRow - 1, w.centreRow + 1) !=
+            QueryStatus::StatusOk) {
         return QueryStatus::StatusError;
     }
     const WindowValues v = ReadWindow(grid, columns, w, reader);

@@ -15,8 +15,7 @@ QueryStatus ComputeUndulation(const GeoidGrid& grid, InterpolationMethod method,
             return InterpolateTriangulation(grid, latitude, longitude, result, reader);
         case InterpolationMethod::NearestNeighbour:
             return LookupNearest(grid, latitude, longitude, result, reader);
-        default:
-            return InterpolateBiLinear(grid, latitude, longitude, result, reader);
+        default: return InterpolateBiLinear(grid, latitude, longitude, result, reader);
     }
 }
 

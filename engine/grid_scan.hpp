@@ -24,14 +24,14 @@ struct GridExtreme {
 struct GridReport {
     std::int64_t rows = 0;
     std::int64_t columns = 0;
-    std::int64_t markers = 0;       ///< two a row
+    std::int64_t markers = 0;  ///< two a row
     std::int64_t badMarkers = 0;
     std::int64_t firstBadRow = -1;  ///< row of the first wrong marker, -1 when none
     std::int64_t plausible = 0;     ///< values with |N| <= 1000 m
     std::int64_t implausible = 0;   ///< values the queries refuse: |N| > 1000 m or not a number
     GridExtreme minimum;            ///< of the plausible values; meaningless when there are none
     GridExtreme maximum;
-    std::string sha256;             ///< of the whole file, 64 lowercase hexadecimal digits
+    std::string sha256;  ///< of the whole file, 64 lowercase hexadecimal digits
 };
 
 /// Called after each row with the rows done and the rows in all.

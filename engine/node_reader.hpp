@@ -25,7 +25,8 @@ public:
     virtual ~NodeReader() = default;
     /// Makes the grid readable; StatusError (the user already told) when it cannot be.
     virtual QueryStatus Open(const GeoidGrid& grid) = 0;
-    /// The value of node (r, c) of a grid with `columns` values a row; 0.0 past the end of the file.
+    /// The value of node (r, c) of a grid with `columns` values a row; 0.0 past the end of the
+    /// file.
     virtual float ReadNode(const GeoidGrid& grid, std::int64_t columns, std::int32_t r,
                            std::int32_t c) = 0;
     /// Ends the access that Open began.

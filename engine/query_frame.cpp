@@ -32,7 +32,8 @@ bool LocateCell(const GeoidGrid& g, double& latitude, double& longitude, std::in
     if (const std::int64_t rows = StoredRows(g); rows > 0 && cell.i + std::int64_t{1} > rows - 1) {
         const double atBound = g.latMin + kEdgeNudge;
         std::int32_t i = 0;
-        if (TruncateIndex((g.latMax - atBound) / g.latSpacing, i) && i + std::int64_t{1} <= rows - 1) {
+        if (TruncateIndex((g.latMax - atBound) / g.latSpacing, i) &&
+            i + std::int64_t{1} <= rows - 1) {
             latitude = atBound;
             cell.i = i;
         }

@@ -33,8 +33,8 @@ private:
 
     std::array<std::uint32_t, 8> state_{};
     std::array<std::uint8_t, 64> block_{};
-    std::size_t used_ = 0;       ///< bytes waiting in block_
-    std::uint64_t length_ = 0;   ///< bytes of the message so far
+    std::size_t used_ = 0;      ///< bytes waiting in block_
+    std::uint64_t length_ = 0;  ///< bytes of the message so far
 };
 
 }  // namespace egm2008

@@ -40,7 +40,8 @@ void CheckReading(std::string_view text) {
     }
     const double expected = std::strtod(decimal.c_str(), nullptr);
     if (!Same(value, expected)) {
-        std::fprintf(stderr, "\"%s\": read %.17g, strtod %.17g\n", decimal.c_str(), value, expected);
+        std::fprintf(stderr, "\"%s\": read %.17g, strtod %.17g\n", decimal.c_str(), value,
+                     expected);
         std::abort();
     }
 }

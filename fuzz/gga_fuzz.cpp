@@ -66,7 +66,8 @@ bool CarriesWrongChecksum(std::string_view line) {
 // CR-only line ends, several records in one line.
 bool HoldsSeveralRecords(std::string_view line) {
     const std::size_t cr = line.find('\r');
-    return cr != std::string_view::npos && line.find_first_not_of("\r\n \t", cr) != std::string_view::npos;
+    return cr != std::string_view::npos &&
+           line.find_first_not_of("\r\n \t", cr) != std::string_view::npos;
 }
 
 void CheckSentence(const std::string& sentence) {
@@ -78,7 +79,8 @@ void CheckSentence(const std::string& sentence) {
     const std::size_t star = sentence.find('*');
     if (star == std::string::npos || star + 3 != sentence.size()) std::abort();
     char hex[3];
-    std::snprintf(hex, sizeof hex, "%02X", NmeaChecksum(std::string_view(sentence).substr(1, star - 1)));
+    std::snprintf(hex, sizeof hex, "%02X",
+                  NmeaChecksum(std::string_view(sentence).substr(1, star - 1)));
     if (sentence.compare(star + 1, 2, hex) != 0) std::abort();
 }
 
@@ -86,7 +88,8 @@ void CheckSentence(const std::string& sentence) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
-    static const float undulations[] = {47.25f, 56.0f, -107.0f, 0.0f, -0.0f, 85.5f, 999.9f, -999.9f};
+    static const float undulations[] = {47.25f, 56.0f, -107.0f, 0.0f,
+                                        -0.0f,  85.5f, 999.9f,  -999.9f};
     Answer answer;
     answer.status = (data[0] & 0x30) == 0x30 ? QueryStatus::StatusOutside : QueryStatus::StatusOk;
     answer.undulation = undulations[data[0] & 7];
@@ -102,24 +105,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     switch (result) {
         case GgaRewrite::Rewritten: {
-            if (!parses || answer.calls != 1 || answer.status != QueryStatus::StatusOk) std::abort();
+            if (!parses || answer.calls != 1 || answer.status != QueryStatus::StatusOk)
+                std::abort();
             if (!std::isfinite(answer.latitude) || !std::isfinite(answer.longitude)) std::abort();
             if (CarriesWrongChecksum(line) || HoldsSeveralRecords(line)) std::abort();
             CheckSentence(sentence);
             GgaFields again;
             if (ParseGgaSentence(sentence, again)) {
-                if (again.latDegrees != parsed.latDegrees || again.lonDegrees != parsed.lonDegrees ||
+                if (again.latDegrees != parsed.latDegrees ||
+                    again.lonDegrees != parsed.lonDegrees ||
                     again.latHemisphere != parsed.latHemisphere ||
                     again.lonHemisphere != parsed.lonHemisphere ||
-                    std::fabs(again.latMinutes - parsed.latMinutes) > 1e-7 * (1 + std::fabs(parsed.latMinutes)) ||
-                    std::fabs(again.lonMinutes - parsed.lonMinutes) > 1e-7 * (1 + std::fabs(parsed.lonMinutes))) {
+                    std::fabs(again.latMinutes - parsed.latMinutes) >
+                        1e-7 * (1 + std::fabs(parsed.latMinutes)) ||
+                    std::fabs(again.lonMinutes - parsed.lonMinutes) >
+                        1e-7 * (1 + std::fabs(parsed.lonMinutes))) {
                     std::abort();
                 }
             }
             break;
         }
         case GgaRewrite::QueryFailed:
-            if (!parses || answer.calls != 1 || answer.status == QueryStatus::StatusOk) std::abort();
+            if (!parses || answer.calls != 1 || answer.status == QueryStatus::StatusOk)
+                std::abort();
             break;
         case GgaRewrite::Copied:
             if (answer.calls != 0) std::abort();
@@ -128,14 +136,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!parses && result != GgaRewrite::Copied) std::abort();
 
     // CR LF and LF are the same line end.
-    if (line.size() >= 1 && line.back() == '\n' && (line.size() < 2 || line[line.size() - 2] != '\r')) {
+    if (line.size() >= 1 && line.back() == '\n' &&
+        (line.size() < 2 || line[line.size() - 2] != '\r')) {
         std::string crlf = line;
         crlf.insert(crlf.size() - 1, "\r");
         Answer second;
         second.status = answer.status;
         second.undulation = answer.undulation;
         std::string other;
-        if (RewriteGgaSentence(crlf, Query(second), other) != result || other != sentence) std::abort();
+        if (RewriteGgaSentence(crlf, Query(second), other) != result || other != sentence)
+            std::abort();
     }
     return 0;
 }

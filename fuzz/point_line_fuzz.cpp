@@ -47,7 +47,8 @@ const GeoidGrid& SmallGrid() {
         g.lastColumn = 11;
         std::string bytes;
         const auto put = [&bytes](std::uint32_t word) {
-            for (int k = 0; k < 4; ++k) bytes.push_back(static_cast<char>((word >> (8 * k)) & 0xFFu));
+            for (int k = 0; k < 4; ++k)
+                bytes.push_back(static_cast<char>((word >> (8 * k)) & 0xFFu));
         };
         for (int r = 0; r < 7; ++r) {
             put(12 * 4);
@@ -96,7 +97,8 @@ bool IsScanSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 // CR-only line ends, several records in one line.
 bool HoldsSeveralRecords(std::string_view line) {
     const std::size_t cr = line.find('\r');
-    return cr != std::string_view::npos && line.find_first_not_of("\r\n \t", cr) != std::string_view::npos;
+    return cr != std::string_view::npos &&
+           line.find_first_not_of("\r\n \t", cr) != std::string_view::npos;
 }
 
 void CheckPointLine(const std::string& line, bool numbered, bool lonFirst, LineOutcome outcome,
@@ -131,7 +133,8 @@ void CheckPointLine(const std::string& line, bool numbered, bool lonFirst, LineO
         if (std::fabs(undulation - static_cast<double>(asked.undulation)) > 5.01e-4) std::abort();
     } else {
         if (asked.status == QueryStatus::StatusOk) std::abort();
-        if (columns.size() < 8 || columns.compare(columns.size() - 8, 8, " 999.999") != 0) std::abort();
+        if (columns.size() < 8 || columns.compare(columns.size() - 8, 8, " 999.999") != 0)
+            std::abort();
     }
 }
 
@@ -200,7 +203,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case LineOutcome::Computed:
             if (asked.calls != 1 || HoldsSeveralRecords(line)) std::abort();
             if (gga && outcome == LineOutcome::Failed) {
-                if (written != AsCopied(line) || asked.status == QueryStatus::StatusOk) std::abort();
+                if (written != AsCopied(line) || asked.status == QueryStatus::StatusOk)
+                    std::abort();
             } else if (gga) {
                 if (asked.status != QueryStatus::StatusOk) std::abort();
                 CheckSentence(written);

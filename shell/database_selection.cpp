@@ -50,7 +50,8 @@ std::optional<RecognisedGrid> RecogniseGridName(const std::string& path) {
     return std::nullopt;
 }
 
-void DatabaseSelection::Initialise(DatabaseControls& controls, const std::string& workingDirectory) {
+void DatabaseSelection::Initialise(DatabaseControls& controls,
+                                   const std::string& workingDirectory) {
     internalPath_ = workingDirectory + "/" + kInternalGridName;
     useInternal_ = true;
     // The grid still holds its defaults here, and they become the remembered external settings.
@@ -83,7 +84,8 @@ void DatabaseSelection::SelectInternalDatabase(DatabaseControls& controls) {
     useInternal_ = true;
 
     // ValidateGrid shows its own message first when the spacing does not fit.
-    if (ValidateGrid(grid_, false, kSpacing10x10, kSpacing10x10, controls) != QueryStatus::StatusOk) {
+    if (ValidateGrid(grid_, false, kSpacing10x10, kSpacing10x10, controls) !=
+        QueryStatus::StatusOk) {
         controls.Notify("Error - Init Geoid", NoticeIcon::None);
     }
 }

@@ -19,15 +19,15 @@ namespace egm2008 {
 
 /// Dialog IDs of the database controls of the main window.
 namespace database_id {
-inline constexpr int kInternal = 1029;   ///< radio "Internal Database (10' x 10')"
-inline constexpr int kHelp = 1028;       ///< push button "?"
-inline constexpr int kExternal = 1030;   ///< radio "External Database (EGM2008-File)"
-inline constexpr int kChooseFile = 1006; ///< push button "EGM-File"
-inline constexpr int kPath = 1021;       ///< read-only field showing the grid path
-inline constexpr int kGrid1x1 = 1024;    ///< radio "1' x 1' Grid"
-inline constexpr int kGrid2_5 = 1025;    ///< radio "2.5' x 2.5'  Grid"
-inline constexpr int kGrid10 = 1026;     ///< radio "10' x 10'  Grid"
-inline constexpr int kBigEndian = 1023;  ///< check box "Big Endian"
+inline constexpr int kInternal = 1029;    ///< radio "Internal Database (10' x 10')"
+inline constexpr int kHelp = 1028;        ///< push button "?"
+inline constexpr int kExternal = 1030;    ///< radio "External Database (EGM2008-File)"
+inline constexpr int kChooseFile = 1006;  ///< push button "EGM-File"
+inline constexpr int kPath = 1021;        ///< read-only field showing the grid path
+inline constexpr int kGrid1x1 = 1024;     ///< radio "1' x 1' Grid"
+inline constexpr int kGrid2_5 = 1025;     ///< radio "2.5' x 2.5'  Grid"
+inline constexpr int kGrid10 = 1026;      ///< radio "10' x 10'  Grid"
+inline constexpr int kBigEndian = 1023;   ///< check box "Big Endian"
 }  // namespace database_id
 
 /// The text of the "?" button's message box.
@@ -67,7 +67,8 @@ public:
 
     /// Start-up: the internal database in `workingDirectory` is selected and checked.
     void Initialise(DatabaseControls& controls, const std::string& workingDirectory);
-    /// Radio 1029: remembers the external settings (on every click), selects and checks the internal file.
+    /// Radio 1029: remembers the external settings (on every click), selects and checks the
+    /// internal file.
     void SelectInternalDatabase(DatabaseControls& controls);
     /// Radio 1030: restores the remembered external settings; no check runs.
     void SelectExternalDatabase(DatabaseControls& controls);

@@ -91,9 +91,7 @@ void OpenWithDefaultApplication(const std::string& path, bool wait) {
     }
 }
 
-void KeepPainting() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
+void KeepPainting() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
 
 MessageHook SetMessageHook(MessageHook hook) {
     return std::exchange(MessageHookSlot(), std::move(hook));

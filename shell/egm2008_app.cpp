@@ -23,8 +23,8 @@ constexpr const char* kManualName = "egm2008-manual.html";
 
 // Installed data: beside the program (a relocated install) first, then where this build installs.
 std::vector<std::string> DataCandidates() {
-    const QString besideProgram =
-        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/egm2008"));
+    const QString besideProgram = QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                                  QStringLiteral("/../share/egm2008"));
     return {desktop::ToStdString(besideProgram), EGM2008_INSTALLED_DATA_DIR};
 }
 
@@ -33,9 +33,10 @@ std::vector<std::string> DataCandidates() {
 std::string EnterWorkingFolder() {
     const std::string current = std::filesystem::current_path().string();
     const QString userFolder =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/egm2008");
-    const std::string chosen =
-        ChooseWorkingFolder(current, FindInstalledData(DataCandidates()), desktop::ToStdString(userFolder));
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+        QStringLiteral("/egm2008");
+    const std::string chosen = ChooseWorkingFolder(current, FindInstalledData(DataCandidates()),
+                                                   desktop::ToStdString(userFolder));
     if (chosen != current) QDir::setCurrent(desktop::ToQString(chosen));
     return std::filesystem::current_path().string();
 }
@@ -44,8 +45,10 @@ std::string FindManual() {
     std::vector<std::string> candidates = DataCandidates();
     candidates.push_back(EGM2008_SOURCE_MANUAL_DIR);
     for (const std::string& folder : candidates) {
-        const QString path = desktop::ToQString(folder) + QLatin1Char('/') + QLatin1String(kManualName);
-        if (QFileInfo::exists(path)) return desktop::ToStdString(QFileInfo(path).canonicalFilePath());
+        const QString path =
+            desktop::ToQString(folder) + QLatin1Char('/') + QLatin1String(kManualName);
+        if (QFileInfo::exists(path))
+            return desktop::ToStdString(QFileInfo(path).canonicalFilePath());
     }
     return kManualName;
 }

@@ -24,7 +24,8 @@ std::string EnterWorkingFolder();
 /// The user manual "&Help" opens: beside the installed data, or in the source tree.
 std::string FindManual();
 
-/// Saves "manual.png", "gridmaker.png", "file.png" and "info.png" of `dialog`'s pages into `folder`.
+/// Saves "manual.png", "gridmaker.png", "file.png" and "info.png" of `dialog`'s pages into
+/// `folder`.
 bool SaveScreenshots(CEGM2008Dlg& dialog, const QString& folder);
 
 }  // namespace egm2008

@@ -65,15 +65,18 @@ void CEGM2008Dlg::BuildControls() {
     tabs_->setObjectName(QString::number(main_id::kTabControl));
     tabs_->setGeometry(make.units().Rect(15, 15, 262, 161));
 
-    auto* internal = make.Radio(kInternal, QStringLiteral("Internal Database (10' x 10')"), 15, 187, 114, 10);
+    auto* internal =
+        make.Radio(kInternal, QStringLiteral("Internal Database (10' x 10')"), 15, 187, 114, 10);
     auto* help = make.Button(kHelp, QStringLiteral("?"), 131, 184, 21, 14);
-    auto* external = make.Radio(kExternal, QStringLiteral("External Database (EGM2008-File)"), 15, 207, 126, 10);
+    auto* external =
+        make.Radio(kExternal, QStringLiteral("External Database (EGM2008-File)"), 15, 207, 126, 10);
     auto* choose = make.Button(kChooseFile, QStringLiteral("EGM-File"), 15, 220, 50, 14);
     make.Edit(kPath, 68, 221, 208, 14, true);
     make.Radio(kGrid1x1, QStringLiteral("1' x 1' Grid"), 35, 241, 49, 10);
     make.Radio(kGrid2_5, QStringLiteral("2.5' x 2.5'  Grid"), 35, 255, 65, 10);
     make.Radio(kGrid10, QStringLiteral("10' x 10'  Grid"), 35, 268, 59, 10);
-    auto* bigEndian = make.CheckLeftText(kBigEndian, QStringLiteral("Big Endian"), 123, 242, 49, 10);
+    auto* bigEndian =
+        make.CheckLeftText(kBigEndian, QStringLiteral("Big Endian"), 123, 242, 49, 10);
 
     // "OK" and "Exit" share one place; "Exit" lies on top, "OK" stays the default button.
     auto* ok = make.Button(main_id::kOk, QStringLiteral("OK"), 15, 287, 50, 16);
@@ -90,12 +93,17 @@ void CEGM2008Dlg::BuildControls() {
     databaseGroup_->addButton(internal);
     databaseGroup_->addButton(external);
     sizeGroup_ = new QButtonGroup(this);
-    sizeGroup_->addButton(FindControlAs<QRadioButton>(this, kGrid1x1), static_cast<int>(GridSize::Grid1x1));
-    sizeGroup_->addButton(FindControlAs<QRadioButton>(this, kGrid2_5), static_cast<int>(GridSize::Grid2_5x2_5));
-    sizeGroup_->addButton(FindControlAs<QRadioButton>(this, kGrid10), static_cast<int>(GridSize::Grid10x10));
+    sizeGroup_->addButton(FindControlAs<QRadioButton>(this, kGrid1x1),
+                          static_cast<int>(GridSize::Grid1x1));
+    sizeGroup_->addButton(FindControlAs<QRadioButton>(this, kGrid2_5),
+                          static_cast<int>(GridSize::Grid2_5x2_5));
+    sizeGroup_->addButton(FindControlAs<QRadioButton>(this, kGrid10),
+                          static_cast<int>(GridSize::Grid10x10));
 
-    connect(internal, &QRadioButton::clicked, this, [this] { selection_.SelectInternalDatabase(controls_); });
-    connect(external, &QRadioButton::clicked, this, [this] { selection_.SelectExternalDatabase(controls_); });
+    connect(internal, &QRadioButton::clicked, this,
+            [this] { selection_.SelectInternalDatabase(controls_); });
+    connect(external, &QRadioButton::clicked, this,
+            [this] { selection_.SelectExternalDatabase(controls_); });
     connect(choose, &QPushButton::clicked, this, [this] { selection_.ChooseGridFile(controls_); });
     connect(help, &QPushButton::clicked, this, [this] { selection_.ShowHelp(controls_); });
     connect(sizeGroup_, &QButtonGroup::idClicked, this,

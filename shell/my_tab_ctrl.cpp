@@ -14,7 +14,8 @@ namespace {
 // draws them, so that the four tabs fit the control's width.
 class CompactTabStyle : public QProxyStyle {
 public:
-    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
         if (metric == PM_TabBarTabHSpace && widget != nullptr) {
             return widget->fontMetrics().averageCharWidth() * 2;
         }

@@ -44,7 +44,6 @@ private:
     QAbstractButton* button_;
 };
 
-
 QButtonGroup* GroupOf(QWidget* page, std::initializer_list<int> ids) {
     auto* group = new QButtonGroup(page);
     int index = 0;
@@ -55,18 +54,21 @@ QButtonGroup* GroupOf(QWidget* page, std::initializer_list<int> ids) {
 }  // namespace
 
 QAbstractButton* CalcButtonOf(QWidget* page) {
-    if (qobject_cast<CTabOne*>(page) != nullptr) return FindControlAs<QAbstractButton>(page, kManualCalcId);
+    if (qobject_cast<CTabOne*>(page) != nullptr)
+        return FindControlAs<QAbstractButton>(page, kManualCalcId);
     if (qobject_cast<CTabTwo*>(page) != nullptr) {
         return FindControlAs<QAbstractButton>(page, gridmaker_ids::kCalcButton);
     }
-    if (qobject_cast<CTabThree*>(page) != nullptr) return FindControlAs<QAbstractButton>(page, file_ids::kCalc);
+    if (qobject_cast<CTabThree*>(page) != nullptr)
+        return FindControlAs<QAbstractButton>(page, file_ids::kCalc);
     return nullptr;
 }
 
 void RouteEnterToButton(QWidget* page, QAbstractButton* calc) {
     auto* filter = new EnterToButton(page, calc);
     for (QWidget* control : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (qobject_cast<QLineEdit*>(control) != nullptr || qobject_cast<QRadioButton*>(control) != nullptr) {
+        if (qobject_cast<QLineEdit*>(control) != nullptr ||
+            qobject_cast<QRadioButton*>(control) != nullptr) {
             control->installEventFilter(filter);
         }
     }
@@ -74,7 +76,8 @@ void RouteEnterToButton(QWidget* page, QAbstractButton* calc) {
 
 // ---------------------------------------------------------------- manual page
 
-CTabOne::CTabOne(QWidget* parent) : QWidget(parent), logic_(std::make_unique<ManualPointPage>(platform_)) {
+CTabOne::CTabOne(QWidget* parent)
+    : QWidget(parent), logic_(std::make_unique<ManualPointPage>(platform_)) {
     setObjectName(QString::number(kManualPageId));
     ControlFactory make(this);
     using namespace manual_ids;
@@ -106,7 +109,8 @@ void CTabOne::SetGrid(const GeoidGrid* grid) { logic_->SetGrid(grid); }
 
 // ------------------------------------------------------------- gridmaker page
 
-CTabTwo::CTabTwo(QWidget* parent) : QWidget(parent), logic_(std::make_unique<GridmakerPage>(platform_)) {
+CTabTwo::CTabTwo(QWidget* parent)
+    : QWidget(parent), logic_(std::make_unique<GridmakerPage>(platform_)) {
     setObjectName(QString::number(kGridmakerPageId));
     ControlFactory make(this);
     using namespace gridmaker_ids;
@@ -134,7 +138,8 @@ CTabTwo::CTabTwo(QWidget* parent) : QWidget(parent), logic_(std::make_unique<Gri
     make.Radio(kNearestRadio, QStringLiteral("Nearest Neighbour"), 122, 126, 70, 10);
     auto* calc = make.Button(kCalcButton, QStringLiteral("Calc!"), 190, 79, 50, 15);
 
-    methods_ = GroupOf(this, {kBiQuadraticRadio, kBiLinearRadio, kTriangulationRadio, kNearestRadio});
+    methods_ =
+        GroupOf(this, {kBiQuadraticRadio, kBiLinearRadio, kTriangulationRadio, kNearestRadio});
     connect(methods_, &QButtonGroup::idClicked, this,
             [this](int method) { logic_->SelectMethod(static_cast<InterpolationMethod>(method)); });
     connect(browse, &QPushButton::clicked, this, [this] { logic_->BrowseOutputFile(); });
@@ -154,16 +159,19 @@ void CTabTwo::SelectInitialMethod() {
 
 // ------------------------------------------------------------------ file page
 
-CTabThree::CTabThree(QWidget* parent) : QWidget(parent), logic_(std::make_unique<PointFilePage>(platform_)) {
+CTabThree::CTabThree(QWidget* parent)
+    : QWidget(parent), logic_(std::make_unique<PointFilePage>(platform_)) {
     setObjectName(QString::number(kFilePageId));
     ControlFactory make(this);
     // The frames end 2 units higher than in a dialog template: Qt's tab row is taller.
     make.Group(QStringLiteral("EGM2008 File Calculation"), 2, 4, 248, 141);
     make.Group(QString(), 7, 4, 242, 137);
-    auto* browseInput = make.Button(file_ids::kInputButton, QStringLiteral("Input-File"), 8, 14, 39, 14);
+    auto* browseInput =
+        make.Button(file_ids::kInputButton, QStringLiteral("Input-File"), 8, 14, 39, 14);
     auto* viewInput = make.Button(file_ids::kViewInput, QStringLiteral("View"), 49, 14, 40, 14);
     make.Edit(file_ids::kInputPath, 8, 29, 234, 14, true);
-    auto* browseOutput = make.Button(file_ids::kOutputButton, QStringLiteral("Output-File"), 8, 48, 39, 14);
+    auto* browseOutput =
+        make.Button(file_ids::kOutputButton, QStringLiteral("Output-File"), 8, 48, 39, 14);
     auto* viewOutput = make.Button(file_ids::kViewOutput, QStringLiteral("View"), 50, 48, 40, 14);
     make.Edit(file_ids::kOutputPath, 8, 63, 234, 14, true);
     make.Label(QStringLiteral("Format Input-File:"), 7, 81, 55, 8);
@@ -201,8 +209,10 @@ CTabThree::~CTabThree() = default;
 
 void CTabThree::InitialiseFilePage(const GeoidGrid* grid) {
     logic_->InitialiseFilePage(grid, std::filesystem::current_path().string());
-    SetButtonChecked(FindControl(this, file_ids::kFirstLayout + static_cast<int>(logic_->layout())), true);
-    SetButtonChecked(FindControl(this, file_ids::kFirstMethod + static_cast<int>(logic_->method())), true);
+    SetButtonChecked(FindControl(this, file_ids::kFirstLayout + static_cast<int>(logic_->layout())),
+                     true);
+    SetButtonChecked(FindControl(this, file_ids::kFirstMethod + static_cast<int>(logic_->method())),
+                     true);
 }
 
 // ------------------------------------------------------------------ info page

@@ -38,7 +38,8 @@ std::string FindInstalledData(const std::vector<std::string>& candidates) {
 
 std::string ChooseWorkingFolder(const std::string& current, const std::string& installedData,
                                 const std::string& userFolder) {
-    if (installedData.empty() || userFolder.empty() || Exists(fs::path(current) / kInternalGridName)) {
+    if (installedData.empty() || userFolder.empty() ||
+        Exists(fs::path(current) / kInternalGridName)) {
         return current;
     }
     const fs::path folder(userFolder);

@@ -16,7 +16,8 @@ inline constexpr const char* kVersionNotesName = "MorvexEGM2008version.txt";
 /// Name of the sample point file (the file page's default input).
 inline constexpr const char* kSamplePointFileName = "input.dat";
 
-/// The installed data folder among `candidates` (the first holding the internal database); "" when none.
+/// The installed data folder among `candidates` (the first holding the internal database); "" when
+/// none.
 std::string FindInstalledData(const std::vector<std::string>& candidates);
 
 /// The folder to work in: `current` when it holds the internal database or

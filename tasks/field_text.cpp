@@ -31,11 +31,12 @@ constexpr std::int64_t kExponentCap = 1'000'000'000;
 
 std::string CutFieldText(std::string_view text) {
     std::size_t at = 0;
-    for (std::size_t characters = 0; characters < kFieldTextLimit && at < text.size(); ++characters) {
+    for (std::size_t characters = 0; characters < kFieldTextLimit && at < text.size();
+         ++characters) {
         const std::size_t length = SequenceLength(static_cast<unsigned char>(text[at]));
         ++at;
-        for (std::size_t k = 1; k < length && at < text.size() &&
-                                IsContinuation(static_cast<unsigned char>(text[at]));
+        for (std::size_t k = 1;
+             k < length && at < text.size() && IsContinuation(static_cast<unsigned char>(text[at]));
              ++k) {
             ++at;
         }
@@ -108,8 +109,8 @@ double ParseFieldNumber(std::string_view text) {
     digits.push_back('e');
     digits += std::to_string(exponent);
     double value = 0.0;
-    const auto [end, error] =
-        std::from_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::general);
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value,
+                                              std::chars_format::general);
     (void)end;
     if (error == std::errc::result_out_of_range) return magnitude > 0 ? infinity : zero;
     if (error != std::errc()) return zero;
@@ -121,8 +122,8 @@ std::string FormatFixed(double value, int decimals) {
     if (decimals > 17) decimals = 17;
     // Room for the 309 integer digits of the largest double, a sign, a point and the decimals.
     char buffer[360];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                            std::chars_format::fixed, decimals);
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     if (error != std::errc()) return {};
     return std::string(buffer, end);
 }

@@ -13,8 +13,8 @@ namespace {
 
 __extension__ typedef unsigned __int128 Wide;
 
-constexpr std::uint64_t kPowers[] = {1,         10,         100,         1000,       10000,
-                                     100000,    1000000,    10000000,    100000000,  1000000000};
+constexpr std::uint64_t kPowers[] = {1,      10,      100,      1000,      10000,
+                                     100000, 1000000, 10000000, 100000000, 1000000000};
 
 // Scaled values up to this are written here; larger ones go to snprintf.
 constexpr std::uint64_t kScaledLimit = 1'000'000'000'000'000'000ULL;
@@ -38,8 +38,7 @@ bool ScaledMagnitude(std::uint64_t bits, int precision, std::uint64_t& scaled) {
     if (exponent >= 0) return false;
     const int shift = -exponent;
     // Below 2^83: 53 bits of mantissa times at most 10^9.
-    const Wide product =
-        static_cast<Wide>(mantissa) * kPowers[precision];
+    const Wide product = static_cast<Wide>(mantissa) * kPowers[precision];
     if (shift >= 128) {  // the product is far below one half
         scaled = 0;
         return true;
@@ -84,8 +83,8 @@ char* WriteBySnprintf(char* at, double value, int width, int precision) {
     char text[kFixedTextLimit + 1];
     const int n = std::snprintf(text, sizeof text, "%*.*f", width, precision, value);
     if (n <= 0) return at;
-    const auto length = static_cast<std::size_t>(n) < sizeof text ? static_cast<std::size_t>(n)
-                                                                   : sizeof text - 1;
+    const auto length =
+        static_cast<std::size_t>(n) < sizeof text ? static_cast<std::size_t>(n) : sizeof text - 1;
     std::memcpy(at, text, length);
     return at + length;
 }
@@ -95,7 +94,8 @@ char* WriteBySnprintf(char* at, double value, int width, int precision) {
 char* WriteFixed(char* at, double value, int width, int precision) {
     const auto bits = std::bit_cast<std::uint64_t>(value);
     std::uint64_t scaled = 0;
-    if (!ScaledMagnitude(bits, precision, scaled)) return WriteBySnprintf(at, value, width, precision);
+    if (!ScaledMagnitude(bits, precision, scaled))
+        return WriteBySnprintf(at, value, width, precision);
 
     // Built right to left: decimals, point, integer digits, sign.
     char text[48];

@@ -87,11 +87,11 @@ struct LatticePiece {
     std::uint64_t nodes = 0;
     std::uint64_t firstNode = 0;  // nodes of the lattice before this piece
 
-    std::string output;       // its first `length` characters are the lines
+    std::string output;  // its first `length` characters are the lines
     std::size_t length = 0;
-    std::uint64_t lines = 0;  // nodes given a line, before any stop
+    std::uint64_t lines = 0;    // nodes given a line, before any stop
     std::uint64_t outside = 0;  // of those, nodes whose query answered StatusOutside
-    bool stopped = false;     // the next node's query answered StatusError
+    bool stopped = false;       // the next node's query answered StatusError
     double stopLatitude = 0.0;
     double stopLongitude = 0.0;
     // Output length after every node whose count is a multiple of kLatticeProgressInterval.
@@ -124,9 +124,7 @@ struct LatticeWalk {
     std::vector<std::uint32_t> columnEnds;  // end of each column's text in columnTexts
 
     explicit LatticeWalk(const LatticeArea& area)
-        : rows(RowWalk(area)),
-          columns(ColumnWalk(area)),
-          rowLength(CountPositions(columns)) {
+        : rows(RowWalk(area)), columns(ColumnWalk(area)), rowLength(CountPositions(columns)) {
         if (rowLength > kColumnTextLimit) return;
         columnEnds.reserve(rowLength);
         for (std::uint64_t j = 0; j < rowLength; ++j) {

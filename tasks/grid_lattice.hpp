@@ -66,9 +66,9 @@ struct LatticeOutcome {
     /// Of the nodes of whole pieces written, those whose query answered StatusOutside
     /// (outside the grid, or an implausible grid value): written with 9999.999.
     std::uint64_t nodesOutside = 0;
-    double stopLatitude = 0.0;       ///< StoppedAtError: the node whose query failed
-    double stopLongitude = 0.0;      ///< as walked, before any +360
-    int writeError = 0;              ///< WriteFailed: errno of the failed write
+    double stopLatitude = 0.0;   ///< StoppedAtError: the node whose query failed
+    double stopLongitude = 0.0;  ///< as walked, before any +360
+    int writeError = 0;          ///< WriteFailed: errno of the failed write
 };
 
 /// Called every kLatticeProgressInterval nodes with the count so far; false stops the run.

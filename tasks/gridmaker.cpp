@@ -11,7 +11,7 @@ namespace {
 
 // The fields' IDs, by GridmakerField.
 constexpr int kFieldIds[kGridmakerFields] = {
-    gridmaker_ids::kLatitude1, gridmaker_ids::kLongitude1, gridmaker_ids::kLatitude2,
+    gridmaker_ids::kLatitude1,  gridmaker_ids::kLongitude1, gridmaker_ids::kLatitude2,
     gridmaker_ids::kLongitude2, gridmaker_ids::kLatSpacing, gridmaker_ids::kLonSpacing};
 
 }  // namespace
@@ -48,8 +48,8 @@ GridmakerCheck CheckGridmakerRequest(const GridmakerRequest& request) {
 }
 
 GridmakerOutcome WriteGridmakerOutput(const GridmakerRequest& request, const LatticeArea& area,
-                                      TextOutput& output, const GeoidGrid& grid,
-                                      MappedGrid& mapped, const LatticeProgress& progress) {
+                                      TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
+                                      const LatticeProgress& progress) {
     GridmakerOutcome outcome;
     outcome.lattice = WriteGridLattice(output, grid, mapped, request.method, area, progress);
     outcome.closed = output.Close();

@@ -63,8 +63,8 @@ struct GridmakerCheck {
 /// How a gridmaker run that wrote its output ended.
 struct GridmakerOutcome {
     LatticeOutcome lattice;
-    bool closed = false;      ///< the output closed without an error
-    std::string endMessage;   ///< what to tell the user; "" after a whole lattice
+    bool closed = false;     ///< the output closed without an error
+    std::string endMessage;  ///< what to tell the user; "" after a whole lattice
 };
 
 /// The check of field `field` holding `value`: its message, or nullptr when it
@@ -78,8 +78,8 @@ GridmakerCheck CheckGridmakerRequest(const GridmakerRequest& request);
 /// Writes the lattice of `area` (from CheckGridmakerRequest) to `output`,
 /// querying `grid` through `mapped`, closes `output` and says how the run ended.
 GridmakerOutcome WriteGridmakerOutput(const GridmakerRequest& request, const LatticeArea& area,
-                                      TextOutput& output, const GeoidGrid& grid,
-                                      MappedGrid& mapped, const LatticeProgress& progress);
+                                      TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
+                                      const LatticeProgress& progress);
 
 /// Output file of a page that has not chosen one, relative to the working directory.
 inline constexpr const char* kDefaultGridOutput = "Output.txt";

@@ -104,7 +104,8 @@ LineReader::Status LineReader::CopyRest(TextOutput& out) {
         const char* start = buffer_.data() + position_;
         const std::size_t available = filled_ - position_;
         const auto* lf = static_cast<const char*>(std::memchr(start, '\n', available));
-        std::string_view piece(start, lf != nullptr ? static_cast<std::size_t>(lf - start) : available);
+        std::string_view piece(start,
+                               lf != nullptr ? static_cast<std::size_t>(lf - start) : available);
         // A held CR is dropped only when the LF follows it directly.
         if (heldCr_ && !(lf != nullptr && piece.empty())) out.Write("\r");
         heldCr_ = false;

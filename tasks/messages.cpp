@@ -92,13 +92,14 @@ std::string CompletionMessage(const PointFileOutcome& outcome) {
 std::string OutcomeMessage(const PointFileOutcome& outcome, const std::string& inputPath,
                            const std::string& outputPath) {
     if (outcome.readError != 0) {
-        return "\nInputfile " + Quoted(inputPath) + " could not be read: " +
-               std::strerror(outcome.readError) + "!\nThe calculation was stopped; outputfile " +
-               Quoted(outputPath) + " is incomplete.\n";
+        return "\nInputfile " + Quoted(inputPath) +
+               " could not be read: " + std::strerror(outcome.readError) +
+               "!\nThe calculation was stopped; outputfile " + Quoted(outputPath) +
+               " is incomplete.\n";
     }
     if (outcome.writeError != 0) {
-        return "\nOutputfile " + Quoted(outputPath) + " could not be written: " +
-               std::strerror(outcome.writeError) +
+        return "\nOutputfile " + Quoted(outputPath) +
+               " could not be written: " + std::strerror(outcome.writeError) +
                "!\nThe calculation was stopped; the outputfile is incomplete.\n";
     }
     return CompletionMessage(outcome);

@@ -25,7 +25,9 @@ bool IsWhite(char c) {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsDelimiter(char c) { return c == ',' || c == '*' || c == '\r' || c == '\n'; }
 bool IsEmptyField(std::string_view field) { return field.empty() || field.front() == ' '; }
-bool IsBlankField(std::string_view field) { return field.find_first_not_of(' ') == std::string_view::npos; }
+bool IsBlankField(std::string_view field) {
+    return field.find_first_not_of(' ') == std::string_view::npos;
+}
 bool IsMetres(std::string_view field) { return field.front() == 'M' || field.front() == 'm'; }
 bool Bounded(double value) { return std::isfinite(value) && std::fabs(value) < kMaxMagnitude; }
 bool IsOneOf(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
@@ -239,7 +241,8 @@ GgaCopyReason ParseGgaFields(std::string_view line, GgaFields& fields) {
     double time = 0.0;
     if (!LeadingNumber(field[0], time)) return R::Unreadable;
     fields.utcTime = time;
-    if (!DegreesMinutes(field[1], false, fields.latDegrees, fields.latMinutes)) return R::Unreadable;
+    if (!DegreesMinutes(field[1], false, fields.latDegrees, fields.latMinutes))
+        return R::Unreadable;
     fields.latHemisphere = field[2].front();
     if (!IsOneOf(fields.latHemisphere, "NSns")) return R::Unreadable;
     if (!DegreesMinutes(field[3], true, fields.lonDegrees, fields.lonMinutes)) return R::Unreadable;
@@ -294,10 +297,10 @@ GgaRewrite RewriteGgaSentence(std::string_view line, const UndulationQuery& quer
     CNumericScope numbers;
     AppendFormat(sentence,
                  "$GPGGA,%09.2f,%02d%010.7lf,%c,%03d%010.7lf,%c,%d,%02d,%.2f,%.4lf,%c,%.4lf,%c,",
-                 f.utcTime, f.latDegrees, f.latMinutes, f.latHemisphere, f.lonDegrees,
-                 f.lonMinutes, f.lonHemisphere, f.fixQuality, f.satellites,
-                 static_cast<double>(f.hdop), static_cast<double>(altitude), f.altitudeUnit,
-                 static_cast<double>(undulation), f.separationUnit);
+                 f.utcTime, f.latDegrees, f.latMinutes, f.latHemisphere, f.lonDegrees, f.lonMinutes,
+                 f.lonHemisphere, f.fixQuality, f.satellites, static_cast<double>(f.hdop),
+                 static_cast<double>(altitude), f.altitudeUnit, static_cast<double>(undulation),
+                 f.separationUnit);
     if (f.hasAge) {
         AppendFormat(sentence, "%.1f,", static_cast<double>(f.age));
     } else {

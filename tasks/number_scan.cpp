@@ -39,8 +39,8 @@ bool PlainNumber(std::string_view text, std::size_t& at, double& value) {
         ++i;
     }
     std::uint64_t digits = 0;
-    int count = 0;        // digits taken into `digits`, leading zeros not counted
-    int scale = 0;        // power of ten the digits are to be multiplied by
+    int count = 0;  // digits taken into `digits`, leading zeros not counted
+    int scale = 0;  // power of ten the digits are to be multiplied by
     bool anyDigit = false;
     for (; i < size && IsDigit(text[i]); ++i) {
         anyDigit = true;

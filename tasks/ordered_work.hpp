@@ -121,7 +121,8 @@ private:
     void Serve() {
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
-            submittedSignal_.wait(lock, [this] { return stopping_ || claimed_ != sharedSubmitted_; });
+            submittedSignal_.wait(lock,
+                                  [this] { return stopping_ || claimed_ != sharedSubmitted_; });
             if (stopping_) return;
             Slot& slot = slots_[claimed_ % slots_.size()];
             ++claimed_;

@@ -25,7 +25,8 @@ public:
     virtual std::string OpenFileDialog() = 0;
     /// Runs the save-file dialog (asks before overwriting); the full path, or "" when cancelled.
     virtual std::string SaveFileDialog() = 0;
-    /// Opens `path` in the desktop's editor for it; waits for it to end when `wait`. Failures are not reported.
+    /// Opens `path` in the desktop's editor for it; waits for it to end when `wait`. Failures are
+    /// not reported.
     virtual void StartEditor(const std::string& path, bool wait) = 0;
     /// Called now and then during a long run so that the window can repaint; input stays blocked.
     virtual void KeepAlive() {}

@@ -77,12 +77,13 @@ void ScanPointLine(std::string_view line, PointFileLayout layout, ScannedLine& s
     // A CR with more than blanks after it ends one record and starts another (a
     // file with CR-only line ends): the line holds several points, none is taken.
     if (const std::size_t cr = line.find('\r');
-        cr != std::string_view::npos && line.find_first_not_of("\r\n \t", cr) != std::string_view::npos) {
+        cr != std::string_view::npos &&
+        line.find_first_not_of("\r\n \t", cr) != std::string_view::npos) {
         scanned.outcome = LineOutcome::Unreadable;
         return;
     }
-    const bool numbered = layout == PointFileLayout::PtNumberLatLon ||
-                          layout == PointFileLayout::PtNumberLonLat;
+    const bool numbered =
+        layout == PointFileLayout::PtNumberLatLon || layout == PointFileLayout::PtNumberLonLat;
     const bool lonFirst =
         layout == PointFileLayout::LonLat || layout == PointFileLayout::PtNumberLonLat;
 
@@ -140,11 +141,8 @@ LineOutcome HandleSentenceLine(std::string_view line, const UndulationQuery& que
             out.append(sentence);
             out.append("\r\n");
             return LineOutcome::Computed;
-        case GgaRewrite::QueryFailed:
-            CopyLine(line, out);
-            return LineOutcome::Failed;
-        case GgaRewrite::Copied:
-            break;
+        case GgaRewrite::QueryFailed: CopyLine(line, out); return LineOutcome::Failed;
+        case GgaRewrite::Copied: break;
     }
     CopyLine(line, out);
     return reason == GgaCopyReason::NotGga ? LineOutcome::Passed : LineOutcome::Copied;
@@ -154,7 +152,8 @@ LineOutcome HandleSentenceLine(std::string_view line, const UndulationQuery& que
 // counted as one that could not be read, anything else as passed on.
 GgaCopyReason OverlongSentenceReason(std::string_view start) {
     const std::string_view identifier = start.substr(0, start.find_first_of(",*\r\n"));
-    const bool gga = identifier.size() == 6 && identifier[0] == '$' && identifier.substr(3) == "GGA";
+    const bool gga =
+        identifier.size() == 6 && identifier[0] == '$' && identifier.substr(3) == "GGA";
     return gga ? GgaCopyReason::Unreadable : GgaCopyReason::NotGga;
 }
 
@@ -256,12 +255,11 @@ std::string OutputRefusal(const PointFileInput& input, const std::string& output
         return OutputIsInputMessage(outputPath);
     }
     struct stat gridFile {};
-    const bool isGrid = outputPath == "-"
-                            ? S_ISREG(output.st_mode) && !grid.path.empty() &&
-                                  ::stat(grid.path.c_str(), &gridFile) == 0 &&
-                                  gridFile.st_dev == output.st_dev &&
-                                  gridFile.st_ino == output.st_ino
-                            : SameFile(outputPath, grid.path);
+    const bool isGrid = outputPath == "-" ? S_ISREG(output.st_mode) && !grid.path.empty() &&
+                                                ::stat(grid.path.c_str(), &gridFile) == 0 &&
+                                                gridFile.st_dev == output.st_dev &&
+                                                gridFile.st_ino == output.st_ino
+                                          : SameFile(outputPath, grid.path);
     if (isGrid) {
         return OutputIsGeoidFileMessage(outputPath);
     }
@@ -276,7 +274,7 @@ std::string OutputRefusal(const PointFileInput& input, const std::string& output
     // The same checks through the descriptor's name in /dev/fd, with "-" in the message.
     const std::string name = "/dev/fd/" + std::to_string(standardOutput);
     std::string refusal = OutputRefusal(input, name, grid);
-    const std::string quoted = Quoted(name);
+    const std::string quoted = "\"" + name + "\"";
     if (const std::size_t at = refusal.find(quoted); at != std::string::npos) {
         refusal.replace(at, quoted.size(), "\"-\"");
     }
@@ -339,7 +337,8 @@ struct RunParts {
 bool CopyOverlongLine(RunParts& run, const std::string& line, PointFileOutcome& outcome) {
     if (run.layout == PointFileLayout::GgaFromGps) {
         const GgaCopyReason reason = OverlongSentenceReason(line);
-        outcome.Count(reason == GgaCopyReason::NotGga ? LineOutcome::Passed : LineOutcome::Copied, reason);
+        outcome.Count(reason == GgaCopyReason::NotGga ? LineOutcome::Passed : LineOutcome::Copied,
+                      reason);
     } else {
         outcome.Count(LineOutcome::Unreadable);
     }
@@ -370,7 +369,8 @@ void WorkOnBatch(PointBatch& batch, const RunParts& run) {
         const UndulationQuery sentenceQuery = query;
         GgaCopyReason reason = GgaCopyReason::None;
         while (!rest.empty()) {
-            const LineOutcome result = HandleSentenceLine(nextLine(), sentenceQuery, batch.output, reason);
+            const LineOutcome result =
+                HandleSentenceLine(nextLine(), sentenceQuery, batch.output, reason);
             batch.counts.Count(result, reason);
         }
         return;
@@ -386,7 +386,8 @@ void WorkOnBatch(PointBatch& batch, const RunParts& run) {
                 run.mapped.Prefetch(run.grid, run.method, group[n].latitude, group[n].longitude);
             }
         }
-        for (std::size_t k = 0; k < n; ++k) batch.counts.Count(FinishPointLine(group[k], query, batch.output));
+        for (std::size_t k = 0; k < n; ++k)
+            batch.counts.Count(FinishPointLine(group[k], query, batch.output));
     }
 }
 

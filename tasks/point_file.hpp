@@ -74,11 +74,12 @@ enum class LineOutcome {
 
 /// Counts of a run's lines by what became of them.
 struct LineCounts {
-    std::int64_t computed = 0;    ///< points computed, sentences rewritten
-    std::int64_t failed = 0;      ///< "999.999" lines, sentences copied because the query failed
-    std::int64_t unreadable = 0;  ///< plain-layout lines copied because their numbers could not be read
-    std::int64_t copied = 0;      ///< GGA sentences copied because they cannot be rewritten
-    std::int64_t passed = 0;      ///< GgaFromGps lines that are no GGA sentence, passed on
+    std::int64_t computed = 0;  ///< points computed, sentences rewritten
+    std::int64_t failed = 0;    ///< "999.999" lines, sentences copied because the query failed
+    std::int64_t unreadable =
+        0;                    ///< plain-layout lines copied because their numbers could not be read
+    std::int64_t copied = 0;  ///< GGA sentences copied because they cannot be rewritten
+    std::int64_t passed = 0;  ///< GgaFromGps lines that are no GGA sentence, passed on
     /// GGA sentences copied, by reason (QueryFailed ones among `failed`).
     std::int64_t copiedFor[kGgaCopyReasons] = {};
 

@@ -57,6 +57,63 @@ void PutWord(std::vector<unsigned char>& out, std::uint32_t word, bool bigEndian
     }
 }
 
+// Row r, column c of NGA's padded grid lies at its header plus this many values.
+constexpr std::size_t kPaddedColumns = kColumns + 2 * kPad + 1;
+
+// True when `data` holds NGA's header with the 2.5' layout and the whole padded
+// grid after it; else `problem` says what is wrong.
+bool HeaderFits(const std::vector<unsigned char>& data, const std::string& input,
+                std::string& problem) {
+    const std::size_t paddedRows = kRows + 2 * kPad;
+    const std::size_t expected = kHeaderBytes + paddedRows * kPaddedColumns * 4;
+    if (data.size() < kHeaderBytes) {
+        problem = "\"" + input + "\" is too short for the header";
+        return false;
+    }
+    const auto pad = static_cast<std::int32_t>(BigEndianWord(&data[0]));
+    const auto rows = static_cast<std::int32_t>(BigEndianWord(&data[4]));
+    const auto columns = static_cast<std::int32_t>(BigEndianWord(&data[8]));
+    const double latSpacing = BigEndianDouble(&data[12]);
+    const double lonSpacing = BigEndianDouble(&data[20]);
+    if (pad != kPad || rows != kRows || columns != kColumns ||
+        std::fabs(latSpacing - 1.0 / 24) > 1e-12 || std::fabs(lonSpacing - 1.0 / 24) > 1e-12) {
+        char text[200];
+        std::snprintf(text, sizeof text,
+                      "unexpected header: pad %d, rows %d, columns %d, spacings %.12g and %.12g "
+                      "(expected 9, 4321, 8640, 1/24 and 1/24)",
+                      pad, rows, columns, latSpacing, lonSpacing);
+        problem = text;
+        return false;
+    }
+    if (data.size() != expected) {
+        problem = "\"" + input + "\" has " + std::to_string(data.size()) + " bytes, expected " +
+                  std::to_string(expected);
+        return false;
+    }
+    return true;
+}
+
+// The grid file: every `step`-th row and column of NGA's grid, each row between
+// its two record markers, in the chosen byte order.
+std::vector<unsigned char> ConvertRows(const std::vector<unsigned char>& data, int step,
+                                       bool bigEndian) {
+    const std::int32_t outColumns = kColumns / step;
+    const std::uint32_t marker = static_cast<std::uint32_t>(outColumns) * 4;
+    std::vector<unsigned char> out;
+    out.reserve(static_cast<std::size_t>(kRows / step + 1) * (marker + 8));
+    for (std::int32_t r = 0; r < kRows; r += step) {
+        PutWord(out, marker, bigEndian);
+        const std::size_t rowStart =
+            kHeaderBytes + (static_cast<std::size_t>(r + kPad) * kPaddedColumns) * 4;
+        for (std::int32_t c = 0; c < kColumns; c += step) {
+            PutWord(out, BigEndianWord(&data[rowStart + static_cast<std::size_t>(c + kPad) * 4]),
+                    bigEndian);
+        }
+        PutWord(out, marker, bigEndian);
+    }
+    return out;
+}
+
 int Fail(const std::string& text) {
     std::cerr << "egm2008-convert-grid: " << text << '\n';
     return 1;
@@ -87,46 +144,15 @@ int main(int argc, char** argv) {
     }
     if (!complete) return Fail("cannot read \"" + input + "\"");
 
-    const std::size_t paddedRows = kRows + 2 * kPad;
-    const std::size_t paddedColumns = kColumns + 2 * kPad + 1;
-    const std::size_t expected = kHeaderBytes + paddedRows * paddedColumns * 4;
-    if (data.size() < kHeaderBytes) return Fail("\"" + input + "\" is too short for the header");
-    const auto pad = static_cast<std::int32_t>(BigEndianWord(&data[0]));
-    const auto rows = static_cast<std::int32_t>(BigEndianWord(&data[4]));
-    const auto columns = static_cast<std::int32_t>(BigEndianWord(&data[8]));
-    const double latSpacing = BigEndianDouble(&data[12]);
-    const double lonSpacing = BigEndianDouble(&data[20]);
-    if (pad != kPad || rows != kRows || columns != kColumns ||
-        std::fabs(latSpacing - 1.0 / 24) > 1e-12 || std::fabs(lonSpacing - 1.0 / 24) > 1e-12) {
-        char text[200];
-        std::snprintf(text, sizeof text,
-                      "unexpected header: pad %d, rows %d, columns %d, spacings %.12g and %.12g "
-                      "(expected 9, 4321, 8640, 1/24 and 1/24)",
-                      pad, rows, columns, latSpacing, lonSpacing);
-        return Fail(text);
-    }
-    if (data.size() != expected) {
-        return Fail("\"" + input + "\" has " + std::to_string(data.size()) + " bytes, expected " +
-                    std::to_string(expected));
-    }
-
-    const std::int32_t outColumns = kColumns / step;
-    const std::uint32_t marker = static_cast<std::uint32_t>(outColumns) * 4;
-    std::vector<unsigned char> out;
-    out.reserve(static_cast<std::size_t>(kRows / step + 1) * (marker + 8));
-    for (std::int32_t r = 0; r < kRows; r += step) {
-        PutWord(out, marker, bigEndian);
-        const std::size_t rowStart = kHeaderBytes + (static_cast<std::size_t>(r + kPad) * paddedColumns) * 4;
-        for (std::int32_t c = 0; c < kColumns; c += step) {
-            PutWord(out, BigEndianWord(&data[rowStart + static_cast<std::size_t>(c + kPad) * 4]), bigEndian);
-        }
-        PutWord(out, marker, bigEndian);
-    }
+    std::string problem;
+    if (!HeaderFits(data, input, problem)) return Fail(problem);
+    const std::vector<unsigned char> out = ConvertRows(data, step, bigEndian);
 
     const std::string temporary = output + ".part";
     {
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+        file.write(reinterpret_cast<const char*>(out.data()),
+                   static_cast<std::streamsize>(out.size()));
         file.close();
         if (!file) {
             std::filesystem::remove(temporary);
@@ -135,6 +161,8 @@ int main(int argc, char** argv) {
     }
     std::error_code error;
     std::filesystem::rename(temporary, output, error);
-    if (error) return Fail("cannot rename \"" + temporary + "\" to \"" + output + "\": " + error.message());
+    if (error)
+        return Fail("cannot rename \"" + temporary + "\" to \"" + output +
+                    "\": " + error.message());
     return 0;
 }

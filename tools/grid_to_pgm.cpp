@@ -25,8 +25,7 @@ bool MapFile(const std::string& path, egm2008::ReadOnlyMapping& mapping) {
     std::uint64_t length = 0;
     const int fd = egm2008::OpenRegularFile(path, &length);
     if (fd < 0) return false;
-    const bool mapped =
-        mapping.Map(fd, length, egm2008::ReadOnlyMapping::Access::Sequential);
+    const bool mapped = mapping.Map(fd, length, egm2008::ReadOnlyMapping::Access::Sequential);
     ::close(fd);
     return mapped;
 }
@@ -48,7 +47,8 @@ int main(int argc, char** argv) {
     const std::size_t columns = marker / 4;  // a row's values, as the record marker counts them
     const std::size_t record = (columns + 2) * 4;
     if (columns == 0 || marker % 4 != 0 || data.size() % record != 0) {
-        std::cerr << "egm2008-grid-to-pgm: \"" << argv[1] << "\" is not a grid file in that byte order\n";
+        std::cerr << "egm2008-grid-to-pgm: \"" << argv[1]
+                  << "\" is not a grid file in that byte order\n";
         return 1;
     }
     const std::size_t rows = data.size() / record;
@@ -62,9 +62,9 @@ int main(int argc, char** argv) {
     std::vector<unsigned char> row(columns * 2);
     for (std::size_t r = 0; r < rows; ++r) {
         for (std::size_t c = 0; c < columns; ++c) {
-            const std::int64_t offset = egm2008::NodeOffset(static_cast<std::int64_t>(columns),
-                                                            static_cast<std::int64_t>(r),
-                                                            static_cast<std::int64_t>(c));
+            const std::int64_t offset =
+                egm2008::NodeOffset(static_cast<std::int64_t>(columns),
+                                    static_cast<std::int64_t>(r), static_cast<std::int64_t>(c));
             const float value = egm2008::DecodeFloat32(data.data() + offset, bigEndian);
             double level = std::round((value - kOffset) / kScale);
             level = level < 0 ? 0 : (level > 65535 ? 65535 : level);
@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
             row[2 * c] = static_cast<unsigned char>(v >> 8);
             row[2 * c + 1] = static_cast<unsigned char>(v & 0xff);
         }
-        out.write(reinterpret_cast<const char*>(row.data()), static_cast<std::streamsize>(row.size()));
+        out.write(reinterpret_cast<const char*>(row.data()),
+                  static_cast<std::streamsize>(row.size()));
     }
     out.close();
     if (!out) {

@@ -14,7 +14,8 @@ namespace {
 
 int MemoryFile(const std::string& content) {
     const int fd = ::memfd_create("cli-test", MFD_CLOEXEC);
-    if (fd < 0 || ::write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size())) {
+    if (fd < 0 ||
+        ::write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size())) {
         throw std::runtime_error("cannot make a memory file");
     }
     ::lseek(fd, 0, SEEK_SET);
@@ -25,7 +26,8 @@ std::string Drain(int fd) {
     std::string bytes;
     char buffer[65536];
     ::lseek(fd, 0, SEEK_SET);
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) bytes.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+        bytes.append(buffer, static_cast<std::size_t>(n));
     ::close(fd);
     return bytes;
 }

@@ -31,4 +31,3 @@ CliRun RunTool(const std::vector<std::string>& args, const std::string& input = 
 using namespace egm2008::test;
 
 }  // namespace egm2008::cli::test
-

@@ -17,7 +17,8 @@ namespace {
 std::string Drain(int fd) {
     std::string text;
     char buffer[512];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<std::size_t>(n));
     return text;
 }
 
@@ -33,7 +34,8 @@ TEST(Progress, OnATerminalOnlyAndWipedAtTheEnd) {
     {
         Progress onTerminal(terminal, "nodes");
         Progress onPipe(pipe[1], "nodes");
-        std::this_thread::sleep_for(std::chrono::milliseconds(600));  // past the delay before the first
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(600));  // past the delay before the first
         onTerminal.Update(250, 1000);
         onPipe.Update(250, 1000);
     }

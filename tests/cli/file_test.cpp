@@ -17,8 +17,8 @@ namespace {
 struct GoldenCase {
     const char* name;
     const char* layout;
-    float value;        ///< of every node of the grid
-    const char* golden; ///< tests/data/point_file/<golden>.in and .out
+    float value;         ///< of every node of the grid
+    const char* golden;  ///< tests/data/point_file/<golden>.in and .out
     int status;
 };
 
@@ -27,8 +27,12 @@ void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.name; }
 class FileGolden : public ::testing::TestWithParam<GoldenCase> {
 protected:
     void SetUp() override { WriteConstantGrid(grid_, GetParam().value, false); }
-    std::string In() const { return TestData(std::string("point_file/") + GetParam().golden + ".in"); }
-    std::string Out() const { return TestData(std::string("point_file/") + GetParam().golden + ".out"); }
+    std::string In() const {
+        return TestData(std::string("point_file/") + GetParam().golden + ".in");
+    }
+    std::string Out() const {
+        return TestData(std::string("point_file/") + GetParam().golden + ".out");
+    }
     ScratchFolder scratch_;
     std::string grid_ = scratch_.File("grid");
 };
@@ -45,7 +49,8 @@ TEST_P(FileGolden, FilesHoldThePageBytes) {
 
 TEST_P(FileGolden, StandardInputToStandardOutput) {
     const GoldenCase& c = GetParam();
-    const CliRun run = RunTool({"file", "-", "-", "--layout", c.layout, "--grid", grid_, "--quiet"}, ReadFile(In()));
+    const CliRun run = RunTool({"file", "-", "-", "--layout", c.layout, "--grid", grid_, "--quiet"},
+                               ReadFile(In()));
     EXPECT_EQ(run.status, c.status) << run.err;
     EXPECT_EQ(run.out, ReadFile(Out()));
     // --quiet silences the summary of a run that computed every line only.
@@ -85,29 +90,40 @@ protected:
 TEST_F(FileRun, LinesNotComputedFailTheRunAndAreCountedByKind) {
     const CliRun plain = File("-", "-", {}, "Latitude Longitude\n48.5 11.25\n91 0\n");
     EXPECT_EQ(plain.status, 1);
-    EXPECT_EQ(plain.out, "Latitude Longitude\r\n 48.500000   11.250000   47.250\r\n 91.000000    0.000000 999.999\r\n");
-    EXPECT_EQ(plain.err, "egm2008: Calculation done - 1 points. 1 points could not be computed and were written "
-                         "with 999.999. 1 lines could not be read and were copied unchanged.\n");
+    EXPECT_EQ(plain.out,
+              "Latitude Longitude\r\n 48.500000   11.250000   47.250\r\n 91.000000    0.000000 "
+              "999.999\r\n");
+    EXPECT_EQ(
+        plain.err,
+        "egm2008: Calculation done - 1 points. 1 points could not be computed and were written "
+        "with 999.999. 1 lines could not be read and were copied unchanged.\n");
 
-    const std::string rmc = "$GPRMC,092750.000,A,5321.6802,N,00630.3372,W,0.02,31.66,280511,,,A*43\n";
+    const std::string rmc =
+        "$GPRMC,092750.000,A,5321.6802,N,00630.3372,W,0.02,31.66,280511,,,A*43\n";
     const CliRun passed = File("-", "-", {"--layout", "gga", "-q"}, rmc);
     EXPECT_EQ(passed.status, 0);
-    EXPECT_EQ(passed.out, "$GPRMC,092750.000,A,5321.6802,N,00630.3372,W,0.02,31.66,280511,,,A*43\r\n");
+    EXPECT_EQ(passed.out,
+              "$GPRMC,092750.000,A,5321.6802,N,00630.3372,W,0.02,31.66,280511,,,A*43\r\n");
     EXPECT_EQ(passed.err, "");
 
-    const std::string wrongChecksum = "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.7,M,55.2,M,,*69\n";
+    const std::string wrongChecksum =
+        "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.7,M,55.2,M,,*69\n";
     const std::string noFix = "$GPGGA,,,,,,0,00,99.99,,,,,,*48\n";
-    const CliRun gga = File("-", "-", {"--layout", "gga", "-q"}, rmc + wrongChecksum + noFix + wrongChecksum);
+    const CliRun gga =
+        File("-", "-", {"--layout", "gga", "-q"}, rmc + wrongChecksum + noFix + wrongChecksum);
     EXPECT_EQ(gga.status, 1);
-    EXPECT_EQ(gga.err, "egm2008: Calculation done - 0 points. 3 GGA sentences were copied unchanged: 2 with a "
-                       "wrong checksum, 1 without a fix or with empty fields.\n");
+    EXPECT_EQ(
+        gga.err,
+        "egm2008: Calculation done - 0 points. 3 GGA sentences were copied unchanged: 2 with a "
+        "wrong checksum, 1 without a fix or with empty fields.\n");
 }
 
 TEST_F(FileRun, OutputThatIsTheInputIsRefusedUntouched) {
     const std::string alias = scratch_.path() + "/./in.txt";
     const CliRun run = File(input_, alias);
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "egm2008: Outputfile \"" + alias + "\" is the inputfile! Choose another outputfile.\n");
+    EXPECT_EQ(run.err, "egm2008: Outputfile \"" + alias +
+                           "\" is the inputfile! Choose another outputfile.\n");
     EXPECT_EQ(ReadFile(input_), "48.5 11.25\n-33.25 -70.5\n");
 }
 

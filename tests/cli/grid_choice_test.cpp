@@ -47,8 +47,9 @@ TEST_P(Recognition, SizeAndByteOrderFromTheFile) {
     EXPECT_EQ(run.out, "0.0000\n");
 
     // Naming what the file is changes nothing.
-    const CliRun named = RunTool({"point", "45", "-100", "--method", "nearest", "--grid", path, "--grid-size",
-                              v.shape.minutes, v.bigEndian ? "--big-endian" : "--little-endian"});
+    const CliRun named =
+        RunTool({"point", "45", "-100", "--method", "nearest", "--grid", path, "--grid-size",
+                 v.shape.minutes, v.bigEndian ? "--big-endian" : "--little-endian"});
     EXPECT_EQ(named.status, 0) << named.err;
 }
 
@@ -64,12 +65,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct Refusal {
     const char* name;
-    Shape shape;         ///< a file of zeros of this grid's length and markers...
+    Shape shape;  ///< a file of zeros of this grid's length and markers...
     bool bigEndian;
-    std::int64_t cut;    ///< ...less this many bytes at the end
-    std::uint32_t marker; ///< ...with this first marker instead, when not 0
+    std::int64_t cut;      ///< ...less this many bytes at the end
+    std::uint32_t marker;  ///< ...with this first marker instead, when not 0
     std::vector<std::string> overrides;
-    std::string message; ///< "@" stands for the path
+    std::string message;  ///< "@" stands for the path
 };
 
 void PrintTo(const Refusal& r, std::ostream* os) { *os << r.name; }
@@ -81,7 +82,9 @@ TEST_P(GridRefusal, ExitsOneWithTheReason) {
     ScratchFolder scratch;
     const std::string path = scratch.File("grid");
     WriteZeroGrid(path, r.shape, r.bigEndian);
-    if (r.cut > 0) std::filesystem::resize_file(path, std::filesystem::file_size(path) - static_cast<std::uintmax_t>(r.cut));
+    if (r.cut > 0)
+        std::filesystem::resize_file(
+            path, std::filesystem::file_size(path) - static_cast<std::uintmax_t>(r.cut));
     if (r.marker != 0) PokeWord(path, 0, r.marker, r.bigEndian);
     std::vector<std::string> args = {"point", "10", "20", "--grid", path};
     args.insert(args.end(), r.overrides.begin(), r.overrides.end());
@@ -97,18 +100,43 @@ TEST_P(GridRefusal, ExitsOneWithTheReason) {
 INSTANTIATE_TEST_SUITE_P(
     Table, GridRefusal,
     ::testing::Values(
-        Refusal{"OneRowShort", kShape10, false, 8648, 0, {},
+        Refusal{"OneRowShort",
+                kShape10,
+                false,
+                8648,
+                0,
+                {},
                 "Geoidfile \"@\" is 9339840 bytes long, the length of no EGM2008 grid file (10': "
                 "9348488, 2.5': 149368328, 1': 933292808 bytes)."},
-        Refusal{"MarkerOfAnotherSize", kShape10, false, 0, 34560, {},
+        Refusal{"MarkerOfAnotherSize",
+                kShape10,
+                false,
+                0,
+                34560,
+                {},
                 "Geoidfile \"@\" has the length of a 10' grid file, but its first record marker "
                 "reads 34560 little-endian and 8847360 big-endian, not 8640."},
-        Refusal{"SizeNamedWrongly", kShape10, false, 0, 0, {"--grid-size", "2.5"},
+        Refusal{"SizeNamedWrongly",
+                kShape10,
+                false,
+                0,
+                0,
+                {"--grid-size", "2.5"},
                 "Geoidfile \"@\" is 9348488 bytes long; a 2.5' grid file has 149368328 bytes."},
-        Refusal{"BigEndianNamedWrongly", kShape2_5, false, 0, 0, {"--big-endian"},
+        Refusal{"BigEndianNamedWrongly",
+                kShape2_5,
+                false,
+                0,
+                0,
+                {"--big-endian"},
                 "Geoidfile \"@\" is little-endian, not big-endian: its first record marker reads "
                 "34560 in little-endian byte order."},
-        Refusal{"LittleEndianNamedWrongly", kShape1, true, 0, 0, {"--little-endian"},
+        Refusal{"LittleEndianNamedWrongly",
+                kShape1,
+                true,
+                0,
+                0,
+                {"--little-endian"},
                 "Geoidfile \"@\" is big-endian, not little-endian: its first record marker reads "
                 "86400 in big-endian byte order."}),
     [](const ::testing::TestParamInfo<Refusal>& p) { return std::string(p.param.name); });
@@ -137,16 +165,19 @@ TEST(InternalDatabase, TakenFromTheWorkingDirectory) {
 
 TEST(InternalDatabase, MissingEverywhereIsExplained) {
     ScratchFolder scratch;
-    const std::string installed = std::string(EGM2008_INSTALLED_DATA_DIR_FOR_TESTS) + "/" + kInternalGridName;
+    const std::string installed =
+        std::string(EGM2008_INSTALLED_DATA_DIR_FOR_TESTS) + "/" + kInternalGridName;
     struct stat info {};
-    if (::stat(installed.c_str(), &info) == 0) GTEST_SKIP() << "an installed database exists: " << installed;
+    if (::stat(installed.c_str(), &info) == 0)
+        GTEST_SKIP() << "an installed database exists: " << installed;
     const WorkingDirectory here(scratch.path());
     const CliRun run = RunTool({"point", "10", "20"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, std::string("egm2008: The internal database \"") + kInternalGridName +
                            "\" is neither in the working directory nor in " +
-                           EGM2008_INSTALLED_DATA_DIR_FOR_TESTS + "; name a grid file with --grid.\n");
+                           EGM2008_INSTALLED_DATA_DIR_FOR_TESTS +
+                           "; name a grid file with --grid.\n");
 }
 
 }  // namespace

@@ -16,8 +16,9 @@ namespace {
 
 struct GoldenCase {
     const char* name;
-    std::vector<std::string> corners;  ///< first latitude, first longitude, second latitude, second longitude
-    std::vector<std::string> steps;    ///< latitude and longitude spacing, arc minutes
+    std::vector<std::string>
+        corners;  ///< first latitude, first longitude, second latitude, second longitude
+    std::vector<std::string> steps;  ///< latitude and longitude spacing, arc minutes
     const char* method;
     const char* golden;
 };
@@ -25,9 +26,9 @@ struct GoldenCase {
 void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.name; }
 
 std::vector<std::string> GridArgs(const GoldenCase& c, const std::string& grid) {
-    return {"grid",       "--lat",      c.corners[0], c.corners[2], "--lon",    c.corners[1],
-            c.corners[3], "--step-lat", c.steps[0],   "--step-lon", c.steps[1], "--method",
-            c.method,     "--grid",     grid};
+    return {"grid",       "--lat",      c.corners[0], c.corners[2], "--lon",
+            c.corners[1], c.corners[3], "--step-lat", c.steps[0],   "--step-lon",
+            c.steps[1],   "--method",   c.method,     "--grid",     grid};
 }
 
 class GridGolden : public ::testing::TestWithParam<GoldenCase> {};
@@ -41,7 +42,8 @@ TEST_P(GridGolden, FileAndStandardOutputHoldThePageBytes) {
     // A node the method cannot compute (9999.999) fails the run, with a count.
     const bool unavailable = golden.find("9999.999") != std::string::npos;
     const int status = unavailable ? 1 : 0;
-    const std::string err = unavailable ? "egm2008: 1 node could not be computed and was written as 9999.999.\n" : "";
+    const std::string err =
+        unavailable ? "egm2008: 1 node could not be computed and was written as 9999.999.\n" : "";
 
     ScratchFolder scratch;
     std::vector<std::string> toFile = GridArgs(c, grid);
@@ -58,29 +60,64 @@ TEST_P(GridGolden, FileAndStandardOutputHoldThePageBytes) {
     EXPECT_EQ(piped.out, golden);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    RealGrid, GridGolden,
-    ::testing::Values(
-        GoldenCase{"NineLines", {"10", "0", "0", "20"}, {"300", "600"}, "biquadratic", "nine_lines_biquadratic.txt"},
-        GoldenCase{"NineLinesBiLinear", {"10", "0", "0", "20"}, {"300", "600"}, "bilinear", "nine_lines_bilinear.txt"},
-        GoldenCase{"NineLinesNearest", {"10", "0", "0", "20"}, {"300", "600"}, "nearest", "nine_lines_nearest.txt"},
-        GoldenCase{"ReversedCorners", {"0", "20", "10", "0"}, {"300", "600"}, "biquadratic",
-                   "nine_lines_biquadratic.txt"},
-        GoldenCase{"RoundingSlack", {"0.3", "0", "0", "0.3"}, {"6", "6"}, "biquadratic", "slack_0p3.txt"},
-        GoldenCase{"EqualCorners", {"52.5", "7.25", "52.5", "7.25"}, {"10", "10"}, "biquadratic", "equal_corners.txt"},
-        GoldenCase{"WestLongitudes", {"0", "-10", "0", "10"}, {"600", "600"}, "biquadratic", "west_longitudes.txt"},
-        GoldenCase{"RangeLimits", {"90", "-360", "90", "-360"}, {"12", "10"}, "biquadratic", "range_limits.txt"},
-        GoldenCase{"SouthEdgeTriangulation", {"-25.2", "0", "-90", "0"}, {"324", "600"}, "triangulation",
-                   "south_edge_triangulation.txt"}),
-    [](const ::testing::TestParamInfo<GoldenCase>& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(RealGrid, GridGolden,
+                         ::testing::Values(GoldenCase{"NineLines",
+                                                      {"10", "0", "0", "20"},
+                                                      {"300", "600"},
+                                                      "biquadratic",
+                                                      "nine_lines_biquadratic.txt"},
+                                           GoldenCase{"NineLinesBiLinear",
+                                                      {"10", "0", "0", "20"},
+                                                      {"300", "600"},
+                                                      "bilinear",
+                                                      "nine_lines_bilinear.txt"},
+                                           GoldenCase{"NineLinesNearest",
+                                                      {"10", "0", "0", "20"},
+                                                      {"300", "600"},
+                                                      "nearest",
+                                                      "nine_lines_nearest.txt"},
+                                           GoldenCase{"ReversedCorners",
+                                                      {"0", "20", "10", "0"},
+                                                      {"300", "600"},
+                                                      "biquadratic",
+                                                      "nine_lines_biquadratic.txt"},
+                                           GoldenCase{"RoundingSlack",
+                                                      {"0.3", "0", "0", "0.3"},
+                                                      {"6", "6"},
+                                                      "biquadratic",
+                                                      "slack_0p3.txt"},
+                                           GoldenCase{"EqualCorners",
+                                                      {"52.5", "7.25", "52.5", "7.25"},
+                                                      {"10", "10"},
+                                                      "biquadratic",
+                                                      "equal_corners.txt"},
+                                           GoldenCase{"WestLongitudes",
+                                                      {"0", "-10", "0", "10"},
+                                                      {"600", "600"},
+                                                      "biquadratic",
+                                                      "west_longitudes.txt"},
+                                           GoldenCase{"RangeLimits",
+                                                      {"90", "-360", "90", "-360"},
+                                                      {"12", "10"},
+                                                      "biquadratic",
+                                                      "range_limits.txt"},
+                                           GoldenCase{"SouthEdgeTriangulation",
+                                                      {"-25.2", "0", "-90", "0"},
+                                                      {"324", "600"},
+                                                      "triangulation",
+                                                      "south_edge_triangulation.txt"}),
+                         [](const ::testing::TestParamInfo<GoldenCase>& p) {
+                             return std::string(p.param.name);
+                         });
 
 // Fault pinned: at 10.8' the walk's last row lies a hair south of 90 S and its
 // last column a hair east of 360, which made 3,001 nodes 9999.999.
 TEST(GridGlobe, WholeGlobeAtTenPointEightMinutesIsComputed) {
     REAL_GRID_OR_SKIP(grid, "Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE");
     for (const char* method : {"bilinear", "nearest"}) {
-        const CliRun run = RunTool({"grid", "--lat", "90", "-90", "--lon", "0", "360", "--step-lat", "10.8",
-                                    "--step-lon", "10.8", "--method", method, "--grid", grid, "-o", "/dev/null"});
+        const CliRun run =
+            RunTool({"grid", "--lat", "90", "-90", "--lon", "0", "360", "--step-lat", "10.8",
+                     "--step-lon", "10.8", "--method", method, "--grid", grid, "-o", "/dev/null"});
         EXPECT_EQ(run.status, 0) << method;
         EXPECT_EQ(run.err, "") << method;
     }
@@ -95,8 +132,9 @@ protected:
         });
     }
     std::vector<std::string> Args(std::vector<std::string> tail) {
-        std::vector<std::string> args = {"grid", "--lat", "30", "30", "--lon", "59", "61", "--step-lat", "60",
-                                         "--step-lon", "60", "--grid", grid_};
+        std::vector<std::string> args = {"grid", "--lat",  "30",         "30", "--lon",
+                                         "59",   "61",     "--step-lat", "60", "--step-lon",
+                                         "60",   "--grid", grid_};
         args.insert(args.end(), tail.begin(), tail.end());
         return args;
     }
@@ -112,9 +150,10 @@ TEST_F(GridRunFailure, NodeWithoutUndulationStopsTheRunWithTheLinesBefore) {
     const CliRun run = RunTool(Args({"-o", out}));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(ReadFile(out), " 30.000000   59.000000   10.000\r\n");
-    EXPECT_EQ(run.err, "egm2008: Outputfile \"" + out +
-                           "\" is incomplete! The run stopped at latitude 30.000000, longitude 60.000000, "
-                           "where no undulation could be computed.\n");
+    EXPECT_EQ(run.err,
+              "egm2008: Outputfile \"" + out +
+                  "\" is incomplete! The run stopped at latitude 30.000000, longitude 60.000000, "
+                  "where no undulation could be computed.\n");
 }
 
 TEST_F(GridRunFailure, NodesWrittenAsUnavailableFailTheRun) {
@@ -123,8 +162,9 @@ TEST_F(GridRunFailure, NodesWrittenAsUnavailableFailTheRun) {
     const std::string out = scratch_.File("out.txt");
     const CliRun run = RunTool(Args({"-o", out, "--method", "bilinear"}));
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(ReadFile(out), " 30.000000   59.000000   10.000\r\n 30.000000   60.000000 9999.999\r\n"
-                             " 30.000000   61.000000   10.000\r\n");
+    EXPECT_EQ(ReadFile(out),
+              " 30.000000   59.000000   10.000\r\n 30.000000   60.000000 9999.999\r\n"
+              " 30.000000   61.000000   10.000\r\n");
     EXPECT_EQ(run.err, "egm2008: 1 node could not be computed and was written as 9999.999.\n");
 
     MakeGrid(0, 0, 10.0f);
@@ -138,7 +178,8 @@ TEST_F(GridRunFailure, OutputThatIsTheGridIsRefusedUntouched) {
     const std::string before = ReadFile(grid_);
     const CliRun run = RunTool(Args({"-o", scratch_.path() + "/./grid"}));
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("is the geoid file in use and is not overwritten!"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("is the geoid file in use and is not overwritten!"), std::string::npos)
+        << run.err;
     EXPECT_EQ(ReadFile(grid_), before);
 }
 
@@ -151,7 +192,9 @@ TEST_F(GridRunFailure, StandardOutputAppendingToTheGridIsRefused) {
     const CliRun run = RunTool(Args({}), "", appending);
     ::close(appending);
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "egm2008: Outputfile \"(standard output)\" is the geoid file in use and is not overwritten!\n");
+    EXPECT_EQ(run.err,
+              "egm2008: Outputfile \"(standard output)\" is the geoid file in use and is not "
+              "overwritten!\n");
     EXPECT_EQ(ReadFile(grid_), before);
 }
 
@@ -168,7 +211,8 @@ TEST_F(GridRunFailure, WriteErrorsAreReported) {
     const CliRun toStandardOutput = RunTool(Args({}), "", full);
     ::close(full);
     EXPECT_EQ(toStandardOutput.status, 1);
-    EXPECT_NE(toStandardOutput.err.find("\"(standard output)\" could not be written"), std::string::npos)
+    EXPECT_NE(toStandardOutput.err.find("\"(standard output)\" could not be written"),
+              std::string::npos)
         << toStandardOutput.err;
 }
 

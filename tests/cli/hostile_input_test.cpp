@@ -60,7 +60,8 @@ TEST_P(HostileGridOption, IsRefusedByEveryCommandBeforeAnyOutput) {
     const std::vector<std::vector<std::string>> commands = {
         {"point", "48.5", "11.25"},
         {"file", input_, output_},
-        {"grid", "--lat", "10", "0", "--lon", "0", "10", "--step-lat", "300", "--step-lon", "300", "-o", output_},
+        {"grid", "--lat", "10", "0", "--lon", "0", "10", "--step-lat", "300", "--step-lon", "300",
+         "-o", output_},
         {"info"},
     };
     for (std::vector<std::string> args : commands) {
@@ -80,7 +81,8 @@ TEST_P(HostileGridOption, IsRefusedByEveryCommandBeforeAnyOutput) {
     const std::string fresh = scratch_.File("fresh.txt");
     for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
              {"file", input_, fresh},
-             {"grid", "--lat", "10", "0", "--lon", "0", "10", "--step-lat", "300", "--step-lon", "300", "-o", fresh}}) {
+             {"grid", "--lat", "10", "0", "--lon", "0", "10", "--step-lat", "300", "--step-lon",
+              "300", "-o", fresh}}) {
         args.insert(args.end(), {"--grid", grid_});
         EXPECT_EQ(RunTool(args).status, 1) << args[0];
         EXPECT_FALSE(std::filesystem::exists(fresh)) << args[0];
@@ -114,9 +116,11 @@ INSTANTIATE_TEST_SUITE_P(
                  "first record marker"},
         GridCase{"Folder", [](const std::string& p) { std::filesystem::create_directory(p); },
                  "is not a regular file"},
-        GridCase{"FifoWithoutWriter", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
+        GridCase{"FifoWithoutWriter",
+                 [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
                  "is not a regular file"},
-        GridCase{"LinkToADevice", [](const std::string& p) { std::filesystem::create_symlink("/dev/null", p); },
+        GridCase{"LinkToADevice",
+                 [](const std::string& p) { std::filesystem::create_symlink("/dev/null", p); },
                  "is not a regular file"},
         GridCase{"Missing", [](const std::string&) {}, "could not be opened"}),
     [](const ::testing::TestParamInfo<GridCase>& c) { return std::string(c.param.name); });
@@ -133,8 +137,8 @@ protected:
         return RunTool({"file", in, out, "--grid", grid_, "-q"}, "", outFd);
     }
     CliRun Grid(const std::string& out) {
-        return RunTool({"grid", "--lat", "10", "0", "--lon", "0", "10", "--step-lat", "300", "--step-lon",
-                        "300", "-o", out, "--grid", grid_});
+        return RunTool({"grid", "--lat", "10", "0", "--lon", "0", "10", "--step-lat", "300",
+                        "--step-lon", "300", "-o", out, "--grid", grid_});
     }
     static constexpr const char* kPoints = "48.5 11.25\n52.0 7.250\n";
     ScratchFolder scratch_;
@@ -179,14 +183,16 @@ TEST_F(HostileStreams, FullDeviceFailsEveryCommand) {
     const std::vector<std::vector<std::string>> toStandardOutput = {
         {"point", "48.5", "11.25", "--grid", grid_},
         {"file", input_, "-", "--grid", grid_},
-        {"grid", "--lat", "10", "0", "--lon", "0", "10", "--step-lat", "300", "--step-lon", "300", "--grid", grid_},
+        {"grid", "--lat", "10", "0", "--lon", "0", "10", "--step-lat", "300", "--step-lon", "300",
+         "--grid", grid_},
         {"info", grid_},
     };
     for (const auto& args : toStandardOutput) {
         const CliRun run = RunTool(args, "", full);
         EXPECT_EQ(run.status, 1) << args[0];
         EXPECT_TRUE(OneMessageLine(run.err)) << args[0];
-        EXPECT_NE(run.err.find("No space left on device"), std::string::npos) << args[0] << ": " << run.err;
+        EXPECT_NE(run.err.find("No space left on device"), std::string::npos)
+            << args[0] << ": " << run.err;
     }
     ::close(full);
     const CliRun grid = Grid("/dev/full");
@@ -205,7 +211,8 @@ TEST_F(HostileStreams, LinksToTheInputOrTheGridAreRefused) {
     for (const std::string& alias : {scratch_.File("hard-in"), scratch_.File("soft-in")}) {
         const CliRun run = File(input_, alias);
         EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.err, "egm2008: Outputfile \"" + alias + "\" is the inputfile! Choose another outputfile.\n");
+        EXPECT_EQ(run.err, "egm2008: Outputfile \"" + alias +
+                               "\" is the inputfile! Choose another outputfile.\n");
     }
     EXPECT_EQ(ReadFile(input_), kPoints);
     const std::string before = ReadFile(grid_);
@@ -222,8 +229,10 @@ TEST_F(HostileStreams, StandardInputMayBeAPipe) {
     ASSERT_EQ(::write(pipe[1], kPoints, std::char_traits<char>::length(kPoints)),
               static_cast<ssize_t>(std::char_traits<char>::length(kPoints)));
     ::close(pipe[1]);
-    const int out = ::open(scratch_.File("out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    const int err = ::open(scratch_.File("err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int out =
+        ::open(scratch_.File("out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int err =
+        ::open(scratch_.File("err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     const int status = runCli({"file", "-", "-", "--grid", grid_, "-q"}, pipe[0], out, err);
     ::close(out);
     ::close(err);
@@ -239,7 +248,8 @@ TEST(ClosedStandardError, MessagesNeverGoIntoTheOutput) {
     ScratchFolder scratch;
     const std::string grid = scratch.File("grid");
     // Latitude 10, longitude 0 holds -2000 m: a bi-quadratic run stops there with a message.
-    WriteGrid(grid, kShape10, false, [](std::int64_t r, std::int64_t c) { return r == 480 && c == 0 ? -2000.0f : 10.0f; });
+    WriteGrid(grid, kShape10, false,
+              [](std::int64_t r, std::int64_t c) { return r == 480 && c == 0 ? -2000.0f : 10.0f; });
     const std::string output = scratch.File("lattice.txt");
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
@@ -247,15 +257,16 @@ TEST(ClosedStandardError, MessagesNeverGoIntoTheOutput) {
         ::close(STDERR_FILENO);
         OpenClosedStandardDescriptors();
         const int probe = ::open(grid.c_str(), O_RDONLY);
-        const int status = runCli({"grid", "--lat", "11", "9", "--lon", "0", "1", "--step-lat", "60",
-                                   "--step-lon", "60", "-o", output, "--grid", grid},
+        const int status = runCli({"grid", "--lat", "11", "9", "--lon", "0", "1", "--step-lat",
+                                   "60", "--step-lon", "60", "-o", output, "--grid", grid},
                                   STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO);
         ::_exit(probe > STDERR_FILENO && status == 1 ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(ReadFile(output), " 11.000000    0.000000   10.000\r\n 11.000000    1.000000   10.000\r\n");
+    EXPECT_EQ(ReadFile(output),
+              " 11.000000    0.000000   10.000\r\n 11.000000    1.000000   10.000\r\n");
 }
 
 // ---- paths with blanks, quotes, format directives and non-ASCII characters -----
@@ -270,7 +281,8 @@ TEST_P(HostilePathArgument, IsUsedAndShownAsItIs) {
     const std::string grid = dir + "/" + name + ".grid";
     WriteConstantGrid(grid, 47.25f, false);
     WriteFile(dir + "/" + name + ".in", "48.5 11.25\n");
-    const CliRun run = RunTool({"file", dir + "/" + name + ".in", dir + "/" + name + ".out", "--grid", grid, "-q"});
+    const CliRun run = RunTool(
+        {"file", dir + "/" + name + ".in", dir + "/" + name + ".out", "--grid", grid, "-q"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadFile(dir + "/" + name + ".out"), " 48.500000   11.250000   47.250\r\n");
 
@@ -284,9 +296,11 @@ TEST_P(HostilePathArgument, IsUsedAndShownAsItIs) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, HostilePathArgument,
-                         ::testing::Values("with blanks  here", "with \"double\" and 'single' quotes",
-                                           "%s%s%s%s%s", "%n%n%n%n", "%99999999d%x%p",
-                                           "Gr\xc3\xb6\xc3\x9f" "e \xe5\x9c\xb0\xe7\x90\x83",
+                         ::testing::Values("with blanks  here",
+                                           "with \"double\" and 'single' quotes", "%s%s%s%s%s",
+                                           "%n%n%n%n", "%99999999d%x%p",
+                                           "Gr\xc3\xb6\xc3\x9f"
+                                           "e \xe5\x9c\xb0\xe7\x90\x83",
                                            "back\\slash;semi|pipe$dollar", "-leading-dash"));
 
 // ---- numbers on the command line -------------------------------------------------
@@ -331,14 +345,20 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"LatitudeJustPastThePole", {"point", "90.0000000001", "11.25"}, 1, "N/A"},
         NumberCase{"LongitudeJustPastMinus360", {"point", "48.5", "-360.0000001"}, 1, "N/A"},
         NumberCase{"GridLatitudeJustPastThePole",
-                   {"grid", "--lat", "90.0000000001", "0", "--lon", "0", "10", "--step-lat", "60", "--step-lon", "60"},
-                   2, "Latitude outside valid range"},
+                   {"grid", "--lat", "90.0000000001", "0", "--lon", "0", "10", "--step-lat", "60",
+                    "--step-lon", "60"},
+                   2,
+                   "Latitude outside valid range"},
         NumberCase{"GridLongitudeJustPastMinus360",
-                   {"grid", "--lat", "10", "0", "--lon", "-360.0000001", "10", "--step-lat", "60", "--step-lon", "60"},
-                   2, "Longitude outside valid range"},
+                   {"grid", "--lat", "10", "0", "--lon", "-360.0000001", "10", "--step-lat", "60",
+                    "--step-lon", "60"},
+                   2,
+                   "Longitude outside valid range"},
         NumberCase{"GridSpacingOverflows",
-                   {"grid", "--lat", "10", "0", "--lon", "0", "10", "--step-lat", "1e999", "--step-lon", "60"},
-                   2, "1e999"}),
+                   {"grid", "--lat", "10", "0", "--lon", "0", "10", "--step-lat", "1e999",
+                    "--step-lon", "60"},
+                   2,
+                   "1e999"}),
     [](const ::testing::TestParamInfo<NumberCase>& c) { return std::string(c.param.name); });
 
 // Hostile lines through standard input: computed, marked or copied as the page does.
@@ -346,16 +366,18 @@ TEST(HostileLinesOnStandardInput, AreComputedMarkedOrCopied) {
     ScratchFolder scratch;
     WriteConstantGrid(scratch.File("grid"), 47.25f, false);
     const std::string longLine = "48.5 11.25 " + std::string(10 << 20, '9');
-    const std::string input = std::string("48.5 11.25\0junk\n", 16) + "\t48.5\t11.25\t\n" + longLine +
-                              "\nnan 11.25000\n48.5 11.25\r52.0 7.25\r\n";
+    const std::string input = std::string("48.5 11.25\0junk\n", 16) + "\t48.5\t11.25\t\n" +
+                              longLine + "\nnan 11.25000\n48.5 11.25\r52.0 7.25\r\n";
     const CliRun run = RunTool({"file", "-", "-", "--grid", scratch.File("grid")}, input);
     EXPECT_EQ(run.status, 1);  // the "nan" point failed
     const std::string computed = " 48.500000   11.250000   47.250\r\n";
-    EXPECT_TRUE(run.out == computed + computed + longLine + "\r\n       nan   11.250000 999.999\r\n" +
+    EXPECT_TRUE(run.out == computed + computed + longLine +
+                               "\r\n       nan   11.250000 999.999\r\n" +
                                "48.5 11.25\r52.0 7.25\r\n")
         << run.out.substr(0, 200);
     EXPECT_EQ(run.err,
-              "egm2008: Calculation done - 2 points. 1 points could not be computed and were written with "
+              "egm2008: Calculation done - 2 points. 1 points could not be computed and were "
+              "written with "
               "999.999. 2 lines could not be read and were copied unchanged.\n");
 }
 

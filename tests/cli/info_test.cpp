@@ -20,17 +20,18 @@ TEST(Info, DescribesAWholeGrid) {
     const CliRun run = RunTool({"info", path});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out, "File         " + path +
-                           "\n"
-                           "Grid         10' x 10', 1081 rows of 2160 values\n"
-                           "Byte order   big-endian\n"
-                           "Length       9348488 bytes\n"
-                           "SHA-256      82582e1b40042839beb2afaea05adbc14cf51df8d88133ee743a762a978f4366 "
-                           "(not a known digest)\n"
-                           "Markers      all 2162 right\n"
-                           "Minimum      -50.5000 m at latitude 90.000000, longitude 0.500000\n"
-                           "Maximum      58.0000 m at latitude -90.000000, longitude 0.000000\n"
-                           "Implausible  1 values (|N| > 1000 m or not a number)\n");
+    EXPECT_EQ(run.out,
+              "File         " + path +
+                  "\n"
+                  "Grid         10' x 10', 1081 rows of 2160 values\n"
+                  "Byte order   big-endian\n"
+                  "Length       9348488 bytes\n"
+                  "SHA-256      82582e1b40042839beb2afaea05adbc14cf51df8d88133ee743a762a978f4366 "
+                  "(not a known digest)\n"
+                  "Markers      all 2162 right\n"
+                  "Minimum      -50.5000 m at latitude 90.000000, longitude 0.500000\n"
+                  "Maximum      58.0000 m at latitude -90.000000, longitude 0.000000\n"
+                  "Implausible  1 values (|N| > 1000 m or not a number)\n");
 }
 
 TEST(Info, WrongMarkerFailsAndNamesTheFirst) {
@@ -41,8 +42,11 @@ TEST(Info, WrongMarkerFailsAndNamesTheFirst) {
     PokeWord(path, 40 * 2162 * 4, 0, false);                // the leading marker of row 40
     const CliRun run = RunTool({"info", "--grid", path});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("Markers      2 of 2162 wrong, the first in row 17\n"), std::string::npos) << run.out;
-    EXPECT_EQ(run.err, "egm2008: Geoidfile \"" + path + "\" has 2 wrong record markers, the first in row 17.\n");
+    EXPECT_NE(run.out.find("Markers      2 of 2162 wrong, the first in row 17\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.err, "egm2008: Geoidfile \"" + path +
+                           "\" has 2 wrong record markers, the first in row 17.\n");
 }
 
 TEST(Info, AChangedCopyOfASetupGridIsNoKnownDigest) {
@@ -74,7 +78,8 @@ TEST_P(InfoOnRealGrids, SoundWithTheKnownExtremes) {
     const CliRun run = RunTool({"info", path});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find(std::string("Grid         ") + c.kind), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find(std::string("Byte order   ") + c.order + "\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(std::string("Byte order   ") + c.order + "\n"), std::string::npos)
+        << run.out;
     EXPECT_NE(run.out.find("Implausible  0 values"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find(std::string("SHA-256      ") + c.sha256 + " (" + c.file +
                            " as made by scripts/setup-grids.sh)\n"),
@@ -87,15 +92,18 @@ TEST_P(InfoOnRealGrids, SoundWithTheKnownExtremes) {
 
 INSTANTIATE_TEST_SUITE_P(
     AllFour, InfoOnRealGrids,
-    ::testing::Values(
-        RealCase{"Min10Little", "Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE", "10' x 10'", "little-endian",
-                 "98ae13fa146a0a4e5469d35d62b5b34c84a13fbb17b9fdb98fb1928c73305eba"},
-        RealCase{"Min10Big", "Und_min10x10_egm2008_isw=82_WGS84_TideFree", "10' x 10'", "big-endian",
-                 "418c304684c5c9fd80708d0591c379ef30b3d560ba3db1f13fe2e2468e15e480"},
-        RealCase{"Min2_5Little", "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE", "2.5' x 2.5'", "little-endian",
-                 "ab6f8b94076f78707d1cdae7b066b93a786a0c64b52449e20cf1a1a2f4e74daf"},
-        RealCase{"Min2_5Big", "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree", "2.5' x 2.5'", "big-endian",
-                 "d5d8fb11e80c131e6eaac39f0f407b19b413347f95a9e6e4590ec36fc9c5d6f6"}),
+    ::testing::Values(RealCase{"Min10Little", "Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE",
+                               "10' x 10'", "little-endian",
+                               "98ae13fa146a0a4e5469d35d62b5b34c84a13fbb17b9fdb98fb1928c73305eba"},
+                      RealCase{"Min10Big", "Und_min10x10_egm2008_isw=82_WGS84_TideFree",
+                               "10' x 10'", "big-endian",
+                               "418c304684c5c9fd80708d0591c379ef30b3d560ba3db1f13fe2e2468e15e480"},
+                      RealCase{"Min2_5Little", "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE",
+                               "2.5' x 2.5'", "little-endian",
+                               "ab6f8b94076f78707d1cdae7b066b93a786a0c64b52449e20cf1a1a2f4e74daf"},
+                      RealCase{"Min2_5Big", "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree",
+                               "2.5' x 2.5'", "big-endian",
+                               "d5d8fb11e80c131e6eaac39f0f407b19b413347f95a9e6e4590ec36fc9c5d6f6"}),
     [](const ::testing::TestParamInfo<RealCase>& p) { return std::string(p.param.name); });
 
 }  // namespace

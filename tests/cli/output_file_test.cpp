@@ -2,8 +2,8 @@
 // only when the run ends with its lines. A write error or SIGINT, SIGTERM or
 // SIGHUP leaves the previous file byte for byte and no temporary file; the
 // new file keeps the old one's permission bits. The output of a live input (a
-// pipe) is written directly and keeps every line answered before a stop. Runs that must fail a write or
-// take a signal run in a child process.
+// pipe) is written directly and keeps every line answered before a stop. Runs that must fail a
+// write or take a signal run in a child process.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -60,7 +60,8 @@ struct ChildRun {
 // here meanwhile with the child's id.
 ChildRun RunInChild(const std::vector<std::string>& args, int in, rlim_t sizeLimit,
                     const std::function<void(pid_t)>& during) {
-    const std::string errPath = std::filesystem::temp_directory_path() / ("egm2008-child-err-" + std::to_string(::getpid()));
+    const std::string errPath = std::filesystem::temp_directory_path() /
+                                ("egm2008-child-err-" + std::to_string(::getpid()));
     const pid_t pid = ::fork();
     if (pid == 0) {
         const rlimit limit{sizeLimit, sizeLimit};
@@ -82,8 +83,8 @@ ChildRun RunInChild(const std::vector<std::string>& args, int in, rlim_t sizeLim
 }
 
 std::vector<std::string> SmallLattice(const std::string& out, const std::string& grid) {
-    return {"grid", "--lat", "10", "0", "--lon", "0", "10", "--step-lat", "300", "--step-lon", "300",
-            "-o",   out,     "--grid", grid};
+    return {"grid", "--lat",      "10",  "0",  "--lon", "0",      "10", "--step-lat",
+            "300",  "--step-lon", "300", "-o", out,     "--grid", grid};
 }
 
 class OutputReplacement : public ::testing::Test {
@@ -110,11 +111,13 @@ TEST_F(OutputReplacement, NewFileKeepsThePermissionBits) {
 
 struct WriteErrorCase {
     const char* name;
-    std::vector<std::string> (*args)(const std::string& in, const std::string& out, const std::string& grid);
+    std::vector<std::string> (*args)(const std::string& in, const std::string& out,
+                                     const std::string& grid);
 };
 
 // A file-size limit fails the writes to the temporary file, as a full disk does.
-class OutputWriteError : public OutputReplacement, public ::testing::WithParamInterface<WriteErrorCase> {};
+class OutputWriteError : public OutputReplacement,
+                         public ::testing::WithParamInterface<WriteErrorCase> {};
 
 TEST_P(OutputWriteError, LeavesThePreviousFile) {
     const std::string in = scratch_.File("in.txt");
@@ -122,27 +125,32 @@ TEST_P(OutputWriteError, LeavesThePreviousFile) {
     for (int k = 0; k < 20000; ++k) points += "48.5 11.25\n";
     WriteFile(in, points);
     WriteFile(out_, kPrevious);
-    const ChildRun run = RunInChild(GetParam().args(in, out_, grid_), STDIN_FILENO, 64 * 1024, [](pid_t) {});
+    const ChildRun run =
+        RunInChild(GetParam().args(in, out_, grid_), STDIN_FILENO, 64 * 1024, [](pid_t) {});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "egm2008: Outputfile \"" + out_ +
-                           "\" could not be written: File too large! The run was stopped; the outputfile was "
-                           "left as it was.\n");
+    EXPECT_EQ(
+        run.err,
+        "egm2008: Outputfile \"" + out_ +
+            "\" could not be written: File too large! The run was stopped; the outputfile was "
+            "left as it was.\n");
     EXPECT_EQ(ReadFile(out_), kPrevious);
     EXPECT_EQ(Names(scratch_.path()), (std::vector<std::string>{"grid", "in.txt", "out.txt"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, OutputWriteError,
-    ::testing::Values(WriteErrorCase{"File",
-                                     [](const std::string& in, const std::string& out, const std::string& grid) {
-                                         return std::vector<std::string>{"file", in, out, "--grid", grid};
-                                     }},
-                      WriteErrorCase{"Grid",
-                                     [](const std::string&, const std::string& out, const std::string& grid) {
-                                         return std::vector<std::string>{
-                                             "grid", "--lat", "10", "0", "--lon", "0", "10", "--step-lat", "1",
-                                             "--step-lon", "1", "-o", out, "--grid", grid};
-                                     }}),
+    ::testing::Values(
+        WriteErrorCase{"File",
+                       [](const std::string& in, const std::string& out, const std::string& grid) {
+                           return std::vector<std::string>{"file", in, out, "--grid", grid};
+                       }},
+        WriteErrorCase{"Grid",
+                       [](const std::string&, const std::string& out, const std::string& grid) {
+                           return std::vector<std::string>{
+                               "grid", "--lat", "10",         "0",      "--lon",
+                               "0",    "10",    "--step-lat", "1",      "--step-lon",
+                               "1",    "-o",    out,          "--grid", grid};
+                       }}),
     [](const auto& c) { return std::string(c.param.name); });
 
 struct SignalCase {
@@ -165,15 +173,17 @@ TEST_P(StopSignal, LeavesThePreviousFile) {
     int pipeEnds[2];
     ASSERT_EQ(::pipe(pipeEnds), 0);
     const std::vector<std::string> args =
-        c.grid ? std::vector<std::string>{"grid", "--lat", "-90", "90", "--lon", "-180", "180", "--step-lat", "1",
-                                          "--step-lon", "1", "-o", out_, "--grid", grid_}
+        c.grid ? std::vector<std::string>{"grid", "--lat", "-90",        "90",     "--lon",
+                                          "-180", "180",   "--step-lat", "1",      "--step-lon",
+                                          "1",    "-o",    out_,         "--grid", grid_}
                : std::vector<std::string>{"file", "-", out_, "--grid", grid_};
     bool midRun = false;
     const ChildRun run = RunInChild(args, pipeEnds[0], 64 << 20, [&](pid_t child) {
         ASSERT_EQ(::write(pipeEnds[1], "48.5 11.25\n", 11), 11);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         const auto written = [&] {
-            return c.grid ? TemporarySize(scratch_.path(), "out.txt") > 0 : ReadFile(out_) == kAnswered;
+            return c.grid ? TemporarySize(scratch_.path(), "out.txt") > 0
+                          : ReadFile(out_) == kAnswered;
         };
         while (!(midRun = written()) && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -184,9 +194,11 @@ TEST_P(StopSignal, LeavesThePreviousFile) {
     ::close(pipeEnds[1]);
     ASSERT_TRUE(midRun) << "the run never wrote its output";
     EXPECT_EQ(run.status, c.status);
-    EXPECT_EQ(run.err, "egm2008: The run was stopped by " + std::string(c.name).substr(4) + "; outputfile \"" +
-                           out_ + "\" " +
-                           (c.grid ? "was left as it was" : "holds every line answered before the stop") + ".\n");
+    EXPECT_EQ(run.err,
+              "egm2008: The run was stopped by " + std::string(c.name).substr(4) +
+                  "; outputfile \"" + out_ + "\" " +
+                  (c.grid ? "was left as it was" : "holds every line answered before the stop") +
+                  ".\n");
     EXPECT_EQ(ReadFile(out_), c.grid ? kPrevious : kAnswered);
     EXPECT_EQ(Names(scratch_.path()), (std::vector<std::string>{"grid", "out.txt"}));
 }

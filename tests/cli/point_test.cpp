@@ -37,7 +37,7 @@ void CheckAgainstReference(const std::string& grid, const std::string& table) {
         std::getline(fields, status, ',');
         std::getline(fields, hex, ',');
         const CliRun run = RunTool({"point", lat, lon, "--method", kMethodNames[std::stoi(method)],
-                                "--decimals", "17", "--grid", grid});
+                                    "--decimals", "17", "--grid", grid});
         SCOPED_TRACE(line);
         if (status == "0") {
             ASSERT_EQ(run.status, 0) << run.err;
@@ -64,16 +64,18 @@ TEST_P(PointOnRealGrids, GivesTheEngineReferenceBits) {
     CheckAgainstReference(grid, GetParam().table);
 }
 
-INSTANTIATE_TEST_SUITE_P(Samples, PointOnRealGrids,
-                         ::testing::Values(ReferenceCase{kReal10Le, "real/engine_sample_10min_le.csv"},
-                                           ReferenceCase{kReal2_5Be, "real/engine_sample_2p5min_be.csv"}));
+INSTANTIATE_TEST_SUITE_P(
+    Samples, PointOnRealGrids,
+    ::testing::Values(ReferenceCase{kReal10Le, "real/engine_sample_10min_le.csv"},
+                      ReferenceCase{kReal2_5Be, "real/engine_sample_2p5min_be.csv"}));
 
 class PointOnSyntheticGrid : public ::testing::Test {
 protected:
     void SetUp() override {
         // Value 0.01 * column: the longitude decides the value, in steps of 10'.
         path_ = scratch_.File("grid");
-        WriteGrid(path_, kShape10, false, [](std::int64_t, std::int64_t c) { return 0.01f * static_cast<float>(c); });
+        WriteGrid(path_, kShape10, false,
+                  [](std::int64_t, std::int64_t c) { return 0.01f * static_cast<float>(c); });
     }
     CliRun Point(std::vector<std::string> args) {
         // The grid first: after "--" every argument is a positional one.
@@ -93,7 +95,8 @@ TEST_F(PointOnSyntheticGrid, NegativeCoordinatesAsPositionalArguments) {
 }
 
 TEST_F(PointOnSyntheticGrid, PointOutsideTheGridIsNotAvailableAndFails) {
-    for (const std::vector<std::string>& point : {std::vector<std::string>{"91", "0"}, {"0", "-400"}, {"0", "360.5"}}) {
+    for (const std::vector<std::string>& point :
+         {std::vector<std::string>{"91", "0"}, {"0", "-400"}, {"0", "360.5"}}) {
         const CliRun run = Point(point);
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err, "");

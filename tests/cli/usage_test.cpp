@@ -14,7 +14,8 @@ namespace {
 struct UsageCase {
     const char* name;
     std::vector<std::string> args;
-    std::string message;  ///< the whole line after "egm2008: ", or a part of it when `exact` is false
+    std::string
+        message;  ///< the whole line after "egm2008: ", or a part of it when `exact` is false
     bool exact;
 };
 
@@ -49,15 +50,24 @@ INSTANTIATE_TEST_SUITE_P(
     Table, UsageError,
     ::testing::Values(
         UsageCase{"NoSubcommand", {}, "subcommand", false},
-        UsageCase{"UnknownSubcommand", {"height", "1", "2"},
-                  "\"height\" is no subcommand; they are point, file, grid and info", true},
-        UsageCase{"CommaDecimal", Grid({"point", "12,5", "3"}), "point: LAT: \"12,5\" is not a number", true},
-        UsageCase{"NotANumber", Grid({"point", "52", "abc"}), "point: LON: \"abc\" is not a number", true},
-        UsageCase{"NanIsNoNumber", Grid({"point", "nan", "3"}), "point: LAT: \"nan\" is not a number", true},
-        UsageCase{"HexIsNoNumber", Grid({"point", "1", "0x10"}), "point: LON: \"0x10\" is not a number", true},
-        UsageCase{"TrailingLetter", Grid({"point", "52.5N", "1"}), "point: LAT: \"52.5N\" is not a number", true},
-        UsageCase{"BareExponent", Grid({"point", "1e", "1"}), "point: LAT: \"1e\" is not a number", true},
-        UsageCase{"Overflow", Grid({"point", "1", "1e400"}), "point: LON: \"1e400\" is not a number", true},
+        UsageCase{"UnknownSubcommand",
+                  {"height", "1", "2"},
+                  "\"height\" is no subcommand; they are point, file, grid and info",
+                  true},
+        UsageCase{"CommaDecimal", Grid({"point", "12,5", "3"}),
+                  "point: LAT: \"12,5\" is not a number", true},
+        UsageCase{"NotANumber", Grid({"point", "52", "abc"}), "point: LON: \"abc\" is not a number",
+                  true},
+        UsageCase{"NanIsNoNumber", Grid({"point", "nan", "3"}),
+                  "point: LAT: \"nan\" is not a number", true},
+        UsageCase{"HexIsNoNumber", Grid({"point", "1", "0x10"}),
+                  "point: LON: \"0x10\" is not a number", true},
+        UsageCase{"TrailingLetter", Grid({"point", "52.5N", "1"}),
+                  "point: LAT: \"52.5N\" is not a number", true},
+        UsageCase{"BareExponent", Grid({"point", "1e", "1"}), "point: LAT: \"1e\" is not a number",
+                  true},
+        UsageCase{"Overflow", Grid({"point", "1", "1e400"}),
+                  "point: LON: \"1e400\" is not a number", true},
         UsageCase{"MissingLongitude", Grid({"point", "52"}), "point: LON", false},
         UsageCase{"ThirdCoordinate", Grid({"point", "1", "2", "3"}), "point: ", false},
         UsageCase{"UnknownMethod", Grid({"point", "1", "2", "--method", "cubic"}), "cubic", false},
@@ -65,47 +75,60 @@ INSTANTIATE_TEST_SUITE_P(
                   "point: --decimals: \"18\" is not a whole number from 0 to 17", true},
         UsageCase{"DecimalsFraction", Grid({"point", "1", "2", "--decimals", "2.5"}),
                   "point: --decimals: \"2.5\" is not a whole number from 0 to 17", true},
-        UsageCase{"UnknownGridSize", Grid({"point", "1", "2", "--grid-size", "5"}), "--grid-size", false},
+        UsageCase{"UnknownGridSize", Grid({"point", "1", "2", "--grid-size", "5"}), "--grid-size",
+                  false},
         UsageCase{"BothByteOrders", Grid({"point", "1", "2", "--big-endian", "--little-endian"}),
                   "endian", false},
         UsageCase{"FileWithoutOutput", Grid({"file", "in.txt"}), "file: OUT", false},
         UsageCase{"UnknownLayout", Grid({"file", "a", "b", "--layout", "xyz"}), "xyz", false},
-        UsageCase{"GridOneLatitude",
-                  Grid({"grid", "--lat", "1", "--lon", "0", "1", "--step-lat", "1", "--step-lon", "1"}),
-                  "grid: ", false},
-        UsageCase{"GridNoLonStep", Grid({"grid", "--lat", "1", "0", "--lon", "0", "1", "--step-lat", "1"}),
+        UsageCase{
+            "GridOneLatitude",
+            Grid({"grid", "--lat", "1", "--lon", "0", "1", "--step-lat", "1", "--step-lon", "1"}),
+            "grid: ", false},
+        UsageCase{"GridNoLonStep",
+                  Grid({"grid", "--lat", "1", "0", "--lon", "0", "1", "--step-lat", "1"}),
                   "--step-lon", false},
         UsageCase{"GridCommaStep",
-                  Grid({"grid", "--lat", "1", "0", "--lon", "0", "1", "--step-lat", "12,5", "--step-lon", "1"}),
+                  Grid({"grid", "--lat", "1", "0", "--lon", "0", "1", "--step-lat", "12,5",
+                        "--step-lon", "1"}),
                   "grid: --step-lat: \"12,5\" is not a number", true},
         // The gridmaker page's checks, in its order, with its messages.
         UsageCase{"GridLatitudeRange",
-                  Grid({"grid", "--lat", "91", "0", "--lon", "0", "1", "--step-lat", "1", "--step-lon", "1"}),
+                  Grid({"grid", "--lat", "91", "0", "--lon", "0", "1", "--step-lat", "1",
+                        "--step-lon", "1"}),
                   kLatRange, true},
         UsageCase{"GridSecondLatitudeRange",
-                  Grid({"grid", "--lat", "0", "-90.5", "--lon", "0", "1", "--step-lat", "1", "--step-lon", "1"}),
+                  Grid({"grid", "--lat", "0", "-90.5", "--lon", "0", "1", "--step-lat", "1",
+                        "--step-lon", "1"}),
                   kLatRange, true},
         UsageCase{"GridFirstLongitudeBeforeSecondLatitude",
-                  Grid({"grid", "--lat", "0", "-91", "--lon", "-361", "1", "--step-lat", "1", "--step-lon", "1"}),
+                  Grid({"grid", "--lat", "0", "-91", "--lon", "-361", "1", "--step-lat", "1",
+                        "--step-lon", "1"}),
                   kLonRange, true},
         UsageCase{"GridSecondLongitudeRange",
-                  Grid({"grid", "--lat", "0", "1", "--lon", "0", "360.5", "--step-lat", "1", "--step-lon", "1"}),
+                  Grid({"grid", "--lat", "0", "1", "--lon", "0", "360.5", "--step-lat", "1",
+                        "--step-lon", "1"}),
                   kLonRange, true},
         UsageCase{"GridNegativeLatStep",
-                  Grid({"grid", "--lat", "0", "1", "--lon", "0", "1", "--step-lat", "-1", "--step-lon", "-1"}),
+                  Grid({"grid", "--lat", "0", "1", "--lon", "0", "1", "--step-lat", "-1",
+                        "--step-lon", "-1"}),
                   "Error: Lat. spacing should be positive.", true},
         UsageCase{"GridNegativeLonStep",
-                  Grid({"grid", "--lat", "0", "1", "--lon", "0", "1", "--step-lat", "1", "--step-lon", "-1"}),
+                  Grid({"grid", "--lat", "0", "1", "--lon", "0", "1", "--step-lat", "1",
+                        "--step-lon", "-1"}),
                   "Error: Lon. spacing should be positive.", true},
         UsageCase{"GridZeroStep",
-                  Grid({"grid", "--lat", "0", "1", "--lon", "0", "1", "--step-lat", "0", "--step-lon", "1"}),
+                  Grid({"grid", "--lat", "0", "1", "--lon", "0", "1", "--step-lat", "0",
+                        "--step-lon", "1"}),
                   "Error: Spacing not ok!", true},
         UsageCase{"GridTinyStep",
-                  Grid({"grid", "--lat", "0", "1", "--lon", "0", "1", "--step-lat", "1", "--step-lon", "5e-7"}),
+                  Grid({"grid", "--lat", "0", "1", "--lon", "0", "1", "--step-lat", "1",
+                        "--step-lon", "5e-7"}),
                   "Error: Spacing not ok!", true},
         // Regression: an empty output name wrote to standard output.
         UsageCase{"GridEmptyOutputName",
-                  Grid({"grid", "--lat", "0", "1", "--lon", "0", "1", "--step-lat", "1", "--step-lon", "1", "-o", ""}),
+                  Grid({"grid", "--lat", "0", "1", "--lon", "0", "1", "--step-lat", "1",
+                        "--step-lon", "1", "-o", ""}),
                   "grid: --output: an empty name names no file; - is standard output", true},
         UsageCase{"InfoFileTwice", {"info", "a", "--grid", "b"}, "info: ", false}),
     [](const ::testing::TestParamInfo<UsageCase>& p) { return std::string(p.param.name); });
@@ -120,8 +143,9 @@ TEST(HelpAndVersion, GoToStandardOutputWithStatusZero) {
         EXPECT_EQ(help.status, 0) << command;
         EXPECT_EQ(help.err, "");
         // Its usage, an example, and the grid options every subcommand takes.
-        for (const std::string& part : {std::string("Usage: egm2008 ") + command,
-                                       std::string("\n  egm2008 ") + command + " ", std::string("--grid FILE")}) {
+        for (const std::string& part :
+             {std::string("Usage: egm2008 ") + command, std::string("\n  egm2008 ") + command + " ",
+              std::string("--grid FILE")}) {
             EXPECT_NE(help.out.find(part), std::string::npos) << command << ": " << part;
         }
     }

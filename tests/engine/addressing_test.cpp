@@ -189,9 +189,10 @@ INSTANTIATE_TEST_SUITE_P(
 // Fault pinned: a longitude one rounding step below 360 read the record markers as corners.
 TEST(RoundingStep, APointAHairInsideABoundIsTheBound) {
     test::ScratchFolder dir;
-    const GeoidGrid grid = test::WriteTestGrid(dir, 1.0 / 6.0, false, [](std::int32_t r, std::int32_t c) {
-        return static_cast<float>(r % 97) + static_cast<float>(c % 89) * 0.25f + 1.0f;
-    });
+    const GeoidGrid grid =
+        test::WriteTestGrid(dir, 1.0 / 6.0, false, [](std::int32_t r, std::int32_t c) {
+            return static_cast<float>(r % 97) + static_cast<float>(c % 89) * 0.25f + 1.0f;
+        });
     test::ExpectRoundingStepIsTheBound(grid);
 }
 

@@ -172,8 +172,7 @@ TEST(BiQuadraticPolarMargin, HandOverFailureKeepsThePreset) {
     EXPECT_EQ(InterpolateBiQuadratic(grid, 90.0, 10.0, result, notifier), QueryStatus::StatusError);
     EXPECT_EQ(result, 9999.999f);
     ASSERT_EQ(notifier.notices.size(), 1u);
-    EXPECT_EQ(notifier.notices[0].text,
-              "\nGeoidfile \"" + grid.path + "\" could not be opened!\n");
+    EXPECT_EQ(notifier.notices[0].text, "\nGeoidfile \"" + grid.path + "\" could not be opened!\n");
 }
 
 TEST(BiQuadraticPolarMargin, HandOverPassesTheCoordinatesUnchanged) {

@@ -19,8 +19,9 @@ namespace {
 
 struct InputCase {
     const char* name;
-    std::function<std::string(const test::TempDir&)> make;  ///< makes the file, returns its path
-    int error;                                              ///< 0: opened
+    std::function<std::string(const test::ScratchFolder&)>
+        make;   ///< makes the file, returns its path
+    int error;  ///< 0: opened
 };
 
 void PrintTo(const InputCase& c, std::ostream* os) { *os << c.name; }
@@ -29,7 +30,7 @@ class OpenRegularFileTest : public testing::TestWithParam<InputCase> {};
 
 TEST_P(OpenRegularFileTest, OpensOnlyRegularFiles) {
     const InputCase& c = GetParam();
-    test::TempDir dir;
+    test::ScratchFolder dir;
     const std::string path = c.make(dir);
     std::uint64_t length = 99;
     errno = 0;
@@ -50,27 +51,28 @@ INSTANTIATE_TEST_SUITE_P(
     Table, OpenRegularFileTest,
     testing::Values(
         InputCase{"Regular",
-                  [](const test::TempDir& d) {
+                  [](const test::ScratchFolder& d) {
                       const int fd = OpenOutputFile(d.File("f"));
                       EXPECT_EQ(::write(fd, "12345", 5), 5);
                       ::close(fd);
                       return d.File("f");
                   },
                   0},
-        InputCase{"Folder", [](const test::TempDir& d) { return d.path(); }, EISDIR},
+        InputCase{"Folder", [](const test::ScratchFolder& d) { return d.path(); }, EISDIR},
         InputCase{"FifoWithoutWriter",
-                  [](const test::TempDir& d) {
+                  [](const test::ScratchFolder& d) {
                       EXPECT_EQ(::mkfifo(d.File("fifo").c_str(), 0600), 0);
                       return d.File("fifo");
                   },
                   EINVAL},
-        InputCase{"Device", [](const test::TempDir&) { return std::string("/dev/null"); }, EINVAL},
-        InputCase{"Missing", [](const test::TempDir& d) { return d.File("none"); }, ENOENT},
-        InputCase{"EmptyPath", [](const test::TempDir&) { return std::string(); }, ENOENT}),
+        InputCase{"Device", [](const test::ScratchFolder&) { return std::string("/dev/null"); },
+                  EINVAL},
+        InputCase{"Missing", [](const test::ScratchFolder& d) { return d.File("none"); }, ENOENT},
+        InputCase{"EmptyPath", [](const test::ScratchFolder&) { return std::string(); }, ENOENT}),
     [](const testing::TestParamInfo<InputCase>& p) { return std::string(p.param.name); });
 
 TEST(OpenOutputFile, RefusesAFifoWithoutReaderInsteadOfWaiting) {
-    test::TempDir dir;
+    test::ScratchFolder dir;
     ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
     errno = 0;
     EXPECT_EQ(OpenOutputFile(dir.File("fifo")), -1);
@@ -78,7 +80,7 @@ TEST(OpenOutputFile, RefusesAFifoWithoutReaderInsteadOfWaiting) {
 }
 
 TEST(OpenOutputFile, TruncatesOrRefusesAnExistingFile) {
-    test::TempDir dir;
+    test::ScratchFolder dir;
     const std::string path = dir.File("out");
     int fd = OpenOutputFile(path, OutputCreation::Exclusive);
     ASSERT_GE(fd, 0);

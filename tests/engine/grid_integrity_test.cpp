@@ -43,10 +43,12 @@ bool MakeDamagedGrid(const std::string& path, Damage damage) {
         test::PokeBytes(path, from, std::vector<unsigned char>(3 * kRecord, 0));
         return true;
     }
-    // The 4 KiB block 4325376..4329471 lies within row 500 (4324000..4332647), clear of its markers.
+    // The 4 KiB block 4325376..4329471 lies within row 500 (4324000..4332647), clear of its
+    // markers.
     const int fd = ::open(path.c_str(), O_WRONLY);
     const bool punched =
-        fd >= 0 && ::fallocate(fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, 4325376, 4096) == 0 &&
+        fd >= 0 &&
+        ::fallocate(fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, 4325376, 4096) == 0 &&
         ::lseek(fd, 0, SEEK_HOLE) == 4325376;
     if (fd >= 0) ::close(fd);
     return punched;

@@ -31,7 +31,7 @@ class GridProbeTest : public testing::TestWithParam<ProbeCase> {};
 
 TEST_P(GridProbeTest, SizeAndByteOrderFromTheFile) {
     const ProbeCase& c = GetParam();
-    test::TempDir dir;
+    test::ScratchFolder dir;
     const std::string path = dir.File("grid");
     test::WriteZeroGrid(path, c.shape, c.bigEndian);
     const auto full = std::filesystem::file_size(path);
@@ -56,12 +56,17 @@ INSTANTIATE_TEST_SUITE_P(
         ProbeCase{"Min2_5Big", test::kShape2_5, true, 0, {}, GridSize::Grid2_5x2_5, true},
         ProbeCase{"OneRowShort", test::kShape10, false, 8648, {}, std::nullopt, std::nullopt},
         // 34560 = 4 x 8640, the marker of a 2.5' row in a file of 10' length.
-        ProbeCase{"MarkerOfAnotherSize", test::kShape10, false, 0, {0x00, 0x87, 0x00, 0x00},
-                  GridSize::Grid10x10, std::nullopt}),
+        ProbeCase{"MarkerOfAnotherSize",
+                  test::kShape10,
+                  false,
+                  0,
+                  {0x00, 0x87, 0x00, 0x00},
+                  GridSize::Grid10x10,
+                  std::nullopt}),
     [](const testing::TestParamInfo<ProbeCase>& p) { return std::string(p.param.name); });
 
 TEST(GridProbe, ReportsBothReadingsOfAMarkerThatFitsNeither) {
-    test::TempDir dir;
+    test::ScratchFolder dir;
     const std::string path = dir.File("grid");
     test::WriteZeroGrid(path, test::kShape10, false);
     test::PokeBytes(path, 0, {0x00, 0x87, 0x00, 0x00});
@@ -72,7 +77,7 @@ TEST(GridProbe, ReportsBothReadingsOfAMarkerThatFitsNeither) {
 }
 
 TEST(GridProbe, FolderIsNoGridFile) {
-    test::TempDir dir;
+    test::ScratchFolder dir;
     GridProbe probe;
     EXPECT_FALSE(ProbeGridFile(dir.path(), probe));
     EXPECT_EQ(errno, EISDIR);

@@ -21,7 +21,7 @@ constexpr std::int64_t kRecord = (kColumns + 2) * 4;
 TEST(GridScan, MarkersRangeAndImplausibleValues) {
     for (const bool bigEndian : {false, true}) {
         SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
-        test::TempDir dir;
+        test::ScratchFolder dir;
         const GeoidGrid grid = test::WriteTestGrid(dir, 1.0 / 6.0, bigEndian, [](auto r, auto c) {
             if (r == 10 && c == 20) return -120.5f;
             if (r == 1000 && c == 2159) return 85.25f;
@@ -57,7 +57,7 @@ TEST(GridScan, MarkersRangeAndImplausibleValues) {
 }
 
 TEST(GridScan, RefusesAFileOfAnotherLength) {
-    test::TempDir dir;
+    test::ScratchFolder dir;
     const GeoidGrid grid =
         test::WriteTestGrid(dir, 1.0 / 6.0, false, [](auto, auto) { return 0.0f; });
     std::filesystem::resize_file(grid.path, std::filesystem::file_size(grid.path) - 4);

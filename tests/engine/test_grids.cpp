@@ -87,7 +87,7 @@ std::uint32_t Bits(float value) { return std::bit_cast<std::uint32_t>(value); }
 
 void ExpectRoundingStepIsTheBound(const GeoidGrid& grid) {
     struct Case {
-        double latitude, longitude;        // the point as a computation delivers it
+        double latitude, longitude;  // the point as a computation delivers it
         double boundLatitude, boundLongitude;
     };
     const double belowLon = std::nextafter(360.0, 0.0);  // 359.99999999999994
@@ -104,8 +104,9 @@ void ExpectRoundingStepIsTheBound(const GeoidGrid& grid) {
             float atBound = -2.0f;
             EXPECT_EQ(RunRoutine(method, grid, c.latitude, c.longitude, atPoint, notifier),
                       QueryStatus::StatusOk);
-            ASSERT_EQ(RunRoutine(method, grid, c.boundLatitude, c.boundLongitude, atBound, notifier),
-                      QueryStatus::StatusOk);
+            ASSERT_EQ(
+                RunRoutine(method, grid, c.boundLatitude, c.boundLongitude, atBound, notifier),
+                QueryStatus::StatusOk);
             EXPECT_EQ(Bits(atPoint), Bits(atBound));
         }
         // A west longitude a hair below 0 becomes such a point after the +360.

@@ -271,9 +271,11 @@ TEST_F(DatabaseSelectionTest, HelpShowsTheSamplesWithoutAnIcon) {
     EXPECT_EQ(controls.icons[0], NoticeIcon::None);
     const std::string& text = controls.notices[0];
     EXPECT_EQ(text.rfind("Here you use the internal 10'x10'-database.\n\n", 0), 0u);
-    EXPECT_NE(text.find("File \"Und_min1x1_egm2008_isw=82_WGS84_TideFree_SE\" is a 1'x1' gridfile in Small "
-                        "Endian byte format.\n"),
-              std::string::npos);
+    EXPECT_NE(
+        text.find(
+            "File \"Und_min1x1_egm2008_isw=82_WGS84_TideFree_SE\" is a 1'x1' gridfile in Small "
+            "Endian byte format.\n"),
+        std::string::npos);
     EXPECT_NE(text.find("is a 2.5'x2.5' gridfile in Big Endian byte format."), std::string::npos);
 }
 

@@ -121,7 +121,9 @@ private:
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
     }
     QString Work(const QString& name) const { return QDir::current().absoluteFilePath(name); }
-    bool HaveGrid(const QString& name) const { return QFile::exists(kGridDir + QLatin1Char('/') + name); }
+    bool HaveGrid(const QString& name) const {
+        return QFile::exists(kGridDir + QLatin1Char('/') + name);
+    }
 
     std::unique_ptr<QTemporaryDir> folder_;
     QString previousFolder_;
@@ -153,9 +155,12 @@ void MainWindowTest::init() {
         dialogAnswers_.pop_front();
         return answer;
     });
-    desktop::SetLauncherHook([this](const std::string& path, bool wait) { launches_.push_back({path, wait}); });
+    desktop::SetLauncherHook([this](const std::string& path, bool wait) {
+        launches_.push_back({path, wait});
+    });
 
-    dialog_ = std::make_unique<CEGM2008Dlg>(QDir::currentPath().toStdString(), "/usr/share/egm2008/manual.html");
+    dialog_ = std::make_unique<CEGM2008Dlg>(QDir::currentPath().toStdString(),
+                                            "/usr/share/egm2008/manual.html");
     dialog_->show();
     QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
 }
@@ -184,7 +189,8 @@ void MainWindowTest::startsOnTheManualPageWithTheInternalDatabase() {
     QVERIFY(Checked(Main(1029)) && !Checked(Main(1030)));
     QVERIFY(Checked(Main(1026)) && !Checked(Main(1024)) && !Checked(Main(1025)));
     QVERIFY(!Checked(Main(1023)));
-    for (int id : {1023, 1024, 1025, 1026, 1006, 1021}) QVERIFY2(!Main(id)->isEnabled(), qPrintable(QString::number(id)));
+    for (int id : {1023, 1024, 1025, 1026, 1006, 1021})
+        QVERIFY2(!Main(id)->isEnabled(), qPrintable(QString::number(id)));
     QVERIFY(messages_.empty());
 
     for (int id : {1000, 1001, 1003, 1004, 1005, 1006}) QVERIFY(Text(OnPage(0, id)).isEmpty());
@@ -201,7 +207,8 @@ void MainWindowTest::controlIdsAreUniqueWithinEachDialogAndPage() {
     for (int i = 0; i < 4; ++i) scopes.push_back(Page(i));
     for (QWidget* scope : scopes) {
         std::set<QString> seen;
-        for (QWidget* child : scope->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        for (QWidget* child :
+             scope->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
             if (child->objectName().isEmpty()) continue;
             QVERIFY2(seen.insert(child->objectName()).second, qPrintable(child->objectName()));
         }
@@ -218,10 +225,12 @@ void MainWindowTest::labelledControlsAreNotClippedAndStayInsideTheirParent() {
     std::vector<QWidget*> scopes{dialog_.get()};
     for (int i = 0; i < 4; ++i) scopes.push_back(Page(i));
     for (QWidget* scope : scopes) {
-        for (QWidget* child : scope->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        for (QWidget* child :
+             scope->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
             const QString what = scope->objectName() + QLatin1Char('/') + child->objectName() +
                                  QLatin1Char(' ') + QLatin1String(child->metaObject()->className());
-            if (qobject_cast<QRadioButton*>(child) || qobject_cast<QCheckBox*>(child) || qobject_cast<QLabel*>(child)) {
+            if (qobject_cast<QRadioButton*>(child) || qobject_cast<QCheckBox*>(child) ||
+                qobject_cast<QLabel*>(child)) {
                 QVERIFY2(child->width() >= child->sizeHint().width(), qPrintable(what));
             }
             QVERIFY2(scope->rect().contains(child->geometry()), qPrintable(what));
@@ -230,8 +239,10 @@ void MainWindowTest::labelledControlsAreNotClippedAndStayInsideTheirParent() {
     // No control covers another, frames aside; "OK" and "Exit" alone share one place.
     for (QWidget* scope : scopes) {
         QList<QWidget*> controls;
-        for (QWidget* child : scope->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (qobject_cast<QGroupBox*>(child) == nullptr && child->objectName() != QStringLiteral("1")) {
+        for (QWidget* child :
+             scope->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (qobject_cast<QGroupBox*>(child) == nullptr &&
+                child->objectName() != QStringLiteral("1")) {
                 controls << child;
             }
         }
@@ -239,7 +250,8 @@ void MainWindowTest::labelledControlsAreNotClippedAndStayInsideTheirParent() {
             for (qsizetype j = i + 1; j < controls.size(); ++j) {
                 const QString pair = scope->objectName() + QLatin1Char(':') + Text(controls[i]) +
                                      QStringLiteral(" / ") + Text(controls[j]);
-                QVERIFY2(!controls[i]->geometry().intersects(controls[j]->geometry()), qPrintable(pair));
+                QVERIFY2(!controls[i]->geometry().intersects(controls[j]->geometry()),
+                         qPrintable(pair));
             }
         }
     }
@@ -333,7 +345,8 @@ void MainWindowTest::tabClicksSwitchPagesAndARepeatedClickChangesNothing() {
     CMyTabCtrl* tabs = dialog_->tabControl();
     ClickTab(2);
     QCOMPARE(tabs->current(), 2);
-    QVERIFY(Page(2)->isVisible() && !Page(0)->isVisible() && !Page(1)->isVisible() && !Page(3)->isVisible());
+    QVERIFY(Page(2)->isVisible() && !Page(0)->isVisible() && !Page(1)->isVisible() &&
+            !Page(3)->isVisible());
     QVERIFY(Page(2)->isAncestorOf(QApplication::focusWidget()));
 
     // The page keeps its state: a field typed in stays when the same tab is clicked again.
@@ -455,7 +468,8 @@ void MainWindowTest::aMissingGridIsReportedOncePerMethod() {
     for (int id : {1003, 1004, 1005, 1006}) QCOMPARE(Text(OnPage(0, id)), QStringLiteral("N/A"));
     QCOMPARE(messages_.size(), std::size_t{4});
     for (const Message& message : messages_) {
-        QCOMPARE(message.text, OpenFailureMessage(Work(QStringLiteral("missing-grid")).toStdString()));
+        QCOMPARE(message.text,
+                 OpenFailureMessage(Work(QStringLiteral("missing-grid")).toStdString()));
     }
 }
 
@@ -468,7 +482,7 @@ void MainWindowTest::gridmakerRunWritesItsFile() {
     QCOMPARE(dialogKinds_.back(), desktop::FileDialogKind::Save);
     QCOMPARE(Text(OnPage(1, 1034)), output);
 
-    const std::pair<int, const char*> fields[] = {{1009, "0"}, {1011, "10"}, {1010, "20"},
+    const std::pair<int, const char*> fields[] = {{1009, "0"}, {1011, "10"},  {1010, "20"},
                                                   {1012, "0"}, {1013, "300"}, {1014, "600"}};
     for (const auto& [id, text] : fields) Type(OnPage(1, id), QString::fromLatin1(text));
     Click(OnPage(1, 1048));
@@ -486,7 +500,8 @@ void MainWindowTest::gridmakerRunWritesItsFile() {
     float nodeValue = 0.0f;
     SilentNotifier silent;
     QCOMPARE(LookupNearest(dialog_->grid(), 5.0, 10.0, nodeValue, silent), QueryStatus::StatusOk);
-    QCOMPARE(lines[4], QString::asprintf("%10.6f %11.6f %8.3f", 5.0, 10.0, static_cast<double>(nodeValue)));
+    QCOMPARE(lines[4],
+             QString::asprintf("%10.6f %11.6f %8.3f", 5.0, 10.0, static_cast<double>(nodeValue)));
 }
 
 void MainWindowTest::pointFileRunWritesItsFileAndKeepsPainting() {
@@ -494,7 +509,8 @@ void MainWindowTest::pointFileRunWritesItsFileAndKeepsPainting() {
     {
         QFile input(Work(QStringLiteral("input.dat")));
         QVERIFY(input.open(QIODevice::WriteOnly));
-        for (int i = 0; i < 2500; ++i) input.write(QString::asprintf("%.4f %.4f\n", -60.0 + i * 0.05, i * 0.1).toLatin1());
+        for (int i = 0; i < 2500; ++i)
+            input.write(QString::asprintf("%.4f %.4f\n", -60.0 + i * 0.05, i * 0.1).toLatin1());
     }
     ClickTab(2);
     auto* calc = qobject_cast<QAbstractButton*>(OnPage(2, 1002));
@@ -504,7 +520,8 @@ void MainWindowTest::pointFileRunWritesItsFileAndKeepsPainting() {
         QStringList painted;
         bool waitCursor = true;
         bool eventFilter(QObject* watched, QEvent* event) override {
-            if (watched == button && event->type() == QEvent::Paint && button->text() != QStringLiteral("Calc!")) {
+            if (watched == button && event->type() == QEvent::Paint &&
+                button->text() != QStringLiteral("Calc!")) {
                 painted << button->text();
                 waitCursor = waitCursor && QApplication::overrideCursor() != nullptr &&
                              QApplication::overrideCursor()->shape() == Qt::WaitCursor;
@@ -517,7 +534,8 @@ void MainWindowTest::pointFileRunWritesItsFileAndKeepsPainting() {
     Click(calc);
     calc->removeEventFilter(&watch);
 
-    QVERIFY2(watch.painted.contains(QStringLiteral("1000")), qPrintable(watch.painted.join(QLatin1Char(','))));
+    QVERIFY2(watch.painted.contains(QStringLiteral("1000")),
+             qPrintable(watch.painted.join(QLatin1Char(','))));
     QVERIFY(watch.painted.contains(QStringLiteral("2000")));
     QVERIFY(watch.waitCursor);
     QCOMPARE(calc->text(), QStringLiteral("Calc!"));
@@ -625,7 +643,8 @@ void MainWindowTest::theRealLauncherIsWaitedForOnlyWhenAsked() {
     qputenv("PATH", path);
     QFile mark(Work(QStringLiteral("bin/opened")));
     QVERIFY2(mark.open(QIODevice::ReadOnly), "Version Info returned before the launcher ended");
-    QCOMPARE(QString::fromLocal8Bit(mark.readAll()).trimmed(), Work(QStringLiteral("MorvexEGM2008version.txt")));
+    QCOMPARE(QString::fromLocal8Bit(mark.readAll()).trimmed(),
+             Work(QStringLiteral("MorvexEGM2008version.txt")));
 }
 
 QTEST_MAIN(MainWindowTest)

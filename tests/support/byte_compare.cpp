@@ -12,9 +12,12 @@ std::string Shown(const std::string& s, std::size_t begin, std::size_t end) {
     std::string shown;
     for (std::size_t i = begin; i < std::min(end, s.size()); ++i) {
         const char c = s[i];
-        if (c == '\r') shown += "\\r";
-        else if (c == '\n') shown += "\\n\n";
-        else shown += c;
+        if (c == '\r')
+            shown += "\\r";
+        else if (c == '\n')
+            shown += "\\n\n";
+        else
+            shown += c;
     }
     return shown;
 }

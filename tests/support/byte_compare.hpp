@@ -25,9 +25,10 @@ namespace egm2008::test {
 
 }  // namespace egm2008::test
 
-/// Skips the test when the real grid `name` is not in EGM2008_GRID_DIR; else sets `var` to its path.
-#define REAL_GRID_OR_SKIP(var, name)                                                 \
-    const std::string var = ::egm2008::test::RealGridPath(name);                     \
-    if (!std::filesystem::is_regular_file(var))                                      \
-    GTEST_SKIP() << "real grid " << (name) << " not in " << EGM2008_GRID_DIR         \
+/// Skips the test when the real grid `name` is not in EGM2008_GRID_DIR; else sets `var` to its
+/// path.
+#define REAL_GRID_OR_SKIP(var, name)                                         \
+    const std::string var = ::egm2008::test::RealGridPath(name);             \
+    if (!std::filesystem::is_regular_file(var))                              \
+    GTEST_SKIP() << "real grid " << (name) << " not in " << EGM2008_GRID_DIR \
                  << " (made by scripts/setup-grids.sh)"

@@ -23,13 +23,14 @@ struct EditorStart {
 
 class FakePlatform : public PagePlatform {
 public:
-    std::map<int, std::string> fields;       ///< a missing entry reads as empty text
-    std::deque<std::string> dialogAnswers;   ///< answers to the file dialogs, in turn
+    std::map<int, std::string> fields;      ///< a missing entry reads as empty text
+    std::deque<std::string> dialogAnswers;  ///< answers to the file dialogs, in turn
     std::vector<Notice> notices;
     std::vector<CursorShape> cursors;
     std::vector<EditorStart> editors;
-    std::vector<int> reads;                  ///< ids of the fields read, in order
-    std::vector<std::string> events;         ///< "read 1000", "set 1000 52.00000000", "notice error ...", ...
+    std::vector<int> reads;  ///< ids of the fields read, in order
+    std::vector<std::string>
+        events;  ///< "read 1000", "set 1000 52.00000000", "notice error ...", ...
     int keepAlives = 0;
 
     std::string FieldText(int id) override {
@@ -44,7 +45,8 @@ public:
     }
     void Notify(const std::string& text, NoticeIcon icon) override {
         notices.push_back({text, icon});
-        events.push_back(std::string(icon == NoticeIcon::Error ? "notice error " : "notice ") + text);
+        events.push_back(std::string(icon == NoticeIcon::Error ? "notice error " : "notice ") +
+                         text);
     }
     void SetCursor(CursorShape shape) override {
         cursors.push_back(shape);

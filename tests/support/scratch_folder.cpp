@@ -9,8 +9,7 @@
 namespace egm2008::test {
 
 ScratchFolder::ScratchFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "egm2008-test-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "egm2008-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot make a scratch folder from " + pattern);
     }

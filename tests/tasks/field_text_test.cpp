@@ -33,26 +33,28 @@ TEST_P(ParseFieldNumberTest, ReadsAsWtofDoes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Grammar, ParseFieldNumberTest,
-    ::testing::Values(
-        ParseCase{"52,5", 52.0}, ParseCase{"12,5", 12.0}, ParseCase{"1e1", 10.0}, ParseCase{"", 0.0},
-        ParseCase{"  \t\n-7.5xyz", -7.5}, ParseCase{"+3", 3.0}, ParseCase{".5", 0.5},
-        ParseCase{"5.", 5.0}, ParseCase{"-.25", -0.25}, ParseCase{".", 0.0}, ParseCase{"-", 0.0},
-        ParseCase{"+-1", 0.0}, ParseCase{" - 1", 0.0}, ParseCase{"e5", 0.0}, ParseCase{".e5", 0.0},
-        ParseCase{"1e", 1.0}, ParseCase{"1e+", 1.0}, ParseCase{"1e-x", 1.0}, ParseCase{"1E2", 100.0},
-        ParseCase{"1e-2", 0.01}, ParseCase{"2.5e+1", 25.0}, ParseCase{"1.5e3.2", 1500.0},
-        ParseCase{"12.5.6", 12.5}, ParseCase{"90°", 90.0}, ParseCase{"abc", 0.0},
-        // Not decimal numbers to _wtof: only what fits is read.
-        ParseCase{"inf", 0.0}, ParseCase{"-infinity", 0.0}, ParseCase{"nan", 0.0},
-        ParseCase{"0x10", 0.0}, ParseCase{"1d2", 1.0},
-        ParseCase{"-0", -0.0}, ParseCase{"-0.0e7", -0.0}, ParseCase{"0000000000000000000000000001", 1.0},
-        ParseCase{"0.1", 0.1}, ParseCase{"9007199254740993", 9007199254740992.0},
-        ParseCase{"123456789012345678901234567890", 1.2345678901234568e29},
-        ParseCase{"4.9406564584124654e-324", 4.9406564584124654e-324},
-        ParseCase{"1e308", 1e308}, ParseCase{"1e309", kInf}, ParseCase{"-1e999", -kInf},
-        ParseCase{"1e-400", 0.0}, ParseCase{"-1e-400", -0.0},
-        ParseCase{"1e99999999999999999999999999", kInf}, ParseCase{"1e-99999999999999999999999999", 0.0},
-        ParseCase{"0." + std::string(399, '0') + "1e400", 1.0},
-        ParseCase{"1" + std::string(400, '0') + "e-400", 1.0}));
+    ::testing::Values(ParseCase{"52,5", 52.0}, ParseCase{"12,5", 12.0}, ParseCase{"1e1", 10.0},
+                      ParseCase{"", 0.0}, ParseCase{"  \t\n-7.5xyz", -7.5}, ParseCase{"+3", 3.0},
+                      ParseCase{".5", 0.5}, ParseCase{"5.", 5.0}, ParseCase{"-.25", -0.25},
+                      ParseCase{".", 0.0}, ParseCase{"-", 0.0}, ParseCase{"+-1", 0.0},
+                      ParseCase{" - 1", 0.0}, ParseCase{"e5", 0.0}, ParseCase{".e5", 0.0},
+                      ParseCase{"1e", 1.0}, ParseCase{"1e+", 1.0}, ParseCase{"1e-x", 1.0},
+                      ParseCase{"1E2", 100.0}, ParseCase{"1e-2", 0.01}, ParseCase{"2.5e+1", 25.0},
+                      ParseCase{"1.5e3.2", 1500.0}, ParseCase{"12.5.6", 12.5},
+                      ParseCase{"90°", 90.0}, ParseCase{"abc", 0.0},
+                      // Not decimal numbers to _wtof: only what fits is read.
+                      ParseCase{"inf", 0.0}, ParseCase{"-infinity", 0.0}, ParseCase{"nan", 0.0},
+                      ParseCase{"0x10", 0.0}, ParseCase{"1d2", 1.0}, ParseCase{"-0", -0.0},
+                      ParseCase{"-0.0e7", -0.0}, ParseCase{"0000000000000000000000000001", 1.0},
+                      ParseCase{"0.1", 0.1}, ParseCase{"9007199254740993", 9007199254740992.0},
+                      ParseCase{"123456789012345678901234567890", 1.2345678901234568e29},
+                      ParseCase{"4.9406564584124654e-324", 4.9406564584124654e-324},
+                      ParseCase{"1e308", 1e308}, ParseCase{"1e309", kInf},
+                      ParseCase{"-1e999", -kInf}, ParseCase{"1e-400", 0.0},
+                      ParseCase{"-1e-400", -0.0}, ParseCase{"1e99999999999999999999999999", kInf},
+                      ParseCase{"1e-99999999999999999999999999", 0.0},
+                      ParseCase{"0." + std::string(399, '0') + "1e400", 1.0},
+                      ParseCase{"1" + std::string(400, '0') + "e-400", 1.0}));
 
 // Strings over the characters of the grammar, where _wtof and the C library's
 // strtod in the "C" locale agree, must read bit for bit as strtod reads them.

@@ -49,8 +49,9 @@ public:
         const std::string actual = Fixed(value, f);
         if (expected == actual) return;
         if (++count_ <= 10) {
-            ADD_FAILURE() << "%" << f.width << "." << f.precision << "f of " << std::hexfloat << value
-                          << ": printf \"" << expected << "\", WriteFixed \"" << actual << "\"";
+            ADD_FAILURE() << "%" << f.width << "." << f.precision << "f of " << std::hexfloat
+                          << value << ": printf \"" << expected << "\", WriteFixed \"" << actual
+                          << "\"";
         }
     }
     int count() const { return count_; }
@@ -67,7 +68,8 @@ double Sample(std::mt19937_64& random, int kind) {
         case 1:  // latitudes and longitudes
             return std::uniform_real_distribution<double>(-400.0, 400.0)(random);
         case 2: {  // undulations: floats widened to double
-            return static_cast<double>(std::uniform_real_distribution<float>(-1000.0f, 1000.0f)(random));
+            return static_cast<double>(
+                std::uniform_real_distribution<float>(-1000.0f, 1000.0f)(random));
         }
         case 3: {  // exact binary fractions: true halfway cases at 3 and 6 decimals
             const auto m = static_cast<std::int64_t>(random() % 4'000'001) - 2'000'000;
@@ -78,13 +80,15 @@ double Sample(std::mt19937_64& random, int kind) {
             const double unit = (random() & 1) != 0 ? 1e-3 : 1e-6;
             const double v = (static_cast<double>(m) + 0.5) * unit;
             const int step = static_cast<int>(random() % 3) - 1;  // the neighbours too
-            return step == 0 ? v : std::nextafter(v, step * std::numeric_limits<double>::infinity());
+            return step == 0 ? v
+                             : std::nextafter(v, step * std::numeric_limits<double>::infinity());
         }
         case 5: {  // 9.9999995, 99.9999995, ...: a carry into a new digit, around it
             const double v = 9.9999995 * std::pow(10.0, static_cast<int>(random() % 12) - 4);
             const int steps = static_cast<int>(random() % 5) - 2;
             double w = v;
-            for (int k = 0; k < std::abs(steps); ++k) w = std::nextafter(w, steps < 0 ? 0.0 : 1e300);
+            for (int k = 0; k < std::abs(steps); ++k)
+                w = std::nextafter(w, steps < 0 ? 0.0 : 1e300);
             return (random() & 1) != 0 ? -w : w;
         }
         case 6: {  // beyond 2^52 and near it, where the fast path hands over
@@ -114,18 +118,56 @@ TEST(WriteFixed, MatchesPrintfForMillionsOfValues) {
 TEST(WriteFixed, MatchesPrintfForSpecialValues) {
     const double inf = std::numeric_limits<double>::infinity();
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const std::vector<double> values = {
-        0.0, -0.0, 0.5, -0.5, 1.5, 2.5, 0.0005, 0.0015, 0.0025, -0.0005, 0.0000005, 0.0000015,
-        0.0000025, 9.9999995, 99.9999995, 999.9995, 9999.9995, 0.9999995, -9.9999995, 999.999,
-        9999.999, static_cast<double>(9999.999f), static_cast<double>(kResultPreset),
-        4503599627370496.0, 4503599627370495.5, -4503599627370495.5, 9007199254740993.0, 1e18,
-        1e19, 1e300, -1e300, std::numeric_limits<double>::max(), std::numeric_limits<double>::min(),
-        std::numeric_limits<double>::denorm_min(), -std::numeric_limits<double>::denorm_min(), inf,
-        -inf, nan, -nan, 90.0, -90.0, 360.0, -180.0, 359.99999949999998, 0.30000000000000004};
+    const std::vector<double> values = {0.0,
+                                        -0.0,
+                                        0.5,
+                                        -0.5,
+                                        1.5,
+                                        2.5,
+                                        0.0005,
+                                        0.0015,
+                                        0.0025,
+                                        -0.0005,
+                                        0.0000005,
+                                        0.0000015,
+                                        0.0000025,
+                                        9.9999995,
+                                        99.9999995,
+                                        999.9995,
+                                        9999.9995,
+                                        0.9999995,
+                                        -9.9999995,
+                                        999.999,
+                                        9999.999,
+                                        static_cast<double>(9999.999f),
+                                        static_cast<double>(kResultPreset),
+                                        4503599627370496.0,
+                                        4503599627370495.5,
+                                        -4503599627370495.5,
+                                        9007199254740993.0,
+                                        1e18,
+                                        1e19,
+                                        1e300,
+                                        -1e300,
+                                        std::numeric_limits<double>::max(),
+                                        std::numeric_limits<double>::min(),
+                                        std::numeric_limits<double>::denorm_min(),
+                                        -std::numeric_limits<double>::denorm_min(),
+                                        inf,
+                                        -inf,
+                                        nan,
+                                        -nan,
+                                        90.0,
+                                        -90.0,
+                                        360.0,
+                                        -180.0,
+                                        359.99999949999998,
+                                        0.30000000000000004};
     Mismatches mismatches;
     for (const double value : values) {
         for (int precision = 0; precision <= 9; ++precision) {
-            for (const int width : {0, 1, 8, 10, 11, 20, 64}) mismatches.Check(value, {width, precision});
+            for (const int width : {0, 1, 8, 10, 11, 20, 64})
+                mismatches.Check(value, {width, precision});
         }
     }
     EXPECT_EQ(mismatches.count(), 0);

@@ -38,7 +38,8 @@ LatticeOutcome Lattice(TextOutput& output, const GeoidGrid& grid, InterpolationM
     return WriteGridLattice(output, grid, mapped, method, area, progress);
 }
 
-constexpr int kAreaFields[] = {kLatitude1, kLongitude1, kLatitude2, kLongitude2, kLatSpacing, kLonSpacing};
+constexpr int kAreaFields[] = {kLatitude1,  kLongitude1, kLatitude2,
+                               kLongitude2, kLatSpacing, kLonSpacing};
 
 // The six fields in the order 1009, 1010, 1011, 1012, 1013, 1014.
 using SixFields = std::vector<std::string>;
@@ -55,7 +56,9 @@ SixFields Shown(const FakePlatform& platform) {
 
 std::size_t CountLines(const std::string& text) {
     std::size_t n = 0;
-    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) ++n;
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos;
+         at = text.find("\r\n", at + 2))
+        ++n;
     return n;
 }
 
@@ -69,9 +72,9 @@ const char* MethodName(InterpolationMethod method) {
     return "other";
 }
 
-constexpr InterpolationMethod kMethods[] = {InterpolationMethod::BiQuadratic, InterpolationMethod::BiLinear,
-                                            InterpolationMethod::Triangulation,
-                                            InterpolationMethod::NearestNeighbour};
+constexpr InterpolationMethod kMethods[] = {
+    InterpolationMethod::BiQuadratic, InterpolationMethod::BiLinear,
+    InterpolationMethod::Triangulation, InterpolationMethod::NearestNeighbour};
 
 // A page on the real internal grid writing into a scratch folder.
 class GridmakerRealGridTest : public ::testing::Test {
@@ -86,7 +89,8 @@ protected:
     }
 
     // Types the six fields, runs "Calc!" and returns what the output file holds.
-    std::string Run(const SixFields& values, InterpolationMethod method = InterpolationMethod::BiQuadratic) {
+    std::string Run(const SixFields& values,
+                    InterpolationMethod method = InterpolationMethod::BiQuadratic) {
         Type(platform_, values);
         page_.SelectMethod(method);
         page_.RunGridmaker();
@@ -123,37 +127,78 @@ TEST_P(GridmakerGoldenTest, WritesTheGoldenBytes) {
 
 INSTANTIATE_TEST_SUITE_P(
     RealGrid, GridmakerGoldenTest,
-    ::testing::Values(
-        GoldenCase{"NineLines", {"10", "0", "0", "20", "300", "600"}, InterpolationMethod::BiQuadratic,
-                   "nine_lines_biquadratic.txt", 9},
-        GoldenCase{"NineLinesBiLinear", {"10", "0", "0", "20", "300", "600"}, InterpolationMethod::BiLinear,
-                   "nine_lines_bilinear.txt", 9},
-        GoldenCase{"NineLinesTriangulation", {"10", "0", "0", "20", "300", "600"},
-                   InterpolationMethod::Triangulation, "nine_lines_triangulation.txt", 9},
-        GoldenCase{"NineLinesNearest", {"10", "0", "0", "20", "300", "600"}, InterpolationMethod::NearestNeighbour,
-                   "nine_lines_nearest.txt", 9},
-        GoldenCase{"ReversedCorners", {"0", "20", "10", "0", "300", "600"}, InterpolationMethod::BiQuadratic,
-                   "nine_lines_biquadratic.txt", 9},
-        GoldenCase{"Spacing240", {"10", "0", "0", "0", "240", "600"}, InterpolationMethod::BiQuadratic,
-                   "spacing_240.txt", 3},
-        GoldenCase{"RoundingSlack", {"0.3", "0", "0", "0.3", "6", "6"}, InterpolationMethod::BiQuadratic,
-                   "slack_0p3.txt", 16},
-        GoldenCase{"EqualCorners", {"52.5", "7.25", "52.5", "7.25", "10", "10"}, InterpolationMethod::BiQuadratic,
-                   "equal_corners.txt", 1},
-        GoldenCase{"WestLongitudes", {"0", "-10", "0", "10", "600", "600"}, InterpolationMethod::BiQuadratic,
-                   "west_longitudes.txt", 3},
-        GoldenCase{"RangeLimits", {"90", "-360", "90", "-360", "12,5", "10"}, InterpolationMethod::BiQuadratic,
-                   "range_limits.txt", 1},
-        // The last row lies at -90.00000000000001, just outside the grid: every method
-        // writes the marker there, none the value of the row before.
-        GoldenCase{"SouthEdgeBiQuadratic", {"-25.2", "0", "-90", "0", "324", "600"},
-                   InterpolationMethod::BiQuadratic, "south_edge_biquadratic.txt", 13},
-        GoldenCase{"SouthEdgeBiLinear", {"-25.2", "0", "-90", "0", "324", "600"}, InterpolationMethod::BiLinear,
-                   "south_edge_bilinear.txt", 13},
-        GoldenCase{"SouthEdgeTriangulation", {"-25.2", "0", "-90", "0", "324", "600"},
-                   InterpolationMethod::Triangulation, "south_edge_triangulation.txt", 13},
-        GoldenCase{"SouthEdgeNearest", {"-25.2", "0", "-90", "0", "324", "600"},
-                   InterpolationMethod::NearestNeighbour, "south_edge_nearest.txt", 13}),
+    ::testing::Values(GoldenCase{"NineLines",
+                                 {"10", "0", "0", "20", "300", "600"},
+                                 InterpolationMethod::BiQuadratic,
+                                 "nine_lines_biquadratic.txt",
+                                 9},
+                      GoldenCase{"NineLinesBiLinear",
+                                 {"10", "0", "0", "20", "300", "600"},
+                                 InterpolationMethod::BiLinear,
+                                 "nine_lines_bilinear.txt",
+                                 9},
+                      GoldenCase{"NineLinesTriangulation",
+                                 {"10", "0", "0", "20", "300", "600"},
+                                 InterpolationMethod::Triangulation,
+                                 "nine_lines_triangulation.txt",
+                                 9},
+                      GoldenCase{"NineLinesNearest",
+                                 {"10", "0", "0", "20", "300", "600"},
+                                 InterpolationMethod::NearestNeighbour,
+                                 "nine_lines_nearest.txt",
+                                 9},
+                      GoldenCase{"ReversedCorners",
+                                 {"0", "20", "10", "0", "300", "600"},
+                                 InterpolationMethod::BiQuadratic,
+                                 "nine_lines_biquadratic.txt",
+                                 9},
+                      GoldenCase{"Spacing240",
+                                 {"10", "0", "0", "0", "240", "600"},
+                                 InterpolationMethod::BiQuadratic,
+                                 "spacing_240.txt",
+                                 3},
+                      GoldenCase{"RoundingSlack",
+                                 {"0.3", "0", "0", "0.3", "6", "6"},
+                                 InterpolationMethod::BiQuadratic,
+                                 "slack_0p3.txt",
+                                 16},
+                      GoldenCase{"EqualCorners",
+                                 {"52.5", "7.25", "52.5", "7.25", "10", "10"},
+                                 InterpolationMethod::BiQuadratic,
+                                 "equal_corners.txt",
+                                 1},
+                      GoldenCase{"WestLongitudes",
+                                 {"0", "-10", "0", "10", "600", "600"},
+                                 InterpolationMethod::BiQuadratic,
+                                 "west_longitudes.txt",
+                                 3},
+                      GoldenCase{"RangeLimits",
+                                 {"90", "-360", "90", "-360", "12,5", "10"},
+                                 InterpolationMethod::BiQuadratic,
+                                 "range_limits.txt",
+                                 1},
+                      // The last row lies at -90.00000000000001, just outside the grid: every
+                      // method writes the marker there, none the value of the row before.
+                      GoldenCase{"SouthEdgeBiQuadratic",
+                                 {"-25.2", "0", "-90", "0", "324", "600"},
+                                 InterpolationMethod::BiQuadratic,
+                                 "south_edge_biquadratic.txt",
+                                 13},
+                      GoldenCase{"SouthEdgeBiLinear",
+                                 {"-25.2", "0", "-90", "0", "324", "600"},
+                                 InterpolationMethod::BiLinear,
+                                 "south_edge_bilinear.txt",
+                                 13},
+                      GoldenCase{"SouthEdgeTriangulation",
+                                 {"-25.2", "0", "-90", "0", "324", "600"},
+                                 InterpolationMethod::Triangulation,
+                                 "south_edge_triangulation.txt",
+                                 13},
+                      GoldenCase{"SouthEdgeNearest",
+                                 {"-25.2", "0", "-90", "0", "324", "600"},
+                                 InterpolationMethod::NearestNeighbour,
+                                 "south_edge_nearest.txt",
+                                 13}),
     [](const ::testing::TestParamInfo<GoldenCase>& p) { return std::string(p.param.name); });
 
 TEST_F(GridmakerRealGridTest, FieldsKeepTheCornersAsTyped) {
@@ -187,12 +232,13 @@ TEST_F(GridmakerRealGridTest, RerunReplacesTheFile) {
 
 TEST_F(GridmakerRealGridTest, OrderOfARun) {
     Run({"1", "2", "1", "2", "10", "10"});
-    EXPECT_EQ(platform_.events,
-              (std::vector<std::string>{"save-dialog", "set 1034 " + output_, "read 1009", "set 1009 1.00000000",
-                                        "read 1010", "set 1010 2.00000000", "read 1011", "set 1011 1.00000000",
-                                        "read 1012", "set 1012 2.00000000", "read 1013", "set 1013 10.00000000",
-                                        "read 1014", "set 1014 10.00000000", "set 1034 " + output_, "cursor wait",
-                                        "cursor arrow"}));
+    EXPECT_EQ(
+        platform_.events,
+        (std::vector<std::string>{
+            "save-dialog", "set 1034 " + output_, "read 1009", "set 1009 1.00000000", "read 1010",
+            "set 1010 2.00000000", "read 1011", "set 1011 1.00000000", "read 1012",
+            "set 1012 2.00000000", "read 1013", "set 1013 10.00000000", "read 1014",
+            "set 1014 10.00000000", "set 1034 " + output_, "cursor wait", "cursor arrow"}));
 }
 
 TEST_F(GridmakerRealGridTest, WriteErrorIsReported) {
@@ -202,8 +248,9 @@ TEST_F(GridmakerRealGridTest, WriteErrorIsReported) {
     Run({"10", "0", "0", "20", "300", "600"});
     ASSERT_EQ(platform_.notices.size(), 1u);
     EXPECT_EQ(platform_.notices[0].icon, NoticeIcon::None);
-    EXPECT_EQ(platform_.notices[0].text, std::string("\nOutputfile \"/dev/full\" could not be written (") +
-                                             std::strerror(ENOSPC) + ")!\nThe file is incomplete.\n");
+    EXPECT_EQ(platform_.notices[0].text,
+              std::string("\nOutputfile \"/dev/full\" could not be written (") +
+                  std::strerror(ENOSPC) + ")!\nThe file is incomplete.\n");
     EXPECT_EQ(platform_.events.back(), "notice " + platform_.notices[0].text);
     EXPECT_EQ(platform_.cursors, (std::vector<CursorShape>{CursorShape::Wait, CursorShape::Arrow}));
 }
@@ -222,7 +269,8 @@ TEST_F(GridmakerRealGridTest, WriteErrorStopsALargeRun) {
 
 // The lattice through the run's mapping gives what per-query access gives, node for node.
 TEST_F(GridmakerRealGridTest, MappedRunMatchesPerQueryAccess) {
-    const LatticeArea areas[] = {{90, 89, -1, 1.5, 7.0 / 60, 11.0 / 60}, {-88.8, -90, 359, 360, 0.3, 0.07},
+    const LatticeArea areas[] = {{90, 89, -1, 1.5, 7.0 / 60, 11.0 / 60},
+                                 {-88.8, -90, 359, 360, 0.3, 0.07},
                                  {48.3, 47.1, 11.05, 12.4, 0.13, 0.29}};
     for (const LatticeArea& area : areas) {
         for (InterpolationMethod method : kMethods) {
@@ -235,7 +283,8 @@ TEST_F(GridmakerRealGridTest, MappedRunMatchesPerQueryAccess) {
                     const double lon = j == 0 ? area.west : area.west + j * area.lonStep;
                     if (j > 0 && !(lon < area.east + 1e-8)) break;
                     float value = kResultPreset;
-                    ASSERT_NE(ComputeUndulation(grid_, method, lat, lon, value, silent), QueryStatus::StatusError);
+                    ASSERT_NE(ComputeUndulation(grid_, method, lat, lon, value, silent),
+                              QueryStatus::StatusError);
                     AppendPointLine(expected, lat, lon, value);
                 }
             }
@@ -245,7 +294,8 @@ TEST_F(GridmakerRealGridTest, MappedRunMatchesPerQueryAccess) {
             const LatticeOutcome outcome = Lattice(output, grid_, method, area);
             ASSERT_TRUE(output.Close());
             EXPECT_EQ(outcome.end, LatticeEnd::Completed);
-            EXPECT_EQ(test::ReadFile(path), expected) << MethodName(method) << " from " << area.north;
+            EXPECT_EQ(test::ReadFile(path), expected)
+                << MethodName(method) << " from " << area.north;
             EXPECT_EQ(outcome.nodesWritten, CountLines(expected));
         }
     }
@@ -269,7 +319,7 @@ TEST_F(GridmakerRealGridTest, AttachedOutputGetsTheSameBytes) {
     ::close(fd);
     const std::string written = test::ReadFile(path);
     EXPECT_TRUE(test::MatchesGolden(written.substr(0, written.size() - 1),
-                                       "gridmaker/nine_lines_biquadratic.txt"));
+                                    "gridmaker/nine_lines_biquadratic.txt"));
 }
 
 // Field checks: the message, what the fields show afterwards, and no file.
@@ -303,37 +353,70 @@ const std::string kLonMessage = "Error: Longitude outside valid range of -360° 
 INSTANTIATE_TEST_SUITE_P(
     Fields, GridmakerFieldErrorTest,
     ::testing::Values(
-        FieldErrorCase{"FirstLatitude", {"91", "5", "0", "20", "300", "600"}, kLatMessage, NoticeIcon::Error,
-                       {"91", "5", "0", "20", "300", "600"}, {1009}},
-        FieldErrorCase{"FirstLongitude", {"10", "-360.5", "0", "20", "300", "600"}, kLonMessage, NoticeIcon::Error,
-                       {"10.00000000", "-360.5", "0", "20", "300", "600"}, {1009, 1010}},
-        FieldErrorCase{"SecondLatitude", {"10", "0", "-90.0001", "20", "300", "600"}, kLatMessage,
-                       NoticeIcon::Error, {"10.00000000", "0.00000000", "-90.0001", "20", "300", "600"},
+        FieldErrorCase{"FirstLatitude",
+                       {"91", "5", "0", "20", "300", "600"},
+                       kLatMessage,
+                       NoticeIcon::Error,
+                       {"91", "5", "0", "20", "300", "600"},
+                       {1009}},
+        FieldErrorCase{"FirstLongitude",
+                       {"10", "-360.5", "0", "20", "300", "600"},
+                       kLonMessage,
+                       NoticeIcon::Error,
+                       {"10.00000000", "-360.5", "0", "20", "300", "600"},
+                       {1009, 1010}},
+        FieldErrorCase{"SecondLatitude",
+                       {"10", "0", "-90.0001", "20", "300", "600"},
+                       kLatMessage,
+                       NoticeIcon::Error,
+                       {"10.00000000", "0.00000000", "-90.0001", "20", "300", "600"},
                        {1009, 1010, 1011}},
-        FieldErrorCase{"SecondLongitude", {"10", "0", "0", "3.61e2", "300", "600"}, kLonMessage,
-                       NoticeIcon::Error, {"10.00000000", "0.00000000", "0.00000000", "3.61e2", "300", "600"},
+        FieldErrorCase{"SecondLongitude",
+                       {"10", "0", "0", "3.61e2", "300", "600"},
+                       kLonMessage,
+                       NoticeIcon::Error,
+                       {"10.00000000", "0.00000000", "0.00000000", "3.61e2", "300", "600"},
                        {1009, 1010, 1011, 1012}},
-        FieldErrorCase{"HugeLatitude", {"1e999", "0", "0", "20", "300", "600"}, kLatMessage, NoticeIcon::Error,
-                       {"1e999", "0", "0", "20", "300", "600"}, {1009}},
-        FieldErrorCase{"LatSpacing", {"10", "0", "0", "20", "-1", "600"}, "Error: Lat. spacing should be positive.",
+        FieldErrorCase{"HugeLatitude",
+                       {"1e999", "0", "0", "20", "300", "600"},
+                       kLatMessage,
+                       NoticeIcon::Error,
+                       {"1e999", "0", "0", "20", "300", "600"},
+                       {1009}},
+        FieldErrorCase{"LatSpacing",
+                       {"10", "0", "0", "20", "-1", "600"},
+                       "Error: Lat. spacing should be positive.",
                        NoticeIcon::Error,
                        {"10.00000000", "0.00000000", "0.00000000", "20.00000000", "-1", "600"},
                        {1009, 1010, 1011, 1012, 1013}},
-        FieldErrorCase{"LonSpacing", {"10", "0", "0", "20", "300", "-0.5"}, "Error: Lon. spacing should be positive.",
-                       NoticeIcon::Error,
-                       {"10.00000000", "0.00000000", "0.00000000", "20.00000000", "300.00000000", "-0.5"},
-                       {1009, 1010, 1011, 1012, 1013, 1014}},
-        FieldErrorCase{"AllEmpty", {"", "", "", "", "", ""}, "Error: Spacing not ok!", NoticeIcon::None,
-                       {"0.00000000", "0.00000000", "0.00000000", "0.00000000", "0.00000000", "0.00000000"},
-                       {1009, 1010, 1011, 1012, 1013, 1014}},
-        FieldErrorCase{"ZeroLatSpacing", {"10", "0", "0", "20", "0", "600"}, "Error: Spacing not ok!",
+        FieldErrorCase{
+            "LonSpacing",
+            {"10", "0", "0", "20", "300", "-0.5"},
+            "Error: Lon. spacing should be positive.",
+            NoticeIcon::Error,
+            {"10.00000000", "0.00000000", "0.00000000", "20.00000000", "300.00000000", "-0.5"},
+            {1009, 1010, 1011, 1012, 1013, 1014}},
+        FieldErrorCase{
+            "AllEmpty",
+            {"", "", "", "", "", ""},
+            "Error: Spacing not ok!",
+            NoticeIcon::None,
+            {"0.00000000", "0.00000000", "0.00000000", "0.00000000", "0.00000000", "0.00000000"},
+            {1009, 1010, 1011, 1012, 1013, 1014}},
+        FieldErrorCase{"ZeroLatSpacing",
+                       {"10", "0", "0", "20", "0", "600"},
+                       "Error: Spacing not ok!",
                        NoticeIcon::None,
-                       {"10.00000000", "0.00000000", "0.00000000", "20.00000000", "0.00000000", "600.00000000"},
+                       {"10.00000000", "0.00000000", "0.00000000", "20.00000000", "0.00000000",
+                        "600.00000000"},
                        {1009, 1010, 1011, 1012, 1013, 1014}},
         // 0.0000005' is 8.3e-9 degrees, under the smallest step.
-        FieldErrorCase{"TinyLonSpacing", {"10", "0", "0", "20", "300", "0.0000005"}, "Error: Spacing not ok!",
+        FieldErrorCase{"TinyLonSpacing",
+                       {"10", "0", "0", "20", "300", "0.0000005"},
+                       "Error: Spacing not ok!",
                        NoticeIcon::None,
-                       {"10.00000000", "0.00000000", "0.00000000", "20.00000000", "300.00000000", "0.00000050"},
+                       {"10.00000000", "0.00000000", "0.00000000", "20.00000000", "300.00000000",
+                        "0.00000050"},
                        {1009, 1010, 1011, 1012, 1013, 1014}}),
     [](const ::testing::TestParamInfo<FieldErrorCase>& p) { return std::string(p.param.name); });
 
@@ -343,7 +426,9 @@ TEST_F(GridmakerRealGridTest, CancelledSaveDialogEmptiesThePath) {
     EXPECT_EQ(platform_.Field(kOutputPath), "");
     platform_.fields[kOutputPath] = "unchanged";
     Run({"10", "0", "0", "20", "300", "600"});
-    EXPECT_EQ(platform_.notices, (std::vector<Notice>{{"\nOutputfile \"\" could not be opened!\n", NoticeIcon::None}}));
+    EXPECT_EQ(
+        platform_.notices,
+        (std::vector<Notice>{{"\nOutputfile \"\" could not be opened!\n", NoticeIcon::None}}));
     EXPECT_EQ(platform_.Field(kOutputPath), "unchanged");
     EXPECT_TRUE(platform_.cursors.empty());
 }
@@ -364,7 +449,7 @@ TEST(Gridmaker, DefaultOutputIsInTheWorkingDirectory) {
     page.RunGridmaker();
     EXPECT_EQ(platform.Field(kOutputPath), "Output.txt");
     EXPECT_TRUE(test::MatchesGolden(test::ReadFile(dir.File("Output.txt")),
-                                       "gridmaker/nine_lines_biquadratic.txt"));
+                                    "gridmaker/nine_lines_biquadratic.txt"));
 }
 
 TEST(Gridmaker, ViewStartsTheEditorWithoutWaiting) {
@@ -375,7 +460,7 @@ TEST(Gridmaker, ViewStartsTheEditorWithoutWaiting) {
     page.BrowseOutputFile();
     page.ViewOutputFile();
     EXPECT_EQ(platform.editors, (std::vector<test::EditorStart>{{"Output.txt", false},
-                                                                   {"/tmp/some grid.txt", false}}));
+                                                                {"/tmp/some grid.txt", false}}));
 }
 
 TEST(Gridmaker, NullGridIsRefusedBeforeAnyField) {
@@ -383,7 +468,8 @@ TEST(Gridmaker, NullGridIsRefusedBeforeAnyField) {
     GridmakerPage page(platform);
     Type(platform, {"10", "0", "0", "20", "300", "600"});
     page.RunGridmaker();
-    EXPECT_EQ(platform.notices, (std::vector<Notice>{{"Error: Detected Nullpointer.", NoticeIcon::Error}}));
+    EXPECT_EQ(platform.notices,
+              (std::vector<Notice>{{"Error: Detected Nullpointer.", NoticeIcon::Error}}));
     EXPECT_TRUE(platform.reads.empty());
 }
 
@@ -419,8 +505,8 @@ TEST_F(GridmakerSmallGridTest, OutsideNodesCarryTheMarkerWithEveryMethod) {
     MakeGrid(2, 3, 5000.0f);
     for (InterpolationMethod method : kMethods) {
         const std::string written = Run({"60", "0", "0", "90", "1800", "1800"}, method);
-        EXPECT_TRUE(test::MatchesGolden(written, std::string("gridmaker/small_outside_") +
-                                                        MethodName(method) + ".txt"));
+        EXPECT_TRUE(test::MatchesGolden(
+            written, std::string("gridmaker/small_outside_") + MethodName(method) + ".txt"));
         EXPECT_EQ(CountLines(written), 12u);
         if (method != InterpolationMethod::BiQuadratic) {
             EXPECT_NE(written.find(" 9999.999\r\n"), std::string::npos) << MethodName(method);
@@ -433,14 +519,16 @@ TEST_F(GridmakerSmallGridTest, OutsideNodesCarryTheMarkerWithEveryMethod) {
 // the run stops there; the file holds the six nodes before it.
 TEST_F(GridmakerSmallGridTest, WindowValueBelowLimitStopsTheRun) {
     MakeGrid(3, 3, -2000.0f);
-    const std::string written = Run({"60", "0", "0", "90", "1800", "1800"}, InterpolationMethod::BiQuadratic);
+    const std::string written =
+        Run({"60", "0", "0", "90", "1800", "1800"}, InterpolationMethod::BiQuadratic);
     EXPECT_TRUE(test::MatchesGolden(written, "gridmaker/small_window_stop.txt"));
     EXPECT_EQ(CountLines(written), 6u);
     EXPECT_EQ(platform_.notices,
-              (std::vector<Notice>{{"\nOutputfile \"" + output_ +
-                                        "\" is incomplete!\nThe run stopped at latitude 30.000000, longitude "
-                                        "60.000000, where no undulation could be computed.\n",
-                                    NoticeIcon::None}}));
+              (std::vector<Notice>{
+                  {"\nOutputfile \"" + output_ +
+                       "\" is incomplete!\nThe run stopped at latitude 30.000000, longitude "
+                       "60.000000, where no undulation could be computed.\n",
+                   NoticeIcon::None}}));
     EXPECT_EQ(platform_.events.back(), "notice " + platform_.notices[0].text);
     EXPECT_EQ(platform_.cursors, (std::vector<CursorShape>{CursorShape::Wait, CursorShape::Arrow}));
 }
@@ -471,8 +559,8 @@ TEST_F(GridmakerSmallGridTest, OutputNamingTheGridIsRefused) {
     std::filesystem::create_directory(dir_.File("sub"));
     std::filesystem::create_symlink(grid_.path, dir_.File("link"));
     std::filesystem::create_hard_link(grid_.path, dir_.File("hard"));
-    const std::string spellings[] = {grid_.path, dir_.File("sub/../grid"), dir_.File("link"), dir_.File("hard"),
-                                     dir_.path() + "//./grid"};
+    const std::string spellings[] = {grid_.path, dir_.File("sub/../grid"), dir_.File("link"),
+                                     dir_.File("hard"), dir_.path() + "//./grid"};
     for (const std::string& spelling : spellings) {
         platform_.notices.clear();
         platform_.cursors.clear();
@@ -481,9 +569,10 @@ TEST_F(GridmakerSmallGridTest, OutputNamingTheGridIsRefused) {
         page_.BrowseOutputFile();
         platform_.fields[kOutputPath] = "before";
         Run({"10", "0", "0", "20", "300", "600"}, InterpolationMethod::BiLinear);
-        EXPECT_EQ(platform_.notices, (std::vector<Notice>{{"\nOutputfile \"" + spelling +
-                                                              "\" is the geoid file in use and is not overwritten!\n",
-                                                          NoticeIcon::None}}));
+        EXPECT_EQ(platform_.notices,
+                  (std::vector<Notice>{{"\nOutputfile \"" + spelling +
+                                            "\" is the geoid file in use and is not overwritten!\n",
+                                        NoticeIcon::None}}));
         EXPECT_EQ(platform_.Field(kOutputPath), "before");
         EXPECT_TRUE(platform_.cursors.empty());
         EXPECT_EQ(test::ReadFile(grid_.path), before) << spelling;
@@ -502,7 +591,8 @@ TEST_F(GridmakerSmallGridTest, OutputNamingTheGridIsRefused) {
 TEST_F(GridmakerSmallGridTest, LongRunsLetTheWindowRepaint) {
     MakeGrid(0, 0, 10.0f);
     // 61 rows of 721 nodes at 10': 43981 nodes, ten times 4096.
-    const std::string written = Run({"10", "0", "0", "120", "10", "10"}, InterpolationMethod::BiLinear);
+    const std::string written =
+        Run({"10", "0", "0", "120", "10", "10"}, InterpolationMethod::BiLinear);
     EXPECT_EQ(CountLines(written), 61u * 721u);
     EXPECT_EQ(platform_.keepAlives, 10);
 }
@@ -513,8 +603,8 @@ TEST_F(GridmakerSmallGridTest, ProgressCallbackMayStopTheRun) {
     ASSERT_TRUE(output.Open(output_));
     std::vector<std::uint64_t> calls;
     const LatticeOutcome outcome =
-        Lattice(output, grid_, InterpolationMethod::BiLinear, AreaFromCorners(10, 0, 0, 120, 10, 10),
-                [&calls](std::uint64_t nodes) {
+        Lattice(output, grid_, InterpolationMethod::BiLinear,
+                AreaFromCorners(10, 0, 0, 120, 10, 10), [&calls](std::uint64_t nodes) {
                     calls.push_back(nodes);
                     return calls.size() < 2;
                 });
@@ -527,7 +617,9 @@ TEST_F(GridmakerSmallGridTest, ProgressCallbackMayStopTheRun) {
 
 TEST_F(GridmakerSmallGridTest, StepsTooSmallForAWalkAreRefused) {
     MakeGrid(0, 0, 10.0f);
-    const LatticeArea areas[] = {{10, 0, 0, 20, 0.0, 1.0}, {10, 0, 0, 20, 1.0, 9e-9}, {10, 0, 0, 20, NAN, 1.0},
+    const LatticeArea areas[] = {{10, 0, 0, 20, 0.0, 1.0},
+                                 {10, 0, 0, 20, 1.0, 9e-9},
+                                 {10, 0, 0, 20, NAN, 1.0},
                                  {10, 0, 0, 20, 1.0, -1.0}};
     for (const LatticeArea& area : areas) {
         TextOutput output;
@@ -544,7 +636,8 @@ TEST_F(GridmakerSmallGridTest, StepsTooSmallForAWalkAreRefused) {
 // An infinite spacing leaves only row 0 and column 0.
 TEST_F(GridmakerSmallGridTest, InfiniteSpacingGivesOneNode) {
     MakeGrid(0, 0, 10.0f);
-    const std::string written = Run({"10", "0", "0", "20", "1e400", "1e400"}, InterpolationMethod::BiLinear);
+    const std::string written =
+        Run({"10", "0", "0", "20", "1e400", "1e400"}, InterpolationMethod::BiLinear);
     EXPECT_EQ(written, " 10.000000    0.000000   10.000\r\n");
     EXPECT_EQ(platform_.Field(kLatSpacing), "inf");
 }

@@ -139,8 +139,9 @@ TEST_P(HostileGrid, GridmakerRefusesItAndLeavesTheOutput) {
     const std::string output = folder_.File("lattice.txt");
     platform_.dialogAnswers.push_back(output);
     page.BrowseOutputFile();
-    const int fields[] = {gridmaker_ids::kLatitude1, gridmaker_ids::kLongitude1, gridmaker_ids::kLatitude2,
-                          gridmaker_ids::kLongitude2, gridmaker_ids::kLatSpacing, gridmaker_ids::kLonSpacing};
+    const int fields[] = {gridmaker_ids::kLatitude1,  gridmaker_ids::kLongitude1,
+                          gridmaker_ids::kLatitude2,  gridmaker_ids::kLongitude2,
+                          gridmaker_ids::kLatSpacing, gridmaker_ids::kLonSpacing};
     const char* typed[] = {"10", "0", "0", "20", "600", "1200"};
     for (int k = 0; k < 6; ++k) platform_.fields[fields[k]] = typed[k];
     page.RunGridmaker();
@@ -154,80 +155,94 @@ TEST_P(HostileGrid, GridmakerRefusesItAndLeavesTheOutput) {
 
 void Write(const std::string& path, const std::string& bytes) { WriteFile(path, bytes); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, HostileGrid,
-    ::testing::Values(
-        GridCase{"Empty", [](const ScratchFolder&, const std::string& p) { Write(p, ""); },
-                 Refusal::Mismatch},
-        GridCase{"OneByte", [](const ScratchFolder&, const std::string& p) { Write(p, "\x0c"); },
-                 Refusal::Mismatch},
-        GridCase{"TruncatedByOneByte",
-                 [](const ScratchFolder& f, const std::string& p) {
-                     std::string bytes = SmallGridBytes(f, kValue);
-                     bytes.pop_back();
-                     Write(p, bytes);
-                 },
-                 Refusal::Mismatch},
-        GridCase{"TruncatedToHalf",
-                 [](const ScratchFolder& f, const std::string& p) {
-                     const std::string bytes = SmallGridBytes(f, kValue);
-                     Write(p, bytes.substr(0, bytes.size() / 2));
-                 },
-                 Refusal::Mismatch},
-        GridCase{"OversizedByOneByte",
-                 [](const ScratchFolder& f, const std::string& p) {
-                     Write(p, SmallGridBytes(f, kValue) + '\0');
-                 },
-                 Refusal::Mismatch},
-        GridCase{"TwiceTheLength",
-                 [](const ScratchFolder& f, const std::string& p) {
-                     const std::string bytes = SmallGridBytes(f, kValue);
-                     Write(p, bytes + bytes);
-                 },
-                 Refusal::Mismatch},
-        GridCase{"RandomBytesOfTheRightLength",
-                 [](const ScratchFolder& f, const std::string& p) {
-                     std::string bytes = SmallGridBytes(f, kValue);
-                     std::mt19937 random(2008);
-                     for (char& b : bytes) b = static_cast<char>(random() & 0xFF);
-                     bytes[0] = '\x01';  // no record marker in either byte order
-                     Write(p, bytes);
-                 },
-                 Refusal::Mismatch},
-        GridCase{"OtherByteOrder",
-                 [](const ScratchFolder& f, const std::string& p) {
-                     Write(p, SmallGridBytes(f, kValue, true));
-                 },
-                 Refusal::Mismatch},
-        GridCase{"AnotherSpacing",
-                 [](const ScratchFolder& f, const std::string& p) {
-                     Write(p, SmallGridBytes(f, kValue, false, 15.0));
-                 },
-                 Refusal::Mismatch},
-        GridCase{"Missing", [](const ScratchFolder&, const std::string&) {}, Refusal::OpenFailure},
-        GridCase{"Folder",
-                 [](const ScratchFolder&, const std::string& p) { ASSERT_EQ(::mkdir(p.c_str(), 0700), 0); },
-                 Refusal::OpenFailure},
-        GridCase{"FifoWithoutWriter",
-                 [](const ScratchFolder&, const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
-                 Refusal::OpenFailure},
-        GridCase{"LinkToADevice",
-                 [](const ScratchFolder&, const std::string& p) {
-                     ASSERT_EQ(::symlink("/dev/null", p.c_str()), 0);
-                 },
-                 Refusal::OpenFailure},
-        GridCase{"DanglingLink",
-                 [](const ScratchFolder& f, const std::string& p) {
-                     ASSERT_EQ(::symlink(f.File("nowhere").c_str(), p.c_str()), 0);
-                 },
-                 Refusal::OpenFailure},
-        GridCase{"Unreadable",
-                 [](const ScratchFolder& f, const std::string& p) {
-                     Write(p, SmallGridBytes(f, kValue));
-                     ASSERT_EQ(::chmod(p.c_str(), 0), 0);
-                 },
-                 Refusal::OpenFailure, true}),
-    [](const ::testing::TestParamInfo<GridCase>& c) { return std::string(c.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, HostileGrid,
+                         ::testing::Values(
+                             GridCase{
+                                 "Empty",
+                                 [](const ScratchFolder&, const std::string& p) { Write(p, ""); },
+                                 Refusal::Mismatch},
+                             GridCase{"OneByte",
+                                      [](const ScratchFolder&, const std::string& p) {
+                                          Write(p, "\x0c");
+                                      },
+                                      Refusal::Mismatch},
+                             GridCase{"TruncatedByOneByte",
+                                      [](const ScratchFolder& f, const std::string& p) {
+                                          std::string bytes = SmallGridBytes(f, kValue);
+                                          bytes.pop_back();
+                                          Write(p, bytes);
+                                      },
+                                      Refusal::Mismatch},
+                             GridCase{"TruncatedToHalf",
+                                      [](const ScratchFolder& f, const std::string& p) {
+                                          const std::string bytes = SmallGridBytes(f, kValue);
+                                          Write(p, bytes.substr(0, bytes.size() / 2));
+                                      },
+                                      Refusal::Mismatch},
+                             GridCase{"OversizedByOneByte",
+                                      [](const ScratchFolder& f, const std::string& p) {
+                                          Write(p, SmallGridBytes(f, kValue) + '\0');
+                                      },
+                                      Refusal::Mismatch},
+                             GridCase{"TwiceTheLength",
+                                      [](const ScratchFolder& f, const std::string& p) {
+                                          const std::string bytes = SmallGridBytes(f, kValue);
+                                          Write(p, bytes + bytes);
+                                      },
+                                      Refusal::Mismatch},
+                             GridCase{"RandomBytesOfTheRightLength",
+                                      [](const ScratchFolder& f, const std::string& p) {
+                                          std::string bytes = SmallGridBytes(f, kValue);
+                                          std::mt19937 random(2008);
+                                          for (char& b : bytes)
+                                              b = static_cast<char>(random() & 0xFF);
+                                          bytes[0] =
+                                              '\x01';  // no record marker in either byte order
+                                          Write(p, bytes);
+                                      },
+                                      Refusal::Mismatch},
+                             GridCase{"OtherByteOrder",
+                                      [](const ScratchFolder& f, const std::string& p) {
+                                          Write(p, SmallGridBytes(f, kValue, true));
+                                      },
+                                      Refusal::Mismatch},
+                             GridCase{"AnotherSpacing",
+                                      [](const ScratchFolder& f, const std::string& p) {
+                                          Write(p, SmallGridBytes(f, kValue, false, 15.0));
+                                      },
+                                      Refusal::Mismatch},
+                             GridCase{"Missing", [](const ScratchFolder&, const std::string&) {},
+                                      Refusal::OpenFailure},
+                             GridCase{"Folder",
+                                      [](const ScratchFolder&, const std::string& p) {
+                                          ASSERT_EQ(::mkdir(p.c_str(), 0700), 0);
+                                      },
+                                      Refusal::OpenFailure},
+                             GridCase{"FifoWithoutWriter",
+                                      [](const ScratchFolder&, const std::string& p) {
+                                          ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0);
+                                      },
+                                      Refusal::OpenFailure},
+                             GridCase{"LinkToADevice",
+                                      [](const ScratchFolder&, const std::string& p) {
+                                          ASSERT_EQ(::symlink("/dev/null", p.c_str()), 0);
+                                      },
+                                      Refusal::OpenFailure},
+                             GridCase{"DanglingLink",
+                                      [](const ScratchFolder& f, const std::string& p) {
+                                          ASSERT_EQ(::symlink(f.File("nowhere").c_str(), p.c_str()),
+                                                    0);
+                                      },
+                                      Refusal::OpenFailure},
+                             GridCase{"Unreadable",
+                                      [](const ScratchFolder& f, const std::string& p) {
+                                          Write(p, SmallGridBytes(f, kValue));
+                                          ASSERT_EQ(::chmod(p.c_str(), 0), 0);
+                                      },
+                                      Refusal::OpenFailure, true}),
+                         [](const ::testing::TestParamInfo<GridCase>& c) {
+                             return std::string(c.param.name);
+                         });
 
 // A file of the right length and first marker but random values is used as it
 // is: every line is written, values beyond the plausibility bound are marked.
@@ -257,10 +272,12 @@ TEST(HostileGridContent, RandomValuesAreProcessedLineForLine) {
         page.SelectMethod(radio);
         page.CalculatePointFile();
         ASSERT_EQ(platform.notices.size(), 1u) << radio;
-        EXPECT_EQ(platform.notices[0].text.rfind("Calculation done - ", 0), 0u) << platform.notices[0].text;
+        EXPECT_EQ(platform.notices[0].text.rfind("Calculation done - ", 0), 0u)
+            << platform.notices[0].text;
         const std::string written = ReadFile(folder.File("output.dat"));
         std::size_t lines = 0;
-        for (std::size_t at = 0; (at = written.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
+        for (std::size_t at = 0; (at = written.find("\r\n", at)) != std::string::npos; at += 2)
+            ++lines;
         EXPECT_EQ(lines, static_cast<std::size_t>(std::count(points.begin(), points.end(), '\n')));
     }
 }
@@ -299,20 +316,23 @@ TEST_P(GridReplacedBetweenRuns, SecondRunReadsTheNewFile) {
     platform.notices.clear();
     page.CalculatePointFile();
     if (r.anotherLayout) {
-        EXPECT_EQ(Texts(platform.notices), (std::vector<std::string>{GridMismatchMessage(grid.path)}));
+        EXPECT_EQ(Texts(platform.notices),
+                  (std::vector<std::string>{GridMismatchMessage(grid.path)}));
         EXPECT_EQ(ReadFile(folder.File("output.dat")), " 48.500000   11.250000   47.250\r\n");
     } else {
-        EXPECT_EQ(Texts(platform.notices), (std::vector<std::string>{"Calculation done - 1 points."}));
+        EXPECT_EQ(Texts(platform.notices),
+                  (std::vector<std::string>{"Calculation done - 1 points."}));
         EXPECT_EQ(ReadFile(folder.File("output.dat")), " 48.500000   11.250000  -12.500\r\n");
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, GridReplacedBetweenRuns,
-                         ::testing::Values(Replacement{"RewrittenInPlace", false, false},
-                                           Replacement{"Renamed", true, false},
-                                           Replacement{"RewrittenWithAnotherByteOrder", false, true},
-                                           Replacement{"RenamedWithAnotherByteOrder", true, true}),
-                         [](const ::testing::TestParamInfo<Replacement>& c) { return std::string(c.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GridReplacedBetweenRuns,
+    ::testing::Values(Replacement{"RewrittenInPlace", false, false},
+                      Replacement{"Renamed", true, false},
+                      Replacement{"RewrittenWithAnotherByteOrder", false, true},
+                      Replacement{"RenamedWithAnotherByteOrder", true, true}),
+    [](const ::testing::TestParamInfo<Replacement>& c) { return std::string(c.param.name); });
 
 // A grid renamed over the path while a run goes on does not change that run:
 // the run keeps reading the file it opened, from the first point to the last.
@@ -335,7 +355,8 @@ TEST(GridReplacedDuringARun, RunKeepsTheFileItOpened) {
     const PointFileOutcome outcome = RunPointFile(
         input, output, grid, mapped, PointFileLayout::LatLon, InterpolationMethod::BiLinear,
         [&](std::int64_t) {
-            if (!renamed) renamed = std::rename(folder.File("grid.new").c_str(), grid.path.c_str()) == 0;
+            if (!renamed)
+                renamed = std::rename(folder.File("grid.new").c_str(), grid.path.c_str()) == 0;
         });
     EXPECT_TRUE(renamed);
     EXPECT_TRUE(outcome.completed());
@@ -384,7 +405,8 @@ TEST_F(HostileFiles, UnreadableInputIsRefused) {
 TEST_F(HostileFiles, FolderAsOutputIsRefused) {
     Choose(In(), folder_.path());
     page_.CalculatePointFile();
-    EXPECT_EQ(Texts(platform_.notices), (std::vector<std::string>{OutputOpenMessage(folder_.path())}));
+    EXPECT_EQ(Texts(platform_.notices),
+              (std::vector<std::string>{OutputOpenMessage(folder_.path())}));
     EXPECT_TRUE(platform_.cursors.empty());
 }
 
@@ -464,7 +486,8 @@ TEST(VanishedOutput, RunDoesNotReportSuccess) {
         [&](std::int64_t) { std::filesystem::remove_all(sub); });
     EXPECT_FALSE(outcome.completed());
     EXPECT_NE(outcome.writeError, 0);
-    EXPECT_EQ(OutcomeMessage(outcome, "in", sub + "/out").rfind("\nOutputfile \"" + sub + "/out\" could not be written: ", 0),
+    EXPECT_EQ(OutcomeMessage(outcome, "in", sub + "/out")
+                  .rfind("\nOutputfile \"" + sub + "/out\" could not be written: ", 0),
               0u);
 }
 
@@ -510,16 +533,21 @@ TEST(OutputFillsUp, RunsReportTheWriteError) {
         gridmaker.SetGrid(&grid);
         platform.dialogAnswers = {folder.File("lattice.txt")};
         gridmaker.BrowseOutputFile();
-        const int ids[] = {gridmaker_ids::kLatitude1, gridmaker_ids::kLongitude1, gridmaker_ids::kLatitude2,
-                           gridmaker_ids::kLongitude2, gridmaker_ids::kLatSpacing, gridmaker_ids::kLonSpacing};
+        const int ids[] = {gridmaker_ids::kLatitude1,  gridmaker_ids::kLongitude1,
+                           gridmaker_ids::kLatitude2,  gridmaker_ids::kLongitude2,
+                           gridmaker_ids::kLatSpacing, gridmaker_ids::kLonSpacing};
         const char* typed[] = {"90", "-180", "-90", "180", "6", "6"};
         for (int k = 0; k < 6; ++k) platform.fields[ids[k]] = typed[k];
         gridmaker.RunGridmaker();
     }
     ASSERT_EQ(platform.notices.size(), 2u);
-    EXPECT_EQ(platform.notices[0].text.rfind("\nOutputfile \"" + folder.File("output.dat") + "\" could not be written: ", 0), 0u)
+    EXPECT_EQ(platform.notices[0].text.rfind(
+                  "\nOutputfile \"" + folder.File("output.dat") + "\" could not be written: ", 0),
+              0u)
         << platform.notices[0].text;
-    EXPECT_EQ(platform.notices[1].text.rfind("\nOutputfile \"" + folder.File("lattice.txt") + "\" could not be written", 0), 0u)
+    EXPECT_EQ(platform.notices[1].text.rfind(
+                  "\nOutputfile \"" + folder.File("lattice.txt") + "\" could not be written", 0),
+              0u)
         << platform.notices[1].text;
     EXPECT_LE(ReadFile(folder.File("output.dat")).size(), 256u * 1024u);
 }
@@ -558,21 +586,23 @@ TEST_P(HostilePath, IsUsedAndShownAsItIs) {
     platform.dialogAnswers = {missing};
     page.BrowseInputFile();
     page.CalculatePointFile();
-    EXPECT_EQ(Texts(platform.notices), (std::vector<std::string>{"\nInputfile \"" + missing +
-                                                                 "\" could not be opened!\n"}));
+    EXPECT_EQ(Texts(platform.notices),
+              (std::vector<std::string>{"\nInputfile \"" + missing + "\" could not be opened!\n"}));
     platform.notices.clear();
     GeoidGrid gone = SmallGrid(missing);
     ManualPointPage manual(platform);
     manual.SetGrid(&gone);
     manual.CalculatePoint();
-    EXPECT_EQ(Texts(platform.notices), std::vector<std::string>(4, "\nGeoidfile \"" + missing +
-                                                                      "\" could not be opened!\n"));
+    EXPECT_EQ(
+        Texts(platform.notices),
+        std::vector<std::string>(4, "\nGeoidfile \"" + missing + "\" could not be opened!\n"));
     platform.notices.clear();
     GridmakerPage gridmaker(platform);
     gridmaker.SetGrid(&grid);
     platform.dialogAnswers = {dir + "/no such folder/" + name};
     gridmaker.BrowseOutputFile();
-    for (int id : {gridmaker_ids::kLatSpacing, gridmaker_ids::kLonSpacing}) platform.fields[id] = "60";
+    for (int id : {gridmaker_ids::kLatSpacing, gridmaker_ids::kLonSpacing})
+        platform.fields[id] = "60";
     gridmaker.RunGridmaker();
     EXPECT_EQ(Texts(platform.notices),
               (std::vector<std::string>{"\nOutputfile \"" + dir + "/no such folder/" + name +
@@ -580,11 +610,13 @@ TEST_P(HostilePath, IsUsedAndShownAsItIs) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, HostilePath,
-                         ::testing::Values("with blanks  here", "with \"double\" and 'single' quotes",
-                                           "%s%s%s%s%s", "%n%n%n%n", "%99999999d%x%p",
-                                           "Gr\xc3\xb6\xc3\x9f" "e \xe5\x9c\xb0\xe7\x90\x83 \xf0\x9f\x8c\x8d",
-                                           "back\\slash;semi|pipe$dollar`tick`",
-                                           "-leading-dash", " leading blank"));
+                         ::testing::Values("with blanks  here",
+                                           "with \"double\" and 'single' quotes", "%s%s%s%s%s",
+                                           "%n%n%n%n", "%99999999d%x%p",
+                                           "Gr\xc3\xb6\xc3\x9f"
+                                           "e \xe5\x9c\xb0\xe7\x90\x83 \xf0\x9f\x8c\x8d",
+                                           "back\\slash;semi|pipe$dollar`tick`", "-leading-dash",
+                                           " leading blank"));
 
 }  // namespace
 }  // namespace egm2008

@@ -37,8 +37,8 @@ using test::WriteFile;
 // A whole-earth 30-degree grid whose every node is 47.25 m, written once.
 const GeoidGrid& ConstantSmallGrid() {
     static const ScratchFolder* folder = new ScratchFolder;
-    static const GeoidGrid grid = test::WriteSmallGrid(folder->File("grid"), 30.0, false,
-                                                          [](int, int) { return 47.25f; });
+    static const GeoidGrid grid =
+        test::WriteSmallGrid(folder->File("grid"), 30.0, false, [](int, int) { return 47.25f; });
     return grid;
 }
 
@@ -95,13 +95,16 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, HostileLines,
     ::testing::Values(
         LineCase{"Tabs", kLatLon, "\t48.5\t\t11.25\t\n", kComputed, 1, 0, 0},
-        LineCase{"NotANumber", kLatLon, "nan 11.25000\n", "       nan   11.250000 999.999\r\n", 0, 1, 0},
-        LineCase{"Infinities", kLatLon, "inf -infinity\n", "       inf        -inf 999.999\r\n", 0, 1, 0},
+        LineCase{"NotANumber", kLatLon, "nan 11.25000\n", "       nan   11.250000 999.999\r\n", 0,
+                 1, 0},
+        LineCase{"Infinities", kLatLon, "inf -infinity\n", "       inf        -inf 999.999\r\n", 0,
+                 1, 0},
         LineCase{"OverflowingExponent", kLatLon, "1e999 11.25\n48.5 -1e999\n",
                  "       inf   11.250000 999.999\r\n 48.500000        -inf 999.999\r\n", 0, 2, 0},
-        LineCase{"UnderflowingExponent", kLatLon, "48.5 1e-999\n", " 48.500000    0.000000   47.250\r\n",
-                 1, 0, 0},
-        LineCase{"NegativeZero", kLatLon, "-0 -0.0000\n", " -0.000000   -0.000000   47.250\r\n", 1, 0, 0},
+        LineCase{"UnderflowingExponent", kLatLon, "48.5 1e-999\n",
+                 " 48.500000    0.000000   47.250\r\n", 1, 0, 0},
+        LineCase{"NegativeZero", kLatLon, "-0 -0.0000\n", " -0.000000   -0.000000   47.250\r\n", 1,
+                 0, 0},
         LineCase{"HexadecimalFloats", kLatLon, "0x1.84p5 0xB.4p0\n", kComputed, 1, 0, 0},
         LineCase{"LatitudeJustPastThePole", kLatLon, "90.0000000001 11.25\n",
                  " 90.000000   11.250000 999.999\r\n", 0, 1, 0},
@@ -110,12 +113,14 @@ INSTANTIATE_TEST_SUITE_P(
                  " 48.500000 -360.000000   47.250\r\n", 1, 0, 0},
         LineCase{"LongitudeJustPastMinus720", kLatLon, "48.5 -720.0000001\n",
                  " 48.500000 -720.000000 999.999\r\n", 0, 1, 0},
-        LineCase{"LongitudeMinus360", kLatLon, "48.5 -360.00\n", " 48.500000 -360.000000   47.250\r\n", 1, 0,
-                 0},
+        LineCase{"LongitudeMinus360", kLatLon, "48.5 -360.00\n",
+                 " 48.500000 -360.000000   47.250\r\n", 1, 0, 0},
         LineCase{"NulAfterTheNumbers", kLatLon, "48.5 11.25\0junk\n"s, kComputed, 1, 0, 0},
         LineCase{"NulBeforeTheNumbers", kLatLon, "\0 48.5 11.25\n"s, "\0 48.5 11.25\r\n"s, 0, 0, 1},
-        LineCase{"NulBetweenTheNumbers", kLatLon, "48.5\0 11.25 xx\n"s, "48.5\0 11.25 xx\r\n"s, 0, 0, 1},
-        LineCase{"CrLfLineEnds", kLatLon, "48.5 11.25\r\n48.5 11.25\r\n", kComputed + kComputed, 2, 0, 0},
+        LineCase{"NulBetweenTheNumbers", kLatLon, "48.5\0 11.25 xx\n"s, "48.5\0 11.25 xx\r\n"s, 0,
+                 0, 1},
+        LineCase{"CrLfLineEnds", kLatLon, "48.5 11.25\r\n48.5 11.25\r\n", kComputed + kComputed, 2,
+                 0, 0},
         LineCase{"CrBeforeCrLf", kLatLon, "48.5 11.25\r\r\n", kComputed, 1, 0, 0},
         // Without LF the file is one line; its later points must not vanish unseen.
         LineCase{"CrOnlyLineEnds", kLatLon, "48.5 11.25\r52.0 7.25\r-33.25 -70.5\r",
@@ -124,26 +129,28 @@ INSTANTIATE_TEST_SUITE_P(
                  "48.5 11.25\r52.0 7.25\r\n", 0, 0, 1},
         LineCase{"BlanksOnly", kLatLon, "              \n", "", 0, 0, 0},
         LineCase{"FormatDirectivesAsPointNumber", PointFileLayout::PtNumberLatLon,
-                 "%s%n%x%99999d 48.5 11.25\n", "%s%n%x%99999d " + kComputed,
-                 1, 0, 0},
+                 "%s%n%x%99999d 48.5 11.25\n", "%s%n%x%99999d " + kComputed, 1, 0, 0},
         LineCase{"NonAsciiPointNumber", PointFileLayout::PtNumberLatLon,
-                 "Gipfel\xc3\xa4\xe5\x9c\xb0 48.5 11.25\n", "Gipfel\xc3\xa4\xe5\x9c\xb0 " + kComputed, 1, 0, 0},
+                 "Gipfel\xc3\xa4\xe5\x9c\xb0 48.5 11.25\n",
+                 "Gipfel\xc3\xa4\xe5\x9c\xb0 " + kComputed, 1, 0, 0},
         LineCase{"NulInPointNumber", PointFileLayout::PtNumberLatLon, "P1\0x 48.5 11.25\n"s,
                  "P1\0x 48.5 11.25\r\n"s, 0, 0, 1}),
     [](const ::testing::TestParamInfo<LineCase>& c) { return std::string(c.param.name); });
 
 // A line of 10 MB is one line: copied whole, the lines around it computed.
 TEST(HostileLongLine, TenMegabytesAreCopiedWhole) {
-    for (const PointFileLayout layout : {PointFileLayout::LatLon, PointFileLayout::PtNumberLonLat,
-                                         PointFileLayout::GgaFromGps}) {
+    for (const PointFileLayout layout :
+         {PointFileLayout::LatLon, PointFileLayout::PtNumberLonLat, PointFileLayout::GgaFromGps}) {
         const bool gga = layout == PointFileLayout::GgaFromGps;
         const std::string point =
             gga ? "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031*76"
-                : layout == PointFileLayout::LatLon ? "48.5 11.25" : "P 11.25 48.5";
+            : layout == PointFileLayout::LatLon ? "48.5 11.25"
+                                                : "P 11.25 48.5";
         const std::string longLine = point + " " + std::string(10 << 20, '7');
         const RunResult r = RunLines(point + "\n" + longLine + "\r\n" + point + "\n", layout);
         ASSERT_GT(r.output.size(), longLine.size());
-        EXPECT_EQ(r.output.substr(r.output.find("\r\n") + 2, longLine.size() + 2), longLine + "\r\n");
+        EXPECT_EQ(r.output.substr(r.output.find("\r\n") + 2, longLine.size() + 2),
+                  longLine + "\r\n");
         EXPECT_EQ(r.outcome.computed, 2);
         EXPECT_EQ(gga ? r.outcome.copied : r.outcome.unreadable, 1);
         EXPECT_TRUE(r.outcome.completed());
@@ -152,7 +159,8 @@ TEST(HostileLongLine, TenMegabytesAreCopiedWhole) {
 
 // ---- GGA sentences ------------------------------------------------------------------
 
-const std::string kBody = "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031";
+const std::string kBody =
+    "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031";
 const std::string kSentence = kBody + "*76";
 const std::string kRewritten =
     "$GPGGA,123519.50,4807.0380000,N,01131.0000000,E,2,09,0.90,545.0500,M,47.2500,M,1.5,0031*78";
@@ -190,8 +198,9 @@ TEST(HostileGga, SentenceCutAnywhereBeforeItsLastFieldIsCopied) {
         for (std::size_t cut = kBody.size() + 1; cut < kSentence.size(); ++cut) {
             Asked asked;
             std::string sentence;
-            EXPECT_EQ(RewriteGgaSentence(kSentence.substr(0, cut) + ending, asked.Function(), sentence),
-                      GgaRewrite::Copied)
+            EXPECT_EQ(
+                RewriteGgaSentence(kSentence.substr(0, cut) + ending, asked.Function(), sentence),
+                GgaRewrite::Copied)
                 << cut;
         }
     }
@@ -245,7 +254,8 @@ INSTANTIATE_TEST_SUITE_P(
         GgaCase{"TrailingCommaAfterTheLastField", kBody + ",", kRewritten},
         GgaCase{"ThousandFieldsWithWrongChecksum", kBody + Fields(986, "9") + "*00", ""},
         GgaCase{"ThousandEmptyFields", "$GPGGA" + std::string(1000, ','), ""},
-        GgaCase{"ThousandEmptyFieldsWithChecksum", WithChecksum("$GPGGA" + std::string(1000, ',')), ""},
+        GgaCase{"ThousandEmptyFieldsWithChecksum", WithChecksum("$GPGGA" + std::string(1000, ',')),
+                ""},
         GgaCase{"ChecksumWithoutBody", "$GPGGA*56\r\n", ""},
         GgaCase{"ChecksumWithoutAnything", "*00                                \n", ""},
         GgaCase{"ChecksumAfterEmptyFields", WithChecksum("$GPGGA" + std::string(14, ',')), ""},
@@ -319,13 +329,19 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"NegativeZero", "-0", "-0.0", "-0.00000000", "-0.00000000", true},
         FieldCase{"HexadecimalFloat", "0x1p4", "0X10", "0.00000000", "0.00000000", true},
         // Written back with eight decimals the latitude looks like 90; the point is still outside.
-        FieldCase{"LatitudeJustPastThePole", "90.0000000001", "11.25", "90.00000000", "11.25000000", false},
-        FieldCase{"LongitudeJustPastMinus360", "48.5", "-360.0000001", "48.50000000", "-360.00000010", false},
+        FieldCase{"LatitudeJustPastThePole", "90.0000000001", "11.25", "90.00000000", "11.25000000",
+                  false},
+        FieldCase{"LongitudeJustPastMinus360", "48.5", "-360.0000001", "48.50000000",
+                  "-360.00000010", false},
         FieldCase{"TenMegabytes", std::string(10 << 20, '1'), "11.25",
                   Fixed8(1111111111111111111111111111111.0), "11.25000000", false},
         FieldCase{"NulByte", "48\0.5"s, "\0"s, "48.00000000", "0.00000000", true},
-        FieldCase{"TabsAndNewlines", "\t\n 48.5\t", "\r\n11.25", "48.50000000", "11.25000000", true},
-        FieldCase{"NonAscii", "\xc2\xa0" "48.5", "48\xc2\xb0", "0.00000000", "48.00000000", true},
+        FieldCase{"TabsAndNewlines", "\t\n 48.5\t", "\r\n11.25", "48.50000000", "11.25000000",
+                  true},
+        FieldCase{"NonAscii",
+                  "\xc2\xa0"
+                  "48.5",
+                  "48\xc2\xb0", "0.00000000", "48.00000000", true},
         FieldCase{"FormatDirectives", "%s%n", "%f", "0.00000000", "0.00000000", true}),
     [](const ::testing::TestParamInfo<FieldCase>& c) { return std::string(c.param.name); });
 
@@ -347,8 +363,9 @@ TEST_P(HostileGridmakerFields, AreCheckedBeforeAnyFileIsWritten) {
     page.SetGrid(&ConstantSmallGrid());
     platform.dialogAnswers.push_back(folder.File("lattice.txt"));
     page.BrowseOutputFile();
-    const int ids[] = {gridmaker_ids::kLatitude1, gridmaker_ids::kLongitude1, gridmaker_ids::kLatitude2,
-                       gridmaker_ids::kLongitude2, gridmaker_ids::kLatSpacing, gridmaker_ids::kLonSpacing};
+    const int ids[] = {gridmaker_ids::kLatitude1,  gridmaker_ids::kLongitude1,
+                       gridmaker_ids::kLatitude2,  gridmaker_ids::kLongitude2,
+                       gridmaker_ids::kLatSpacing, gridmaker_ids::kLonSpacing};
     for (int k = 0; k < 6; ++k) platform.fields[ids[k]] = c.typed[static_cast<std::size_t>(k)];
     page.RunGridmaker();
     if (c.message != nullptr) {
@@ -359,7 +376,8 @@ TEST_P(HostileGridmakerFields, AreCheckedBeforeAnyFileIsWritten) {
         EXPECT_TRUE(platform.notices.empty());
         const std::string written = ReadFile(folder.File("lattice.txt"));
         int lines = 0;
-        for (std::size_t at = 0; (at = written.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
+        for (std::size_t at = 0; (at = written.find("\r\n", at)) != std::string::npos; at += 2)
+            ++lines;
         EXPECT_EQ(lines, c.lines);
     }
 }
@@ -367,20 +385,35 @@ TEST_P(HostileGridmakerFields, AreCheckedBeforeAnyFileIsWritten) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, HostileGridmakerFields,
     ::testing::Values(
-        GridmakerFieldCase{"LatitudeJustPastThePole", {"90.0000000001", "0", "0", "10", "60", "60"},
-                           kLatitudeRangeMessage, 0},
-        GridmakerFieldCase{"LongitudeJustPastMinus360", {"10", "-360.0000001", "0", "10", "60", "60"},
-                           kLongitudeRangeMessage, 0},
-        GridmakerFieldCase{"OverflowingLatitude", {"10", "0", "1e999", "10", "60", "60"},
-                           kLatitudeRangeMessage, 0},
-        GridmakerFieldCase{"OverflowingLongitude", {"10", "0", "0", "-1e999", "60", "60"},
-                           kLongitudeRangeMessage, 0},
-        GridmakerFieldCase{"NegativeZeroSpacing", {"10", "0", "0", "10", "-0", "60"}, kSpacingMessage, 0},
-        GridmakerFieldCase{"UnderflowingSpacing", {"10", "0", "0", "10", "60", "1e-999"}, kSpacingMessage, 0},
-        GridmakerFieldCase{"NotANumberReadsZero", {"nan", "inf", "0x10", "10", "600", "600"}, nullptr, 2},
-        GridmakerFieldCase{"OverflowingSpacingGivesOneNode", {"10", "0", "0", "10", "1e999", "1e999"},
-                           nullptr, 1}),
-    [](const ::testing::TestParamInfo<GridmakerFieldCase>& c) { return std::string(c.param.name); });
+        GridmakerFieldCase{"LatitudeJustPastThePole",
+                           {"90.0000000001", "0", "0", "10", "60", "60"},
+                           kLatitudeRangeMessage,
+                           0},
+        GridmakerFieldCase{"LongitudeJustPastMinus360",
+                           {"10", "-360.0000001", "0", "10", "60", "60"},
+                           kLongitudeRangeMessage,
+                           0},
+        GridmakerFieldCase{"OverflowingLatitude",
+                           {"10", "0", "1e999", "10", "60", "60"},
+                           kLatitudeRangeMessage,
+                           0},
+        GridmakerFieldCase{"OverflowingLongitude",
+                           {"10", "0", "0", "-1e999", "60", "60"},
+                           kLongitudeRangeMessage,
+                           0},
+        GridmakerFieldCase{
+            "NegativeZeroSpacing", {"10", "0", "0", "10", "-0", "60"}, kSpacingMessage, 0},
+        GridmakerFieldCase{
+            "UnderflowingSpacing", {"10", "0", "0", "10", "60", "1e-999"}, kSpacingMessage, 0},
+        GridmakerFieldCase{
+            "NotANumberReadsZero", {"nan", "inf", "0x10", "10", "600", "600"}, nullptr, 2},
+        GridmakerFieldCase{"OverflowingSpacingGivesOneNode",
+                           {"10", "0", "0", "10", "1e999", "1e999"},
+                           nullptr,
+                           1}),
+    [](const ::testing::TestParamInfo<GridmakerFieldCase>& c) {
+        return std::string(c.param.name);
+    });
 
 }  // namespace
 }  // namespace egm2008

@@ -70,7 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
         LinesCase{"NulBytesStay", std::string("a\0b\n", 4), {std::string("a\0b\n", 4)}},
         LinesCase{"LongLineIsOneLine", kLong300 + "\r\nnext\n", {kLong300 + "\n", "next\n"}},
         LinesCase{"CrLfAcrossTwoReads", kAcrossReads + "\r\nz\n", {kAcrossReads + "\n", "z\n"}},
-        LinesCase{"LineLongerThanTheBuffer", std::string(200000, '7') + "\n",
+        LinesCase{"LineLongerThanTheBuffer",
+                  std::string(200000, '7') + "\n",
                   {std::string(200000, '7') + "\n"}}),
     [](const ::testing::TestParamInfo<LinesCase>& p) { return std::string(p.param.name); });
 

@@ -33,7 +33,8 @@ std::vector<std::string> Results(const FakePlatform& platform) {
 const std::vector<std::string> kAllNotAvailable = {"N/A", "N/A", "N/A", "N/A"};
 
 // Runs "Calc!" on a fresh page with the two inputs typed.
-FakePlatform Calculate(const GeoidGrid* grid, const std::string& latitude, const std::string& longitude) {
+FakePlatform Calculate(const GeoidGrid* grid, const std::string& latitude,
+                       const std::string& longitude) {
     FakePlatform platform;
     platform.fields[kLatitude] = latitude;
     platform.fields[kLongitude] = longitude;
@@ -50,7 +51,8 @@ TEST(ManualPointPage, NullGridTellsTheUserAndReadsNothing) {
     ManualPointPage page(platform);
     page.CalculatePoint();
     EXPECT_EQ(Results(platform), kAllNotAvailable);
-    EXPECT_EQ(platform.notices, (std::vector<Notice>{{"Error: Detected Nullpointer.", NoticeIcon::Error}}));
+    EXPECT_EQ(platform.notices,
+              (std::vector<Notice>{{"Error: Detected Nullpointer.", NoticeIcon::Error}}));
     EXPECT_TRUE(platform.reads.empty());
     EXPECT_EQ(platform.Field(kLatitude), "52,5");
     EXPECT_EQ(platform.Field(kLongitude), "7");
@@ -72,9 +74,10 @@ class ManualPointSmallGridTest : public ::testing::TestWithParam<SmallGridCase> 
 TEST_P(ManualPointSmallGridTest, EachFieldShowsOnlyItsOwnMethod) {
     const SmallGridCase& c = GetParam();
     test::ScratchFolder dir;
-    const GeoidGrid grid = test::WriteSmallGrid(dir.File("grid"), 30.0, false, [&c](int r, int col) {
-        return r == c.specialRow && col == c.specialColumn ? c.special : c.everywhere;
-    });
+    const GeoidGrid grid =
+        test::WriteSmallGrid(dir.File("grid"), 30.0, false, [&c](int r, int col) {
+            return r == c.specialRow && col == c.specialColumn ? c.special : c.everywhere;
+        });
     const FakePlatform platform = Calculate(&grid, "5", "5");
     EXPECT_EQ(Results(platform), c.expected);
     EXPECT_TRUE(platform.notices.empty());
@@ -83,14 +86,22 @@ TEST_P(ManualPointSmallGridTest, EachFieldShowsOnlyItsOwnMethod) {
 INSTANTIATE_TEST_SUITE_P(
     Methods, ManualPointSmallGridTest,
     ::testing::Values(
-        SmallGridCase{"NegativeResult", -3.5f, 0, 0, -3.5f, {"-3.5000", "-3.5000", "-3.5000", "-3.5000"}},
+        SmallGridCase{
+            "NegativeResult", -3.5f, 0, 0, -3.5f, {"-3.5000", "-3.5000", "-3.5000", "-3.5000"}},
         // Below -1000 in the bi-quadratic window only: that method alone fails.
-        SmallGridCase{"WindowValueBelowLimit", 10.0f, 4, 11, -1500.0f, {"N/A", "10.0000", "10.0000", "10.0000"}},
+        SmallGridCase{"WindowValueBelowLimit",
+                      10.0f,
+                      4,
+                      11,
+                      -1500.0f,
+                      {"N/A", "10.0000", "10.0000", "10.0000"}},
         // The far corner (30 N, 30 E) is implausible: triangulation checks all four corners
         // before it drops one; the nearest node is still fine.
-        SmallGridCase{"FarCornerImplausible", 10.0f, 2, 1, -1001.0f, {"N/A", "N/A", "N/A", "10.0000"}},
+        SmallGridCase{
+            "FarCornerImplausible", 10.0f, 2, 1, -1001.0f, {"N/A", "N/A", "N/A", "10.0000"}},
         // An implausible corner outside the bi-quadratic window is no concern of that method.
-        SmallGridCase{"OtherCellCorner", 10.0f, 2, 2, 5000.0f, {"10.0000", "10.0000", "10.0000", "10.0000"}}),
+        SmallGridCase{
+            "OtherCellCorner", 10.0f, 2, 2, 5000.0f, {"10.0000", "10.0000", "10.0000", "10.0000"}}),
     [](const ::testing::TestParamInfo<SmallGridCase>& p) { return std::string(p.param.name); });
 
 TEST(ManualPointPage, UnopenableGridGivesOneMessagePerQuery) {
@@ -98,7 +109,8 @@ TEST(ManualPointPage, UnopenableGridGivesOneMessagePerQuery) {
     grid.path = "/nonexistent/egm2008/grid";
     const FakePlatform platform = Calculate(&grid, "52.5", "7.25");
     EXPECT_EQ(Results(platform), kAllNotAvailable);
-    const Notice open = {"\nGeoidfile \"/nonexistent/egm2008/grid\" could not be opened!\n", NoticeIcon::None};
+    const Notice open = {"\nGeoidfile \"/nonexistent/egm2008/grid\" could not be opened!\n",
+                         NoticeIcon::None};
     EXPECT_EQ(platform.notices, (std::vector<Notice>{open, open, open, open}));
     // Inputs are rewritten before the first query.
     EXPECT_EQ(platform.Field(kLatitude), "52.50000000");
@@ -111,7 +123,8 @@ struct InputCase {
     const char* longitude;
     const char* latitudeShown;
     const char* longitudeShown;
-    const char* sameAsLatitude;  // the typed point reads as this one ("" when no result is expected)
+    const char*
+        sameAsLatitude;  // the typed point reads as this one ("" when no result is expected)
     const char* sameAsLongitude;
 };
 
@@ -189,35 +202,40 @@ TEST(ManualPointPage, RealGridResultsMatchTheReference) {
 
 TEST(ManualPointPage, ClearEmptiesResultsAndKeepsInputs) {
     test::ScratchFolder dir;
-    const GeoidGrid grid = test::WriteSmallGrid(dir.File("grid"), 30.0, false, [](int, int) { return 7.0f; });
+    const GeoidGrid grid =
+        test::WriteSmallGrid(dir.File("grid"), 30.0, false, [](int, int) { return 7.0f; });
     FakePlatform platform;
     platform.fields[kLatitude] = "12,5";
     platform.fields[kLongitude] = "-3";
     ManualPointPage page(platform);
     page.SetGrid(&grid);
     page.CalculatePoint();
-    EXPECT_EQ(Results(platform), (std::vector<std::string>{"7.0000", "7.0000", "7.0000", "7.0000"}));
+    EXPECT_EQ(Results(platform),
+              (std::vector<std::string>{"7.0000", "7.0000", "7.0000", "7.0000"}));
     page.ClearResults();
     EXPECT_EQ(Results(platform), (std::vector<std::string>{"", "", "", ""}));
     EXPECT_EQ(platform.Field(kLatitude), "12.00000000");
     EXPECT_EQ(platform.Field(kLongitude), "-3.00000000");
     page.CalculatePoint();
-    EXPECT_EQ(Results(platform), (std::vector<std::string>{"7.0000", "7.0000", "7.0000", "7.0000"}));
+    EXPECT_EQ(Results(platform),
+              (std::vector<std::string>{"7.0000", "7.0000", "7.0000", "7.0000"}));
 }
 
 TEST(ManualPointPage, ResultsAreSetToNotAvailableFirst) {
     test::ScratchFolder dir;
-    const GeoidGrid grid = test::WriteSmallGrid(dir.File("grid"), 30.0, false, [](int, int) { return 1.0f; });
+    const GeoidGrid grid =
+        test::WriteSmallGrid(dir.File("grid"), 30.0, false, [](int, int) { return 1.0f; });
     const FakePlatform platform = Calculate(&grid, "1", "2");
     const std::vector<std::string> start(platform.events.begin(), platform.events.begin() + 7);
-    EXPECT_EQ(start, (std::vector<std::string>{"set 1003 N/A", "set 1004 N/A", "set 1005 N/A", "set 1006 N/A",
-                                               "read 1000", "set 1000 1.00000000", "read 1001"}));
+    EXPECT_EQ(start, (std::vector<std::string>{"set 1003 N/A", "set 1004 N/A", "set 1005 N/A",
+                                               "set 1006 N/A", "read 1000", "set 1000 1.00000000",
+                                               "read 1001"}));
 }
 
 TEST(ManualPointCore, AsksOnlyTheMethodAskedFor) {
-    testing::ScratchDir dir;
+    test::ScratchFolder dir;
     const GeoidGrid grid =
-        testing::WriteSmallGrid(dir.File("grid"), 30.0, false, [](int, int) { return 1.0f; });
+        test::WriteSmallGrid(dir.File("grid"), 30.0, false, [](int, int) { return 1.0f; });
     FakePlatform platform;
     const ManualPointOutcome outcome =
         ComputeManualPoint(grid, {1.0, -2.0, InterpolationMethod::Triangulation}, platform);

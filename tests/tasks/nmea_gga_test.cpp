@@ -68,43 +68,50 @@ INSTANTIATE_TEST_SUITE_P(
         RewriteCase{"SecondExample", kExample2 + "\n", 47.25f, kRewritten2},
         RewriteCase{"WithoutChecksum", kBody2 + "\n", 47.25f, kRewritten2},
         RewriteCase{"WithoutChecksumOrLineEnd", kBody2, 47.25f, kRewritten2},
-        RewriteCase{"LowerCaseChecksumDigits",
-                    "$GPGGA,235959.99,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031*7f",
-                    47.25f,
-                    "$GPGGA,235959.99,4807.0380000,N,01131.0000000,E,2,09,0.90,545.0500,M,47.2500,"
-                    "M,1.5,0031*71"},
+        RewriteCase{
+            "LowerCaseChecksumDigits",
+            "$GPGGA,235959.99,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031*7f",
+            47.25f,
+            "$GPGGA,235959.99,4807.0380000,N,01131.0000000,E,2,09,0.90,545.0500,M,47.2500,"
+            "M,1.5,0031*71"},
         RewriteCase{"GlonassTalkerWrittenAsGp",
                     "$GLGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031",
                     47.25f, kRewritten2},
-        RewriteCase{"TimeKeptToTheHundredth",
-                    "$GPGGA,235959.99,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031*7F",
-                    47.25f,
-                    "$GPGGA,235959.99,4807.0380000,N,01131.0000000,E,2,09,0.90,545.0500,M,47.2500,"
-                    "M,1.5,0031*71"},
-        RewriteCase{"TimeAfter1311Kept",
-                    "$GPGGA,140000.10,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031*7A",
-                    47.25f,
-                    "$GPGGA,140000.10,4807.0380000,N,01131.0000000,E,2,09,0.90,545.0500,M,47.2500,"
-                    "M,1.5,0031*74"},
-        RewriteCase{"TimeZeroFilled",
-                    "$GPGGA,092750.00,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031*77",
-                    47.25f,
-                    "$GPGGA,092750.00,4807.0380000,N,01131.0000000,E,2,09,0.90,545.0500,M,47.2500,"
-                    "M,1.5,0031*79"},
-        RewriteCase{"AltitudeBelow1000",
-                    "$GPGGA,123519.50,4807.0380,S,01131.0000,W,7,91,0.9,1000.25,M,46.9,M,1.5,3358*44",
-                    47.25f,
-                    "$GPGGA,123519.50,4807.0380000,S,01131.0000000,W,7,91,0.90,999.9000,M,47.2500,"
-                    "M,1.5,3358*7D"},
-        RewriteCase{"SouthAndWestWrittenBack",
-                    "$GPGGA,123519.50,4807.0380,S,01131.0000,W,2,09,0.90,545.4,M,46.9,M,1.5,0031*79",
-                    47.25f,
-                    "$GPGGA,123519.50,4807.0380000,S,01131.0000000,W,2,09,0.90,545.0500,M,47.2500,"
-                    "M,1.5,0031*77"},
-        RewriteCase{"LowerCaseLettersWrittenBack",
-                    "$GNGGA,092750.00,5321.6802,s,00630.3372,w,1,08,1.03,61.7,m,55.2,m,,*75", 56.0f,
-                    "$GPGGA,092750.00,5321.6802000,s,00630.3372000,w,1,08,1.03,60.9000,m,56.0000,m,,"
-                    "*65"}),
+        RewriteCase{
+            "TimeKeptToTheHundredth",
+            "$GPGGA,235959.99,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031*7F",
+            47.25f,
+            "$GPGGA,235959.99,4807.0380000,N,01131.0000000,E,2,09,0.90,545.0500,M,47.2500,"
+            "M,1.5,0031*71"},
+        RewriteCase{
+            "TimeAfter1311Kept",
+            "$GPGGA,140000.10,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031*7A",
+            47.25f,
+            "$GPGGA,140000.10,4807.0380000,N,01131.0000000,E,2,09,0.90,545.0500,M,47.2500,"
+            "M,1.5,0031*74"},
+        RewriteCase{
+            "TimeZeroFilled",
+            "$GPGGA,092750.00,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031*77",
+            47.25f,
+            "$GPGGA,092750.00,4807.0380000,N,01131.0000000,E,2,09,0.90,545.0500,M,47.2500,"
+            "M,1.5,0031*79"},
+        RewriteCase{
+            "AltitudeBelow1000",
+            "$GPGGA,123519.50,4807.0380,S,01131.0000,W,7,91,0.9,1000.25,M,46.9,M,1.5,3358*44",
+            47.25f,
+            "$GPGGA,123519.50,4807.0380000,S,01131.0000000,W,7,91,0.90,999.9000,M,47.2500,"
+            "M,1.5,3358*7D"},
+        RewriteCase{
+            "SouthAndWestWrittenBack",
+            "$GPGGA,123519.50,4807.0380,S,01131.0000,W,2,09,0.90,545.4,M,46.9,M,1.5,0031*79",
+            47.25f,
+            "$GPGGA,123519.50,4807.0380000,S,01131.0000000,W,2,09,0.90,545.0500,M,47.2500,"
+            "M,1.5,0031*77"},
+        RewriteCase{
+            "LowerCaseLettersWrittenBack",
+            "$GNGGA,092750.00,5321.6802,s,00630.3372,w,1,08,1.03,61.7,m,55.2,m,,*75", 56.0f,
+            "$GPGGA,092750.00,5321.6802000,s,00630.3372000,w,1,08,1.03,60.9000,m,56.0000,m,,"
+            "*65"}),
     [](const ::testing::TestParamInfo<RewriteCase>& p) { return std::string(p.param.name); });
 
 struct QueryPointCase {
@@ -135,9 +142,10 @@ INSTANTIATE_TEST_SUITE_P(
                        "$GNGGA,092750.00,5321.6802,s,00630.3372,w,1,08,1.03,61.7,m,55.2,m,,*75",
                        -(53 + 21.6802 / 60), 360 - (6 + 30.3372 / 60)},
         QueryPointCase{"NorthEast", kExample2, 48 + 7.038 / 60, 11 + 31.0 / 60},
-        QueryPointCase{"LowerCaseNorthEast",
-                       "$GPGGA,123519.50,4807.0380,n,01131.0000,e,2,09,0.90,545.4,M,46.9,M,1.5,0031",
-                       48 + 7.038 / 60, 11 + 31.0 / 60}),
+        QueryPointCase{
+            "LowerCaseNorthEast",
+            "$GPGGA,123519.50,4807.0380,n,01131.0000,e,2,09,0.90,545.4,M,46.9,M,1.5,0031",
+            48 + 7.038 / 60, 11 + 31.0 / 60}),
     [](const ::testing::TestParamInfo<QueryPointCase>& p) { return std::string(p.param.name); });
 
 struct CopiedCase {
@@ -153,7 +161,8 @@ TEST_P(GgaCopied, IsNotRewrittenAndCostsNoQuery) {
     ConstantQuery query{56.0f};
     std::string sentence = "stale";
     GgaCopyReason reason = GgaCopyReason::None;
-    EXPECT_EQ(RewriteGgaSentence(GetParam().line, query.Function(), sentence, reason), GgaRewrite::Copied);
+    EXPECT_EQ(RewriteGgaSentence(GetParam().line, query.Function(), sentence, reason),
+              GgaRewrite::Copied);
     EXPECT_EQ(reason, GetParam().reason);
     EXPECT_TRUE(sentence.empty());
     EXPECT_TRUE(query.points.empty());
@@ -163,48 +172,71 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, GgaCopied,
     ::testing::Values(
         CopiedCase{"WrongChecksum",
-                   "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.7,M,55.2,M,,*69", GgaCopyReason::WrongChecksum},
+                   "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.7,M,55.2,M,,*69",
+                   GgaCopyReason::WrongChecksum},
         CopiedCase{"CorruptedField",
-                   "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.8,M,55.2,M,,*68", GgaCopyReason::WrongChecksum},
+                   "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.8,M,55.2,M,,*68",
+                   GgaCopyReason::WrongChecksum},
         CopiedCase{"ChecksumOfOneDigit",
-                   "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.7,M,55.2,M,,*6", GgaCopyReason::WrongChecksum},
+                   "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.7,M,55.2,M,,*6",
+                   GgaCopyReason::WrongChecksum},
         CopiedCase{"OtherSentence",
-                   "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A", GgaCopyReason::NotGga},
+                   "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A",
+                   GgaCopyReason::NotGga},
         CopiedCase{"GalileoTalker",
-                   "$GAGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031", GgaCopyReason::OtherTalker},
+                   "$GAGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031",
+                   GgaCopyReason::OtherTalker},
         CopiedCase{"LowerCaseIdentifier",
-                   "$gpgga,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031", GgaCopyReason::NotGga},
+                   "$gpgga,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031",
+                   GgaCopyReason::NotGga},
         CopiedCase{"EmptySeparation",
-                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,,M,1.5,0031", GgaCopyReason::EmptyFields},
+                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,,M,1.5,0031",
+                   GgaCopyReason::EmptyFields},
         CopiedCase{"AltitudeInFeet",
-                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,F,46.9,M,1.5,0031", GgaCopyReason::NotMetres},
+                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,F,46.9,M,1.5,0031",
+                   GgaCopyReason::NotMetres},
         CopiedCase{"SeparationInFeet",
-                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,F,1.5,0031", GgaCopyReason::NotMetres},
+                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,F,1.5,0031",
+                   GgaCopyReason::NotMetres},
         CopiedCase{"EmptyAltitudeUnit",
-                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,,46.9,M,1.5,0031", GgaCopyReason::NotMetres},
+                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,,46.9,M,1.5,0031",
+                   GgaCopyReason::NotMetres},
         CopiedCase{"EndsInAnEmptyStationWithoutChecksum",
-                   "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.7,M,55.2,M,,\n", GgaCopyReason::Unreadable},
-        CopiedCase{"EndsBeforeField14", "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M", GgaCopyReason::Unreadable},
+                   "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.7,M,55.2,M,,\n",
+                   GgaCopyReason::Unreadable},
+        CopiedCase{"EndsBeforeField14",
+                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M",
+                   GgaCopyReason::Unreadable},
         CopiedCase{"ShorterThan30", "$GPGGA,1,4807,N,01131,E,1,1,1\n", GgaCopyReason::Unreadable},
         CopiedCase{"EmptyLatitude",
-                   "$GPGGA,123519.50,,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031", GgaCopyReason::EmptyFields},
+                   "$GPGGA,123519.50,,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031",
+                   GgaCopyReason::EmptyFields},
         CopiedCase{"LatitudeNotANumber",
-                   "$GPGGA,123519.50,ABCD.EF,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031", GgaCopyReason::Unreadable},
+                   "$GPGGA,123519.50,ABCD.EF,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031",
+                   GgaCopyReason::Unreadable},
         CopiedCase{"LongitudeNotANumber",
-                   "$GPGGA,123519.50,4807.0380,N,-x,E,2,09,0.90,545.4,M,46.9,M,1.5,0031", GgaCopyReason::Unreadable},
+                   "$GPGGA,123519.50,4807.0380,N,-x,E,2,09,0.90,545.4,M,46.9,M,1.5,0031",
+                   GgaCopyReason::Unreadable},
         CopiedCase{"MinutesNotANumberValue",
-                   "$GPGGA,123519.50,48nan,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031", GgaCopyReason::Unreadable},
+                   "$GPGGA,123519.50,48nan,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031",
+                   GgaCopyReason::Unreadable},
         CopiedCase{"HugeMinutes",
-                   "$GPGGA,123519.50,481e300,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031", GgaCopyReason::Unreadable},
+                   "$GPGGA,123519.50,481e300,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031",
+                   GgaCopyReason::Unreadable},
         CopiedCase{"HugeTime",
-                   "$GPGGA,1e300,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031", GgaCopyReason::Unreadable},
+                   "$GPGGA,1e300,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031",
+                   GgaCopyReason::Unreadable},
         CopiedCase{"AltitudeBeyondFloat",
-                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,1e39,M,46.9,M,1.5,0031", GgaCopyReason::Unreadable},
+                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,1e39,M,46.9,M,1.5,0031",
+                   GgaCopyReason::Unreadable},
         CopiedCase{"HugeHdop",
-                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,9e99,545.4,M,46.9,M,1.5,0031", GgaCopyReason::Unreadable},
-        CopiedCase{"SatellitesBeyond32Bits",
-                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,99999999999,0.90,545.4,M,46.9,M,1.5,"
-                   "0031", GgaCopyReason::Unreadable},
+                   "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,9e99,545.4,M,46.9,M,1.5,0031",
+                   GgaCopyReason::Unreadable},
+        CopiedCase{
+            "SatellitesBeyond32Bits",
+            "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,99999999999,0.90,545.4,M,46.9,M,1.5,"
+            "0031",
+            GgaCopyReason::Unreadable},
         CopiedCase{"Blanks", std::string(40, ' ') + "\n", GgaCopyReason::NotGga},
         // Fault pinned: the checksum of a cut sentence was taken for its station ID.
         CopiedCase{"CutBeforeTheStation",
@@ -301,14 +333,14 @@ TEST_P(MarkEmpty, PutsABlankIntoEveryEmptyField) {
 INSTANTIATE_TEST_SUITE_P(Cases, MarkEmpty,
                          ::testing::Values(MarkCase{",,", ", ,"}, MarkCase{",,,", ", , ,"},
                                            MarkCase{",*", ", *"}, MarkCase{"a,", "a,"},
-                                           MarkCase{"M,,*68\n", "M, , *68\n"},
-                                           MarkCase{"*,", "*,"}, MarkCase{"", ""},
-                                           MarkCase{",,*,", ", , *,"}));
+                                           MarkCase{"M,,*68\n", "M, , *68\n"}, MarkCase{"*,", "*,"},
+                                           MarkCase{"", ""}, MarkCase{",,*,", ", , *,"}));
 
 TEST(NmeaChecksum, IsTheExclusiveOrOfTheCharacters) {
     EXPECT_EQ(NmeaChecksum(""), 0);
-    EXPECT_EQ(NmeaChecksum("GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031"),
-              0x76);
+    EXPECT_EQ(
+        NmeaChecksum("GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031"),
+        0x76);
 }
 
 // Random damage to valid sentences must never break the output's promises.

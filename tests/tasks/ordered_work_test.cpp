@@ -125,7 +125,8 @@ TEST_P(RefusedWorkers, BatchesAreStillDoneInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, RefusedWorkers,
                          ::testing::Values(RefusalCase{"Every", RefuseEveryThread, true},
-                                           RefusalCase{"AllButTheFirst", RefuseAllButTheFirst, false}),
+                                           RefusalCase{"AllButTheFirst", RefuseAllButTheFirst,
+                                                       false}),
                          [](const auto& c) { return std::string(c.param.name); });
 
 TEST(RunWorkerCount, IsNoneOrTwo) {

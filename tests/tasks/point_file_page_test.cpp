@@ -62,9 +62,9 @@ TEST_F(FilePage, StartsWithDefaultFilesInTheWorkingDirectory) {
 }
 
 TEST_F(FilePage, RadiosSetLayoutAndMethod) {
-    const PointFileLayout layouts[] = {PointFileLayout::LatLon, PointFileLayout::LonLat,
-                                       PointFileLayout::PtNumberLatLon,
-                                       PointFileLayout::PtNumberLonLat, PointFileLayout::GgaFromGps};
+    const PointFileLayout layouts[] = {
+        PointFileLayout::LatLon, PointFileLayout::LonLat, PointFileLayout::PtNumberLatLon,
+        PointFileLayout::PtNumberLonLat, PointFileLayout::GgaFromGps};
     for (int id = 1040; id <= 1044; ++id) {
         page_.SelectLayout(id);
         EXPECT_EQ(page_.layout(), layouts[id - 1040]) << id;
@@ -88,7 +88,7 @@ TEST_F(FilePage, ViewStartsTheEditorWithoutWaiting) {
     page_.ViewInputFile();
     page_.ViewOutputFile();
     EXPECT_EQ(platform_.editors, (std::vector<test::EditorStart>{{"/data/points.txt", false},
-                                                                    {"/data/result.txt", false}}));
+                                                                 {"/data/result.txt", false}}));
 }
 
 TEST_F(FilePage, CancelledDialogEmptiesThePathAndCalcNamesNoFile) {
@@ -128,9 +128,9 @@ TEST_F(FilePage, ReadOnlyInputIsProcessed) {
 TEST_F(FilePage, HeaderLineIsCopiedAndCountedApart) {
     WriteFile(In(), "Lat Lon of the survey\n48.5 11.25\n");
     page_.CalculatePointFile();
-    EXPECT_EQ(Notices(), (std::vector<std::string>{
-                             "Calculation done - 1 points.\n"
-                             "1 lines could not be read and were copied unchanged."}));
+    EXPECT_EQ(Notices(),
+              (std::vector<std::string>{"Calculation done - 1 points.\n"
+                                        "1 lines could not be read and were copied unchanged."}));
     EXPECT_EQ(ReadFile(Out()), "Lat Lon of the survey\r\n 48.500000   11.250000   47.250\r\n");
 }
 
@@ -138,13 +138,15 @@ TEST_F(FilePage, SameFileTwiceIsRefusedBeforeAnythingIsWritten) {
     const std::string points = "48.5 11.25\n52.0 7.25\n";
     WriteFile(In(), points);
     ASSERT_EQ(::symlink(In().c_str(), folder_.File("link.dat").c_str()), 0);
-    for (const std::string& output : {In(), folder_.File("link.dat"), folder_.path() + "/./input.dat"}) {
+    for (const std::string& output :
+         {In(), folder_.File("link.dat"), folder_.path() + "/./input.dat"}) {
         platform_.notices.clear();
         Choose(In(), output);
         page_.CalculatePointFile();
         ASSERT_EQ(platform_.notices.size(), 1u) << output;
-        EXPECT_EQ(platform_.notices[0].text,
-                  "\nOutputfile \"" + output + "\" is the inputfile!\nChoose another outputfile.\n");
+        EXPECT_EQ(
+            platform_.notices[0].text,
+            "\nOutputfile \"" + output + "\" is the inputfile!\nChoose another outputfile.\n");
         EXPECT_TRUE(platform_.cursors.empty());
         EXPECT_EQ(ReadFile(In()), points);
     }
@@ -166,7 +168,8 @@ TEST_F(FilePage, GridFileAsOutputIsRefused) {
 
 TEST_F(FilePage, InputThatIsNoRegularFileIsRefused) {
     ASSERT_EQ(::mkfifo(folder_.File("fifo").c_str(), 0600), 0);
-    for (const std::string& input : {folder_.path(), folder_.File("fifo"), std::string("/dev/zero")}) {
+    for (const std::string& input :
+         {folder_.path(), folder_.File("fifo"), std::string("/dev/zero")}) {
         platform_.notices.clear();
         Choose(input, Out());
         page_.CalculatePointFile();
@@ -192,7 +195,8 @@ TEST_F(FilePage, DiskFullIsReportedNotDone) {
     Choose(In(), "/dev/full");
     page_.CalculatePointFile();
     ASSERT_EQ(platform_.notices.size(), 1u);
-    EXPECT_EQ(platform_.notices[0].text.rfind("\nOutputfile \"/dev/full\" could not be written: ", 0), 0u)
+    EXPECT_EQ(
+        platform_.notices[0].text.rfind("\nOutputfile \"/dev/full\" could not be written: ", 0), 0u)
         << platform_.notices[0].text;
     EXPECT_EQ(platform_.Field(file_ids::kCalc), "Calc!");
     EXPECT_EQ(platform_.cursors.back(), CursorShape::Arrow);

@@ -25,11 +25,11 @@ namespace {
 
 using test::ConstantGrid;
 using test::FakePlatform;
-using test::TestData;
 using test::Notice;
 using test::ReadFile;
 using test::SameBytes;
 using test::ScratchFolder;
+using test::TestData;
 using test::WriteFile;
 
 struct RunResult {
@@ -41,7 +41,8 @@ struct RunResult {
 
 // Runs `input` from a regular file, or, `throughPipe`, from a pipe (a live stream).
 RunResult RunFile(const std::string& input, PointFileLayout layout, const GeoidGrid& grid,
-              InterpolationMethod method = InterpolationMethod::BiQuadratic, bool throughPipe = false) {
+                  InterpolationMethod method = InterpolationMethod::BiQuadratic,
+                  bool throughPipe = false) {
     ScratchFolder folder;
     WriteFile(folder.File("in"), input);
     PointFileInput in;
@@ -51,7 +52,8 @@ RunResult RunFile(const std::string& input, PointFileLayout layout, const GeoidG
         EXPECT_EQ(::pipe(pipeEnds), 0);
         in.Attach(pipeEnds[0]);
         feeder = std::thread([&input, writeEnd = pipeEnds[1]] {
-            EXPECT_EQ(::write(writeEnd, input.data(), input.size()), static_cast<ssize_t>(input.size()));
+            EXPECT_EQ(::write(writeEnd, input.data(), input.size()),
+                      static_cast<ssize_t>(input.size()));
             ::close(writeEnd);
         });
     } else {
@@ -118,56 +120,143 @@ using O = LineOutcome;
 INSTANTIATE_TEST_SUITE_P(
     Cases, PointLine,
     ::testing::Values(
-        LineCase{"LatLon", L::LatLon, "48.5 11.25\n", kOk, O::Computed,
-                 " 48.500000   11.250000   47.123\r\n", {{48.5, 11.25}}},
-        LineCase{"LatLonFailed", L::LatLon, "48.5 11.25\n", kOutside, O::Failed,
-                 " 48.500000   11.250000 999.999\r\n", {{48.5, 11.25}}},
-        LineCase{"LonLatKeepsTheWestLongitude", L::LonLat, "-70.5 -33.25\n", kOk, O::Computed,
-                 "-70.500000  -33.250000   47.123\r\n", {{-33.25, 289.5}}},
-        LineCase{"PtNumberLatLon", L::PtNumberLatLon, "P17 48.5 11.25\n", kOk, O::Computed,
-                 "P17  48.500000   11.250000   47.123\r\n", {{48.5, 11.25}}},
-        LineCase{"PtNumberLonLat", L::PtNumberLonLat, "P17 11.25 48.5\n", kOk, O::Computed,
-                 "P17  11.250000   48.500000   47.123\r\n", {{48.5, 11.25}}},
-        LineCase{"FieldsAfterIgnored", L::LatLon, " \t48.5\t\t11.25 512.3 x\n", kOk, O::Computed,
-                 " 48.500000   11.250000   47.123\r\n", {{48.5, 11.25}}},
-        LineCase{"ShiftedTwiceBelowMinus360", L::LatLon, "10.0 -400.0\n", kOk, O::Computed,
-                 " 10.000000 -400.000000   47.123\r\n", {{10.0, -40.0}}},
-        LineCase{"ScanTakesHexAndExponents", L::LatLon, "0x30 1.125e1\n", kOk, O::Computed,
-                 " 48.000000   11.250000   47.123\r\n", {{48.0, 11.25}}},
+        LineCase{"LatLon",
+                 L::LatLon,
+                 "48.5 11.25\n",
+                 kOk,
+                 O::Computed,
+                 " 48.500000   11.250000   47.123\r\n",
+                 {{48.5, 11.25}}},
+        LineCase{"LatLonFailed",
+                 L::LatLon,
+                 "48.5 11.25\n",
+                 kOutside,
+                 O::Failed,
+                 " 48.500000   11.250000 999.999\r\n",
+                 {{48.5, 11.25}}},
+        LineCase{"LonLatKeepsTheWestLongitude",
+                 L::LonLat,
+                 "-70.5 -33.25\n",
+                 kOk,
+                 O::Computed,
+                 "-70.500000  -33.250000   47.123\r\n",
+                 {{-33.25, 289.5}}},
+        LineCase{"PtNumberLatLon",
+                 L::PtNumberLatLon,
+                 "P17 48.5 11.25\n",
+                 kOk,
+                 O::Computed,
+                 "P17  48.500000   11.250000   47.123\r\n",
+                 {{48.5, 11.25}}},
+        LineCase{"PtNumberLonLat",
+                 L::PtNumberLonLat,
+                 "P17 11.25 48.5\n",
+                 kOk,
+                 O::Computed,
+                 "P17  11.250000   48.500000   47.123\r\n",
+                 {{48.5, 11.25}}},
+        LineCase{"FieldsAfterIgnored",
+                 L::LatLon,
+                 " \t48.5\t\t11.25 512.3 x\n",
+                 kOk,
+                 O::Computed,
+                 " 48.500000   11.250000   47.123\r\n",
+                 {{48.5, 11.25}}},
+        LineCase{"ShiftedTwiceBelowMinus360",
+                 L::LatLon,
+                 "10.0 -400.0\n",
+                 kOk,
+                 O::Computed,
+                 " 10.000000 -400.000000   47.123\r\n",
+                 {{10.0, -40.0}}},
+        LineCase{"ScanTakesHexAndExponents",
+                 L::LatLon,
+                 "0x30 1.125e1\n",
+                 kOk,
+                 O::Computed,
+                 " 48.000000   11.250000   47.123\r\n",
+                 {{48.0, 11.25}}},
         // Fault pinned: lines of 10 characters or fewer vanished without a word.
-        LineCase{"ShortLineComputed", L::LatLon, "48 11\n", kOk, O::Computed,
-                 " 48.000000   11.000000   47.123\r\n", {{48.0, 11.0}}},
-        LineCase{"ShortWithoutLineEndComputed", L::LatLon, "0 0", kOk, O::Computed,
-                 "  0.000000    0.000000   47.123\r\n", {{0.0, 0.0}}},
-        LineCase{"ShortNumberedComputed", L::PtNumberLatLon, "1 -90 0\n", kOk, O::Computed,
-                 "1 -90.000000    0.000000   47.123\r\n", {{-90.0, 0.0}}},
+        LineCase{"ShortLineComputed",
+                 L::LatLon,
+                 "48 11\n",
+                 kOk,
+                 O::Computed,
+                 " 48.000000   11.000000   47.123\r\n",
+                 {{48.0, 11.0}}},
+        LineCase{"ShortWithoutLineEndComputed",
+                 L::LatLon,
+                 "0 0",
+                 kOk,
+                 O::Computed,
+                 "  0.000000    0.000000   47.123\r\n",
+                 {{0.0, 0.0}}},
+        LineCase{"ShortNumberedComputed",
+                 L::PtNumberLatLon,
+                 "1 -90 0\n",
+                 kOk,
+                 O::Computed,
+                 "1 -90.000000    0.000000   47.123\r\n",
+                 {{-90.0, 0.0}}},
         LineCase{"ShortWordCopied", L::LatLon, "48\n", kOk, O::Unreadable, "48\r\n", {}},
         LineCase{"BlankLineSkipped", L::LatLon, " \t\n", kOk, O::Skipped, "", {}},
-        LineCase{"ElevenWithoutLineEndComputed", L::LatLon, "48.0 11.000", kOk, O::Computed,
-                 " 48.000000   11.000000   47.123\r\n", {{48.0, 11.0}}},
-        LineCase{"HeaderCopied", L::LatLon, "Latitude Longitude\n", kOk, O::Unreadable,
-                 "Latitude Longitude\r\n", {}},
-        LineCase{"CommaCopied", L::LatLon, "48.5,11.25\n", kOk, O::Unreadable, "48.5,11.25\r\n", {}},
-        LineCase{"OneNumberCopiedWithoutLineEnd", L::PtNumberLatLon, "P18 48.5000", kOk,
-                 O::Unreadable, "P18 48.5000", {}},
+        LineCase{"ElevenWithoutLineEndComputed",
+                 L::LatLon,
+                 "48.0 11.000",
+                 kOk,
+                 O::Computed,
+                 " 48.000000   11.000000   47.123\r\n",
+                 {{48.0, 11.0}}},
+        LineCase{"HeaderCopied",
+                 L::LatLon,
+                 "Latitude Longitude\n",
+                 kOk,
+                 O::Unreadable,
+                 "Latitude Longitude\r\n",
+                 {}},
+        LineCase{
+            "CommaCopied", L::LatLon, "48.5,11.25\n", kOk, O::Unreadable, "48.5,11.25\r\n", {}},
+        LineCase{"OneNumberCopiedWithoutLineEnd",
+                 L::PtNumberLatLon,
+                 "P18 48.5000",
+                 kOk,
+                 O::Unreadable,
+                 "P18 48.5000",
+                 {}},
         LineCase{"BlanksSkipped", L::PtNumberLonLat, "            \n", kOk, O::Skipped, "", {}},
-        LineCase{"GgaRewritten", L::GgaFromGps,
+        LineCase{"GgaRewritten",
+                 L::GgaFromGps,
                  "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031*76\n",
-                 kOk, O::Computed,
+                 kOk,
+                 O::Computed,
                  "$GPGGA,123519.50,4807.0380000,N,01131.0000000,E,2,09,0.90,545.1770,M,47.1230,"
                  "M,1.5,0031*7B\r\n",
                  {{48 + 7.038 / 60.0, 11 + 31.0 / 60.0}}},
-        LineCase{"GgaQueryFailedCopied", L::GgaFromGps,
-                 "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031*76\n",
-                 kOutside, O::Failed,
-                 "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031*76\r\n",
-                 {{48 + 7.038 / 60.0, 11 + 31.0 / 60.0}}},
-        LineCase{"OtherSentencePassed", L::GgaFromGps, "$GPGSA,A,3,04,05,,09\n", kOk, O::Passed,
-                 "$GPGSA,A,3,04,05,,09\r\n", {}},
-        LineCase{"ShortSentencePassed", L::GgaFromGps, "$GPGSA,A\n", kOk, O::Passed, "$GPGSA,A\r\n", {}},
+        LineCase{
+            "GgaQueryFailedCopied",
+            L::GgaFromGps,
+            "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031*76\n",
+            kOutside,
+            O::Failed,
+            "$GPGGA,123519.50,4807.0380,N,01131.0000,E,2,09,0.90,545.4,M,46.9,M,1.5,0031*76\r\n",
+            {{48 + 7.038 / 60.0, 11 + 31.0 / 60.0}}},
+        LineCase{"OtherSentencePassed",
+                 L::GgaFromGps,
+                 "$GPGSA,A,3,04,05,,09\n",
+                 kOk,
+                 O::Passed,
+                 "$GPGSA,A,3,04,05,,09\r\n",
+                 {}},
+        LineCase{
+            "ShortSentencePassed", L::GgaFromGps, "$GPGSA,A\n", kOk, O::Passed, "$GPGSA,A\r\n", {}},
         LineCase{"BlankLinePassed", L::GgaFromGps, "\n", kOk, O::Passed, "\r\n", {}},
-        LineCase{"GgaSentenceWithoutFixCopied", L::GgaFromGps, "$GPGGA,,,,,,0,00,99.99,,,,,,*48\n", kOk,
-                 O::Copied, "$GPGGA,,,,,,0,00,99.99,,,,,,*48\r\n", {}}),
+        LineCase{"GgaSentenceWithoutFixCopied",
+                 L::GgaFromGps,
+                 "$GPGGA,,,,,,0,00,99.99,,,,,,*48\n",
+                 kOk,
+                 O::Copied,
+                 "$GPGGA,,,,,,0,00,99.99,,,,,,*48\r\n",
+                 {}}),
     [](const ::testing::TestParamInfo<LineCase>& p) { return std::string(p.param.name); });
 
 // ---- whole files against their golden output --------------------------------
@@ -230,7 +319,7 @@ std::string Points(int n) {
 
 TEST(RunPointFile, ReportsTheCountAtStartAndEveryThousandth) {
     const RunResult r = RunFile(Points(2500) + "bad line here\n" + "91.0 10.000\n", L::LatLon,
-                            ConstantGrid(47.25f));
+                                ConstantGrid(47.25f));
     EXPECT_EQ(r.outcome.computed, 2500);
     EXPECT_EQ(r.progress, (std::vector<std::int64_t>{0, 1000, 2000}));
 }
@@ -238,15 +327,17 @@ TEST(RunPointFile, ReportsTheCountAtStartAndEveryThousandth) {
 TEST(RunPointFile, LongLineIsOneLine) {
     const std::string number(280, 'N');
     const RunResult r = RunFile(number + " 48.5 11.25\n" + std::string(300, '7') + "\n",
-                            L::PtNumberLatLon, ConstantGrid(47.25f));
-    EXPECT_EQ(r.output, number + "  48.500000   11.250000   47.250\r\n" + std::string(300, '7') + "\r\n");
+                                L::PtNumberLatLon, ConstantGrid(47.25f));
+    EXPECT_EQ(r.output,
+              number + "  48.500000   11.250000   47.250\r\n" + std::string(300, '7') + "\r\n");
     EXPECT_EQ(r.outcome.computed, 1);
     EXPECT_EQ(r.outcome.unreadable, 1);
 }
 
 TEST(RunPointFile, OverlongLineIsCopiedWhole) {
     const std::string huge(3 << 20, '5');
-    const RunResult r = RunFile("48.5 11.25\n" + huge + "\r\n48.5 11.250", L::LatLon, ConstantGrid(47.25f));
+    const RunResult r =
+        RunFile("48.5 11.25\n" + huge + "\r\n48.5 11.250", L::LatLon, ConstantGrid(47.25f));
     const std::string point = " 48.500000   11.250000   47.250\r\n";
     EXPECT_TRUE(SameBytes(point + huge + "\r\n" + point, r.output));
     EXPECT_EQ(r.outcome.unreadable, 1);
@@ -327,7 +418,9 @@ TEST(RunPointFile, LiveStreamIsAnsweredLineByLine) {
     for (const std::string& line : lines) {
         ASSERT_EQ(::write(in[1], line.data(), line.size()), static_cast<ssize_t>(line.size()));
         const std::string answer = AwaitLine(out[0]);
-        EXPECT_EQ(answer, RunFile(line, L::LatLon, ConstantGrid(47.25f), InterpolationMethod::BiLinear).output)
+        EXPECT_EQ(
+            answer,
+            RunFile(line, L::LatLon, ConstantGrid(47.25f), InterpolationMethod::BiLinear).output)
             << "no answer within a second to " << line;
         if (answer.empty()) break;
     }
@@ -343,19 +436,22 @@ TEST(RunPointFile, RealGridGivesTheEnginesOwnAnswers) {
     GeoidGrid grid;
     grid.path = std::string(EGM2008_GRID_DIR) + "/" + kInternalGridName;
     if (::access(grid.path.c_str(), R_OK) != 0) GTEST_SKIP() << "real grid missing: " << grid.path;
-    const std::vector<std::pair<double, double>> points = {
-        {48.5, 11.25}, {-33.25, -70.5}, {52.1, -0.05}, {89.99, 359.999}, {-90.0, 0.0}, {0.0, -400.0}};
+    const std::vector<std::pair<double, double>> points = {{48.5, 11.25}, {-33.25, -70.5},
+                                                           {52.1, -0.05}, {89.99, 359.999},
+                                                           {-90.0, 0.0},  {0.0, -400.0}};
     std::string input;
-    for (const auto& [lat, lon] : points) input += std::to_string(lat) + " " + std::to_string(lon) + "\n";
-    for (const auto method : {InterpolationMethod::BiQuadratic, InterpolationMethod::BiLinear,
-                              InterpolationMethod::Triangulation,
-                              InterpolationMethod::NearestNeighbour}) {
+    for (const auto& [lat, lon] : points)
+        input += std::to_string(lat) + " " + std::to_string(lon) + "\n";
+    for (const auto method :
+         {InterpolationMethod::BiQuadratic, InterpolationMethod::BiLinear,
+          InterpolationMethod::Triangulation, InterpolationMethod::NearestNeighbour}) {
         std::string expected;
         SilentNotifier silent;
         for (const auto& [lat, lon] : points) {
             float n = 0.0f;
             const double shifted = lon < 0.0 ? lon + 360.0 : lon;
-            ASSERT_EQ(ComputeUndulation(grid, method, lat, shifted, n, silent), QueryStatus::StatusOk);
+            ASSERT_EQ(ComputeUndulation(grid, method, lat, shifted, n, silent),
+                      QueryStatus::StatusOk);
             AppendPointLine(expected, lat, lon, n);
         }
         const RunResult r = RunFile(input, L::LatLon, grid, method);

@@ -7,10 +7,10 @@
 // lines, NaN texts and bi-quadratic stops all occur.
 //
 // The reference is the run as the page defines it, one line after the other
-// (lines of blanks skipped): sscanf "%s %lf %lf" / "%lf %lf", a query that opens, reads and closes the
-// grid file, and snprintf "%10.6lf %11.6lf %8.3f"; the lattice walked node by
-// node. The runs under test scan and format with their own code, query
-// through one mapping of the grid and spread the work over two threads.
+// (lines of blanks skipped): sscanf "%s %lf %lf" / "%lf %lf", a query that opens, reads and closes
+// the grid file, and snprintf "%10.6lf %11.6lf %8.3f"; the lattice walked node by node. The runs
+// under test scan and format with their own code, query through one mapping of the grid and spread
+// the work over two threads.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -68,8 +68,8 @@ float NodeValue(std::uint64_t seed, std::int64_t r, std::int64_t c) {
     const std::uint64_t h = Mix(seed ^ Mix(static_cast<std::uint64_t>(r) * 0x9E3779B97F4A7C15ULL +
                                            static_cast<std::uint64_t>(c)));
     if (h % 2003 == 0) {
-        constexpr float kOdd[] = {1500.0f, -1500.0f, 1000.0f, -1000.0f, 999.99994f, -1000.0001f,
-                                  NAN,     9999.0f,  -0.0f,   1e-30f};
+        constexpr float kOdd[] = {1500.0f,     -1500.0f, 1000.0f, -1000.0f, 999.99994f,
+                                  -1000.0001f, NAN,      9999.0f, -0.0f,    1e-30f};
         return kOdd[(h >> 20) % 10];
     }
     const double u = static_cast<double>(h >> 40) / 16777216.0;
@@ -99,10 +99,12 @@ GeoidGrid WriteSyntheticGrid(const std::string& path, GridSize size, bool bigEnd
     for (std::int64_t r = 0; r < rows; ++r) {
         put(0, marker);
         for (std::int64_t c = 0; c < columns; ++c) {
-            put(static_cast<std::size_t>(4 + 4 * c), std::bit_cast<std::uint32_t>(NodeValue(seed, r, c)));
+            put(static_cast<std::size_t>(4 + 4 * c),
+                std::bit_cast<std::uint32_t>(NodeValue(seed, r, c)));
         }
         put(record.size() - 4, marker);
-        file.write(reinterpret_cast<const char*>(record.data()), static_cast<std::streamsize>(record.size()));
+        file.write(reinterpret_cast<const char*>(record.data()),
+                   static_cast<std::streamsize>(record.size()));
     }
     EXPECT_TRUE(file.good()) << path;
     return grid;
@@ -140,8 +142,8 @@ void RandomPoint(std::mt19937_64& random, double spacing, double& latitude, doub
         }
         case 1: {  // poles, the seam, the edges of the bounds
             constexpr double kLatitudes[] = {90.0, -90.0, 89.99, -89.99, 0.0, -0.0, 90.000001};
-            constexpr double kLongitudes[] = {0.0, 360.0, -360.0, -180.0, 180.0, 359.999999, -0.0,
-                                              -0.000001, 360.000001, -360.5};
+            constexpr double kLongitudes[] = {0.0,        360.0, -360.0,    -180.0,     180.0,
+                                              359.999999, -0.0,  -0.000001, 360.000001, -360.5};
             latitude = kLatitudes[random() % 7];
             longitude = kLongitudes[random() % 10];
             return;
@@ -157,16 +159,17 @@ void RandomPoint(std::mt19937_64& random, double spacing, double& latitude, doub
 std::string PointFileText(std::uint64_t seed, int count, PointFileLayout layout, double spacing) {
     const CNumericScope numbers;
     std::mt19937_64 random(seed);
-    const bool numbered = layout == PointFileLayout::PtNumberLatLon ||
-                          layout == PointFileLayout::PtNumberLonLat;
-    const bool lonFirst = layout == PointFileLayout::LonLat || layout == PointFileLayout::PtNumberLonLat;
+    const bool numbered =
+        layout == PointFileLayout::PtNumberLatLon || layout == PointFileLayout::PtNumberLonLat;
+    const bool lonFirst =
+        layout == PointFileLayout::LonLat || layout == PointFileLayout::PtNumberLonLat;
     std::string text;
     for (int k = 0; k < count; ++k) {
         if (random() % 100 == 0) {  // unusual lines, for the scanners' other paths
-            constexpr const char* kOdd[] = {"+48.5 +11.25",    "0x1.8p5 -0x1p3",   "nan 10.5",
-                                            "inf -inf",        "48,5 11,25 extra", "# heading line",
-                                            "48 11",           "",                 "\t",
-                                            "12.5 -7.25e0 5 6", "1e400 1e-400 7",  "-0 -0.0 -0"};
+            constexpr const char* kOdd[] = {
+                "+48.5 +11.25",   "0x1.8p5 -0x1p3", "nan 10.5", "inf -inf", "48,5 11,25 extra",
+                "# heading line", "48 11",          "",         "\t",       "12.5 -7.25e0 5 6",
+                "1e400 1e-400 7", "-0 -0.0 -0"};
             text += kOdd[random() % 12];
             text += (random() & 1) != 0 ? "\r\n" : "\n";
             continue;
@@ -206,9 +209,10 @@ std::string ReferencePointFile(const std::string& input, PointFileLayout layout,
                                ReferenceCounts& counts) {
     const CNumericScope numbers;
     SilentNotifier silent;
-    const bool numbered = layout == PointFileLayout::PtNumberLatLon ||
-                          layout == PointFileLayout::PtNumberLonLat;
-    const bool lonFirst = layout == PointFileLayout::LonLat || layout == PointFileLayout::PtNumberLonLat;
+    const bool numbered =
+        layout == PointFileLayout::PtNumberLatLon || layout == PointFileLayout::PtNumberLonLat;
+    const bool lonFirst =
+        layout == PointFileLayout::LonLat || layout == PointFileLayout::PtNumberLonLat;
     std::string out;
     std::size_t at = 0;
     while (at < input.size()) {
@@ -252,10 +256,12 @@ std::string ReferencePointFile(const std::string& input, PointFileLayout layout,
         double longitude = lonFirst ? first : second;
         if (longitude < 0.0) longitude += 360.0;
         float undulation = 0.0f;
-        const QueryStatus status = ComputeUndulation(grid, method, latitude, longitude, undulation, silent);
+        const QueryStatus status =
+            ComputeUndulation(grid, method, latitude, longitude, undulation, silent);
         if (numbered) out += number + " ";
         if (status == QueryStatus::StatusOk) {
-            AppendPrintf(out, "%10.6lf %11.6lf %8.3f\r\n", first, second, static_cast<double>(undulation));
+            AppendPrintf(out, "%10.6lf %11.6lf %8.3f\r\n", first, second,
+                         static_cast<double>(undulation));
             ++counts.computed;
         } else {
             AppendPrintf(out, "%10.6lf %11.6lf 999.999\r\n", first, second);
@@ -280,14 +286,15 @@ std::string ReferencePointFile(const std::string& input, PointFileLayout layout,
 // Runs `layout` files with every method through RunPointFile and the reference.
 void ProvePointFiles(const GeoidGrid& grid, const ScratchFolder& dir, std::uint64_t seed) {
     const PointFileLayout layouts[] = {PointFileLayout::LatLon, PointFileLayout::LonLat,
-                                       PointFileLayout::PtNumberLatLon, PointFileLayout::PtNumberLonLat};
+                                       PointFileLayout::PtNumberLatLon,
+                                       PointFileLayout::PtNumberLonLat};
     int k = 0;
     for (const InterpolationMethod method : kMethods) {
         const PointFileLayout layout = layouts[k++ % 4];
-        SCOPED_TRACE(std::string(MethodName(method)) + (grid.bigEndian ? ", big-endian " : ", little-endian ") +
-                     grid.path);
-        const std::string input = PointFileText(seed + static_cast<std::uint64_t>(k), kPointsPerCase, layout,
-                                                grid.latSpacing);
+        SCOPED_TRACE(std::string(MethodName(method)) +
+                     (grid.bigEndian ? ", big-endian " : ", little-endian ") + grid.path);
+        const std::string input = PointFileText(seed + static_cast<std::uint64_t>(k),
+                                                kPointsPerCase, layout, grid.latSpacing);
         std::ofstream(dir.File("points.txt"), std::ios::binary) << input;
 
         ReferenceCounts counts;
@@ -301,8 +308,9 @@ void ProvePointFiles(const GeoidGrid& grid, const ScratchFolder& dir, std::uint6
         MappedGrid mapped;
         ASSERT_EQ(mapped.Map(grid, silent), QueryStatus::StatusOk);
         std::vector<std::int64_t> progress;
-        const PointFileOutcome outcome = RunPointFile(in, out, grid, mapped, layout, method,
-                                                      [&progress](std::int64_t n) { progress.push_back(n); });
+        const PointFileOutcome outcome =
+            RunPointFile(in, out, grid, mapped, layout, method,
+                         [&progress](std::int64_t n) { progress.push_back(n); });
         ASSERT_TRUE(outcome.completed());
         EXPECT_TRUE(outcome.gridOpened);
         EXPECT_TRUE(SameText(expected, ReadFile(dir.File("result.txt"))));
@@ -317,44 +325,52 @@ void ProvePointFiles(const GeoidGrid& grid, const ScratchFolder& dir, std::uint6
 }
 
 // The lattice walked node by node through per-query reads, as the page defines it.
-std::string ReferenceLattice(const GeoidGrid& grid, InterpolationMethod method, const LatticeArea& area,
-                             LatticeEnd& end, std::uint64_t& nodes) {
+std::string ReferenceLattice(const GeoidGrid& grid, InterpolationMethod method,
+                             const LatticeArea& area, LatticeEnd& end, std::uint64_t& nodes) {
     const CNumericScope numbers;
     SilentNotifier silent;
     std::string out;
     end = LatticeEnd::Completed;
     nodes = 0;
     for (std::int64_t i = 0;; ++i) {
-        const double latitude = i == 0 ? area.north : area.north - static_cast<double>(i) * area.latStep;
+        const double latitude =
+            i == 0 ? area.north : area.north - static_cast<double>(i) * area.latStep;
         if (i > 0 && !(latitude > area.south - kLatticeSlack)) break;
         for (std::int64_t j = 0;; ++j) {
-            const double longitude = j == 0 ? area.west : area.west + static_cast<double>(j) * area.lonStep;
+            const double longitude =
+                j == 0 ? area.west : area.west + static_cast<double>(j) * area.lonStep;
             if (j > 0 && !(longitude < area.east + kLatticeSlack)) break;
             float undulation = kResultPreset;
             // A node within the slack of the area's last row or column is queried there.
-            const double queryLatitude = std::fabs(latitude - area.south) <= kLatticeSlack ? area.south : latitude;
-            const double queryLongitude = std::fabs(longitude - area.east) <= kLatticeSlack ? area.east : longitude;
-            if (ComputeUndulation(grid, method, queryLatitude, queryLongitude, undulation, silent) ==
-                QueryStatus::StatusError) {
+            const double queryLatitude =
+                std::fabs(latitude - area.south) <= kLatticeSlack ? area.south : latitude;
+            const double queryLongitude =
+                std::fabs(longitude - area.east) <= kLatticeSlack ? area.east : longitude;
+            if (ComputeUndulation(grid, method, queryLatitude, queryLongitude, undulation,
+                                  silent) == QueryStatus::StatusError) {
                 end = LatticeEnd::StoppedAtError;
                 return out;
             }
-            AppendPrintf(out, "%10.6lf %11.6lf %8.3f\r\n", latitude, longitude, static_cast<double>(undulation));
+            AppendPrintf(out, "%10.6lf %11.6lf %8.3f\r\n", latitude, longitude,
+                         static_cast<double>(undulation));
             ++nodes;
         }
     }
     return out;
 }
 
-void ProveLattices(const GeoidGrid& grid, const ScratchFolder& dir, const std::vector<LatticeArea>& areas) {
+void ProveLattices(const GeoidGrid& grid, const ScratchFolder& dir,
+                   const std::vector<LatticeArea>& areas) {
     bool stopped = false;  // some walk must meet a node that stops it
     for (const LatticeArea& area : areas) {
         for (const InterpolationMethod method : kMethods) {
-            SCOPED_TRACE(std::string(MethodName(method)) + " lattice from " + std::to_string(area.north) + ", " +
-                         std::to_string(area.west) + (grid.bigEndian ? ", big-endian" : ", little-endian"));
+            SCOPED_TRACE(std::string(MethodName(method)) + " lattice from " +
+                         std::to_string(area.north) + ", " + std::to_string(area.west) +
+                         (grid.bigEndian ? ", big-endian" : ", little-endian"));
             LatticeEnd expectedEnd;
             std::uint64_t expectedNodes = 0;
-            const std::string expected = ReferenceLattice(grid, method, area, expectedEnd, expectedNodes);
+            const std::string expected =
+                ReferenceLattice(grid, method, area, expectedEnd, expectedNodes);
 
             TextOutput out;
             ASSERT_TRUE(out.Open(dir.File("lattice.txt")));
@@ -362,18 +378,19 @@ void ProveLattices(const GeoidGrid& grid, const ScratchFolder& dir, const std::v
             MappedGrid mapped;
             ASSERT_EQ(mapped.Map(grid, silent), QueryStatus::StatusOk);
             std::vector<std::uint64_t> progress;
-            const LatticeOutcome outcome = WriteGridLattice(out, grid, mapped, method, area,
-                                                            [&progress](std::uint64_t n) {
-                                                                progress.push_back(n);
-                                                                return true;
-                                                            });
+            const LatticeOutcome outcome =
+                WriteGridLattice(out, grid, mapped, method, area, [&progress](std::uint64_t n) {
+                    progress.push_back(n);
+                    return true;
+                });
             ASSERT_TRUE(out.Close());
             EXPECT_TRUE(SameText(expected, ReadFile(dir.File("lattice.txt"))));
             EXPECT_EQ(outcome.end, expectedEnd);
             EXPECT_EQ(outcome.nodesWritten, expectedNodes);
             stopped = stopped || expectedEnd == LatticeEnd::StoppedAtError;
             std::vector<std::uint64_t> expectedProgress;
-            for (std::uint64_t n = kLatticeProgressInterval; n <= expectedNodes; n += kLatticeProgressInterval) {
+            for (std::uint64_t n = kLatticeProgressInterval; n <= expectedNodes;
+                 n += kLatticeProgressInterval) {
                 expectedProgress.push_back(n);
             }
             EXPECT_EQ(progress, expectedProgress);
@@ -393,40 +410,48 @@ class RunProof : public ::testing::TestWithParam<GridCase> {};
 
 TEST_P(RunProof, PointFilesMatchThePerQueryRun) {
     ScratchFolder dir;
-    const GeoidGrid grid = WriteSyntheticGrid(dir.File("grid"), GetParam().size, GetParam().bigEndian, 17);
+    const GeoidGrid grid =
+        WriteSyntheticGrid(dir.File("grid"), GetParam().size, GetParam().bigEndian, 17);
     ProvePointFiles(grid, dir, 100 + static_cast<std::uint64_t>(GetParam().size));
 }
 
 TEST_P(RunProof, LatticesMatchThePerQueryWalk) {
     ScratchFolder dir;
-    const GeoidGrid grid = WriteSyntheticGrid(dir.File("grid"), GetParam().size, GetParam().bigEndian, 17);
+    const GeoidGrid grid =
+        WriteSyntheticGrid(dir.File("grid"), GetParam().size, GetParam().bigEndian, 17);
     // Several pieces and rows each; the seam, the south pole, west longitudes,
     // steps that do not divide the span; most bi-quadratic walks meet an
     // implausible node and stop there.
-    std::vector<LatticeArea> areas = {{90, -90, -180, 180, 1.1, 1.7},
-                                      {-88.1, -90, 350.05, 360, grid.latSpacing, grid.lonSpacing / 3},
-                                      {47.3, 45.0, -0.4, 0.4, 0.01, 0.0037}};
+    std::vector<LatticeArea> areas = {
+        {90, -90, -180, 180, 1.1, 1.7},
+        {-88.1, -90, 350.05, 360, grid.latSpacing, grid.lonSpacing / 3},
+        {47.3, 45.0, -0.4, 0.4, 0.01, 0.0037}};
     // One row longer than the run writes its longitude texts for in advance.
-    if (GetParam().size == GridSize::Grid10x10) areas.push_back({10.0, 10.0, -360, 360, 1.0, 0.0105});
+    if (GetParam().size == GridSize::Grid10x10)
+        areas.push_back({10.0, 10.0, -360, 360, 1.0, 0.0105});
     ProveLattices(grid, dir, areas);
 }
 
-INSTANTIATE_TEST_SUITE_P(Grids, RunProof,
-                         ::testing::Values(GridCase{"ten_minutes_little_endian", GridSize::Grid10x10, false},
-                                           GridCase{"ten_minutes_big_endian", GridSize::Grid10x10, true},
-                                           GridCase{"two_and_a_half_minutes_little_endian", GridSize::Grid2_5x2_5, false},
-                                           GridCase{"two_and_a_half_minutes_big_endian", GridSize::Grid2_5x2_5, true}),
-                         [](const ::testing::TestParamInfo<GridCase>& param) { return param.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Grids, RunProof,
+    ::testing::Values(GridCase{"ten_minutes_little_endian", GridSize::Grid10x10, false},
+                      GridCase{"ten_minutes_big_endian", GridSize::Grid10x10, true},
+                      GridCase{"two_and_a_half_minutes_little_endian", GridSize::Grid2_5x2_5,
+                               false},
+                      GridCase{"two_and_a_half_minutes_big_endian", GridSize::Grid2_5x2_5, true}),
+    [](const ::testing::TestParamInfo<GridCase>& param) { return param.param.name; });
 
 // The 1' grid at its full size (933,292,808 bytes), written twice: one test, so
 // that the files are written once.
 TEST(RunProofOneMinute, PointFilesAndLatticesMatchThePerQueryRun) {
     for (const bool bigEndian : {false, true}) {
         ScratchFolder dir;
-        const GeoidGrid grid = WriteSyntheticGrid(dir.File("grid"), GridSize::Grid1x1, bigEndian, 29);
+        const GeoidGrid grid =
+            WriteSyntheticGrid(dir.File("grid"), GridSize::Grid1x1, bigEndian, 29);
         ASSERT_EQ(std::filesystem::file_size(grid.path), 933'292'808u);
         ProvePointFiles(grid, dir, 300);
-        ProveLattices(grid, dir, {{-89.2, -90, 355.5, 360, 0.01, 0.013}, {30.3, 29.9, -10.01, 10, 0.05, 0.2}});
+        ProveLattices(grid, dir,
+                      {{-89.2, -90, 355.5, 360, 0.01, 0.013}, {30.3, 29.9, -10.01, 10, 0.05, 0.2}});
     }
 }
 
@@ -445,8 +470,9 @@ TEST(RunProofCancel, LatticeStopsAtTheRefusedProgressCall) {
     MappedGrid mapped;
     ASSERT_EQ(mapped.Map(grid, silent), QueryStatus::StatusOk);
     int calls = 0;
-    const LatticeOutcome outcome = WriteGridLattice(out, grid, mapped, InterpolationMethod::BiLinear, area,
-                                                    [&calls](std::uint64_t) { return ++calls < 5; });
+    const LatticeOutcome outcome =
+        WriteGridLattice(out, grid, mapped, InterpolationMethod::BiLinear, area,
+                         [&calls](std::uint64_t) { return ++calls < 5; });
     ASSERT_TRUE(out.Close());
     EXPECT_EQ(outcome.end, LatticeEnd::Cancelled);
     EXPECT_EQ(outcome.nodesWritten, 5 * kLatticeProgressInterval);
