@@ -5,22 +5,18 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "cli/messages.hpp"
 #include "engine/grid_probe.hpp"
 
 namespace egm2008::cli {
 
 namespace {
 
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
-
-const char* OrderName(bool bigEndian) { return bigEndian ? "big-endian" : "little-endian"; }
-
 // The probe of `path`; false with the reason when it cannot be opened or is no regular file.
 bool Probe(const std::string& path, GridProbe& probe, std::string& reason) {
     if (ProbeGridFile(path, probe)) return true;
     const bool irregular = errno == EISDIR || errno == EINVAL;
-    reason = irregular ? "Geoidfile " + Quoted(path) + " is not a regular file."
-                       : OpenFailureMessage(path);
+    reason = irregular ? NotRegularGridMessage(path) : OpenFailureMessage(path);
     return false;
 }
 
@@ -28,32 +24,23 @@ bool Probe(const std::string& path, GridProbe& probe, std::string& reason) {
 // names them); else false with the reason.
 bool Fits(const std::string& path, const GridProbe& probe, const GridRequest& wanted,
           std::string& reason) {
-    const std::string file = "Geoidfile " + Quoted(path);
     if (wanted.size && probe.size != wanted.size) {
-        reason = file + " is " + std::to_string(probe.length) + " bytes long; a " +
-                 SizeName(*wanted.size) + " grid file has " +
-                 std::to_string(GridFileLength(*wanted.size)) + " bytes.";
+        reason = GridLengthMismatchMessage(path, probe.length, SizeName(*wanted.size),
+                                           GridFileLength(*wanted.size));
         return false;
     }
     if (!probe.size) {
-        reason = file + " is " + std::to_string(probe.length) +
-                 " bytes long, the length of no EGM2008 grid file (10': 9348488, 2.5': "
-                 "149368328, 1': 933292808 bytes).";
+        reason = GridLengthUnknownMessage(path, probe.length);
         return false;
     }
     const auto rowBytes = static_cast<std::uint32_t>(4 * ColumnsOf(*probe.size));
     if (wanted.bigEndian && probe.bigEndian && probe.bigEndian != wanted.bigEndian) {
-        reason = file + " is " + OrderName(*probe.bigEndian) + ", not " +
-                 OrderName(*wanted.bigEndian) + ": its first record marker reads " +
-                 std::to_string(rowBytes) + " in " + OrderName(*probe.bigEndian) + " byte order.";
+        reason = GridOrderMismatchMessage(path, *probe.bigEndian, *wanted.bigEndian, rowBytes);
         return false;
     }
     if (!probe.bigEndian) {
-        reason = file + " has the length of a " + SizeName(*probe.size) +
-                 " grid file, but its first record marker reads " +
-                 std::to_string(probe.littleMarker) + " little-endian and " +
-                 std::to_string(probe.bigMarker) + " big-endian, not " + std::to_string(rowBytes) +
-                 ".";
+        reason = GridMarkerMismatchMessage(path, SizeName(*probe.size), probe.littleMarker,
+                                           probe.bigMarker, rowBytes);
         return false;
     }
     return true;
@@ -98,9 +85,7 @@ bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, std::string& reason
     GridProbe probe;
     if (!Probe(path, probe, reason)) {
         if (!request.path) {
-            reason = std::string("The internal database \"") + kInternalGridName +
-                     "\" is neither in the working directory nor in " + EGM2008_INSTALLED_DATA_DIR +
-                     "; name a grid file with --grid.";
+            reason = NoInternalDatabaseMessage(kInternalGridName, EGM2008_INSTALLED_DATA_DIR);
         }
         return false;
     }

@@ -75,9 +75,7 @@ int RunInfo(const InfoArgs& args, Console& console) {
         return kExitFailure;
     }
     if (report.badMarkers > 0) {
-        console.Message(
-            "Geoidfile \"" + grid->path + "\" has " + std::to_string(report.badMarkers) +
-            " wrong record markers, the first in row " + std::to_string(report.firstBadRow) + ".");
+        console.Message(WrongMarkersMessage(grid->path, report.badMarkers, report.firstBadRow));
         return kExitFailure;
     }
     return kExitOk;

@@ -30,4 +30,37 @@ std::string StandardOutputFailureMessage(const char* what);
 /// "<n> node(s) could not be computed and was/were written as 9999.999."
 std::string NodesOutsideMessage(std::uint64_t nodes);
 
+// ---- grid files (grid_choice.cpp, info_command.cpp) ----
+
+/// "Geoidfile "<path>" is not a regular file."
+std::string NotRegularGridMessage(const std::string& path);
+/// A file whose length is not that of the grid size asked for.
+std::string GridLengthMismatchMessage(const std::string& path, std::uint64_t length,
+                                      const char* sizeName, std::uint64_t sizeLength);
+/// A file whose length is that of no EGM2008 grid file.
+std::string GridLengthUnknownMessage(const std::string& path, std::uint64_t length);
+/// A file of the other byte order than the one asked for.
+std::string GridOrderMismatchMessage(const std::string& path, bool fileBigEndian,
+                                     bool wantedBigEndian, std::uint32_t rowBytes);
+/// A file of a grid's length whose first record marker fits neither byte order.
+std::string GridMarkerMismatchMessage(const std::string& path, const char* sizeName,
+                                      std::uint32_t littleMarker, std::uint32_t bigMarker,
+                                      std::uint32_t rowBytes);
+/// The internal database is in neither place the tool looks.
+std::string NoInternalDatabaseMessage(const char* name, const char* installedFolder);
+/// `egm2008 info` on a file with wrong record markers.
+std::string WrongMarkersMessage(const std::string& path, std::int64_t wrong, std::int64_t firstRow);
+
+// ---- outputs replaced when a run ends (output_file.cpp) ----
+
+/// What became of an output that was not kept.
+inline constexpr const char* kLiveOutputFate = "holds every line answered before the stop";
+inline constexpr const char* kDirectOutputFate = "is incomplete";
+inline constexpr const char* kKeptOutputFate = "was left as it was";
+inline constexpr const char* kNotCreatedOutputFate = "was not created";
+/// "The run was stopped by SIGTERM; outputfile "<path>" <fate>."
+std::string StoppedBySignalMessage(const std::string& path, const char* signal, const char* fate);
+/// A write or the final rename failed (`reason`, strerror's text): the file's fate.
+std::string OutputNotWrittenMessage(const std::string& path, const char* reason, const char* fate);
+
 }  // namespace egm2008::cli

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cli/messages.hpp"
 #include "cli/run_cli.hpp"
 #include "engine/file_access.hpp"
 
@@ -109,9 +110,9 @@ void OutputFile::Discard() {
 }
 
 const char* OutputFile::fate() const {
-    if (live_) return "holds every line answered before the stop";
-    if (!viaTemporary_) return "is incomplete";
-    return existed_ ? "was left as it was" : "was not created";
+    if (live_) return kLiveOutputFate;
+    if (!viaTemporary_) return kDirectOutputFate;
+    return existed_ ? kKeptOutputFate : kNotCreatedOutputFate;
 }
 
 std::optional<int> SettleOutput(OutputFile& output, const std::string& path,
@@ -130,13 +131,11 @@ std::optional<int> SettleOutput(OutputFile& output, const std::string& path,
 }
 
 std::string StoppedBySignalMessage(const std::string& path, int signal, const OutputFile& output) {
-    return std::string("The run was stopped by ") + SignalName(signal) + "; outputfile \"" + path +
-           "\" " + output.fate() + ".";
+    return StoppedBySignalMessage(path, SignalName(signal), output.fate());
 }
 
 std::string OutputNotWrittenMessage(const std::string& path, int error, const OutputFile& output) {
-    return "Outputfile \"" + path + "\" could not be written: " + std::strerror(error) +
-           "! The run was stopped; the outputfile " + output.fate() + ".";
+    return OutputNotWrittenMessage(path, std::strerror(error), output.fate());
 }
 
 }  // namespace egm2008::cli

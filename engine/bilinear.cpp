@@ -12,25 +12,11 @@ namespace egm2008 {
 
 QueryStatus InterpolateBiLinear(const GeoidGrid& grid, double latitude, double longitude,
                                 float& result, NodeReader& reader) {
-    if (!frame::InsideBounds(grid, latitude, longitude)) return QueryStatus::StatusOutside;
-    if (!frame::SpacingsPositive(grid)) return QueryStatus::StatusError;
-    std::int64_t columns = 0;
     GridCell cell;
-    if (!frame::LocateCell(grid, latitude, longitude, columns, cell))
-        return QueryStatus::StatusError;
-    if (reader.Open(grid) != QueryStatus::StatusOk ||
-        reader.CheckRows(grid, columns, cell.i, cell.i + 1) != QueryStatus::StatusOk) {
-        return QueryStatus::StatusError;
-    }
-
-    const double vSW = reader.ReadNode(grid, columns, cell.i + 1, cell.j);
-    const double vSE = reader.ReadNode(grid, columns, cell.i + 1, cell.east);
-    const double vNW = reader.ReadNode(grid, columns, cell.i, cell.j);
-    const double vNE = reader.ReadNode(grid, columns, cell.i, cell.east);
-    reader.Close();
-    for (double v : {vSW, vSE, vNW, vNE}) {
-        if (v < -1000.0 || v > 1000.0) return QueryStatus::StatusOutside;
-    }
+    frame::CellCorners c{};
+    const QueryStatus status = frame::ReadCellCorners(grid, latitude, longitude, cell, c, reader);
+    if (status != QueryStatus::StatusOk) return status;
+    const double vSW = c.sw, vSE = c.se, vNW = c.nw, vNE = c.ne;
 
     const double u = (latitude - cell.latS) / grid.latSpacing;
     const double t = (longitude - cell.lonW) / grid.lonSpacing;

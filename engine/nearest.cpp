@@ -14,16 +14,10 @@ namespace egm2008 {
 QueryStatus LookupNearest(const GeoidGrid& grid, double latitude, double longitude, float& result,
                           NodeReader& reader) {
     result = kResultPreset;
-    if (!frame::InsideBounds(grid, latitude, longitude)) return QueryStatus::StatusOutside;
-    if (!frame::SpacingsPositive(grid)) return QueryStatus::StatusError;
     std::int64_t columns = 0;
     GridCell cell;
-    if (!frame::LocateCell(grid, latitude, longitude, columns, cell))
-        return QueryStatus::StatusError;
-    if (reader.Open(grid) != QueryStatus::StatusOk ||
-        reader.CheckRows(grid, columns, cell.i, cell.i + 1) != QueryStatus::StatusOk) {
-        return QueryStatus::StatusError;
-    }
+    const QueryStatus opened = frame::OpenCell(grid, latitude, longitude, columns, cell, reader);
+    if (opened != QueryStatus::StatusOk) return opened;
 
     const double dS = cell.latS - latitude;
     const double dN = cell.latN - latitude;

@@ -47,4 +47,32 @@ bool LocateCell(const GeoidGrid& g, double& latitude, double& longitude, std::in
     return true;
 }
 
+QueryStatus OpenCell(const GeoidGrid& g, double& latitude, double& longitude, std::int64_t& columns,
+                     GridCell& cell, NodeReader& reader) {
+    if (!InsideBounds(g, latitude, longitude)) return QueryStatus::StatusOutside;
+    if (!SpacingsPositive(g)) return QueryStatus::StatusError;
+    if (!LocateCell(g, latitude, longitude, columns, cell)) return QueryStatus::StatusError;
+    if (reader.Open(g) != QueryStatus::StatusOk ||
+        reader.CheckRows(g, columns, cell.i, cell.i + 1) != QueryStatus::StatusOk) {
+        return QueryStatus::StatusError;
+    }
+    return QueryStatus::StatusOk;
+}
+
+QueryStatus ReadCellCorners(const GeoidGrid& g, double& latitude, double& longitude, GridCell& cell,
+                            CellCorners& corners, NodeReader& reader) {
+    std::int64_t columns = 0;
+    const QueryStatus opened = OpenCell(g, latitude, longitude, columns, cell, reader);
+    if (opened != QueryStatus::StatusOk) return opened;
+    corners.sw = reader.ReadNode(g, columns, cell.i + 1, cell.j);
+    corners.se = reader.ReadNode(g, columns, cell.i + 1, cell.east);
+    corners.nw = reader.ReadNode(g, columns, cell.i, cell.j);
+    corners.ne = reader.ReadNode(g, columns, cell.i, cell.east);
+    reader.Close();
+    for (double v : {corners.sw, corners.se, corners.nw, corners.ne}) {
+        if (v < -1000.0 || v > 1000.0) return QueryStatus::StatusOutside;
+    }
+    return QueryStatus::StatusOk;
+}
+
 }  // namespace egm2008::frame

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "engine/geoid_grid.hpp"
+#include "engine/node_reader.hpp"
 
 namespace egm2008::frame {
 
@@ -34,6 +35,24 @@ bool TruncateIndex(double quotient, std::int32_t& index);
 /// and the cell. False when the indices cannot be formed.
 bool LocateCell(const GeoidGrid& g, double& latitude, double& longitude, std::int64_t& columns,
                 GridCell& cell);
+
+/// The frame of a query up to its reads: the bounds (StatusOutside), the spacings
+/// (StatusError), the point placed in its cell (`latitude`, `longitude` nudged as
+/// LocateCell does), the grid opened and the cell's two rows checked (StatusError,
+/// the reader told the user). StatusOk with the grid open.
+QueryStatus OpenCell(const GeoidGrid& g, double& latitude, double& longitude, std::int64_t& columns,
+                     GridCell& cell, NodeReader& reader);
+
+/// The four corners of a cell.
+struct CellCorners {
+    double sw, se, nw, ne;
+};
+
+/// OpenCell, then the corners read in the order SW, SE, NW, NE and the grid
+/// closed; a corner outside -1000..1000 (both included; NaN passes) gives
+/// StatusOutside.
+QueryStatus ReadCellCorners(const GeoidGrid& g, double& latitude, double& longitude, GridCell& cell,
+                            CellCorners& corners, NodeReader& reader);
 
 /// Writes a computed undulation into `result` and answers StatusOk; a value that
 /// is not finite (a NaN node passes the plausibility bounds) is no undulation:

@@ -28,25 +28,11 @@ float EvaluatePlane(double lat1, double lon1, double lat2, double lon2, double l
 
 QueryStatus InterpolateTriangulation(const GeoidGrid& grid, double latitude, double longitude,
                                      float& result, NodeReader& reader) {
-    if (!frame::InsideBounds(grid, latitude, longitude)) return QueryStatus::StatusOutside;
-    if (!frame::SpacingsPositive(grid)) return QueryStatus::StatusError;
-    std::int64_t columns = 0;
     GridCell cell;
-    if (!frame::LocateCell(grid, latitude, longitude, columns, cell))
-        return QueryStatus::StatusError;
-    if (reader.Open(grid) != QueryStatus::StatusOk ||
-        reader.CheckRows(grid, columns, cell.i, cell.i + 1) != QueryStatus::StatusOk) {
-        return QueryStatus::StatusError;
-    }
-
-    const double sw = reader.ReadNode(grid, columns, cell.i + 1, cell.j);
-    const double se = reader.ReadNode(grid, columns, cell.i + 1, cell.east);
-    const double nw = reader.ReadNode(grid, columns, cell.i, cell.j);
-    const double ne = reader.ReadNode(grid, columns, cell.i, cell.east);
-    reader.Close();
-    for (double v : {sw, se, nw, ne}) {
-        if (v < -1000.0 || v > 1000.0) return QueryStatus::StatusOutside;
-    }
+    frame::CellCorners c{};
+    const QueryStatus status = frame::ReadCellCorners(grid, latitude, longitude, cell, c, reader);
+    if (status != QueryStatus::StatusOk) return status;
+    const double sw = c.sw, se = c.se, nw = c.nw, ne = c.ne;
 
     const double dS = cell.latS - latitude;
     const double dN = cell.latN - latitude;

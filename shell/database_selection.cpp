@@ -31,16 +31,6 @@ void SetGridSize(GeoidGrid& grid, GridSize size) {
 
 }  // namespace
 
-const char* const kDatabaseHelpText =
-    "Here you use the internal 10'x10'-database.\n\n"
-    "If you like to use an original database, select External database and specify the file "
-    "and the grid size.\n\n"
-    "Samples:\n"
-    "File \"Und_min1x1_egm2008_isw=82_WGS84_TideFree_SE\" is a 1'x1' gridfile in Small Endian "
-    "byte format.\n"
-    "File \"Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree\" is a 2.5'x2.5' gridfile in Big Endian "
-    "byte format.";
-
 std::optional<RecognisedGrid> RecogniseGridName(const std::string& path) {
     for (const NamedGrid& entry : kNamedGrids) {
         // Only the first occurrence is looked at, and one at the very start does not count.
@@ -86,7 +76,7 @@ void DatabaseSelection::SelectInternalDatabase(DatabaseControls& controls) {
     // ValidateGrid shows its own message first when the spacing does not fit.
     if (ValidateGrid(grid_, false, kSpacing10x10, kSpacing10x10, controls) !=
         QueryStatus::StatusOk) {
-        controls.Notify("Error - Init Geoid", NoticeIcon::None);
+        controls.Notify(kInitGeoidErrorMessage, NoticeIcon::None);
     }
 }
 

@@ -14,6 +14,7 @@
 
 #include "engine/geoid_grid.hpp"
 #include "engine/notifier.hpp"
+#include "shell/messages.hpp"
 
 namespace egm2008 {
 
@@ -30,8 +31,6 @@ inline constexpr int kGrid10 = 1026;      ///< radio "10' x 10'  Grid"
 inline constexpr int kBigEndian = 1023;   ///< check box "Big Endian"
 }  // namespace database_id
 
-/// The text of the "?" button's message box.
-extern const char* const kDatabaseHelpText;
 
 /// What the selection needs of the window: its controls by ID, the open-file
 /// dialog and (through Notifier) the message box.

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/notifier.hpp"
+#include "shell/messages.hpp"
 
 class QWidget;
 
@@ -20,8 +21,6 @@ using MessageHook = std::function<void(QWidget* parent, const std::string& text,
 using FileDialogHook = std::function<std::string(QWidget* parent, FileDialogKind kind)>;
 using LauncherHook = std::function<void(const std::string& path, bool wait)>;
 
-/// Title of every message box.
-inline constexpr const char* kMessageTitle = "EGM2008";
 
 /// Shows `text` in a modal box with an OK button, the error icon or none; returns when closed.
 void ShowMessage(QWidget* parent, const std::string& text, NoticeIcon icon);
