@@ -348,6 +348,14 @@ bool CopyOverlongLine(RunParts& run, const std::string& line, PointFileOutcome& 
     return status == LineReader::Status::Line;
 }
 
+// Reads the next line into `line`; false at the end of the input, at a stop,
+// or at a read error (its errno kept in `outcome`).
+bool ReadLine(RunParts& run, std::string& line, PointFileOutcome& outcome) {
+    const LineReader::Status status = run.reader.Next(line);
+    if (status == LineReader::Status::Error) outcome.readError = run.reader.error();
+    return status == LineReader::Status::Line;
+}
+
 // A worker's part of a batched run: scans, queries and formats the batch's lines.
 void WorkOnBatch(PointBatch& batch, const RunParts& run) {
     const CNumericScope numbers;
@@ -416,12 +424,7 @@ void RunBatched(RunParts& run, RunAccount& account, PointFileOutcome& outcome) {
 
     std::string line;
     while (!run.output.failed() && !run.stop.Requested()) {
-        const LineReader::Status status = run.reader.Next(line);
-        if (status == LineReader::Status::End || status == LineReader::Status::Stopped) break;
-        if (status == LineReader::Status::Error) {
-            outcome.readError = run.reader.error();
-            break;
-        }
+        if (!ReadLine(run, line, outcome)) break;
         if (run.reader.overlong()) {
             // Far too long for a point or a sentence: copied after every line before it.
             submit();
@@ -454,12 +457,7 @@ void RunLive(RunParts& run, RunAccount& account, PointFileOutcome& outcome) {
     std::string line;
     while (!run.output.failed() && !run.stop.Requested()) {
         if (!run.reader.HasLine() && !run.output.Flush()) break;
-        const LineReader::Status status = run.reader.Next(line);
-        if (status == LineReader::Status::End || status == LineReader::Status::Stopped) break;
-        if (status == LineReader::Status::Error) {
-            outcome.readError = run.reader.error();
-            break;
-        }
+        if (!ReadLine(run, line, outcome)) break;
         if (run.reader.overlong()) {
             if (!CopyOverlongLine(run, line, outcome)) break;
             continue;
