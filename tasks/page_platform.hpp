@@ -5,13 +5,27 @@
 // fake that records every call.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "engine/notifier.hpp"
+#include "tasks/run_stop.hpp"
 
 namespace egm2008 {
 
 enum class CursorShape { Arrow, Wait };
+
+/// How far a long run has come: written by the run, read by the window while
+/// the run goes on, perhaps from another thread.
+struct RunMeter {
+    std::atomic<std::int64_t> done{0};   ///< units done (bytes read, nodes written)
+    std::atomic<std::int64_t> total{0};  ///< units in all; 0 while unknown
+    std::atomic<int> stopFlag{0};        ///< non-zero once the user has cancelled the run
+    /// The stop request the run looks at between lines or pieces.
+    RunStop stop() const { return RunStop{&stopFlag, -1}; }
+};
 
 class PagePlatform : public Notifier {
 public:
@@ -30,6 +44,21 @@ public:
     virtual void StartEditor(const std::string& path, bool wait) = 0;
     /// Called now and then during a long run so that the window can repaint; input stays blocked.
     virtual void KeepAlive() {}
+    /// Runs `work` while the window shows `meter` as a progress bar with a Cancel
+    /// button that sets its stop flag. `work` may run on another thread and must
+    /// not call the platform; `tick` runs on the caller's thread now and then
+    /// while `work` runs, and once after it has ended. Returns when `work` has
+    /// ended. Without a window: `work`, then `tick`.
+    virtual void RunLong(RunMeter& meter, const std::function<void()>& work,
+                         const std::function<void()>& tick) {
+        (void)meter;
+        work();
+        tick();
+    }
+    /// Shows `text` in the window's status line (what a run did, why a result is missing).
+    virtual void ShowStatus(const std::string& text) { (void)text; }
+    /// Puts the keyboard focus into field `id`.
+    virtual void FocusField(int id) { (void)id; }
 };
 
 }  // namespace egm2008
