@@ -16,7 +16,7 @@ QueryStatus MappedGrid::Map(const GeoidGrid& grid, Notifier& notifier) {
     const bool mapped = sound && mapping_.Map(fd, size, ReadOnlyMapping::Access::Random);
     ::close(fd);
     if (!sound) {
-        notifier.Notify(GridMismatchMessage(grid.path), NoticeIcon::None);
+        notifier.Notify(GridMismatchMessage(grid), NoticeIcon::None);
         return status_;
     }
     if (!mapped) {

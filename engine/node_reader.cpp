@@ -70,7 +70,7 @@ QueryStatus OpenGridFile(const GeoidGrid& grid, Notifier& notifier, int& fd, std
     }
     if (!fits) {
         ::close(handle);
-        notifier.Notify(GridMismatchMessage(grid.path), NoticeIcon::None);
+        notifier.Notify(GridMismatchMessage(grid), NoticeIcon::None);
         return QueryStatus::StatusError;
     }
     fd = handle;
@@ -111,7 +111,7 @@ QueryStatus GridFileReader::CheckRows(const GeoidGrid& grid, std::int64_t column
     if (first > last) return QueryStatus::StatusOk;
     if (RowsSound(fd_, grid, columns, first, last)) return QueryStatus::StatusOk;
     Close();
-    notifier_.Notify(GridMismatchMessage(grid.path), NoticeIcon::None);
+    notifier_.Notify(GridMismatchMessage(grid), NoticeIcon::None);
     return QueryStatus::StatusError;
 }
 

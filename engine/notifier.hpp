@@ -29,4 +29,20 @@ public:
     void Notify(const std::string&, NoticeIcon) override {}
 };
 
+/// Passes on the first notice and drops the rest: several queries made for one
+/// user action, which all fail for the same grid, tell the user once.
+class FirstNoticeOnly final : public Notifier {
+public:
+    explicit FirstNoticeOnly(Notifier& next) : next_(next) {}
+    void Notify(const std::string& text, NoticeIcon icon) override {
+        if (told_) return;
+        told_ = true;
+        next_.Notify(text, icon);
+    }
+
+private:
+    Notifier& next_;
+    bool told_ = false;
+};
+
 }  // namespace egm2008

@@ -1,9 +1,9 @@
 #include "tasks/field_text.hpp"
 
 #include <charconv>
-#include <cstdint>
-#include <limits>
 #include <system_error>
+
+#include "tasks/messages.hpp"
 
 namespace egm2008 {
 
@@ -14,107 +14,166 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // The white space of the "C" locale.
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-// Bytes a UTF-8 sequence with this lead byte should have; 1 for ASCII and stray bytes.
-std::size_t SequenceLength(unsigned char lead) {
-    if (lead >= 0xC2 && lead <= 0xDF) return 2;
-    if (lead >= 0xE0 && lead <= 0xEF) return 3;
-    if (lead >= 0xF0 && lead <= 0xF4) return 4;
-    return 1;
-}
+// The no-break space (UTF-8), which text copied from a web page often carries.
+constexpr std::string_view kNoBreakSpace = "\u00a0";
 
-bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-// An exponent this large in magnitude already makes any mantissa overflow or vanish.
-constexpr std::int64_t kExponentCap = 1'000'000'000;
-
-}  // namespace
-
-std::string CutFieldText(std::string_view text) {
-    std::size_t at = 0;
-    for (std::size_t characters = 0; characters < kFieldTextLimit && at < text.size();
-         ++characters) {
-        const std::size_t length = SequenceLength(static_cast<unsigned char>(text[at]));
-        ++at;
-        for (std::size_t k = 1;
-             k < length && at < text.size() && IsContinuation(static_cast<unsigned char>(text[at]));
-             ++k) {
-            ++at;
+// `text` without white space and no-break spaces at either end.
+std::string_view Trimmed(std::string_view text) {
+    for (;;) {
+        if (!text.empty() && IsSpace(text.front())) {
+            text.remove_prefix(1);
+        } else if (!text.empty() && IsSpace(text.back())) {
+            text.remove_suffix(1);
+        } else if (text.starts_with(kNoBreakSpace)) {
+            text.remove_prefix(kNoBreakSpace.size());
+        } else if (text.ends_with(kNoBreakSpace)) {
+            text.remove_suffix(kNoBreakSpace.size());
+        } else {
+            return text;
         }
     }
-    return std::string(text.substr(0, at));
 }
 
-namespace {
+// One unsigned part of a number: digits with an optional fraction after "." or ",".
+struct Part {
+    double value = 0.0;
+    bool fraction = false;  ///< written with a decimal mark
+};
 
-// The exponent written from `at` on ("e", a sign, digits, capped); 0 unless at
-// least one digit follows the "e" and its sign.
-std::int64_t WrittenExponent(std::string_view text, std::size_t at) {
-    if (at >= text.size() || (text[at] != 'e' && text[at] != 'E')) return 0;
-    std::size_t look = at + 1;
-    bool negative = false;
-    if (look < text.size() && (text[look] == '+' || text[look] == '-')) {
-        negative = text[look] == '-';
-        ++look;
-    }
-    std::int64_t written = 0;
-    for (; look < text.size() && IsDigit(text[look]); ++look) {
-        if (written < kExponentCap) written = written * 10 + (text[look] - '0');
-    }
-    return negative ? -written : written;
-}
-
-}  // namespace
-
-double ParseFieldNumber(std::string_view text) {
-    std::size_t at = 0;
-    while (at < text.size() && IsSpace(text[at])) ++at;
-    bool negative = false;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
-        negative = text[at] == '-';
-        ++at;
-    }
-
-    // The value is digits x 10^exponent, digits taken without the point.
-    std::string digits;
-    std::int64_t exponent = 0;
+// Reads the part at `at` and moves past it; nothing unless at least one digit is there.
+std::optional<Part> ReadPart(std::string_view text, std::size_t& at) {
+    std::string digits;  // the part with "." as its mark, for from_chars
     bool anyDigit = false;
+    bool integerNonZero = false;
+    Part part;
     for (; at < text.size() && IsDigit(text[at]); ++at) {
         anyDigit = true;
-        if (!digits.empty() || text[at] != '0') digits.push_back(text[at]);
+        integerNonZero = integerNonZero || text[at] != '0';
+        digits.push_back(text[at]);
     }
-    if (at < text.size() && text[at] == '.') {
+    if (at < text.size() && (text[at] == '.' || text[at] == ',')) {
+        part.fraction = true;
+        digits.push_back('.');
         for (++at; at < text.size() && IsDigit(text[at]); ++at) {
             anyDigit = true;
-            if (!digits.empty() || text[at] != '0') digits.push_back(text[at]);
-            --exponent;
+            digits.push_back(text[at]);
         }
     }
-    if (!anyDigit) return 0.0;
-
-    exponent += WrittenExponent(text, at);
-
-    const double zero = negative ? -0.0 : 0.0;
-    if (digits.empty()) return zero;
-    while (digits.size() > 1 && digits.back() == '0') {
-        digits.pop_back();
-        ++exponent;
-    }
-    // The value lies in [10^(magnitude-1), 10^magnitude).
-    const std::int64_t magnitude = static_cast<std::int64_t>(digits.size()) + exponent;
-    const double infinity = negative ? -std::numeric_limits<double>::infinity()
-                                     : std::numeric_limits<double>::infinity();
-    if (magnitude > 400) return infinity;
-    if (magnitude < -400) return zero;
-
-    digits.push_back('e');
-    digits += std::to_string(exponent);
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value,
-                                              std::chars_format::general);
+    if (!anyDigit) return std::nullopt;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(),
+                                              part.value, std::chars_format::fixed);
     (void)end;
-    if (error == std::errc::result_out_of_range) return magnitude > 0 ? infinity : zero;
-    if (error != std::errc()) return zero;
-    return negative ? -value : value;
+    if (error == std::errc::result_out_of_range && !integerNonZero) {
+        part.value = 0.0;  // a fraction too small for a double
+    } else if (error != std::errc()) {
+        return std::nullopt;
+    }
+    return part;
+}
+
+// Spellings of the sign after degrees, minutes and seconds (UTF-8).
+constexpr std::string_view kDegreeSigns[] = {"\u00b0"};
+constexpr std::string_view kMinuteSigns[] = {"'", "\u2032"};
+constexpr std::string_view kSecondSigns[] = {"\"", "''", "\u2033"};
+
+template <std::size_t N>
+bool SkipSign(std::string_view text, std::size_t& at, const std::string_view (&signs)[N]) {
+    for (std::string_view sign : signs) {
+        if (text.substr(at).starts_with(sign)) {
+            at += sign.size();
+            return true;
+        }
+    }
+    return false;
+}
+
+// How the parts of degrees, minutes and seconds are set apart; the first separator decides.
+enum class Separation { Unknown, Signs, Blanks, Colons };
+
+// Moves past the separator after part `index` (0 degrees, 1 minutes, 2 seconds).
+bool SkipSeparator(std::string_view text, std::size_t& at, int index, Separation& separation) {
+    if (separation == Separation::Unknown) {
+        separation = IsSpace(text[at]) ? Separation::Blanks
+                     : text[at] == ':' ? Separation::Colons
+                                       : Separation::Signs;
+    }
+    switch (separation) {
+        case Separation::Signs: {
+            const bool sign = index == 0   ? SkipSign(text, at, kDegreeSigns)
+                              : index == 1 ? SkipSign(text, at, kMinuteSigns)
+                                           : SkipSign(text, at, kSecondSigns);
+            while (sign && at < text.size() && IsSpace(text[at])) ++at;
+            return sign;
+        }
+        case Separation::Blanks: {
+            const std::size_t from = at;
+            while (at < text.size() && IsSpace(text[at])) ++at;
+            return at > from;
+        }
+        case Separation::Colons: return text[at++] == ':';
+        case Separation::Unknown: break;
+    }
+    return false;
+}
+
+// Unsigned degrees, alone or with minutes and seconds; `text` is trimmed.
+std::optional<double> ReadAngle(std::string_view text) {
+    double parts[3] = {0.0, 0.0, 0.0};
+    Separation separation = Separation::Unknown;
+    std::size_t at = 0;
+    for (int index = 0;; ++index) {
+        const std::optional<Part> part = ReadPart(text, at);
+        if (!part) return std::nullopt;
+        parts[index] = part->value;
+        if (at == text.size()) break;
+        if (!SkipSeparator(text, at, index, separation)) return std::nullopt;
+        // Only a sign may end the text ("48°30'"); a colon wants the part after it.
+        if (at == text.size()) {
+            if (separation == Separation::Signs) break;
+            return std::nullopt;
+        }
+        // Another part follows: only the last may carry a fraction, and seconds are the last.
+        if (part->fraction || index == 2) return std::nullopt;
+    }
+    if (!(parts[1] < 60.0 && parts[2] < 60.0)) return std::nullopt;
+    return parts[0] + parts[1] / 60.0 + parts[2] / 3600.0;
+}
+
+// Letters that name a hemisphere in a field of `kind`: the positive one, then the negative one.
+std::string_view HemisphereLetters(FieldKind kind) {
+    return kind == FieldKind::Latitude ? "NnSs" : kind == FieldKind::Longitude ? "EeWw" : "";
+}
+
+}  // namespace
+
+std::optional<double> ParseFieldNumber(std::string_view text, FieldKind kind) {
+    text = Trimmed(text);
+    // A hemisphere letter before or after the number.
+    const std::string_view letters = HemisphereLetters(kind);
+    std::optional<bool> southOrWest;
+    if (!text.empty() && letters.find(text.front()) != std::string_view::npos) {
+        southOrWest = letters.find(text.front()) >= 2;
+        text = Trimmed(text.substr(1));
+    } else if (!text.empty() && letters.find(text.back()) != std::string_view::npos) {
+        southOrWest = letters.find(text.back()) >= 2;
+        text = Trimmed(text.substr(0, text.size() - 1));
+    }
+    bool negative = southOrWest.value_or(false);
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        if (southOrWest) return std::nullopt;  // "-48 S" says the hemisphere twice
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    std::optional<double> value;
+    if (kind == FieldKind::Spacing) {
+        std::size_t at = 0;
+        const std::optional<Part> part = ReadPart(text, at);
+        if (part && at == text.size()) value = part->value;
+    } else {
+        value = ReadAngle(text);
+    }
+    if (!value) return std::nullopt;
+    return negative ? -*value : *value;
 }
 
 std::string FormatFixed(double value, int decimals) {
@@ -130,8 +189,15 @@ std::string FormatFixed(double value, int decimals) {
 
 std::string FormatFieldNumber(double value) { return FormatFixed(value, 8); }
 
-double ReadFieldNumber(PagePlatform& platform, int id) {
-    return ParseFieldNumber(CutFieldText(platform.FieldText(id)));
+std::optional<double> ReadFieldNumber(PagePlatform& platform, int id, FieldKind kind,
+                                      const char* name) {
+    const std::string text = platform.FieldText(id);
+    const std::optional<double> value = ParseFieldNumber(text, kind);
+    if (!value) {
+        platform.Notify(FieldNotANumberMessage(name, text, kind), NoticeIcon::Error);
+        platform.FocusField(id);
+    }
+    return value;
 }
 
 void WriteFieldNumber(PagePlatform& platform, int id, double value) {

@@ -1,19 +1,23 @@
 // Numbers in a page's edit fields.
 //
-// A field read delivers at most the first 31 characters of the field's text.
-// The text is converted as the Windows runtime's `_wtof` converts it: leading
-// white space is skipped, then an optional sign, decimal digits with "." as
-// the separator and an optional exponent ("e" or "E", optional sign, digits)
-// are taken up to the first character that does not fit. Text that does not
-// begin with such a number reads as 0: "52,5" is 52, "1e1" is 10, "" is 0,
-// and "inf", "nan" and "0x10" (not decimal numbers to `_wtof`) read 0 as far
-// as they do not fit. A value too large for a double reads as +-infinity, one
-// too small as 0. A value goes back into its field as "%.8lf" does it.
+// A field is read as a number only when its whole text, white space and
+// no-break spaces around it aside, is one. Latitude and longitude fields take decimal degrees
+// ("52.5", "52,5", "-7.25", "48.5°") or degrees, minutes and seconds in one of three spellings:
+// 48°30'15.5", 48 30 15.5 or 48:30:15.5 (seconds, or minutes and seconds, may be left off). Minutes
+// and seconds lie in 0 <= x < 60; only the last part may carry a fraction. A hemisphere letter may
+// stand before or after the number (N/S in latitude fields, E/W in longitude fields, either case; S
+// and W make it negative), but not together with a sign. Spacing fields take a plain decimal
+// number. Text that is none of these ("abc", "52.5x", "", "nan", "inf", "1e1", "1,2,3") is refused,
+// and a page that meets it says so, naming the field, and computes nothing. A number too large for
+// a double is refused as well; one too small reads 0.
 //
-// Both directions use "." whatever the process locale; no input is undefined.
+// A value goes back into its field as "%.8lf" does it. Both directions use
+// "." whatever the process locale.
 #pragma once
 
 #include <locale.h>
+
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,14 +25,11 @@
 
 namespace egm2008 {
 
-/// Characters a field read delivers; the rest of the text is cut off.
-inline constexpr std::size_t kFieldTextLimit = 31;
+/// What a field holds, which decides the spellings it takes.
+enum class FieldKind { Latitude, Longitude, Spacing };
 
-/// The first 31 characters of `text` (UTF-8; a stray byte counts as one character).
-std::string CutFieldText(std::string_view text);
-
-/// The number at the start of `text`, as `_wtof` reads it; 0 when there is none.
-double ParseFieldNumber(std::string_view text);
+/// The number that the whole of `text` spells for a field of `kind`, or nothing.
+std::optional<double> ParseFieldNumber(std::string_view text, FieldKind kind);
 
 /// `value` as "%.8lf" in the "C" locale: 52 gives "52.00000000", -7.5 "-7.50000000".
 std::string FormatFieldNumber(double value);
@@ -36,8 +37,11 @@ std::string FormatFieldNumber(double value);
 /// `value` as "%.<decimals>f" in the "C" locale (0 <= decimals <= 17).
 std::string FormatFixed(double value, int decimals);
 
-/// Reads field `id` (cut to 31 characters) and converts it.
-double ReadFieldNumber(PagePlatform& platform, int id);
+/// Reads field `id` as a number of `kind`. When its text is none, tells the
+/// user (with the error icon, naming the field `name`), puts the focus into
+/// the field and returns nothing.
+std::optional<double> ReadFieldNumber(PagePlatform& platform, int id, FieldKind kind,
+                                      const char* name);
 
 /// Writes `value` into field `id` as "%.8lf".
 void WriteFieldNumber(PagePlatform& platform, int id, double value);

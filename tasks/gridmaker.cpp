@@ -1,5 +1,9 @@
 #include "tasks/gridmaker.hpp"
 
+#include <iterator>
+#include <optional>
+#include <utility>
+
 #include "tasks/field_text.hpp"
 #include "tasks/file_identity.hpp"
 #include "tasks/manual_point.hpp"
@@ -13,6 +17,13 @@ namespace {
 constexpr int kFieldIds[kGridmakerFields] = {
     gridmaker_ids::kLatitude1,  gridmaker_ids::kLongitude1, gridmaker_ids::kLatitude2,
     gridmaker_ids::kLongitude2, gridmaker_ids::kLatSpacing, gridmaker_ids::kLonSpacing};
+
+// What each field holds, by GridmakerField.
+constexpr FieldKind kFieldKinds[kGridmakerFields] = {FieldKind::Latitude, FieldKind::Longitude,
+                                                     FieldKind::Latitude, FieldKind::Longitude,
+                                                     FieldKind::Spacing,  FieldKind::Spacing};
+
+static_assert(std::size(kGridmakerFieldNames) == kGridmakerFields);
 
 }  // namespace
 
@@ -71,13 +82,16 @@ void GridmakerPage::RunGridmaker() {
     // Each field is checked as it is read; one that passes shows its value as read.
     GridmakerRequest request;
     for (int k = 0; k < kGridmakerFields; ++k) {
-        const double value = ReadFieldNumber(platform_, kFieldIds[k]);
-        if (const char* message = GridmakerFieldCheck(static_cast<GridmakerField>(k), value)) {
+        const std::optional<double> value =
+            ReadFieldNumber(platform_, kFieldIds[k], kFieldKinds[k], kGridmakerFieldNames[k]);
+        if (!value) return;
+        if (const char* message = GridmakerFieldCheck(static_cast<GridmakerField>(k), *value)) {
             platform_.Notify(message, NoticeIcon::Error);
+            platform_.FocusField(kFieldIds[k]);
             return;
         }
-        WriteFieldNumber(platform_, kFieldIds[k], value);
-        request.values[k] = value;
+        WriteFieldNumber(platform_, kFieldIds[k], *value);
+        request.values[k] = *value;
     }
     const GridmakerCheck check = CheckGridmakerRequest(request);
     if (check.message != nullptr) {
@@ -115,7 +129,9 @@ void GridmakerPage::WriteLattice(const GridmakerRequest& request, const LatticeA
 }
 
 void GridmakerPage::BrowseOutputFile() {
-    outputPath_ = platform_.SaveFileDialog();
+    std::string path = platform_.SaveFileDialog();
+    if (path.empty()) return;  // cancelled: the path stays as it was
+    outputPath_ = std::move(path);
     platform_.SetFieldText(gridmaker_ids::kOutputPath, outputPath_);
 }
 

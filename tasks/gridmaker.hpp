@@ -2,9 +2,10 @@
 // fields, then writes the lattice (grid_lattice.hpp) to the output file with
 // the chosen method.
 //
-// Fields are read as `_wtof` reads them and written back as "%.8lf" once they
-// pass their check; the first failed check tells the user and ends the run
-// with nothing written. Latitudes must lie in -90..90, longitudes in
+// Fields are read as field_text.hpp reads them (a text that is no number is
+// refused, naming the field) and written back as "%.8lf" once they pass their
+// check; the first failed check tells the user, puts the focus into the field
+// and ends the run with nothing written. Latitudes must lie in -90..90, longitudes in
 // -360..360 (both inclusive), spacings (arc minutes) must not be negative and,
 // in degrees, not below 1e-8. The output is refused when it is the grid file
 // in use; the grid is opened and checked before the output is opened, so a
@@ -94,7 +95,7 @@ public:
 
     /// "Calc!": checks the fields, then writes the lattice to outputPath().
     void RunGridmaker();
-    /// "Output-File": the save dialog's answer becomes the output path, a cancel ("") included.
+    /// "Output-File": the save dialog's answer becomes the output path; Cancel changes nothing.
     void BrowseOutputFile();
     /// "View": opens the output file in the editor without waiting.
     void ViewOutputFile();

@@ -1,17 +1,20 @@
 // The "EGM2008 Manual Calc" page: one typed point, its undulation by all four
 // methods side by side.
 //
-// "Calc!" reads latitude and longitude (decimal degrees, west and south
-// negative) from their fields as `_wtof` reads them, writes them back as
-// "%.8lf", shifts a negative longitude by +360 once and asks the bi-quadratic,
-// bi-linear, triangulation and nearest-neighbour routines in this order, each
-// opening the grid file for its own query. A result shows as "%.4f"; a method
-// that fails shows "N/A", the others go on. The page checks no ranges: a point
-// outside the grid gives "N/A" four times. A routine that cannot read the grid
-// tells the user itself, once per query.
+// "Calc!" reads latitude and longitude from their fields (field_text.hpp: decimal
+// degrees or degrees, minutes and seconds, west and south negative) and writes
+// them back as "%.8lf"; a field that holds no number is refused with a message
+// naming it, and nothing is computed (the results are emptied). Then it shifts
+// a negative longitude by +360 once and asks the bi-quadratic, bi-linear,
+// triangulation and nearest-neighbour routines in this order, each opening the
+// grid file for its own query. A result shows as "%.4f"; a method that fails
+// shows "N/A", the others go on. A point outside the grid gives "N/A" four
+// times, and the status line says which coordinate lies outside. A grid that
+// cannot be read is told of once per "Calc!", however many methods meet it.
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "engine/geoid_grid.hpp"
 #include "engine/query_routines.hpp"
@@ -77,7 +80,8 @@ struct ManualPointOutcome {
 ManualPointResult ComputeManualMethod(const ManualMethod& method, const GeoidGrid& grid,
                                       const ManualPointRequest& request, Notifier& notifier);
 
-/// Every method of the table in turn, or the one asked for.
+/// Every method of the table in turn, or the one asked for; of the routines'
+/// messages only the first reaches `notifier`.
 ManualPointOutcome ComputeManualPoint(const GeoidGrid& grid, const ManualPointRequest& request,
                                       Notifier& notifier);
 
@@ -96,6 +100,11 @@ public:
     void ClearResults();
 
 private:
+    // Reads and rewrites both fields; false when one was refused.
+    bool ReadPoint(ManualPointRequest& request);
+    // The status line after the queries: why all is "N/A", or what was computed.
+    std::string ManualStatus(const ManualPointRequest& request, bool anyValue) const;
+
     PagePlatform& platform_;
     const GeoidGrid* grid_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "tasks/messages.hpp"
 
 #include <cstring>
+#include <filesystem>
 
 #include "tasks/field_text.hpp"
 #include "tasks/nmea_gga.hpp"
@@ -15,6 +16,38 @@ std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 std::string Count(std::int64_t n) { return std::to_string(n); }
 
 }  // namespace
+
+std::string FieldNotANumberMessage(const char* name, const std::string& text, FieldKind kind) {
+    // A pasted page of text is quoted by its beginning, never split inside a UTF-8 character.
+    constexpr std::size_t kQuoted = 60;
+    std::string quoted = text;
+    if (quoted.size() > kQuoted) {
+        std::size_t cut = kQuoted;
+        while (cut > 0 && (static_cast<unsigned char>(quoted[cut]) & 0xC0) == 0x80) --cut;
+        quoted = quoted.substr(0, cut) + "...";
+    }
+    const char* spellings =
+        kind == FieldKind::Spacing
+            ? "Type arc minutes as a decimal number (2.5 or 2,5)."
+            : "Type decimal degrees (52.5 or 52,5) or degrees, minutes and seconds (52°30'00\").";
+    return std::string(name) + ": " + Quoted(quoted) + " is not a number.\n" + spellings;
+}
+
+std::string LatitudeOutsideStatus(double latitude) {
+    return "N/A: latitude " + FormatFieldNumber(latitude) + " lies outside -90° to +90°.";
+}
+
+std::string LongitudeOutsideStatus(double longitude) {
+    return "N/A: longitude " + FormatFieldNumber(longitude) + " lies outside -360° to +360°.";
+}
+
+std::string ManualCalcStatus(double latitude, double longitude, const std::string& gridPath,
+                             bool anyValue) {
+    const std::string point = FormatFieldNumber(latitude) + ", " + FormatFieldNumber(longitude);
+    const std::string name = std::filesystem::path(gridPath).filename().string();
+    if (!anyValue) return "N/A: no method found a value at " + point + " in " + name + ".";
+    return "Manual Calc: " + point + " in " + name;
+}
 
 std::string InputOpenMessage(const std::string& path) {
     return "\nInputfile " + Quoted(path) + " could not be opened!\n";

@@ -9,6 +9,7 @@ namespace egm2008 {
 
 struct PointFileOutcome;
 enum class GgaCopyReason;
+enum class FieldKind;
 
 /// Shown when "Calc!" finds no grid to ask.
 inline constexpr const char* kNullGridMessage = "Error: Detected Nullpointer.";
@@ -25,6 +26,26 @@ inline constexpr const char* kLongitudeRangeMessage =
 inline constexpr const char* kLatSpacingMessage = "Error: Lat. spacing should be positive.";
 inline constexpr const char* kLonSpacingMessage = "Error: Lon. spacing should be positive.";
 inline constexpr const char* kSpacingMessage = "Error: Spacing not ok!";
+
+// The names of the fields as messages give them, after the pages' labels.
+inline constexpr const char* kLatitudeFieldName = "Latitude";
+inline constexpr const char* kLongitudeFieldName = "Longitude";
+/// The gridmaker's six fields, in the order it reads them.
+inline constexpr const char* kGridmakerFieldNames[] = {
+    "Latitude 1", "Longitude 1", "Latitude 2", "Longitude 2", "Lat. spacing", "Lon. spacing"};
+
+/// "<name>: \"<text>\" is not a number.", and on a second line the spellings a
+/// field of `kind` takes. A very long text is quoted only in part.
+std::string FieldNotANumberMessage(const char* name, const std::string& text, FieldKind kind);
+
+/// Why the manual page shows "N/A": "N/A: latitude 91.00000000 lies outside -90° to +90°."
+std::string LatitudeOutsideStatus(double latitude);
+/// "N/A: longitude -400.00000000 lies outside -360° to +360°."
+std::string LongitudeOutsideStatus(double longitude);
+/// What a manual calculation did: "Manual Calc: <lat>, <lon> in <grid file name>", or,
+/// when no method found a value, "N/A: no method found a value at <lat>, <lon> in <name>."
+std::string ManualCalcStatus(double latitude, double longitude, const std::string& gridPath,
+                             bool anyValue);
 
 /// "\nInputfile \"<path>\" could not be opened!\n"
 std::string InputOpenMessage(const std::string& path);

@@ -1,5 +1,7 @@
 #include "tasks/point_file_page.hpp"
 
+#include <utility>
+
 #include "engine/mapped_grid.hpp"
 #include "tasks/manual_point.hpp"
 #include "tasks/text_output.hpp"
@@ -26,12 +28,16 @@ void PointFilePage::InitialiseFilePage(const GeoidGrid* grid, const std::string&
 }
 
 void PointFilePage::BrowseInputFile() {
-    inputPath_ = platform_.OpenFileDialog();
+    std::string path = platform_.OpenFileDialog();
+    if (path.empty()) return;  // cancelled: the path stays as it was
+    inputPath_ = std::move(path);
     platform_.SetFieldText(file_ids::kInputPath, inputPath_);
 }
 
 void PointFilePage::BrowseOutputFile() {
-    outputPath_ = platform_.OpenFileDialog();
+    std::string path = platform_.SaveFileDialog();
+    if (path.empty()) return;
+    outputPath_ = std::move(path);
     platform_.SetFieldText(file_ids::kOutputPath, outputPath_);
 }
 

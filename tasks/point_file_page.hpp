@@ -48,9 +48,9 @@ public:
     /// The shell checks radios 1040 and 1047 to match layout() and method().
     void InitialiseFilePage(const GeoidGrid* grid, const std::string& workingDirectory);
 
-    /// "Input-File": the open-file dialog's path replaces the input path, "" after Cancel.
+    /// "Input-File": the open-file dialog's path replaces the input path; Cancel changes nothing.
     void BrowseInputFile();
-    /// "Output-File": the same open-file dialog, for the output path.
+    /// "Output-File": the save-file dialog (which asks before overwriting), for the output path.
     void BrowseOutputFile();
     /// "View": the input file in the editor, not waited for.
     void ViewInputFile();

@@ -46,6 +46,7 @@ struct MismatchCase {
     std::int64_t marker;      // >= 0: this first record marker (little-endian) instead
     double spacing;           // of the descriptor
     bool bigEndian;           // of the descriptor
+    const char* finding;      // what the message says the file is
 };
 
 class GridMismatchTest
@@ -74,25 +75,34 @@ TEST_P(GridMismatchTest, RefusedWithTheMismatchMessage) {
               QueryStatus::StatusError);
     EXPECT_EQ(test::Bits(result), test::Bits(test::ResultAfterFailure(method, kBefore)));
     ASSERT_EQ(notifier.notices.size(), 1u);
-    EXPECT_EQ(notifier.notices[0].text, Mismatch(path));
+    EXPECT_EQ(notifier.notices[0].text, Mismatch(path) + c.finding + "\n");
     EXPECT_EQ(notifier.notices[0].icon, NoticeIcon::None);
 }
 
 constexpr double k10 = 1.0 / 6.0;
 constexpr double k2_5 = 1.0 / 24.0;
 
+constexpr const char* kNoGrid = "The file is no grid of the three sizes in either byte order.";
+constexpr const char* kNoMarker =
+    "The file has the length of a 10' x 10' grid, but its first record marker fits neither byte "
+    "order.";
+
 const MismatchCase kMismatchCases[] = {
-    {"ShortByOneValue", test::kShape10, false, -4, -1, k10, false},
-    {"ShortByOneByte", test::kShape10, false, -1, -1, k10, false},
-    {"LongByOneValue", test::kShape10, false, 4, -1, k10, false},
-    {"LongByOneRecord", test::kShape10, false, 8648, -1, k10, false},
-    {"EmptyFile", test::kShape10, false, -9348488, -1, k10, false},
-    {"TwoAndAHalfFileAsTenMinutes", test::kShape2_5, false, 0, -1, k10, false},
-    {"TenMinuteFileAsTwoAndAHalf", test::kShape10, false, 0, -1, k2_5, false},
-    {"BigEndianFileReadLittleEndian", test::kShape10, true, 0, -1, k10, false},
-    {"LittleEndianFileReadBigEndian", test::kShape10, false, 0, -1, k10, true},
-    {"FirstMarkerZero", test::kShape10, false, 0, 0, k10, false},
-    {"FirstMarkerOfTheTwoAndAHalfGrid", test::kShape10, false, 0, 4 * 8640, k10, false},
+    {"ShortByOneValue", test::kShape10, false, -4, -1, k10, false, kNoGrid},
+    {"ShortByOneByte", test::kShape10, false, -1, -1, k10, false, kNoGrid},
+    {"LongByOneValue", test::kShape10, false, 4, -1, k10, false, kNoGrid},
+    {"LongByOneRecord", test::kShape10, false, 8648, -1, k10, false, kNoGrid},
+    {"EmptyFile", test::kShape10, false, -9348488, -1, k10, false, kNoGrid},
+    {"TwoAndAHalfFileAsTenMinutes", test::kShape2_5, false, 0, -1, k10, false,
+     "The file is a 2.5' x 2.5' grid in little-endian byte order."},
+    {"TenMinuteFileAsTwoAndAHalf", test::kShape10, false, 0, -1, k2_5, false,
+     "The file is a 10' x 10' grid in little-endian byte order."},
+    {"BigEndianFileReadLittleEndian", test::kShape10, true, 0, -1, k10, false,
+     "The file is a 10' x 10' grid in big-endian byte order."},
+    {"LittleEndianFileReadBigEndian", test::kShape10, false, 0, -1, k10, true,
+     "The file is a 10' x 10' grid in little-endian byte order."},
+    {"FirstMarkerZero", test::kShape10, false, 0, 0, k10, false, kNoMarker},
+    {"FirstMarkerOfTheTwoAndAHalfGrid", test::kShape10, false, 0, 4 * 8640, k10, false, kNoMarker},
 };
 
 INSTANTIATE_TEST_SUITE_P(

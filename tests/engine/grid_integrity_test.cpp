@@ -54,8 +54,11 @@ bool MakeDamagedGrid(const std::string& path, Damage damage) {
     return punched;
 }
 
+// A file of the chosen kind whose fault lies inside.
 std::string Mismatch(const std::string& path) {
-    return "\nGeoidfile \"" + path + "\" does not match the chosen grid size and byte order!\n";
+    return "\nGeoidfile \"" + path +
+           "\" does not match the chosen grid size and byte order!\nThe file has the length and "
+           "first record marker of that grid but is damaged inside.\n";
 }
 
 class DamagedGridTest : public testing::TestWithParam<DamageCase> {

@@ -100,7 +100,8 @@ TEST_P(MapFailureTest, ToldOnceThenEveryQueryIsAnErrorWithoutAMessage) {
     if (!GetParam().missing) {
         test::WriteZeroGrid(grid.path, test::kShape10, true);
         expected = "\nGeoidfile \"" + grid.path +
-                   "\" does not match the chosen grid size and byte order!\n";
+                   "\" does not match the chosen grid size and byte order!\nThe file is a 10' x "
+                   "10' grid in big-endian byte order.\n";
     }
     RecordingNotifier notifier;
     MappedGrid map;

@@ -28,9 +28,11 @@ public:
     std::vector<Notice> notices;
     std::vector<CursorShape> cursors;
     std::vector<EditorStart> editors;
-    std::vector<int> reads;  ///< ids of the fields read, in order
+    std::vector<int> reads;             ///< ids of the fields read, in order
+    std::vector<std::string> statuses;  ///< texts shown in the status line, in order
+    std::vector<int> focused;           ///< ids of the fields given the focus, in order
     std::vector<std::string>
-        events;  ///< "read 1000", "set 1000 52.00000000", "notice error ...", ...
+        events;  ///< "read 1000", "set 1000 52.00000000", "notice error ...", "focus 1000", ...
     int keepAlives = 0;
 
     std::string FieldText(int id) override {
@@ -59,6 +61,14 @@ public:
         events.push_back("editor " + path + (wait ? " wait" : ""));
     }
     void KeepAlive() override { ++keepAlives; }
+    void ShowStatus(const std::string& text) override {
+        statuses.push_back(text);
+        events.push_back("status " + text);
+    }
+    void FocusField(int id) override {
+        focused.push_back(id);
+        events.push_back("focus " + std::to_string(id));
+    }
 
     /// The field's text, "" when never set.
     std::string Field(int id) const {

@@ -6,8 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <optional>
+#include <ostream>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "tests/support/fake_platform.hpp"
 #include "tests/support/process_state.hpp"
@@ -16,60 +19,103 @@ namespace egm2008 {
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr auto kLat = FieldKind::Latitude;
+constexpr auto kLon = FieldKind::Longitude;
+constexpr auto kSpacing = FieldKind::Spacing;
 
 struct ParseCase {
     std::string text;
-    double value;
+    FieldKind kind;
+    std::optional<double> value;  ///< nothing: refused
 };
+
+void PrintTo(const ParseCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
 class ParseFieldNumberTest : public ::testing::TestWithParam<ParseCase> {};
 
-TEST_P(ParseFieldNumberTest, ReadsAsWtofDoes) {
+TEST_P(ParseFieldNumberTest, ReadsTheWholeTextOrRefusesIt) {
     const ParseCase& c = GetParam();
-    const double got = ParseFieldNumber(c.text);
-    EXPECT_EQ(got, c.value) << "text \"" << c.text << "\"";
-    EXPECT_EQ(std::signbit(got), std::signbit(c.value)) << "text \"" << c.text << "\"";
+    const std::optional<double> got = ParseFieldNumber(c.text, c.kind);
+    ASSERT_EQ(got.has_value(), c.value.has_value());
+    if (got) {
+        EXPECT_EQ(*got, *c.value);
+        EXPECT_EQ(std::signbit(*got), std::signbit(*c.value));
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Grammar, ParseFieldNumberTest,
-    ::testing::Values(ParseCase{"52,5", 52.0}, ParseCase{"12,5", 12.0}, ParseCase{"1e1", 10.0},
-                      ParseCase{"", 0.0}, ParseCase{"  \t\n-7.5xyz", -7.5}, ParseCase{"+3", 3.0},
-                      ParseCase{".5", 0.5}, ParseCase{"5.", 5.0}, ParseCase{"-.25", -0.25},
-                      ParseCase{".", 0.0}, ParseCase{"-", 0.0}, ParseCase{"+-1", 0.0},
-                      ParseCase{" - 1", 0.0}, ParseCase{"e5", 0.0}, ParseCase{".e5", 0.0},
-                      ParseCase{"1e", 1.0}, ParseCase{"1e+", 1.0}, ParseCase{"1e-x", 1.0},
-                      ParseCase{"1E2", 100.0}, ParseCase{"1e-2", 0.01}, ParseCase{"2.5e+1", 25.0},
-                      ParseCase{"1.5e3.2", 1500.0}, ParseCase{"12.5.6", 12.5},
-                      ParseCase{"90°", 90.0}, ParseCase{"abc", 0.0},
-                      // Not decimal numbers to _wtof: only what fits is read.
-                      ParseCase{"inf", 0.0}, ParseCase{"-infinity", 0.0}, ParseCase{"nan", 0.0},
-                      ParseCase{"0x10", 0.0}, ParseCase{"1d2", 1.0}, ParseCase{"-0", -0.0},
-                      ParseCase{"-0.0e7", -0.0}, ParseCase{"0000000000000000000000000001", 1.0},
-                      ParseCase{"0.1", 0.1}, ParseCase{"9007199254740993", 9007199254740992.0},
-                      ParseCase{"123456789012345678901234567890", 1.2345678901234568e29},
-                      ParseCase{"4.9406564584124654e-324", 4.9406564584124654e-324},
-                      ParseCase{"1e308", 1e308}, ParseCase{"1e309", kInf},
-                      ParseCase{"-1e999", -kInf}, ParseCase{"1e-400", 0.0},
-                      ParseCase{"-1e-400", -0.0}, ParseCase{"1e99999999999999999999999999", kInf},
-                      ParseCase{"1e-99999999999999999999999999", 0.0},
-                      ParseCase{"0." + std::string(399, '0') + "1e400", 1.0},
-                      ParseCase{"1" + std::string(400, '0') + "e-400", 1.0}));
+const std::optional<double> kRefused;
 
-// Strings over the characters of the grammar, where _wtof and the C library's
-// strtod in the "C" locale agree, must read bit for bit as strtod reads them.
+INSTANTIATE_TEST_SUITE_P(
+    Decimal, ParseFieldNumberTest,
+    ::testing::Values(ParseCase{"52.5", kLat, 52.5}, ParseCase{"52,5", kLat, 52.5},
+                      ParseCase{"  \t-7.25\n", kLon, -7.25}, ParseCase{"+3", kLat, 3.0},
+                      ParseCase{".5", kLat, 0.5}, ParseCase{"5.", kLat, 5.0},
+                      ParseCase{"-0", kLat, -0.0}, ParseCase{"90°", kLat, 90.0},
+                      ParseCase{"48.5°", kLon, 48.5}, ParseCase{"0.1", kLon, 0.1},
+                      ParseCase{"9007199254740993", kLon, 9007199254740992.0},
+                      ParseCase{"0." + std::string(400, '0') + "1", kLat, 0.0},
+                      ParseCase{"12,5", kSpacing, 12.5}, ParseCase{"-1", kSpacing, -1.0}));
+
+INSTANTIATE_TEST_SUITE_P(
+    DegreesMinutesSeconds, ParseFieldNumberTest,
+    ::testing::Values(ParseCase{"48°30'15.5\"", kLat, 48.0 + 30.0 / 60 + 15.5 / 3600},
+                      ParseCase{"48 30 15.5", kLat, 48.0 + 30.0 / 60 + 15.5 / 3600},
+                      ParseCase{"48:30:15,5", kLat, 48.0 + 30.0 / 60 + 15.5 / 3600},
+                      ParseCase{"48°30'", kLat, 48.5}, ParseCase{"48 30", kLon, 48.5},
+                      ParseCase{"48:30", kLon, 48.5},
+                      ParseCase{"48° 30.5'", kLat, 48.0 + 30.5 / 60},
+                      ParseCase{"-48°30'00\"", kLon, -48.5},
+                      ParseCase{"48\u00b030\u203215\u2033", kLat, 48.0 + 30.0 / 60 + 15.0 / 3600},
+                      ParseCase{"0 59 59.999", kLat, 59.0 / 60 + 59.999 / 3600}));
+
+INSTANTIATE_TEST_SUITE_P(Hemispheres, ParseFieldNumberTest,
+                         ::testing::Values(ParseCase{"52.5 N", kLat, 52.5},
+                                           ParseCase{"s 33°52'", kLat, -(33.0 + 52.0 / 60)},
+                                           ParseCase{"33 52 S", kLat, -(33.0 + 52.0 / 60)},
+                                           ParseCase{"W77.04", kLon, -77.04},
+                                           ParseCase{"13.4e", kLon, 13.4},
+                                           ParseCase{"52.5N", kLat, 52.5}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Refused, ParseFieldNumberTest,
+    ::testing::Values(
+        ParseCase{"", kLat, kRefused}, ParseCase{"   ", kLat, kRefused},
+        ParseCase{"abc", kLat, kRefused}, ParseCase{"52.5x", kLat, kRefused},
+        ParseCase{"nan", kLat, kRefused}, ParseCase{"inf", kLon, kRefused},
+        ParseCase{"1e1", kLat, kRefused}, ParseCase{"0x10", kLon, kRefused},
+        ParseCase{"1,2,3", kLat, kRefused}, ParseCase{"12.5.6", kLat, kRefused},
+        ParseCase{".", kLat, kRefused}, ParseCase{"-", kLat, kRefused},
+        ParseCase{"+-1", kLat, kRefused}, ParseCase{"- 1", kLat, kRefused},
+        ParseCase{"1" + std::string(400, '0'), kLon, kRefused},
+        // Minutes and seconds under 60; a fraction only on the last part.
+        ParseCase{"48 60", kLat, kRefused}, ParseCase{"48 30 60", kLat, kRefused},
+        ParseCase{"48.5 30", kLat, kRefused}, ParseCase{"48 30.5 15", kLat, kRefused},
+        ParseCase{"48 30 15 2", kLat, kRefused}, ParseCase{"48:30:", kLat, kRefused},
+        ParseCase{"48°30 15", kLat, kRefused}, ParseCase{"48 30'", kLat, kRefused},
+        ParseCase{"48:30 15", kLat, kRefused}, ParseCase{"48'", kLat, kRefused},
+        // Letters of the other axis, two letters, a letter with a sign, a letter alone.
+        ParseCase{"52.5 E", kLat, kRefused}, ParseCase{"13.4 N", kLon, kRefused},
+        ParseCase{"N 52 S", kLat, kRefused}, ParseCase{"-52.5 S", kLat, kRefused},
+        ParseCase{"N -52.5", kLat, kRefused}, ParseCase{"N", kLat, kRefused},
+        // Spacings are plain numbers.
+        ParseCase{"2°30'", kSpacing, kRefused}, ParseCase{"2 30", kSpacing, kRefused},
+        ParseCase{"2.5 N", kSpacing, kRefused}, ParseCase{"2.5'", kSpacing, kRefused}));
+
+// Plain decimal text must read bit for bit as the C library's strtod reads it.
 TEST(ParseFieldNumber, AgreesWithStrtodOnDecimalText) {
-    const std::string alphabet = " +-.0123456789eE,9";
     std::mt19937 random(20080101);
-    for (int n = 0; n < 200000; ++n) {
-        std::string text;
-        const int length = static_cast<int>(random() % 24);
-        for (int k = 0; k < length; ++k) text.push_back(alphabet[random() % alphabet.size()]);
-        if (random() % 8 == 0) text += "e" + std::to_string(static_cast<int>(random() % 700) - 350);
+    for (int n = 0; n < 100000; ++n) {
+        std::string text = random() % 2 ? "-" : "";
+        const int whole = static_cast<int>(random() % 12),
+                  fraction = static_cast<int>(random() % 20);
+        for (int k = 0; k < whole; ++k) text.push_back(static_cast<char>('0' + random() % 10));
+        text.push_back('.');
+        for (int k = 0; k < fraction; ++k) text.push_back(static_cast<char>('0' + random() % 10));
+        if (whole + fraction == 0) text.push_back('7');
         const double expected = std::strtod(text.c_str(), nullptr);
-        const double got = ParseFieldNumber(text);
-        ASSERT_TRUE(got == expected && std::signbit(got) == std::signbit(expected))
-            << "text \"" << text << "\": strtod " << expected << ", got " << got;
+        const std::optional<double> got = ParseFieldNumber(text, kLon);
+        ASSERT_TRUE(got && *got == expected && std::signbit(*got) == std::signbit(expected))
+            << "text \"" << text << "\": strtod " << expected;
     }
 }
 
@@ -79,28 +125,17 @@ TEST(ParseFieldNumber, AnyBytesAreSafe) {
         std::string text;
         const int length = static_cast<int>(random() % 64);
         for (int k = 0; k < length; ++k) text.push_back(static_cast<char>(random() % 256));
-        const double value = ParseFieldNumber(text);
-        EXPECT_FALSE(std::isnan(value));
+        for (FieldKind kind : {kLat, kLon, kSpacing}) {
+            const std::optional<double> value = ParseFieldNumber(text, kind);
+            EXPECT_TRUE(!value || std::isfinite(*value));
+        }
     }
 }
 
-TEST(CutFieldText, KeepsThirtyOneCharacters) {
-    EXPECT_EQ(CutFieldText(std::string(40, '7')), std::string(31, '7'));
-    EXPECT_EQ(CutFieldText(std::string(31, '7')), std::string(31, '7'));
-    EXPECT_EQ(CutFieldText("52.5"), "52.5");
-    EXPECT_EQ(CutFieldText(""), "");
-    // "°" is two bytes: 31 of them are 62 bytes, and no sequence is split.
-    std::string degrees;
-    for (int k = 0; k < 40; ++k) degrees += "°";
-    EXPECT_EQ(CutFieldText(degrees).size(), 62u);
-    // Stray continuation bytes count one each.
-    EXPECT_EQ(CutFieldText(std::string(40, '\x80')).size(), 31u);
-}
-
-TEST(CutFieldText, DigitsPastTheCutAreNotRead) {
-    // 31 characters, then the digit that is cut off.
-    const std::string text = "1" + std::string(30, '0') + "5";
-    EXPECT_EQ(ParseFieldNumber(CutFieldText(text)), 1e30);
+// Fields were once cut to 31 characters, which read a 32-digit number as a tenth of itself.
+TEST(ParseFieldNumber, ReadsPastThirtyOneCharacters) {
+    EXPECT_EQ(ParseFieldNumber("1" + std::string(31, '0'), kLon), 1e31);
+    EXPECT_EQ(ParseFieldNumber("0." + std::string(30, '0') + "5", kLat), 5e-31);
 }
 
 TEST(FormatFieldNumber, FixedPointWithEightDecimals) {
@@ -131,9 +166,34 @@ TEST(FormatFieldNumber, MatchesPrintf) {
 TEST(FieldNumbers, ReadAndWriteThroughThePlatform) {
     test::FakePlatform platform;
     platform.fields[1000] = "  48.5 N";
-    EXPECT_EQ(ReadFieldNumber(platform, 1000), 48.5);
+    EXPECT_EQ(ReadFieldNumber(platform, 1000, kLat, "Latitude"), 48.5);
+    EXPECT_TRUE(platform.notices.empty());
     WriteFieldNumber(platform, 1000, 48.5);
     EXPECT_EQ(platform.Field(1000), "48.50000000");
+}
+
+TEST(FieldNumbers, ARefusedFieldIsNamedQuotedAndFocused) {
+    test::FakePlatform platform;
+    platform.fields[1000] = "52.5x";
+    platform.fields[1013] = "2°";
+    // Quoted up to 60 bytes; the degree sign across that mark is left out whole.
+    platform.fields[1001] = std::string(59, '7') + "°°";
+    EXPECT_FALSE(ReadFieldNumber(platform, 1000, kLat, "Latitude"));
+    EXPECT_FALSE(ReadFieldNumber(platform, 1013, kSpacing, "Lat. spacing"));
+    EXPECT_FALSE(ReadFieldNumber(platform, 1001, kLon, "Longitude"));
+    EXPECT_EQ(platform.notices,
+              (std::vector<test::Notice>{
+                  {"Latitude: \"52.5x\" is not a number.\nType decimal degrees (52.5 or 52,5) or "
+                   "degrees, minutes and seconds (52°30'00\").",
+                   NoticeIcon::Error},
+                  {"Lat. spacing: \"2°\" is not a number.\nType arc minutes as a decimal number "
+                   "(2.5 or 2,5).",
+                   NoticeIcon::Error},
+                  {"Longitude: \"" + std::string(59, '7') +
+                       "...\" is not a number.\nType decimal degrees (52.5 or 52,5) or "
+                       "degrees, minutes and seconds (52°30'00\").",
+                   NoticeIcon::Error}}));
+    EXPECT_EQ(platform.focused, (std::vector<int>{1000, 1013, 1001}));
 }
 
 // A user locale whose decimal separator is a comma changes neither direction.
@@ -143,8 +203,8 @@ TEST(FieldNumbers, IgnoreTheProcessLocale) {
     char probe[16];
     std::snprintf(probe, sizeof probe, "%.1f", 1.5);
     ASSERT_STREQ(probe, "1,5") << comma.name();
-    EXPECT_EQ(ParseFieldNumber("52.5"), 52.5);
-    EXPECT_EQ(ParseFieldNumber("52,5"), 52.0);
+    EXPECT_EQ(ParseFieldNumber("52.5", kLat), 52.5);
+    EXPECT_EQ(ParseFieldNumber("52,5", kLat), 52.5);
     EXPECT_EQ(FormatFieldNumber(-7.5), "-7.50000000");
     {
         const CNumericScope numbers;

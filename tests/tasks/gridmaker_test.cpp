@@ -13,6 +13,7 @@
 
 #include "engine/mapped_grid.hpp"
 #include "engine/query_routines.hpp"
+#include "tasks/field_text.hpp"
 #include "tasks/grid_lattice.hpp"
 #include "tasks/text_output.hpp"
 #include "tests/support/byte_compare.hpp"
@@ -343,6 +344,9 @@ TEST_P(GridmakerFieldErrorTest, RefusesWithItsMessage) {
     EXPECT_EQ(platform_.notices, (std::vector<Notice>{{c.message, c.icon}}));
     EXPECT_EQ(Shown(platform_), c.shown);
     EXPECT_EQ(platform_.reads, c.reads);
+    // A field that fails gets the focus; the smallest step is no one field's fault.
+    EXPECT_EQ(platform_.focused,
+              c.icon == NoticeIcon::Error ? std::vector<int>{c.reads.back()} : std::vector<int>{});
     EXPECT_FALSE(std::filesystem::exists(output_));
     EXPECT_TRUE(platform_.cursors.empty());
 }
@@ -372,16 +376,16 @@ INSTANTIATE_TEST_SUITE_P(
                        {"10.00000000", "0.00000000", "-90.0001", "20", "300", "600"},
                        {1009, 1010, 1011}},
         FieldErrorCase{"SecondLongitude",
-                       {"10", "0", "0", "3.61e2", "300", "600"},
+                       {"10", "0", "0", "361", "300", "600"},
                        kLonMessage,
                        NoticeIcon::Error,
-                       {"10.00000000", "0.00000000", "0.00000000", "3.61e2", "300", "600"},
+                       {"10.00000000", "0.00000000", "0.00000000", "361", "300", "600"},
                        {1009, 1010, 1011, 1012}},
         FieldErrorCase{"HugeLatitude",
-                       {"1e999", "0", "0", "20", "300", "600"},
+                       {std::string(300, '9'), "0", "0", "20", "300", "600"},
                        kLatMessage,
                        NoticeIcon::Error,
-                       {"1e999", "0", "0", "20", "300", "600"},
+                       {std::string(300, '9'), "0", "0", "20", "300", "600"},
                        {1009}},
         FieldErrorCase{"LatSpacing",
                        {"10", "0", "0", "20", "-1", "600"},
@@ -399,9 +403,18 @@ INSTANTIATE_TEST_SUITE_P(
         FieldErrorCase{
             "AllEmpty",
             {"", "", "", "", "", ""},
-            "Error: Spacing not ok!",
-            NoticeIcon::None,
-            {"0.00000000", "0.00000000", "0.00000000", "0.00000000", "0.00000000", "0.00000000"},
+            "Latitude 1: \"\" is not a number.\nType decimal degrees (52.5 or 52,5) or degrees, "
+            "minutes and seconds (52°30'00\").",
+            NoticeIcon::Error,
+            {"", "", "", "", "", ""},
+            {1009}},
+        FieldErrorCase{
+            "LonSpacingNotANumber",
+            {"10", "0", "0", "20", "300", "5'"},
+            "Lon. spacing: \"5'\" is not a number.\nType arc minutes as a decimal "
+            "number (2.5 or 2,5).",
+            NoticeIcon::Error,
+            {"10.00000000", "0.00000000", "0.00000000", "20.00000000", "300.00000000", "5'"},
             {1009, 1010, 1011, 1012, 1013, 1014}},
         FieldErrorCase{"ZeroLatSpacing",
                        {"10", "0", "0", "20", "0", "600"},
@@ -420,17 +433,13 @@ INSTANTIATE_TEST_SUITE_P(
                        {1009, 1010, 1011, 1012, 1013, 1014}}),
     [](const ::testing::TestParamInfo<FieldErrorCase>& p) { return std::string(p.param.name); });
 
-TEST_F(GridmakerRealGridTest, CancelledSaveDialogEmptiesThePath) {
+TEST_F(GridmakerRealGridTest, CancelledSaveDialogKeepsThePath) {
     page_.BrowseOutputFile();  // no answer queued: cancelled
-    EXPECT_EQ(page_.outputPath(), "");
-    EXPECT_EQ(platform_.Field(kOutputPath), "");
-    platform_.fields[kOutputPath] = "unchanged";
-    Run({"10", "0", "0", "20", "300", "600"});
-    EXPECT_EQ(
-        platform_.notices,
-        (std::vector<Notice>{{"\nOutputfile \"\" could not be opened!\n", NoticeIcon::None}}));
-    EXPECT_EQ(platform_.Field(kOutputPath), "unchanged");
-    EXPECT_TRUE(platform_.cursors.empty());
+    EXPECT_EQ(page_.outputPath(), output_);
+    EXPECT_EQ(platform_.Field(kOutputPath), output_);
+    const std::string written = Run({"10", "0", "0", "20", "300", "600"});
+    EXPECT_TRUE(test::MatchesGolden(written, "gridmaker/nine_lines_biquadratic.txt"));
+    EXPECT_TRUE(platform_.notices.empty());
 }
 
 TEST(Gridmaker, DefaultOutputIsInTheWorkingDirectory) {
@@ -549,7 +558,7 @@ TEST_F(GridmakerSmallGridTest, GridOfAnotherSizeIsToldOnce) {
     grid_.lastColumn = 23;
     Run({"10", "0", "0", "20", "300", "600"}, InterpolationMethod::NearestNeighbour);
     ASSERT_EQ(platform_.notices.size(), 1u);
-    EXPECT_EQ(platform_.notices[0].text, GridMismatchMessage(grid_.path));
+    EXPECT_EQ(platform_.notices[0].text, GridMismatchMessage(grid_));
 }
 
 // The output must never be the grid file, whatever the spelling.
@@ -634,12 +643,13 @@ TEST_F(GridmakerSmallGridTest, StepsTooSmallForAWalkAreRefused) {
 }
 
 // An infinite spacing leaves only row 0 and column 0.
-TEST_F(GridmakerSmallGridTest, InfiniteSpacingGivesOneNode) {
+TEST_F(GridmakerSmallGridTest, HugeSpacingGivesOneNode) {
     MakeGrid(0, 0, 10.0f);
+    const std::string huge = "1" + std::string(300, '0');
     const std::string written =
-        Run({"10", "0", "0", "20", "1e400", "1e400"}, InterpolationMethod::BiLinear);
+        Run({"10", "0", "0", "20", huge, huge}, InterpolationMethod::BiLinear);
     EXPECT_EQ(written, " 10.000000    0.000000   10.000\r\n");
-    EXPECT_EQ(platform_.Field(kLatSpacing), "inf");
+    EXPECT_EQ(platform_.Field(kLatSpacing), FormatFieldNumber(1e300));
 }
 
 // The window and egm2008 grid share these checks; a NaN must not slip through one of them.

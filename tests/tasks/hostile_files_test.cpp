@@ -80,8 +80,9 @@ struct GridCase {
 };
 void PrintTo(const GridCase& c, std::ostream* os) { *os << c.name; }
 
-std::string Message(Refusal refusal, const std::string& path) {
-    return refusal == Refusal::OpenFailure ? OpenFailureMessage(path) : GridMismatchMessage(path);
+std::string Message(Refusal refusal, const GeoidGrid& grid) {
+    return refusal == Refusal::OpenFailure ? OpenFailureMessage(grid.path)
+                                           : GridMismatchMessage(grid);
 }
 
 class HostileGrid : public ::testing::TestWithParam<GridCase> {
@@ -112,12 +113,12 @@ TEST_P(HostileGrid, FilePageRefusesItOnceAndLeavesTheOutput) {
     EXPECT_FALSE(test::Exists(folder_.File("output.dat")));
     WriteFile(folder_.File("output.dat"), kPrevious);
     page.CalculatePointFile();
-    const std::string message = Message(GetParam().refusal, grid_.path);
+    const std::string message = Message(GetParam().refusal, grid_);
     EXPECT_EQ(Texts(platform_.notices), (std::vector<std::string>{message, message}));
     EXPECT_EQ(ReadFile(folder_.File("output.dat")), kPrevious);
 }
 
-// The manual page shows "N/A" for every method, each query telling why.
+// The manual page shows "N/A" for every method and tells why once.
 TEST_P(HostileGrid, ManualPageShowsNotAvailable) {
     ManualPointPage page(platform_);
     page.SetGrid(&grid_);
@@ -129,7 +130,7 @@ TEST_P(HostileGrid, ManualPageShowsNotAvailable) {
         EXPECT_EQ(platform_.Field(id), "N/A") << id;
     }
     EXPECT_EQ(Texts(platform_.notices),
-              std::vector<std::string>(4, Message(GetParam().refusal, grid_.path)));
+              std::vector<std::string>(1, Message(GetParam().refusal, grid_)));
 }
 
 // The gridmaker tells the user and writes nothing, as the file page.
@@ -148,7 +149,7 @@ TEST_P(HostileGrid, GridmakerRefusesItAndLeavesTheOutput) {
     EXPECT_FALSE(test::Exists(output));
     WriteFile(output, kPrevious);
     page.RunGridmaker();
-    const std::string message = Message(GetParam().refusal, grid_.path);
+    const std::string message = Message(GetParam().refusal, grid_);
     EXPECT_EQ(Texts(platform_.notices), (std::vector<std::string>{message, message}));
     EXPECT_EQ(ReadFile(output), kPrevious);
 }
@@ -316,8 +317,7 @@ TEST_P(GridReplacedBetweenRuns, SecondRunReadsTheNewFile) {
     platform.notices.clear();
     page.CalculatePointFile();
     if (r.anotherLayout) {
-        EXPECT_EQ(Texts(platform.notices),
-                  (std::vector<std::string>{GridMismatchMessage(grid.path)}));
+        EXPECT_EQ(Texts(platform.notices), (std::vector<std::string>{GridMismatchMessage(grid)}));
         EXPECT_EQ(ReadFile(folder.File("output.dat")), " 48.500000   11.250000   47.250\r\n");
     } else {
         EXPECT_EQ(Texts(platform.notices),
@@ -592,15 +592,18 @@ TEST_P(HostilePath, IsUsedAndShownAsItIs) {
     GeoidGrid gone = SmallGrid(missing);
     ManualPointPage manual(platform);
     manual.SetGrid(&gone);
+    platform.fields[manual_ids::kLatitude] = platform.fields[manual_ids::kLongitude] = "0";
     manual.CalculatePoint();
-    EXPECT_EQ(
-        Texts(platform.notices),
-        std::vector<std::string>(4, "\nGeoidfile \"" + missing + "\" could not be opened!\n"));
+    EXPECT_EQ(Texts(platform.notices),
+              std::vector<std::string>{"\nGeoidfile \"" + missing + "\" could not be opened!\n"});
     platform.notices.clear();
     GridmakerPage gridmaker(platform);
     gridmaker.SetGrid(&grid);
     platform.dialogAnswers = {dir + "/no such folder/" + name};
     gridmaker.BrowseOutputFile();
+    for (int id : {gridmaker_ids::kLatitude1, gridmaker_ids::kLongitude1, gridmaker_ids::kLatitude2,
+                   gridmaker_ids::kLongitude2})
+        platform.fields[id] = "0";
     for (int id : {gridmaker_ids::kLatSpacing, gridmaker_ids::kLonSpacing})
         platform.fields[id] = "60";
     gridmaker.RunGridmaker();

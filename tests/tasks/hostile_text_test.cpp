@@ -286,17 +286,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- fields of the manual page and the gridmaker ----------------------------------------
 
+enum class FieldOutcome { Computed, NotAvailable, Refused };
+
 struct FieldCase {
     const char* name;
     std::string latitude, longitude;
     std::string shownLatitude, shownLongitude;
-    bool computed;  // all four methods 47.2500, else all "N/A"
+    FieldOutcome outcome;  // all four methods 47.2500, all "N/A", or all empty and one message
 };
 void PrintTo(const FieldCase& c, std::ostream* os) { *os << c.name; }
 
 class HostileManualFields : public ::testing::TestWithParam<FieldCase> {};
 
-TEST_P(HostileManualFields, ReadAsTheFieldConversionReadsThem) {
+TEST_P(HostileManualFields, AreComputedOrRefused) {
     const FieldCase& c = GetParam();
     FakePlatform platform;
     ManualPointPage page(platform);
@@ -306,51 +308,58 @@ TEST_P(HostileManualFields, ReadAsTheFieldConversionReadsThem) {
     page.CalculatePoint();
     EXPECT_EQ(platform.Field(manual_ids::kLatitude), c.shownLatitude);
     EXPECT_EQ(platform.Field(manual_ids::kLongitude), c.shownLongitude);
+    const char* result = c.outcome == FieldOutcome::Computed       ? "47.2500"
+                         : c.outcome == FieldOutcome::NotAvailable ? "N/A"
+                                                                   : "";
     for (int id : {manual_ids::kBiQuadratic, manual_ids::kBiLinear, manual_ids::kTriangulation,
                    manual_ids::kNearest}) {
-        EXPECT_EQ(platform.Field(id), c.computed ? "47.2500" : "N/A") << id;
+        EXPECT_EQ(platform.Field(id), result) << id;
     }
-    EXPECT_TRUE(platform.notices.empty());
+    EXPECT_EQ(platform.notices.size(), c.outcome == FieldOutcome::Refused ? 1u : 0u);
 }
 
-std::string Fixed8(double value) {
-    char text[400];
-    std::snprintf(text, sizeof text, "%.8f", value);
-    return text;
-}
+constexpr auto kComputed4 = FieldOutcome::Computed;
+constexpr auto kNotAvailable4 = FieldOutcome::NotAvailable;
+constexpr auto kRefused = FieldOutcome::Refused;
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, HostileManualFields,
     ::testing::Values(
-        FieldCase{"NotANumber", "nan", "NAN", "0.00000000", "0.00000000", true},
-        FieldCase{"Infinity", "inf", "-Infinity", "0.00000000", "0.00000000", true},
-        FieldCase{"OverflowingExponent", "1e999", "11.25", "inf", "11.25000000", false},
-        FieldCase{"NegativeOverflow", "48.5", "-1e999", "48.50000000", "-inf", false},
-        FieldCase{"NegativeZero", "-0", "-0.0", "-0.00000000", "-0.00000000", true},
-        FieldCase{"HexadecimalFloat", "0x1p4", "0X10", "0.00000000", "0.00000000", true},
+        FieldCase{"NotANumber", "nan", "NAN", "nan", "NAN", kRefused},
+        FieldCase{"Infinity", "48", "-Infinity", "48.00000000", "-Infinity", kRefused},
+        FieldCase{"OverflowingExponent", "1e999", "11.25", "1e999", "11.25", kRefused},
+        FieldCase{"OverflowingDigits", std::string(400, '9'), "11.25", std::string(400, '9'),
+                  "11.25", kRefused},
+        FieldCase{"NegativeZero", "-0", "-0.0", "-0.00000000", "-0.00000000", kComputed4},
+        FieldCase{"HexadecimalFloat", "0x1p4", "0X10", "0x1p4", "0X10", kRefused},
         // Written back with eight decimals the latitude looks like 90; the point is still outside.
         FieldCase{"LatitudeJustPastThePole", "90.0000000001", "11.25", "90.00000000", "11.25000000",
-                  false},
+                  kNotAvailable4},
         FieldCase{"LongitudeJustPastMinus360", "48.5", "-360.0000001", "48.50000000",
-                  "-360.00000010", false},
-        FieldCase{"TenMegabytes", std::string(10 << 20, '1'), "11.25",
-                  Fixed8(1111111111111111111111111111111.0), "11.25000000", false},
-        FieldCase{"NulByte", "48\0.5"s, "\0"s, "48.00000000", "0.00000000", true},
+                  "-360.00000010", kNotAvailable4},
+        // The whole text is read, however long.
+        FieldCase{"TenMegabytes", "48." + std::string(10 << 20, '0'), "11.25", "48.00000000",
+                  "11.25000000", kComputed4},
+        FieldCase{"NulByte", "48\0.5"s, "1", "48\0.5"s, "1", kRefused},
         FieldCase{"TabsAndNewlines", "\t\n 48.5\t", "\r\n11.25", "48.50000000", "11.25000000",
-                  true},
-        FieldCase{"NonAscii",
+                  kComputed4},
+        FieldCase{"NoBreakSpaceAndDegreeSign",
                   "\xc2\xa0"
                   "48.5",
-                  "48\xc2\xb0", "0.00000000", "48.00000000", true},
-        FieldCase{"FormatDirectives", "%s%n", "%f", "0.00000000", "0.00000000", true}),
+                  "48\xc2\xb0", "48.50000000", "48.00000000", kComputed4},
+        FieldCase{"FormatDirectives", "%s%n", "%f", "%s%n", "%f", kRefused}),
     [](const ::testing::TestParamInfo<FieldCase>& c) { return std::string(c.param.name); });
 
 struct GridmakerFieldCase {
     const char* name;
     std::vector<std::string> typed;  // 1009, 1010, 1011, 1012, 1013, 1014
-    const char* message;             // nullptr: the run writes `lines` lines
+    std::string message;             // "": the run writes `lines` lines
     int lines;
 };
+
+const std::string kCoordinateHint =
+    " is not a number.\nType decimal degrees (52.5 or 52,5) or degrees, minutes and seconds "
+    "(52°30'00\").";
 void PrintTo(const GridmakerFieldCase& c, std::ostream* os) { *os << c.name; }
 
 class HostileGridmakerFields : public ::testing::TestWithParam<GridmakerFieldCase> {};
@@ -368,7 +377,7 @@ TEST_P(HostileGridmakerFields, AreCheckedBeforeAnyFileIsWritten) {
                        gridmaker_ids::kLatSpacing, gridmaker_ids::kLonSpacing};
     for (int k = 0; k < 6; ++k) platform.fields[ids[k]] = c.typed[static_cast<std::size_t>(k)];
     page.RunGridmaker();
-    if (c.message != nullptr) {
+    if (!c.message.empty()) {
         ASSERT_EQ(platform.notices.size(), 1u);
         EXPECT_EQ(platform.notices[0].text, c.message);
         EXPECT_FALSE(test::Exists(folder.File("lattice.txt")));
@@ -393,24 +402,38 @@ INSTANTIATE_TEST_SUITE_P(
                            {"10", "-360.0000001", "0", "10", "60", "60"},
                            kLongitudeRangeMessage,
                            0},
-        GridmakerFieldCase{"OverflowingLatitude",
-                           {"10", "0", "1e999", "10", "60", "60"},
-                           kLatitudeRangeMessage,
+        GridmakerFieldCase{"HugeLatitude",
+                           {"10", "0", std::string(400, '9'), "10", "60", "60"},
+                           "Latitude 2: \"" + std::string(60, '9') + "...\"" + kCoordinateHint,
                            0},
         GridmakerFieldCase{"OverflowingLongitude",
                            {"10", "0", "0", "-1e999", "60", "60"},
-                           kLongitudeRangeMessage,
+                           "Longitude 2: \"-1e999\"" + kCoordinateHint,
                            0},
         GridmakerFieldCase{
             "NegativeZeroSpacing", {"10", "0", "0", "10", "-0", "60"}, kSpacingMessage, 0},
+        GridmakerFieldCase{"UnderflowingSpacing",
+                           {"10", "0", "0", "10", "60", "0." + std::string(400, '0') + "1"},
+                           kSpacingMessage,
+                           0},
+        GridmakerFieldCase{"NotANumber",
+                           {"nan", "inf", "0x10", "10", "600", "600"},
+                           "Latitude 1: \"nan\"" + kCoordinateHint,
+                           0},
+        GridmakerFieldCase{"DegreesMinutesSecondsAndHemispheres",
+                           {"N 10°", "0 0 0", "0:0:0 S", "10°00'00\" E", "600", "600"},
+                           "",
+                           4},
+        GridmakerFieldCase{"SpacingWithAnExponent",
+                           {"10", "0", "0", "10", "1" + std::string(300, '0'), "1e2"},
+                           "Lon. spacing: \"1e2\" is not a number.\nType arc minutes as a "
+                           "decimal number (2.5 or 2,5).",
+                           0},
         GridmakerFieldCase{
-            "UnderflowingSpacing", {"10", "0", "0", "10", "60", "1e-999"}, kSpacingMessage, 0},
-        GridmakerFieldCase{
-            "NotANumberReadsZero", {"nan", "inf", "0x10", "10", "600", "600"}, nullptr, 2},
-        GridmakerFieldCase{"OverflowingSpacingGivesOneNode",
-                           {"10", "0", "0", "10", "1e999", "1e999"},
-                           nullptr,
-                           1}),
+            "HugeSpacingGivesOneNode",
+            {"10", "0", "0", "10", "1" + std::string(300, '0'), "1" + std::string(300, '0')},
+            "",
+            1}),
     [](const ::testing::TestParamInfo<GridmakerFieldCase>& c) {
         return std::string(c.param.name);
     });

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tasks/field_text.hpp"
@@ -104,17 +105,78 @@ INSTANTIATE_TEST_SUITE_P(
             "OtherCellCorner", 10.0f, 2, 2, 5000.0f, {"10.0000", "10.0000", "10.0000", "10.0000"}}),
     [](const ::testing::TestParamInfo<SmallGridCase>& p) { return std::string(p.param.name); });
 
-TEST(ManualPointPage, UnopenableGridGivesOneMessagePerQuery) {
+TEST(ManualPointPage, UnopenableGridGivesOneMessage) {
     GeoidGrid grid;
     grid.path = "/nonexistent/egm2008/grid";
     const FakePlatform platform = Calculate(&grid, "52.5", "7.25");
     EXPECT_EQ(Results(platform), kAllNotAvailable);
-    const Notice open = {"\nGeoidfile \"/nonexistent/egm2008/grid\" could not be opened!\n",
-                         NoticeIcon::None};
-    EXPECT_EQ(platform.notices, (std::vector<Notice>{open, open, open, open}));
+    EXPECT_EQ(
+        platform.notices,
+        (std::vector<Notice>{{"\nGeoidfile \"/nonexistent/egm2008/grid\" could not be opened!\n",
+                              NoticeIcon::None}}));
     // Inputs are rewritten before the first query.
     EXPECT_EQ(platform.Field(kLatitude), "52.50000000");
     EXPECT_EQ(platform.Field(kLongitude), "7.25000000");
+    EXPECT_EQ(platform.statuses,
+              (std::vector<std::string>{
+                  "N/A: no method found a value at 52.50000000, 7.25000000 in grid."}));
+}
+
+// A grid file of another size and byte order: one message, which says what the file is.
+TEST(ManualPointPage, MismatchedGridGivesOneMessage) {
+    test::ScratchFolder dir;
+    test::WriteZeroGrid(dir.File("grid"), test::kShape10, true);
+    const GeoidGrid grid = test::MakeGrid10(dir.File("grid"), false);
+    const FakePlatform platform = Calculate(&grid, "52.5", "7.25");
+    EXPECT_EQ(Results(platform), kAllNotAvailable);
+    EXPECT_EQ(platform.notices,
+              (std::vector<Notice>{{GridMismatchMessage(grid), NoticeIcon::None}}));
+}
+
+TEST(ManualPointPage, RefusedFieldIsNamedFocusedAndNothingIsComputed) {
+    test::ScratchFolder dir;
+    const GeoidGrid grid =
+        test::WriteSmallGrid(dir.File("grid"), 30.0, false, [](int, int) { return 7.0f; });
+    struct Case {
+        const char* latitude;
+        const char* longitude;
+        std::string message;
+        int focused;
+        const char* latitudeShown;
+    };
+    const std::string hint =
+        " is not a number.\nType decimal degrees (52.5 or 52,5) or degrees, minutes and seconds "
+        "(52°30'00\").";
+    const Case cases[] = {
+        {"52.5x", "7", "Latitude: \"52.5x\"" + hint, kLatitude, "52.5x"},
+        {"52,5", "", "Longitude: \"\"" + hint, kLongitude, "52.50000000"},
+        {"52.5", "13.4 N", "Longitude: \"13.4 N\"" + hint, kLongitude, "52.50000000"}};
+    for (const Case& c : cases) {
+        const FakePlatform platform = Calculate(&grid, c.latitude, c.longitude);
+        EXPECT_EQ(platform.notices, (std::vector<Notice>{{c.message, NoticeIcon::Error}}));
+        EXPECT_EQ(platform.focused, (std::vector<int>{c.focused}));
+        EXPECT_EQ(Results(platform), (std::vector<std::string>{"", "", "", ""}));
+        EXPECT_EQ(platform.Field(kLatitude), c.latitudeShown);
+        EXPECT_EQ(platform.Field(kLongitude), c.longitude);
+        EXPECT_TRUE(platform.statuses.empty());
+    }
+}
+
+TEST(ManualPointPage, StatusLineSaysWhatWasComputedOrWhyNot) {
+    test::ScratchFolder dir;
+    const GeoidGrid grid =
+        test::WriteSmallGrid(dir.File("some grid"), 30.0, false, [](int, int) { return 7.0f; });
+    const std::pair<const char*, const char*> points[] = {
+        {"52.5", "13.4"}, {"91", "7"}, {"-90.5", "400"}, {"48", "-400"}};
+    const char* expected[] = {"Manual Calc: 52.50000000, 13.40000000 in some grid",
+                              "N/A: latitude 91.00000000 lies outside -90° to +90°.",
+                              "N/A: latitude -90.50000000 lies outside -90° to +90°.",
+                              "N/A: longitude -400.00000000 lies outside -360° to +360°."};
+    for (std::size_t k = 0; k < std::size(points); ++k) {
+        const FakePlatform platform = Calculate(&grid, points[k].first, points[k].second);
+        EXPECT_EQ(platform.statuses, (std::vector<std::string>{expected[k]}));
+        EXPECT_EQ(Results(platform) == kAllNotAvailable, k > 0);
+    }
 }
 
 // Input cases on the real internal grid: the results must be those of the point as read.
@@ -150,15 +212,15 @@ TEST_P(ManualPointInputTest, FieldsAndResults) {
 
 INSTANTIATE_TEST_SUITE_P(
     Inputs, ManualPointInputTest,
-    ::testing::Values(InputCase{"52,5", "7.25", "52.00000000", "7.25000000", "52", "7.25"},
+    ::testing::Values(InputCase{"52,5", "7.25", "52.50000000", "7.25000000", "52.5", "7.25"},
+                      InputCase{"52°30'", "7 15 00 E", "52.50000000", "7.25000000", "52.5", "7.25"},
                       InputCase{"48", "-10", "48.00000000", "-10.00000000", "48", "350"},
                       InputCase{"48", "-400", "48.00000000", "-400.00000000", "", ""},
                       InputCase{"91", "7", "91.00000000", "7.00000000", "", ""},
                       InputCase{"-90.000001", "7", "-90.00000100", "7.00000000", "", ""},
                       InputCase{"48", "360.0000001", "48.00000000", "360.00000010", "", ""},
-                      InputCase{"", "", "0.00000000", "0.00000000", "0", "0"},
                       InputCase{"-90", "-360", "-90.00000000", "-360.00000000", "-90", "0"},
-                      InputCase{"4.8e1", "abc", "48.00000000", "0.00000000", "48", "0"}));
+                      InputCase{"S 10", "w 20", "-10.00000000", "-20.00000000", "-10", "340"}));
 
 // Points and results computed by the engine's reference run on the real grid.
 TEST(ManualPointPage, RealGridResultsMatchTheReference) {
@@ -214,7 +276,7 @@ TEST(ManualPointPage, ClearEmptiesResultsAndKeepsInputs) {
               (std::vector<std::string>{"7.0000", "7.0000", "7.0000", "7.0000"}));
     page.ClearResults();
     EXPECT_EQ(Results(platform), (std::vector<std::string>{"", "", "", ""}));
-    EXPECT_EQ(platform.Field(kLatitude), "12.00000000");
+    EXPECT_EQ(platform.Field(kLatitude), "12.50000000");
     EXPECT_EQ(platform.Field(kLongitude), "-3.00000000");
     page.CalculatePoint();
     EXPECT_EQ(Results(platform),

@@ -91,14 +91,15 @@ TEST_F(FilePage, ViewStartsTheEditorWithoutWaiting) {
                                                                  {"/data/result.txt", false}}));
 }
 
-TEST_F(FilePage, CancelledDialogEmptiesThePathAndCalcNamesNoFile) {
-    page_.BrowseInputFile();
-    EXPECT_EQ(page_.inputPath(), "");
-    EXPECT_EQ(platform_.Field(file_ids::kInputPath), "");
-    page_.CalculatePointFile();
-    EXPECT_EQ(Notices(), (std::vector<std::string>{"\nInputfile \"\" could not be opened!\n"}));
-    EXPECT_TRUE(platform_.cursors.empty());
-    EXPECT_FALSE(Exists(Out()));
+TEST_F(FilePage, CancelledDialogsKeepThePaths) {
+    Choose("/data/points.txt", "/data/result.txt");
+    page_.BrowseInputFile();  // no answers queued: both dialogs cancelled
+    page_.BrowseOutputFile();
+    EXPECT_EQ(platform_.events, (std::vector<std::string>{"open-dialog", "save-dialog"}));
+    EXPECT_EQ(page_.inputPath(), "/data/points.txt");
+    EXPECT_EQ(page_.outputPath(), "/data/result.txt");
+    EXPECT_EQ(platform_.Field(file_ids::kInputPath), "/data/points.txt");
+    EXPECT_EQ(platform_.Field(file_ids::kOutputPath), "/data/result.txt");
 }
 
 TEST_F(FilePage, CaptionCountsEveryThousandthThenCalcReturns) {
