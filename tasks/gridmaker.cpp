@@ -1,5 +1,6 @@
 #include "tasks/gridmaker.hpp"
 
+#include <cerrno>
 #include <iterator>
 #include <optional>
 #include <utility>
@@ -7,6 +8,7 @@
 #include "tasks/field_text.hpp"
 #include "tasks/file_identity.hpp"
 #include "tasks/manual_point.hpp"
+#include "tasks/run_clock.hpp"
 #include "tasks/text_output.hpp"
 
 namespace egm2008 {
@@ -112,20 +114,55 @@ void GridmakerPage::WriteLattice(const GridmakerRequest& request, const LatticeA
     // Before the output is opened: a grid that fails leaves the output as it was.
     MappedGrid mapped;
     if (mapped.Map(*grid_, platform_) != QueryStatus::StatusOk) return;
-    TextOutput output;
+    ReplacingOutput output;
     if (!output.Open(outputPath_)) {
         platform_.Notify(OutputOpenMessage(outputPath_), NoticeIcon::None);
         return;
     }
     platform_.SetFieldText(gridmaker_ids::kOutputPath, outputPath_);
     platform_.SetCursor(CursorShape::Wait);
-    const GridmakerOutcome outcome =
-        WriteGridmakerOutput(request, area, output, *grid_, mapped, [this](std::uint64_t) {
-            platform_.KeepAlive();
-            return true;
-        });
+    const RunClock clock;
+    RunMeter meter;
+    meter.total = static_cast<std::int64_t>(LatticeNodeCount(area));
+    output.text().StopOn(meter.stop());
+    GridmakerOutcome outcome;
+    // The run itself may go on another thread: it tells the window nothing until it has ended.
+    const auto work = [&] {
+        outcome = WriteGridmakerOutput(request, area, output.text(), *grid_, mapped,
+                                       [&meter](std::uint64_t nodes) {
+                                           meter.done = static_cast<std::int64_t>(nodes);
+                                           return !meter.stop().Requested();
+                                       });
+        meter.done = static_cast<std::int64_t>(outcome.lattice.nodesWritten);
+    };
+    platform_.RunLong(meter, work, [] {});
     platform_.SetCursor(CursorShape::Arrow);
-    if (!outcome.endMessage.empty()) platform_.Notify(outcome.endMessage, NoticeIcon::None);
+    SettleLattice(outcome, output, clock.Seconds());
+}
+
+void GridmakerPage::SettleLattice(const GridmakerOutcome& outcome, ReplacingOutput& output,
+                                  double seconds) {
+    const LatticeOutcome& lattice = outcome.lattice;
+    const bool whole = lattice.end == LatticeEnd::Completed && outcome.closed;
+    if (whole && output.Keep()) {
+        platform_.ShowStatus(LatticeWrittenStatus(lattice.nodesWritten, outputPath_, seconds));
+        return;
+    }
+    // A failed rename comes with errno set; a failed write was kept by the output.
+    const int error = whole ? errno : output.text().error();
+    output.Discard();
+    const bool cancelled = lattice.end == LatticeEnd::Cancelled;
+    std::string why;
+    if (cancelled) {
+        why = kRunCancelled;
+    } else if (lattice.end == LatticeEnd::StoppedAtError) {
+        why = LatticeStopFailure(lattice.stopLatitude, lattice.stopLongitude);
+    } else {
+        why = LatticeWriteFailure(outputPath_, error != 0 ? error : EIO);
+    }
+    platform_.Notify(FailedRunMessage(why, outputPath_, output.fate()), NoticeIcon::None);
+    platform_.ShowStatus(
+        RunFailedStatus(kGridmakerStatusName, cancelled, outputPath_, output.fate()));
 }
 
 void GridmakerPage::BrowseOutputFile() {

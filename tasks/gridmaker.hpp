@@ -9,9 +9,12 @@
 // -360..360 (both inclusive), spacings (arc minutes) must not be negative and,
 // in degrees, not below 1e-8. The output is refused when it is the grid file
 // in use; the grid is opened and checked before the output is opened, so a
-// grid that fails gives its message and leaves the output as it was. A run
-// that stops early (the engine could not answer a node, a write failed) says
-// that the file is incomplete. A finished run says nothing.
+// grid that fails gives its message and leaves the output as it was. The page
+// writes a regular output under a temporary name and puts it in place only
+// when the lattice is whole; a run that stops early (the engine could not
+// answer a node, a write failed, the user cancelled) leaves the previous file
+// byte for byte and says so. The lattice runs through PagePlatform::RunLong
+// with its nodes as the meter; a finished run shows only its status line.
 #pragma once
 
 #include <string>
@@ -21,6 +24,7 @@
 #include "tasks/grid_lattice.hpp"
 #include "tasks/messages.hpp"
 #include "tasks/page_platform.hpp"
+#include "tasks/replacing_output.hpp"
 
 namespace egm2008 {
 
@@ -108,6 +112,9 @@ public:
 private:
     // The run after the checks: the output refusal, the grid, the output, the lattice.
     void WriteLattice(const GridmakerRequest& request, const LatticeArea& area);
+    // After the lattice: the output kept and the status shown when the run ended
+    // whole, else the output discarded and the user told why.
+    void SettleLattice(const GridmakerOutcome& outcome, ReplacingOutput& output, double seconds);
 
     PagePlatform& platform_;
     const GeoidGrid* grid_ = nullptr;

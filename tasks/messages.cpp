@@ -6,6 +6,7 @@
 #include "tasks/field_text.hpp"
 #include "tasks/nmea_gga.hpp"
 #include "tasks/point_file.hpp"
+#include "tasks/replacing_output.hpp"
 
 namespace egm2008 {
 
@@ -71,14 +72,82 @@ std::string OutputIsGridMessage(const std::string& path) {
 }
 
 std::string OutputWriteFailureMessage(const std::string& path, int error) {
-    return "\nOutputfile " + Quoted(path) + " could not be written (" + std::strerror(error) +
-           ")!\nThe file is incomplete.\n";
+    return FailedRunMessage(LatticeWriteFailure(path, error), path, OutputFate::Incomplete);
 }
 
 std::string LatticeIncompleteMessage(const std::string& path, double latitude, double longitude) {
-    return "\nOutputfile " + Quoted(path) + " is incomplete!\nThe run stopped at latitude " +
-           FormatFixed(latitude, 6) + ", longitude " + FormatFixed(longitude, 6) +
-           ", where no undulation could be computed.\n";
+    return "\nOutputfile " + Quoted(path) + " is incomplete!\n" +
+           LatticeStopFailure(latitude, longitude) + "\n";
+}
+
+std::string LatticeWriteFailure(const std::string& path, int error) {
+    return "Outputfile " + Quoted(path) + " could not be written (" + std::strerror(error) + ")!";
+}
+
+std::string LatticeStopFailure(double latitude, double longitude) {
+    return "The run stopped at latitude " + FormatFixed(latitude, 6) + ", longitude " +
+           FormatFixed(longitude, 6) + ", where no undulation could be computed.";
+}
+
+std::string InputReadFailure(const std::string& path, int error) {
+    return "Inputfile " + Quoted(path) + " could not be read: " + std::strerror(error) + "!";
+}
+
+std::string OutputWriteFailure(const std::string& path, int error) {
+    return "Outputfile " + Quoted(path) + " could not be written: " + std::strerror(error) + "!";
+}
+
+namespace {
+
+// The fate of an output in a few words: "not changed", "not created", "incomplete".
+const char* FateWords(OutputFate fate) {
+    switch (fate) {
+        case OutputFate::Unchanged: return "not changed";
+        case OutputFate::NotCreated: return "not created";
+        case OutputFate::Incomplete: return "incomplete";
+        case OutputFate::Live: return "holds the lines written before the stop";
+    }
+    return "incomplete";
+}
+
+}  // namespace
+
+std::string OutputFateLine(const std::string& path, OutputFate fate) {
+    switch (fate) {
+        case OutputFate::Unchanged:
+        case OutputFate::NotCreated:
+            return "Outputfile " + Quoted(path) + " was " + FateWords(fate) + ".";
+        case OutputFate::Incomplete: return "The file is incomplete.";
+        case OutputFate::Live: return std::string("The file ") + FateWords(fate) + ".";
+    }
+    return {};
+}
+
+std::string FailedRunMessage(const std::string& why, const std::string& path, OutputFate fate) {
+    return "\n" + why + "\n" + OutputFateLine(path, fate) + "\n";
+}
+
+std::string GroupedCount(std::uint64_t n) {
+    std::string digits = std::to_string(n);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+    return digits;
+}
+
+std::string LatticeWrittenStatus(std::uint64_t nodes, const std::string& path, double seconds) {
+    return std::string(kGridmakerStatusName) + ": " + GroupedCount(nodes) + " nodes written to " +
+           path + " in " + FormatFixed(seconds, 1) + " s";
+}
+
+std::string PointsWrittenStatus(std::int64_t points, const std::string& path, double seconds) {
+    return std::string(kFileCalcStatusName) + ": " +
+           GroupedCount(static_cast<std::uint64_t>(points < 0 ? 0 : points)) +
+           " points computed, written to " + path + " in " + FormatFixed(seconds, 1) + " s";
+}
+
+std::string RunFailedStatus(const char* page, bool cancelled, const std::string& path,
+                            OutputFate fate) {
+    return std::string(page) + (cancelled ? ": cancelled, " : ": failed, ") + path + " " +
+           FateWords(fate);
 }
 
 const char* GgaCopyReasonText(GgaCopyReason reason) {
@@ -125,15 +194,13 @@ std::string CompletionMessage(const PointFileOutcome& outcome) {
 std::string OutcomeMessage(const PointFileOutcome& outcome, const std::string& inputPath,
                            const std::string& outputPath) {
     if (outcome.readError != 0) {
-        return "\nInputfile " + Quoted(inputPath) +
-               " could not be read: " + std::strerror(outcome.readError) +
-               "!\nThe calculation was stopped; outputfile " + Quoted(outputPath) +
+        return "\n" + InputReadFailure(inputPath, outcome.readError) +
+               "\nThe calculation was stopped; outputfile " + Quoted(outputPath) +
                " is incomplete.\n";
     }
     if (outcome.writeError != 0) {
-        return "\nOutputfile " + Quoted(outputPath) +
-               " could not be written: " + std::strerror(outcome.writeError) +
-               "!\nThe calculation was stopped; the outputfile is incomplete.\n";
+        return "\n" + OutputWriteFailure(outputPath, outcome.writeError) +
+               "\nThe calculation was stopped; the outputfile is incomplete.\n";
     }
     return CompletionMessage(outcome);
 }

@@ -3,6 +3,7 @@
 // files are in engine/messages.hpp.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace egm2008 {
@@ -10,6 +11,7 @@ namespace egm2008 {
 struct PointFileOutcome;
 enum class GgaCopyReason;
 enum class FieldKind;
+enum class OutputFate;
 
 /// Shown when "Calc!" finds no grid to ask.
 inline constexpr const char* kNullGridMessage = "Error: Detected Nullpointer.";
@@ -63,6 +65,38 @@ std::string OutputIsGridMessage(const std::string& path);
 std::string OutputWriteFailureMessage(const std::string& path, int error);
 /// The lattice stopped at node (latitude, longitude) whose query failed; the file is incomplete.
 std::string LatticeIncompleteMessage(const std::string& path, double latitude, double longitude);
+
+// Why a page's run failed: the first line of its message.
+/// "Outputfile "<path>" could not be written (<strerror>)!" (the gridmaker's output)
+std::string LatticeWriteFailure(const std::string& path, int error);
+/// "The run stopped at latitude <lat>, longitude <lon>, where no undulation could be computed."
+std::string LatticeStopFailure(double latitude, double longitude);
+/// "Inputfile "<path>" could not be read: <strerror>!"
+std::string InputReadFailure(const std::string& path, int error);
+/// "Outputfile "<path>" could not be written: <strerror>!" (the file page's output)
+std::string OutputWriteFailure(const std::string& path, int error);
+/// The user cancelled a page's run.
+inline constexpr const char* kRunCancelled = "The run was cancelled.";
+
+/// What became of a page's output after a run that failed: "Outputfile "<path>"
+/// was not changed." (or "... was not created." when there was none, "The file
+/// is incomplete." when it was written directly).
+std::string OutputFateLine(const std::string& path, OutputFate fate);
+/// A page's message about a run that failed or was cancelled: "\n<why>\n<OutputFateLine>\n".
+std::string FailedRunMessage(const std::string& why, const std::string& path, OutputFate fate);
+
+// The status line after a page's run.
+inline constexpr const char* kGridmakerStatusName = "Gridmaker";
+inline constexpr const char* kFileCalcStatusName = "File Calc";
+/// "Gridmaker: 2,336,041 nodes written to <path> in 0.4 s"
+std::string LatticeWrittenStatus(std::uint64_t nodes, const std::string& path, double seconds);
+/// "File Calc: 2,500 points computed, written to <path> in 0.1 s"
+std::string PointsWrittenStatus(std::int64_t points, const std::string& path, double seconds);
+/// "<page>: failed, <path> not changed" (or "cancelled", "not created", "incomplete").
+std::string RunFailedStatus(const char* page, bool cancelled, const std::string& path,
+                            OutputFate fate);
+/// `n` with its thousands separated by ",": 2336041 gives "2,336,041".
+std::string GroupedCount(std::uint64_t n);
 
 /// Why a GGA sentence was copied unchanged, as the completion message lists it.
 const char* GgaCopyReasonText(GgaCopyReason reason);

@@ -330,6 +330,7 @@ struct RunParts {
     PointFileLayout layout;
     InterpolationMethod method;
     const RunStop& stop;
+    bool ended = false;  // the reader reached the end of the input
 };
 
 // Copies an overlong line, its first part in `line`, whole without holding it;
@@ -353,6 +354,7 @@ bool CopyOverlongLine(RunParts& run, const std::string& line, PointFileOutcome& 
 bool ReadLine(RunParts& run, std::string& line, PointFileOutcome& outcome) {
     const LineReader::Status status = run.reader.Next(line);
     if (status == LineReader::Status::Error) outcome.readError = run.reader.error();
+    if (status == LineReader::Status::End) run.ended = true;
     return status == LineReader::Status::Line;
 }
 
@@ -487,6 +489,7 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
     } else {
         RunLive(run, account, outcome);
     }
+    outcome.stopped = !run.ended && outcome.readError == 0 && stop.Requested();
     if (!output.Close()) outcome.writeError = output.error();
     return outcome;
 }

@@ -163,8 +163,9 @@ struct PointFileOutcome : LineCounts {
     bool gridOpened = false;  ///< false: the grid could not be opened (the user was told)
     int readError = 0;        ///< errno of the read that ended the run, 0 when none failed
     int writeError = 0;       ///< errno of the first failed write or close, 0 when none failed
+    bool stopped = false;     ///< a RunStop ended the run before the end of the input
     /// True when the whole input was read and the whole output written.
-    bool completed() const { return readError == 0 && writeError == 0; }
+    bool completed() const { return readError == 0 && writeError == 0 && !stopped; }
 };
 
 /// Called with the count of computed points at the start of the run (0) and

@@ -1,9 +1,15 @@
 #include "tasks/point_file_page.hpp"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
 #include <utility>
 
 #include "engine/mapped_grid.hpp"
 #include "tasks/manual_point.hpp"
+#include "tasks/run_clock.hpp"
 #include "tasks/text_output.hpp"
 
 namespace egm2008 {
@@ -14,6 +20,37 @@ std::string InFolder(const std::string& directory, const char* name) {
     if (!directory.empty() && directory.back() == '/') return directory + name;
     return directory + "/" + name;
 }
+
+// The length of the regular input `fd` in bytes, 0 when unknown.
+std::int64_t InputLength(int fd) {
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? info.st_size : 0;
+}
+
+// How far the run has read `fd`: its file offset, which the reads move.
+std::int64_t InputPosition(int fd) {
+    const off_t at = ::lseek(fd, 0, SEEK_CUR);
+    return at < 0 ? 0 : at;
+}
+
+// The caption of "Calc!" during a run: the count of computed points the run
+// last reported (0, 1000, 2000, ...), set whenever it has changed.
+class CaptionCounter {
+public:
+    CaptionCounter(PagePlatform& platform, const std::atomic<std::int64_t>& count)
+        : platform_(platform), count_(count) {}
+    void Show() {
+        const std::int64_t now = count_.load();
+        if (now == shown_) return;
+        shown_ = now;
+        platform_.SetFieldText(file_ids::kCalc, std::to_string(now));
+    }
+
+private:
+    PagePlatform& platform_;
+    const std::atomic<std::int64_t>& count_;
+    std::int64_t shown_ = -1;
+};
 
 }  // namespace
 
@@ -65,22 +102,59 @@ void PointFilePage::CalculatePointFile() {
         if (!refusal->empty()) platform_.Notify(*refusal, NoticeIcon::None);
         return;
     }
-    TextOutput output;
+    ReplacingOutput output;
     if (!output.Open(outputPath_)) {
         platform_.Notify(OutputOpenMessage(outputPath_), NoticeIcon::None);
         return;
     }
 
     platform_.SetCursor(CursorShape::Wait);
-    const PointFileOutcome outcome = RunPointFile(
-        setup.input, output, *grid_, setup.mapped, layout_, method_, [this](std::int64_t computed) {
-            platform_.SetFieldText(file_ids::kCalc, std::to_string(computed));
-            platform_.KeepAlive();
-        });
+    const RunClock clock;
+    RunMeter meter;
+    const int input = setup.input.fd();
+    meter.total = InputLength(input);
+    output.text().StopOn(meter.stop());
+    std::atomic<std::int64_t> count{0};
+    PointFileOutcome outcome;
+    // The run itself may go on another thread: it tells the window nothing until it has ended.
+    const auto work = [&] {
+        outcome = RunPointFile(
+            setup.input, output.text(), *grid_, setup.mapped, layout_, method_,
+            [&count](std::int64_t computed) { count = computed; }, meter.stop());
+    };
+    CaptionCounter caption(platform_, count);
+    platform_.RunLong(meter, work, [&] {
+        meter.done = InputPosition(input);
+        caption.Show();
+    });
     setup.input.Close();
     platform_.SetCursor(CursorShape::Arrow);
     platform_.SetFieldText(file_ids::kCalc, kCalcCaption);
-    platform_.Notify(OutcomeMessage(outcome, inputPath_, outputPath_), NoticeIcon::None);
+    SettleRun(outcome, output, clock.Seconds());
+}
+
+void PointFilePage::SettleRun(const PointFileOutcome& outcome, ReplacingOutput& output,
+                              double seconds) {
+    if (outcome.completed() && output.Keep()) {
+        platform_.Notify(CompletionMessage(outcome), NoticeIcon::None);
+        platform_.ShowStatus(PointsWrittenStatus(outcome.computed, outputPath_, seconds));
+        return;
+    }
+    // A failed rename comes with errno set; a failed read or write was kept by the run.
+    const int renameError = outcome.completed() ? errno : 0;
+    output.Discard();
+    std::string why;
+    if (outcome.stopped) {
+        why = kRunCancelled;
+    } else if (outcome.readError != 0) {
+        why = InputReadFailure(inputPath_, outcome.readError);
+    } else {
+        why = OutputWriteFailure(outputPath_,
+                                 outcome.writeError != 0 ? outcome.writeError : renameError);
+    }
+    platform_.Notify(FailedRunMessage(why, outputPath_, output.fate()), NoticeIcon::None);
+    platform_.ShowStatus(
+        RunFailedStatus(kFileCalcStatusName, outcome.stopped, outputPath_, output.fate()));
 }
 
 }  // namespace egm2008

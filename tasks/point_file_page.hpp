@@ -6,10 +6,13 @@
 // main window's grid when it calculates. "Calc!" opens the input for reading
 // only, refuses an output that is the input or the grid file before anything
 // is opened for writing, opens and checks the grid (one message and nothing
-// written when it fails), opens the output, and runs RunPointFile under the
-// wait cursor with the count of computed points in the caption of 1002 at
-// every thousandth. It ends with "Calc!" restored and one message: the count,
-// or the read or write error that stopped the run.
+// written when it fails), opens the output (a regular file under a temporary
+// name, put in place only when the run ends whole), and runs RunPointFile
+// through PagePlatform::RunLong under the wait cursor: the meter counts the
+// input's bytes, Cancel stops the run between lines, and the caption of 1002
+// shows the count of computed points at every thousandth. It ends with
+// "Calc!" restored, one message and the status line: the count, or why the run
+// failed and that the previous output was not changed.
 #pragma once
 
 #include <string>
@@ -18,6 +21,7 @@
 #include "tasks/messages.hpp"
 #include "tasks/page_platform.hpp"
 #include "tasks/point_file.hpp"
+#include "tasks/replacing_output.hpp"
 
 namespace egm2008 {
 
@@ -35,8 +39,6 @@ inline constexpr int kLastLayout = 1044;
 inline constexpr int kFirstMethod = 1047;  ///< 1047..1050: BiQuadratic .. NearestNeighbour
 inline constexpr int kLastMethod = 1050;
 }  // namespace file_ids
-
-/// Caption of button 1002 outside a run.
 
 class PointFilePage {
 public:
@@ -72,6 +74,10 @@ public:
     InterpolationMethod method() const { return method_; }
 
 private:
+    // After the run: the output kept, the count told and the status shown when
+    // the run ended whole, else the output discarded and the user told why.
+    void SettleRun(const PointFileOutcome& outcome, ReplacingOutput& output, double seconds);
+
     PagePlatform& platform_;
     const GeoidGrid* grid_ = nullptr;
     std::string inputPath_;

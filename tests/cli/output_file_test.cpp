@@ -1,14 +1,13 @@
 // The output of "egm2008 file" and "egm2008 grid": a regular file is replaced
-// only when the run ends with its lines. A write error or SIGINT, SIGTERM or
-// SIGHUP leaves the previous file byte for byte and no temporary file; the
-// new file keeps the old one's permission bits. The output of a live input (a
+// only when the run ends with its lines (the replacement itself:
+// tests/tasks/replacing_output_test.cpp). A write error or SIGINT, SIGTERM or
+// SIGHUP leaves the previous file byte for byte and no temporary file. The output of a live input (a
 // pipe) is written directly and keeps every line answered before a stop. Runs that must fail a
 // write or take a signal run in a child process.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -82,11 +81,6 @@ ChildRun RunInChild(const std::vector<std::string>& args, int in, rlim_t sizeLim
     return run;
 }
 
-std::vector<std::string> SmallLattice(const std::string& out, const std::string& grid) {
-    return {"grid", "--lat",      "10",  "0",  "--lon", "0",      "10", "--step-lat",
-            "300",  "--step-lon", "300", "-o", out,     "--grid", grid};
-}
-
 class OutputReplacement : public ::testing::Test {
 protected:
     void SetUp() override { WriteConstantGrid(grid_, 47.25f, false); }
@@ -94,20 +88,6 @@ protected:
     std::string grid_ = scratch_.File("grid");
     std::string out_ = scratch_.File("out.txt");
 };
-
-TEST_F(OutputReplacement, NewFileKeepsThePermissionBits) {
-    for (const mode_t mode : {0600, 0640, 0754}) {
-        WriteFile(out_, kPrevious);
-        ASSERT_EQ(::chmod(out_.c_str(), mode), 0);
-        const CliRun run = RunTool(SmallLattice(out_, grid_));
-        EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(ReadFile(out_).size(), 9u * 33u);
-        struct stat info {};
-        ASSERT_EQ(::stat(out_.c_str(), &info), 0);
-        EXPECT_EQ(info.st_mode & 07777, mode);
-        EXPECT_EQ(Names(scratch_.path()), (std::vector<std::string>{"grid", "out.txt"}));
-    }
-}
 
 struct WriteErrorCase {
     const char* name;

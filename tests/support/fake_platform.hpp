@@ -1,11 +1,18 @@
 // A PagePlatform for tests of the page logic: fields are a map, file dialogs
 // answer from a queue (an empty queue answers "", a cancel), and every call is
 // recorded, both in its own list and as one line in `events` so that a test
-// can check the order of what the page did. Header only: the test programs of
+// can check the order of what the page did. A long run is `work` then `tick`,
+// as without a window; `cancelRuns` presses Cancel before the work starts, and
+// `threadedRuns` runs the work on another thread while this one ticks, as a
+// window does. Header only: the test programs of
 // the layers above the page logic include it; the engine's do not.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <deque>
+#include <functional>
+#include <future>
 #include <map>
 #include <string>
 #include <vector>
@@ -34,6 +41,10 @@ public:
     std::vector<std::string>
         events;  ///< "read 1000", "set 1000 52.00000000", "notice error ...", "focus 1000", ...
     int keepAlives = 0;
+    bool cancelRuns = false;      ///< long runs find Cancel pressed before their work starts
+    bool threadedRuns = false;    ///< long runs' work on another thread, ticked meanwhile
+    std::int64_t meterDone = -1;  ///< the meter of the last long run once it had ended
+    std::int64_t meterTotal = -1;
 
     std::string FieldText(int id) override {
         reads.push_back(id);
@@ -61,6 +72,23 @@ public:
         events.push_back("editor " + path + (wait ? " wait" : ""));
     }
     void KeepAlive() override { ++keepAlives; }
+    void RunLong(RunMeter& meter, const std::function<void()>& work,
+                 const std::function<void()>& tick) override {
+        events.push_back("long run");
+        if (cancelRuns) meter.stopFlag = 1;
+        if (threadedRuns) {
+            std::future<void> done = std::async(std::launch::async, work);
+            while (done.wait_for(std::chrono::microseconds(50)) != std::future_status::ready) {
+                tick();
+            }
+            done.get();
+        } else {
+            work();
+        }
+        tick();
+        meterDone = meter.done;
+        meterTotal = meter.total;
+    }
     void ShowStatus(const std::string& text) override {
         statuses.push_back(text);
         events.push_back("status " + text);

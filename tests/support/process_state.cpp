@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <clocale>
+#include <csignal>
 #include <system_error>
 
 namespace egm2008::test {
@@ -31,5 +32,18 @@ CommaLocale::~CommaLocale() { std::setlocale(LC_ALL, saved_.c_str()); }
 BlockGuard::BlockGuard() { ::alarm(60); }
 
 BlockGuard::~BlockGuard() { ::alarm(0); }
+
+FileSizeLimit::FileSizeLimit(rlim_t limit) {
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit lowered = previous_;
+    lowered.rlim_cur = limit;
+    ::setrlimit(RLIMIT_FSIZE, &lowered);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &previous_);
+    std::signal(SIGXFSZ, previousHandler_);
+}
 
 }  // namespace egm2008::test

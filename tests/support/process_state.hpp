@@ -1,6 +1,9 @@
 // States of the whole process a test sets for its own length and restores at
-// the end: the working directory, the C locale and an alarm against a hang.
+// the end: the working directory, the C locale, an alarm against a hang and a
+// limit on the size of files.
 #pragma once
+
+#include <sys/resource.h>
 
 #include <filesystem>
 #include <string>
@@ -44,6 +47,20 @@ public:
     ~BlockGuard();
     BlockGuard(const BlockGuard&) = delete;
     BlockGuard& operator=(const BlockGuard&) = delete;
+};
+
+/// Files may grow no larger than `limit` bytes while the object lives: a write
+/// beyond fails (EFBIG) as on a full disk, after the writes before it succeeded.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit previous_{};
+    void (*previousHandler_)(int) = nullptr;
 };
 
 }  // namespace egm2008::test

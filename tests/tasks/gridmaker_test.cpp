@@ -239,7 +239,8 @@ TEST_F(GridmakerRealGridTest, OrderOfARun) {
             "save-dialog", "set 1034 " + output_, "read 1009", "set 1009 1.00000000", "read 1010",
             "set 1010 2.00000000", "read 1011", "set 1011 1.00000000", "read 1012",
             "set 1012 2.00000000", "read 1013", "set 1013 10.00000000", "read 1014",
-            "set 1014 10.00000000", "set 1034 " + output_, "cursor wait", "cursor arrow"}));
+            "set 1014 10.00000000", "set 1034 " + output_, "cursor wait", "long run",
+            "cursor arrow", "status " + platform_.statuses.at(0)}));
 }
 
 TEST_F(GridmakerRealGridTest, WriteErrorIsReported) {
@@ -252,7 +253,8 @@ TEST_F(GridmakerRealGridTest, WriteErrorIsReported) {
     EXPECT_EQ(platform_.notices[0].text,
               std::string("\nOutputfile \"/dev/full\" could not be written (") +
                   std::strerror(ENOSPC) + ")!\nThe file is incomplete.\n");
-    EXPECT_EQ(platform_.events.back(), "notice " + platform_.notices[0].text);
+    EXPECT_EQ(platform_.events.end()[-2], "notice " + platform_.notices[0].text);
+    EXPECT_EQ(platform_.events.back(), "status Gridmaker: failed, /dev/full incomplete");
     EXPECT_EQ(platform_.cursors, (std::vector<CursorShape>{CursorShape::Wait, CursorShape::Arrow}));
 }
 
@@ -525,21 +527,21 @@ TEST_F(GridmakerSmallGridTest, OutsideNodesCarryTheMarkerWithEveryMethod) {
 }
 
 // With bi-quadratic, the window of node (30 N, 60 E) holds -2000 m at (0, 90 E):
-// the run stops there; the file holds the six nodes before it.
+// the lattice stops there, after the six nodes before it. (The page then keeps
+// the previous output: page_run_test.cpp.)
 TEST_F(GridmakerSmallGridTest, WindowValueBelowLimitStopsTheRun) {
     MakeGrid(3, 3, -2000.0f);
-    const std::string written =
-        Run({"60", "0", "0", "90", "1800", "1800"}, InterpolationMethod::BiQuadratic);
+    TextOutput output;
+    ASSERT_TRUE(output.Open(output_));
+    const LatticeOutcome outcome = Lattice(output, grid_, InterpolationMethod::BiQuadratic,
+                                           AreaFromCorners(60, 0, 0, 90, 1800, 1800));
+    ASSERT_TRUE(output.Close());
+    EXPECT_EQ(outcome.end, LatticeEnd::StoppedAtError);
+    EXPECT_EQ(outcome.stopLatitude, 30.0);
+    EXPECT_EQ(outcome.stopLongitude, 60.0);
+    const std::string written = test::ReadFile(output_);
     EXPECT_TRUE(test::MatchesGolden(written, "gridmaker/small_window_stop.txt"));
     EXPECT_EQ(CountLines(written), 6u);
-    EXPECT_EQ(platform_.notices,
-              (std::vector<Notice>{
-                  {"\nOutputfile \"" + output_ +
-                       "\" is incomplete!\nThe run stopped at latitude 30.000000, longitude "
-                       "60.000000, where no undulation could be computed.\n",
-                   NoticeIcon::None}}));
-    EXPECT_EQ(platform_.events.back(), "notice " + platform_.notices[0].text);
-    EXPECT_EQ(platform_.cursors, (std::vector<CursorShape>{CursorShape::Wait, CursorShape::Arrow}));
 }
 
 TEST_F(GridmakerSmallGridTest, UnopenableGridIsToldBeforeTheOutputIsOpened) {
@@ -597,13 +599,14 @@ TEST_F(GridmakerSmallGridTest, OutputNamingTheGridIsRefused) {
     EXPECT_EQ(test::ReadFile(dir_.File("grid")), before);
 }
 
-TEST_F(GridmakerSmallGridTest, LongRunsLetTheWindowRepaint) {
+TEST_F(GridmakerSmallGridTest, LongRunsCountTheirNodesOnTheMeter) {
     MakeGrid(0, 0, 10.0f);
-    // 61 rows of 721 nodes at 10': 43981 nodes, ten times 4096.
+    // 61 rows of 721 nodes at 10'.
     const std::string written =
         Run({"10", "0", "0", "120", "10", "10"}, InterpolationMethod::BiLinear);
     EXPECT_EQ(CountLines(written), 61u * 721u);
-    EXPECT_EQ(platform_.keepAlives, 10);
+    EXPECT_EQ(platform_.meterTotal, 61 * 721);
+    EXPECT_EQ(platform_.meterDone, 61 * 721);
 }
 
 TEST_F(GridmakerSmallGridTest, ProgressCallbackMayStopTheRun) {

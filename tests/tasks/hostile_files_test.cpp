@@ -39,6 +39,7 @@ namespace egm2008 {
 namespace {
 
 using test::BlockGuard;
+using test::FileSizeLimit;
 using test::FakePlatform;
 using test::Notice;
 using test::ReadFile;
@@ -490,29 +491,6 @@ TEST(VanishedOutput, RunDoesNotReportSuccess) {
                   .rfind("\nOutputfile \"" + sub + "/out\" could not be written: ", 0),
               0u);
 }
-
-// Files may grow no larger than `limit` bytes while the object lives: a write
-// beyond fails as on a full disk, after the writes before it succeeded.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit) {
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &previous_);
-        rlimit lowered = previous_;
-        lowered.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit previous_{};
-    void (*previousHandler_)(int) = SIG_DFL;
-};
 
 // A disk that fills up during the run: the file page and the gridmaker stop,
 // say that the file is incomplete, and do not report a completed run.
