@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -31,9 +32,12 @@
 #include "shell/desktop.hpp"
 #include "shell/dialog_layout.hpp"
 #include "shell/egm2008_dlg.hpp"
+#include "shell/file_drop.hpp"
 #include "shell/long_run.hpp"
 #include "shell/my_tab_ctrl.hpp"
 #include "shell/tab_pages.hpp"
+#include "tasks/gridmaker.hpp"
+#include "tests/support/grid_files.hpp"
 
 using namespace egm2008;
 
@@ -90,11 +94,12 @@ private slots:
     void aMissingGridIsReportedOncePerMethod();
     void gridmakerRunWritesItsFile();
     void pointFileRunWritesItsFileAndKeepsPainting();
-    void theSaveDialogAcceptsANewName();
+    void theRealSaveDialogAsksBeforeOverwritingAndCancelKeepsThePath();
     void viewersOpenExistingFilesAndTellWhatFailed();
     void helpButtonsAndAboutBox();
     void theRealLauncherIsNotWaitedFor();
     void aLongRunLeavesTheWindowResponsiveAndCancelStopsIt();
+    void droppedGridsAndFilesAreToldApart();
 
 private:
     QWidget* Main(int id) const { return FindControl(dialog_.get(), id); }
@@ -558,10 +563,9 @@ void MainWindowTest::pointFileRunWritesItsFileAndKeepsPainting() {
     QVERIFY(lines[0].startsWith(QStringLiteral("-60.000000    0.000000 ")));
 }
 
-void MainWindowTest::theSaveDialogAcceptsANewName() {
+void MainWindowTest::theRealSaveDialogAsksBeforeOverwritingAndCancelKeepsThePath() {
     desktop::SetFileDialogHook({});  // the real dialog
     ClickTab(1);
-    const QString fresh = Work(QStringLiteral("not-there-yet.txt"));
     bool sawSave = false;
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {
@@ -570,17 +574,15 @@ void MainWindowTest::theSaveDialogAcceptsANewName() {
             if (dialog == nullptr || !dialog->isVisible()) continue;
             sawSave = dialog->acceptMode() == QFileDialog::AcceptSave &&
                       !dialog->testOption(QFileDialog::DontConfirmOverwrite);
-            dialog->setDirectory(QDir::current());
-            dialog->selectFile(fresh);
-            answer.stop();
-            QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+            dialog->reject();
         }
     });
     answer.start(20);
     Click(OnPage(1, 1006));
+    answer.stop();
     QVERIFY(sawSave);
-    QCOMPARE(Text(OnPage(1, 1034)), fresh);
-    QVERIFY(!QFile::exists(fresh));
+    QVERIFY(Text(OnPage(1, 1034)).isEmpty());
+    QCOMPARE(dynamic_cast<CTabTwo*>(Page(1))->logic().outputPath(), std::string("Output.txt"));
 }
 
 void MainWindowTest::viewersOpenExistingFilesAndTellWhatFailed() {
@@ -714,6 +716,37 @@ void MainWindowTest::aLongRunLeavesTheWindowResponsiveAndCancelStopsIt() {
     QVERIFY(ticks >= 2);
     QVERIFY(!bar->isVisible() && !cancel->isVisible() && other->isEnabled());
     QVERIFY(!RunIsActive(&window));
+}
+
+void MainWindowTest::droppedGridsAndFilesAreToldApart() {
+    test::WriteConstantGrid(Work(QStringLiteral("geoid.bin")).toStdString(), 1.0f, true);
+    QFile points(Work(QStringLiteral("points.txt")));
+    QVERIFY(points.open(QIODevice::WriteOnly));
+    points.write("52.5 13.4\n");
+    points.close();
+    QWidget window;
+    std::vector<std::string> dropped;
+    new FileDropTarget(
+        &window,
+        [&](const std::string& path, GridSize size, bool bigEndian) {
+            dropped.push_back("grid " + std::to_string(static_cast<int>(size)) +
+                              (bigEndian ? " big " : " little ") + path);
+        },
+        [&](const std::string& path) { dropped.push_back("file " + path); });
+    QVERIFY(window.acceptDrops());
+    for (const char* name : {"geoid.bin", "points.txt"}) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(Work(QLatin1String(name)))});
+        QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&window, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&window, &drop);
+    }
+    const std::vector<std::string> expected = {
+        "grid 2 big " + Work(QStringLiteral("geoid.bin")).toStdString(),
+        "file " + Work(QStringLiteral("points.txt")).toStdString()};
+    QCOMPARE(dropped, expected);
 }
 
 QTEST_MAIN(MainWindowTest)
