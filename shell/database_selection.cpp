@@ -1,6 +1,7 @@
 #include "shell/database_selection.hpp"
 
 #include <cmath>
+#include <utility>
 
 namespace egm2008 {
 
@@ -78,6 +79,8 @@ void DatabaseSelection::SelectInternalDatabase(DatabaseControls& controls) {
         QueryStatus::StatusOk) {
         controls.Notify(kInitGeoidErrorMessage, NoticeIcon::None);
     }
+    // The disabled controls show what is used: 10' x 10', little-endian.
+    RefreshDatabaseControls(controls);
 }
 
 void DatabaseSelection::SelectExternalDatabase(DatabaseControls& controls) {
@@ -93,8 +96,9 @@ void DatabaseSelection::SelectExternalDatabase(DatabaseControls& controls) {
 }
 
 void DatabaseSelection::ChooseGridFile(DatabaseControls& controls) {
-    // Whatever the dialog's outcome, its path (empty after Cancel) is taken.
-    grid_.path = controls.OpenFileDialog();
+    std::string chosen = controls.OpenFileDialog();
+    if (chosen.empty()) return;  // Cancel keeps the grid as it was
+    grid_.path = std::move(chosen);
     controls.SetText(kPath, grid_.path);
     if (const std::optional<RecognisedGrid> known = RecogniseGridName(grid_.path)) {
         grid_.latSpacing = SpacingOf(known->size);
@@ -103,6 +107,26 @@ void DatabaseSelection::ChooseGridFile(DatabaseControls& controls) {
         grid_.bigEndian = known->bigEndian;
     }
     RefreshDatabaseControls(controls);
+}
+
+void DatabaseSelection::UseGridFile(DatabaseControls& controls, const std::string& path,
+                                    GridSize size, bool bigEndian) {
+    if (useInternal_) SelectExternalDatabase(controls);
+    controls.SetChecked(kInternal, false);
+    controls.SetChecked(kExternal, true);
+    grid_.path = path;
+    SelectGridSize(size);
+    grid_.bigEndian = bigEndian;
+    RefreshDatabaseControls(controls);
+}
+
+std::string DatabaseSelection::Description() const {
+    static const char* const kSizes[] = {"1' x 1'", "2.5' x 2.5'", "10' x 10'"};
+    std::string text = useInternal_ ? "Internal database: " : "External database: ";
+    text += kSizes[static_cast<int>(grid_.gridSize)];
+    text += grid_.bigEndian ? ", big-endian, " : ", little-endian, ";
+    text += grid_.path.empty() ? std::string("no file chosen") : grid_.path;
+    return text;
 }
 
 void DatabaseSelection::SelectGridSize(GridSize size) {

@@ -31,7 +31,6 @@ inline constexpr int kGrid10 = 1026;      ///< radio "10' x 10'  Grid"
 inline constexpr int kBigEndian = 1023;   ///< check box "Big Endian"
 }  // namespace database_id
 
-
 /// What the selection needs of the window: its controls by ID, the open-file
 /// dialog and (through Notifier) the message box.
 class DatabaseControls : public Notifier {
@@ -67,12 +66,16 @@ public:
     /// Start-up: the internal database in `workingDirectory` is selected and checked.
     void Initialise(DatabaseControls& controls, const std::string& workingDirectory);
     /// Radio 1029: remembers the external settings (on every click), selects and checks the
-    /// internal file.
+    /// internal file, and shows its size and byte order in the disabled controls.
     void SelectInternalDatabase(DatabaseControls& controls);
     /// Radio 1030: restores the remembered external settings; no check runs.
     void SelectExternalDatabase(DatabaseControls& controls);
-    /// Button 1006: the path the dialog returns (empty after Cancel) becomes the grid path.
+    /// Button 1006: the chosen path becomes the grid path; a cancelled dialog changes nothing.
     void ChooseGridFile(DatabaseControls& controls);
+    /// A grid file whose kind its contents tell (a file dropped on the window): the
+    /// external database becomes `path` with that size and byte order.
+    void UseGridFile(DatabaseControls& controls, const std::string& path, GridSize size,
+                     bool bigEndian);
     /// Radios 1024 to 1026: spacing, grid size and last column; byte order untouched.
     void SelectGridSize(GridSize size);
     /// Check box 1023: big-endian exactly when the box is checked.
@@ -81,6 +84,10 @@ public:
     void RefreshDatabaseControls(DatabaseControls& controls);
     /// Button 1028: the help text, no icon.
     void ShowHelp(DatabaseControls& controls);
+
+    /// The database in use as the status line shows it: "Internal database: 10' x 10',
+    /// little-endian, <path>".
+    std::string Description() const;
 
     bool useInternal() const { return useInternal_; }
     const std::string& internalPath() const { return internalPath_; }

@@ -1,12 +1,10 @@
 #include "shell/desktop.hpp"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
-#include <QUrl>
 #include <utility>
 
 namespace egm2008::desktop {
@@ -36,36 +34,23 @@ void RealMessage(QWidget* parent, const std::string& text, NoticeIcon icon) {
 }
 
 std::string RealFileDialog(QWidget* parent, FileDialogKind kind) {
-    QFileDialog dialog(parent);
-    // Qt's own dialog on every desktop: a native open dialog would refuse a new name.
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    if (kind == FileDialogKind::Open) {
-        dialog.setWindowTitle(QStringLiteral("Open"));
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::AnyFile);
-    } else {
-        dialog.setWindowTitle(QStringLiteral("Save As"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
+    QFileDialog::Options options;
+    if (qEnvironmentVariableIsSet("EGM2008_QT_FILE_DIALOG")) {
+        options |= QFileDialog::DontUseNativeDialog;
     }
-    if (dialog.exec() != QDialog::Accepted) return {};
-    const QStringList chosen = dialog.selectedFiles();
-    return chosen.isEmpty() ? std::string() : ToStdString(chosen.front());
+    const QString chosen =
+        kind == FileDialogKind::Open
+            ? QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), QString(), QString(),
+                                           nullptr, options)
+            : QFileDialog::getSaveFileName(parent, QStringLiteral("Save As"), QString(), QString(),
+                                           nullptr, options);
+    return ToStdString(chosen);
 }
 
-void RealLauncher(const std::string& path, bool wait) {
-    const QString file = QFileInfo(ToQString(path)).absoluteFilePath();
-    if (!wait) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(file));
-        return;
-    }
-    QProcess launcher;
-    launcher.start(QStringLiteral("xdg-open"), {file});
-    if (!launcher.waitForStarted()) return;
-    while (!launcher.waitForFinished(50)) {
-        if (launcher.state() == QProcess::NotRunning) break;
-        KeepPainting();
-    }
+// xdg-open hands the file to the desktop's default application; it is not
+// waited for, so the viewer outlives this program when the user wants it so.
+bool RealLauncher(const std::string& path) {
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {ToQString(path)});
 }
 
 }  // namespace
@@ -83,12 +68,19 @@ std::string RunFileDialog(QWidget* parent, FileDialogKind kind) {
     return RealFileDialog(parent, kind);
 }
 
-void OpenWithDefaultApplication(const std::string& path, bool wait) {
-    if (const LauncherHook& hook = LauncherHookSlot()) {
-        hook(path, wait);
-    } else {
-        RealLauncher(path, wait);
+bool OpenWithDefaultApplication(QWidget* parent, const std::string& path) {
+    const QFileInfo file(ToQString(path));
+    if (path.empty() || !file.exists()) {
+        ShowMessage(parent, FileToShowMissingMessage(path), NoticeIcon::Error);
+        return false;
     }
+    const std::string absolute = ToStdString(file.absoluteFilePath());
+    const LauncherHook& hook = LauncherHookSlot();
+    if (!(hook ? hook(absolute) : RealLauncher(absolute))) {
+        ShowMessage(parent, ViewerNotStartedMessage(absolute), NoticeIcon::Error);
+        return false;
+    }
+    return true;
 }
 
 void KeepPainting() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }

@@ -19,21 +19,23 @@ enum class FileDialogKind { Open, Save };
 
 using MessageHook = std::function<void(QWidget* parent, const std::string& text, NoticeIcon icon)>;
 using FileDialogHook = std::function<std::string(QWidget* parent, FileDialogKind kind)>;
-using LauncherHook = std::function<void(const std::string& path, bool wait)>;
-
+/// Starts the viewer for an existing file; false when it could not be started.
+using LauncherHook = std::function<bool(const std::string& path)>;
 
 /// Shows `text` in a modal box with an OK button, the error icon or none; returns when closed.
 void ShowMessage(QWidget* parent, const std::string& text, NoticeIcon icon);
 
-/// Runs a file dialog: the chosen full path, or "" when cancelled. The open
-/// dialog accepts a name that does not exist yet; the save dialog asks before
-/// an existing file is overwritten.
+/// Runs the desktop's own file dialog (the portal's or the native one; Qt's own
+/// when the environment sets EGM2008_QT_FILE_DIALOG): the chosen full path, or
+/// "" when cancelled. The open dialog picks an existing file; the save dialog
+/// asks before an existing file is overwritten.
 std::string RunFileDialog(QWidget* parent, FileDialogKind kind);
 
 /// Opens `path` (relative names from the working folder) with the desktop's
-/// default application. With `wait`, returns only when the launcher has ended,
-/// the window painting but taking no input meanwhile. Failures are not reported.
-void OpenWithDefaultApplication(const std::string& path, bool wait);
+/// default application and returns at once. A file that does not exist, or a
+/// launcher that cannot be started, is told in one message box over `parent`;
+/// false then.
+bool OpenWithDefaultApplication(QWidget* parent, const std::string& path);
 
 /// Lets the windows repaint during a long run; user input waits until the run ends.
 void KeepPainting();

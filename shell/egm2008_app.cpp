@@ -7,11 +7,13 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTabBar>
+#include <QTimer>
 #include <filesystem>
 
 #include "shell/desktop.hpp"
 #include "shell/dialog_layout.hpp"
 #include "shell/egm2008_dlg.hpp"
+#include "shell/messages.hpp"
 #include "shell/my_tab_ctrl.hpp"
 #include "shell/working_folder.hpp"
 
@@ -30,15 +32,26 @@ std::vector<std::string> DataCandidates() {
 
 }  // namespace
 
-std::string EnterWorkingFolder() {
-    const std::string current = std::filesystem::current_path().string();
+WorkingFolderChoice EnterWorkingFolder() {
+    const std::string current = CurrentFolder();
     const QString userFolder =
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
         QStringLiteral("/egm2008");
-    const std::string chosen = ChooseWorkingFolder(current, FindInstalledData(DataCandidates()),
-                                                   desktop::ToStdString(userFolder));
+    std::string chosen = ChooseWorkingFolder(current, FindInstalledData(DataCandidates()),
+                                             desktop::ToStdString(userFolder));
+    // Without a folder of its own the program still starts, in the home folder.
+    if (chosen.empty()) chosen = desktop::ToStdString(QDir::homePath());
     if (chosen != current) QDir::setCurrent(desktop::ToQString(chosen));
-    return std::filesystem::current_path().string();
+
+    WorkingFolderChoice choice;
+    choice.folder = CurrentFolder();
+    if (choice.folder.empty()) choice.folder = chosen;
+    if (current.empty()) choice.notices.push_back(WorkingFolderLostMessage(choice.folder));
+    const QString internal = desktop::ToQString(choice.folder + "/" + kInternalGridName);
+    if (!QFileInfo::exists(internal)) {
+        choice.notices.push_back(InternalDatabaseMissingMessage(desktop::ToStdString(internal)));
+    }
+    return choice;
 }
 
 std::string FindManual() {
@@ -74,8 +87,8 @@ bool SaveScreenshots(CEGM2008Dlg& dialog, const QString& folder) {
 
 bool CEGM2008App::InitInstance(const QStringList& arguments) {
     QApplication::setWindowIcon(ProgramIcon());
-    const std::string workingDirectory = EnterWorkingFolder();
-    CEGM2008Dlg dialog(workingDirectory, FindManual());
+    const WorkingFolderChoice start = EnterWorkingFolder();
+    CEGM2008Dlg dialog(start.folder, FindManual());
     const qsizetype flag = arguments.indexOf(QStringLiteral("--screenshots"));
     if (flag >= 0 && flag + 1 < arguments.size()) {
         dialog.show();
@@ -83,6 +96,12 @@ bool CEGM2008App::InitInstance(const QStringList& arguments) {
         SaveScreenshots(dialog, arguments.at(flag + 1));
         return false;
     }
+    // Told once, over the window, as soon as it shows.
+    QTimer::singleShot(0, &dialog, [&dialog, &start] {
+        for (const std::string& notice : start.notices) {
+            desktop::ShowMessage(&dialog, notice, NoticeIcon::Error);
+        }
+    });
     dialog.exec();
     return false;
 }

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <string>
+#include <vector>
 
 namespace egm2008 {
 
@@ -17,9 +18,15 @@ public:
     bool InitInstance(const QStringList& arguments);
 };
 
-/// Moves into the per-user working folder when the program runs installed
-/// (see working_folder.hpp); returns the working folder in force.
-std::string EnterWorkingFolder();
+/// The working folder the program settled in, and what to tell the user of it.
+struct WorkingFolderChoice {
+    std::string folder;
+    std::vector<std::string> notices;  ///< a lost start folder, a missing internal database
+};
+
+/// Moves into the per-user working folder when the program runs installed or
+/// was started in a folder that no longer exists (see working_folder.hpp).
+WorkingFolderChoice EnterWorkingFolder();
 
 /// The user manual "&Help" opens: beside the installed data, or in the source tree.
 std::string FindManual();

@@ -14,6 +14,9 @@
 #include "shell/dialog_layout.hpp"
 #include "shell/my_tab_ctrl.hpp"
 
+// The program's pictures live in a static library, whose resources are registered only when asked.
+static void RegisterProgramResources() { Q_INIT_RESOURCE(egm2008); }
+
 namespace egm2008 {
 
 namespace {
@@ -24,6 +27,7 @@ constexpr const char* kAboutItem = "&About EGM2008...";
 }  // namespace
 
 QIcon ProgramIcon() {
+    RegisterProgramResources();
     QIcon icon;
     icon.addFile(QStringLiteral(":/egm2008/egm2008-48.png"));
     icon.addFile(QStringLiteral(":/egm2008/egm2008-256.png"));
@@ -87,7 +91,7 @@ void CEGM2008Dlg::BuildControls() {
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(exit, &QPushButton::clicked, this, &QDialog::reject);
     connect(helpButton, &QPushButton::clicked, this,
-            [this] { desktop::OpenWithDefaultApplication(manualPath_, false); });
+            [this] { desktop::OpenWithDefaultApplication(this, manualPath_); });
 
     databaseGroup_ = new QButtonGroup(this);
     databaseGroup_->addButton(internal);

@@ -3,6 +3,8 @@
 // the controls belong to the dialog layouts that place them.
 #pragma once
 
+#include <string>
+
 namespace egm2008 {
 
 /// Title of every message box.
@@ -21,5 +23,30 @@ inline constexpr const char* kDatabaseHelpText =
     "byte format.\n"
     "File \"Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree\" is a 2.5'x2.5' gridfile in Big Endian "
     "byte format.";
+
+/// "View", "Version Info" or "Help" named a file that is not there.
+inline std::string FileToShowMissingMessage(const std::string& path) {
+    return "The file \"" + path + "\" does not exist.";
+}
+
+/// The desktop's launcher (xdg-open) could not be started for `path`.
+inline std::string ViewerNotStartedMessage(const std::string& path) {
+    return "No viewer could be started for \"" + path +
+           "\".\nThe desktop's launcher xdg-open (Debian package xdg-utils) is missing.";
+}
+
+/// Started in a folder that no longer exists, the program works in `folder`.
+inline std::string WorkingFolderLostMessage(const std::string& folder) {
+    return "The folder EGM2008 was started in no longer exists.\nIt works in \"" + folder +
+           "\" instead.";
+}
+
+/// The internal database is not in the working folder.
+inline std::string InternalDatabaseMissingMessage(const std::string& path) {
+    return "The internal database was not found.\nEGM2008 looked for \"" + path +
+           "\".\n\nMake it with scripts/setup-grids.sh in the source folder (it builds the "
+           "grids from NGA's data in Debian's geotranz package), or choose an external grid "
+           "file below.";
+}
 
 }  // namespace egm2008

@@ -231,9 +231,9 @@ CTabFour::CTabFour(QWidget* parent) : QWidget(parent) {
     make.Label(QStringLiteral("Contact: the project's issue tracker"), 10, 62, 180, 9);
     make.Label(QStringLiteral("User manual: \"Help\" below"), 10, 74, 180, 9);
     auto* versionInfo = make.Button(kVersionInfoId, QStringLiteral("Version Info"), 10, 92, 60, 15);
-    // The notes lie in the working folder; the window waits until the viewer is closed.
+    // The notes lie in the working folder.
     connect(versionInfo, &QPushButton::clicked, this,
-            [] { desktop::OpenWithDefaultApplication(kVersionNotesName, true); });
+            [this] { desktop::OpenWithDefaultApplication(window(), kVersionNotesName); });
 }
 
 }  // namespace egm2008

@@ -3,10 +3,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QLabel>
 #include <QLineEdit>
 
 #include "shell/desktop.hpp"
 #include "shell/dialog_layout.hpp"
+#include "shell/long_run.hpp"
 
 namespace egm2008 {
 
@@ -40,7 +42,7 @@ void WidgetPlatform::SetCursor(CursorShape shape) {
     const bool wait = shape == CursorShape::Wait;
     if (wait == waitCursor_) return;
     if (wait) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QApplication::setOverrideCursor(Qt::BusyCursor);
     } else {
         QApplication::restoreOverrideCursor();
     }
@@ -56,14 +58,32 @@ std::string WidgetPlatform::SaveFileDialog() {
     return desktop::RunFileDialog(page_, desktop::FileDialogKind::Save);
 }
 
-void WidgetPlatform::StartEditor(const std::string& path, bool wait) {
-    desktop::OpenWithDefaultApplication(path, wait);
+void WidgetPlatform::StartEditor(const std::string& path, bool) {
+    desktop::OpenWithDefaultApplication(page_->window(), path);
 }
 
 void WidgetPlatform::KeepAlive() { desktop::KeepPainting(); }
 
 void WidgetPlatform::Notify(const std::string& text, NoticeIcon icon) {
     desktop::ShowMessage(page_->window(), text, icon);
+}
+
+void WidgetPlatform::RunLong(RunMeter& meter, const std::function<void()>& work,
+                             const std::function<void()>& tick) {
+    RunOffThread(page_->window(), meter, work, tick);
+}
+
+void WidgetPlatform::ShowStatus(const std::string& text) {
+    if (auto* status = page_->window()->findChild<QLabel*>(QStringLiteral("runStatus"))) {
+        status->setText(ToQString(text));
+    }
+}
+
+void WidgetPlatform::FocusField(int id) {
+    QWidget* control = FindControl(page_, id);
+    if (control == nullptr) return;
+    control->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
 }
 
 void SetButtonChecked(QWidget* control, bool checked) {

@@ -1,6 +1,7 @@
 // The page platform and the database controls over real widgets: every
 // control is looked up by its dialog ID among the direct children of its own
-// page or dialog, message boxes and file dialogs go through desktop.hpp.
+// page or dialog, message boxes and file dialogs go through desktop.hpp. The
+// wait cursor is the busy one: during a long run the window stays responsive.
 #pragma once
 
 #include <QButtonGroup>
@@ -25,9 +26,16 @@ public:
     void SetCursor(CursorShape shape) override;
     std::string OpenFileDialog() override;
     std::string SaveFileDialog() override;
+    /// The window never waits for the viewer; a file that is not there is told.
     void StartEditor(const std::string& path, bool wait) override;
     void KeepAlive() override;
     void Notify(const std::string& text, NoticeIcon icon) override;
+    /// The run goes off the window's thread (long_run.hpp).
+    void RunLong(RunMeter& meter, const std::function<void()>& work,
+                 const std::function<void()>& tick) override;
+    /// Into the window's QLabel "runStatus".
+    void ShowStatus(const std::string& text) override;
+    void FocusField(int id) override;
 
 private:
     QWidget* page_;

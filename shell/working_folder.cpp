@@ -36,16 +36,25 @@ std::string FindInstalledData(const std::vector<std::string>& candidates) {
     return {};
 }
 
+std::string CurrentFolder() {
+    std::error_code error;
+    const fs::path current = fs::current_path(error);
+    if (error || !fs::is_directory(current, error)) return {};
+    return current.string();
+}
+
 std::string ChooseWorkingFolder(const std::string& current, const std::string& installedData,
                                 const std::string& userFolder) {
-    if (installedData.empty() || userFolder.empty() ||
-        Exists(fs::path(current) / kInternalGridName)) {
+    const bool lost = current.empty();
+    if (!lost && (installedData.empty() || userFolder.empty() ||
+                  Exists(fs::path(current) / kInternalGridName))) {
         return current;
     }
     const fs::path folder(userFolder);
     std::error_code error;
-    fs::create_directories(folder, error);
-    if (!fs::is_directory(folder, error)) return current;
+    if (!userFolder.empty()) fs::create_directories(folder, error);
+    if (userFolder.empty() || !fs::is_directory(folder, error)) return current;
+    if (installedData.empty()) return userFolder;
 
     const fs::path data(installedData);
     LinkInto(folder, data, kInternalGridName);
@@ -55,7 +64,7 @@ std::string ChooseWorkingFolder(const std::string& current, const std::string& i
     if (!Exists(sample) && !fs::is_symlink(fs::symlink_status(sample, error))) {
         fs::copy_file(data / kSamplePointFileName, sample, error);
     }
-    return Exists(folder / kInternalGridName) ? userFolder : current;
+    return lost || Exists(folder / kInternalGridName) ? userFolder : current;
 }
 
 }  // namespace egm2008

@@ -3,7 +3,8 @@
 // there. Started anywhere else while an installed database exists, it moves
 // to a folder of the user's own, made on first start with links to the
 // installed database and version notes and a copy of the sample point file,
-// so that its default output files can be written.
+// so that its default output files can be written. Started in a folder that
+// no longer exists, it works in the user's folder too.
 #pragma once
 
 #include <string>
@@ -20,9 +21,14 @@ inline constexpr const char* kSamplePointFileName = "input.dat";
 /// none.
 std::string FindInstalledData(const std::vector<std::string>& candidates);
 
+/// The folder the process works in; "" when it cannot be told (it was removed).
+std::string CurrentFolder();
+
 /// The folder to work in: `current` when it holds the internal database or
 /// `installedData` is ""; otherwise `userFolder`, created when missing and
 /// given the links and the sample it lacks. `current` again when that fails.
+/// A `current` of "" (a folder that no longer exists) always gives `userFolder`,
+/// made when missing, or "" when it cannot be made.
 std::string ChooseWorkingFolder(const std::string& current, const std::string& installedData,
                                 const std::string& userFolder);
 

@@ -171,14 +171,45 @@ TEST_F(DatabaseSelectionTest, OnlyTheFirstOccurrenceOfANameIsLookedAt) {
     ASSERT_TRUE(RecogniseGridName(std::string("./") + kBigEndian2_5));
 }
 
-TEST_F(DatabaseSelectionTest, CancellingTheFileDialogEmptiesThePath) {
+TEST_F(DatabaseSelectionTest, CancellingTheFileDialogKeepsPathSizeAndByteOrder) {
     Start();
     selection.SelectExternalDatabase(controls);
     Pick("/grids/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree");
     selection.ChooseGridFile(controls);  // no answer queued: Cancel
-    EXPECT_EQ(grid.path, "");
-    EXPECT_EQ(controls.text[kPath], "");
+    EXPECT_EQ(grid.path, "/grids/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree");
+    EXPECT_EQ(controls.text[kPath], grid.path);
     ExpectGrid(GridSize::Grid2_5x2_5, true);
+}
+
+TEST_F(DatabaseSelectionTest, InternalShowsItsOwnSizeAndByteOrderAndExternalGetsItsBack) {
+    Start();
+    selection.SelectExternalDatabase(controls);
+    Pick("/grids/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree");
+    selection.SelectInternalDatabase(controls);
+    EXPECT_EQ(controls.CheckedSizeRadio(), kGrid10);
+    EXPECT_FALSE(controls.checked[kBigEndian]);
+    EXPECT_EQ(selection.Description(),
+              "Internal database: 10' x 10', little-endian, " + kInternalPath);
+    selection.SelectExternalDatabase(controls);
+    EXPECT_EQ(controls.CheckedSizeRadio(), kGrid2_5);
+    EXPECT_TRUE(controls.checked[kBigEndian]);
+    EXPECT_EQ(selection.Description(),
+              "External database: 2.5' x 2.5', big-endian, "
+              "/grids/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree");
+}
+
+TEST_F(DatabaseSelectionTest, ADroppedGridBecomesTheExternalDatabaseOfItsKind) {
+    Start();
+    selection.UseGridFile(controls, "/tmp/geoid.bin", GridSize::Grid1x1, true);
+    EXPECT_FALSE(selection.useInternal());
+    EXPECT_TRUE(controls.checked[kExternal]);
+    EXPECT_FALSE(controls.checked[kInternal]);
+    EXPECT_TRUE(controls.enabled[kGrid1x1]);
+    EXPECT_EQ(grid.path, "/tmp/geoid.bin");
+    EXPECT_EQ(controls.text[kPath], "/tmp/geoid.bin");
+    ExpectGrid(GridSize::Grid1x1, true);
+    EXPECT_EQ(controls.CheckedSizeRadio(), kGrid1x1);
+    EXPECT_TRUE(controls.checked[kBigEndian]);
 }
 
 TEST_F(DatabaseSelectionTest, InternalAndBackRestoresSizeByteOrderAndPath) {

@@ -11,24 +11,33 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <atomic>
 #include <bit>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <set>
+#include <thread>
 
 #include "engine/query_routines.hpp"
 #include "shell/desktop.hpp"
 #include "shell/dialog_layout.hpp"
 #include "shell/egm2008_dlg.hpp"
+#include "shell/file_drop.hpp"
+#include "shell/long_run.hpp"
 #include "shell/my_tab_ctrl.hpp"
 #include "shell/tab_pages.hpp"
+#include "tasks/gridmaker.hpp"
+#include "tests/support/grid_files.hpp"
 
 using namespace egm2008;
 
@@ -45,7 +54,6 @@ struct Message {
 
 struct Launch {
     std::string path;
-    bool wait;
 };
 
 // The value of a reference undulation as its hex bits give it, shown as the page shows it.
@@ -75,7 +83,7 @@ private slots:
     void labelledControlsAreNotClippedAndStayInsideTheirParent();
     void internalExternalRoundTripRemembersTheSettings();
     void pickedGridFilesAreRecognisedByName();
-    void cancellingTheGridDialogEmptiesThePath();
+    void cancellingTheGridDialogKeepsThePath();
     void radioGroupsAreIndependent();
     void tabClicksSwitchPagesAndARepeatedClickChangesNothing();
     void keyboardTabSelectionSwitchesPages();
@@ -86,10 +94,12 @@ private slots:
     void aMissingGridIsReportedOnce();
     void gridmakerRunWritesItsFile();
     void pointFileRunWritesItsFileAndKeepsPainting();
-    void fileOutputDialogAcceptsANewName();
-    void versionInfoWaitsForTheLauncherAndViewDoesNot();
+    void theRealSaveDialogAsksBeforeOverwritingAndCancelKeepsThePath();
+    void viewersOpenExistingFilesAndTellWhatFailed();
     void helpButtonsAndAboutBox();
-    void theRealLauncherIsWaitedForOnlyWhenAsked();
+    void theRealLauncherIsNotWaitedFor();
+    void aLongRunLeavesTheWindowResponsiveAndCancelStopsIt();
+    void droppedGridsAndFilesAreToldApart();
 
 private:
     QWidget* Main(int id) const { return FindControl(dialog_.get(), id); }
@@ -132,6 +142,7 @@ private:
     std::deque<std::string> dialogAnswers_;
     std::vector<desktop::FileDialogKind> dialogKinds_;
     std::vector<Launch> launches_;
+    bool launcherStarts_ = true;
 };
 
 void MainWindowTest::init() {
@@ -155,12 +166,16 @@ void MainWindowTest::init() {
         dialogAnswers_.pop_front();
         return answer;
     });
-    desktop::SetLauncherHook([this](const std::string& path, bool wait) {
-        launches_.push_back({path, wait});
+    launcherStarts_ = true;
+    desktop::SetLauncherHook([this](const std::string& path) {
+        launches_.push_back({path});
+        return launcherStarts_;
     });
+    QFile manual(Work(QStringLiteral("manual.html")));
+    QVERIFY(manual.open(QIODevice::WriteOnly));
 
     dialog_ = std::make_unique<CEGM2008Dlg>(QDir::currentPath().toStdString(),
-                                            "/usr/share/egm2008/manual.html");
+                                            Work(QStringLiteral("manual.html")).toStdString());
     dialog_->show();
     QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
 }
@@ -183,7 +198,8 @@ void MainWindowTest::startsOnTheManualPageWithTheInternalDatabase() {
     QVERIFY(Page(0)->isVisible());
     QVERIFY(!Page(1)->isVisible() && !Page(2)->isVisible() && !Page(3)->isVisible());
     QVERIFY(dialog_->windowTitle().startsWith(QStringLiteral("Morvex EGM2008 Calculator")));
-    QVERIFY(!dialog_->windowIcon().isNull());
+    // The icon's pictures are in the program's resources.
+    QVERIFY(!ProgramIcon().pixmap(48, 48).isNull());
 
     QCOMPARE(Text(Main(1021)), Work(kInternalName));
     QVERIFY(Checked(Main(1029)) && !Checked(Main(1030)));
@@ -283,6 +299,8 @@ void MainWindowTest::internalExternalRoundTripRemembersTheSettings() {
     QCOMPARE(dialog_->grid().gridSize, GridSize::Grid10x10);
     QVERIFY(!dialog_->grid().bigEndian);
     QVERIFY(!Main(1024)->isEnabled() && !Main(1023)->isEnabled());
+    // The disabled controls show what the internal database is.
+    QVERIFY(Checked(Main(1026)) && !Checked(Main(1024)) && !Checked(Main(1023)));
 
     Click(Main(1030));
     QCOMPARE(dialog_->grid().gridSize, GridSize::Grid1x1);
@@ -314,19 +332,17 @@ void MainWindowTest::pickedGridFilesAreRecognisedByName() {
     QVERIFY(dialogKinds_[0] == desktop::FileDialogKind::Open);
 }
 
-void MainWindowTest::cancellingTheGridDialogEmptiesThePath() {
+void MainWindowTest::cancellingTheGridDialogKeepsThePath() {
     Click(Main(1030));
     Click(Main(1006));  // no answer queued: Cancel
-    QVERIFY(Text(Main(1021)).isEmpty());
-    QVERIFY(dialog_->grid().path.empty());
+    QCOMPARE(Text(Main(1021)), kInternalName);
+    QCOMPARE(dialog_->grid().path, std::string(kInternalGridName));
 }
 
 void MainWindowTest::radioGroupsAreIndependent() {
     Click(Main(1030));
     Click(Main(1024));
     QVERIFY(Checked(Main(1030)) && Checked(Main(1024)));
-    Click(Main(1029));
-    QVERIFY(Checked(Main(1029)) && Checked(Main(1024)));
 
     ClickTab(2);
     Click(OnPage(2, 1043));
@@ -338,7 +354,7 @@ void MainWindowTest::radioGroupsAreIndependent() {
     ClickTab(1);
     Click(OnPage(1, 1050));
     QVERIFY(Checked(OnPage(1, 1050)) && Checked(OnPage(2, 1049)));
-    QVERIFY(Checked(Main(1029)) && Checked(Main(1024)));
+    QVERIFY(Checked(Main(1030)) && Checked(Main(1024)));
 }
 
 void MainWindowTest::tabClicksSwitchPagesAndARepeatedClickChangesNothing() {
@@ -522,7 +538,7 @@ void MainWindowTest::pointFileRunWritesItsFileAndKeepsPainting() {
                 button->text() != QStringLiteral("Calc!")) {
                 painted << button->text();
                 waitCursor = waitCursor && QApplication::overrideCursor() != nullptr &&
-                             QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+                             QApplication::overrideCursor()->shape() == Qt::BusyCursor;
             }
             return false;
         }
@@ -545,51 +561,59 @@ void MainWindowTest::pointFileRunWritesItsFileAndKeepsPainting() {
     QVERIFY(lines[0].startsWith(QStringLiteral("-60.000000    0.000000 ")));
 }
 
-void MainWindowTest::fileOutputDialogAcceptsANewName() {
+void MainWindowTest::theRealSaveDialogAsksBeforeOverwritingAndCancelKeepsThePath() {
     desktop::SetFileDialogHook({});  // the real dialog
-    ClickTab(2);
-    const QString fresh = Work(QStringLiteral("not-there-yet.dat"));
-    bool sawAnyFile = false;
+    ClickTab(1);
+    bool sawSave = false;
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {
         for (QWidget* top : QApplication::topLevelWidgets()) {
             auto* dialog = qobject_cast<QFileDialog*>(top);
             if (dialog == nullptr || !dialog->isVisible()) continue;
-            sawAnyFile = dialog->fileMode() == QFileDialog::AnyFile &&
-                         dialog->acceptMode() == QFileDialog::AcceptSave;
-            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            if (name != nullptr) name->setText(QStringLiteral("not-there-yet.dat"));
-            dialog->setDirectory(QDir::current());
-            dialog->selectFile(fresh);
-            answer.stop();
-            QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+            sawSave = dialog->acceptMode() == QFileDialog::AcceptSave &&
+                      !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            dialog->reject();
         }
     });
     answer.start(20);
-    Click(OnPage(2, 1037));
-    QVERIFY(sawAnyFile);
-    QCOMPARE(Text(OnPage(2, 1038)), fresh);
-    QVERIFY(!QFile::exists(fresh));
+    Click(OnPage(1, 1006));
+    answer.stop();
+    QVERIFY(sawSave);
+    QVERIFY(Text(OnPage(1, 1034)).isEmpty());
+    QCOMPARE(dynamic_cast<CTabTwo*>(Page(1))->logic().outputPath(), std::string("Output.txt"));
 }
 
-void MainWindowTest::versionInfoWaitsForTheLauncherAndViewDoesNot() {
+void MainWindowTest::viewersOpenExistingFilesAndTellWhatFailed() {
+    for (const char* name : {"MorvexEGM2008version.txt", "input.dat", "output.dat"}) {
+        QFile file(Work(QLatin1String(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
     ClickTab(3);
     Click(OnPage(3, 1046));
     ClickTab(2);
     Click(OnPage(2, 1029));
     Click(OnPage(2, 1045));
+    QCOMPARE(launches_.size(), std::size_t{3});
+    QCOMPARE(QString::fromStdString(launches_[0].path),
+             Work(QStringLiteral("MorvexEGM2008version.txt")));
+    QCOMPARE(QString::fromStdString(launches_[1].path), Work(QStringLiteral("input.dat")));
+    QCOMPARE(QString::fromStdString(launches_[2].path), Work(QStringLiteral("output.dat")));
+    QVERIFY(messages_.empty());
+
+    // The gridmaker's output is not there yet; then the launcher fails.
     ClickTab(1);
     Click(OnPage(1, 1045));
-    QCOMPARE(launches_.size(), std::size_t{4});
-    QCOMPARE(launches_[0].path, std::string("MorvexEGM2008version.txt"));
-    QVERIFY(launches_[0].wait);
-    QCOMPARE(QString::fromStdString(launches_[1].path), Work(QStringLiteral("input.dat")));
-    QVERIFY(!launches_[1].wait);
-    QCOMPARE(QString::fromStdString(launches_[2].path), Work(QStringLiteral("output.dat")));
-    QVERIFY(!launches_[2].wait);
-    QCOMPARE(launches_[3].path, std::string("Output.txt"));
-    QVERIFY(!launches_[3].wait);
-    QVERIFY(messages_.empty());
+    QCOMPARE(launches_.size(), std::size_t{3});
+    launcherStarts_ = false;
+    ClickTab(3);
+    Click(OnPage(3, 1046));
+    QCOMPARE(messages_.size(), std::size_t{2});
+    QCOMPARE(messages_[0].text, std::string("The file \"Output.txt\" does not exist."));
+    QVERIFY(
+        messages_[1].text.rfind("No viewer could be started for \"" +
+                                    Work(QStringLiteral("MorvexEGM2008version.txt")).toStdString(),
+                                0) == 0);
+    QVERIFY(messages_[0].icon == NoticeIcon::Error && messages_[1].icon == NoticeIcon::Error);
 }
 
 void MainWindowTest::helpButtonsAndAboutBox() {
@@ -600,8 +624,7 @@ void MainWindowTest::helpButtonsAndAboutBox() {
 
     Click(Main(57670));
     QCOMPARE(launches_.size(), std::size_t{1});
-    QCOMPARE(launches_[0].path, std::string("/usr/share/egm2008/manual.html"));
-    QVERIFY(!launches_[0].wait);
+    QCOMPARE(QString::fromStdString(launches_[0].path), Work(QStringLiteral("manual.html")));
 
     QAction* about = nullptr;
     for (QAction* action : dialog_->actions()) {
@@ -624,25 +647,104 @@ void MainWindowTest::helpButtonsAndAboutBox() {
     QVERIFY(dialog_->isVisible());
 }
 
-void MainWindowTest::theRealLauncherIsWaitedForOnlyWhenAsked() {
+void MainWindowTest::theRealLauncherIsNotWaitedFor() {
     // A stand-in for xdg-open that takes a while and leaves a mark when it ends.
     QDir().mkpath(Work(QStringLiteral("bin")));
     QFile script(Work(QStringLiteral("bin/xdg-open")));
     QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\nsleep 0.3\necho \"$1\" > \"$(dirname \"$0\")/opened\"\n");
+    const QString mark = Work(QStringLiteral("bin/opened"));
+    script.write("#!/bin/sh\n/bin/sleep 0.3\necho \"$1\" > '" + mark.toLocal8Bit() + "'\n");
     script.close();
     script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile notes(Work(QStringLiteral("MorvexEGM2008version.txt")));
+    QVERIFY(notes.open(QIODevice::WriteOnly));
     const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", Work(QStringLiteral("bin")).toLocal8Bit() + ':' + path);
+    qputenv("PATH", Work(QStringLiteral("bin")).toLocal8Bit());
     desktop::SetLauncherHook({});
 
     ClickTab(3);
     Click(OnPage(3, 1046));
+    QVERIFY2(!QFile::exists(mark), "Version Info waited for the launcher");
+    QTRY_VERIFY(QFile::exists(mark));
+    QVERIFY(messages_.empty());
+
+    // Without a launcher on the path, the user is told.
+    QFile::remove(Work(QStringLiteral("bin/xdg-open")));
+    Click(OnPage(3, 1046));
     qputenv("PATH", path);
-    QFile mark(Work(QStringLiteral("bin/opened")));
-    QVERIFY2(mark.open(QIODevice::ReadOnly), "Version Info returned before the launcher ended");
-    QCOMPARE(QString::fromLocal8Bit(mark.readAll()).trimmed(),
-             Work(QStringLiteral("MorvexEGM2008version.txt")));
+    QCOMPARE(messages_.size(), std::size_t{1});
+    QVERIFY(messages_[0].text.rfind("No viewer could be started", 0) == 0);
+}
+
+void MainWindowTest::aLongRunLeavesTheWindowResponsiveAndCancelStopsIt() {
+    QWidget window;
+    auto* other = new QPushButton(QStringLiteral("Other"), &window);
+    auto* bar = new QProgressBar(&window);
+    bar->setObjectName(QStringLiteral("runProgress"));
+    bar->hide();
+    auto* cancel = new QPushButton(QStringLiteral("&Cancel"), &window);
+    cancel->setObjectName(QStringLiteral("runCancel"));
+    cancel->hide();
+    window.show();
+
+    RunMeter meter;
+    meter.total = 1000;
+    std::atomic<int> spins{0};
+    int ticks = 0;
+    bool seenDuringRun = false;
+    QTimer::singleShot(250, cancel, [&] {
+        seenDuringRun =
+            bar->isVisible() && cancel->isVisible() && !other->isEnabled() && RunIsActive(&window);
+        cancel->click();
+    });
+    RunOffThread(
+        &window, meter,
+        [&] {
+            // Runs until cancelled (with a bound, so that a broken Cancel fails, not hangs).
+            for (int i = 0; i < 2000 && !meter.stop().Requested(); ++i) {
+                meter.done = i;
+                spins.fetch_add(1);
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        },
+        [&] { ++ticks; });
+    QVERIFY(seenDuringRun);
+    QVERIFY(meter.stop().Requested());
+    QVERIFY(spins.load() < 2000);
+    QVERIFY(ticks >= 2);
+    QVERIFY(!bar->isVisible() && !cancel->isVisible() && other->isEnabled());
+    QVERIFY(!RunIsActive(&window));
+}
+
+void MainWindowTest::droppedGridsAndFilesAreToldApart() {
+    test::WriteConstantGrid(Work(QStringLiteral("geoid.bin")).toStdString(), 1.0f, true);
+    QFile points(Work(QStringLiteral("points.txt")));
+    QVERIFY(points.open(QIODevice::WriteOnly));
+    points.write("52.5 13.4\n");
+    points.close();
+    QWidget window;
+    std::vector<std::string> dropped;
+    new FileDropTarget(
+        &window,
+        [&](const std::string& path, GridSize size, bool bigEndian) {
+            dropped.push_back("grid " + std::to_string(static_cast<int>(size)) +
+                              (bigEndian ? " big " : " little ") + path);
+        },
+        [&](const std::string& path) { dropped.push_back("file " + path); });
+    QVERIFY(window.acceptDrops());
+    for (const char* name : {"geoid.bin", "points.txt"}) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(Work(QLatin1String(name)))});
+        QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&window, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&window, &drop);
+    }
+    const std::vector<std::string> expected = {
+        "grid 2 big " + Work(QStringLiteral("geoid.bin")).toStdString(),
+        "file " + Work(QStringLiteral("points.txt")).toStdString()};
+    QCOMPARE(dropped, expected);
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -82,6 +82,21 @@ TEST_F(WorkingFolderTest, AUserFolderThatCannotBeMadeKeepsTheCurrentFolder) {
     EXPECT_EQ(ChooseWorkingFolder(cwd, installed, user), cwd);
 }
 
+// Regression: started in a removed folder, the program aborted on an uncaught exception.
+TEST_F(WorkingFolderTest, AFolderThatNoLongerExistsGivesTheUserFolder) {
+    const fs::path previous = fs::current_path();
+    fs::current_path(root / "cwd");
+    fs::remove(root / "cwd");
+    const std::string current = CurrentFolder();
+    fs::current_path(previous);
+    EXPECT_EQ(current, "");
+    EXPECT_EQ(ChooseWorkingFolder("", "", user), user);
+    EXPECT_TRUE(fs::is_directory(user));
+    EXPECT_EQ(ChooseWorkingFolder("", installed, user), user);
+    EXPECT_TRUE(fs::is_symlink(fs::path(user) / kInternalGridName));
+    EXPECT_EQ(ChooseWorkingFolder("", installed, ""), "");
+}
+
 TEST_F(WorkingFolderTest, TheInstalledDataIsTheFirstCandidateHoldingTheDatabase) {
     const std::string empty = (root / "cwd").string();
     EXPECT_EQ(FindInstalledData({"", empty, installed}), installed);
