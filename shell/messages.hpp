@@ -22,4 +22,7 @@ inline constexpr const char* kDatabaseHelpText =
     "File \"Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree\" is a 2.5'x2.5' gridfile in Big Endian "
     "byte format.";
 
+/// Esc while a page's field holds text typed since its "Calc!".
+inline constexpr const char* kQuitQuestion = "Quit EGM2008?";
+
 }  // namespace egm2008
