@@ -98,3 +98,34 @@ LauncherHook SetLauncherHook(LauncherHook hook) {
 }
 
 }  // namespace egm2008::desktop
+
+namespace egm2008::desktop {
+
+namespace {
+
+QuestionHook& QuestionHookSlot() {
+    static QuestionHook hook;
+    return hook;
+}
+
+bool RealQuestion(QWidget* parent, const std::string& text) {
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kMessageTitle), ToQString(text),
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+}  // namespace
+
+bool AskYesNo(QWidget* parent, const std::string& text) {
+    if (const QuestionHook& hook = QuestionHookSlot()) return hook(parent, text);
+    return RealQuestion(parent, text);
+}
+
+QuestionHook SetQuestionHook(QuestionHook hook) {
+    return std::exchange(QuestionHookSlot(), std::move(hook));
+}
+
+}  // namespace egm2008::desktop

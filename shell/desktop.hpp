@@ -49,4 +49,12 @@ LauncherHook SetLauncherHook(LauncherHook hook);
 inline QString ToQString(const std::string& text) { return QString::fromStdString(text); }
 inline std::string ToStdString(const QString& text) { return text.toStdString(); }
 
+using QuestionHook = std::function<bool(QWidget* parent, const std::string& text)>;
+
+/// Asks `text` in a modal box with "Yes" and "No"; true for "Yes". Closing the box answers "No".
+bool AskYesNo(QWidget* parent, const std::string& text);
+
+/// Tests: replace the question hook; returns the one in force before.
+QuestionHook SetQuestionHook(QuestionHook hook);
+
 }  // namespace egm2008::desktop

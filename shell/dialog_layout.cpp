@@ -2,77 +2,115 @@
 
 #include <QCheckBox>
 #include <QFontMetrics>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <algorithm>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QVariant>
 
 namespace egm2008 {
 
-DialogUnits::DialogUnits(const QFont& font) {
-    const QFontMetrics metrics(font);
-    // The average width of the 52 letters, rounded, as dialog templates measure it.
-    const int letters = metrics.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    baseX_ = std::max(1, (letters / 26 + 1) / 2);
-    baseY_ = std::max(1, metrics.height());
+namespace {
+
+constexpr const char* kScopeProperty = "egm2008Scope";
+
+// The width a line edit needs to show `text` whole: the text, the small
+// margins Qt keeps on either side of it and room for the cursor, inside the
+// style's frame.
+int WidthToShow(const QLineEdit* edit, const QString& text) {
+    edit->ensurePolished();
+    const QFontMetrics metrics(edit->font());
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+    const QMargins margins = edit->textMargins();
+    const QSize contents(metrics.horizontalAdvance(text) + margins.left() + margins.right() + 6,
+                         metrics.height());
+    return edit->style()->sizeFromContents(QStyle::CT_LineEdit, &option, contents, edit).width();
 }
 
-ControlFactory::ControlFactory(QWidget* parent) : parent_(parent), units_(parent->font()) {}
-
-void ControlFactory::Place(QWidget* control, int id, int x, int y, int w, int h, bool growToText) {
-    if (id != 0) control->setObjectName(QString::number(id));
-    QRect rect = units_.Rect(x, y, w, h);
-    if (growToText) rect.setWidth(std::max(rect.width(), control->sizeHint().width()));
-    control->setGeometry(rect);
-}
-
-QPushButton* ControlFactory::Button(int id, const QString& text, int x, int y, int w, int h) {
-    auto* button = new QPushButton(text, parent_);
-    // Buttons keep their place: a neighbour often starts right after them.
-    Place(button, id, x, y, w, h, false);
-    return button;
-}
-
-QRadioButton* ControlFactory::Radio(int id, const QString& text, int x, int y, int w, int h) {
-    auto* radio = new QRadioButton(text, parent_);
-    Place(radio, id, x, y, w, h, true);
-    return radio;
-}
-
-QCheckBox* ControlFactory::CheckLeftText(int id, const QString& text, int x, int y, int w, int h) {
-    auto* box = new QCheckBox(text, parent_);
-    box->setLayoutDirection(Qt::RightToLeft);
-    Place(box, id, x, y, w, h, true);
-    return box;
-}
-
-QLineEdit* ControlFactory::Edit(int id, int x, int y, int w, int h, bool readOnly) {
-    auto* edit = new QLineEdit(parent_);
+QLineEdit* NewEdit(int id, bool readOnly) {
+    auto* edit = new QLineEdit;
+    edit->setObjectName(QString::number(id));
     edit->setReadOnly(readOnly);
-    Place(edit, id, x, y, w, h, false);
+    // Read-only fields take the focus by a click only: the text can still be selected and copied.
+    if (readOnly) edit->setFocusPolicy(Qt::ClickFocus);
     return edit;
 }
 
-QLabel* ControlFactory::Label(const QString& text, int x, int y, int w, int h) {
-    auto* label = new QLabel(text, parent_);
-    Place(label, 0, x, y, w, h, true);
-    return label;
+bool IsScope(const QWidget* widget) {
+    return widget->isWindow() || widget->property(kScopeProperty).toBool();
 }
 
-QGroupBox* ControlFactory::Group(const QString& title, int x, int y, int w, int h) {
-    auto* group = new QGroupBox(title, parent_);
-    Place(group, 0, x, y, w, h, false);
-    // A frame only: the controls inside are the dialog's own children, drawn above it.
-    group->lower();
-    return group;
+}  // namespace
+
+QPushButton* MakeButton(int id, const QString& text) {
+    auto* button = new QPushButton(text);
+    if (id != 0) button->setObjectName(QString::number(id));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QRadioButton* MakeRadio(int id, const QString& text) {
+    auto* radio = new QRadioButton(text);
+    radio->setObjectName(QString::number(id));
+    return radio;
+}
+
+QCheckBox* MakeCheckLeftText(int id, const QString& text) {
+    auto* box = new QCheckBox(text);
+    box->setObjectName(QString::number(id));
+    box->setLayoutDirection(Qt::RightToLeft);
+    return box;
+}
+
+QLineEdit* MakeField(int id, const QString& widest) {
+    QLineEdit* edit = NewEdit(id, false);
+    edit->setMinimumWidth(WidthToShow(edit, widest));
+    edit->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    return edit;
+}
+
+QLineEdit* MakeResultField(int id, const QString& widest) {
+    QLineEdit* edit = NewEdit(id, true);
+    edit->setMinimumWidth(WidthToShow(edit, widest));
+    edit->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    return edit;
+}
+
+QLineEdit* MakePathField(int id) {
+    QLineEdit* edit = NewEdit(id, true);
+    edit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    QObject::connect(edit, &QLineEdit::textChanged, edit, &QWidget::setToolTip);
+    return edit;
+}
+
+void MarkScope(QWidget* widget) { widget->setProperty(kScopeProperty, true); }
+
+QList<QWidget*> ScopeMembers(const QWidget* scope) {
+    QList<QWidget*> members;
+    if (scope == nullptr) return members;
+    // Breadth first, so that a control near the scope comes before a deeper one.
+    QList<const QWidget*> pending{scope};
+    while (!pending.isEmpty()) {
+        const QWidget* parent = pending.takeFirst();
+        for (QObject* child : parent->children()) {
+            auto* widget = qobject_cast<QWidget*>(child);
+            if (widget == nullptr || widget->isWindow()) continue;
+            members.push_back(widget);
+            if (!IsScope(widget)) pending.push_back(widget);
+        }
+    }
+    return members;
 }
 
 QWidget* FindControl(const QWidget* scope, int id) {
-    if (scope == nullptr) return nullptr;
-    return scope->findChild<QWidget*>(QString::number(id), Qt::FindDirectChildrenOnly);
+    const QString name = QString::number(id);
+    for (QWidget* widget : ScopeMembers(scope)) {
+        if (widget->objectName() == name) return widget;
+    }
+    return nullptr;
 }
 
 }  // namespace egm2008

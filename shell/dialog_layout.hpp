@@ -1,15 +1,17 @@
-// Dialog units into pixels, and the making of a dialog's controls.
+// The making of a dialog's controls, and finding them again by dialog ID.
 //
-// A horizontal dialog unit is a quarter of the font's average character width,
-// a vertical one an eighth of its height, so a dialog laid out in dialog units
-// keeps its proportions with whatever font the desktop uses. Controls with a
-// label of their own grow to the right when the label would be clipped.
-// Every control is a direct child of its dialog or page and carries its dialog
-// ID as objectName; a control without an ID (a label, a group box) has none.
+// Controls are placed by Qt layouts, so a dialog grows with its font and its
+// window. Every control carries its dialog ID as objectName; a control without
+// an ID (a label, a group box) has none. IDs repeat across the main window and
+// its pages, so each page, the tab control and every window is a scope of its
+// own: a lookup searches one scope's controls, however deeply they are nested
+// in group boxes, and never those of a scope inside it.
+//
+// No button made here is a dialog's default or auto-default: Enter is handled
+// by the windows themselves (egm2008_dlg.hpp, tab_pages.hpp).
 #pragma once
 
-#include <QFont>
-#include <QRect>
+#include <QList>
 #include <QString>
 
 class QWidget;
@@ -17,49 +19,31 @@ class QPushButton;
 class QRadioButton;
 class QCheckBox;
 class QLineEdit;
-class QLabel;
-class QGroupBox;
 
 namespace egm2008 {
 
-class DialogUnits {
-public:
-    explicit DialogUnits(const QFont& font);
-    int X(int units) const { return units * baseX_ / 4; }
-    int Y(int units) const { return units * baseY_ / 8; }
-    QRect Rect(int x, int y, int width, int height) const {
-        return {X(x), Y(y), X(width), Y(height)};
-    }
+/// A push button; `text` may carry a mnemonic ("&View").
+QPushButton* MakeButton(int id, const QString& text);
+QRadioButton* MakeRadio(int id, const QString& text);
+/// A check box with its text on the left of the box.
+QCheckBox* MakeCheckLeftText(int id, const QString& text);
+/// An input field at least as wide as `widest` needs to show whole.
+QLineEdit* MakeField(int id, const QString& widest);
+/// A read-only result field, as wide as `widest` needs: selectable and copyable
+/// after a click, but no Tab stop.
+QLineEdit* MakeResultField(int id, const QString& widest);
+/// A read-only path field that grows with its window and shows its whole text
+/// as tooltip; like a result field, no Tab stop.
+QLineEdit* MakePathField(int id);
 
-private:
-    int baseX_;
-    int baseY_;
-};
+/// Makes `widget` a scope of its own for FindControl.
+void MarkScope(QWidget* widget);
 
-/// Makes the controls of one dialog or page at dialog-unit positions.
-class ControlFactory {
-public:
-    /// `parent` must carry its final font already.
-    explicit ControlFactory(QWidget* parent);
-    const DialogUnits& units() const { return units_; }
+/// Every widget inside `scope` (children, grandchildren, ...), without the
+/// insides of a nested scope or of another window; nested scopes themselves are listed.
+QList<QWidget*> ScopeMembers(const QWidget* scope);
 
-    QPushButton* Button(int id, const QString& text, int x, int y, int w, int h);
-    QRadioButton* Radio(int id, const QString& text, int x, int y, int w, int h);
-    /// A check box with its text on the left of the box.
-    QCheckBox* CheckLeftText(int id, const QString& text, int x, int y, int w, int h);
-    QLineEdit* Edit(int id, int x, int y, int w, int h, bool readOnly);
-    QLabel* Label(const QString& text, int x, int y, int w, int h);
-    QGroupBox* Group(const QString& title, int x, int y, int w, int h);
-
-private:
-    void Place(QWidget* control, int id, int x, int y, int w, int h, bool growToText);
-
-    QWidget* parent_;
-    DialogUnits units_;
-};
-
-/// Control `id` among the direct children of `scope` (IDs repeat across dialogs
-/// and pages, so the search never goes deeper); null when there is none.
+/// Control `id` within `scope` as ScopeMembers lists it; null when there is none.
 QWidget* FindControl(const QWidget* scope, int id);
 
 /// Like FindControl, as the given widget type.

@@ -2,17 +2,26 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBoxLayout>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTabBar>
+#include <QShortcut>
+#include <utility>
 
 #include "shell/desktop.hpp"
 #include "shell/dialog_layout.hpp"
+#include "shell/file_drop.hpp"
+#include "shell/long_run.hpp"
+#include "shell/messages.hpp"
 #include "shell/my_tab_ctrl.hpp"
+#include "shell/tab_pages.hpp"
+#include "tasks/manual_point.hpp"
 
 // The program's pictures live in a static library, whose resources are registered only when asked.
 static void RegisterProgramResources() { Q_INIT_RESOURCE(egm2008); }
@@ -37,16 +46,20 @@ QIcon ProgramIcon() {
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("100"));
     setWindowTitle(QStringLiteral("About EGM2008"));
-    ControlFactory make(this);
-    auto* icon = new QLabel(this);
+    auto* icon = new QLabel;
     icon->setPixmap(ProgramIcon().pixmap(32, 32));
-    icon->setGeometry(make.units().X(11), make.units().Y(17), 32, 32);
-    make.Label(QStringLiteral("EGM2008 Version 1.2"), 40, 10, 119, 8);
-    make.Label(QStringLiteral("Copyright (C) 2026 the Morvex EGM2008 project"), 40, 25, 130, 8);
-    auto* ok = make.Button(main_id::kOk, QStringLiteral("OK"), 178, 7, 50, 14);
+    auto* lines = new QVBoxLayout;
+    lines->addWidget(new QLabel(QStringLiteral("EGM2008 Version 1.2")));
+    lines->addWidget(new QLabel(QStringLiteral("Copyright (C) 2026 the Morvex EGM2008 project")));
+    lines->addStretch(1);
+    auto* ok = MakeButton(main_id::kOk, QStringLiteral("&OK"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    setFixedSize(make.units().X(235), make.units().Y(55));
+    auto* row = new QHBoxLayout(this);
+    row->addWidget(icon, 0, Qt::AlignTop);
+    row->addLayout(lines, 1);
+    row->addWidget(ok, 0, Qt::AlignTop);
+    row->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 CEGM2008Dlg::CEGM2008Dlg(const std::string& workingDirectory, const std::string& manualPath,
@@ -55,71 +68,157 @@ CEGM2008Dlg::CEGM2008Dlg(const std::string& workingDirectory, const std::string&
     setObjectName(QStringLiteral("102"));
     BuildControls();
     OnInitDialog(workingDirectory);
+    // Never smaller than what the layout asks for; larger as the user likes.
+    setMinimumSize(sizeHint());
+    resize(sizeHint());
+    FindControl(tabs_->page(0), manual_ids::kLatitude)->setFocus();
 }
 
 CEGM2008Dlg::~CEGM2008Dlg() = default;
 
 void CEGM2008Dlg::BuildControls() {
-    using namespace database_id;
-    ControlFactory make(this);
     setWindowTitle(QString::fromLatin1(kCaption));
-    setFixedSize(make.units().X(295), make.units().Y(311));
-
     tabs_ = new CMyTabCtrl(this);
     tabs_->setObjectName(QString::number(main_id::kTabControl));
-    tabs_->setGeometry(make.units().Rect(15, 15, 262, 161));
 
-    auto* internal =
-        make.Radio(kInternal, QStringLiteral("Internal Database (10' x 10')"), 15, 187, 114, 10);
-    auto* help = make.Button(kHelp, QStringLiteral("?"), 131, 184, 21, 14);
-    auto* external =
-        make.Radio(kExternal, QStringLiteral("External Database (EGM2008-File)"), 15, 207, 126, 10);
-    auto* choose = make.Button(kChooseFile, QStringLiteral("EGM-File"), 15, 220, 50, 14);
-    make.Edit(kPath, 68, 221, 208, 14, true);
-    make.Radio(kGrid1x1, QStringLiteral("1' x 1' Grid"), 35, 241, 49, 10);
-    make.Radio(kGrid2_5, QStringLiteral("2.5' x 2.5'  Grid"), 35, 255, 65, 10);
-    make.Radio(kGrid10, QStringLiteral("10' x 10'  Grid"), 35, 268, 59, 10);
-    auto* bigEndian =
-        make.CheckLeftText(kBigEndian, QStringLiteral("Big Endian"), 123, 242, 49, 10);
-
-    // "OK" and "Exit" share one place; "Exit" lies on top, "OK" stays the default button.
-    auto* ok = make.Button(main_id::kOk, QStringLiteral("OK"), 15, 287, 50, 16);
-    auto* exit = make.Button(main_id::kExit, QStringLiteral("Exit"), 15, 287, 50, 16);
-    auto* helpButton = make.Button(main_id::kHelp, QStringLiteral("&Help"), 66, 287, 50, 16);
-    ok->setDefault(true);
-    exit->raise();
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(exit, &QPushButton::clicked, this, &QDialog::reject);
-    connect(helpButton, &QPushButton::clicked, this,
+    auto* exit = MakeButton(main_id::kExit, QStringLiteral("E&xit"));
+    auto* help = MakeButton(main_id::kHelp, QStringLiteral("&Help"));
+    auto* about = MakeButton(main_id::kAbout, QStringLiteral("&About"));
+    connect(exit, &QPushButton::clicked, this, &CEGM2008Dlg::reject);
+    connect(help, &QPushButton::clicked, this,
             [this] { desktop::OpenWithDefaultApplication(this, manualPath_); });
+    connect(about, &QPushButton::clicked, this, &CEGM2008Dlg::ShowAbout);
+    auto* buttons = new QHBoxLayout;
+    for (QWidget* button : {exit, help, about}) buttons->addWidget(button);
+    buttons->addStretch(1);
+
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(tabs_, 1);
+    column->addLayout(BuildDatabaseControls());
+    column->addLayout(buttons);
+    column->addLayout(BuildStatusLine());
+
+    // Linux window managers take no items into the title-bar menu: About is in the context menu.
+    auto* aboutItem = new QAction(QString::fromLatin1(kAboutItem), this);
+    aboutItem->setObjectName(QString::number(main_id::kAbout));
+    connect(aboutItem, &QAction::triggered, this, &CEGM2008Dlg::ShowAbout);
+    addAction(aboutItem);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    BuildShortcuts();
+}
+
+QLayout* CEGM2008Dlg::BuildDatabaseControls() {
+    using namespace database_id;
+    auto* internal = MakeRadio(kInternal, QStringLiteral("&Internal Database (10' x 10')"));
+    auto* help = MakeButton(kHelp, QStringLiteral("&?"));
+    auto* external = MakeRadio(kExternal, QStringLiteral("&External Database (EGM2008-File)"));
+    auto* choose = MakeButton(kChooseFile, QStringLiteral("EGM-&File"));
+    auto* bigEndian = MakeCheckLeftText(kBigEndian, QStringLiteral("&Big Endian"));
+    QRadioButton* sizes[] = {MakeRadio(kGrid1x1, QStringLiteral("&1' x 1' Grid")),
+                             MakeRadio(kGrid2_5, QStringLiteral("&2.5' x 2.5'  Grid")),
+                             MakeRadio(kGrid10, QStringLiteral("1&0' x 10'  Grid"))};
+
+    auto* internalRow = new QHBoxLayout;
+    internalRow->addWidget(internal);
+    internalRow->addWidget(help);
+    internalRow->addStretch(1);
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(choose);
+    fileRow->addWidget(MakePathField(kPath), 1);
+    // The grid sizes indented under the file, the byte order beside the first of them.
+    auto* sizeColumn = new QVBoxLayout;
+    for (QRadioButton* size : sizes) sizeColumn->addWidget(size);
+    auto* sizeRow = new QHBoxLayout;
+    sizeRow->addSpacing(fontMetrics().averageCharWidth() * 4);
+    sizeRow->addLayout(sizeColumn);
+    sizeRow->addSpacing(fontMetrics().averageCharWidth() * 3);
+    sizeRow->addWidget(bigEndian, 0, Qt::AlignTop);
+    sizeRow->addStretch(1);
+    auto* column = new QVBoxLayout;
+    column->addLayout(internalRow);
+    column->addWidget(external);
+    column->addLayout(fileRow);
+    column->addLayout(sizeRow);
 
     databaseGroup_ = new QButtonGroup(this);
     databaseGroup_->addButton(internal);
     databaseGroup_->addButton(external);
     sizeGroup_ = new QButtonGroup(this);
-    sizeGroup_->addButton(FindControlAs<QRadioButton>(this, kGrid1x1),
-                          static_cast<int>(GridSize::Grid1x1));
-    sizeGroup_->addButton(FindControlAs<QRadioButton>(this, kGrid2_5),
-                          static_cast<int>(GridSize::Grid2_5x2_5));
-    sizeGroup_->addButton(FindControlAs<QRadioButton>(this, kGrid10),
-                          static_cast<int>(GridSize::Grid10x10));
+    sizeGroup_->addButton(sizes[0], static_cast<int>(GridSize::Grid1x1));
+    sizeGroup_->addButton(sizes[1], static_cast<int>(GridSize::Grid2_5x2_5));
+    sizeGroup_->addButton(sizes[2], static_cast<int>(GridSize::Grid10x10));
 
-    connect(internal, &QRadioButton::clicked, this,
-            [this] { selection_.SelectInternalDatabase(controls_); });
-    connect(external, &QRadioButton::clicked, this,
-            [this] { selection_.SelectExternalDatabase(controls_); });
-    connect(choose, &QPushButton::clicked, this, [this] { selection_.ChooseGridFile(controls_); });
+    // Every change of the database clears the results of the one before and shows the new one.
+    connect(internal, &QRadioButton::clicked, this, [this] {
+        selection_.SelectInternalDatabase(controls_);
+        DatabaseChanged();
+    });
+    connect(external, &QRadioButton::clicked, this, [this] {
+        selection_.SelectExternalDatabase(controls_);
+        DatabaseChanged();
+    });
+    connect(choose, &QPushButton::clicked, this, [this] {
+        selection_.ChooseGridFile(controls_);
+        DatabaseChanged();
+    });
     connect(help, &QPushButton::clicked, this, [this] { selection_.ShowHelp(controls_); });
-    connect(sizeGroup_, &QButtonGroup::idClicked, this,
-            [this](int size) { selection_.SelectGridSize(static_cast<GridSize>(size)); });
-    connect(bigEndian, &QCheckBox::clicked, this, [this] { selection_.ReadByteOrder(controls_); });
+    connect(sizeGroup_, &QButtonGroup::idClicked, this, [this](int size) {
+        selection_.SelectGridSize(static_cast<GridSize>(size));
+        DatabaseChanged();
+    });
+    connect(bigEndian, &QCheckBox::clicked, this, [this] {
+        selection_.ReadByteOrder(controls_);
+        DatabaseChanged();
+    });
+    return column;
+}
 
-    // Linux window managers take no items into the title-bar menu: About is in the context menu.
-    auto* about = new QAction(QString::fromLatin1(kAboutItem), this);
-    about->setObjectName(QStringLiteral("16"));
-    connect(about, &QAction::triggered, this, &CEGM2008Dlg::ShowAbout);
-    addAction(about);
-    setContextMenuPolicy(Qt::ActionsContextMenu);
+QLayout* CEGM2008Dlg::BuildStatusLine() {
+    databaseStatus_ = new QLabel;
+    databaseStatus_->setObjectName(QStringLiteral("databaseStatus"));
+    runStatus_ = new QLabel;
+    runStatus_->setObjectName(QStringLiteral("runStatus"));
+    // A long message is cut at the window's edge rather than widening the window.
+    runStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    runProgress_ = new QProgressBar;
+    runProgress_->setObjectName(QStringLiteral("runProgress"));
+    runCancel_ = MakeButton(0, QStringLiteral("&Cancel"));
+    runCancel_->setObjectName(QStringLiteral("runCancel"));
+    // Hidden, the meter and Cancel keep their room: a run that shows them moves nothing.
+    for (QWidget* runControl : std::initializer_list<QWidget*>{runProgress_, runCancel_}) {
+        QSizePolicy policy = runControl->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        runControl->setSizePolicy(policy);
+        runControl->hide();
+    }
+    auto* row = new QHBoxLayout;
+    row->addWidget(databaseStatus_);
+    row->addWidget(runStatus_, 1);
+    row->addWidget(runProgress_);
+    row->addWidget(runCancel_);
+    return row;
+}
+
+void CEGM2008Dlg::BuildShortcuts() {
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(quit, &QShortcut::activated, this, &CEGM2008Dlg::reject);
+    // Ctrl+Shift+Tab comes as Backtab from most keyboards.
+    const std::pair<QList<QKeySequence>, int> steps[] = {
+        {{QKeySequence(Qt::CTRL | Qt::Key_Tab)}, +1},
+        {{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab)},
+         -1},
+    };
+    for (const auto& [keys, step] : steps) {
+        auto* shortcut = new QShortcut(this);
+        shortcut->setKeys(keys);
+        connect(shortcut, &QShortcut::activated, this,
+                [this, step] { tabs_->SelectPage(tabs_->current() + step); });
+    }
+    for (int index = 0; index < 4; ++index) {
+        auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | (Qt::Key_1 + index)), this);
+        connect(shortcut, &QShortcut::activated, this, [this, index] { tabs_->SelectPage(index); });
+    }
 }
 
 void CEGM2008Dlg::OnInitDialog(const std::string& workingDirectory) {
@@ -131,6 +230,22 @@ void CEGM2008Dlg::OnInitDialog(const std::string& workingDirectory) {
     tabs_->SetGrid(&grid_);
     tabs_->InitialisePages();
     selection_.Initialise(controls_, workingDirectory);
+    databaseStatus_->setText(desktop::ToQString(selection_.Description()));
+    new FileDropTarget(
+        this,
+        [this](const std::string& path, GridSize size, bool bigEndian) {
+            selection_.UseGridFile(controls_, path, size, bigEndian);
+            DatabaseChanged();
+        },
+        [this](const std::string& path) {
+            tabs_->filePage()->SetInputFile(path);
+            tabs_->SelectPage(2);
+        });
+}
+
+void CEGM2008Dlg::DatabaseChanged() {
+    tabs_->manualPage()->ClearResults();
+    databaseStatus_->setText(desktop::ToQString(selection_.Description()));
 }
 
 void CEGM2008Dlg::ShowAbout() {
@@ -138,12 +253,24 @@ void CEGM2008Dlg::ShowAbout() {
     about.exec();
 }
 
-void CEGM2008Dlg::closeEvent(QCloseEvent* event) {
-    if (QApplication::overrideCursor() != nullptr) {
-        event->ignore();
+void CEGM2008Dlg::reject() {
+    // A run holds the window: it is asked to stop, and the window closes when it has.
+    if (RunIsActive(this)) {
+        close();
         return;
     }
-    QDialog::closeEvent(event);
+    QDialog::reject();
+}
+
+void CEGM2008Dlg::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel)) {
+        if (!tabs_->HoldsTypedText() || desktop::AskYesNo(this, kQuitQuestion)) {
+            reject();
+        }
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return;
+    QDialog::keyPressEvent(event);
 }
 
 }  // namespace egm2008

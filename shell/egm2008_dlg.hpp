@@ -1,11 +1,16 @@
 // The main window: the tab control with the four pages above, the choice of
-// the grid database below, "OK"/"Exit" (one place; either ends the program),
-// "&Help" (the user manual) and, in its context menu, the About box.
+// the grid database below, "Exit", "Help" (the user manual) and "About" (also
+// in its context menu), and at the bottom a status line: the database in use,
+// what a run did, and a run's meter with its Cancel button, hidden until a run
+// shows them. The window grows from the size its layout needs.
 //
 // The window owns the one GeoidGrid every calculation reads and the database
-// selection that writes it. Esc ends the program as in any dialog; Enter in a
-// page's fields runs that page's "Calc!" (tab_pages.hpp), elsewhere it presses
-// the default button "OK".
+// selection that writes it. Keys: Enter on a calculation page's controls runs
+// that page's "Calc!" (tab_pages.hpp) and does nothing elsewhere, as no button
+// is a default; "Exit", the close button, Ctrl+Q and Esc end the program, Esc
+// asking first while a page's field holds text typed since its "Calc!";
+// Ctrl+Tab, Ctrl+Shift+Tab and Ctrl+1..Ctrl+4 switch pages. While a run holds
+// the window, nothing ends it.
 #pragma once
 
 #include <QDialog>
@@ -17,15 +22,19 @@
 #include "shell/widget_platform.hpp"
 
 class QButtonGroup;
+class QLabel;
+class QProgressBar;
+class QPushButton;
 
 namespace egm2008 {
 
 class CMyTabCtrl;
 
-/// Dialog IDs of the main window's own controls.
+/// Dialog IDs of the main window's own controls, and of the About box's "OK".
 namespace main_id {
-inline constexpr int kOk = 1;
+inline constexpr int kOk = 1;  ///< the About box's
 inline constexpr int kExit = 2;
+inline constexpr int kAbout = 16;
 inline constexpr int kTabControl = 1017;
 inline constexpr int kHelp = 57670;
 }  // namespace main_id
@@ -52,15 +61,30 @@ public:
     CMyTabCtrl* tabControl() const { return tabs_; }
     const GeoidGrid& grid() const { return grid_; }
     const DatabaseSelection& selection() const { return selection_; }
-    /// Opens the About box modally (the context menu's "&About EGM2008...").
+    /// Opens the About box modally ("About" and the context menu's "&About EGM2008...").
     void ShowAbout();
 
+    /// The status line: the database in use (left), what a run did (stretching),
+    /// a run's meter and its "&Cancel" (both hidden until a run shows them).
+    QLabel* databaseStatus() const { return databaseStatus_; }
+    QLabel* runStatus() const { return runStatus_; }
+    QProgressBar* runProgress() const { return runProgress_; }
+    QPushButton* runCancel() const { return runCancel_; }
+
+    /// Ends the window (Exit, close button, Ctrl+Q, Esc); ignored while a run holds it.
+    void reject() override;
+
 protected:
-    /// Ignored while a run holds the window: the run ends first.
-    void closeEvent(QCloseEvent* event) override;
+    /// Esc asks before it ends the window when typed text would be lost; Enter does nothing.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void BuildControls();
+    QLayout* BuildDatabaseControls();
+    QLayout* BuildStatusLine();
+    void BuildShortcuts();
+    // After any change of the database: the manual page's results go, the status line follows.
+    void DatabaseChanged();
     void OnInitDialog(const std::string& workingDirectory);
 
     GeoidGrid grid_;
@@ -70,6 +94,10 @@ private:
     CMyTabCtrl* tabs_ = nullptr;
     QButtonGroup* databaseGroup_ = nullptr;
     QButtonGroup* sizeGroup_ = nullptr;
+    QLabel* databaseStatus_ = nullptr;
+    QLabel* runStatus_ = nullptr;
+    QProgressBar* runProgress_ = nullptr;
+    QPushButton* runCancel_ = nullptr;
     std::string manualPath_;
 };
 

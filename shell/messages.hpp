@@ -48,5 +48,7 @@ inline std::string InternalDatabaseMissingMessage(const std::string& path) {
            "grids from NGA's data in Debian's geotranz package), or choose an external grid "
            "file below.";
 }
+/// Esc while a page's field holds text typed since its "Calc!".
+inline constexpr const char* kQuitQuestion = "Quit EGM2008?";
 
 }  // namespace egm2008

@@ -1,9 +1,12 @@
 #include "shell/my_tab_ctrl.hpp"
 
+#include <QBoxLayout>
 #include <QFrame>
 #include <QProxyStyle>
+#include <QStackedLayout>
 #include <QTabBar>
 
+#include "shell/dialog_layout.hpp"
 #include "shell/tab_pages.hpp"
 
 namespace egm2008 {
@@ -25,30 +28,37 @@ public:
 
 }  // namespace
 
-CMyTabCtrl::CMyTabCtrl(QWidget* parent)
-    : QWidget(parent), tabs_(new QTabBar(this)), frame_(new QFrame(this)) {
-    frame_->setFrameShape(QFrame::StyledPanel);
-    frame_->setFrameShadow(QFrame::Raised);
+CMyTabCtrl::CMyTabCtrl(QWidget* parent) : QWidget(parent), tabs_(new QTabBar(this)) {
+    MarkScope(this);
     auto* style = new CompactTabStyle;
     style->setParent(tabs_);
     tabs_->setStyle(style);
     tabs_->setDrawBase(false);
     tabs_->setExpanding(false);
-    pages_ = {new CTabOne(this), new CTabTwo(this), new CTabThree(this), new CTabFour(this)};
-    for (QWidget* page : pages_) page->hide();
+    // Every tab always in sight: the window is never narrower than the row of tabs.
+    tabs_->setUsesScrollButtons(false);
+    tabs_->setElideMode(Qt::ElideNone);
+
+    auto* frame = new QFrame(this);
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->setFrameShadow(QFrame::Raised);
+    stack_ = new QStackedLayout(frame);
+    pages_ = {new CTabOne(frame), new CTabTwo(frame), new CTabThree(frame), new CTabFour(frame)};
+    for (QWidget* page : pages_) stack_->addWidget(page);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(tabs_);
+    column->addWidget(frame, 1);
     connect(tabs_, &QTabBar::currentChanged, this, &CMyTabCtrl::SwitchTo);
 }
 
-void CMyTabCtrl::InsertItem(int index, const QString& text) {
-    tabs_->insertTab(index, text);
-    tabs_->resize(tabs_->sizeHint());
-    SizePages();
-}
+void CMyTabCtrl::InsertItem(int index, const QString& text) { tabs_->insertTab(index, text); }
 
 void CMyTabCtrl::InitialisePages() {
     current_ = 0;
-    for (int i = 0; i < count(); ++i) page(i)->setVisible(i == 0);
-    SizePages();
+    stack_->setCurrentIndex(0);
     manualPage()->SetGrid(grid_);
     gridmakerPage()->SetGrid(grid_);
     gridmakerPage()->SelectInitialMethod();
@@ -59,30 +69,23 @@ CTabOne* CMyTabCtrl::manualPage() const { return static_cast<CTabOne*>(pages_[0]
 CTabTwo* CMyTabCtrl::gridmakerPage() const { return static_cast<CTabTwo*>(pages_[1]); }
 CTabThree* CMyTabCtrl::filePage() const { return static_cast<CTabThree*>(pages_[2]); }
 
-void CMyTabCtrl::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    SizePages();
+void CMyTabCtrl::SelectPage(int index) {
+    if (tabs_->count() == 0) return;
+    tabs_->setCurrentIndex((index % tabs_->count() + tabs_->count()) % tabs_->count());
 }
 
-void CMyTabCtrl::SizePages() {
-    // The pages fill the area under the row of tabs, inside the frame.
-    const int tabBottom = tabs_->count() > 0 ? tabs_->tabRect(0).bottom() + 1 : tabs_->height();
-    const int left = tabs_->count() > 0 ? tabs_->tabRect(0).left() : 0;
-    frame_->setGeometry(0, tabBottom, width(), height() - tabBottom);
-    frame_->lower();
-    const QRect area(left, tabBottom + 1, width() - left - 1, height() - tabBottom - 2);
+bool CMyTabCtrl::HoldsTypedText() const {
     for (QWidget* page : pages_) {
-        page->setGeometry(area);
-        page->raise();
+        if (egm2008::HoldsTypedText(page)) return true;
     }
+    return false;
 }
 
 void CMyTabCtrl::SwitchTo(int index) {
     if (index == current_ || index < 0 || index >= count()) return;
-    page(current_)->hide();
     current_ = index;
+    stack_->setCurrentIndex(index);
     QWidget* shown = page(current_);
-    shown->show();
     // Focus to the page's first control that takes it, as a dialog gives it.
     for (QWidget* w = shown->nextInFocusChain(); w != shown; w = w->nextInFocusChain()) {
         if (!shown->isAncestorOf(w)) break;

@@ -1,7 +1,9 @@
 // The tab control of the main window: a row of four tabs over a framed area
-// that holds the four pages, exactly one of them visible. A page is switched
-// whenever the selected tab changes, by a click or from the keyboard; a click
-// on the tab already selected changes nothing. The control owns its pages.
+// that holds the four pages, exactly one of them visible, and as large as the
+// largest page needs. A page is switched whenever the selected tab changes, by
+// a click, from the keyboard or by SelectPage; a click on the tab already
+// selected changes nothing. The control owns its pages and is a scope of its
+// own for FindControl.
 #pragma once
 
 #include <QWidget>
@@ -10,7 +12,7 @@
 #include "engine/geoid_grid.hpp"
 
 class QTabBar;
-class QFrame;
+class QStackedLayout;
 
 namespace egm2008 {
 
@@ -39,16 +41,16 @@ public:
     CTabOne* manualPage() const;
     CTabTwo* gridmakerPage() const;
     CTabThree* filePage() const;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
+    /// Selects tab `index` (wrapping around at either end), which shows its page.
+    void SelectPage(int index);
+    /// Whether a field of any page holds text typed since that page's "Calc!".
+    bool HoldsTypedText() const;
 
 private:
     void SwitchTo(int index);
-    void SizePages();
 
     QTabBar* tabs_;
-    QFrame* frame_;
+    QStackedLayout* stack_;
     std::array<QWidget*, 4> pages_{};
     int current_ = 0;
     GeoidGrid* grid_ = nullptr;

@@ -1,11 +1,16 @@
 #include "shell/tab_pages.hpp"
 
+#include <QBoxLayout>
 #include <QButtonGroup>
 #include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <filesystem>
 
 #include "shell/desktop.hpp"
@@ -23,26 +28,35 @@ constexpr int kManualCalcId = 1002;
 constexpr int kManualClearId = 1033;
 constexpr int kVersionInfoId = 1046;
 
-// Presses its button when Enter or Return reaches a control it watches.
-class EnterToButton : public QObject {
-public:
-    EnterToButton(QObject* parent, QAbstractButton* button) : QObject(parent), button_(button) {}
+// The widest texts the pages write into their fields ("%.8f" and "%.4f").
+const QString kWidestCoordinate = QStringLiteral("-000.00000000");
+const QString kWidestSpacing = QStringLiteral("00000.00000000");
+const QString kWidestUndulation = QStringLiteral("-0000.0000");
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && button_->isEnabled()) {
-                button_->click();
-                return true;
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
+// The method radios 1047..1050 of the gridmaker and the file page, with the same keys on both.
+const char* const kMethodCaptions[] = {"Bi-&Quadratic Interpolation", "Bi-Li&near Interpolation",
+                                       "&Triangulation", "Neare&st Neighbour"};
+const QString kCalcWithKey = QStringLiteral("&Calc!");
 
-private:
-    QAbstractButton* button_;
-};
+QLabel* Label(const char* text) { return new QLabel(QString::fromUtf8(text)); }
+
+// Widgets side by side, pushed to the left.
+QHBoxLayout* Row(std::initializer_list<QWidget*> widgets) {
+    auto* row = new QHBoxLayout;
+    for (QWidget* widget : widgets) row->addWidget(widget);
+    row->addStretch(1);
+    return row;
+}
+
+// The page's titled frame around `content`.
+void FramePage(QWidget* page, const QString& title, QLayout* content) {
+    auto* frame = new QGroupBox(title);
+    frame->setLayout(content);
+    auto* outer = new QVBoxLayout(page);
+    const int margin = page->style()->pixelMetric(QStyle::PM_LayoutTopMargin) / 2;
+    outer->setContentsMargins(margin, margin, margin, margin);
+    outer->addWidget(frame);
+}
 
 QButtonGroup* GroupOf(QWidget* page, std::initializer_list<int> ids) {
     auto* group = new QButtonGroup(page);
@@ -52,6 +66,41 @@ QButtonGroup* GroupOf(QWidget* page, std::initializer_list<int> ids) {
 }
 
 }  // namespace
+
+CalcKeys::CalcKeys(QWidget* page, QAbstractButton* calc) : QObject(page), calc_(calc) {
+    // Keys a control of the page leaves alone (fields, radios and buttons all
+    // leave Enter) reach the page, where this filter sees them.
+    page->installEventFilter(this);
+    for (QWidget* control : ScopeMembers(page)) {
+        auto* field = qobject_cast<QLineEdit*>(control);
+        if (field == nullptr || field->isReadOnly()) continue;
+        connect(field, &QLineEdit::textEdited, this, [this, field](const QString& text) {
+            if (text.isEmpty()) {
+                typed_.erase(field);
+            } else {
+                typed_.insert(field);
+            }
+        });
+    }
+    connect(calc, &QAbstractButton::clicked, this, [this] { typed_.clear(); });
+}
+
+bool CalcKeys::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (calc_->isEnabled()) calc_->click();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool HoldsTypedText(const QWidget* page) {
+    const auto* keys = page->findChild<CalcKeys*>(QString(), Qt::FindDirectChildrenOnly);
+    return keys != nullptr && keys->holdsTypedText();
+}
 
 QAbstractButton* CalcButtonOf(QWidget* page) {
     if (qobject_cast<CTabOne*>(page) != nullptr)
@@ -64,79 +113,86 @@ QAbstractButton* CalcButtonOf(QWidget* page) {
     return nullptr;
 }
 
-void RouteEnterToButton(QWidget* page, QAbstractButton* calc) {
-    auto* filter = new EnterToButton(page, calc);
-    for (QWidget* control : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (qobject_cast<QLineEdit*>(control) != nullptr ||
-            qobject_cast<QRadioButton*>(control) != nullptr) {
-            control->installEventFilter(filter);
-        }
-    }
-}
-
 // ---------------------------------------------------------------- manual page
 
 CTabOne::CTabOne(QWidget* parent)
     : QWidget(parent), logic_(std::make_unique<ManualPointPage>(platform_)) {
     setObjectName(QString::number(kManualPageId));
-    ControlFactory make(this);
+    MarkScope(this);
     using namespace manual_ids;
-    make.Group(QStringLiteral("EGM2008 Manual Calculation"), 2, 4, 246, 139);
-    make.Label(QStringLiteral("Latitude [°]"), 10, 22, 66, 8);
-    make.Edit(kLatitude, 80, 20, 90, 13, false);
-    make.Label(QStringLiteral("Longitude [°]"), 10, 40, 66, 8);
-    make.Edit(kLongitude, 80, 38, 90, 13, false);
-    auto* calc = make.Button(kManualCalcId, QStringLiteral("Calc!"), 180, 19, 50, 15);
-    auto* clear = make.Button(kManualClearId, QStringLiteral("Clear"), 180, 37, 50, 15);
-    make.Label(QStringLiteral("Undulation [m]"), 80, 62, 90, 8);
-    make.Label(QStringLiteral("Bi-Quadratic"), 10, 77, 66, 8);
-    make.Edit(kBiQuadratic, 80, 75, 90, 13, true);
-    make.Label(QStringLiteral("Bi-Linear"), 10, 93, 66, 8);
-    make.Edit(kBiLinear, 80, 91, 90, 13, true);
-    make.Label(QStringLiteral("Triangulation"), 10, 109, 66, 8);
-    make.Edit(kTriangulation, 80, 107, 90, 13, true);
-    make.Label(QStringLiteral("Nearest Neighbor"), 10, 125, 66, 8);
-    make.Edit(kNearest, 80, 123, 90, 13, true);
+    auto* calc = MakeButton(kManualCalcId, kCalcWithKey);
+    auto* clear = MakeButton(kManualClearId, QStringLiteral("C&lear"));
+    auto* grid = new QGridLayout;
+    grid->addWidget(Label("Latitude [°]"), 0, 0);
+    grid->addWidget(MakeField(kLatitude, kWidestCoordinate), 0, 1);
+    grid->addWidget(calc, 0, 2);
+    grid->addWidget(Label("Longitude [°]"), 1, 0);
+    grid->addWidget(MakeField(kLongitude, kWidestCoordinate), 1, 1);
+    grid->addWidget(clear, 1, 2);
+    grid->setRowMinimumHeight(2, fontMetrics().height() / 2);
+    grid->addWidget(Label("Undulation [m]"), 3, 1);
+    int row = 4;
+    for (const ManualMethod& method : kManualMethods) {
+        grid->addWidget(Label(method.label), row, 0);
+        grid->addWidget(MakeResultField(method.field, kWidestUndulation), row, 1);
+        ++row;
+    }
+    grid->setColumnStretch(3, 1);
+    grid->setRowStretch(row, 1);
+    FramePage(this, QStringLiteral("EGM2008 Manual Calculation"), grid);
 
     connect(calc, &QPushButton::clicked, this, [this] { logic_->CalculatePoint(); });
     connect(clear, &QPushButton::clicked, this, [this] { logic_->ClearResults(); });
-    RouteEnterToButton(this, calc);
+    new CalcKeys(this, calc);
 }
 
 CTabOne::~CTabOne() = default;
 
 void CTabOne::SetGrid(const GeoidGrid* grid) { logic_->SetGrid(grid); }
 
+void CTabOne::ClearResults() { logic_->ClearResults(); }
+
 // ------------------------------------------------------------- gridmaker page
 
 CTabTwo::CTabTwo(QWidget* parent)
     : QWidget(parent), logic_(std::make_unique<GridmakerPage>(platform_)) {
     setObjectName(QString::number(kGridmakerPageId));
-    ControlFactory make(this);
+    MarkScope(this);
     using namespace gridmaker_ids;
-    make.Group(QStringLiteral("EGM2008 Gridmaker"), 2, 4, 246, 139);
-    make.Label(QStringLiteral("Grid-Area"), 10, 15, 60, 8);
-    make.Label(QStringLiteral("Lat. [°]"), 10, 29, 30, 8);
-    make.Edit(kLatitude1, 42, 27, 62, 13, false);
-    make.Edit(kLatitude2, 108, 27, 62, 13, false);
-    make.Label(QStringLiteral("(-90° to +90°)"), 174, 29, 68, 8);
-    make.Label(QStringLiteral("Lon[°]"), 10, 45, 30, 8);
-    make.Edit(kLongitude1, 42, 43, 62, 13, false);
-    make.Edit(kLongitude2, 108, 43, 62, 13, false);
-    make.Label(QStringLiteral("(-360° to 360°)"), 174, 45, 68, 8);
-    make.Label(QStringLiteral("Spacing:"), 10, 63, 30, 8);
-    make.Label(QStringLiteral("Lat. [']"), 42, 63, 24, 8);
-    make.Edit(kLatSpacing, 68, 61, 36, 13, false);
-    make.Label(QStringLiteral("Lon[']"), 108, 63, 24, 8);
-    make.Edit(kLonSpacing, 134, 61, 36, 13, false);
-    auto* browse = make.Button(kOutputFileButton, QStringLiteral("Output-File"), 10, 80, 45, 14);
-    auto* view = make.Button(kViewButton, QStringLiteral("View"), 58, 80, 40, 14);
-    make.Edit(kOutputPath, 10, 96, 232, 13, true);
-    make.Radio(kBiQuadraticRadio, QStringLiteral("Bi-Quadratic Interpolation"), 10, 114, 96, 10);
-    make.Radio(kBiLinearRadio, QStringLiteral("Bi-Linear Interpolation"), 10, 126, 90, 10);
-    make.Radio(kTriangulationRadio, QStringLiteral("Triangulation"), 122, 114, 66, 10);
-    make.Radio(kNearestRadio, QStringLiteral("Nearest Neighbour"), 122, 126, 70, 10);
-    auto* calc = make.Button(kCalcButton, QStringLiteral("Calc!"), 190, 79, 50, 15);
+    auto* grid = new QGridLayout;
+    grid->addWidget(Label("Grid-Area"), 0, 0, 1, 2);
+    grid->addWidget(Label("Lat. [°]"), 1, 0);
+    grid->addWidget(MakeField(kLatitude1, kWidestCoordinate), 1, 1);
+    grid->addWidget(MakeField(kLatitude2, kWidestCoordinate), 1, 2);
+    grid->addWidget(Label("(-90° to +90°)"), 1, 3);
+    grid->addWidget(Label("Lon[°]"), 2, 0);
+    grid->addWidget(MakeField(kLongitude1, kWidestCoordinate), 2, 1);
+    grid->addWidget(MakeField(kLongitude2, kWidestCoordinate), 2, 2);
+    grid->addWidget(Label("(-360° to 360°)"), 2, 3);
+    grid->addWidget(Label("Spacing:"), 3, 0);
+    grid->addLayout(Row({Label("Lat. [']"), MakeField(kLatSpacing, kWidestSpacing)}), 3, 1);
+    grid->addLayout(Row({Label("Lon[']"), MakeField(kLonSpacing, kWidestSpacing)}), 3, 2);
+
+    auto* browse = MakeButton(kOutputFileButton, QStringLiteral("&Output-File"));
+    auto* view = MakeButton(kViewButton, QStringLiteral("&View"));
+    auto* calc = MakeButton(kCalcButton, kCalcWithKey);
+    QHBoxLayout* output = Row({browse, view});
+    output->addWidget(calc);
+    grid->addLayout(output, 4, 0, 1, 5);
+    grid->addWidget(MakePathField(kOutputPath), 5, 0, 1, 5);
+
+    auto* radios = new QGridLayout;
+    const int radioIds[] = {kBiQuadraticRadio, kBiLinearRadio, kTriangulationRadio, kNearestRadio};
+    for (int i = 0; i < 4; ++i) {
+        // Bi-quadratic and bi-linear on the left, the other two beside them.
+        radios->addWidget(MakeRadio(radioIds[i], QString::fromLatin1(kMethodCaptions[i])), i % 2,
+                          i / 2);
+    }
+    radios->setColumnStretch(2, 1);
+    grid->addLayout(radios, 6, 0, 1, 5);
+    grid->setColumnStretch(4, 1);
+    grid->setRowStretch(7, 1);
+    FramePage(this, QStringLiteral("EGM2008 Gridmaker"), grid);
 
     methods_ =
         GroupOf(this, {kBiQuadraticRadio, kBiLinearRadio, kTriangulationRadio, kNearestRadio});
@@ -145,7 +201,7 @@ CTabTwo::CTabTwo(QWidget* parent)
     connect(browse, &QPushButton::clicked, this, [this] { logic_->BrowseOutputFile(); });
     connect(view, &QPushButton::clicked, this, [this] { logic_->ViewOutputFile(); });
     connect(calc, &QPushButton::clicked, this, [this] { logic_->RunGridmaker(); });
-    RouteEnterToButton(this, calc);
+    new CalcKeys(this, calc);
 }
 
 CTabTwo::~CTabTwo() = default;
@@ -162,37 +218,50 @@ void CTabTwo::SelectInitialMethod() {
 CTabThree::CTabThree(QWidget* parent)
     : QWidget(parent), logic_(std::make_unique<PointFilePage>(platform_)) {
     setObjectName(QString::number(kFilePageId));
-    ControlFactory make(this);
-    // The frames end 2 units higher than in a dialog template: Qt's tab row is taller.
-    make.Group(QStringLiteral("EGM2008 File Calculation"), 2, 4, 248, 141);
-    make.Group(QString(), 7, 4, 242, 137);
-    auto* browseInput =
-        make.Button(file_ids::kInputButton, QStringLiteral("Input-File"), 8, 14, 39, 14);
-    auto* viewInput = make.Button(file_ids::kViewInput, QStringLiteral("View"), 49, 14, 40, 14);
-    make.Edit(file_ids::kInputPath, 8, 29, 234, 14, true);
-    auto* browseOutput =
-        make.Button(file_ids::kOutputButton, QStringLiteral("Output-File"), 8, 48, 39, 14);
-    auto* viewOutput = make.Button(file_ids::kViewOutput, QStringLiteral("View"), 50, 48, 40, 14);
-    make.Edit(file_ids::kOutputPath, 8, 63, 234, 14, true);
-    make.Label(QStringLiteral("Format Input-File:"), 7, 81, 55, 8);
-    make.Radio(1040, QStringLiteral("Textfile: Lat Lon"), 11, 92, 67, 10);
-    make.Radio(1041, QStringLiteral("Textfile: Lon Lat"), 11, 102, 67, 10);
-    make.Radio(1042, QStringLiteral("Textfile: Pt-Number Lat Lon"), 11, 112, 102, 10);
-    make.Radio(1043, QStringLiteral("Textfile: Pt-Number Lon Lat"), 11, 122, 102, 10);
-    make.Radio(1044, QStringLiteral("Textfile: GGA from GPS"), 11, 132, 90, 10);
-    make.Radio(1047, QStringLiteral("Bi-Quadratic Interpolation"), 143, 82, 96, 10);
-    make.Radio(1048, QStringLiteral("Bi-Linear Interpolation"), 143, 92, 90, 10);
-    make.Radio(1049, QStringLiteral("Triangulation"), 143, 103, 96, 10);
-    make.Radio(1050, QStringLiteral("Nearest Neighbour"), 143, 113, 96, 10);
-    auto* calc = make.Button(file_ids::kCalc, QStringLiteral("Calc!"), 141, 126, 50, 15);
+    MarkScope(this);
+    using namespace file_ids;
+    auto* browseInput = MakeButton(kInputButton, QStringLiteral("In&put-File"));
+    auto* viewInput = MakeButton(kViewInput, QStringLiteral("&View"));
+    auto* browseOutput = MakeButton(kOutputButton, QStringLiteral("O&utput-File"));
+    auto* viewOutput = MakeButton(kViewOutput, QStringLiteral("Vie&w"));
+    auto* calc = MakeButton(kCalc, kCalcWithKey);
+
+    auto* layouts = new QVBoxLayout;
+    layouts->addWidget(Label("Format Input-File:"));
+    const char* const layoutCaptions[] = {
+        "Textfile: &Lat Lon", "Textfile: L&on Lat", "Textfile: Pt-Nu&mber Lat Lon",
+        "Textfile: Pt-Numbe&r Lon Lat", "Textfile: &GGA from GPS"};
+    for (int id = kFirstLayout; id <= kLastLayout; ++id) {
+        layouts->addWidget(MakeRadio(id, QString::fromLatin1(layoutCaptions[id - kFirstLayout])));
+    }
+    layouts->addStretch(1);
+    auto* methods = new QVBoxLayout;
+    for (int id = kFirstMethod; id <= kLastMethod; ++id) {
+        methods->addWidget(MakeRadio(id, QString::fromLatin1(kMethodCaptions[id - kFirstMethod])));
+    }
+    methods->addWidget(calc, 0, Qt::AlignLeft);
+    methods->addStretch(1);
+    auto* choices = new QHBoxLayout;
+    choices->addLayout(layouts);
+    choices->addSpacing(fontMetrics().averageCharWidth() * 3);
+    choices->addLayout(methods);
+    choices->addStretch(1);
+
+    auto* column = new QVBoxLayout;
+    column->addLayout(Row({browseInput, viewInput}));
+    column->addWidget(MakePathField(kInputPath));
+    column->addLayout(Row({browseOutput, viewOutput}));
+    column->addWidget(MakePathField(kOutputPath));
+    column->addLayout(choices, 1);
+    FramePage(this, QStringLiteral("EGM2008 File Calculation"), column);
 
     // Each group reports the clicked radio's dialog ID.
     layouts_ = new QButtonGroup(this);
-    for (int id = file_ids::kFirstLayout; id <= file_ids::kLastLayout; ++id) {
+    for (int id = kFirstLayout; id <= kLastLayout; ++id) {
         layouts_->addButton(FindControlAs<QAbstractButton>(this, id), id);
     }
     methods_ = new QButtonGroup(this);
-    for (int id = file_ids::kFirstMethod; id <= file_ids::kLastMethod; ++id) {
+    for (int id = kFirstMethod; id <= kLastMethod; ++id) {
         methods_->addButton(FindControlAs<QAbstractButton>(this, id), id);
     }
     connect(layouts_, &QButtonGroup::idClicked, this, [this](int id) { logic_->SelectLayout(id); });
@@ -201,11 +270,17 @@ CTabThree::CTabThree(QWidget* parent)
     connect(viewInput, &QPushButton::clicked, this, [this] { logic_->ViewInputFile(); });
     connect(browseOutput, &QPushButton::clicked, this, [this] { logic_->BrowseOutputFile(); });
     connect(viewOutput, &QPushButton::clicked, this, [this] { logic_->ViewOutputFile(); });
-    connect(calc, &QPushButton::clicked, this, [this] { logic_->CalculatePointFile(); });
-    RouteEnterToButton(this, calc);
+    connect(calc, &QPushButton::clicked, this, [this, calc] {
+        logic_->CalculatePointFile();
+        // The run shows its progress in the caption and leaves it without the key.
+        calc->setText(kCalcWithKey);
+    });
+    new CalcKeys(this, calc);
 }
 
 CTabThree::~CTabThree() = default;
+
+void CTabThree::SetInputFile(const std::string& path) { logic_->SetInputPath(path); }
 
 void CTabThree::InitialiseFilePage(const GeoidGrid* grid) {
     logic_->InitialiseFilePage(grid, std::filesystem::current_path().string());
@@ -219,18 +294,28 @@ void CTabThree::InitialiseFilePage(const GeoidGrid* grid) {
 
 CTabFour::CTabFour(QWidget* parent) : QWidget(parent) {
     setObjectName(QString::number(kInfoPageId));
+    MarkScope(this);
+    // Bold and a quarter larger than the window's font.
     QFont bold = font();
-    bold.setPointSize(10);
+    if (bold.pointSizeF() > 0) {
+        bold.setPointSizeF(bold.pointSizeF() * 1.25);
+    } else {
+        bold.setPixelSize(bold.pixelSize() * 5 / 4);
+    }
     bold.setBold(true);
     setFont(bold);
-    ControlFactory make(this);
-    make.Group(QStringLiteral("Morvex EGM2008 Calculator v. 1.2"), 2, 4, 200, 114);
-    make.Label(QStringLiteral("Calculation of EGM2008 geoid undulations"), 10, 18, 180, 9);
-    make.Label(QStringLiteral("The Morvex EGM2008 project"), 10, 38, 180, 9);
-    make.Label(QStringLiteral("Free geoid calculator for NGA's EGM2008 grids"), 10, 50, 180, 9);
-    make.Label(QStringLiteral("Contact: the project's issue tracker"), 10, 62, 180, 9);
-    make.Label(QStringLiteral("User manual: \"Help\" below"), 10, 74, 180, 9);
-    auto* versionInfo = make.Button(kVersionInfoId, QStringLiteral("Version Info"), 10, 92, 60, 15);
+    auto* versionInfo = MakeButton(kVersionInfoId, QStringLiteral("&Version Info"));
+    auto* column = new QVBoxLayout;
+    column->addWidget(Label("Calculation of EGM2008 geoid undulations"));
+    column->addSpacing(fontMetrics().height());
+    column->addWidget(Label("The Morvex EGM2008 project"));
+    column->addWidget(Label("Free geoid calculator for NGA's EGM2008 grids"));
+    column->addWidget(Label("Contact: the project's issue tracker"));
+    column->addWidget(Label("User manual: \"Help\" below"));
+    column->addSpacing(fontMetrics().height());
+    column->addLayout(Row({versionInfo}));
+    column->addStretch(1);
+    FramePage(this, QStringLiteral("Morvex EGM2008 Calculator v. 1.2"), column);
     // The notes lie in the working folder.
     connect(versionInfo, &QPushButton::clicked, this,
             [this] { desktop::OpenWithDefaultApplication(window(), kVersionNotesName); });

@@ -1,11 +1,17 @@
-// The four pages of the main window's tab control. Each page is a plain child
-// widget built at its dialog-unit positions; the three calculation pages bind
-// their buttons and radios to their page logic through a WidgetPlatform, so
-// that the logic reaches only this page's controls.
+// The four pages of the main window's tab control. Each page is a child widget
+// laid out by Qt layouts inside its titled frame, and a scope of its own for
+// FindControl; the three calculation pages bind their buttons and radios to
+// their page logic through a WidgetPlatform, so that the logic reaches only
+// this page's controls.
+//
+// On a calculation page Enter on any control (a field, a radio, a button)
+// presses that page's "Calc!"; on the Info page it does nothing.
 #pragma once
 
+#include <QObject>
 #include <QWidget>
 #include <memory>
+#include <set>
 
 #include "engine/geoid_grid.hpp"
 #include "shell/widget_platform.hpp"
@@ -28,8 +34,25 @@ inline constexpr int kInfoPageId = 1021;
 /// The "Calc!" button of a page; null on the Info page.
 QAbstractButton* CalcButtonOf(QWidget* page);
 
-/// Makes Enter in the page's fields and radios press `calc` instead of the dialog's default button.
-void RouteEnterToButton(QWidget* page, QAbstractButton* calc);
+/// The keys of a calculation page: Enter on any of its controls presses
+/// `calc`, and the page knows whether a field holds text the user typed since
+/// `calc` was last pressed. Made after the page's fields, as a child of the page.
+class CalcKeys : public QObject {
+    Q_OBJECT
+public:
+    CalcKeys(QWidget* page, QAbstractButton* calc);
+    bool holdsTypedText() const { return !typed_.empty(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAbstractButton* calc_;
+    std::set<const QObject*> typed_;  ///< fields holding typed text
+};
+
+/// Whether a field of `page` holds text typed since its "Calc!"; false on the Info page.
+bool HoldsTypedText(const QWidget* page);
 
 /// "EGM2008 Manual Calc": one point by all four methods.
 class CTabOne : public QWidget {
@@ -38,6 +61,8 @@ public:
     explicit CTabOne(QWidget* parent);
     ~CTabOne() override;
     void SetGrid(const GeoidGrid* grid);
+    /// Empties the four results (they belong to the database they were computed in).
+    void ClearResults();
 
 private:
     WidgetPlatform platform_{this};
@@ -69,6 +94,8 @@ public:
     ~CTabThree() override;
     /// The grid, the default file names in the working folder and the first radio of each group.
     void InitialiseFilePage(const GeoidGrid* grid);
+    /// A file dropped on the window becomes the input file.
+    void SetInputFile(const std::string& path);
     const PointFilePage& logic() const { return *logic_; }
 
 private:

@@ -78,6 +78,11 @@ void PointFilePage::BrowseOutputFile() {
     platform_.SetFieldText(file_ids::kOutputPath, outputPath_);
 }
 
+void PointFilePage::SetInputPath(const std::string& path) {
+    inputPath_ = path;
+    platform_.SetFieldText(file_ids::kInputPath, inputPath_);
+}
+
 void PointFilePage::ViewInputFile() { platform_.StartEditor(inputPath_, false); }
 
 void PointFilePage::ViewOutputFile() { platform_.StartEditor(outputPath_, false); }

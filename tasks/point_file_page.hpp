@@ -52,6 +52,8 @@ public:
 
     /// "Input-File": the open-file dialog's path replaces the input path; Cancel changes nothing.
     void BrowseInputFile();
+    /// A file chosen elsewhere (dropped on the window) becomes the input path.
+    void SetInputPath(const std::string& path);
     /// "Output-File": the save-file dialog (which asks before overwriting), for the output path.
     void BrowseOutputFile();
     /// "View": the input file in the editor, not waited for.

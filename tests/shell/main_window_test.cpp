@@ -1,6 +1,7 @@
 // The desktop window, offscreen: controls found by their dialog IDs within
 // their own dialog or page, clicks and keys as a user gives them, message
-// boxes, file dialogs and the launcher answered by the test.
+// boxes, questions, file dialogs and the launcher answered by the test.
+// Layouts are checked by comparing rectangles, at two font sizes.
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -15,6 +16,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -80,7 +83,8 @@ private slots:
 
     void startsOnTheManualPageWithTheInternalDatabase();
     void controlIdsAreUniqueWithinEachDialogAndPage();
-    void labelledControlsAreNotClippedAndStayInsideTheirParent();
+    void layoutGrowsWithoutOverlapOrClipping_data();
+    void layoutGrowsWithoutOverlapOrClipping();
     void internalExternalRoundTripRemembersTheSettings();
     void pickedGridFilesAreRecognisedByName();
     void cancellingTheGridDialogKeepsThePath();
@@ -88,7 +92,11 @@ private slots:
     void tabClicksSwitchPagesAndARepeatedClickChangesNothing();
     void keyboardTabSelectionSwitchesPages();
     void enterInAPageFieldRunsThatPagesCalc();
-    void escapeOkAndExitEndTheWindow();
+    void enterPressesCalcOnlyOnCalculationPages_data();
+    void enterPressesCalcOnlyOnCalculationPages();
+    void quitKeysAndButtons_data();
+    void quitKeysAndButtons();
+    void pageShortcutsMnemonicsAndTabStops();
     void manualCalculationOnTheInternalGrid();
     void manualCalculationOnAPickedBigEndianGrid();
     void aMissingGridIsReportedOnce();
@@ -105,9 +113,11 @@ private:
     QWidget* Main(int id) const { return FindControl(dialog_.get(), id); }
     QWidget* Page(int index) const { return dialog_->tabControl()->page(index); }
     QWidget* OnPage(int index, int id) const { return FindControl(Page(index), id); }
+    // A caption as the user reads it, without its key mark.
     QString Text(QWidget* control) const {
         if (auto* edit = qobject_cast<QLineEdit*>(control)) return edit->text();
-        if (auto* button = qobject_cast<QAbstractButton*>(control)) return button->text();
+        if (auto* button = qobject_cast<QAbstractButton*>(control))
+            return QString(button->text()).remove(QLatin1Char('&'));
         if (auto* label = qobject_cast<QLabel*>(control)) return label->text();
         return QStringLiteral("<no such control>");
     }
@@ -131,6 +141,16 @@ private:
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
     }
     QString Work(const QString& name) const { return QDir::current().absoluteFilePath(name); }
+    void NewDialog() {
+        dialog_ = std::make_unique<CEGM2008Dlg>(QDir::currentPath().toStdString(),
+                                                Work(QStringLiteral("manual.html")).toStdString());
+        dialog_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
+    }
+    void CheckPageLayouts();
+    std::vector<QWidget*> Scopes() const {
+        return {dialog_.get(), Page(0), Page(1), Page(2), Page(3)};
+    }
     bool HaveGrid(const QString& name) const {
         return QFile::exists(kGridDir + QLatin1Char('/') + name);
     }
@@ -143,6 +163,8 @@ private:
     std::vector<desktop::FileDialogKind> dialogKinds_;
     std::vector<Launch> launches_;
     bool launcherStarts_ = true;
+    std::vector<std::string> questions_;
+    bool answerYes_ = false;
 };
 
 void MainWindowTest::init() {
@@ -173,11 +195,12 @@ void MainWindowTest::init() {
     });
     QFile manual(Work(QStringLiteral("manual.html")));
     QVERIFY(manual.open(QIODevice::WriteOnly));
-
-    dialog_ = std::make_unique<CEGM2008Dlg>(QDir::currentPath().toStdString(),
-                                            Work(QStringLiteral("manual.html")).toStdString());
-    dialog_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
+    questions_.clear();
+    desktop::SetQuestionHook([this](QWidget*, const std::string& text) {
+        questions_.push_back(text);
+        return answerYes_;
+    });
+    NewDialog();
 }
 
 void MainWindowTest::cleanup() {
@@ -185,6 +208,7 @@ void MainWindowTest::cleanup() {
     desktop::SetMessageHook({});
     desktop::SetFileDialogHook({});
     desktop::SetLauncherHook({});
+    desktop::SetQuestionHook({});
     QDir::setCurrent(previousFolder_);
     folder_.reset();
 }
@@ -198,6 +222,14 @@ void MainWindowTest::startsOnTheManualPageWithTheInternalDatabase() {
     QVERIFY(Page(0)->isVisible());
     QVERIFY(!Page(1)->isVisible() && !Page(2)->isVisible() && !Page(3)->isVisible());
     QVERIFY(dialog_->windowTitle().startsWith(QStringLiteral("Morvex EGM2008 Calculator")));
+    QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
+    QCOMPARE(QApplication::focusWidget(), OnPage(0, 1000));
+    // The status line is there for the runs; its meter and Cancel wait hidden.
+    QCOMPARE(dialog_->databaseStatus()->objectName(), QStringLiteral("databaseStatus"));
+    QCOMPARE(dialog_->runStatus()->objectName(), QStringLiteral("runStatus"));
+    QVERIFY(dialog_->databaseStatus()->isVisible() && dialog_->runStatus()->isVisible());
+    QVERIFY(!dialog_->runProgress()->isVisible() && !dialog_->runCancel()->isVisible());
+    QCOMPARE(Text(dialog_->runCancel()), QStringLiteral("Cancel"));
     // The icon's pictures are in the program's resources.
     QVERIFY(!ProgramIcon().pixmap(48, 48).isNull());
 
@@ -219,16 +251,17 @@ void MainWindowTest::startsOnTheManualPageWithTheInternalDatabase() {
 }
 
 void MainWindowTest::controlIdsAreUniqueWithinEachDialogAndPage() {
-    std::vector<QWidget*> scopes{dialog_.get()};
-    for (int i = 0; i < 4; ++i) scopes.push_back(Page(i));
-    for (QWidget* scope : scopes) {
+    for (QWidget* scope : Scopes()) {
         std::set<QString> seen;
-        for (QWidget* child :
-             scope->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (child->objectName().isEmpty()) continue;
-            QVERIFY2(seen.insert(child->objectName()).second, qPrintable(child->objectName()));
+        for (QWidget* control : ScopeMembers(scope)) {
+            if (control->objectName().isEmpty()) continue;
+            QVERIFY2(seen.insert(control->objectName()).second, qPrintable(control->objectName()));
         }
     }
+    // Controls in a page's frame are found; the pages' controls are not the window's.
+    QVERIFY(qobject_cast<QLineEdit*>(OnPage(1, 1034)) != nullptr);
+    QVERIFY(FindControl(dialog_.get(), 1034) == nullptr);
+    QCOMPARE(Main(1017), dialog_->tabControl());
     // The same ID in two places: each lookup finds its own dialog's control.
     QCOMPARE(Text(Main(1006)), QStringLiteral("EGM-File"));
     QVERIFY(qobject_cast<QLineEdit*>(OnPage(0, 1006)) != nullptr);
@@ -237,48 +270,114 @@ void MainWindowTest::controlIdsAreUniqueWithinEachDialogAndPage() {
     QCOMPARE(Text(Main(1029)), QStringLiteral("Internal Database (10' x 10')"));
 }
 
-void MainWindowTest::labelledControlsAreNotClippedAndStayInsideTheirParent() {
-    std::vector<QWidget*> scopes{dialog_.get()};
-    for (int i = 0; i < 4; ++i) scopes.push_back(Page(i));
-    for (QWidget* scope : scopes) {
-        for (QWidget* child :
-             scope->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-            const QString what = scope->objectName() + QLatin1Char('/') + child->objectName() +
-                                 QLatin1Char(' ') + QLatin1String(child->metaObject()->className());
-            if (qobject_cast<QRadioButton*>(child) || qobject_cast<QCheckBox*>(child) ||
-                qobject_cast<QLabel*>(child)) {
-                QVERIFY2(child->width() >= child->sizeHint().width(), qPrintable(what));
+namespace {
+
+// Where the field draws its cursor, with the text as far scrolled as its last painting left it.
+int CursorLeft(QLineEdit* field) {
+    return field->inputMethodQuery(Qt::ImCursorRectangle).toRect().left();
+}
+
+}  // namespace
+
+// Every page in turn: within each frame the visible controls lie inside it and
+// cover no sibling, and no caption is cut.
+void MainWindowTest::CheckPageLayouts() {
+    CMyTabCtrl* tabs = dialog_->tabControl();
+    for (int index = 0; index < tabs->count(); ++index) {
+        tabs->SelectPage(index);
+        QApplication::processEvents();
+        QList<QWidget*> frames{dialog_.get(), tabs, Page(index)->parentWidget(), Page(index)};
+        for (QGroupBox* group : Page(index)->findChildren<QGroupBox*>()) frames << group;
+        for (QWidget* frame : frames) {
+            QList<QWidget*> controls;
+            for (QWidget* child :
+                 frame->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+                if (child->isVisible()) controls << child;
             }
-            QVERIFY2(scope->rect().contains(child->geometry()), qPrintable(what));
+            for (qsizetype i = 0; i < controls.size(); ++i) {
+                QWidget* control = controls[i];
+                const QString what = frame->objectName() + QLatin1Char('/') +
+                                     QLatin1String(control->metaObject()->className()) +
+                                     QLatin1Char(' ') + Text(control);
+                QVERIFY2(frame->rect().contains(control->geometry()), qPrintable(what));
+                if (qobject_cast<QAbstractButton*>(control) || qobject_cast<QLabel*>(control))
+                    QVERIFY2(control->width() >= control->sizeHint().width(), qPrintable(what));
+                for (qsizetype j = i + 1; j < controls.size(); ++j) {
+                    QVERIFY2(!control->geometry().intersects(controls[j]->geometry()),
+                             qPrintable(what + QStringLiteral(" / ") + Text(controls[j])));
+                }
+            }
         }
     }
-    // No control covers another, frames aside; "OK" and "Exit" alone share one place.
-    for (QWidget* scope : scopes) {
-        QList<QWidget*> controls;
-        for (QWidget* child :
-             scope->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (qobject_cast<QGroupBox*>(child) == nullptr &&
-                child->objectName() != QStringLiteral("1")) {
-                controls << child;
-            }
-        }
-        for (qsizetype i = 0; i < controls.size(); ++i) {
-            for (qsizetype j = i + 1; j < controls.size(); ++j) {
-                const QString pair = scope->objectName() + QLatin1Char(':') + Text(controls[i]) +
-                                     QStringLiteral(" / ") + Text(controls[j]);
-                QVERIFY2(!controls[i]->geometry().intersects(controls[j]->geometry()),
-                         qPrintable(pair));
-            }
+    tabs->SelectPage(0);
+}
+
+void MainWindowTest::layoutGrowsWithoutOverlapOrClipping_data() {
+    QTest::addColumn<int>("pointSize");
+    QTest::newRow("9 pt") << 9;
+    QTest::newRow("18 pt") << 18;
+}
+
+void MainWindowTest::layoutGrowsWithoutOverlapOrClipping() {
+    QFETCH(int, pointSize);
+    const QFont previous = QApplication::font();
+    const auto restore = qScopeGuard([&] { QApplication::setFont(previous); });
+    QFont font = previous;
+    font.setPointSize(pointSize);
+    QApplication::setFont(font);
+    NewDialog();
+    const QSize start = dialog_->size();
+    QCOMPARE(dialog_->minimumSize(), start);
+    CheckPageLayouts();
+    // A run's meter and Cancel find their room without moving anything.
+    dialog_->runProgress()->show();
+    dialog_->runCancel()->show();
+    QApplication::processEvents();
+    QCOMPARE(dialog_->size(), start);
+    CheckPageLayouts();
+
+    // Whole numbers as the pages write them fit their fields.
+    const std::pair<int, const char*> numbers[] = {{1000, "-122.82395674"},
+                                                   {1003, "-106.9087"},
+                                                   {1009, "-30.00000000"},
+                                                   {1012, "-180.00000000"},
+                                                   {1013, "10800.00000000"}};
+    for (const auto& [id, text] : numbers) {
+        auto* field = qobject_cast<QLineEdit*>(OnPage(id < 1009 ? 0 : 1, id));
+        dialog_->tabControl()->SelectPage(id < 1009 ? 0 : 1);
+        field->setText(QString::fromLatin1(text));
+        field->setCursorPosition(0);
+        field->grab();
+        const int unscrolled = CursorLeft(field);
+        // Painted with the cursor at the end, a field too narrow scrolls its text.
+        field->setCursorPosition(static_cast<int>(field->text().size()));
+        field->grab();
+        field->setCursorPosition(0);
+        QVERIFY2(CursorLeft(field) == unscrolled, text);
+    }
+
+    std::vector<std::pair<QLineEdit*, int>> paths;
+    for (QWidget* path : {Main(1021), OnPage(1, 1034), OnPage(2, 1035), OnPage(2, 1038)})
+        paths.emplace_back(qobject_cast<QLineEdit*>(path), 0);
+    for (int index : {0, 1, 2}) {
+        dialog_->tabControl()->SelectPage(index);
+        QApplication::processEvents();
+        for (auto& [path, width] : paths) width = path->isVisible() ? path->width() : width;
+    }
+    dialog_->resize(start + QSize(300, 200));
+    QApplication::processEvents();
+    QCOMPARE(dialog_->size(), start + QSize(300, 200));
+    CheckPageLayouts();
+    for (int index : {1, 2}) {
+        dialog_->tabControl()->SelectPage(index);
+        QApplication::processEvents();
+        for (const auto& [path, width] : paths) {
+            if (path->isVisible())
+                QVERIFY2(path->width() >= width + 250, qPrintable(path->objectName()));
         }
     }
-    // "OK" and "Exit" share one place, and "Exit" is the one seen there.
-    QCOMPARE(Main(1)->geometry(), Main(2)->geometry());
-    QCOMPARE(dialog_->childAt(Main(2)->geometry().center()), Main(2));
-    // Positions follow the dialog units of the window's font.
-    const DialogUnits units(dialog_->font());
-    QCOMPARE(Main(1006)->geometry(), units.Rect(15, 220, 50, 14));
-    QCOMPARE(Main(57670)->geometry(), units.Rect(66, 287, 50, 16));
-    QCOMPARE(dialog_->size(), QSize(units.X(295), units.Y(311)));
+    dialog_->resize(start - QSize(50, 50));
+    QCOMPARE(dialog_->size(), start);
 }
 
 void MainWindowTest::internalExternalRoundTripRemembersTheSettings() {
@@ -423,22 +522,155 @@ void MainWindowTest::enterInAPageFieldRunsThatPagesCalc() {
                                     "\" could not be opened!\n");
 }
 
-void MainWindowTest::escapeOkAndExitEndTheWindow() {
-    QTest::keyClick(OnPage(0, 1000), Qt::Key_Escape);
-    QVERIFY(!dialog_->isVisible());
-    QCOMPARE(dialog_->result(), int(QDialog::Rejected));
+// Enter on a calculation page presses that page's "Calc!", whatever control holds the focus;
+// anywhere else it does nothing.
+void MainWindowTest::enterPressesCalcOnlyOnCalculationPages_data() {
+    QTest::addColumn<int>("page");  // -1: the window's own controls
+    QTest::addColumn<int>("id");    // -1: the tab bar
+    QTest::addColumn<int>("pressed");
+    QTest::newRow("manual field") << 0 << 1000 << 0;
+    QTest::newRow("manual result field") << 0 << 1003 << 0;
+    QTest::newRow("manual Clear") << 0 << 1033 << 0;
+    QTest::newRow("gridmaker radio") << 1 << 1048 << 1;
+    QTest::newRow("gridmaker View") << 1 << 1045 << 1;
+    QTest::newRow("file path field") << 2 << 1035 << 2;
+    QTest::newRow("file layout radio") << 2 << 1042 << 2;
+    QTest::newRow("file Calc") << 2 << 1002 << 2;
+    QTest::newRow("Version Info") << 3 << 1046 << -1;
+    QTest::newRow("tab bar") << -1 << -1 << -1;
+    QTest::newRow("database radio") << -1 << 1029 << -1;
+    QTest::newRow("database help") << -1 << 1028 << -1;
+    QTest::newRow("Exit") << -1 << 2 << -1;
+    QTest::newRow("Help") << -1 << 57670 << -1;
+    QTest::newRow("About") << -1 << 16 << -1;
+}
 
-    dialog_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
-    qobject_cast<QAbstractButton*>(Main(1))->click();
-    QVERIFY(!dialog_->isVisible());
-    QCOMPARE(dialog_->result(), int(QDialog::Accepted));
+void MainWindowTest::enterPressesCalcOnlyOnCalculationPages() {
+    QFETCH(int, page);
+    QFETCH(int, id);
+    QFETCH(int, pressed);
+    CMyTabCtrl* tabs = dialog_->tabControl();
+    std::vector<std::unique_ptr<QSignalSpy>> calcs;
+    for (int i = 0; i < 3; ++i)
+        calcs.push_back(
+            std::make_unique<QSignalSpy>(CalcButtonOf(Page(i)), &QAbstractButton::clicked));
+    tabs->SelectPage(std::max(page, 0));
+    QWidget* control = id < 0 ? tabs->tabBar() : page < 0 ? Main(id) : OnPage(page, id);
+    QVERIFY(control != nullptr);
+    control->setFocus();
+    // A box opened by mistake must not hold the test.
+    QTimer::singleShot(0, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) box->close();
+    });
+    QTest::keyClick(control, Qt::Key_Return);
+    QTest::keyClick(control, Qt::Key_Enter, Qt::KeypadModifier);
+    QApplication::processEvents();
+    for (int i = 0; i < 3; ++i) QCOMPARE(calcs[i]->count(), i == pressed ? 2 : 0);
+    QVERIFY(dialog_->isVisible());
+    QCOMPARE(tabs->current(), std::max(page, 0));
+    if (pressed < 0) {
+        QVERIFY(messages_.empty() && launches_.empty() && dialogKinds_.empty());
+    }
+}
 
-    dialog_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
-    Click(Main(2));
-    QVERIFY(!dialog_->isVisible());
-    QCOMPARE(dialog_->result(), int(QDialog::Rejected));
+// How the window ends, and when it asks first.
+void MainWindowTest::quitKeysAndButtons_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("typed");
+    QTest::addColumn<bool>("calcAfterTyping");
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("ended");
+    QTest::newRow("Esc, nothing typed") << "Esc" << false << false << false << false << true;
+    QTest::newRow("Esc, typed, Yes") << "Esc" << true << false << true << true << true;
+    QTest::newRow("Esc, typed, No") << "Esc" << true << false << false << true << false;
+    QTest::newRow("Esc, typed, then Calc") << "Esc" << true << true << false << false << true;
+    QTest::newRow("Ctrl+Q, typed") << "Ctrl+Q" << true << false << false << false << true;
+    QTest::newRow("Exit, typed") << "Exit" << true << false << false << false << true;
+    QTest::newRow("close button, typed") << "close" << true << false << false << false << true;
+}
+
+void MainWindowTest::quitKeysAndButtons() {
+    QFETCH(QString, how);
+    QFETCH(bool, typed);
+    QFETCH(bool, calcAfterTyping);
+    QFETCH(bool, yes);
+    QFETCH(bool, asked);
+    QFETCH(bool, ended);
+    QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
+    answerYes_ = yes;
+    // Typed on the gridmaker; Esc comes from the manual page.
+    if (typed) {
+        ClickTab(1);
+        Type(OnPage(1, 1013), QStringLiteral("5"));
+        if (calcAfterTyping) Click(OnPage(1, 1016));
+        ClickTab(0);
+    }
+    QWidget* field = OnPage(0, 1000);
+    field->setFocus();
+    if (how == QStringLiteral("Esc")) QTest::keyClick(field, Qt::Key_Escape);
+    if (how == QStringLiteral("Ctrl+Q")) QTest::keyClick(field, Qt::Key_Q, Qt::ControlModifier);
+    if (how == QStringLiteral("Exit")) Click(Main(2));
+    if (how == QStringLiteral("close")) dialog_->close();
+    QCOMPARE(questions_.size(), std::size_t{asked ? 1u : 0u});
+    if (asked) QCOMPARE(questions_[0], std::string("Quit EGM2008?"));
+    QCOMPARE(dialog_->isVisible(), !ended);
+    if (ended) QCOMPARE(dialog_->result(), int(QDialog::Rejected));
+}
+
+void MainWindowTest::pageShortcutsMnemonicsAndTabStops() {
+    QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
+    CMyTabCtrl* tabs = dialog_->tabControl();
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int page;
+    } steps[] = {
+        {Qt::Key_Tab, Qt::ControlModifier, 1},
+        {Qt::Key_Tab, Qt::ControlModifier, 2},
+        {Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier, 1},
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 0},
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 3},
+        {Qt::Key_Tab, Qt::ControlModifier, 0},
+        {Qt::Key_3, Qt::ControlModifier, 2},
+        {Qt::Key_4, Qt::ControlModifier, 3},
+        {Qt::Key_2, Qt::ControlModifier, 1},
+        {Qt::Key_1, Qt::ControlModifier, 0},
+    };
+    for (const auto& step : steps) {
+        QWidget* focus = QApplication::focusWidget();
+        QVERIFY(focus != nullptr);
+        QTest::keyClick(focus, step.key, step.modifiers);
+        QCOMPARE(tabs->current(), step.page);
+        QCOMPARE(tabs->tabBar()->currentIndex(), step.page);
+        QVERIFY(Page(step.page)->isVisible());
+    }
+
+    // Every button and radio has a key of its own within its window or page; none is a default.
+    for (QWidget* scope : Scopes()) {
+        std::set<QChar> keys;
+        for (QWidget* control : ScopeMembers(scope)) {
+            auto* button = qobject_cast<QAbstractButton*>(control);
+            if (button == nullptr || control->parentWidget() == tabs->tabBar()) continue;
+            const QString text = button->text();
+            const qsizetype mark = text.indexOf(QLatin1Char('&'));
+            QVERIFY2(mark >= 0 && mark + 1 < text.size(), qPrintable(text));
+            QVERIFY2(keys.insert(text.at(mark + 1).toUpper()).second, qPrintable(text));
+        }
+    }
+    for (QPushButton* button : dialog_->findChildren<QPushButton*>())
+        QVERIFY2(!button->isDefault() && !button->autoDefault(), qPrintable(Text(button)));
+
+    // Read-only fields are no Tab stops but take a click, to select and copy.
+    for (const auto& [page, id] : {std::pair{0, 1003}, {0, 1006}, {1, 1034}, {2, 1035}, {2, 1038}})
+        QCOMPARE(OnPage(page, id)->focusPolicy(), Qt::ClickFocus);
+    QCOMPARE(Main(1021)->focusPolicy(), Qt::ClickFocus);
+    // A path field's tooltip follows its text.
+    Click(Main(1030));
+    dialogAnswers_.push_back("/data/grids/" + kBigEndian2_5.toStdString());
+    Click(Main(1006));
+    QCOMPARE(Main(1021)->toolTip(), QStringLiteral("/data/grids/") + kBigEndian2_5);
+    QCOMPARE(OnPage(2, 1035)->toolTip(), Work(QStringLiteral("input.dat")));
 }
 
 void MainWindowTest::manualCalculationOnTheInternalGrid() {
@@ -535,7 +767,7 @@ void MainWindowTest::pointFileRunWritesItsFileAndKeepsPainting() {
         bool waitCursor = true;
         bool eventFilter(QObject* watched, QEvent* event) override {
             if (watched == button && event->type() == QEvent::Paint &&
-                button->text() != QStringLiteral("Calc!")) {
+                QString(button->text()).remove(QLatin1Char('&')) != QStringLiteral("Calc!")) {
                 painted << button->text();
                 waitCursor = waitCursor && QApplication::overrideCursor() != nullptr &&
                              QApplication::overrideCursor()->shape() == Qt::BusyCursor;
@@ -552,7 +784,7 @@ void MainWindowTest::pointFileRunWritesItsFileAndKeepsPainting() {
              qPrintable(watch.painted.join(QLatin1Char(','))));
     QVERIFY(watch.painted.contains(QStringLiteral("2000")));
     QVERIFY(watch.waitCursor);
-    QCOMPARE(calc->text(), QStringLiteral("Calc!"));
+    QCOMPARE(Text(calc), QStringLiteral("Calc!"));
     QVERIFY(QApplication::overrideCursor() == nullptr);
     QCOMPARE(messages_.size(), std::size_t{1});
     QCOMPARE(messages_[0].text, std::string("Calculation done - 2500 points."));
@@ -632,19 +864,24 @@ void MainWindowTest::helpButtonsAndAboutBox() {
     }
     QVERIFY(about != nullptr);
     QCOMPARE(dialog_->contextMenuPolicy(), Qt::ActionsContextMenu);
-    QString title;
-    QStringList lines;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (box == nullptr) return;
-        title = box->windowTitle();
-        for (QLabel* label : box->findChildren<QLabel*>()) lines << label->text();
-        qobject_cast<QAbstractButton*>(FindControl(box, 1))->click();
-    });
-    about->trigger();
-    QCOMPARE(title, QStringLiteral("About EGM2008"));
-    QVERIFY(lines.contains(QStringLiteral("EGM2008 Version 1.2")));
-    QVERIFY(dialog_->isVisible());
+    // The context menu's item and the "About" button beside "Help" open the same box.
+    for (const auto& open : std::vector<std::function<void()>>{[about] { about->trigger(); },
+                                                               [this] { Click(Main(16)); }}) {
+        QString title;
+        QStringList lines;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (box == nullptr) return;
+            title = box->windowTitle();
+            for (QLabel* label : box->findChildren<QLabel*>()) lines << label->text();
+            qobject_cast<QAbstractButton*>(FindControl(box, 1))->click();
+        });
+        open();
+        QCOMPARE(title, QStringLiteral("About EGM2008"));
+        QVERIFY(lines.contains(QStringLiteral("EGM2008 Version 1.2")));
+        QVERIFY(dialog_->isVisible());
+    }
+    QCOMPARE(Main(16)->y(), Main(57670)->y());
 }
 
 void MainWindowTest::theRealLauncherIsNotWaitedFor() {
