@@ -178,7 +178,9 @@ QLayout* CEGM2008Dlg::BuildStatusLine() {
     databaseStatus_->setObjectName(QStringLiteral("databaseStatus"));
     runStatus_ = new QLabel;
     runStatus_->setObjectName(QStringLiteral("runStatus"));
-    // A long message is cut at the window's edge rather than widening the window.
+    // Long texts are cut at the window's edge rather than widening the window;
+    // the database's shows whole in its tooltip.
+    databaseStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     runStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     runProgress_ = new QProgressBar;
     runProgress_->setObjectName(QStringLiteral("runProgress"));
@@ -192,7 +194,7 @@ QLayout* CEGM2008Dlg::BuildStatusLine() {
         runControl->hide();
     }
     auto* row = new QHBoxLayout;
-    row->addWidget(databaseStatus_);
+    row->addWidget(databaseStatus_, 1);
     row->addWidget(runStatus_, 1);
     row->addWidget(runProgress_);
     row->addWidget(runCancel_);
@@ -230,7 +232,7 @@ void CEGM2008Dlg::OnInitDialog(const std::string& workingDirectory) {
     tabs_->SetGrid(&grid_);
     tabs_->InitialisePages();
     selection_.Initialise(controls_, workingDirectory);
-    databaseStatus_->setText(desktop::ToQString(selection_.Description()));
+    ShowDatabase();
     new FileDropTarget(
         this,
         [this](const std::string& path, GridSize size, bool bigEndian) {
@@ -245,7 +247,13 @@ void CEGM2008Dlg::OnInitDialog(const std::string& workingDirectory) {
 
 void CEGM2008Dlg::DatabaseChanged() {
     tabs_->manualPage()->ClearResults();
-    databaseStatus_->setText(desktop::ToQString(selection_.Description()));
+    ShowDatabase();
+}
+
+void CEGM2008Dlg::ShowDatabase() {
+    const QString description = desktop::ToQString(selection_.Description());
+    databaseStatus_->setText(description);
+    databaseStatus_->setToolTip(description);
 }
 
 void CEGM2008Dlg::ShowAbout() {

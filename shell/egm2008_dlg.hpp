@@ -85,6 +85,7 @@ private:
     void BuildShortcuts();
     // After any change of the database: the manual page's results go, the status line follows.
     void DatabaseChanged();
+    void ShowDatabase();
     void OnInitDialog(const std::string& workingDirectory);
 
     GeoidGrid grid_;

@@ -43,11 +43,13 @@ void WidgetPlatform::SetCursor(CursorShape shape) {
     if (wait == waitCursor_) return;
     if (wait) {
         QApplication::setOverrideCursor(Qt::BusyCursor);
+        desktop::KeepPainting();
     } else {
+        // What the run showed last reaches the screen while the cursor still says busy.
+        desktop::KeepPainting();
         QApplication::restoreOverrideCursor();
     }
     waitCursor_ = wait;
-    desktop::KeepPainting();
 }
 
 std::string WidgetPlatform::OpenFileDialog() {
