@@ -125,8 +125,12 @@ std::string DatabaseSelection::Description() const {
     std::string text = useInternal_ ? "Internal database: " : "External database: ";
     text += kSizes[static_cast<int>(grid_.gridSize)];
     text += grid_.bigEndian ? ", big-endian, " : ", little-endian, ";
-    text += grid_.path.empty() ? std::string("no file chosen") : grid_.path;
-    return text;
+    if (grid_.path.empty()) return text + "no file chosen";
+    // The file's name first: a line too long for the window loses the folder, not the name.
+    const std::size_t slash = grid_.path.rfind('/');
+    if (slash == std::string::npos) return text + grid_.path;
+    const std::string folder = slash == 0 ? std::string("/") : grid_.path.substr(0, slash);
+    return text + grid_.path.substr(slash + 1) + " in " + folder;
 }
 
 void DatabaseSelection::SelectGridSize(GridSize size) {

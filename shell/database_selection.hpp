@@ -86,7 +86,7 @@ public:
     void ShowHelp(DatabaseControls& controls);
 
     /// The database in use as the status line shows it: "Internal database: 10' x 10',
-    /// little-endian, <path>".
+    /// little-endian, <file name> in <folder>".
     std::string Description() const;
 
     bool useInternal() const { return useInternal_; }

@@ -193,12 +193,15 @@ QLayout* CEGM2008Dlg::BuildStatusLine() {
         runControl->setSizePolicy(policy);
         runControl->hide();
     }
+    // The database on a line of its own, what a run did (or its meter) below it.
     auto* row = new QHBoxLayout;
-    row->addWidget(databaseStatus_, 1);
     row->addWidget(runStatus_, 1);
     row->addWidget(runProgress_);
     row->addWidget(runCancel_);
-    return row;
+    auto* lines = new QVBoxLayout;
+    lines->addWidget(databaseStatus_);
+    lines->addLayout(row);
+    return lines;
 }
 
 void CEGM2008Dlg::BuildShortcuts() {

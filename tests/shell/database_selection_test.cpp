@@ -189,13 +189,14 @@ TEST_F(DatabaseSelectionTest, InternalShowsItsOwnSizeAndByteOrderAndExternalGets
     EXPECT_EQ(controls.CheckedSizeRadio(), kGrid10);
     EXPECT_FALSE(controls.checked[kBigEndian]);
     EXPECT_EQ(selection.Description(),
-              "Internal database: 10' x 10', little-endian, " + kInternalPath);
+              std::string("Internal database: 10' x 10', little-endian, ") + kInternalGridName +
+                  " in " + kWorkDir);
     selection.SelectExternalDatabase(controls);
     EXPECT_EQ(controls.CheckedSizeRadio(), kGrid2_5);
     EXPECT_TRUE(controls.checked[kBigEndian]);
     EXPECT_EQ(selection.Description(),
               "External database: 2.5' x 2.5', big-endian, "
-              "/grids/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree");
+              "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree in /grids");
 }
 
 TEST_F(DatabaseSelectionTest, ADroppedGridBecomesTheExternalDatabaseOfItsKind) {
