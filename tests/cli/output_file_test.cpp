@@ -1,8 +1,8 @@
 // The output of "egm2008 file" and "egm2008 grid": a regular file is replaced
 // only when the run ends with its lines (the replacement itself:
 // tests/tasks/replacing_output_test.cpp). A write error or SIGINT, SIGTERM or
-// SIGHUP leaves the previous file byte for byte and no temporary file. The output of a live input (a
-// pipe) is written directly and keeps every line answered before a stop. Runs that must fail a
+// SIGHUP leaves the previous file byte for byte and no temporary file. The output of a live input
+// (a pipe) is written directly and keeps every line answered before a stop. Runs that must fail a
 // write or take a signal run in a child process.
 #include <fcntl.h>
 #include <gtest/gtest.h>

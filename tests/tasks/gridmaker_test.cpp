@@ -233,14 +233,13 @@ TEST_F(GridmakerRealGridTest, RerunReplacesTheFile) {
 
 TEST_F(GridmakerRealGridTest, OrderOfARun) {
     Run({"1", "2", "1", "2", "10", "10"});
-    EXPECT_EQ(
-        platform_.events,
-        (std::vector<std::string>{
-            "save-dialog", "set 1034 " + output_, "read 1009", "set 1009 1.00000000", "read 1010",
-            "set 1010 2.00000000", "read 1011", "set 1011 1.00000000", "read 1012",
-            "set 1012 2.00000000", "read 1013", "set 1013 10.00000000", "read 1014",
-            "set 1014 10.00000000", "set 1034 " + output_, "cursor wait", "long run",
-            "cursor arrow", "status " + platform_.statuses.at(0)}));
+    EXPECT_EQ(platform_.events,
+              (std::vector<std::string>{
+                  "save-dialog", "set 1034 " + output_, "read 1009", "set 1009 1.00000000",
+                  "read 1010", "set 1010 2.00000000", "read 1011", "set 1011 1.00000000",
+                  "read 1012", "set 1012 2.00000000", "read 1013", "set 1013 10.00000000",
+                  "read 1014", "set 1014 10.00000000", "set 1034 " + output_, "cursor wait",
+                  "long run", "cursor arrow", "status " + platform_.statuses.at(0)}));
 }
 
 TEST_F(GridmakerRealGridTest, WriteErrorIsReported) {

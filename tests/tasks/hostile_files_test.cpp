@@ -39,8 +39,8 @@ namespace egm2008 {
 namespace {
 
 using test::BlockGuard;
-using test::FileSizeLimit;
 using test::FakePlatform;
+using test::FileSizeLimit;
 using test::Notice;
 using test::ReadFile;
 using test::ScratchFolder;
