@@ -1,6 +1,6 @@
 // The page platform and the database controls over real widgets: every
-// control is looked up by its dialog ID among the direct children of its own
-// page or dialog, message boxes and file dialogs go through desktop.hpp. The
+// control is looked up by its dialog ID within its own page or dialog
+// (FindControl), message boxes and file dialogs go through desktop.hpp. The
 // wait cursor is the busy one: during a long run the window stays responsive.
 #pragma once
 
