@@ -27,16 +27,6 @@ namespace {
 
 constexpr const char* kPrevious = "previous lines\r\n";
 
-// The names in `folder`, sorted.
-std::vector<std::string> Names(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // The size of the run's temporary file for `name` in `folder`, -1 while there is none.
 std::intmax_t TemporarySize(const std::string& folder, const std::string& name) {
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -114,7 +104,7 @@ TEST_P(OutputWriteError, LeavesThePreviousFile) {
             "\" could not be written: File too large! The run was stopped; the outputfile was "
             "left as it was.\n");
     EXPECT_EQ(ReadFile(out_), kPrevious);
-    EXPECT_EQ(Names(scratch_.path()), (std::vector<std::string>{"grid", "in.txt", "out.txt"}));
+    EXPECT_EQ(scratch_.Names(), (std::vector<std::string>{"grid", "in.txt", "out.txt"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -180,7 +170,7 @@ TEST_P(StopSignal, LeavesThePreviousFile) {
                   (c.grid ? "was left as it was" : "holds every line answered before the stop") +
                   ".\n");
     EXPECT_EQ(ReadFile(out_), c.grid ? kPrevious : kAnswered);
-    EXPECT_EQ(Names(scratch_.path()), (std::vector<std::string>{"grid", "out.txt"}));
+    EXPECT_EQ(scratch_.Names(), (std::vector<std::string>{"grid", "out.txt"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, StopSignal,

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
@@ -14,6 +15,15 @@ ScratchFolder::ScratchFolder() {
         throw std::runtime_error("cannot make a scratch folder from " + pattern);
     }
     path_ = pattern;
+}
+
+std::vector<std::string> ScratchFolder::Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 ScratchFolder::~ScratchFolder() {

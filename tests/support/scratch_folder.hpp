@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace egm2008::test {
 
@@ -17,6 +18,8 @@ public:
     const std::string& path() const { return path_; }
     /// `path()/name`.
     std::string File(const std::string& name) const { return path_ + "/" + name; }
+    /// The names in the folder, sorted (a test sees that no temporary file stayed behind).
+    std::vector<std::string> Names() const;
 
 private:
     std::string path_;

@@ -32,16 +32,6 @@ constexpr const char* kPrevious = "previous output\r\n";
 enum class Page { Gridmaker, FileCalc };
 enum class Failure { WriteFails, NodeFails, Cancelled };
 
-// The names in `folder`, sorted: no temporary file may stay behind.
-std::vector<std::string> Names(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // Both pages on a 30-degree grid of 10 m (one node -2000 m when a node is to
 // fail), writing "out.txt" in a scratch folder.
 class PageRun : public ::testing::Test {
@@ -100,7 +90,7 @@ TEST_P(FailedPageRun, KeepsThePreviousOutputAndSaysSo) {
     MakeGrid(c.failure == Failure::NodeFails);
     if (c.previous) WriteFile(out_, kPrevious);
     WriteInput(20000);
-    const std::vector<std::string> before = Names(folder_.path());
+    const std::vector<std::string> before = folder_.Names();
     platform_.cancelRuns = c.failure == Failure::Cancelled;
     {
         const test::FileSizeLimit limit(c.failure == Failure::WriteFails ? 64 * 1024
@@ -135,7 +125,7 @@ TEST_P(FailedPageRun, KeepsThePreviousOutputAndSaysSo) {
                   fate}));
     EXPECT_EQ(ReadFile(out_), c.previous ? kPrevious : "");
     EXPECT_EQ(test::Exists(out_), c.previous);
-    EXPECT_EQ(Names(folder_.path()), before);
+    EXPECT_EQ(folder_.Names(), before);
     EXPECT_EQ(platform_.cursors, (std::vector<CursorShape>{CursorShape::Wait, CursorShape::Arrow}));
     if (!grid) {
         EXPECT_EQ(platform_.Field(file_ids::kCalc), kCalcCaption);
@@ -173,7 +163,7 @@ TEST_F(PageRun, WholeRunsShowWhatTheyDid) {
             << status;
     }
     EXPECT_EQ(ReadFile(out_).size(), 2500u * 33u);
-    EXPECT_EQ(Names(folder_.path()), (std::vector<std::string>{"grid", "in.txt", "out.txt"}));
+    EXPECT_EQ(folder_.Names(), (std::vector<std::string>{"grid", "in.txt", "out.txt"}));
 }
 
 TEST(GroupedCount, SeparatesThousands) {

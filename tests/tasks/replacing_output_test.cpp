@@ -22,15 +22,6 @@ using test::WriteFile;
 
 constexpr const char* kPrevious = "previous lines\r\n";
 
-std::vector<std::string> Names(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(ReplacingOutput, NewFileKeepsThePermissionBits) {
     test::ScratchFolder scratch;
     const std::string out = scratch.File("out.txt");
@@ -47,7 +38,7 @@ TEST(ReplacingOutput, NewFileKeepsThePermissionBits) {
         struct stat info {};
         ASSERT_EQ(::stat(out.c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 07777, mode);
-        EXPECT_EQ(Names(scratch.path()), (std::vector<std::string>{"out.txt"}));
+        EXPECT_EQ(scratch.Names(), (std::vector<std::string>{"out.txt"}));
     }
 }
 
@@ -71,7 +62,7 @@ TEST_P(ReplacingOutputDiscard, LeavesThePreviousFileOrNone) {
     EXPECT_EQ(output.fate(), GetParam().fate);
     EXPECT_EQ(test::Exists(out), GetParam().previous);
     EXPECT_EQ(ReadFile(out), GetParam().previous ? kPrevious : "");
-    EXPECT_EQ(Names(scratch.path()).size(), GetParam().previous ? 1u : 0u);
+    EXPECT_EQ(scratch.Names().size(), GetParam().previous ? 1u : 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ReplacingOutputDiscard,
