@@ -128,9 +128,13 @@ std::string FailedRunMessage(const std::string& why, const std::string& path, Ou
 }
 
 std::string GroupedCount(std::uint64_t n) {
-    std::string digits = std::to_string(n);
-    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
-    return digits;
+    const std::string digits = std::to_string(n);
+    std::string grouped;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+        grouped += digits[i];
+    }
+    return grouped;
 }
 
 std::string LatticeWrittenStatus(std::uint64_t nodes, const std::string& path, double seconds) {
