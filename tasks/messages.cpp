@@ -209,4 +209,27 @@ std::string OutcomeMessage(const PointFileOutcome& outcome, const std::string& i
     return CompletionMessage(outcome);
 }
 
+std::string ColumnBeyondLineMessage(const char* role, std::size_t column, std::size_t fields) {
+    return std::string("Error: The ") + role + " column " + std::to_string(column) +
+           " is beyond the " + std::to_string(fields) + " fields of the first data line.";
+}
+
+std::string ColumnNameMissingMessage(const char* role, const std::string& name) {
+    return "Error: The header has no column " + Quoted(name) + " for the " + role + ".";
+}
+
+std::string ColumnNameWithoutHeaderMessage(const char* role, const std::string& name) {
+    return std::string("Error: The ") + role + " column is named " + Quoted(name) +
+           ", but the first data line is not a header.";
+}
+
+std::string NoKnownColumnMessage(const char* role, const std::string& knownNames) {
+    return std::string("Error: The header has no ") + role + " column (" + knownNames +
+           "); choose one by number or name.";
+}
+
+std::string ColumnChosenTwiceMessage(std::size_t column) {
+    return "Error: Column " + std::to_string(column) + " is chosen for two values.";
+}
+
 }  // namespace egm2008
