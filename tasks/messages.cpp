@@ -128,9 +128,13 @@ std::string FailedRunMessage(const std::string& why, const std::string& path, Ou
 }
 
 std::string GroupedCount(std::uint64_t n) {
-    std::string digits = std::to_string(n);
-    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
-    return digits;
+    const std::string digits = std::to_string(n);
+    std::string grouped;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+        grouped += digits[i];
+    }
+    return grouped;
 }
 
 std::string LatticeWrittenStatus(std::uint64_t nodes, const std::string& path, double seconds) {
@@ -203,6 +207,29 @@ std::string OutcomeMessage(const PointFileOutcome& outcome, const std::string& i
                "\nThe calculation was stopped; the outputfile is incomplete.\n";
     }
     return CompletionMessage(outcome);
+}
+
+std::string ColumnBeyondLineMessage(const char* role, std::size_t column, std::size_t fields) {
+    return std::string("Error: The ") + role + " column " + std::to_string(column) +
+           " is beyond the " + std::to_string(fields) + " fields of the first data line.";
+}
+
+std::string ColumnNameMissingMessage(const char* role, const std::string& name) {
+    return "Error: The header has no column " + Quoted(name) + " for the " + role + ".";
+}
+
+std::string ColumnNameWithoutHeaderMessage(const char* role, const std::string& name) {
+    return std::string("Error: The ") + role + " column is named " + Quoted(name) +
+           ", but the first data line is not a header.";
+}
+
+std::string NoKnownColumnMessage(const char* role, const std::string& knownNames) {
+    return std::string("Error: The header has no ") + role + " column (" + knownNames +
+           "); choose one by number or name.";
+}
+
+std::string ColumnChosenTwiceMessage(std::size_t column) {
+    return "Error: Column " + std::to_string(column) + " is chosen for two values.";
 }
 
 }  // namespace egm2008

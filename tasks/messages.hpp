@@ -3,6 +3,7 @@
 // files are in engine/messages.hpp.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -97,6 +98,21 @@ std::string RunFailedStatus(const char* page, bool cancelled, const std::string&
                             OutputFate fate);
 /// `n` with its thousands separated by ",": 2336041 gives "2,336,041".
 std::string GroupedCount(std::uint64_t n);
+
+// Refusals of a delimited file's layout, told from its first data line.
+inline constexpr const char* kNoDelimiterMessage =
+    "Error: The first data line has no comma, semicolon, tab or blank between fields.";
+/// "Error: The latitude column 5 is beyond the 3 fields of the first data line."
+std::string ColumnBeyondLineMessage(const char* role, std::size_t column, std::size_t fields);
+/// "Error: The header has no column "Lat" for the latitude."
+std::string ColumnNameMissingMessage(const char* role, const std::string& name);
+/// "Error: The latitude column is named "Lat", but the first data line is not a header."
+std::string ColumnNameWithoutHeaderMessage(const char* role, const std::string& name);
+/// "Error: The header has no latitude column (lat, latitude, phi, y); choose one by number or
+/// name."
+std::string NoKnownColumnMessage(const char* role, const std::string& knownNames);
+/// "Error: Column 3 is chosen for two values."
+std::string ColumnChosenTwiceMessage(std::size_t column);
 
 /// Why a GGA sentence was copied unchanged, as the completion message lists it.
 const char* GgaCopyReasonText(GgaCopyReason reason);

@@ -1,0 +1,302 @@
+#include "tasks/delimited_text.hpp"
+
+#include <algorithm>
+
+#include "tasks/field_text.hpp"
+#include "tasks/messages.hpp"
+
+namespace egm2008 {
+
+namespace {
+
+constexpr std::string_view kLatitudeNames[] = {"lat", "latitude", "phi", "y"};
+constexpr std::string_view kLongitudeNames[] = {"lon", "long", "lng", "longitude", "lambda", "x"};
+constexpr std::string_view kHeightNames[] = {
+    "h", "height", "alt", "altitude", "elevation", "ele", "ellipsoidal_height", "hae", "msl"};
+
+// No field: a fallback that a column does not have.
+constexpr std::size_t kNoField = static_cast<std::size_t>(-1);
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view WithoutLineEnd(std::string_view line) {
+    return line.substr(0, line.size() - LineEnd(line).size());
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+char DelimiterChar(Delimiter delimiter) {
+    switch (delimiter) {
+        case Delimiter::Comma: return ',';
+        case Delimiter::Semicolon: return ';';
+        case Delimiter::Tab: return '\t';
+        case Delimiter::Blanks: return ' ';
+    }
+    return ',';
+}
+
+bool IsSeparator(char c, Delimiter delimiter) {
+    return delimiter == Delimiter::Blanks ? IsBlank(c) : c == DelimiterChar(delimiter);
+}
+
+// The field that starts at `pos`, unquoted; `pos` ends on the separator after it or at the end.
+std::string ReadField(std::string_view body, std::size_t& pos, Delimiter delimiter) {
+    std::string field;
+    if (pos < body.size() && body[pos] == '"') {
+        ++pos;
+        while (pos < body.size()) {
+            if (body[pos] != '"') {
+                field += body[pos++];
+            } else if (pos + 1 < body.size() && body[pos + 1] == '"') {
+                field += '"';
+                pos += 2;
+            } else {
+                ++pos;
+                break;
+            }
+        }
+    }
+    // Plain text, or what a malformed quoted field has after its closing quote.
+    while (pos < body.size() && !IsSeparator(body[pos], delimiter)) field += body[pos++];
+    return field;
+}
+
+bool NeedsQuotes(std::string_view field, Delimiter delimiter) {
+    return std::any_of(field.begin(), field.end(),
+                       [delimiter](char c) { return c == '"' || IsSeparator(c, delimiter); });
+}
+
+std::string QuotedField(std::string_view field) {
+    std::string quoted = "\"";
+    for (const char c : field) {
+        quoted += c;
+        if (c == '"') quoted += '"';
+    }
+    return quoted + "\"";
+}
+
+bool SameName(std::string_view field, std::string_view name) {
+    field = TrimBlanks(field);
+    return std::equal(field.begin(), field.end(), name.begin(), name.end(), [](char a, char b) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        return lower(a) == lower(b);
+    });
+}
+
+using Fields = std::vector<std::string>;
+
+std::optional<std::size_t> FindName(const Fields& fields, std::string_view name) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (SameName(fields[i], name)) return i;
+    }
+    return std::nullopt;
+}
+
+// The field with the first of `names` that the line holds; the lists put the likeliest first.
+std::optional<std::size_t> FindKnownName(const Fields& fields,
+                                         std::span<const std::string_view> names) {
+    for (const std::string_view name : names) {
+        if (const auto index = FindName(fields, name)) return index;
+    }
+    return std::nullopt;
+}
+
+std::string JoinedNames(std::span<const std::string_view> names) {
+    std::string joined;
+    for (const std::string_view name : names) {
+        if (!joined.empty()) joined += ", ";
+        joined += name;
+    }
+    return joined;
+}
+
+// One value a column is chosen for: its word in messages, the names a header gives it, the user's
+// choice, and whether a file must have it.
+struct Role {
+    const char* word;
+    std::span<const std::string_view> knownNames;
+    const ColumnRequest& request;
+    bool required;
+};
+
+// The field that holds the role's value if the line is a header, for telling whether it is one.
+std::size_t HeaderCandidate(const Fields& fields, const Role& role, std::size_t fallback) {
+    if (role.request.index > 0) return role.request.index - 1;
+    const std::optional<std::size_t> named = role.request.name.empty()
+                                                 ? FindKnownName(fields, role.knownNames)
+                                                 : FindName(fields, role.request.name);
+    return named ? *named : fallback;
+}
+
+bool ReadsAsCoordinate(const Fields& fields, std::size_t index, FieldKind kind) {
+    return index < fields.size() && ParseFieldNumber(fields[index], kind).has_value();
+}
+
+// Chooses columns for a layout; the first refusal stays in `error`.
+class ColumnChooser {
+public:
+    ColumnChooser(const Fields& fields, bool header) : fields_(fields), header_(header) {}
+
+    // The role's column: the user's index or name, else the known names (with a header) or
+    // `fallback` (without one; kNoField: none).
+    std::optional<Column> Choose(const Role& role, std::size_t fallback) {
+        if (role.request.index > 0) return At(role, role.request.index - 1);
+        if (!role.request.name.empty()) {
+            if (!header_)
+                return Refuse(ColumnNameWithoutHeaderMessage(role.word, role.request.name));
+            if (const auto index = FindName(fields_, role.request.name)) return At(role, *index);
+            return Refuse(ColumnNameMissingMessage(role.word, role.request.name));
+        }
+        if (header_) {
+            if (const auto index = FindKnownName(fields_, role.knownNames)) return At(role, *index);
+            if (!role.required) return std::nullopt;
+            return Refuse(NoKnownColumnMessage(role.word, JoinedNames(role.knownNames)));
+        }
+        if (fallback == kNoField) return std::nullopt;
+        return At(role, fallback);
+    }
+
+    void RefuseTwice(std::size_t index) {
+        if (error_.empty()) error_ = ColumnChosenTwiceMessage(index + 1);
+    }
+    const std::string& error() const { return error_; }
+
+private:
+    std::optional<Column> At(const Role& role, std::size_t index) {
+        if (index >= fields_.size()) {
+            return Refuse(ColumnBeyondLineMessage(role.word, index + 1, fields_.size()));
+        }
+        return Column{index, header_ ? std::string(TrimBlanks(fields_[index])) : std::string()};
+    }
+    std::optional<Column> Refuse(std::string message) {
+        if (error_.empty()) error_ = std::move(message);
+        return std::nullopt;
+    }
+
+    const Fields& fields_;
+    bool header_;
+    std::string error_;
+};
+
+}  // namespace
+
+bool TakeByteOrderMark(std::string_view& line) {
+    if (!line.starts_with(kUtf8Bom)) return false;
+    line.remove_prefix(kUtf8Bom.size());
+    return true;
+}
+
+std::string_view LineEnd(std::string_view line) {
+    if (line.ends_with("\r\n")) return line.substr(line.size() - 2);
+    if (line.ends_with('\n')) return line.substr(line.size() - 1);
+    return line.substr(line.size());
+}
+
+LineKind ClassifyLine(std::string_view line) {
+    const std::string_view text = TrimBlanks(WithoutLineEnd(line));
+    if (text.empty()) return LineKind::Blank;
+    if (text.starts_with('#') || text.starts_with("//")) return LineKind::Comment;
+    return LineKind::Data;
+}
+
+std::optional<Delimiter> DetectDelimiter(std::string_view line) {
+    const std::string_view text = TrimBlanks(WithoutLineEnd(line));
+    bool quoted = false;
+    bool seen[4] = {};
+    for (const char c : text) {
+        if (c == '"') quoted = !quoted;
+        if (quoted) continue;
+        if (c == ',') seen[0] = true;
+        if (c == ';') seen[1] = true;
+        if (c == '\t') seen[2] = true;
+        if (c == ' ') seen[3] = true;
+    }
+    constexpr Delimiter kPreferred[] = {Delimiter::Comma, Delimiter::Semicolon, Delimiter::Tab,
+                                        Delimiter::Blanks};
+    for (int i = 0; i < 4; ++i) {
+        if (seen[i]) return kPreferred[i];
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> SplitFields(std::string_view line, Delimiter delimiter) {
+    std::string_view body = WithoutLineEnd(line);
+    if (delimiter == Delimiter::Blanks) body = TrimBlanks(body);
+    std::vector<std::string> fields;
+    std::size_t pos = 0;
+    for (;;) {
+        fields.push_back(ReadField(body, pos, delimiter));
+        if (pos >= body.size()) return fields;
+        ++pos;  // the separator
+        if (delimiter == Delimiter::Blanks) {
+            while (pos < body.size() && IsBlank(body[pos])) ++pos;
+        }
+    }
+}
+
+std::string AppendFields(std::string_view line, Delimiter delimiter,
+                         std::span<const std::string> fields) {
+    std::string out(WithoutLineEnd(line));
+    for (const std::string& field : fields) {
+        out += DelimiterChar(delimiter);
+        out += NeedsQuotes(field, delimiter) ? QuotedField(field) : field;
+    }
+    out += LineEnd(line);
+    return out;
+}
+
+LayoutResult ReadLayout(std::string_view line, const DelimitedOptions& options) {
+    const std::optional<Delimiter> delimiter =
+        options.delimiter ? options.delimiter : DetectDelimiter(line);
+    if (!delimiter) return {std::nullopt, kNoDelimiterMessage};
+    const Fields fields = SplitFields(line, *delimiter);
+
+    const Role latitude{"latitude", kLatitudeNames, options.latitude, true};
+    const Role longitude{"longitude", kLongitudeNames, options.longitude, true};
+    const Role height{"height", kHeightNames, options.height, false};
+    const std::size_t latitudeField = options.longitudeFirst ? 1 : 0;
+    const std::size_t longitudeField = 1 - latitudeField;
+
+    DelimitedLayout layout;
+    layout.delimiter = *delimiter;
+    layout.header = !ReadsAsCoordinate(fields, HeaderCandidate(fields, latitude, latitudeField),
+                                       FieldKind::Latitude) &&
+                    !ReadsAsCoordinate(fields, HeaderCandidate(fields, longitude, longitudeField),
+                                       FieldKind::Longitude);
+
+    ColumnChooser chooser(fields, layout.header);
+    const std::optional<Column> latitudeColumn = chooser.Choose(latitude, latitudeField);
+    const std::optional<Column> longitudeColumn = chooser.Choose(longitude, longitudeField);
+    if (!latitudeColumn || !longitudeColumn) return {std::nullopt, chooser.error()};
+    // Without a header, the height is the field after both coordinates when the line has one.
+    const std::size_t after = std::max(latitudeColumn->index, longitudeColumn->index) + 1;
+    layout.height = chooser.Choose(height, after < fields.size() ? after : kNoField);
+    if (!chooser.error().empty()) return {std::nullopt, chooser.error()};
+
+    layout.latitude = *latitudeColumn;
+    layout.longitude = *longitudeColumn;
+    if (layout.latitude.index == layout.longitude.index) chooser.RefuseTwice(layout.latitude.index);
+    for (const Column& other : {layout.latitude, layout.longitude}) {
+        if (layout.height && layout.height->index == other.index) chooser.RefuseTwice(other.index);
+    }
+    if (!chooser.error().empty()) return {std::nullopt, chooser.error()};
+    return {layout, {}};
+}
+
+std::string DescribeColumns(const DelimitedLayout& layout) {
+    const auto part = [&layout](const char* word, const Column& column) {
+        std::string text = std::string(word) + " = column " + std::to_string(column.index + 1);
+        if (layout.header) text += " \"" + column.name + "\"";
+        return text;
+    };
+    std::string text =
+        part("latitude", layout.latitude) + ", " + part("longitude", layout.longitude);
+    if (layout.height) text += ", " + part("height", *layout.height);
+    return text;
+}
+
+}  // namespace egm2008
