@@ -263,10 +263,13 @@ LayoutResult ReadLayout(std::string_view line, const DelimitedOptions& options) 
 
     DelimitedLayout layout;
     layout.delimiter = *delimiter;
-    layout.header = !ReadsAsCoordinate(fields, HeaderCandidate(fields, latitude, latitudeField),
-                                       FieldKind::Latitude) &&
-                    !ReadsAsCoordinate(fields, HeaderCandidate(fields, longitude, longitudeField),
-                                       FieldKind::Longitude);
+    layout.header =
+        options.header
+            ? *options.header
+            : !ReadsAsCoordinate(fields, HeaderCandidate(fields, latitude, latitudeField),
+                                 FieldKind::Latitude) &&
+                  !ReadsAsCoordinate(fields, HeaderCandidate(fields, longitude, longitudeField),
+                                     FieldKind::Longitude);
 
     ColumnChooser chooser(fields, layout.header);
     const std::optional<Column> latitudeColumn = chooser.Choose(latitude, latitudeField);

@@ -68,6 +68,7 @@ struct DelimitedOptions {
     ColumnRequest longitude;
     ColumnRequest height;
     bool longitudeFirst = false;  // without a header or indices: field 1 is the longitude
+    std::optional<bool> header;   // the first data line is (true) or is not (false) a header
 };
 
 /// A column of the file: its 0-based index and, when the file has a header, its name there.
@@ -93,7 +94,7 @@ struct LayoutResult {
 
 /// The layout of a file whose first data line (neither blank nor a comment) is `line`.
 ///
-/// The line is a header when neither its latitude nor its longitude field reads
+/// Unless the user says whether it is one, the line is a header when neither its latitude nor its longitude field reads
 /// as a coordinate; those fields are the ones the user's indices or names give,
 /// else the ones the known names below find, else fields 1 and 2.
 /// With a header, a column is the user's index or name, else the field named
