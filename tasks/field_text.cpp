@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "tasks/messages.hpp"
+#include "tasks/number_scan.hpp"
 
 namespace egm2008 {
 
@@ -155,6 +156,10 @@ bool EndsInSecondsLetter(std::string_view text) {
 }  // namespace
 
 std::optional<double> ParseFieldNumber(std::string_view text, FieldKind kind, DecimalMark mark) {
+    // The usual case of a file's column, read at once: "48.123456", "-7.5".
+    if (double plain = 0.0; mark != DecimalMark::Comma && ReadPlainDecimal(text, plain)) {
+        return plain;
+    }
     text = Trimmed(text);
     // A hemisphere letter before or after the number.
     const std::string_view letters = HemisphereLetters(kind);

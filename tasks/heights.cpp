@@ -97,6 +97,23 @@ struct LineScratch {
     std::string unquoted;
 };
 
+// A line read ahead of its query.
+struct ScannedLine {
+    enum class State { Copy, Unreadable, Query };
+    State state = State::Copy;  // Copy: a blank or comment line
+    std::string_view line;
+    std::int64_t number = 0;
+    LineScratch scratch;
+    bool quoted = false;  // the new fields are quoted as the file quotes its numbers
+    double latitude = 0.0;
+    double longitude = 0.0;  // 0 to 360
+    double height = 0.0;
+    std::string reason;  // why the line was not computed
+};
+
+// Lines scanned, and their grid rows asked for, ahead of their queries.
+constexpr std::size_t kScanAhead = 16;
+
 // Converts the data lines of a file whose layout is known. Shared, read only,
 // by the worker threads.
 class LineConverter {
@@ -129,58 +146,76 @@ public:
         return out;
     }
 
-    // Appends to `out` what input line `number` yields, counting it in `counts`.
-    void Convert(std::string_view line, std::int64_t number, LineScratch& scratch,
-                 HeightsCounts& counts, std::string& out) const {
+    // Reads input line `number` into `scanned`, and asks for the grid rows its
+    // query will read, so that the queries of a group of lines overlap their waits.
+    void Scan(std::string_view line, std::int64_t number, ScannedLine& scanned) const {
+        scanned.line = line;
+        scanned.number = number;
+        scanned.reason.clear();
         if (ClassifyLine(line) != LineKind::Data) {
+            scanned.state = ScannedLine::State::Copy;
+            return;
+        }
+        LineScratch& scratch = scanned.scratch;
+        FindFields(line, layout_.delimiter, scratch.spans);
+        scanned.quoted = NumbersQuoted(line, scratch.spans);
+        scanned.state = ScannedLine::State::Unreadable;
+        if (!Read(line, layout_.latitude, FieldKind::Latitude, "latitude", "is not a coordinate",
+                  scratch, scanned.latitude, scanned.reason) ||
+            !Read(line, layout_.longitude, FieldKind::Longitude, "longitude", "is not a coordinate",
+                  scratch, scanned.longitude, scanned.reason) ||
+            (convert_ && !Read(line, *layout_.height, FieldKind::Spacing, "height",
+                               "is not a number", scratch, scanned.height, scanned.reason))) {
+            return;
+        }
+        if (!(scanned.latitude >= -90.0 && scanned.latitude <= 90.0)) {
+            scanned.reason = "latitude " + Quoted(TextOf(line, layout_.latitude, scratch)) +
+                             " is not a coordinate (outside -90 to 90)";
+            return;
+        }
+        scanned.longitude = std::fmod(scanned.longitude, 360.0);
+        if (scanned.longitude < 0.0) scanned.longitude += 360.0;
+        scanned.state = ScannedLine::State::Query;
+        mapped_.Prefetch(grid_, options_.method, scanned.latitude, scanned.longitude);
+    }
+
+    // Queries a scanned line and appends what it yields to `out`, counting it in `counts`.
+    void Finish(ScannedLine& scanned, HeightsCounts& counts, std::string& out) const {
+        const std::string_view line = scanned.line;
+        if (scanned.state == ScannedLine::State::Copy) {
             out.append(line);
             return;
         }
-        FindFields(line, layout_.delimiter, scratch.spans);
         const std::string_view body = line.substr(0, line.size() - LineEnd(line).size());
-        const bool quoted = NumbersQuoted(line, scratch.spans);
-
-        double latitude = 0.0;
-        double longitude = 0.0;
-        double height = 0.0;
-        std::string reason;
-        if (!Read(line, layout_.latitude, FieldKind::Latitude, "latitude", "is not a coordinate",
-                  scratch, latitude, reason) ||
-            !Read(line, layout_.longitude, FieldKind::Longitude, "longitude", "is not a coordinate",
-                  scratch, longitude, reason) ||
-            (convert_ && !Read(line, *layout_.height, FieldKind::Spacing, "height",
-                               "is not a number", scratch, height, reason))) {
-            ++counts.unreadable;
-            counts.Problem(number, std::move(reason));
-            Write(out, line, body, scratch, quoted, nullptr, 0.0);
-            return;
-        }
-        if (!(latitude >= -90.0 && latitude <= 90.0)) {
-            ++counts.unreadable;
-            counts.Problem(number, "latitude " + Quoted(TextOf(line, layout_.latitude, scratch)) +
-                                       " is not a coordinate (outside -90 to 90)");
-            Write(out, line, body, scratch, quoted, nullptr, 0.0);
-            return;
-        }
-        longitude = std::fmod(longitude, 360.0);
-        if (longitude < 0.0) longitude += 360.0;
-
         float undulation = 0.0f;
-        if (ComputeUndulation(grid_, options_.method, latitude, longitude, undulation, mapped_) !=
-            QueryStatus::StatusOk) {
+        if (scanned.state == ScannedLine::State::Unreadable) {
+            ++counts.unreadable;
+        } else if (ComputeUndulation(grid_, options_.method, scanned.latitude, scanned.longitude,
+                                     undulation, mapped_) != QueryStatus::StatusOk) {
             ++counts.failed;
-            counts.Problem(number, "no undulation at latitude " +
-                                       Quoted(TextOf(line, layout_.latitude, scratch)) +
-                                       ", longitude " +
-                                       Quoted(TextOf(line, layout_.longitude, scratch)));
-            Write(out, line, body, scratch, quoted, nullptr, 0.0);
+            // One field at a time: a quoted field's text lives in the scratch until the next.
+            scanned.reason = "no undulation at latitude ";
+            scanned.reason += Quoted(TextOf(line, layout_.latitude, scanned.scratch));
+            scanned.reason += ", longitude ";
+            scanned.reason += Quoted(TextOf(line, layout_.longitude, scanned.scratch));
+        } else {
+            ++counts.computed;
+            const double metres = static_cast<double>(undulation);
+            const double converted =
+                ConvertHeight(scanned.height, metres, options_.target, options_.unit);
+            const double inUnit = metres / MetresPerUnit(options_.unit);
+            Write(out, line, body, scanned.scratch, scanned.quoted, &inUnit, converted);
             return;
         }
-        ++counts.computed;
-        const double metres = static_cast<double>(undulation);
-        const double converted = ConvertHeight(height, metres, options_.target, options_.unit);
-        const double inUnit = metres / MetresPerUnit(options_.unit);
-        Write(out, line, body, scratch, quoted, &inUnit, converted);
+        counts.Problem(scanned.number, std::move(scanned.reason));
+        Write(out, line, body, scanned.scratch, scanned.quoted, nullptr, 0.0);
+    }
+
+    // Appends to `out` what input line `number` yields, counting it in `counts`.
+    void Convert(std::string_view line, std::int64_t number, ScannedLine& scanned,
+                 HeightsCounts& counts, std::string& out) const {
+        Scan(line, number, scanned);
+        Finish(scanned, counts, out);
     }
 
 private:
@@ -279,7 +314,7 @@ struct HeightsBatch {
     std::int64_t firstNumber = 0;  // the input line number of the batch's first line
     std::string output;
     HeightsCounts counts;
-    LineScratch scratch;
+    ScannedLine group[kScanAhead];
 };
 
 void WorkOnBatch(HeightsBatch& batch, const LineConverter& converter) {
@@ -289,11 +324,15 @@ void WorkOnBatch(HeightsBatch& batch, const LineConverter& converter) {
     std::string_view rest = batch.lines;
     std::int64_t number = batch.firstNumber;
     while (!rest.empty()) {
-        const std::size_t lf = rest.find('\n');
-        const std::size_t length = lf == std::string_view::npos ? rest.size() : lf + 1;
-        converter.Convert(rest.substr(0, length), number++, batch.scratch, batch.counts,
-                          batch.output);
-        rest.remove_prefix(length);
+        std::size_t n = 0;
+        for (; n < kScanAhead && !rest.empty(); ++n) {
+            const std::size_t lf = rest.find('\n');
+            const std::size_t length = lf == std::string_view::npos ? rest.size() : lf + 1;
+            converter.Scan(rest.substr(0, length), number++, batch.group[n]);
+            rest.remove_prefix(length);
+        }
+        for (std::size_t k = 0; k < n; ++k)
+            converter.Finish(batch.group[k], batch.counts, batch.output);
     }
 }
 
@@ -428,7 +467,7 @@ void RunLive(HeightsRun& run, const LineConverter& converter) {
         }
         one.output.clear();
         one.counts = {};
-        converter.Convert(line, run.number(), one.scratch, one.counts, one.output);
+        converter.Convert(line, run.number(), one.group[0], one.counts, one.output);
         run.output().Write(one.output);
         if (!run.output().failed()) run.Add(one.counts);
     }
@@ -568,7 +607,7 @@ HeightsOutcome RunHeights(const PointFileInput& input, TextOutput& output, const
             output.Write(converter.Header(line));
         } else {
             HeightsBatch first;
-            converter.Convert(line, run.number(), first.scratch, first.counts, first.output);
+            converter.Convert(line, run.number(), first.group[0], first.counts, first.output);
             output.Write(first.output);
             run.Add(first.counts);
         }
