@@ -28,8 +28,9 @@ constexpr int kMaxDigits = 19;
 constexpr int kMaxExponentDigits = 4;
 
 // Converts a plain decimal number at text[at], which must end at white space or
-// at the end of `text`; false (nothing decided) for anything else.
-bool PlainNumber(std::string_view text, std::size_t& at, double& value) {
+// at the end of `text`; false (nothing decided) for anything else, and for an
+// exponent unless `allowExponent`.
+bool PlainNumber(std::string_view text, std::size_t& at, double& value, bool allowExponent = true) {
     const std::size_t start = at;
     std::size_t i = at;
     const std::size_t size = text.size();
@@ -59,6 +60,7 @@ bool PlainNumber(std::string_view text, std::size_t& at, double& value) {
     }
     if (!anyDigit) return false;
     if (i < size && (text[i] == 'e' || text[i] == 'E')) {
+        if (!allowExponent) return false;
         ++i;
         bool negativeExponent = false;
         if (i < size && (text[i] == '+' || text[i] == '-')) negativeExponent = text[i++] == '-';
@@ -118,9 +120,8 @@ bool ScanTwoNumbers(std::string_view text, double& first, double& second) {
 }
 
 bool ReadPlainDecimal(std::string_view text, double& value) {
-    if (text.find_first_of("eE") != std::string_view::npos) return false;
     std::size_t at = 0;
-    return PlainNumber(text, at, value) && at == text.size();
+    return PlainNumber(text, at, value, /*exponent=*/false) && at == text.size();
 }
 
 bool ScanWord(std::string_view text, std::size_t& start, std::size_t& end) {
