@@ -25,51 +25,13 @@
 
 #include "engine/mapped_grid.hpp"
 #include "engine/query_routines.hpp"
+#include "fuzz/small_grid.hpp"
 #include "tasks/point_file.hpp"
 
 using namespace egm2008;
+using egm2008::fuzz::SmallGrid;
 
 namespace {
-
-constexpr double kSpacing = 30.0;
-
-// A whole-earth grid of 30-degree cells with plausible values, one value below
-// -1000 (bi-quadratic windows around it fail) and one above 1000 (implausible).
-const GeoidGrid& SmallGrid() {
-    static const GeoidGrid grid = [] {
-        char name[] = "/tmp/egm2008-point-line-fuzz-XXXXXX";
-        const int fd = ::mkstemp(name);
-        if (fd >= 0) ::close(fd);
-        GeoidGrid g;
-        g.path = name;
-        g.latSpacing = kSpacing;
-        g.lonSpacing = kSpacing;
-        g.lastColumn = 11;
-        std::string bytes;
-        const auto put = [&bytes](std::uint32_t word) {
-            for (int k = 0; k < 4; ++k)
-                bytes.push_back(static_cast<char>((word >> (8 * k)) & 0xFFu));
-        };
-        for (int r = 0; r < 7; ++r) {
-            put(12 * 4);
-            for (int c = 0; c < 12; ++c) {
-                float v = static_cast<float>(10 * r - 3 * c) + 0.5f;
-                if (r == 3 && c == 5) v = -1500.0f;
-                if (r == 2 && c == 8) v = 1500.0f;
-                std::uint32_t word;
-                std::memcpy(&word, &v, 4);
-                put(word);
-            }
-            put(12 * 4);
-        }
-        if (FILE* file = std::fopen(name, "wb")) {
-            std::fwrite(bytes.data(), 1, bytes.size(), file);
-            std::fclose(file);
-        }
-        return g;
-    }();
-    return grid;
-}
 
 struct Asked {
     int calls = 0;

@@ -43,16 +43,14 @@ bool IsSeparator(char c, Delimiter delimiter) {
     return delimiter == Delimiter::Blanks ? IsBlank(c) : c == DelimiterChar(delimiter);
 }
 
-// The field that starts at `pos`, unquoted; `pos` ends on the separator after it or at the end.
-std::string ReadField(std::string_view body, std::size_t& pos, Delimiter delimiter) {
-    std::string field;
+// Moves `pos` from the start of a field past its text, to the separator after it or the end.
+void SkipField(std::string_view body, std::size_t& pos, Delimiter delimiter) {
     if (pos < body.size() && body[pos] == '"') {
         ++pos;
         while (pos < body.size()) {
             if (body[pos] != '"') {
-                field += body[pos++];
+                ++pos;
             } else if (pos + 1 < body.size() && body[pos + 1] == '"') {
-                field += '"';
                 pos += 2;
             } else {
                 ++pos;
@@ -61,8 +59,7 @@ std::string ReadField(std::string_view body, std::size_t& pos, Delimiter delimit
         }
     }
     // Plain text, or what a malformed quoted field has after its closing quote.
-    while (pos < body.size() && !IsSeparator(body[pos], delimiter)) field += body[pos++];
-    return field;
+    while (pos < body.size() && !IsSeparator(body[pos], delimiter)) ++pos;
 }
 
 bool NeedsQuotes(std::string_view field, Delimiter delimiter) {
@@ -203,7 +200,7 @@ LineKind ClassifyLine(std::string_view line) {
     return LineKind::Data;
 }
 
-std::optional<Delimiter> DetectDelimiter(std::string_view line) {
+std::optional<Delimiter> DetectDelimiter(std::string_view line, bool decimalComma) {
     const std::string_view text = TrimBlanks(WithoutLineEnd(line));
     bool quoted = false;
     bool seen[4] = {};
@@ -215,35 +212,92 @@ std::optional<Delimiter> DetectDelimiter(std::string_view line) {
         if (c == '\t') seen[2] = true;
         if (c == ' ') seen[3] = true;
     }
-    constexpr Delimiter kPreferred[] = {Delimiter::Comma, Delimiter::Semicolon, Delimiter::Tab,
-                                        Delimiter::Blanks};
-    for (int i = 0; i < 4; ++i) {
-        if (seen[i]) return kPreferred[i];
+    // With a decimal comma, a comma outside quotes is a delimiter only when nothing else is.
+    constexpr int kOrder[] = {0, 1, 2, 3};
+    constexpr int kDecimalCommaOrder[] = {1, 2, 3, 0};
+    constexpr Delimiter kDelimiters[] = {Delimiter::Comma, Delimiter::Semicolon, Delimiter::Tab,
+                                         Delimiter::Blanks};
+    for (const int i : decimalComma ? kDecimalCommaOrder : kOrder) {
+        if (seen[i]) return kDelimiters[i];
     }
     return std::nullopt;
 }
 
-std::vector<std::string> SplitFields(std::string_view line, Delimiter delimiter) {
-    std::string_view body = WithoutLineEnd(line);
-    if (delimiter == Delimiter::Blanks) body = TrimBlanks(body);
-    std::vector<std::string> fields;
+void FindFields(std::string_view line, Delimiter delimiter, std::vector<FieldSpan>& spans) {
+    spans.clear();
+    const std::string_view body = WithoutLineEnd(line);
     std::size_t pos = 0;
+    std::size_t end = body.size();
+    if (delimiter == Delimiter::Blanks) {
+        while (pos < end && IsBlank(body[pos])) ++pos;
+        while (end > pos && IsBlank(body[end - 1])) --end;
+    }
+    const std::string_view text = body.substr(0, end);
     for (;;) {
-        fields.push_back(ReadField(body, pos, delimiter));
-        if (pos >= body.size()) return fields;
+        const std::size_t begin = pos;
+        SkipField(text, pos, delimiter);
+        spans.push_back({begin, pos});
+        if (pos >= text.size()) return;
         ++pos;  // the separator
         if (delimiter == Delimiter::Blanks) {
-            while (pos < body.size() && IsBlank(body[pos])) ++pos;
+            while (pos < text.size() && IsBlank(text[pos])) ++pos;
         }
     }
 }
+
+std::string_view FieldText(std::string_view line, FieldSpan span, std::string& scratch) {
+    const std::string_view raw = line.substr(span.begin, span.end - span.begin);
+    if (raw.empty() || raw.front() != '"') return raw;
+    scratch.clear();
+    std::size_t pos = 1;
+    while (pos < raw.size()) {
+        if (raw[pos] != '"') {
+            scratch += raw[pos++];
+        } else if (pos + 1 < raw.size() && raw[pos + 1] == '"') {
+            scratch += '"';
+            pos += 2;
+        } else {
+            ++pos;
+            break;
+        }
+    }
+    scratch.append(raw.substr(pos));
+    return scratch;
+}
+
+std::vector<std::string> SplitFields(std::string_view line, Delimiter delimiter) {
+    std::vector<FieldSpan> spans;
+    FindFields(line, delimiter, spans);
+    std::vector<std::string> fields;
+    std::string scratch;
+    for (const FieldSpan span : spans) fields.emplace_back(FieldText(line, span, scratch));
+    return fields;
+}
+
+std::string ReplaceField(std::string_view line, Delimiter delimiter, FieldSpan span,
+                         std::string_view text) {
+    std::string out(line.substr(0, span.begin));
+    AppendField(out, delimiter, text);
+    out += line.substr(span.end);
+    return out;
+}
+
+void AppendField(std::string& out, Delimiter delimiter, std::string_view field) {
+    if (NeedsQuotes(field, delimiter)) {
+        out += QuotedField(field);
+    } else {
+        out += field;
+    }
+}
+
+char DelimiterCharacter(Delimiter delimiter) { return DelimiterChar(delimiter); }
 
 std::string AppendFields(std::string_view line, Delimiter delimiter,
                          std::span<const std::string> fields) {
     std::string out(WithoutLineEnd(line));
     for (const std::string& field : fields) {
         out += DelimiterChar(delimiter);
-        out += NeedsQuotes(field, delimiter) ? QuotedField(field) : field;
+        AppendField(out, delimiter, field);
     }
     out += LineEnd(line);
     return out;
@@ -251,7 +305,7 @@ std::string AppendFields(std::string_view line, Delimiter delimiter,
 
 LayoutResult ReadLayout(std::string_view line, const DelimitedOptions& options) {
     const std::optional<Delimiter> delimiter =
-        options.delimiter ? options.delimiter : DetectDelimiter(line);
+        options.delimiter ? options.delimiter : DetectDelimiter(line, options.decimalComma);
     if (!delimiter) return {std::nullopt, kNoDelimiterMessage};
     const Fields fields = SplitFields(line, *delimiter);
 

@@ -44,10 +44,35 @@ std::string_view LineEnd(std::string_view line);
 LineKind ClassifyLine(std::string_view line);
 
 /// The delimiter of a data line, or nothing when none of the four occurs between its fields.
-std::optional<Delimiter> DetectDelimiter(std::string_view line);
+/// In a file whose decimal mark is the comma, a comma is the last choice.
+std::optional<Delimiter> DetectDelimiter(std::string_view line, bool decimalComma = false);
+
+/// Where a field lies in its line: its text as written, quotes included, is [begin, end).
+struct FieldSpan {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
+/// The fields of `line` as spans into it, in `spans` (cleared first; reused to spare allocations).
+void FindFields(std::string_view line, Delimiter delimiter, std::vector<FieldSpan>& spans);
+
+/// The unquoted text of the field at `span` of `line`: a view of the line, or of
+/// `scratch` when quotes had to be taken off.
+std::string_view FieldText(std::string_view line, FieldSpan span, std::string& scratch);
 
 /// The fields of `line`, each as its unquoted text.
 std::vector<std::string> SplitFields(std::string_view line, Delimiter delimiter);
+
+/// The character that separates fields (a space for blanks).
+char DelimiterCharacter(Delimiter delimiter);
+
+/// Appends `field` to `out`, quoted only when it holds the delimiter or a quote.
+void AppendField(std::string& out, Delimiter delimiter, std::string_view field);
+
+/// `line` with the field at `span` replaced by `text` (quoted only when it must
+/// be), everything else as it was.
+std::string ReplaceField(std::string_view line, Delimiter delimiter, FieldSpan span,
+                         std::string_view text);
 
 /// `line` with `fields` after its own text, each after the delimiter (one space
 /// for blanks), and then its own line end. A new field is quoted only when it
@@ -69,6 +94,7 @@ struct DelimitedOptions {
     ColumnRequest height;
     bool longitudeFirst = false;  // without a header or indices: field 1 is the longitude
     std::optional<bool> header;   // the first data line is (true) or is not (false) a header
+    bool decimalComma = false;    // "," is the decimal mark: a comma delimiter is the last choice
 };
 
 /// A column of the file: its 0-based index and, when the file has a header, its name there.
@@ -94,15 +120,14 @@ struct LayoutResult {
 
 /// The layout of a file whose first data line (neither blank nor a comment) is `line`.
 ///
-/// Unless the user says whether it is one, the line is a header when neither its latitude nor its longitude field reads
-/// as a coordinate; those fields are the ones the user's indices or names give,
-/// else the ones the known names below find, else fields 1 and 2.
-/// With a header, a column is the user's index or name, else the field named
-/// (case aside) lat, latitude, phi or y; lon, long, lng, longitude, lambda or x;
-/// h, height, alt, altitude, elevation, ele, ellipsoidal_height, hae or msl
-/// (a column without one of these names has no height). Without a header, the
-/// columns are the user's indices, else fields 1 and 2 (swapped by
-/// longitudeFirst), and the height is the field after both when there is one.
+/// Unless the user says whether it is one, the line is a header when neither its latitude nor its
+/// longitude field reads as a coordinate; those fields are the ones the user's indices or names
+/// give, else the ones the known names below find, else fields 1 and 2. With a header, a column is
+/// the user's index or name, else the field named (case aside) lat, latitude, phi or y; lon, long,
+/// lng, longitude, lambda or x; h, height, alt, altitude, elevation, ele, ellipsoidal_height, hae
+/// or msl (a column without one of these names has no height). Without a header, the columns are
+/// the user's indices, else fields 1 and 2 (swapped by longitudeFirst), and the height is the field
+/// after both when there is one.
 LayoutResult ReadLayout(std::string_view line, const DelimitedOptions& options);
 
 /// The columns as one line: `latitude = column 2 "Lat", longitude = column 3

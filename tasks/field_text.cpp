@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "tasks/messages.hpp"
+#include "tasks/number_scan.hpp"
 
 namespace egm2008 {
 
@@ -34,14 +35,14 @@ std::string_view Trimmed(std::string_view text) {
     }
 }
 
-// One unsigned part of a number: digits with an optional fraction after "." or ",".
+// One unsigned part of a number: digits with an optional fraction after the decimal mark.
 struct Part {
     double value = 0.0;
     bool fraction = false;  ///< written with a decimal mark
 };
 
 // Reads the part at `at` and moves past it; nothing unless at least one digit is there.
-std::optional<Part> ReadPart(std::string_view text, std::size_t& at) {
+std::optional<Part> ReadPart(std::string_view text, std::size_t& at, DecimalMark mark) {
     std::string digits;  // the part with "." as its mark, for from_chars
     bool anyDigit = false;
     bool integerNonZero = false;
@@ -51,7 +52,8 @@ std::optional<Part> ReadPart(std::string_view text, std::size_t& at) {
         integerNonZero = integerNonZero || text[at] != '0';
         digits.push_back(text[at]);
     }
-    if (at < text.size() && (text[at] == '.' || text[at] == ',')) {
+    if (at < text.size() && ((text[at] == '.' && mark != DecimalMark::Comma) ||
+                             (text[at] == ',' && mark != DecimalMark::Point))) {
         part.fraction = true;
         digits.push_back('.');
         for (++at; at < text.size() && IsDigit(text[at]); ++at) {
@@ -72,9 +74,9 @@ std::optional<Part> ReadPart(std::string_view text, std::size_t& at) {
 }
 
 // Spellings of the sign after degrees, minutes and seconds (UTF-8).
-constexpr std::string_view kDegreeSigns[] = {"\u00b0"};
-constexpr std::string_view kMinuteSigns[] = {"'", "\u2032"};
-constexpr std::string_view kSecondSigns[] = {"\"", "''", "\u2033"};
+constexpr std::string_view kDegreeSigns[] = {"\u00b0", "d"};
+constexpr std::string_view kMinuteSigns[] = {"'", "\u2032", "m"};
+constexpr std::string_view kSecondSigns[] = {"\"", "''", "\u2033", "s"};
 
 template <std::size_t N>
 bool SkipSign(std::string_view text, std::size_t& at, const std::string_view (&signs)[N]) {
@@ -117,12 +119,12 @@ bool SkipSeparator(std::string_view text, std::size_t& at, int index, Separation
 }
 
 // Unsigned degrees, alone or with minutes and seconds; `text` is trimmed.
-std::optional<double> ReadAngle(std::string_view text) {
+std::optional<double> ReadAngle(std::string_view text, DecimalMark mark) {
     double parts[3] = {0.0, 0.0, 0.0};
     Separation separation = Separation::Unknown;
     std::size_t at = 0;
     for (int index = 0;; ++index) {
-        const std::optional<Part> part = ReadPart(text, at);
+        const std::optional<Part> part = ReadPart(text, at, mark);
         if (!part) return std::nullopt;
         parts[index] = part->value;
         if (at == text.size()) break;
@@ -144,9 +146,20 @@ std::string_view HemisphereLetters(FieldKind kind) {
     return kind == FieldKind::Latitude ? "NnSs" : kind == FieldKind::Longitude ? "EeWw" : "";
 }
 
+// True when `text` ends in the "s" of seconds written with letters (48d30m15.5s).
+bool EndsInSecondsLetter(std::string_view text) {
+    return text.size() >= 2 && text.back() == 's' && text.find('m') != std::string_view::npos &&
+           (IsDigit(text[text.size() - 2]) || text[text.size() - 2] == '.' ||
+            text[text.size() - 2] == ',');
+}
+
 }  // namespace
 
-std::optional<double> ParseFieldNumber(std::string_view text, FieldKind kind) {
+std::optional<double> ParseFieldNumber(std::string_view text, FieldKind kind, DecimalMark mark) {
+    // The usual case of a file's column, read at once: "48.123456", "-7.5".
+    if (double plain = 0.0; mark != DecimalMark::Comma && ReadPlainDecimal(text, plain)) {
+        return plain;
+    }
     text = Trimmed(text);
     // A hemisphere letter before or after the number.
     const std::string_view letters = HemisphereLetters(kind);
@@ -154,7 +167,8 @@ std::optional<double> ParseFieldNumber(std::string_view text, FieldKind kind) {
     if (!text.empty() && letters.find(text.front()) != std::string_view::npos) {
         southOrWest = letters.find(text.front()) >= 2;
         text = Trimmed(text.substr(1));
-    } else if (!text.empty() && letters.find(text.back()) != std::string_view::npos) {
+    } else if (!text.empty() && letters.find(text.back()) != std::string_view::npos &&
+               !EndsInSecondsLetter(text)) {
         southOrWest = letters.find(text.back()) >= 2;
         text = Trimmed(text.substr(0, text.size() - 1));
     }
@@ -167,10 +181,10 @@ std::optional<double> ParseFieldNumber(std::string_view text, FieldKind kind) {
     std::optional<double> value;
     if (kind == FieldKind::Spacing) {
         std::size_t at = 0;
-        const std::optional<Part> part = ReadPart(text, at);
+        const std::optional<Part> part = ReadPart(text, at, mark);
         if (part && at == text.size()) value = part->value;
     } else {
-        value = ReadAngle(text);
+        value = ReadAngle(text, mark);
     }
     if (!value) return std::nullopt;
     return negative ? -*value : *value;

@@ -1,6 +1,533 @@
 #include "tasks/heights.hpp"
 
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+
+#include "engine/query_routines.hpp"
+#include "tasks/line_reader.hpp"
+#include "tasks/messages.hpp"
+#include "tasks/ordered_work.hpp"
+
 namespace egm2008 {
+
+namespace {
+
+// The progress callback is called at every multiple of this many data lines.
+constexpr std::int64_t kProgressStep = 1000;
+
+// Lines a batch holds at most, input bytes after which it is full, and batches on their way.
+constexpr std::size_t kBatchLines = 4096;
+constexpr std::size_t kBatchBytes = 256 * 1024;
+constexpr std::size_t kBatchesInFlight = 4;
+// A batch buffer grown beyond this by very long lines is given back after use.
+constexpr std::size_t kBatchKeep = 2 * kBatchBytes;
+// Lines before the first data line that are held back, so that a refused layout
+// writes nothing; past this they are written.
+constexpr std::size_t kLeadHeld = 256 * 1024;
+
+// A conversion asked for in a file without a height column.
+constexpr const char* kNoHeightColumnMessage =
+    "Error: The file has no height column to convert; choose one by number or name.";
+
+// The names of the new columns in the header.
+constexpr std::string_view kUndulationName = "N_EGM2008";
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+const char* MethodText(InterpolationMethod method) {
+    switch (method) {
+        case InterpolationMethod::BiQuadratic: return "bi-quadratic";
+        case InterpolationMethod::Triangulation: return "triangulation";
+        case InterpolationMethod::NearestNeighbour: return "nearest neighbour";
+        case InterpolationMethod::BiLinear: break;
+    }
+    return "bi-linear";
+}
+
+const char* GridSizeText(GridSize size) {
+    switch (size) {
+        case GridSize::Grid1x1: return "1'";
+        case GridSize::Grid2_5x2_5: return "2.5'";
+        case GridSize::Grid10x10: break;
+    }
+    return "10'";
+}
+
+// The header name of the converted height: what the height column holds afterwards.
+std::string_view ConvertedName(HeightTarget target) {
+    return target == HeightTarget::Ellipsoidal ? "h" : "H";
+}
+
+// `value` with `decimals` decimals and the file's decimal mark, into `buffer`
+// (at least 360 bytes); a value that rounds to zero is written without a sign.
+std::string_view NumberText(double value, int decimals, DecimalMark mark, char* buffer) {
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + 360, value, std::chars_format::fixed, decimals);
+    if (error != std::errc()) return {};
+    std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
+    if (text.front() == '-' && text.find_first_not_of("-0.") == std::string_view::npos) {
+        text.remove_prefix(1);
+    }
+    if (mark == DecimalMark::Comma) {
+        if (char* point = static_cast<char*>(std::memchr(buffer, '.', text.size() + 1)))
+            *point = ',';
+    }
+    return text;
+}
+
+// What a run's lines yield, counted.
+struct HeightsCounts {
+    std::int64_t computed = 0;
+    std::int64_t unreadable = 0;
+    std::int64_t failed = 0;
+    std::vector<HeightsLineProblem> problems;
+
+    void Problem(std::int64_t line, std::string reason) {
+        if (problems.size() < kHeightsProblemsKept) problems.push_back({line, std::move(reason)});
+    }
+    std::int64_t handled() const { return computed + unreadable + failed; }
+};
+
+// Reusable room for one line's fields.
+struct LineScratch {
+    std::vector<FieldSpan> spans;
+    std::string unquoted;
+};
+
+// A line read ahead of its query.
+struct ScannedLine {
+    enum class State { Copy, Unreadable, Query };
+    State state = State::Copy;  // Copy: a blank or comment line
+    std::string_view line;
+    std::int64_t number = 0;
+    LineScratch scratch;
+    bool quoted = false;  // the new fields are quoted as the file quotes its numbers
+    double latitude = 0.0;
+    double longitude = 0.0;  // 0 to 360
+    double height = 0.0;
+    std::string reason;  // why the line was not computed
+};
+
+// Lines scanned, and their grid rows asked for, ahead of their queries.
+constexpr std::size_t kScanAhead = 16;
+
+// Converts the data lines of a file whose layout is known. Shared, read only,
+// by the worker threads.
+class LineConverter {
+public:
+    LineConverter(const GeoidGrid& grid, MappedGrid& mapped, const HeightsOptions& options,
+                  const DelimitedLayout& layout)
+        : grid_(grid), mapped_(mapped), options_(options), layout_(layout) {
+        decimals_ = options.decimals < 0 ? 0 : options.decimals > 17 ? 17 : options.decimals;
+        separator_ = DelimiterCharacter(layout.delimiter);
+        convert_ = options.target != HeightTarget::None && layout.height.has_value();
+    }
+
+    // The header line with the new columns' names.
+    std::string Header(std::string_view line) const {
+        std::string out;
+        std::vector<FieldSpan> spans;
+        FindFields(line, layout_.delimiter, spans);
+        const bool quoted = NumbersQuoted(line, spans);
+        std::string_view text = line.substr(0, line.size() - LineEnd(line).size());
+        std::string replaced;
+        if (convert_ && options_.replace && layout_.height->index < spans.size()) {
+            replaced = ReplaceField(text, layout_.delimiter, spans[layout_.height->index],
+                                    ConvertedName(options_.target));
+            text = replaced;
+        }
+        out.append(text);
+        AppendNew(out, kUndulationName, quoted);
+        if (convert_ && !options_.replace) AppendNew(out, ConvertedName(options_.target), quoted);
+        out.append(LineEnd(line));
+        return out;
+    }
+
+    // Reads input line `number` into `scanned`, and asks for the grid rows its
+    // query will read, so that the queries of a group of lines overlap their waits.
+    void Scan(std::string_view line, std::int64_t number, ScannedLine& scanned) const {
+        scanned.line = line;
+        scanned.number = number;
+        scanned.reason.clear();
+        if (ClassifyLine(line) != LineKind::Data) {
+            scanned.state = ScannedLine::State::Copy;
+            return;
+        }
+        LineScratch& scratch = scanned.scratch;
+        FindFields(line, layout_.delimiter, scratch.spans);
+        scanned.quoted = NumbersQuoted(line, scratch.spans);
+        scanned.state = ScannedLine::State::Unreadable;
+        if (!Read(line, layout_.latitude, FieldKind::Latitude, "latitude", "is not a coordinate",
+                  scratch, scanned.latitude, scanned.reason) ||
+            !Read(line, layout_.longitude, FieldKind::Longitude, "longitude", "is not a coordinate",
+                  scratch, scanned.longitude, scanned.reason) ||
+            (convert_ && !Read(line, *layout_.height, FieldKind::Spacing, "height",
+                               "is not a number", scratch, scanned.height, scanned.reason))) {
+            return;
+        }
+        if (!(scanned.latitude >= -90.0 && scanned.latitude <= 90.0)) {
+            scanned.reason = "latitude " + Quoted(TextOf(line, layout_.latitude, scratch)) +
+                             " is not a coordinate (outside -90 to 90)";
+            return;
+        }
+        scanned.longitude = std::fmod(scanned.longitude, 360.0);
+        if (scanned.longitude < 0.0) scanned.longitude += 360.0;
+        scanned.state = ScannedLine::State::Query;
+        mapped_.Prefetch(grid_, options_.method, scanned.latitude, scanned.longitude);
+    }
+
+    // Queries a scanned line and appends what it yields to `out`, counting it in `counts`.
+    void Finish(ScannedLine& scanned, HeightsCounts& counts, std::string& out) const {
+        const std::string_view line = scanned.line;
+        if (scanned.state == ScannedLine::State::Copy) {
+            out.append(line);
+            return;
+        }
+        const std::string_view body = line.substr(0, line.size() - LineEnd(line).size());
+        float undulation = 0.0f;
+        if (scanned.state == ScannedLine::State::Unreadable) {
+            ++counts.unreadable;
+        } else if (ComputeUndulation(grid_, options_.method, scanned.latitude, scanned.longitude,
+                                     undulation, mapped_) != QueryStatus::StatusOk) {
+            ++counts.failed;
+            // One field at a time: a quoted field's text lives in the scratch until the next.
+            scanned.reason = "no undulation at latitude ";
+            scanned.reason += Quoted(TextOf(line, layout_.latitude, scanned.scratch));
+            scanned.reason += ", longitude ";
+            scanned.reason += Quoted(TextOf(line, layout_.longitude, scanned.scratch));
+        } else {
+            ++counts.computed;
+            const double metres = static_cast<double>(undulation);
+            const double converted =
+                ConvertHeight(scanned.height, metres, options_.target, options_.unit);
+            const double inUnit = metres / MetresPerUnit(options_.unit);
+            Write(out, line, body, scanned.scratch, scanned.quoted, &inUnit, converted);
+            return;
+        }
+        counts.Problem(scanned.number, std::move(scanned.reason));
+        Write(out, line, body, scanned.scratch, scanned.quoted, nullptr, 0.0);
+    }
+
+    // Appends to `out` what input line `number` yields, counting it in `counts`.
+    void Convert(std::string_view line, std::int64_t number, ScannedLine& scanned,
+                 HeightsCounts& counts, std::string& out) const {
+        Scan(line, number, scanned);
+        Finish(scanned, counts, out);
+    }
+
+private:
+    // True when the file quotes its numbers: the latitude field is quoted.
+    bool NumbersQuoted(std::string_view line, const std::vector<FieldSpan>& spans) const {
+        const std::size_t k = layout_.latitude.index;
+        return k < spans.size() && spans[k].end > spans[k].begin && line[spans[k].begin] == '"';
+    }
+
+    static std::string_view TextOf(std::string_view line, const Column& column,
+                                   LineScratch& scratch) {
+        if (column.index >= scratch.spans.size()) return {};
+        return FieldText(line, scratch.spans[column.index], scratch.unquoted);
+    }
+
+    bool Read(std::string_view line, const Column& column, FieldKind kind, const char* word,
+              const char* refusal, LineScratch& scratch, double& value, std::string& reason) const {
+        if (column.index >= scratch.spans.size()) {
+            reason =
+                std::string("no ") + word + " (column " + std::to_string(column.index + 1) + ")";
+            return false;
+        }
+        const std::string_view text = TextOf(line, column, scratch);
+        const std::optional<double> read = ParseFieldNumber(text, kind, options_.decimalMark);
+        if (!read) {
+            reason = std::string(word) + " " + Quoted(text) + " " + refusal;
+            return false;
+        }
+        value = *read;
+        return true;
+    }
+
+    void AppendNew(std::string& out, std::string_view text, bool quoted) const {
+        out.push_back(separator_);
+        if (quoted && !text.empty()) {
+            out.push_back('"');
+            out.append(text);
+            out.push_back('"');
+        } else {
+            AppendField(out, layout_.delimiter, text);
+        }
+    }
+
+    // The line with its new fields: N and the converted height, or empty ones
+    // when `undulation` is null. A replaced height field is emptied then: what
+    // it held is not what the column now means.
+    void Write(std::string& out, std::string_view line, std::string_view body,
+               const LineScratch& scratch, bool quoted, const double* undulation,
+               double converted) const {
+        char buffer[360];
+        const std::string_view convertedText =
+            undulation ? NumberText(converted, decimals_, options_.decimalMark, buffer)
+                       : std::string_view();
+        const bool replace =
+            convert_ && options_.replace && layout_.height->index < scratch.spans.size();
+        if (replace) {
+            const FieldSpan span = scratch.spans[layout_.height->index];
+            out.append(body.substr(0, span.begin));
+            if (quoted && !convertedText.empty()) {
+                out.push_back('"');
+                out.append(convertedText);
+                out.push_back('"');
+            } else {
+                AppendField(out, layout_.delimiter, convertedText);
+            }
+            out.append(body.substr(span.end));
+        } else {
+            out.append(body);
+        }
+        AppendNew(out,
+                  undulation ? NumberText(*undulation, decimals_, options_.decimalMark, buffer)
+                             : std::string_view(),
+                  quoted);
+        if (convert_ && !options_.replace) {
+            AppendNew(out,
+                      undulation ? NumberText(converted, decimals_, options_.decimalMark, buffer)
+                                 : std::string_view(),
+                      quoted);
+        }
+        out.append(LineEnd(line));
+    }
+
+    const GeoidGrid& grid_;
+    MappedGrid& mapped_;
+    const HeightsOptions& options_;
+    const DelimitedLayout& layout_;
+    int decimals_ = 3;
+    char separator_ = ',';
+    bool convert_ = false;
+};
+
+// Lines of the input on their way through a run, and what they yield.
+struct HeightsBatch {
+    std::string lines;
+    std::size_t count = 0;
+    std::int64_t firstNumber = 0;  // the input line number of the batch's first line
+    std::string output;
+    HeightsCounts counts;
+    ScannedLine group[kScanAhead];
+};
+
+void WorkOnBatch(HeightsBatch& batch, const LineConverter& converter) {
+    if (batch.output.capacity() > kBatchKeep) std::string().swap(batch.output);
+    batch.output.clear();
+    batch.counts = {};
+    std::string_view rest = batch.lines;
+    std::int64_t number = batch.firstNumber;
+    while (!rest.empty()) {
+        std::size_t n = 0;
+        for (; n < kScanAhead && !rest.empty(); ++n) {
+            const std::size_t lf = rest.find('\n');
+            const std::size_t length = lf == std::string_view::npos ? rest.size() : lf + 1;
+            converter.Scan(rest.substr(0, length), number++, batch.group[n]);
+            rest.remove_prefix(length);
+        }
+        for (std::size_t k = 0; k < n; ++k)
+            converter.Finish(batch.group[k], batch.counts, batch.output);
+    }
+}
+
+// A run's reading, writing and accounting, shared by its phases.
+class HeightsRun {
+public:
+    HeightsRun(const PointFileInput& input, TextOutput& output, const HeightsCallbacks& callbacks,
+               const RunStop& stop, HeightsOutcome& outcome)
+        : reader_(input.fd()),
+          output_(output),
+          callbacks_(callbacks),
+          stop_(stop),
+          outcome_(outcome) {
+        reader_.KeepCarriageReturns();
+        reader_.StopOn(stop);
+        if (callbacks_.progress) callbacks_.progress(0);
+    }
+
+    LineReader& reader() { return reader_; }
+    TextOutput& output() { return output_; }
+    const RunStop& stop() const { return stop_; }
+    bool ended() const { return ended_; }
+
+    // The next line into `line`; false at the end, at a stop, or at a read error.
+    bool Next(std::string& line) {
+        const LineReader::Status status = reader_.Next(line);
+        if (status == LineReader::Status::Error) outcome_.readError = reader_.error();
+        if (status == LineReader::Status::End) ended_ = true;
+        if (status != LineReader::Status::Line) return false;
+        ++number_;
+        return true;
+    }
+    std::int64_t number() const { return number_; }
+
+    // Copies the rest of an overlong line, counted as one that could not be read.
+    bool CopyOverlong(const std::string& line) {
+        ++outcome_.unreadable;
+        if (outcome_.problems.size() < kHeightsProblemsKept) {
+            outcome_.problems.push_back(
+                {number_,
+                 "the line is longer than " + std::to_string(kMaxLineLength) + " characters"});
+        }
+        output_.Write(line);
+        const LineReader::Status status = reader_.CopyRest(output_);
+        if (status == LineReader::Status::Error) outcome_.readError = reader_.error();
+        return status == LineReader::Status::Line;
+    }
+
+    void Add(const HeightsCounts& counts) {
+        outcome_.computed += counts.computed;
+        outcome_.unreadable += counts.unreadable;
+        outcome_.failed += counts.failed;
+        for (const HeightsLineProblem& problem : counts.problems) {
+            if (outcome_.problems.size() < kHeightsProblemsKept)
+                outcome_.problems.push_back(problem);
+        }
+        const std::int64_t handled = outcome_.computed + outcome_.unreadable + outcome_.failed;
+        while (callbacks_.progress && reported_ + kProgressStep <= handled) {
+            reported_ += kProgressStep;
+            callbacks_.progress(reported_);
+        }
+    }
+
+private:
+    LineReader reader_;
+    TextOutput& output_;
+    const HeightsCallbacks& callbacks_;
+    const RunStop& stop_;
+    HeightsOutcome& outcome_;
+    std::int64_t number_ = 0;
+    std::int64_t reported_ = 0;
+    bool ended_ = false;
+};
+
+// A regular input: batches of lines go to the workers, and this thread reads
+// and writes their output in input order.
+void RunBatched(HeightsRun& run, const LineConverter& converter) {
+    OrderedWork<HeightsBatch> work(
+        kBatchesInFlight, RunWorkerCount(),
+        [&converter](HeightsBatch& batch) { WorkOnBatch(batch, converter); });
+    const auto writeOldest = [&] {
+        HeightsBatch& batch = work.TakeOldest();
+        if (!run.output().failed()) {
+            run.output().Write(batch.output);
+            run.Add(batch.counts);
+        }
+        work.Release();
+    };
+    const auto drain = [&] {
+        while (work.Pending()) writeOldest();
+    };
+    HeightsBatch* filling = nullptr;
+    const auto submit = [&] {
+        if (filling != nullptr) work.Submit();
+        filling = nullptr;
+    };
+    std::string line;
+    while (!run.output().failed() && !run.stop().Requested()) {
+        if (!run.Next(line)) break;
+        if (run.reader().overlong()) {
+            submit();
+            drain();
+            if (run.output().failed() || !run.CopyOverlong(line)) break;
+            continue;
+        }
+        if (filling == nullptr) {
+            if (work.Full()) writeOldest();
+            filling = &work.Fill();
+            if (filling->lines.capacity() > kBatchKeep) std::string().swap(filling->lines);
+            filling->lines.clear();
+            filling->count = 0;
+            filling->firstNumber = run.number();
+        }
+        filling->lines.append(line);
+        if (++filling->count == kBatchLines || filling->lines.size() >= kBatchBytes) submit();
+    }
+    submit();
+    drain();
+}
+
+// A live stream: each line handled as it comes, the output flushed before every
+// read that may wait.
+void RunLive(HeightsRun& run, const LineConverter& converter) {
+    HeightsBatch one;
+    std::string line;
+    while (!run.output().failed() && !run.stop().Requested()) {
+        if (!run.reader().HasLine() && !run.output().Flush()) break;
+        if (!run.Next(line)) break;
+        if (run.reader().overlong()) {
+            if (!run.CopyOverlong(line)) break;
+            continue;
+        }
+        one.output.clear();
+        one.counts = {};
+        converter.Convert(line, run.number(), one.group[0], one.counts, one.output);
+        run.output().Write(one.output);
+        if (!run.output().failed()) run.Add(one.counts);
+    }
+}
+
+// Reads up to the first data line, holding back what comes before it; returns
+// the layout, or nothing when the input ended first or the layout is refused
+// (outcome.layoutError). `line` is left holding the first data line.
+std::optional<DelimitedLayout> ReadLead(HeightsRun& run, const GeoidGrid& grid,
+                                        const HeightsOptions& options, std::string& line,
+                                        HeightsOutcome& outcome) {
+    std::string lead;
+    bool first = true;
+    const auto release = [&] {
+        run.output().Write(lead);
+        lead.clear();
+    };
+    while (run.Next(line)) {
+        std::string_view text = line;
+        if (first) {
+            if (TakeByteOrderMark(text)) lead.append(kUtf8Bom);
+            if (options.comment) {
+                lead.append(ProvenanceComment(grid, options.method, options.target));
+                const std::string_view end = LineEnd(text);
+                lead.append(end.empty() ? std::string_view("\n") : end);
+            }
+            first = false;
+            if (text.size() != line.size()) line.erase(0, line.size() - text.size());
+        }
+        if (!run.reader().overlong() && ClassifyLine(line) == LineKind::Data) {
+            DelimitedOptions columns = options.columns;
+            columns.decimalComma = options.decimalMark == DecimalMark::Comma;
+            LayoutResult result = ReadLayout(line, columns);
+            if (result.layout && options.target != HeightTarget::None && !result.layout->height) {
+                result = {std::nullopt, kNoHeightColumnMessage};
+            }
+            if (!result.layout) {
+                outcome.layoutError = std::move(result.error);
+                return std::nullopt;
+            }
+            release();
+            return result.layout;
+        }
+        if (run.reader().overlong()) {
+            release();
+            if (!run.CopyOverlong(line)) return std::nullopt;
+            continue;
+        }
+        lead.append(line);
+        if (lead.size() > kLeadHeld) release();
+    }
+    if (first && options.comment) {
+        lead.append(ProvenanceComment(grid, options.method, options.target));
+        lead.append("\n");
+    }
+    release();
+    return std::nullopt;
+}
+
+}  // namespace
 
 double MetresPerUnit(HeightUnit unit) {
     switch (unit) {
@@ -11,8 +538,7 @@ double MetresPerUnit(HeightUnit unit) {
     return 1.0;
 }
 
-double ConvertHeight(double height, double undulationMetres, HeightTarget target,
-                     HeightUnit unit) {
+double ConvertHeight(double height, double undulationMetres, HeightTarget target, HeightUnit unit) {
     const double undulation = undulationMetres / MetresPerUnit(unit);
     switch (target) {
         case HeightTarget::Orthometric: return height - undulation;
@@ -22,19 +548,78 @@ double ConvertHeight(double height, double undulationMetres, HeightTarget target
     return height;
 }
 
-std::string ProvenanceComment(const GeoidGrid&, InterpolationMethod, HeightTarget) { return {}; }
-
-std::string HeightsProblemText(const HeightsLineProblem&) { return {}; }
-
-std::string HeightsOutcomeMessage(const HeightsOutcome&, const std::string&, const std::string&) {
-    return {};
+std::string ProvenanceComment(const GeoidGrid& grid, InterpolationMethod method,
+                              HeightTarget target) {
+    std::string text = std::string("# N: EGM2008, ") + GridSizeText(grid.gridSize) + " grid " +
+                       std::filesystem::path(grid.path).filename().string() + ", " +
+                       MethodText(method);
+    if (target == HeightTarget::Orthometric) text += "; H = h - N";
+    if (target == HeightTarget::Ellipsoidal) text += "; h = H + N";
+    return text;
 }
 
-HeightsOutcome RunHeights(const PointFileInput&, TextOutput& output, const GeoidGrid&,
-                          MappedGrid&, const HeightsOptions&, const HeightsCallbacks&,
-                          const RunStop&) {
+std::string HeightsProblemText(const HeightsLineProblem& problem) {
+    return "line " + std::to_string(problem.line) + ": " + problem.reason;
+}
+
+std::string HeightsOutcomeMessage(const HeightsOutcome& outcome, const std::string& inputPath,
+                                  const std::string& outputPath) {
+    if (!outcome.layoutError.empty()) return outcome.layoutError;
+    if (outcome.readError != 0) {
+        return InputReadFailure(inputPath, outcome.readError) +
+               "\nThe conversion was stopped; outputfile " + Quoted(outputPath) + " is incomplete.";
+    }
+    if (outcome.writeError != 0) {
+        return OutputWriteFailure(outputPath, outcome.writeError) +
+               "\nThe conversion was stopped; the outputfile is incomplete.";
+    }
+    if (outcome.stopped) return kRunCancelled;
+    const std::int64_t lines = outcome.computed + outcome.unreadable + outcome.failed;
+    std::string text = "Conversion done - " + GroupedCount(static_cast<std::uint64_t>(lines)) +
+                       (lines == 1 ? " data line" : " data lines");
+    if (outcome.unreadable == 0 && outcome.failed == 0) return text + ".";
+    text += ", " + GroupedCount(static_cast<std::uint64_t>(outcome.computed)) + " converted.";
+    if (outcome.unreadable > 0) {
+        text += "\n" + GroupedCount(static_cast<std::uint64_t>(outcome.unreadable)) +
+                (outcome.unreadable == 1 ? " line" : " lines") +
+                " could not be read and got empty fields.";
+    }
+    if (outcome.failed > 0) {
+        text += "\n" + GroupedCount(static_cast<std::uint64_t>(outcome.failed)) +
+                (outcome.failed == 1 ? " point" : " points") +
+                " could not be computed and got empty fields.";
+    }
+    return text;
+}
+
+HeightsOutcome RunHeights(const PointFileInput& input, TextOutput& output, const GeoidGrid& grid,
+                          MappedGrid& mapped, const HeightsOptions& options,
+                          const HeightsCallbacks& callbacks, const RunStop& stop) {
     HeightsOutcome outcome;
-    output.Close();
+    outcome.gridOpened = mapped.status() == QueryStatus::StatusOk;
+    HeightsRun run(input, output, callbacks, stop, outcome);
+    std::string line;
+    outcome.layout = ReadLead(run, grid, options, line, outcome);
+    if (outcome.layout) {
+        if (callbacks.layout) callbacks.layout(*outcome.layout);
+        const LineConverter converter(grid, mapped, options, *outcome.layout);
+        if (outcome.layout->header) {
+            output.Write(converter.Header(line));
+        } else {
+            HeightsBatch first;
+            converter.Convert(line, run.number(), first.group[0], first.counts, first.output);
+            output.Write(first.output);
+            run.Add(first.counts);
+        }
+        if (input.identified()) {
+            RunBatched(run, converter);
+        } else {
+            RunLive(run, converter);
+        }
+    }
+    outcome.stopped =
+        !run.ended() && outcome.readError == 0 && outcome.layoutError.empty() && stop.Requested();
+    if (!output.Close()) outcome.writeError = output.error();
     return outcome;
 }
 

@@ -28,6 +28,7 @@
 #include "engine/geoid_grid.hpp"
 #include "engine/mapped_grid.hpp"
 #include "tasks/delimited_text.hpp"
+#include "tasks/field_text.hpp"
 #include "tasks/point_file.hpp"
 #include "tasks/run_stop.hpp"
 #include "tasks/text_output.hpp"
@@ -43,12 +44,10 @@ enum class HeightUnit { Metre, Foot, UsSurveyFoot };
 /// Metres in one `unit`: 1, 0.3048, 1200/3937.
 double MetresPerUnit(HeightUnit unit);
 
-/// The decimal mark of a file's numbers, read and written.
-enum class DecimalMark { Point, Comma };
-
 /// What the user chose for a conversion; the columns' choices are in `columns`.
 struct HeightsOptions {
     DelimitedOptions columns;
+    /// Of the numbers read and written (not Either); with Comma, commas delimit last.
     DecimalMark decimalMark = DecimalMark::Point;
     HeightTarget target = HeightTarget::None;
     HeightUnit unit = HeightUnit::Metre;

@@ -70,7 +70,7 @@ LineReader::Status LineReader::Next(std::string& line) {
             const auto length = static_cast<std::size_t>(lf - start);
             line.append(start, length);
             position_ += length + 1;
-            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!keepCr_ && !line.empty() && line.back() == '\r') line.pop_back();
             line.push_back('\n');
             return Status::Line;
         }

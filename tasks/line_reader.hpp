@@ -36,6 +36,10 @@ public:
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
+    /// Lines keep a CR before their LF ("48.5,11.25\r\n" stays as it is), for
+    /// runs that write each line back with its own line end.
+    void KeepCarriageReturns() { keepCr_ = true; }
+
     /// Reads end with Stopped once `stop` is requested.
     void StopOn(const RunStop& stop) { stop_ = stop; }
 
@@ -67,6 +71,7 @@ private:
     std::size_t filled_ = 0;
     bool ended_ = false;
     bool overlong_ = false;
+    bool keepCr_ = false;
     bool heldCr_ = false;  // a CR cut off an overlong line's end, which an LF may follow
     int error_ = 0;
 };

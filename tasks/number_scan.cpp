@@ -117,6 +117,12 @@ bool ScanTwoNumbers(std::string_view text, double& first, double& second) {
     return std::sscanf(copy.c_str(), "%lf %lf", &first, &second) == 2;
 }
 
+bool ReadPlainDecimal(std::string_view text, double& value) {
+    if (text.find_first_of("eE") != std::string_view::npos) return false;
+    std::size_t at = 0;
+    return PlainNumber(text, at, value) && at == text.size();
+}
+
 bool ScanWord(std::string_view text, std::size_t& start, std::size_t& end) {
     text = CStringPart(text);
     std::size_t at = 0;

@@ -24,6 +24,10 @@ std::string_view CStringPart(std::string_view text);
 /// sscanf(text, "%lf %lf", &first, &second) == 2; on false both values are unspecified.
 bool ScanTwoNumbers(std::string_view text, double& first, double& second);
 
+/// True when the whole of `text` is a plain decimal number without an exponent
+/// ("-12.5", "48", ".5"; no "+", no blanks), converted into `value` as strtod would.
+bool ReadPlainDecimal(std::string_view text, double& value);
+
 /// The first run of non-white-space characters after white space, as "%s" takes it:
 /// false when there is none; else `start` and `end` delimit it in `text`.
 bool ScanWord(std::string_view text, std::size_t& start, std::size_t& end);

@@ -33,6 +33,14 @@ void PrintTo(const ParseCase& c, std::ostream* os) { *os << '"' << c.text << '"'
 
 class ParseFieldNumberTest : public ::testing::TestWithParam<ParseCase> {};
 
+TEST(ParseFieldNumberMark, FileNumbersTakeOnlyTheirOwnDecimalMark) {
+    EXPECT_EQ(ParseFieldNumber("48.5", kLat, DecimalMark::Point), 48.5);
+    EXPECT_FALSE(ParseFieldNumber("48,5", kLat, DecimalMark::Point));
+    EXPECT_EQ(ParseFieldNumber("48,5 N", kLat, DecimalMark::Comma), 48.5);
+    EXPECT_FALSE(ParseFieldNumber("48.5", kLat, DecimalMark::Comma));
+    EXPECT_EQ(ParseFieldNumber("-12,25", kSpacing, DecimalMark::Comma), -12.25);
+}
+
 TEST_P(ParseFieldNumberTest, ReadsTheWholeTextOrRefusesIt) {
     const ParseCase& c = GetParam();
     const std::optional<double> got = ParseFieldNumber(c.text, c.kind);
@@ -66,7 +74,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"48° 30.5'", kLat, 48.0 + 30.5 / 60},
                       ParseCase{"-48°30'00\"", kLon, -48.5},
                       ParseCase{"48\u00b030\u203215\u2033", kLat, 48.0 + 30.0 / 60 + 15.0 / 3600},
-                      ParseCase{"0 59 59.999", kLat, 59.0 / 60 + 59.999 / 3600}));
+                      ParseCase{"0 59 59.999", kLat, 59.0 / 60 + 59.999 / 3600},
+                      // letters as signs; their closing "s" is no hemisphere
+                      ParseCase{"48d30m15.5s", kLat, 48.0 + 30.0 / 60 + 15.5 / 3600},
+                      ParseCase{"48d30m15.5s S", kLat, -(48.0 + 30.0 / 60 + 15.5 / 3600)},
+                      ParseCase{"48d30m", kLon, 48.5}));
 
 INSTANTIATE_TEST_SUITE_P(Hemispheres, ParseFieldNumberTest,
                          ::testing::Values(ParseCase{"52.5 N", kLat, 52.5},
