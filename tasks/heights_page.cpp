@@ -275,18 +275,28 @@ void HeightsPage::CalculateHeights() {
 }
 
 void HeightsPage::SettleRun(const HeightsOutcome& outcome, ReplacingOutput& output) {
-    const std::string message = HeightsOutcomeMessage(outcome, inputPath_, outputPath_);
     if (outcome.completed() && output.Keep()) {
+        const std::string message = HeightsOutcomeMessage(outcome, inputPath_, outputPath_);
         // Lines left without values are told in a box as well as in the status line.
         if (outcome.gridOpened && !outcome.allComputed())
             platform_.Notify(message, NoticeIcon::None);
         platform_.ShowStatus(OneLine(message));
         return;
     }
-    // A failed rename comes with errno set; the run's own failures are in its message.
-    const std::string why =
-        outcome.completed() ? OutputWriteFailure(outputPath_, errno) : OneLine(message);
+    // A failed rename comes with errno set; a failed read or write was kept by the run.
+    const int renameError = outcome.completed() ? errno : 0;
     output.Discard();
+    std::string why;
+    if (!outcome.layoutError.empty()) {
+        why = outcome.layoutError;
+    } else if (outcome.stopped) {
+        why = kRunCancelled;
+    } else if (outcome.readError != 0) {
+        why = InputReadFailure(inputPath_, outcome.readError);
+    } else {
+        why = OutputWriteFailure(outputPath_,
+                                 outcome.writeError != 0 ? outcome.writeError : renameError);
+    }
     platform_.Notify(FailedRunMessage(why, outputPath_, output.fate()), NoticeIcon::None);
     platform_.ShowStatus(
         RunFailedStatus(kHeightsStatusName, outcome.stopped, outputPath_, output.fate()));

@@ -1049,7 +1049,7 @@ void MainWindowTest::heightsPageReadsADroppedFileAndItsPickersChooseTheColumns()
     const QString path = Work(QStringLiteral("survey.csv"));
     QFile input(path);
     QVERIFY(input.open(QIODevice::WriteOnly));
-    input.write("Pt,Lat,Lon,h\nA,52.5,13.4,100\nB,48.1,11.5,500\n");
+    input.write("Pt,Lat,Lon,h\r\nA,52.5,13.4,100\r\nB,48.1,11.5,500\r\n");
     input.close();
     // Dropped on the window while the page is shown: the file is this page's input.
     ClickTab(kHeightsPageIndex);
@@ -1090,6 +1090,15 @@ void MainWindowTest::heightsPageReadsADroppedFileAndItsPickersChooseTheColumns()
     QCOMPARE(options.columns.height.index, std::size_t{4});
     QCOMPARE(options.target, HeightTarget::Ellipsoidal);
     QCOMPARE(options.unit, HeightUnit::Foot);
+
+    if (!HaveGrid(kInternalName)) QSKIP("the real grids are not set up");
+    Click(OnPage(4, heights_ids::kCalc));
+    QVERIFY(messages_.empty());
+    const QStringList lines = ReadLines(Work(QStringLiteral("survey-heights.csv")));
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0], QStringLiteral("Pt,Lat,Lon,h,N_EGM2008,h"));
+    QCOMPARE(dialog_->runStatus()->text(), QStringLiteral("Conversion done - 2 data lines."));
+    QCOMPARE(Text(OnPage(4, heights_ids::kCalc)), QStringLiteral("Calc!"));
 }
 
 QTEST_MAIN(MainWindowTest)
