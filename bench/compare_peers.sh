@@ -10,12 +10,19 @@
 #     cubic) against `egm2008 file --method biquadratic`, and GeoidEval -a -l
 #     (bilinear) against `egm2008 file --method bilinear`; text file in, text
 #     file out. Prints every run, the medians and the wall-time ratios.
-#  4. Times the gridmaker over the whole globe at 2.5' on the 2.5' grid
+#  4. With HEIGHTS=1 (the default), heights of a delimited file: the same
+#     coordinates as CSV "lat,lon,h,code" under a header (h an ellipsoidal
+#     height, cached beside the points), converted to orthometric heights by
+#     `egm2008 heights --method bilinear`, against GeoidEval -a -l --haetomsl
+#     on the same points as "lat lon h" and `egm2008 file --method bilinear`
+#     on the points alone, taking turns; checks that every H agrees with
+#     GeoidEval's within 0.01 m.
+#  5. Times the gridmaker over the whole globe at 2.5' on the 2.5' grid
 #     (4321 x 8641 nodes, about 1.2 GB of text written to a file).
-#  5. With ONE_MINUTE=1 (the default), the same egm2008 runs on a 1'-size grid
+#  6. With ONE_MINUTE=1 (the default), the same egm2008 runs on a 1'-size grid
 #     file (bench/make_bench_data grid1, 933 MB of pseudo-random plausible
 #     values, cached), for memory and speed at the largest grid size.
-#  6. Per-query cost inside a run from bench/query_bench (QUERY_BENCH=0 skips).
+#  7. Per-query cost inside a run from bench/query_bench (QUERY_BENCH=0 skips).
 #
 # Memory of every run: RssAnon (private memory; the read-only mapping of the
 # grid file is file cache, not counted there) sampled from /proc/PID/status
@@ -23,7 +30,7 @@
 # maximum RSS that GNU time reports (which does count mapped grid pages).
 #
 # Environment: BUILD_DIR, GRID_DIR (default ./grids), RUNS (3), POINTS
-# (1000000), SEED (2008), ONE_MINUTE (1), QUERY_BENCH (1), WORK_DIR (a
+# (1000000), SEED (2008), HEIGHTS (1), ONE_MINUTE (1), QUERY_BENCH (1), WORK_DIR (a
 # temporary folder for the outputs, removed at the end).
 set -euo pipefail
 
@@ -33,6 +40,7 @@ GRID_DIR=${GRID_DIR:-$ROOT/grids}
 RUNS=${RUNS:-3}
 POINTS=${POINTS:-1000000}
 SEED=${SEED:-2008}
+HEIGHTS=${HEIGHTS:-1}
 ONE_MINUTE=${ONE_MINUTE:-1}
 QUERY_BENCH=${QUERY_BENCH:-1}
 CACHE=${XDG_CACHE_HOME:-$HOME/.cache}/egm2008
@@ -54,6 +62,9 @@ else
 fi
 ninja -C "$BUILD_DIR" -j2 egm2008 egm2008-grid-to-pgm make_bench_data query_bench >/dev/null
 EGM="$BUILD_DIR/cli/egm2008"
+if [ "$HEIGHTS" = 1 ] && ! "$EGM" heights --help >/dev/null 2>&1; then
+    die "this egm2008 has no heights subcommand (HEIGHTS=0 leaves that part out)"
+fi
 
 mkdir -p "$CACHE/geographiclib" "$CACHE/bench"
 PGM_DIR="$CACHE/geographiclib"
@@ -67,6 +78,14 @@ if [ ! -s "$POINT_FILE" ]; then
     echo "== making $POINTS points (seed $SEED)"
     "$BUILD_DIR/bench/make_bench_data" points "$POINTS" "$SEED" "$POINT_FILE.part"
     mv "$POINT_FILE.part" "$POINT_FILE"
+fi
+HEIGHTS_CSV="$CACHE/bench/heights-$POINTS-$SEED.csv"
+HEIGHTS_TXT="$CACHE/bench/heights-$POINTS-$SEED.txt"
+if [ "$HEIGHTS" = 1 ] && { [ ! -s "$HEIGHTS_CSV" ] || [ ! -s "$HEIGHTS_TXT" ]; }; then
+    echo "== making $POINTS points with heights (seed $SEED)"
+    "$BUILD_DIR/bench/make_bench_data" heights "$POINTS" "$SEED" "$HEIGHTS_CSV.part" "$HEIGHTS_TXT.part"
+    mv "$HEIGHTS_CSV.part" "$HEIGHTS_CSV"
+    mv "$HEIGHTS_TXT.part" "$HEIGHTS_TXT"
 fi
 GRID1="$CACHE/bench/Und_min1x1_synthetic_SE"
 if [ "$ONE_MINUTE" = 1 ] && [ ! -s "$GRID1" ]; then
@@ -84,14 +103,14 @@ exec {SLEEP_FD}<> <(:)
 pause() { read -r -t "$1" -u "$SLEEP_FD" || true; }
 
 # measure NAME INPUT OUTPUT COMMAND...: runs the command with stdin/stdout
-# redirected, samples its RssAnon, and appends "NAME seconds rssanon_kb maxrss_kb"
-# to $WORK/results.
+# redirected (stderr to $MEASURE_ERR when set), samples its RssAnon, and appends
+# "NAME seconds rssanon_kb maxrss_kb" to $WORK/results.
 measure() {
     local name=$1 input=$2 output=$3
     shift 3
     local timing="$WORK/time.$$"
     local start=$EPOCHREALTIME
-    /usr/bin/time -f '%M' -o "$timing" "$@" <"$input" >"$output" &
+    /usr/bin/time -f '%M' -o "$timing" "$@" <"$input" >"$output" 2>>"${MEASURE_ERR:-/dev/stderr}" &
     local timer=$! child="" peak=0 line value
     while kill -0 "$timer" 2>/dev/null; do
         [ -z "$child" ] && child=$(pgrep -P "$timer" | head -n 1 || true)
@@ -123,6 +142,7 @@ most() {  # most NAME COLUMN: the largest value of a column over that name's run
 
 # The grid files into the page cache, so that no run pays for the disk.
 cat "$GRID25" "$PGM_DIR/egm2008-2_5.pgm" "$POINT_FILE" >/dev/null
+[ "$HEIGHTS" = 1 ] && cat "$HEIGHTS_CSV" "$HEIGHTS_TXT" >/dev/null
 [ "$ONE_MINUTE" = 1 ] && cat "$GRID1" >/dev/null
 
 echo
@@ -144,6 +164,30 @@ paste -d' ' "$WORK/ge-bilinear.txt" "$WORK/egm-bilinear.txt" |
     awk '{ d = $1 - $4; if (d < 0) d = -d; if (d > m) m = d } END { printf "bilinear: largest |GeoidEval - egm2008| = %.4f m\n", m }'
 paste -d' ' "$WORK/ge-cubic.txt" "$WORK/egm-biquadratic.txt" |
     awk '{ d = $1 - $4; if (d < 0) d = -d; if (d > m) m = d } END { printf "cubic vs bi-quadratic: largest difference = %.4f m\n", m }'
+
+if [ "$HEIGHTS" = 1 ]; then
+    echo
+    echo "== heights: $POINTS lines lat,lon,h,code to orthometric H = h - N, bi-linear, taking turns"
+    for run in $(seq "$RUNS"); do
+        measure heights-geoideval "$HEIGHTS_TXT" "$WORK/ge-heights.txt" \
+            GeoidEval -a -l --haetomsl -n egm2008-2_5 -d "$PGM_DIR"
+        MEASURE_ERR="$WORK/heights-stderr.txt" measure heights-egm2008 /dev/null /dev/null \
+            "$EGM" heights "$HEIGHTS_CSV" "$WORK/egm-heights.csv" --to orthometric --method bilinear \
+            --grid "$GRID25"
+        measure heights-egm2008-file /dev/null /dev/null "$EGM" file "$POINT_FILE" \
+            "$WORK/egm-file.txt" --method bilinear --grid "$GRID25" -q
+    done
+    echo "   egm2008 heights said: $(head -n 1 "$WORK/heights-stderr.txt")"
+    # Output: lat,lon,h,code,N_EGM2008,H under the header; GeoidEval's: lat lon H.
+    tail -n +2 "$WORK/egm-heights.csv" | tr -d '\r' | paste -d' ' - "$WORK/ge-heights.txt" |
+        awk -F'[ ,]' -v lines="$POINTS" '
+            $6 == "" || $9 == "" { bad++; next }
+            { d = $6 - $9; if (d < 0) d = -d; if (d > m) m = d; n++ }
+            END {
+                printf "H: largest |GeoidEval - egm2008| = %.4f m over %d lines (%s)\n", m, n,
+                    (n == lines && bad == 0 && m <= 0.01) ? "within 0.01 m" : "NOT within 0.01 m, or lines missing"
+            }'
+fi
 
 echo
 echo "== gridmaker: whole globe at 2.5' on the 2.5' grid, to a file"
@@ -177,7 +221,9 @@ for name in $(awk '{ print $1 }' "$WORK/results" | awk '!seen[$0]++'); do
     printf '%-36s %10s %12s %12s\n' "$name" "$(median "$name")" "$(most "$name" 3)" "$(most "$name" 4)"
 done
 echo
-for pair in "geoideval-cubic egm2008-biquadratic" "geoideval-bilinear egm2008-bilinear"; do
+pairs=("geoideval-cubic egm2008-biquadratic" "geoideval-bilinear egm2008-bilinear")
+[ "$HEIGHTS" = 1 ] && pairs+=("heights-geoideval heights-egm2008" "heights-egm2008 heights-egm2008-file")
+for pair in "${pairs[@]}"; do
     set -- $pair
     awk -v a="$(median "$1")" -v b="$(median "$2")" -v n1="$1" -v n2="$2" \
         'BEGIN { printf "ratio %s / %s = %.1f x\n", n1, n2, a / b }'

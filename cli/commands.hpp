@@ -1,4 +1,4 @@
-// The four subcommands, each run on arguments that the parser has already
+// The five subcommands, each run on arguments that the parser has already
 // checked and converted. Each returns the exit status (run_cli.hpp).
 #pragma once
 
@@ -8,6 +8,7 @@
 #include "cli/console.hpp"
 #include "cli/grid_choice.hpp"
 #include "engine/geoid_grid.hpp"
+#include "tasks/heights.hpp"
 #include "tasks/point_file.hpp"
 
 namespace egm2008::cli {
@@ -18,6 +19,10 @@ struct PointArgs {
     double longitude = 0.0;                     ///< west negative
     std::optional<InterpolationMethod> method;  ///< only this one, value alone
     int decimals = 4;
+    /// A height at the point (in `unit`), converted to `target` beside each N.
+    std::optional<double> height;
+    HeightTarget target = HeightTarget::None;
+    HeightUnit unit = HeightUnit::Metre;
     GridRequest grid;
 };
 int RunPoint(const PointArgs& args, Console& console);
@@ -52,5 +57,15 @@ struct GridArgs {
     GridRequest grid;
 };
 int RunGrid(const GridArgs& args, Console& console);
+
+/// "egm2008 heights": N, and the converted height, appended to a delimited file.
+struct HeightsArgs {
+    std::string input;   ///< "-": standard input
+    std::string output;  ///< "-": standard output
+    HeightsOptions options;
+    bool quiet = false;  ///< no end message when every data line was computed
+    GridRequest grid;
+};
+int RunHeightsCommand(const HeightsArgs& args, Console& console);
 
 }  // namespace egm2008::cli

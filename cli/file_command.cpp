@@ -27,22 +27,11 @@ int RunFile(const FileArgs& args, Console& console) {
 
     // The input, the output's right to be written and the grid before the output
     // is opened: whatever fails leaves the output as it was.
-    PointFileSetup setup;
-    const PointFileRequest request{args.input, args.output, console.in(), console.out()};
-    if (const auto refusal = SetUpPointFile(request, *grid, console, setup)) {
-        if (!refusal->empty()) console.Message(*refusal);
-        return kExitFailure;
-    }
-    const bool toStandardOutput = args.output == "-";
     const StopSignals signals;
+    PointFileSetup setup;
     OutputFile output;
-    if (toStandardOutput) {
-        output.Attach(console.out());
-    } else if (!output.Open(args.output, /*replace=*/setup.input.identified())) {  // live: directly
-        console.Message(OutputOpenMessage(args.output));
-        return kExitFailure;
-    }
-    output.text().StopOn(signals.stop());
+    const PointFileRequest request{args.input, args.output, console.in(), console.out()};
+    if (!OpenRunFiles(request, *grid, signals, console, setup, output)) return kExitFailure;
 
     PointFileOutcome outcome;
     {

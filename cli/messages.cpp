@@ -3,11 +3,15 @@
 namespace egm2008::cli {
 
 std::string NoSubcommandMessage(const std::string& word) {
-    return "\"" + word + "\" is no subcommand; they are point, file, grid and info";
+    return "\"" + word + "\" is no subcommand; they are point, file, heights, grid and info";
 }
 
 std::string NotANumberMessage(const std::string& text) {
     return "\"" + text + "\" is not a number";
+}
+
+std::string NotAColumnMessage(const std::string& text) {
+    return "\"" + text + "\" is neither a column number from 1 nor a header name";
 }
 
 std::string NotDecimalsMessage(const std::string& text, int most) {

@@ -21,6 +21,9 @@ std::string NoSubcommandMessage(const std::string& word);
 /// An argument that must be a number and is not.
 std::string NotANumberMessage(const std::string& text);
 
+/// A column argument that is neither a column number from 1 nor a header name.
+std::string NotAColumnMessage(const std::string& text);
+
 /// A --decimals argument that is not a whole number from 0 to `most`.
 std::string NotDecimalsMessage(const std::string& text, int most);
 

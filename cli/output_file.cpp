@@ -8,6 +8,23 @@
 
 namespace egm2008::cli {
 
+bool OpenRunFiles(const PointFileRequest& request, const GeoidGrid& grid,
+                  const StopSignals& signals, Console& console, PointFileSetup& setup,
+                  OutputFile& output) {
+    if (const auto refusal = SetUpPointFile(request, grid, console, setup)) {
+        if (!refusal->empty()) console.Message(*refusal);
+        return false;
+    }
+    if (request.outputPath == "-") {
+        output.Attach(request.standardOutput);
+    } else if (!output.Open(request.outputPath, /*replace=*/setup.input.identified())) {
+        console.Message(OutputOpenMessage(request.outputPath));
+        return false;
+    }
+    output.text().StopOn(signals.stop());
+    return true;
+}
+
 const char* FateText(const OutputFile& output) {
     switch (output.fate()) {
         case OutputFate::Unchanged: return kKeptOutputFate;

@@ -1,18 +1,19 @@
 // "egm2008 point": the manual page's calculation. Each method's routine is
 // asked on its own, in the page's order, with the grid file opened per
 // query; a negative longitude is shifted by +360 once. A method that fails
-// shows "N/A" and makes the exit status 1; the others go on.
+// shows "N/A" and makes the exit status 1; the others go on. With a height,
+// each N (in the height's unit) is followed by the height converted with it.
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "cli/commands.hpp"
 #include "cli/run_cli.hpp"
 #include "cli/messages.hpp"
 #include "tasks/field_text.hpp"
+#include "tasks/heights.hpp"
 #include "tasks/manual_point.hpp"
 
 namespace egm2008::cli {
@@ -21,24 +22,58 @@ namespace {
 
 constexpr std::size_t kLabelWidth = 16;
 
-// The values of `outcome`, "N/A" where a method found none; alone when one was asked for,
-// else labelled and right-aligned in one column, so that signs and points line up.
-std::string PointText(const ManualPointOutcome& outcome, bool alone, int decimals) {
-    std::vector<std::pair<const char*, std::string>> results;
+// One method's line: its label, N and, with a height, the converted height.
+struct PointLine {
+    const char* label;
+    std::string undulation;
+    std::string height;
+};
+
+std::vector<PointLine> PointLines(const ManualPointOutcome& outcome, const PointArgs& args) {
+    std::vector<PointLine> lines;
     for (int k = 0; k < outcome.count; ++k) {
         const ManualPointResult& r = outcome.results[k];
-        results.emplace_back(r.method->label,
-                             r.ok() ? FormatFixed(static_cast<double>(r.value), decimals)
-                                    : std::string(kNotAvailable));
+        PointLine line{r.method->label, kNotAvailable, kNotAvailable};
+        if (r.ok()) {
+            const double n = static_cast<double>(r.value);
+            line.undulation = FormatFixed(n / MetresPerUnit(args.unit), args.decimals);
+            if (args.height)
+                line.height = FormatFixed(ConvertHeight(*args.height, n, args.target, args.unit),
+                                          args.decimals);
+        }
+        lines.push_back(line);
     }
-    if (alone) return results.front().second + "\n";
-    std::size_t width = 0;
-    for (const auto& r : results) width = std::max(width, r.second.size());
+    return lines;
+}
+
+// `text` right-aligned in `width`.
+std::string RightAligned(const std::string& text, std::size_t width) {
+    return std::string(width - std::min(width, text.size()), ' ') + text;
+}
+
+// The values of `outcome`, "N/A" where a method found none; alone when one was
+// asked for, else labelled and right-aligned in columns, so that signs and
+// points line up; the converted height after the letter of its kind.
+std::string PointText(const ManualPointOutcome& outcome, const PointArgs& args) {
+    const std::vector<PointLine> lines = PointLines(outcome, args);
+    if (args.method) {
+        const PointLine& line = lines.front();
+        return line.undulation + (args.height ? " " + line.height : std::string()) + "\n";
+    }
+    std::size_t nWidth = 0;
+    std::size_t hWidth = 0;
+    for (const PointLine& line : lines) {
+        nWidth = std::max(nWidth, line.undulation.size());
+        hWidth = std::max(hWidth, line.height.size());
+    }
+    const char* letter = args.target == HeightTarget::Orthometric ? "   H " : "   h ";
     std::string text;
-    for (const auto& [label, value] : results) {
-        text += label;
-        text.append(kLabelWidth - std::string(label).size() + 1 + width - value.size(), ' ');
-        text += value + "\n";
+    for (const PointLine& line : lines) {
+        text += line.label;
+        text += std::string(kLabelWidth - std::string(line.label).size() + 1, ' ') +
+                RightAligned(line.undulation, nWidth);
+        if (args.height) text += letter + RightAligned(line.height, hWidth);
+        text += "\n";
     }
     return text;
 }
@@ -51,7 +86,7 @@ int RunPoint(const PointArgs& args, Console& console) {
 
     const ManualPointRequest request{args.latitude, args.longitude, args.method};
     const ManualPointOutcome outcome = ComputeManualPoint(*grid, request, console);
-    if (!console.Out(PointText(outcome, args.method.has_value(), args.decimals))) {
+    if (!console.Out(PointText(outcome, args))) {
         console.Message(StandardOutputFailureMessage(std::strerror(errno)));
         return kExitFailure;
     }

@@ -3,8 +3,10 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <charconv>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "cli/commands.hpp"
@@ -36,6 +38,21 @@ constexpr Choice<PointFileLayout> kLayouts[] = {
     {"pt-lat-lon", PointFileLayout::PtNumberLatLon},
     {"pt-lon-lat", PointFileLayout::PtNumberLonLat},
     {"gga", PointFileLayout::GgaFromGps},
+};
+constexpr Choice<Delimiter> kDelimiters[] = {
+    {",", Delimiter::Comma},
+    {";", Delimiter::Semicolon},
+    {"tab", Delimiter::Tab},
+    {"space", Delimiter::Blanks},
+};
+constexpr Choice<HeightTarget> kTargets[] = {
+    {"orthometric", HeightTarget::Orthometric},
+    {"ellipsoidal", HeightTarget::Ellipsoidal},
+};
+constexpr Choice<HeightUnit> kUnits[] = {
+    {"m", HeightUnit::Metre},
+    {"ft", HeightUnit::Foot},
+    {"us-ft", HeightUnit::UsSurveyFoot},
 };
 constexpr Choice<GridSize> kSizes[] = {
     {"1", GridSize::Grid1x1}, {"2.5", GridSize::Grid2_5x2_5}, {"10", GridSize::Grid10x10}};
@@ -70,6 +87,28 @@ const CLI::Validator kDecimals(
         const std::optional<int> n = ParseStrictInt(text);
         return n && *n >= 0 && *n <= kMaxDecimals ? std::string()
                                                   : NotDecimalsMessage(text, kMaxDecimals);
+    },
+    "");
+
+// A column as the user names it: all digits, a 1-based index; else a name in
+// the header. Empty text, 0 and a signed number are neither.
+std::optional<ColumnRequest> ParseColumn(const std::string& text) {
+    const bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+    if (digits) {
+        std::size_t index = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
+        if (error != std::errc() || index == 0) return std::nullopt;
+        return ColumnRequest{index, ""};
+    }
+    const bool signedNumber = text.size() > 1 && (text[0] == '-' || text[0] == '+') &&
+                              text.find_first_not_of("0123456789", 1) == std::string::npos;
+    if (text.empty() || signedNumber) return std::nullopt;
+    return ColumnRequest{0, text};
+}
+
+const CLI::Validator kColumn(
+    [](std::string& text) -> std::string {
+        return ParseColumn(text) ? std::string() : NotAColumnMessage(text);
     },
     "");
 
@@ -129,9 +168,11 @@ std::string HelpFooter() {
     return R"(Examples:
   egm2008 point 52.5 13.4
   egm2008 point -33.5 151.2 --method bilinear --decimals 8
+  egm2008 point 52.5 13.4 --height 152.4 --to orthometric
   egm2008 point --grid Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree -- -33.5 151.2
   egm2008 file points.txt heights.txt --layout pt-lat-lon --method bilinear
   egm2008 file - - --layout gga < gps.nmea > gps-egm2008.nmea
+  egm2008 heights survey.csv survey-msl.csv --to orthometric
   egm2008 grid --lat 47 55 --lon 5 15 --step-lat 30 --step-lon 30 -o alps.txt
   egm2008 info Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree
 
@@ -150,14 +191,15 @@ markers; --grid-size and --big-endian or --little-endian say what it must be.
 
 Exit status: 0 when every point was computed, 1 when the run failed or a point
 could not be computed ("N/A", "999.999", a GGA sentence left as it was, a
-lattice node written as 9999.999), 2 for a usage error.)";
+lattice node written as 9999.999, a data line with empty new fields), 2 for a
+usage error.)";
 }
 
 // Each subcommand: Add declares its options on the app, Run converts what the
 // parser took and runs it.
 struct PointCommand {
     CLI::App* command = nullptr;
-    std::string latitude, longitude, method, decimals;
+    std::string latitude, longitude, method, decimals, height, to, units;
     GridOptions grid;
 
     void Add(CLI::App& app) {
@@ -178,11 +220,41 @@ struct PointCommand {
                          "value exactly)")
             ->check(kDecimals)
             ->type_name("N");
+        AddHeightOptions();
         AddGridOptions(*command, grid);
         command->footer(R"(Prints one line per method, "N/A" where a method finds no value:
   egm2008 point 52.5 13.4
   egm2008 point -33.5 151.2 --method nearest
-  egm2008 point -- -33.5 151.2)");
+  egm2008 point -- -33.5 151.2
+With --height, each line shows N and then the converted height, both in the
+height's unit (H = h - N to orthometric, h = H + N to ellipsoidal); with
+--method, the two numbers alone:
+  egm2008 point 52.5 13.4 --height 152.4 --to orthometric
+  egm2008 point 52.5 13.4 --height 500 --to ellipsoidal --units ft --method bilinear
+
+Exit status: 0 when every method found a value, 1 when one did not or the grid
+could not be read, 2 for a usage error.)");
+    }
+
+    void AddHeightOptions() {
+        CLI::Option* heightOption =
+            command->add_option("--height", height, "a height at the point, to be converted")
+                ->check(kNumber)
+                ->type_name("H");
+        CLI::Option* toOption =
+            command
+                ->add_option("--to", to,
+                             "orthometric: H = h - N from an ellipsoidal height; ellipsoidal: "
+                             "h = H + N from an orthometric one")
+                ->check(CLI::IsMember(NamesOf(kTargets)))
+                ->type_name("HEIGHT");
+        CLI::Option* unitsOption =
+            command->add_option("--units", units, "unit of the height and of N (default m)")
+                ->check(CLI::IsMember(NamesOf(kUnits)))
+                ->type_name("UNIT");
+        heightOption->needs(toOption);
+        toOption->needs(heightOption);
+        unitsOption->needs(heightOption);
     }
 
     int Run(Console& console) const {
@@ -191,6 +263,11 @@ struct PointCommand {
         point.longitude = Number(longitude);
         if (!method.empty()) point.method = ValueOf(kMethods, method);
         if (!decimals.empty()) point.decimals = ParseStrictInt(decimals).value_or(4);
+        if (!height.empty()) {
+            point.height = Number(height);
+            point.target = ValueOf(kTargets, to);
+            if (!units.empty()) point.unit = ValueOf(kUnits, units);
+        }
         point.grid = grid.Request();
         return RunPoint(point, console);
     }
@@ -229,6 +306,113 @@ name first), gga (NMEA GGA sentences, rewritten with the EGM2008 separation).
         file.method = ValueOf(kMethods, method);
         file.grid = grid.Request();
         return RunFile(file, console);
+    }
+};
+
+struct HeightsCommand {
+    CLI::App* command = nullptr;
+    HeightsArgs heights;
+    std::string delimiter, latitude, longitude, height, to, units, decimals, method = "biquadratic";
+    bool header = false, noHeader = false, decimalComma = false;
+    GridOptions grid;
+
+    void Add(CLI::App& app) {
+        command = app.add_subcommand(
+            "heights",
+            "N and converted heights appended to a delimited file (CSV, survey exports)");
+        command->add_option("IN", heights.input, "delimited file to read, - for standard input")
+            ->required()
+            ->type_name("FILE");
+        command->add_option("OUT", heights.output, "file to write, - for standard output")
+            ->required()
+            ->type_name("FILE");
+        AddFileOptions();
+        AddColumnOptions();
+        AddConversionOptions();
+        AddMethodOption(*command, method, "interpolation method (default biquadratic)");
+        command->add_flag("-q,--quiet", heights.quiet,
+                          "no end message when every data line was computed");
+        AddGridOptions(*command, grid);
+        command->footer(
+            R"(Every line is written again as it was, with N (column "N_EGM2008") and, with
+--to, the converted height ("H" or "h") appended in the file's delimiter;
+comment lines (# or //) and blank lines are copied. The columns are found by
+their header names (lat, latitude, lon, longitude, h, height, ...) or, without
+a header, are fields 1 and 2 and the height field 3; the choice is told on
+standard error. Coordinates in decimal degrees, with a hemisphere letter, or
+as 48°30'15.5"N, 48:30:15.5, 48d30m15.5s.
+  egm2008 heights survey.csv survey-msl.csv --to orthometric
+  egm2008 heights points.txt - --lat 2 --lon 3 --height 5 --units us-ft --to ellipsoidal
+  egm2008 heights - - --no-header --lon-first < gps.csv > gps-n.csv
+
+Exit status: 0 when every data line was computed, 1 when the run failed, the
+columns could not be found, or a line could not be read or computed (its new
+fields left empty), 2 for a usage error.)");
+    }
+
+    void AddFileOptions() {
+        command
+            ->add_option("--delimiter", delimiter,
+                         "field delimiter: , ; tab or space (default: told from the first data "
+                         "line)")
+            ->check(CLI::IsMember(NamesOf(kDelimiters)))
+            ->type_name("DELIM");
+        CLI::Option* headerOption =
+            command->add_flag("--header", header, "the first data line is a header");
+        CLI::Option* noHeaderOption =
+            command->add_flag("--no-header", noHeader, "the first data line holds data");
+        headerOption->excludes(noHeaderOption);
+        command->add_flag("--decimal-comma", decimalComma,
+                          "numbers have \",\" as their decimal mark, read and written");
+        command->add_flag("--comment", heights.options.comment,
+                          "a first line saying which model, grid and method made the values");
+    }
+
+    void AddColumnOptions() {
+        for (auto [name, text, help] :
+             {std::tuple{"--lat", &latitude, "latitude column: number from 1 or header name"},
+              std::tuple{"--lon", &longitude, "longitude column: number from 1 or header name"},
+              std::tuple{"--height", &height, "height column: number from 1 or header name"}}) {
+            command->add_option(name, *text, help)->check(kColumn)->type_name("COL");
+        }
+        command->add_flag("--lon-first", heights.options.columns.longitudeFirst,
+                          "without a header or column numbers: field 1 is the longitude");
+    }
+
+    void AddConversionOptions() {
+        CLI::Option* toOption =
+            command
+                ->add_option("--to", to,
+                             "orthometric: H = h - N from ellipsoidal heights; ellipsoidal: "
+                             "h = H + N from orthometric ones (default: N only)")
+                ->check(CLI::IsMember(NamesOf(kTargets)))
+                ->type_name("HEIGHT");
+        command->add_option("--units", units, "unit of the heights and of N (default m)")
+            ->check(CLI::IsMember(NamesOf(kUnits)))
+            ->type_name("UNIT");
+        command
+            ->add_flag("--replace", heights.options.replace,
+                       "the converted height goes into the height field; N is appended")
+            ->needs(toOption);
+        command->add_option("--decimals", decimals, "decimals of N and the heights (default 3)")
+            ->check(kDecimals)
+            ->type_name("K");
+    }
+
+    int Run(Console& console) {
+        HeightsOptions& options = heights.options;
+        if (!delimiter.empty()) options.columns.delimiter = ValueOf(kDelimiters, delimiter);
+        if (header || noHeader) options.columns.header = header;
+        options.columns.latitude = ParseColumn(latitude).value_or(ColumnRequest{});
+        options.columns.longitude = ParseColumn(longitude).value_or(ColumnRequest{});
+        options.columns.height = ParseColumn(height).value_or(ColumnRequest{});
+        if (decimalComma) options.decimalMark = DecimalMark::Comma;
+        if (!to.empty()) options.target = ValueOf(kTargets, to);
+        if (!units.empty()) options.unit = ValueOf(kUnits, units);
+        if (!decimals.empty()) options.decimals = ParseStrictInt(decimals).value_or(3);
+        options.method = ValueOf(kMethods, method);
+        heights.grid = grid.Request();
+        return RunHeightsCommand(heights, console);
     }
 };
 
@@ -317,7 +501,7 @@ struct InfoCommand {
 
 // CLI11 would take an unknown first word for a stray argument and ask for a subcommand.
 bool IsStrayWord(const std::vector<std::string>& args) {
-    const std::vector<std::string> commands = {"point", "file", "grid", "info"};
+    const std::vector<std::string> commands = {"point", "file", "heights", "grid", "info"};
     return !args.empty() && !args.front().empty() && args.front().front() != '-' &&
            std::find(commands.begin(), commands.end(), args.front()) == commands.end();
 }
@@ -360,10 +544,12 @@ int runCli(const std::vector<std::string>& args, int in, int out, int err) {
 
     PointCommand point;
     FileCommand file;
+    HeightsCommand heights;
     GridCommand grid;
     InfoCommand info;
     point.Add(app);
     file.Add(app);
+    heights.Add(app);
     grid.Add(app);
     info.Add(app);
 
@@ -375,6 +561,7 @@ int runCli(const std::vector<std::string>& args, int in, int out, int err) {
 
     if (point.command->parsed()) return point.Run(console);
     if (file.command->parsed()) return file.Run(console);
+    if (heights.command->parsed()) return heights.Run(console);
     if (grid.command->parsed()) return grid.Run(console);
     return info.Run(console);
 }

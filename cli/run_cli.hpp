@@ -3,6 +3,7 @@
 //
 //   egm2008 point LAT LON     the four methods at one point (the manual page)
 //   egm2008 file IN OUT       a point file or NMEA GGA log (the file page)
+//   egm2008 heights IN OUT    N and converted heights appended to a delimited file
 //   egm2008 grid ...          a lattice over an area (the gridmaker)
 //   egm2008 info [GRIDFILE]   what a grid file is and whether it is sound
 //

@@ -108,5 +108,26 @@ TEST_F(PointOnSyntheticGrid, PointOutsideTheGridIsNotAvailableAndFails) {
     }
 }
 
+// The converted height beside each N, both in the height's unit; N is 0.6 m at
+// a node of column 60, and 0.6 / 0.3048 = 1.9685 ft.
+TEST_F(PointOnSyntheticGrid, HeightConvertedBesideEachUndulation) {
+    const std::vector<std::string> height = {"-33.5", "10", "--height", "100"};
+    auto with = [&height](std::vector<std::string> more) {
+        more.insert(more.begin(), height.begin(), height.end());
+        return more;
+    };
+    EXPECT_EQ(Point(with({"--to", "orthometric"})).out,
+              "Bi-Quadratic     0.6000   H 99.4000\n"
+              "Bi-Linear        0.6000   H 99.4000\n"
+              "Triangulation    0.6000   H 99.4000\n"
+              "Nearest Neighbor 0.6000   H 99.4000\n");
+    EXPECT_EQ(Point(with({"--to", "ellipsoidal", "--units", "ft", "--method", "nearest"})).out,
+              "1.9685 101.9685\n");
+    const CliRun outside =
+        Point({"91", "0", "--height", "100", "--to", "orthometric", "-m", "nearest"});
+    EXPECT_EQ(outside.status, 1);
+    EXPECT_EQ(outside.out, "N/A N/A\n");
+}
+
 }  // namespace
 }  // namespace egm2008::cli::test

@@ -52,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"NoSubcommand", {}, "subcommand", false},
         UsageCase{"UnknownSubcommand",
                   {"height", "1", "2"},
-                  "\"height\" is no subcommand; they are point, file, grid and info",
+                  "\"height\" is no subcommand; they are point, file, heights, grid and info",
                   true},
         UsageCase{"CommaDecimal", Grid({"point", "12,5", "3"}),
                   "point: LAT: \"12,5\" is not a number", true},
@@ -130,6 +130,27 @@ INSTANTIATE_TEST_SUITE_P(
                   Grid({"grid", "--lat", "0", "1", "--lon", "0", "1", "--step-lat", "1",
                         "--step-lon", "1", "-o", ""}),
                   "grid: --output: an empty name names no file; - is standard output", true},
+        UsageCase{"PointHeightWithoutTarget", Grid({"point", "1", "2", "--height", "5"}),
+                  "point: --height requires --to", true},
+        UsageCase{"PointTargetWithoutHeight", Grid({"point", "1", "2", "--to", "ellipsoidal"}),
+                  "point: --to requires --height", true},
+        UsageCase{"HeightsUnknownDelimiter", Grid({"heights", "a", "b", "--delimiter", "x"}),
+                  "heights: --delimiter: x", false},
+        UsageCase{"HeightsUnknownUnit", Grid({"heights", "a", "b", "--units", "yd"}),
+                  "heights: --units: yd", false},
+        UsageCase{"HeightsReplaceWithoutTarget", Grid({"heights", "a", "b", "--replace"}),
+                  "heights: --replace requires --to", true},
+        UsageCase{"HeightsHeaderBothWays", Grid({"heights", "a", "b", "--header", "--no-header"}),
+                  "heights: --header excludes --no-header", true},
+        UsageCase{"HeightsColumnZero", Grid({"heights", "a", "b", "--lat", "0"}),
+                  "heights: --lat: \"0\" is neither a column number from 1 nor a header name",
+                  true},
+        UsageCase{"HeightsColumnSigned", Grid({"heights", "a", "b", "--lon", "-2"}),
+                  "heights: --lon: \"-2\" is neither", false},
+        UsageCase{"HeightsColumnEmpty", Grid({"heights", "a", "b", "--height", ""}),
+                  "heights: --height: \"\" is neither", false},
+        UsageCase{"HeightsDecimals", Grid({"heights", "a", "b", "--decimals", "-1"}),
+                  "heights: --decimals: \"-1\" is not a whole number from 0 to 17", true},
         UsageCase{"InfoFileTwice", {"info", "a", "--grid", "b"}, "info: ", false}),
     [](const ::testing::TestParamInfo<UsageCase>& p) { return std::string(p.param.name); });
 
@@ -138,7 +159,7 @@ TEST(HelpAndVersion, GoToStandardOutputWithStatusZero) {
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, std::string("egm2008 ") + EGM2008_TEST_VERSION + "\n");
 
-    for (const char* command : {"point", "file", "grid", "info"}) {
+    for (const char* command : {"point", "file", "heights", "grid", "info"}) {
         const CliRun help = RunTool({command, "--help"});
         EXPECT_EQ(help.status, 0) << command;
         EXPECT_EQ(help.err, "");

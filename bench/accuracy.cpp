@@ -1,0 +1,283 @@
+// accuracy: how far each interpolation method of a grid lies from EGM2008's
+// own synthesis values, measured with the engine's query routines on the real
+// grids.
+//
+// NGA's 2.5' grid holds values of the spherical-harmonic synthesis at its
+// nodes. Its nodes that are not nodes of a coarser lattice are therefore true
+// undulations at points between that lattice's nodes: interpolating the
+// coarser lattice there and subtracting the node's value gives the method's
+// error at that spacing.
+//
+//   10' on 2.5'   the 10' grid file at every 2.5' node off the 10' lattice
+//   10' on 5'     the same, only at the 5' nodes off the 10' lattice (the
+//                 middles of cell sides and cells)
+//   5' on 2.5'    a 5' grid written from every second row and column of the
+//                 2.5' grid, at the 2.5' nodes off the 5' lattice: the same
+//                 places within the cell as "10' on 5'", at half the spacing
+//
+// No finer published values are at hand, so the 2.5' grid's own error is not
+// measured; its methods' disagreement (each minus bi-linear, at random points)
+// is printed as an indication, beside the same disagreement on the 10' grid,
+// whose true error the first table shows.
+//
+// Nodes are a seeded random sample, uniform over rows and columns between
+// latitudes -89 and 89 (so not weighted by area). Errors are computed - true,
+// in metres.
+//
+//   accuracy [--grid-dir=DIR] [--samples=N] [--seed=S] [--scratch=DIR]
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "engine/mapped_grid.hpp"
+#include "engine/query_routines.hpp"
+
+namespace {
+
+using namespace egm2008;
+
+struct MethodName {
+    InterpolationMethod method;
+    const char* name;
+};
+
+constexpr MethodName kMethods[] = {{InterpolationMethod::BiQuadratic, "Bi-Quadratic"},
+                                   {InterpolationMethod::BiLinear, "Bi-Linear"},
+                                   {InterpolationMethod::Triangulation, "Triangulation"},
+                                   {InterpolationMethod::NearestNeighbour, "Nearest Neighbor"}};
+
+// Rows of the 2.5' grid between latitudes 89 N (row 24) and 89 S (row 4296).
+constexpr std::int32_t kFirstRow = 24;
+constexpr std::int32_t kLastRow = 4296;
+constexpr std::int32_t kColumns25 = 8640;
+
+GeoidGrid Describe(const std::string& path, double spacing, GridSize size, std::int32_t last) {
+    GeoidGrid grid;
+    grid.path = path;
+    grid.latSpacing = grid.lonSpacing = spacing;
+    grid.gridSize = size;
+    grid.lastColumn = last;
+    return grid;
+}
+
+/// Error figures of one method over a sample.
+struct Figures {
+    std::vector<double> absolute;
+    double sumSquares = 0.0;
+    double maxError = 0.0;
+    double maxLatitude = 0.0;
+    double maxLongitude = 0.0;
+    std::int64_t failed = 0;
+
+    void Add(double error, double latitude, double longitude) {
+        const double a = std::fabs(error);
+        absolute.push_back(a);
+        sumSquares += error * error;
+        if (a > maxError) {
+            maxError = a;
+            maxLatitude = latitude;
+            maxLongitude = longitude;
+        }
+    }
+    void Print(const char* name) {
+        const auto n = static_cast<double>(absolute.size());
+        double sum = 0.0;
+        for (const double a : absolute) sum += a;
+        const auto at = static_cast<std::size_t>(0.99 * n);
+        std::nth_element(absolute.begin(), absolute.begin() + static_cast<std::ptrdiff_t>(at),
+                         absolute.end());
+        std::printf("  %-17s %8.4f %9.4f %8.4f %8.4f  (%.4f, %.4f)%s\n", name,
+                    std::sqrt(sumSquares / n), sum / n, absolute[at], maxError, maxLatitude,
+                    maxLongitude, failed > 0 ? "  some queries failed" : "");
+    }
+};
+
+void PrintHeading(const char* title, std::size_t count) {
+    std::printf("\n%s (%zu nodes), metres\n", title, count);
+    std::printf("  %-17s %8s %9s %8s %8s  %s\n", "method", "RMS", "mean |e|", "99 %", "max",
+                "(lat, lon) of max");
+}
+
+/// Which 2.5' nodes a comparison takes: those on the `on` lattice (every `on`th
+/// row and column) and off the `off` lattice.
+struct NodeSet {
+    std::int32_t on;
+    std::int32_t off;
+    bool Takes(std::int32_t r, std::int32_t c) const {
+        return r % on == 0 && c % on == 0 && !(r % off == 0 && c % off == 0);
+    }
+};
+
+/// The coarse grid's four methods at a sample of the 2.5' nodes in `set`.
+void Compare(const char* title, const GeoidGrid& coarse, MappedGrid& coarseMap,
+             const GeoidGrid& fine, MappedGrid& fineMap, NodeSet set, std::size_t samples,
+             std::uint64_t seed) {
+    std::mt19937_64 random(seed);
+    std::uniform_int_distribution<std::int32_t> rows(kFirstRow, kLastRow);
+    std::uniform_int_distribution<std::int32_t> columns(0, kColumns25 - 1);
+    std::vector<Figures> figures(std::size(kMethods));
+    for (Figures& f : figures) f.absolute.reserve(samples);
+    std::size_t taken = 0;
+    while (taken < samples) {
+        const std::int32_t r = rows(random);
+        const std::int32_t c = columns(random);
+        if (!set.Takes(r, c)) continue;
+        ++taken;
+        const double truth = fineMap.ReadNode(fine, kColumns25, r, c);
+        const double latitude = 90.0 - r * kSpacing2_5x2_5;
+        const double longitude = c * kSpacing2_5x2_5;
+        for (std::size_t m = 0; m < std::size(kMethods); ++m) {
+            float value = 0.0f;
+            if (ComputeUndulation(coarse, kMethods[m].method, latitude, longitude, value,
+                                  coarseMap) != QueryStatus::StatusOk) {
+                ++figures[m].failed;
+                continue;
+            }
+            figures[m].Add(double{value} - truth, latitude, longitude);
+        }
+    }
+    PrintHeading(title, taken);
+    for (std::size_t m = 0; m < std::size(kMethods); ++m) figures[m].Print(kMethods[m].name);
+}
+
+/// Each method minus bi-linear at random points of one grid.
+void Disagreement(const char* title, const GeoidGrid& grid, MappedGrid& map, std::size_t samples,
+                  std::uint64_t seed) {
+    std::mt19937_64 random(seed);
+    std::uniform_real_distribution<double> latitudes(-89.0, 89.0);
+    std::uniform_real_distribution<double> longitudes(0.0, 360.0);
+    std::vector<Figures> figures(std::size(kMethods));
+    for (Figures& f : figures) f.absolute.reserve(samples);
+    for (std::size_t k = 0; k < samples; ++k) {
+        const double latitude = latitudes(random);
+        const double longitude = longitudes(random);
+        float values[std::size(kMethods)] = {};
+        bool ok = true;
+        for (std::size_t m = 0; m < std::size(kMethods); ++m) {
+            ok = ok && ComputeUndulation(grid, kMethods[m].method, latitude, longitude, values[m],
+                                         map) == QueryStatus::StatusOk;
+        }
+        if (!ok) {
+            ++figures[0].failed;
+            continue;
+        }
+        for (std::size_t m = 0; m < std::size(kMethods); ++m) {
+            figures[m].Add(double{values[m]} - double{values[1]}, latitude, longitude);
+        }
+    }
+    std::printf("\n%s (%zu random points), metres\n", title, samples);
+    std::printf("  %-17s %8s %9s %8s %8s  %s\n", "method - bi-linear", "RMS", "mean |d|", "99 %",
+                "max", "(lat, lon) of max");
+    for (const std::size_t m : {std::size_t{0}, std::size_t{2}, std::size_t{3}}) {
+        figures[m].Print(kMethods[m].name);
+    }
+}
+
+void PutLittleEndian(unsigned char* at, std::uint32_t word) {
+    for (int k = 0; k < 4; ++k) at[k] = static_cast<unsigned char>(word >> (8 * k));
+}
+
+/// Writes every second row and column of the 2.5' grid as a little-endian 5' grid file.
+bool WriteFiveMinuteGrid(const GeoidGrid& fine, MappedGrid& fineMap, const std::string& path) {
+    constexpr std::uint32_t kColumns = kColumns25 / 2;
+    constexpr std::int32_t kRows = 2161;
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr) return false;
+    std::vector<unsigned char> record((kColumns + 2) * 4);
+    bool written = true;
+    for (std::int32_t r = 0; r < kRows && written; ++r) {
+        PutLittleEndian(record.data(), kColumns * 4);
+        for (std::uint32_t c = 0; c < kColumns; ++c) {
+            const float value =
+                fineMap.ReadNode(fine, kColumns25, 2 * r, static_cast<std::int32_t>(2 * c));
+            std::uint32_t word = 0;
+            std::memcpy(&word, &value, 4);
+            PutLittleEndian(record.data() + 4 + 4 * c, word);
+        }
+        PutLittleEndian(record.data() + record.size() - 4, kColumns * 4);
+        written = std::fwrite(record.data(), 1, record.size(), out) == record.size();
+    }
+    return std::fclose(out) == 0 && written;
+}
+
+bool Option(const char* argument, const char* name, std::string& value) {
+    const std::size_t n = std::strlen(name);
+    if (std::strncmp(argument, name, n) != 0) return false;
+    value = argument + n;
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string gridDir = EGM2008_GRID_DIR;
+    std::string scratch = "/tmp";
+    std::string text;
+    std::size_t samples = 1000000;
+    std::uint64_t seed = 2008;
+    for (int k = 1; k < argc; ++k) {
+        if (Option(argv[k], "--grid-dir=", gridDir) || Option(argv[k], "--scratch=", scratch)) {
+        } else if (Option(argv[k], "--samples=", text)) {
+            samples = std::stoul(text);
+        } else if (Option(argv[k], "--seed=", text)) {
+            seed = std::stoull(text);
+        } else {
+            std::fputs(
+                "usage: accuracy [--grid-dir=DIR] [--samples=N] [--seed=S] [--scratch=DIR]\n",
+                stderr);
+            return 2;
+        }
+    }
+    SilentNotifier silent;
+    const GeoidGrid grid10 = Describe(gridDir + "/Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE",
+                                      kSpacing10x10, GridSize::Grid10x10, 2159);
+    const GeoidGrid grid25 = Describe(gridDir + "/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE",
+                                      kSpacing2_5x2_5, GridSize::Grid2_5x2_5, 8639);
+    MappedGrid map10;
+    MappedGrid map25;
+    if (map10.Map(grid10, silent) != QueryStatus::StatusOk ||
+        map25.Map(grid25, silent) != QueryStatus::StatusOk) {
+        std::fprintf(stderr, "accuracy: the 10' and 2.5' grids are needed in %s\n",
+                     gridDir.c_str());
+        return 1;
+    }
+
+    std::printf(
+        "Error of interpolation against EGM2008 synthesis values (the 2.5' grid's nodes),\n"
+        "computed - true, nodes between latitudes -89 and 89, seed %llu\n",
+        static_cast<unsigned long long>(seed));
+    Compare("10' grid at the 2.5' nodes off its lattice", grid10, map10, grid25, map25, {1, 4},
+            samples, seed);
+    Compare("10' grid at the 5' nodes off its lattice (cell middles)", grid10, map10, grid25, map25,
+            {2, 4}, samples, seed + 1);
+
+    // The engine's routines take any spacing: a 5' grid (not a published size)
+    // is described by its spacing and last column alone.
+    const std::string path5 = scratch + "/accuracy-5min-" + std::to_string(::getpid());
+    if (!WriteFiveMinuteGrid(grid25, map25, path5)) {
+        std::fprintf(stderr, "accuracy: cannot write %s\n", path5.c_str());
+        std::remove(path5.c_str());
+        return 1;
+    }
+    const GeoidGrid grid5 = Describe(path5, 5.0 / 60.0, GridSize::Grid10x10, 4319);
+    MappedGrid map5;
+    const bool mapped5 = map5.Map(grid5, silent) == QueryStatus::StatusOk;
+    std::remove(path5.c_str());  // the mapping stays readable
+    if (!mapped5) {
+        std::fprintf(stderr, "accuracy: the 5' grid written to %s does not map\n", path5.c_str());
+        return 1;
+    }
+    Compare("5' grid (from the 2.5' grid) at the 2.5' nodes off its lattice", grid5, map5, grid25,
+            map25, {1, 2}, samples, seed + 2);
+
+    Disagreement("10' grid: each method minus bi-linear", grid10, map10, samples, seed + 3);
+    Disagreement("2.5' grid: each method minus bi-linear", grid25, map25, samples, seed + 3);
+    return 0;
+}
