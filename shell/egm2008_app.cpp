@@ -67,7 +67,8 @@ std::string FindManual() {
 }
 
 bool SaveScreenshots(CEGM2008Dlg& dialog, const QString& folder) {
-    static const char* const kNames[] = {"manual.png", "gridmaker.png", "file.png", "info.png"};
+    static const char* const kNames[] = {"manual.png", "gridmaker.png", "file.png", "info.png",
+                                         "heights.png"};
     QDir().mkpath(folder);
     CMyTabCtrl* tabs = dialog.tabControl();
     // A sample point on the first page, so that its picture shows results.

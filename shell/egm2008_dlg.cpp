@@ -220,7 +220,7 @@ void CEGM2008Dlg::BuildShortcuts() {
         connect(shortcut, &QShortcut::activated, this,
                 [this, step] { tabs_->SelectPage(tabs_->current() + step); });
     }
-    for (int index = 0; index < 4; ++index) {
+    for (int index = 0; index < tabs_->count(); ++index) {
         auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | (Qt::Key_1 + index)), this);
         connect(shortcut, &QShortcut::activated, this, [this, index] { tabs_->SelectPage(index); });
     }
@@ -232,6 +232,7 @@ void CEGM2008Dlg::OnInitDialog(const std::string& workingDirectory) {
     tabs_->InsertItem(1, QStringLiteral("EGM2008 Gridmaker"));
     tabs_->InsertItem(2, QStringLiteral("EGM2008 File Calc"));
     tabs_->InsertItem(3, QStringLiteral("Info"));
+    tabs_->InsertItem(kHeightsPageIndex, QStringLiteral("Heights"));
     tabs_->SetGrid(&grid_);
     tabs_->InitialisePages();
     selection_.Initialise(controls_, workingDirectory);
@@ -243,6 +244,11 @@ void CEGM2008Dlg::OnInitDialog(const std::string& workingDirectory) {
             DatabaseChanged();
         },
         [this](const std::string& path) {
+            // On the "Heights" page the file is its input; anywhere else the point file's.
+            if (tabs_->current() == kHeightsPageIndex) {
+                tabs_->heightsPage()->SetInputFile(path);
+                return;
+            }
             tabs_->filePage()->SetInputFile(path);
             tabs_->SelectPage(2);
         });

@@ -1,4 +1,4 @@
-// The main window: the tab control with the four pages above, the choice of
+// The main window: the tab control with the five pages above, the choice of
 // the grid database below, "Exit", "Help" (the user manual) and "About" (also
 // in its context menu), and at the bottom a status line: the database in use,
 // what a run did, and a run's meter with its Cancel button, hidden until a run
@@ -9,7 +9,7 @@
 // that page's "Calc!" (tab_pages.hpp) and does nothing elsewhere, as no button
 // is a default; "Exit", the close button, Ctrl+Q and Esc end the program, Esc
 // asking first while a page's field holds text typed since its "Calc!";
-// Ctrl+Tab, Ctrl+Shift+Tab and Ctrl+1..Ctrl+4 switch pages. While a run holds
+// Ctrl+Tab, Ctrl+Shift+Tab and Ctrl+1..Ctrl+5 switch pages. While a run holds
 // the window, nothing ends it.
 #pragma once
 

@@ -1,6 +1,7 @@
 // Files dropped on the main window. A grid file, known by its length and first
 // record marker (engine/grid_probe.hpp), becomes the external database with
-// its size and byte order; any other file becomes the point-file page's input.
+// its size and byte order; any other file becomes the input of the page the
+// window chooses (the "Heights" page while it is shown, else the point file's).
 // Only the first local file of a drop counts.
 #pragma once
 

@@ -14,7 +14,7 @@ namespace egm2008 {
 namespace {
 
 // Tabs as wide as their text and a small margin, as a dialog's tab control
-// draws them, so that the four tabs fit the control's width.
+// draws them, so that the five tabs fit the control's width.
 class CompactTabStyle : public QProxyStyle {
 public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option,
@@ -43,7 +43,8 @@ CMyTabCtrl::CMyTabCtrl(QWidget* parent) : QWidget(parent), tabs_(new QTabBar(thi
     frame->setFrameShape(QFrame::StyledPanel);
     frame->setFrameShadow(QFrame::Raised);
     stack_ = new QStackedLayout(frame);
-    pages_ = {new CTabOne(frame), new CTabTwo(frame), new CTabThree(frame), new CTabFour(frame)};
+    pages_ = {new CTabOne(frame), new CTabTwo(frame), new CTabThree(frame), new CTabFour(frame),
+              new CTabHeights(frame)};
     for (QWidget* page : pages_) stack_->addWidget(page);
 
     auto* column = new QVBoxLayout(this);
@@ -63,11 +64,15 @@ void CMyTabCtrl::InitialisePages() {
     gridmakerPage()->SetGrid(grid_);
     gridmakerPage()->SelectInitialMethod();
     filePage()->InitialiseFilePage(grid_);
+    heightsPage()->InitialiseHeightsPage(grid_);
 }
 
 CTabOne* CMyTabCtrl::manualPage() const { return static_cast<CTabOne*>(pages_[0]); }
 CTabTwo* CMyTabCtrl::gridmakerPage() const { return static_cast<CTabTwo*>(pages_[1]); }
 CTabThree* CMyTabCtrl::filePage() const { return static_cast<CTabThree*>(pages_[2]); }
+CTabHeights* CMyTabCtrl::heightsPage() const {
+    return static_cast<CTabHeights*>(pages_[kHeightsPageIndex]);
+}
 
 void CMyTabCtrl::SelectPage(int index) {
     if (tabs_->count() == 0) return;

@@ -1,5 +1,5 @@
-// The tab control of the main window: a row of four tabs over a framed area
-// that holds the four pages, exactly one of them visible, and as large as the
+// The tab control of the main window: a row of five tabs over a framed area
+// that holds the five pages, exactly one of them visible, and as large as the
 // largest page needs. A page is switched whenever the selected tab changes, by
 // a click, from the keyboard or by SelectPage; a click on the tab already
 // selected changes nothing. The control owns its pages and is a scope of its
@@ -20,11 +20,15 @@ class CTabOne;
 class CTabTwo;
 class CTabThree;
 class CTabFour;
+class CTabHeights;
+
+/// The index of the "Heights" page, the last tab.
+inline constexpr int kHeightsPageIndex = 4;
 
 class CMyTabCtrl : public QWidget {
     Q_OBJECT
 public:
-    /// Creates the four pages, hidden.
+    /// Creates the five pages, hidden.
     explicit CMyTabCtrl(QWidget* parent);
 
     /// Adds tab `index` with `text`.
@@ -41,6 +45,7 @@ public:
     CTabOne* manualPage() const;
     CTabTwo* gridmakerPage() const;
     CTabThree* filePage() const;
+    CTabHeights* heightsPage() const;
     /// Selects tab `index` (wrapping around at either end), which shows its page.
     void SelectPage(int index);
     /// Whether a field of any page holds text typed since that page's "Calc!".
@@ -51,7 +56,7 @@ private:
 
     QTabBar* tabs_;
     QStackedLayout* stack_;
-    std::array<QWidget*, 4> pages_{};
+    std::array<QWidget*, 5> pages_{};
     int current_ = 0;
     GeoidGrid* grid_ = nullptr;
 };

@@ -1,6 +1,9 @@
 #include "shell/tab_pages.hpp"
 
 #include <QBoxLayout>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QTableWidget>
 #include <QButtonGroup>
 #include <QEvent>
 #include <QGridLayout>
@@ -15,8 +18,10 @@
 
 #include "shell/desktop.hpp"
 #include "shell/dialog_layout.hpp"
+#include "shell/heights_picture.hpp"
 #include "shell/working_folder.hpp"
 #include "tasks/gridmaker.hpp"
+#include "tasks/heights_page.hpp"
 #include "tasks/manual_point.hpp"
 #include "tasks/point_file_page.hpp"
 
@@ -110,6 +115,8 @@ QAbstractButton* CalcButtonOf(QWidget* page) {
     }
     if (qobject_cast<CTabThree*>(page) != nullptr)
         return FindControlAs<QAbstractButton>(page, file_ids::kCalc);
+    if (qobject_cast<CTabHeights*>(page) != nullptr)
+        return FindControlAs<QAbstractButton>(page, heights_ids::kCalc);
     return nullptr;
 }
 
@@ -289,6 +296,114 @@ void CTabThree::InitialiseFilePage(const GeoidGrid* grid) {
     SetButtonChecked(FindControl(this, file_ids::kFirstMethod + static_cast<int>(logic_->method())),
                      true);
 }
+
+// --------------------------------------------------------------- heights page
+
+namespace {
+
+// A picker: a list to choose from, as wide as its widest item.
+QComboBox* MakePicker(int id) {
+    auto* box = new QComboBox;
+    box->setObjectName(QString::number(id));
+    box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    box->setMinimumContentsLength(10);
+    return box;
+}
+
+// The preview: read-only cells, selectable to copy, growing with the window.
+QTableWidget* MakePreviewTable(int id, int lines) {
+    auto* table = new QTableWidget;
+    table->setObjectName(QString::number(id));
+    // Its headers, scroll bars and corner button are its own, not the page's controls.
+    MarkScope(table);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setMinimumHeight(table->fontMetrics().height() * lines);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
+    return table;
+}
+
+// A label that gives its key to `buddy`.
+QLabel* LabelFor(const char* text, QWidget* buddy) {
+    QLabel* label = Label(text);
+    label->setBuddy(buddy);
+    return label;
+}
+
+}  // namespace
+
+CTabHeights::CTabHeights(QWidget* parent)
+    : QWidget(parent), logic_(std::make_unique<HeightsPage>(platform_)) {
+    setObjectName(QString::number(kHeightsPageId));
+    MarkScope(this);
+    using namespace heights_ids;
+    auto* browseInput = MakeButton(kInputButton, QStringLiteral("In&put-File"));
+    auto* browseOutput = MakeButton(kOutputButton, QStringLiteral("O&utput-File"));
+    auto* calc = MakeButton(kCalc, kCalcWithKey);
+    auto* paths = new QGridLayout;
+    paths->addWidget(browseInput, 0, 0);
+    paths->addWidget(MakePathField(kInputPath), 0, 1);
+    paths->addWidget(browseOutput, 1, 0);
+    paths->addWidget(MakePathField(kOutputPath), 1, 1);
+
+    auto* pickers = new QGridLayout;
+    const std::pair<int, const char*> pickerCaptions[] = {{kLatitudeColumn, "&Latitude"},
+                                                          {kLongitudeColumn, "Longitu&de"},
+                                                          {kHeightColumn, "Hei&ght"},
+                                                          {kUnits, "Uni&ts"}};
+    int row = 0;
+    for (const auto& [id, caption] : pickerCaptions) {
+        QComboBox* picker = MakePicker(id);
+        pickers->addWidget(LabelFor(caption, picker), row, 0);
+        pickers->addWidget(picker, row++, 1);
+    }
+    pickers->setRowStretch(row, 1);
+
+    auto* radios = new QVBoxLayout;
+    const char* const targetCaptions[] = {"Append &N only",
+                                          "Ellipsoidal → o&rthometric (H = h − N)",
+                                          "Orthometric → ellip&soidal (h = H + N)"};
+    for (int id = kAppendOnly; id <= kToEllipsoidal; ++id)
+        radios->addWidget(MakeRadio(id, QString::fromUtf8(targetCaptions[id - kAppendOnly])));
+    radios->addWidget(calc, 0, Qt::AlignLeft);
+    radios->addStretch(1);
+
+    auto* picture = new HeightsPicture;
+    picture->setObjectName(QString::number(kPicture));
+    auto* choices = new QHBoxLayout;
+    choices->addLayout(pickers);
+    choices->addSpacing(fontMetrics().averageCharWidth() * 3);
+    choices->addLayout(radios);
+    choices->addStretch(1);
+    choices->addWidget(picture, 0, Qt::AlignTop);
+
+    auto* column = new QVBoxLayout;
+    column->addLayout(paths);
+    column->addWidget(MakePreviewTable(kPreview, 6), 1);
+    column->addLayout(choices);
+    FramePage(this, QStringLiteral("EGM2008 Heights"), column);
+
+    targets_ = new QButtonGroup(this);
+    for (int id = kAppendOnly; id <= kToEllipsoidal; ++id)
+        targets_->addButton(FindControlAs<QAbstractButton>(this, id), id);
+    connect(targets_, &QButtonGroup::idClicked, this, [this](int id) { logic_->SelectTarget(id); });
+    connect(browseInput, &QPushButton::clicked, this, [this] { logic_->BrowseInputFile(); });
+    connect(browseOutput, &QPushButton::clicked, this, [this] { logic_->BrowseOutputFile(); });
+    connect(calc, &QPushButton::clicked, this, [this, calc] {
+        logic_->CalculateHeights();
+        // The run shows its progress in the caption and leaves it without the key.
+        calc->setText(kCalcWithKey);
+    });
+    new CalcKeys(this, calc);
+}
+
+CTabHeights::~CTabHeights() = default;
+
+void CTabHeights::InitialiseHeightsPage(const GeoidGrid* grid) {
+    logic_->InitialiseHeightsPage(grid);
+    SetButtonChecked(FindControl(this, heights_ids::kAppendOnly), true);
+}
+
+void CTabHeights::SetInputFile(const std::string& path) { logic_->SetInputPath(path); }
 
 // ------------------------------------------------------------------ info page
 

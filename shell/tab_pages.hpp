@@ -1,4 +1,4 @@
-// The four pages of the main window's tab control. Each page is a child widget
+// The five pages of the main window's tab control. Each page is a child widget
 // laid out by Qt layouts inside its titled frame, and a scope of its own for
 // FindControl; the three calculation pages bind their buttons and radios to
 // their page logic through a WidgetPlatform, so that the logic reaches only
@@ -24,12 +24,14 @@ namespace egm2008 {
 class ManualPointPage;
 class GridmakerPage;
 class PointFilePage;
+class HeightsPage;
 
-/// Dialog IDs of the four pages.
+/// Dialog IDs of the five pages.
 inline constexpr int kManualPageId = 1018;
 inline constexpr int kGridmakerPageId = 1019;
 inline constexpr int kFilePageId = 1020;
 inline constexpr int kInfoPageId = 1021;
+inline constexpr int kHeightsPageId = 1022;
 
 /// The "Calc!" button of a page; null on the Info page.
 QAbstractButton* CalcButtonOf(QWidget* page);
@@ -103,6 +105,26 @@ private:
     std::unique_ptr<PointFilePage> logic_;
     QButtonGroup* layouts_ = nullptr;
     QButtonGroup* methods_ = nullptr;
+};
+
+/// "Heights": a delimited file's heights converted between ellipsoid and geoid,
+/// its first lines shown as a table, its columns chosen by pickers. A file
+/// dropped on the window while this page is shown becomes its input.
+class CTabHeights : public QWidget {
+    Q_OBJECT
+public:
+    explicit CTabHeights(QWidget* parent);
+    ~CTabHeights() override;
+    /// The grid, the units picker and the first radio.
+    void InitialiseHeightsPage(const GeoidGrid* grid);
+    /// A file dropped on the window becomes the input file.
+    void SetInputFile(const std::string& path);
+    HeightsPage& logic() { return *logic_; }
+
+private:
+    WidgetPlatform platform_{this};
+    std::unique_ptr<HeightsPage> logic_;
+    QButtonGroup* targets_ = nullptr;
 };
 
 /// "Info": title, version, credit and the version notes.

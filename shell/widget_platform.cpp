@@ -3,8 +3,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableWidget>
 
 #include "shell/desktop.hpp"
 #include "shell/dialog_layout.hpp"
@@ -86,6 +88,40 @@ void WidgetPlatform::FocusField(int id) {
     if (control == nullptr) return;
     control->setFocus(Qt::OtherFocusReason);
     if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
+}
+
+void WidgetPlatform::SetTable(int id, const std::vector<std::string>& titles,
+                              const std::vector<std::vector<std::string>>& rows) {
+    auto* table = FindControlAs<QTableWidget>(page_, id);
+    if (table == nullptr) return;
+    table->clear();
+    table->setColumnCount(static_cast<int>(titles.size()));
+    table->setRowCount(static_cast<int>(rows.size()));
+    QStringList header;
+    for (const std::string& title : titles) header << ToQString(title);
+    table->setHorizontalHeaderLabels(header);
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const auto& cells = rows[static_cast<std::size_t>(row)];
+        for (int column = 0; column < static_cast<int>(cells.size()); ++column) {
+            auto* item = new QTableWidgetItem(ToQString(cells[static_cast<std::size_t>(column)]));
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            table->setItem(row, column, item);
+        }
+    }
+    table->resizeColumnsToContents();
+}
+
+void WidgetPlatform::SetChoices(int id, const std::vector<std::string>& items, int selected) {
+    auto* box = FindControlAs<QComboBox>(page_, id);
+    if (box == nullptr) return;
+    box->clear();
+    for (const std::string& item : items) box->addItem(ToQString(item));
+    box->setCurrentIndex(selected);
+}
+
+int WidgetPlatform::ChoiceIndex(int id) {
+    auto* box = FindControlAs<QComboBox>(page_, id);
+    return box == nullptr ? -1 : box->currentIndex();
 }
 
 void SetButtonChecked(QWidget* control, bool checked) {

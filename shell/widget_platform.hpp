@@ -36,6 +36,12 @@ public:
     /// Into the window's QLabel "runStatus".
     void ShowStatus(const std::string& text) override;
     void FocusField(int id) override;
+    /// Into the QTableWidget `id`, its cells read-only.
+    void SetTable(int id, const std::vector<std::string>& titles,
+                  const std::vector<std::vector<std::string>>& rows) override;
+    /// Into the QComboBox `id`.
+    void SetChoices(int id, const std::vector<std::string>& items, int selected) override;
+    int ChoiceIndex(int id) override;
 
 private:
     QWidget* page_;

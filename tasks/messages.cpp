@@ -232,4 +232,8 @@ std::string ColumnChosenTwiceMessage(std::size_t column) {
     return "Error: Column " + std::to_string(column) + " is chosen for two values.";
 }
 
+std::string ColumnItem(std::size_t column, const std::string& name, bool header) {
+    return header ? std::to_string(column) + ": " + name : "column " + std::to_string(column);
+}
+
 }  // namespace egm2008

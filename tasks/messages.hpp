@@ -127,4 +127,18 @@ std::string CompletionMessage(const PointFileOutcome& outcome);
 std::string OutcomeMessage(const PointFileOutcome& outcome, const std::string& inputPath,
                            const std::string& outputPath);
 
+// The "Heights" page.
+inline constexpr const char* kHeightsStatusName = "Heights";
+/// The height picker's first item: the file has no height column.
+inline constexpr const char* kNoHeightColumnItem = "(none)";
+/// The units picker's items, in HeightUnit's order.
+inline constexpr const char* kHeightUnitItems[] = {"m", "ft", "US survey ft"};
+/// "Calc!" on the "Heights" page before an input file was chosen.
+inline constexpr const char* kHeightsNoInputMessage = "Error: Choose an input file first.";
+/// A conversion asked for with "(none)" as the height column.
+inline constexpr const char* kHeightColumnNeededMessage =
+    "Error: A conversion needs the height column; choose it or \"append N only\".";
+/// A column as a picker shows it: "2: Lat" in a file with a header, else "column 2".
+std::string ColumnItem(std::size_t column, const std::string& name, bool header);
+
 }  // namespace egm2008

@@ -1,6 +1,7 @@
 // What a page's logic needs of the window system, and nothing more: the text
-// of its fields, message boxes (through Notifier), cursors, file dialogs and
-// the start of an editor. The desktop shell implements it over Qt widgets
+// of its fields, message boxes (through Notifier), cursors, file dialogs, the
+// start of an editor, and a read-only table and pickers (lists of items one of
+// which is chosen). The desktop shell implements it over Qt widgets
 // looked up by their dialog IDs within one page; tests implement it with a
 // fake that records every call.
 #pragma once
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/notifier.hpp"
 #include "tasks/run_stop.hpp"
@@ -59,6 +61,25 @@ public:
     virtual void ShowStatus(const std::string& text) { (void)text; }
     /// Puts the keyboard focus into field `id`.
     virtual void FocusField(int id) { (void)id; }
+    /// Replaces the whole of table `id`: its column titles and its rows of
+    /// cells (a row may have fewer cells than there are titles).
+    virtual void SetTable(int id, const std::vector<std::string>& titles,
+                          const std::vector<std::vector<std::string>>& rows) {
+        (void)id;
+        (void)titles;
+        (void)rows;
+    }
+    /// Replaces the items of picker `id` and chooses item `selected` (-1: none).
+    virtual void SetChoices(int id, const std::vector<std::string>& items, int selected) {
+        (void)id;
+        (void)items;
+        (void)selected;
+    }
+    /// The 0-based item of picker `id` the user has chosen; -1 when none.
+    virtual int ChoiceIndex(int id) {
+        (void)id;
+        return -1;
+    }
 };
 
 }  // namespace egm2008

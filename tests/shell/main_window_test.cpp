@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -18,6 +19,7 @@
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -40,6 +42,7 @@
 #include "shell/my_tab_ctrl.hpp"
 #include "shell/tab_pages.hpp"
 #include "tasks/gridmaker.hpp"
+#include "tasks/heights_page.hpp"
 #include "tests/support/grid_files.hpp"
 
 using namespace egm2008;
@@ -109,6 +112,7 @@ private slots:
     void aLongRunLeavesTheWindowResponsiveAndCancelStopsIt();
     void droppedGridsAndFilesAreToldApart();
     void cancellingALongPointFileRunKeepsThePreviousOutput();
+    void heightsPageReadsADroppedFileAndItsPickersChooseTheColumns();
 
 private:
     QWidget* Main(int id) const { return FindControl(dialog_.get(), id); }
@@ -150,7 +154,7 @@ private:
     }
     void CheckPageLayouts();
     std::vector<QWidget*> Scopes() const {
-        return {dialog_.get(), Page(0), Page(1), Page(2), Page(3)};
+        return {dialog_.get(), Page(0), Page(1), Page(2), Page(3), Page(4)};
     }
     bool HaveGrid(const QString& name) const {
         return QFile::exists(kGridDir + QLatin1Char('/') + name);
@@ -216,12 +220,15 @@ void MainWindowTest::cleanup() {
 
 void MainWindowTest::startsOnTheManualPageWithTheInternalDatabase() {
     CMyTabCtrl* tabs = dialog_->tabControl();
-    QCOMPARE(tabs->count(), 4);
+    QCOMPARE(tabs->count(), 5);
     QCOMPARE(tabs->tabBar()->tabText(0), QStringLiteral("EGM2008 Manual Calc"));
     QCOMPARE(tabs->tabBar()->tabText(3), QStringLiteral("Info"));
+    QCOMPARE(tabs->tabBar()->tabText(4), QStringLiteral("Heights"));
+    QCOMPARE(Page(4)->objectName(), QStringLiteral("1022"));
     QCOMPARE(tabs->current(), 0);
     QVERIFY(Page(0)->isVisible());
-    QVERIFY(!Page(1)->isVisible() && !Page(2)->isVisible() && !Page(3)->isVisible());
+    QVERIFY(!Page(1)->isVisible() && !Page(2)->isVisible() && !Page(3)->isVisible() &&
+            !Page(4)->isVisible());
     QVERIFY(dialog_->windowTitle().startsWith(QStringLiteral("Morvex EGM2008 Calculator")));
     QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
     QCOMPARE(QApplication::focusWidget(), OnPage(0, 1000));
@@ -541,6 +548,8 @@ void MainWindowTest::enterPressesCalcOnlyOnCalculationPages_data() {
     QTest::newRow("file path field") << 2 << 1035 << 2;
     QTest::newRow("file layout radio") << 2 << 1042 << 2;
     QTest::newRow("file Calc") << 2 << 1002 << 2;
+    QTest::newRow("heights picker") << 4 << 1105 << 4;
+    QTest::newRow("heights radio") << 4 << 1109 << 4;
     QTest::newRow("Version Info") << 3 << 1046 << -1;
     QTest::newRow("tab bar") << -1 << -1 << -1;
     QTest::newRow("database radio") << -1 << 1029 << -1;
@@ -555,10 +564,11 @@ void MainWindowTest::enterPressesCalcOnlyOnCalculationPages() {
     QFETCH(int, id);
     QFETCH(int, pressed);
     CMyTabCtrl* tabs = dialog_->tabControl();
-    std::vector<std::unique_ptr<QSignalSpy>> calcs;
-    for (int i = 0; i < 3; ++i)
-        calcs.push_back(
-            std::make_unique<QSignalSpy>(CalcButtonOf(Page(i)), &QAbstractButton::clicked));
+    std::vector<std::unique_ptr<QSignalSpy>> calcs;  // none for the Info page (3)
+    for (int i = 0; i < tabs->count(); ++i)
+        calcs.push_back(i == 3 ? nullptr
+                               : std::make_unique<QSignalSpy>(CalcButtonOf(Page(i)),
+                                                              &QAbstractButton::clicked));
     tabs->SelectPage(std::max(page, 0));
     QWidget* control = id < 0 ? tabs->tabBar() : page < 0 ? Main(id) : OnPage(page, id);
     QVERIFY(control != nullptr);
@@ -570,7 +580,8 @@ void MainWindowTest::enterPressesCalcOnlyOnCalculationPages() {
     QTest::keyClick(control, Qt::Key_Return);
     QTest::keyClick(control, Qt::Key_Enter, Qt::KeypadModifier);
     QApplication::processEvents();
-    for (int i = 0; i < 3; ++i) QCOMPARE(calcs[i]->count(), i == pressed ? 2 : 0);
+    for (int i = 0; i < tabs->count(); ++i)
+        if (calcs[i]) QCOMPARE(calcs[i]->count(), i == pressed ? 2 : 0);
     QVERIFY(dialog_->isVisible());
     QCOMPARE(tabs->current(), std::max(page, 0));
     if (pressed < 0) {
@@ -635,10 +646,11 @@ void MainWindowTest::pageShortcutsMnemonicsAndTabStops() {
         {Qt::Key_Tab, Qt::ControlModifier, 2},
         {Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier, 1},
         {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 0},
-        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 3},
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 4},
         {Qt::Key_Tab, Qt::ControlModifier, 0},
         {Qt::Key_3, Qt::ControlModifier, 2},
         {Qt::Key_4, Qt::ControlModifier, 3},
+        {Qt::Key_5, Qt::ControlModifier, 4},
         {Qt::Key_2, Qt::ControlModifier, 1},
         {Qt::Key_1, Qt::ControlModifier, 0},
     };
@@ -1031,6 +1043,62 @@ void MainWindowTest::cancellingALongPointFileRunKeepsThePreviousOutput() {
         QStringList());
     QVERIFY(OnPage(2, 1002)->isEnabled() && !dialog_->runCancel()->isVisible());
     QVERIFY(dialog_->runStatus()->text().startsWith(QStringLiteral("File Calc: cancelled")));
+}
+
+void MainWindowTest::heightsPageReadsADroppedFileAndItsPickersChooseTheColumns() {
+    const QString path = Work(QStringLiteral("survey.csv"));
+    QFile input(path);
+    QVERIFY(input.open(QIODevice::WriteOnly));
+    input.write("Pt,Lat,Lon,h\r\nA,52.5,13.4,100\r\nB,48.1,11.5,500\r\n");
+    input.close();
+    // Dropped on the window while the page is shown: the file is this page's input.
+    ClickTab(kHeightsPageIndex);
+    QCOMPARE(dialog_->tabControl()->current(), kHeightsPageIndex);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(dialog_.get(), &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(dialog_.get(), &drop);
+    QCOMPARE(Text(OnPage(4, heights_ids::kInputPath)), path);
+    QCOMPARE(Text(OnPage(4, heights_ids::kOutputPath)), Work(QStringLiteral("survey-heights.csv")));
+    QCOMPARE(Text(OnPage(2, 1035)), Work(QStringLiteral("input.dat")));
+    QCOMPARE(dialog_->tabControl()->current(), kHeightsPageIndex);
+
+    auto* table = FindControlAs<QTableWidget>(Page(4), heights_ids::kPreview);
+    QVERIFY(table != nullptr);
+    QCOMPARE(table->rowCount(), 2);
+    QCOMPARE(table->columnCount(), 4);
+    QCOMPARE(table->horizontalHeaderItem(1)->text(), QStringLiteral("Lat"));
+    QCOMPARE(table->item(1, 2)->text(), QStringLiteral("11.5"));
+    const auto picker = [this](int id) { return FindControlAs<QComboBox>(Page(4), id); };
+    QCOMPARE(picker(heights_ids::kLatitudeColumn)->currentText(), QStringLiteral("2: Lat"));
+    QCOMPARE(picker(heights_ids::kLongitudeColumn)->currentText(), QStringLiteral("3: Lon"));
+    QCOMPARE(picker(heights_ids::kHeightColumn)->currentText(), QStringLiteral("4: h"));
+    QCOMPARE(picker(heights_ids::kUnits)->currentText(), QStringLiteral("m"));
+    QVERIFY(Checked(OnPage(4, heights_ids::kAppendOnly)));
+    QVERIFY(dialog_->runStatus()->text().startsWith(QStringLiteral("latitude = column 2")));
+
+    // What the user picks is what the run is given.
+    picker(heights_ids::kLatitudeColumn)->setCurrentIndex(2);
+    picker(heights_ids::kLongitudeColumn)->setCurrentIndex(1);
+    picker(heights_ids::kUnits)->setCurrentIndex(1);
+    Click(OnPage(4, heights_ids::kToEllipsoidal));
+    const HeightsOptions options = dialog_->tabControl()->heightsPage()->logic().ChosenOptions();
+    QCOMPARE(options.columns.latitude.index, std::size_t{3});
+    QCOMPARE(options.columns.longitude.index, std::size_t{2});
+    QCOMPARE(options.columns.height.index, std::size_t{4});
+    QCOMPARE(options.target, HeightTarget::Ellipsoidal);
+    QCOMPARE(options.unit, HeightUnit::Foot);
+
+    if (!HaveGrid(kInternalName)) QSKIP("the real grids are not set up");
+    Click(OnPage(4, heights_ids::kCalc));
+    QVERIFY(messages_.empty());
+    const QStringList lines = ReadLines(Work(QStringLiteral("survey-heights.csv")));
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0], QStringLiteral("Pt,Lat,Lon,h,N_EGM2008,h"));
+    QCOMPARE(dialog_->runStatus()->text(), QStringLiteral("Conversion done - 2 data lines."));
+    QCOMPARE(Text(OnPage(4, heights_ids::kCalc)), QStringLiteral("Calc!"));
 }
 
 QTEST_MAIN(MainWindowTest)

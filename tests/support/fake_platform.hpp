@@ -1,11 +1,12 @@
 // A PagePlatform for tests of the page logic: fields are a map, file dialogs
 // answer from a queue (an empty queue answers "", a cancel), and every call is
 // recorded, both in its own list and as one line in `events` so that a test
-// can check the order of what the page did. A long run is `work` then `tick`,
-// as without a window; `cancelRuns` presses Cancel before the work starts, and
-// `threadedRuns` runs the work on another thread while this one ticks, as a
-// window does. Header only: the test programs of
-// the layers above the page logic include it; the engine's do not.
+// can check the order of what the page did. Tables and pickers are maps too; a
+// test chooses a picker's item by changing its `selected`. A long run is `work`
+// then `tick`, as without a window; `cancelRuns` presses Cancel before the work
+// starts, and `threadedRuns` runs the work on another thread while this one
+// ticks, as a window does. Header only: the test programs of the layers above
+// the page logic include it; the engine's do not.
 #pragma once
 
 #include <chrono>
@@ -22,6 +23,16 @@
 
 namespace egm2008::test {
 
+struct Table {
+    std::vector<std::string> titles;
+    std::vector<std::vector<std::string>> rows;
+};
+
+struct Choices {
+    std::vector<std::string> items;
+    int selected = -1;
+};
+
 struct EditorStart {
     std::string path;
     bool wait = false;
@@ -31,6 +42,8 @@ struct EditorStart {
 class FakePlatform : public PagePlatform {
 public:
     std::map<int, std::string> fields;      ///< a missing entry reads as empty text
+    std::map<int, Table> tables;            ///< the tables' titles and rows
+    std::map<int, Choices> choices;         ///< a missing entry has no item chosen
     std::deque<std::string> dialogAnswers;  ///< answers to the file dialogs, in turn
     std::vector<Notice> notices;
     std::vector<CursorShape> cursors;
@@ -96,6 +109,20 @@ public:
     void FocusField(int id) override {
         focused.push_back(id);
         events.push_back("focus " + std::to_string(id));
+    }
+
+    void SetTable(int id, const std::vector<std::string>& titles,
+                  const std::vector<std::vector<std::string>>& rows) override {
+        tables[id] = {titles, rows};
+        events.push_back("table " + std::to_string(id));
+    }
+    void SetChoices(int id, const std::vector<std::string>& items, int selected) override {
+        choices[id] = {items, selected};
+        events.push_back("choices " + std::to_string(id) + " " + std::to_string(selected));
+    }
+    int ChoiceIndex(int id) override {
+        const auto it = choices.find(id);
+        return it == choices.end() ? -1 : it->second.selected;
     }
 
     /// The field's text, "" when never set.
