@@ -66,8 +66,6 @@ void WidgetPlatform::StartEditor(const std::string& path, bool) {
     desktop::OpenWithDefaultApplication(page_->window(), path);
 }
 
-void WidgetPlatform::KeepAlive() { desktop::KeepPainting(); }
-
 void WidgetPlatform::Notify(const std::string& text, NoticeIcon icon) {
     desktop::ShowMessage(page_->window(), text, icon);
 }

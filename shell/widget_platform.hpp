@@ -28,7 +28,6 @@ public:
     std::string SaveFileDialog() override;
     /// The window never waits for the viewer; a file that is not there is told.
     void StartEditor(const std::string& path, bool wait) override;
-    void KeepAlive() override;
     void Notify(const std::string& text, NoticeIcon icon) override;
     /// The run goes off the window's thread (long_run.hpp).
     void RunLong(RunMeter& meter, const std::function<void()>& work,

@@ -1,6 +1,5 @@
 #include "tasks/heights_page.hpp"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 
 #include "engine/mapped_grid.hpp"
 #include "tasks/messages.hpp"
+#include "tasks/page_file_run.hpp"
 #include "tasks/point_file.hpp"
 
 namespace egm2008 {
@@ -86,18 +86,6 @@ std::vector<std::string> Titles(const std::vector<std::string>& header, std::siz
     std::vector<std::string> titles = header;
     for (std::size_t i = titles.size(); i < columns; ++i) titles.push_back(std::to_string(i + 1));
     return titles;
-}
-
-// The length of the regular input `fd` in bytes, 0 when unknown.
-std::int64_t InputLength(int fd) {
-    struct stat info {};
-    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? info.st_size : 0;
-}
-
-// How far the run has read `fd`: its file offset, which the reads move.
-std::int64_t InputPosition(int fd) {
-    const off_t at = ::lseek(fd, 0, SEEK_CUR);
-    return at < 0 ? 0 : at;
 }
 
 // "<folder>/<name>-heights<extension>" for the input "<folder>/<name><extension>".
@@ -237,40 +225,20 @@ void HeightsPage::CalculateHeights() {
         return;
     }
     PointFileSetup setup;
-    if (const auto refusal = SetUpPointFile({inputPath_, outputPath_}, *grid_, platform_, setup)) {
-        if (!refusal->empty()) platform_.Notify(*refusal, NoticeIcon::None);
-        return;
-    }
     ReplacingOutput output;
-    if (!output.Open(outputPath_)) {
-        platform_.Notify(OutputOpenMessage(outputPath_), NoticeIcon::None);
-        return;
-    }
+    if (!OpenPageRunFiles(platform_, *grid_, inputPath_, outputPath_, setup, output)) return;
 
-    platform_.SetCursor(CursorShape::Wait);
     RunMeter meter;
-    const int input = setup.input.fd();
-    meter.total = InputLength(input);
-    output.text().StopOn(meter.stop());
     std::atomic<std::int64_t> count{0};
     HeightsCallbacks callbacks;
     callbacks.progress = [&count](std::int64_t lines) { count = lines; };
     HeightsOutcome outcome;
     // The run may go on another thread: it tells the window nothing until it has ended.
-    const auto work = [&] {
+    RunOverInput(platform_, kCalc, setup.input, output, meter, count, [&] {
         outcome = RunHeights(setup.input, output.text(), *grid_, setup.mapped, options, callbacks,
                              meter.stop());
-    };
-    std::int64_t shown = -1;
-    platform_.RunLong(meter, work, [&] {
-        meter.done = InputPosition(input);
-        if (count.load() == shown) return;
-        shown = count.load();
-        platform_.SetFieldText(kCalc, std::to_string(shown));
     });
     setup.input.Close();
-    platform_.SetCursor(CursorShape::Arrow);
-    platform_.SetFieldText(kCalc, kCalcCaption);
     SettleRun(outcome, output);
 }
 
@@ -286,17 +254,11 @@ void HeightsPage::SettleRun(const HeightsOutcome& outcome, ReplacingOutput& outp
     // A failed rename comes with errno set; a failed read or write was kept by the run.
     const int renameError = outcome.completed() ? errno : 0;
     output.Discard();
-    std::string why;
-    if (!outcome.layoutError.empty()) {
-        why = outcome.layoutError;
-    } else if (outcome.stopped) {
-        why = kRunCancelled;
-    } else if (outcome.readError != 0) {
-        why = InputReadFailure(inputPath_, outcome.readError);
-    } else {
-        why = OutputWriteFailure(outputPath_,
-                                 outcome.writeError != 0 ? outcome.writeError : renameError);
-    }
+    const std::string why =
+        !outcome.layoutError.empty()
+            ? outcome.layoutError
+            : FailedRunReason(outcome.stopped, outcome.readError, outcome.writeError, renameError,
+                              inputPath_, outputPath_);
     platform_.Notify(FailedRunMessage(why, outputPath_, output.fate()), NoticeIcon::None);
     platform_.ShowStatus(
         RunFailedStatus(kHeightsStatusName, outcome.stopped, outputPath_, output.fate()));

@@ -44,8 +44,6 @@ public:
     /// Opens `path` in the desktop's editor for it; waits for it to end when `wait`. Failures are
     /// not reported.
     virtual void StartEditor(const std::string& path, bool wait) = 0;
-    /// Called now and then during a long run so that the window can repaint; input stays blocked.
-    virtual void KeepAlive() {}
     /// Runs `work` while the window shows `meter` as a progress bar with a Cancel
     /// button that sets its stop flag. `work` may run on another thread and must
     /// not call the platform; `tick` runs on the caller's thread now and then

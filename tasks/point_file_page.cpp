@@ -1,7 +1,5 @@
 #include "tasks/point_file_page.hpp"
 
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -9,6 +7,7 @@
 
 #include "engine/mapped_grid.hpp"
 #include "tasks/manual_point.hpp"
+#include "tasks/page_file_run.hpp"
 #include "tasks/run_clock.hpp"
 #include "tasks/text_output.hpp"
 
@@ -20,37 +19,6 @@ std::string InFolder(const std::string& directory, const char* name) {
     if (!directory.empty() && directory.back() == '/') return directory + name;
     return directory + "/" + name;
 }
-
-// The length of the regular input `fd` in bytes, 0 when unknown.
-std::int64_t InputLength(int fd) {
-    struct stat info {};
-    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? info.st_size : 0;
-}
-
-// How far the run has read `fd`: its file offset, which the reads move.
-std::int64_t InputPosition(int fd) {
-    const off_t at = ::lseek(fd, 0, SEEK_CUR);
-    return at < 0 ? 0 : at;
-}
-
-// The caption of "Calc!" during a run: the count of computed points the run
-// last reported (0, 1000, 2000, ...), set whenever it has changed.
-class CaptionCounter {
-public:
-    CaptionCounter(PagePlatform& platform, const std::atomic<std::int64_t>& count)
-        : platform_(platform), count_(count) {}
-    void Show() {
-        const std::int64_t now = count_.load();
-        if (now == shown_) return;
-        shown_ = now;
-        platform_.SetFieldText(file_ids::kCalc, std::to_string(now));
-    }
-
-private:
-    PagePlatform& platform_;
-    const std::atomic<std::int64_t>& count_;
-    std::int64_t shown_ = -1;
-};
 
 }  // namespace
 
@@ -103,38 +71,20 @@ void PointFilePage::CalculatePointFile() {
         return;
     }
     PointFileSetup setup;
-    if (const auto refusal = SetUpPointFile({inputPath_, outputPath_}, *grid_, platform_, setup)) {
-        if (!refusal->empty()) platform_.Notify(*refusal, NoticeIcon::None);
-        return;
-    }
     ReplacingOutput output;
-    if (!output.Open(outputPath_)) {
-        platform_.Notify(OutputOpenMessage(outputPath_), NoticeIcon::None);
-        return;
-    }
+    if (!OpenPageRunFiles(platform_, *grid_, inputPath_, outputPath_, setup, output)) return;
 
-    platform_.SetCursor(CursorShape::Wait);
     const RunClock clock;
     RunMeter meter;
-    const int input = setup.input.fd();
-    meter.total = InputLength(input);
-    output.text().StopOn(meter.stop());
     std::atomic<std::int64_t> count{0};
     PointFileOutcome outcome;
     // The run itself may go on another thread: it tells the window nothing until it has ended.
-    const auto work = [&] {
+    RunOverInput(platform_, file_ids::kCalc, setup.input, output, meter, count, [&] {
         outcome = RunPointFile(
             setup.input, output.text(), *grid_, setup.mapped, layout_, method_,
             [&count](std::int64_t computed) { count = computed; }, meter.stop());
-    };
-    CaptionCounter caption(platform_, count);
-    platform_.RunLong(meter, work, [&] {
-        meter.done = InputPosition(input);
-        caption.Show();
     });
     setup.input.Close();
-    platform_.SetCursor(CursorShape::Arrow);
-    platform_.SetFieldText(file_ids::kCalc, kCalcCaption);
     SettleRun(outcome, output, clock.Seconds());
 }
 
@@ -148,15 +98,8 @@ void PointFilePage::SettleRun(const PointFileOutcome& outcome, ReplacingOutput& 
     // A failed rename comes with errno set; a failed read or write was kept by the run.
     const int renameError = outcome.completed() ? errno : 0;
     output.Discard();
-    std::string why;
-    if (outcome.stopped) {
-        why = kRunCancelled;
-    } else if (outcome.readError != 0) {
-        why = InputReadFailure(inputPath_, outcome.readError);
-    } else {
-        why = OutputWriteFailure(outputPath_,
-                                 outcome.writeError != 0 ? outcome.writeError : renameError);
-    }
+    const std::string why = FailedRunReason(outcome.stopped, outcome.readError, outcome.writeError,
+                                            renameError, inputPath_, outputPath_);
     platform_.Notify(FailedRunMessage(why, outputPath_, output.fate()), NoticeIcon::None);
     platform_.ShowStatus(
         RunFailedStatus(kFileCalcStatusName, outcome.stopped, outputPath_, output.fate()));

@@ -53,7 +53,6 @@ public:
     std::vector<int> focused;           ///< ids of the fields given the focus, in order
     std::vector<std::string>
         events;  ///< "read 1000", "set 1000 52.00000000", "notice error ...", "focus 1000", ...
-    int keepAlives = 0;
     bool cancelRuns = false;      ///< long runs find Cancel pressed before their work starts
     bool threadedRuns = false;    ///< long runs' work on another thread, ticked meanwhile
     std::int64_t meterDone = -1;  ///< the meter of the last long run once it had ended
@@ -84,7 +83,6 @@ public:
         editors.push_back({path, wait});
         events.push_back("editor " + path + (wait ? " wait" : ""));
     }
-    void KeepAlive() override { ++keepAlives; }
     void RunLong(RunMeter& meter, const std::function<void()>& work,
                  const std::function<void()>& tick) override {
         events.push_back("long run");
