@@ -1,6 +1,5 @@
 #include "tasks/point_file_page.hpp"
 
-
 #include <atomic>
 #include <cerrno>
 #include <utility>
