@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Saves a picture of each of the desktop program's four pages into
-# docs/screenshots/ (manual.png, gridmaker.png, file.png, info.png). The program
+# Saves a picture of each of the desktop program's five pages into
+# docs/screenshots/ (manual.png, gridmaker.png, file.png, info.png, heights.png). The program
 # runs under xvfb-run in a scratch working folder that holds the internal
 # database, and grabs its own window through the hidden --screenshots flag.
 # Needs a built program (default build/dev) and the grids (scripts/setup-grids.sh).
