@@ -12,6 +12,7 @@
 #include "point_file_fixtures.hpp"
 #include "tests/support/fake_platform.hpp"
 #include "tests/support/file_bytes.hpp"
+#include "tests/support/grid_files.hpp"
 #include "tests/support/scratch_folder.hpp"
 
 namespace egm2008 {
@@ -26,8 +27,8 @@ struct Converted {
 };
 
 // Converts `input` read from a regular file or, `throughPipe`, from a live stream.
-Converted Convert(const std::string& input, const HeightsOptions& options,
-                  bool throughPipe = false) {
+Converted Convert(const std::string& input, const HeightsOptions& options, bool throughPipe = false,
+                  const GeoidGrid& grid = Grid()) {
     test::ScratchFolder folder;
     test::WriteFile(folder.File("in"), input);
     PointFileInput in;
@@ -46,7 +47,6 @@ Converted Convert(const std::string& input, const HeightsOptions& options,
     TextOutput out;
     EXPECT_TRUE(out.Open(folder.File("out")));
     test::FakePlatform platform;
-    const GeoidGrid grid = Grid();
     MappedGrid mapped;
     mapped.Map(grid, platform);
     Converted result;
@@ -142,6 +142,21 @@ TEST(Heights, LinesThatCannotBeReadGetEmptyFieldsAndAreNamed) {
                   "line 2: latitude \"48x30N\" is not a coordinate",
                   "line 3: latitude \"95\" is not a coordinate (outside -90 to 90)",
                   "line 4: height \"x\" is not a number", "line 5: no height (column 3)"}));
+}
+
+TEST(Heights, PointsTheGridCannotAnswerGetEmptyFieldsAndAreNamed) {
+    // Bi-quadratic windows around a node below -1000 m fail.
+    test::ScratchFolder folder;
+    const GeoidGrid grid = test::WriteSmallGrid(folder.File("grid"), 30.0, false, [](int r, int c) {
+        return r == 3 && c == 5 ? -1500.0f : 10.0f;
+    });
+    const Converted got =
+        Convert("0,150,5\n60,20,5\n", Options(HeightTarget::Orthometric), false, grid);
+    EXPECT_EQ(got.output, "0,150,5,,\n60,20,5,10.000,-5.000\n");
+    EXPECT_EQ(got.outcome.failed, 1);
+    ASSERT_EQ(got.outcome.problems.size(), 1u);
+    EXPECT_EQ(HeightsProblemText(got.outcome.problems[0]),
+              "line 1: no undulation at latitude \"0\", longitude \"150\"");
 }
 
 TEST(Heights, ARefusedLayoutWritesNothing) {
