@@ -88,7 +88,6 @@ struct HeightsCounts {
     void Problem(std::int64_t line, std::string reason) {
         if (problems.size() < kHeightsProblemsKept) problems.push_back({line, std::move(reason)});
     }
-    std::int64_t handled() const { return computed + unreadable + failed; }
 };
 
 // Reusable room for one line's fields.
@@ -248,8 +247,8 @@ private:
         return true;
     }
 
-    void AppendNew(std::string& out, std::string_view text, bool quoted) const {
-        out.push_back(separator_);
+    // A value as the file writes its numbers: quoted when they are, else only where it must be.
+    void AppendValue(std::string& out, std::string_view text, bool quoted) const {
         if (quoted && !text.empty()) {
             out.push_back('"');
             out.append(text);
@@ -259,42 +258,36 @@ private:
         }
     }
 
+    void AppendNew(std::string& out, std::string_view text, bool quoted) const {
+        out.push_back(separator_);
+        AppendValue(out, text, quoted);
+    }
+
     // The line with its new fields: N and the converted height, or empty ones
     // when `undulation` is null. A replaced height field is emptied then: what
     // it held is not what the column now means.
     void Write(std::string& out, std::string_view line, std::string_view body,
                const LineScratch& scratch, bool quoted, const double* undulation,
                double converted) const {
-        char buffer[360];
-        const std::string_view convertedText =
-            undulation ? NumberText(converted, decimals_, options_.decimalMark, buffer)
-                       : std::string_view();
-        const bool replace =
-            convert_ && options_.replace && layout_.height->index < scratch.spans.size();
-        if (replace) {
+        char undulationBuffer[360];
+        char convertedBuffer[360];
+        std::string_view undulationText;
+        std::string_view convertedText;
+        if (undulation) {
+            undulationText =
+                NumberText(*undulation, decimals_, options_.decimalMark, undulationBuffer);
+            convertedText = NumberText(converted, decimals_, options_.decimalMark, convertedBuffer);
+        }
+        if (convert_ && options_.replace && layout_.height->index < scratch.spans.size()) {
             const FieldSpan span = scratch.spans[layout_.height->index];
             out.append(body.substr(0, span.begin));
-            if (quoted && !convertedText.empty()) {
-                out.push_back('"');
-                out.append(convertedText);
-                out.push_back('"');
-            } else {
-                AppendField(out, layout_.delimiter, convertedText);
-            }
+            AppendValue(out, convertedText, quoted);
             out.append(body.substr(span.end));
         } else {
             out.append(body);
         }
-        AppendNew(out,
-                  undulation ? NumberText(*undulation, decimals_, options_.decimalMark, buffer)
-                             : std::string_view(),
-                  quoted);
-        if (convert_ && !options_.replace) {
-            AppendNew(out,
-                      undulation ? NumberText(converted, decimals_, options_.decimalMark, buffer)
-                                 : std::string_view(),
-                      quoted);
-        }
+        AppendNew(out, undulationText, quoted);
+        if (convert_ && !options_.replace) AppendNew(out, convertedText, quoted);
         out.append(LineEnd(line));
     }
 
@@ -369,12 +362,11 @@ public:
 
     // Copies the rest of an overlong line, counted as one that could not be read.
     bool CopyOverlong(const std::string& line) {
-        ++outcome_.unreadable;
-        if (outcome_.problems.size() < kHeightsProblemsKept) {
-            outcome_.problems.push_back(
-                {number_,
-                 "the line is longer than " + std::to_string(kMaxLineLength) + " characters"});
-        }
+        HeightsCounts counts;
+        ++counts.unreadable;
+        counts.Problem(number_,
+                       "the line is longer than " + std::to_string(kMaxLineLength) + " characters");
+        Add(counts);
         output_.Write(line);
         const LineReader::Status status = reader_.CopyRest(output_);
         if (status == LineReader::Status::Error) outcome_.readError = reader_.error();
