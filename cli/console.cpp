@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "tasks/messages.hpp"
+
 namespace egm2008::cli {
 
 bool WriteAll(int fd, std::string_view text) {
@@ -29,24 +31,6 @@ void OpenClosedStandardDescriptors() {
         const int opened = ::open("/dev/null", O_RDWR);
         if (opened >= 0 && opened != fd) ::close(opened);
     }
-}
-
-std::string OneLine(std::string_view text) {
-    const auto isBreak = [](char c) { return c == '\n' || c == '\r'; };
-    while (!text.empty() && isBreak(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBreak(text.back())) text.remove_suffix(1);
-    std::string line;
-    line.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        if (!isBreak(text[i])) {
-            line += text[i++];
-            continue;
-        }
-        while (i < text.size() && (isBreak(text[i]) || text[i] == ' ' || text[i] == '\t')) ++i;
-        while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
-        line += ' ';
-    }
-    return line;
 }
 
 void Console::Message(std::string_view text) {

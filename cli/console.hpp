@@ -21,10 +21,6 @@ bool WriteAll(int fd, std::string_view text);
 /// for a closed standard error would otherwise go into an output file).
 void OpenClosedStandardDescriptors();
 
-/// `text` as one line: leading and trailing line breaks dropped, each inner
-/// line break (with the blanks that follow it) replaced by one blank.
-std::string OneLine(std::string_view text);
-
 /// The descriptors of one run, and its messages.
 class Console final : public Notifier {
 public:

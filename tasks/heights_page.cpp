@@ -97,19 +97,6 @@ std::string ProposedOutput(const std::string& input) {
     return input.substr(0, dot) + "-heights" + input.substr(dot);
 }
 
-// The status line holds one line: the text's lines joined.
-std::string OneLine(const std::string& text) {
-    std::string line;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        std::size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        if (end > at) line += (line.empty() ? "" : " ") + text.substr(at, end - at);
-        at = end + 1;
-    }
-    return line;
-}
-
 }  // namespace
 
 void HeightsPage::InitialiseHeightsPage(const GeoidGrid* grid) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace egm2008 {
 
@@ -98,6 +99,10 @@ std::string RunFailedStatus(const char* page, bool cancelled, const std::string&
                             OutputFate fate);
 /// `n` with its thousands separated by ",": 2336041 gives "2,336,041".
 std::string GroupedCount(std::uint64_t n);
+/// `text` as one line (a status line, a message on a terminal): leading and
+/// trailing line breaks dropped, each inner line break (with the blanks around
+/// it) replaced by one blank.
+std::string OneLine(std::string_view text);
 
 // Refusals of a delimited file's layout, told from its first data line.
 inline constexpr const char* kNoDelimiterMessage =
