@@ -53,7 +53,7 @@ const char* NmeaOutcomeText(NmeaOutcome outcome);
 
 struct NmeaRewriteOptions {
     bool separationOnly = false;  ///< only the separation changes; the altitude stays
-    std::string talker;           ///< two capital letters written in place of the talker; "" keeps it
+    std::string talker;  ///< two capital letters written in place of the talker; "" keeps it
 };
 
 /// True for a talker a sentence may carry: two capital letters.
@@ -84,7 +84,6 @@ NmeaOutcome ReadNmeaFix(std::string_view line, NmeaFix& fix);
 /// line as received for every other outcome. `fix`, when given, receives the fix of
 /// a sentence that could be read (Rewritten and QueryFailed).
 NmeaOutcome RewriteNmeaLine(std::string_view line, const NmeaRewriteOptions& options,
-                            const UndulationQuery& query, std::string& out,
-                            NmeaFix* fix = nullptr);
+                            const UndulationQuery& query, std::string& out, NmeaFix* fix = nullptr);
 
 }  // namespace egm2008

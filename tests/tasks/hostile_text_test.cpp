@@ -7,7 +7,6 @@
 // and nothing is lost.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -23,6 +22,7 @@
 #include "tests/support/fake_platform.hpp"
 #include "tests/support/file_bytes.hpp"
 #include "tests/support/grid_files.hpp"
+#include "tests/support/nmea_text.hpp"
 #include "tests/support/scratch_folder.hpp"
 
 namespace egm2008 {
@@ -176,12 +176,6 @@ struct Asked {
     }
 };
 
-std::string WithChecksum(const std::string& body) {
-    char hex[4];
-    std::snprintf(hex, sizeof hex, "*%02X", NmeaChecksum(body.substr(1)));
-    return body + hex;
-}
-
 // Every cut of a sentence before its 14th field, and every cut into its
 // checksum, is copied unchanged without a query.
 TEST(HostileGga, SentenceCutAnywhereBeforeItsLastFieldIsCopied) {
@@ -248,18 +242,19 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // A GGA sentence has 14 fields; a rewrite from the first 14 would drop the rest.
         GgaCase{"ThousandFields", kBody + Fields(986, "9"), ""},
-        GgaCase{"ThousandFieldsWithChecksum", WithChecksum(kBody + Fields(986, "9")), ""},
+        GgaCase{"ThousandFieldsWithChecksum", test::WithNmeaChecksum(kBody + Fields(986, "9")), ""},
         GgaCase{"FifteenFields", kBody + ",7", ""},
-        GgaCase{"FifteenthFieldEmpty", WithChecksum(kBody + ", "), ""},
+        GgaCase{"FifteenthFieldEmpty", test::WithNmeaChecksum(kBody + ", "), ""},
         GgaCase{"TrailingCommaAfterTheLastField", kBody + ",", kRewritten},
         GgaCase{"ThousandFieldsWithWrongChecksum", kBody + Fields(986, "9") + "*00", ""},
         GgaCase{"ThousandEmptyFields", "$GPGGA" + std::string(1000, ','), ""},
-        GgaCase{"ThousandEmptyFieldsWithChecksum", WithChecksum("$GPGGA" + std::string(1000, ',')),
-                ""},
+        GgaCase{"ThousandEmptyFieldsWithChecksum",
+                test::WithNmeaChecksum("$GPGGA" + std::string(1000, ',')), ""},
         GgaCase{"ChecksumWithoutBody", "$GPGGA*56\r\n", ""},
         GgaCase{"ChecksumWithoutAnything", "*00                                \n", ""},
-        GgaCase{"ChecksumAfterEmptyFields", WithChecksum("$GPGGA" + std::string(14, ',')), ""},
-        GgaCase{"ChecksumAfterBlankFields", WithChecksum("$GPGGA" + Fields(14, " ")), ""},
+        GgaCase{"ChecksumAfterEmptyFields", test::WithNmeaChecksum("$GPGGA" + std::string(14, ',')),
+                ""},
+        GgaCase{"ChecksumAfterBlankFields", test::WithNmeaChecksum("$GPGGA" + Fields(14, " ")), ""},
         GgaCase{"TimeOverflows", WithField(1, "1e999"), ""},
         GgaCase{"LatitudeMinutesOverflow", WithField(2, "4807.0380e999"), ""},
         GgaCase{"LongitudeMinutesOverflow", WithField(4, "01131.0e400"), ""},

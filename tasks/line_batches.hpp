@@ -1,0 +1,161 @@
+// The shape of a run over the lines of an input, apart from what it does with
+// each line.
+//
+// A regular input is read in batches: the calling thread reads the input and
+// writes the output, worker threads handle the batches' lines in between
+// (OrderedWork), and the batches are written in input order, so that the output
+// is exactly what one line after the other gives. A live stream (a pipe, FIFO
+// or terminal) is handled line by line on the calling thread, the output
+// flushed before every read that may wait, so that each answer is out as soon
+// as its line is in. A line too long to hold (LineReader::overlong) is copied
+// as read after every line before it. The run ends at the end of the input, at
+// a read or write error, or when its RunStop is asked for. Memory stays
+// bounded whatever the input's size.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "tasks/line_reader.hpp"
+#include "tasks/ordered_work.hpp"
+#include "tasks/run_stop.hpp"
+#include "tasks/text_output.hpp"
+
+namespace egm2008 {
+
+/// How the reading of a run ended.
+struct LineRunEnd {
+    int readError = 0;   ///< errno of the read that ended the run, 0 when none failed
+    bool ended = false;  ///< the whole input was read
+};
+
+/// What a run does with its lines; `Counts` must be default-constructible.
+template <typename Counts>
+struct LineWork {
+    /// On a worker: handles whole lines (each as LineReader hands it out, one
+    /// after another), appends what they yield to `out` and counts them.
+    std::function<void(std::string_view lines, std::string& out, Counts& counts)> handle;
+    /// On the calling thread: counts a line too long to hold by its first part.
+    std::function<void(std::string_view start, Counts& counts)> countOverlong;
+    /// On the calling thread: the counts of lines whose output has been written.
+    std::function<void(const Counts& counts)> add;
+};
+
+namespace line_batches {
+inline constexpr std::size_t kLines = 4096;        // lines a batch holds at most
+inline constexpr std::size_t kBytes = 256 * 1024;  // input bytes after which it is full
+inline constexpr std::size_t kInFlight = 4;        // batches on their way at once
+inline constexpr std::size_t kKeep = 2 * kBytes;   // a buffer grown beyond is given back
+
+template <typename Counts>
+struct Batch {
+    std::string lines;
+    std::size_t count = 0;
+    std::string output;
+    Counts counts{};
+};
+}  // namespace line_batches
+
+/// Runs `work` over the lines of `reader` into `output` (see above); `live`
+/// for a pipe, FIFO or terminal.
+template <typename Counts>
+LineRunEnd RunLines(LineReader& reader, TextOutput& output, bool live, const RunStop& stop,
+                    const LineWork<Counts>& work) {
+    using Batch = line_batches::Batch<Counts>;
+    LineRunEnd end;
+    std::string line;
+    const auto read = [&]() {
+        const LineReader::Status status = reader.Next(line);
+        if (status == LineReader::Status::Error) end.readError = reader.error();
+        if (status == LineReader::Status::End) end.ended = true;
+        return status == LineReader::Status::Line;
+    };
+    // False when the run ends with the overlong line.
+    const auto copyOverlong = [&]() {
+        Counts counts{};
+        work.countOverlong(line, counts);
+        output.Write(line);
+        const LineReader::Status status = reader.CopyRest(output);
+        if (status == LineReader::Status::Error) end.readError = reader.error();
+        if (!output.failed()) work.add(counts);
+        return status == LineReader::Status::Line;
+    };
+
+    if (live) {
+        Batch one;
+        while (!output.failed() && !stop.Requested()) {
+            if (!reader.HasLine() && !output.Flush()) break;
+            if (!read()) break;
+            if (reader.overlong()) {
+                if (!copyOverlong()) break;
+                continue;
+            }
+            one.output.clear();
+            one.counts = Counts{};
+            work.handle(line, one.output, one.counts);
+            output.Write(one.output);
+            if (!output.failed()) work.add(one.counts);
+        }
+        return end;
+    }
+
+    OrderedWork<Batch> ring(line_batches::kInFlight, RunWorkerCount(), [&work](Batch& batch) {
+        if (batch.output.capacity() > line_batches::kKeep) std::string().swap(batch.output);
+        batch.output.clear();
+        batch.counts = Counts{};
+        work.handle(batch.lines, batch.output, batch.counts);
+    });
+    const auto writeOldest = [&] {
+        Batch& batch = ring.TakeOldest();
+        if (!output.failed()) {
+            output.Write(batch.output);
+            work.add(batch.counts);
+        }
+        ring.Release();
+    };
+    Batch* filling = nullptr;
+    const auto submit = [&] {
+        if (filling != nullptr) ring.Submit();
+        filling = nullptr;
+    };
+    while (!output.failed() && !stop.Requested()) {
+        if (!read()) break;
+        if (reader.overlong()) {
+            submit();
+            while (ring.Pending()) writeOldest();
+            if (output.failed() || !copyOverlong()) break;
+            continue;
+        }
+        if (filling == nullptr) {
+            if (ring.Full()) writeOldest();
+            filling = &ring.Fill();
+            if (filling->lines.capacity() > line_batches::kKeep) std::string().swap(filling->lines);
+            filling->lines.clear();
+            filling->count = 0;
+        }
+        filling->lines.append(line);
+        if (++filling->count == line_batches::kLines ||
+            filling->lines.size() >= line_batches::kBytes) {
+            submit();
+        }
+    }
+    submit();
+    while (ring.Pending()) writeOldest();
+    return end;
+}
+
+/// Calls `each` with every line of `lines` (whole lines one after another, the
+/// last one perhaps without its line end).
+template <typename Each>
+void ForEachLine(std::string_view lines, Each each) {
+    while (!lines.empty()) {
+        const std::size_t lf = lines.find('\n');
+        const std::size_t length = lf == std::string_view::npos ? lines.size() : lf + 1;
+        each(lines.substr(0, length));
+        lines.remove_prefix(length);
+    }
+}
+
+}  // namespace egm2008

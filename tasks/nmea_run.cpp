@@ -1,0 +1,105 @@
+#include "tasks/nmea_run.hpp"
+
+#include "engine/query_routines.hpp"
+#include "tasks/line_batches.hpp"
+#include "tasks/line_reader.hpp"
+#include "tasks/text_output.hpp"
+
+namespace egm2008 {
+
+namespace {
+
+constexpr std::int64_t kProgressStep = 10000;
+
+// A GGA or GNS sentence by its identifier.
+bool IsPositionIdentifier(std::string_view line) {
+    std::string_view talker;
+    std::string_view type;
+    return NmeaIdentifier(line, talker, type) && talker.size() == 2 &&
+           (type == "GGA" || type == "GNS");
+}
+
+}  // namespace
+
+std::int64_t NmeaCounts::lines() const {
+    std::int64_t sum = 0;
+    for (const std::int64_t n : of) sum += n;
+    return sum;
+}
+
+bool NmeaCounts::AnyFailed() const {
+    using O = NmeaOutcome;
+    for (const O reason : {O::WrongChecksum, O::WrongUnit, O::Unreadable, O::QueryFailed}) {
+        if (of[static_cast<int>(reason)] > 0) return true;
+    }
+    return false;
+}
+
+NmeaCounts& NmeaCounts::operator+=(const NmeaCounts& other) {
+    for (int k = 0; k < kNmeaOutcomes; ++k) of[k] += other.of[k];
+    return *this;
+}
+
+NmeaRunOutcome RunNmea(const PointFileInput& input, TextOutput& output, const GeoidGrid& grid,
+                       MappedGrid& mapped, InterpolationMethod method,
+                       const NmeaRewriteOptions& options, const NmeaProgress& progress,
+                       const RunStop& stop) {
+    NmeaRunOutcome outcome;
+    LineReader reader(input.fd());
+    reader.KeepCarriageReturns();
+    reader.StopOn(stop);
+    const UndulationQuery query = [&](double latitude, double longitude, float& undulation) {
+        return ComputeUndulation(grid, method, latitude, longitude, undulation, mapped);
+    };
+    std::int64_t reported = 0;
+    if (progress) progress(0);
+
+    LineWork<NmeaCounts> work;
+    work.handle = [&](std::string_view lines, std::string& out, NmeaCounts& counts) {
+        ForEachLine(lines, [&](std::string_view line) {
+            ++counts.of[static_cast<int>(RewriteNmeaLine(line, options, query, out))];
+        });
+    };
+    work.countOverlong = [](std::string_view start, NmeaCounts& counts) {
+        const NmeaOutcome reason =
+            IsPositionIdentifier(start) ? NmeaOutcome::Unreadable : NmeaOutcome::NotPosition;
+        ++counts.of[static_cast<int>(reason)];
+    };
+    work.add = [&](const NmeaCounts& counts) {
+        outcome += counts;
+        while (progress && reported + kProgressStep <= outcome.lines()) {
+            reported += kProgressStep;
+            progress(reported);
+        }
+    };
+    const LineRunEnd end = RunLines(reader, output, !input.identified(), stop, work);
+    outcome.readError = end.readError;
+    outcome.stopped = !end.ended && end.readError == 0 && stop.Requested();
+    if (!output.Close()) outcome.writeError = output.error();
+    return outcome;
+}
+
+std::string NmeaSummaryText(const NmeaCounts& counts) {
+    using O = NmeaOutcome;
+    const auto count = [&counts](O outcome) { return counts.of[static_cast<int>(outcome)]; };
+    std::string text = std::to_string(counts.lines()) +
+                       " lines read: " + std::to_string(count(O::Rewritten)) +
+                       " GGA/GNS sentences rewritten";
+    const std::int64_t unchanged = counts.positions() - count(O::Rewritten);
+    if (unchanged > 0) {
+        text += ", " + std::to_string(unchanged) + " left as received (";
+        const char* separator = "";
+        for (int k = static_cast<int>(O::WrongChecksum); k < kNmeaOutcomes; ++k) {
+            if (counts.of[k] == 0) continue;
+            text +=
+                separator + std::to_string(counts.of[k]) + " " + NmeaOutcomeText(static_cast<O>(k));
+            separator = ", ";
+        }
+        text += ")";
+    }
+    if (count(O::NotPosition) > 0)
+        text += ", " + std::to_string(count(O::NotPosition)) + " other lines passed on";
+    return text + ".";
+}
+
+}  // namespace egm2008
