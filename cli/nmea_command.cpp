@@ -3,10 +3,11 @@
 // handled as `egm2008 file` handles them: the input read only, the output
 // refused when it is the input or the grid, the grid checked before the output
 // is opened, a regular output replaced only when the run ends. A live input
-// (gpspipe -r | egm2008 nmea - -) is answered line by line; a signal ends the
-// run between two lines. The summary goes to standard error at the end, after
-// a signal too. Exit 0 when every GGA and GNS sentence with a fix was
-// rewritten, 1 otherwise, 128 + the signal's number after a signal.
+// (gpspipe -r | egm2008 nmea - -) is answered line by line, and a signal
+// (Ctrl-C) ends it as the end of the stream would. A signal during a run over a
+// regular file leaves the previous output and exits 128 + its number. The
+// summary goes to standard error at the end, after a signal too. Otherwise
+// exit 0 when every GGA and GNS sentence with a fix was rewritten, 1 if not.
 #include <string>
 
 #include "cli/commands.hpp"
@@ -38,9 +39,13 @@ int Rewrite(const NmeaArgs& args, const GeoidGrid& grid, Console& console) {
             },
             signals.stop());
     }
+    // A live stream ends when it is stopped: every line answered is out, and the
+    // run ends as if the stream had ended.
+    const bool liveEnd = !setup.input.identified() && signals.received() != 0;
     setup.input.Close();
     if (outcome.readError != 0) output.Discard();  // a log read in part: keep what was
-    const std::optional<int> settled = SettleOutput(output, args.output, signals, console);
+    const std::optional<int> settled =
+        liveEnd ? std::nullopt : SettleOutput(output, args.output, signals, console);
     if (!args.quiet || outcome.AnyFailed() || settled) console.Message(NmeaSummaryText(outcome));
     if (settled) return *settled;
     if (outcome.readError != 0) {

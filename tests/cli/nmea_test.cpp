@@ -37,8 +37,8 @@ TEST_F(NmeaRun, FileToFileWithSummary) {
               WithNmeaChecksum("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.0,M,47.2,M,,") +
                   "\r\n" + kNoFix + kRmc);
     EXPECT_EQ(r.err,
-              "egm2008: 3 lines read: 1 GGA/GNS sentences rewritten, 1 left as received (1 no "
-              "fix), 1 other lines passed on.\n");
+              "egm2008: 3 lines read: 1 GGA/GNS sentence rewritten, 1 left as received (1 no "
+              "fix), 1 other line passed on.\n");
 }
 
 TEST_F(NmeaRun, OptionsReachTheRewriteAndFailuresFailTheRun) {
@@ -49,7 +49,7 @@ TEST_F(NmeaRun, OptionsReachTheRewriteAndFailuresFailTheRun) {
               WithNmeaChecksum("$GNGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,47.2,M,,") +
                   "\r\n$GPGGA,1,4807.038,N,01131.000,E,1,08,0.9,545.4,f,46.9,M,,\n");
     EXPECT_EQ(r.err,
-              "egm2008: 2 lines read: 1 GGA/GNS sentences rewritten, 1 left as received (1 unit "
+              "egm2008: 2 lines read: 1 GGA/GNS sentence rewritten, 1 left as received (1 unit "
               "not M).\n");
 }
 

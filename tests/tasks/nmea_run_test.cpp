@@ -77,8 +77,8 @@ TEST(RunNmea, FileInBatchesGivesEachLinesOwnRewrite) {
         RunNmea(in, out, m.grid, m.mapped, InterpolationMethod::BiLinear, {}, nullptr);
     EXPECT_TRUE(test::SameBytes(expected, test::ReadFile(scratch.File("out.nmea"))));
     EXPECT_EQ(NmeaSummaryText(o),
-              "10001 lines read: 4000 GGA/GNS sentences rewritten, 4001 left as received (2000 "
-              "wrong checksum, 2000 no fix, 1 unreadable), 2000 other lines passed on.");
+              "10,001 lines read: 4,000 GGA/GNS sentences rewritten, 4,001 left as received (2,000 "
+              "wrong checksum, 2,000 no fix, 1 unreadable), 2,000 other lines passed on.");
     EXPECT_TRUE(o.AnyFailed());
 }
 
