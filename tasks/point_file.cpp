@@ -14,9 +14,9 @@
 #include "tasks/field_text.hpp"
 #include "tasks/file_identity.hpp"
 #include "tasks/fixed_format.hpp"
+#include "tasks/line_batches.hpp"
 #include "tasks/line_reader.hpp"
 #include "tasks/number_scan.hpp"
-#include "tasks/ordered_work.hpp"
 
 namespace egm2008 {
 
@@ -25,15 +25,8 @@ namespace {
 // The caption shows the count at every multiple of this.
 constexpr std::int64_t kProgressStep = 1000;
 
-// Lines a batch of a run holds at most, and input bytes after which it is full.
-constexpr std::size_t kBatchLines = 4096;
-constexpr std::size_t kBatchBytes = 256 * 1024;
-// Batches on their way at once: filled, worked on, or waiting to be written.
-constexpr std::size_t kBatchesInFlight = 4;
 // Lines scanned, and their grid rows fetched, ahead of their queries.
 constexpr std::size_t kScanAhead = 16;
-// A batch buffer grown beyond this by very long lines is given back after use.
-constexpr std::size_t kBatchKeep = 2 * kBatchBytes;
 
 // The line as read, its line end written as CR LF; without one when it had none.
 void CopyLine(std::string_view line, std::string& out) {
@@ -156,14 +149,6 @@ GgaCopyReason OverlongSentenceReason(std::string_view start) {
         identifier.size() == 6 && identifier[0] == '$' && identifier.substr(3) == "GGA";
     return gga ? GgaCopyReason::Unreadable : GgaCopyReason::NotGga;
 }
-
-// Lines of the input on their way through a run, and what they yield.
-struct PointBatch {
-    std::string lines;  // whole lines as LineReader hands them out, one after another
-    std::size_t count = 0;
-    std::string output;
-    LineCounts counts;
-};
 
 }  // namespace
 
@@ -299,177 +284,38 @@ std::optional<std::string> SetUpPointFile(const PointFileRequest& request, const
 
 namespace {
 
-// The counts of a run, and the progress reported at every multiple of
-// kProgressStep that the count of computed points passes.
-class RunAccount {
-public:
-    RunAccount(PointFileOutcome& outcome, const ProgressCallback& progress)
-        : outcome_(outcome), progress_(progress) {
-        if (progress_) progress_(0);
-    }
-    void Add(const PointBatch& batch) {
-        outcome_ += batch.counts;
-        while (progress_ && reported_ + kProgressStep <= outcome_.computed) {
-            reported_ += kProgressStep;
-            progress_(reported_);
-        }
-    }
-
-private:
-    PointFileOutcome& outcome_;
-    const ProgressCallback& progress_;
-    std::int64_t reported_ = 0;
-};
-
-// What a run reads, writes and queries.
-struct RunParts {
-    LineReader& reader;
-    TextOutput& output;
-    const GeoidGrid& grid;
-    MappedGrid& mapped;
-    PointFileLayout layout;
-    InterpolationMethod method;
-    const RunStop& stop;
-    bool ended = false;  // the reader reached the end of the input
-};
-
-// Copies an overlong line, its first part in `line`, whole without holding it;
-// false when the run ends with it (the read failed or a stop was asked for).
-bool CopyOverlongLine(RunParts& run, const std::string& line, PointFileOutcome& outcome) {
-    if (run.layout == PointFileLayout::GgaFromGps) {
-        const GgaCopyReason reason = OverlongSentenceReason(line);
-        outcome.Count(reason == GgaCopyReason::NotGga ? LineOutcome::Passed : LineOutcome::Copied,
-                      reason);
-    } else {
-        outcome.Count(LineOutcome::Unreadable);
-    }
-    run.output.Write(line);
-    const LineReader::Status status = run.reader.CopyRest(run.output);
-    if (status == LineReader::Status::Error) outcome.readError = run.reader.error();
-    return status == LineReader::Status::Line;
-}
-
-// Reads the next line into `line`; false at the end of the input, at a stop,
-// or at a read error (its errno kept in `outcome`).
-bool ReadLine(RunParts& run, std::string& line, PointFileOutcome& outcome) {
-    const LineReader::Status status = run.reader.Next(line);
-    if (status == LineReader::Status::Error) outcome.readError = run.reader.error();
-    if (status == LineReader::Status::End) run.ended = true;
-    return status == LineReader::Status::Line;
-}
-
-// A worker's part of a batched run: scans, queries and formats the batch's lines.
-void WorkOnBatch(PointBatch& batch, const RunParts& run) {
+// A batch's lines scanned, queried and formatted (on a worker, or on the
+// calling thread for a live stream).
+void WorkOnLines(std::string_view lines, std::string& out, LineCounts& counts,
+                 const GeoidGrid& grid, MappedGrid& mapped, PointFileLayout layout,
+                 InterpolationMethod method) {
     const CNumericScope numbers;
-    const auto query = [&run](double latitude, double longitude, float& undulation) {
-        return ComputeUndulation(run.grid, run.method, latitude, longitude, undulation, run.mapped);
+    const UndulationQuery query = [&](double latitude, double longitude, float& undulation) {
+        return ComputeUndulation(grid, method, latitude, longitude, undulation, mapped);
     };
-    if (batch.output.capacity() > kBatchKeep) std::string().swap(batch.output);
-    batch.output.clear();
-    batch.counts = {};
-    std::string_view rest = batch.lines;
-    const auto nextLine = [&rest] {
-        const std::size_t lf = rest.find('\n');
-        const std::size_t length = lf == std::string_view::npos ? rest.size() : lf + 1;
-        const std::string_view line = rest.substr(0, length);
-        rest.remove_prefix(length);
-        return line;
-    };
-    if (run.layout == PointFileLayout::GgaFromGps) {
-        const UndulationQuery sentenceQuery = query;
+    if (layout == PointFileLayout::GgaFromGps) {
         GgaCopyReason reason = GgaCopyReason::None;
-        while (!rest.empty()) {
-            const LineOutcome result =
-                HandleSentenceLine(nextLine(), sentenceQuery, batch.output, reason);
-            batch.counts.Count(result, reason);
-        }
+        ForEachLine(lines, [&](std::string_view line) {
+            const LineOutcome result = HandleSentenceLine(line, query, out, reason);
+            counts.Count(result, reason);
+        });
         return;
     }
     // A group of lines is scanned first, each point's grid rows asked for,
     // then queried and written in order: the memory waits of the group overlap.
     ScannedLine group[kScanAhead];
-    while (!rest.empty()) {
-        std::size_t n = 0;
-        for (; n < kScanAhead && !rest.empty(); ++n) {
-            ScanPointLine(nextLine(), run.layout, group[n]);
-            if (group[n].outcome == LineOutcome::Computed) {
-                run.mapped.Prefetch(run.grid, run.method, group[n].latitude, group[n].longitude);
-            }
-        }
-        for (std::size_t k = 0; k < n; ++k)
-            batch.counts.Count(FinishPointLine(group[k], query, batch.output));
-    }
-}
-
-// A regular input: lines go in batches to the workers, and this thread reads
-// the input and writes the batches' output in input order, so the output is
-// exactly what one line after the other gives.
-void RunBatched(RunParts& run, RunAccount& account, PointFileOutcome& outcome) {
-    OrderedWork<PointBatch> work(kBatchesInFlight, RunWorkerCount(),
-                                 [&run](PointBatch& batch) { WorkOnBatch(batch, run); });
-    const auto writeOldest = [&] {
-        PointBatch& batch = work.TakeOldest();
-        if (!run.output.failed()) {
-            run.output.Write(batch.output);
-            account.Add(batch);
-        }
-        work.Release();
+    std::size_t n = 0;
+    const auto finishGroup = [&] {
+        for (std::size_t k = 0; k < n; ++k) counts.Count(FinishPointLine(group[k], query, out));
+        n = 0;
     };
-    const auto drain = [&] {
-        while (work.Pending()) writeOldest();
-    };
-    PointBatch* filling = nullptr;
-    const auto submit = [&] {
-        if (filling != nullptr) work.Submit();
-        filling = nullptr;
-    };
-
-    std::string line;
-    while (!run.output.failed() && !run.stop.Requested()) {
-        if (!ReadLine(run, line, outcome)) break;
-        if (run.reader.overlong()) {
-            // Far too long for a point or a sentence: copied after every line before it.
-            submit();
-            drain();
-            if (run.output.failed() || !CopyOverlongLine(run, line, outcome)) break;
-            continue;
-        }
-        if (filling == nullptr) {
-            if (work.Full()) writeOldest();
-            filling = &work.Fill();
-            if (filling->lines.capacity() > kBatchKeep) std::string().swap(filling->lines);
-            filling->lines.clear();
-            filling->count = 0;
-        }
-        filling->lines.append(line);
-        if (++filling->count == kBatchLines || filling->lines.size() >= kBatchBytes) submit();
-    }
-    submit();
-    drain();
-}
-
-// A live stream (a pipe, FIFO or terminal): each line is handled on this thread
-// as it comes, by the same handler, and the output is flushed before every read
-// that may wait, so that each answer is out as soon as its line is in.
-void RunLive(RunParts& run, RunAccount& account, PointFileOutcome& outcome) {
-    const UndulationQuery query = [&run](double latitude, double longitude, float& undulation) {
-        return ComputeUndulation(run.grid, run.method, latitude, longitude, undulation, run.mapped);
-    };
-    PointBatch one;
-    std::string line;
-    while (!run.output.failed() && !run.stop.Requested()) {
-        if (!run.reader.HasLine() && !run.output.Flush()) break;
-        if (!ReadLine(run, line, outcome)) break;
-        if (run.reader.overlong()) {
-            if (!CopyOverlongLine(run, line, outcome)) break;
-            continue;
-        }
-        one = PointBatch{};
-        GgaCopyReason reason = GgaCopyReason::None;
-        one.counts.Count(HandlePointLine(line, run.layout, query, one.output, reason), reason);
-        run.output.Write(one.output);
-        if (!run.output.failed()) account.Add(one);
-    }
+    ForEachLine(lines, [&](std::string_view line) {
+        ScanPointLine(line, layout, group[n]);
+        if (group[n].outcome == LineOutcome::Computed)
+            mapped.Prefetch(grid, method, group[n].latitude, group[n].longitude);
+        if (++n == kScanAhead) finishGroup();
+    });
+    finishGroup();
 }
 
 }  // namespace
@@ -482,14 +328,35 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
     outcome.gridOpened = mapped.status() == QueryStatus::StatusOk;
     LineReader reader(input.fd());
     reader.StopOn(stop);
-    RunParts run{reader, output, grid, mapped, layout, method, stop};
-    RunAccount account(outcome, progress);
-    if (input.identified()) {
-        RunBatched(run, account, outcome);
-    } else {
-        RunLive(run, account, outcome);
-    }
-    outcome.stopped = !run.ended && outcome.readError == 0 && stop.Requested();
+    std::int64_t reported = 0;
+    if (progress) progress(0);
+
+    LineWork<LineCounts> work;
+    work.handle = [&](std::string_view lines, std::string& out, LineCounts& counts) {
+        WorkOnLines(lines, out, counts, grid, mapped, layout, method);
+    };
+    // Far too long for a point or a sentence: copied as read.
+    work.countOverlong = [layout](std::string_view start, LineCounts& counts) {
+        if (layout == PointFileLayout::GgaFromGps) {
+            const GgaCopyReason reason = OverlongSentenceReason(start);
+            counts.Count(
+                reason == GgaCopyReason::NotGga ? LineOutcome::Passed : LineOutcome::Copied,
+                reason);
+        } else {
+            counts.Count(LineOutcome::Unreadable);
+        }
+    };
+    // The progress at every multiple of kProgressStep that the count of computed points passes.
+    work.add = [&](const LineCounts& counts) {
+        outcome += counts;
+        while (progress && reported + kProgressStep <= outcome.computed) {
+            reported += kProgressStep;
+            progress(reported);
+        }
+    };
+    const LineRunEnd end = RunLines(reader, output, !input.identified(), stop, work);
+    outcome.readError = end.readError;
+    outcome.stopped = !end.ended && end.readError == 0 && stop.Requested();
     if (!output.Close()) outcome.writeError = output.error();
     return outcome;
 }

@@ -25,14 +25,12 @@
 // A run queries through the grid that its caller has mapped (and checked)
 // before opening the output, so that a grid that fails never costs the
 // previous output. Read and write errors end the run, and so does a RunStop
-// asked for, between two lines. A regular input is read in batches: the
-// calling thread reads the input and writes the output; batches of lines are
-// scanned, queried and formatted on worker threads in between (on the calling
-// thread when no worker can be started), and written in input order, so the
-// output is the same as line after line. Any other input (a pipe, FIFO or
-// terminal: a live stream) is handled line by line on the calling thread, each
-// line's output written before the next read that may wait. Memory stays
-// bounded whatever the input's size.
+// asked for, between two lines. The lines go through RunLines
+// (line_batches.hpp): a regular input in batches scanned, queried and
+// formatted on worker threads and written in input order, so the output is the
+// same as line after line; any other input (a pipe, FIFO or terminal: a live
+// stream) line by line, each line's output written before the next read that
+// may wait. Memory stays bounded whatever the input's size.
 #pragma once
 
 #include <sys/types.h>
