@@ -59,6 +59,17 @@ public:
     virtual void ShowStatus(const std::string& text) { (void)text; }
     /// Puts the keyboard focus into field `id`.
     virtual void FocusField(int id) { (void)id; }
+    /// Enables or disables button or field `id`.
+    virtual void SetEnabled(int id, bool enabled) {
+        (void)id;
+        (void)enabled;
+    }
+    /// Shows `text`, a report of several lines, in a window titled `title`: read
+    /// only, selectable, with a button that copies the whole text; returns when closed.
+    virtual void ShowReport(const std::string& title, const std::string& text) {
+        (void)title;
+        (void)text;
+    }
     /// Replaces the whole of table `id`: its column titles and its rows of
     /// cells (a row may have fewer cells than there are titles).
     virtual void SetTable(int id, const std::vector<std::string>& titles,
