@@ -1,7 +1,8 @@
 // What a page's logic needs of the window system, and nothing more: the text
 // of its fields, message boxes (through Notifier), cursors, file dialogs, the
-// start of an editor, and a read-only table and pickers (lists of items one of
-// which is chosen). The desktop shell implements it over Qt widgets
+// start of an editor, a read-only table and pickers (lists of items one of
+// which is chosen), controls enabled or not, and a report of several lines in
+// a window of its own. The desktop shell implements it over Qt widgets
 // looked up by their dialog IDs within one page; tests implement it with a
 // fake that records every call.
 #pragma once
