@@ -1,4 +1,4 @@
-// The five subcommands, each run on arguments that the parser has already
+// The subcommands, each run on arguments that the parser has already
 // checked and converted. Each returns the exit status (run_cli.hpp).
 #pragma once
 
@@ -9,6 +9,7 @@
 #include "cli/grid_choice.hpp"
 #include "engine/geoid_grid.hpp"
 #include "tasks/heights.hpp"
+#include "tasks/nmea_rewrite.hpp"
 #include "tasks/point_file.hpp"
 
 namespace egm2008::cli {
@@ -67,5 +68,18 @@ struct HeightsArgs {
     GridRequest grid;
 };
 int RunHeightsCommand(const HeightsArgs& args, Console& console);
+
+/// "egm2008 nmea": an NMEA log rewritten with the EGM2008 separation, or audited.
+struct NmeaArgs {
+    std::string input;   ///< "-": standard input
+    std::string output;  ///< "-": standard output; unused by the audit
+    NmeaRewriteOptions options;
+    bool audit = false;  ///< report on the receiver's geoid instead of rewriting
+    bool json = false;   ///< the audit as one JSON object
+    InterpolationMethod method = InterpolationMethod::BiQuadratic;
+    bool quiet = false;  ///< no summary when every sentence with a fix was rewritten
+    GridRequest grid;
+};
+int RunNmeaCommand(const NmeaArgs& args, Console& console);
 
 }  // namespace egm2008::cli

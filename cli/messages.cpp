@@ -14,6 +14,10 @@ std::string NotAColumnMessage(const std::string& text) {
     return "\"" + text + "\" is neither a column number from 1 nor a header name";
 }
 
+std::string NotATalkerMessage(const std::string& text) {
+    return "\"" + text + "\" is no talker: two capital letters, such as GP or GN";
+}
+
 std::string NotDecimalsMessage(const std::string& text, int most) {
     return "\"" + text + "\" is not a whole number from 0 to " + std::to_string(most);
 }

@@ -24,6 +24,11 @@ std::string NotANumberMessage(const std::string& text);
 /// A column argument that is neither a column number from 1 nor a header name.
 std::string NotAColumnMessage(const std::string& text);
 
+/// A --talker that is not two capital letters.
+std::string NotATalkerMessage(const std::string& text);
+/// `egm2008 nmea` given no output and no --audit.
+inline constexpr const char* kNmeaOutputMissing = "OUT is required unless --audit is given";
+
 /// A --decimals argument that is not a whole number from 0 to `most`.
 std::string NotDecimalsMessage(const std::string& text, int most);
 

@@ -112,6 +112,12 @@ const CLI::Validator kColumn(
     },
     "");
 
+const CLI::Validator kTalker(
+    [](std::string& text) -> std::string {
+        return IsNmeaTalker(text) ? std::string() : NotATalkerMessage(text);
+    },
+    "");
+
 std::string EndLine(std::string text) {
     if (text.empty() || text.back() != '\n') text += '\n';
     return text;
@@ -173,6 +179,7 @@ std::string HelpFooter() {
   egm2008 file points.txt heights.txt --layout pt-lat-lon --method bilinear
   egm2008 file - - --layout gga < gps.nmea > gps-egm2008.nmea
   egm2008 heights survey.csv survey-msl.csv --to orthometric
+  egm2008 nmea rover.nmea rover-egm2008.nmea
   egm2008 grid --lat 47 55 --lon 5 15 --step-lat 30 --step-lon 30 -o alps.txt
   egm2008 info Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree
 
@@ -416,6 +423,58 @@ fields left empty), 2 for a usage error.)");
     }
 };
 
+struct NmeaCommand {
+    CLI::App* command = nullptr;
+    NmeaArgs nmea;
+    std::string method = "biquadratic";
+    GridOptions grid;
+
+    void Add(CLI::App& app) {
+        command = app.add_subcommand(
+            "nmea", "NMEA GGA and GNS sentences rewritten with the EGM2008 separation, or audited");
+        command->add_option("IN", nmea.input, "NMEA log to read, - for standard input")
+            ->required()
+            ->type_name("FILE");
+        CLI::Option* output =
+            command->add_option("OUT", nmea.output, "file to write, - for standard output")
+                ->type_name("FILE");
+        CLI::Option* audit = command->add_flag(
+            "--audit", nmea.audit,
+            "report what the receiver's separation is against EGM2008; nothing is written");
+        output->excludes(audit);
+        command->add_flag("--json", nmea.json, "the audit as one JSON object")->needs(audit);
+        command->add_option("--talker", nmea.options.talker, "write this talker (GP, GN...)")
+            ->check(kTalker)
+            ->type_name("XX");
+        command->add_flag("--separation-only", nmea.options.separationOnly,
+                          "replace only the separation; the altitude stays as received");
+        AddMethodOption(*command, method, "interpolation method (default biquadratic)");
+        command->add_flag("-q,--quiet", nmea.quiet,
+                          "no summary when every sentence with a fix was rewritten");
+        AddGridOptions(*command, grid);
+        command->footer(
+            R"(Every talker's GGA and GNS sentences get N as separation and altitude + old
+separation - N as altitude, with the decimals they had; every other byte, and
+every other sentence, stays as received. A sentence without a fix, with a wrong
+checksum or a unit other than M stays too, counted by reason in the summary.
+The audit uses the 2.5' grid when it lies in the working directory or beside
+the internal database, else the internal database (or --grid).
+  egm2008 nmea rover.nmea rover-egm2008.nmea
+  gpspipe -r | egm2008 nmea - -
+  egm2008 nmea phone.nmea --audit)");
+    }
+
+    int Run(Console& console) {
+        if (!nmea.audit && nmea.output.empty()) {
+            console.Message(std::string("nmea: ") + kNmeaOutputMissing);
+            return kExitUsage;
+        }
+        nmea.method = ValueOf(kMethods, method);
+        nmea.grid = grid.Request();
+        return RunNmeaCommand(nmea, console);
+    }
+};
+
 struct GridCommand {
     CLI::App* command = nullptr;
     GridArgs gridmaker;
@@ -501,7 +560,7 @@ struct InfoCommand {
 
 // CLI11 would take an unknown first word for a stray argument and ask for a subcommand.
 bool IsStrayWord(const std::vector<std::string>& args) {
-    const std::vector<std::string> commands = {"point", "file", "heights", "grid", "info"};
+    const std::vector<std::string> commands = {"point", "file", "heights", "nmea", "grid", "info"};
     return !args.empty() && !args.front().empty() && args.front().front() != '-' &&
            std::find(commands.begin(), commands.end(), args.front()) == commands.end();
 }
@@ -545,11 +604,13 @@ int runCli(const std::vector<std::string>& args, int in, int out, int err) {
     PointCommand point;
     FileCommand file;
     HeightsCommand heights;
+    NmeaCommand nmea;
     GridCommand grid;
     InfoCommand info;
     point.Add(app);
     file.Add(app);
     heights.Add(app);
+    nmea.Add(app);
     grid.Add(app);
     info.Add(app);
 
@@ -562,6 +623,7 @@ int runCli(const std::vector<std::string>& args, int in, int out, int err) {
     if (point.command->parsed()) return point.Run(console);
     if (file.command->parsed()) return file.Run(console);
     if (heights.command->parsed()) return heights.Run(console);
+    if (nmea.command->parsed()) return nmea.Run(console);
     if (grid.command->parsed()) return grid.Run(console);
     return info.Run(console);
 }

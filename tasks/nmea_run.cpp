@@ -3,6 +3,7 @@
 #include "engine/query_routines.hpp"
 #include "tasks/line_batches.hpp"
 #include "tasks/line_reader.hpp"
+#include "tasks/messages.hpp"
 #include "tasks/text_output.hpp"
 
 namespace egm2008 {
@@ -81,24 +82,26 @@ NmeaRunOutcome RunNmea(const PointFileInput& input, TextOutput& output, const Ge
 
 std::string NmeaSummaryText(const NmeaCounts& counts) {
     using O = NmeaOutcome;
-    const auto count = [&counts](O outcome) { return counts.of[static_cast<int>(outcome)]; };
-    std::string text = std::to_string(counts.lines()) +
-                       " lines read: " + std::to_string(count(O::Rewritten)) +
-                       " GGA/GNS sentences rewritten";
-    const std::int64_t unchanged = counts.positions() - count(O::Rewritten);
-    if (unchanged > 0) {
-        text += ", " + std::to_string(unchanged) + " left as received (";
+    const auto counted = [](std::int64_t n, const char* one, const char* many) {
+        return GroupedCount(static_cast<std::uint64_t>(n)) + " " + (n == 1 ? one : many);
+    };
+    const std::int64_t rewritten = counts.of[static_cast<int>(O::Rewritten)];
+    const std::int64_t others = counts.of[static_cast<int>(O::NotPosition)];
+    std::string text = counted(counts.lines(), "line", "lines") +
+                       " read: " + counted(rewritten, "GGA/GNS sentence", "GGA/GNS sentences") +
+                       " rewritten";
+    if (const std::int64_t unchanged = counts.positions() - rewritten; unchanged > 0) {
+        text += ", " + GroupedCount(static_cast<std::uint64_t>(unchanged)) + " left as received (";
         const char* separator = "";
         for (int k = static_cast<int>(O::WrongChecksum); k < kNmeaOutcomes; ++k) {
             if (counts.of[k] == 0) continue;
-            text +=
-                separator + std::to_string(counts.of[k]) + " " + NmeaOutcomeText(static_cast<O>(k));
+            text += separator + GroupedCount(static_cast<std::uint64_t>(counts.of[k])) + " " +
+                    NmeaOutcomeText(static_cast<O>(k));
             separator = ", ";
         }
         text += ")";
     }
-    if (count(O::NotPosition) > 0)
-        text += ", " + std::to_string(count(O::NotPosition)) + " other lines passed on";
+    if (others > 0) text += ", " + counted(others, "other line", "other lines") + " passed on";
     return text + ".";
 }
 

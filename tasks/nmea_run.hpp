@@ -52,9 +52,9 @@ NmeaRunOutcome RunNmea(const PointFileInput& input, TextOutput& output, const Ge
                        const NmeaRewriteOptions& options, const NmeaProgress& progress,
                        const RunStop& stop = {});
 
-/// The end of a run in words, one line: "7200 lines read: 3598 GGA/GNS sentences
-/// rewritten, 2 left as received (1 wrong checksum, 1 no fix), 3600 other lines
-/// passed on." (parts without lines left out).
+/// The end of a run in words, one line: "7,200 lines read: 3,598 GGA/GNS
+/// sentences rewritten, 2 left as received (1 wrong checksum, 1 no fix), 3,600
+/// other lines passed on." (parts without lines left out).
 std::string NmeaSummaryText(const NmeaCounts& counts);
 
 }  // namespace egm2008

@@ -180,5 +180,28 @@ INSTANTIATE_TEST_SUITE_P(Cases, StopSignal,
                                            SignalCase{"GridSIGTERM", true, SIGTERM, 143}),
                          [](const auto& c) { return std::string(c.param.name); });
 
+// `egm2008 nmea` on a live stream (gpspipe -r | egm2008 nmea - -) ends on
+// Ctrl-C as at the end of the stream: every line answered, the summary, status 0.
+TEST_F(OutputReplacement, NmeaLiveStreamEndsOnSigintWithTheSummary) {
+    const std::string sentence = "$GPRMC,123519,A,4807.038,N,01131.000,E\r\n";
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const ChildRun run =
+        RunInChild({"nmea", "-", out_, "--grid", grid_}, pipeEnds[0], 1 << 20, [&](pid_t child) {
+            ASSERT_EQ(::write(pipeEnds[1], sentence.data(), sentence.size()),
+                      static_cast<ssize_t>(sentence.size()));
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (ReadFile(out_) != sentence && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            ::kill(child, SIGINT);
+        });
+    ::close(pipeEnds[0]);
+    ::close(pipeEnds[1]);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err,
+              "egm2008: 1 line read: 0 GGA/GNS sentences rewritten, 1 other line passed on.\n");
+    EXPECT_EQ(ReadFile(out_), sentence);
+}
+
 }  // namespace
 }  // namespace egm2008::cli::test

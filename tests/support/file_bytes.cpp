@@ -1,6 +1,8 @@
 #include "tests/support/file_bytes.hpp"
 
+#include <poll.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <iterator>
@@ -11,6 +13,17 @@ namespace egm2008::test {
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string AwaitLine(int fd) {
+    std::string line;
+    while (line.empty() || line.back() != '\n') {
+        pollfd ready{fd, POLLIN, 0};
+        char c = 0;
+        if (::poll(&ready, 1, 1000) != 1 || ::read(fd, &c, 1) != 1) return {};
+        line.push_back(c);
+    }
+    return line;
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {

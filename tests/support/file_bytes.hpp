@@ -12,6 +12,9 @@ namespace egm2008::test {
 std::string ReadFile(const std::string& path);
 /// Writes `bytes` to `path`, replacing it; throws when it cannot.
 void WriteFile(const std::string& path, const std::string& bytes);
+/// A whole line (up to its LF) read from `fd`, waiting up to a second for each
+/// byte; "" when none comes.
+std::string AwaitLine(int fd);
 /// True when `path` names anything, a dangling link included.
 bool Exists(const std::string& path);
 

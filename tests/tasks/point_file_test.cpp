@@ -1,7 +1,6 @@
 #include "tasks/point_file.hpp"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -23,6 +22,7 @@
 namespace egm2008 {
 namespace {
 
+using test::AwaitLine;
 using test::ConstantGrid;
 using test::FakePlatform;
 using test::Notice;
@@ -382,18 +382,6 @@ TEST(RunPointFile, WriteErrorEndsTheRun) {
     EXPECT_EQ(OutcomeMessage(o, "in", "/dev/full"),
               "\nOutputfile \"/dev/full\" could not be written: No space left on device!\n"
               "The calculation was stopped; the outputfile is incomplete.\n");
-}
-
-// Waits up to a second at a time for a whole line on `fd`; "" when none comes.
-std::string AwaitLine(int fd) {
-    std::string line;
-    while (line.empty() || line.back() != '\n') {
-        pollfd ready{fd, POLLIN, 0};
-        char c = 0;
-        if (::poll(&ready, 1, 1000) != 1 || ::read(fd, &c, 1) != 1) return {};
-        line.push_back(c);
-    }
-    return line;
 }
 
 // Regression: a live stream (gpspipe | egm2008 file - -) got no answer until

@@ -1,0 +1,71 @@
+// "egm2008 nmea": an NMEA log rewritten with the EGM2008 separation
+// (tasks/nmea_run.hpp), or audited (tasks/nmea_audit.hpp). The files are
+// handled as `egm2008 file` handles them: the input read only, the output
+// refused when it is the input or the grid, the grid checked before the output
+// is opened, a regular output replaced only when the run ends. A live input
+// (gpspipe -r | egm2008 nmea - -) is answered line by line, and a signal
+// (Ctrl-C) ends it as the end of the stream would. A signal during a run over a
+// regular file leaves the previous output and exits 128 + its number. The
+// summary goes to standard error at the end, after a signal too. Otherwise
+// exit 0 when every GGA and GNS sentence with a fix was rewritten, 1 if not.
+#include <string>
+
+#include "cli/commands.hpp"
+#include "cli/output_file.hpp"
+#include "cli/run_cli.hpp"
+#include "cli/stop_signals.hpp"
+#include "engine/mapped_grid.hpp"
+#include "tasks/messages.hpp"
+#include "tasks/nmea_run.hpp"
+
+namespace egm2008::cli {
+
+namespace {
+
+int Rewrite(const NmeaArgs& args, const GeoidGrid& grid, Console& console) {
+    const StopSignals signals;
+    PointFileSetup setup;
+    OutputFile output;
+    const PointFileRequest request{args.input, args.output, console.in(), console.out()};
+    if (!OpenRunFiles(request, grid, signals, console, setup, output)) return kExitFailure;
+
+    NmeaRunOutcome outcome;
+    {
+        Progress progress(console.err(), "lines");
+        outcome = RunNmea(
+            setup.input, output.text(), grid, setup.mapped, args.method, args.options,
+            [&progress](std::int64_t lines) {
+                progress.Update(static_cast<std::uint64_t>(lines), 0);
+            },
+            signals.stop());
+    }
+    // A live stream ends when it is stopped: every line answered is out, and the
+    // run ends as if the stream had ended.
+    const bool liveEnd = !setup.input.identified() && signals.received() != 0;
+    setup.input.Close();
+    if (outcome.readError != 0) output.Discard();  // a log read in part: keep what was
+    const std::optional<int> settled =
+        liveEnd ? std::nullopt : SettleOutput(output, args.output, signals, console);
+    if (!args.quiet || outcome.AnyFailed() || settled) console.Message(NmeaSummaryText(outcome));
+    if (settled) return *settled;
+    if (outcome.readError != 0) {
+        console.Message(InputReadFailure(args.input, outcome.readError) + "\n" +
+                        OutputFateLine(args.output, output.fate()));
+        return kExitFailure;
+    }
+    if (outcome.writeError != 0) {
+        console.Message(OutputWriteFailure(args.output, outcome.writeError));
+        return kExitFailure;
+    }
+    return outcome.AnyFailed() ? kExitFailure : kExitOk;
+}
+
+}  // namespace
+
+int RunNmeaCommand(const NmeaArgs& args, Console& console) {
+    const std::optional<GeoidGrid> grid = ChooseGridOrTell(args.grid, console);
+    if (!grid) return kExitFailure;
+    return Rewrite(args, *grid, console);
+}
+
+}  // namespace egm2008::cli
