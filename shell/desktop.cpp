@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <utility>
 
+#include "shell/report_dialog.hpp"
+
 namespace egm2008::desktop {
 
 namespace {
@@ -126,6 +128,32 @@ bool AskYesNo(QWidget* parent, const std::string& text) {
 
 QuestionHook SetQuestionHook(QuestionHook hook) {
     return std::exchange(QuestionHookSlot(), std::move(hook));
+}
+
+}  // namespace egm2008::desktop
+
+namespace egm2008::desktop {
+
+namespace {
+
+ReportHook& ReportHookSlot() {
+    static ReportHook hook;
+    return hook;
+}
+
+}  // namespace
+
+void ShowReport(QWidget* parent, const std::string& title, const std::string& text) {
+    if (const ReportHook& hook = ReportHookSlot()) {
+        hook(parent, title, text);
+        return;
+    }
+    ReportDialog dialog(parent, ToQString(title), ToQString(text));
+    dialog.exec();
+}
+
+ReportHook SetReportHook(ReportHook hook) {
+    return std::exchange(ReportHookSlot(), std::move(hook));
 }
 
 }  // namespace egm2008::desktop

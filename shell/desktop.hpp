@@ -1,5 +1,5 @@
-// What the shell asks of the desktop: modal message boxes, the open and save
-// file dialogs, and opening a file with the desktop's default application.
+// What the shell asks of the desktop: modal message boxes and reports, the open
+// and save file dialogs, and opening a file with the desktop's default application.
 // Each goes through one function here, so that tests can put a recording
 // stand-in in its place (an empty hook puts the real one back).
 #pragma once
@@ -56,5 +56,14 @@ bool AskYesNo(QWidget* parent, const std::string& text);
 
 /// Tests: replace the question hook; returns the one in force before.
 QuestionHook SetQuestionHook(QuestionHook hook);
+
+using ReportHook =
+    std::function<void(QWidget* parent, const std::string& title, const std::string& text)>;
+
+/// Shows `text` in a modal ReportDialog titled `title` (report_dialog.hpp); returns when closed.
+void ShowReport(QWidget* parent, const std::string& title, const std::string& text);
+
+/// Tests: replace the report hook; returns the one in force before.
+ReportHook SetReportHook(ReportHook hook);
 
 }  // namespace egm2008::desktop

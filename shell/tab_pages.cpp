@@ -241,6 +241,9 @@ CTabThree::CTabThree(QWidget* parent)
     for (int id = kFirstLayout; id <= kLastLayout; ++id) {
         layouts->addWidget(MakeRadio(id, QString::fromLatin1(layoutCaptions[id - kFirstLayout])));
     }
+    // Under the GGA layout, which it serves.
+    auto* checkReceiver = MakeButton(kCheckReceiver, QString::fromUtf8("C&heck receiver…"));
+    layouts->addWidget(checkReceiver, 0, Qt::AlignLeft);
     layouts->addStretch(1);
     auto* methods = new QVBoxLayout;
     for (int id = kFirstMethod; id <= kLastMethod; ++id) {
@@ -277,6 +280,7 @@ CTabThree::CTabThree(QWidget* parent)
     connect(viewInput, &QPushButton::clicked, this, [this] { logic_->ViewInputFile(); });
     connect(browseOutput, &QPushButton::clicked, this, [this] { logic_->BrowseOutputFile(); });
     connect(viewOutput, &QPushButton::clicked, this, [this] { logic_->ViewOutputFile(); });
+    connect(checkReceiver, &QPushButton::clicked, this, [this] { logic_->CheckReceiver(); });
     connect(calc, &QPushButton::clicked, this, [this, calc] {
         logic_->CalculatePointFile();
         // The run shows its progress in the caption and leaves it without the key.

@@ -88,7 +88,8 @@ private:
     QButtonGroup* methods_ = nullptr;
 };
 
-/// "EGM2008 File Calc": a point file or a GGA log into a result file.
+/// "EGM2008 File Calc": a point file or a GGA log into a result file, and the
+/// receiver check of a GGA log.
 class CTabThree : public QWidget {
     Q_OBJECT
 public:

@@ -88,6 +88,14 @@ void WidgetPlatform::FocusField(int id) {
     if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
 }
 
+void WidgetPlatform::SetEnabled(int id, bool enabled) {
+    if (QWidget* control = FindControl(page_, id)) control->setEnabled(enabled);
+}
+
+void WidgetPlatform::ShowReport(const std::string& title, const std::string& text) {
+    desktop::ShowReport(page_->window(), title, text);
+}
+
 void WidgetPlatform::SetTable(int id, const std::vector<std::string>& titles,
                               const std::vector<std::vector<std::string>>& rows) {
     auto* table = FindControlAs<QTableWidget>(page_, id);

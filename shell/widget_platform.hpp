@@ -35,6 +35,9 @@ public:
     /// Into the window's QLabel "runStatus".
     void ShowStatus(const std::string& text) override;
     void FocusField(int id) override;
+    void SetEnabled(int id, bool enabled) override;
+    /// In a modal ReportDialog over the window (desktop::ShowReport).
+    void ShowReport(const std::string& title, const std::string& text) override;
     /// Into the QTableWidget `id`, its cells read-only.
     void SetTable(int id, const std::vector<std::string>& titles,
                   const std::vector<std::vector<std::string>>& rows) override;

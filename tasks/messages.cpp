@@ -227,6 +227,34 @@ std::string OutcomeMessage(const PointFileOutcome& outcome, const std::string& i
     return CompletionMessage(outcome);
 }
 
+std::string SeparationMatchesVerdict(double rms) {
+    return "separation matches EGM2008 (RMS " + FormatFixed(rms, 2) +
+           " m): altitudes are heights above the EGM2008 geoid";
+}
+
+std::string SeparationDiffersVerdict(double largest, double rms) {
+    return "separation differs from EGM2008 by up to " + FormatFixed(largest, 1) + " m (RMS " +
+           FormatFixed(rms, 1) +
+           " m): the receiver uses a coarser geoid model; rewrite with `egm2008 nmea` to get "
+           "EGM2008 heights";
+}
+
+std::string EpochsDisagreeVerdict(const std::string& talker, double largest,
+                                  std::int64_t disagreeing, std::int64_t paired) {
+    return talker + " and GN sentences of the same epoch disagree: altitudes differ by up to " +
+           FormatFixed(largest, 1) + " m in " +
+           GroupedCount(static_cast<std::uint64_t>(disagreeing)) + " of " +
+           GroupedCount(static_cast<std::uint64_t>(paired)) + " epochs";
+}
+
+std::string FixesNotComparedVerdict(std::int64_t fixes) {
+    return GroupedCount(static_cast<std::uint64_t>(fixes)) +
+           (fixes == 1
+                ? " fix could not be compared: EGM2008 N could not be computed at its position"
+                : " fixes could not be compared: EGM2008 N could not be computed at their "
+                  "positions");
+}
+
 std::string ColumnBeyondLineMessage(const char* role, std::size_t column, std::size_t fields) {
     return std::string("Error: The ") + role + " column " + std::to_string(column) +
            " is beyond the " + std::to_string(fields) + " fields of the first data line.";

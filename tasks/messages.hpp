@@ -104,6 +104,23 @@ std::string GroupedCount(std::uint64_t n);
 /// it) replaced by one blank.
 std::string OneLine(std::string_view text);
 
+// The receiver check (nmea_audit.hpp): the title of its report and its verdicts.
+inline constexpr const char* kCheckReceiverTitle = "Check receiver";
+inline constexpr const char* kNoFixVerdict = "no fix in the log: nothing to compare";
+inline constexpr const char* kZeroSeparationVerdict =
+    "separation is 0 in every sentence: the altitude field most likely holds ellipsoidal heights";
+/// "separation matches EGM2008 (RMS 0.02 m): altitudes are heights above the EGM2008 geoid"
+std::string SeparationMatchesVerdict(double rms);
+/// "separation differs from EGM2008 by up to 3.4 m (RMS 1.1 m): the receiver uses a coarser
+/// geoid model; rewrite with `egm2008 nmea` to get EGM2008 heights"
+std::string SeparationDiffersVerdict(double largest, double rms);
+/// "GP and GN sentences of the same epoch disagree: altitudes differ by up to 94.2 m in 12 of
+/// 60 epochs", with the constellation's talker in place of "GP".
+std::string EpochsDisagreeVerdict(const std::string& talker, double largest,
+                                  std::int64_t disagreeing, std::int64_t paired);
+/// "3 fixes could not be compared: EGM2008 N could not be computed at their positions"
+std::string FixesNotComparedVerdict(std::int64_t fixes);
+
 // Refusals of a delimited file's layout, told from its first data line.
 inline constexpr const char* kNoDelimiterMessage =
     "Error: The first data line has no comma, semicolon, tab or blank between fields.";

@@ -51,14 +51,14 @@ struct NmeaAuditReport {
     std::int64_t fixes = 0;      ///< of these, the ones read with a fix
     /// Position sentences without a usable fix, by reason (index: NmeaOutcome).
     std::int64_t unusable[kNmeaOutcomes] = {};
-    std::string firstTime;     ///< time field of the first fix, as received
-    std::string lastTime;      ///< of the last fix
-    double spanSeconds = 0.0;  ///< from the first to the last fix (past midnight counted)
-    NmeaDifferenceFigures difference;  ///< separation - N over the fixes N was computed for
-    std::int64_t zeroSeparations = 0;  ///< fixes with a separation of 0
-    std::int64_t queryFailed = 0;      ///< fixes whose N could not be computed
-    std::int64_t pairedEpochs = 0;     ///< epochs with a GN fix and a constellation's fix
-    std::int64_t disagreeingEpochs = 0;     ///< of these, the ones whose altitudes disagree
+    std::string firstTime;               ///< time field of the first fix, as received
+    std::string lastTime;                ///< of the last fix
+    double spanSeconds = 0.0;            ///< from the first to the last fix (past midnight counted)
+    NmeaDifferenceFigures difference;    ///< separation - N over the fixes N was computed for
+    std::int64_t zeroSeparations = 0;    ///< fixes with a separation of 0
+    std::int64_t queryFailed = 0;        ///< fixes whose N could not be computed
+    std::int64_t pairedEpochs = 0;       ///< epochs with a GN fix and a constellation's fix
+    std::int64_t disagreeingEpochs = 0;  ///< of these, the ones whose altitudes disagree
     double largestAltitudeDifference = 0.0;  ///< metres, over the paired epochs
     std::string grid;                        ///< the grid file N came from
     std::vector<std::string> verdicts;       ///< in words, the most telling first
@@ -76,12 +76,20 @@ public:
 private:
     UndulationQuery query_;
     NmeaAuditReport report_;
-    // The epoch being gathered: its time field and the fixes of each talker in it.
+    // The epoch being gathered: its time field and the fixes of each talker in it
+    // (at most kMaxEpochFixes; a receiver sends one per talker).
+    bool epochOpen_ = false;
     std::string epochTime_;
     std::vector<std::pair<std::string, double>> epochAltitudes_;
     double sum_ = 0.0;
     double sumOfSquares_ = 0.0;
+    double previousSeconds_ = -1.0;  // time of day of the last fix with a readable time
+    void CountIdentifier(std::string_view talker, std::string_view type);
+    void AddFix(const NmeaFix& fix);
+    void CompareSeparation(const NmeaFix& fix);
+    void AddToEpoch(const NmeaFix& fix);
     void CloseEpoch();
+    void MakeVerdicts();
 };
 
 /// How an audit over a file ended.

@@ -37,21 +37,41 @@ bool OpenPageRunFiles(PagePlatform& platform, const GeoidGrid& grid, const std::
     return true;
 }
 
+bool OpenPageInput(PagePlatform& platform, const GeoidGrid& grid, const std::string& inputPath,
+                   PointFileSetup& setup) {
+    if (!setup.input.Open(inputPath)) {
+        platform.Notify(InputOpenMessage(inputPath), NoticeIcon::None);
+        return false;
+    }
+    if (setup.mapped.Map(grid, platform) != QueryStatus::StatusOk) {
+        setup.input.Close();
+        return false;
+    }
+    return true;
+}
+
+void RunReadingInput(PagePlatform& platform, const PointFileInput& input, RunMeter& meter,
+                     const std::function<void()>& work, const std::function<void()>& tick) {
+    platform.SetCursor(CursorShape::Wait);
+    meter.total = InputLength(input.fd());
+    platform.RunLong(meter, work, [&] {
+        meter.done = InputPosition(input.fd());
+        if (tick) tick();
+    });
+    platform.SetCursor(CursorShape::Arrow);
+}
+
 void RunOverInput(PagePlatform& platform, int calcId, const PointFileInput& input,
                   ReplacingOutput& output, RunMeter& meter, const std::atomic<std::int64_t>& count,
                   const std::function<void()>& work) {
-    platform.SetCursor(CursorShape::Wait);
-    meter.total = InputLength(input.fd());
     output.text().StopOn(meter.stop());
     std::int64_t shown = -1;
-    platform.RunLong(meter, work, [&] {
-        meter.done = InputPosition(input.fd());
+    RunReadingInput(platform, input, meter, work, [&] {
         const std::int64_t now = count.load();
         if (now == shown) return;
         shown = now;
         platform.SetFieldText(calcId, std::to_string(now));
     });
-    platform.SetCursor(CursorShape::Arrow);
     platform.SetFieldText(calcId, kCalcCaption);
 }
 

@@ -23,6 +23,16 @@ bool OpenPageRunFiles(PagePlatform& platform, const GeoidGrid& grid, const std::
                       const std::string& outputPath, PointFileSetup& setup,
                       ReplacingOutput& output);
 
+/// Opens the input read only and maps and checks `grid`, for a run that writes
+/// nothing. False when one fails; the user has been told.
+bool OpenPageInput(PagePlatform& platform, const GeoidGrid& grid, const std::string& inputPath,
+                   PointFileSetup& setup);
+
+/// Runs `work` through RunLong under the wait cursor, the meter counting the
+/// bytes read of `input`; `tick`, when given, runs at every tick after the meter.
+void RunReadingInput(PagePlatform& platform, const PointFileInput& input, RunMeter& meter,
+                     const std::function<void()>& work, const std::function<void()>& tick = {});
+
 /// Runs `work` through RunLong under the wait cursor: the meter counts the bytes
 /// read of `input` (its stop ends the writes of `output` too), and the caption of
 /// button `calcId` shows `count` whenever it changes, and "Calc!" again after.

@@ -1,7 +1,8 @@
 // What a page's logic needs of the window system, and nothing more: the text
 // of its fields, message boxes (through Notifier), cursors, file dialogs, the
-// start of an editor, and a read-only table and pickers (lists of items one of
-// which is chosen). The desktop shell implements it over Qt widgets
+// start of an editor, a read-only table and pickers (lists of items one of
+// which is chosen), controls enabled or not, and a report of several lines in
+// a window of its own. The desktop shell implements it over Qt widgets
 // looked up by their dialog IDs within one page; tests implement it with a
 // fake that records every call.
 #pragma once
@@ -59,6 +60,17 @@ public:
     virtual void ShowStatus(const std::string& text) { (void)text; }
     /// Puts the keyboard focus into field `id`.
     virtual void FocusField(int id) { (void)id; }
+    /// Enables or disables button or field `id`.
+    virtual void SetEnabled(int id, bool enabled) {
+        (void)id;
+        (void)enabled;
+    }
+    /// Shows `text`, a report of several lines, in a window titled `title`: read
+    /// only, selectable, with a button that copies the whole text; returns when closed.
+    virtual void ShowReport(const std::string& title, const std::string& text) {
+        (void)title;
+        (void)text;
+    }
     /// Replaces the whole of table `id`: its column titles and its rows of
     /// cells (a row may have fewer cells than there are titles).
     virtual void SetTable(int id, const std::vector<std::string>& titles,

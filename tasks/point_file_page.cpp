@@ -6,6 +6,7 @@
 
 #include "engine/mapped_grid.hpp"
 #include "tasks/manual_point.hpp"
+#include "tasks/nmea_audit.hpp"
 #include "tasks/page_file_run.hpp"
 #include "tasks/run_clock.hpp"
 #include "tasks/text_output.hpp"
@@ -27,7 +28,9 @@ void PointFilePage::InitialiseFilePage(const GeoidGrid* grid, const std::string&
     platform_.SetFieldText(file_ids::kInputPath, inputPath_);
     outputPath_ = InFolder(workingDirectory, "output.dat");
     platform_.SetFieldText(file_ids::kOutputPath, outputPath_);
+    internalDatabase_ = InFolder(workingDirectory, kInternalGridName);
     layout_ = PointFileLayout::LatLon;
+    platform_.SetEnabled(file_ids::kCheckReceiver, false);
     method_ = InterpolationMethod::BiQuadratic;
 }
 
@@ -57,6 +60,7 @@ void PointFilePage::ViewOutputFile() { platform_.StartEditor(outputPath_, false)
 void PointFilePage::SelectLayout(int radioId) {
     if (radioId < file_ids::kFirstLayout || radioId > file_ids::kLastLayout) return;
     layout_ = static_cast<PointFileLayout>(radioId - file_ids::kFirstLayout);
+    platform_.SetEnabled(file_ids::kCheckReceiver, layout_ == PointFileLayout::GgaFromGps);
 }
 
 void PointFilePage::SelectMethod(int radioId) {
@@ -85,6 +89,25 @@ void PointFilePage::CalculatePointFile() {
     });
     setup.input.Close();
     SettleRun(outcome, output, clock.Seconds());
+}
+
+void PointFilePage::CheckReceiver() {
+    if (layout_ != PointFileLayout::GgaFromGps) return;
+    const GeoidGrid grid = AuditGrid(internalDatabase_);
+    PointFileSetup setup;
+    if (!OpenPageInput(platform_, grid, inputPath_, setup)) return;
+    RunMeter meter;
+    NmeaAuditRun run;
+    RunReadingInput(platform_, setup.input, meter, [&] {
+        run = RunNmeaAudit(setup.input.fd(), grid, setup.mapped, method_, meter.stop());
+    });
+    setup.input.Close();
+    if (run.stopped || run.readError != 0) {
+        platform_.Notify(run.stopped ? kRunCancelled : InputReadFailure(inputPath_, run.readError),
+                         NoticeIcon::None);
+        return;
+    }
+    platform_.ShowReport(kCheckReceiverTitle, NmeaAuditText(run.report));
 }
 
 void PointFilePage::SettleRun(const PointFileOutcome& outcome, ReplacingOutput& output,

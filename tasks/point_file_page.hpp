@@ -13,6 +13,11 @@
 // shows the count of computed points at every thousandth. It ends with
 // "Calc!" restored, one message and the status line: the count, or why the run
 // failed and that the previous output was not changed.
+//
+// "Check receiver…" (1039), enabled while the layout is GgaFromGps, audits the
+// input as a receiver's NMEA log (nmea_audit.hpp) against the best grid beside
+// the internal database (AuditGrid), as a long run with meter and Cancel, and
+// shows the report in words; it writes nothing.
 #pragma once
 
 #include <string>
@@ -33,6 +38,7 @@ inline constexpr int kInputPath = 1035;
 inline constexpr int kInputButton = 1036;
 inline constexpr int kOutputButton = 1037;
 inline constexpr int kOutputPath = 1038;
+inline constexpr int kCheckReceiver = 1039;  ///< "Check receiver…", enabled for GgaFromGps only
 inline constexpr int kViewOutput = 1045;
 inline constexpr int kFirstLayout = 1040;  ///< 1040..1044: LatLon .. GgaFromGps
 inline constexpr int kLastLayout = 1044;
@@ -48,6 +54,7 @@ public:
     /// Stores the grid (not owned), sets the paths to "<directory>/input.dat" and
     /// "<directory>/output.dat" and shows them, selects LatLon and BiQuadratic.
     /// The shell checks radios 1040 and 1047 to match layout() and method().
+    /// The internal database is the one in `workingDirectory`, as the window's.
     void InitialiseFilePage(const GeoidGrid* grid, const std::string& workingDirectory);
 
     /// "Input-File": the open-file dialog's path replaces the input path; Cancel changes nothing.
@@ -61,13 +68,16 @@ public:
     /// "View": the output file in the editor, not waited for.
     void ViewOutputFile();
 
-    /// Radio 1040..1044 clicked; other IDs change nothing.
+    /// Radio 1040..1044 clicked (enables "Check receiver…" for GgaFromGps only);
+    /// other IDs change nothing.
     void SelectLayout(int radioId);
     /// Radio 1047..1050 clicked; other IDs change nothing.
     void SelectMethod(int radioId);
 
     /// "Calc!": the run over the whole input file.
     void CalculatePointFile();
+    /// "Check receiver…": the input's NMEA log audited, its report shown.
+    void CheckReceiver();
 
     const GeoidGrid* grid() const { return grid_; }
     const std::string& inputPath() const { return inputPath_; }
@@ -82,6 +92,7 @@ private:
 
     PagePlatform& platform_;
     const GeoidGrid* grid_ = nullptr;
+    std::string internalDatabase_;
     std::string inputPath_;
     std::string outputPath_;
     PointFileLayout layout_ = PointFileLayout::LatLon;

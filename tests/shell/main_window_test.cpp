@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -40,10 +42,13 @@
 #include "shell/file_drop.hpp"
 #include "shell/long_run.hpp"
 #include "shell/my_tab_ctrl.hpp"
+#include "shell/report_dialog.hpp"
 #include "shell/tab_pages.hpp"
 #include "tasks/gridmaker.hpp"
 #include "tasks/heights_page.hpp"
+#include "tasks/point_file_page.hpp"
 #include "tests/support/grid_files.hpp"
+#include "tests/support/nmea_text.hpp"
 
 using namespace egm2008;
 
@@ -113,6 +118,7 @@ private slots:
     void droppedGridsAndFilesAreToldApart();
     void cancellingALongPointFileRunKeepsThePreviousOutput();
     void heightsPageReadsADroppedFileAndItsPickersChooseTheColumns();
+    void checkReceiverServesGgaLogsAndItsReportIsCopied();
 
 private:
     QWidget* Main(int id) const { return FindControl(dialog_.get(), id); }
@@ -214,6 +220,7 @@ void MainWindowTest::cleanup() {
     desktop::SetFileDialogHook({});
     desktop::SetLauncherHook({});
     desktop::SetQuestionHook({});
+    desktop::SetReportHook({});
     QDir::setCurrent(previousFolder_);
     folder_.reset();
 }
@@ -1099,6 +1106,48 @@ void MainWindowTest::heightsPageReadsADroppedFileAndItsPickersChooseTheColumns()
     QCOMPARE(lines[0], QStringLiteral("Pt,Lat,Lon,h,N_EGM2008,h"));
     QCOMPARE(dialog_->runStatus()->text(), QStringLiteral("Conversion done - 2 data lines."));
     QCOMPARE(Text(OnPage(4, heights_ids::kCalc)), QStringLiteral("Calc!"));
+}
+
+void MainWindowTest::checkReceiverServesGgaLogsAndItsReportIsCopied() {
+    std::vector<std::pair<std::string, std::string>> reports;
+    desktop::SetReportHook([&reports](QWidget*, const std::string& title, const std::string& text) {
+        reports.emplace_back(title, text);
+    });
+    ClickTab(2);
+    QWidget* check = OnPage(2, file_ids::kCheckReceiver);
+    QCOMPARE(Text(check), QString::fromUtf8("Check receiver…"));
+    QVERIFY(!check->isEnabled());
+    Click(OnPage(2, 1044));
+    QVERIFY(check->isEnabled());
+    Click(OnPage(2, 1040));
+    QVERIFY(!check->isEnabled());
+    if (!HaveGrid(kInternalName)) QSKIP("the real grids are not set up");
+
+    QFile input(Work(QStringLiteral("input.dat")));
+    QVERIFY(input.open(QIODevice::WriteOnly));
+    input.write((test::WithNmeaChecksum(
+                     "$GPGGA,120000.00,4830.000,N,01130.000,E,1,08,0.9,500.0,M,47.3,M,,") +
+                 "\r\n")
+                    .c_str());
+    input.close();
+    Click(OnPage(2, 1044));
+    Click(check);
+    QCOMPARE(reports.size(), std::size_t{1});
+    QCOMPARE(reports[0].first, std::string("Check receiver"));
+    const QString text = QString::fromStdString(reports[0].second);
+    QVERIFY2(text.contains(QStringLiteral("\nFixes: 1 from 120000.00 to 120000.00 UTC")),
+             qPrintable(text));
+    QVERIFY2(text.endsWith(kInternalName + QLatin1Char('\n')), qPrintable(text));
+
+    // The window itself: the whole text, read only, and "Copy" puts all of it on the clipboard.
+    ReportDialog dialog(dialog_.get(), QStringLiteral("Check receiver"), text);
+    auto* area = FindControlAs<QPlainTextEdit>(&dialog, report_ids::kText);
+    QVERIFY(area != nullptr && area->isReadOnly());
+    QCOMPARE(area->toPlainText(), text);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Check receiver"));
+    QGuiApplication::clipboard()->clear();
+    FindControlAs<QPushButton>(&dialog, report_ids::kCopy)->click();
+    QCOMPARE(QGuiApplication::clipboard()->text(), text);
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -33,6 +33,12 @@ struct Choices {
     int selected = -1;
 };
 
+struct Report {
+    std::string title;
+    std::string text;
+    bool operator==(const Report&) const = default;
+};
+
 struct EditorStart {
     std::string path;
     bool wait = false;
@@ -51,6 +57,8 @@ public:
     std::vector<int> reads;             ///< ids of the fields read, in order
     std::vector<std::string> statuses;  ///< texts shown in the status line, in order
     std::vector<int> focused;           ///< ids of the fields given the focus, in order
+    std::map<int, bool> enabled;        ///< the last SetEnabled of each control
+    std::vector<Report> reports;        ///< the reports shown, in order
     std::vector<std::string>
         events;  ///< "read 1000", "set 1000 52.00000000", "notice error ...", "focus 1000", ...
     bool cancelRuns = false;      ///< long runs find Cancel pressed before their work starts
@@ -107,6 +115,14 @@ public:
     void FocusField(int id) override {
         focused.push_back(id);
         events.push_back("focus " + std::to_string(id));
+    }
+    void SetEnabled(int id, bool on) override {
+        enabled[id] = on;
+        events.push_back((on ? "enable " : "disable ") + std::to_string(id));
+    }
+    void ShowReport(const std::string& title, const std::string& text) override {
+        reports.push_back({title, text});
+        events.push_back("report " + title);
     }
 
     void SetTable(int id, const std::vector<std::string>& titles,

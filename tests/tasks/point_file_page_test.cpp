@@ -9,6 +9,7 @@
 
 #include "tests/support/fake_platform.hpp"
 #include "tests/support/file_bytes.hpp"
+#include "tests/support/nmea_text.hpp"
 #include "tests/support/scratch_folder.hpp"
 #include "point_file_fixtures.hpp"
 
@@ -76,6 +77,7 @@ TEST_F(FilePage, RadiosSetLayoutAndMethod) {
         page_.SelectMethod(id);
         EXPECT_EQ(page_.method(), methods[id - 1047]) << id;
     }
+    platform_.events.clear();
     page_.SelectLayout(1045);
     page_.SelectMethod(1046);
     EXPECT_EQ(page_.layout(), PointFileLayout::GgaFromGps);
@@ -230,6 +232,35 @@ TEST_F(FilePage, EmptyInputGivesEmptyOutputAndZeroPoints) {
     page_.CalculatePointFile();
     EXPECT_EQ(Notices(), (std::vector<std::string>{"Calculation done - 0 points."}));
     EXPECT_EQ(ReadFile(Out()), "");
+}
+
+// "Check receiver…" is there for GGA logs only; it audits the input against the
+// grid beside the internal database and shows the report; a missing grid is told alone.
+TEST_F(FilePage, CheckReceiverShowsTheAuditOfAGgaLog) {
+    EXPECT_FALSE(platform_.enabled.at(file_ids::kCheckReceiver));
+    for (int id = 1040; id <= 1044; ++id) {
+        page_.SelectLayout(id);
+        EXPECT_EQ(platform_.enabled.at(file_ids::kCheckReceiver), id == 1044) << id;
+    }
+    WriteFile(In(),
+              test::WithNmeaChecksum("$GPGGA,120000.00,4830.000,N,01130.000,E,1,08,0.9,500.0,M,"
+                                     "47.25,M,,"));
+    const std::string internal = folder_.File(kInternalGridName);
+    page_.CheckReceiver();
+    EXPECT_EQ(Notices(), (std::vector<std::string>{OpenFailureMessage(internal)}));
+    EXPECT_TRUE(platform_.reports.empty());
+
+    platform_.notices.clear();
+    ASSERT_EQ(::symlink(ConstantGrid(47.25f).path.c_str(), internal.c_str()), 0);
+    page_.CheckReceiver();
+    EXPECT_TRUE(platform_.notices.empty());
+    ASSERT_EQ(platform_.reports.size(), 1u);
+    EXPECT_EQ(platform_.reports[0].title, "Check receiver");
+    const std::string& text = platform_.reports[0].text;
+    EXPECT_EQ(text.rfind("separation matches EGM2008 (RMS 0.00 m)", 0), 0u) << text;
+    EXPECT_NE(text.find("\nGrid: " + internal + "\n"), std::string::npos) << text;
+    EXPECT_EQ(platform_.meterDone, platform_.meterTotal);
+    EXPECT_FALSE(Exists(Out()));
 }
 
 TEST(FilePageWithoutGrid, SaysSoAndTouchesNoFile) {
