@@ -1,5 +1,6 @@
 // "egm2008 nmea": an NMEA log rewritten with the EGM2008 separation
-// (tasks/nmea_run.hpp), or audited (tasks/nmea_audit.hpp). The files are
+// (tasks/nmea_run.hpp), or audited (tasks/nmea_audit.hpp): the report in words
+// or as JSON on standard output, N from the 2.5' grid when it is at hand. The files are
 // handled as `egm2008 file` handles them: the input read only, the output
 // refused when it is the input or the grid, the grid checked before the output
 // is opened, a regular output replaced only when the run ends. A live input
@@ -15,7 +16,9 @@
 #include "cli/run_cli.hpp"
 #include "cli/stop_signals.hpp"
 #include "engine/mapped_grid.hpp"
+#include "cli/messages.hpp"
 #include "tasks/messages.hpp"
+#include "tasks/nmea_audit.hpp"
 #include "tasks/nmea_run.hpp"
 
 namespace egm2008::cli {
@@ -60,12 +63,43 @@ int Rewrite(const NmeaArgs& args, const GeoidGrid& grid, Console& console) {
     return outcome.AnyFailed() ? kExitFailure : kExitOk;
 }
 
+// The receiver check: the report (or its JSON) on standard output. Exit 1 when
+// the log could not be read whole.
+int Audit(const NmeaArgs& args, const GeoidGrid& grid, Console& console) {
+    const StopSignals signals;
+    PointFileInput input;
+    if (args.input == "-") {
+        input.Attach(console.in());
+    } else if (!input.Open(args.input)) {
+        console.Message(InputOpenMessage(args.input));
+        return kExitFailure;
+    }
+    MappedGrid mapped;
+    if (mapped.Map(grid, console) != QueryStatus::StatusOk) return kExitFailure;
+    const NmeaAuditRun run = RunNmeaAudit(input.fd(), grid, mapped, args.method, signals.stop());
+    if (const int signal = signals.received()) return SignalExitStatus(signal);
+    if (run.readError != 0) {
+        console.Message(InputReadFailure(args.input, run.readError));
+        return kExitFailure;
+    }
+    const std::string text =
+        args.json ? NmeaAuditJson(run.report) + "\n" : NmeaAuditText(run.report);
+    if (!WriteAll(console.out(), text)) {
+        console.Message(StandardOutputFailureMessage("the report"));
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
 }  // namespace
 
 int RunNmeaCommand(const NmeaArgs& args, Console& console) {
-    const std::optional<GeoidGrid> grid = ChooseGridOrTell(args.grid, console);
+    // The audit compares with the finest grid at hand unless one is named.
+    GridRequest request = args.grid;
+    if (args.audit && !request.path) request.path = AuditGrid(InternalDatabasePath()).path;
+    const std::optional<GeoidGrid> grid = ChooseGridOrTell(request, console);
     if (!grid) return kExitFailure;
-    return Rewrite(args, *grid, console);
+    return args.audit ? Audit(args, *grid, console) : Rewrite(args, *grid, console);
 }
 
 }  // namespace egm2008::cli

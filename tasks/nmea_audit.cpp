@@ -58,6 +58,10 @@ double SecondsOfDay(std::string_view time) {
 }
 
 std::string Count(std::int64_t n) { return GroupedCount(static_cast<std::uint64_t>(n)); }
+// "1 fix", "2 fixes".
+std::string Count(std::int64_t n, const char* one, const char* many) {
+    return Count(n) + " " + (n == 1 ? one : many);
+}
 
 std::string Metres(double value, int decimals) { return FormatFixed(value, decimals) + " m"; }
 
@@ -313,10 +317,12 @@ void AppendFiguresOfFixes(std::string& out, const NmeaAuditReport& r) {
     if (d.count > 0) {
         out += "Separation - EGM2008 N: mean " + Metres(d.mean, 2) + ", RMS " + Metres(d.rms, 2) +
                ", min " + Metres(d.minimum, 2) + ", max " + Metres(d.maximum, 2) + " over " +
-               Count(d.count) + " fixes\n";
+               Count(d.count, "fix", "fixes") + "\n";
     }
-    if (r.zeroSeparations > 0) out += "Separation 0: " + Count(r.zeroSeparations) + " fixes\n";
-    if (r.queryFailed > 0) out += "EGM2008 N not computed: " + Count(r.queryFailed) + " fixes\n";
+    if (r.zeroSeparations > 0)
+        out += "Separation 0: " + Count(r.zeroSeparations, "fix", "fixes") + "\n";
+    if (r.queryFailed > 0)
+        out += "EGM2008 N not computed: " + Count(r.queryFailed, "fix", "fixes") + "\n";
     if (r.pairedEpochs > 0) {
         out += ConstellationTalker(r) + "/GN epochs: " + Count(r.pairedEpochs) + " paired, " +
                Count(r.disagreeingEpochs) + " disagree, altitudes differ by up to " +
@@ -329,7 +335,7 @@ void AppendFiguresOfFixes(std::string& out, const NmeaAuditReport& r) {
 std::string NmeaAuditText(const NmeaAuditReport& r) {
     std::string out;
     for (const std::string& verdict : r.verdicts) out += verdict + "\n";
-    out += "\nSentences: " + Count(r.sentences) + " in " + Count(r.lines) + " lines";
+    out += "\nSentences: " + Count(r.sentences) + " in " + Count(r.lines, "line", "lines");
     std::string separator = " (";
     for (const auto& [name, count] : r.identifiers) {
         out += separator + name + " " + Count(count);

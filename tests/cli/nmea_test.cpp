@@ -53,6 +53,27 @@ TEST_F(NmeaRun, OptionsReachTheRewriteAndFailuresFailTheRun) {
               "not M).\n");
 }
 
+// The report goes to standard output, in words or as JSON; the grid named is used.
+TEST_F(NmeaRun, AuditReportsOnStandardOutput) {
+    const std::string log =
+        kRmc + WithNmeaChecksum("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,47.3,M,,") +
+        "\n";
+    const CliRun words = Nmea({"-", "--audit"}, log);
+    EXPECT_EQ(words.status, 0);
+    EXPECT_EQ(words.out,
+              "separation matches EGM2008 (RMS 0.05 m): altitudes are heights above the EGM2008 "
+              "geoid\n\nSentences: 2 in 2 lines (GPRMC 1, GPGGA 1)\nTalkers: GP\nFixes: 1 from "
+              "123519 to 123519 UTC (0 s)\nSeparation - EGM2008 N: mean 0.05 m, RMS 0.05 m, min "
+              "0.05 m, max 0.05 m over 1 fix\nGrid: " +
+                  grid_ + "\n");
+    const CliRun json = Nmea({"-", "--audit", "--json"}, log);
+    EXPECT_EQ(json.status, 0);
+    EXPECT_EQ(json.out.substr(0, 30), "{\"sentences\":2,\"lines\":2,\"iden");
+    EXPECT_NE(json.out.find("\"verdicts\":[\"separation matches EGM2008 (RMS 0.05 m)"),
+              std::string::npos);
+    EXPECT_EQ(json.out.back(), '\n');
+}
+
 TEST_F(NmeaRun, UsageErrors) {
     struct Case {
         std::vector<std::string> args;
