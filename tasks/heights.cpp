@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "engine/query_routines.hpp"
+#include "tasks/line_batches.hpp"
 #include "tasks/line_reader.hpp"
 #include "tasks/messages.hpp"
-#include "tasks/ordered_work.hpp"
 
 namespace egm2008 {
 
@@ -18,12 +18,6 @@ namespace {
 // The progress callback is called at every multiple of this many data lines.
 constexpr std::int64_t kProgressStep = 1000;
 
-// Lines a batch holds at most, input bytes after which it is full, and batches on their way.
-constexpr std::size_t kBatchLines = 4096;
-constexpr std::size_t kBatchBytes = 256 * 1024;
-constexpr std::size_t kBatchesInFlight = 4;
-// A batch buffer grown beyond this by very long lines is given back after use.
-constexpr std::size_t kBatchKeep = 2 * kBatchBytes;
 // Lines before the first data line that are held back, so that a refused layout
 // writes nothing; past this they are written.
 constexpr std::size_t kLeadHeld = 256 * 1024;
@@ -210,13 +204,6 @@ public:
         Write(out, line, body, scanned.scratch, scanned.quoted, nullptr, 0.0);
     }
 
-    // Appends to `out` what input line `number` yields, counting it in `counts`.
-    void Convert(std::string_view line, std::int64_t number, ScannedLine& scanned,
-                 HeightsCounts& counts, std::string& out) const {
-        Scan(line, number, scanned);
-        Finish(scanned, counts, out);
-    }
-
 private:
     // True when the file quotes its numbers: the latitude field is quoted.
     bool NumbersQuoted(std::string_view line, const std::vector<FieldSpan>& spans) const {
@@ -300,33 +287,28 @@ private:
     bool convert_ = false;
 };
 
-// Lines of the input on their way through a run, and what they yield.
-struct HeightsBatch {
-    std::string lines;
-    std::size_t count = 0;
-    std::int64_t firstNumber = 0;  // the input line number of the batch's first line
-    std::string output;
-    HeightsCounts counts;
+// Lines of a batch (the first one the input's line `number`) scanned a group
+// at a time, then converted in order.
+void ConvertLines(std::string_view lines, std::int64_t number, const LineConverter& converter,
+                  HeightsCounts& counts, std::string& out) {
     ScannedLine group[kScanAhead];
-};
+    std::size_t n = 0;
+    const auto finishGroup = [&] {
+        for (std::size_t k = 0; k < n; ++k) converter.Finish(group[k], counts, out);
+        n = 0;
+    };
+    ForEachLine(lines, [&](std::string_view line) {
+        converter.Scan(line, number++, group[n]);
+        if (++n == kScanAhead) finishGroup();
+    });
+    finishGroup();
+}
 
-void WorkOnBatch(HeightsBatch& batch, const LineConverter& converter) {
-    if (batch.output.capacity() > kBatchKeep) std::string().swap(batch.output);
-    batch.output.clear();
-    batch.counts = {};
-    std::string_view rest = batch.lines;
-    std::int64_t number = batch.firstNumber;
-    while (!rest.empty()) {
-        std::size_t n = 0;
-        for (; n < kScanAhead && !rest.empty(); ++n) {
-            const std::size_t lf = rest.find('\n');
-            const std::size_t length = lf == std::string_view::npos ? rest.size() : lf + 1;
-            converter.Scan(rest.substr(0, length), number++, batch.group[n]);
-            rest.remove_prefix(length);
-        }
-        for (std::size_t k = 0; k < n; ++k)
-            converter.Finish(batch.group[k], batch.counts, batch.output);
-    }
+// A line too long to hold: one that could not be read.
+void CountOverlong(std::int64_t number, HeightsCounts& counts) {
+    ++counts.unreadable;
+    counts.Problem(number,
+                   "the line is longer than " + std::to_string(kMaxLineLength) + " characters");
 }
 
 // A run's reading, writing and accounting, shared by its phases.
@@ -348,6 +330,11 @@ public:
     TextOutput& output() { return output_; }
     const RunStop& stop() const { return stop_; }
     bool ended() const { return ended_; }
+    // How the reading of the data lines ended.
+    void End(const LineRunEnd& end) {
+        ended_ = end.ended;
+        if (end.readError != 0) outcome_.readError = end.readError;
+    }
 
     // The next line into `line`; false at the end, at a stop, or at a read error.
     bool Next(std::string& line) {
@@ -363,9 +350,7 @@ public:
     // Copies the rest of an overlong line, counted as one that could not be read.
     bool CopyOverlong(const std::string& line) {
         HeightsCounts counts;
-        ++counts.unreadable;
-        counts.Problem(number_,
-                       "the line is longer than " + std::to_string(kMaxLineLength) + " characters");
+        CountOverlong(number_, counts);
         Add(counts);
         output_.Write(line);
         const LineReader::Status status = reader_.CopyRest(output_);
@@ -399,70 +384,20 @@ private:
     bool ended_ = false;
 };
 
-// A regular input: batches of lines go to the workers, and this thread reads
-// and writes their output in input order.
-void RunBatched(HeightsRun& run, const LineConverter& converter) {
-    OrderedWork<HeightsBatch> work(
-        kBatchesInFlight, RunWorkerCount(),
-        [&converter](HeightsBatch& batch) { WorkOnBatch(batch, converter); });
-    const auto writeOldest = [&] {
-        HeightsBatch& batch = work.TakeOldest();
-        if (!run.output().failed()) {
-            run.output().Write(batch.output);
-            run.Add(batch.counts);
-        }
-        work.Release();
+// The lines after the first data line, batched over the workers for a regular
+// input, line by line for a live one.
+void RunData(HeightsRun& run, const LineConverter& converter, bool live, const RunStop& stop) {
+    LineWork<HeightsCounts> work;
+    work.handle = [&converter](std::string_view lines, std::int64_t number, std::string& out,
+                               HeightsCounts& counts) {
+        ConvertLines(lines, number, converter, counts, out);
     };
-    const auto drain = [&] {
-        while (work.Pending()) writeOldest();
+    work.countOverlong = [](std::string_view, std::int64_t number, HeightsCounts& counts) {
+        CountOverlong(number, counts);
     };
-    HeightsBatch* filling = nullptr;
-    const auto submit = [&] {
-        if (filling != nullptr) work.Submit();
-        filling = nullptr;
-    };
-    std::string line;
-    while (!run.output().failed() && !run.stop().Requested()) {
-        if (!run.Next(line)) break;
-        if (run.reader().overlong()) {
-            submit();
-            drain();
-            if (run.output().failed() || !run.CopyOverlong(line)) break;
-            continue;
-        }
-        if (filling == nullptr) {
-            if (work.Full()) writeOldest();
-            filling = &work.Fill();
-            if (filling->lines.capacity() > kBatchKeep) std::string().swap(filling->lines);
-            filling->lines.clear();
-            filling->count = 0;
-            filling->firstNumber = run.number();
-        }
-        filling->lines.append(line);
-        if (++filling->count == kBatchLines || filling->lines.size() >= kBatchBytes) submit();
-    }
-    submit();
-    drain();
-}
-
-// A live stream: each line handled as it comes, the output flushed before every
-// read that may wait.
-void RunLive(HeightsRun& run, const LineConverter& converter) {
-    HeightsBatch one;
-    std::string line;
-    while (!run.output().failed() && !run.stop().Requested()) {
-        if (!run.reader().HasLine() && !run.output().Flush()) break;
-        if (!run.Next(line)) break;
-        if (run.reader().overlong()) {
-            if (!run.CopyOverlong(line)) break;
-            continue;
-        }
-        one.output.clear();
-        one.counts = {};
-        converter.Convert(line, run.number(), one.group[0], one.counts, one.output);
-        run.output().Write(one.output);
-        if (!run.output().failed()) run.Add(one.counts);
-    }
+    work.add = [&run](const HeightsCounts& counts) { run.Add(counts); };
+    work.linesBefore = run.number();
+    run.End(RunLines(run.reader(), run.output(), live, stop, work));
 }
 
 // Reads up to the first data line, holding back what comes before it; returns
@@ -598,16 +533,13 @@ HeightsOutcome RunHeights(const PointFileInput& input, TextOutput& output, const
         if (outcome.layout->header) {
             output.Write(converter.Header(line));
         } else {
-            HeightsBatch first;
-            converter.Convert(line, run.number(), first.group[0], first.counts, first.output);
-            output.Write(first.output);
-            run.Add(first.counts);
+            HeightsCounts counts;
+            std::string out;
+            ConvertLines(line, run.number(), converter, counts, out);
+            output.Write(out);
+            run.Add(counts);
         }
-        if (input.identified()) {
-            RunBatched(run, converter);
-        } else {
-            RunLive(run, converter);
-        }
+        RunData(run, converter, !input.identified(), stop);
     }
     outcome.stopped =
         !run.ended() && outcome.readError == 0 && outcome.layoutError.empty() && stop.Requested();

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -35,12 +36,17 @@ struct LineRunEnd {
 template <typename Counts>
 struct LineWork {
     /// On a worker: handles whole lines (each as LineReader hands it out, one
-    /// after another), appends what they yield to `out` and counts them.
-    std::function<void(std::string_view lines, std::string& out, Counts& counts)> handle;
-    /// On the calling thread: counts a line too long to hold by its first part.
-    std::function<void(std::string_view start, Counts& counts)> countOverlong;
+    /// after another; the first is the input's line `firstNumber`, from 1),
+    /// appends what they yield to `out` and counts them.
+    std::function<void(std::string_view lines, std::int64_t firstNumber, std::string& out,
+                       Counts& counts)>
+        handle;
+    /// On the calling thread: counts line `number`, too long to hold, by its first part.
+    std::function<void(std::string_view start, std::int64_t number, Counts& counts)> countOverlong;
     /// On the calling thread: the counts of lines whose output has been written.
     std::function<void(const Counts& counts)> add;
+    /// Lines the caller has read from the reader before the run.
+    std::int64_t linesBefore = 0;
 };
 
 namespace line_batches {
@@ -53,6 +59,7 @@ template <typename Counts>
 struct Batch {
     std::string lines;
     std::size_t count = 0;
+    std::int64_t firstNumber = 0;
     std::string output;
     Counts counts{};
 };
@@ -66,16 +73,19 @@ LineRunEnd RunLines(LineReader& reader, TextOutput& output, bool live, const Run
     using Batch = line_batches::Batch<Counts>;
     LineRunEnd end;
     std::string line;
+    std::int64_t number = work.linesBefore;  // of the line last read
     const auto read = [&]() {
         const LineReader::Status status = reader.Next(line);
         if (status == LineReader::Status::Error) end.readError = reader.error();
         if (status == LineReader::Status::End) end.ended = true;
-        return status == LineReader::Status::Line;
+        if (status != LineReader::Status::Line) return false;
+        ++number;
+        return true;
     };
     // False when the run ends with the overlong line.
     const auto copyOverlong = [&]() {
         Counts counts{};
-        work.countOverlong(line, counts);
+        work.countOverlong(line, number, counts);
         output.Write(line);
         const LineReader::Status status = reader.CopyRest(output);
         if (status == LineReader::Status::Error) end.readError = reader.error();
@@ -94,7 +104,7 @@ LineRunEnd RunLines(LineReader& reader, TextOutput& output, bool live, const Run
             }
             one.output.clear();
             one.counts = Counts{};
-            work.handle(line, one.output, one.counts);
+            work.handle(line, number, one.output, one.counts);
             output.Write(one.output);
             if (!output.failed()) work.add(one.counts);
         }
@@ -105,7 +115,7 @@ LineRunEnd RunLines(LineReader& reader, TextOutput& output, bool live, const Run
         if (batch.output.capacity() > line_batches::kKeep) std::string().swap(batch.output);
         batch.output.clear();
         batch.counts = Counts{};
-        work.handle(batch.lines, batch.output, batch.counts);
+        work.handle(batch.lines, batch.firstNumber, batch.output, batch.counts);
     });
     const auto writeOldest = [&] {
         Batch& batch = ring.TakeOldest();
@@ -134,6 +144,7 @@ LineRunEnd RunLines(LineReader& reader, TextOutput& output, bool live, const Run
             if (filling->lines.capacity() > line_batches::kKeep) std::string().swap(filling->lines);
             filling->lines.clear();
             filling->count = 0;
+            filling->firstNumber = number;
         }
         filling->lines.append(line);
         if (++filling->count == line_batches::kLines ||

@@ -56,12 +56,12 @@ NmeaRunOutcome RunNmea(const PointFileInput& input, TextOutput& output, const Ge
     if (progress) progress(0);
 
     LineWork<NmeaCounts> work;
-    work.handle = [&](std::string_view lines, std::string& out, NmeaCounts& counts) {
+    work.handle = [&](std::string_view lines, std::int64_t, std::string& out, NmeaCounts& counts) {
         ForEachLine(lines, [&](std::string_view line) {
             ++counts.of[static_cast<int>(RewriteNmeaLine(line, options, query, out))];
         });
     };
-    work.countOverlong = [](std::string_view start, NmeaCounts& counts) {
+    work.countOverlong = [](std::string_view start, std::int64_t, NmeaCounts& counts) {
         const NmeaOutcome reason =
             IsPositionIdentifier(start) ? NmeaOutcome::Unreadable : NmeaOutcome::NotPosition;
         ++counts.of[static_cast<int>(reason)];

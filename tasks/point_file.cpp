@@ -332,11 +332,11 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
     if (progress) progress(0);
 
     LineWork<LineCounts> work;
-    work.handle = [&](std::string_view lines, std::string& out, LineCounts& counts) {
+    work.handle = [&](std::string_view lines, std::int64_t, std::string& out, LineCounts& counts) {
         WorkOnLines(lines, out, counts, grid, mapped, layout, method);
     };
     // Far too long for a point or a sentence: copied as read.
-    work.countOverlong = [layout](std::string_view start, LineCounts& counts) {
+    work.countOverlong = [layout](std::string_view start, std::int64_t, LineCounts& counts) {
         if (layout == PointFileLayout::GgaFromGps) {
             const GgaCopyReason reason = OverlongSentenceReason(start);
             counts.Count(
