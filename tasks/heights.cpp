@@ -29,7 +29,12 @@ constexpr const char* kNoHeightColumnMessage =
 // The names of the new columns in the header.
 constexpr std::string_view kUndulationName = "N_EGM2008";
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted.append(1, '"').append(text).append(1, '"');
+    return quoted;
+}
 
 const char* MethodText(InterpolationMethod method) {
     switch (method) {

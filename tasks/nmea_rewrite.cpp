@@ -19,6 +19,8 @@ constexpr std::size_t kGgaFields = 15;  // identifier and 14 fields
 constexpr std::size_t kGnsFields = 13;  // identifier and 12 fields (a 13th, the status, may follow)
 // Heights far beyond any receiver's: a field beyond is taken as garbage.
 constexpr double kLargestHeight = 1e7;
+// No undulation comes near this (the grids' values lie within +-110 m).
+constexpr double kLargestUndulation = 1000.0;
 // The most decimals written (and kept from the sentence).
 constexpr int kMostDecimals = 9;
 
@@ -145,6 +147,11 @@ NmeaOutcome ReadFields(const SentenceParts& parts, NmeaFix& fix, int& altitudeDe
         !ReadHeight(f[parts.separationField], fix.separation, separationDecimals)) {
         return NmeaOutcome::Unreadable;
     }
+    // The rewritten altitude must be read again as a height.
+    if (!(std::fabs(fix.altitude) + std::fabs(fix.separation) + kLargestUndulation <
+          kLargestHeight)) {
+        return NmeaOutcome::Unreadable;
+    }
     if (!parts.gns && status.find_first_not_of("0123456789") != std::string_view::npos)
         return NmeaOutcome::Unreadable;
     fix.talker = f[0].substr(1, 2);
@@ -244,7 +251,7 @@ NmeaOutcome RewriteNmeaLine(std::string_view line, const NmeaRewriteOptions& opt
         if (fixOut != nullptr) *fixOut = fix;
         const double longitude = fix.longitude < 0.0 ? fix.longitude + 360.0 : fix.longitude;
         if (query(fix.latitude, longitude, undulation) != QueryStatus::StatusOk ||
-            !std::isfinite(undulation)) {
+            !(std::fabs(undulation) <= kLargestUndulation)) {
             outcome = NmeaOutcome::QueryFailed;
         }
     }

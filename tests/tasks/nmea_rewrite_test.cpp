@@ -112,6 +112,8 @@ std::vector<RewriteCase> Cases() {
         {"HemisphereLowerCase", "$GPGGA,1,4807.038,n,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", "",
          O::Unreadable},
         {"RecordsJoinedByCr", kGga + "\r" + kGga + "\n", "", O::Unreadable},
+        {"AltitudeThatWouldGrowBeyondWhatIsRead",
+         "$GPGGA,1,4807.038,N,01131.000,E,1,08,0.9,9999999.9,M,9999999.9,M,,", "", O::Unreadable},
     };
     for (const char* talker : {"GL", "GA", "GB", "BD", "GQ", "GI", "GN"}) {
         cases.push_back({"Talker", WithNmeaChecksum(Talked(kGga, talker)) + "\n",
