@@ -18,29 +18,14 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/recorded_query.hpp"
 #include "tasks/nmea_gga.hpp"
 
 using namespace egm2008;
+using fuzz::Answer;
+using fuzz::Query;
 
 namespace {
-
-struct Answer {
-    QueryStatus status = QueryStatus::StatusOk;
-    float undulation = 0.0f;
-    int calls = 0;
-    double latitude = 0.0;
-    double longitude = 0.0;
-};
-
-UndulationQuery Query(Answer& answer) {
-    return [&answer](double latitude, double longitude, float& undulation) {
-        ++answer.calls;
-        answer.latitude = latitude;
-        answer.longitude = longitude;
-        if (answer.status == QueryStatus::StatusOk) undulation = answer.undulation;
-        return answer.status;
-    };
-}
 
 int Hex(char c) {
     if (c >= '0' && c <= '9') return c - '0';

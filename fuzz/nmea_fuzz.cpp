@@ -24,29 +24,14 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/recorded_query.hpp"
 #include "tasks/nmea_rewrite.hpp"
 
 using namespace egm2008;
+using fuzz::Answer;
+using fuzz::Query;
 
 namespace {
-
-struct Answer {
-    QueryStatus status = QueryStatus::StatusOk;
-    float undulation = 0.0f;
-    int calls = 0;
-    double latitude = 0.0;
-    double longitude = 0.0;
-};
-
-UndulationQuery Query(Answer& answer) {
-    return [&answer](double latitude, double longitude, float& undulation) {
-        ++answer.calls;
-        answer.latitude = latitude;
-        answer.longitude = longitude;
-        if (answer.status == QueryStatus::StatusOk) undulation = answer.undulation;
-        return answer.status;
-    };
-}
 
 void Check(bool condition) {
     if (!condition) std::abort();

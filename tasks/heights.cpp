@@ -323,12 +323,11 @@ public:
                const RunStop& stop, HeightsOutcome& outcome)
         : reader_(input.fd()),
           output_(output),
-          callbacks_(callbacks),
           stop_(stop),
-          outcome_(outcome) {
+          outcome_(outcome),
+          steps_(callbacks.progress, kProgressStep) {
         reader_.KeepCarriageReturns();
         reader_.StopOn(stop);
-        if (callbacks_.progress) callbacks_.progress(0);
     }
 
     LineReader& reader() { return reader_; }
@@ -372,20 +371,16 @@ public:
                 outcome_.problems.push_back(problem);
         }
         const std::int64_t handled = outcome_.computed + outcome_.unreadable + outcome_.failed;
-        while (callbacks_.progress && reported_ + kProgressStep <= handled) {
-            reported_ += kProgressStep;
-            callbacks_.progress(reported_);
-        }
+        steps_.Reach(handled);
     }
 
 private:
     LineReader reader_;
     TextOutput& output_;
-    const HeightsCallbacks& callbacks_;
     const RunStop& stop_;
     HeightsOutcome& outcome_;
     std::int64_t number_ = 0;
-    std::int64_t reported_ = 0;
+    ProgressSteps steps_;
     bool ended_ = false;
 };
 

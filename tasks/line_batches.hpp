@@ -18,6 +18,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "tasks/line_reader.hpp"
 #include "tasks/ordered_work.hpp"
@@ -156,6 +157,27 @@ LineRunEnd RunLines(LineReader& reader, TextOutput& output, bool live, const Run
     while (ring.Pending()) writeOldest();
     return end;
 }
+
+/// A run's progress told at 0 and then at every multiple of `step` that a
+/// growing count passes.
+class ProgressSteps {
+public:
+    ProgressSteps(std::function<void(std::int64_t)> report, std::int64_t step)
+        : report_(std::move(report)), step_(step) {
+        if (report_) report_(0);
+    }
+    void Reach(std::int64_t count) {
+        while (report_ && reported_ + step_ <= count) {
+            reported_ += step_;
+            report_(reported_);
+        }
+    }
+
+private:
+    std::function<void(std::int64_t)> report_;
+    std::int64_t step_;
+    std::int64_t reported_ = 0;
+};
 
 /// Calls `each` with every line of `lines` (whole lines one after another, the
 /// last one perhaps without its line end).

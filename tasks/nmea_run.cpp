@@ -52,8 +52,7 @@ NmeaRunOutcome RunNmea(const PointFileInput& input, TextOutput& output, const Ge
     const UndulationQuery query = [&](double latitude, double longitude, float& undulation) {
         return ComputeUndulation(grid, method, latitude, longitude, undulation, mapped);
     };
-    std::int64_t reported = 0;
-    if (progress) progress(0);
+    ProgressSteps steps(progress, kProgressStep);
 
     LineWork<NmeaCounts> work;
     work.handle = [&](std::string_view lines, std::int64_t, std::string& out, NmeaCounts& counts) {
@@ -68,10 +67,7 @@ NmeaRunOutcome RunNmea(const PointFileInput& input, TextOutput& output, const Ge
     };
     work.add = [&](const NmeaCounts& counts) {
         outcome += counts;
-        while (progress && reported + kProgressStep <= outcome.lines()) {
-            reported += kProgressStep;
-            progress(reported);
-        }
+        steps.Reach(outcome.lines());
     };
     const LineRunEnd end = RunLines(reader, output, !input.identified(), stop, work);
     outcome.readError = end.readError;

@@ -328,8 +328,7 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
     outcome.gridOpened = mapped.status() == QueryStatus::StatusOk;
     LineReader reader(input.fd());
     reader.StopOn(stop);
-    std::int64_t reported = 0;
-    if (progress) progress(0);
+    ProgressSteps steps(progress, kProgressStep);
 
     LineWork<LineCounts> work;
     work.handle = [&](std::string_view lines, std::int64_t, std::string& out, LineCounts& counts) {
@@ -346,13 +345,10 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
             counts.Count(LineOutcome::Unreadable);
         }
     };
-    // The progress at every multiple of kProgressStep that the count of computed points passes.
+    // The progress follows the count of computed points.
     work.add = [&](const LineCounts& counts) {
         outcome += counts;
-        while (progress && reported + kProgressStep <= outcome.computed) {
-            reported += kProgressStep;
-            progress(reported);
-        }
+        steps.Reach(outcome.computed);
     };
     const LineRunEnd end = RunLines(reader, output, !input.identified(), stop, work);
     outcome.readError = end.readError;
