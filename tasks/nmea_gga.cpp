@@ -37,13 +37,6 @@ bool IsGgaIdentifier(std::string_view t) {
     return t.size() == 6 && t[0] == '$' && IsUpper(t[1]) && IsUpper(t[2]) && t.substr(3) == "GGA";
 }
 
-int HexDigit(char c) {
-    if (IsDigit(c)) return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 // Tokens separated by runs of ",", "*", CR and LF, as strtok splits them.
 class Tokenizer {
 public:
@@ -176,6 +169,13 @@ std::string MarkEmptyFields(std::string_view line) {
         first = false;
     }
     return marked;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
 }
 
 std::uint8_t NmeaChecksum(std::string_view text) {

@@ -88,6 +88,9 @@ inline constexpr int kGgaCopyReasons = static_cast<int>(GgaCopyReason::QueryFail
 /// ",," gives ", ,", ",*" gives ", *"; a "," at the end of the line gets none.
 std::string MarkEmptyFields(std::string_view line);
 
+/// The value of a hexadecimal digit of either case; -1 for any other character.
+int HexDigit(char c);
+
 /// Exclusive OR of all characters of `text` (what lies between "$" and "*").
 std::uint8_t NmeaChecksum(std::string_view text);
 
