@@ -130,10 +130,6 @@ QuestionHook SetQuestionHook(QuestionHook hook) {
     return std::exchange(QuestionHookSlot(), std::move(hook));
 }
 
-}  // namespace egm2008::desktop
-
-namespace egm2008::desktop {
-
 namespace {
 
 ReportHook& ReportHookSlot() {

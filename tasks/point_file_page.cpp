@@ -93,7 +93,10 @@ void PointFilePage::CalculatePointFile() {
 
 void PointFilePage::CheckReceiver() {
     if (layout_ != PointFileLayout::GgaFromGps) return;
-    const GeoidGrid grid = AuditGrid(internalDatabase_);
+    // The window's grid when it is finer than the internal database, else the
+    // finest grid at hand.
+    const bool finer = grid_ != nullptr && grid_->gridSize != GridSize::Grid10x10;
+    const GeoidGrid grid = finer ? *grid_ : AuditGrid(internalDatabase_);
     PointFileSetup setup;
     if (!OpenPageInput(platform_, grid, inputPath_, setup)) return;
     RunMeter meter;

@@ -15,9 +15,10 @@
 // failed and that the previous output was not changed.
 //
 // "Check receiver…" (1039), enabled while the layout is GgaFromGps, audits the
-// input as a receiver's NMEA log (nmea_audit.hpp) against the best grid beside
-// the internal database (AuditGrid), as a long run with meter and Cancel, and
-// shows the report in words; it writes nothing.
+// input as a receiver's NMEA log (nmea_audit.hpp) against the window's grid
+// when it is a 2.5' or 1' one, else the best grid beside the internal database
+// (AuditGrid), as a long run with meter and Cancel, and shows the report in
+// words; it writes nothing.
 #pragma once
 
 #include <string>

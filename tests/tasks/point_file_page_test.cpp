@@ -9,6 +9,7 @@
 
 #include "tests/support/fake_platform.hpp"
 #include "tests/support/file_bytes.hpp"
+#include "tests/support/grid_files.hpp"
 #include "tests/support/nmea_text.hpp"
 #include "tests/support/scratch_folder.hpp"
 #include "point_file_fixtures.hpp"
@@ -261,6 +262,23 @@ TEST_F(FilePage, CheckReceiverShowsTheAuditOfAGgaLog) {
     EXPECT_NE(text.find("\nGrid: " + internal + "\n"), std::string::npos) << text;
     EXPECT_EQ(platform_.meterDone, platform_.meterTotal);
     EXPECT_FALSE(Exists(Out()));
+}
+
+// A 2.5' grid chosen in the window is the one the check compares with.
+TEST(FilePageCheck, UsesTheWindowsGridWhenItIsFiner) {
+    const std::string path = test::RealGridPath("Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree");
+    if (!Exists(path)) GTEST_SKIP() << "real grid missing: " << path;
+    const GeoidGrid grid = test::MakeGrid(path, 1.0 / 24.0, true);
+    FakePlatform platform;
+    PointFilePage page(platform);
+    ScratchFolder folder;
+    WriteFile(folder.File("input.dat"),
+              test::WithNmeaChecksum("$GNGGA,1,4830.000,N,01130.000,E,1,08,0.9,500.0,M,47.2,M,,"));
+    page.InitialiseFilePage(&grid, folder.path());
+    page.SelectLayout(file_ids::kLastLayout);
+    page.CheckReceiver();
+    ASSERT_EQ(platform.reports.size(), 1u);
+    EXPECT_NE(platform.reports[0].text.find("\nGrid: " + path + "\n"), std::string::npos);
 }
 
 TEST(FilePageWithoutGrid, SaysSoAndTouchesNoFile) {
