@@ -1,6 +1,8 @@
 #include "tasks/grid_lattice.hpp"
 
 #include <algorithm>
+#include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -72,6 +74,28 @@ std::uint64_t CountPositions(const AxisWalk& walk) {
     return beyond;
 }
 
+// A missing node in an ESRI ASCII grid and in a GTX file.
+constexpr const char* kAscNoData = "-9999";
+constexpr float kGtxMissing = -88.8888f;
+// Bytes of a GTX file's header and of each of its values.
+constexpr std::uint64_t kGtxHeaderSize = 40;
+constexpr std::size_t kGtxValueSize = 4;
+// The most rows or columns an int32 in a GTX header holds.
+constexpr std::uint64_t kGtxCountLimit = 0x7fffffff;
+
+// Appends the `bytes` low bytes of `value`, most significant first.
+void AppendBigEndian(std::string& out, std::uint64_t value, int bytes) {
+    for (int k = bytes - 1; k >= 0; --k)
+        out.push_back(static_cast<char>((value >> (8 * k)) & 0xff));
+}
+
+// Appends `value` as the shortest text that reads back as the same double.
+void AppendExact(std::string& out, double value) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    out.append(text, result.ptr);
+}
+
 // The walks of a lattice's rows, north to south, and of its columns, west to east.
 AxisWalk RowWalk(const LatticeArea& area) {
     return {area.north, area.latStep, area.south - kLatticeSlack, true, area.south};
@@ -120,12 +144,18 @@ struct LatticeWalk {
     AxisWalk rows;
     AxisWalk columns;
     std::uint64_t rowLength;
+    std::uint64_t rowCount;
+    LatticeFormat format;
     std::string columnTexts;
     std::vector<std::uint32_t> columnEnds;  // end of each column's text in columnTexts
 
-    explicit LatticeWalk(const LatticeArea& area)
-        : rows(RowWalk(area)), columns(ColumnWalk(area)), rowLength(CountPositions(columns)) {
-        if (rowLength > kColumnTextLimit) return;
+    LatticeWalk(const LatticeArea& area, LatticeFormat lineFormat)
+        : rows(RowWalk(area)),
+          columns(ColumnWalk(area)),
+          rowLength(CountPositions(columns)),
+          rowCount(CountPositions(rows)),
+          format(lineFormat) {
+        if (format != LatticeFormat::Xyz || rowLength > kColumnTextLimit) return;
         columnEnds.reserve(rowLength);
         for (std::uint64_t j = 0; j < rowLength; ++j) {
             AppendFixed(columnTexts, columns.Position(j), 11, 6);
@@ -165,8 +195,9 @@ public:
         for (std::uint64_t k = 0; k < piece.nodes; ++k) {
             if (k == 0 || column == 0) {
                 latitude = walk_.rows.Position(row);
-                char* end = WriteFixed(latitudeText, latitude, 10, 6);
-                *end++ = ' ';
+                const bool csv = walk_.format == LatticeFormat::Csv;
+                char* end = WriteFixed(latitudeText, latitude, csv ? 0 : 10, 6);
+                *end++ = csv ? ',' : ' ';
                 latitudeLength = static_cast<std::size_t>(end - latitudeText);
             }
             const double longitude = walk_.columns.Position(column);
@@ -183,8 +214,9 @@ public:
                 break;
             }
             if (status == QueryStatus::StatusOutside) ++piece.outside;
-            AppendLine(piece, std::string_view(latitudeText, latitudeLength), column, longitude,
-                       undulation);
+            const std::string_view latitudeView(latitudeText, latitudeLength);
+            const bool missing = status != QueryStatus::StatusOk || !std::isfinite(undulation);
+            AppendNode(piece, latitudeView, column, longitude, undulation, missing);
             if (++column == walk_.rowLength) {
                 column = 0;
                 ++row;
@@ -193,6 +225,12 @@ public:
     }
 
 private:
+    static char* EndLine(char* at) {
+        *at++ = '\r';
+        *at++ = '\n';
+        return at;
+    }
+
     static void Reset(LatticePiece& piece) {
         piece.marks.clear();
         piece.length = 0;
@@ -201,19 +239,47 @@ private:
         piece.stopped = false;
     }
 
-    // "%10.6lf %11.6lf %8.3f" and CR LF, straight into the piece's text.
-    void AppendLine(LatticePiece& piece, std::string_view latitudeText, std::uint64_t column,
-                    double longitude, float undulation) const {
+    // One node in the run's format, straight into the piece's output.
+    void AppendNode(LatticePiece& piece, std::string_view latitudeText, std::uint64_t column,
+                    double longitude, float undulation, bool missing) const {
         if (piece.output.size() - piece.length < kLineRoom) {
             piece.output.resize(std::max(2 * piece.output.size(), piece.length + kLineRoom));
         }
         char* const begin = piece.output.data() + piece.length;
         char* at = begin;
-        std::memcpy(at, latitudeText.data(), latitudeText.size());
-        at = walk_.WriteLongitude(at + latitudeText.size(), column, longitude);
-        at = WriteFixed(at, static_cast<double>(undulation), 8, 3);
-        *at++ = '\r';
-        *at++ = '\n';
+        switch (walk_.format) {
+            case LatticeFormat::Xyz:
+                // "%10.6lf %11.6lf %8.3f" and CR LF.
+                std::memcpy(at, latitudeText.data(), latitudeText.size());
+                at = walk_.WriteLongitude(at + latitudeText.size(), column, longitude);
+                at = WriteFixed(at, static_cast<double>(undulation), 8, 3);
+                at = EndLine(at);
+                break;
+            case LatticeFormat::Csv:
+                std::memcpy(at, latitudeText.data(), latitudeText.size());
+                at = WriteFixed(at + latitudeText.size(), longitude, 0, 6);
+                *at++ = ',';
+                if (!missing) at = WriteFixed(at, static_cast<double>(undulation), 0, 3);
+                at = EndLine(at);
+                break;
+            case LatticeFormat::Asc:
+                if (missing) {
+                    at = std::copy_n(kAscNoData, std::strlen(kAscNoData), at);
+                } else {
+                    at = WriteFixed(at, static_cast<double>(undulation), 0, 4);
+                }
+                if (column + 1 == walk_.rowLength) {
+                    at = EndLine(at);
+                } else {
+                    *at++ = ' ';
+                }
+                break;
+            case LatticeFormat::Gtx: {
+                const auto bits = std::bit_cast<std::uint32_t>(missing ? kGtxMissing : undulation);
+                for (int k = 3; k >= 0; --k) *at++ = static_cast<char>((bits >> (8 * k)) & 0xff);
+                break;
+            }
+        }
         piece.length += static_cast<std::size_t>(at - begin);
         ++piece.lines;
         const std::uint64_t count = piece.firstNode + piece.lines;
@@ -267,14 +333,15 @@ private:
 // calls the progress callback at every mark a piece holds.
 class PieceWriter {
 public:
-    PieceWriter(TextOutput& output, const LatticeProgress& progress, LatticeOutcome& outcome)
-        : output_(output), progress_(progress), outcome_(outcome) {}
+    PieceWriter(TextOutput& output, const LatticeWalk& walk, const LatticeProgress& progress,
+                LatticeOutcome& outcome)
+        : output_(output), walk_(walk), progress_(progress), outcome_(outcome) {}
 
     // Writes one piece; false when the run ends with it.
     bool Write(const LatticePiece& piece) {
         std::size_t written = 0;
         for (const auto& [count, offset] : piece.marks) {
-            output_.Write(std::string_view(piece.output).substr(written, offset - written));
+            Put(piece, written, offset);
             written = offset;
             if (output_.failed()) return false;
             outcome_.nodesWritten = count;
@@ -283,7 +350,7 @@ public:
                 return false;
             }
         }
-        output_.Write(std::string_view(piece.output).substr(written, piece.length - written));
+        Put(piece, written, piece.length);
         if (output_.failed()) return false;
         outcome_.nodesWritten = piece.firstNode + piece.lines;
         outcome_.nodesOutside += piece.outside;
@@ -297,10 +364,80 @@ public:
     }
 
 private:
+    // Writes bytes [from, to) of the piece: text in walking order; GTX values
+    // each row at its place, the rows being stored south to north.
+    void Put(const LatticePiece& piece, std::size_t from, std::size_t to) {
+        const std::string_view bytes(piece.output);
+        if (walk_.format != LatticeFormat::Gtx) {
+            output_.Write(bytes.substr(from, to - from));
+            return;
+        }
+        std::uint64_t node = piece.firstNode + from / kGtxValueSize;
+        while (from < to && !output_.failed()) {
+            const std::uint64_t row = node / walk_.rowLength;
+            const std::uint64_t column = node % walk_.rowLength;
+            const std::uint64_t count =
+                std::min<std::uint64_t>((to - from) / kGtxValueSize, walk_.rowLength - column);
+            const std::uint64_t place = (walk_.rowCount - 1 - row) * walk_.rowLength + column;
+            const std::size_t length = static_cast<std::size_t>(count) * kGtxValueSize;
+            output_.WriteAt(kGtxHeaderSize + place * kGtxValueSize, bytes.substr(from, length));
+            from += length;
+            node += count;
+        }
+    }
+
     TextOutput& output_;
+    const LatticeWalk& walk_;
     const LatticeProgress& progress_;
     LatticeOutcome& outcome_;
 };
+
+// What comes before the nodes: the csv header line, the ESRI ASCII grid's
+// header, the GTX header; nothing for xyz.
+std::string LatticeHeader(const LatticeWalk& walk, const LatticeArea& area) {
+    std::string header;
+    const double southRow = walk.rows.Position(walk.rowCount - 1);
+    switch (walk.format) {
+        case LatticeFormat::Xyz: break;
+        case LatticeFormat::Csv: header = "latitude,longitude,N\r\n"; break;
+        case LatticeFormat::Asc:
+            AppendFormat(header, "ncols        %llu\r\nnrows        %llu\r\n",
+                         static_cast<unsigned long long>(walk.rowLength),
+                         static_cast<unsigned long long>(walk.rowCount));
+            // Cell centres are the nodes, so that no half step is added or lost.
+            header += "xllcenter    ";
+            AppendExact(header, area.west);
+            header += "\r\nyllcenter    ";
+            AppendExact(header, southRow);
+            if (area.latStep == area.lonStep) {
+                header += "\r\ncellsize     ";
+                AppendExact(header, area.lonStep);
+            } else {
+                header += "\r\ndx           ";
+                AppendExact(header, area.lonStep);
+                header += "\r\ndy           ";
+                AppendExact(header, area.latStep);
+            }
+            header += "\r\nNODATA_value ";
+            header += kAscNoData;
+            header += "\r\n";
+            break;
+        case LatticeFormat::Gtx:
+            for (const double value : {southRow, area.west, area.latStep, area.lonStep}) {
+                AppendBigEndian(header, std::bit_cast<std::uint64_t>(value), 8);
+            }
+            AppendBigEndian(header, walk.rowCount, 4);
+            AppendBigEndian(header, walk.rowLength, 4);
+            break;
+    }
+    return header;
+}
+
+// True when the format's header can hold the lattice's rows and columns.
+bool HeaderHolds(const LatticeWalk& walk) {
+    if (walk.format != LatticeFormat::Gtx) return true;
+    return walk.rowCount <= kGtxCountLimit && walk.rowLength <= kGtxCountLimit;
+}
 
 bool StepsValid(const LatticeArea& area) {
     // A smaller step (or a NaN) would never leave the first row or column.
@@ -318,18 +455,28 @@ std::uint64_t LatticeNodeCount(const LatticeArea& area) {
 
 LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
                                 InterpolationMethod method, const LatticeArea& area,
-                                const LatticeProgress& progress) {
+                                const LatticeProgress& progress, LatticeFormat format) {
     LatticeOutcome outcome;
     if (!StepsValid(area)) {
         outcome.end = LatticeEnd::InvalidArea;
         return outcome;
     }
-    const LatticeWalk walk(area);
+    const LatticeWalk walk(area, format);
+    if (!HeaderHolds(walk)) {
+        outcome.end = LatticeEnd::InvalidArea;
+        return outcome;
+    }
+    const std::string header = LatticeHeader(walk, area);
+    if (format == LatticeFormat::Gtx) {
+        output.WriteAt(0, header);
+    } else {
+        output.Write(header);
+    }
     // Workers compute pieces of the lattice; this thread writes them in walking order.
     OrderedWork<LatticePiece> work(kPiecesInFlight, RunWorkerCount(),
                                    PieceComputer(walk, grid, mapped, method));
     PieceDealer dealer(walk);
-    PieceWriter writer(output, progress, outcome);
+    PieceWriter writer(output, walk, progress, outcome);
     for (;;) {
         while (dealer.NodesLeft() && !work.Full()) {
             dealer.Deal(work.Fill());
