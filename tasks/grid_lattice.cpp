@@ -433,6 +433,29 @@ std::string LatticeHeader(const LatticeWalk& walk, const LatticeArea& area) {
     return header;
 }
 
+// A GTX run that stopped at a node is kept as far as it went; the nodes it did
+// not reach (the rest of the stop's row and every row south of it, which the
+// file stores first) get the missing value instead of reading as 0 m.
+void MarkUnwrittenMissing(TextOutput& output, const LatticeWalk& walk, std::uint64_t written) {
+    const std::uint64_t row = written / walk.rowLength;
+    const std::uint64_t column = written % walk.rowLength;
+    const std::uint64_t rowPlace = (walk.rowCount - 1 - row) * walk.rowLength;
+    std::string chunk;
+    for (int k = 0; k < 16384; ++k) {
+        AppendBigEndian(chunk, std::bit_cast<std::uint32_t>(kGtxMissing), kGtxValueSize);
+    }
+    const auto fill = [&](std::uint64_t from, std::uint64_t to) {  // value places [from, to)
+        while (from < to && !output.failed()) {
+            const std::uint64_t count = std::min<std::uint64_t>(to - from, 16384);
+            output.WriteAt(kGtxHeaderSize + from * kGtxValueSize,
+                           std::string_view(chunk).substr(0, count * kGtxValueSize));
+            from += count;
+        }
+    };
+    fill(0, rowPlace);
+    fill(rowPlace + column, rowPlace + walk.rowLength);
+}
+
 // True when the format's header can hold the lattice's rows and columns.
 bool HeaderHolds(const LatticeWalk& walk) {
     if (walk.format != LatticeFormat::Gtx) return true;
@@ -486,6 +509,9 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, Mappe
         const bool goOn = writer.Write(work.TakeOldest());
         work.Release();
         if (!goOn) break;
+    }
+    if (format == LatticeFormat::Gtx && outcome.end == LatticeEnd::StoppedAtError) {
+        MarkUnwrittenMissing(output, walk, outcome.nodesWritten);
     }
     if (!output.Flush()) {
         outcome.end = LatticeEnd::WriteFailed;

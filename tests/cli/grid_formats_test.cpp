@@ -29,10 +29,11 @@ protected:
         });
     }
     // The lattice 30 N to 29 N, 5 E to 7 E, rows a degree apart, columns `lonStep` minutes.
-    std::vector<std::string> Args(std::vector<std::string> tail, const char* lonStep = "60") {
+    std::vector<std::string> Args(std::vector<std::string> tail, const char* lonStep = "60",
+                                  const char* method = "bilinear") {
         std::vector<std::string> args = {"grid",  "--lat",    "29",         "30",     "--lon",
                                          "7",     "5",        "--step-lat", "60",     "--step-lon",
-                                         lonStep, "--method", "bilinear",   "--grid", grid_};
+                                         lonStep, "--method", method,       "--grid", grid_};
         args.insert(args.end(), tail.begin(), tail.end());
         return args;
     }
@@ -223,6 +224,25 @@ TEST_F(GridFormats, GtxHoldsRowsSouthToNorthAsProjReadsThem) {
         std::getline(lines, rest);
         // vgridshift adds multiplier times the grid's value: a height of 0 becomes N.
         EXPECT_NEAR(height, expected, 1e-4) << longitude << ' ' << latitude;
+    }
+}
+
+// Fault pinned: the nodes a stopped GTX run never reached read as 0 m.
+TEST_F(GridFormats, GtxStoppedAtANodeMarksWhatItDidNotReach) {
+    // The bi-quadratic window of 30 N, 6 E holds -2000 m and refuses: the run stops there.
+    WriteGrid(grid_, kShape10, false, [](std::int64_t r, std::int64_t c) {
+        return r == 360 && c == 36 ? -2000.0f : 10.0f;
+    });
+    const std::string out = scratch_.File("n.gtx");
+    const CliRun run = RunTool(Args({"-o", out}, "60", "biquadratic"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("is incomplete!"), std::string::npos) << run.err;
+    const std::string bytes = ReadFile(out);
+    ASSERT_EQ(bytes.size(), 40u + 6 * 4);
+    for (std::size_t place = 0; place < 6; ++place) {
+        const float value = BigEndianFloat(bytes, 40 + 4 * place);
+        // Place 3 is 30 N, 5 E, the one node written before the stop.
+        EXPECT_EQ(value == -88.8888f, place != 3) << place << ": " << value;
     }
 }
 
