@@ -1,8 +1,6 @@
 #include "tasks/grid_lattice.hpp"
 
 #include <algorithm>
-#include <bit>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -72,28 +70,6 @@ std::uint64_t CountPositions(const AxisWalk& walk) {
         (walk.Takes(middle) ? taken : beyond) = middle;
     }
     return beyond;
-}
-
-// A missing node in an ESRI ASCII grid and in a GTX file.
-constexpr const char* kAscNoData = "-9999";
-constexpr float kGtxMissing = -88.8888f;
-// Bytes of a GTX file's header and of each of its values.
-constexpr std::uint64_t kGtxHeaderSize = 40;
-constexpr std::size_t kGtxValueSize = 4;
-// The most rows or columns an int32 in a GTX header holds.
-constexpr std::uint64_t kGtxCountLimit = 0x7fffffff;
-
-// Appends the `bytes` low bytes of `value`, most significant first.
-void AppendBigEndian(std::string& out, std::uint64_t value, int bytes) {
-    for (int k = bytes - 1; k >= 0; --k)
-        out.push_back(static_cast<char>((value >> (8 * k)) & 0xff));
-}
-
-// Appends `value` as the shortest text that reads back as the same double.
-void AppendExact(std::string& out, double value) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    out.append(text, result.ptr);
 }
 
 // The walks of a lattice's rows, north to south, and of its columns, west to east.
@@ -274,11 +250,9 @@ private:
                     *at++ = ' ';
                 }
                 break;
-            case LatticeFormat::Gtx: {
-                const auto bits = std::bit_cast<std::uint32_t>(missing ? kGtxMissing : undulation);
-                for (int k = 3; k >= 0; --k) *at++ = static_cast<char>((bits >> (8 * k)) & 0xff);
+            case LatticeFormat::Gtx:
+                at = WriteGtxValue(at, missing ? kGtxMissing : undulation);
                 break;
-            }
         }
         piece.length += static_cast<std::size_t>(at - begin);
         ++piece.lines;
@@ -392,47 +366,6 @@ private:
     LatticeOutcome& outcome_;
 };
 
-// What comes before the nodes: the csv header line, the ESRI ASCII grid's
-// header, the GTX header; nothing for xyz.
-std::string LatticeHeader(const LatticeWalk& walk, const LatticeArea& area) {
-    std::string header;
-    const double southRow = walk.rows.Position(walk.rowCount - 1);
-    switch (walk.format) {
-        case LatticeFormat::Xyz: break;
-        case LatticeFormat::Csv: header = "latitude,longitude,N\r\n"; break;
-        case LatticeFormat::Asc:
-            AppendFormat(header, "ncols        %llu\r\nnrows        %llu\r\n",
-                         static_cast<unsigned long long>(walk.rowLength),
-                         static_cast<unsigned long long>(walk.rowCount));
-            // Cell centres are the nodes, so that no half step is added or lost.
-            header += "xllcenter    ";
-            AppendExact(header, area.west);
-            header += "\r\nyllcenter    ";
-            AppendExact(header, southRow);
-            if (area.latStep == area.lonStep) {
-                header += "\r\ncellsize     ";
-                AppendExact(header, area.lonStep);
-            } else {
-                header += "\r\ndx           ";
-                AppendExact(header, area.lonStep);
-                header += "\r\ndy           ";
-                AppendExact(header, area.latStep);
-            }
-            header += "\r\nNODATA_value ";
-            header += kAscNoData;
-            header += "\r\n";
-            break;
-        case LatticeFormat::Gtx:
-            for (const double value : {southRow, area.west, area.latStep, area.lonStep}) {
-                AppendBigEndian(header, std::bit_cast<std::uint64_t>(value), 8);
-            }
-            AppendBigEndian(header, walk.rowCount, 4);
-            AppendBigEndian(header, walk.rowLength, 4);
-            break;
-    }
-    return header;
-}
-
 // A GTX run that stopped at a node is kept as far as it went; the nodes it did
 // not reach (the rest of the stop's row and every row south of it, which the
 // file stores first) get the missing value instead of reading as 0 m.
@@ -440,13 +373,14 @@ void MarkUnwrittenMissing(TextOutput& output, const LatticeWalk& walk, std::uint
     const std::uint64_t row = written / walk.rowLength;
     const std::uint64_t column = written % walk.rowLength;
     const std::uint64_t rowPlace = (walk.rowCount - 1 - row) * walk.rowLength;
-    std::string chunk;
-    for (int k = 0; k < 16384; ++k) {
-        AppendBigEndian(chunk, std::bit_cast<std::uint32_t>(kGtxMissing), kGtxValueSize);
+    constexpr std::uint64_t kChunkValues = 16384;
+    std::string chunk(kChunkValues * kGtxValueSize, '\0');
+    for (std::uint64_t k = 0; k < kChunkValues; ++k) {
+        WriteGtxValue(chunk.data() + k * kGtxValueSize, kGtxMissing);
     }
     const auto fill = [&](std::uint64_t from, std::uint64_t to) {  // value places [from, to)
         while (from < to && !output.failed()) {
-            const std::uint64_t count = std::min<std::uint64_t>(to - from, 16384);
+            const std::uint64_t count = std::min(to - from, kChunkValues);
             output.WriteAt(kGtxHeaderSize + from * kGtxValueSize,
                            std::string_view(chunk).substr(0, count * kGtxValueSize));
             from += count;
@@ -456,10 +390,10 @@ void MarkUnwrittenMissing(TextOutput& output, const LatticeWalk& walk, std::uint
     fill(rowPlace + column, rowPlace + walk.rowLength);
 }
 
-// True when the format's header can hold the lattice's rows and columns.
-bool HeaderHolds(const LatticeWalk& walk) {
-    if (walk.format != LatticeFormat::Gtx) return true;
-    return walk.rowCount <= kGtxCountLimit && walk.rowLength <= kGtxCountLimit;
+// The lattice as the formats' headers describe it.
+LatticeShape ShapeOf(const LatticeWalk& walk, const LatticeArea& area) {
+    return {walk.rowCount, walk.rowLength, walk.rows.Position(walk.rowCount - 1),
+            area.west,     area.latStep,   area.lonStep};
 }
 
 bool StepsValid(const LatticeArea& area) {
@@ -485,11 +419,12 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, Mappe
         return outcome;
     }
     const LatticeWalk walk(area, format);
-    if (!HeaderHolds(walk)) {
+    const LatticeShape shape = ShapeOf(walk, area);
+    if (!LatticeFormatHolds(format, shape)) {
         outcome.end = LatticeEnd::InvalidArea;
         return outcome;
     }
-    const std::string header = LatticeHeader(walk, area);
+    const std::string header = LatticeFormatHeader(format, shape);
     if (format == LatticeFormat::Gtx) {
         output.WriteAt(0, header);
     } else {

@@ -18,6 +18,8 @@
 // asc and gtx need a file: gtx is written at offsets, out of walking order.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +51,37 @@ LatticeFormat LatticeFormatOfPath(const std::string& path);
 
 /// The format's name, as the table spells it.
 const char* LatticeFormatText(LatticeFormat format);
+
+/// A missing node in an ESRI ASCII grid.
+inline constexpr const char* kAscNoData = "-9999";
+/// A missing node in a GTX file, as PROJ and GDAL know it.
+inline constexpr float kGtxMissing = -88.8888f;
+/// Bytes of a GTX file's header and of each of its values.
+inline constexpr std::uint64_t kGtxHeaderSize = 40;
+inline constexpr std::size_t kGtxValueSize = 4;
+
+/// A lattice as the headers describe it: rows and columns, the southern row's
+/// latitude and the western column's longitude as walked, the steps; degrees.
+struct LatticeShape {
+    std::uint64_t rows = 0;
+    std::uint64_t columns = 0;
+    double south = 0.0;
+    double west = 0.0;
+    double latStep = 0.0;
+    double lonStep = 0.0;
+};
+
+/// What comes before the nodes: csv's header line, the ESRI ASCII grid's
+/// header (numbers as the shortest text that reads back as the same double),
+/// the GTX header; "" for xyz.
+std::string LatticeFormatHeader(LatticeFormat format, const LatticeShape& shape);
+
+/// False when the format's header cannot hold the lattice (a GTX of more than
+/// 2^31 - 1 rows or columns).
+bool LatticeFormatHolds(LatticeFormat format, const LatticeShape& shape);
+
+/// Writes `value` as a big-endian float32 to `at` and returns the end.
+char* WriteGtxValue(char* at, float value);
 
 /// True for the formats that cannot go to standard output or a pipe.
 inline bool LatticeFormatNeedsFile(LatticeFormat format) {
