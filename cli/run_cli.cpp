@@ -499,8 +499,7 @@ struct GridCommand {
         for (const LatticeFormatName& entry : kLatticeFormatNames) formats.emplace_back(entry.name);
         formatOption = command
                            ->add_option("--format", format,
-                                        "xyz, csv, asc (ESRI ASCII grid) or gtx (NOAA/PROJ); "
-                                        "default: from OUT's extension, else xyz")
+                                        "output format (default: from OUT's extension, else xyz)")
                            ->check(CLI::IsMember(formats))
                            ->type_name("FMT");
         AddMethodOption(*command, method, "interpolation method (default biquadratic)");
