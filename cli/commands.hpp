@@ -9,6 +9,7 @@
 #include "cli/grid_choice.hpp"
 #include "engine/geoid_grid.hpp"
 #include "tasks/heights.hpp"
+#include "tasks/lattice_format.hpp"
 #include "tasks/nmea_rewrite.hpp"
 #include "tasks/point_file.hpp"
 
@@ -55,6 +56,7 @@ struct GridArgs {
     double lonSpacingMinutes = 0.0;
     std::string output = "-";  ///< "-": standard output
     InterpolationMethod method = InterpolationMethod::BiQuadratic;
+    LatticeFormat format = LatticeFormat::Xyz;
     GridRequest grid;
 };
 int RunGrid(const GridArgs& args, Console& console);

@@ -8,7 +8,8 @@
 // and put in place when the run ends (output_file.hpp): a write error or
 // SIGINT, SIGTERM or SIGHUP (stop_signals.hpp) leaves the previous file. A
 // run that stops at a node it cannot compute keeps the lines written so far
-// and ends with status 1.
+// and ends with status 1. The lattice goes out in the format of GridArgs
+// (lattice_format.hpp); asc and gtx have been refused for standard output.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -38,6 +39,7 @@ GridmakerRequest RequestOf(const GridArgs& a, const std::string& outputName) {
     std::copy(std::begin(values), std::end(values), request.values);
     request.outputName = outputName;
     request.method = a.method;
+    request.format = a.format;
     return request;
 }
 
@@ -74,7 +76,7 @@ int WriteGrid(const GridmakerRequest& request, const LatticeArea& area, const Ge
     }
     if (outcome.lattice.end != LatticeEnd::Completed) return kExitFailure;
     if (outcome.lattice.nodesOutside > 0) {
-        console.Message(NodesOutsideMessage(outcome.lattice.nodesOutside));
+        console.Message(NodesOutsideMessage(outcome.lattice.nodesOutside, request.format));
         return kExitFailure;
     }
     return kExitOk;

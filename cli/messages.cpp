@@ -26,9 +26,21 @@ std::string StandardOutputFailureMessage(const char* what) {
     return std::string("standard output could not be written: ") + what;
 }
 
-std::string NodesOutsideMessage(std::uint64_t nodes) {
+std::string NodesOutsideMessage(std::uint64_t nodes, LatticeFormat format) {
+    const char* how = " written as 9999.999.";
+    switch (format) {
+        case LatticeFormat::Xyz: break;
+        case LatticeFormat::Csv: how = " written with an empty N."; break;
+        case LatticeFormat::Asc: how = " written as NODATA -9999."; break;
+        case LatticeFormat::Gtx: how = " written as -88.8888."; break;
+    }
     return std::to_string(nodes) + (nodes == 1 ? " node" : " nodes") +
-           " could not be computed and " + (nodes == 1 ? "was" : "were") + " written as 9999.999.";
+           " could not be computed and " + (nodes == 1 ? "was" : "were") + how;
+}
+
+std::string FormatNeedsFileMessage(LatticeFormat format) {
+    return std::string("grid: --format ") + LatticeFormatText(format) +
+           " is written to a file: give -o FILE (not standard output)";
 }
 
 namespace {

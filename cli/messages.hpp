@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "tasks/lattice_format.hpp"
+
 namespace egm2008::cli {
 
 /// How messages name standard output as a run's output.
@@ -35,8 +37,13 @@ std::string NotDecimalsMessage(const std::string& text, int most);
 /// A write to standard output failed with `what` (strerror's text).
 std::string StandardOutputFailureMessage(const char* what);
 
-/// "<n> node(s) could not be computed and was/were written as 9999.999."
-std::string NodesOutsideMessage(std::uint64_t nodes);
+/// "<n> node(s) could not be computed and was/were written as 9999.999."; in the
+/// other formats "... written with an empty N." (csv), "... written as NODATA
+/// -9999." (asc), "... written as -88.8888." (gtx).
+std::string NodesOutsideMessage(std::uint64_t nodes, LatticeFormat format = LatticeFormat::Xyz);
+
+/// `egm2008 grid --format asc` or gtx without an output file.
+std::string FormatNeedsFileMessage(LatticeFormat format);
 
 // ---- grid files (grid_choice.cpp, info_command.cpp) ----
 

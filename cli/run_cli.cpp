@@ -479,9 +479,10 @@ struct GridCommand {
     CLI::App* command = nullptr;
     GridArgs gridmaker;
     std::vector<std::string> latitudes, longitudes;
-    std::string stepLat, stepLon, method = "biquadratic";
+    std::string stepLat, stepLon, method = "biquadratic", format;
     GridOptions grid;
     CLI::Option* output = nullptr;
+    CLI::Option* formatOption = nullptr;
 
     void Add(CLI::App& app) {
         command = app.add_subcommand(
@@ -494,12 +495,22 @@ struct GridCommand {
                      ->add_option("-o,--output", gridmaker.output,
                                   "file to write, - for standard output (the default)")
                      ->type_name("OUT");
+        std::vector<std::string> formats;
+        for (const LatticeFormatName& entry : kLatticeFormatNames) formats.emplace_back(entry.name);
+        formatOption = command
+                           ->add_option("--format", format,
+                                        "output format (default: from OUT's extension, else xyz)")
+                           ->check(CLI::IsMember(formats))
+                           ->type_name("FMT");
         AddMethodOption(*command, method, "interpolation method (default biquadratic)");
         AddGridOptions(*command, grid);
         command->footer(R"(Rows from north to south, each from west to east; one line per node:
-latitude, longitude, undulation.
+latitude, longitude, undulation. With --format (or an OUT ending in .csv, .asc
+or .gtx): csv with a header line, an ESRI ASCII grid (GDAL, QGIS, ArcGIS) or a
+GTX vertical grid (PROJ's vgridshift); asc and gtx need -o OUT.
   egm2008 grid --lat 47 55 --lon 5 15 --step-lat 30 --step-lon 30 -o alps.txt
-  egm2008 grid --lat -10 10 --lon -20 20 --step-lat 60 --step-lon 60 --method bilinear)");
+  egm2008 grid --lat -10 10 --lon -20 20 --step-lat 60 --step-lon 60 --method bilinear
+  egm2008 grid --lat 47 55 --lon 5 15 --step-lat 5 --step-lon 5 -o alps.gtx)");
     }
 
     void AddNumbers(const char* name, std::vector<std::string>& texts, int count, const char* help,
@@ -527,6 +538,13 @@ latitude, longitude, undulation.
         gridmaker.latSpacingMinutes = Number(stepLat);
         gridmaker.lonSpacingMinutes = Number(stepLon);
         gridmaker.method = ValueOf(kMethods, method);
+        gridmaker.format = formatOption->count() > 0
+                               ? LatticeFormatNamed(format).value_or(LatticeFormat::Xyz)
+                               : LatticeFormatOfPath(gridmaker.output);
+        if (gridmaker.output == "-" && LatticeFormatNeedsFile(gridmaker.format)) {
+            console.Message(FormatNeedsFileMessage(gridmaker.format));
+            return kExitUsage;
+        }
         gridmaker.grid = grid.Request();
         return RunGrid(gridmaker, console);
     }

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev xvfb xauth xdg-utils
   clang-14 libclang-rt-14-dev
   geographiclib-tools locales
+  gdal-bin proj-bin
 )
 missing=()
 for p in "${packages[@]}"; do

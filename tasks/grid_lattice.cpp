@@ -120,12 +120,18 @@ struct LatticeWalk {
     AxisWalk rows;
     AxisWalk columns;
     std::uint64_t rowLength;
+    std::uint64_t rowCount;
+    LatticeFormat format;
     std::string columnTexts;
     std::vector<std::uint32_t> columnEnds;  // end of each column's text in columnTexts
 
-    explicit LatticeWalk(const LatticeArea& area)
-        : rows(RowWalk(area)), columns(ColumnWalk(area)), rowLength(CountPositions(columns)) {
-        if (rowLength > kColumnTextLimit) return;
+    LatticeWalk(const LatticeArea& area, LatticeFormat lineFormat)
+        : rows(RowWalk(area)),
+          columns(ColumnWalk(area)),
+          rowLength(CountPositions(columns)),
+          rowCount(CountPositions(rows)),
+          format(lineFormat) {
+        if (format != LatticeFormat::Xyz || rowLength > kColumnTextLimit) return;
         columnEnds.reserve(rowLength);
         for (std::uint64_t j = 0; j < rowLength; ++j) {
             AppendFixed(columnTexts, columns.Position(j), 11, 6);
@@ -165,8 +171,9 @@ public:
         for (std::uint64_t k = 0; k < piece.nodes; ++k) {
             if (k == 0 || column == 0) {
                 latitude = walk_.rows.Position(row);
-                char* end = WriteFixed(latitudeText, latitude, 10, 6);
-                *end++ = ' ';
+                const bool csv = walk_.format == LatticeFormat::Csv;
+                char* end = WriteFixed(latitudeText, latitude, csv ? 0 : 10, 6);
+                *end++ = csv ? ',' : ' ';
                 latitudeLength = static_cast<std::size_t>(end - latitudeText);
             }
             const double longitude = walk_.columns.Position(column);
@@ -183,8 +190,9 @@ public:
                 break;
             }
             if (status == QueryStatus::StatusOutside) ++piece.outside;
-            AppendLine(piece, std::string_view(latitudeText, latitudeLength), column, longitude,
-                       undulation);
+            const std::string_view latitudeView(latitudeText, latitudeLength);
+            const bool missing = status != QueryStatus::StatusOk || !std::isfinite(undulation);
+            AppendNode(piece, latitudeView, column, longitude, undulation, missing);
             if (++column == walk_.rowLength) {
                 column = 0;
                 ++row;
@@ -193,6 +201,12 @@ public:
     }
 
 private:
+    static char* EndLine(char* at) {
+        *at++ = '\r';
+        *at++ = '\n';
+        return at;
+    }
+
     static void Reset(LatticePiece& piece) {
         piece.marks.clear();
         piece.length = 0;
@@ -201,19 +215,45 @@ private:
         piece.stopped = false;
     }
 
-    // "%10.6lf %11.6lf %8.3f" and CR LF, straight into the piece's text.
-    void AppendLine(LatticePiece& piece, std::string_view latitudeText, std::uint64_t column,
-                    double longitude, float undulation) const {
+    // One node in the run's format, straight into the piece's output.
+    void AppendNode(LatticePiece& piece, std::string_view latitudeText, std::uint64_t column,
+                    double longitude, float undulation, bool missing) const {
         if (piece.output.size() - piece.length < kLineRoom) {
             piece.output.resize(std::max(2 * piece.output.size(), piece.length + kLineRoom));
         }
         char* const begin = piece.output.data() + piece.length;
         char* at = begin;
-        std::memcpy(at, latitudeText.data(), latitudeText.size());
-        at = walk_.WriteLongitude(at + latitudeText.size(), column, longitude);
-        at = WriteFixed(at, static_cast<double>(undulation), 8, 3);
-        *at++ = '\r';
-        *at++ = '\n';
+        switch (walk_.format) {
+            case LatticeFormat::Xyz:
+                // "%10.6lf %11.6lf %8.3f" and CR LF.
+                std::memcpy(at, latitudeText.data(), latitudeText.size());
+                at = walk_.WriteLongitude(at + latitudeText.size(), column, longitude);
+                at = WriteFixed(at, static_cast<double>(undulation), 8, 3);
+                at = EndLine(at);
+                break;
+            case LatticeFormat::Csv:
+                std::memcpy(at, latitudeText.data(), latitudeText.size());
+                at = WriteFixed(at + latitudeText.size(), longitude, 0, 6);
+                *at++ = ',';
+                if (!missing) at = WriteFixed(at, static_cast<double>(undulation), 0, 3);
+                at = EndLine(at);
+                break;
+            case LatticeFormat::Asc:
+                if (missing) {
+                    at = std::copy_n(kAscNoData, std::strlen(kAscNoData), at);
+                } else {
+                    at = WriteFixed(at, static_cast<double>(undulation), 0, 4);
+                }
+                if (column + 1 == walk_.rowLength) {
+                    at = EndLine(at);
+                } else {
+                    *at++ = ' ';
+                }
+                break;
+            case LatticeFormat::Gtx:
+                at = WriteGtxValue(at, missing ? kGtxMissing : undulation);
+                break;
+        }
         piece.length += static_cast<std::size_t>(at - begin);
         ++piece.lines;
         const std::uint64_t count = piece.firstNode + piece.lines;
@@ -267,14 +307,15 @@ private:
 // calls the progress callback at every mark a piece holds.
 class PieceWriter {
 public:
-    PieceWriter(TextOutput& output, const LatticeProgress& progress, LatticeOutcome& outcome)
-        : output_(output), progress_(progress), outcome_(outcome) {}
+    PieceWriter(TextOutput& output, const LatticeWalk& walk, const LatticeProgress& progress,
+                LatticeOutcome& outcome)
+        : output_(output), walk_(walk), progress_(progress), outcome_(outcome) {}
 
     // Writes one piece; false when the run ends with it.
     bool Write(const LatticePiece& piece) {
         std::size_t written = 0;
         for (const auto& [count, offset] : piece.marks) {
-            output_.Write(std::string_view(piece.output).substr(written, offset - written));
+            Put(piece, written, offset);
             written = offset;
             if (output_.failed()) return false;
             outcome_.nodesWritten = count;
@@ -283,7 +324,7 @@ public:
                 return false;
             }
         }
-        output_.Write(std::string_view(piece.output).substr(written, piece.length - written));
+        Put(piece, written, piece.length);
         if (output_.failed()) return false;
         outcome_.nodesWritten = piece.firstNode + piece.lines;
         outcome_.nodesOutside += piece.outside;
@@ -297,10 +338,63 @@ public:
     }
 
 private:
+    // Writes bytes [from, to) of the piece: text in walking order; GTX values
+    // each row at its place, the rows being stored south to north.
+    void Put(const LatticePiece& piece, std::size_t from, std::size_t to) {
+        const std::string_view bytes(piece.output);
+        if (walk_.format != LatticeFormat::Gtx) {
+            output_.Write(bytes.substr(from, to - from));
+            return;
+        }
+        std::uint64_t node = piece.firstNode + from / kGtxValueSize;
+        while (from < to && !output_.failed()) {
+            const std::uint64_t row = node / walk_.rowLength;
+            const std::uint64_t column = node % walk_.rowLength;
+            const std::uint64_t count =
+                std::min<std::uint64_t>((to - from) / kGtxValueSize, walk_.rowLength - column);
+            const std::uint64_t place = (walk_.rowCount - 1 - row) * walk_.rowLength + column;
+            const std::size_t length = static_cast<std::size_t>(count) * kGtxValueSize;
+            output_.WriteAt(kGtxHeaderSize + place * kGtxValueSize, bytes.substr(from, length));
+            from += length;
+            node += count;
+        }
+    }
+
     TextOutput& output_;
+    const LatticeWalk& walk_;
     const LatticeProgress& progress_;
     LatticeOutcome& outcome_;
 };
+
+// A GTX run that stopped at a node is kept as far as it went; the nodes it did
+// not reach (the rest of the stop's row and every row south of it, which the
+// file stores first) get the missing value instead of reading as 0 m.
+void MarkUnwrittenMissing(TextOutput& output, const LatticeWalk& walk, std::uint64_t written) {
+    const std::uint64_t row = written / walk.rowLength;
+    const std::uint64_t column = written % walk.rowLength;
+    const std::uint64_t rowPlace = (walk.rowCount - 1 - row) * walk.rowLength;
+    constexpr std::uint64_t kChunkValues = 16384;
+    std::string chunk(kChunkValues * kGtxValueSize, '\0');
+    for (std::uint64_t k = 0; k < kChunkValues; ++k) {
+        WriteGtxValue(chunk.data() + k * kGtxValueSize, kGtxMissing);
+    }
+    const auto fill = [&](std::uint64_t from, std::uint64_t to) {  // value places [from, to)
+        while (from < to && !output.failed()) {
+            const std::uint64_t count = std::min(to - from, kChunkValues);
+            output.WriteAt(kGtxHeaderSize + from * kGtxValueSize,
+                           std::string_view(chunk).substr(0, count * kGtxValueSize));
+            from += count;
+        }
+    };
+    fill(0, rowPlace);
+    fill(rowPlace + column, rowPlace + walk.rowLength);
+}
+
+// The lattice as the formats' headers describe it.
+LatticeShape ShapeOf(const LatticeWalk& walk, const LatticeArea& area) {
+    return {walk.rowCount, walk.rowLength, walk.rows.Position(walk.rowCount - 1),
+            area.west,     area.latStep,   area.lonStep};
+}
 
 bool StepsValid(const LatticeArea& area) {
     // A smaller step (or a NaN) would never leave the first row or column.
@@ -318,18 +412,29 @@ std::uint64_t LatticeNodeCount(const LatticeArea& area) {
 
 LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
                                 InterpolationMethod method, const LatticeArea& area,
-                                const LatticeProgress& progress) {
+                                const LatticeProgress& progress, LatticeFormat format) {
     LatticeOutcome outcome;
     if (!StepsValid(area)) {
         outcome.end = LatticeEnd::InvalidArea;
         return outcome;
     }
-    const LatticeWalk walk(area);
+    const LatticeWalk walk(area, format);
+    const LatticeShape shape = ShapeOf(walk, area);
+    if (!LatticeFormatHolds(format, shape)) {
+        outcome.end = LatticeEnd::InvalidArea;
+        return outcome;
+    }
+    const std::string header = LatticeFormatHeader(format, shape);
+    if (format == LatticeFormat::Gtx) {
+        output.WriteAt(0, header);
+    } else {
+        output.Write(header);
+    }
     // Workers compute pieces of the lattice; this thread writes them in walking order.
     OrderedWork<LatticePiece> work(kPiecesInFlight, RunWorkerCount(),
                                    PieceComputer(walk, grid, mapped, method));
     PieceDealer dealer(walk);
-    PieceWriter writer(output, progress, outcome);
+    PieceWriter writer(output, walk, progress, outcome);
     for (;;) {
         while (dealer.NodesLeft() && !work.Full()) {
             dealer.Deal(work.Fill());
@@ -339,6 +444,9 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, Mappe
         const bool goOn = writer.Write(work.TakeOldest());
         work.Release();
         if (!goOn) break;
+    }
+    if (format == LatticeFormat::Gtx && outcome.end == LatticeEnd::StoppedAtError) {
+        MarkUnwrittenMissing(output, walk, outcome.nodesWritten);
     }
     if (!output.Flush()) {
         outcome.end = LatticeEnd::WriteFailed;

@@ -1,7 +1,8 @@
 // The gridmaker's run: the undulation at every node of a latitude/longitude
 // lattice, one line "%10.6lf %11.6lf %8.3f" + CR LF per node (latitude,
 // longitude as walked, west negative, undulation in metres), rows from north
-// to south and each row from west to east.
+// to south and each row from west to east; or the lattice in another of the
+// formats of lattice_format.hpp, its nodes computed and handed out alike.
 //
 // Row 0 lies at `north` and column 0 at `west`, always; row i >= 1 at
 // north - i*latStep and column j >= 1 at west + j*lonStep, computed from the
@@ -30,6 +31,7 @@
 
 #include "engine/geoid_grid.hpp"
 #include "engine/mapped_grid.hpp"
+#include "tasks/lattice_format.hpp"
 #include "tasks/messages.hpp"
 #include "tasks/text_output.hpp"
 
@@ -57,7 +59,8 @@ enum class LatticeEnd {
     StoppedAtError,  ///< a node's query answered StatusError; stopLatitude/stopLongitude name it
     WriteFailed,     ///< the output refused a write; writeError holds errno
     Cancelled,       ///< the progress callback asked to stop
-    InvalidArea,     ///< a step below kLatticeSlack (or not a number); nothing written
+    InvalidArea,     ///< a step below kLatticeSlack (or not a number), or rows or columns
+                     ///< beyond what the format's header holds; nothing written
 };
 
 struct LatticeOutcome {
@@ -82,10 +85,12 @@ LatticeArea AreaFromCorners(double latitude1, double longitude1, double latitude
 /// the steps are not valid or the count is beyond 64 bits.
 std::uint64_t LatticeNodeCount(const LatticeArea& area);
 
-/// Writes the lattice of `area` to `output` (open or attached; the caller closes it),
+/// Writes the lattice of `area` to `output` (open or attached; the caller closes it)
+/// in `format` (lattice_format.hpp; gtx needs a file it can write at offsets),
 /// querying `grid` through `mapped`, and flushes it.
 LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
                                 InterpolationMethod method, const LatticeArea& area,
-                                const LatticeProgress& progress = {});
+                                const LatticeProgress& progress = {},
+                                LatticeFormat format = LatticeFormat::Xyz);
 
 }  // namespace egm2008

@@ -64,7 +64,8 @@ GridmakerOutcome WriteGridmakerOutput(const GridmakerRequest& request, const Lat
                                       TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
                                       const LatticeProgress& progress) {
     GridmakerOutcome outcome;
-    outcome.lattice = WriteGridLattice(output, grid, mapped, request.method, area, progress);
+    outcome.lattice =
+        WriteGridLattice(output, grid, mapped, request.method, area, progress, request.format);
     outcome.closed = output.Close();
     const LatticeOutcome& lattice = outcome.lattice;
     if (lattice.end == LatticeEnd::WriteFailed || !outcome.closed) {

@@ -55,6 +55,7 @@ struct GridmakerRequest {
     double values[kGridmakerFields] = {};  ///< by GridmakerField; spacings in arc minutes
     std::string outputName;                ///< the output as messages name it
     InterpolationMethod method = InterpolationMethod::BiQuadratic;
+    LatticeFormat format = LatticeFormat::Xyz;  ///< the page writes xyz
 };
 
 /// What the checks of a request found: the message of the first that failed

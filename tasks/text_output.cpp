@@ -74,6 +74,25 @@ void TextOutput::WriteOut(std::string_view text) {
     }
 }
 
+void TextOutput::WriteAt(std::uint64_t offset, std::string_view bytes) {
+    Flush();
+    std::size_t done = 0;
+    while (done < bytes.size() && error_ == 0) {
+        if (fd_ < 0) {
+            error_ = EBADF;
+            break;
+        }
+        const ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
+                                   static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR && !stop_.Requested()) continue;
+        if (n <= 0) {
+            error_ = n < 0 ? errno : EIO;
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
 bool TextOutput::Flush() {
     WriteOut(buffer_);
     buffer_.clear();

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cerrno>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,10 @@ public:
     void StopOn(const RunStop& stop) { stop_ = stop; }
     /// Appends bytes as they are.
     void Write(std::string_view text);
+    /// Writes `bytes` at byte `offset` of the file, after what is buffered
+    /// (binary files whose parts come out of order); a descriptor that cannot
+    /// seek (a pipe) fails the write with ESPIPE.
+    void WriteAt(std::uint64_t offset, std::string_view bytes);
     /// Appends `text` and the CR LF line end.
     void WriteLine(std::string_view text);
     /// The buffer the next bytes go to; call Commit after appending to it.

@@ -1,0 +1,91 @@
+// The file formats the gridmaker writes its lattice in, and the one table
+// that names them and their file name extensions.
+//
+//   xyz  "%10.6lf %11.6lf %8.3f" + CR LF per node, 9999.999 for a node that
+//        cannot be computed (the page's own text, and the default)
+//   csv  a header line "latitude,longitude,N", then "lat,lon,N" per node with
+//        the digits of xyz and no padding, an empty N for a node that cannot be
+//        computed; CR LF line ends
+//   asc  ESRI ASCII grid: cell centres are the nodes (xllcenter, yllcenter),
+//        "cellsize" when both steps are equal, else "dx" and "dy";
+//        NODATA_value -9999; N with 4 decimals (0.1 mm: about the seven
+//        digits a node's float holds); rows north to south, CR LF line ends
+//   gtx  NOAA/PROJ vertical grid: big-endian header (south latitude, west
+//        longitude, latitude step, longitude step as float64; rows, columns
+//        as int32), then N as big-endian float32, rows south to north, each
+//        west to east, -88.8888 for a node that cannot be computed
+//
+// asc and gtx need a file: gtx is written at offsets, out of walking order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace egm2008 {
+
+enum class LatticeFormat { Xyz, Csv, Asc, Gtx };
+
+/// A format's name on the command line and its file name extension (with the dot).
+struct LatticeFormatName {
+    LatticeFormat format;
+    const char* name;
+    const char* extension;
+};
+
+inline constexpr LatticeFormatName kLatticeFormatNames[] = {
+    {LatticeFormat::Xyz, "xyz", ".xyz"},
+    {LatticeFormat::Csv, "csv", ".csv"},
+    {LatticeFormat::Asc, "asc", ".asc"},
+    {LatticeFormat::Gtx, "gtx", ".gtx"},
+};
+
+/// The format named `name` ("xyz", "csv", "asc", "gtx"); nothing for another name.
+std::optional<LatticeFormat> LatticeFormatNamed(std::string_view name);
+
+/// The format an output file's name asks for by its extension, in any case:
+/// ".csv", ".asc", ".gtx"; xyz for any other name.
+LatticeFormat LatticeFormatOfPath(const std::string& path);
+
+/// The format's name, as the table spells it.
+const char* LatticeFormatText(LatticeFormat format);
+
+/// A missing node in an ESRI ASCII grid.
+inline constexpr const char* kAscNoData = "-9999";
+/// A missing node in a GTX file, as PROJ and GDAL know it.
+inline constexpr float kGtxMissing = -88.8888f;
+/// Bytes of a GTX file's header and of each of its values.
+inline constexpr std::uint64_t kGtxHeaderSize = 40;
+inline constexpr std::size_t kGtxValueSize = 4;
+
+/// A lattice as the headers describe it: rows and columns, the southern row's
+/// latitude and the western column's longitude as walked, the steps; degrees.
+struct LatticeShape {
+    std::uint64_t rows = 0;
+    std::uint64_t columns = 0;
+    double south = 0.0;
+    double west = 0.0;
+    double latStep = 0.0;
+    double lonStep = 0.0;
+};
+
+/// What comes before the nodes: csv's header line, the ESRI ASCII grid's
+/// header (numbers as the shortest text that reads back as the same double),
+/// the GTX header; "" for xyz.
+std::string LatticeFormatHeader(LatticeFormat format, const LatticeShape& shape);
+
+/// False when the format's header cannot hold the lattice (a GTX of more than
+/// 2^31 - 1 rows or columns).
+bool LatticeFormatHolds(LatticeFormat format, const LatticeShape& shape);
+
+/// Writes `value` as a big-endian float32 to `at` and returns the end.
+char* WriteGtxValue(char* at, float value);
+
+/// True for the formats that cannot go to standard output or a pipe.
+inline bool LatticeFormatNeedsFile(LatticeFormat format) {
+    return format == LatticeFormat::Asc || format == LatticeFormat::Gtx;
+}
+
+}  // namespace egm2008

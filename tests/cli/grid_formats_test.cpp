@@ -1,0 +1,250 @@
+// "egm2008 grid" in its other formats: the format chosen by --format or by the
+// output's extension, csv lines, and ESRI ASCII grids and GTX files as GDAL's
+// and PROJ's own tools read them back (skipped where those tools are missing).
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli_test_support.hpp"
+#include "tests/support/tool_output.hpp"
+
+namespace egm2008::cli::test {
+namespace {
+
+// A 10' grid whose node (row r, column c) holds r - 300 + c/1000, except the
+// implausible node at 30 N, 6 E (row 360, column 36), so that every node
+// of the lattices below tells its row and column apart and one cannot be computed.
+class GridFormats : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteGrid(grid_, kShape10, false, [](std::int64_t r, std::int64_t c) {
+            return r == 360 && c == 36 ? 2000.0f
+                                       : static_cast<float>(r - 300) + static_cast<float>(c) / 1000;
+        });
+    }
+    // The lattice 30 N to 29 N, 5 E to 7 E, rows a degree apart, columns `lonStep` minutes.
+    std::vector<std::string> Args(std::vector<std::string> tail, const char* lonStep = "60",
+                                  const char* method = "bilinear") {
+        std::vector<std::string> args = {"grid",  "--lat",    "29",         "30",     "--lon",
+                                         "7",     "5",        "--step-lat", "60",     "--step-lon",
+                                         lonStep, "--method", method,       "--grid", grid_};
+        args.insert(args.end(), tail.begin(), tail.end());
+        return args;
+    }
+    ScratchFolder scratch_;
+    std::string grid_ = scratch_.File("grid");
+};
+
+constexpr const char* kCsv =
+    "latitude,longitude,N\r\n30.000000,5.000000,60.030\r\n30.000000,6.000000,\r\n"
+    "30.000000,7.000000,60.042\r\n29.000000,5.000000,66.030\r\n29.000000,6.000000,66.036\r\n"
+    "29.000000,7.000000,66.042\r\n";
+constexpr const char* kAscRows = "60.0300 -9999 60.0420\r\n66.0300 66.0360 66.0420\r\n";
+
+struct ChoiceCase {
+    const char* name;
+    std::vector<std::string> tail;  ///< after the lattice's arguments
+    int status;
+    const char* start;  ///< the output file's first bytes, or the message on stderr
+};
+
+void PrintTo(const ChoiceCase& c, std::ostream* os) { *os << c.name; }
+
+class GridFormatChoice : public GridFormats, public ::testing::WithParamInterface<ChoiceCase> {};
+
+TEST_P(GridFormatChoice, FormatComesFromTheOptionElseTheExtension) {
+    const ChoiceCase& c = GetParam();
+    std::vector<std::string> tail = c.tail;
+    for (std::string& word : tail) {
+        if (word.front() != '@') continue;
+        word = scratch_.File(word.substr(1));
+        std::filesystem::create_directories(std::filesystem::path(word).parent_path());
+    }
+    const CliRun run = RunTool(Args(tail));
+    EXPECT_EQ(run.status, c.status) << run.err;
+    if (c.status == 2) {
+        EXPECT_EQ(run.err.rfind(c.start, 0), 0u) << run.err;
+        EXPECT_EQ(scratch_.Names(), std::vector<std::string>{"grid"});  // nothing written
+        return;
+    }
+    const std::string bytes = ReadFile(tail.back());
+    EXPECT_EQ(bytes.substr(0, std::string(c.start).size()), c.start);
+}
+
+const std::string kNeedsFile = "egm2008: grid: --format ";
+INSTANTIATE_TEST_SUITE_P(
+    Outputs, GridFormatChoice,
+    ::testing::Values(
+        ChoiceCase{"CsvExtension", {"-o", "@n.csv"}, 1, "latitude,longitude,N\r\n30.000000,5"},
+        ChoiceCase{"UpperCaseExtension", {"-o", "@n.ASC"}, 1, "ncols        3\r\n"},
+        ChoiceCase{"GtxExtension", {"-o", "@n.gtx"}, 1, "\x40\x3d\0\0\0\0\0\0"},
+        ChoiceCase{
+            "OtherExtensionIsXyz", {"-o", "@n.dat"}, 1, " 30.000000    5.000000   60.030\r\n"},
+        ChoiceCase{"DotInFolderOnly", {"-o", "@.d/n"}, 1, " 30.000000    5.000000   60.030\r\n"},
+        ChoiceCase{"OptionOverExtension", {"--format", "csv", "-o", "@n.asc"}, 1, "latitude,"},
+        ChoiceCase{"XyzOverExtension", {"--format", "xyz", "-o", "@n.csv"}, 1, " 30.000000 "},
+        ChoiceCase{"AscToStandardOutput",
+                   {"--format", "asc"},
+                   2,
+                   "egm2008: grid: --format asc is written to a file: give -o FILE"},
+        ChoiceCase{"GtxToDash",
+                   {"--format", "gtx", "-o", "-"},
+                   2,
+                   "egm2008: grid: --format gtx is written to a file: give -o FILE"},
+        ChoiceCase{"UnknownFormat", {"--format", "tif", "-o", "@n.tif"}, 2, "egm2008: "}),
+    [](const ::testing::TestParamInfo<ChoiceCase>& p) { return std::string(p.param.name); });
+
+TEST_F(GridFormats, CsvHasAHeaderAndAnEmptyNForAFailedNode) {
+    const std::string out = scratch_.File("n.csv");
+    const CliRun run = RunTool(Args({"-o", out}));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "egm2008: 1 node could not be computed and was written with an empty N.\n");
+    EXPECT_EQ(ReadFile(out), kCsv);
+    // csv may go to standard output.
+    EXPECT_EQ(RunTool(Args({"--format", "csv"})).out, kCsv);
+}
+
+// The numbers of a JSON array named `key` in `json` (gdalinfo -json's geoTransform, size).
+std::vector<double> JsonNumbers(const std::string& json, const std::string& key) {
+    std::vector<double> numbers;
+    std::size_t at = json.find("\"" + key + "\"");
+    if (at == std::string::npos) return numbers;
+    at = json.find('[', at);
+    const std::size_t end = json.find(']', at);
+    std::istringstream items(json.substr(at + 1, end - at - 1));
+    std::string item;
+    while (std::getline(items, item, ',')) numbers.push_back(std::strtod(item.c_str(), nullptr));
+    return numbers;
+}
+
+struct AscCase {
+    const char* name;
+    const char* lonStep;  ///< arc minutes
+    const char* header;   ///< the lines before the rows
+    int columns;
+};
+
+void PrintTo(const AscCase& c, std::ostream* os) { *os << c.name; }
+
+class GridAsc : public GridFormats, public ::testing::WithParamInterface<AscCase> {};
+
+TEST_P(GridAsc, GdalFindsEveryNodeAtItsPixelCentre) {
+    const AscCase& c = GetParam();
+    const std::string out = scratch_.File("n.asc");
+    const CliRun run = RunTool(Args({"-o", out}, c.lonStep));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "egm2008: 1 node could not be computed and was written as NODATA -9999.\n");
+    const std::string bytes = ReadFile(out);
+    EXPECT_EQ(bytes.substr(0, std::string(c.header).size()), c.header);
+
+    if (!ToolOnPath("gdalinfo") || !ToolOnPath("gdallocationinfo")) {
+        GTEST_SKIP() << "gdal-bin is not installed";
+    }
+    const std::optional<std::string> info = ToolOutput("gdalinfo -json '" + out + "'");
+    ASSERT_TRUE(info);
+    EXPECT_EQ(JsonNumbers(*info, "size"), (std::vector<double>{double(c.columns), 2.0}));
+    const std::vector<double> transform = JsonNumbers(*info, "geoTransform");
+    ASSERT_EQ(transform.size(), 6u) << *info;
+    EXPECT_NE(info->find("\"noDataValue\":-9999"), std::string::npos) << *info;
+    const double lonStep = std::strtod(c.lonStep, nullptr) / 60;
+    for (int row = 0; row < 2; ++row) {
+        for (int column = 0; column < c.columns; ++column) {
+            const double longitude = 5 + column * lonStep;
+            const double latitude = 30 - row;
+            EXPECT_DOUBLE_EQ(transform[0] + (column + 0.5) * transform[1], longitude);
+            EXPECT_DOUBLE_EQ(transform[3] + (row + 0.5) * transform[5], latitude);
+            // GDAL's value at the node, against the grid's node value.
+            std::ostringstream where;
+            where << "gdallocationinfo -valonly -geoloc '" << out << "' " << longitude << ' '
+                  << latitude;
+            const std::optional<std::string> value = ToolOutput(where.str());
+            ASSERT_TRUE(value);
+            const bool failed = row == 0 && longitude == 6;
+            const double expected = failed ? -9999 : 60 + 6 * row + longitude * 6 / 1000;
+            EXPECT_NEAR(std::strtod(value->c_str(), nullptr), expected, 5e-5) << where.str();
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, GridAsc,
+    ::testing::Values(AscCase{"EqualSteps", "60",
+                              "ncols        3\r\nnrows        2\r\nxllcenter    5\r\n"
+                              "yllcenter    29\r\ncellsize     1\r\nNODATA_value -9999\r\n",
+                              3},
+                      AscCase{"UnequalSteps", "30",
+                              "ncols        5\r\nnrows        2\r\nxllcenter    5\r\n"
+                              "yllcenter    29\r\ndx           0.5\r\ndy           1\r\n"
+                              "NODATA_value -9999\r\n",
+                              5}),
+    [](const ::testing::TestParamInfo<AscCase>& p) { return std::string(p.param.name); });
+
+TEST_F(GridFormats, AscRowsGoNorthToSouth) {
+    const std::string out = scratch_.File("n.asc");
+    RunTool(Args({"-o", out}));
+    const std::string bytes = ReadFile(out);
+    EXPECT_EQ(bytes.substr(bytes.size() - std::string(kAscRows).size()), kAscRows);
+}
+
+// The float32 held big-endian at `offset` of `bytes`.
+float BigEndianFloat(const std::string& bytes, std::size_t offset) {
+    std::uint32_t bits = 0;
+    for (std::size_t k = 0; k < 4; ++k)
+        bits = bits << 8 | static_cast<unsigned char>(bytes[offset + k]);
+    return std::bit_cast<float>(bits);
+}
+
+TEST_F(GridFormats, GtxHoldsRowsSouthToNorthAsProjReadsThem) {
+    const std::string out = scratch_.File("n.gtx");
+    const CliRun run = RunTool(Args({"-o", out}));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "egm2008: 1 node could not be computed and was written as -88.8888.\n");
+    const std::string bytes = ReadFile(out);
+    ASSERT_EQ(bytes.size(), 40u + 6 * 4);
+    // 30 N, 6 E: the last row of the file, its middle column.
+    EXPECT_EQ(BigEndianFloat(bytes, 40 + 4 * 4), -88.8888f);
+    EXPECT_EQ(BigEndianFloat(bytes, 40), 66.030f);
+
+    if (!ToolOnPath("cct")) GTEST_SKIP() << "proj-bin is not installed";
+    const std::optional<std::string> shifted =
+        ToolOutput("cct -d 4 +proj=vgridshift +grids='" + out + "' +multiplier=1",
+                   "5 30 0\n7 30 0\n5 29 0\n6 29 0\n7 29 0\n");
+    ASSERT_TRUE(shifted);
+    std::istringstream lines(*shifted);
+    for (const double expected : {60.030, 60.042, 66.030, 66.036, 66.042}) {
+        double longitude = 0, latitude = 0, height = 0;
+        lines >> longitude >> latitude >> height;
+        std::string rest;
+        std::getline(lines, rest);
+        // vgridshift adds multiplier times the grid's value: a height of 0 becomes N.
+        EXPECT_NEAR(height, expected, 1e-4) << longitude << ' ' << latitude;
+    }
+}
+
+// Fault pinned: the nodes a stopped GTX run never reached read as 0 m.
+TEST_F(GridFormats, GtxStoppedAtANodeMarksWhatItDidNotReach) {
+    // The bi-quadratic window of 30 N, 6 E holds -2000 m and refuses: the run stops there.
+    WriteGrid(grid_, kShape10, false, [](std::int64_t r, std::int64_t c) {
+        return r == 360 && c == 36 ? -2000.0f : 10.0f;
+    });
+    const std::string out = scratch_.File("n.gtx");
+    const CliRun run = RunTool(Args({"-o", out}, "60", "biquadratic"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("is incomplete!"), std::string::npos) << run.err;
+    const std::string bytes = ReadFile(out);
+    ASSERT_EQ(bytes.size(), 40u + 6 * 4);
+    for (std::size_t place = 0; place < 6; ++place) {
+        const float value = BigEndianFloat(bytes, 40 + 4 * place);
+        // Place 3 is 30 N, 5 E, the one node written before the stop.
+        EXPECT_EQ(value == -88.8888f, place != 3) << place << ": " << value;
+    }
+}
+
+}  // namespace
+}  // namespace egm2008::cli::test
