@@ -386,7 +386,7 @@ private:
 
 // The lines after the first data line, batched over the workers for a regular
 // input, line by line for a live one.
-void RunData(HeightsRun& run, const LineConverter& converter, bool live, const RunStop& stop) {
+void RunData(HeightsRun& run, const LineConverter& converter, bool live) {
     LineWork<HeightsCounts> work;
     work.handle = [&converter](std::string_view lines, std::int64_t number, std::string& out,
                                HeightsCounts& counts) {
@@ -397,7 +397,7 @@ void RunData(HeightsRun& run, const LineConverter& converter, bool live, const R
     };
     work.add = [&run](const HeightsCounts& counts) { run.Add(counts); };
     work.linesBefore = run.number();
-    run.End(RunLines(run.reader(), run.output(), live, stop, work));
+    run.End(RunLines(run.reader(), run.output(), live, run.stop(), work));
 }
 
 // Reads up to the first data line, holding back what comes before it; returns
@@ -539,7 +539,7 @@ HeightsOutcome RunHeights(const PointFileInput& input, TextOutput& output, const
             output.Write(out);
             run.Add(counts);
         }
-        RunData(run, converter, !input.identified(), stop);
+        RunData(run, converter, !input.identified());
     }
     outcome.stopped =
         !run.ended() && outcome.readError == 0 && outcome.layoutError.empty() && stop.Requested();

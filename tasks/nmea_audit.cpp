@@ -113,7 +113,7 @@ void NmeaAudit::Add(std::string_view line) {
     if (!NmeaIdentifier(line, talker, type)) return;
     ++report_.sentences;
     CountIdentifier(talker, type);
-    if (type != "GGA" && type != "GNS") return;
+    if (!IsPositionSentence(talker, type)) return;
     NmeaFix fix;
     const NmeaOutcome outcome = ReadNmeaFix(line, fix);
     if (outcome == NmeaOutcome::NotPosition) return;
@@ -162,10 +162,8 @@ void NmeaAudit::AddFix(const NmeaFix& fix) {
 }
 
 void NmeaAudit::CompareSeparation(const NmeaFix& fix) {
-    const double longitude = fix.longitude < 0.0 ? fix.longitude + 360.0 : fix.longitude;
     float undulation = 0.0f;
-    if (query_(fix.latitude, longitude, undulation) != QueryStatus::StatusOk ||
-        !std::isfinite(undulation)) {
+    if (!UndulationAtFix(fix, query_, undulation)) {
         ++report_.queryFailed;
         return;
     }
@@ -178,8 +176,6 @@ void NmeaAudit::CompareSeparation(const NmeaFix& fix) {
     ++d.count;
     sum_ += difference;
     sumOfSquares_ += difference * difference;
-    d.mean = sum_ / static_cast<double>(d.count);
-    d.rms = std::sqrt(sumOfSquares_ / static_cast<double>(d.count));
     d.minimum = std::min(d.minimum, difference);
     d.maximum = std::max(d.maximum, difference);
 }
@@ -220,6 +216,10 @@ void NmeaAudit::CloseEpoch() {
 
 NmeaAuditReport NmeaAudit::Finish() {
     if (epochOpen_) CloseEpoch();
+    if (NmeaDifferenceFigures& d = report_.difference; d.count > 0) {
+        d.mean = sum_ / static_cast<double>(d.count);
+        d.rms = std::sqrt(sumOfSquares_ / static_cast<double>(d.count));
+    }
     MakeVerdicts();
     return report_;
 }
@@ -388,6 +388,15 @@ void AppendJsonString(std::string& out, std::string_view text) {
     out += '"';
 }
 
+void AppendJsonStrings(std::string& out, const std::vector<std::string>& texts) {
+    out += '[';
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (i > 0) out += ',';
+        AppendJsonString(out, texts[i]);
+    }
+    out += ']';
+}
+
 // Metres with 4 decimals; null for a value that is no number.
 std::string JsonMetres(double value) {
     return std::isfinite(value) ? FormatFixed(value, 4) : std::string("null");
@@ -425,12 +434,7 @@ std::string NmeaAuditJson(const NmeaAuditReport& r) {
         }
         identifiers.Close();
     }
-    o.Key("talkers") += '[';
-    for (std::size_t i = 0; i < r.talkers.size(); ++i) {
-        if (i > 0) out += ',';
-        AppendJsonString(out, r.talkers[i]);
-    }
-    out += ']';
+    AppendJsonStrings(o.Key("talkers"), r.talkers);
     o.Key("positions") += std::to_string(r.positions);
     o.Key("fixes") += std::to_string(r.fixes);
     {
@@ -465,12 +469,7 @@ std::string NmeaAuditJson(const NmeaAuditReport& r) {
         epochs.Close();
     }
     AppendJsonString(o.Key("grid"), r.grid);
-    o.Key("verdicts") += '[';
-    for (std::size_t i = 0; i < r.verdicts.size(); ++i) {
-        if (i > 0) out += ',';
-        AppendJsonString(out, r.verdicts[i]);
-    }
-    out += ']';
+    AppendJsonStrings(o.Key("verdicts"), r.verdicts);
     o.Close();
     return out;
 }

@@ -91,10 +91,8 @@ NmeaOutcome SplitSentence(std::string_view line, SentenceParts& parts) {
 
     std::string_view talker;
     std::string_view type;
-    if (!NmeaIdentifier(body, talker, type) || talker.size() != 2 ||
-        (type != "GGA" && type != "GNS")) {
+    if (!NmeaIdentifier(body, talker, type) || !IsPositionSentence(talker, type))
         return NmeaOutcome::NotPosition;
-    }
     parts.gns = type == "GNS";
     const std::size_t star = body.find('*');
     parts.hasChecksum = star != std::string_view::npos;
@@ -208,6 +206,16 @@ bool IsNmeaTalker(std::string_view text) {
     return text.size() == 2 && IsUpper(text[0]) && IsUpper(text[1]);
 }
 
+bool IsPositionSentence(std::string_view talker, std::string_view type) {
+    return talker.size() == 2 && (type == "GGA" || type == "GNS");
+}
+
+bool UndulationAtFix(const NmeaFix& fix, const UndulationQuery& query, float& undulation) {
+    const double longitude = fix.longitude < 0.0 ? fix.longitude + 360.0 : fix.longitude;
+    return query(fix.latitude, longitude, undulation) == QueryStatus::StatusOk &&
+           std::fabs(undulation) <= kLargestUndulation;
+}
+
 bool NmeaIdentifier(std::string_view line, std::string_view& talker, std::string_view& type) {
     if (line.size() < 2 || line[0] != '$') return false;
     std::size_t end = 1;
@@ -242,11 +250,7 @@ NmeaOutcome RewriteNmeaLine(std::string_view line, const NmeaRewriteOptions& opt
     float undulation = 0.0f;
     if (outcome == NmeaOutcome::Rewritten) {
         if (fixOut != nullptr) *fixOut = fix;
-        const double longitude = fix.longitude < 0.0 ? fix.longitude + 360.0 : fix.longitude;
-        if (query(fix.latitude, longitude, undulation) != QueryStatus::StatusOk ||
-            !(std::fabs(undulation) <= kLargestUndulation)) {
-            outcome = NmeaOutcome::QueryFailed;
-        }
+        if (!UndulationAtFix(fix, query, undulation)) outcome = NmeaOutcome::QueryFailed;
     }
     if (outcome != NmeaOutcome::Rewritten) {
         out.append(line);

@@ -59,6 +59,10 @@ struct NmeaRewriteOptions {
 /// True for a talker a sentence may carry: two capital letters.
 bool IsNmeaTalker(std::string_view text);
 
+/// True for the identifier of a sentence that RewriteNmeaLine rewrites: a
+/// two-letter talker (as NmeaIdentifier splits it) and "GGA" or "GNS".
+bool IsPositionSentence(std::string_view talker, std::string_view type);
+
 /// The identifier of a sentence line: talker and type of "$GPGGA,..." ("GP",
 /// "GGA"); "P" and the rest for proprietary ones ("$PUBX,..."); false when the
 /// line starts with no "$" and letters or digits before a ",".
@@ -79,6 +83,10 @@ struct NmeaFix {
 /// end); Rewritten when the sentence is one that can be rewritten (its fields
 /// then in `fix`, its views into `line`), else why not (never QueryFailed).
 NmeaOutcome ReadNmeaFix(std::string_view line, NmeaFix& fix);
+
+/// EGM2008's N at the fix's position by `query` (a west longitude shifted by
+/// +360 first); false when the query fails or answers no plausible undulation.
+bool UndulationAtFix(const NmeaFix& fix, const UndulationQuery& query, float& undulation);
 
 /// Rewrites one line and appends it to `out`: the rewritten sentence, or the
 /// line as received for every other outcome. `fix`, when given, receives the fix of

@@ -16,8 +16,7 @@ constexpr std::int64_t kProgressStep = 10000;
 bool IsPositionIdentifier(std::string_view line) {
     std::string_view talker;
     std::string_view type;
-    return NmeaIdentifier(line, talker, type) && talker.size() == 2 &&
-           (type == "GGA" || type == "GNS");
+    return NmeaIdentifier(line, talker, type) && IsPositionSentence(talker, type);
 }
 
 }  // namespace
