@@ -12,6 +12,7 @@
 #include "cli/run_cli.hpp"
 #include "engine/grid_probe.hpp"
 #include "engine/grid_scan.hpp"
+#include "engine/known_grids.hpp"
 #include "tasks/field_text.hpp"
 #include "tasks/text_output.hpp"
 
@@ -51,9 +52,9 @@ int RunInfo(const InfoArgs& args, Console& console) {
     AppendFormat(text, "Byte order   %s\n", grid->bigEndian ? "big-endian" : "little-endian");
     AppendFormat(text, "Length       %llu bytes\n",
                  static_cast<unsigned long long>(GridFileLength(grid->gridSize)));
-    if (const char* name = SetupGridWithDigest(report.sha256)) {
+    if (const KnownGrid* known = KnownGridWithDigest(report.sha256)) {
         AppendFormat(text, "SHA-256      %s (%s as made by scripts/setup-grids.sh)\n",
-                     report.sha256.c_str(), name);
+                     report.sha256.c_str(), GridFileName(known->size, known->bigEndian).c_str());
     } else {
         AppendFormat(text, "SHA-256      %s (not a known digest)\n", report.sha256.c_str());
     }

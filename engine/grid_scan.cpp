@@ -13,22 +13,6 @@ namespace egm2008 {
 
 namespace {
 
-// The files scripts/setup-grids.sh makes, as its table checks them.
-struct SetupGrid {
-    const char* name;
-    const char* sha256;
-};
-constexpr SetupGrid kSetupGrids[] = {
-    {"Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE",
-     "98ae13fa146a0a4e5469d35d62b5b34c84a13fbb17b9fdb98fb1928c73305eba"},
-    {"Und_min10x10_egm2008_isw=82_WGS84_TideFree",
-     "418c304684c5c9fd80708d0591c379ef30b3d560ba3db1f13fe2e2468e15e480"},
-    {"Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE",
-     "ab6f8b94076f78707d1cdae7b066b93a786a0c64b52449e20cf1a1a2f4e74daf"},
-    {"Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree",
-     "d5d8fb11e80c131e6eaac39f0f407b19b413347f95a9e6e4590ec36fc9c5d6f6"},
-};
-
 // Maps the whole file of `grid` for one read from start to end; false (errno set)
 // when it cannot be opened or mapped or its length is not `size`.
 bool MapWholeGrid(const GeoidGrid& grid, std::uint64_t size, ReadOnlyMapping& mapping) {
@@ -82,13 +66,6 @@ void TakeValues(const unsigned char* record, std::int64_t r, const GeoidGrid& gr
 }
 
 }  // namespace
-
-const char* SetupGridWithDigest(const std::string& sha256) {
-    for (const SetupGrid& grid : kSetupGrids) {
-        if (sha256 == grid.sha256) return grid.name;
-    }
-    return nullptr;
-}
 
 bool ScanGrid(const GeoidGrid& grid, GridReport& report, const RowProgress& rowDone) {
     report = GridReport{};

@@ -1,7 +1,7 @@
 // A full look at a grid file: every record marker (the byte length of a row's
 // values, before and after the row), the range of the values with where the
-// extremes lie, and the file's SHA-256, which names the grids
-// scripts/setup-grids.sh makes. The file is mapped read-only and read once from
+// extremes lie, and the file's SHA-256, which names the known grids
+// (known_grids.hpp). The file is mapped read-only and read once from
 // start to end. Values with |N| > 1000 m or not a number, which the queries
 // refuse, are counted apart and take no part in the range.
 #pragma once
@@ -36,10 +36,6 @@ struct GridReport {
 
 /// Called after each row with the rows done and the rows in all.
 using RowProgress = std::function<void(std::int64_t done, std::int64_t rows)>;
-
-/// The name of the grid file scripts/setup-grids.sh makes with this SHA-256
-/// (lowercase hexadecimal); nullptr for any other digest.
-const char* SetupGridWithDigest(const std::string& sha256);
 
 /// Reads the whole grid `grid` describes (its size and byte order already chosen);
 /// `rowDone` after each row. False (errno set) when the file cannot be opened or

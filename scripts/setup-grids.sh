@@ -15,13 +15,14 @@ cache=${EGM2008_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/egm2008}
 member=./usr/share/geotranz/data/Und_min2.5x2.5_egm2008_WGS84_TideFree_reformatted
 member_size=150285632
 
-# name, spacing, byte order, SHA-256
-grids=(
-  "Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE 10 little 98ae13fa146a0a4e5469d35d62b5b34c84a13fbb17b9fdb98fb1928c73305eba"
-  "Und_min10x10_egm2008_isw=82_WGS84_TideFree 10 big 418c304684c5c9fd80708d0591c379ef30b3d560ba3db1f13fe2e2468e15e480"
-  "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE 2.5 little ab6f8b94076f78707d1cdae7b066b93a786a0c64b52449e20cf1a1a2f4e74daf"
-  "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree 2.5 big d5d8fb11e80c131e6eaac39f0f407b19b413347f95a9e6e4590ec36fc9c5d6f6"
-)
+# name, spacing, byte order, SHA-256: read from the one table in engine/known_grids.hpp
+mapfile -t grids < <(sed -nE \
+  's|^ *\{GridSize::Grid([0-9_]+)x[0-9_]+, (true\|false), "([0-9a-f]{64})"\}, *// (.*)$|\4 \1 \2 \3|p' \
+  "$top/engine/known_grids.hpp" | sed -e 's/ 2_5 / 2.5 /' -e 's/ true / big /' -e 's/ false / little /')
+if [ "${#grids[@]}" != 4 ]; then
+  printf 'setup-grids: engine/known_grids.hpp holds %d known grids, expected 4\n' "${#grids[@]}" >&2
+  exit 1
+fi
 
 say() { printf 'setup-grids: %s\n' "$*" >&2; }
 digest() { sha256sum "$1" | cut -d' ' -f1; }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/geoid_grid.hpp"
+#include "engine/known_grids.hpp"
 #include "tests/engine/test_grids.hpp"
 
 namespace egm2008 {
@@ -52,7 +53,7 @@ TEST(GridScan, MarkersRangeAndImplausibleValues) {
         EXPECT_DOUBLE_EQ(report.maximum.latitude, 90.0 - 1000.0 / 6.0);
         EXPECT_DOUBLE_EQ(report.maximum.longitude, 2159.0 / 6.0);
         EXPECT_EQ(report.sha256.size(), 64u);
-        EXPECT_EQ(SetupGridWithDigest(report.sha256), nullptr);
+        EXPECT_EQ(KnownGridWithDigest(report.sha256), nullptr);
     }
 }
 

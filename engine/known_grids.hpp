@@ -1,0 +1,41 @@
+// The grid files whose contents are known to the byte: the 10' and 2.5' grids,
+// in both byte orders, converted from NGA's 2.5' grid in Debian's geotranz
+// package (scripts/setup-grids.sh and "egm2008 grids install" make them), each
+// named by NGA's file name and told by its SHA-256. scripts/setup-grids.sh reads
+// its table from the lines below; keep one grid a line, its file name in the
+// comment at the end.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "engine/geoid_grid.hpp"
+
+namespace egm2008 {
+
+struct KnownGrid {
+    GridSize size;
+    bool bigEndian;
+    const char* sha256;  ///< 64 lowercase hexadecimal digits
+};
+
+// clang-format off
+inline constexpr KnownGrid kKnownGrids[] = {
+    {GridSize::Grid10x10, false, "98ae13fa146a0a4e5469d35d62b5b34c84a13fbb17b9fdb98fb1928c73305eba"},  // Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE
+    {GridSize::Grid10x10, true, "418c304684c5c9fd80708d0591c379ef30b3d560ba3db1f13fe2e2468e15e480"},  // Und_min10x10_egm2008_isw=82_WGS84_TideFree
+    {GridSize::Grid2_5x2_5, false, "ab6f8b94076f78707d1cdae7b066b93a786a0c64b52449e20cf1a1a2f4e74daf"},  // Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE
+    {GridSize::Grid2_5x2_5, true, "d5d8fb11e80c131e6eaac39f0f407b19b413347f95a9e6e4590ec36fc9c5d6f6"},  // Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree
+};
+// clang-format on
+
+/// The known grid with this SHA-256 (lowercase hexadecimal); nullptr for any other digest.
+const KnownGrid* KnownGridWithDigest(std::string_view sha256);
+
+/// The known digest of the grid of this size and byte order; nullptr when there is none (1').
+const char* KnownDigestOf(GridSize size, bool bigEndian);
+
+/// The SHA-256 of the whole file at `path` as lowercase hexadecimal; false (errno set) when it
+/// cannot be opened or read.
+bool FileSha256(const std::string& path, std::string& sha256);
+
+}  // namespace egm2008
