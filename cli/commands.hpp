@@ -84,4 +84,11 @@ struct NmeaArgs {
 };
 int RunNmeaCommand(const NmeaArgs& args, Console& console);
 
+/// "egm2008 grids": the grids in the grid folders, or with `install` their making.
+struct GridsArgs {
+    bool install = false;
+    bool system = false;  ///< install into /usr/local/share/egm2008
+};
+int RunGrids(const GridsArgs& args, Console& console);
+
 }  // namespace egm2008::cli

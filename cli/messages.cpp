@@ -49,6 +49,18 @@ std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 }  // namespace
 
+std::string NoGridsFoundText(const std::vector<std::string>& folders) {
+    std::string list;
+    for (const std::string& folder : folders) list += (list.empty() ? "" : ", ") + folder;
+    return "No grids in " + list + "; \"egm2008 grids install\" makes the 10' and 2.5' grids.\n";
+}
+
+std::string GridsInstalledText(const std::string& folder, std::size_t made, std::size_t kept) {
+    return "The 10' and 2.5' grids, in both byte orders, are in " + folder + " (" +
+           std::to_string(made) + " made, " + std::to_string(kept) +
+           " already there); name them with --grid 10 or --grid 2.5.\n";
+}
+
 std::string WrongMarkersMessage(const std::string& path, std::int64_t wrong,
                                 std::int64_t firstRow) {
     return "Geoidfile " + Quoted(path) + " has " + std::to_string(wrong) +

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tasks/lattice_format.hpp"
 
@@ -44,6 +45,13 @@ std::string NodesOutsideMessage(std::uint64_t nodes, LatticeFormat format = Latt
 
 /// `egm2008 grid --format asc` or gtx without an output file.
 std::string FormatNeedsFileMessage(LatticeFormat format);
+
+// ---- the grid folders (grids_command.cpp) ----
+
+/// `egm2008 grids` finding no grid in `folders`.
+std::string NoGridsFoundText(const std::vector<std::string>& folders);
+/// Where `egm2008 grids install` left the grids, with how many it made and found.
+std::string GridsInstalledText(const std::string& folder, std::size_t made, std::size_t kept);
 
 // ---- grid files (info_command.cpp; the grid choice's own are in engine/messages.hpp) ----
 

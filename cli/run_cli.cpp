@@ -583,9 +583,39 @@ struct InfoCommand {
     }
 };
 
+struct GridsCommand {
+    CLI::App* command = nullptr;
+    CLI::App* install = nullptr;
+    GridsArgs grids;
+
+    void Add(CLI::App& app) {
+        command = app.add_subcommand("grids", "the grids in the grid folders, or their making");
+        install = command->add_subcommand(
+            "install", "make the 10' and 2.5' grids from Debian's geotranz package");
+        install->add_flag("--system", grids.system,
+                          "into /usr/local/share/egm2008 (default ~/.local/share/egm2008)");
+        command->footer(R"(Lists each grid found by NGA's file names in the grid folders, in the
+order --grid looks up a name: $EGM2008_GRID_PATH, ~/.local/share/egm2008,
+/usr/local/share/egm2008, /usr/share/egm2008; its size and byte order as the
+file tells them, and whether its SHA-256 is the known one.
+"grids install" takes geotranz_*_all.deb from ${EGM2008_CACHE:-~/.cache/egm2008}
+(or downloads it there with apt-get download), converts NGA's 2.5' grid in it
+and checks every result's SHA-256.
+  egm2008 grids
+  egm2008 grids install
+  sudo egm2008 grids install --system)");
+    }
+
+    int Run(Console& console) {
+        grids.install = install->parsed();
+        return RunGrids(grids, console);
+    }
+};
+
 // CLI11 would take an unknown first word for a stray argument and ask for a subcommand.
 bool IsStrayWord(const std::vector<std::string>& args) {
-    const std::vector<std::string> commands = {"point", "file", "heights", "nmea", "grid", "info"};
+    const std::vector<std::string> commands = {"point", "file",  "heights", "nmea",
+                                               "grid",  "grids", "info"};
     return !args.empty() && !args.front().empty() && args.front().front() != '-' &&
            std::find(commands.begin(), commands.end(), args.front()) == commands.end();
 }
@@ -632,12 +662,14 @@ int runCli(const std::vector<std::string>& args, int in, int out, int err) {
     NmeaCommand nmea;
     GridCommand grid;
     InfoCommand info;
+    GridsCommand grids;
     point.Add(app);
     file.Add(app);
     heights.Add(app);
     nmea.Add(app);
     grid.Add(app);
     info.Add(app);
+    grids.Add(app);
 
     if (IsStrayWord(args)) {
         console.Message(NoSubcommandMessage(args.front()));
@@ -650,6 +682,7 @@ int runCli(const std::vector<std::string>& args, int in, int out, int err) {
     if (heights.command->parsed()) return heights.Run(console);
     if (nmea.command->parsed()) return nmea.Run(console);
     if (grid.command->parsed()) return grid.Run(console);
+    if (grids.command->parsed()) return grids.Run(console);
     return info.Run(console);
 }
 

@@ -163,4 +163,23 @@ inline constexpr const char* kHeightColumnNeededMessage =
 /// A column as a picker shows it: "2: Lat" in a file with a header, else "column 2".
 std::string ColumnItem(std::size_t column, const std::string& name, bool header);
 
+// Making the grids from the geotranz package (grid_install.cpp).
+/// "fetching Debian's geotranz package into <cache>"
+std::string FetchingPackageStep(const std::string& cache);
+/// "extracting the 2.5' grid from <package file name>"
+std::string ExtractingGridStep(const std::string& packageName);
+/// "making <path>"
+std::string MakingGridStep(const std::string& path);
+/// The install folder could not be made (`reason`: the system's text).
+std::string FolderNotMadeMessage(const std::string& folder, const std::string& reason);
+/// No package file in `cache`, and apt-get could not download one.
+std::string PackageNotDownloadedMessage(const std::string& cache);
+/// dpkg-deb and tar could not extract the grid member from `deb`.
+std::string GridNotExtractedMessage(const std::string& deb);
+/// A grid file could not be written (`reason`: the system's text).
+std::string GridNotWrittenMessage(const std::string& path, const char* reason);
+/// A grid made with another SHA-256 than its known one.
+std::string GridDigestMismatchMessage(const std::string& path, const std::string& digest,
+                                      const char* expected);
+
 }  // namespace egm2008

@@ -1,0 +1,89 @@
+// "egm2008 grids": the grids the grid folders hold, and "egm2008 grids install",
+// which makes the 10' and 2.5' grids from Debian's geotranz package
+// (tasks/grid_install.hpp). Steps and the progress line go to standard error,
+// the list and where the grids went to standard output.
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "cli/commands.hpp"
+#include "cli/messages.hpp"
+#include "cli/run_cli.hpp"
+#include "engine/grid_choice.hpp"
+#include "tasks/grid_install.hpp"
+#include "tasks/text_output.hpp"
+
+namespace egm2008::cli {
+
+namespace {
+
+const char* Verdict(const FoundGrid& grid) {
+    if (!grid.size || !grid.bigEndian) return "no grid file";
+    if (!grid.knownDigest) return "no known SHA-256";
+    return *grid.knownDigest ? "SHA-256 verified" : "SHA-256 unknown";
+}
+
+std::string ListText(const std::vector<FoundGrid>& grids) {
+    std::string text;
+    for (const FoundGrid& grid : grids) {
+        const char* size = grid.size ? SizeName(*grid.size) : "-";
+        const char* order = !grid.bigEndian   ? "-"
+                            : *grid.bigEndian ? "big-endian"
+                                              : "little-endian";
+        AppendFormat(text, "%-5s %-13s %-17s %s\n", size, order, Verdict(grid), grid.path.c_str());
+    }
+    return text;
+}
+
+// Tells the install's steps as messages and its rows on the progress line.
+class ConsoleObserver final : public InstallObserver {
+public:
+    explicit ConsoleObserver(Console& console)
+        : console_(console), progress_(console.err(), "rows") {}
+    void Step(const std::string& text) override {
+        progress_.Finish();
+        console_.Message(text);
+    }
+    void Rows(std::uint64_t done, std::uint64_t total) override { progress_.Update(done, total); }
+
+private:
+    Console& console_;
+    Progress progress_;
+};
+
+int List(Console& console) {
+    const std::vector<std::string> folders = GridSearchFolders();
+    const std::vector<FoundGrid> grids = ListGrids(folders);
+    const std::string text = grids.empty() ? NoGridsFoundText(folders) : ListText(grids);
+    if (!console.Out(text)) {
+        console.Message(StandardOutputFailureMessage(std::strerror(errno)));
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+int Install(const GridsArgs& args, Console& console) {
+    const std::string folder = InstallFolder(args.system);
+    InstallOutcome outcome;
+    {
+        ConsoleObserver observer(console);
+        outcome = InstallGrids(folder, PackageCacheFolder(), observer);
+    }
+    if (!outcome.ok) {
+        console.Message(outcome.problem);
+        return kExitFailure;
+    }
+    if (!console.Out(GridsInstalledText(folder, outcome.made.size(), outcome.kept.size()))) {
+        console.Message(StandardOutputFailureMessage(std::strerror(errno)));
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+int RunGrids(const GridsArgs& args, Console& console) {
+    return args.install ? Install(args, console) : List(console);
+}
+
+}  // namespace egm2008::cli
