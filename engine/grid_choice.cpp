@@ -131,6 +131,14 @@ std::vector<std::string> GridSearchFolders() {
     return folders;
 }
 
+std::string FirstGridFolder() {
+    for (const std::string& folder : GridSearchFolders()) {
+        struct stat info {};
+        if (::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return folder;
+    }
+    return {};
+}
+
 std::optional<std::string> FindNamedGrid(const GridName& name,
                                          const std::vector<std::string>& folders) {
     std::vector<bool> orders = {false, true};

@@ -54,6 +54,9 @@ std::string GridFileName(GridSize size, bool bigEndian);
 /// (when HOME is set), /usr/local/share/egm2008, /usr/share/egm2008.
 std::vector<std::string> GridSearchFolders();
 
+/// The first of GridSearchFolders() that is a folder; "" when none is.
+std::string FirstGridFolder();
+
 /// The path of the grid `name` in the first of `folders` that holds one; nothing when none does.
 std::optional<std::string> FindNamedGrid(const GridName& name,
                                          const std::vector<std::string>& folders);

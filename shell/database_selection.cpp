@@ -3,6 +3,8 @@
 #include <cmath>
 #include <utility>
 
+#include "engine/grid_choice.hpp"
+
 namespace egm2008 {
 
 namespace {
@@ -96,7 +98,7 @@ void DatabaseSelection::SelectExternalDatabase(DatabaseControls& controls) {
 }
 
 void DatabaseSelection::ChooseGridFile(DatabaseControls& controls) {
-    std::string chosen = controls.OpenFileDialog();
+    std::string chosen = controls.OpenFileDialog(FirstGridFolder());
     if (chosen.empty()) return;  // Cancel keeps the grid as it was
     grid_.path = std::move(chosen);
     controls.SetText(kPath, grid_.path);

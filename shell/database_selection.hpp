@@ -43,8 +43,9 @@ public:
     virtual void SetEnabled(int id, bool enabled) = 0;
     /// Replaces the text of control `id`.
     virtual void SetText(int id, const std::string& text) = 0;
-    /// Runs the open-file dialog; the chosen full path, or "" when cancelled.
-    virtual std::string OpenFileDialog() = 0;
+    /// Runs the open-file dialog, opened in `folder` ("": the desktop's choice); the chosen
+    /// full path, or "" when cancelled.
+    virtual std::string OpenFileDialog(const std::string& folder) = 0;
 };
 
 /// A grid file recognised by its name.
@@ -70,7 +71,8 @@ public:
     void SelectInternalDatabase(DatabaseControls& controls);
     /// Radio 1030: restores the remembered external settings; no check runs.
     void SelectExternalDatabase(DatabaseControls& controls);
-    /// Button 1006: the chosen path becomes the grid path; a cancelled dialog changes nothing.
+    /// Button 1006: the dialog opens in the first grid folder that exists (FirstGridFolder);
+    /// the chosen path becomes the grid path; a cancelled dialog changes nothing.
     void ChooseGridFile(DatabaseControls& controls);
     /// A grid file whose kind its contents tell (a file dropped on the window): the
     /// external database becomes `path` with that size and byte order.

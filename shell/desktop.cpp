@@ -35,17 +35,17 @@ void RealMessage(QWidget* parent, const std::string& text, NoticeIcon icon) {
     box.exec();
 }
 
-std::string RealFileDialog(QWidget* parent, FileDialogKind kind) {
+std::string RealFileDialog(QWidget* parent, FileDialogKind kind, const std::string& folder) {
     QFileDialog::Options options;
     if (qEnvironmentVariableIsSet("EGM2008_QT_FILE_DIALOG")) {
         options |= QFileDialog::DontUseNativeDialog;
     }
     const QString chosen =
         kind == FileDialogKind::Open
-            ? QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), QString(), QString(),
-                                           nullptr, options)
-            : QFileDialog::getSaveFileName(parent, QStringLiteral("Save As"), QString(), QString(),
-                                           nullptr, options);
+            ? QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), ToQString(folder),
+                                           QString(), nullptr, options)
+            : QFileDialog::getSaveFileName(parent, QStringLiteral("Save As"), ToQString(folder),
+                                           QString(), nullptr, options);
     return ToStdString(chosen);
 }
 
@@ -65,9 +65,9 @@ void ShowMessage(QWidget* parent, const std::string& text, NoticeIcon icon) {
     }
 }
 
-std::string RunFileDialog(QWidget* parent, FileDialogKind kind) {
-    if (const FileDialogHook& hook = FileDialogHookSlot()) return hook(parent, kind);
-    return RealFileDialog(parent, kind);
+std::string RunFileDialog(QWidget* parent, FileDialogKind kind, const std::string& folder) {
+    if (const FileDialogHook& hook = FileDialogHookSlot()) return hook(parent, kind, folder);
+    return RealFileDialog(parent, kind, folder);
 }
 
 bool OpenWithDefaultApplication(QWidget* parent, const std::string& path) {

@@ -18,7 +18,8 @@ namespace egm2008::desktop {
 enum class FileDialogKind { Open, Save };
 
 using MessageHook = std::function<void(QWidget* parent, const std::string& text, NoticeIcon icon)>;
-using FileDialogHook = std::function<std::string(QWidget* parent, FileDialogKind kind)>;
+using FileDialogHook =
+    std::function<std::string(QWidget* parent, FileDialogKind kind, const std::string& folder)>;
 /// Starts the viewer for an existing file; false when it could not be started.
 using LauncherHook = std::function<bool(const std::string& path)>;
 
@@ -27,9 +28,10 @@ void ShowMessage(QWidget* parent, const std::string& text, NoticeIcon icon);
 
 /// Runs the desktop's own file dialog (the portal's or the native one; Qt's own
 /// when the environment sets EGM2008_QT_FILE_DIALOG): the chosen full path, or
-/// "" when cancelled. The open dialog picks an existing file; the save dialog
-/// asks before an existing file is overwritten.
-std::string RunFileDialog(QWidget* parent, FileDialogKind kind);
+/// "" when cancelled. It opens in `folder` when one is given. The open dialog
+/// picks an existing file; the save dialog asks before an existing file is
+/// overwritten.
+std::string RunFileDialog(QWidget* parent, FileDialogKind kind, const std::string& folder = {});
 
 /// Opens `path` (relative names from the working folder) with the desktop's
 /// default application and returns at once. A file that does not exist, or a

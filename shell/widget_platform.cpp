@@ -164,8 +164,8 @@ void WidgetDatabaseControls::SetText(int id, const std::string& text) {
     }
 }
 
-std::string WidgetDatabaseControls::OpenFileDialog() {
-    return desktop::RunFileDialog(dialog_, desktop::FileDialogKind::Open);
+std::string WidgetDatabaseControls::OpenFileDialog(const std::string& folder) {
+    return desktop::RunFileDialog(dialog_, desktop::FileDialogKind::Open, folder);
 }
 
 void WidgetDatabaseControls::Notify(const std::string& text, NoticeIcon icon) {

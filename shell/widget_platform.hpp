@@ -58,7 +58,7 @@ public:
     bool IsChecked(int id) override;
     void SetEnabled(int id, bool enabled) override;
     void SetText(int id, const std::string& text) override;
-    std::string OpenFileDialog() override;
+    std::string OpenFileDialog(const std::string& folder) override;
     void Notify(const std::string& text, NoticeIcon icon) override;
 
 private:

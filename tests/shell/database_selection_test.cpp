@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
+
+#include "tests/support/process_state.hpp"
+#include "tests/support/scratch_folder.hpp"
 
 namespace egm2008 {
 namespace {
@@ -32,8 +36,11 @@ public:
     bool IsChecked(int id) override { return checked[id]; }
     void SetEnabled(int id, bool on) override { enabled[id] = on; }
     void SetText(int id, const std::string& value) override { text[id] = value; }
-    std::string OpenFileDialog() override {
+    std::vector<std::string> dialogFolders;
+
+    std::string OpenFileDialog(const std::string& folder) override {
         ++dialogs;
+        dialogFolders.push_back(folder);
         if (dialogAnswers.empty()) return {};
         std::string answer = dialogAnswers.front();
         dialogAnswers.pop_front();
@@ -179,6 +186,17 @@ TEST_F(DatabaseSelectionTest, CancellingTheFileDialogKeepsPathSizeAndByteOrder) 
     EXPECT_EQ(grid.path, "/grids/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree");
     EXPECT_EQ(controls.text[kPath], grid.path);
     ExpectGrid(GridSize::Grid2_5x2_5, true);
+}
+
+TEST_F(DatabaseSelectionTest, TheFileDialogOpensInTheFirstGridFolderThatExists) {
+    test::ScratchFolder scratch;
+    std::filesystem::create_directories(scratch.File("b"));
+    const test::EnvironmentVariable folders("EGM2008_GRID_PATH",
+                                            scratch.File("a") + ":" + scratch.File("b"));
+    Start();
+    selection.SelectExternalDatabase(controls);
+    selection.ChooseGridFile(controls);
+    EXPECT_EQ(controls.dialogFolders, std::vector<std::string>{scratch.File("b")});
 }
 
 TEST_F(DatabaseSelectionTest, InternalShowsItsOwnSizeAndByteOrderAndExternalGetsItsBack) {

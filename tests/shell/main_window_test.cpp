@@ -35,6 +35,7 @@
 #include <set>
 #include <thread>
 
+#include "engine/grid_choice.hpp"
 #include "engine/query_routines.hpp"
 #include "shell/desktop.hpp"
 #include "shell/dialog_layout.hpp"
@@ -49,6 +50,7 @@
 #include "tasks/point_file_page.hpp"
 #include "tests/support/grid_files.hpp"
 #include "tests/support/nmea_text.hpp"
+#include "tests/support/process_state.hpp"
 
 using namespace egm2008;
 
@@ -172,6 +174,7 @@ private:
     std::vector<Message> messages_;
     std::deque<std::string> dialogAnswers_;
     std::vector<desktop::FileDialogKind> dialogKinds_;
+    std::vector<std::string> dialogFolders_;
     std::vector<Launch> launches_;
     bool launcherStarts_ = true;
     std::vector<std::string> questions_;
@@ -188,17 +191,20 @@ void MainWindowTest::init() {
     messages_.clear();
     dialogAnswers_.clear();
     dialogKinds_.clear();
+    dialogFolders_.clear();
     launches_.clear();
     desktop::SetMessageHook([this](QWidget*, const std::string& text, NoticeIcon icon) {
         messages_.push_back({text, icon});
     });
-    desktop::SetFileDialogHook([this](QWidget*, desktop::FileDialogKind kind) {
-        dialogKinds_.push_back(kind);
-        if (dialogAnswers_.empty()) return std::string();
-        std::string answer = dialogAnswers_.front();
-        dialogAnswers_.pop_front();
-        return answer;
-    });
+    desktop::SetFileDialogHook(
+        [this](QWidget*, desktop::FileDialogKind kind, const std::string& folder) {
+            dialogKinds_.push_back(kind);
+            dialogFolders_.push_back(folder);
+            if (dialogAnswers_.empty()) return std::string();
+            std::string answer = dialogAnswers_.front();
+            dialogAnswers_.pop_front();
+            return answer;
+        });
     launcherStarts_ = true;
     desktop::SetLauncherHook([this](const std::string& path) {
         launches_.push_back({path});
@@ -430,6 +436,7 @@ void MainWindowTest::internalExternalRoundTripRemembersTheSettings() {
 }
 
 void MainWindowTest::pickedGridFilesAreRecognisedByName() {
+    const test::EnvironmentVariable folders("EGM2008_GRID_PATH", folder_->path().toStdString());
     Click(Main(1030));
     dialogAnswers_.push_back("/data/grids/" + kBigEndian2_5.toStdString());
     Click(Main(1006));
@@ -448,6 +455,8 @@ void MainWindowTest::pickedGridFilesAreRecognisedByName() {
     QVERIFY(Checked(Main(1025)) && !Checked(Main(1023)));
     QCOMPARE(dialogKinds_.size(), std::size_t{3});
     QVERIFY(dialogKinds_[0] == desktop::FileDialogKind::Open);
+    // The dialog opens in the first grid folder there is.
+    QCOMPARE(dialogFolders_[0], folder_->path().toStdString());
 }
 
 void MainWindowTest::cancellingTheGridDialogKeepsThePath() {
