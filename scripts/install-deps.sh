@@ -9,6 +9,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   geographiclib-tools locales
   gdal-bin proj-bin
+  lintian
 )
 missing=()
 for p in "${packages[@]}"; do

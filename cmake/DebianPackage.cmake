@@ -1,0 +1,29 @@
+# The Debian package (scripts/package.sh runs cpack -G DEB): everything the
+# project installs, below /usr, its dependencies computed by dpkg-shlibdeps.
+set(EGM2008_PACKAGE_MAINTAINER "egm2008 developers <egm2008@example.org>" CACHE STRING
+    "Maintainer of the Debian package: name <address>")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME egm2008)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT ${EGM2008_PACKAGE_MAINTAINER})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "calculator of EGM2008 geoid undulations")
+# The synopsis is the summary; this is the extended description below it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Computes the height of the EGM2008 geoid above the WGS84 ellipsoid by
+interpolation in NGA's EGM2008 grids: at points, for point files,
+delimited survey files and NMEA logs, and on lattices (xyz, csv, ESRI
+ASCII grid, GTX). A Qt desktop program (egm2008-gui) and a command-line
+tool (egm2008), with the 10' grid included; 'egm2008 grids install' makes
+the finer 2.5' grid from the geotranz package.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+# "grids install" runs apt-get, dpkg-deb and tar, all in every Debian system.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "geotranz")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
