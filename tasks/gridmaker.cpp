@@ -7,6 +7,7 @@
 
 #include "tasks/field_text.hpp"
 #include "tasks/file_identity.hpp"
+#include "tasks/format_raster.hpp"
 #include "tasks/manual_point.hpp"
 #include "tasks/run_clock.hpp"
 #include "tasks/text_output.hpp"
@@ -62,10 +63,14 @@ GridmakerCheck CheckGridmakerRequest(const GridmakerRequest& request) {
 
 GridmakerOutcome WriteGridmakerOutput(const GridmakerRequest& request, const LatticeArea& area,
                                       TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
-                                      const LatticeProgress& progress) {
+                                      const LatticeProgress& progress, LatticeRaster* view) {
     GridmakerOutcome outcome;
-    outcome.lattice =
-        WriteGridLattice(output, grid, mapped, request.method, area, progress, request.format);
+    const std::unique_ptr<LatticeRaster> file = MakeFormatRaster(request, grid, output);
+    LatticeRasterTee rasters;
+    if (file) rasters.Add(*file);
+    if (view != nullptr) rasters.Add(*view);
+    outcome.lattice = WriteGridLattice(output, grid, mapped, request.method, area, progress,
+                                       request.format, file || view ? &rasters : nullptr);
     outcome.closed = output.Close();
     const LatticeOutcome& lattice = outcome.lattice;
     if (lattice.end == LatticeEnd::WriteFailed || !outcome.closed) {

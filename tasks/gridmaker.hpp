@@ -56,6 +56,8 @@ struct GridmakerRequest {
     std::string outputName;                ///< the output as messages name it
     InterpolationMethod method = InterpolationMethod::BiQuadratic;
     LatticeFormat format = LatticeFormat::Xyz;  ///< the page writes xyz
+    /// A picture's width in pixels (the long side); 0: as the lattice asks.
+    int pictureWidth = 0;
 };
 
 /// What the checks of a request found: the message of the first that failed
@@ -81,11 +83,13 @@ const char* GridmakerFieldCheck(GridmakerField field, double value);
 /// Every field's check in turn, then the smallest step (kLatticeSlack).
 GridmakerCheck CheckGridmakerRequest(const GridmakerRequest& request);
 
-/// Writes the lattice of `area` (from CheckGridmakerRequest) to `output`,
-/// querying `grid` through `mapped`, closes `output` and says how the run ended.
+/// Writes the lattice of `area` (from CheckGridmakerRequest) to `output` in the
+/// request's format, querying `grid` through `mapped`, closes `output` and says
+/// how the run ended. `view`, when given, gets the lattice's rows too.
 GridmakerOutcome WriteGridmakerOutput(const GridmakerRequest& request, const LatticeArea& area,
                                       TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
-                                      const LatticeProgress& progress);
+                                      const LatticeProgress& progress,
+                                      LatticeRaster* view = nullptr);
 
 /// Output file of a page that has not chosen one, relative to the working directory.
 inline constexpr const char* kDefaultGridOutput = "Output.txt";

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cctype>
 #include <charconv>
+#include <span>
 
 #include "tasks/text_output.hpp"
 
@@ -83,8 +84,12 @@ LatticeFormat LatticeFormatOfPath(const std::string& path) {
     std::string extension = path.substr(dot);
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    for (const LatticeFormatName& entry : kLatticeFormatNames) {
-        if (extension == entry.extension) return entry.format;
+    for (const std::span<const LatticeFormatName> table :
+         {std::span<const LatticeFormatName>(kLatticeFormatNames),
+          std::span<const LatticeFormatName>(kLatticeFormatAliases)}) {
+        for (const LatticeFormatName& entry : table) {
+            if (extension == entry.extension) return entry.format;
+        }
     }
     return LatticeFormat::Xyz;
 }
@@ -102,6 +107,8 @@ std::string LatticeFormatHeader(LatticeFormat format, const LatticeShape& shape)
         case LatticeFormat::Csv: return "latitude,longitude,N\r\n";
         case LatticeFormat::Asc: return AscHeader(shape);
         case LatticeFormat::Gtx: return GtxHeader(shape);
+        case LatticeFormat::Geotiff:
+        case LatticeFormat::Png: return {};
     }
     return {};
 }
