@@ -9,7 +9,6 @@ packages=(
   clang-14 libclang-rt-14-dev
   geographiclib-tools locales
   gdal-bin proj-bin
-  pybind11-dev python3-dev python3-numpy python3-pytest python3-pyproj
 )
 missing=()
 for p in "${packages[@]}"; do
