@@ -7,6 +7,7 @@
 #pragma once
 
 #include "engine/geoid_grid.hpp"
+#include "engine/grid_choice.hpp"
 #include "engine/grid_probe.hpp"
 #include "engine/mapped_grid.hpp"
 #include "engine/query_routines.hpp"

@@ -10,7 +10,6 @@
 #include <optional>
 #include <utility>
 
-#include "lib/pending_grid_choice.hpp"
 #include "lib/messages.hpp"
 
 namespace egm2008 {

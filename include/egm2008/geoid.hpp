@@ -88,10 +88,12 @@ public:
 /// An open EGM2008 grid. Cheap to copy; see the top of this header for thread safety.
 class EGM2008_API Geoid {
 public:
-    /// Opens a grid file given by its path or by a grid name ("10", "2.5" or "1", optionally
-    /// "-le" or "-be", looked up in the grid folders); its size and byte order are
-    /// recognised from the file's length and record markers. Every record marker is
-    /// checked. Throws Error.
+    /// Opens a grid file given by its path or by a grid name: "10", "2.5" or "1", optionally
+    /// with "-le" or "-be", looked up by NGA's file names in each folder of
+    /// $EGM2008_GRID_PATH (colon-separated), ~/.local/share/egm2008, /usr/local/share/egm2008
+    /// and /usr/share/egm2008 (a file of that name in the working directory is a path and
+    /// wins). Its size and byte order are recognised from the file's length and record
+    /// markers; every record marker is checked. Throws Error.
     static Geoid open(const std::string& pathOrName);
     /// Opens a grid file that must be of `size` and `byteOrder`; throws Error when it is not.
     static Geoid open(const std::string& pathOrName, GridSize size, ByteOrder byteOrder);

@@ -7,6 +7,7 @@
 // GridSize and QueryStatus share their names with the public header's; they come
 // first and the public names are spelt through `api` (see lib/engine_names.hpp).
 #include "tests/cli/cli_test_support.hpp"
+#include "tests/support/process_state.hpp"
 #include "tests/support/reference_sample.hpp"
 
 #include "egm2008/geoid.hpp"
@@ -18,6 +19,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -46,6 +48,8 @@ struct RecognisedCase {
     bool bigEndian;
 };
 
+void PrintTo(const RecognisedCase& c, std::ostream* os) { *os << c.name; }
+
 class RecognisedTest : public testing::TestWithParam<RecognisedCase> {};
 
 TEST_P(RecognisedTest, SizeAndByteOrderComeFromTheFile) {
@@ -66,6 +70,31 @@ INSTANTIATE_TEST_SUITE_P(Orders, RecognisedTest,
                          testing::Values(RecognisedCase{"Little", false},
                                          RecognisedCase{"Big", true}),
                          [](const auto& p) { return std::string(p.param.name); });
+
+// Grid names reach the engine's choice: found in $EGM2008_GRID_PATH.
+TEST(NamedGridTest, NamesOpenTheGridsOfTheGridPath) {
+    struct Case {
+        const char* name;
+        const char* file;
+        api::GridSize size;
+        api::ByteOrder order;
+    };
+    const Case cases[] = {
+        {"10-be", "Und_min10x10_egm2008_isw=82_WGS84_TideFree", api::GridSize::Grid10x10,
+         api::ByteOrder::Big},
+        {"2.5", "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE", api::GridSize::Grid2_5x2_5,
+         api::ByteOrder::Little},
+    };
+    const egm2008::test::EnvironmentVariable gridPath("EGM2008_GRID_PATH", EGM2008_GRID_DIR);
+    for (const Case& c : cases) {
+        const std::string path = egm2008::test::RealGridPath(c.file);
+        if (!std::filesystem::is_regular_file(path)) GTEST_SKIP() << path << " is missing";
+        const api::Geoid geoid = api::Geoid::open(c.name);
+        EXPECT_EQ(geoid.info().path, path) << c.name;
+        EXPECT_EQ(geoid.info().size, c.size) << c.name;
+        EXPECT_EQ(geoid.info().byteOrder, c.order) << c.name;
+    }
+}
 
 // A 10' little-endian file whose bytes `damage` then changes.
 struct RefusedCase {
@@ -107,6 +136,8 @@ const RefusedCase kRefused[] = {
      {"--grid-size", "10", "--big-endian"}},
 };
 
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
+
 class RefusedTest : public testing::TestWithParam<RefusedCase> {};
 
 TEST_P(RefusedTest, ErrorTellsWhatTheCommandLineTells) {
@@ -146,6 +177,8 @@ struct SampleCase {
     api::GridSize size;
     api::ByteOrder order;
 };
+
+void PrintTo(const SampleCase& c, std::ostream* os) { *os << c.csv; }
 
 class ReferenceTest : public testing::TestWithParam<SampleCase> {};
 

@@ -42,6 +42,12 @@ def test_reference_rows_through_arrays_and_scalars(csv, grid, size, order):
             assert bits(scalar) == expected[k] if status[k] == 0 else math.isnan(scalar)
 
 
+def test_grid_names_are_looked_up_in_the_grid_path(monkeypatch):
+    path = real_grid(GRID_2_5_BE)
+    monkeypatch.setenv("EGM2008_GRID_PATH", os.path.dirname(path))
+    assert egm2008.Geoid("2.5-be").info.path == path
+
+
 def test_broadcasting_gives_the_scalar_answers(geoid10):
     lat = np.array([[-89.9], [0.0], [47.25]])
     lon = np.array([-179.5, 0.0, 12.0, 359.9])
