@@ -6,7 +6,6 @@
 #include "egm2008/geoid.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <optional>
 #include <utility>
 
