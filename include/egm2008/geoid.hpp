@@ -85,7 +85,8 @@ public:
     ~Error() override;
 };
 
-/// An open EGM2008 grid. Cheap to copy; see the top of this header for thread safety.
+/// An open EGM2008 grid. Cheap to copy; see the top of this header for thread safety. A
+/// Geoid moved from may only be assigned to or destroyed.
 class EGM2008_API Geoid {
 public:
     /// Opens a grid file given by its path or by a grid name: "10", "2.5" or "1", optionally
