@@ -10,6 +10,7 @@
 #include "cli/grid_choice.hpp"
 #include "cli/messages.hpp"
 #include "cli/run_cli.hpp"
+#include "engine/grid_probe.hpp"
 #include "engine/grid_scan.hpp"
 #include "tasks/field_text.hpp"
 #include "tasks/text_output.hpp"

@@ -45,24 +45,8 @@ std::string NodesOutsideMessage(std::uint64_t nodes, LatticeFormat format = Latt
 /// `egm2008 grid --format asc` or gtx without an output file.
 std::string FormatNeedsFileMessage(LatticeFormat format);
 
-// ---- grid files (grid_choice.cpp, info_command.cpp) ----
+// ---- grid files (info_command.cpp; the grid choice's own are in engine/messages.hpp) ----
 
-/// "Geoidfile "<path>" is not a regular file."
-std::string NotRegularGridMessage(const std::string& path);
-/// A file whose length is not that of the grid size asked for.
-std::string GridLengthMismatchMessage(const std::string& path, std::uint64_t length,
-                                      const char* sizeName, std::uint64_t sizeLength);
-/// A file whose length is that of no EGM2008 grid file.
-std::string GridLengthUnknownMessage(const std::string& path, std::uint64_t length);
-/// A file of the other byte order than the one asked for.
-std::string GridOrderMismatchMessage(const std::string& path, bool fileBigEndian,
-                                     bool wantedBigEndian, std::uint32_t rowBytes);
-/// A file of a grid's length whose first record marker fits neither byte order.
-std::string GridMarkerMismatchMessage(const std::string& path, const char* sizeName,
-                                      std::uint32_t littleMarker, std::uint32_t bigMarker,
-                                      std::uint32_t rowBytes);
-/// The internal database is in neither place the tool looks.
-std::string NoInternalDatabaseMessage(const char* name, const char* installedFolder);
 /// `egm2008 info` on a file with wrong record markers.
 std::string WrongMarkersMessage(const std::string& path, std::int64_t wrong, std::int64_t firstRow);
 

@@ -146,8 +146,10 @@ struct GridOptions {
 CLI::Option* AddGridOptions(CLI::App& command, GridOptions& grid) {
     grid.pathOption = command
                           .add_option("--grid", grid.path,
-                                      "EGM2008 grid file (default: the internal 10' database)")
-                          ->type_name("FILE")
+                                      "EGM2008 grid file, or a grid name: 10, 2.5 or 1, "
+                                      "optionally -le or -be (default: the internal 10' "
+                                      "database)")
+                          ->type_name("FILE|NAME")
                           ->group("Grid");
     command
         .add_option("--grid-size", grid.size,
@@ -195,6 +197,11 @@ in the working directory, else the one installed in
            R"(
 A grid file's size and byte order are recognised from its length and record
 markers; --grid-size and --big-endian or --little-endian say what it must be.
+--grid also takes a grid name, 10, 2.5 or 1 (with -le or -be for one byte
+order), looked up by NGA's file names in $EGM2008_GRID_PATH (folders separated
+by ":"), ~/.local/share/egm2008, /usr/local/share/egm2008 and
+/usr/share/egm2008; a file of that name in the working directory wins.
+"egm2008 grids install" makes the 10' and 2.5' grids there.
 
 Exit status: 0 when every point was computed, 1 when the run failed or a point
 could not be computed ("N/A", "999.999", a GGA sentence left as it was, a

@@ -24,6 +24,8 @@ const char* SizeText(GridSize size) {
 
 const char* OrderText(bool bigEndian) { return bigEndian ? "big-endian" : "little-endian"; }
 
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
 }  // namespace
 
 std::string GridMismatchMessage(const GeoidGrid& grid) {
@@ -53,6 +55,52 @@ std::string SpacingMismatchMessage(double latSpacingMinutes, double lonSpacingMi
     std::snprintf(text, sizeof text, "Error in grid spacing! Space Lat = %.1lf\n Space Lon = %.1lf",
                   latSpacingMinutes, lonSpacingMinutes);
     return text;
+}
+
+std::string NotRegularGridMessage(const std::string& path) {
+    return "Geoidfile " + Quoted(path) + " is not a regular file.";
+}
+
+std::string GridLengthMismatchMessage(const std::string& path, std::uint64_t length,
+                                      const char* sizeName, std::uint64_t sizeLength) {
+    return "Geoidfile " + Quoted(path) + " is " + std::to_string(length) + " bytes long; a " +
+           sizeName + " grid file has " + std::to_string(sizeLength) + " bytes.";
+}
+
+std::string GridLengthUnknownMessage(const std::string& path, std::uint64_t length) {
+    return "Geoidfile " + Quoted(path) + " is " + std::to_string(length) +
+           " bytes long, the length of no EGM2008 grid file (10': 9348488, 2.5': "
+           "149368328, 1': 933292808 bytes).";
+}
+
+std::string GridOrderMismatchMessage(const std::string& path, bool fileBigEndian,
+                                     bool wantedBigEndian, std::uint32_t rowBytes) {
+    return "Geoidfile " + Quoted(path) + " is " + OrderText(fileBigEndian) + ", not " +
+           OrderText(wantedBigEndian) + ": its first record marker reads " +
+           std::to_string(rowBytes) + " in " + OrderText(fileBigEndian) + " byte order.";
+}
+
+std::string GridMarkerMismatchMessage(const std::string& path, const char* sizeName,
+                                      std::uint32_t littleMarker, std::uint32_t bigMarker,
+                                      std::uint32_t rowBytes) {
+    return "Geoidfile " + Quoted(path) + " has the length of a " + sizeName +
+           " grid file, but its first record marker reads " + std::to_string(littleMarker) +
+           " little-endian and " + std::to_string(bigMarker) + " big-endian, not " +
+           std::to_string(rowBytes) + ".";
+}
+
+std::string NoInternalDatabaseMessage(const char* name, const char* installedFolder) {
+    return std::string("The internal database \"") + name +
+           "\" is neither in the working directory nor in " + installedFolder +
+           "; name a grid file with --grid.";
+}
+
+std::string GridNameNotFoundMessage(const std::string& name,
+                                    const std::vector<std::string>& folders) {
+    std::string list;
+    for (const std::string& folder : folders) list += (list.empty() ? "" : ", ") + folder;
+    return "No grid file named " + Quoted(name) + " in " + list +
+           "; \"egm2008 grids install\" makes the 10' and 2.5' grids.";
 }
 
 }  // namespace egm2008

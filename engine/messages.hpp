@@ -1,10 +1,14 @@
 // Every text the engine shows the user, through the caller's Notifier: a grid
 // file that cannot be opened, one that does not match the grid size and byte
 // order chosen for it (with what the file is instead), and a descriptor whose
-// spacing belongs to another size.
+// spacing belongs to another size; and why a grid could not be chosen for a
+// run (grid_choice.hpp): the window, the command line and the library tell
+// the same reasons.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace egm2008 {
 
@@ -26,5 +30,27 @@ std::string GridFindingText(const GridProbe& probe, const GeoidGrid& chosen);
 
 /// "Error in grid spacing! Space Lat = %.1lf\n Space Lon = %.1lf", spacings in arc minutes.
 std::string SpacingMismatchMessage(double latSpacingMinutes, double lonSpacingMinutes);
+
+// ---- the grid choice (grid_choice.cpp) ----
+
+/// "Geoidfile "<path>" is not a regular file."
+std::string NotRegularGridMessage(const std::string& path);
+/// A file whose length is not that of the grid size asked for.
+std::string GridLengthMismatchMessage(const std::string& path, std::uint64_t length,
+                                      const char* sizeName, std::uint64_t sizeLength);
+/// A file whose length is that of no EGM2008 grid file.
+std::string GridLengthUnknownMessage(const std::string& path, std::uint64_t length);
+/// A file of the other byte order than the one asked for.
+std::string GridOrderMismatchMessage(const std::string& path, bool fileBigEndian,
+                                     bool wantedBigEndian, std::uint32_t rowBytes);
+/// A file of a grid's length whose first record marker fits neither byte order.
+std::string GridMarkerMismatchMessage(const std::string& path, const char* sizeName,
+                                      std::uint32_t littleMarker, std::uint32_t bigMarker,
+                                      std::uint32_t rowBytes);
+/// The internal database is in neither place the tool looks.
+std::string NoInternalDatabaseMessage(const char* name, const char* installedFolder);
+/// A grid name ("2.5", "10-be") found in none of `folders`.
+std::string GridNameNotFoundMessage(const std::string& name,
+                                    const std::vector<std::string>& folders);
 
 }  // namespace egm2008

@@ -166,7 +166,7 @@ TEST(HelpAndVersion, GoToStandardOutputWithStatusZero) {
         // Its usage, an example, and the grid options every subcommand takes.
         for (const std::string& part :
              {std::string("Usage: egm2008 ") + command, std::string("\n  egm2008 ") + command + " ",
-              std::string("--grid FILE")}) {
+              std::string("--grid FILE|NAME")}) {
             EXPECT_NE(help.out.find(part), std::string::npos) << command << ": " << part;
         }
     }

@@ -4,6 +4,8 @@
 
 #include <clocale>
 #include <csignal>
+#include <cstdlib>
+#include <utility>
 #include <system_error>
 
 namespace egm2008::test {
@@ -17,6 +19,26 @@ WorkingDirectory::~WorkingDirectory() {
     std::error_code ignored;
     std::filesystem::current_path(previous_, ignored);
 }
+
+namespace {
+
+void SetVariable(const std::string& name, const std::optional<std::string>& value) {
+    if (value) {
+        ::setenv(name.c_str(), value->c_str(), 1);
+    } else {
+        ::unsetenv(name.c_str());
+    }
+}
+
+}  // namespace
+
+EnvironmentVariable::EnvironmentVariable(std::string name, const std::optional<std::string>& value)
+    : name_(std::move(name)) {
+    if (const char* old = std::getenv(name_.c_str())) previous_ = old;
+    SetVariable(name_, value);
+}
+
+EnvironmentVariable::~EnvironmentVariable() { SetVariable(name_, previous_); }
 
 CommaLocale::CommaLocale() : saved_(std::setlocale(LC_ALL, nullptr)) {
     for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "ru_RU.UTF-8"}) {

@@ -1,11 +1,12 @@
 // States of the whole process a test sets for its own length and restores at
-// the end: the working directory, the C locale, an alarm against a hang and a
-// limit on the size of files.
+// the end: the working directory, an environment variable, the C locale, an
+// alarm against a hang and a limit on the size of files.
 #pragma once
 
 #include <sys/resource.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace egm2008::test {
@@ -20,6 +21,20 @@ public:
 
 private:
     std::filesystem::path previous_;
+};
+
+/// Sets the environment variable `name` to `value` (unsets it for nothing) while the
+/// object lives.
+class EnvironmentVariable {
+public:
+    EnvironmentVariable(std::string name, const std::optional<std::string>& value);
+    ~EnvironmentVariable();
+    EnvironmentVariable(const EnvironmentVariable&) = delete;
+    EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> previous_;
 };
 
 /// Sets the whole process to a locale whose decimal separator is a comma, when

@@ -1,0 +1,184 @@
+#include "engine/grid_choice.hpp"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+
+#include "engine/grid_probe.hpp"
+#include "engine/messages.hpp"
+
+namespace egm2008 {
+
+namespace {
+
+bool Exists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The probe of `path`; false with the reason when it cannot be opened or is no regular file.
+bool Probe(const std::string& path, GridProbe& probe, std::string& reason) {
+    if (ProbeGridFile(path, probe)) return true;
+    const bool irregular = errno == EISDIR || errno == EINVAL;
+    reason = irregular ? NotRegularGridMessage(path) : OpenFailureMessage(path);
+    return false;
+}
+
+// True when the probed file is a grid of the size and byte order `wanted` names (where it
+// names them); else false with the reason.
+bool Fits(const std::string& path, const GridProbe& probe, const GridRequest& wanted,
+          std::string& reason) {
+    if (wanted.size && probe.size != wanted.size) {
+        reason = GridLengthMismatchMessage(path, probe.length, SizeName(*wanted.size),
+                                           GridFileLength(*wanted.size));
+        return false;
+    }
+    if (!probe.size) {
+        reason = GridLengthUnknownMessage(path, probe.length);
+        return false;
+    }
+    const auto rowBytes = static_cast<std::uint32_t>(4 * ColumnsOf(*probe.size));
+    if (wanted.bigEndian && probe.bigEndian && probe.bigEndian != wanted.bigEndian) {
+        reason = GridOrderMismatchMessage(path, *probe.bigEndian, *wanted.bigEndian, rowBytes);
+        return false;
+    }
+    if (!probe.bigEndian) {
+        reason = GridMarkerMismatchMessage(path, SizeName(*probe.size), probe.littleMarker,
+                                           probe.bigMarker, rowBytes);
+        return false;
+    }
+    return true;
+}
+
+// The file the request's path stands for: the path itself when such a file exists or it is
+// no grid name, else the named grid found in the grid folders. False with the reason when a
+// name is found nowhere.
+bool ResolvePath(const std::string& text, std::string& path, std::string& reason) {
+    path = text;
+    const std::optional<GridName> name = ParseGridName(text);
+    if (!name || Exists(text)) return true;
+    const std::vector<std::string> folders = GridSearchFolders();
+    const std::optional<std::string> found = FindNamedGrid(*name, folders);
+    if (!found) {
+        reason = GridNameNotFoundMessage(text, folders);
+        return false;
+    }
+    path = *found;
+    return true;
+}
+
+}  // namespace
+
+const char* SizeName(GridSize size) {
+    switch (size) {
+        case GridSize::Grid1x1: return "1'";
+        case GridSize::Grid2_5x2_5: return "2.5'";
+        case GridSize::Grid10x10: return "10'";
+    }
+    return "?";
+}
+
+std::optional<GridName> ParseGridName(std::string_view text) {
+    GridName name;
+    if (text.ends_with("-le") || text.ends_with("-be")) {
+        name.bigEndian = text.ends_with("-be");
+        text.remove_suffix(3);
+    }
+    if (text == "10") {
+        name.size = GridSize::Grid10x10;
+    } else if (text == "2.5") {
+        name.size = GridSize::Grid2_5x2_5;
+    } else if (text == "1") {
+        name.size = GridSize::Grid1x1;
+    } else {
+        return std::nullopt;
+    }
+    return name;
+}
+
+std::string GridFileName(GridSize size, bool bigEndian) {
+    const char* minutes = "10x10";
+    if (size == GridSize::Grid2_5x2_5) minutes = "2.5x2.5";
+    if (size == GridSize::Grid1x1) minutes = "1x1";
+    return std::string("Und_min") + minutes + "_egm2008_isw=82_WGS84_TideFree" +
+           (bigEndian ? "" : "_SE");
+}
+
+std::vector<std::string> GridSearchFolders() {
+    std::vector<std::string> folders;
+    if (const char* list = std::getenv("EGM2008_GRID_PATH")) {
+        const std::string_view text(list);
+        std::size_t start = 0;
+        while (start <= text.size()) {
+            std::size_t end = text.find(':', start);
+            if (end == std::string_view::npos) end = text.size();
+            if (end > start) folders.emplace_back(text.substr(start, end - start));
+            start = end + 1;
+        }
+    }
+    const char* home = std::getenv("HOME");
+    if (home && *home) folders.push_back(std::string(home) + "/.local/share/egm2008");
+    folders.emplace_back("/usr/local/share/egm2008");
+    folders.emplace_back("/usr/share/egm2008");
+    return folders;
+}
+
+std::optional<std::string> FindNamedGrid(const GridName& name,
+                                         const std::vector<std::string>& folders) {
+    std::vector<bool> orders = {false, true};
+    if (name.bigEndian) orders = {*name.bigEndian};
+    for (const std::string& folder : folders) {
+        for (const bool bigEndian : orders) {
+            const std::string path = folder + "/" + GridFileName(name.size, bigEndian);
+            if (IsRegularFile(path)) return path;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string InternalDatabasePath() {
+    if (Exists(kInternalGridName)) return kInternalGridName;
+    // An installation moved as a whole keeps the database beside the program, in ../share/egm2008.
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        const std::string beside =
+            (program.parent_path() / ".." / "share" / "egm2008" / kInternalGridName)
+                .lexically_normal();
+        if (Exists(beside)) return beside;
+    }
+    return std::string(EGM2008_INSTALLED_DATA_DIR) + "/" + kInternalGridName;
+}
+
+bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, std::string& reason) {
+    GridRequest wanted = request;
+    if (!wanted.path) {
+        // The desktop program takes the internal database as 10' little-endian.
+        wanted.path = InternalDatabasePath();
+        if (!wanted.size) wanted.size = GridSize::Grid10x10;
+        if (!wanted.bigEndian) wanted.bigEndian = false;
+    }
+    std::string path;
+    if (!ResolvePath(*wanted.path, path, reason)) return false;
+
+    GridProbe probe;
+    if (!Probe(path, probe, reason)) {
+        if (!request.path) {
+            reason = NoInternalDatabaseMessage(kInternalGridName, EGM2008_INSTALLED_DATA_DIR);
+        }
+        return false;
+    }
+    if (!Fits(path, probe, wanted, reason)) return false;
+    grid = GridOfKind(path, *probe.size, *probe.bigEndian);
+    return true;
+}
+
+}  // namespace egm2008

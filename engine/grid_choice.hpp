@@ -1,0 +1,70 @@
+// Which grid file a run uses, and what kind of grid it is.
+//
+// A grid file has no header; its kind shows in its length and its first record
+// marker (grid_probe.hpp). The caller may name the size or the byte order; what
+// is named must then agree with the file.
+//
+// A grid is named by a path or by a short name: "10", "2.5" or "1", optionally
+// with "-le" or "-be" ("2.5-be"). A name is looked up, by NGA's file names, in
+// the grid folders (GridSearchFolders); an existing file of that name in the
+// working directory is a path and wins. A name without a byte order takes
+// whichever the first folder holding one has, little-endian first.
+//
+// Without a grid named, the run uses the internal database: the 10'
+// little-endian file in the working directory, as the desktop program does,
+// else the one installed with the program (beside it in ../share/egm2008, or
+// in the install prefix it was built for). Reads the environment and the file
+// system only; safe to call from any thread that does not change them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/geoid_grid.hpp"
+
+namespace egm2008 {
+
+/// What the caller says about the grid.
+struct GridRequest {
+    std::optional<std::string> path;  ///< a path or a grid name; none: the internal database
+    std::optional<GridSize> size;     ///< the size the file must have
+    std::optional<bool> bigEndian;    ///< the byte order the file must have
+};
+
+/// "10'", "2.5'" or "1'".
+const char* SizeName(GridSize size);
+
+/// A grid name taken apart: its size, and its byte order when it names one.
+struct GridName {
+    GridSize size = GridSize::Grid10x10;
+    std::optional<bool> bigEndian;
+};
+
+/// "10", "2.5" or "1", optionally followed by "-le" or "-be"; nothing for any other text.
+std::optional<GridName> ParseGridName(std::string_view text);
+
+/// NGA's file name of a grid: "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree", "_SE" added
+/// for little-endian.
+std::string GridFileName(GridSize size, bool bigEndian);
+
+/// The folders grid names are looked up in, in order, whether they exist or not: each entry
+/// of $EGM2008_GRID_PATH (colon-separated, empty entries skipped), ~/.local/share/egm2008
+/// (when HOME is set), /usr/local/share/egm2008, /usr/share/egm2008.
+std::vector<std::string> GridSearchFolders();
+
+/// The path of the grid `name` in the first of `folders` that holds one; nothing when none does.
+std::optional<std::string> FindNamedGrid(const GridName& name,
+                                         const std::vector<std::string>& folders);
+
+/// The internal database: the working directory's file if there is one, else the installed one.
+std::string InternalDatabasePath();
+
+/// Fills `grid` for the file the request names (or the internal database), its size and
+/// byte order recognised from the file where the request leaves them open. False with the
+/// reason in `reason` when a name is found in no folder, or the file cannot be read or
+/// fits no grid layout, or not the one requested.
+bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, std::string& reason);
+
+}  // namespace egm2008
