@@ -86,8 +86,8 @@ struct LatticeShape {
 /// the GTX header; "" for xyz and the rasters, which write their own.
 std::string LatticeFormatHeader(LatticeFormat format, const LatticeShape& shape);
 
-/// False when the format's header cannot hold the lattice (a GTX of more than
-/// 2^31 - 1 rows or columns).
+/// False when the format's file cannot hold the lattice (a GTX of more than
+/// 2^31 - 1 rows or columns, a GeoTIFF beyond GeotiffLayoutOf's limits).
 bool LatticeFormatHolds(LatticeFormat format, const LatticeShape& shape);
 
 /// Writes `value` as a big-endian float32 to `at` and returns the end.
