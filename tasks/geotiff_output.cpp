@@ -28,8 +28,10 @@ constexpr std::uint32_t kTileHeightStep = 16;
 constexpr std::uint64_t kTileRowBudget = std::uint64_t{64} << 20;
 constexpr std::uint64_t kColumnLimit = std::uint64_t{1} << 22;
 constexpr std::uint64_t kClassicTiffLimit = std::uint64_t{1} << 32;
-// Deflate's level (libtiff compresses through libdeflate): zlib's default.
-constexpr int kDeflateLevel = 6;
+// Deflate's level (libtiff compresses through libdeflate). On the whole globe
+// at 2.5', level 1 takes half the time of zlib's default 6 for a file 3 %
+// larger (83 MB against 80 MB, after the floating-point predictor).
+constexpr int kDeflateLevel = 1;
 
 // The GDAL tags for the dataset's metadata (XML) and the NoData value (text).
 constexpr ttag_t kGdalMetadataTag = 42112;
