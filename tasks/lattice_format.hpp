@@ -15,7 +15,7 @@
 //        as int32), then N as big-endian float32, rows south to north, each
 //        west to east, -88.8888 for a node that cannot be computed
 //   geotiff  one Float32 band, geographic WGS 84 with EGM2008 heights,
-//        pixel-is-point, NoData where a node cannot be computed
+//        pixel-is-point, NoData -9999 where a node cannot be computed
 //        (geotiff_output.hpp)
 //   png  a colour map of the lattice with its colour bar (colour_map.hpp)
 //
