@@ -106,7 +106,7 @@ void SinkUnmap(thandle_t, void*, toff_t) {}
 int IgnoreTiffMessage(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 void IgnoreKeyMessage(GTIF*, int, const char*, ...) {}
 
-// `text` with XML's special characters escaped.
+// `text` with the characters XML reserves escaped.
 std::string XmlText(std::string_view text) {
     std::string escaped;
     for (const char c : text) {
