@@ -512,9 +512,10 @@ struct GridCommand {
         AddMethodOption(*command, method, "interpolation method (default biquadratic)");
         AddGridOptions(*command, grid);
         command->footer(R"(Rows from north to south, each from west to east; one line per node:
-latitude, longitude, undulation. With --format (or an OUT ending in .csv, .asc
-or .gtx): csv with a header line, an ESRI ASCII grid (GDAL, QGIS, ArcGIS) or a
-GTX vertical grid (PROJ's vgridshift); asc and gtx need -o OUT.
+latitude, longitude, undulation. With --format (or an OUT ending in .csv, .asc,
+.gtx or .tif): csv with a header line, an ESRI ASCII grid (GDAL, QGIS, ArcGIS),
+a GTX vertical grid (PROJ's vgridshift) or a GeoTIFF in WGS 84 with EGM2008
+heights (GDAL, QGIS, ArcGIS); asc, gtx and geotiff need -o OUT.
   egm2008 grid --lat 47 55 --lon 5 15 --step-lat 30 --step-lon 30 -o alps.txt
   egm2008 grid --lat -10 10 --lon -20 20 --step-lat 60 --step-lon 60 --method bilinear
   egm2008 grid --lat 47 55 --lon 5 15 --step-lat 5 --step-lon 5 -o alps.gtx)");

@@ -1,5 +1,7 @@
 #include "tasks/format_raster.hpp"
 
+#include "tasks/geotiff_output.hpp"
+
 namespace egm2008 {
 
 std::unique_ptr<LatticeRaster> MakeFormatRaster(const GridmakerRequest& request,
@@ -11,7 +13,8 @@ std::unique_ptr<LatticeRaster> MakeFormatRaster(const GridmakerRequest& request,
         case LatticeFormat::Csv:
         case LatticeFormat::Asc:
         case LatticeFormat::Gtx: return nullptr;
-        case LatticeFormat::Geotiff: return nullptr;
+        case LatticeFormat::Geotiff:
+            return MakeGeotiffOutput(output, GeotiffDescriptionOf(request, grid));
         case LatticeFormat::Png: return nullptr;
     }
     return nullptr;

@@ -442,6 +442,17 @@ std::uint64_t LatticeNodeCount(const LatticeArea& area) {
     return columns <= std::numeric_limits<std::uint64_t>::max() / rows ? rows * columns : 0;
 }
 
+LatticeShape LatticeShapeOf(const LatticeArea& area) {
+    const AxisWalk rows = RowWalk(area);
+    const std::uint64_t rowCount = CountPositions(rows);
+    return {rowCount,
+            CountPositions(ColumnWalk(area)),
+            rows.Position(rowCount - 1),
+            area.west,
+            area.latStep,
+            area.lonStep};
+}
+
 LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
                                 InterpolationMethod method, const LatticeArea& area,
                                 const LatticeProgress& progress, LatticeFormat format,

@@ -86,6 +86,9 @@ LatticeArea AreaFromCorners(double latitude1, double longitude1, double latitude
 /// the steps are not valid or the count is beyond 64 bits.
 std::uint64_t LatticeNodeCount(const LatticeArea& area);
 
+/// The lattice of `area` (steps of kLatticeSlack or more) as the formats' headers describe it.
+LatticeShape LatticeShapeOf(const LatticeArea& area);
+
 /// Writes the lattice of `area` to `output` (open or attached; the caller closes it)
 /// in `format` (lattice_format.hpp; gtx needs a file it can write at offsets),
 /// querying `grid` through `mapped`, and flushes it. When `raster` is given, it

@@ -57,6 +57,8 @@ GridmakerCheck CheckGridmakerRequest(const GridmakerRequest& request) {
     check.area = AreaFromCorners(v[0], v[1], v[2], v[3], v[4], v[5]);
     if (!(check.area.lonStep >= kLatticeSlack) || !(check.area.latStep >= kLatticeSlack)) {
         check.message = kSpacingMessage;
+    } else if (!LatticeFormatHolds(request.format, LatticeShapeOf(check.area))) {
+        check.message = kLatticeTooLargeMessage;
     }
     return check;
 }

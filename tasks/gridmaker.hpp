@@ -80,7 +80,8 @@ struct GridmakerOutcome {
 /// command line's number parsing yields one).
 const char* GridmakerFieldCheck(GridmakerField field, double value);
 
-/// Every field's check in turn, then the smallest step (kLatticeSlack).
+/// Every field's check in turn, then the smallest step (kLatticeSlack), then
+/// whether the request's format holds the lattice (kLatticeTooLargeMessage).
 GridmakerCheck CheckGridmakerRequest(const GridmakerRequest& request);
 
 /// Writes the lattice of `area` (from CheckGridmakerRequest) to `output` in the

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <span>
 
+#include "tasks/geotiff_output.hpp"
 #include "tasks/text_output.hpp"
 
 namespace egm2008 {
@@ -114,8 +115,16 @@ std::string LatticeFormatHeader(LatticeFormat format, const LatticeShape& shape)
 }
 
 bool LatticeFormatHolds(LatticeFormat format, const LatticeShape& shape) {
-    return format != LatticeFormat::Gtx ||
-           (shape.rows <= kGtxCountLimit && shape.columns <= kGtxCountLimit);
+    switch (format) {
+        case LatticeFormat::Gtx:
+            return shape.rows <= kGtxCountLimit && shape.columns <= kGtxCountLimit;
+        case LatticeFormat::Geotiff: return GeotiffLayoutOf(shape.rows, shape.columns).holds;
+        case LatticeFormat::Xyz:
+        case LatticeFormat::Csv:
+        case LatticeFormat::Asc:
+        case LatticeFormat::Png: break;
+    }
+    return true;
 }
 
 char* WriteGtxValue(char* at, float value) {

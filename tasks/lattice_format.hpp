@@ -15,7 +15,7 @@
 //        as int32), then N as big-endian float32, rows south to north, each
 //        west to east, -88.8888 for a node that cannot be computed
 //   geotiff  one Float32 band, geographic WGS 84 with EGM2008 heights,
-//        pixel-is-point, NoData where a node cannot be computed
+//        pixel-is-point, NoData -9999 where a node cannot be computed
 //        (geotiff_output.hpp)
 //   png  a colour map of the lattice with its colour bar (colour_map.hpp)
 //
@@ -86,8 +86,8 @@ struct LatticeShape {
 /// the GTX header; "" for xyz and the rasters, which write their own.
 std::string LatticeFormatHeader(LatticeFormat format, const LatticeShape& shape);
 
-/// False when the format's header cannot hold the lattice (a GTX of more than
-/// 2^31 - 1 rows or columns).
+/// False when the format's file cannot hold the lattice (a GTX of more than
+/// 2^31 - 1 rows or columns, a GeoTIFF beyond GeotiffLayoutOf's limits).
 bool LatticeFormatHolds(LatticeFormat format, const LatticeShape& shape);
 
 /// Writes `value` as a big-endian float32 to `at` and returns the end.

@@ -30,6 +30,9 @@ inline constexpr const char* kLongitudeRangeMessage =
 inline constexpr const char* kLatSpacingMessage = "Error: Lat. spacing should be positive.";
 inline constexpr const char* kLonSpacingMessage = "Error: Lon. spacing should be positive.";
 inline constexpr const char* kSpacingMessage = "Error: Spacing not ok!";
+/// The lattice has more rows or columns than the output format's file holds.
+inline constexpr const char* kLatticeTooLargeMessage =
+    "Error: Too many rows or columns for the output format.";
 
 // The names of the fields as messages give them, after the pages' labels.
 inline constexpr const char* kLatitudeFieldName = "Latitude";

@@ -1,12 +1,14 @@
 // "egm2008 grid" in its other formats: the format chosen by --format or by the
-// output's extension, csv lines, and ESRI ASCII grids and GTX files as GDAL's
-// and PROJ's own tools read them back (skipped where those tools are missing).
+// output's extension, csv lines, and ESRI ASCII grids, GTX files and GeoTIFFs
+// as GDAL's and PROJ's own tools read them back (skipped where those tools
+// are missing).
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -84,6 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{"CsvExtension", {"-o", "@n.csv"}, 1, "latitude,longitude,N\r\n30.000000,5"},
         ChoiceCase{"UpperCaseExtension", {"-o", "@n.ASC"}, 1, "ncols        3\r\n"},
         ChoiceCase{"GtxExtension", {"-o", "@n.gtx"}, 1, "\x40\x3d\0\0\0\0\0\0"},
+        ChoiceCase{"TifExtension", {"-o", "@n.tif"}, 1, "II*"},
+        ChoiceCase{"TiffExtension", {"-o", "@n.TIFF"}, 1, "II*"},
         ChoiceCase{
             "OtherExtensionIsXyz", {"-o", "@n.dat"}, 1, " 30.000000    5.000000   60.030\r\n"},
         ChoiceCase{"DotInFolderOnly", {"-o", "@.d/n"}, 1, " 30.000000    5.000000   60.030\r\n"},
@@ -244,6 +248,128 @@ TEST_F(GridFormats, GtxStoppedAtANodeMarksWhatItDidNotReach) {
         // Place 3 is 30 N, 5 E, the one node written before the stop.
         EXPECT_EQ(value == -88.8888f, place != 3) << place << ": " << value;
     }
+}
+
+// What GDAL's Python bindings print for `script` run with `path` as sys.argv[1]
+// (the system's python3: the one on PATH may lack them); nothing when they fail.
+std::optional<std::string> GdalPython(const std::string& script, const std::string& path) {
+    return ToolOutput("/usr/bin/python3 -c 'import sys\nfrom osgeo import gdal\n" + script + "' '" +
+                      path + "'");
+}
+
+bool GdalPythonInstalled() { return GdalPython("", "").has_value(); }
+
+// A GeoTIFF and a GTX of one lattice on the real 10' grid, 45 N to 47 N at 15',
+// 5 E to 8 E at 20': 9 rows of 10 nodes.
+class GridGeotiff : public ::testing::Test {
+protected:
+    static CliRun Write(const std::string& grid, const std::string& out) {
+        return RunTool({"grid", "--lat", "47", "45", "--lon", "5", "8", "--step-lat", "15",
+                        "--step-lon", "20", "--method", "bilinear", "--grid", grid, "-o", out});
+    }
+    ScratchFolder scratch_;
+    std::string tif_ = scratch_.File("n.tif");
+};
+
+TEST_F(GridGeotiff, GdalReadsTheLatticeItsAreaAndItsReferenceSystems) {
+    REAL_GRID_OR_SKIP(grid, kInternalGridName);
+    const CliRun run = Write(grid, tif_);
+    ASSERT_EQ(run.status, 0) << run.err;
+    if (!ToolOnPath("gdalinfo")) GTEST_SKIP() << "gdal-bin is not installed";
+    const std::optional<std::string> info = ToolOutput("gdalinfo -json '" + tif_ + "'");
+    ASSERT_TRUE(info);
+    EXPECT_EQ(JsonNumbers(*info, "size"), (std::vector<double>{10, 9}));
+    // Pixel is point: the extent reaches half a step beyond the outer nodes.
+    const std::vector<double> transform = JsonNumbers(*info, "geoTransform");
+    ASSERT_EQ(transform.size(), 6u) << *info;
+    const std::vector<double> expected = {5 - 1.0 / 6, 1.0 / 3, 0, 47.125, 0, -0.25};
+    for (std::size_t k = 0; k < 6; ++k) EXPECT_DOUBLE_EQ(transform[k], expected[k]) << k;
+    for (const char* item :
+         {"\"AREA_OR_POINT\":\"Point\"", "\"noDataValue\":-9999.0", "\"unit\":\"metre\"",
+          "\"proj:epsg\":4326", "\"EGM2008_METHOD\":\"Bi-Linear\"",
+          "\"EGM2008_GRID\":\"Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE\"",
+          "\"EGM2008_SPACING\":\"15 x 20 arc minutes (latitude x longitude)\""}) {
+        EXPECT_NE(info->find(item), std::string::npos) << item << " in " << *info;
+    }
+    // GDAL names the vertical system when asked to.
+    const std::optional<std::string> compound =
+        ToolOutput("gdalinfo --config GTIFF_REPORT_COMPD_CS YES '" + tif_ + "'");
+    ASSERT_TRUE(compound);
+    EXPECT_NE(compound->find("VERTCRS[\"EGM2008 height\""), std::string::npos) << *compound;
+    EXPECT_NE(compound->find("ID[\"EPSG\",3855]"), std::string::npos) << *compound;
+}
+
+TEST_F(GridGeotiff, ValuesAreTheBitsTheGtxHolds) {
+    REAL_GRID_OR_SKIP(grid, kInternalGridName);
+    const std::string gtx = scratch_.File("n.gtx");
+    ASSERT_EQ(Write(grid, tif_).status, 0);
+    ASSERT_EQ(Write(grid, gtx).status, 0);
+    if (!GdalPythonInstalled()) GTEST_SKIP() << "python3-gdal is not installed";
+    const std::optional<std::string> bits = GdalPython(
+        "for row in gdal.Open(sys.argv[1]).ReadAsArray().view(\"uint32\"):\n"
+        "    print(\" \".join(\"%08x\" % v for v in row))",
+        tif_);
+    ASSERT_TRUE(bits);
+    const std::string bytes = ReadFile(gtx);
+    std::istringstream rows(*bits);
+    for (std::size_t row = 0; row < 9; ++row) {
+        for (std::size_t column = 0; column < 10; ++column) {
+            std::string word;
+            rows >> word;
+            // The GTX holds the rows south to north.
+            const float value = BigEndianFloat(bytes, 40 + 4 * ((8 - row) * 10 + column));
+            EXPECT_EQ(std::strtoul(word.c_str(), nullptr, 16), std::bit_cast<std::uint32_t>(value))
+                << row << ' ' << column;
+        }
+    }
+}
+
+TEST_F(GridFormats, GeotiffNodesArePointsAndAFailedNodeIsNoData) {
+    const std::string out = scratch_.File("n.tif");
+    const CliRun run = RunTool(Args({"-o", out}));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "egm2008: 1 node could not be computed and was written as NoData.\n");
+    if (!ToolOnPath("gdallocationinfo")) GTEST_SKIP() << "gdal-bin is not installed";
+    for (int row = 0; row < 2; ++row) {
+        for (const int longitude : {5, 6, 7}) {
+            // GDAL's value at the node's position, against the grid's node value.
+            std::ostringstream where;
+            where << "gdallocationinfo -valonly -wgs84 '" << out << "' " << longitude << ' '
+                  << 30 - row;
+            const std::optional<std::string> value = ToolOutput(where.str());
+            ASSERT_TRUE(value);
+            const bool failed = row == 0 && longitude == 6;
+            // The node value of the grid written by SetUp.
+            const float node =
+                static_cast<float>(60 + 6 * row) + static_cast<float>(6 * longitude) / 1000;
+            const float expected = failed ? -9999.0f : node;
+            EXPECT_EQ(std::strtof(value->c_str(), nullptr), expected) << where.str();
+        }
+    }
+}
+
+// Fault pinned: the rows a stopped run never reached, down to the tiles it
+// never began, must read as NoData, not as 0 m.
+TEST_F(GridFormats, GeotiffStoppedAtANodeIsNoDataFromThere) {
+    // The bi-quadratic window of 30 N, 6 E holds -2000 m and refuses: the run stops there.
+    WriteGrid(grid_, kShape10, false, [](std::int64_t r, std::int64_t c) {
+        return r == 360 && c == 36 ? -2000.0f : 10.0f;
+    });
+    const std::string out = scratch_.File("n.tif");
+    // 35 N to 20 S at 10': 331 rows, two rows of tiles; the stop is in row 29
+    // (30 deg 10' N, whose window reaches 30 N), in the first.
+    const CliRun run = RunTool({"grid", "--lat", "35", "-20", "--lon", "5", "7", "--step-lat", "10",
+                                "--step-lon", "60", "--grid", grid_, "-o", out});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("is incomplete!"), std::string::npos) << run.err;
+    if (!GdalPythonInstalled()) GTEST_SKIP() << "python3-gdal is not installed";
+    const std::optional<std::string> counts = GdalPython(
+        "n = gdal.Open(sys.argv[1]).ReadAsArray()\n"
+        "print(n.shape, (n[:29] == 10).sum(), (n[29:] == -9999).sum())",
+        out);
+    ASSERT_TRUE(counts);
+    // The raster gets whole rows: the 29 before the stop.
+    EXPECT_EQ(*counts, "(331, 3) 87 906\n");
 }
 
 }  // namespace
