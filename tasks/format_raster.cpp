@@ -1,5 +1,8 @@
 #include "tasks/format_raster.hpp"
 
+#include "tasks/colour_map.hpp"
+#include "tasks/messages.hpp"
+
 namespace egm2008 {
 
 std::unique_ptr<LatticeRaster> MakeFormatRaster(const GridmakerRequest& request,
@@ -12,7 +15,10 @@ std::unique_ptr<LatticeRaster> MakeFormatRaster(const GridmakerRequest& request,
         case LatticeFormat::Asc:
         case LatticeFormat::Gtx: return nullptr;
         case LatticeFormat::Geotiff: return nullptr;
-        case LatticeFormat::Png: return nullptr;
+        case LatticeFormat::Png:
+            return std::make_unique<ColourMapFile>(
+                output, ColourMapTitle(request.values, grid.gridSize, request.method),
+                request.pictureWidth > 0 ? request.pictureWidth : kMapLongSide);
     }
     return nullptr;
 }
