@@ -36,7 +36,10 @@ struct MapPlace {
 /// The lattice as a picture, resampled by the mean of the nodes in each pixel.
 /// Memory: the picture (width x height floats: 32 MiB at 4096 x 2048), one
 /// row of accumulators (a double and a count per pixel column) and the first
-/// lattice column of every pixel column; nothing grows with the lattice.
+/// lattice column of every pixel column; nothing grows with the lattice. A
+/// whole run into a 4096-pixel PNG adds the rendered picture (3 bytes a
+/// pixel, 26 MiB): a global 1' lattice walked on the 2.5' grid peaks at about
+/// 210 MB resident, 142 MiB of it the grid's mapped pages (bench/png_memory.sh).
 class MapAccumulator final : public LatticeRaster {
 public:
     /// At most `longSide` pixels (1..kMapLongSideLimit) on the picture's long side.
