@@ -110,8 +110,13 @@ MapWindow::MapWindow(QWidget* parent, const MapAccumulator& map, const std::stri
     auto* column = new QVBoxLayout(this);
     column->addWidget(scroll_, 1);
     column->addWidget(readout_);
-    const QSize room = view_->size().boundedTo(kOpeningRoom) + QSize(4, 4);
-    resize(room.width() + 24, room.height() + readout_->minimumHeight() + 24);
+    // Room for the whole picture, up to kOpeningRoom, without scroll bars.
+    const QSize room = view_->size().boundedTo(kOpeningRoom);
+    const QMargins margins = column->contentsMargins();
+    const int frame = 2 * scroll_->frameWidth();
+    resize(room.width() + frame + margins.left() + margins.right(),
+           room.height() + frame + column->spacing() + readout_->minimumHeight() + margins.top() +
+               margins.bottom());
 
     connect(view_, &MapView::hovered, this, &MapWindow::ShowReadout);
     connect(view_, &MapView::zoomedAbout, this, &MapWindow::KeepPointUnderMouse);
