@@ -22,6 +22,10 @@ std::string NotDecimalsMessage(const std::string& text, int most) {
     return "\"" + text + "\" is not a whole number from 0 to " + std::to_string(most);
 }
 
+std::string NotPixelsMessage(const std::string& text, int most) {
+    return "\"" + text + "\" is not a whole number of pixels from 1 to " + std::to_string(most);
+}
+
 std::string StandardOutputFailureMessage(const char* what) {
     return std::string("standard output could not be written: ") + what;
 }

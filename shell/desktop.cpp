@@ -35,17 +35,16 @@ void RealMessage(QWidget* parent, const std::string& text, NoticeIcon icon) {
     box.exec();
 }
 
-std::string RealFileDialog(QWidget* parent, FileDialogKind kind) {
+std::string RealFileDialog(QWidget* parent, FileDialogKind kind, const QString& filter) {
     QFileDialog::Options options;
     if (qEnvironmentVariableIsSet("EGM2008_QT_FILE_DIALOG")) {
         options |= QFileDialog::DontUseNativeDialog;
     }
-    const QString chosen =
-        kind == FileDialogKind::Open
-            ? QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), QString(), QString(),
-                                           nullptr, options)
-            : QFileDialog::getSaveFileName(parent, QStringLiteral("Save As"), QString(), QString(),
-                                           nullptr, options);
+    const QString chosen = kind == FileDialogKind::Open
+                               ? QFileDialog::getOpenFileName(parent, QStringLiteral("Open"),
+                                                              QString(), filter, nullptr, options)
+                               : QFileDialog::getSaveFileName(parent, QStringLiteral("Save As"),
+                                                              QString(), filter, nullptr, options);
     return ToStdString(chosen);
 }
 
@@ -65,9 +64,9 @@ void ShowMessage(QWidget* parent, const std::string& text, NoticeIcon icon) {
     }
 }
 
-std::string RunFileDialog(QWidget* parent, FileDialogKind kind) {
+std::string RunFileDialog(QWidget* parent, FileDialogKind kind, const std::string& filter) {
     if (const FileDialogHook& hook = FileDialogHookSlot()) return hook(parent, kind);
-    return RealFileDialog(parent, kind);
+    return RealFileDialog(parent, kind, ToQString(filter));
 }
 
 bool OpenWithDefaultApplication(QWidget* parent, const std::string& path) {

@@ -1,13 +1,13 @@
 #include "tasks/format_raster.hpp"
 
 #include "tasks/geotiff_output.hpp"
+#include "tasks/colour_map.hpp"
+#include "tasks/messages.hpp"
 
 namespace egm2008 {
 
 std::unique_ptr<LatticeRaster> MakeFormatRaster(const GridmakerRequest& request,
                                                 const GeoidGrid& grid, TextOutput& output) {
-    (void)grid;
-    (void)output;
     switch (request.format) {
         case LatticeFormat::Xyz:
         case LatticeFormat::Csv:
@@ -15,7 +15,10 @@ std::unique_ptr<LatticeRaster> MakeFormatRaster(const GridmakerRequest& request,
         case LatticeFormat::Gtx: return nullptr;
         case LatticeFormat::Geotiff:
             return MakeGeotiffOutput(output, GeotiffDescriptionOf(request, grid));
-        case LatticeFormat::Png: return nullptr;
+        case LatticeFormat::Png:
+            return std::make_unique<ColourMapFile>(
+                output, ColourMapTitle(request.values, grid.gridSize, request.method),
+                request.pictureWidth > 0 ? request.pictureWidth : kMapLongSide);
     }
     return nullptr;
 }

@@ -1,7 +1,7 @@
 // "egm2008 grid" in its other formats: the format chosen by --format or by the
-// output's extension, csv lines, and ESRI ASCII grids, GTX files and GeoTIFFs
-// as GDAL's and PROJ's own tools read them back (skipped where those tools
-// are missing).
+// output's extension, csv lines, ESRI ASCII grids, GTX files and GeoTIFFs as
+// GDAL's and PROJ's own tools read them back, and colour map PNGs as Python's
+// PIL reads them (skipped where those tools are missing).
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -14,6 +14,9 @@
 #include <vector>
 
 #include "cli_test_support.hpp"
+#include "tasks/colour_map.hpp"
+#include "tasks/gridmaker.hpp"
+#include "tasks/messages.hpp"
 #include "tests/support/tool_output.hpp"
 
 namespace egm2008::cli::test {
@@ -101,7 +104,14 @@ INSTANTIATE_TEST_SUITE_P(
                    {"--format", "gtx", "-o", "-"},
                    2,
                    "egm2008: grid: --format gtx is written to a file: give -o FILE"},
-        ChoiceCase{"UnknownFormat", {"--format", "tif", "-o", "@n.tif"}, 2, "egm2008: "}),
+        ChoiceCase{"UnknownFormat", {"--format", "tif", "-o", "@n.tif"}, 2, "egm2008: "},
+        ChoiceCase{"PngExtension", {"-o", "@n.png"}, 1, "\x89PNG\r\n\x1a\n"},
+        ChoiceCase{"WidthOnlyForPng",
+                   {"--width", "100", "-o", "@n.csv"},
+                   2,
+                   "egm2008: grid: --width is for --format png"},
+        ChoiceCase{"WidthZero", {"--width", "0", "-o", "@n.png"}, 2, "egm2008: "},
+        ChoiceCase{"WidthBeyondLimit", {"--width", "16385", "-o", "@n.png"}, 2, "egm2008: "}),
     [](const ::testing::TestParamInfo<ChoiceCase>& p) { return std::string(p.param.name); });
 
 TEST_F(GridFormats, CsvHasAHeaderAndAnEmptyNForAFailedNode) {
@@ -370,6 +380,117 @@ TEST_F(GridFormats, GeotiffStoppedAtANodeIsNoDataFromThere) {
     ASSERT_TRUE(counts);
     // The raster gets whole rows: the 29 before the stop.
     EXPECT_EQ(*counts, "(331, 3) 87 906\n");
+// What PIL reads from a PNG: its size, then the colour of each of `points`.
+struct PilPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<Rgb> pixels;
+};
+
+// Debian's interpreter: the one with python3-pil (python3 on PATH may be another).
+constexpr const char* kPython = "/usr/bin/python3";
+
+std::optional<PilPicture> ReadWithPil(const std::string& path,
+                                      const std::vector<std::pair<int, int>>& points) {
+    std::string script =
+        "import sys\nfrom PIL import Image\nim = Image.open(sys.argv[1]).convert('RGB')\n"
+        "print(*im.size)\nfor x, y in [";
+    for (const auto& [x, y] : points)
+        script += "(" + std::to_string(x) + "," + std::to_string(y) + "),";
+    script += "]:\n    print(*im.getpixel((x, y)))\n";
+    const std::optional<std::string> out =
+        ToolOutput(std::string(kPython) + " - '" + path + "'", script);
+    if (!out) return std::nullopt;
+    std::istringstream numbers(*out);
+    PilPicture picture;
+    numbers >> picture.width >> picture.height;
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        int r = 0, g = 0, b = 0;
+        numbers >> r >> g >> b;
+        picture.pixels.push_back({static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
+                                  static_cast<std::uint8_t>(b)});
+    }
+    if (!numbers) return std::nullopt;
+    return picture;
+}
+
+bool HavePil() { return ToolOutput(std::string(kPython) + " -c 'import PIL'").has_value(); }
+
+struct PngSizeCase {
+    const char* name;
+    std::vector<std::string> args;    ///< --lat, --lon and the steps, --width
+    double values[kGridmakerFields];  ///< the same as the title takes them
+    int mapWidth;
+    int mapHeight;
+};
+
+void PrintTo(const PngSizeCase& c, std::ostream* os) { *os << c.name; }
+
+class GridPngSize : public GridFormats, public ::testing::WithParamInterface<PngSizeCase> {};
+
+TEST_P(GridPngSize, MapHasAPixelANodeUpToItsLongSide) {
+    if (!HavePil()) GTEST_SKIP() << "python3-pil is not installed";
+    const PngSizeCase& c = GetParam();
+    const std::string out = scratch_.File("n.png");
+    std::vector<std::string> args = {"grid", "--method", "bilinear", "--grid", grid_, "-o", out};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const CliRun run = RunTool(args);
+    ASSERT_EQ(run.status, 1) << run.err;  // the implausible node lies in every lattice
+    EXPECT_NE(run.err.find("drawn as missing."), std::string::npos) << run.err;
+    const MapLayout layout =
+        LayoutMap(c.mapWidth, c.mapHeight,
+                  ColourMapTitle(c.values, GridSize::Grid10x10, InterpolationMethod::BiLinear));
+    const std::optional<PilPicture> picture = ReadWithPil(out, {});
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, layout.width);
+    EXPECT_EQ(picture->height, layout.height);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lattices, GridPngSize,
+    ::testing::Values(PngSizeCase{"NodePerPixel",
+                                  {"--lat", "0", "30", "--lon", "0", "60", "--step-lat", "60",
+                                   "--step-lon", "30"},
+                                  {0, 0, 30, 60, 60, 30},
+                                  121,
+                                  31},
+                      PngSizeCase{"WidthOption",
+                                  {"--lat", "-90", "90", "--lon", "-180", "180", "--step-lat", "60",
+                                   "--step-lon", "60", "--width", "100"},
+                                  {-90, -180, 90, 180, 60, 60},
+                                  100,
+                                  50},
+                      // 4321 columns of two rows: the long side is cut to 4096 pixels.
+                      PngSizeCase{"LongSideLimit",
+                                  {"--lat", "29", "30", "--lon", "0", "360", "--step-lat", "60",
+                                   "--step-lon", "5"},
+                                  {29, 0, 30, 360, 60, 5},
+                                  4096,
+                                  2}),
+    [](const ::testing::TestParamInfo<PngSizeCase>& p) { return std::string(p.param.name); });
+
+TEST_F(GridFormats, PngColourBarRunsBlueGreyRedAndAMissingNodeIsGrey) {
+    if (!HavePil()) GTEST_SKIP() << "python3-pil is not installed";
+    const std::string out = scratch_.File("n.png");
+    ASSERT_EQ(RunTool(Args({"-o", out})).status, 1);
+    const double values[kGridmakerFields] = {29, 7, 30, 5, 60, 60};
+    const MapLayout l =
+        LayoutMap(3, 2, ColourMapTitle(values, GridSize::Grid10x10, InterpolationMethod::BiLinear));
+    const int barMiddle = l.barY + l.barHeight / 2;
+    const std::optional<PilPicture> picture =
+        ReadWithPil(out, {{l.barX, barMiddle},
+                          {l.barX + l.barWidth / 2, barMiddle},
+                          {l.barX + l.barWidth - 1, barMiddle},
+                          {l.mapX + 1, l.mapY},  // 30 N, 6 E: not computed
+                          {l.mapX, l.mapY}});    // 30 N, 5 E: 60.030 m
+    ASSERT_TRUE(picture);
+    const std::vector<Rgb>& p = picture->pixels;
+    EXPECT_GT(p[0].b, p[0].r + 100);
+    for (const std::uint8_t c : {p[1].r, p[1].g, p[1].b}) EXPECT_NEAR(c, 221, 6);
+    EXPECT_GT(p[2].r, p[2].b + 100);
+    EXPECT_EQ(p[3], kMissingColour);
+    // The largest N, 66.042 m, gives a bar from -80 to 80 m in steps of 20.
+    EXPECT_EQ(p[4], DivergingScale(80.0)(60.030f));
 }
 
 }  // namespace
