@@ -380,6 +380,8 @@ TEST_F(GridFormats, GeotiffStoppedAtANodeIsNoDataFromThere) {
     ASSERT_TRUE(counts);
     // The raster gets whole rows: the 29 before the stop.
     EXPECT_EQ(*counts, "(331, 3) 87 906\n");
+}
+
 // What PIL reads from a PNG: its size, then the colour of each of `points`.
 struct PilPicture {
     int width = 0;
