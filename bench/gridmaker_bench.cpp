@@ -6,17 +6,32 @@
 //                     (241 x 241 nodes); nodes_per_second
 //   Globe/<method>    the whole globe at 2.5' on the 2.5' grid (4321 x 8641
 //                     nodes, about 1.2 GB of text), one run per repetition
+//   GlobeGeotiff/BiQuadratic  the same lattice as a GeoTIFF (deflated tiles,
+//                     about 80 MB): the cost of the compression against the text
+//   GlobePng          the globe at 2.5', bi-quadratic, as a PNG colour map of
+//                     4096 x 2048 pixels (the walk, the resampling, the picture)
+//   Picture           the picture alone: a 4096 x 2048 map rendered and encoded
+//
+// The memory of a global 1' PNG (233 million nodes into 4096 x 2048 pixels)
+// is measured by bench/png_memory.sh.
 //
 // The grid comes from scripts/setup-grids.sh; --grid-dir=PATH reads it from
 // another folder. bench/compare_peers.sh times the whole globe written to a
 // real file through the command-line tool.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <iterator>
+#include <vector>
 #include <string>
 
 #include "engine/notifier.hpp"
+#include "tasks/geotiff_output.hpp"
+#include "tasks/colour_map.hpp"
 #include "tasks/grid_lattice.hpp"
+#include "tasks/gridmaker.hpp"
 #include "tasks/text_output.hpp"
 
 namespace {
@@ -34,7 +49,8 @@ GeoidGrid Grid() {
     return grid;
 }
 
-void Lattice(benchmark::State& state, InterpolationMethod method, LatticeArea area) {
+void Lattice(benchmark::State& state, InterpolationMethod method, LatticeArea area,
+             LatticeFormat format) {
     const GeoidGrid grid = Grid();
     SilentNotifier silent;
     MappedGrid mapped;
@@ -49,7 +65,12 @@ void Lattice(benchmark::State& state, InterpolationMethod method, LatticeArea ar
             state.SkipWithError("/dev/null cannot be opened");
             return;
         }
-        const LatticeOutcome outcome = WriteGridLattice(output, grid, mapped, method, area);
+        std::unique_ptr<LatticeRaster> raster;
+        if (format == LatticeFormat::Geotiff) {
+            raster = MakeGeotiffOutput(output, {area.north, "grid", "Bi-Quadratic", 2.5, 2.5, ""});
+        }
+        const LatticeOutcome outcome =
+            WriteGridLattice(output, grid, mapped, method, area, {}, format, raster.get());
         if (outcome.end != LatticeEnd::Completed) {
             state.SkipWithError(("the run did not complete; grid missing? " + grid.path).c_str());
             return;
@@ -58,6 +79,57 @@ void Lattice(benchmark::State& state, InterpolationMethod method, LatticeArea ar
     }
     state.counters["nodes_per_second"] =
         benchmark::Counter(static_cast<double>(nodes), benchmark::Counter::kIsRate);
+}
+
+void GlobePng(benchmark::State& state) {
+    const GeoidGrid grid = Grid();
+    SilentNotifier silent;
+    MappedGrid mapped;
+    if (mapped.Map(grid, silent) != QueryStatus::StatusOk) {
+        state.SkipWithError(("the grid cannot be mapped: " + grid.path).c_str());
+        return;
+    }
+    const double step = 2.5;
+    GridmakerRequest request;
+    const double values[kGridmakerFields] = {90, -180, -90, 180, step, step};
+    std::copy(std::begin(values), std::end(values), request.values);
+    request.format = LatticeFormat::Png;
+    const LatticeArea area = CheckGridmakerRequest(request).area;
+    for (auto _ : state) {
+        TextOutput output;
+        if (!output.Open("/dev/null")) {
+            state.SkipWithError("/dev/null cannot be opened");
+            return;
+        }
+        const GridmakerOutcome outcome =
+            WriteGridmakerOutput(request, area, output, grid, mapped, {});
+        if (outcome.lattice.end != LatticeEnd::Completed || !outcome.closed) {
+            state.SkipWithError(("the run did not complete; grid missing? " + grid.path).c_str());
+            return;
+        }
+    }
+}
+
+void Picture(benchmark::State& state) {
+    MapAccumulator map;
+    map.Begin({2048, 4096, -90, -180, 180.0 / 2047, 360.0 / 4095});
+    std::vector<float> row(4096);
+    for (std::uint64_t r = 0; r < 2048; ++r) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            row[c] = static_cast<float>(100 * std::sin(0.003 * static_cast<double>(c * r)));
+        }
+        map.Row(r, row);
+    }
+    map.Finish(true);
+    for (auto _ : state) {
+        TextOutput output;
+        if (!output.Open("/dev/null")) {
+            state.SkipWithError("/dev/null cannot be opened");
+            return;
+        }
+        const MapPicture picture = RenderColourMap(map, "EGM2008 GEOID UNDULATION N [M]");
+        if (!WritePng(picture, output) || !output.Close()) state.SkipWithError("write failed");
+    }
 }
 
 }  // namespace
@@ -80,19 +152,34 @@ int main(int argc, char** argv) {
         {"NearestNeighbour", InterpolationMethod::NearestNeighbour}};
     for (const auto& [label, method] : methods) {
         benchmark::RegisterBenchmark((std::string("Region/") + label).c_str(), Lattice, method,
-                                     LatticeArea{50, 40, 5, 15, step, step})
+                                     LatticeArea{50, 40, 5, 15, step, step}, LatticeFormat::Xyz)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
     }
     for (const auto& [label, method] : methods) {
         benchmark::RegisterBenchmark((std::string("Globe/") + label).c_str(), Lattice, method,
-                                     LatticeArea{90, -90, 0, 360, step, step})
+                                     LatticeArea{90, -90, 0, 360, step, step}, LatticeFormat::Xyz)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->Iterations(1)
             ->Repetitions(3)
             ->ReportAggregatesOnly(true);
     }
+    benchmark::RegisterBenchmark("GlobeGeotiff/BiQuadratic", Lattice,
+                                 InterpolationMethod::BiQuadratic,
+                                 LatticeArea{90, -90, 0, 360, step, step}, LatticeFormat::Geotiff)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(1)
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true);
+    benchmark::RegisterBenchmark("GlobePng", GlobePng)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(1)
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true);
+    benchmark::RegisterBenchmark("Picture", Picture)->Unit(benchmark::kMillisecond)->UseRealTime();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

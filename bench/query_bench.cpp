@@ -7,6 +7,8 @@
 //   scanned_ahead  as a point-file run does it: a group of 16 points is
 //                  scanned first and each point's rows are asked for
 //                  (MappedGrid::Prefetch), then the 16 are queried
+//   library_batch  the public library's egm2008::Geoid::undulations over
+//                  batches of 1024 points (bi-linear only; library_batch.cpp)
 //
 // per_query is the wall time of one query. The points are far more than the
 // caches hold, so every query pays for its memory accesses. Grids: the 2.5'
@@ -22,6 +24,7 @@
 
 #include "engine/mapped_grid.hpp"
 #include "engine/query_routines.hpp"
+#include "library_batch.hpp"
 
 namespace {
 
@@ -106,6 +109,18 @@ void Query(benchmark::State& state, GridChoice choice, InterpolationMethod metho
     if (failures > 0) state.SkipWithError("some queries failed");
 }
 
+void LibraryBatchOnPoints(benchmark::State& state, GridChoice choice) {
+    static const auto [lat, lon] = [] {
+        std::pair<std::vector<double>, std::vector<double>> coordinates;
+        for (const Point& p : Points()) {
+            coordinates.first.push_back(p.latitude);
+            coordinates.second.push_back(p.longitude);
+        }
+        return coordinates;
+    }();
+    LibraryBatch(state, Describe(choice).path, lat, lon);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -134,6 +149,8 @@ int main(int argc, char** argv) {
                 benchmark::RegisterBenchmark(name.c_str(), Query, grid, method, ahead);
             }
         }
+        const std::string name = std::string("BiLinear/") + grid.label + "/library_batch";
+        benchmark::RegisterBenchmark(name.c_str(), LibraryBatchOnPoints, grid);
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

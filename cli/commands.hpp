@@ -57,6 +57,7 @@ struct GridArgs {
     std::string output = "-";  ///< "-": standard output
     InterpolationMethod method = InterpolationMethod::BiQuadratic;
     LatticeFormat format = LatticeFormat::Xyz;
+    int pictureWidth = 0;  ///< png: the picture's long side; 0 as the lattice asks
     GridRequest grid;
 };
 int RunGrid(const GridArgs& args, Console& console);

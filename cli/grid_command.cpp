@@ -40,6 +40,7 @@ GridmakerRequest RequestOf(const GridArgs& a, const std::string& outputName) {
     request.outputName = outputName;
     request.method = a.method;
     request.format = a.format;
+    request.pictureWidth = a.pictureWidth;
     return request;
 }
 

@@ -22,6 +22,10 @@ std::string NotDecimalsMessage(const std::string& text, int most) {
     return "\"" + text + "\" is not a whole number from 0 to " + std::to_string(most);
 }
 
+std::string NotPixelsMessage(const std::string& text, int most) {
+    return "\"" + text + "\" is not a whole number of pixels from 1 to " + std::to_string(most);
+}
+
 std::string StandardOutputFailureMessage(const char* what) {
     return std::string("standard output could not be written: ") + what;
 }
@@ -33,6 +37,8 @@ std::string NodesOutsideMessage(std::uint64_t nodes, LatticeFormat format) {
         case LatticeFormat::Csv: how = " written with an empty N."; break;
         case LatticeFormat::Asc: how = " written as NODATA -9999."; break;
         case LatticeFormat::Gtx: how = " written as -88.8888."; break;
+        case LatticeFormat::Geotiff: how = " written as NoData."; break;
+        case LatticeFormat::Png: how = " drawn as missing."; break;
     }
     return std::to_string(nodes) + (nodes == 1 ? " node" : " nodes") +
            " could not be computed and " + (nodes == 1 ? "was" : "were") + how;

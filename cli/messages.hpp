@@ -43,6 +43,11 @@ std::string StandardOutputFailureMessage(const char* what);
 /// -9999." (asc), "... written as -88.8888." (gtx).
 std::string NodesOutsideMessage(std::uint64_t nodes, LatticeFormat format = LatticeFormat::Xyz);
 
+/// A --width that is not a whole number of pixels from 1 to `most`.
+std::string NotPixelsMessage(const std::string& text, int most);
+/// `egm2008 grid --width` with a format other than png.
+inline constexpr const char* kWidthNeedsPngMessage = "grid: --width is for --format png";
+
 /// `egm2008 grid --format asc` or gtx without an output file.
 std::string FormatNeedsFileMessage(LatticeFormat format);
 

@@ -14,6 +14,7 @@
 #include "cli/grid_choice.hpp"
 #include "cli/messages.hpp"
 #include "cli/strict_number.hpp"
+#include "tasks/colour_map.hpp"
 
 namespace egm2008::cli {
 
@@ -87,6 +88,15 @@ const CLI::Validator kDecimals(
         const std::optional<int> n = ParseStrictInt(text);
         return n && *n >= 0 && *n <= kMaxDecimals ? std::string()
                                                   : NotDecimalsMessage(text, kMaxDecimals);
+    },
+    "");
+
+// A png's long side in pixels.
+const CLI::Validator kPixels(
+    [](std::string& text) -> std::string {
+        const std::optional<int> n = ParseStrictInt(text);
+        return n && *n >= 1 && *n <= kMapLongSideLimit ? std::string()
+                                                       : NotPixelsMessage(text, kMapLongSideLimit);
     },
     "");
 
@@ -486,10 +496,11 @@ struct GridCommand {
     CLI::App* command = nullptr;
     GridArgs gridmaker;
     std::vector<std::string> latitudes, longitudes;
-    std::string stepLat, stepLon, method = "biquadratic", format;
+    std::string stepLat, stepLon, method = "biquadratic", format, width;
     GridOptions grid;
     CLI::Option* output = nullptr;
     CLI::Option* formatOption = nullptr;
+    CLI::Option* widthOption = nullptr;
 
     void Add(CLI::App& app) {
         command = app.add_subcommand(
@@ -509,15 +520,24 @@ struct GridCommand {
                                         "output format (default: from OUT's extension, else xyz)")
                            ->check(CLI::IsMember(formats))
                            ->type_name("FMT");
+        widthOption = command
+                          ->add_option("--width", width,
+                                       "png: pixels on the picture's long side (default: one a "
+                                       "node, at most 4096)")
+                          ->check(kPixels)
+                          ->type_name("PIXELS");
         AddMethodOption(*command, method, "interpolation method (default biquadratic)");
         AddGridOptions(*command, grid);
         command->footer(R"(Rows from north to south, each from west to east; one line per node:
-latitude, longitude, undulation. With --format (or an OUT ending in .csv, .asc
-or .gtx): csv with a header line, an ESRI ASCII grid (GDAL, QGIS, ArcGIS) or a
-GTX vertical grid (PROJ's vgridshift); asc and gtx need -o OUT.
+latitude, longitude, undulation. With --format (or an OUT ending in .csv, .asc,
+.gtx or .tif): csv with a header line, an ESRI ASCII grid (GDAL, QGIS, ArcGIS),
+a GTX vertical grid (PROJ's vgridshift) or a GeoTIFF in WGS 84 with EGM2008
+heights (GDAL, QGIS, ArcGIS); asc, gtx and geotiff need -o OUT. png (or an OUT
+ending in .png) draws a colour map with its colour bar, for any image viewer.
   egm2008 grid --lat 47 55 --lon 5 15 --step-lat 30 --step-lon 30 -o alps.txt
   egm2008 grid --lat -10 10 --lon -20 20 --step-lat 60 --step-lon 60 --method bilinear
-  egm2008 grid --lat 47 55 --lon 5 15 --step-lat 5 --step-lon 5 -o alps.gtx)");
+  egm2008 grid --lat 47 55 --lon 5 15 --step-lat 5 --step-lon 5 -o alps.gtx
+  egm2008 grid --lat -90 90 --lon -180 180 --step-lat 10 --step-lon 10 -o globe.png)");
     }
 
     void AddNumbers(const char* name, std::vector<std::string>& texts, int count, const char* help,
@@ -551,6 +571,13 @@ GTX vertical grid (PROJ's vgridshift); asc and gtx need -o OUT.
         if (gridmaker.output == "-" && LatticeFormatNeedsFile(gridmaker.format)) {
             console.Message(FormatNeedsFileMessage(gridmaker.format));
             return kExitUsage;
+        }
+        if (widthOption->count() > 0) {
+            if (gridmaker.format != LatticeFormat::Png) {
+                console.Message(kWidthNeedsPngMessage);
+                return kExitUsage;
+            }
+            gridmaker.pictureWidth = ParseStrictInt(width).value_or(0);
         }
         gridmaker.grid = grid.Request();
         return RunGrid(gridmaker, console);

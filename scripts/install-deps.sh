@@ -8,7 +8,9 @@ packages=(
   qt6-base-dev xvfb xauth xdg-utils
   clang-14 libclang-rt-14-dev
   geographiclib-tools locales
-  gdal-bin proj-bin
+  gdal-bin proj-bin python3-gdal
+  libtiff-dev libgeotiff-dev libpng-dev python3-pil
+  pybind11-dev python3-dev python3-numpy python3-pytest python3-pyproj
   lintian
 )
 missing=()

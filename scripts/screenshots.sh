@@ -24,3 +24,6 @@ mkdir -p "$out"
 cd "$work"
 xvfb-run -a -s "-screen 0 1024x768x24" "$program" --screenshots "$out"
 ls -l "$out"
+
+# The README's colour map of the globe, made by the command-line tool.
+"$top/scripts/globe-picture.sh" "$(dirname "$program")/../cli/egm2008"

@@ -35,17 +35,17 @@ void RealMessage(QWidget* parent, const std::string& text, NoticeIcon icon) {
     box.exec();
 }
 
-std::string RealFileDialog(QWidget* parent, FileDialogKind kind, const std::string& folder) {
+std::string RealFileDialog(QWidget* parent, FileDialogKind kind, const QString& filter,
+                           const QString& folder) {
     QFileDialog::Options options;
     if (qEnvironmentVariableIsSet("EGM2008_QT_FILE_DIALOG")) {
         options |= QFileDialog::DontUseNativeDialog;
     }
-    const QString chosen =
-        kind == FileDialogKind::Open
-            ? QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), ToQString(folder),
-                                           QString(), nullptr, options)
-            : QFileDialog::getSaveFileName(parent, QStringLiteral("Save As"), ToQString(folder),
-                                           QString(), nullptr, options);
+    const QString chosen = kind == FileDialogKind::Open
+                               ? QFileDialog::getOpenFileName(parent, QStringLiteral("Open"),
+                                                              folder, filter, nullptr, options)
+                               : QFileDialog::getSaveFileName(parent, QStringLiteral("Save As"),
+                                                              folder, filter, nullptr, options);
     return ToStdString(chosen);
 }
 
@@ -65,9 +65,10 @@ void ShowMessage(QWidget* parent, const std::string& text, NoticeIcon icon) {
     }
 }
 
-std::string RunFileDialog(QWidget* parent, FileDialogKind kind, const std::string& folder) {
+std::string RunFileDialog(QWidget* parent, FileDialogKind kind, const std::string& filter,
+                          const std::string& folder) {
     if (const FileDialogHook& hook = FileDialogHookSlot()) return hook(parent, kind, folder);
-    return RealFileDialog(parent, kind, folder);
+    return RealFileDialog(parent, kind, ToQString(filter), ToQString(folder));
 }
 
 bool OpenWithDefaultApplication(QWidget* parent, const std::string& path) {

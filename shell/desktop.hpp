@@ -28,10 +28,11 @@ void ShowMessage(QWidget* parent, const std::string& text, NoticeIcon icon);
 
 /// Runs the desktop's own file dialog (the portal's or the native one; Qt's own
 /// when the environment sets EGM2008_QT_FILE_DIALOG): the chosen full path, or
-/// "" when cancelled. It opens in `folder` when one is given. The open dialog
-/// picks an existing file; the save dialog asks before an existing file is
-/// overwritten.
-std::string RunFileDialog(QWidget* parent, FileDialogKind kind, const std::string& folder = {});
+/// "" when cancelled. The open dialog picks an existing file; the save dialog
+/// asks before an existing file is overwritten. `filter` ("PNG picture (*.png)")
+/// offers those files only; "" offers all. It opens in `folder` when one is given.
+std::string RunFileDialog(QWidget* parent, FileDialogKind kind, const std::string& filter = {},
+                          const std::string& folder = {});
 
 /// Opens `path` (relative names from the working folder) with the desktop's
 /// default application and returns at once. A file that does not exist, or a

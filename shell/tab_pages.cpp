@@ -181,10 +181,16 @@ CTabTwo::CTabTwo(QWidget* parent)
     grid->addLayout(Row({Label("Lon[']"), MakeField(kLonSpacing, kWidestSpacing)}), 3, 2);
 
     auto* browse = MakeButton(kOutputFileButton, QStringLiteral("&Output-File"));
+    auto* formats = new QComboBox;
+    formats->setObjectName(QString::number(kFormatChoice));
+    auto* formatLabel = Label("&Format");
+    formatLabel->setBuddy(formats);
     auto* view = MakeButton(kViewButton, QStringLiteral("&View"));
     auto* calc = MakeButton(kCalcButton, kCalcWithKey);
-    QHBoxLayout* output = Row({browse, view});
+    auto* showMap = MakeButton(kShowMapButton, QStringLiteral("Show &map"));
+    QHBoxLayout* output = Row({browse, formatLabel, formats, view});
     output->addWidget(calc);
+    output->addWidget(showMap);
     grid->addLayout(output, 4, 0, 1, 5);
     grid->addWidget(MakePathField(kOutputPath), 5, 0, 1, 5);
 
@@ -208,6 +214,11 @@ CTabTwo::CTabTwo(QWidget* parent)
     connect(browse, &QPushButton::clicked, this, [this] { logic_->BrowseOutputFile(); });
     connect(view, &QPushButton::clicked, this, [this] { logic_->ViewOutputFile(); });
     connect(calc, &QPushButton::clicked, this, [this] { logic_->RunGridmaker(); });
+    connect(showMap, &QPushButton::clicked, this, [this] { logic_->ShowMap(); });
+    logic_->InitialiseGridmakerPage();
+    // After the items are in: the picker's choice is the page's format.
+    connect(formats, &QComboBox::currentIndexChanged, this,
+            [this](int index) { logic_->SelectFormat(index); });
     new CalcKeys(this, calc);
 }
 

@@ -11,6 +11,7 @@
 #include "shell/desktop.hpp"
 #include "shell/dialog_layout.hpp"
 #include "shell/long_run.hpp"
+#include "shell/map_window.hpp"
 
 namespace egm2008 {
 
@@ -60,6 +61,10 @@ std::string WidgetPlatform::OpenFileDialog() {
 
 std::string WidgetPlatform::SaveFileDialog() {
     return desktop::RunFileDialog(page_, desktop::FileDialogKind::Save);
+}
+
+std::string WidgetPlatform::SaveFileDialogFor(const std::string& filter) {
+    return desktop::RunFileDialog(page_, desktop::FileDialogKind::Save, filter);
 }
 
 void WidgetPlatform::StartEditor(const std::string& path, bool) {
@@ -128,6 +133,10 @@ void WidgetPlatform::SetChoices(int id, const std::vector<std::string>& items, i
 int WidgetPlatform::ChoiceIndex(int id) {
     auto* box = FindControlAs<QComboBox>(page_, id);
     return box == nullptr ? -1 : box->currentIndex();
+}
+
+void WidgetPlatform::ShowMap(const MapAccumulator& map, const std::string& title) {
+    OpenMapWindow(page_, map, title);
 }
 
 void SetButtonChecked(QWidget* control, bool checked) {

@@ -26,6 +26,7 @@ public:
     void SetCursor(CursorShape shape) override;
     std::string OpenFileDialog() override;
     std::string SaveFileDialog() override;
+    std::string SaveFileDialogFor(const std::string& filter) override;
     /// The window never waits for the viewer; a file that is not there is told.
     void StartEditor(const std::string& path, bool wait) override;
     void Notify(const std::string& text, NoticeIcon icon) override;
@@ -44,6 +45,8 @@ public:
     /// Into the QComboBox `id`.
     void SetChoices(int id, const std::vector<std::string>& items, int selected) override;
     int ChoiceIndex(int id) override;
+    /// In a MapWindow over the window (map_window.hpp).
+    void ShowMap(const MapAccumulator& map, const std::string& title) override;
 
 private:
     QWidget* page_;

@@ -96,6 +96,7 @@ struct LatticePiece {
     double stopLongitude = 0.0;
     // Output length after every node whose count is a multiple of kLatticeProgressInterval.
     std::vector<std::pair<std::uint64_t, std::size_t>> marks;
+    std::vector<float> values;  // N of every node given a line, NaN where missing, for a raster
 };
 
 }  // namespace
@@ -122,15 +123,17 @@ struct LatticeWalk {
     std::uint64_t rowLength;
     std::uint64_t rowCount;
     LatticeFormat format;
+    bool keepValues;  // pieces keep their nodes' values for a raster
     std::string columnTexts;
     std::vector<std::uint32_t> columnEnds;  // end of each column's text in columnTexts
 
-    LatticeWalk(const LatticeArea& area, LatticeFormat lineFormat)
+    LatticeWalk(const LatticeArea& area, LatticeFormat lineFormat, bool withValues)
         : rows(RowWalk(area)),
           columns(ColumnWalk(area)),
           rowLength(CountPositions(columns)),
           rowCount(CountPositions(rows)),
-          format(lineFormat) {
+          format(lineFormat),
+          keepValues(withValues) {
         if (format != LatticeFormat::Xyz || rowLength > kColumnTextLimit) return;
         columnEnds.reserve(rowLength);
         for (std::uint64_t j = 0; j < rowLength; ++j) {
@@ -209,6 +212,7 @@ private:
 
     static void Reset(LatticePiece& piece) {
         piece.marks.clear();
+        piece.values.clear();
         piece.length = 0;
         piece.lines = 0;
         piece.outside = 0;
@@ -253,6 +257,11 @@ private:
             case LatticeFormat::Gtx:
                 at = WriteGtxValue(at, missing ? kGtxMissing : undulation);
                 break;
+            case LatticeFormat::Geotiff:
+            case LatticeFormat::Png: break;  // rasters take the values alone
+        }
+        if (walk_.keepValues) {
+            piece.values.push_back(missing ? std::numeric_limits<float>::quiet_NaN() : undulation);
         }
         piece.length += static_cast<std::size_t>(at - begin);
         ++piece.lines;
@@ -308,8 +317,10 @@ private:
 class PieceWriter {
 public:
     PieceWriter(TextOutput& output, const LatticeWalk& walk, const LatticeProgress& progress,
-                LatticeOutcome& outcome)
-        : output_(output), walk_(walk), progress_(progress), outcome_(outcome) {}
+                LatticeOutcome& outcome, LatticeRaster* raster)
+        : output_(output), walk_(walk), progress_(progress), outcome_(outcome), raster_(raster) {
+        if (raster_ != nullptr) row_.resize(static_cast<std::size_t>(walk_.rowLength));
+    }
 
     // Writes one piece; false when the run ends with it.
     bool Write(const LatticePiece& piece) {
@@ -317,7 +328,7 @@ public:
         for (const auto& [count, offset] : piece.marks) {
             Put(piece, written, offset);
             written = offset;
-            if (output_.failed()) return false;
+            if (output_.failed() || !Hand(piece, count)) return false;
             outcome_.nodesWritten = count;
             if (progress_ && !progress_(count)) {
                 outcome_.end = LatticeEnd::Cancelled;
@@ -325,7 +336,7 @@ public:
             }
         }
         Put(piece, written, piece.length);
-        if (output_.failed()) return false;
+        if (output_.failed() || !Hand(piece, piece.firstNode + piece.lines)) return false;
         outcome_.nodesWritten = piece.firstNode + piece.lines;
         outcome_.nodesOutside += piece.outside;
         if (piece.stopped) {
@@ -338,6 +349,24 @@ public:
     }
 
 private:
+    // Gives the raster the values of the piece's nodes up to node `count` of the
+    // lattice, each row as it fills; false when the raster failed.
+    bool Hand(const LatticePiece& piece, std::uint64_t count) {
+        if (raster_ == nullptr) return true;
+        for (; handed_ < count; ++handed_) {
+            const std::uint64_t column = handed_ % walk_.rowLength;
+            row_[static_cast<std::size_t>(column)] =
+                piece.values[static_cast<std::size_t>(handed_ - piece.firstNode)];
+            if (column + 1 < walk_.rowLength) continue;
+            if (!raster_->Row(handed_ / walk_.rowLength, row_)) {
+                outcome_.end = LatticeEnd::WriteFailed;
+                outcome_.writeError = raster_->error();
+                return false;
+            }
+        }
+        return true;
+    }
+
     // Writes bytes [from, to) of the piece: text in walking order; GTX values
     // each row at its place, the rows being stored south to north.
     void Put(const LatticePiece& piece, std::size_t from, std::size_t to) {
@@ -364,6 +393,9 @@ private:
     const LatticeWalk& walk_;
     const LatticeProgress& progress_;
     LatticeOutcome& outcome_;
+    LatticeRaster* raster_;
+    std::vector<float> row_;    // the row the raster gets next, as far as it is filled
+    std::uint64_t handed_ = 0;  // nodes whose values went into row_
 };
 
 // A GTX run that stopped at a node is kept as far as it went; the nodes it did
@@ -410,17 +442,29 @@ std::uint64_t LatticeNodeCount(const LatticeArea& area) {
     return columns <= std::numeric_limits<std::uint64_t>::max() / rows ? rows * columns : 0;
 }
 
+LatticeShape LatticeShapeOf(const LatticeArea& area) {
+    const AxisWalk rows = RowWalk(area);
+    const std::uint64_t rowCount = CountPositions(rows);
+    return {rowCount,
+            CountPositions(ColumnWalk(area)),
+            rows.Position(rowCount - 1),
+            area.west,
+            area.latStep,
+            area.lonStep};
+}
+
 LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
                                 InterpolationMethod method, const LatticeArea& area,
-                                const LatticeProgress& progress, LatticeFormat format) {
+                                const LatticeProgress& progress, LatticeFormat format,
+                                LatticeRaster* raster) {
     LatticeOutcome outcome;
     if (!StepsValid(area)) {
         outcome.end = LatticeEnd::InvalidArea;
         return outcome;
     }
-    const LatticeWalk walk(area, format);
+    const LatticeWalk walk(area, format, raster != nullptr);
     const LatticeShape shape = ShapeOf(walk, area);
-    if (!LatticeFormatHolds(format, shape)) {
+    if (!LatticeFormatHolds(format, shape) || (raster != nullptr && !raster->Begin(shape))) {
         outcome.end = LatticeEnd::InvalidArea;
         return outcome;
     }
@@ -434,7 +478,7 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, Mappe
     OrderedWork<LatticePiece> work(kPiecesInFlight, RunWorkerCount(),
                                    PieceComputer(walk, grid, mapped, method));
     PieceDealer dealer(walk);
-    PieceWriter writer(output, walk, progress, outcome);
+    PieceWriter writer(output, walk, progress, outcome, raster);
     for (;;) {
         while (dealer.NodesLeft() && !work.Full()) {
             dealer.Deal(work.Fill());
@@ -447,6 +491,12 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, Mappe
     }
     if (format == LatticeFormat::Gtx && outcome.end == LatticeEnd::StoppedAtError) {
         MarkUnwrittenMissing(output, walk, outcome.nodesWritten);
+    }
+    // The raster writes its end (a GeoTIFF's directory, a picture) before the output is flushed.
+    if (raster != nullptr && !raster->Finish(outcome.end == LatticeEnd::Completed) &&
+        outcome.end != LatticeEnd::WriteFailed) {
+        outcome.end = LatticeEnd::WriteFailed;
+        outcome.writeError = raster->error();
     }
     if (!output.Flush()) {
         outcome.end = LatticeEnd::WriteFailed;

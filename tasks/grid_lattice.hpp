@@ -32,6 +32,7 @@
 #include "engine/geoid_grid.hpp"
 #include "engine/mapped_grid.hpp"
 #include "tasks/lattice_format.hpp"
+#include "tasks/lattice_raster.hpp"
 #include "tasks/messages.hpp"
 #include "tasks/text_output.hpp"
 
@@ -85,12 +86,19 @@ LatticeArea AreaFromCorners(double latitude1, double longitude1, double latitude
 /// the steps are not valid or the count is beyond 64 bits.
 std::uint64_t LatticeNodeCount(const LatticeArea& area);
 
+/// The lattice of `area` (steps of kLatticeSlack or more) as the formats' headers describe it.
+LatticeShape LatticeShapeOf(const LatticeArea& area);
+
 /// Writes the lattice of `area` to `output` (open or attached; the caller closes it)
 /// in `format` (lattice_format.hpp; gtx needs a file it can write at offsets),
-/// querying `grid` through `mapped`, and flushes it.
+/// querying `grid` through `mapped`, and flushes it. When `raster` is given, it
+/// gets the lattice's rows too (lattice_raster.hpp), and it alone for the raster
+/// formats, which write no text; its Begin refusing the lattice ends the run as
+/// InvalidArea, a failure of its Row or Finish as WriteFailed.
 LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
                                 InterpolationMethod method, const LatticeArea& area,
                                 const LatticeProgress& progress = {},
-                                LatticeFormat format = LatticeFormat::Xyz);
+                                LatticeFormat format = LatticeFormat::Xyz,
+                                LatticeRaster* raster = nullptr);
 
 }  // namespace egm2008

@@ -7,6 +7,7 @@
 
 #include "tasks/field_text.hpp"
 #include "tasks/file_identity.hpp"
+#include "tasks/format_raster.hpp"
 #include "tasks/manual_point.hpp"
 #include "tasks/run_clock.hpp"
 #include "tasks/text_output.hpp"
@@ -26,6 +27,25 @@ constexpr FieldKind kFieldKinds[kGridmakerFields] = {FieldKind::Latitude, FieldK
                                                      FieldKind::Spacing,  FieldKind::Spacing};
 
 static_assert(std::size(kGridmakerFieldNames) == kGridmakerFields);
+static_assert(std::size(kGridmakerFormatItems) == std::size(kGridmakerFormats));
+static_assert(std::size(kGridmakerFormatFilters) == std::size(kGridmakerFormats));
+
+// The page's output name before the user chose one, for a format.
+std::string DefaultOutputOf(LatticeFormat format) {
+    if (format == LatticeFormat::Xyz) return kDefaultGridOutput;
+    for (const LatticeFormatName& entry : kLatticeFormatNames) {
+        if (entry.format == format) return std::string("Output") + entry.extension;
+    }
+    return kDefaultGridOutput;
+}
+
+// True for an output name the page gave and the user did not choose.
+bool IsDefaultOutput(const std::string& path) {
+    for (const LatticeFormat format : kGridmakerFormats) {
+        if (path == DefaultOutputOf(format)) return true;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -56,16 +76,22 @@ GridmakerCheck CheckGridmakerRequest(const GridmakerRequest& request) {
     check.area = AreaFromCorners(v[0], v[1], v[2], v[3], v[4], v[5]);
     if (!(check.area.lonStep >= kLatticeSlack) || !(check.area.latStep >= kLatticeSlack)) {
         check.message = kSpacingMessage;
+    } else if (!LatticeFormatHolds(request.format, LatticeShapeOf(check.area))) {
+        check.message = kLatticeTooLargeMessage;
     }
     return check;
 }
 
 GridmakerOutcome WriteGridmakerOutput(const GridmakerRequest& request, const LatticeArea& area,
                                       TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
-                                      const LatticeProgress& progress) {
+                                      const LatticeProgress& progress, LatticeRaster* view) {
     GridmakerOutcome outcome;
-    outcome.lattice =
-        WriteGridLattice(output, grid, mapped, request.method, area, progress, request.format);
+    const std::unique_ptr<LatticeRaster> file = MakeFormatRaster(request, grid, output);
+    LatticeRasterTee rasters;
+    if (file) rasters.Add(*file);
+    if (view != nullptr) rasters.Add(*view);
+    outcome.lattice = WriteGridLattice(output, grid, mapped, request.method, area, progress,
+                                       request.format, file || view ? &rasters : nullptr);
     outcome.closed = output.Close();
     const LatticeOutcome& lattice = outcome.lattice;
     if (lattice.end == LatticeEnd::WriteFailed || !outcome.closed) {
@@ -103,6 +129,7 @@ void GridmakerPage::RunGridmaker() {
     }
     request.outputName = outputPath_;
     request.method = method_;
+    request.format = format_;
     WriteLattice(request, check.area);
 }
 
@@ -127,27 +154,36 @@ void GridmakerPage::WriteLattice(const GridmakerRequest& request, const LatticeA
     meter.total = static_cast<std::int64_t>(LatticeNodeCount(area));
     output.text().StopOn(meter.stop());
     GridmakerOutcome outcome;
+    map_.reset();
+    platform_.SetEnabled(gridmaker_ids::kShowMapButton, false);
+    auto map = std::make_unique<MapAccumulator>();
     // The run itself may go on another thread: it tells the window nothing until it has ended.
     const auto work = [&] {
-        outcome = WriteGridmakerOutput(request, area, output.text(), *grid_, mapped,
-                                       [&meter](std::uint64_t nodes) {
-                                           meter.done = static_cast<std::int64_t>(nodes);
-                                           return !meter.stop().Requested();
-                                       });
+        outcome = WriteGridmakerOutput(
+            request, area, output.text(), *grid_, mapped,
+            [&meter](std::uint64_t nodes) {
+                meter.done = static_cast<std::int64_t>(nodes);
+                return !meter.stop().Requested();
+            },
+            map.get());
         meter.done = static_cast<std::int64_t>(outcome.lattice.nodesWritten);
     };
     platform_.RunLong(meter, work, [] {});
     platform_.SetCursor(CursorShape::Arrow);
-    SettleLattice(outcome, output, clock.Seconds());
+    if (SettleLattice(outcome, output, clock.Seconds())) {
+        map_ = std::move(map);
+        mapTitle_ = ColourMapTitle(request.values, grid_->gridSize, request.method);
+        platform_.SetEnabled(gridmaker_ids::kShowMapButton, true);
+    }
 }
 
-void GridmakerPage::SettleLattice(const GridmakerOutcome& outcome, ReplacingOutput& output,
+bool GridmakerPage::SettleLattice(const GridmakerOutcome& outcome, ReplacingOutput& output,
                                   double seconds) {
     const LatticeOutcome& lattice = outcome.lattice;
     const bool whole = lattice.end == LatticeEnd::Completed && outcome.closed;
     if (whole && output.Keep()) {
         platform_.ShowStatus(LatticeWrittenStatus(lattice.nodesWritten, outputPath_, seconds));
-        return;
+        return true;
     }
     // A failed rename comes with errno set; a failed write was kept by the output.
     const int error = whole ? errno : output.text().error();
@@ -164,10 +200,36 @@ void GridmakerPage::SettleLattice(const GridmakerOutcome& outcome, ReplacingOutp
     platform_.Notify(FailedRunMessage(why, outputPath_, output.fate()), NoticeIcon::None);
     platform_.ShowStatus(
         RunFailedStatus(kGridmakerStatusName, cancelled, outputPath_, output.fate()));
+    return false;
+}
+
+GridmakerPage::~GridmakerPage() = default;
+
+void GridmakerPage::InitialiseGridmakerPage() {
+    platform_.SetChoices(gridmaker_ids::kFormatChoice,
+                         {std::begin(kGridmakerFormatItems), std::end(kGridmakerFormatItems)},
+                         formatIndex_);
+    platform_.SetEnabled(gridmaker_ids::kShowMapButton, map_ != nullptr);
+}
+
+void GridmakerPage::SelectFormat(int index) {
+    if (index < 0 || index >= static_cast<int>(std::size(kGridmakerFormats))) return;
+    formatIndex_ = index;
+    format_ = kGridmakerFormats[index];
+    if (IsDefaultOutput(outputPath_)) {
+        outputPath_ = DefaultOutputOf(format_);
+        platform_.SetFieldText(gridmaker_ids::kOutputPath, outputPath_);
+    }
+}
+
+void GridmakerPage::ShowMap() {
+    if (map_ != nullptr) platform_.ShowMap(*map_, mapTitle_);
 }
 
 void GridmakerPage::BrowseOutputFile() {
-    std::string path = platform_.SaveFileDialog();
+    const char* filter = kGridmakerFormatFilters[formatIndex_];
+    std::string path =
+        *filter == '\0' ? platform_.SaveFileDialog() : platform_.SaveFileDialogFor(filter);
     if (path.empty()) return;  // cancelled: the path stays as it was
     outputPath_ = std::move(path);
     platform_.SetFieldText(gridmaker_ids::kOutputPath, outputPath_);

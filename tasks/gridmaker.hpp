@@ -15,12 +15,19 @@
 // answer a node, a write failed, the user cancelled) leaves the previous file
 // byte for byte and says so. The lattice runs through PagePlatform::RunLong
 // with its nodes as the meter; a finished run shows only its status line.
+//
+// The page writes the format chosen in its picker (Text, the xyz lines, by
+// default); the save dialog offers that format's files. Every run also keeps
+// its lattice as a colour map (colour_map.hpp): after a whole run "Show map"
+// opens it in a window of its own; a run that failed disables it.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "engine/geoid_grid.hpp"
 #include "engine/mapped_grid.hpp"
+#include "tasks/colour_map.hpp"
 #include "tasks/grid_lattice.hpp"
 #include "tasks/messages.hpp"
 #include "tasks/page_platform.hpp"
@@ -44,7 +51,14 @@ inline constexpr int kBiQuadraticRadio = 1047;
 inline constexpr int kBiLinearRadio = 1048;
 inline constexpr int kTriangulationRadio = 1049;
 inline constexpr int kNearestRadio = 1050;
+inline constexpr int kFormatChoice = 1060;
+inline constexpr int kShowMapButton = 1061;
 }  // namespace gridmaker_ids
+
+/// The page's output formats, by the index of its format picker (the items of
+/// kGridmakerFormatItems).
+inline constexpr LatticeFormat kGridmakerFormats[] = {LatticeFormat::Xyz, LatticeFormat::Geotiff,
+                                                      LatticeFormat::Asc, LatticeFormat::Png};
 
 /// The six values of the area, in the order the gridmaker checks them.
 enum class GridmakerField { Latitude1, Longitude1, Latitude2, Longitude2, LatSpacing, LonSpacing };
@@ -56,6 +70,8 @@ struct GridmakerRequest {
     std::string outputName;                ///< the output as messages name it
     InterpolationMethod method = InterpolationMethod::BiQuadratic;
     LatticeFormat format = LatticeFormat::Xyz;  ///< the page writes xyz
+    /// A picture's width in pixels (the long side); 0: as the lattice asks.
+    int pictureWidth = 0;
 };
 
 /// What the checks of a request found: the message of the first that failed
@@ -78,14 +94,17 @@ struct GridmakerOutcome {
 /// command line's number parsing yields one).
 const char* GridmakerFieldCheck(GridmakerField field, double value);
 
-/// Every field's check in turn, then the smallest step (kLatticeSlack).
+/// Every field's check in turn, then the smallest step (kLatticeSlack), then
+/// whether the request's format holds the lattice (kLatticeTooLargeMessage).
 GridmakerCheck CheckGridmakerRequest(const GridmakerRequest& request);
 
-/// Writes the lattice of `area` (from CheckGridmakerRequest) to `output`,
-/// querying `grid` through `mapped`, closes `output` and says how the run ended.
+/// Writes the lattice of `area` (from CheckGridmakerRequest) to `output` in the
+/// request's format, querying `grid` through `mapped`, closes `output` and says
+/// how the run ended. `view`, when given, gets the lattice's rows too.
 GridmakerOutcome WriteGridmakerOutput(const GridmakerRequest& request, const LatticeArea& area,
                                       TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
-                                      const LatticeProgress& progress);
+                                      const LatticeProgress& progress,
+                                      LatticeRaster* view = nullptr);
 
 /// Output file of a page that has not chosen one, relative to the working directory.
 inline constexpr const char* kDefaultGridOutput = "Output.txt";
@@ -94,6 +113,10 @@ class GridmakerPage {
 public:
     /// The page talks to its window through `platform`, which must outlive it.
     explicit GridmakerPage(PagePlatform& platform) : platform_(platform) {}
+    ~GridmakerPage();
+
+    /// The format picker's items with Text chosen, and "Show map" disabled, as at start-up.
+    void InitialiseGridmakerPage();
 
     /// The grid the next run reads (not owned; null until set).
     void SetGrid(const GeoidGrid* grid) { grid_ = grid; }
@@ -106,21 +129,31 @@ public:
     void ViewOutputFile();
     /// A method radio button: the method of the next run.
     void SelectMethod(InterpolationMethod method) { method_ = method; }
+    /// The format picker's item `index`: the format of the next run. An output
+    /// still named as by default ("Output.txt") takes the format's extension.
+    void SelectFormat(int index);
+    /// "Show map": the colour map of the last whole run in a window of its own.
+    void ShowMap();
 
     InterpolationMethod method() const { return method_; }
+    LatticeFormat format() const { return format_; }
     const std::string& outputPath() const { return outputPath_; }
 
 private:
     // The run after the checks: the output refusal, the grid, the output, the lattice.
     void WriteLattice(const GridmakerRequest& request, const LatticeArea& area);
     // After the lattice: the output kept and the status shown when the run ended
-    // whole, else the output discarded and the user told why.
-    void SettleLattice(const GridmakerOutcome& outcome, ReplacingOutput& output, double seconds);
+    // whole (true), else the output discarded and the user told why.
+    bool SettleLattice(const GridmakerOutcome& outcome, ReplacingOutput& output, double seconds);
 
     PagePlatform& platform_;
     const GeoidGrid* grid_ = nullptr;
     std::string outputPath_ = kDefaultGridOutput;
     InterpolationMethod method_ = InterpolationMethod::BiQuadratic;
+    int formatIndex_ = 0;
+    LatticeFormat format_ = LatticeFormat::Xyz;
+    std::unique_ptr<MapAccumulator> map_;  // the last whole run's lattice
+    std::string mapTitle_;
 };
 
 }  // namespace egm2008

@@ -36,25 +36,6 @@ std::string Quoted(std::string_view text) {
     return quoted;
 }
 
-const char* MethodText(InterpolationMethod method) {
-    switch (method) {
-        case InterpolationMethod::BiQuadratic: return "bi-quadratic";
-        case InterpolationMethod::Triangulation: return "triangulation";
-        case InterpolationMethod::NearestNeighbour: return "nearest neighbour";
-        case InterpolationMethod::BiLinear: break;
-    }
-    return "bi-linear";
-}
-
-const char* GridSizeText(GridSize size) {
-    switch (size) {
-        case GridSize::Grid1x1: return "1'";
-        case GridSize::Grid2_5x2_5: return "2.5'";
-        case GridSize::Grid10x10: break;
-    }
-    return "10'";
-}
-
 // The header name of the converted height: what the height column holds afterwards.
 std::string_view ConvertedName(HeightTarget target) {
     return target == HeightTarget::Ellipsoidal ? "h" : "H";

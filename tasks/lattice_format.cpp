@@ -4,7 +4,9 @@
 #include <bit>
 #include <cctype>
 #include <charconv>
+#include <span>
 
+#include "tasks/geotiff_output.hpp"
 #include "tasks/text_output.hpp"
 
 namespace egm2008 {
@@ -83,8 +85,12 @@ LatticeFormat LatticeFormatOfPath(const std::string& path) {
     std::string extension = path.substr(dot);
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    for (const LatticeFormatName& entry : kLatticeFormatNames) {
-        if (extension == entry.extension) return entry.format;
+    for (const std::span<const LatticeFormatName> table :
+         {std::span<const LatticeFormatName>(kLatticeFormatNames),
+          std::span<const LatticeFormatName>(kLatticeFormatAliases)}) {
+        for (const LatticeFormatName& entry : table) {
+            if (extension == entry.extension) return entry.format;
+        }
     }
     return LatticeFormat::Xyz;
 }
@@ -102,13 +108,23 @@ std::string LatticeFormatHeader(LatticeFormat format, const LatticeShape& shape)
         case LatticeFormat::Csv: return "latitude,longitude,N\r\n";
         case LatticeFormat::Asc: return AscHeader(shape);
         case LatticeFormat::Gtx: return GtxHeader(shape);
+        case LatticeFormat::Geotiff:
+        case LatticeFormat::Png: return {};
     }
     return {};
 }
 
 bool LatticeFormatHolds(LatticeFormat format, const LatticeShape& shape) {
-    return format != LatticeFormat::Gtx ||
-           (shape.rows <= kGtxCountLimit && shape.columns <= kGtxCountLimit);
+    switch (format) {
+        case LatticeFormat::Gtx:
+            return shape.rows <= kGtxCountLimit && shape.columns <= kGtxCountLimit;
+        case LatticeFormat::Geotiff: return GeotiffLayoutOf(shape.rows, shape.columns).holds;
+        case LatticeFormat::Xyz:
+        case LatticeFormat::Csv:
+        case LatticeFormat::Asc:
+        case LatticeFormat::Png: break;
+    }
+    return true;
 }
 
 char* WriteGtxValue(char* at, float value) {

@@ -14,8 +14,14 @@
 //        longitude, latitude step, longitude step as float64; rows, columns
 //        as int32), then N as big-endian float32, rows south to north, each
 //        west to east, -88.8888 for a node that cannot be computed
+//   geotiff  one Float32 band, geographic WGS 84 with EGM2008 heights,
+//        pixel-is-point, NoData -9999 where a node cannot be computed
+//        (geotiff_output.hpp)
+//   png  a colour map of the lattice with its colour bar (colour_map.hpp)
 //
-// asc and gtx need a file: gtx is written at offsets, out of walking order.
+// Only xyz and csv can go to standard output or a pipe: gtx and geotiff are
+// written at offsets, out of walking order, and the others are rasters a
+// user opens from a file.
 #pragma once
 
 #include <cstddef>
@@ -26,7 +32,7 @@
 
 namespace egm2008 {
 
-enum class LatticeFormat { Xyz, Csv, Asc, Gtx };
+enum class LatticeFormat { Xyz, Csv, Asc, Gtx, Geotiff, Png };
 
 /// A format's name on the command line and its file name extension (with the dot).
 struct LatticeFormatName {
@@ -36,17 +42,21 @@ struct LatticeFormatName {
 };
 
 inline constexpr LatticeFormatName kLatticeFormatNames[] = {
-    {LatticeFormat::Xyz, "xyz", ".xyz"},
-    {LatticeFormat::Csv, "csv", ".csv"},
-    {LatticeFormat::Asc, "asc", ".asc"},
-    {LatticeFormat::Gtx, "gtx", ".gtx"},
+    {LatticeFormat::Xyz, "xyz", ".xyz"},         {LatticeFormat::Csv, "csv", ".csv"},
+    {LatticeFormat::Asc, "asc", ".asc"},         {LatticeFormat::Gtx, "gtx", ".gtx"},
+    {LatticeFormat::Geotiff, "geotiff", ".tif"}, {LatticeFormat::Png, "png", ".png"},
 };
 
-/// The format named `name` ("xyz", "csv", "asc", "gtx"); nothing for another name.
+/// Further extensions that name a format.
+inline constexpr LatticeFormatName kLatticeFormatAliases[] = {
+    {LatticeFormat::Geotiff, "geotiff", ".tiff"},
+};
+
+/// The format named `name` as the table spells it; nothing for another name.
 std::optional<LatticeFormat> LatticeFormatNamed(std::string_view name);
 
-/// The format an output file's name asks for by its extension, in any case:
-/// ".csv", ".asc", ".gtx"; xyz for any other name.
+/// The format an output file's name asks for by its extension, in any case
+/// (the tables' extensions); xyz for any other name.
 LatticeFormat LatticeFormatOfPath(const std::string& path);
 
 /// The format's name, as the table spells it.
@@ -73,11 +83,11 @@ struct LatticeShape {
 
 /// What comes before the nodes: csv's header line, the ESRI ASCII grid's
 /// header (numbers as the shortest text that reads back as the same double),
-/// the GTX header; "" for xyz.
+/// the GTX header; "" for xyz and the rasters, which write their own.
 std::string LatticeFormatHeader(LatticeFormat format, const LatticeShape& shape);
 
-/// False when the format's header cannot hold the lattice (a GTX of more than
-/// 2^31 - 1 rows or columns).
+/// False when the format's file cannot hold the lattice (a GTX of more than
+/// 2^31 - 1 rows or columns, a GeoTIFF beyond GeotiffLayoutOf's limits).
 bool LatticeFormatHolds(LatticeFormat format, const LatticeShape& shape);
 
 /// Writes `value` as a big-endian float32 to `at` and returns the end.
@@ -85,7 +95,13 @@ char* WriteGtxValue(char* at, float value);
 
 /// True for the formats that cannot go to standard output or a pipe.
 inline bool LatticeFormatNeedsFile(LatticeFormat format) {
-    return format == LatticeFormat::Asc || format == LatticeFormat::Gtx;
+    return format != LatticeFormat::Xyz && format != LatticeFormat::Csv;
+}
+
+/// True for the formats that take the lattice as rows of values (lattice_raster.hpp)
+/// rather than as text or bytes written by the walk.
+inline bool LatticeFormatIsRaster(LatticeFormat format) {
+    return format == LatticeFormat::Geotiff || format == LatticeFormat::Png;
 }
 
 }  // namespace egm2008

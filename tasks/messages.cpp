@@ -1,5 +1,8 @@
 #include "tasks/messages.hpp"
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 
@@ -7,6 +10,7 @@
 #include "tasks/nmea_gga.hpp"
 #include "tasks/point_file.hpp"
 #include "tasks/replacing_output.hpp"
+#include "tasks/text_output.hpp"
 
 namespace egm2008 {
 
@@ -282,39 +286,92 @@ std::string ColumnItem(std::size_t column, const std::string& name, bool header)
     return header ? std::to_string(column) + ": " + name : "column " + std::to_string(column);
 }
 
-std::string FetchingPackageStep(const std::string& cache) {
-    return "fetching Debian's geotranz package into " + cache;
+const char* MethodText(InterpolationMethod method) {
+    switch (method) {
+        case InterpolationMethod::BiQuadratic: return "bi-quadratic";
+        case InterpolationMethod::Triangulation: return "triangulation";
+        case InterpolationMethod::NearestNeighbour: return "nearest neighbour";
+        case InterpolationMethod::BiLinear: break;
+    }
+    return "bi-linear";
 }
 
-std::string ExtractingGridStep(const std::string& packageName) {
-    return "extracting the 2.5' grid from " + packageName;
+const char* GridSizeText(GridSize size) {
+    switch (size) {
+        case GridSize::Grid1x1: return "1'";
+        case GridSize::Grid2_5x2_5: return "2.5'";
+        case GridSize::Grid10x10: break;
+    }
+    return "10'";
 }
 
-std::string MakingGridStep(const std::string& path) { return "making " + path; }
+namespace {
 
-std::string FolderNotMadeMessage(const std::string& folder, const std::string& reason) {
-    return "The folder \"" + folder + "\" could not be made: " + reason + ".";
+// "47N", "5.5W", "0": a coordinate with its hemisphere's letter.
+std::string Hemisphere(double degrees, char positive, char negative) {
+    std::string text;
+    AppendFormat(text, "%.10g", std::fabs(degrees));
+    if (degrees != 0.0) text += degrees > 0.0 ? positive : negative;
+    return text;
 }
 
-std::string PackageNotDownloadedMessage(const std::string& cache) {
-    return "Debian's geotranz package could not be downloaded into \"" + cache +
-           "\" (apt-get download geotranz); with its package file (geotranz_*_all.deb) there, "
-           "the grids are made offline.";
+}  // namespace
+
+std::string ColourMapTitle(const double (&values)[6], GridSize grid, InterpolationMethod method) {
+    std::string title = "EGM2008 GEOID UNDULATION N [M]   ";
+    title += Hemisphere(std::min(values[0], values[2]), 'N', 'S') + " TO " +
+             Hemisphere(std::max(values[0], values[2]), 'N', 'S') + ", " +
+             Hemisphere(std::min(values[1], values[3]), 'E', 'W') + " TO " +
+             Hemisphere(std::max(values[1], values[3]), 'E', 'W');
+    AppendFormat(title, ", STEP %.10g' X %.10g'   GRID %s, %s", values[4], values[5],
+                 GridSizeText(grid), MethodText(method));
+    for (char& c : title) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return title;
 }
 
-std::string GridNotExtractedMessage(const std::string& deb) {
-    return "The 2.5' grid could not be extracted from \"" + deb +
-           "\" (dpkg-deb --fsys-tarfile | tar).";
-}
+std::string MapReadoutText(double latitude, double longitude, float undulation) {
+    std::string text;
+    AppendFormat(text, "%.6f, %.6f: ", latitude, longitude);
+    if (std::isnan(undulation)) {
+        text += "N not computed";
+    } else {
+        AppendFormat(text, "N = %.3f m", static_cast<double>(undulation));
+    }
+    return text;
 
-std::string GridNotWrittenMessage(const std::string& path, const char* reason) {
-    return "Grid file \"" + path + "\" could not be written: " + reason + ".";
-}
+    std::string FetchingPackageStep(const std::string& cache) {
+        return "fetching Debian's geotranz package into " + cache;
+    }
 
-std::string GridDigestMismatchMessage(const std::string& path, const std::string& digest,
-                                      const char* expected) {
-    return "Grid file \"" + path + "\" came out with SHA-256 " + digest + ", not " + expected +
-           "; it was removed.";
-}
+    std::string ExtractingGridStep(const std::string& packageName) {
+        return "extracting the 2.5' grid from " + packageName;
+    }
+
+    std::string MakingGridStep(const std::string& path) { return "making " + path; }
+
+    std::string FolderNotMadeMessage(const std::string& folder, const std::string& reason) {
+        return "The folder \"" + folder + "\" could not be made: " + reason + ".";
+    }
+
+    std::string PackageNotDownloadedMessage(const std::string& cache) {
+        return "Debian's geotranz package could not be downloaded into \"" + cache +
+               "\" (apt-get download geotranz); with its package file (geotranz_*_all.deb) there, "
+               "the grids are made offline.";
+    }
+
+    std::string GridNotExtractedMessage(const std::string& deb) {
+        return "The 2.5' grid could not be extracted from \"" + deb +
+               "\" (dpkg-deb --fsys-tarfile | tar).";
+    }
+
+    std::string GridNotWrittenMessage(const std::string& path, const char* reason) {
+        return "Grid file \"" + path + "\" could not be written: " + reason + ".";
+    }
+
+    std::string GridDigestMismatchMessage(const std::string& path, const std::string& digest,
+                                          const char* expected) {
+        return "Grid file \"" + path + "\" came out with SHA-256 " + digest + ", not " + expected +
+               "; it was removed.";
+    }
 
 }  // namespace egm2008

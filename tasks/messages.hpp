@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/geoid_grid.hpp"
+
 namespace egm2008 {
 
 struct PointFileOutcome;
@@ -30,6 +32,9 @@ inline constexpr const char* kLongitudeRangeMessage =
 inline constexpr const char* kLatSpacingMessage = "Error: Lat. spacing should be positive.";
 inline constexpr const char* kLonSpacingMessage = "Error: Lon. spacing should be positive.";
 inline constexpr const char* kSpacingMessage = "Error: Spacing not ok!";
+/// The lattice has more rows or columns than the output format's file holds.
+inline constexpr const char* kLatticeTooLargeMessage =
+    "Error: Too many rows or columns for the output format.";
 
 // The names of the fields as messages give them, after the pages' labels.
 inline constexpr const char* kLatitudeFieldName = "Latitude";
@@ -162,6 +167,27 @@ inline constexpr const char* kHeightColumnNeededMessage =
     "Error: A conversion needs the height column; choose it or \"append N only\".";
 /// A column as a picker shows it: "2: Lat" in a file with a header, else "column 2".
 std::string ColumnItem(std::size_t column, const std::string& name, bool header);
+
+// Names of the grids and methods in texts that describe a run.
+/// "bi-quadratic", "bi-linear", "triangulation", "nearest neighbour".
+const char* MethodText(InterpolationMethod method);
+/// "1'", "2.5'", "10'".
+const char* GridSizeText(GridSize size);
+
+// The gridmaker page's output formats, in its picker's order (kGridmakerFormats):
+// the items and the save dialog's filters ("" for Text: the dialog as it always was).
+inline constexpr const char* kGridmakerFormatItems[] = {"Text", "GeoTIFF", "ESRI ASCII", "PNG"};
+inline constexpr const char* kGridmakerFormatFilters[] = {
+    "", "GeoTIFF (*.tif *.tiff)", "ESRI ASCII grid (*.asc)", "PNG picture (*.png)"};
+
+// The colour map (colour_map.hpp).
+/// Its title: "EGM2008 GEOID UNDULATION N [M]   47N TO 55N, 5E TO 15E, STEP 30' X 30'
+/// GRID 10', BI-QUADRATIC", from the corners and spacings as the gridmaker takes them
+/// (latitude1, longitude1, latitude2, longitude2, then arc minutes).
+std::string ColourMapTitle(const double (&values)[6], GridSize grid, InterpolationMethod method);
+/// What the map window shows under the mouse: "47.500000, 7.250000: N = 49.372 m",
+/// "... : N not computed" over a missing node.
+std::string MapReadoutText(double latitude, double longitude, float undulation);
 
 // Making the grids from the geotranz package (grid_install.cpp).
 /// "fetching Debian's geotranz package into <cache>"

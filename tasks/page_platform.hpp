@@ -1,8 +1,8 @@
 // What a page's logic needs of the window system, and nothing more: the text
 // of its fields, message boxes (through Notifier), cursors, file dialogs, the
 // start of an editor, a read-only table and pickers (lists of items one of
-// which is chosen), controls enabled or not, and a report of several lines in
-// a window of its own. The desktop shell implements it over Qt widgets
+// which is chosen), controls enabled or not, a report of several lines and a
+// colour map, each in a window of its own. The desktop shell implements it over Qt widgets
 // looked up by their dialog IDs within one page; tests implement it with a
 // fake that records every call.
 #pragma once
@@ -17,6 +17,8 @@
 #include "tasks/run_stop.hpp"
 
 namespace egm2008 {
+
+class MapAccumulator;
 
 enum class CursorShape { Arrow, Wait };
 
@@ -42,6 +44,11 @@ public:
     virtual std::string OpenFileDialog() = 0;
     /// Runs the save-file dialog (asks before overwriting); the full path, or "" when cancelled.
     virtual std::string SaveFileDialog() = 0;
+    /// The save-file dialog offering the files of `filter` ("PNG picture (*.png)").
+    virtual std::string SaveFileDialogFor(const std::string& filter) {
+        (void)filter;
+        return SaveFileDialog();
+    }
     /// Opens `path` in the desktop's editor for it; waits for it to end when `wait`. Failures are
     /// not reported.
     virtual void StartEditor(const std::string& path, bool wait) = 0;
@@ -89,6 +96,12 @@ public:
     virtual int ChoiceIndex(int id) {
         (void)id;
         return -1;
+    }
+    /// Opens a window of its own showing the colour map `map` under `title`, with
+    /// the place and N under the mouse; returns at once. The window keeps a copy.
+    virtual void ShowMap(const MapAccumulator& map, const std::string& title) {
+        (void)map;
+        (void)title;
     }
 };
 

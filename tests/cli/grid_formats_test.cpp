@@ -1,17 +1,22 @@
 // "egm2008 grid" in its other formats: the format chosen by --format or by the
-// output's extension, csv lines, and ESRI ASCII grids and GTX files as GDAL's
-// and PROJ's own tools read them back (skipped where those tools are missing).
+// output's extension, csv lines, ESRI ASCII grids, GTX files and GeoTIFFs as
+// GDAL's and PROJ's own tools read them back, and colour map PNGs as Python's
+// PIL reads them (skipped where those tools are missing).
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli_test_support.hpp"
+#include "tasks/colour_map.hpp"
+#include "tasks/gridmaker.hpp"
+#include "tasks/messages.hpp"
 #include "tests/support/tool_output.hpp"
 
 namespace egm2008::cli::test {
@@ -84,6 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{"CsvExtension", {"-o", "@n.csv"}, 1, "latitude,longitude,N\r\n30.000000,5"},
         ChoiceCase{"UpperCaseExtension", {"-o", "@n.ASC"}, 1, "ncols        3\r\n"},
         ChoiceCase{"GtxExtension", {"-o", "@n.gtx"}, 1, "\x40\x3d\0\0\0\0\0\0"},
+        ChoiceCase{"TifExtension", {"-o", "@n.tif"}, 1, "II*"},
+        ChoiceCase{"TiffExtension", {"-o", "@n.TIFF"}, 1, "II*"},
         ChoiceCase{
             "OtherExtensionIsXyz", {"-o", "@n.dat"}, 1, " 30.000000    5.000000   60.030\r\n"},
         ChoiceCase{"DotInFolderOnly", {"-o", "@.d/n"}, 1, " 30.000000    5.000000   60.030\r\n"},
@@ -97,7 +104,14 @@ INSTANTIATE_TEST_SUITE_P(
                    {"--format", "gtx", "-o", "-"},
                    2,
                    "egm2008: grid: --format gtx is written to a file: give -o FILE"},
-        ChoiceCase{"UnknownFormat", {"--format", "tif", "-o", "@n.tif"}, 2, "egm2008: "}),
+        ChoiceCase{"UnknownFormat", {"--format", "tif", "-o", "@n.tif"}, 2, "egm2008: "},
+        ChoiceCase{"PngExtension", {"-o", "@n.png"}, 1, "\x89PNG\r\n\x1a\n"},
+        ChoiceCase{"WidthOnlyForPng",
+                   {"--width", "100", "-o", "@n.csv"},
+                   2,
+                   "egm2008: grid: --width is for --format png"},
+        ChoiceCase{"WidthZero", {"--width", "0", "-o", "@n.png"}, 2, "egm2008: "},
+        ChoiceCase{"WidthBeyondLimit", {"--width", "16385", "-o", "@n.png"}, 2, "egm2008: "}),
     [](const ::testing::TestParamInfo<ChoiceCase>& p) { return std::string(p.param.name); });
 
 TEST_F(GridFormats, CsvHasAHeaderAndAnEmptyNForAFailedNode) {
@@ -244,6 +258,241 @@ TEST_F(GridFormats, GtxStoppedAtANodeMarksWhatItDidNotReach) {
         // Place 3 is 30 N, 5 E, the one node written before the stop.
         EXPECT_EQ(value == -88.8888f, place != 3) << place << ": " << value;
     }
+}
+
+// What GDAL's Python bindings print for `script` run with `path` as sys.argv[1]
+// (the system's python3: the one on PATH may lack them); nothing when they fail.
+std::optional<std::string> GdalPython(const std::string& script, const std::string& path) {
+    return ToolOutput("/usr/bin/python3 -c 'import sys\nfrom osgeo import gdal\n" + script + "' '" +
+                      path + "'");
+}
+
+bool GdalPythonInstalled() { return GdalPython("", "").has_value(); }
+
+// A GeoTIFF and a GTX of one lattice on the real 10' grid, 45 N to 47 N at 15',
+// 5 E to 8 E at 20': 9 rows of 10 nodes.
+class GridGeotiff : public ::testing::Test {
+protected:
+    static CliRun Write(const std::string& grid, const std::string& out) {
+        return RunTool({"grid", "--lat", "47", "45", "--lon", "5", "8", "--step-lat", "15",
+                        "--step-lon", "20", "--method", "bilinear", "--grid", grid, "-o", out});
+    }
+    ScratchFolder scratch_;
+    std::string tif_ = scratch_.File("n.tif");
+};
+
+TEST_F(GridGeotiff, GdalReadsTheLatticeItsAreaAndItsReferenceSystems) {
+    REAL_GRID_OR_SKIP(grid, kInternalGridName);
+    const CliRun run = Write(grid, tif_);
+    ASSERT_EQ(run.status, 0) << run.err;
+    if (!ToolOnPath("gdalinfo")) GTEST_SKIP() << "gdal-bin is not installed";
+    const std::optional<std::string> info = ToolOutput("gdalinfo -json '" + tif_ + "'");
+    ASSERT_TRUE(info);
+    EXPECT_EQ(JsonNumbers(*info, "size"), (std::vector<double>{10, 9}));
+    // Pixel is point: the extent reaches half a step beyond the outer nodes.
+    const std::vector<double> transform = JsonNumbers(*info, "geoTransform");
+    ASSERT_EQ(transform.size(), 6u) << *info;
+    const std::vector<double> expected = {5 - 1.0 / 6, 1.0 / 3, 0, 47.125, 0, -0.25};
+    for (std::size_t k = 0; k < 6; ++k) EXPECT_DOUBLE_EQ(transform[k], expected[k]) << k;
+    for (const char* item :
+         {"\"AREA_OR_POINT\":\"Point\"", "\"noDataValue\":-9999.0", "\"unit\":\"metre\"",
+          "\"proj:epsg\":4326", "\"EGM2008_METHOD\":\"Bi-Linear\"",
+          "\"EGM2008_GRID\":\"Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE\"",
+          "\"EGM2008_SPACING\":\"15 x 20 arc minutes (latitude x longitude)\""}) {
+        EXPECT_NE(info->find(item), std::string::npos) << item << " in " << *info;
+    }
+    // GDAL names the vertical system when asked to.
+    const std::optional<std::string> compound =
+        ToolOutput("gdalinfo --config GTIFF_REPORT_COMPD_CS YES '" + tif_ + "'");
+    ASSERT_TRUE(compound);
+    EXPECT_NE(compound->find("VERTCRS[\"EGM2008 height\""), std::string::npos) << *compound;
+    EXPECT_NE(compound->find("ID[\"EPSG\",3855]"), std::string::npos) << *compound;
+}
+
+TEST_F(GridGeotiff, ValuesAreTheBitsTheGtxHolds) {
+    REAL_GRID_OR_SKIP(grid, kInternalGridName);
+    const std::string gtx = scratch_.File("n.gtx");
+    ASSERT_EQ(Write(grid, tif_).status, 0);
+    ASSERT_EQ(Write(grid, gtx).status, 0);
+    if (!GdalPythonInstalled()) GTEST_SKIP() << "python3-gdal is not installed";
+    const std::optional<std::string> bits = GdalPython(
+        "for row in gdal.Open(sys.argv[1]).ReadAsArray().view(\"uint32\"):\n"
+        "    print(\" \".join(\"%08x\" % v for v in row))",
+        tif_);
+    ASSERT_TRUE(bits);
+    const std::string bytes = ReadFile(gtx);
+    std::istringstream rows(*bits);
+    for (std::size_t row = 0; row < 9; ++row) {
+        for (std::size_t column = 0; column < 10; ++column) {
+            std::string word;
+            rows >> word;
+            // The GTX holds the rows south to north.
+            const float value = BigEndianFloat(bytes, 40 + 4 * ((8 - row) * 10 + column));
+            EXPECT_EQ(std::strtoul(word.c_str(), nullptr, 16), std::bit_cast<std::uint32_t>(value))
+                << row << ' ' << column;
+        }
+    }
+}
+
+TEST_F(GridFormats, GeotiffNodesArePointsAndAFailedNodeIsNoData) {
+    const std::string out = scratch_.File("n.tif");
+    const CliRun run = RunTool(Args({"-o", out}));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "egm2008: 1 node could not be computed and was written as NoData.\n");
+    if (!ToolOnPath("gdallocationinfo")) GTEST_SKIP() << "gdal-bin is not installed";
+    for (int row = 0; row < 2; ++row) {
+        for (const int longitude : {5, 6, 7}) {
+            // GDAL's value at the node's position, against the grid's node value.
+            std::ostringstream where;
+            where << "gdallocationinfo -valonly -wgs84 '" << out << "' " << longitude << ' '
+                  << 30 - row;
+            const std::optional<std::string> value = ToolOutput(where.str());
+            ASSERT_TRUE(value);
+            const bool failed = row == 0 && longitude == 6;
+            // The node value of the grid written by SetUp.
+            const float node =
+                static_cast<float>(60 + 6 * row) + static_cast<float>(6 * longitude) / 1000;
+            const float expected = failed ? -9999.0f : node;
+            EXPECT_EQ(std::strtof(value->c_str(), nullptr), expected) << where.str();
+        }
+    }
+}
+
+// Fault pinned: the rows a stopped run never reached, down to the tiles it
+// never began, must read as NoData, not as 0 m.
+TEST_F(GridFormats, GeotiffStoppedAtANodeIsNoDataFromThere) {
+    // The bi-quadratic window of 30 N, 6 E holds -2000 m and refuses: the run stops there.
+    WriteGrid(grid_, kShape10, false, [](std::int64_t r, std::int64_t c) {
+        return r == 360 && c == 36 ? -2000.0f : 10.0f;
+    });
+    const std::string out = scratch_.File("n.tif");
+    // 35 N to 20 S at 10': 331 rows, two rows of tiles; the stop is in row 29
+    // (30 deg 10' N, whose window reaches 30 N), in the first.
+    const CliRun run = RunTool({"grid", "--lat", "35", "-20", "--lon", "5", "7", "--step-lat", "10",
+                                "--step-lon", "60", "--grid", grid_, "-o", out});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("is incomplete!"), std::string::npos) << run.err;
+    if (!GdalPythonInstalled()) GTEST_SKIP() << "python3-gdal is not installed";
+    const std::optional<std::string> counts = GdalPython(
+        "n = gdal.Open(sys.argv[1]).ReadAsArray()\n"
+        "print(n.shape, (n[:29] == 10).sum(), (n[29:] == -9999).sum())",
+        out);
+    ASSERT_TRUE(counts);
+    // The raster gets whole rows: the 29 before the stop.
+    EXPECT_EQ(*counts, "(331, 3) 87 906\n");
+}
+
+// What PIL reads from a PNG: its size, then the colour of each of `points`.
+struct PilPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<Rgb> pixels;
+};
+
+// Debian's interpreter: the one with python3-pil (python3 on PATH may be another).
+constexpr const char* kPython = "/usr/bin/python3";
+
+std::optional<PilPicture> ReadWithPil(const std::string& path,
+                                      const std::vector<std::pair<int, int>>& points) {
+    std::string script =
+        "import sys\nfrom PIL import Image\nim = Image.open(sys.argv[1]).convert('RGB')\n"
+        "print(*im.size)\nfor x, y in [";
+    for (const auto& [x, y] : points)
+        script += "(" + std::to_string(x) + "," + std::to_string(y) + "),";
+    script += "]:\n    print(*im.getpixel((x, y)))\n";
+    const std::optional<std::string> out =
+        ToolOutput(std::string(kPython) + " - '" + path + "'", script);
+    if (!out) return std::nullopt;
+    std::istringstream numbers(*out);
+    PilPicture picture;
+    numbers >> picture.width >> picture.height;
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        int r = 0, g = 0, b = 0;
+        numbers >> r >> g >> b;
+        picture.pixels.push_back({static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
+                                  static_cast<std::uint8_t>(b)});
+    }
+    if (!numbers) return std::nullopt;
+    return picture;
+}
+
+bool HavePil() { return ToolOutput(std::string(kPython) + " -c 'import PIL'").has_value(); }
+
+struct PngSizeCase {
+    const char* name;
+    std::vector<std::string> args;    ///< --lat, --lon and the steps, --width
+    double values[kGridmakerFields];  ///< the same as the title takes them
+    int mapWidth;
+    int mapHeight;
+};
+
+void PrintTo(const PngSizeCase& c, std::ostream* os) { *os << c.name; }
+
+class GridPngSize : public GridFormats, public ::testing::WithParamInterface<PngSizeCase> {};
+
+TEST_P(GridPngSize, MapHasAPixelANodeUpToItsLongSide) {
+    if (!HavePil()) GTEST_SKIP() << "python3-pil is not installed";
+    const PngSizeCase& c = GetParam();
+    const std::string out = scratch_.File("n.png");
+    std::vector<std::string> args = {"grid", "--method", "bilinear", "--grid", grid_, "-o", out};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const CliRun run = RunTool(args);
+    ASSERT_EQ(run.status, 1) << run.err;  // the implausible node lies in every lattice
+    EXPECT_NE(run.err.find("drawn as missing."), std::string::npos) << run.err;
+    const MapLayout layout =
+        LayoutMap(c.mapWidth, c.mapHeight,
+                  ColourMapTitle(c.values, GridSize::Grid10x10, InterpolationMethod::BiLinear));
+    const std::optional<PilPicture> picture = ReadWithPil(out, {});
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, layout.width);
+    EXPECT_EQ(picture->height, layout.height);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lattices, GridPngSize,
+    ::testing::Values(PngSizeCase{"NodePerPixel",
+                                  {"--lat", "0", "30", "--lon", "0", "60", "--step-lat", "60",
+                                   "--step-lon", "30"},
+                                  {0, 0, 30, 60, 60, 30},
+                                  121,
+                                  31},
+                      PngSizeCase{"WidthOption",
+                                  {"--lat", "-90", "90", "--lon", "-180", "180", "--step-lat", "60",
+                                   "--step-lon", "60", "--width", "100"},
+                                  {-90, -180, 90, 180, 60, 60},
+                                  100,
+                                  50},
+                      // 4321 columns of two rows: the long side is cut to 4096 pixels.
+                      PngSizeCase{"LongSideLimit",
+                                  {"--lat", "29", "30", "--lon", "0", "360", "--step-lat", "60",
+                                   "--step-lon", "5"},
+                                  {29, 0, 30, 360, 60, 5},
+                                  4096,
+                                  2}),
+    [](const ::testing::TestParamInfo<PngSizeCase>& p) { return std::string(p.param.name); });
+
+TEST_F(GridFormats, PngColourBarRunsBlueGreyRedAndAMissingNodeIsGrey) {
+    if (!HavePil()) GTEST_SKIP() << "python3-pil is not installed";
+    const std::string out = scratch_.File("n.png");
+    ASSERT_EQ(RunTool(Args({"-o", out})).status, 1);
+    const double values[kGridmakerFields] = {29, 7, 30, 5, 60, 60};
+    const MapLayout l =
+        LayoutMap(3, 2, ColourMapTitle(values, GridSize::Grid10x10, InterpolationMethod::BiLinear));
+    const int barMiddle = l.barY + l.barHeight / 2;
+    const std::optional<PilPicture> picture =
+        ReadWithPil(out, {{l.barX, barMiddle},
+                          {l.barX + l.barWidth / 2, barMiddle},
+                          {l.barX + l.barWidth - 1, barMiddle},
+                          {l.mapX + 1, l.mapY},  // 30 N, 6 E: not computed
+                          {l.mapX, l.mapY}});    // 30 N, 5 E: 60.030 m
+    ASSERT_TRUE(picture);
+    const std::vector<Rgb>& p = picture->pixels;
+    EXPECT_GT(p[0].b, p[0].r + 100);
+    for (const std::uint8_t c : {p[1].r, p[1].g, p[1].b}) EXPECT_NEAR(c, 221, 6);
+    EXPECT_GT(p[2].r, p[2].b + 100);
+    EXPECT_EQ(p[3], kMissingColour);
+    // The largest N, 66.042 m, gives a bar from -80 to 80 m in steps of 20.
+    EXPECT_EQ(p[4], DivergingScale(80.0)(60.030f));
 }
 
 }  // namespace

@@ -125,6 +125,12 @@ INSTANTIATE_TEST_SUITE_P(
                   Grid({"grid", "--lat", "0", "1", "--lon", "0", "1", "--step-lat", "1",
                         "--step-lon", "5e-7"}),
                   "Error: Spacing not ok!", true},
+        // Regression: a lattice the format cannot hold ended with status 1, no
+        // message and an empty file. 5,400,001 columns:
+        UsageCase{"GridTooWideForGeotiff",
+                  Grid({"grid", "--lat", "0", "0", "--lon", "0", "360", "--step-lat", "1",
+                        "--step-lon", "0.004", "--format", "geotiff", "-o", "n.tif"}),
+                  "Error: Too many rows or columns for the output format.", true},
         // Regression: an empty output name wrote to standard output.
         UsageCase{"GridEmptyOutputName",
                   Grid({"grid", "--lat", "0", "1", "--lon", "0", "1", "--step-lat", "1",

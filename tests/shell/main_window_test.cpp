@@ -19,6 +19,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -42,6 +43,7 @@
 #include "shell/egm2008_dlg.hpp"
 #include "shell/file_drop.hpp"
 #include "shell/long_run.hpp"
+#include "shell/map_window.hpp"
 #include "shell/my_tab_ctrl.hpp"
 #include "shell/report_dialog.hpp"
 #include "shell/tab_pages.hpp"
@@ -111,6 +113,7 @@ private slots:
     void manualCalculationOnAPickedBigEndianGrid();
     void aMissingGridIsReportedOnce();
     void gridmakerRunWritesItsFile();
+    void gridmakerShowMapReadsOutTheNodeUnderTheMouse();
     void pointFileRunWritesItsFileAndKeepsPainting();
     void theRealSaveDialogAsksBeforeOverwritingAndCancelKeepsThePath();
     void viewersOpenExistingFilesAndTellWhatFailed();
@@ -781,6 +784,61 @@ void MainWindowTest::gridmakerRunWritesItsFile() {
     QCOMPARE(LookupNearest(dialog_->grid(), 5.0, 10.0, nodeValue, silent), QueryStatus::StatusOk);
     QCOMPARE(lines[4],
              QString::asprintf("%10.6f %11.6f %8.3f", 5.0, 10.0, static_cast<double>(nodeValue)));
+}
+
+void MainWindowTest::gridmakerShowMapReadsOutTheNodeUnderTheMouse() {
+    if (!HaveGrid(kInternalName)) QSKIP("the real grids are not set up");
+    ClickTab(1);
+    auto* showMap = qobject_cast<QAbstractButton*>(OnPage(1, gridmaker_ids::kShowMapButton));
+    QVERIFY(showMap != nullptr);
+    QVERIFY(!showMap->isEnabled());
+    auto* formats = qobject_cast<QComboBox*>(OnPage(1, gridmaker_ids::kFormatChoice));
+    QVERIFY(formats != nullptr);
+    QCOMPARE(formats->count(), 4);
+    formats->setCurrentIndex(3);  // PNG: the default output takes its extension
+
+    // 10 N to 0, 0 to 20 E a degree apart: 11 x 21 nodes, a map pixel each.
+    const std::pair<int, const char*> fields[] = {{1009, "10"}, {1011, "0"},  {1010, "0"},
+                                                  {1012, "20"}, {1013, "60"}, {1014, "60"}};
+    for (const auto& [id, text] : fields) Type(OnPage(1, id), QString::fromLatin1(text));
+    Click(OnPage(1, 1048));
+    Click(OnPage(1, 1016));
+    QFile picture(Work(QStringLiteral("Output.png")));
+    QVERIFY(picture.open(QIODevice::ReadOnly));
+    QCOMPARE(picture.read(4), QByteArray("\x89PNG"));
+    QVERIFY(messages_.empty());
+    QVERIFY(showMap->isEnabled());
+
+    Click(showMap);
+    auto* window = dialog_->findChild<MapWindow*>();
+    QVERIFY(window != nullptr);
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    auto* view = window->findChild<MapView*>();
+    auto* scroll = window->findChild<QScrollArea*>();
+    auto* readout = window->findChild<QLabel*>(QString::number(map_ids::kReadout));
+    QVERIFY(view != nullptr && scroll != nullptr && readout != nullptr);
+
+    // Map pixel (x, y) is the node x degrees east of 0 E and y degrees south of 10 N.
+    const auto hoverNode = [&](int x, int y) {
+        const QPoint at = view->PointOfMapPixel(x, y);
+        scroll->ensureVisible(at.x(), at.y());
+        QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(view, &move);
+        float node = 0.0f;
+        SilentNotifier silent;
+        QCOMPARE(LookupNearest(dialog_->grid(), 10.0 - y, x, node, silent), QueryStatus::StatusOk);
+        QCOMPARE(readout->text(), QString::fromStdString(MapReadoutText(10.0 - y, x, node)));
+    };
+    hoverNode(10, 5);
+    // The wheel zooms in; the readout still names the node under the mouse.
+    const double before = view->zoom();
+    const QPointF at = view->PointOfMapPixel(10, 5);
+    QWheelEvent wheel(at, view->mapToGlobal(at), QPoint(), QPoint(0, 240), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &wheel);
+    QVERIFY(view->zoom() > before * 1.5);
+    hoverNode(3, 7);
 }
 
 void MainWindowTest::pointFileRunWritesItsFileAndKeepsPainting() {

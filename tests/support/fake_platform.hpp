@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "tasks/colour_map.hpp"
 #include "tasks/page_platform.hpp"
 #include "tests/support/recording_notifier.hpp"
 
@@ -37,6 +38,14 @@ struct Report {
     std::string title;
     std::string text;
     bool operator==(const Report&) const = default;
+};
+
+/// A colour map the page showed: its title and size, and N of its first pixel.
+struct ShownMap {
+    std::string title;
+    int width = 0;
+    int height = 0;
+    float first = 0.0f;
 };
 
 struct EditorStart {
@@ -59,6 +68,7 @@ public:
     std::vector<int> focused;           ///< ids of the fields given the focus, in order
     std::map<int, bool> enabled;        ///< the last SetEnabled of each control
     std::vector<Report> reports;        ///< the reports shown, in order
+    std::vector<ShownMap> maps;         ///< the colour maps shown, in order
     std::vector<std::string>
         events;  ///< "read 1000", "set 1000 52.00000000", "notice error ...", "focus 1000", ...
     bool cancelRuns = false;      ///< long runs find Cancel pressed before their work starts
@@ -87,6 +97,9 @@ public:
     }
     std::string OpenFileDialog() override { return Answer("open-dialog"); }
     std::string SaveFileDialog() override { return Answer("save-dialog"); }
+    std::string SaveFileDialogFor(const std::string& filter) override {
+        return Answer(("save-dialog " + filter).c_str());
+    }
     void StartEditor(const std::string& path, bool wait) override {
         editors.push_back({path, wait});
         events.push_back("editor " + path + (wait ? " wait" : ""));
@@ -123,6 +136,11 @@ public:
     void ShowReport(const std::string& title, const std::string& text) override {
         reports.push_back({title, text});
         events.push_back("report " + title);
+    }
+
+    void ShowMap(const MapAccumulator& map, const std::string& title) override {
+        maps.push_back({title, map.width(), map.height(), map.Value(0, 0)});
+        events.push_back("map " + title);
     }
 
     void SetTable(int id, const std::vector<std::string>& titles,

@@ -234,12 +234,17 @@ TEST_F(GridmakerRealGridTest, RerunReplacesTheFile) {
 TEST_F(GridmakerRealGridTest, OrderOfARun) {
     Run({"1", "2", "1", "2", "10", "10"});
     EXPECT_EQ(platform_.events,
-              (std::vector<std::string>{
-                  "save-dialog", "set 1034 " + output_, "read 1009", "set 1009 1.00000000",
-                  "read 1010", "set 1010 2.00000000", "read 1011", "set 1011 1.00000000",
-                  "read 1012", "set 1012 2.00000000", "read 1013", "set 1013 10.00000000",
-                  "read 1014", "set 1014 10.00000000", "set 1034 " + output_, "cursor wait",
-                  "long run", "cursor arrow", "status " + platform_.statuses.at(0)}));
+              (std::vector<std::string>{"save-dialog",         "set 1034 " + output_,
+                                        "read 1009",           "set 1009 1.00000000",
+                                        "read 1010",           "set 1010 2.00000000",
+                                        "read 1011",           "set 1011 1.00000000",
+                                        "read 1012",           "set 1012 2.00000000",
+                                        "read 1013",           "set 1013 10.00000000",
+                                        "read 1014",           "set 1014 10.00000000",
+                                        "set 1034 " + output_, "cursor wait",
+                                        "disable 1061",        "long run",
+                                        "cursor arrow",        "status " + platform_.statuses.at(0),
+                                        "enable 1061"}));
 }
 
 TEST_F(GridmakerRealGridTest, WriteErrorIsReported) {
@@ -471,6 +476,71 @@ TEST(Gridmaker, ViewStartsTheEditorWithoutWaiting) {
     page.ViewOutputFile();
     EXPECT_EQ(platform.editors, (std::vector<test::EditorStart>{{"Output.txt", false},
                                                                 {"/tmp/some grid.txt", false}}));
+}
+
+struct FormatPathCase {
+    const char* chosen;  ///< the path the save dialog answered, "" for none
+    int format;          ///< the picker's item
+    const char* path;    ///< the output afterwards
+    const char* dialog;  ///< the dialog Output-File then runs
+};
+
+TEST(Gridmaker, FormatChoiceRenamesOnlyTheDefaultOutputAndFiltersTheDialog) {
+    const FormatPathCase cases[] = {
+        {"", 3, "Output.png", "save-dialog PNG picture (*.png)"},
+        {"", 2, "Output.asc", "save-dialog ESRI ASCII grid (*.asc)"},
+        {"", 1, "Output.tif", "save-dialog GeoTIFF (*.tif *.tiff)"},
+        {"", 0, "Output.txt", "save-dialog"},
+        {"/tmp/mine.txt", 3, "/tmp/mine.txt", "save-dialog PNG picture (*.png)"},
+    };
+    for (const FormatPathCase& c : cases) {
+        FakePlatform platform;
+        GridmakerPage page(platform);
+        page.InitialiseGridmakerPage();
+        page.SelectFormat(3);  // from another format's default, too
+        if (*c.chosen != '\0') {
+            platform.dialogAnswers.push_back(c.chosen);
+            page.BrowseOutputFile();
+        }
+        page.SelectFormat(c.format);
+        EXPECT_EQ(page.outputPath(), c.path) << c.format;
+        EXPECT_EQ(page.format(), kGridmakerFormats[c.format]);
+        page.BrowseOutputFile();
+        EXPECT_EQ(platform.events.back(), c.dialog);
+    }
+}
+
+TEST_F(GridmakerRealGridTest, ChosenFormatIsWrittenAndShowMapOpensTheWholeRunsLattice) {
+    page_.InitialiseGridmakerPage();
+    EXPECT_EQ(platform_.choices[kFormatChoice].items,
+              (std::vector<std::string>{"Text", "GeoTIFF", "ESRI ASCII", "PNG"}));
+    EXPECT_EQ(platform_.choices[kFormatChoice].selected, 0);
+    EXPECT_FALSE(platform_.enabled[kShowMapButton]);
+
+    page_.SelectFormat(3);
+    const std::string bytes =
+        Run({"10", "0", "0", "20", "60", "60"}, InterpolationMethod::BiLinear);
+    EXPECT_EQ(bytes.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_TRUE(platform_.enabled[kShowMapButton]);
+    page_.ShowMap();
+    ASSERT_EQ(platform_.maps.size(), 1u);
+    EXPECT_EQ(platform_.maps[0].title,
+              "EGM2008 GEOID UNDULATION N [M]   0 TO 10N, 0 TO 20E, STEP 60' X 60'   GRID 10', "
+              "BI-LINEAR");
+    EXPECT_EQ(platform_.maps[0].width, 21);
+    EXPECT_EQ(platform_.maps[0].height, 11);
+    // Bi-linear at a node is the node: the map's first pixel is 10 N, 0 E.
+    float node = 0.0f;
+    SilentNotifier silent;
+    ASSERT_EQ(LookupNearest(grid_, 10.0, 0.0, node, silent), QueryStatus::StatusOk);
+    EXPECT_EQ(platform_.maps[0].first, node);
+
+    // A cancelled run (asked at its first progress, after 4096 nodes) leaves no map to show.
+    platform_.cancelRuns = true;
+    Run({"10", "0", "0", "20", "5", "5"});
+    EXPECT_FALSE(platform_.enabled[kShowMapButton]);
+    page_.ShowMap();
+    EXPECT_EQ(platform_.maps.size(), 1u);
 }
 
 TEST(Gridmaker, NullGridIsRefusedBeforeAnyField) {

@@ -13,6 +13,7 @@
 // the work over two threads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -20,6 +21,7 @@
 #include <cstring>
 #include <fstream>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -324,9 +326,11 @@ void ProvePointFiles(const GeoidGrid& grid, const ScratchFolder& dir, std::uint6
     }
 }
 
-// The lattice walked node by node through per-query reads, as the page defines it.
+// The lattice walked node by node through per-query reads, as the page defines it;
+// `values` gets each node's N as a raster takes it (NaN where it is missing).
 std::string ReferenceLattice(const GeoidGrid& grid, InterpolationMethod method,
-                             const LatticeArea& area, LatticeEnd& end, std::uint64_t& nodes) {
+                             const LatticeArea& area, LatticeEnd& end, std::uint64_t& nodes,
+                             std::vector<float>* values = nullptr) {
     const CNumericScope numbers;
     SilentNotifier silent;
     std::string out;
@@ -346,10 +350,15 @@ std::string ReferenceLattice(const GeoidGrid& grid, InterpolationMethod method,
                 std::fabs(latitude - area.south) <= kLatticeSlack ? area.south : latitude;
             const double queryLongitude =
                 std::fabs(longitude - area.east) <= kLatticeSlack ? area.east : longitude;
-            if (ComputeUndulation(grid, method, queryLatitude, queryLongitude, undulation,
-                                  silent) == QueryStatus::StatusError) {
+            const QueryStatus status =
+                ComputeUndulation(grid, method, queryLatitude, queryLongitude, undulation, silent);
+            if (status == QueryStatus::StatusError) {
                 end = LatticeEnd::StoppedAtError;
                 return out;
+            }
+            if (values != nullptr) {
+                const bool missing = status != QueryStatus::StatusOk || !std::isfinite(undulation);
+                values->push_back(missing ? std::nanf("") : undulation);
             }
             AppendPrintf(out, "%10.6lf %11.6lf %8.3f\r\n", latitude, longitude,
                          static_cast<double>(undulation));
@@ -357,6 +366,38 @@ std::string ReferenceLattice(const GeoidGrid& grid, InterpolationMethod method,
         }
     }
     return out;
+}
+
+// Keeps the rows a lattice walk hands it, and what it was told.
+struct RecordingRaster final : LatticeRaster {
+    LatticeShape shape;
+    std::vector<float> values;
+    std::uint64_t rows = 0;
+    int finished = -1;  // Finish's `whole`, -1 before it
+
+    bool Begin(const LatticeShape& lattice) override {
+        shape = lattice;
+        return true;
+    }
+    bool Row(std::uint64_t row, std::span<const float> rowValues) override {
+        EXPECT_EQ(row, rows++);
+        EXPECT_EQ(rowValues.size(), shape.columns);
+        values.insert(values.end(), rowValues.begin(), rowValues.end());
+        return true;
+    }
+    bool Finish(bool whole) override {
+        finished = whole ? 1 : 0;
+        return true;
+    }
+    int error() const override { return 0; }
+};
+
+// The same bits, NaN matching NaN.
+bool SameValues(const std::vector<float>& a, const std::vector<float>& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](float x, float y) {
+               return std::bit_cast<std::uint32_t>(x) == std::bit_cast<std::uint32_t>(y) ||
+                      (std::isnan(x) && std::isnan(y));
+           });
 }
 
 void ProveLattices(const GeoidGrid& grid, const ScratchFolder& dir,
@@ -369,8 +410,9 @@ void ProveLattices(const GeoidGrid& grid, const ScratchFolder& dir,
                          (grid.bigEndian ? ", big-endian" : ", little-endian"));
             LatticeEnd expectedEnd;
             std::uint64_t expectedNodes = 0;
+            std::vector<float> expectedValues;
             const std::string expected =
-                ReferenceLattice(grid, method, area, expectedEnd, expectedNodes);
+                ReferenceLattice(grid, method, area, expectedEnd, expectedNodes, &expectedValues);
 
             TextOutput out;
             ASSERT_TRUE(out.Open(dir.File("lattice.txt")));
@@ -378,11 +420,14 @@ void ProveLattices(const GeoidGrid& grid, const ScratchFolder& dir,
             MappedGrid mapped;
             ASSERT_EQ(mapped.Map(grid, silent), QueryStatus::StatusOk);
             std::vector<std::uint64_t> progress;
-            const LatticeOutcome outcome =
-                WriteGridLattice(out, grid, mapped, method, area, [&progress](std::uint64_t n) {
+            RecordingRaster raster;
+            const LatticeOutcome outcome = WriteGridLattice(
+                out, grid, mapped, method, area,
+                [&progress](std::uint64_t n) {
                     progress.push_back(n);
                     return true;
-                });
+                },
+                LatticeFormat::Xyz, &raster);
             ASSERT_TRUE(out.Close());
             EXPECT_TRUE(SameText(expected, ReadFile(dir.File("lattice.txt"))));
             EXPECT_EQ(outcome.end, expectedEnd);
@@ -394,6 +439,11 @@ void ProveLattices(const GeoidGrid& grid, const ScratchFolder& dir,
                 expectedProgress.push_back(n);
             }
             EXPECT_EQ(progress, expectedProgress);
+            // The raster gets every whole row before a stop, with the same bits.
+            expectedValues.resize(expectedValues.size() -
+                                  expectedValues.size() % raster.shape.columns);
+            EXPECT_TRUE(SameValues(raster.values, expectedValues));
+            EXPECT_EQ(raster.finished, expectedEnd == LatticeEnd::Completed ? 1 : 0);
         }
     }
     EXPECT_TRUE(stopped);

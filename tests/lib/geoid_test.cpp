@@ -1,0 +1,322 @@
+// The public library: a grid recognised from its file, or refused with the very
+// message the command line prints; the engine's bits through the single and the
+// batch call; the batch's size check; the height conversions; many threads on one
+// Geoid.
+//
+// The test support and the command line's helpers include engine headers, whose
+// GridSize and QueryStatus share their names with the public header's; they come
+// first and the public names are spelt through `api` (see lib/engine_names.hpp).
+#include "tests/cli/cli_test_support.hpp"
+#include "tests/support/process_state.hpp"
+#include "tests/support/reference_sample.hpp"
+
+#include "egm2008/geoid.hpp"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace api = egm2008::v1;
+using egm2008::cli::test::RunTool;
+using egm2008::test::ScratchFolder;
+
+constexpr float kNodeValue = 30.5f;
+
+std::uint32_t Bits(float value) { return std::bit_cast<std::uint32_t>(value); }
+
+// The public method of a reference row's method number.
+constexpr api::Method kMethods[] = {api::Method::BiQuadratic, api::Method::BiLinear,
+                                    api::Method::Triangulation, api::Method::Nearest};
+constexpr api::QueryStatus kStatuses[] = {api::QueryStatus::Ok, api::QueryStatus::Outside,
+                                          api::QueryStatus::Error};
+
+// --- opening ------------------------------------------------------------------------
+
+struct RecognisedCase {
+    const char* name;
+    bool bigEndian;
+};
+
+void PrintTo(const RecognisedCase& c, std::ostream* os) { *os << c.name; }
+
+class RecognisedTest : public testing::TestWithParam<RecognisedCase> {};
+
+TEST_P(RecognisedTest, SizeAndByteOrderComeFromTheFile) {
+    ScratchFolder dir;
+    const std::string path = dir.File("grid");
+    egm2008::test::WriteConstantGrid(path, kNodeValue, GetParam().bigEndian);
+    const api::Geoid geoid = api::Geoid::open(path);
+    EXPECT_EQ(geoid.info().path, path);
+    EXPECT_EQ(geoid.info().size, api::GridSize::Grid10x10);
+    EXPECT_EQ(geoid.info().byteOrder,
+              GetParam().bigEndian ? api::ByteOrder::Big : api::ByteOrder::Little);
+    const api::Result n = geoid.undulation(47.5, -122.25);
+    EXPECT_EQ(n.status, api::QueryStatus::Ok);
+    EXPECT_EQ(n.metres, kNodeValue);
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders, RecognisedTest,
+                         testing::Values(RecognisedCase{"Little", false},
+                                         RecognisedCase{"Big", true}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+// Grid names reach the engine's choice: found in $EGM2008_GRID_PATH.
+TEST(NamedGridTest, NamesOpenTheGridsOfTheGridPath) {
+    struct Case {
+        const char* name;
+        const char* file;
+        api::GridSize size;
+        api::ByteOrder order;
+    };
+    const Case cases[] = {
+        {"10-be", "Und_min10x10_egm2008_isw=82_WGS84_TideFree", api::GridSize::Grid10x10,
+         api::ByteOrder::Big},
+        {"2.5", "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE", api::GridSize::Grid2_5x2_5,
+         api::ByteOrder::Little},
+    };
+    const egm2008::test::EnvironmentVariable gridPath("EGM2008_GRID_PATH", EGM2008_GRID_DIR);
+    for (const Case& c : cases) {
+        const std::string path = egm2008::test::RealGridPath(c.file);
+        if (!std::filesystem::is_regular_file(path)) GTEST_SKIP() << path << " is missing";
+        const api::Geoid geoid = api::Geoid::open(c.name);
+        EXPECT_EQ(geoid.info().path, path) << c.name;
+        EXPECT_EQ(geoid.info().size, c.size) << c.name;
+        EXPECT_EQ(geoid.info().byteOrder, c.order) << c.name;
+    }
+}
+
+// A 10' little-endian file whose bytes `damage` then changes.
+struct RefusedCase {
+    const char* name;
+    void (*damage)(const std::string& path);
+    std::optional<api::GridSize> size;  ///< asked for, with `order`
+    api::ByteOrder order;
+    std::vector<std::string> cliFlags;  ///< the same request on the command line
+};
+
+void Sound(const std::string&) {}
+void Missing(const std::string& path) { std::filesystem::remove(path); }
+void Folder(const std::string& path) {
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+}
+void Short(const std::string& path) { std::filesystem::resize_file(path, 4321); }
+void FirstMarker(const std::string& path) { egm2008::test::PokeWord(path, 0, 12345, false); }
+// The leading marker of row 540, the equator's row, which a query at 0, 0 reads.
+void InnerMarker(const std::string& path) {
+    egm2008::test::PokeWord(path, 2162LL * 540 * 4, 12345, false);
+}
+
+const RefusedCase kRefused[] = {
+    {"Missing", Missing, std::nullopt, api::ByteOrder::Little, {}},
+    {"Folder", Folder, std::nullopt, api::ByteOrder::Little, {}},
+    {"NoGridLength", Short, std::nullopt, api::ByteOrder::Little, {}},
+    {"FirstMarker", FirstMarker, std::nullopt, api::ByteOrder::Little, {}},
+    {"InnerMarker", InnerMarker, std::nullopt, api::ByteOrder::Little, {}},
+    {"OtherSize",
+     Sound,
+     api::GridSize::Grid2_5x2_5,
+     api::ByteOrder::Little,
+     {"--grid-size", "2.5", "--little-endian"}},
+    {"OtherOrder",
+     Sound,
+     api::GridSize::Grid10x10,
+     api::ByteOrder::Big,
+     {"--grid-size", "10", "--big-endian"}},
+};
+
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
+
+class RefusedTest : public testing::TestWithParam<RefusedCase> {};
+
+TEST_P(RefusedTest, ErrorTellsWhatTheCommandLineTells) {
+    const RefusedCase& c = GetParam();
+    ScratchFolder dir;
+    const std::string path = dir.File("grid");
+    egm2008::test::WriteZeroGrid(path, egm2008::test::kShape10, false);
+    c.damage(path);
+
+    std::vector<std::string> args = {"point", "--method", "bilinear", "--grid", path};
+    args.insert(args.end(), c.cliFlags.begin(), c.cliFlags.end());
+    args.insert(args.end(), {"0", "0"});
+    const auto run = RunTool(args);
+    ASSERT_EQ(run.err.rfind("egm2008: ", 0), 0u) << run.err;
+    const std::string told = run.err.substr(9, run.err.find('\n') - 9);
+
+    try {
+        if (c.size) {
+            api::Geoid::open(path, *c.size, c.order);
+        } else {
+            api::Geoid::open(path);
+        }
+        ADD_FAILURE() << "opened";
+    } catch (const api::Error& error) {
+        EXPECT_EQ(std::string(error.what()), told);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, RefusedTest, testing::ValuesIn(kRefused),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+// --- queries ------------------------------------------------------------------------
+
+struct SampleCase {
+    const char* csv;
+    const char* grid;
+    api::GridSize size;
+    api::ByteOrder order;
+};
+
+void PrintTo(const SampleCase& c, std::ostream* os) { *os << c.csv; }
+
+class ReferenceTest : public testing::TestWithParam<SampleCase> {};
+
+// Status and bits of every row through undulation(), and the batch's NaN or bits.
+TEST_P(ReferenceTest, SingleAndBatchGiveTheEnginesBits) {
+    const SampleCase& c = GetParam();
+    const std::string path = egm2008::test::RealGridPath(c.grid);
+    if (!std::filesystem::is_regular_file(path)) GTEST_SKIP() << path << " is missing";
+    const api::Geoid geoid = api::Geoid::open(path);
+    EXPECT_EQ(geoid.info().size, c.size);
+    EXPECT_EQ(geoid.info().byteOrder, c.order);
+
+    const std::vector<egm2008::test::ReferenceRow> rows = egm2008::test::ReadReferenceSample(c.csv);
+    ASSERT_EQ(rows.size(), 1600u);
+    for (int method = 0; method < 4; ++method) {
+        std::vector<double> lat;
+        std::vector<double> lon;
+        std::vector<std::uint32_t> expected;
+        for (const auto& row : rows) {
+            if (row.method != method) continue;
+            const api::Result n = geoid.undulation(row.latitude, row.longitude, kMethods[method]);
+            const bool ok = row.status == 0;
+            EXPECT_EQ(n.status, kStatuses[row.status]) << row.latitude << " " << row.longitude;
+            EXPECT_EQ(Bits(n.metres), ok ? row.bits : Bits(NAN)) << row.latitude;
+            lat.push_back(row.latitude);
+            lon.push_back(row.longitude);
+            expected.push_back(ok ? row.bits : Bits(NAN));
+        }
+        std::vector<float> batch(lat.size(), -1.0f);
+        geoid.undulations(lat, lon, batch, kMethods[method]);
+        for (std::size_t k = 0; k < batch.size(); ++k) {
+            EXPECT_EQ(Bits(batch[k]), expected[k]) << "method " << method << " row " << k;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Grids, ReferenceTest,
+    testing::Values(SampleCase{"engine_sample_10min_le.csv",
+                               "Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE",
+                               api::GridSize::Grid10x10, api::ByteOrder::Little},
+                    SampleCase{"engine_sample_2p5min_be.csv",
+                               "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree",
+                               api::GridSize::Grid2_5x2_5, api::ByteOrder::Big}),
+    [](const auto& p) { return p.param.size == api::GridSize::Grid10x10 ? "Ten" : "TwoAndHalf"; });
+
+class ConstantGridTest : public testing::Test {
+protected:
+    void SetUp() override {
+        egm2008::test::WriteConstantGrid(dir_.File("grid"), kNodeValue, false);
+        geoid_ = api::Geoid::open(dir_.File("grid"));
+    }
+    ScratchFolder dir_;
+    std::optional<api::Geoid> geoid_;
+};
+
+TEST_F(ConstantGridTest, BatchOfUnequalSizesThrowsAndWritesNothing) {
+    const std::vector<double> two = {1.0, 2.0};
+    const std::vector<double> three = {1.0, 2.0, 3.0};
+    struct Sizes {
+        const std::vector<double>& lat;
+        const std::vector<double>& lon;
+        std::size_t out;
+    };
+    for (const Sizes& s : {Sizes{two, three, 3}, Sizes{three, two, 3}, Sizes{three, three, 2}}) {
+        std::vector<float> out(s.out, -1.0f);
+        EXPECT_THROW(geoid_->undulations(s.lat, s.lon, out), std::invalid_argument);
+        EXPECT_EQ(out, std::vector<float>(s.out, -1.0f));
+    }
+}
+
+TEST_F(ConstantGridTest, HeightsAreConvertedByNOrBecomeNaN) {
+    struct Case {
+        double lat;
+        double lon;
+        double orthometric;  ///< of h = 100 m
+        double ellipsoidal;  ///< of H = 100 m
+    };
+    const Case cases[] = {
+        {45.0, 7.0, 69.5, 130.5}, {-45.0, -170.0, 69.5, 130.5}, {90.5, 7.0, NAN, NAN},  // outside
+        {45.0, -400.0, NAN, NAN},  // still negative after the shift
+        {NAN, 7.0, NAN, NAN},
+    };
+    for (const Case& c : cases) {
+        for (const api::Method method : kMethods) {
+            const double h = geoid_->orthometric(100.0, c.lat, c.lon, method);
+            const double big = geoid_->ellipsoidal(100.0, c.lat, c.lon, method);
+            if (std::isnan(c.orthometric)) {
+                EXPECT_TRUE(std::isnan(h) && std::isnan(big)) << c.lat << " " << c.lon;
+            } else {
+                EXPECT_EQ(h, c.orthometric) << c.lat << " " << c.lon;
+                EXPECT_EQ(big, c.ellipsoidal) << c.lat << " " << c.lon;
+            }
+        }
+    }
+}
+
+// Many threads on one Geoid and on copies of it, the original gone: every thread
+// gets the one-thread answers.
+TEST(GeoidThreadsTest, ThreadsSharingOneGeoidGetTheSameAnswers) {
+    const std::string path =
+        egm2008::test::RealGridPath("Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE");
+    if (!std::filesystem::is_regular_file(path)) GTEST_SKIP() << path << " is missing";
+    std::optional<api::Geoid> geoid = api::Geoid::open(path);
+    std::vector<double> lat;
+    std::vector<double> lon;
+    for (const auto& row : egm2008::test::ReadReferenceSample("engine_sample_10min_le.csv")) {
+        lat.push_back(row.latitude);
+        lon.push_back(row.longitude);
+    }
+    std::vector<float> expected(lat.size());
+    geoid->undulations(lat, lon, expected);
+
+    constexpr int kThreads = 8;
+    const api::Geoid copy = *geoid;
+    std::vector<std::vector<std::uint32_t>> got(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        const api::Geoid& mine = t % 2 ? copy : *geoid;
+        threads.emplace_back([&mine, &lat, &lon, &bits = got[t]] {
+            for (int round = 0; round < 50; ++round) {
+                std::vector<float> out(lat.size());
+                mine.undulations(lat, lon, out);
+                for (std::size_t k = 0; k < lat.size(); ++k) {
+                    const float single = mine.undulation(lat[k], lon[k]).metres;
+                    bits.push_back(Bits(out[k]) == Bits(single) ? Bits(out[k]) : 0xdeadbeefu);
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    geoid.reset();
+    for (int t = 0; t < kThreads; ++t) {
+        for (std::size_t k = 0; k < got[t].size(); ++k) {
+            ASSERT_EQ(got[t][k], Bits(expected[k % lat.size()])) << "thread " << t << " " << k;
+        }
+    }
+    EXPECT_EQ(Bits(copy.undulation(lat[0], lon[0]).metres), Bits(expected[0]));
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+"""The Python module egm2008: scalars and arrays of any real dtype, broadcast;
+the engine's bits on the reference rows; the batch spread over threads; height
+conversions; errors with the command line's messages."""
+import math
+import os
+
+import numpy as np
+import pytest
+
+import egm2008
+from conftest import (GRID_10_LE, GRID_2_5_BE, METHODS, real_grid, reference_rows,
+                      tool_message, write_constant_grid)
+
+
+@pytest.fixture(scope="module")
+def geoid10():
+    return egm2008.Geoid(real_grid(GRID_10_LE))
+
+
+def bits(values):
+    return np.asarray(values, dtype=np.float64).astype(np.float32).view(np.uint32)
+
+
+@pytest.mark.parametrize("csv, grid, size, order", [
+    ("engine_sample_10min_le.csv", GRID_10_LE, "10'", "little"),
+    ("engine_sample_2p5min_be.csv", GRID_2_5_BE, "2.5'", "big"),
+])
+def test_reference_rows_through_arrays_and_scalars(csv, grid, size, order):
+    geoid = egm2008.Geoid(real_grid(grid))
+    assert (geoid.info.size, geoid.info.byte_order) == (size, order)
+    lat, lon, method, status, expected = reference_rows(csv)
+    for number, name in enumerate(METHODS):
+        rows = method == number
+        got = geoid.undulation(lat[rows], lon[rows], method=name)
+        assert got.dtype == np.float64
+        ok = status[rows] == 0
+        np.testing.assert_array_equal(bits(got[ok]), expected[rows][ok])
+        assert np.isnan(got[~ok]).all()
+        for k in np.flatnonzero(rows)[:5]:
+            scalar = geoid.undulation(lat[k], lon[k], method=name)
+            assert type(scalar) is float
+            assert bits(scalar) == expected[k] if status[k] == 0 else math.isnan(scalar)
+
+
+def test_grid_names_are_looked_up_in_the_grid_path(monkeypatch):
+    path = real_grid(GRID_2_5_BE)
+    monkeypatch.setenv("EGM2008_GRID_PATH", os.path.dirname(path))
+    assert egm2008.Geoid("2.5-be").info.path == path
+
+
+def test_broadcasting_gives_the_scalar_answers(geoid10):
+    lat = np.array([[-89.9], [0.0], [47.25]])
+    lon = np.array([-179.5, 0.0, 12.0, 359.9])
+    got = geoid10.undulation(lat, lon)
+    assert got.shape == (3, 4)
+    for i in range(3):
+        for j in range(4):
+            assert got[i, j] == geoid10.undulation(float(lat[i, 0]), float(lon[j]))
+    assert geoid10.undulation(lat, 7.5).shape == (3, 1)
+
+
+@pytest.mark.parametrize("dtype", [np.float16, np.float32, np.float64, np.longdouble, np.int32,
+                                   np.uint8])
+def test_every_real_dtype_is_read_as_float64(geoid10, dtype):
+    lat = np.array([10, 45, 80], dtype=dtype)
+    lon = np.array([5, 120, 250], dtype=dtype)
+    expected = geoid10.undulation(lat.astype(np.float64), lon.astype(np.float64))
+    np.testing.assert_array_equal(geoid10.undulation(lat, lon), expected)
+    assert type(geoid10.undulation(lat[0], lon[0])) is float
+
+
+def test_strided_and_fortran_ordered_arrays(geoid10):
+    grid = np.linspace(-80, 80, 40).reshape(8, 5)
+    lat, lon = np.asfortranarray(grid), np.asfortranarray(grid.T.copy().T * 2)
+    expected = geoid10.undulation(np.ascontiguousarray(lat), np.ascontiguousarray(lon))
+    np.testing.assert_array_equal(geoid10.undulation(lat, lon), expected)
+    np.testing.assert_array_equal(geoid10.undulation(lat[::2, ::3], lon[::2, ::3]),
+                                  expected[::2, ::3])
+
+
+def test_large_arrays_spread_over_threads_agree_with_small_batches(geoid10):
+    random = np.random.default_rng(7)
+    lat = random.uniform(-91, 91, 300_001)  # some outside
+    lon = random.uniform(-200, 370, 300_001)
+    whole = geoid10.undulation(lat, lon, method="biquadratic")
+    parts = np.concatenate([geoid10.undulation(lat[k:k + 1000], lon[k:k + 1000],
+                                               method="biquadratic")
+                            for k in range(0, lat.size, 1000)])
+    np.testing.assert_array_equal(whole, parts)
+    assert np.isnan(whole).any() and not np.isnan(whole).all()
+
+
+def test_heights_convert_by_n_and_are_nan_outside(tmp_path):
+    geoid = egm2008.Geoid(write_constant_grid(tmp_path / "grid", 30.5, big_endian=True))
+    assert geoid.info.byte_order == "big"
+    assert geoid.orthometric(100.0, 45.0, 7.0) == 69.5
+    assert geoid.ellipsoidal(100.0, 45.0, 7.0, method="nearest") == 130.5
+    np.testing.assert_array_equal(geoid.orthometric([100.0, 0.0], [45.0, 95.0], 7.0),
+                                  [69.5, np.nan])
+    np.testing.assert_array_equal(geoid.ellipsoidal(np.array([[1.0], [2.0]]), 45.0, [7.0, -400.0]),
+                                  [[31.5, np.nan], [32.5, np.nan]])
+
+
+@pytest.mark.parametrize("make", [
+    lambda d: d / "missing",
+    lambda d: d,
+    lambda d: (d / "short").write_bytes(b"\0" * 4321) and d / "short",
+], ids=["missing", "folder", "short"])
+def test_unusable_files_raise_the_command_lines_message(tmp_path, make):
+    path = make(tmp_path)
+    with pytest.raises(egm2008.Error) as raised:
+        egm2008.Geoid(path)
+    assert isinstance(raised.value, OSError)
+    assert str(raised.value) == tool_message(path)
+
+
+@pytest.mark.parametrize("call, error", [
+    (lambda g: g.undulation(1.0, 2.0, method="cubic"), ValueError),
+    (lambda g: g.undulation("north", 2.0), TypeError),
+    (lambda g: g.undulation([1.0 + 1j], [2.0]), TypeError),
+    (lambda g: g.undulation([1.0, 2.0, 3.0], [1.0, 2.0]), ValueError),
+], ids=["method", "text", "complex", "shapes"])
+def test_wrong_arguments_raise(geoid10, call, error):
+    with pytest.raises(error):
+        call(geoid10)
