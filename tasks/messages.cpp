@@ -338,40 +338,41 @@ std::string MapReadoutText(double latitude, double longitude, float undulation) 
         AppendFormat(text, "N = %.3f m", static_cast<double>(undulation));
     }
     return text;
+}
 
-    std::string FetchingPackageStep(const std::string& cache) {
-        return "fetching Debian's geotranz package into " + cache;
-    }
+std::string FetchingPackageStep(const std::string& cache) {
+    return "fetching Debian's geotranz package into " + cache;
+}
 
-    std::string ExtractingGridStep(const std::string& packageName) {
-        return "extracting the 2.5' grid from " + packageName;
-    }
+std::string ExtractingGridStep(const std::string& packageName) {
+    return "extracting the 2.5' grid from " + packageName;
+}
 
-    std::string MakingGridStep(const std::string& path) { return "making " + path; }
+std::string MakingGridStep(const std::string& path) { return "making " + path; }
 
-    std::string FolderNotMadeMessage(const std::string& folder, const std::string& reason) {
-        return "The folder \"" + folder + "\" could not be made: " + reason + ".";
-    }
+std::string FolderNotMadeMessage(const std::string& folder, const std::string& reason) {
+    return "The folder \"" + folder + "\" could not be made: " + reason + ".";
+}
 
-    std::string PackageNotDownloadedMessage(const std::string& cache) {
-        return "Debian's geotranz package could not be downloaded into \"" + cache +
-               "\" (apt-get download geotranz); with its package file (geotranz_*_all.deb) there, "
-               "the grids are made offline.";
-    }
+std::string PackageNotDownloadedMessage(const std::string& cache) {
+    return "Debian's geotranz package could not be downloaded into \"" + cache +
+           "\" (apt-get download geotranz); with its package file (geotranz_*_all.deb) there, "
+           "the grids are made offline.";
+}
 
-    std::string GridNotExtractedMessage(const std::string& deb) {
-        return "The 2.5' grid could not be extracted from \"" + deb +
-               "\" (dpkg-deb --fsys-tarfile | tar).";
-    }
+std::string GridNotExtractedMessage(const std::string& deb) {
+    return "The 2.5' grid could not be extracted from \"" + deb +
+           "\" (dpkg-deb --fsys-tarfile | tar).";
+}
 
-    std::string GridNotWrittenMessage(const std::string& path, const char* reason) {
-        return "Grid file \"" + path + "\" could not be written: " + reason + ".";
-    }
+std::string GridNotWrittenMessage(const std::string& path, const char* reason) {
+    return "Grid file \"" + path + "\" could not be written: " + reason + ".";
+}
 
-    std::string GridDigestMismatchMessage(const std::string& path, const std::string& digest,
-                                          const char* expected) {
-        return "Grid file \"" + path + "\" came out with SHA-256 " + digest + ", not " + expected +
-               "; it was removed.";
-    }
+std::string GridDigestMismatchMessage(const std::string& path, const std::string& digest,
+                                      const char* expected) {
+    return "Grid file \"" + path + "\" came out with SHA-256 " + digest + ", not " + expected +
+           "; it was removed.";
+}
 
 }  // namespace egm2008
