@@ -174,7 +174,7 @@ void WidgetDatabaseControls::SetText(int id, const std::string& text) {
 }
 
 std::string WidgetDatabaseControls::OpenFileDialog(const std::string& folder) {
-    return desktop::RunFileDialog(dialog_, desktop::FileDialogKind::Open, folder);
+    return desktop::RunFileDialog(dialog_, desktop::FileDialogKind::Open, {}, folder);
 }
 
 void WidgetDatabaseControls::Notify(const std::string& text, NoticeIcon icon) {
