@@ -1,8 +1,6 @@
 # The Debian package (scripts/package.sh runs cpack -G DEB): everything the
 # project installs, below /usr, its dependencies computed by dpkg-shlibdeps.
-set(EGM2008_PACKAGE_MAINTAINER "egm2008 developers <egm2008@example.org>" CACHE STRING
-    "Maintainer of the Debian package: name <address>")
-
+# Included last, when every install rule is known.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME egm2008)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -23,6 +21,15 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+# The shared library: shlibs for the packages that link it, and ldconfig run by a trigger.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${PROJECT_SOURCE_DIR}/docs/debian/triggers")
+# The Python module is built for the one python3 found.
+if(EGM2008_PYTHON)
+    find_package(Python3 REQUIRED COMPONENTS Interpreter)
+    math(EXPR next_minor "${Python3_VERSION_MINOR} + 1")
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS
+        "python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}~), python3 (<< ${Python3_VERSION_MAJOR}.${next_minor})")
+endif()
 # "grids install" runs apt-get, dpkg-deb and tar, all in every Debian system.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "geotranz")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

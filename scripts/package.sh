@@ -15,7 +15,7 @@ say() { printf 'package: %s\n' "$*" >&2; }
 if [ ! -f "$build/CMakeCache.txt" ]; then
   say "configuring $build"
   cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-    -DEGM2008_BUILD_TESTS=OFF -DEGM2008_BUILD_BENCH=OFF >&2
+    -DEGM2008_BUILD_TESTS=OFF -DEGM2008_BUILD_BENCH=OFF -DEGM2008_PYTHON=ON >&2
 fi
 build=$(cd "$build" && pwd)
 grid_dir=$(sed -n 's/^EGM2008_GRID_DIR:PATH=//p' "$build/CMakeCache.txt")

@@ -4,12 +4,13 @@
 # the command-line tool unpacked into a scratch folder answering --version and
 # a point query from the internal database beside it.
 #
-# usage: check_package.sh BUILD_DIR VERSION GUI(ON|OFF)
+# usage: check_package.sh BUILD_DIR VERSION GUI(ON|OFF) PYTHON(ON|OFF)
 set -euo pipefail
 
 build=${1:?usage: check_package.sh BUILD_DIR VERSION GUI}
 version=${2:?}
 gui=${3:?}
+python=${4:?}
 top=$(cd "$(dirname "$0")/../.." && pwd)
 fail() { printf 'check_package: %s\n' "$*" >&2; exit 1; }
 
@@ -25,7 +26,7 @@ lintian --allow-root "$deb" >"$scratch/lintian.txt" 2>&1 || true
 if grep '^E:' "$scratch/lintian.txt"; then fail "lintian reports errors"; fi
 
 # The contents list holds every file the package promises.
-dpkg-deb -c "$deb" | awk '{print $NF}' >"$scratch/contents.txt"
+dpkg-deb -c "$deb" | awk '{print $6}' >"$scratch/contents.txt"
 expected=(
   ./usr/bin/egm2008
   "./usr/share/egm2008/Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE"
@@ -46,6 +47,18 @@ if [ "$gui" = ON ]; then
 fi
 for file in "${expected[@]}"; do
   grep -qxF "$file" "$scratch/contents.txt" || fail "$file is not in the package"
+done
+# The library, its headers and build files; the lib folder is multiarch below /usr only.
+lib='\./usr/lib/(x86_64-linux-gnu/)?'
+patterns=(
+  "${lib}libegm2008\.so\.1"
+  '\./usr/include/egm2008/geoid\.hpp'
+  "${lib}cmake/EGM2008/EGM2008Config\.cmake"
+  "${lib}pkgconfig/egm2008\.pc"
+)
+[ "$python" = ON ] && patterns+=('\./usr/lib/python3/dist-packages/egm2008\..*so')
+for pattern in "${patterns[@]}"; do
+  grep -qxE "$pattern" "$scratch/contents.txt" || fail "nothing like $pattern in the package"
 done
 dpkg-deb -f "$deb" Depends | grep -q 'libc6' || fail "no computed dependencies"
 
