@@ -3,7 +3,8 @@
 namespace egm2008::cli {
 
 std::string NoSubcommandMessage(const std::string& word) {
-    return "\"" + word + "\" is no subcommand; they are point, file, heights, grid and info";
+    return "\"" + word +
+           "\" is no subcommand; they are point, file, heights, nmea, grid, grids and info";
 }
 
 std::string NotANumberMessage(const std::string& text) {

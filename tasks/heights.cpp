@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "engine/grid_choice.hpp"
 #include "engine/query_routines.hpp"
 #include "tasks/line_batches.hpp"
 #include "tasks/line_reader.hpp"
@@ -458,7 +459,7 @@ double ConvertHeight(double height, double undulationMetres, HeightTarget target
 
 std::string ProvenanceComment(const GeoidGrid& grid, InterpolationMethod method,
                               HeightTarget target) {
-    std::string text = std::string("# N: EGM2008, ") + GridSizeText(grid.gridSize) + " grid " +
+    std::string text = std::string("# N: EGM2008, ") + SizeName(grid.gridSize) + " grid " +
                        std::filesystem::path(grid.path).filename().string() + ", " +
                        MethodText(method);
     if (target == HeightTarget::Orthometric) text += "; H = h - N";

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "engine/grid_choice.hpp"
 #include "tasks/field_text.hpp"
 #include "tasks/nmea_gga.hpp"
 #include "tasks/point_file.hpp"
@@ -296,15 +297,6 @@ const char* MethodText(InterpolationMethod method) {
     return "bi-linear";
 }
 
-const char* GridSizeText(GridSize size) {
-    switch (size) {
-        case GridSize::Grid1x1: return "1'";
-        case GridSize::Grid2_5x2_5: return "2.5'";
-        case GridSize::Grid10x10: break;
-    }
-    return "10'";
-}
-
 namespace {
 
 // "47N", "5.5W", "0": a coordinate with its hemisphere's letter.
@@ -324,7 +316,7 @@ std::string ColourMapTitle(const double (&values)[6], GridSize grid, Interpolati
              Hemisphere(std::min(values[1], values[3]), 'E', 'W') + " TO " +
              Hemisphere(std::max(values[1], values[3]), 'E', 'W');
     AppendFormat(title, ", STEP %.10g' X %.10g'   GRID %s, %s", values[4], values[5],
-                 GridSizeText(grid), MethodText(method));
+                 SizeName(grid), MethodText(method));
     for (char& c : title) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return title;
 }

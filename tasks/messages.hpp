@@ -168,11 +168,9 @@ inline constexpr const char* kHeightColumnNeededMessage =
 /// A column as a picker shows it: "2: Lat" in a file with a header, else "column 2".
 std::string ColumnItem(std::size_t column, const std::string& name, bool header);
 
-// Names of the grids and methods in texts that describe a run.
+// Names of the methods in texts that describe a run (the grids' are SizeName's).
 /// "bi-quadratic", "bi-linear", "triangulation", "nearest neighbour".
 const char* MethodText(InterpolationMethod method);
-/// "1'", "2.5'", "10'".
-const char* GridSizeText(GridSize size);
 
 // The gridmaker page's output formats, in its picker's order (kGridmakerFormats):
 // the items and the save dialog's filters ("" for Text: the dialog as it always was).

@@ -52,7 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"NoSubcommand", {}, "subcommand", false},
         UsageCase{"UnknownSubcommand",
                   {"height", "1", "2"},
-                  "\"height\" is no subcommand; they are point, file, heights, grid and info",
+                  "\"height\" is no subcommand; they are point, file, heights, nmea, grid, grids "
+                  "and info",
                   true},
         UsageCase{"CommaDecimal", Grid({"point", "12,5", "3"}),
                   "point: LAT: \"12,5\" is not a number", true},
