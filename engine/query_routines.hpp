@@ -49,6 +49,12 @@ QueryStatus InterpolateTriangulation(const GeoidGrid& grid, double latitude, dou
 float EvaluatePlane(double lat1, double lon1, double lat2, double lon2, double lat3, double lon3,
                     double latP, double lonP, double z1, double z2, double z3);
 
+/// The longitudes a query takes, as typed: -360 to 360 (both included; not NaN).
+/// ComputeUndulation shifts a negative one by +360; beyond, the grid answers none.
+inline bool LongitudeInRange(double longitude) {
+    return longitude >= -360.0 && longitude <= 360.0;
+}
+
 /// Shifts a negative longitude by +360 once, then runs the method's routine
 /// (0 bi-quadratic, 2 triangulation, 3 nearest, any other value bi-linear).
 QueryStatus ComputeUndulation(const GeoidGrid& grid, InterpolationMethod method, double latitude,

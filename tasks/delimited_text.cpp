@@ -9,10 +9,16 @@ namespace egm2008 {
 
 namespace {
 
+// The names a header gives a column, in order: the strong ones, then (kWeak) the fallbacks.
 constexpr std::string_view kLatitudeNames[] = {"lat", "latitude", "phi", "y"};
 constexpr std::string_view kLongitudeNames[] = {"lon", "long", "lng", "longitude", "lambda", "x"};
-constexpr std::string_view kHeightNames[] = {
-    "h", "height", "alt", "altitude", "elevation", "ele", "ellipsoidal_height", "hae", "msl"};
+constexpr std::size_t kLatitudeStrong = 2;
+constexpr std::size_t kLongitudeStrong = 4;
+constexpr std::string_view kHeightNames[] = {"h",         "height", "alt", "altitude",
+                                             "elevation", "ele",    "hae", "msl"};
+// Height columns named after their kind: "ellipsoidal_height", "Orthometric H".
+constexpr std::string_view kEllipsoidalPrefix = "ellipsoidal";
+constexpr std::string_view kOrthometricPrefix = "orthometric";
 
 // No field: a fallback that a column does not have.
 constexpr std::size_t kNoField = static_cast<std::size_t>(-1);
@@ -84,7 +90,68 @@ bool SameName(std::string_view field, std::string_view name) {
     });
 }
 
+bool StartsWithName(std::string_view field, std::string_view prefix) {
+    field = TrimBlanks(field);
+    return field.size() >= prefix.size() && SameName(field.substr(0, prefix.size()), prefix);
+}
+
 using Fields = std::vector<std::string>;
+using Indices = std::vector<std::size_t>;
+
+// The fields named `name`: those spelt exactly so, else those spelt so in any case.
+Indices Named(const Fields& fields, std::string_view name) {
+    Indices exact;
+    Indices anyCase;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (TrimBlanks(fields[i]) == name) exact.push_back(i);
+        if (SameName(fields[i], name)) anyCase.push_back(i);
+    }
+    return exact.empty() ? anyCase : exact;
+}
+
+// The fields named (case aside) one of `names`.
+Indices NamedAny(const Fields& fields, std::span<const std::string_view> names) {
+    Indices found;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (std::any_of(names.begin(), names.end(),
+                        [&](std::string_view name) { return SameName(fields[i], name); }))
+            found.push_back(i);
+    }
+    return found;
+}
+
+// The height columns of a header, and among them those named for `kind`.
+Indices HeightFields(const Fields& fields) {
+    Indices found;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (std::any_of(std::begin(kHeightNames), std::end(kHeightNames),
+                        [&](std::string_view name) { return SameName(fields[i], name); }) ||
+            StartsWithName(fields[i], kEllipsoidalPrefix) ||
+            StartsWithName(fields[i], kOrthometricPrefix))
+            found.push_back(i);
+    }
+    return found;
+}
+
+bool NamedFor(std::string_view field, HeightKind kind) {
+    const std::string_view trimmed = TrimBlanks(field);
+    if (kind == HeightKind::Ellipsoidal)
+        return trimmed == "h" || SameName(trimmed, "hae") ||
+               StartsWithName(trimmed, kEllipsoidalPrefix);
+    if (kind == HeightKind::Orthometric)
+        return trimmed == "H" || SameName(trimmed, "msl") ||
+               StartsWithName(trimmed, kOrthometricPrefix);
+    return false;
+}
+
+std::string QuotedNames(const Fields& fields, const Indices& indices) {
+    std::string joined;
+    for (const std::size_t i : indices) {
+        if (!joined.empty()) joined += ", ";
+        joined += "\"" + std::string(TrimBlanks(fields[i])) + "\"";
+    }
+    return joined;
+}
 
 std::optional<std::size_t> FindName(const Fields& fields, std::string_view name) {
     for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -111,11 +178,12 @@ std::string JoinedNames(std::span<const std::string_view> names) {
     return joined;
 }
 
-// One value a column is chosen for: its word in messages, the names a header gives it, the user's
-// choice, and whether a file must have it.
+// One value a column is chosen for: its word in messages, the names a header gives it (the first
+// `strong` of them before the others), the user's choice, and whether a file must have it.
 struct Role {
     const char* word;
     std::span<const std::string_view> knownNames;
+    std::size_t strong;
     const ColumnRequest& request;
     bool required;
 };
@@ -145,16 +213,27 @@ public:
         if (!role.request.name.empty()) {
             if (!header_)
                 return Refuse(ColumnNameWithoutHeaderMessage(role.word, role.request.name));
-            if (const auto index = FindName(fields_, role.request.name)) return At(role, *index);
-            return Refuse(ColumnNameMissingMessage(role.word, role.request.name));
+            return Only(role, Named(fields_, role.request.name), true);
         }
         if (header_) {
-            if (const auto index = FindKnownName(fields_, role.knownNames)) return At(role, *index);
-            if (!role.required) return std::nullopt;
+            Indices found = NamedAny(fields_, role.knownNames.first(role.strong));
+            if (found.empty()) found = NamedAny(fields_, role.knownNames.subspan(role.strong));
+            if (!found.empty() || !role.required) return Only(role, found, true);
             return Refuse(NoKnownColumnMessage(role.word, JoinedNames(role.knownNames)));
         }
         if (fallback == kNoField) return std::nullopt;
         return At(role, fallback);
+    }
+
+    // The height column of a header: the one named for the kind a conversion reads, else the
+    // only one; several refused when a conversion reads them, else none taken.
+    std::optional<Column> ChooseHeight(const Role& role, HeightKind kind) {
+        const Indices found = HeightFields(fields_);
+        Indices preferred;
+        for (const std::size_t i : found) {
+            if (NamedFor(fields_[i], kind)) preferred.push_back(i);
+        }
+        return Only(role, preferred.empty() ? found : preferred, kind != HeightKind::Either);
     }
 
     void RefuseTwice(std::size_t index) {
@@ -168,6 +247,17 @@ private:
             return Refuse(ColumnBeyondLineMessage(role.word, index + 1, fields_.size()));
         }
         return Column{index, header_ ? std::string(TrimBlanks(fields_[index])) : std::string()};
+    }
+    // The one field of `found`; none, or several (refused when `refuseSeveral`), give none.
+    std::optional<Column> Only(const Role& role, const Indices& found, bool refuseSeveral) {
+        if (found.size() == 1) return At(role, found.front());
+        if (found.empty()) {
+            if (!role.request.name.empty())
+                return Refuse(ColumnNameMissingMessage(role.word, role.request.name));
+            return std::nullopt;
+        }
+        if (!refuseSeveral) return std::nullopt;
+        return Refuse(SeveralColumnsMessage(role.word, QuotedNames(fields_, found)));
     }
     std::optional<Column> Refuse(std::string message) {
         if (error_.empty()) error_ = std::move(message);
@@ -189,7 +279,7 @@ bool TakeByteOrderMark(std::string_view& line) {
 
 std::string_view LineEnd(std::string_view line) {
     if (line.ends_with("\r\n")) return line.substr(line.size() - 2);
-    if (line.ends_with('\n')) return line.substr(line.size() - 1);
+    if (line.ends_with('\n') || line.ends_with('\r')) return line.substr(line.size() - 1);
     return line.substr(line.size());
 }
 
@@ -243,6 +333,69 @@ void FindFields(std::string_view line, Delimiter delimiter, std::vector<FieldSpa
             while (pos < text.size() && IsBlank(text[pos])) ++pos;
         }
     }
+}
+
+bool FieldQuoted(std::string_view line, FieldSpan span) {
+    return span.end > span.begin && line[span.begin] == '"';
+}
+
+void RecordScan::Start() {
+    lead_ = Lead::Blanks;
+    quoted_ = quoteSeen_ = afterCr_ = endedAtCr_ = false;
+    fieldStart_ = true;
+    lineEnds_ = 0;
+}
+
+bool RecordScan::Separates(char c) const {
+    if (!delimiter_) return c == ',' || c == ';' || c == '\t';
+    return IsSeparator(c, *delimiter_);
+}
+
+std::size_t RecordScan::Scan(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (endedAtCr_) return c == '\n' ? i + 1 : i;
+        if (c == '\n' || c == '\r') {
+            if (!(c == '\n' && afterCr_)) ++lineEnds_;
+            afterCr_ = c == '\r';
+            if (quoteSeen_) quoted_ = quoteSeen_ = false;
+            if (quoted_) continue;
+            if (c == '\n') return i + 1;
+            endedAtCr_ = true;
+            continue;
+        }
+        afterCr_ = false;
+        if (quoted_) {
+            if (c != '"') {
+                // A quote seen before closed the field: this character follows it.
+                if (!quoteSeen_) continue;
+                quoted_ = quoteSeen_ = false;
+            } else {
+                quoteSeen_ = !quoteSeen_;  // a doubled quote stays inside the field
+                continue;
+            }
+        }
+        if (lead_ == Lead::Comment) continue;
+        if (lead_ == Lead::Blanks && IsBlank(c)) {
+            if (delimiter_ && *delimiter_ != Delimiter::Blanks) fieldStart_ = false;
+            continue;
+        }
+        if (lead_ == Lead::Blanks || lead_ == Lead::Slash) {
+            const bool slash = lead_ == Lead::Blanks && c == '/';
+            lead_ = c == '#' || (lead_ == Lead::Slash && c == '/') ? Lead::Comment
+                    : slash                                        ? Lead::Slash
+                                                                   : Lead::Data;
+            if (lead_ == Lead::Comment) continue;
+        }
+        if (c == '"' && fieldStart_) {
+            quoted_ = true;
+            fieldStart_ = false;
+            continue;
+        }
+        fieldStart_ = Separates(c) || (fieldStart_ && IsBlank(c) &&
+                                       (!delimiter_ || *delimiter_ == Delimiter::Blanks));
+    }
+    return std::string_view::npos;
 }
 
 std::string_view FieldText(std::string_view line, FieldSpan span, std::string& scratch) {
@@ -309,14 +462,15 @@ LayoutResult ReadLayout(std::string_view line, const DelimitedOptions& options) 
     if (!delimiter) return {std::nullopt, kNoDelimiterMessage};
     const Fields fields = SplitFields(line, *delimiter);
 
-    const Role latitude{"latitude", kLatitudeNames, options.latitude, true};
-    const Role longitude{"longitude", kLongitudeNames, options.longitude, true};
-    const Role height{"height", kHeightNames, options.height, false};
+    const Role latitude{"latitude", kLatitudeNames, kLatitudeStrong, options.latitude, true};
+    const Role longitude{"longitude", kLongitudeNames, kLongitudeStrong, options.longitude, true};
+    const Role height{"height", kHeightNames, std::size(kHeightNames), options.height, false};
     const std::size_t latitudeField = options.longitudeFirst ? 1 : 0;
     const std::size_t longitudeField = 1 - latitudeField;
 
     DelimitedLayout layout;
     layout.delimiter = *delimiter;
+    layout.fields = fields.size();
     layout.header =
         options.header
             ? *options.header
@@ -331,7 +485,9 @@ LayoutResult ReadLayout(std::string_view line, const DelimitedOptions& options) 
     if (!latitudeColumn || !longitudeColumn) return {std::nullopt, chooser.error()};
     // Without a header, the height is the field after both coordinates when the line has one.
     const std::size_t after = std::max(latitudeColumn->index, longitudeColumn->index) + 1;
-    layout.height = chooser.Choose(height, after < fields.size() ? after : kNoField);
+    const bool byName = layout.header && options.height.index == 0 && options.height.name.empty();
+    layout.height = byName ? chooser.ChooseHeight(height, options.heightKind)
+                           : chooser.Choose(height, after < fields.size() ? after : kNoField);
     if (!chooser.error().empty()) return {std::nullopt, chooser.error()};
 
     layout.latitude = *latitudeColumn;
@@ -341,7 +497,25 @@ LayoutResult ReadLayout(std::string_view line, const DelimitedOptions& options) 
         if (layout.height && layout.height->index == other.index) chooser.RefuseTwice(other.index);
     }
     if (!chooser.error().empty()) return {std::nullopt, chooser.error()};
+    if (!layout.header) {
+        std::vector<FieldSpan> spans;
+        FindFields(line, layout.delimiter, spans);
+        if (!NumbersUnsplit(line, spans, layout, options.decimalComma))
+            return {std::nullopt, kUnquotedDecimalCommaMessage};
+    }
     return {layout, {}};
+}
+
+bool NumbersUnsplit(std::string_view line, const std::vector<FieldSpan>& spans,
+                    const DelimitedLayout& layout, bool decimalComma) {
+    if (!decimalComma || layout.delimiter != Delimiter::Comma) return true;
+    const auto unsplit = [&](const Column& column) {
+        if (column.index >= spans.size()) return true;
+        const FieldSpan span = spans[column.index];
+        return span.begin == span.end || FieldQuoted(line, span);
+    };
+    return unsplit(layout.latitude) && unsplit(layout.longitude) &&
+           (!layout.height || unsplit(*layout.height));
 }
 
 std::string DescribeColumns(const DelimitedLayout& layout) {

@@ -1,22 +1,25 @@
 // Delimited text files (survey exports, CSV): telling their delimiter, header
-// and columns from the first data line, splitting lines into fields, and
-// appending new fields to a line while leaving its own text as it was.
+// and columns from the first data line, splitting records into fields, and
+// appending new fields to a record while leaving its own text as it was.
 //
 // The delimiter is a comma, a semicolon, a tab, or runs of blanks (spaces and
 // tabs); the first of these, in that order, that occurs outside quotes in the
 // first data line is taken, unless the user names one. Fields follow RFC 4180
 // quoting: a field that starts with a quote runs to the matching quote and may
-// hold the delimiter and doubled quotes; a quote anywhere else is text. A quoted
-// field does not reach past its line. With blanks as the delimiter, leading and
-// trailing blanks are ignored.
+// hold the delimiter, doubled quotes and line ends; a quote anywhere else is
+// text. With blanks as the delimiter, leading and trailing blanks are ignored.
 //
-// A line handed to these functions may end in LF or CR LF or in nothing; the end
+// Lines end in LF, CR LF or a lone CR (as spreadsheets on the Mac write CSV),
+// all alike. A record is a line, or several when a quoted field holds line
+// ends (RecordScan); a comment line never reaches past its line end. A record
+// handed to these functions may end in any of the three or in nothing; the end
 // is never part of a field and AppendFields keeps it as it was. A UTF-8 byte
-// order mark before the first line is taken off by the caller (TakeByteOrderMark)
-// and written back before the output's first line.
+// order mark before the first line is taken off by the caller
+// (TakeByteOrderMark) and written back before the output's first line.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -36,7 +39,7 @@ inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 /// Takes a byte order mark off the front of `line`; true when there was one.
 bool TakeByteOrderMark(std::string_view& line);
 
-/// The end of `line`: "\r\n", "\n" or "" (a last line without one).
+/// The end of `line`: "\r\n", "\n", "\r" or "" (a last line without one).
 std::string_view LineEnd(std::string_view line);
 
 /// Blank (nothing but spaces and tabs), Comment (starting with "#" or "//",
@@ -55,6 +58,56 @@ struct FieldSpan {
 
 /// The fields of `line` as spans into it, in `spans` (cleared first; reused to spare allocations).
 void FindFields(std::string_view line, Delimiter delimiter, std::vector<FieldSpan>& spans);
+
+/// True when the field at `span` of `line` starts with a quote.
+bool FieldQuoted(std::string_view line, FieldSpan span);
+
+/// Finds where the records of a delimited file end, read a piece at a time:
+/// at a CR, an LF or a CR LF outside a quoted field. Before the delimiter is
+/// known, a quote opens a quoted field at the start of a line or after a comma,
+/// semicolon or tab. A record starting (after blanks) with "#" or "//" is a
+/// comment, which ends at its first line end whatever its quotes.
+class RecordScan {
+public:
+    explicit RecordScan(std::optional<Delimiter> delimiter = std::nullopt)
+        : delimiter_(delimiter) {}
+    /// Starts a new record.
+    void Start();
+    /// The record's next bytes: how many of `text` belong to it, up to and
+    /// including its line end, or npos when it goes on after `text` (a CR at
+    /// the end of `text` waits for the next byte, which may be its LF).
+    std::size_t Scan(std::string_view text);
+    /// Line ends the record has held so far (CR LF counts once).
+    std::int64_t lineEnds() const { return lineEnds_; }
+
+private:
+    bool Separates(char c) const;
+
+    std::optional<Delimiter> delimiter_;
+    enum class Lead { Blanks, Slash, Comment, Data };
+    Lead lead_ = Lead::Blanks;
+    bool quoted_ = false;      // inside a quoted field
+    bool quoteSeen_ = false;   // a quote inside a quoted field: it closes it unless one follows
+    bool fieldStart_ = true;   // the next character starts a field
+    bool afterCr_ = false;     // the last character was a CR
+    bool endedAtCr_ = false;   // a CR outside quotes ended the record; an LF may still follow
+    std::int64_t lineEnds_ = 0;
+};
+
+/// Calls `each(record, lineEnds)` with every record of `text` (whole records one
+/// after another, the last one perhaps without its line end), as RecordScan
+/// with `delimiter` finds them.
+template <typename Each>
+void ForEachRecord(std::string_view text, std::optional<Delimiter> delimiter, Each each) {
+    RecordScan scan(delimiter);
+    while (!text.empty()) {
+        scan.Start();
+        std::size_t length = scan.Scan(text);
+        if (length == std::string_view::npos) length = text.size();
+        each(text.substr(0, length), scan.lineEnds());
+        text.remove_prefix(length);
+    }
+}
 
 /// The unquoted text of the field at `span` of `line`: a view of the line, or of
 /// `scratch` when quotes had to be taken off.
@@ -86,6 +139,10 @@ struct ColumnRequest {
     std::string name;
 };
 
+/// The height a conversion reads: ellipsoidal h (to orthometric), orthometric H (to
+/// ellipsoidal), or either (no conversion).
+enum class HeightKind { Either, Ellipsoidal, Orthometric };
+
 /// What the user chose for a file; anything left open is told from the first data line.
 struct DelimitedOptions {
     std::optional<Delimiter> delimiter;
@@ -95,6 +152,8 @@ struct DelimitedOptions {
     bool longitudeFirst = false;  // without a header or indices: field 1 is the longitude
     std::optional<bool> header;   // the first data line is (true) or is not (false) a header
     bool decimalComma = false;    // "," is the decimal mark: a comma delimiter is the last choice
+    /// The height a conversion reads, whose names a header's columns are preferred by.
+    HeightKind heightKind = HeightKind::Either;
 };
 
 /// A column of the file: its 0-based index and, when the file has a header, its name there.
@@ -110,6 +169,7 @@ struct DelimitedLayout {
     Column latitude;
     Column longitude;
     std::optional<Column> height;
+    std::size_t fields = 0;  ///< the header's fields, else the first data line's; no line has more
 };
 
 /// The layout, or why there is none (`error`, one line for the user).
@@ -123,12 +183,24 @@ struct LayoutResult {
 /// Unless the user says whether it is one, the line is a header when neither its latitude nor its
 /// longitude field reads as a coordinate; those fields are the ones the user's indices or names
 /// give, else the ones the known names below find, else fields 1 and 2. With a header, a column is
-/// the user's index or name, else the field named (case aside) lat, latitude, phi or y; lon, long,
-/// lng, longitude, lambda or x; h, height, alt, altitude, elevation, ele, ellipsoidal_height, hae
-/// or msl (a column without one of these names has no height). Without a header, the columns are
-/// the user's indices, else fields 1 and 2 (swapped by longitudeFirst), and the height is the field
-/// after both when there is one.
+/// the user's index or name (spelt exactly so, else in any case), else the field named (case
+/// aside) lat, latitude; lon, long, lng, longitude; or, when there is none of these, phi, y;
+/// lambda, x. The height is the field named h, height, alt, altitude, elevation, ele, hae, msl,
+/// or starting with "ellipsoidal" or "orthometric"; when several are, a conversion from
+/// ellipsoidal heights takes the one named exactly "h", "hae" or "ellipsoidal...", one from
+/// orthometric heights the one named exactly "H", "msl" or "orthometric...". Two fields that fit a
+/// value equally well are refused (for the height: only when a conversion reads it; else there is
+/// no height). Without a header, the columns are the user's indices, else fields 1 and 2 (swapped
+/// by longitudeFirst), and the height is the field after both when there is one.
+///
+/// With a comma as both delimiter and decimal mark, a first line of numbers whose latitude,
+/// longitude or height is not quoted is refused: a decimal comma may have split it.
 LayoutResult ReadLayout(std::string_view line, const DelimitedOptions& options);
+
+/// False when the comma is both the delimiter and the decimal mark (`decimalComma`) and a
+/// number field of `line` (latitude, longitude, height) is neither empty nor quoted.
+bool NumbersUnsplit(std::string_view line, const std::vector<FieldSpan>& spans,
+                    const DelimitedLayout& layout, bool decimalComma);
 
 /// The columns as one line: `latitude = column 2 "Lat", longitude = column 3
 /// "Lon", height = column 4 "h"`; no names without a header, no height part without a height.

@@ -1,5 +1,6 @@
 #include "tasks/heights.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -86,13 +87,38 @@ struct ScannedLine {
     LineScratch scratch;
     bool quoted = false;  // the new fields are quoted as the file quotes its numbers
     double latitude = 0.0;
-    double longitude = 0.0;  // 0 to 360
+    double longitude = 0.0;  // -360 to 360, as read
     double height = 0.0;
-    std::string reason;  // why the line was not computed
+    int heightDecimals = 0;  // written after the height's decimal mark
+    std::string reason;      // why the line was not computed
 };
 
 // Lines scanned, and their grid rows asked for, ahead of their queries.
 constexpr std::size_t kScanAhead = 16;
+
+// The default decimals of N and the converted height.
+constexpr int kDefaultDecimals = 3;
+constexpr int kMaxDecimals = 17;
+
+// The digits after the decimal mark in a plain number's text.
+int DecimalsOf(std::string_view text, DecimalMark mark) {
+    const std::size_t at = text.find(mark == DecimalMark::Comma ? ',' : '.');
+    if (at == std::string_view::npos) return 0;
+    int digits = 0;
+    for (std::size_t k = at + 1; k < text.size() && text[k] >= '0' && text[k] <= '9'; ++k)
+        ++digits;
+    return digits;
+}
+
+// The height a conversion to `target` reads.
+HeightKind SourceKind(HeightTarget target) {
+    switch (target) {
+        case HeightTarget::Orthometric: return HeightKind::Ellipsoidal;
+        case HeightTarget::Ellipsoidal: return HeightKind::Orthometric;
+        case HeightTarget::None: break;
+    }
+    return HeightKind::Either;
+}
 
 // Converts the data lines of a file whose layout is known. Shared, read only,
 // by the worker threads.
@@ -101,7 +127,7 @@ public:
     LineConverter(const GeoidGrid& grid, MappedGrid& mapped, const HeightsOptions& options,
                   const DelimitedLayout& layout)
         : grid_(grid), mapped_(mapped), options_(options), layout_(layout) {
-        decimals_ = options.decimals < 0 ? 0 : options.decimals > 17 ? 17 : options.decimals;
+        decimals_ = std::clamp(options.decimals.value_or(kDefaultDecimals), 0, kMaxDecimals);
         separator_ = DelimiterCharacter(layout.delimiter);
         convert_ = options.target != HeightTarget::None && layout.height.has_value();
     }
@@ -140,6 +166,16 @@ public:
         FindFields(line, layout_.delimiter, scratch.spans);
         scanned.quoted = NumbersQuoted(line, scratch.spans);
         scanned.state = ScannedLine::State::Unreadable;
+        if (scratch.spans.size() > layout_.fields) {
+            scanned.reason = TooManyFieldsReason(scratch.spans.size(), layout_.fields,
+                                                 layout_.header);
+            return;
+        }
+        if (!NumbersUnsplit(line, scratch.spans, layout_,
+                            options_.decimalMark == DecimalMark::Comma)) {
+            scanned.reason = kUnquotedNumbersReason;
+            return;
+        }
         if (!Read(line, layout_.latitude, FieldKind::Latitude, "latitude", "is not a coordinate",
                   scratch, scanned.latitude, scanned.reason) ||
             !Read(line, layout_.longitude, FieldKind::Longitude, "longitude", "is not a coordinate",
@@ -148,13 +184,20 @@ public:
                                "is not a number", scratch, scanned.height, scanned.reason))) {
             return;
         }
+        if (convert_) {
+            scanned.heightDecimals =
+                DecimalsOf(TextOf(line, *layout_.height, scratch), options_.decimalMark);
+        }
         if (!(scanned.latitude >= -90.0 && scanned.latitude <= 90.0)) {
             scanned.reason = "latitude " + Quoted(TextOf(line, layout_.latitude, scratch)) +
                              " is not a coordinate (outside -90 to 90)";
             return;
         }
-        scanned.longitude = std::fmod(scanned.longitude, 360.0);
-        if (scanned.longitude < 0.0) scanned.longitude += 360.0;
+        if (!LongitudeInRange(scanned.longitude)) {
+            scanned.reason = "longitude " + Quoted(TextOf(line, layout_.longitude, scratch)) +
+                             " is not a coordinate (outside -360 to 360)";
+            return;
+        }
         scanned.state = ScannedLine::State::Query;
         mapped_.Prefetch(grid_, options_.method, scanned.latitude, scanned.longitude);
     }
@@ -166,7 +209,6 @@ public:
             out.append(line);
             return;
         }
-        const std::string_view body = line.substr(0, line.size() - LineEnd(line).size());
         float undulation = 0.0f;
         if (scanned.state == ScannedLine::State::Unreadable) {
             ++counts.unreadable;
@@ -184,18 +226,18 @@ public:
             const double converted =
                 ConvertHeight(scanned.height, metres, options_.target, options_.unit);
             const double inUnit = metres / MetresPerUnit(options_.unit);
-            Write(out, line, body, scanned.scratch, scanned.quoted, &inUnit, converted);
+            Write(out, scanned, &inUnit, converted);
             return;
         }
         counts.Problem(scanned.number, std::move(scanned.reason));
-        Write(out, line, body, scanned.scratch, scanned.quoted, nullptr, 0.0);
+        Write(out, scanned, nullptr, 0.0);
     }
 
 private:
     // True when the file quotes its numbers: the latitude field is quoted.
     bool NumbersQuoted(std::string_view line, const std::vector<FieldSpan>& spans) const {
         const std::size_t k = layout_.latitude.index;
-        return k < spans.size() && spans[k].end > spans[k].begin && line[spans[k].begin] == '"';
+        return k < spans.size() && FieldQuoted(line, spans[k]);
     }
 
     static std::string_view TextOf(std::string_view line, const Column& column,
@@ -237,31 +279,50 @@ private:
         AppendValue(out, text, quoted);
     }
 
+    // The empty fields that take a short line up to the file's fields (with
+    // blanks between fields, an empty field is written as "").
+    void Pad(std::string& out, std::size_t fields) const {
+        const std::string_view empty = layout_.delimiter == Delimiter::Blanks ? "\"\"" : "";
+        for (std::size_t k = fields; k < layout_.fields; ++k) {
+            out.push_back(separator_);
+            out.append(empty);
+        }
+    }
+
     // The line with its new fields: N and the converted height, or empty ones
-    // when `undulation` is null. A replaced height field is emptied then: what
-    // it held is not what the column now means.
-    void Write(std::string& out, std::string_view line, std::string_view body,
-               const LineScratch& scratch, bool quoted, const double* undulation,
+    // when `undulation` is null. A line not computed keeps its own text, its
+    // height field too.
+    void Write(std::string& out, const ScannedLine& scanned, const double* undulation,
                double converted) const {
+        const std::string_view line = scanned.line;
+        const std::string_view body = line.substr(0, line.size() - LineEnd(line).size());
+        const std::vector<FieldSpan>& spans = scanned.scratch.spans;
         char undulationBuffer[360];
         char convertedBuffer[360];
         std::string_view undulationText;
         std::string_view convertedText;
+        const bool replace = convert_ && options_.replace && undulation != nullptr &&
+                             layout_.height->index < spans.size();
         if (undulation) {
+            // A replaced height keeps at least its own decimals unless the user chose them.
+            const int decimals = replace && !options_.decimals
+                                     ? std::clamp(scanned.heightDecimals, decimals_, kMaxDecimals)
+                                     : decimals_;
             undulationText =
                 NumberText(*undulation, decimals_, options_.decimalMark, undulationBuffer);
-            convertedText = NumberText(converted, decimals_, options_.decimalMark, convertedBuffer);
+            convertedText = NumberText(converted, decimals, options_.decimalMark, convertedBuffer);
         }
-        if (convert_ && options_.replace && layout_.height->index < scratch.spans.size()) {
-            const FieldSpan span = scratch.spans[layout_.height->index];
+        if (replace) {
+            const FieldSpan span = spans[layout_.height->index];
             out.append(body.substr(0, span.begin));
-            AppendValue(out, convertedText, quoted);
+            AppendValue(out, convertedText, scanned.quoted);
             out.append(body.substr(span.end));
         } else {
             out.append(body);
         }
-        AppendNew(out, undulationText, quoted);
-        if (convert_ && !options_.replace) AppendNew(out, convertedText, quoted);
+        if (spans.size() <= layout_.fields) Pad(out, spans.size());
+        AppendNew(out, undulationText, scanned.quoted);
+        if (convert_ && !options_.replace) AppendNew(out, convertedText, scanned.quoted);
         out.append(LineEnd(line));
     }
 
@@ -269,46 +330,48 @@ private:
     MappedGrid& mapped_;
     const HeightsOptions& options_;
     const DelimitedLayout& layout_;
-    int decimals_ = 3;
+    int decimals_ = kDefaultDecimals;
     char separator_ = ',';
     bool convert_ = false;
 };
 
-// Lines of a batch (the first one the input's line `number`) scanned a group
+// Records of a batch (the first one the input's line `number`) scanned a group
 // at a time, then converted in order.
 void ConvertLines(std::string_view lines, std::int64_t number, const LineConverter& converter,
-                  HeightsCounts& counts, std::string& out) {
+                  Delimiter delimiter, HeightsCounts& counts, std::string& out) {
     ScannedLine group[kScanAhead];
     std::size_t n = 0;
     const auto finishGroup = [&] {
         for (std::size_t k = 0; k < n; ++k) converter.Finish(group[k], counts, out);
         n = 0;
     };
-    ForEachLine(lines, [&](std::string_view line) {
-        converter.Scan(line, number++, group[n]);
+    ForEachRecord(lines, delimiter, [&](std::string_view line, std::int64_t lineEnds) {
+        converter.Scan(line, number, group[n]);
+        number += std::max<std::int64_t>(lineEnds, 1);
         if (++n == kScanAhead) finishGroup();
     });
     finishGroup();
 }
 
-// A line too long to hold: one that could not be read.
-void CountOverlong(std::int64_t number, HeightsCounts& counts) {
+// A data line too long to hold: one that could not be read. A comment or blank
+// line, told by its start, is copied as any other.
+void CountOverlong(std::string_view start, std::int64_t number, HeightsCounts& counts) {
+    if (ClassifyLine(start) != LineKind::Data) return;
     ++counts.unreadable;
-    counts.Problem(number,
-                   "the line is longer than " + std::to_string(kMaxLineLength) + " characters");
+    counts.Problem(number, LineTooLongReason(kMaxLineLength));
 }
 
 // A run's reading, writing and accounting, shared by its phases.
 class HeightsRun {
 public:
-    HeightsRun(const PointFileInput& input, TextOutput& output, const HeightsCallbacks& callbacks,
-               const RunStop& stop, HeightsOutcome& outcome)
+    HeightsRun(const PointFileInput& input, TextOutput& output, const HeightsOptions& options,
+               const HeightsCallbacks& callbacks, const RunStop& stop, HeightsOutcome& outcome)
         : reader_(input.fd()),
           output_(output),
           stop_(stop),
           outcome_(outcome),
           steps_(callbacks.progress, kProgressStep) {
-        reader_.KeepCarriageReturns();
+        reader_.ReadRecords(options.columns.delimiter);
         reader_.StopOn(stop);
     }
 
@@ -322,21 +385,19 @@ public:
         if (end.readError != 0) outcome_.readError = end.readError;
     }
 
-    // The next line into `line`; false at the end, at a stop, or at a read error.
+    // The next record into `line`; false at the end, at a stop, or at a read error.
     bool Next(std::string& line) {
         const LineReader::Status status = reader_.Next(line);
         if (status == LineReader::Status::Error) outcome_.readError = reader_.error();
         if (status == LineReader::Status::End) ended_ = true;
-        if (status != LineReader::Status::Line) return false;
-        ++number_;
-        return true;
+        return status == LineReader::Status::Line;
     }
-    std::int64_t number() const { return number_; }
+    std::int64_t number() const { return reader_.lineNumber(); }
 
-    // Copies the rest of an overlong line, counted as one that could not be read.
+    // Copies the rest of an overlong line as read, counted when it is a data line.
     bool CopyOverlong(const std::string& line) {
         HeightsCounts counts;
-        CountOverlong(number_, counts);
+        CountOverlong(line, number(), counts);
         Add(counts);
         output_.Write(line);
         const LineReader::Status status = reader_.CopyRest(output_);
@@ -361,25 +422,35 @@ private:
     TextOutput& output_;
     const RunStop& stop_;
     HeightsOutcome& outcome_;
-    std::int64_t number_ = 0;
     ProgressSteps steps_;
     bool ended_ = false;
 };
 
 // The lines after the first data line, batched over the workers for a regular
 // input, line by line for a live one.
-void RunData(HeightsRun& run, const LineConverter& converter, bool live) {
+void RunData(HeightsRun& run, const LineConverter& converter, Delimiter delimiter, bool live) {
     LineWork<HeightsCounts> work;
-    work.handle = [&converter](std::string_view lines, std::int64_t number, std::string& out,
-                               HeightsCounts& counts) {
-        ConvertLines(lines, number, converter, counts, out);
+    work.handle = [&converter, delimiter](std::string_view lines, std::int64_t number,
+                                          std::string& out, HeightsCounts& counts) {
+        ConvertLines(lines, number, converter, delimiter, counts, out);
     };
-    work.countOverlong = [](std::string_view, std::int64_t number, HeightsCounts& counts) {
-        CountOverlong(number, counts);
+    work.countOverlong = [](std::string_view start, std::int64_t number, HeightsCounts& counts) {
+        CountOverlong(start, number, counts);
     };
     work.add = [&run](const HeightsCounts& counts) { run.Add(counts); };
-    work.linesBefore = run.number();
     run.End(RunLines(run.reader(), run.output(), live, run.stop(), work));
+}
+
+// The layout of the first data line `line`, or why it is refused.
+LayoutResult FirstLineLayout(std::string_view line, const HeightsOptions& options) {
+    DelimitedOptions columns = options.columns;
+    columns.decimalComma = options.decimalMark == DecimalMark::Comma;
+    columns.heightKind = SourceKind(options.target);
+    LayoutResult result = ReadLayout(line, columns);
+    if (result.layout && options.target != HeightTarget::None && !result.layout->height) {
+        result = {std::nullopt, kNoHeightColumnMessage};
+    }
+    return result;
 }
 
 // Reads up to the first data line, holding back what comes before it; returns
@@ -406,17 +477,19 @@ std::optional<DelimitedLayout> ReadLead(HeightsRun& run, const GeoidGrid& grid,
             first = false;
             if (text.size() != line.size()) line.erase(0, line.size() - text.size());
         }
-        if (!run.reader().overlong() && ClassifyLine(line) == LineKind::Data) {
-            DelimitedOptions columns = options.columns;
-            columns.decimalComma = options.decimalMark == DecimalMark::Comma;
-            LayoutResult result = ReadLayout(line, columns);
-            if (result.layout && options.target != HeightTarget::None && !result.layout->height) {
-                result = {std::nullopt, kNoHeightColumnMessage};
-            }
+        const bool data = ClassifyLine(line) == LineKind::Data;
+        if (data && run.reader().overlong()) {
+            // Neither a header nor a point can be told from a part of the line.
+            outcome.layoutError = FirstLineTooLongMessage(kMaxLineLength);
+            return std::nullopt;
+        }
+        if (data) {
+            LayoutResult result = FirstLineLayout(line, options);
             if (!result.layout) {
                 outcome.layoutError = std::move(result.error);
                 return std::nullopt;
             }
+            run.reader().ReadRecords(result.layout->delimiter);
             release();
             return result.layout;
         }
@@ -506,7 +579,7 @@ HeightsOutcome RunHeights(const PointFileInput& input, TextOutput& output, const
                           const HeightsCallbacks& callbacks, const RunStop& stop) {
     HeightsOutcome outcome;
     outcome.gridOpened = mapped.status() == QueryStatus::StatusOk;
-    HeightsRun run(input, output, callbacks, stop, outcome);
+    HeightsRun run(input, output, options, callbacks, stop, outcome);
     std::string line;
     outcome.layout = ReadLead(run, grid, options, line, outcome);
     if (outcome.layout) {
@@ -517,11 +590,11 @@ HeightsOutcome RunHeights(const PointFileInput& input, TextOutput& output, const
         } else {
             HeightsCounts counts;
             std::string out;
-            ConvertLines(line, run.number(), converter, counts, out);
+            ConvertLines(line, run.number(), converter, outcome.layout->delimiter, counts, out);
             output.Write(out);
             run.Add(counts);
         }
-        RunData(run, converter, !input.identified());
+        RunData(run, converter, outcome.layout->delimiter, !input.identified());
     }
     outcome.stopped =
         !run.ended() && outcome.readError == 0 && outcome.layoutError.empty() && stop.Requested();

@@ -8,11 +8,17 @@
 // N comes from the grid in metres and is turned into the height column's unit
 // before it is written or used. The file's delimiter, header and columns are
 // told from its first data line (delimited_text.hpp) unless the user chose
-// them. Blank and comment lines are copied; the header gets the new columns'
-// names ("N_EGM2008", then "H" or "h"). A data line whose coordinates or
-// height cannot be read, or whose point the grid cannot answer, gets empty
-// new fields and is counted; the first few such lines are kept with the
-// reason. Line ends, the byte order mark and the quoting are the input's own.
+// them; a first data line too long to read is refused. Blank and comment lines
+// are copied; the header gets the new columns' names ("N_EGM2008", then "H" or
+// "h"). The header, or without one the first data line, gives the file's
+// fields: a shorter line gets empty fields up to them before the new ones.
+// A data line with more fields, whose coordinates or height cannot be read
+// (a latitude beyond -90 to 90, a longitude beyond -360 to 360), or whose point
+// the grid cannot answer, keeps its own text, gets empty new fields and is
+// counted, as is a data line too long to read (copied as read); the first
+// few such lines are kept with the reason. Line ends (LF, CR LF or CR, line
+// by line), the byte order mark and the quoting are the input's own; a record
+// whose quoted field holds line ends gets its new fields after its last field.
 //
 // A run reads its input through batches handed to worker threads and writes
 // them in input order (like the point-file run), so that memory stays the
@@ -52,7 +58,8 @@ struct HeightsOptions {
     HeightTarget target = HeightTarget::None;
     HeightUnit unit = HeightUnit::Metre;
     bool replace = false;  ///< the converted height goes into the height field, N is appended
-    int decimals = 3;      ///< of N and the converted height
+    /// Of N and the converted height; unset: 3, and a replaced height keeps at least its own.
+    std::optional<int> decimals;
     InterpolationMethod method = InterpolationMethod::BiQuadratic;
     bool comment = false;  ///< a first line saying which model, grid and method made the values
 };

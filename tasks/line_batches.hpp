@@ -37,7 +37,8 @@ struct LineRunEnd {
 template <typename Counts>
 struct LineWork {
     /// On a worker: handles whole lines (each as LineReader hands it out, one
-    /// after another; the first is the input's line `firstNumber`, from 1),
+    /// after another; the first is the input's line `firstNumber`, from 1, as
+    /// LineReader::lineNumber counts),
     /// appends what they yield to `out` and counts them.
     std::function<void(std::string_view lines, std::int64_t firstNumber, std::string& out,
                        Counts& counts)>
@@ -46,8 +47,6 @@ struct LineWork {
     std::function<void(std::string_view start, std::int64_t number, Counts& counts)> countOverlong;
     /// On the calling thread: the counts of lines whose output has been written.
     std::function<void(const Counts& counts)> add;
-    /// Lines the caller has read from the reader before the run.
-    std::int64_t linesBefore = 0;
 };
 
 namespace line_batches {
@@ -74,13 +73,13 @@ LineRunEnd RunLines(LineReader& reader, TextOutput& output, bool live, const Run
     using Batch = line_batches::Batch<Counts>;
     LineRunEnd end;
     std::string line;
-    std::int64_t number = work.linesBefore;  // of the line last read
+    std::int64_t number = 0;  // of the line last read, as the reader counts them
     const auto read = [&]() {
         const LineReader::Status status = reader.Next(line);
         if (status == LineReader::Status::Error) end.readError = reader.error();
         if (status == LineReader::Status::End) end.ended = true;
         if (status != LineReader::Status::Line) return false;
-        ++number;
+        number = reader.lineNumber();
         return true;
     };
     // False when the run ends with the overlong line.

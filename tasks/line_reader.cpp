@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -49,13 +50,72 @@ bool LineReader::WaitForData() {
 }
 
 bool LineReader::HasLine() const {
+    if (records_) {
+        RecordScan scan = *records_;
+        scan.Start();
+        return scan.Scan(std::string_view(buffer_).substr(position_, filled_ - position_)) !=
+               std::string_view::npos;
+    }
     return std::memchr(buffer_.data() + position_, '\n', filled_ - position_) != nullptr;
+}
+
+LineReader::Status LineReader::NextRecord(std::string& line) {
+    records_->Start();
+    for (;;) {
+        if (position_ == filled_) {
+            const Fill fill = Refill();
+            if (fill == Fill::Error) return Status::Error;
+            if (fill == Fill::Stopped) return Status::Stopped;
+            if (fill == Fill::End) return line.empty() ? Status::End : Status::Line;
+        }
+        const std::string_view available =
+            std::string_view(buffer_).substr(position_, filled_ - position_);
+        const std::size_t length = records_->Scan(available);
+        if (length != std::string_view::npos) {
+            line.append(available.substr(0, length));
+            position_ += length;
+            return Status::Line;
+        }
+        line.append(available);
+        position_ = filled_;
+        if (line.size() > maxLineLength_) {
+            overlong_ = true;
+            return Status::Line;
+        }
+    }
+}
+
+LineReader::Status LineReader::CopyRecordRest(TextOutput& out) {
+    while (!out.failed()) {
+        if (position_ == filled_) {
+            const Fill fill = Refill();
+            if (fill == Fill::Error) return Status::Error;
+            if (fill == Fill::Stopped) return Status::Stopped;
+            if (fill == Fill::End) return Status::Line;
+        }
+        const std::string_view available =
+            std::string_view(buffer_).substr(position_, filled_ - position_);
+        const std::size_t length = records_->Scan(available);
+        out.Write(available.substr(0, length));
+        position_ += std::min(length, available.size());
+        if (length != std::string_view::npos) return Status::Line;
+    }
+    return Status::Line;
 }
 
 LineReader::Status LineReader::Next(std::string& line) {
     line.clear();
     overlong_ = false;
     heldCr_ = false;
+    const Status status = records_ ? NextRecord(line) : NextLine(line);
+    if (status == Status::Line) {
+        firstLine_ = nextLine_;
+        nextLine_ = firstLine_ + (records_ ? std::max<std::int64_t>(records_->lineEnds(), 1) : 1);
+    }
+    return status;
+}
+
+LineReader::Status LineReader::NextLine(std::string& line) {
     for (;;) {
         if (position_ == filled_) {
             const Fill fill = Refill();
@@ -90,6 +150,11 @@ LineReader::Status LineReader::Next(std::string& line) {
 LineReader::Status LineReader::CopyRest(TextOutput& out) {
     if (!overlong_) return Status::Line;
     overlong_ = false;
+    if (records_) {
+        const Status status = CopyRecordRest(out);
+        nextLine_ = firstLine_ + std::max<std::int64_t>(records_->lineEnds(), 1);
+        return status;
+    }
     while (!out.failed()) {
         if (position_ == filled_) {
             const Fill fill = Refill();

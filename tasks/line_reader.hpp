@@ -11,14 +11,22 @@
 // handed out cut after its first part, with overlong() set, and its rest is
 // passed on by CopyRest without being held.
 //
+// A reader told to read records (ReadRecords) hands out the records of a
+// delimited file instead, exactly as read: each ends at a CR, an LF or a CR LF
+// outside quoted fields (RecordScan, delimited_text.hpp), and CopyRest copies
+// the rest of an overlong one as read, its own line end included.
+//
 // A reader told of a RunStop (StopOn) waits for data and for the stop request
 // together, and answers Stopped instead of reading once the request stands, so
 // that a stop reaches a run that waits for a live stream at once.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 
+#include "tasks/delimited_text.hpp"
 #include "tasks/run_stop.hpp"
 #include "tasks/text_output.hpp"
 
@@ -40,6 +48,13 @@ public:
     /// runs that write each line back with its own line end.
     void KeepCarriageReturns() { keepCr_ = true; }
 
+    /// From the next line on, hands out the records of a delimited file whose
+    /// fields `delimiter` separates (nothing: not known yet), each as read.
+    void ReadRecords(std::optional<Delimiter> delimiter) { records_.emplace(delimiter); }
+
+    /// The 1-based number in the input of the (first) line of what Next handed out last.
+    std::int64_t lineNumber() const { return firstLine_; }
+
     /// Reads end with Stopped once `stop` is requested.
     void StopOn(const RunStop& stop) { stop_ = stop; }
 
@@ -60,6 +75,9 @@ public:
 private:
     enum class Fill { Data, End, Error, Stopped };
     Fill Refill();
+    Status NextLine(std::string& line);
+    Status NextRecord(std::string& line);
+    Status CopyRecordRest(TextOutput& out);
     // Waits until the descriptor or the stop's wake descriptor is ready; false: stop.
     bool WaitForData();
 
@@ -74,6 +92,9 @@ private:
     bool keepCr_ = false;
     bool heldCr_ = false;  // a CR cut off an overlong line's end, which an LF may follow
     int error_ = 0;
+    std::optional<RecordScan> records_;
+    std::int64_t firstLine_ = 0;  // of what Next handed out last
+    std::int64_t nextLine_ = 1;   // of what Next hands out next
 };
 
 }  // namespace egm2008

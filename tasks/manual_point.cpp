@@ -80,7 +80,7 @@ std::string ManualPointPage::ManualStatus(const ManualPointRequest& request, boo
     if (!(request.latitude >= -90.0 && request.latitude <= 90.0)) {
         return LatitudeOutsideStatus(request.latitude);
     }
-    if (!(request.longitude >= -360.0 && request.longitude <= 360.0)) {
+    if (!LongitudeInRange(request.longitude)) {
         return LongitudeOutsideStatus(request.longitude);
     }
     return ManualCalcStatus(request.latitude, request.longitude, grid_->path, anyValue);

@@ -283,6 +283,24 @@ std::string ColumnChosenTwiceMessage(std::size_t column) {
     return "Error: Column " + std::to_string(column) + " is chosen for two values.";
 }
 
+std::string SeveralColumnsMessage(const char* role, const std::string& quotedNames) {
+    return std::string("Error: The header has more than one ") + role + " column (" +
+           quotedNames + "); choose one by number or name.";
+}
+
+std::string FirstLineTooLongMessage(std::size_t limit) {
+    return "Error: The first data line is longer than " + std::to_string(limit) + " characters.";
+}
+
+std::string TooManyFieldsReason(std::size_t fields, std::size_t width, bool header) {
+    return "the line has " + std::to_string(fields) + " fields, more than " +
+           (header ? "the header's " : "the first data line's ") + std::to_string(width);
+}
+
+std::string LineTooLongReason(std::size_t limit) {
+    return "the line is longer than " + std::to_string(limit) + " characters";
+}
+
 std::string ColumnItem(std::size_t column, const std::string& name, bool header) {
     return header ? std::to_string(column) + ": " + name : "column " + std::to_string(column);
 }

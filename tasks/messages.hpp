@@ -140,6 +140,24 @@ std::string ColumnNameWithoutHeaderMessage(const char* role, const std::string& 
 std::string NoKnownColumnMessage(const char* role, const std::string& knownNames);
 /// "Error: Column 3 is chosen for two values."
 std::string ColumnChosenTwiceMessage(std::size_t column);
+/// "Error: The header has more than one height column ("h", "H"); choose one by number or name."
+std::string SeveralColumnsMessage(const char* role, const std::string& quotedNames);
+/// The comma delimits the fields and is the decimal mark, and the first data line's numbers
+/// are not quoted.
+inline constexpr const char* kUnquotedDecimalCommaMessage =
+    "Error: The comma both delimits the fields and marks the decimals, but the numbers are not "
+    "quoted (\"48,5\"); choose another delimiter or the decimal point.";
+/// The first data line, the header or the first point, too long to read.
+std::string FirstLineTooLongMessage(std::size_t limit);
+
+// Why a data line of a delimited file was not computed (after "line 17: ").
+/// "the line has 5 fields, more than the header's 4" (or "the first data line's 4")
+std::string TooManyFieldsReason(std::size_t fields, std::size_t width, bool header);
+/// Its numbers not quoted where the comma is both delimiter and decimal mark.
+inline constexpr const char* kUnquotedNumbersReason =
+    "the numbers are not quoted, and the comma both delimits the fields and marks the decimals";
+/// "the line is longer than 1048576 characters"
+std::string LineTooLongReason(std::size_t limit);
 
 /// Why a GGA sentence was copied unchanged, as the completion message lists it.
 const char* GgaCopyReasonText(GgaCopyReason reason);
