@@ -65,6 +65,55 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"BlanksQuoted", "\"Pt 1\"  52.5", Delimiter::Blanks, {"Pt 1", "52.5"}}),
     CaseName<SplitCase>);
 
+struct RecordCase {
+    const char* name;
+    std::string text;
+    std::optional<Delimiter> delimiter;
+    std::vector<std::string> records;
+};
+void PrintTo(const RecordCase& c, std::ostream* os) { *os << c.name; }
+class Records : public ::testing::TestWithParam<RecordCase> {};
+
+TEST_P(Records, EndAtLineEndsOutsideQuotedFields) {
+    std::vector<std::string> records;
+    ForEachRecord(GetParam().text, GetParam().delimiter,
+                  [&](std::string_view record, std::int64_t) { records.emplace_back(record); });
+    EXPECT_EQ(records, GetParam().records);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Records,
+    ::testing::Values(
+        RecordCase{"CrLfAndCrAlike", "a\rb\r\nc\nd", Delimiter::Comma, {"a\r", "b\r\n", "c\n", "d"}},
+        RecordCase{"QuotedLineEnds",
+                   "1,\"x\r\ny\",2\n3,\"a\"\"\nb\"\r4",
+                   Delimiter::Comma,
+                   {"1,\"x\r\ny\",2\n", "3,\"a\"\"\nb\"\r", "4"}},
+        RecordCase{"SecondsMarkIsText",
+                   "48°30'15.5\"N,1\n2\n",
+                   Delimiter::Comma,
+                   {"48°30'15.5\"N,1\n", "2\n"}},
+        RecordCase{"CommentIgnoresQuotes", " # \"a\n//\"b\n1\n", std::nullopt,
+                   {" # \"a\n", "//\"b\n", "1\n"}},
+        RecordCase{"BlanksOpenFields", "a  \"x\ny\"\n", Delimiter::Blanks, {"a  \"x\ny\"\n"}},
+        RecordCase{"QuoteAfterBlankInTabFileIsText",
+                   "a\t \"x\ny\"\n",
+                   Delimiter::Tab,
+                   {"a\t \"x\n", "y\"\n"}},
+        RecordCase{"UnknownDelimiter", "\"a\rb\";1\r2", std::nullopt, {"\"a\rb\";1\r", "2"}}),
+    CaseName<RecordCase>);
+
+TEST(Records, ACrAtTheEndOfAPieceWaitsForItsLf) {
+    RecordScan scan(Delimiter::Comma);
+    scan.Start();
+    EXPECT_EQ(scan.Scan("1,\"a\nb\",2\r"), std::string_view::npos);
+    EXPECT_EQ(scan.Scan("\n3"), 1u);
+    EXPECT_EQ(scan.lineEnds(), 2);
+    scan.Start();
+    EXPECT_EQ(scan.Scan("3\r"), std::string_view::npos);
+    EXPECT_EQ(scan.Scan("4"), 0u);
+}
+
 TEST(DelimitedLines, ByteOrderMarkIsTakenOffOnlyAtTheFront) {
     std::string_view line = "\xEF\xBB\xBFLat,Lon\n";
     EXPECT_TRUE(TakeByteOrderMark(line));
@@ -107,6 +156,16 @@ DelimitedOptions Names(const char* latitude, const char* longitude, const char* 
     options.latitude.name = latitude;
     options.longitude.name = longitude;
     options.height.name = height;
+    return options;
+}
+DelimitedOptions Reading(HeightKind kind) {
+    DelimitedOptions options;
+    options.heightKind = kind;
+    return options;
+}
+DelimitedOptions DecimalComma() {
+    DelimitedOptions options;
+    options.decimalComma = true;
     return options;
 }
 DelimitedOptions LongitudeFirst() {
@@ -168,7 +227,42 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"IndexBeyondLine", "52.5,13.4", Indices(1, 5),
                    "Error: The longitude column 5 is beyond the 2 fields of the first data line."},
         LayoutCase{"SameColumnTwice", "52.5,13.4", Indices(2, 2),
-                   "Error: Column 2 is chosen for two values."}),
+                   "Error: Column 2 is chosen for two values."},
+        // Its own output fed back with --to ellipsoidal once had "h" converted again.
+        LayoutCase{"OrthometricHeightByItsName", "lat,lon,h,N_EGM2008,H",
+                   Reading(HeightKind::Orthometric),
+                   "latitude = column 1 \"lat\", longitude = column 2 \"lon\", "
+                   "height = column 5 \"H\""},
+        LayoutCase{"EllipsoidalHeightByItsName", "lat;lon;Orthometric H;Ellipsoidal h",
+                   Reading(HeightKind::Ellipsoidal),
+                   "latitude = column 1 \"lat\", longitude = column 2 \"lon\", "
+                   "height = column 4 \"Ellipsoidal h\""},
+        LayoutCase{"SeveralHeightsRefused", "lat,lon,alt,height", Reading(HeightKind::Orthometric),
+                   "Error: The header has more than one height column (\"alt\", \"height\"); "
+                   "choose one by number or name."},
+        LayoutCase{"SeveralHeightsNoneWithoutConversion",
+                   "lat,lon,h,H",
+                   {},
+                   "latitude = column 1 \"lat\", longitude = column 2 \"lon\""},
+        LayoutCase{"UserNameSpeltExactlyFirst", "lat,lon,h,H", Names("lat", "lon", "H"),
+                   "latitude = column 1 \"lat\", longitude = column 2 \"lon\", "
+                   "height = column 4 \"H\""},
+        LayoutCase{"TwoLatitudesRefused",
+                   "Lat,latitude,lon",
+                   {},
+                   "Error: The header has more than one latitude column (\"Lat\", "
+                   "\"latitude\"); choose one by number or name."},
+        LayoutCase{"LatLonBeforeXY",
+                   "x,y,lat,lon",
+                   {},
+                   "latitude = column 3 \"lat\", longitude = column 4 \"lon\""},
+        // With decimal commas in a comma file, 48,5,11,25 was once read as 48 and 5.
+        LayoutCase{"DecimalCommaUnquotedRefused", "48,5,11,25", DecimalComma(),
+                   "Error: The comma both delimits the fields and marks the decimals, but the "
+                   "numbers are not quoted (\"48,5\"); choose another delimiter or the decimal "
+                   "point."},
+        LayoutCase{"DecimalCommaQuoted", "\"48,5\",\"11,25\"", DecimalComma(),
+                   "latitude = column 1, longitude = column 2"}),
     CaseName<LayoutCase>);
 
 TEST(Layout, ChosenDelimiterOverridesDetection) {

@@ -4,12 +4,14 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "point_file_fixtures.hpp"
+#include "tasks/line_reader.hpp"
 #include "tests/support/fake_platform.hpp"
 #include "tests/support/file_bytes.hpp"
 #include "tests/support/grid_files.hpp"
@@ -129,7 +131,7 @@ TEST(Heights, LinesThatCannotBeReadGetEmptyFieldsAndAreNamed) {
     const Converted got = Convert("lat,lon,h\n48x30N,11,1\n95,11,1\n48,11,x\n48,11\n48,11,2\n",
                                   Options(HeightTarget::Orthometric));
     EXPECT_EQ(got.output,
-              "lat,lon,h,N_EGM2008,H\n48x30N,11,1,,\n95,11,1,,\n48,11,x,,\n48,11,,\n"
+              "lat,lon,h,N_EGM2008,H\n48x30N,11,1,,\n95,11,1,,\n48,11,x,,\n48,11,,,\n"
               "48,11,2,47.250,-45.250\n");
     EXPECT_EQ(got.outcome.computed, 1);
     EXPECT_EQ(got.outcome.unreadable, 4);
@@ -143,6 +145,106 @@ TEST(Heights, LinesThatCannotBeReadGetEmptyFieldsAndAreNamed) {
                   "line 3: latitude \"95\" is not a coordinate (outside -90 to 90)",
                   "line 4: height \"x\" is not a number", "line 5: no height (column 3)"}));
 }
+
+// Files as a new user's tools write them: what comes out and which lines are named.
+struct FileCase {
+    const char* name;
+    std::string input;
+    HeightsOptions options;
+    std::string output;
+    std::vector<std::string> problems;
+};
+
+void PrintTo(const FileCase& c, std::ostream* os) { *os << c.name; }
+
+class HeightsFiles : public ::testing::TestWithParam<FileCase> {};
+
+TEST_P(HeightsFiles, KeepEveryLineInItsColumns) {
+    const FileCase& c = GetParam();
+    const Converted got = Convert(c.input, c.options);
+    EXPECT_EQ(got.output, c.output);
+    std::vector<std::string> problems;
+    for (const auto& problem : got.outcome.problems)
+        problems.push_back(HeightsProblemText(problem));
+    EXPECT_EQ(problems, c.problems);
+    EXPECT_EQ(got.outcome.unreadable, static_cast<std::int64_t>(c.problems.size()));
+    EXPECT_TRUE(got.outcome.completed()) << got.outcome.layoutError;
+}
+
+HeightsOptions ReplacingTo(HeightTarget target, std::optional<int> decimals) {
+    HeightsOptions options = Replacing(target);
+    options.decimals = decimals;
+    return options;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, HeightsFiles,
+    ::testing::Values(
+        // A short line once had N under "code" and H under "N_EGM2008".
+        FileCase{"ShortLinePaddedToTheHeader",
+                 "lat,lon,h,code\n48.6,11.3,510\n",
+                 Options(HeightTarget::Orthometric),
+                 "lat,lon,h,code,N_EGM2008,H\n48.6,11.3,510,,47.250,462.750\n",
+                 {}},
+        FileCase{"ShortBlankLinePaddedWithQuotes",
+                 "lat lon h code\n48.6 11.3 510\n",
+                 Options(HeightTarget::None),
+                 "lat lon h code N_EGM2008\n48.6 11.3 510 \"\" 47.250\n",
+                 {}},
+        // A longer line or a trailing delimiter once shifted the new fields.
+        FileCase{"LongerLineUnreadable",
+                 "lat,lon,h\n48.6,11.3,510,\n1,2,3\n4,5\n",
+                 Options(HeightTarget::None),
+                 "lat,lon,h,N_EGM2008\n48.6,11.3,510,,\n1,2,3,47.250\n4,5,,47.250\n",
+                 {"line 2: the line has 4 fields, more than the header's 3"}},
+        // Decimal commas split by a comma delimiter were once read as other numbers.
+        FileCase{"DecimalCommaUnquotedInCommaFile",
+                 "lat,lon\n48,5,11,25\n\"48,5\",\"11,25\"\n48,11\n",
+                 DecimalComma(HeightTarget::None),
+                 "lat,lon,N_EGM2008\n48,5,11,25,\n\"48,5\",\"11,25\",\"47,250\"\n48,11,\n",
+                 {"line 2: the line has 4 fields, more than the header's 2",
+                  "line 4: the numbers are not quoted, and the comma both delimits the fields "
+                  "and marks the decimals"}},
+        // A file with CR-only line ends was once one header line.
+        FileCase{"CrOnlyAndMixedLineEndsKept",
+                 "lat,lon\r48.5,11.25\r\n48.5,11.25\n48.5,11.25\r",
+                 Options(HeightTarget::None),
+                 "lat,lon,N_EGM2008\r48.5,11.25,47.250\r\n48.5,11.25,47.250\n"
+                 "48.5,11.25,47.250\r",
+                 {}},
+        // A longitude of any size was once wrapped into 0..360.
+        FileCase{"LongitudeBeyond360Unreadable",
+                 "45,123456789\n45,-360\n45,360\n45,-360.5\n",
+                 Options(HeightTarget::None),
+                 "45,123456789,\n45,-360,47.250\n45,360,47.250\n45,-360.5,\n",
+                 {"line 1: longitude \"123456789\" is not a coordinate (outside -360 to 360)",
+                  "line 4: longitude \"-360.5\" is not a coordinate (outside -360 to 360)"}},
+        // A quoted line break once got the new values written inside the quotes.
+        FileCase{"QuotedLineBreakOneRecord",
+                 "lat,lon,note\r\n48.5,11.25,\"a\r\nb\"\r\n9x,1,\"c\nd\"\r\n48.5,11.25,\"\"\n",
+                 Options(HeightTarget::None),
+                 "lat,lon,note,N_EGM2008\r\n48.5,11.25,\"a\r\nb\",47.250\r\n9x,1,\"c\nd\","
+                 "\r\n48.5,11.25,\"\",47.250\n",
+                 {"line 4: latitude \"9x\" is not a coordinate"}},
+        // --replace once emptied the height of a line it could not convert.
+        FileCase{"ReplaceKeepsUnconvertedLinesAndOwnDecimals",
+                 "lat,lon,h,c,\n95,11.25,,b,\n48,11,500.123456,c,\n48,11,500,c,\n",
+                 ReplacingTo(HeightTarget::Orthometric, std::nullopt),
+                 "lat,lon,H,c,,N_EGM2008\n95,11.25,,b,,\n48,11,452.873456,c,,47.250\n"
+                 "48,11,452.750,c,,47.250\n",
+                 {"line 2: height \"\" is not a number"}},
+        FileCase{"ReplaceWithChosenDecimals",
+                 "lat,lon,h\n48,11,500.123456\n",
+                 ReplacingTo(HeightTarget::Orthometric, 1),
+                 "lat,lon,H,N_EGM2008\n48,11,452.9,47.2\n",
+                 {}},
+        // Fed its own output, --to ellipsoidal once converted "h" again.
+        FileCase{"OwnOutputToEllipsoidalReadsH",
+                 "lat,lon,h,N_EGM2008,H\n48,11,500,47.250,452.750\n",
+                 Options(HeightTarget::Ellipsoidal),
+                 "lat,lon,h,N_EGM2008,H,N_EGM2008,h\n48,11,500,47.250,452.750,47.250,500.000\n",
+                 {}}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST(Heights, PointsTheGridCannotAnswerGetEmptyFieldsAndAreNamed) {
     // Bi-quadratic windows around a node below -1000 m fail.
@@ -165,6 +267,25 @@ TEST(Heights, ARefusedLayoutWritesNothing) {
         EXPECT_FALSE(got.outcome.layoutError.empty()) << input;
         EXPECT_EQ(got.output, "") << input;
     }
+}
+
+TEST(Heights, OverlongLinesAreCopiedAsReadAndAnOverlongHeaderIsRefused) {
+    const std::string longText(2 * kMaxLineLength, '1');
+    const Converted data = Convert("lat,lon\r\n48,1" + longText + "\r\n#" + longText +
+                                       "\r48,11\n",
+                                   Options(HeightTarget::None));
+    EXPECT_EQ(data.output, "lat,lon,N_EGM2008\r\n48,1" + longText + "\r\n#" + longText +
+                               "\r48,11,47.250\n");
+    ASSERT_EQ(data.outcome.problems.size(), 1u);
+    EXPECT_EQ(HeightsProblemText(data.outcome.problems[0]),
+              "line 2: the line is longer than 1048576 characters");
+    EXPECT_EQ(data.outcome.computed, 1);
+
+    // A header too long to read was once skipped and the next line taken for the first.
+    const Converted header = Convert("lat,lon" + longText + "\n48,11\n", {});
+    EXPECT_EQ(header.outcome.layoutError,
+              "Error: The first data line is longer than 1048576 characters.");
+    EXPECT_EQ(header.output, "");
 }
 
 TEST(Heights, CommentSaysWhatMadeTheValuesBeforeTheFirstLine) {
