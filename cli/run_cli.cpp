@@ -361,9 +361,11 @@ struct HeightsCommand {
             R"(Every line is written again as it was, with N (column "N_EGM2008") and, with
 --to, the converted height ("H" or "h") appended in the file's delimiter;
 comment lines (# or //) and blank lines are copied. The columns are found by
-their header names (lat, latitude, lon, longitude, h, height, ...) or, without
-a header, are fields 1 and 2 and the height field 3; the choice is told on
-standard error. Coordinates in decimal degrees, with a hemisphere letter, or
+their header names (lat, latitude, lon, longitude, h, height, ...; for two
+heights, h with --to orthometric and H with --to ellipsoidal) or, without a
+header, are fields 1 and 2 and the height field 3; the choice is told on
+standard error. Lines end in LF, CR LF or CR; a short line is padded to the
+header's fields, a longer one is not computed. Coordinates in decimal degrees, with a hemisphere letter, or
 as 48°30'15.5"N, 48:30:15.5, 48d30m15.5s.
   egm2008 heights survey.csv survey-msl.csv --to orthometric
   egm2008 heights points.txt - --lat 2 --lon 3 --height 5 --units us-ft --to ellipsoidal

@@ -100,6 +100,60 @@ INSTANTIATE_TEST_SUITE_P(
                    "52,5;13,4;100\n"}),
     [](const ::testing::TestParamInfo<OptionCase>& p) { return std::string(p.param.name); });
 
+// What the command makes of files a new user brings: the output, the end of
+// standard error and the exit status.
+struct FileCase {
+    const char* name;
+    const char* input;
+    std::vector<std::string> args;
+    const char* out;
+    const char* errEnd;
+    int status;
+};
+
+void PrintTo(const FileCase& c, std::ostream* os) { *os << c.name; }
+
+class HeightsFile : public HeightsRun, public ::testing::WithParamInterface<FileCase> {};
+
+TEST_P(HeightsFile, WritesTellsAndExits) {
+    REAL_GRID_OR_SKIP(grid, kReal10Le);
+    const FileCase& c = GetParam();
+    const CliRun run = Heights("-", "-", c.args, c.input);
+    EXPECT_EQ(run.out, c.out);
+    const std::string errEnd = c.errEnd;
+    EXPECT_TRUE(run.err.size() >= errEnd.size() &&
+                run.err.compare(run.err.size() - errEnd.size(), errEnd.size(), errEnd) == 0)
+        << run.err;
+    EXPECT_EQ(run.status, c.status);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HeightsFile,
+    ::testing::Values(
+        // Decimal commas in a comma file were once read as other numbers, exit 0.
+        FileCase{"DecimalCommaInCommaFileRefused", "52,5,13,4\n", {"--decimal-comma"}, "",
+                 "the numbers are not quoted (\"48,5\"); choose another delimiter or the decimal "
+                 "point.\n",
+                 1},
+        FileCase{"DecimalCommaSplitLineNamed",
+                 "lat,lon,h\n52,5,13,4,100\n",
+                 {"--decimal-comma", "--to", "orthometric"},
+                 "lat,lon,h,N_EGM2008,H\n52,5,13,4,100,,\n",
+                 "egm2008: line 2: the line has 5 fields, more than the header's 3\n"
+                 "egm2008: Conversion done - 1 data line, 0 converted. 1 line could not be read "
+                 "and got empty fields.\n",
+                 1},
+        // A file with CR line ends was once all header, "0 data lines", exit 0.
+        FileCase{"CrLineEnds", "lat,lon\r52.5,13.4\r", {}, "lat,lon,N_EGM2008\r52.5,13.4,39.542\r",
+                 "egm2008: Conversion done - 1 data line.\n", 0},
+        FileCase{"TwoHeightColumnsRefused",
+                 "lat,lon,alt,height\n52.5,13.4,1,2\n",
+                 {"--to", "ellipsoidal"},
+                 "",
+                 "column (\"alt\", \"height\"); choose one by number or name.\n",
+                 1}),
+    [](const ::testing::TestParamInfo<FileCase>& p) { return std::string(p.param.name); });
+
 TEST_F(HeightsRun, CommentLineComesFirst) {
     REAL_GRID_OR_SKIP(grid, kReal10Le);
     const CliRun run = Heights("-", "-", {"--comment", "-q"}, "52.5 13.4\n");
