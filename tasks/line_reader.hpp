@@ -4,8 +4,9 @@
 // A line ends at LF; a CR directly before the LF is dropped, and the line is
 // handed out with one "\n" in place of its end, so that "48.5 11.25\r\n" and
 // "48.5 11.25\n" both read as "48.5 11.25\n" (11 characters). A last line
-// without a line end is handed out without one. Any other CR, and NUL bytes,
-// stay in the line. A line is one line however long it is.
+// without a line end is handed out without one. Any other CR (unless told
+// EndLinesAtCarriageReturns), and NUL bytes, stay in the line. A line is one line however long it
+// is.
 //
 // Memory stays bounded whatever the file: a line longer than the limit is
 // handed out cut after its first part, with overlong() set, and its rest is
@@ -40,6 +41,11 @@ public:
     /// runs that write each line back with its own line end.
     void KeepCarriageReturns() { keepCr_ = true; }
 
+    /// A CR that no LF follows ends a line too, kept as the line's end (or
+    /// handed out as "\n" without KeepCarriageReturns), for logs whose lines end
+    /// in CR alone. A CR that is the last byte in waits for the next byte.
+    void EndLinesAtCarriageReturns() { crEnds_ = true; }
+
     /// Reads end with Stopped once `stop` is requested.
     void StopOn(const RunStop& stop) { stop_ = stop; }
 
@@ -60,6 +66,8 @@ public:
 private:
     enum class Fill { Data, End, Error, Stopped };
     Fill Refill();
+    // A line handed out: `line` ends in a CR that ends it when `crLast`.
+    Status EndAtCr(std::string& line, bool crLast) const;
     // Waits until the descriptor or the stop's wake descriptor is ready; false: stop.
     bool WaitForData();
 
@@ -72,6 +80,7 @@ private:
     bool ended_ = false;
     bool overlong_ = false;
     bool keepCr_ = false;
+    bool crEnds_ = false;
     bool heldCr_ = false;  // a CR cut off an overlong line's end, which an LF may follow
     int error_ = 0;
 };
