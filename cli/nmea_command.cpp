@@ -7,8 +7,9 @@
 // (gpspipe -r | egm2008 nmea - -) is answered line by line, and a signal
 // (Ctrl-C) ends it as the end of the stream would. A signal during a run over a
 // regular file leaves the previous output and exits 128 + its number. The
-// summary goes to standard error at the end, after a signal too. Otherwise
-// exit 0 when every GGA and GNS sentence with a fix was rewritten, 1 if not.
+// summary goes to standard error at the end, after a signal too, and counts
+// the lines written (a line cut by the signal is neither). Otherwise exit 0
+// when every GGA and GNS sentence with a fix was rewritten, 1 if not.
 #include <string>
 
 #include "cli/commands.hpp"
@@ -64,7 +65,7 @@ int Rewrite(const NmeaArgs& args, const GeoidGrid& grid, Console& console) {
 }
 
 // The receiver check: the report (or its JSON) on standard output. Exit 1 when
-// the log could not be read whole.
+// the log could not be read whole or could not be checked (NmeaAuditFailed).
 int Audit(const NmeaArgs& args, const GeoidGrid& grid, Console& console) {
     const StopSignals signals;
     PointFileInput input;
@@ -88,7 +89,7 @@ int Audit(const NmeaArgs& args, const GeoidGrid& grid, Console& console) {
         console.Message(StandardOutputFailureMessage("the report"));
         return kExitFailure;
     }
-    return kExitOk;
+    return NmeaAuditFailed(run.report) ? kExitFailure : kExitOk;
 }
 
 }  // namespace

@@ -474,8 +474,9 @@ struct NmeaCommand {
         command->footer(
             R"(Every talker's GGA and GNS sentences get N as separation and altitude + old
 separation - N as altitude, with the decimals they had; every other byte, and
-every other sentence, stays as received. A sentence without a fix, with a wrong
-checksum or a unit other than M stays too, counted by reason in the summary.
+every other sentence, stays as received, and so do the bytes before a sentence
+(a time stamp, a TAG block). A sentence without a fix, height or checksum of its
+own, or with a unit other than M, stays too, counted by reason in the summary.
 The audit uses the 2.5' grid when it lies in the working directory or beside
 the internal database, else the internal database (or --grid).
   egm2008 nmea rover.nmea rover-egm2008.nmea

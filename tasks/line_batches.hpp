@@ -7,10 +7,10 @@
 // is exactly what one line after the other gives. A live stream (a pipe, FIFO
 // or terminal) is handled line by line on the calling thread, the output
 // flushed before every read that may wait, so that each answer is out as soon
-// as its line is in. A line too long to hold (LineReader::overlong) is copied
-// as read after every line before it. The run ends at the end of the input, at
-// a read or write error, or when its RunStop is asked for. Memory stays
-// bounded whatever the input's size.
+// as its line is in; its lines are counted (LineWork::add) once they are
+// written, and a last line cut by a stop is dropped. A line too long to hold (LineReader::overlong)
+// is copied as read after every line before it. The run ends at the end of the input, at a read or
+// write error, or when its RunStop is asked for. Memory stays bounded whatever the input's size.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "tasks/line_reader.hpp"
 #include "tasks/ordered_work.hpp"
@@ -95,19 +96,31 @@ LineRunEnd RunLines(LineReader& reader, TextOutput& output, bool live, const Run
 
     if (live) {
         Batch one;
+        // The counts of the lines in the output's buffer: added once a flush has written them.
+        std::vector<Counts> unwritten;
+        const auto flush = [&] {
+            if (!output.Flush()) return false;
+            for (const Counts& counts : unwritten) work.add(counts);
+            unwritten.clear();
+            return true;
+        };
         while (!output.failed() && !stop.Requested()) {
-            if (!reader.HasLine() && !output.Flush()) break;
+            if (!reader.HasLine() && !flush()) break;
             if (!read()) break;
+            // A stream stopped (Ctrl-C) ends inside its last line: that piece is neither
+            // written nor counted.
+            if (stop.Requested() && line.back() != '\n' && line.back() != '\r') break;
             if (reader.overlong()) {
-                if (!copyOverlong()) break;
+                if (!flush() || !copyOverlong()) break;
                 continue;
             }
             one.output.clear();
             one.counts = Counts{};
             work.handle(line, number, one.output, one.counts);
             output.Write(one.output);
-            if (!output.failed()) work.add(one.counts);
+            unwritten.push_back(one.counts);
         }
+        flush();
         return end;
     }
 
@@ -179,12 +192,17 @@ private:
 };
 
 /// Calls `each` with every line of `lines` (whole lines one after another, the
-/// last one perhaps without its line end).
+/// last one perhaps without its line end); with `crEnds` a CR that no LF follows
+/// ends a line too (LineReader::EndLinesAtCarriageReturns).
 template <typename Each>
-void ForEachLine(std::string_view lines, Each each) {
+void ForEachLine(std::string_view lines, Each each, bool crEnds = false) {
     while (!lines.empty()) {
-        const std::size_t lf = lines.find('\n');
-        const std::size_t length = lf == std::string_view::npos ? lines.size() : lf + 1;
+        std::size_t end = lines.find('\n');
+        if (crEnds) {
+            const std::size_t cr = lines.substr(0, end).find('\r');
+            if (cr != std::string_view::npos && cr + 1 != end) end = cr;
+        }
+        const std::size_t length = end == std::string_view::npos ? lines.size() : end + 1;
         each(lines.substr(0, length));
         lines.remove_prefix(length);
     }

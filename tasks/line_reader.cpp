@@ -116,16 +116,39 @@ LineReader::Status LineReader::Next(std::string& line) {
 }
 
 LineReader::Status LineReader::NextLine(std::string& line) {
+    bool crLast = false;  // the line so far ends in a CR whose next byte is still to come
     for (;;) {
         if (position_ == filled_) {
             const Fill fill = Refill();
             if (fill == Fill::Error) return Status::Error;
             if (fill == Fill::Stopped) return Status::Stopped;
-            if (fill == Fill::End) return line.empty() ? Status::End : Status::Line;
+            if (fill == Fill::End) return line.empty() ? Status::End : EndAtCr(line, crLast);
         }
         const char* start = buffer_.data() + position_;
         const std::size_t available = filled_ - position_;
+        if (crLast) {
+            if (*start == '\n') {
+                ++position_;
+                if (!keepCr_) line.pop_back();
+                line.push_back('\n');
+                return Status::Line;
+            }
+            return EndAtCr(line, true);
+        }
         const auto* lf = static_cast<const char*>(std::memchr(start, '\n', available));
+        if (crEnds_) {
+            const std::size_t before =
+                lf != nullptr ? static_cast<std::size_t>(lf - start) : available;
+            const auto* cr = static_cast<const char*>(std::memchr(start, '\r', before));
+            if (cr != nullptr && cr + 1 != lf) {
+                const auto length = static_cast<std::size_t>(cr - start) + 1;
+                line.append(start, length);
+                position_ += length;
+                if (position_ < filled_) return EndAtCr(line, true);
+                crLast = true;  // an LF may still follow it
+                continue;
+            }
+        }
         if (lf != nullptr) {
             const auto length = static_cast<std::size_t>(lf - start);
             line.append(start, length);
@@ -145,6 +168,11 @@ LineReader::Status LineReader::NextLine(std::string& line) {
             return Status::Line;
         }
     }
+}
+
+LineReader::Status LineReader::EndAtCr(std::string& line, bool crLast) const {
+    if (crLast && !keepCr_) line.back() = '\n';
+    return Status::Line;
 }
 
 LineReader::Status LineReader::CopyRest(TextOutput& out) {

@@ -4,8 +4,9 @@
 // A line ends at LF; a CR directly before the LF is dropped, and the line is
 // handed out with one "\n" in place of its end, so that "48.5 11.25\r\n" and
 // "48.5 11.25\n" both read as "48.5 11.25\n" (11 characters). A last line
-// without a line end is handed out without one. Any other CR, and NUL bytes,
-// stay in the line. A line is one line however long it is.
+// without a line end is handed out without one. Any other CR (unless told
+// EndLinesAtCarriageReturns), and NUL bytes, stay in the line. A line is one line however long it
+// is.
 //
 // Memory stays bounded whatever the file: a line longer than the limit is
 // handed out cut after its first part, with overlong() set, and its rest is
@@ -55,6 +56,11 @@ public:
     /// The 1-based number in the input of the (first) line of what Next handed out last.
     std::int64_t lineNumber() const { return firstLine_; }
 
+    /// A CR that no LF follows ends a line too, kept as the line's end (or
+    /// handed out as "\n" without KeepCarriageReturns), for logs whose lines end
+    /// in CR alone. A CR that is the last byte in waits for the next byte.
+    void EndLinesAtCarriageReturns() { crEnds_ = true; }
+
     /// Reads end with Stopped once `stop` is requested.
     void StopOn(const RunStop& stop) { stop_ = stop; }
 
@@ -78,6 +84,8 @@ private:
     Status NextLine(std::string& line);
     Status NextRecord(std::string& line);
     Status CopyRecordRest(TextOutput& out);
+    // A line handed out: `line` ends in a CR that ends it when `crLast`.
+    Status EndAtCr(std::string& line, bool crLast) const;
     // Waits until the descriptor or the stop's wake descriptor is ready; false: stop.
     bool WaitForData();
 
@@ -90,6 +98,7 @@ private:
     bool ended_ = false;
     bool overlong_ = false;
     bool keepCr_ = false;
+    bool crEnds_ = false;
     bool heldCr_ = false;  // a CR cut off an overlong line's end, which an LF may follow
     int error_ = 0;
     std::optional<RecordScan> records_;

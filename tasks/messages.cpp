@@ -260,6 +260,12 @@ std::string FixesNotComparedVerdict(std::int64_t fixes) {
                   "positions");
 }
 
+std::string FixesWithoutHeightVerdict(std::int64_t fixes, bool altitude) {
+    return GroupedCount(static_cast<std::uint64_t>(fixes)) + (fixes == 1 ? " fix" : " fixes") +
+           (altitude ? " without an altitude" : " without a separation") +
+           ": heights cannot be checked";
+}
+
 std::string ColumnBeyondLineMessage(const char* role, std::size_t column, std::size_t fields) {
     return std::string("Error: The ") + role + " column " + std::to_string(column) +
            " is beyond the " + std::to_string(fields) + " fields of the first data line.";

@@ -112,6 +112,10 @@ std::string OneLine(std::string_view text);
 // The receiver check (nmea_audit.hpp): the title of its report and its verdicts.
 inline constexpr const char* kCheckReceiverTitle = "Check receiver";
 inline constexpr const char* kNoFixVerdict = "no fix in the log: nothing to compare";
+inline constexpr const char* kEmptyLogVerdict = "the log is empty: nothing to check";
+inline constexpr const char* kNoSentenceVerdict = "no NMEA sentence in the log: nothing to check";
+inline constexpr const char* kBinaryLogVerdict =
+    "no NMEA sentence in the log: it holds binary data, not NMEA text";
 inline constexpr const char* kZeroSeparationVerdict =
     "separation is 0 in every sentence: the altitude field most likely holds ellipsoidal heights";
 /// "separation matches EGM2008 (RMS 0.02 m): altitudes are heights above the EGM2008 geoid"
@@ -125,6 +129,8 @@ std::string EpochsDisagreeVerdict(const std::string& talker, double largest,
                                   std::int64_t disagreeing, std::int64_t paired);
 /// "3 fixes could not be compared: EGM2008 N could not be computed at their positions"
 std::string FixesNotComparedVerdict(std::int64_t fixes);
+/// "3 fixes without a separation: heights cannot be checked" ("an altitude" when `altitude`).
+std::string FixesWithoutHeightVerdict(std::int64_t fixes, bool altitude);
 
 // Refusals of a delimited file's layout, told from its first data line.
 inline constexpr const char* kNoDelimiterMessage =

@@ -100,6 +100,75 @@ double LargestDifference(const NmeaDifferenceFigures& d) {
     return std::max(std::fabs(d.minimum), std::fabs(d.maximum));
 }
 
+// A byte no text log holds: NUL and the control characters but tab, CR and LF.
+bool HoldsBinary(std::string_view line) {
+    return std::any_of(line.begin(), line.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && c != '\t' && c != '\r' && c != '\n') || byte == 0x7F;
+    });
+}
+
+void AddDifference(NmeaDifferenceFigures& d, std::pair<double, double>& sums, double difference) {
+    if (d.count == 0) {
+        d.minimum = difference;
+        d.maximum = difference;
+    }
+    ++d.count;
+    sums.first += difference;
+    sums.second += difference * difference;
+    d.minimum = std::min(d.minimum, difference);
+    d.maximum = std::max(d.maximum, difference);
+}
+
+void FinishDifference(NmeaDifferenceFigures& d, const std::pair<double, double>& sums) {
+    if (d.count == 0) return;
+    d.mean = sums.first / static_cast<double>(d.count);
+    d.rms = std::sqrt(sums.second / static_cast<double>(d.count));
+}
+
+// What a set of fixes says of the receiver's separation.
+enum class SeparationKind { None, Zero, Matches, Differs };
+
+SeparationKind KindOf(std::int64_t fixes, std::int64_t zeroSeparations,
+                      const NmeaDifferenceFigures& d) {
+    if (fixes > 0 && zeroSeparations == fixes) return SeparationKind::Zero;
+    if (d.count == 0) return SeparationKind::None;
+    return d.rms <= kMatchingRms && LargestDifference(d) <= kMatchingLargest
+               ? SeparationKind::Matches
+               : SeparationKind::Differs;
+}
+
+std::string SeparationVerdict(SeparationKind kind, const NmeaDifferenceFigures& d) {
+    switch (kind) {
+        case SeparationKind::Zero: return kZeroSeparationVerdict;
+        case SeparationKind::Matches: return SeparationMatchesVerdict(d.rms);
+        case SeparationKind::Differs: return SeparationDiffersVerdict(LargestDifference(d), d.rms);
+        case SeparationKind::None: break;
+    }
+    return {};
+}
+
+SeparationKind KindOf(const NmeaTalkerFigures& t) {
+    return KindOf(t.fixes, t.zeroSeparations, t.difference);
+}
+
+// True when two talkers' fixes lead to different verdicts.
+bool TalkersDisagree(const std::vector<NmeaTalkerFigures>& byTalker) {
+    SeparationKind seen = SeparationKind::None;
+    for (const NmeaTalkerFigures& t : byTalker) {
+        const SeparationKind kind = KindOf(t);
+        if (kind == SeparationKind::None) continue;
+        if (seen != SeparationKind::None && kind != seen) return true;
+        seen = kind;
+    }
+    return false;
+}
+
+std::int64_t WithoutHeights(const NmeaAuditReport& r) {
+    return r.unusable[static_cast<int>(NmeaOutcome::NoSeparation)] +
+           r.unusable[static_cast<int>(NmeaOutcome::NoAltitude)];
+}
+
 }  // namespace
 
 NmeaAudit::NmeaAudit(UndulationQuery query, std::string gridName) : query_(std::move(query)) {
@@ -108,9 +177,11 @@ NmeaAudit::NmeaAudit(UndulationQuery query, std::string gridName) : query_(std::
 
 void NmeaAudit::Add(std::string_view line) {
     ++report_.lines;
+    if (HoldsBinary(line)) ++report_.binaryLines;
+    const std::size_t at = FindNmeaSentence(line);
     std::string_view talker;
     std::string_view type;
-    if (!NmeaIdentifier(line, talker, type)) return;
+    if (at == std::string_view::npos || !NmeaIdentifier(line.substr(at), talker, type)) return;
     ++report_.sentences;
     CountIdentifier(talker, type);
     if (!IsPositionSentence(talker, type)) return;
@@ -139,12 +210,20 @@ void NmeaAudit::CountIdentifier(std::string_view talker, std::string_view type) 
         report_.identifiers.emplace_back(identifier, 1);
 }
 
+std::size_t NmeaAudit::TalkerIndex(std::string_view talker) {
+    const auto found = std::find(report_.talkers.begin(), report_.talkers.end(), talker);
+    if (found != report_.talkers.end())
+        return static_cast<std::size_t>(found - report_.talkers.begin());
+    report_.talkers.emplace_back(talker);
+    report_.byTalker.emplace_back().talker = talker;
+    talkerSums_.emplace_back();
+    return report_.talkers.size() - 1;
+}
+
 void NmeaAudit::AddFix(const NmeaFix& fix) {
     ++report_.fixes;
-    if (std::find(report_.talkers.begin(), report_.talkers.end(), fix.talker) ==
-        report_.talkers.end()) {
-        report_.talkers.emplace_back(fix.talker);
-    }
+    const std::size_t talker = TalkerIndex(fix.talker);
+    ++report_.byTalker[talker].fixes;
     if (report_.fixes == 1) report_.firstTime = fix.time;
     report_.lastTime = fix.time;
     // Time runs on from fix to fix; a time earlier than the one before has passed midnight.
@@ -156,28 +235,24 @@ void NmeaAudit::AddFix(const NmeaFix& fix) {
         }
         previousSeconds_ = seconds;
     }
-    if (fix.separation == 0.0) ++report_.zeroSeparations;
-    CompareSeparation(fix);
+    if (fix.separation == 0.0) {
+        ++report_.zeroSeparations;
+        ++report_.byTalker[talker].zeroSeparations;
+    }
+    CompareSeparation(fix, talker);
     AddToEpoch(fix);
 }
 
-void NmeaAudit::CompareSeparation(const NmeaFix& fix) {
+void NmeaAudit::CompareSeparation(const NmeaFix& fix, std::size_t talker) {
     float undulation = 0.0f;
     if (!UndulationAtFix(fix, query_, undulation)) {
         ++report_.queryFailed;
+        ++report_.byTalker[talker].queryFailed;
         return;
     }
     const double difference = fix.separation - static_cast<double>(undulation);
-    NmeaDifferenceFigures& d = report_.difference;
-    if (d.count == 0) {
-        d.minimum = difference;
-        d.maximum = difference;
-    }
-    ++d.count;
-    sum_ += difference;
-    sumOfSquares_ += difference * difference;
-    d.minimum = std::min(d.minimum, difference);
-    d.maximum = std::max(d.maximum, difference);
+    AddDifference(report_.difference, sums_, difference);
+    AddDifference(report_.byTalker[talker].difference, talkerSums_[talker], difference);
 }
 
 void NmeaAudit::AddToEpoch(const NmeaFix& fix) {
@@ -216,10 +291,10 @@ void NmeaAudit::CloseEpoch() {
 
 NmeaAuditReport NmeaAudit::Finish() {
     if (epochOpen_) CloseEpoch();
-    if (NmeaDifferenceFigures& d = report_.difference; d.count > 0) {
-        d.mean = sum_ / static_cast<double>(d.count);
-        d.rms = std::sqrt(sumOfSquares_ / static_cast<double>(d.count));
-    }
+    FinishDifference(report_.difference, sums_);
+    for (std::size_t k = 0; k < report_.byTalker.size(); ++k)
+        FinishDifference(report_.byTalker[k].difference, talkerSums_[k]);
+    report_.talkersDisagree = TalkersDisagree(report_.byTalker);
     MakeVerdicts();
     return report_;
 }
@@ -227,18 +302,24 @@ NmeaAuditReport NmeaAudit::Finish() {
 void NmeaAudit::MakeVerdicts() {
     NmeaAuditReport& r = report_;
     r.verdicts.clear();
-    if (r.fixes == 0) {
+    if (r.sentences == 0) {
+        r.verdicts.emplace_back(r.lines == 0        ? kEmptyLogVerdict
+                                : r.binaryLines > 0 ? kBinaryLogVerdict
+                                                    : kNoSentenceVerdict);
+        return;
+    }
+    if (r.fixes == 0 && WithoutHeights(r) == 0) {
         r.verdicts.emplace_back(kNoFixVerdict);
         return;
     }
-    const NmeaDifferenceFigures& d = r.difference;
-    if (r.zeroSeparations == r.fixes) {
-        r.verdicts.emplace_back(kZeroSeparationVerdict);
-    } else if (d.count > 0) {
-        const double largest = LargestDifference(d);
-        r.verdicts.push_back(d.rms <= kMatchingRms && largest <= kMatchingLargest
-                                 ? SeparationMatchesVerdict(d.rms)
-                                 : SeparationDiffersVerdict(largest, d.rms));
+    if (r.talkersDisagree) {
+        for (const NmeaTalkerFigures& t : r.byTalker) {
+            if (const SeparationKind kind = KindOf(t); kind != SeparationKind::None)
+                r.verdicts.push_back(t.talker + ": " + SeparationVerdict(kind, t.difference));
+        }
+    } else if (const SeparationKind kind = KindOf(r.fixes, r.zeroSeparations, r.difference);
+               kind != SeparationKind::None) {
+        r.verdicts.push_back(SeparationVerdict(kind, r.difference));
     }
     if (r.disagreeingEpochs > 0) {
         r.verdicts.push_back(EpochsDisagreeVerdict(ConstellationTalker(r),
@@ -246,6 +327,14 @@ void NmeaAudit::MakeVerdicts() {
                                                    r.pairedEpochs));
     }
     if (r.queryFailed > 0) r.verdicts.push_back(FixesNotComparedVerdict(r.queryFailed));
+    for (const NmeaOutcome without : {NmeaOutcome::NoSeparation, NmeaOutcome::NoAltitude}) {
+        if (const std::int64_t n = r.unusable[static_cast<int>(without)]; n > 0)
+            r.verdicts.push_back(FixesWithoutHeightVerdict(n, without == NmeaOutcome::NoAltitude));
+    }
+}
+
+bool NmeaAuditFailed(const NmeaAuditReport& r) {
+    return r.sentences == 0 || (r.difference.count == 0 && (r.fixes > 0 || WithoutHeights(r) > 0));
 }
 
 NmeaAuditRun RunNmeaAudit(int fd, const GeoidGrid& grid, MappedGrid& mapped,
@@ -256,6 +345,7 @@ NmeaAuditRun RunNmeaAudit(int fd, const GeoidGrid& grid, MappedGrid& mapped,
         },
         grid.path);
     LineReader reader(fd);
+    reader.EndLinesAtCarriageReturns();
     reader.StopOn(stop);
     NmeaAuditRun run;
     std::string line;
@@ -306,6 +396,18 @@ GeoidGrid AuditGrid(const std::string& internalDatabase) {
 
 namespace {
 
+// "Separation - EGM2008 N (GP): mean ..." and "Separation 0 (GP): ...", `label` after the names.
+void AppendSeparationFigures(std::string& out, const std::string& label,
+                             const NmeaDifferenceFigures& d, std::int64_t zeroSeparations) {
+    if (d.count > 0) {
+        out += "Separation - EGM2008 N" + label + ": mean " + Metres(d.mean, 2) + ", RMS " +
+               Metres(d.rms, 2) + ", min " + Metres(d.minimum, 2) + ", max " +
+               Metres(d.maximum, 2) + " over " + Count(d.count, "fix", "fixes") + "\n";
+    }
+    if (zeroSeparations > 0)
+        out += "Separation 0" + label + ": " + Count(zeroSeparations, "fix", "fixes") + "\n";
+}
+
 void AppendFiguresOfFixes(std::string& out, const NmeaAuditReport& r) {
     out += "Fixes: " + Count(r.fixes);
     if (r.fixes > 0) {
@@ -313,14 +415,12 @@ void AppendFiguresOfFixes(std::string& out, const NmeaAuditReport& r) {
             " from " + r.firstTime + " to " + r.lastTime + " UTC (" + Duration(r.spanSeconds) + ")";
     }
     out += "\n";
-    const NmeaDifferenceFigures& d = r.difference;
-    if (d.count > 0) {
-        out += "Separation - EGM2008 N: mean " + Metres(d.mean, 2) + ", RMS " + Metres(d.rms, 2) +
-               ", min " + Metres(d.minimum, 2) + ", max " + Metres(d.maximum, 2) + " over " +
-               Count(d.count, "fix", "fixes") + "\n";
+    if (r.talkersDisagree) {
+        for (const NmeaTalkerFigures& t : r.byTalker)
+            AppendSeparationFigures(out, " (" + t.talker + ")", t.difference, t.zeroSeparations);
+    } else {
+        AppendSeparationFigures(out, "", r.difference, r.zeroSeparations);
     }
-    if (r.zeroSeparations > 0)
-        out += "Separation 0: " + Count(r.zeroSeparations, "fix", "fixes") + "\n";
     if (r.queryFailed > 0)
         out += "EGM2008 N not computed: " + Count(r.queryFailed, "fix", "fixes") + "\n";
     if (r.pairedEpochs > 0) {
@@ -420,6 +520,16 @@ private:
     bool first_ = true;
 };
 
+void AppendJsonDifference(std::string& out, const NmeaDifferenceFigures& d) {
+    JsonObject difference(out);
+    difference.Key("count") += std::to_string(d.count);
+    difference.Key("mean") += JsonMetres(d.mean);
+    difference.Key("rms") += JsonMetres(d.rms);
+    difference.Key("min") += JsonMetres(d.minimum);
+    difference.Key("max") += JsonMetres(d.maximum);
+    difference.Close();
+}
+
 }  // namespace
 
 std::string NmeaAuditJson(const NmeaAuditReport& r) {
@@ -449,18 +559,21 @@ std::string NmeaAuditJson(const NmeaAuditReport& r) {
     AppendJsonString(o.Key("first_time"), r.firstTime);
     AppendJsonString(o.Key("last_time"), r.lastTime);
     o.Key("span_seconds") += FormatFixed(r.spanSeconds, 2);
-    {
-        const NmeaDifferenceFigures& d = r.difference;
-        JsonObject difference(o.Key("difference"));
-        difference.Key("count") += std::to_string(d.count);
-        difference.Key("mean") += JsonMetres(d.mean);
-        difference.Key("rms") += JsonMetres(d.rms);
-        difference.Key("min") += JsonMetres(d.minimum);
-        difference.Key("max") += JsonMetres(d.maximum);
-        difference.Close();
-    }
+    AppendJsonDifference(o.Key("difference"), r.difference);
     o.Key("zero_separations") += std::to_string(r.zeroSeparations);
     o.Key("query_failed") += std::to_string(r.queryFailed);
+    {
+        JsonObject byTalker(o.Key("by_talker"));
+        for (const NmeaTalkerFigures& t : r.byTalker) {
+            JsonObject figures(byTalker.Key(t.talker));
+            figures.Key("fixes") += std::to_string(t.fixes);
+            AppendJsonDifference(figures.Key("difference"), t.difference);
+            figures.Key("zero_separations") += std::to_string(t.zeroSeparations);
+            figures.Key("query_failed") += std::to_string(t.queryFailed);
+            figures.Close();
+        }
+        byTalker.Close();
+    }
     {
         JsonObject epochs(o.Key("epochs"));
         epochs.Key("paired") += std::to_string(r.pairedEpochs);

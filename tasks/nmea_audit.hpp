@@ -14,6 +14,14 @@
 //   "separation differs from EGM2008 by up to 3.4 m (RMS 1.1 m): the receiver uses a coarser
 //    geoid model; rewrite with `egm2008 nmea` to get EGM2008 heights"
 //   and one for GP and GN sentences of the same epoch that disagree.
+// When the talkers' own figures lead to different verdicts (GP with EGM2008's
+// separation, GN with 0), each talker gets its figures and its verdict
+// ("GP: separation matches ...", "GN: separation is 0 ...") instead of one
+// pooled verdict. Fixes without a separation or altitude are told apart from
+// logs without a fix; an empty log, one without a sentence (binary data) and
+// one whose fixes could not be compared at all fail the check
+// (NmeaAuditFailed). A sentence is found where it starts in its line (after a
+// time stamp or TAG block), and lines may end in LF, CR LF or CR alone.
 // The text report and the JSON object are written from the same figures.
 // Memory stays bounded whatever the log's length.
 #pragma once
@@ -39,10 +47,20 @@ struct NmeaDifferenceFigures {
     double maximum = 0.0;
 };
 
+/// The fixes of one talker.
+struct NmeaTalkerFigures {
+    std::string talker;  ///< "GP", "GN"...
+    std::int64_t fixes = 0;
+    NmeaDifferenceFigures difference;  ///< separation - N over its fixes N was computed for
+    std::int64_t zeroSeparations = 0;
+    std::int64_t queryFailed = 0;
+};
+
 /// What an audit found.
 struct NmeaAuditReport {
-    std::int64_t lines = 0;      ///< lines read
-    std::int64_t sentences = 0;  ///< lines with an identifier ("$GPGGA", "$PUBX"...)
+    std::int64_t lines = 0;        ///< lines read
+    std::int64_t sentences = 0;    ///< lines with an identifier ("$GPGGA", "$PUBX"...)
+    std::int64_t binaryLines = 0;  ///< lines holding NUL or other control bytes
     /// Identifiers ("GPGGA", "PUBX") with their counts, in the order first seen.
     std::vector<std::pair<std::string, std::int64_t>> identifiers;
     /// Talkers of GGA and GNS sentences, in the order first seen.
@@ -60,8 +78,11 @@ struct NmeaAuditReport {
     std::int64_t pairedEpochs = 0;       ///< epochs with a GN fix and a constellation's fix
     std::int64_t disagreeingEpochs = 0;  ///< of these, the ones whose altitudes disagree
     double largestAltitudeDifference = 0.0;  ///< metres, over the paired epochs
-    std::string grid;                        ///< the grid file N came from
-    std::vector<std::string> verdicts;       ///< in words, the most telling first
+    /// Each talker's fixes, in the order first seen.
+    std::vector<NmeaTalkerFigures> byTalker;
+    bool talkersDisagree = false;       ///< the talkers' figures lead to different verdicts
+    std::string grid;                   ///< the grid file N came from
+    std::vector<std::string> verdicts;  ///< in words, the most telling first
 };
 
 /// Reads a log line by line (as LineReader delivers them) and gathers the report.
@@ -81,16 +102,22 @@ private:
     bool epochOpen_ = false;
     std::string epochTime_;
     std::vector<std::pair<std::string, double>> epochAltitudes_;
-    double sum_ = 0.0;
-    double sumOfSquares_ = 0.0;
+    // Sums of (separation - N) and of its squares: over all fixes, and per talker.
+    std::pair<double, double> sums_;
+    std::vector<std::pair<double, double>> talkerSums_;
     double previousSeconds_ = -1.0;  // time of day of the last fix with a readable time
     void CountIdentifier(std::string_view talker, std::string_view type);
     void AddFix(const NmeaFix& fix);
-    void CompareSeparation(const NmeaFix& fix);
+    void CompareSeparation(const NmeaFix& fix, std::size_t talker);
+    std::size_t TalkerIndex(std::string_view talker);
     void AddToEpoch(const NmeaFix& fix);
     void CloseEpoch();
     void MakeVerdicts();
 };
+
+/// True when the log could not be checked: it is empty or holds no sentence
+/// (binary data), or it has fixes and none of them could be compared.
+bool NmeaAuditFailed(const NmeaAuditReport& report);
 
 /// How an audit over a file ended.
 struct NmeaAuditRun {

@@ -19,8 +19,12 @@ constexpr std::size_t kGgaFields = 15;  // identifier and 14 fields
 constexpr std::size_t kGnsFields = 13;  // identifier and 12 fields (a 13th, the status, may follow)
 // Heights far beyond any receiver's: a field beyond is taken as garbage.
 constexpr double kLargestHeight = 1e7;
-// No undulation comes near this (the grids' values lie within +-110 m).
+// No undulation comes near this (the grids' values lie within +-110 m); nor
+// may a receiver's separation.
 constexpr double kLargestUndulation = 1000.0;
+// Digits before the point of NMEA's "ddmm.mmmm" and "dddmm.mmmm" at the least.
+constexpr std::size_t kLatitudeDigits = 4;
+constexpr std::size_t kLongitudeDigits = 5;
 // The most decimals written (and kept from the sentence).
 constexpr int kMostDecimals = 9;
 
@@ -30,6 +34,7 @@ bool IsAlnum(char c) { return IsUpper(c) || IsDigit(c) || (c >= 'a' && c <= 'z')
 
 // Where a sentence's parts lie in its line.
 struct SentenceParts {
+    std::string_view prefix;   // what comes before the "$" (time stamp, TAG block), as received
     std::string_view body;     // "$" up to the line end, the checksum included
     std::string_view data;     // "$" up to the "*" (or the line end)
     std::string_view lineEnd;  // "\n", "\r\n" or "" as received
@@ -56,13 +61,24 @@ bool ReadHeight(std::string_view text, double& value, int& decimals) {
     return true;
 }
 
-// "ddmm.mmmm" (or "dddmm.mmmm") with its hemisphere: degrees, south and west negative.
-bool ReadAngle(std::string_view text, std::string_view hemisphere, char positive, char negative,
-               double largest, double& degrees) {
+// Digits, then "." and digits or nothing, with `digits` or more before the point.
+bool HasNmeaAngleForm(std::string_view text, std::size_t digits) {
+    const std::size_t point = std::min(text.find('.'), text.size());
+    if (point < digits) return false;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        if (k != point && !IsDigit(text[k])) return false;
+    }
+    return true;
+}
+
+// "ddmm.mmmm" (or "dddmm.mmmm", `digits` 5) with its hemisphere: degrees, south
+// and west negative. "48" is no 0 deg 48': a field of another form is refused.
+bool ReadAngle(std::string_view text, std::size_t digits, std::string_view hemisphere,
+               char positive, char negative, double largest, double& degrees) {
     if (hemisphere.size() != 1 || (hemisphere[0] != positive && hemisphere[0] != negative))
         return false;
     double value = 0.0;
-    if (text.empty() || text.front() == '-' || !ReadPlainDecimal(text, value)) return false;
+    if (!HasNmeaAngleForm(text, digits) || !ReadPlainDecimal(text, value)) return false;
     const double whole = std::floor(value / 100.0);
     const double minutes = value - whole * 100.0;
     degrees = whole + minutes / 60.0;
@@ -86,8 +102,12 @@ NmeaOutcome SplitSentence(std::string_view line, SentenceParts& parts) {
     std::string_view body = line;
     if (!body.empty() && body.back() == '\n') body.remove_suffix(1);
     if (!body.empty() && body.back() == '\r') body.remove_suffix(1);
-    parts.body = body;
     parts.lineEnd = line.substr(body.size());
+    const std::size_t at = FindNmeaSentence(body);
+    if (at == std::string_view::npos) return NmeaOutcome::NotPosition;
+    parts.prefix = body.substr(0, at);
+    body.remove_prefix(at);
+    parts.body = body;
 
     std::string_view talker;
     std::string_view type;
@@ -127,15 +147,18 @@ NmeaOutcome ReadFields(const SentenceParts& parts, NmeaFix& fix, int& altitudeDe
                   : status.empty() || status == "0") {
         return NmeaOutcome::NoFix;
     }
-    for (const std::size_t k : {std::size_t{2}, std::size_t{3}, std::size_t{4}, std::size_t{5},
-                                parts.altitudeField, parts.separationField}) {
+    for (std::size_t k = 2; k <= 5; ++k) {
         if (f[k].empty()) return NmeaOutcome::EmptyField;
     }
+    // A fix without one of the two has no known ellipsoidal height to keep.
+    if (f[parts.separationField].empty()) return NmeaOutcome::NoSeparation;
+    if (f[parts.altitudeField].empty()) return NmeaOutcome::NoAltitude;
     if (!parts.gns && (f[10] != "M" || f[12] != "M")) return NmeaOutcome::WrongUnit;
-    if (!ReadAngle(f[2], f[3], 'N', 'S', 90.0, fix.latitude) ||
-        !ReadAngle(f[4], f[5], 'E', 'W', 180.0, fix.longitude) ||
+    if (!ReadAngle(f[2], kLatitudeDigits, f[3], 'N', 'S', 90.0, fix.latitude) ||
+        !ReadAngle(f[4], kLongitudeDigits, f[5], 'E', 'W', 180.0, fix.longitude) ||
         !ReadHeight(f[parts.altitudeField], fix.altitude, altitudeDecimals) ||
-        !ReadHeight(f[parts.separationField], fix.separation, separationDecimals)) {
+        !ReadHeight(f[parts.separationField], fix.separation, separationDecimals) ||
+        !(std::fabs(fix.separation) <= kLargestUndulation)) {
         return NmeaOutcome::Unreadable;
     }
     // The rewritten altitude must be read again as a height.
@@ -195,8 +218,11 @@ const char* NmeaOutcomeText(NmeaOutcome outcome) {
         case NmeaOutcome::WrongChecksum: return "wrong checksum";
         case NmeaOutcome::NoFix: return "no fix";
         case NmeaOutcome::EmptyField: return "empty field";
+        case NmeaOutcome::NoSeparation: return "no separation";
+        case NmeaOutcome::NoAltitude: return "no altitude";
         case NmeaOutcome::WrongUnit: return "unit not M";
         case NmeaOutcome::Unreadable: return "unreadable";
+        case NmeaOutcome::TooLong: return "beyond 82 characters";
         case NmeaOutcome::QueryFailed: return "N not computed";
     }
     return "unreadable";
@@ -214,6 +240,19 @@ bool UndulationAtFix(const NmeaFix& fix, const UndulationQuery& query, float& un
     const double longitude = fix.longitude < 0.0 ? fix.longitude + 360.0 : fix.longitude;
     return query(fix.latitude, longitude, undulation) == QueryStatus::StatusOk &&
            std::fabs(undulation) <= kLargestUndulation;
+}
+
+std::size_t FindNmeaSentence(std::string_view line) {
+    std::size_t first = std::string_view::npos;
+    for (std::size_t at = line.find('$'); at != std::string_view::npos;
+         at = line.find('$', at + 1)) {
+        std::string_view talker;
+        std::string_view type;
+        if (!NmeaIdentifier(line.substr(at), talker, type)) continue;
+        if (IsPositionSentence(talker, type)) return at;
+        first = std::min(first, at);
+    }
+    return first;
 }
 
 bool NmeaIdentifier(std::string_view line, std::string_view& talker, std::string_view& type) {
@@ -262,13 +301,20 @@ NmeaOutcome RewriteNmeaLine(std::string_view line, const NmeaRewriteOptions& opt
         options.separationOnly ? fix.altitude : fix.altitude + fix.separation - n;
     altitudeDecimals = std::min(std::max(altitudeDecimals, 1), kMostDecimals);
     separationDecimals = std::min(std::max(separationDecimals, 1), kMostDecimals);
+    const std::size_t lineStart = out.size();
+    out.append(parts.prefix);
     const std::size_t start = out.size();
     AppendSentence(parts, options, altitude, altitudeDecimals, n, separationDecimals, out);
-    // A sentence within NMEA's 82 characters stays within them: decimals given
-    // up, the most first, down to one each.
+    // A sentence within NMEA's 82 characters (CR LF counted) stays within them:
+    // decimals given up, the most first, down to one each; beyond that it stays
+    // as received.
     const bool fitted = parts.body.size() + 2 <= kLongestSentence;
-    while (fitted && out.size() - start + 2 > kLongestSentence &&
-           std::max(altitudeDecimals, separationDecimals) > 1) {
+    while (fitted && out.size() - start + 2 > kLongestSentence) {
+        if (std::max(altitudeDecimals, separationDecimals) == 1) {
+            out.resize(lineStart);
+            out.append(line);
+            return NmeaOutcome::TooLong;
+        }
         if (altitudeDecimals >= separationDecimals) {
             --altitudeDecimals;
         } else {

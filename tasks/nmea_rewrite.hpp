@@ -19,13 +19,22 @@
 // precision: a sentence keeps its length give or take the digits before the
 // point. A checksum is written (in capitals) only where the sentence had one.
 //
+// A sentence need not start its line: loggers put a time stamp before it,
+// NMEA 4 a TAG block ("\s:rcvr,c:1700000000*2F\"), some receivers binary
+// frames or blanks. It starts at the first "$" that opens a GGA or GNS
+// identifier, and every byte before it is kept as received. The latitude and
+// longitude must have NMEA's form, "ddmm.mmmm" and "dddmm.mmmm" (at least four
+// and five digits before the point), and the separation lie within 1000 m.
+//
 // A sentence stays as received, with the reason, when its checksum (upper- or
 // lower-case hexadecimal) is not its own, when it holds no fix (GGA quality
-// 0, GNS mode "N" in every position), when its position, a hemisphere, the
-// altitude or the separation is empty, when a unit is not "M", when a field
-// cannot be read, or when the undulation cannot be computed. The line end, if
-// any, is kept as received. Numbers are read and written in the "C" locale;
-// the functions keep no state and may run on several threads.
+// 0, GNS mode "N" in every position), when its position or a hemisphere is
+// empty, when a fix has no separation or no altitude (its ellipsoidal height
+// is unknown), when a unit is not "M", when a field cannot be read, when a
+// sentence within NMEA's 82 characters would grow beyond them even with one
+// decimal in each height, or when the undulation cannot be computed. The line
+// end, if any, is kept as received. Numbers are read and written in the "C"
+// locale; the functions keep no state and may run on several threads.
 #pragma once
 
 #include <string>
@@ -41,9 +50,12 @@ enum class NmeaOutcome {
     NotPosition,    ///< any other line (RMC, GSA, proprietary, text): passed on
     WrongChecksum,  ///< a checksum that is not the sentence's own
     NoFix,          ///< GGA quality 0, GNS mode "N" everywhere
-    EmptyField,     ///< an empty position, hemisphere, altitude or separation
+    EmptyField,     ///< an empty position or hemisphere
+    NoSeparation,   ///< a fix with an empty separation: h unknown
+    NoAltitude,     ///< a fix with an empty altitude: h unknown
     WrongUnit,      ///< a GGA altitude or separation unit other than "M"
     Unreadable,     ///< too few fields, or a field that cannot be read
+    TooLong,        ///< would grow beyond NMEA's 82 characters even with one decimal
     QueryFailed,    ///< the undulation at the position could not be computed
 };
 inline constexpr int kNmeaOutcomes = static_cast<int>(NmeaOutcome::QueryFailed) + 1;
@@ -62,6 +74,11 @@ bool IsNmeaTalker(std::string_view text);
 /// True for the identifier of a sentence that RewriteNmeaLine rewrites: a
 /// two-letter talker (as NmeaIdentifier splits it) and "GGA" or "GNS".
 bool IsPositionSentence(std::string_view talker, std::string_view type);
+
+/// Where the sentence of a line starts: the first "$" that opens a GGA or GNS
+/// identifier, else the first "$" that opens any identifier (NmeaIdentifier);
+/// npos when there is none.
+std::size_t FindNmeaSentence(std::string_view line);
 
 /// The identifier of a sentence line: talker and type of "$GPGGA,..." ("GP",
 /// "GGA"); "P" and the rest for proprietary ones ("$PUBX,..."); false when the
@@ -90,7 +107,7 @@ bool UndulationAtFix(const NmeaFix& fix, const UndulationQuery& query, float& un
 
 /// Rewrites one line and appends it to `out`: the rewritten sentence, or the
 /// line as received for every other outcome. `fix`, when given, receives the fix of
-/// a sentence that could be read (Rewritten and QueryFailed).
+/// a sentence that could be read (Rewritten, TooLong and QueryFailed).
 NmeaOutcome RewriteNmeaLine(std::string_view line, const NmeaRewriteOptions& options,
                             const UndulationQuery& query, std::string& out, NmeaFix* fix = nullptr);
 

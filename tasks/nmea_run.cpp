@@ -12,11 +12,13 @@ namespace {
 
 constexpr std::int64_t kProgressStep = 10000;
 
-// A GGA or GNS sentence by its identifier.
-bool IsPositionIdentifier(std::string_view line) {
+// A line holding a GGA or GNS sentence, by its identifier.
+bool HoldsPositionSentence(std::string_view line) {
+    const std::size_t at = FindNmeaSentence(line);
     std::string_view talker;
     std::string_view type;
-    return NmeaIdentifier(line, talker, type) && IsPositionSentence(talker, type);
+    return at != std::string_view::npos && NmeaIdentifier(line.substr(at), talker, type) &&
+           IsPositionSentence(talker, type);
 }
 
 }  // namespace
@@ -29,7 +31,8 @@ std::int64_t NmeaCounts::lines() const {
 
 bool NmeaCounts::AnyFailed() const {
     using O = NmeaOutcome;
-    for (const O reason : {O::WrongChecksum, O::WrongUnit, O::Unreadable, O::QueryFailed}) {
+    for (const O reason : {O::WrongChecksum, O::NoSeparation, O::NoAltitude, O::WrongUnit,
+                           O::Unreadable, O::TooLong, O::QueryFailed}) {
         if (of[static_cast<int>(reason)] > 0) return true;
     }
     return false;
@@ -47,6 +50,7 @@ NmeaRunOutcome RunNmea(const PointFileInput& input, TextOutput& output, const Ge
     NmeaRunOutcome outcome;
     LineReader reader(input.fd());
     reader.KeepCarriageReturns();
+    reader.EndLinesAtCarriageReturns();
     reader.StopOn(stop);
     const UndulationQuery query = [&](double latitude, double longitude, float& undulation) {
         return ComputeUndulation(grid, method, latitude, longitude, undulation, mapped);
@@ -55,13 +59,16 @@ NmeaRunOutcome RunNmea(const PointFileInput& input, TextOutput& output, const Ge
 
     LineWork<NmeaCounts> work;
     work.handle = [&](std::string_view lines, std::int64_t, std::string& out, NmeaCounts& counts) {
-        ForEachLine(lines, [&](std::string_view line) {
-            ++counts.of[static_cast<int>(RewriteNmeaLine(line, options, query, out))];
-        });
+        ForEachLine(
+            lines,
+            [&](std::string_view line) {
+                ++counts.of[static_cast<int>(RewriteNmeaLine(line, options, query, out))];
+            },
+            true);
     };
     work.countOverlong = [](std::string_view start, std::int64_t, NmeaCounts& counts) {
         const NmeaOutcome reason =
-            IsPositionIdentifier(start) ? NmeaOutcome::Unreadable : NmeaOutcome::NotPosition;
+            HoldsPositionSentence(start) ? NmeaOutcome::Unreadable : NmeaOutcome::NotPosition;
         ++counts.of[static_cast<int>(reason)];
     };
     work.add = [&](const NmeaCounts& counts) {

@@ -1,6 +1,7 @@
 // A run that rewrites an NMEA log with the EGM2008 separation (nmea_rewrite.hpp):
 // every line read, every position sentence rewritten or left as received, every
-// other line passed on, each line with its own line end. The lines go through
+// other line passed on, each line with its own line end (LF, CR LF, or a CR
+// alone, as some loggers end lines). The lines go through
 // RunLines (line_batches.hpp): batched over two threads for a regular file,
 // line by line for a live stream, where each line is written as soon as it is
 // in. A line too long to hold is passed on as read (a GGA or GNS sentence by
@@ -28,8 +29,9 @@ struct NmeaCounts {
     /// GGA and GNS sentences: every line but NotPosition.
     std::int64_t positions() const { return lines() - of[int(NmeaOutcome::NotPosition)]; }
     /// True when a sentence that could hold a fix was not rewritten: a wrong
-    /// checksum, a unit other than M, an unreadable field, N not computed. A
-    /// sentence without a fix (no fix, an empty field) is no failure.
+    /// checksum, a fix without separation or altitude, a unit other than M, an
+    /// unreadable field, a sentence that would grow beyond 82 characters, N not
+    /// computed. A sentence without a fix (no fix, an empty position) is no failure.
     bool AnyFailed() const;
     NmeaCounts& operator+=(const NmeaCounts& other);
 };

@@ -74,6 +74,32 @@ TEST_F(NmeaRun, AuditReportsOnStandardOutput) {
     EXPECT_EQ(json.out.back(), '\n');
 }
 
+// Pinned: the audit passed (exit 0) a log it could not check.
+TEST_F(NmeaRun, AuditFailsALogItCannotCheck) {
+    const std::string noSeparation =
+        WithNmeaChecksum("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,,M,,") + "\n";
+    const struct {
+        std::string log;
+        int status;
+        std::string firstLine;
+    } rows[] = {
+        {"", 1, "the log is empty: nothing to check"},
+        {std::string("\xb5\x62\x01\0\n", 5), 1,
+         "no NMEA sentence in the log: it holds binary data, not NMEA text"},
+        {noSeparation, 1, "1 fix without a separation: heights cannot be checked"},
+        {kNoFix, 0, "no fix in the log: nothing to compare"},
+        {"10:00:00 " + kGga, 0,
+         "separation differs from EGM2008 by up to 0.4 m (RMS 0.4 m): "
+         "the receiver uses a coarser geoid model; rewrite with `egm2008 "
+         "nmea` to get EGM2008 heights"},
+    };
+    for (const auto& row : rows) {
+        const CliRun r = Nmea({"-", "--audit"}, row.log);
+        EXPECT_EQ(r.status, row.status) << r.out;
+        EXPECT_EQ(r.out.substr(0, r.out.find('\n')), row.firstLine);
+    }
+}
+
 TEST_F(NmeaRun, UsageErrors) {
     struct Case {
         std::vector<std::string> args;

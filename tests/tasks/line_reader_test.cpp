@@ -20,13 +20,16 @@ using test::ReadFile;
 using test::ScratchFolder;
 using test::WriteFile;
 
-// Every line of `bytes` as the reader hands it out.
-std::vector<std::string> Lines(const std::string& bytes) {
+// Every line of `bytes` as the reader hands it out; `crEnds`: told
+// EndLinesAtCarriageReturns, with `keepCr` KeepCarriageReturns too.
+std::vector<std::string> Lines(const std::string& bytes, bool crEnds = false, bool keepCr = true) {
     ScratchFolder folder;
     WriteFile(folder.File("in"), bytes);
     const int fd = ::open(folder.File("in").c_str(), O_RDONLY);
     EXPECT_GE(fd, 0);
     LineReader reader(fd);
+    if (crEnds) reader.EndLinesAtCarriageReturns();
+    if (crEnds && keepCr) reader.KeepCarriageReturns();
     std::vector<std::string> lines;
     std::string line;
     LineReader::Status status;
@@ -74,6 +77,22 @@ INSTANTIATE_TEST_SUITE_P(
                   std::string(200000, '7') + "\n",
                   {std::string(200000, '7') + "\n"}}),
     [](const ::testing::TestParamInfo<LinesCase>& p) { return std::string(p.param.name); });
+
+// Lines that end in a CR alone, as some NMEA loggers write them, with their ends kept.
+TEST(LineReader, ACrAloneEndsALineWhenAsked) {
+    const struct {
+        std::string bytes;
+        std::vector<std::string> lines;
+    } rows[] = {
+        {"a\rb\r", {"a\r", "b\r"}},
+        {"a\r\nb\rc\n\rd", {"a\r\n", "b\r", "c\n", "\r", "d"}},
+        // The CR is the last byte of the first read: the next read tells whether an LF follows.
+        {kAcrossReads + "\r\nz\r", {kAcrossReads + "\r\n", "z\r"}},
+        {kAcrossReads + "\rz\r", {kAcrossReads + "\r", "z\r"}},
+    };
+    for (const auto& row : rows) EXPECT_EQ(Lines(row.bytes, true), row.lines);
+    EXPECT_EQ(Lines("a\rb\r\nc\r", true, false), (std::vector<std::string>{"a\n", "b\n", "c\n"}));
+}
 
 // An overlong line is handed out cut and its rest copied as text mode writes it.
 struct OverlongCase {

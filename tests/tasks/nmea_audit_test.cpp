@@ -50,10 +50,36 @@ TEST(NmeaAudit, VerdictsFollowTheFigures) {
     const struct {
         std::vector<std::string> log;
         std::vector<std::string> verdicts;
+        bool failed = false;  // NmeaAuditFailed: the log could not be checked
     } rows[] = {
-        {{}, {"no fix in the log: nothing to compare"}},
+        // Pinned: an empty log, text without a sentence and binary data passed with exit 0.
+        {{}, {"the log is empty: nothing to check"}, true},
+        {{"hello\n"}, {"no NMEA sentence in the log: nothing to check"}, true},
+        {{std::string("\xb5\x62\x01\x07\0\x5c\n", 7)},
+         {"no NMEA sentence in the log: it holds binary data, not NMEA text"},
+         true},
         {{kRmc, NmeaSentence("GPGGA,120000.00,4830.000,N,01130.000,E,0,00,99.9,500.0,M,47.2,M,,")},
          {"no fix in the log: nothing to compare"}},
+        // Pinned: fixes without a separation were told as "no fix".
+        {{NmeaSentence("GPGGA,120000.00,4830.000,N,01130.000,E,1,08,0.9,500.0,M,,M,,"),
+          NmeaSentence("GPGGA,120001.00,4830.000,N,01130.000,E,1,08,0.9,500.0,M,,M,,")},
+         {"2 fixes without a separation: heights cannot be checked"},
+         true},
+        {{Gga("GP", "120000.00", "500.0", "47.25"),
+          NmeaSentence("GPGGA,120001.00,4830.000,N,01130.000,E,1,08,0.9,,M,47.2,M,,")},
+         {"separation matches EGM2008 (RMS 0.00 m): altitudes are heights above the EGM2008 geoid",
+          "1 fix without an altitude: heights cannot be checked"}},
+        // Pinned: sentences after a time stamp or TAG block were not read.
+        {{"2024-05-01T12:00:00Z " + Gga("GP", "120000.00", "500.0", "47.27"),
+          "\\c:1700000000*5F\\" + Gga("GP", "120001.00", "500.0", "47.23")},
+         {"separation matches EGM2008 (RMS 0.02 m): altitudes are heights above the EGM2008 "
+          "geoid"}},
+        // Pinned: one pooled verdict for a GP with EGM2008's separation and a GN with 0.
+        {{Gga("GP", "120000.00", "500.0", "47.27"), Gga("GN", "120001.00", "547.25", "0.0")},
+         {"GP: separation matches EGM2008 (RMS 0.02 m): altitudes are heights above the EGM2008 "
+          "geoid",
+          "GN: separation is 0 in every sentence: the altitude field most likely holds "
+          "ellipsoidal heights"}},
         {{Gga("GP", "120000.00", "500.0", "47.27"), Gga("GP", "120001.00", "500.0", "47.23")},
          {"separation matches EGM2008 (RMS 0.02 m): altitudes are heights above the EGM2008 "
           "geoid"}},
@@ -71,10 +97,37 @@ TEST(NmeaAudit, VerdictsFollowTheFigures) {
         {{Gga("GP", "120000.00", "500.0", "47.25"), Gga("GP", "120001.00", "9.0", "1.0", true)},
          {"separation matches EGM2008 (RMS 0.00 m): altitudes are heights above the EGM2008 geoid",
           "1 fix could not be compared: EGM2008 N could not be computed at its position"}},
+        // Pinned: a log whose every query failed passed with exit 0.
+        {{Gga("GP", "120001.00", "9.0", "1.0", true)},
+         {"1 fix could not be compared: EGM2008 N could not be computed at its position"},
+         true},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(Audit(row.log).verdicts, row.verdicts) << NmeaAuditText(Audit(row.log));
+        const NmeaAuditReport r = Audit(row.log);
+        EXPECT_EQ(r.verdicts, row.verdicts) << NmeaAuditText(r);
+        EXPECT_EQ(NmeaAuditFailed(r), row.failed) << NmeaAuditText(r);
     }
+}
+
+// Talkers whose verdicts differ get their own figures, in words and in JSON.
+TEST(NmeaAudit, DisagreeingTalkersGetTheirOwnFigures) {
+    const NmeaAuditReport r =
+        Audit({Gga("GP", "120000.00", "500.0", "47.35"), Gga("GN", "120001.00", "547.25", "0.0")});
+    const std::string text = NmeaAuditText(r);
+    EXPECT_NE(text.find("Fixes: 2 from 120000.00 to 120001.00 UTC (1 s)\n"
+                        "Separation - EGM2008 N (GP): mean 0.10 m, RMS 0.10 m, min 0.10 m, max "
+                        "0.10 m over 1 fix\n"
+                        "Separation - EGM2008 N (GN): mean -47.25 m, RMS 47.25 m, min -47.25 m, "
+                        "max -47.25 m over 1 fix\n"
+                        "Separation 0 (GN): 1 fix\n"),
+              std::string::npos)
+        << text;
+    const std::string json = NmeaAuditJson(r);
+    EXPECT_NE(json.find("\"by_talker\":{\"GP\":{\"fixes\":1,\"difference\":{\"count\":1,"
+                        "\"mean\":0.1000,\"rms\":0.1000,\"min\":0.1000,\"max\":0.1000},"
+                        "\"zero_separations\":0,\"query_failed\":0},\"GN\":{\"fixes\":1,"),
+              std::string::npos)
+        << json;
 }
 
 // Pinned: a GN fix is paired only with fixes of its own epoch, whatever lies between them.
@@ -115,21 +168,27 @@ TEST(NmeaAudit, TextAndJsonCarryTheSameFigures) {
               "\"unusable\":{\"wrong checksum\":1,\"no fix\":1},\"first_time\":\"235959.00\","
               "\"last_time\":\"000001.50\",\"span_seconds\":2.50,\"difference\":{\"count\":2,"
               "\"mean\":0.0500,\"rms\":0.0707,\"min\":0.0000,\"max\":0.1000},"
-              "\"zero_separations\":0,\"query_failed\":0,\"epochs\":{\"paired\":0,"
+              "\"zero_separations\":0,\"query_failed\":0,\"by_talker\":{\"GP\":{\"fixes\":2,"
+              "\"difference\":{\"count\":2,\"mean\":0.0500,\"rms\":0.0707,\"min\":0.0000,"
+              "\"max\":0.1000},\"zero_separations\":0,\"query_failed\":0}},"
+              "\"epochs\":{\"paired\":0,"
               "\"disagreeing\":0,\"largest_altitude_difference\":0.0000},"
               "\"grid\":\"grids/\\\"10'\\\"\\\\\\u0001\",\"verdicts\":[\"separation matches "
               "EGM2008 (RMS 0.07 m): altitudes are heights above the EGM2008 geoid\"]}");
 }
 
-// A log read from a file with N from a mapped grid; an empty log has no fix.
+// A log read from a file with N from a mapped grid, its lines ending in LF or
+// in CR alone (pinned: a CR-only log was one line, "1 wrong checksum").
 TEST(NmeaAudit, RunReadsTheLogThroughTheMappedGrid) {
     test::ScratchFolder folder;
     const GeoidGrid grid = test::ConstantGrid(47.25f);
     test::RecordingNotifier notifier;
     MappedGrid mapped;
     ASSERT_EQ(mapped.Map(grid, notifier), QueryStatus::StatusOk);
+    std::string crOnly = Gga("GP", "120000.00", "500.0", "47.25") + kRmc;
+    for (char& c : crOnly) c = c == '\n' ? '\r' : c;
     for (const std::string& log :
-         {Gga("GP", "120000.00", "500.0", "47.25") + kRmc, std::string()}) {
+         {Gga("GP", "120000.00", "500.0", "47.25") + kRmc, crOnly, std::string()}) {
         test::WriteFile(folder.File("log.nmea"), log);
         const int fd = ::open(folder.File("log.nmea").c_str(), O_RDONLY);
         ASSERT_GE(fd, 0);

@@ -96,10 +96,36 @@ std::vector<RewriteCase> Cases() {
         {"EmptyLatitude", "$GPGGA,1,,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", "", O::EmptyField},
         {"EmptyHemisphere", "$GPGGA,1,4807.038,N,01131.000,,1,08,0.9,545.4,M,46.9,M,,", "",
          O::EmptyField},
+        // Pinned: a fix without altitude or separation passed as "no fix" (exit 0).
         {"EmptyAltitude", "$GPGGA,1,4807.038,N,01131.000,E,1,08,0.9,,M,46.9,M,,", "",
-         O::EmptyField},
+         O::NoAltitude},
         {"EmptySeparation", "$GNGNS,1,4717.11378,N,00833.91214,E,AAN,12,0.92,499.6,,,,V", "",
-         O::EmptyField},
+         O::NoSeparation},
+        {"EmptySeparationAndUnit", "$GPGGA,1,4807.038,N,01131.000,E,1,08,0.9,545.4,M,,,,", "",
+         O::NoSeparation},
+        // Pinned: "48" was read as 0 deg 48', moving N and the altitude by tens of metres.
+        {"LatitudeWithoutMinutes", "$GPGGA,1,48,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", "",
+         O::Unreadable},
+        {"LongitudeOfFourDigits", "$GPGGA,1,4807.038,N,1131.000,E,1,08,0.9,545.4,M,46.9,M,,", "",
+         O::Unreadable},
+        {"LatitudeWithSign", "$GPGGA,1,+4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", "",
+         O::Unreadable},
+        {"LatitudeWithoutPoint", "$GPGGA,1,4807,N,01131,E,1,08,0.9,545.4,M,46.9,M,,",
+         "$GPGGA,1,4807,N,01131,E,1,08,0.9,545.2,M,47.1,M,,", O::Rewritten},
+        // Pinned: a separation of kilometres was taken as a receiver's.
+        {"SeparationBeyondAThousandMetres",
+         "$GPGGA,1,4807.038,N,01131.000,E,1,08,0.9,545.4,M,-1000.1,M,,", "", O::Unreadable},
+        // Pinned: a sentence after a TAG block, a time stamp, blanks or a binary frame
+        // passed as another line; the bytes before it stay.
+        {"AfterTagBlock", "\\s:rcvr,c:1700000000*2F\\" + WithNmeaChecksum(kGga) + "\r\n",
+         "\\s:rcvr,c:1700000000*2F\\" + WithNmeaChecksum(kGgaOut) + "\r\n", O::Rewritten},
+        {"AfterTimeStamp", "2024-05-01T10:00:00.123Z " + WithNmeaChecksum(kGga) + "\n",
+         "2024-05-01T10:00:00.123Z " + WithNmeaChecksum(kGgaOut) + "\n", O::Rewritten},
+        {"AfterBlanks", " \t" + kGga, " \t" + kGgaOut, O::Rewritten},
+        {"AfterBinaryFrameWithADollar", std::string("\xb5\x62\x01$\0,", 6) + kGga,
+         std::string("\xb5\x62\x01$\0,", 6) + kGgaOut, O::Rewritten},
+        {"OtherSentenceAfterTimeStamp", "10:00:00 $GPRMC,123519,A,4807.038,N\n", "",
+         O::NotPosition},
         {"FeetUnit", "$GPGGA,1,4807.038,N,01131.000,E,1,08,0.9,545.4,F,46.9,M,,", "", O::WrongUnit},
         {"LowerCaseUnit", "$GPGGA,1,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,m,,", "",
          O::WrongUnit},
@@ -170,6 +196,16 @@ TEST(NmeaRewrite, SentenceWithinEightyTwoCharactersStaysWithin) {
                                     "-42.0015,M,47.12500,M,,") +
                        "\r\n");
     EXPECT_LE(out.size(), 82u);
+}
+
+// Pinned: a 78-character sentence grew to 85 when one decimal each was not short enough.
+TEST(NmeaRewrite, SentenceThatCannotStayWithinEightyTwoStaysAsReceived) {
+    const std::string in = WithNmeaChecksum(
+        "$GPGGA,092725.000,4717.11399,N,00833.91590,E,1,12,0.71,9,M,0,M,11.5,0031");
+    ASSERT_EQ(in.size() + 2, 77u);
+    NmeaOutcome outcome{};
+    EXPECT_EQ(Rewrite(in + "\r\n", outcome), in + "\r\n");
+    EXPECT_EQ(outcome, NmeaOutcome::TooLong);
 }
 
 TEST(NmeaRewrite, IdentifiersAndTalkers) {

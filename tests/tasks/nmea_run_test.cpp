@@ -82,6 +82,42 @@ TEST(RunNmea, FileInBatchesGivesEachLinesOwnRewrite) {
     EXPECT_TRUE(o.AnyFailed());
 }
 
+// Whole logs: output bytes, summary, and whether the run failed.
+TEST(RunNmea, EachLogGivesItsOutputSummaryAndFailure) {
+    const std::string gga = kLog[0].substr(0, kLog[0].size() - 2);
+    const std::string rewritten = Expected(gga);
+    const std::string noSeparation =
+        WithNmeaChecksum("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,,M,,");
+    const struct {
+        std::string in;
+        std::string out;
+        std::string summary;
+        bool failed;
+    } rows[] = {
+        // Pinned: a log with CR-only line ends was one line, "1 wrong checksum".
+        {gga + "\r" + gga + "\r", rewritten + "\r" + rewritten + "\r",
+         "2 lines read: 2 GGA/GNS sentences rewritten.", false},
+        {noSeparation + "\n" + kLog[3], noSeparation + "\n" + kLog[3],
+         "2 lines read: 0 GGA/GNS sentences rewritten, 2 left as received (1 no fix, 1 no "
+         "separation).",
+         true},
+    };
+    for (const auto& row : rows) {
+        test::ScratchFolder scratch;
+        test::WriteFile(scratch.File("in.nmea"), row.in);
+        PointFileInput in;
+        ASSERT_TRUE(in.Open(scratch.File("in.nmea")));
+        TextOutput out;
+        ASSERT_TRUE(out.Open(scratch.File("out.nmea")));
+        Mapped m;
+        const NmeaRunOutcome o =
+            RunNmea(in, out, m.grid, m.mapped, InterpolationMethod::BiLinear, {}, nullptr);
+        EXPECT_TRUE(test::SameBytes(row.out, test::ReadFile(scratch.File("out.nmea"))));
+        EXPECT_EQ(NmeaSummaryText(o), row.summary);
+        EXPECT_EQ(o.AnyFailed(), row.failed) << row.summary;
+    }
+}
+
 // A live stream (gpspipe -r | egm2008 nmea - -): each sentence is answered, with
 // its own line end, before the next one comes.
 TEST(RunNmea, LiveStreamIsAnsweredSentenceBySentence) {
