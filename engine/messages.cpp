@@ -102,8 +102,8 @@ std::string GridPassedOverMessage(const std::string& path, GridSize size, bool b
     GeoidGrid named;
     named.gridSize = size;
     named.bigEndian = bigEndian;
-    return text + "its name is that of the " + SizeText(size) + " grid in " +
-           OrderText(bigEndian) + " byte order. " + GridFindingText(*probe, named);
+    return text + "its name is that of the " + SizeText(size) + " grid in " + OrderText(bigEndian) +
+           " byte order. " + GridFindingText(*probe, named);
 }
 
 std::string GridNameNotFoundMessage(const std::string& name,

@@ -178,7 +178,8 @@ PYBIND11_MODULE(egm2008, m) {
     m.attr("__version__") = EGM2008_VERSION;
     // egm2008.Error is an OSError; its errno is the failed system call's, when there was one
     // (None otherwise), and str() is the command line's message either way.
-    static PyObject* errorType = py::register_exception<egm2008::Error>(m, "Error", PyExc_OSError).ptr();
+    static PyObject* errorType =
+        py::register_exception<egm2008::Error>(m, "Error", PyExc_OSError).ptr();
     py::register_exception_translator([](std::exception_ptr raised) {
         try {
             if (raised) std::rethrow_exception(raised);

@@ -168,8 +168,8 @@ std::vector<const KnownGrid*> MissingGrids(const std::string& folder, const RunS
 }
 
 // The folder `path`, made when missing; false with the problem when it is or can be none.
-bool MakeFolder(const std::string& path, std::string (*message)(const std::string&,
-                                                                const std::string&),
+bool MakeFolder(const std::string& path,
+                std::string (*message)(const std::string&, const std::string&),
                 std::string& problem) {
     std::error_code error;
     fs::create_directories(path, error);

@@ -104,10 +104,10 @@ public:
     /// with "-le" or "-be", looked up by NGA's file names in each folder of
     /// $EGM2008_GRID_PATH (colon-separated), ${XDG_DATA_HOME:-~/.local/share}/egm2008,
     /// /usr/local/share/egm2008 and /usr/share/egm2008 (a file of that name in the working
-    /// directory is a path and wins). Its size and byte order are recognised from the file's length and record
-    /// markers; every record marker is checked. A file under a name's NGA file name that is
-    /// not that name's grid is passed over. Throws Error; std::invalid_argument for a path
-    /// holding a null character.
+    /// directory is a path and wins). Its size and byte order are recognised from the file's
+    /// length and record markers; every record marker is checked. A file under a name's NGA
+    /// file name that is not that name's grid is passed over. Throws Error;
+    /// std::invalid_argument for a path holding a null character.
     static Geoid open(const std::string& pathOrName);
     /// Opens a grid file that must be of `size` and `byteOrder`; throws Error when it is not,
     /// std::invalid_argument when `size` or `byteOrder` is none of its enumerators.

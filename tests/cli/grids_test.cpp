@@ -110,8 +110,9 @@ TEST(Grids, InstallWithoutHomeIsRefused) {
     };
     for (const NoHomeCase& c : cases) {
         const EnvironmentVariable home("HOME", c.home);
-        const CliRun run = RunTool(c.system ? std::vector<std::string>{"grids", "install", "--system"}
-                                            : std::vector<std::string>{"grids", "install"});
+        const CliRun run =
+            RunTool(c.system ? std::vector<std::string>{"grids", "install", "--system"}
+                             : std::vector<std::string>{"grids", "install"});
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err, "egm2008: " + std::string(c.message) + "\n");
@@ -165,10 +166,9 @@ TEST(Grids, InstallStoppedBySignalRemovesWhatItBegan) {
         ::waitpid(child, &status, 0);
         ASSERT_TRUE(downloading) << "apt-get never ran";
         EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.status);
-        EXPECT_EQ(ReadFile(errPath),
-                  "egm2008: " + FetchingPackageStep(scratch.File("cache")) +
-                      "\negm2008: The install was stopped by " + c.name +
-                      "; the files it had begun were removed.\n");
+        EXPECT_EQ(ReadFile(errPath), "egm2008: " + FetchingPackageStep(scratch.File("cache")) +
+                                         "\negm2008: The install was stopped by " + c.name +
+                                         "; the files it had begun were removed.\n");
         EXPECT_TRUE(std::filesystem::is_empty(scratch.File("cache")));
     }
 }

@@ -51,7 +51,7 @@ TEST(GridName, Parsed) {
 
 struct FoldersCase {
     std::optional<std::string> gridPath, xdgDataHome, home;
-    std::optional<std::string> user;  ///< UserGridFolder()
+    std::optional<std::string> user;   ///< UserGridFolder()
     std::vector<std::string> folders;  ///< before the two system folders
 };
 
@@ -84,13 +84,14 @@ TEST(GridSearchFolders, EnvironmentFirstThenTheUsersFolderThenSystem) {
 // folder and a file too short for any grid.
 struct LookupCase {
     const char* name;
-    const char* found;                   ///< folder/file name, "" for none
+    const char* found;                    ///< folder/file name, "" for none
     std::vector<std::string> passedOver;  ///< folder/file names
 };
 
 TEST(FindNamedGrid, FirstFolderHoldingTheGridTheNamePromises) {
     ScratchFolder scratch;
-    for (const char* folder : {"a", "b", "c"}) std::filesystem::create_directories(scratch.File(folder));
+    for (const char* folder : {"a", "b", "c"})
+        std::filesystem::create_directories(scratch.File(folder));
     const auto file = [&](const char* folder, GridSize size, bool bigEndian) {
         return scratch.File(std::string(folder) + "/" + GridFileName(size, bigEndian));
     };

@@ -283,8 +283,10 @@ TEST_F(ConstantGridTest, ArgumentsTheInterfaceCannotMeanAreRefused) {
         [&] { api::Geoid::open(path, size, api::ByteOrder::Little); },
         [&] { api::Geoid::open(path, api::GridSize::Grid10x10, order); },
         [&] { api::Geoid::open(path + std::string(1, '\0') + "x"); },
-        [&] { api::Geoid::open(path + std::string(1, '\0'), api::GridSize::Grid10x10,
-                               api::ByteOrder::Little); },
+        [&] {
+            api::Geoid::open(path + std::string(1, '\0'), api::GridSize::Grid10x10,
+                             api::ByteOrder::Little);
+        },
         [&] { (void)geoid_->undulation(1.0, 2.0, method); },
         [&] { (void)geoid_->undulation(1.0, 2.0, static_cast<api::Method>(-1)); },
         [&] { geoid_->undulations(points, points, out, method); },

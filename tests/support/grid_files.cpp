@@ -74,8 +74,8 @@ void WriteZeroGrid(const std::string& path, Shape shape, bool bigEndian) {
 void WriteProbedGrid(const std::string& path, Shape shape, bool bigEndian) {
     std::filesystem::remove(path);
     { std::ofstream created(path, std::ios::binary); }
-    std::filesystem::resize_file(
-        path, static_cast<std::uintmax_t>(shape.rows * (shape.columns + 2) * 4));
+    std::filesystem::resize_file(path,
+                                 static_cast<std::uintmax_t>(shape.rows * (shape.columns + 2) * 4));
     PokeWord(path, 0, static_cast<std::uint32_t>(4 * shape.columns), bigEndian);
 }
 

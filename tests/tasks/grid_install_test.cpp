@@ -77,9 +77,9 @@ struct FakeAptGet {
     FakeAptGet(const ScratchFolder& scratch, const std::string& script)
         : path("PATH", scratch.File("bin") + ":/usr/bin:/bin") {
         fs::create_directories(scratch.File("bin"));
-        test::WriteFile(scratch.File("bin/apt-get"),
-                        "#!/bin/sh\necho \"$@\" > \"" + scratch.File("apt-get.args") + "\"\n" +
-                            script + "\n");
+        test::WriteFile(
+            scratch.File("bin/apt-get"),
+            "#!/bin/sh\necho \"$@\" > \"" + scratch.File("apt-get.args") + "\"\n" + script + "\n");
         fs::permissions(scratch.File("bin/apt-get"), fs::perms::owner_all);
     }
     EnvironmentVariable path;
@@ -124,8 +124,8 @@ TEST(InstallGrids, MakesTheFourKnownGridsAfterFetchingADamagedPackageAgain) {
     EXPECT_EQ(first.rowsTotal, 2u * 1081 + 2u * 4321);
     EXPECT_EQ(first.rowsDone, first.rowsTotal);
     ASSERT_GE(first.steps.size(), 3u);
-    EXPECT_EQ(first.steps[0], PackageMismatchStep(cached, Sha256Hex("damaged"),
-                                                  kGeotranzPackage.sha256));
+    EXPECT_EQ(first.steps[0],
+              PackageMismatchStep(cached, Sha256Hex("damaged"), kGeotranzPackage.sha256));
     EXPECT_EQ(first.steps[1], FetchingPackageStep(cache));
     EXPECT_EQ(first.steps[2], ExtractingGridStep(kGeotranzPackage.fileName));
     // Nothing of the download or the extraction stays in the cache.
@@ -207,8 +207,8 @@ TEST(InstallGrids, PackageNotToBeHadIsRefusedWithTheReason) {
         EXPECT_EQ(outcome.problem, problem) << c.name;
         std::vector<std::string> steps = {FetchingPackageStep(cache)};
         if (c.cached) {
-            steps.insert(steps.begin(), PackageMismatchStep(cached, Sha256Hex(c.cached),
-                                                            kGeotranzPackage.sha256));
+            steps.insert(steps.begin(),
+                         PackageMismatchStep(cached, Sha256Hex(c.cached), kGeotranzPackage.sha256));
         }
         EXPECT_EQ(observer.steps, steps) << c.name;
         EXPECT_TRUE(outcome.made.empty());
@@ -238,7 +238,8 @@ TEST(ListGrids, SizeOrderAndDigestOfEachFileByNgaNamesAndFilesNotAsNamed) {
     test::WriteZeroGrid(tenLe, test::kShape10, false);
     test::WriteProbedGrid(misnamed, test::kShape10, true);
     const std::string realTenBe = test::RealGridPath(GridFileName(GridSize::Grid10x10, true));
-    if (test::Exists(realTenBe)) fs::copy_file(realTenBe, misnamed, fs::copy_options::overwrite_existing);
+    if (test::Exists(realTenBe))
+        fs::copy_file(realTenBe, misnamed, fs::copy_options::overwrite_existing);
     test::WriteFile(scratch.File(GridFileName(GridSize::Grid1x1, true)), "no grid");
     test::WriteFile(scratch.File("Und_min10x10_other_name"), "not listed");
     std::vector<std::string> folders = {scratch.path()};
