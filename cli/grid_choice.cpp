@@ -6,9 +6,11 @@ namespace egm2008::cli {
 
 std::optional<GeoidGrid> ChooseGridOrTell(const GridRequest& request, Console& console) {
     GeoidGrid grid;
-    std::string reason;
-    if (ChooseGrid(request, grid, reason)) return grid;
-    console.Message(reason);
+    GridChoiceNotes notes;
+    const bool chosen = ChooseGrid(request, grid, notes);
+    for (const std::string& passedOver : notes.passedOver) console.Message(passedOver);
+    if (chosen) return grid;
+    console.Message(notes.reason);
     return std::nullopt;
 }
 

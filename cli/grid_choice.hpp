@@ -1,5 +1,5 @@
 // The grid a subcommand runs on: the engine's choice (engine/grid_choice.hpp),
-// its refusal told on the console.
+// the files a grid name passed over and its refusal told on the console.
 #pragma once
 
 #include <optional>
@@ -10,7 +10,8 @@
 
 namespace egm2008::cli {
 
-/// The grid the request names; when there is none, the reason told on the console.
+/// The grid the request names; the files a name passed over, and the reason when there is
+/// no grid, told on the console.
 std::optional<GeoidGrid> ChooseGridOrTell(const GridRequest& request, Console& console);
 
 }  // namespace egm2008::cli

@@ -1,14 +1,17 @@
 // "egm2008 grids": the grids the grid folders hold, and "egm2008 grids install",
 // which makes the 10' and 2.5' grids from Debian's geotranz package
 // (tasks/grid_install.hpp). Steps and the progress line go to standard error,
-// the list and where the grids went to standard output.
+// the list and where the grids went to standard output. SIGINT, SIGTERM and
+// SIGHUP end an install with what it had begun removed (cli/stop_signals.hpp).
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "cli/commands.hpp"
 #include "cli/messages.hpp"
 #include "cli/run_cli.hpp"
+#include "cli/stop_signals.hpp"
 #include "engine/grid_choice.hpp"
 #include "tasks/grid_install.hpp"
 #include "tasks/text_output.hpp"
@@ -19,6 +22,7 @@ namespace {
 
 const char* Verdict(const FoundGrid& grid) {
     if (!grid.size || !grid.bigEndian) return "no grid file";
+    if (!grid.asNamed) return "NAMED WRONGLY";
     if (!grid.knownDigest) return "no known SHA-256";
     return *grid.knownDigest ? "SHA-256 verified" : "SHA-256 unknown";
 }
@@ -30,7 +34,9 @@ std::string ListText(const std::vector<FoundGrid>& grids) {
         const char* order = !grid.bigEndian   ? "-"
                             : *grid.bigEndian ? "big-endian"
                                               : "little-endian";
-        AppendFormat(text, "%-5s %-13s %-17s %s\n", size, order, Verdict(grid), grid.path.c_str());
+        AppendFormat(text, "%-5s %-13s %-17s %s", size, order, Verdict(grid), grid.path.c_str());
+        if (!grid.asNamed) text += NotAsNamedNote(SizeName(grid.namedSize), grid.namedBigEndian);
+        text += '\n';
     }
     return text;
 }
@@ -63,17 +69,27 @@ int List(Console& console) {
 }
 
 int Install(const GridsArgs& args, Console& console) {
-    const std::string folder = InstallFolder(args.system);
+    const std::optional<std::string> folder = InstallFolder(args.system);
+    const std::optional<std::string> cache = PackageCacheFolder();
+    if (!folder || !cache) {
+        console.Message(!folder ? kNoUserGridFolderMessage : kNoPackageCacheMessage);
+        return kExitFailure;
+    }
+    const StopSignals signals;
     InstallOutcome outcome;
     {
         ConsoleObserver observer(console);
-        outcome = InstallGrids(folder, PackageCacheFolder(), observer);
+        outcome = InstallGrids(*folder, *cache, observer, signals.stop());
+    }
+    if (const int signal = signals.received()) {
+        console.Message(InstallStoppedMessage(SignalName(signal), outcome.made.size()));
+        return SignalExitStatus(signal);
     }
     if (!outcome.ok) {
         console.Message(outcome.problem);
         return kExitFailure;
     }
-    if (!console.Out(GridsInstalledText(folder, outcome.made.size(), outcome.kept.size()))) {
+    if (!console.Out(GridsInstalledText(*folder, outcome.made.size(), outcome.kept.size()))) {
         console.Message(StandardOutputFailureMessage(std::strerror(errno)));
         return kExitFailure;
     }

@@ -68,6 +68,18 @@ std::string GridsInstalledText(const std::string& folder, std::size_t made, std:
            " already there); name them with --grid 10 or --grid 2.5.\n";
 }
 
+std::string NotAsNamedNote(const char* sizeName, bool bigEndian) {
+    return std::string(" (not the ") + sizeName + (bigEndian ? " big-endian" : " little-endian") +
+           " grid its name promises; grid names pass it over)";
+}
+
+std::string InstallStoppedMessage(const char* signal, std::size_t made) {
+    std::string text = std::string("The install was stopped by ") + signal +
+                       "; the files it had begun were removed";
+    if (made > 0) text += ", the " + std::to_string(made) + " grid(s) it had finished kept";
+    return text + ".";
+}
+
 std::string WrongMarkersMessage(const std::string& path, std::int64_t wrong,
                                 std::int64_t firstRow) {
     return "Geoidfile " + Quoted(path) + " has " + std::to_string(wrong) +

@@ -57,6 +57,18 @@ std::string FormatNeedsFileMessage(LatticeFormat format);
 std::string NoGridsFoundText(const std::vector<std::string>& folders);
 /// Where `egm2008 grids install` left the grids, with how many it made and found.
 std::string GridsInstalledText(const std::string& folder, std::size_t made, std::size_t kept);
+/// The note `egm2008 grids` puts after a file that is not the grid its name promises.
+std::string NotAsNamedNote(const char* sizeName, bool bigEndian);
+/// `egm2008 grids install` without --system where the user has no grid folder.
+inline constexpr const char* kNoUserGridFolderMessage =
+    "grids install: HOME is not set, so there is no ~/.local/share/egm2008 to install into; "
+    "set HOME (or XDG_DATA_HOME), or install for everyone with --system.";
+/// `egm2008 grids install` without a folder for the package file.
+inline constexpr const char* kNoPackageCacheMessage =
+    "grids install: HOME is not set, so there is no ~/.cache/egm2008 for the geotranz "
+    "package; set HOME, XDG_CACHE_HOME or EGM2008_CACHE.";
+/// `egm2008 grids install` ended by `signal` ("SIGTERM"), its temporary files removed.
+std::string InstallStoppedMessage(const char* signal, std::size_t made);
 
 // ---- grid files (info_command.cpp; the grid choice's own are in engine/messages.hpp) ----
 

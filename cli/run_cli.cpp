@@ -209,8 +209,9 @@ A grid file's size and byte order are recognised from its length and record
 markers; --grid-size and --big-endian or --little-endian say what it must be.
 --grid also takes a grid name, 10, 2.5 or 1 (with -le or -be for one byte
 order), looked up by NGA's file names in $EGM2008_GRID_PATH (folders separated
-by ":"), ~/.local/share/egm2008, /usr/local/share/egm2008 and
-/usr/share/egm2008; a file of that name in the working directory wins.
+by ":"), ${XDG_DATA_HOME:-~/.local/share}/egm2008, /usr/local/share/egm2008
+and /usr/share/egm2008, passing over a file that is not the named grid; a file
+of that name in the working directory wins.
 "egm2008 grids install" makes the 10' and 2.5' grids there.
 
 Exit status: 0 when every point was computed, 1 when the run failed or a point
@@ -624,13 +625,25 @@ struct GridsCommand {
             "install", "make the 10' and 2.5' grids from Debian's geotranz package");
         install->add_flag("--system", grids.system,
                           "into /usr/local/share/egm2008 (default ~/.local/share/egm2008)");
+        install->footer(R"(Makes the 10' and 2.5' grids, both byte orders, in
+${XDG_DATA_HOME:-~/.local/share}/egm2008 (with --system in /usr/local/share/egm2008)
+from NGA's 2.5' grid in geotranz_3.7-3_all.deb, taken from
+${EGM2008_CACHE:-${XDG_CACHE_HOME:-~/.cache}/egm2008}. A package file there whose
+SHA-256 is not the known one is fetched again with apt-get download; with the
+right one in place no network is needed. Grids already there with their SHA-256
+are kept; each grid made is checked before it takes its name.
+  egm2008 grids install
+  sudo egm2008 grids install --system
+
+Exit status: 0 when the four grids are in place, 1 when the install failed,
+128 + the signal's number when SIGINT, SIGTERM or SIGHUP stopped it (what it
+had begun is removed).)");
         command->footer(R"(Lists each grid found by NGA's file names in the grid folders, in the
-order --grid looks up a name: $EGM2008_GRID_PATH, ~/.local/share/egm2008,
+order --grid looks up a name: $EGM2008_GRID_PATH, ${XDG_DATA_HOME:-~/.local/share}/egm2008,
 /usr/local/share/egm2008, /usr/share/egm2008; its size and byte order as the
-file tells them, and whether its SHA-256 is the known one.
-"grids install" takes geotranz_*_all.deb from ${EGM2008_CACHE:-~/.cache/egm2008}
-(or downloads it there with apt-get download), converts NGA's 2.5' grid in it
-and checks every result's SHA-256.
+file tells them, and whether its SHA-256 is the known one. A file that is not
+the grid its name promises is marked NAMED WRONGLY: grid names pass it over.
+"grids install" makes the 10' and 2.5' grids (egm2008 grids install --help).
   egm2008 grids
   egm2008 grids install
   sudo egm2008 grids install --system)");

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <utility>
 
 #include "engine/grid_probe.hpp"
 #include "engine/messages.hpp"
@@ -24,11 +25,13 @@ bool IsRegularFile(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// The probe of `path`; false with the reason when it cannot be opened or is no regular file.
-bool Probe(const std::string& path, GridProbe& probe, std::string& reason) {
+// The probe of `path`; false with the reason (and its errno) when it cannot be opened or is
+// no regular file.
+bool Probe(const std::string& path, GridProbe& probe, GridChoiceNotes& notes) {
     if (ProbeGridFile(path, probe)) return true;
+    notes.systemError = errno;
     const bool irregular = errno == EISDIR || errno == EINVAL;
-    reason = irregular ? NotRegularGridMessage(path) : OpenFailureMessage(path);
+    notes.reason = irregular ? NotRegularGridMessage(path) : OpenFailureMessage(path);
     return false;
 }
 
@@ -61,18 +64,33 @@ bool Fits(const std::string& path, const GridProbe& probe, const GridRequest& wa
 // The file the request's path stands for: the path itself when such a file exists or it is
 // no grid name, else the named grid found in the grid folders. False with the reason when a
 // name is found nowhere.
-bool ResolvePath(const std::string& text, std::string& path, std::string& reason) {
+bool ResolvePath(const std::string& text, std::string& path, GridChoiceNotes& notes) {
     path = text;
     const std::optional<GridName> name = ParseGridName(text);
     if (!name || Exists(text)) return true;
     const std::vector<std::string> folders = GridSearchFolders();
-    const std::optional<std::string> found = FindNamedGrid(*name, folders);
-    if (!found) {
-        reason = GridNameNotFoundMessage(text, folders);
+    NamedGridLookup found = FindNamedGrid(*name, folders);
+    notes.passedOver = std::move(found.passedOver);
+    if (!found.path) {
+        notes.reason = GridNameNotFoundMessage(text, folders);
         return false;
     }
-    path = *found;
+    path = *found.path;
     return true;
+}
+
+// True when the file at `path` is the grid of `size` and byte order `bigEndian`, as far as
+// its length and first record marker tell; else false with the message that passes it over.
+bool KeepsNamePromise(const std::string& path, GridSize size, bool bigEndian,
+                      std::string& passedOver) {
+    GridProbe probe;
+    if (!ProbeGridFile(path, probe)) {
+        passedOver = GridPassedOverMessage(path, size, bigEndian, nullptr);
+        return false;
+    }
+    if (probe.size == size && probe.bigEndian == bigEndian) return true;
+    passedOver = GridPassedOverMessage(path, size, bigEndian, &probe);
+    return false;
 }
 
 }  // namespace
@@ -112,6 +130,17 @@ std::string GridFileName(GridSize size, bool bigEndian) {
            (bigEndian ? "" : "_SE");
 }
 
+std::optional<std::string> UserGridFolder() {
+    // XDG's base directories: a relative XDG_DATA_HOME is to be ignored.
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data == '/') {
+        return std::string(data) + "/egm2008";
+    }
+    if (const char* home = std::getenv("HOME"); home && *home) {
+        return std::string(home) + "/.local/share/egm2008";
+    }
+    return std::nullopt;
+}
+
 std::vector<std::string> GridSearchFolders() {
     std::vector<std::string> folders;
     if (const char* list = std::getenv("EGM2008_GRID_PATH")) {
@@ -124,10 +153,9 @@ std::vector<std::string> GridSearchFolders() {
             start = end + 1;
         }
     }
-    const char* home = std::getenv("HOME");
-    if (home && *home) folders.push_back(std::string(home) + "/.local/share/egm2008");
-    folders.emplace_back("/usr/local/share/egm2008");
-    folders.emplace_back("/usr/share/egm2008");
+    if (std::optional<std::string> user = UserGridFolder()) folders.push_back(std::move(*user));
+    folders.emplace_back(kSystemGridFolder);
+    folders.emplace_back(kPackageGridFolder);
     return folders;
 }
 
@@ -139,17 +167,23 @@ std::string FirstGridFolder() {
     return {};
 }
 
-std::optional<std::string> FindNamedGrid(const GridName& name,
-                                         const std::vector<std::string>& folders) {
+NamedGridLookup FindNamedGrid(const GridName& name, const std::vector<std::string>& folders) {
+    NamedGridLookup lookup;
     std::vector<bool> orders = {false, true};
     if (name.bigEndian) orders = {*name.bigEndian};
     for (const std::string& folder : folders) {
         for (const bool bigEndian : orders) {
             const std::string path = folder + "/" + GridFileName(name.size, bigEndian);
-            if (IsRegularFile(path)) return path;
+            if (!IsRegularFile(path)) continue;
+            std::string passedOver;
+            if (KeepsNamePromise(path, name.size, bigEndian, passedOver)) {
+                lookup.path = path;
+                return lookup;
+            }
+            lookup.passedOver.push_back(std::move(passedOver));
         }
     }
-    return std::nullopt;
+    return lookup;
 }
 
 std::string InternalDatabasePath() {
@@ -167,6 +201,13 @@ std::string InternalDatabasePath() {
 }
 
 bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, std::string& reason) {
+    GridChoiceNotes notes;
+    const bool chosen = ChooseGrid(request, grid, notes);
+    reason = std::move(notes.reason);
+    return chosen;
+}
+
+bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, GridChoiceNotes& notes) {
     GridRequest wanted = request;
     if (!wanted.path) {
         // The desktop program takes the internal database as 10' little-endian.
@@ -175,16 +216,16 @@ bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, std::string& reason
         if (!wanted.bigEndian) wanted.bigEndian = false;
     }
     std::string path;
-    if (!ResolvePath(*wanted.path, path, reason)) return false;
+    if (!ResolvePath(*wanted.path, path, notes)) return false;
 
     GridProbe probe;
-    if (!Probe(path, probe, reason)) {
+    if (!Probe(path, probe, notes)) {
         if (!request.path) {
-            reason = NoInternalDatabaseMessage(kInternalGridName, EGM2008_INSTALLED_DATA_DIR);
+            notes.reason = NoInternalDatabaseMessage(kInternalGridName, EGM2008_INSTALLED_DATA_DIR);
         }
         return false;
     }
-    if (!Fits(path, probe, wanted, reason)) return false;
+    if (!Fits(path, probe, wanted, notes.reason)) return false;
     grid = GridOfKind(path, *probe.size, *probe.bigEndian);
     return true;
 }

@@ -8,7 +8,10 @@
 // with "-le" or "-be" ("2.5-be"). A name is looked up, by NGA's file names, in
 // the grid folders (GridSearchFolders); an existing file of that name in the
 // working directory is a path and wins. A name without a byte order takes
-// whichever the first folder holding one has, little-endian first.
+// whichever the first folder holding one has, little-endian first. A name
+// delivers what it promises: a file under NGA's name whose length and first
+// record marker are not those of that name's grid is passed over, with a
+// message naming it, and the search goes on.
 //
 // Without a grid named, the run uses the internal database: the 10'
 // little-endian file in the working directory, as the desktop program does,
@@ -49,25 +52,52 @@ std::optional<GridName> ParseGridName(std::string_view text);
 /// for little-endian.
 std::string GridFileName(GridSize size, bool bigEndian);
 
+/// The grid folder of the system's own installs ("egm2008 grids install --system").
+inline constexpr const char* kSystemGridFolder = "/usr/local/share/egm2008";
+/// The grid folder the Debian package fills.
+inline constexpr const char* kPackageGridFolder = "/usr/share/egm2008";
+
+/// The user's grid folder, where "egm2008 grids install" puts the grids: $XDG_DATA_HOME/egm2008
+/// when XDG_DATA_HOME is an absolute path, else $HOME/.local/share/egm2008 when HOME is set and
+/// not empty; none otherwise.
+std::optional<std::string> UserGridFolder();
+
 /// The folders grid names are looked up in, in order, whether they exist or not: each entry
-/// of $EGM2008_GRID_PATH (colon-separated, empty entries skipped), ~/.local/share/egm2008
-/// (when HOME is set), /usr/local/share/egm2008, /usr/share/egm2008.
+/// of $EGM2008_GRID_PATH (colon-separated, empty entries skipped), UserGridFolder() (when
+/// there is one), kSystemGridFolder, kPackageGridFolder.
 std::vector<std::string> GridSearchFolders();
 
 /// The first of GridSearchFolders() that is a folder; "" when none is.
 std::string FirstGridFolder();
 
-/// The path of the grid `name` in the first of `folders` that holds one; nothing when none does.
-std::optional<std::string> FindNamedGrid(const GridName& name,
-                                         const std::vector<std::string>& folders);
+/// What a grid name found.
+struct NamedGridLookup {
+    std::optional<std::string> path;      ///< the file; none when no folder holds one
+    std::vector<std::string> passedOver;  ///< a message for each file of NGA's name passed over
+};
+
+/// The grid `name` in the first of `folders` that holds a file of its NGA name whose length
+/// and first record marker are those of the name's size and byte order; the other files of
+/// those names met on the way (another grid, no grid, unreadable) in `passedOver`.
+NamedGridLookup FindNamedGrid(const GridName& name, const std::vector<std::string>& folders);
 
 /// The internal database: the working directory's file if there is one, else the installed one.
 std::string InternalDatabasePath();
 
+/// What ChooseGrid tells besides the grid.
+struct GridChoiceNotes {
+    std::string reason;                   ///< why no grid was chosen
+    int systemError = 0;                  ///< the errno behind `reason`; 0 when none
+    std::vector<std::string> passedOver;  ///< files a grid name passed over (FindNamedGrid)
+};
+
 /// Fills `grid` for the file the request names (or the internal database), its size and
 /// byte order recognised from the file where the request leaves them open. False with the
-/// reason in `reason` when a name is found in no folder, or the file cannot be read or
+/// reason in `notes` when a name is found in no folder, or the file cannot be read or
 /// fits no grid layout, or not the one requested.
+bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, GridChoiceNotes& notes);
+
+/// The same, telling the reason alone.
 bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, std::string& reason);
 
 }  // namespace egm2008

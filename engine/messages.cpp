@@ -95,6 +95,17 @@ std::string NoInternalDatabaseMessage(const char* name, const char* installedFol
            "; name a grid file with --grid.";
 }
 
+std::string GridPassedOverMessage(const std::string& path, GridSize size, bool bigEndian,
+                                  const GridProbe* probe) {
+    std::string text = "Geoidfile " + Quoted(path) + " is passed over: ";
+    if (!probe) return text + "it could not be opened.";
+    GeoidGrid named;
+    named.gridSize = size;
+    named.bigEndian = bigEndian;
+    return text + "its name is that of the " + SizeText(size) + " grid in " + OrderText(bigEndian) +
+           " byte order. " + GridFindingText(*probe, named);
+}
+
 std::string GridNameNotFoundMessage(const std::string& name,
                                     const std::vector<std::string>& folders) {
     std::string list;

@@ -17,6 +17,7 @@ std::string OpenFailureMessage(const std::string& path);
 
 struct GeoidGrid;
 struct GridProbe;
+enum class GridSize : std::int32_t;
 
 /// "\nGeoidfile \"<path>\" does not match the chosen grid size and byte order!\n",
 /// then on a line of its own what the file is (GridFindingText), when it can be
@@ -49,6 +50,10 @@ std::string GridMarkerMismatchMessage(const std::string& path, const char* sizeN
                                       std::uint32_t rowBytes);
 /// The internal database is in neither place the tool looks.
 std::string NoInternalDatabaseMessage(const char* name, const char* installedFolder);
+/// A file under the NGA name of the grid of `size` and byte order `bigEndian` that a grid name
+/// passes over: what `probe` says it is instead, or (no probe) that it could not be opened.
+std::string GridPassedOverMessage(const std::string& path, GridSize size, bool bigEndian,
+                                  const GridProbe* probe);
 /// A grid name ("2.5", "10-be") found in none of `folders`.
 std::string GridNameNotFoundMessage(const std::string& name,
                                     const std::vector<std::string>& folders);

@@ -24,23 +24,40 @@ constexpr float kNoValue = std::numeric_limits<float>::quiet_NaN();
 // Points whose rows are asked for before any of them is queried, as a point-file run does.
 constexpr std::size_t kPrefetchGroup = 16;
 
+// The enumerations' values from outside are checked, never taken for a default.
 InterpolationMethod ToEngine(Method method) {
     switch (method) {
         case Method::BiQuadratic: return InterpolationMethod::BiQuadratic;
+        case Method::BiLinear: return InterpolationMethod::BiLinear;
         case Method::Triangulation: return InterpolationMethod::Triangulation;
         case Method::Nearest: return InterpolationMethod::NearestNeighbour;
-        case Method::BiLinear: break;
     }
-    return InterpolationMethod::BiLinear;
+    throw std::invalid_argument(lib::BadEnumeratorMessage("Method", static_cast<int>(method)));
 }
 
 EngineGridSize ToEngine(GridSize size) {
     switch (size) {
+        case GridSize::Grid10x10: return EngineGridSize::Grid10x10;
         case GridSize::Grid2_5x2_5: return EngineGridSize::Grid2_5x2_5;
         case GridSize::Grid1x1: return EngineGridSize::Grid1x1;
-        case GridSize::Grid10x10: break;
     }
-    return EngineGridSize::Grid10x10;
+    throw std::invalid_argument(lib::BadEnumeratorMessage("GridSize", static_cast<int>(size)));
+}
+
+bool IsBigEndian(ByteOrder order) {
+    switch (order) {
+        case ByteOrder::Little: return false;
+        case ByteOrder::Big: return true;
+    }
+    throw std::invalid_argument(lib::BadEnumeratorMessage("ByteOrder", static_cast<int>(order)));
+}
+
+// A path is handed to the system as a C string: a null character inside would cut it short.
+const std::string& CheckedPath(const std::string& pathOrName) {
+    if (pathOrName.find('\0') != std::string::npos) {
+        throw std::invalid_argument(lib::NullInPathMessage());
+    }
+    return pathOrName;
 }
 
 GridSize ToPublic(EngineGridSize size) {
@@ -83,16 +100,25 @@ struct Geoid::Impl {
     GeoidInfo info;
 };
 
+Error::Error(const std::string& what, int systemError)
+    : std::runtime_error(what), systemError_(systemError) {}
+
 Error::~Error() = default;
 
 Geoid::Geoid(std::shared_ptr<const Impl> impl) : impl_(std::move(impl)) {}
 
 namespace {
 
-// Chooses the grid `request` names and maps it; throws Error with the command line's message.
+// Chooses the grid `request` names and maps it; throws Error with the command line's message:
+// the files a name passed over, then the reason, in one line. A name that finds its grid
+// after passing over others says nothing of them (the library has no channel for warnings).
 void OpenGrid(const GridRequest& request, GeoidGrid& grid, MappedGrid& mapped, GeoidInfo& info) {
-    std::string reason;
-    if (!ChooseGrid(request, grid, reason)) throw Error(OneLine(reason));
+    GridChoiceNotes notes;
+    if (!ChooseGrid(request, grid, notes)) {
+        std::string text;
+        for (const std::string& passedOver : notes.passedOver) text += passedOver + "\n";
+        throw Error(OneLine(text + notes.reason), notes.systemError);
+    }
     FirstMessage message;
     if (mapped.Map(grid, message) != EngineStatus::StatusOk) throw Error(OneLine(message.text()));
     info.path = grid.path;
@@ -104,22 +130,23 @@ void OpenGrid(const GridRequest& request, GeoidGrid& grid, MappedGrid& mapped, G
 
 Geoid Geoid::open(const std::string& pathOrName) {
     auto impl = std::make_shared<Impl>();
-    OpenGrid(GridRequest{pathOrName, std::nullopt, std::nullopt}, impl->grid, impl->mapped,
-             impl->info);
+    OpenGrid(GridRequest{CheckedPath(pathOrName), std::nullopt, std::nullopt}, impl->grid,
+             impl->mapped, impl->info);
     return Geoid(std::move(impl));
 }
 
 Geoid Geoid::open(const std::string& pathOrName, GridSize size, ByteOrder byteOrder) {
     auto impl = std::make_shared<Impl>();
-    OpenGrid(GridRequest{pathOrName, ToEngine(size), byteOrder == ByteOrder::Big}, impl->grid,
-             impl->mapped, impl->info);
+    OpenGrid(GridRequest{CheckedPath(pathOrName), ToEngine(size), IsBigEndian(byteOrder)},
+             impl->grid, impl->mapped, impl->info);
     return Geoid(std::move(impl));
 }
 
-Result Geoid::undulation(double lat, double lon, Method method) const noexcept {
+Result Geoid::undulation(double lat, double lon, Method method) const {
+    const InterpolationMethod engineMethod = ToEngine(method);
     float n = 0.0f;
     const EngineStatus status =
-        ComputeUndulation(impl_->grid, ToEngine(method), lat, lon, n, impl_->mapped);
+        ComputeUndulation(impl_->grid, engineMethod, lat, lon, n, impl_->mapped);
     if (status != EngineStatus::StatusOk) return {ToPublic(status), kNoValue};
     return {QueryStatus::Ok, n};
 }
@@ -146,11 +173,11 @@ void Geoid::undulations(std::span<const double> lat, std::span<const double> lon
     }
 }
 
-double Geoid::orthometric(double h, double lat, double lon, Method method) const noexcept {
+double Geoid::orthometric(double h, double lat, double lon, Method method) const {
     return h - static_cast<double>(undulation(lat, lon, method).metres);
 }
 
-double Geoid::ellipsoidal(double H, double lat, double lon, Method method) const noexcept {
+double Geoid::ellipsoidal(double H, double lat, double lon, Method method) const {
     return H + static_cast<double>(undulation(lat, lon, method).metres);
 }
 

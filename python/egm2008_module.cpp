@@ -3,7 +3,8 @@
 // and answer float64 (a Python float when every input is a scalar), NaN where N
 // cannot be computed. Large arrays are computed without the GIL, spread over the
 // machine's cores. A grid that cannot be opened raises egm2008.Error, an OSError
-// whose text is the command line's message for the same file.
+// whose text is the command line's message for the same file and whose errno is the
+// failed system call's; a path with a null character raises ValueError.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
@@ -105,13 +106,19 @@ void RunSpread(const BatchQuery& query, std::size_t count) {
     for (std::thread& worker : workers) worker.join();
 }
 
-// `value` as a numpy array, refused unless it holds real numbers.
+// `value` as a numpy array, refused unless it holds real numbers. A masked array's masked
+// points become NaN (numpy.asarray alone would drop the mask and keep the values under it).
 py::array RealArray(const py::handle& value, const char* name) {
-    py::array array = py::module_::import("numpy").attr("asarray")(value);
+    const py::module_ numpy = py::module_::import("numpy");
+    py::array array = numpy.attr("asarray")(value);
     const char kind = array.dtype().kind();
     if (kind != 'f' && kind != 'i' && kind != 'u') {
         throw py::type_error(std::string(name) + " must hold real numbers, not dtype " +
                              py::str(array.dtype()).cast<std::string>());
+    }
+    if (py::isinstance(value, numpy.attr("ma").attr("MaskedArray"))) {
+        const py::object asFloat = value.attr("astype")(numpy.attr("float64"));
+        return numpy.attr("asarray")(asFloat.attr("filled")(numpy.attr("nan")));
     }
     return array;
 }
@@ -169,7 +176,19 @@ Geoid OpenGeoid(const py::object& pathOrName) {
 PYBIND11_MODULE(egm2008, m) {
     m.doc() = "EGM2008 geoid undulations N (metres, WGS84) from NGA's 10', 2.5' and 1' grid files.";
     m.attr("__version__") = EGM2008_VERSION;
-    py::register_exception<egm2008::Error>(m, "Error", PyExc_OSError);
+    // egm2008.Error is an OSError; its errno is the failed system call's, when there was one
+    // (None otherwise), and str() is the command line's message either way.
+    static PyObject* errorType =
+        py::register_exception<egm2008::Error>(m, "Error", PyExc_OSError).ptr();
+    py::register_exception_translator([](std::exception_ptr raised) {
+        try {
+            if (raised) std::rethrow_exception(raised);
+        } catch (const egm2008::Error& e) {
+            py::object error = py::reinterpret_borrow<py::object>(errorType)(e.what());
+            if (e.systemError() != 0) error.attr("errno") = e.systemError();
+            PyErr_SetObject(errorType, error.ptr());
+        }
+    });
 
     py::class_<GeoidInfo>(m, "GeoidInfo", "What an open Geoid is: its file, size and byte order.")
         .def_readonly("path", &GeoidInfo::path, "the grid file (a name resolved to its file)")

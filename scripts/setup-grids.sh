@@ -23,6 +23,14 @@ if [ "${#grids[@]}" != 4 ]; then
   printf 'setup-grids: engine/known_grids.hpp holds %d known grids, expected 4\n' "${#grids[@]}" >&2
   exit 1
 fi
+# the geotranz package file's name, version and SHA-256, from the same header
+read -r deb_name deb_version deb_sum < <(sed -nE \
+  's|^inline constexpr KnownPackage kGeotranzPackage = \{"([^"]+)", "([^"]+)", "([0-9a-f]{64})"\};$|\1 \2 \3|p' \
+  "$top/engine/known_grids.hpp") || true
+if [ -z "${deb_sum:-}" ]; then
+  printf 'setup-grids: engine/known_grids.hpp names no geotranz package (kGeotranzPackage)\n' >&2
+  exit 1
+fi
 
 say() { printf 'setup-grids: %s\n' "$*" >&2; }
 digest() { sha256sum "$1" | cut -d' ' -f1; }
@@ -38,18 +46,26 @@ if [ "$missing" = 0 ]; then say "all four grids present and verified in $grid_di
 
 source_grid=$cache/$(basename "$member")
 if [ ! -f "$source_grid" ] || [ "$(stat -c %s "$source_grid")" != "$member_size" ]; then
-  deb=$(ls "$cache"/geotranz_*_all.deb 2>/dev/null | tail -n 1 || true)
-  if [ -z "$deb" ]; then
-    say "fetching Debian's geotranz package into $cache"
-    if ! (cd "$cache" && apt-get download geotranz >/dev/null 2>&1); then
-      apt-get update -qq
-      (cd "$cache" && apt-get download geotranz)
-    fi
-    deb=$(ls "$cache"/geotranz_*_all.deb | tail -n 1)
+  deb=$cache/$deb_name
+  if [ -f "$deb" ] && [ "$(digest "$deb")" != "$deb_sum" ]; then
+    say "$deb has SHA-256 $(digest "$deb"), not the known $deb_sum; fetching it again"
+    rm -f "$deb"
   fi
-  say "extracting the 2.5' grid from $(basename "$deb")"
   tmp=$(mktemp -d "$cache/extract.XXXXXX")
   trap 'rm -rf "$tmp"' EXIT
+  if [ ! -f "$deb" ]; then
+    say "fetching Debian's geotranz package into $cache"
+    if ! (cd "$tmp" && apt-get download "geotranz=$deb_version" >/dev/null 2>&1); then
+      apt-get update -qq
+      (cd "$tmp" && apt-get download "geotranz=$deb_version")
+    fi
+    if [ "$(digest "$tmp/$deb_name")" != "$deb_sum" ]; then
+      say "the downloaded $deb_name has SHA-256 $(digest "$tmp/$deb_name"), not the known $deb_sum"
+      exit 1
+    fi
+    mv "$tmp/$deb_name" "$deb"
+  fi
+  say "extracting the 2.5' grid from $(basename "$deb")"
   dpkg-deb --fsys-tarfile "$deb" | tar -x -C "$tmp" "$member"
   mv "$tmp/$member" "$source_grid"
   if [ "$(stat -c %s "$source_grid")" != "$member_size" ]; then

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "engine/grid_choice.hpp"
+#include "engine/known_grids.hpp"
 #include "tasks/field_text.hpp"
 #include "tasks/nmea_gga.hpp"
 #include "tasks/point_file.hpp"
@@ -370,10 +371,31 @@ std::string FolderNotMadeMessage(const std::string& folder, const std::string& r
     return "The folder \"" + folder + "\" could not be made: " + reason + ".";
 }
 
-std::string PackageNotDownloadedMessage(const std::string& cache) {
+std::string PackageNotDownloadedMessage(const std::string& cache, const std::string& request) {
     return "Debian's geotranz package could not be downloaded into \"" + cache +
-           "\" (apt-get download geotranz); with its package file (geotranz_*_all.deb) there, "
-           "the grids are made offline.";
+           "\" (apt-get download " + request + "); with its package file (" +
+           kGeotranzPackage.fileName + ") there, the grids are made offline.";
+}
+
+std::string CacheNotFolderMessage(const std::string& cache, const std::string& reason) {
+    return "The package cache \"" + cache + "\" cannot be a folder: " + reason +
+           "; name another with EGM2008_CACHE.";
+}
+
+std::string PackageMismatchStep(const std::string& deb, const std::string& digest,
+                                const char* expected) {
+    return "\"" + deb + "\" has SHA-256 " + (digest.empty() ? "(unreadable)" : digest) +
+           ", not the known " + expected + "; fetching it again";
+}
+
+std::string DownloadedPackageMismatchMessage(const std::string& request, const std::string& digest,
+                                             const char* expected) {
+    return "The package apt-get downloaded (" + request + ") has SHA-256 " + digest +
+           ", not the known " + expected + "; it was not kept.";
+}
+
+std::string PackageNotKeptMessage(const std::string& deb, const std::string& reason) {
+    return "The downloaded package could not be moved to \"" + deb + "\": " + reason + ".";
 }
 
 std::string GridNotExtractedMessage(const std::string& deb) {

@@ -220,8 +220,19 @@ std::string ExtractingGridStep(const std::string& packageName);
 std::string MakingGridStep(const std::string& path);
 /// The install folder could not be made (`reason`: the system's text).
 std::string FolderNotMadeMessage(const std::string& folder, const std::string& reason);
-/// No package file in `cache`, and apt-get could not download one.
-std::string PackageNotDownloadedMessage(const std::string& cache);
+/// No package file in `cache`, and "apt-get download <request>" could not download one.
+std::string PackageNotDownloadedMessage(const std::string& cache, const std::string& request);
+/// The package cache `cache` is no folder and cannot be made one (`reason`: the system's text).
+std::string CacheNotFolderMessage(const std::string& cache, const std::string& reason);
+/// "<deb> has SHA-256 <digest>, not the known <expected>; fetching it again" (a damaged or
+/// unfinished package file in the cache).
+std::string PackageMismatchStep(const std::string& deb, const std::string& digest,
+                                const char* expected);
+/// The package apt-get downloaded has another SHA-256 than the known one.
+std::string DownloadedPackageMismatchMessage(const std::string& request, const std::string& digest,
+                                             const char* expected);
+/// The downloaded package could not be moved to `deb` (`reason`: the system's text).
+std::string PackageNotKeptMessage(const std::string& deb, const std::string& reason);
 /// dpkg-deb and tar could not extract the grid member from `deb`.
 std::string GridNotExtractedMessage(const std::string& deb);
 /// A grid file could not be written (`reason`: the system's text).

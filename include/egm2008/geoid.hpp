@@ -13,9 +13,12 @@
 //
 // Failures: opening throws egm2008::Error (a std::runtime_error) whose what() is the
 // message the egm2008 command line prints for the same file, without its "egm2008: "
-// prefix. Queries never throw (batches check their sizes only): a point outside the
-// ranges above (NaN included) or at a node the grid marks as implausible answers
-// QueryStatus::Outside and NaN.
+// prefix (the lines made one). A point outside the ranges above (NaN included) or at a
+// node the grid marks as implausible answers QueryStatus::Outside and NaN; queries
+// throw nothing else. Arguments the interface cannot mean are refused with
+// std::invalid_argument: a GridSize, ByteOrder or Method that is none of its
+// enumerators (Method(42)) is never taken for a default, a path holding a null
+// character is never cut short at it, and batches must have one size.
 //
 // Thread safety: a Geoid is immutable once open. Any number of threads may query one
 // Geoid, or copies of it, at once; copies share the one mapping, which is released
@@ -82,7 +85,15 @@ struct GeoidInfo {
 class EGM2008_API Error : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+    /// `systemError`: the errno of the system call that failed (ENOENT, EACCES, ...).
+    Error(const std::string& what, int systemError);
     ~Error() override;
+    /// The errno of the failed system call behind the failure; 0 when the file itself is at
+    /// fault (a length or record marker of no grid, a name found nowhere).
+    int systemError() const noexcept { return systemError_; }
+
+private:
+    int systemError_ = 0;
 };
 
 /// An open EGM2008 grid. Cheap to copy; see the top of this header for thread safety. A
@@ -91,31 +102,34 @@ class EGM2008_API Geoid {
 public:
     /// Opens a grid file given by its path or by a grid name: "10", "2.5" or "1", optionally
     /// with "-le" or "-be", looked up by NGA's file names in each folder of
-    /// $EGM2008_GRID_PATH (colon-separated), ~/.local/share/egm2008, /usr/local/share/egm2008
-    /// and /usr/share/egm2008 (a file of that name in the working directory is a path and
-    /// wins). Its size and byte order are recognised from the file's length and record
-    /// markers; every record marker is checked. Throws Error.
+    /// $EGM2008_GRID_PATH (colon-separated), ${XDG_DATA_HOME:-~/.local/share}/egm2008,
+    /// /usr/local/share/egm2008 and /usr/share/egm2008 (a file of that name in the working
+    /// directory is a path and wins). Its size and byte order are recognised from the file's
+    /// length and record markers; every record marker is checked. A file under a name's NGA
+    /// file name that is not that name's grid is passed over. Throws Error;
+    /// std::invalid_argument for a path holding a null character.
     static Geoid open(const std::string& pathOrName);
-    /// Opens a grid file that must be of `size` and `byteOrder`; throws Error when it is not.
+    /// Opens a grid file that must be of `size` and `byteOrder`; throws Error when it is not,
+    /// std::invalid_argument when `size` or `byteOrder` is none of its enumerators.
     static Geoid open(const std::string& pathOrName, GridSize size, ByteOrder byteOrder);
 
     /// N at (lat, lon) in metres, bit for bit what the egm2008 tools compute with `method`.
-    Result undulation(double lat, double lon, Method method = Method::BiLinear) const noexcept;
+    /// Throws std::invalid_argument only for a `method` that is none of Method's enumerators.
+    Result undulation(double lat, double lon, Method method = Method::BiLinear) const;
 
     /// N at each (lat[k], lon[k]) into out[k], NaN where it cannot be computed. Throws
-    /// std::invalid_argument, writing nothing, unless the three spans have one size.
+    /// std::invalid_argument, writing nothing, unless the three spans have one size and
+    /// `method` is one of Method's enumerators.
     /// Faster per point than undulation() on large batches; runs on the calling thread.
     void undulations(std::span<const double> lat, std::span<const double> lon, std::span<float> out,
                      Method method = Method::BiLinear) const;
 
     /// The orthometric height H = h - N of the ellipsoidal height `h` (metres); NaN when N
-    /// cannot be computed.
-    double orthometric(double h, double lat, double lon,
-                       Method method = Method::BiLinear) const noexcept;
+    /// cannot be computed. Throws as undulation() does.
+    double orthometric(double h, double lat, double lon, Method method = Method::BiLinear) const;
     /// The ellipsoidal height h = H + N of the orthometric height `H` (metres); NaN when N
-    /// cannot be computed.
-    double ellipsoidal(double H, double lat, double lon,
-                       Method method = Method::BiLinear) const noexcept;
+    /// cannot be computed. Throws as undulation() does.
+    double ellipsoidal(double H, double lat, double lon, Method method = Method::BiLinear) const;
 
     /// The file, its size and its byte order.
     const GeoidInfo& info() const noexcept;

@@ -12,6 +12,7 @@
 
 #include "cli_test_support.hpp"
 #include "engine/geoid_grid.hpp"
+#include "engine/grid_choice.hpp"
 
 namespace egm2008::cli::test {
 namespace {
@@ -148,6 +149,27 @@ TEST(GridRefusal, MissingFileOrFolder) {
     const CliRun folder = RunTool({"point", "1", "2", "--grid", scratch.path()});
     EXPECT_EQ(folder.status, 1);
     EXPECT_EQ(folder.err, "egm2008: Geoidfile \"" + scratch.path() + "\" is not a regular file.\n");
+}
+
+// "--grid 2.5-le" once answered from a 10' big-endian file stored under the 2.5' little-endian
+// name, with exit 0.
+TEST(GridName, FileNotTheNamedGridIsPassedOverAloud) {
+    ScratchFolder scratch;
+    const std::string misnamed = scratch.File(GridFileName(GridSize::Grid2_5x2_5, false));
+    WriteConstantGrid(misnamed, 1.0f, true);
+    const EnvironmentVariable path("EGM2008_GRID_PATH", scratch.path());
+    const EnvironmentVariable home("HOME", scratch.File("home"));
+    const EnvironmentVariable data("XDG_DATA_HOME", std::nullopt);
+    if (FindNamedGrid(GridName{GridSize::Grid2_5x2_5, false}, GridSearchFolders()).path)
+        GTEST_SKIP() << "a 2.5' little-endian grid is installed";
+    const CliRun run = RunTool({"point", "10", "20", "--grid", "2.5-le"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.substr(0, run.err.find('\n') + 1),
+              "egm2008: Geoidfile \"" + misnamed +
+                  "\" is passed over: its name is that of the 2.5' x 2.5' grid in little-endian "
+                  "byte order. The file is a 10' x 10' grid in big-endian byte order.\n");
+    EXPECT_EQ(run.err.find("egm2008: No grid file named \"2.5-le\""), run.err.find('\n') + 1);
 }
 
 TEST(InternalDatabase, TakenFromTheWorkingDirectory) {

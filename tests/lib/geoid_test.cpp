@@ -15,6 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cerrno>
+#include <functional>
+#include <iterator>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -96,6 +99,36 @@ TEST(NamedGridTest, NamesOpenTheGridsOfTheGridPath) {
     }
 }
 
+// A name passes over a file under its NGA name that is not its grid; when it finds none,
+// the Error names the files passed over before the command line's refusal.
+TEST(NamedGridTest, FileNotTheNamedGridIsPassedOver) {
+    ScratchFolder dir;
+    const std::string name = "Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE";
+    std::filesystem::create_directories(dir.File("a"));
+    std::filesystem::create_directories(dir.File("b"));
+    egm2008::test::WriteConstantGrid(dir.File("a/" + name), kNodeValue, true);
+    const egm2008::test::EnvironmentVariable gridPath("EGM2008_GRID_PATH",
+                                                      dir.File("a") + ":" + dir.File("b"));
+    const egm2008::test::EnvironmentVariable home("HOME", dir.File("home"));
+    const egm2008::test::EnvironmentVariable data("XDG_DATA_HOME", std::nullopt);
+    if (std::filesystem::exists("/usr/local/share/egm2008/" + name) ||
+        std::filesystem::exists("/usr/share/egm2008/" + name))
+        GTEST_SKIP() << "a 10' little-endian grid is installed";
+    try {
+        api::Geoid::open("10-le");
+        ADD_FAILURE() << "opened";
+    } catch (const api::Error& error) {
+        const std::string text = error.what();
+        EXPECT_EQ(text.rfind("Geoidfile \"" + dir.File("a/" + name) + "\" is passed over: ", 0), 0u)
+            << text;
+        EXPECT_NE(text.find(" byte order. No grid file named \"10-le\" in "), std::string::npos)
+            << text;
+        EXPECT_EQ(error.systemError(), 0);
+    }
+    egm2008::test::WriteConstantGrid(dir.File("b/" + name), kNodeValue, false);
+    EXPECT_EQ(api::Geoid::open("10").info().path, dir.File("b/" + name));
+}
+
 // A 10' little-endian file whose bytes `damage` then changes.
 struct RefusedCase {
     const char* name;
@@ -103,6 +136,7 @@ struct RefusedCase {
     std::optional<api::GridSize> size;  ///< asked for, with `order`
     api::ByteOrder order;
     std::vector<std::string> cliFlags;  ///< the same request on the command line
+    int systemError = 0;                ///< Error::systemError()
 };
 
 void Sound(const std::string&) {}
@@ -119,8 +153,8 @@ void InnerMarker(const std::string& path) {
 }
 
 const RefusedCase kRefused[] = {
-    {"Missing", Missing, std::nullopt, api::ByteOrder::Little, {}},
-    {"Folder", Folder, std::nullopt, api::ByteOrder::Little, {}},
+    {"Missing", Missing, std::nullopt, api::ByteOrder::Little, {}, ENOENT},
+    {"Folder", Folder, std::nullopt, api::ByteOrder::Little, {}, EISDIR},
     {"NoGridLength", Short, std::nullopt, api::ByteOrder::Little, {}},
     {"FirstMarker", FirstMarker, std::nullopt, api::ByteOrder::Little, {}},
     {"InnerMarker", InnerMarker, std::nullopt, api::ByteOrder::Little, {}},
@@ -163,6 +197,7 @@ TEST_P(RefusedTest, ErrorTellsWhatTheCommandLineTells) {
         ADD_FAILURE() << "opened";
     } catch (const api::Error& error) {
         EXPECT_EQ(std::string(error.what()), told);
+        EXPECT_EQ(error.systemError(), c.systemError);
     }
 }
 
@@ -234,6 +269,35 @@ protected:
     ScratchFolder dir_;
     std::optional<api::Geoid> geoid_;
 };
+
+// Out-of-range enumerators were once taken for the default (Method(42) as bi-linear), and a
+// path was cut short at a null character.
+TEST_F(ConstantGridTest, ArgumentsTheInterfaceCannotMeanAreRefused) {
+    const std::string path = dir_.File("grid");
+    const auto size = static_cast<api::GridSize>(7);
+    const auto order = static_cast<api::ByteOrder>(2);
+    const auto method = static_cast<api::Method>(42);
+    std::vector<float> out(2, -1.0f);
+    const std::vector<double> points = {1.0, 2.0};
+    const std::function<void()> calls[] = {
+        [&] { api::Geoid::open(path, size, api::ByteOrder::Little); },
+        [&] { api::Geoid::open(path, api::GridSize::Grid10x10, order); },
+        [&] { api::Geoid::open(path + std::string(1, '\0') + "x"); },
+        [&] {
+            api::Geoid::open(path + std::string(1, '\0'), api::GridSize::Grid10x10,
+                             api::ByteOrder::Little);
+        },
+        [&] { (void)geoid_->undulation(1.0, 2.0, method); },
+        [&] { (void)geoid_->undulation(1.0, 2.0, static_cast<api::Method>(-1)); },
+        [&] { geoid_->undulations(points, points, out, method); },
+        [&] { (void)geoid_->orthometric(100.0, 1.0, 2.0, method); },
+        [&] { (void)geoid_->ellipsoidal(100.0, 1.0, 2.0, method); },
+    };
+    for (std::size_t k = 0; k < std::size(calls); ++k) {
+        EXPECT_THROW(calls[k](), std::invalid_argument) << "call " << k;
+    }
+    EXPECT_EQ(out, std::vector<float>(2, -1.0f));
+}
 
 TEST_F(ConstantGridTest, BatchOfUnequalSizesThrowsAndWritesNothing) {
     const std::vector<double> two = {1.0, 2.0};

@@ -1,6 +1,8 @@
-"""The Python module egm2008: scalars and arrays of any real dtype, broadcast;
-the engine's bits on the reference rows; the batch spread over threads; height
-conversions; errors with the command line's messages."""
+"""The Python module egm2008: scalars and arrays of any real dtype, broadcast,
+masked points as NaN; the engine's bits on the reference rows; the batch spread
+over threads; height conversions; errors with the command line's messages and
+the system's errno."""
+import errno
 import math
 import os
 
@@ -101,17 +103,40 @@ def test_heights_convert_by_n_and_are_nan_outside(tmp_path):
                                   [[31.5, np.nan], [32.5, np.nan]])
 
 
-@pytest.mark.parametrize("make", [
-    lambda d: d / "missing",
-    lambda d: d,
-    lambda d: (d / "short").write_bytes(b"\0" * 4321) and d / "short",
+@pytest.mark.parametrize("make, code", [
+    (lambda d: d / "missing", errno.ENOENT),
+    (lambda d: d, errno.EISDIR),
+    (lambda d: (d / "short").write_bytes(b"\0" * 4321) and d / "short", None),
 ], ids=["missing", "folder", "short"])
-def test_unusable_files_raise_the_command_lines_message(tmp_path, make):
+def test_unusable_files_raise_the_command_lines_message_and_errno(tmp_path, make, code):
     path = make(tmp_path)
     with pytest.raises(egm2008.Error) as raised:
         egm2008.Geoid(path)
     assert isinstance(raised.value, OSError)
     assert str(raised.value) == tool_message(path)
+    assert raised.value.errno == code
+
+
+@pytest.mark.parametrize("path", ["grid\0x", b"grid\0x"], ids=["str", "bytes"])
+def test_a_path_with_a_null_character_raises_value_error_as_open_does(tmp_path, monkeypatch, path):
+    """It was once cut short at the null character and opened the file "grid"."""
+    write_constant_grid(tmp_path / "grid", 30.5)
+    monkeypatch.chdir(tmp_path)
+    with pytest.raises(ValueError):
+        open(path)
+    with pytest.raises(ValueError):
+        egm2008.Geoid(path)
+
+
+def test_masked_points_give_nan(tmp_path):
+    """numpy.asarray dropped the mask, so a masked point was computed from the value under it."""
+    geoid = egm2008.Geoid(write_constant_grid(tmp_path / "grid", 30.5))
+    lat = np.ma.masked_array([45.0, 46.0, 47.0], mask=[False, True, False])
+    lon = np.ma.masked_array([7, 8, 9], mask=[False, False, True], dtype=np.int32)
+    np.testing.assert_array_equal(geoid.undulation(lat, lon), [30.5, np.nan, np.nan])
+    np.testing.assert_array_equal(geoid.orthometric(np.ma.masked_array([100.0], mask=[True]),
+                                                    45.0, 7.0), [np.nan])
+    assert math.isnan(geoid.undulation(np.ma.masked, 7.0))
 
 
 @pytest.mark.parametrize("call, error", [

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
@@ -68,6 +69,14 @@ void WriteZeroGrid(const std::string& path, Shape shape, bool bigEndian) {
     }
     out.close();
     Require(!out.fail(), "cannot write " + path);
+}
+
+void WriteProbedGrid(const std::string& path, Shape shape, bool bigEndian) {
+    std::filesystem::remove(path);
+    { std::ofstream created(path, std::ios::binary); }
+    std::filesystem::resize_file(path,
+                                 static_cast<std::uintmax_t>(shape.rows * (shape.columns + 2) * 4));
+    PokeWord(path, 0, static_cast<std::uint32_t>(4 * shape.columns), bigEndian);
 }
 
 void PokeWord(const std::string& path, std::int64_t offset, std::uint32_t word, bool bigEndian) {

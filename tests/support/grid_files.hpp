@@ -42,6 +42,11 @@ void WriteConstantGrid(const std::string& path, float value, bool bigEndian);
 /// 0.0, all of it written out (no hole); values go in with PokeFloat or PokeWord.
 void WriteZeroGrid(const std::string& path, Shape shape, bool bigEndian);
 
+/// Writes a file of the full length of a grid of this shape whose first record marker is
+/// right and whose rest is a hole: what a probe of its length and first marker sees of a grid,
+/// cheap at any size.
+void WriteProbedGrid(const std::string& path, Shape shape, bool bigEndian);
+
 /// Writes the 32-bit `word` at byte `offset` of an existing file in the given byte order.
 void PokeWord(const std::string& path, std::int64_t offset, std::uint32_t word, bool bigEndian);
 
