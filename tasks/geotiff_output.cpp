@@ -127,8 +127,8 @@ std::string MetadataXml(const GeotiffDescription& description, const LatticeShap
     AppendFormat(spacing, "%.10g x %.10g arc minutes (latitude x longitude)",
                  description.latSpacing, description.lonSpacing);
     std::string area;
-    AppendFormat(area, "latitude %.10g to %.10g, longitude %.10g to %.10g (degrees)",
-                 shape.south, description.north, shape.west,
+    AppendFormat(area, "latitude %.10g to %.10g, longitude %.10g to %.10g (degrees)", shape.south,
+                 description.north, shape.west,
                  shape.west + static_cast<double>(shape.columns - 1) * shape.lonStep);
     std::string xml = "<GDALMetadata>\n";
     const std::pair<const char*, std::string> items[] = {
@@ -143,8 +143,9 @@ std::string MetadataXml(const GeotiffDescription& description, const LatticeShap
         xml += std::string("  <Item name=\"") + name + "\">" + XmlText(value) + "</Item>\n";
     }
     xml += "  <Item name=\"UNITTYPE\" sample=\"0\" role=\"unittype\">metre</Item>\n";
-    xml += "  <Item name=\"DESCRIPTION\" sample=\"0\" role=\"description\">"
-           "geoid_undulation</Item>\n";
+    xml +=
+        "  <Item name=\"DESCRIPTION\" sample=\"0\" role=\"description\">"
+        "geoid_undulation</Item>\n";
     xml += "</GDALMetadata>";
     return xml;
 }
