@@ -114,6 +114,29 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{"WidthBeyondLimit", {"--width", "16385", "-o", "@n.png"}, 2, "egm2008: "}),
     [](const ::testing::TestParamInfo<ChoiceCase>& p) { return std::string(p.param.name); });
 
+// Fault pinned: a GTX of one row was written though PROJ reads none.
+TEST_F(GridFormats, FormatLimitsRefuseBeforeAnythingIsOpened) {
+    const CliRun run = RunTool({"grid", "--lat", "30", "30", "--lon", "5", "7", "--step-lat", "60",
+                                "--step-lon", "60", "--grid", grid_, "-o", scratch_.File("n.gtx")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.rfind("egm2008: Error: Too few rows or columns for the output format.", 0),
+              0u)
+        << run.err;
+    EXPECT_EQ(scratch_.Names(), std::vector<std::string>{"grid"});
+}
+
+// Fault pinned: a --width beyond the lattice was ignored without a word.
+TEST_F(GridFormats, WidthBeyondTheLatticeIsToldOnce) {
+    const std::string out = scratch_.File("n.png");
+    const CliRun wide = RunTool(Args({"--width", "1000", "-o", out}));
+    EXPECT_EQ(wide.status, RunTool(Args({"-o", out})).status);  // 1: a node is missing
+    EXPECT_EQ(wide.err,
+              "egm2008: grid: --width 1000 is more than the lattice's long side of 3 nodes: the "
+              "map is drawn a pixel a node, 3 pixels on its long side\n"
+              "egm2008: 1 node could not be computed and was drawn as missing.\n");
+    EXPECT_EQ(RunTool(Args({"--width", "3", "-o", out})).err.find("--width"), std::string::npos);
+}
+
 TEST_F(GridFormats, CsvHasAHeaderAndAnEmptyNForAFailedNode) {
     const std::string out = scratch_.File("n.csv");
     const CliRun run = RunTool(Args({"-o", out}));
