@@ -9,7 +9,10 @@
 // SIGINT, SIGTERM or SIGHUP (stop_signals.hpp) leaves the previous file. A
 // run that stops at a node it cannot compute keeps the lines written so far
 // and ends with status 1. The lattice goes out in the format of GridArgs
-// (lattice_format.hpp); asc and gtx have been refused for standard output.
+// (lattice_format.hpp); asc and gtx have been refused for standard output,
+// a lattice beyond the format's limits is refused with the page's checks.
+// A --width beyond the lattice's long side is told (the map keeps a pixel a
+// node) and the run goes on.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -90,9 +93,16 @@ int RunGrid(const GridArgs& args, Console& console) {
     const std::string name = toStandardOutput ? kStandardOutput : args.output;
     const GridmakerRequest request = RequestOf(args, name);
     const GridmakerCheck check = CheckGridmakerRequest(request);
-    if (check.message != nullptr) {
+    if (!check.message.empty()) {
         console.Message(check.message);
         return kExitUsage;
+    }
+
+    // A picture never has more pixels than the lattice nodes: a wider one is not made.
+    const LatticeShape shape = LatticeShapeOf(check.area);
+    const std::uint64_t longSide = std::max(shape.rows, shape.columns);
+    if (args.pictureWidth > 0 && static_cast<std::uint64_t>(args.pictureWidth) > longSide) {
+        console.Message(WidthBeyondLatticeMessage(args.pictureWidth, longSide));
     }
 
     const std::optional<GeoidGrid> grid = ChooseGridOrTell(args.grid, console);

@@ -27,6 +27,13 @@ std::string NotPixelsMessage(const std::string& text, int most) {
     return "\"" + text + "\" is not a whole number of pixels from 1 to " + std::to_string(most);
 }
 
+std::string WidthBeyondLatticeMessage(int width, std::uint64_t nodes) {
+    return "grid: --width " + std::to_string(width) + " is more than the lattice's long side of " +
+           std::to_string(nodes) + (nodes == 1 ? " node" : " nodes") +
+           ": the map is drawn a pixel a node, " + std::to_string(nodes) +
+           (nodes == 1 ? " pixel" : " pixels") + " on its long side";
+}
+
 std::string StandardOutputFailureMessage(const char* what) {
     return std::string("standard output could not be written: ") + what;
 }

@@ -45,6 +45,9 @@ std::string NodesOutsideMessage(std::uint64_t nodes, LatticeFormat format = Latt
 
 /// A --width that is not a whole number of pixels from 1 to `most`.
 std::string NotPixelsMessage(const std::string& text, int most);
+/// `egm2008 grid --width` beyond the lattice's long side of `nodes` nodes, which
+/// the picture keeps as a pixel a node.
+std::string WidthBeyondLatticeMessage(int width, std::uint64_t nodes);
 /// `egm2008 grid --width` with a format other than png.
 inline constexpr const char* kWidthNeedsPngMessage = "grid: --width is for --format png";
 

@@ -535,9 +535,10 @@ struct GridCommand {
         command->footer(R"(Rows from north to south, each from west to east; one line per node:
 latitude, longitude, undulation. With --format (or an OUT ending in .csv, .asc,
 .gtx or .tif): csv with a header line, an ESRI ASCII grid (GDAL, QGIS, ArcGIS),
-a GTX vertical grid (PROJ's vgridshift) or a GeoTIFF in WGS 84 with EGM2008
-heights (GDAL, QGIS, ArcGIS); asc, gtx and geotiff need -o OUT. png (or an OUT
-ending in .png) draws a colour map with its colour bar, for any image viewer.
+a GTX vertical grid or a GeoTIFF geoid model (both PROJ's vgridshift grids, of
+2 x 2 nodes or more; the GeoTIFF opens in GDAL, QGIS, ArcGIS too); asc, gtx and
+geotiff need -o OUT. png (or an OUT ending in .png) draws a colour map with its
+colour bar, for any image viewer. No format takes more than 4294967295 nodes.
   egm2008 grid --lat 47 55 --lon 5 15 --step-lat 30 --step-lon 30 -o alps.txt
   egm2008 grid --lat -10 10 --lon -20 20 --step-lat 60 --step-lon 60 --method bilinear
   egm2008 grid --lat 47 55 --lon 5 15 --step-lat 5 --step-lon 5 -o alps.gtx

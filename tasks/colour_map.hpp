@@ -27,6 +27,10 @@ namespace egm2008 {
 inline constexpr int kMapLongSide = 4096;
 inline constexpr int kMapLongSideLimit = 16384;
 
+/// The most lattice columns a map takes: the walk hands it whole rows, each
+/// held as floats (16 MiB).
+inline constexpr std::uint64_t kMapColumnLimit = std::uint64_t{1} << 22;
+
 /// A position in degrees.
 struct MapPlace {
     double latitude = 0.0;

@@ -26,7 +26,6 @@ constexpr std::uint32_t kTileSide = 256;
 constexpr std::uint32_t kTileHeightStep = 16;
 // A row of tiles at full height stays within this; wider lattices get lower tiles.
 constexpr std::uint64_t kTileRowBudget = std::uint64_t{64} << 20;
-constexpr std::uint64_t kColumnLimit = std::uint64_t{1} << 22;
 constexpr std::uint64_t kClassicTiffLimit = std::uint64_t{1} << 32;
 // Deflate's level (libtiff compresses through libdeflate). On the whole globe
 // at 2.5', level 1 takes half the time of zlib's default 6 for a file 3 %
@@ -37,11 +36,10 @@ constexpr int kDeflateLevel = 1;
 constexpr ttag_t kGdalMetadataTag = 42112;
 constexpr ttag_t kGdalNoDataTag = 42113;
 
-// EPSG codes: WGS 84 (geographic 2-D) and EGM2008 height.
+// EPSG codes: WGS 84 (geographic 2-D), the grid's own reference system, and
+// EGM2008 height, the vertical system N takes an ellipsoidal height to.
 constexpr int kWgs84 = 4326;
-constexpr int kEgm2008Height = 3855;
-// The name GDAL gives the two together.
-constexpr const char* kCrsName = "WGS 84 + EGM2008 height";
+constexpr const char* kEgm2008HeightCode = "3855";
 
 // The tags libtiff does not know: GeoTIFF's and GDAL's.
 const TIFFFieldInfo kExtraFields[] = {
@@ -121,13 +119,22 @@ std::string XmlText(std::string_view text) {
     return escaped;
 }
 
-// The GDAL_METADATA tag's XML: the run's items, and the band's unit and description.
-std::string MetadataXml(const GeotiffDescription& description) {
+// The GDAL_METADATA tag's XML: PROJ's items of a geoid model (the grid's
+// type, the vertical system it leads to, the area; the band's description and
+// unit), then the run's own.
+std::string MetadataXml(const GeotiffDescription& description, const LatticeShape& shape) {
     std::string spacing;
     AppendFormat(spacing, "%.10g x %.10g arc minutes (latitude x longitude)",
                  description.latSpacing, description.lonSpacing);
+    std::string area;
+    AppendFormat(area, "latitude %.10g to %.10g, longitude %.10g to %.10g (degrees)", shape.south,
+                 description.north, shape.west,
+                 shape.west + static_cast<double>(shape.columns - 1) * shape.lonStep);
     std::string xml = "<GDALMetadata>\n";
     const std::pair<const char*, std::string> items[] = {
+        {"TYPE", "VERTICAL_OFFSET_GEOGRAPHIC_TO_VERTICAL"},
+        {"target_crs_epsg_code", kEgm2008HeightCode},
+        {"area_of_use", area},
         {"EGM2008_GRID", description.grid},
         {"EGM2008_METHOD", description.method},
         {"EGM2008_SPACING", spacing},
@@ -136,9 +143,19 @@ std::string MetadataXml(const GeotiffDescription& description) {
         xml += std::string("  <Item name=\"") + name + "\">" + XmlText(value) + "</Item>\n";
     }
     xml += "  <Item name=\"UNITTYPE\" sample=\"0\" role=\"unittype\">metre</Item>\n";
-    xml += "  <Item name=\"DESCRIPTION\" sample=\"0\" role=\"description\">EGM2008 N</Item>\n";
+    xml +=
+        "  <Item name=\"DESCRIPTION\" sample=\"0\" role=\"description\">"
+        "geoid_undulation</Item>\n";
     xml += "</GDALMetadata>";
     return xml;
+}
+
+// What the file is, in words (TIFF's ImageDescription).
+std::string ImageDescription(const GeotiffDescription& description) {
+    return "EGM2008 geoid undulation N in metres: WGS 84 (EPSG:4326) ellipsoidal height = "
+           "EGM2008 height (EPSG:" +
+           std::string(kEgm2008HeightCode) + ") + N. From " + description.grid + ", " +
+           description.method + ".";
 }
 
 // Writes the lattice's rows as a row of tiles at a time; see geotiff_output.hpp.
@@ -198,7 +215,8 @@ bool GeotiffWriter::Begin(const LatticeShape& shape) {
 
 bool GeotiffWriter::SetImageTags() {
     const std::string noData = kGeotiffNoDataText;
-    const std::string metadata = MetadataXml(description_);
+    const std::string metadata = MetadataXml(description_, shape_);
+    const std::string words = ImageDescription(description_);
     return TIFFMergeFieldInfo(tiff_, kExtraFields, std::size(kExtraFields)) == 0 &&
            TIFFSetField(tiff_, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(shape_.columns)) &&
            TIFFSetField(tiff_, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(shape_.rows)) &&
@@ -212,6 +230,7 @@ bool GeotiffWriter::SetImageTags() {
            TIFFSetField(tiff_, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE) &&
            TIFFSetField(tiff_, TIFFTAG_PREDICTOR, PREDICTOR_FLOATINGPOINT) &&
            TIFFSetField(tiff_, TIFFTAG_ZIPQUALITY, kDeflateLevel) &&
+           TIFFSetField(tiff_, TIFFTAG_IMAGEDESCRIPTION, words.c_str()) &&
            TIFFSetField(tiff_, TIFFTAG_SOFTWARE, description_.software.c_str()) &&
            TIFFSetField(tiff_, kGdalNoDataTag, noData.c_str()) &&
            TIFFSetField(tiff_, kGdalMetadataTag, metadata.c_str());
@@ -227,12 +246,11 @@ bool GeotiffWriter::SetGeoTags() {
     }
     GTIF* keys = GTIFNewEx(tiff_, IgnoreKeyMessage, nullptr);
     if (keys == nullptr) return false;
+    // Geographic WGS 84 and no vertical system: N is no height in one, but the
+    // difference between two (the TYPE and target_crs_epsg_code items say which).
     const bool set = GTIFKeySet(keys, GTModelTypeGeoKey, TYPE_SHORT, 1, ModelTypeGeographic) &&
                      GTIFKeySet(keys, GTRasterTypeGeoKey, TYPE_SHORT, 1, RasterPixelIsPoint) &&
-                     GTIFKeySet(keys, GTCitationGeoKey, TYPE_ASCII, 0, kCrsName) &&
                      GTIFKeySet(keys, GeographicTypeGeoKey, TYPE_SHORT, 1, kWgs84) &&
-                     GTIFKeySet(keys, VerticalCSTypeGeoKey, TYPE_SHORT, 1, kEgm2008Height) &&
-                     GTIFKeySet(keys, VerticalUnitsGeoKey, TYPE_SHORT, 1, Linear_Meter) &&
                      GTIFWriteKeys(keys);
     GTIFFree(keys);
     return set;
@@ -317,7 +335,7 @@ GeotiffDescription GeotiffDescriptionOf(const GridmakerRequest& request, const G
 GeotiffLayout GeotiffLayoutOf(std::uint64_t rows, std::uint64_t columns) {
     GeotiffLayout layout;
     if (rows == 0 || columns == 0 || rows > std::numeric_limits<std::uint32_t>::max() ||
-        columns > kColumnLimit) {
+        columns > kGeotiffColumnLimit) {
         return layout;
     }
     const std::uint64_t across = (columns + kTileSide - 1) / kTileSide;

@@ -3,14 +3,18 @@
 // offsets, so that the output stays the temporary file a ReplacingOutput puts
 // in place at the end.
 //
-// One Float32 band in metres, tiled, deflate-compressed with the floating-point
-// predictor, little-endian; BigTIFF when the file could pass 4 GB. Geographic
-// WGS 84 (EPSG:4326) with EGM2008 heights (vertical EPSG:3855, metre), pixel
-// is point: pixel (0, 0) is the node at (west, north) and node (r, c) lies at
-// (west + c*lonStep, north - r*latStep), so GDAL reports the extent half a
-// step beyond the outer nodes. A node that cannot be computed (NaN in a row)
-// holds kGeotiffNoData, named by the GDAL_NODATA tag. The GDAL_METADATA tag
-// names the grid file, the method and the spacing, and the band's unit.
+// A geoid model as PROJ's own are written (its "Geodetic TIFF grids"), so
+// that PROJ's vgridshift and GDAL take it as one: one Float32 band of N in
+// metres described as geoid_undulation, TYPE VERTICAL_OFFSET_GEOGRAPHIC_TO_
+// VERTICAL towards EGM2008 height (target_crs_epsg_code 3855), in geographic
+// WGS 84 (EPSG:4326) without a vertical system, as N is no height. Tiled,
+// deflate-compressed with the floating-point predictor, little-endian;
+// BigTIFF when the file could pass 4 GB. Pixel is point: pixel (0, 0) is the
+// node at (west, north) and node (r, c) lies at (west + c*lonStep,
+// north - r*latStep), so GDAL reports the extent half a step beyond the outer
+// nodes. A node that cannot be computed (NaN in a row) holds kGeotiffNoData,
+// named by the GDAL_NODATA tag. The GDAL_METADATA tag also names the grid
+// file, the method, the spacing and the area; ImageDescription says it in words.
 //
 // Memory: one row of tiles. Rows come north to south, so tiles are written
 // in file order as each row of tiles fills. A run that stops early writes
@@ -48,6 +52,9 @@ GeotiffDescription GeotiffDescriptionOf(const GridmakerRequest& request, const G
 inline constexpr float kGeotiffNoData = -9999.0f;
 inline constexpr const char* kGeotiffNoDataText = "-9999";
 
+/// The most columns a GeoTIFF holds: a row of tiles stays within 256 MB.
+inline constexpr std::uint64_t kGeotiffColumnLimit = std::uint64_t{1} << 22;
+
 /// How a lattice is laid out in the file.
 struct GeotiffLayout {
     bool holds = false;  ///< false: too many rows or columns for the file
@@ -58,7 +65,7 @@ struct GeotiffLayout {
 };
 
 /// The layout of a lattice of `rows` x `columns` nodes. A GeoTIFF holds at most
-/// 4,194,304 columns (a row of tiles stays within 256 MB) and 2^32 - 1 rows.
+/// kGeotiffColumnLimit columns and 2^32 - 1 rows.
 GeotiffLayout GeotiffLayoutOf(std::uint64_t rows, std::uint64_t columns);
 
 /// The GeoTIFF writer for `output` (which must outlive it and seek).

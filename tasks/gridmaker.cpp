@@ -1,5 +1,6 @@
 #include "tasks/gridmaker.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <iterator>
 #include <optional>
@@ -8,6 +9,7 @@
 #include "tasks/field_text.hpp"
 #include "tasks/file_identity.hpp"
 #include "tasks/format_raster.hpp"
+#include "tasks/geotiff_output.hpp"
 #include "tasks/manual_point.hpp"
 #include "tasks/run_clock.hpp"
 #include "tasks/text_output.hpp"
@@ -47,6 +49,24 @@ bool IsDefaultOutput(const std::string& path) {
     return false;
 }
 
+// Why `request`'s format cannot hold a lattice of `shape`, and which of
+// `offered` (all formats when empty) would.
+std::string RefusalOf(const GridmakerRequest& request, const LatticeShape& shape,
+                      std::span<const LatticeFormat> offered) {
+    std::vector<const char*> fitting;
+    for (const LatticeFormatName& entry : kLatticeFormatNames) {
+        const bool isOffered = offered.empty() || std::find(offered.begin(), offered.end(),
+                                                            entry.format) != offered.end();
+        if (isOffered && LatticeFormatHolds(entry.format, shape)) fitting.push_back(entry.name);
+    }
+    // A GeoTIFF within the limits whose tiles would still not fit reads as too many columns.
+    const LatticeExcess excess =
+        LatticeFormatExcess(request.format, shape)
+            .value_or(LatticeExcess{LatticeBound::MostColumns, kGeotiffColumnLimit});
+    return LatticeRefusalMessage(LatticeFormatText(request.format), excess, shape.rows,
+                                 shape.columns, fitting);
+}
+
 }  // namespace
 
 const char* GridmakerFieldCheck(GridmakerField field, double value) {
@@ -63,12 +83,13 @@ const char* GridmakerFieldCheck(GridmakerField field, double value) {
     return nullptr;
 }
 
-GridmakerCheck CheckGridmakerRequest(const GridmakerRequest& request) {
+GridmakerCheck CheckGridmakerRequest(const GridmakerRequest& request,
+                                     std::span<const LatticeFormat> offered) {
     GridmakerCheck check;
     const double* v = request.values;
     for (int k = 0; k < kGridmakerFields; ++k) {
-        check.message = GridmakerFieldCheck(static_cast<GridmakerField>(k), v[k]);
-        if (check.message != nullptr) {
+        if (const char* message = GridmakerFieldCheck(static_cast<GridmakerField>(k), v[k])) {
+            check.message = message;
             check.fieldFailed = true;
             return check;
         }
@@ -76,9 +97,11 @@ GridmakerCheck CheckGridmakerRequest(const GridmakerRequest& request) {
     check.area = AreaFromCorners(v[0], v[1], v[2], v[3], v[4], v[5]);
     if (!(check.area.lonStep >= kLatticeSlack) || !(check.area.latStep >= kLatticeSlack)) {
         check.message = kSpacingMessage;
-    } else if (!LatticeFormatHolds(request.format, LatticeShapeOf(check.area))) {
-        check.message = kLatticeTooLargeMessage;
+        return check;
     }
+    const LatticeShape shape = LatticeShapeOf(check.area);
+    if (!LatticeFormatHolds(request.format, shape))
+        check.message = RefusalOf(request, shape, offered);
     return check;
 }
 
@@ -122,14 +145,14 @@ void GridmakerPage::RunGridmaker() {
         WriteFieldNumber(platform_, kFieldIds[k], *value);
         request.values[k] = *value;
     }
-    const GridmakerCheck check = CheckGridmakerRequest(request);
-    if (check.message != nullptr) {
-        platform_.Notify(check.message, NoticeIcon::None);
-        return;
-    }
     request.outputName = outputPath_;
     request.method = method_;
     request.format = format_;
+    const GridmakerCheck check = CheckGridmakerRequest(request, kGridmakerFormats);
+    if (!check.message.empty()) {
+        platform_.Notify(check.message, NoticeIcon::None);
+        return;
+    }
     WriteLattice(request, check.area);
 }
 
@@ -156,7 +179,10 @@ void GridmakerPage::WriteLattice(const GridmakerRequest& request, const LatticeA
     GridmakerOutcome outcome;
     map_.reset();
     platform_.SetEnabled(gridmaker_ids::kShowMapButton, false);
-    auto map = std::make_unique<MapAccumulator>();
+    // The map holds a row of the lattice: a lattice too wide for a picture gets none.
+    auto map = LatticeFormatHolds(LatticeFormat::Png, LatticeShapeOf(area))
+                   ? std::make_unique<MapAccumulator>()
+                   : nullptr;
     // The run itself may go on another thread: it tells the window nothing until it has ended.
     const auto work = [&] {
         outcome = WriteGridmakerOutput(
@@ -170,7 +196,7 @@ void GridmakerPage::WriteLattice(const GridmakerRequest& request, const LatticeA
     };
     platform_.RunLong(meter, work, [] {});
     platform_.SetCursor(CursorShape::Arrow);
-    if (SettleLattice(outcome, output, clock.Seconds())) {
+    if (SettleLattice(outcome, output, clock.Seconds()) && map) {
         map_ = std::move(map);
         mapTitle_ = ColourMapTitle(request.values, grid_->gridSize, request.method);
         platform_.SetEnabled(gridmaker_ids::kShowMapButton, true);

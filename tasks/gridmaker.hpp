@@ -18,11 +18,13 @@
 //
 // The page writes the format chosen in its picker (Text, the xyz lines, by
 // default); the save dialog offers that format's files. Every run also keeps
-// its lattice as a colour map (colour_map.hpp): after a whole run "Show map"
-// opens it in a window of its own; a run that failed disables it.
+// its lattice as a colour map (colour_map.hpp) when a picture takes it (up to
+// kMapColumnLimit columns): after a whole run "Show map" opens it in a window
+// of its own; a run that failed, or kept no map, disables it.
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 
 #include "engine/geoid_grid.hpp"
@@ -75,9 +77,9 @@ struct GridmakerRequest {
 };
 
 /// What the checks of a request found: the message of the first that failed
-/// (nullptr when all pass) and, when all pass, the lattice's area.
+/// and, when all pass, the lattice's area.
 struct GridmakerCheck {
-    const char* message = nullptr;
+    std::string message;       ///< empty when all pass
     bool fieldFailed = false;  ///< a field's own check failed, not the smallest step
     LatticeArea area;
 };
@@ -95,8 +97,10 @@ struct GridmakerOutcome {
 const char* GridmakerFieldCheck(GridmakerField field, double value);
 
 /// Every field's check in turn, then the smallest step (kLatticeSlack), then
-/// whether the request's format holds the lattice (kLatticeTooLargeMessage).
-GridmakerCheck CheckGridmakerRequest(const GridmakerRequest& request);
+/// whether the request's format holds the lattice (LatticeRefusalMessage, which
+/// names those of `offered` that would hold it; all formats when empty).
+GridmakerCheck CheckGridmakerRequest(const GridmakerRequest& request,
+                                     std::span<const LatticeFormat> offered = {});
 
 /// Writes the lattice of `area` (from CheckGridmakerRequest) to `output` in the
 /// request's format, querying `grid` through `mapped`, closes `output` and says

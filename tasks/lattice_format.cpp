@@ -6,6 +6,7 @@
 #include <charconv>
 #include <span>
 
+#include "tasks/colour_map.hpp"
 #include "tasks/geotiff_output.hpp"
 #include "tasks/text_output.hpp"
 
@@ -13,8 +14,10 @@ namespace egm2008 {
 
 namespace {
 
-// The most rows or columns an int32 in a GTX header holds.
-constexpr std::uint64_t kGtxCountLimit = 0x7fffffff;
+// The most rows or columns an int32 in a GTX or ESRI ASCII header holds.
+constexpr std::uint64_t kInt32CountLimit = 0x7fffffff;
+// The fewest rows and columns of a grid PROJ reads: its extent must not be empty.
+constexpr std::uint64_t kProjLeastCount = 2;
 
 // Appends the `bytes` low bytes of `value`, most significant first.
 void AppendBigEndian(std::string& out, std::uint64_t value, int bytes) {
@@ -114,17 +117,47 @@ std::string LatticeFormatHeader(LatticeFormat format, const LatticeShape& shape)
     return {};
 }
 
-bool LatticeFormatHolds(LatticeFormat format, const LatticeShape& shape) {
+LatticeLimits LatticeFormatLimits(LatticeFormat format) {
+    LatticeLimits limits;
     switch (format) {
-        case LatticeFormat::Gtx:
-            return shape.rows <= kGtxCountLimit && shape.columns <= kGtxCountLimit;
-        case LatticeFormat::Geotiff: return GeotiffLayoutOf(shape.rows, shape.columns).holds;
         case LatticeFormat::Xyz:
-        case LatticeFormat::Csv:
+        case LatticeFormat::Csv: break;
         case LatticeFormat::Asc:
-        case LatticeFormat::Png: break;
+            limits.mostRows = kInt32CountLimit;
+            limits.mostColumns = kInt32CountLimit;
+            break;
+        case LatticeFormat::Gtx:
+            limits.leastRows = limits.leastColumns = kProjLeastCount;
+            limits.mostRows = kInt32CountLimit;
+            limits.mostColumns = kInt32CountLimit;
+            break;
+        case LatticeFormat::Geotiff:
+            limits.leastRows = limits.leastColumns = kProjLeastCount;
+            limits.mostColumns = kGeotiffColumnLimit;
+            break;
+        case LatticeFormat::Png: limits.mostColumns = kMapColumnLimit; break;
     }
-    return true;
+    return limits;
+}
+
+std::optional<LatticeExcess> LatticeFormatExcess(LatticeFormat format, const LatticeShape& shape) {
+    const LatticeLimits limits = LatticeFormatLimits(format);
+    if (shape.columns > limits.mostColumns) {
+        return LatticeExcess{LatticeBound::MostColumns, limits.mostColumns};
+    }
+    if (shape.rows > limits.mostRows) return LatticeExcess{LatticeBound::MostRows, limits.mostRows};
+    if (shape.rows > limits.mostNodes / shape.columns) {
+        return LatticeExcess{LatticeBound::MostNodes, limits.mostNodes};
+    }
+    if (shape.rows < limits.leastRows || shape.columns < limits.leastColumns) {
+        return LatticeExcess{LatticeBound::LeastRowsAndColumns, limits.leastRows};
+    }
+    return std::nullopt;
+}
+
+bool LatticeFormatHolds(LatticeFormat format, const LatticeShape& shape) {
+    if (LatticeFormatExcess(format, shape)) return false;
+    return format != LatticeFormat::Geotiff || GeotiffLayoutOf(shape.rows, shape.columns).holds;
 }
 
 char* WriteGtxValue(char* at, float value) {

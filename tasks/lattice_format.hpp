@@ -86,8 +86,42 @@ struct LatticeShape {
 /// the GTX header; "" for xyz and the rasters, which write their own.
 std::string LatticeFormatHeader(LatticeFormat format, const LatticeShape& shape);
 
-/// False when the format's file cannot hold the lattice (a GTX of more than
-/// 2^31 - 1 rows or columns, a GeoTIFF beyond GeotiffLayoutOf's limits).
+/// The most nodes a lattice has in any format: 18 times the whole globe at
+/// 1' (10,801 x 21,601 nodes), about 150 GB of xyz text, 35 GB of asc; a
+/// count of nodes fits 32 bits (the colour map counts the nodes of a pixel so).
+/// A larger lattice is a mistake of spacing that would run until the disk fills.
+inline constexpr std::uint64_t kLatticeNodeLimit = 0xffffffff;
+
+/// The lattices a format's file takes: rows and columns from `least` to `most`
+/// and at most `mostNodes` nodes, bounds included.
+struct LatticeLimits {
+    std::uint64_t leastRows = 1;
+    std::uint64_t leastColumns = 1;
+    std::uint64_t mostRows = kLatticeNodeLimit;
+    std::uint64_t mostColumns = kLatticeNodeLimit;
+    std::uint64_t mostNodes = kLatticeNodeLimit;
+};
+
+/// The limits of `format`: every format kLatticeNodeLimit nodes; asc's header
+/// and gtx's hold rows and columns as int32 (2^31 - 1); a gtx or geotiff is a
+/// geoid grid for PROJ, which reads none of fewer than 2 rows or 2 columns; a
+/// geotiff's row of tiles and a png's row of values are held in memory
+/// (4,194,304 columns; GeotiffLayoutOf).
+LatticeLimits LatticeFormatLimits(LatticeFormat format);
+
+/// A limit of LatticeLimits that a lattice breaks, and its value.
+enum class LatticeBound { LeastRowsAndColumns, MostRows, MostColumns, MostNodes };
+struct LatticeExcess {
+    LatticeBound bound;
+    std::uint64_t limit;
+};
+
+/// The first of the format's limits the lattice breaks, in the order most
+/// columns, most rows, most nodes, fewest rows or columns; nothing when it breaks none.
+std::optional<LatticeExcess> LatticeFormatExcess(LatticeFormat format, const LatticeShape& shape);
+
+/// False when the format's file cannot hold the lattice: beyond its
+/// LatticeFormatLimits, or a GeoTIFF beyond GeotiffLayoutOf's limits.
 bool LatticeFormatHolds(LatticeFormat format, const LatticeShape& shape);
 
 /// Writes `value` as a big-endian float32 to `at` and returns the end.

@@ -9,6 +9,7 @@
 #include "engine/grid_choice.hpp"
 #include "engine/known_grids.hpp"
 #include "tasks/field_text.hpp"
+#include "tasks/lattice_format.hpp"
 #include "tasks/nmea_gga.hpp"
 #include "tasks/point_file.hpp"
 #include "tasks/replacing_output.hpp"
@@ -75,6 +76,43 @@ std::string OutputIsGeoidFileMessage(const std::string& path) {
 
 std::string OutputIsGridMessage(const std::string& path) {
     return "\nOutputfile " + Quoted(path) + " is the geoid file in use and is not overwritten!\n";
+}
+
+namespace {
+
+// "a, b or c"
+std::string Alternatives(const std::vector<const char*>& names) {
+    std::string list;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        if (k > 0) list += k + 1 == names.size() ? " or " : ", ";
+        list += names[k];
+    }
+    return list;
+}
+
+}  // namespace
+
+std::string LatticeRefusalMessage(const char* format, const LatticeExcess& excess,
+                                  std::uint64_t rows, std::uint64_t columns,
+                                  const std::vector<const char*>& fitting) {
+    const bool tooFew = excess.bound == LatticeBound::LeastRowsAndColumns;
+    std::string message = tooFew ? kLatticeTooSmallMessage : kLatticeTooLargeMessage;
+    const std::string limit = std::to_string(excess.limit);
+    message += std::string(" The ") + format + " format ";
+    switch (excess.bound) {
+        case LatticeBound::LeastRowsAndColumns:
+            message += "needs at least " + limit + " rows and " + limit + " columns";
+            break;
+        case LatticeBound::MostRows: message += "holds at most " + limit + " rows"; break;
+        case LatticeBound::MostColumns: message += "holds at most " + limit + " columns"; break;
+        case LatticeBound::MostNodes: message += "holds at most " + limit + " nodes"; break;
+    }
+    message += "; this lattice has " + std::to_string(rows) + (rows == 1 ? " row" : " rows") +
+               " of " + std::to_string(columns) + (columns == 1 ? " node. " : " nodes. ");
+    const char* other =
+        tooFew ? "a larger area or a smaller spacing" : "a larger spacing or a smaller area";
+    if (fitting.empty()) return message + "Use " + other + ".";
+    return message + "Write it as " + Alternatives(fitting) + ", or use " + other + ".";
 }
 
 std::string OutputWriteFailureMessage(const std::string& path, int error) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/geoid_grid.hpp"
 
@@ -16,6 +17,7 @@ struct PointFileOutcome;
 enum class GgaCopyReason;
 enum class FieldKind;
 enum class OutputFate;
+struct LatticeExcess;
 
 /// Shown when "Calc!" finds no grid to ask.
 inline constexpr const char* kNullGridMessage = "Error: Detected Nullpointer.";
@@ -35,6 +37,16 @@ inline constexpr const char* kSpacingMessage = "Error: Spacing not ok!";
 /// The lattice has more rows or columns than the output format's file holds.
 inline constexpr const char* kLatticeTooLargeMessage =
     "Error: Too many rows or columns for the output format.";
+/// The lattice has fewer rows or columns than the output format's file needs.
+inline constexpr const char* kLatticeTooSmallMessage =
+    "Error: Too few rows or columns for the output format.";
+/// A lattice of `rows` x `columns` nodes refused by format `format` for breaking
+/// `excess`: kLatticeTooLargeMessage (or kLatticeTooSmallMessage), the limit,
+/// the lattice's size, and what would work: the formats of `fitting`, and a
+/// larger spacing or a smaller area (a larger area when too small).
+std::string LatticeRefusalMessage(const char* format, const LatticeExcess& excess,
+                                  std::uint64_t rows, std::uint64_t columns,
+                                  const std::vector<const char*>& fitting);
 
 // The names of the fields as messages give them, after the pages' labels.
 inline constexpr const char* kLatitudeFieldName = "Latitude";

@@ -131,7 +131,10 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"GridTooWideForGeotiff",
                   Grid({"grid", "--lat", "0", "0", "--lon", "0", "360", "--step-lat", "1",
                         "--step-lon", "0.004", "--format", "geotiff", "-o", "n.tif"}),
-                  "Error: Too many rows or columns for the output format.", true},
+                  "Error: Too many rows or columns for the output format. The geotiff format holds "
+                  "at most 4194304 columns; this lattice has 1 row of 5400001 nodes. Write it as "
+                  "xyz, csv or asc, or use a larger spacing or a smaller area.",
+                  true},
         // Regression: an empty output name wrote to standard output.
         UsageCase{"GridEmptyOutputName",
                   Grid({"grid", "--lat", "0", "1", "--lon", "0", "1", "--step-lat", "1",

@@ -714,6 +714,17 @@ TEST_F(GridmakerSmallGridTest, StepsTooSmallForAWalkAreRefused) {
     EXPECT_TRUE(platform_.notices.empty());
 }
 
+// Fault pinned: the page checked its lattice against the Text format whatever it wrote.
+TEST_F(GridmakerSmallGridTest, ChosenFormatsLimitsAreChecked) {
+    MakeGrid(0, 0, 10.0f);
+    page_.SelectFormat(1);  // GeoTIFF
+    Run({"10", "0", "10", "20", "60", "600"}, InterpolationMethod::BiLinear);
+    ASSERT_EQ(platform_.notices.size(), 1u);
+    EXPECT_EQ(platform_.notices[0].text.rfind(kLatticeTooSmallMessage, 0), 0u)
+        << platform_.notices[0].text;
+    EXPECT_FALSE(std::filesystem::exists(output_));
+}
+
 // An infinite spacing leaves only row 0 and column 0.
 TEST_F(GridmakerSmallGridTest, HugeSpacingGivesOneNode) {
     MakeGrid(0, 0, 10.0f);
@@ -731,6 +742,81 @@ TEST(GridmakerChecks, RefuseNotANumberInEveryField) {
         EXPECT_NE(GridmakerFieldCheck(static_cast<GridmakerField>(k), nan), nullptr) << k;
     }
 }
+
+struct LimitCase {
+    const char* name;
+    LatticeFormat format;
+    double values[kGridmakerFields];  ///< by GridmakerField
+    bool pageFormats;                 ///< the page's formats offered, not all
+    const char* message;              ///< "" when the lattice passes
+};
+
+void PrintTo(const LimitCase& c, std::ostream* os) { *os << c.name; }
+
+class GridmakerLimitTest : public ::testing::TestWithParam<LimitCase> {};
+
+// Fault pinned: a lattice too large for its format ran until the disk filled,
+// and a GTX too small for PROJ was written.
+TEST_P(GridmakerLimitTest, RefusesWhatTheFormatCannotHoldAndSaysWhatWould) {
+    const LimitCase& c = GetParam();
+    GridmakerRequest request;
+    std::copy(std::begin(c.values), std::end(c.values), request.values);
+    request.format = c.format;
+    const GridmakerCheck check = c.pageFormats ? CheckGridmakerRequest(request, kGridmakerFormats)
+                                               : CheckGridmakerRequest(request);
+    EXPECT_EQ(check.message, c.message);
+    EXPECT_FALSE(check.fieldFailed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, GridmakerLimitTest,
+    ::testing::Values(
+        // 65535 rows of 65537 nodes are 2^32 - 1; a column more is too many.
+        LimitCase{"MostNodes", LatticeFormat::Csv, {0, 0, 65.534, 65.536, 0.06, 0.06}, false, ""},
+        LimitCase{"OneColumnBeyond",
+                  LatticeFormat::Xyz,
+                  {0, 0, 65.534, 65.537, 0.06, 0.06},
+                  false,
+                  "Error: Too many rows or columns for the output format. The xyz format holds "
+                  "at most 4294967295 nodes; this lattice has 65535 rows of 65538 nodes. Use a "
+                  "larger spacing or a smaller area."},
+        LimitCase{"GlobeAtAHundredthMinute",
+                  LatticeFormat::Asc,
+                  {-90, -180, 90, 180, 0.01, 0.01},
+                  false,
+                  "Error: Too many rows or columns for the output format. The asc format holds "
+                  "at most 4294967295 nodes; this lattice has 1080001 rows of 2160001 nodes. Use a "
+                  "larger spacing or a smaller area."},
+        LimitCase{"AscHeaderHoldsInt32",
+                  LatticeFormat::Asc,
+                  {0, 0, 0, 360, 1, 0.00001},
+                  false,
+                  "Error: Too many rows or columns for the output format. The asc format holds "
+                  "at most 2147483647 columns; this lattice has 1 row of 2160000001 nodes. Write "
+                  "it as xyz or csv, or use a larger spacing or a smaller area."},
+        LimitCase{"PngRowInMemory",
+                  LatticeFormat::Png,
+                  {0, 0, 0, 360, 1, 0.001},
+                  true,
+                  "Error: Too many rows or columns for the output format. The png format holds "
+                  "at most 4194304 columns; this lattice has 1 row of 21600001 nodes. Write it as "
+                  "xyz or asc, or use a larger spacing or a smaller area."},
+        LimitCase{"GtxOneRow",
+                  LatticeFormat::Gtx,
+                  {10, 0, 10, 20, 60, 600},
+                  false,
+                  "Error: Too few rows or columns for the output format. The gtx format needs at "
+                  "least 2 rows and 2 columns; this lattice has 1 row of 3 nodes. Write it as xyz, "
+                  "csv, asc or png, or use a larger area or a smaller spacing."},
+        LimitCase{"GeotiffOneNodeOnThePage",
+                  LatticeFormat::Geotiff,
+                  {10, 0, 10, 0, 60, 60},
+                  true,
+                  "Error: Too few rows or columns for the output format. The geotiff format needs "
+                  "at least 2 rows and 2 columns; this lattice has 1 row of 1 node. Write it as "
+                  "xyz, asc or png, or use a larger area or a smaller spacing."},
+        LimitCase{"GtxTwoByTwo", LatticeFormat::Gtx, {10, 0, 9, 1, 60, 60}, false, ""}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 struct NodeCountCase {
     const char* name;
