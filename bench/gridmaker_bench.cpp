@@ -28,11 +28,11 @@
 #include <string>
 
 #include "engine/notifier.hpp"
-#include "tasks/geotiff_output.hpp"
-#include "tasks/colour_map.hpp"
-#include "tasks/grid_lattice.hpp"
-#include "tasks/gridmaker.hpp"
-#include "tasks/text_output.hpp"
+#include "tasks/lattice/formats/geotiff_output.hpp"
+#include "tasks/lattice/formats/colour_map.hpp"
+#include "tasks/lattice/grid_lattice.hpp"
+#include "tasks/lattice/gridmaker.hpp"
+#include "tasks/common/text_output.hpp"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include "cli/console.hpp"
 #include "cli/grid_choice.hpp"
 #include "engine/geoid_grid.hpp"
-#include "tasks/heights.hpp"
-#include "tasks/lattice_format.hpp"
-#include "tasks/nmea_rewrite.hpp"
-#include "tasks/point_file.hpp"
+#include "tasks/heights/heights.hpp"
+#include "tasks/lattice/lattice_format.hpp"
+#include "tasks/nmea/nmea_rewrite.hpp"
+#include "tasks/points/point_file.hpp"
 
 namespace egm2008::cli {
 

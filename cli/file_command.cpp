@@ -17,7 +17,7 @@
 #include "cli/run_cli.hpp"
 #include "cli/stop_signals.hpp"
 #include "engine/mapped_grid.hpp"
-#include "tasks/point_file.hpp"
+#include "tasks/points/point_file.hpp"
 
 namespace egm2008::cli {
 

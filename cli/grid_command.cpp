@@ -25,9 +25,9 @@
 #include "cli/run_cli.hpp"
 #include "cli/stop_signals.hpp"
 #include "engine/mapped_grid.hpp"
-#include "tasks/file_identity.hpp"
-#include "tasks/grid_lattice.hpp"
-#include "tasks/gridmaker.hpp"
+#include "tasks/common/file_identity.hpp"
+#include "tasks/lattice/grid_lattice.hpp"
+#include "tasks/lattice/gridmaker.hpp"
 
 namespace egm2008::cli {
 

@@ -1,6 +1,6 @@
 // "egm2008 grids": the grids the grid folders hold, and "egm2008 grids install",
 // which makes the 10' and 2.5' grids from Debian's geotranz package
-// (tasks/grid_install.hpp). Steps and the progress line go to standard error,
+// (tasks/grids/grid_install.hpp). Steps and the progress line go to standard error,
 // the list and where the grids went to standard output. SIGINT, SIGTERM and
 // SIGHUP end an install with what it had begun removed (cli/stop_signals.hpp).
 #include <cerrno>
@@ -13,8 +13,8 @@
 #include "cli/run_cli.hpp"
 #include "cli/stop_signals.hpp"
 #include "engine/grid_choice.hpp"
-#include "tasks/grid_install.hpp"
-#include "tasks/text_output.hpp"
+#include "tasks/grids/grid_install.hpp"
+#include "tasks/common/text_output.hpp"
 
 namespace egm2008::cli {
 

@@ -1,5 +1,5 @@
 // "egm2008 heights": a delimited file written again with N and, when asked,
-// the converted height appended to each data line (tasks/heights.hpp). The
+// the converted height appended to each data line (tasks/heights/heights.hpp). The
 // files are handled as `egm2008 file` handles them: the input read only, the
 // output refused when it is the input or the grid, the grid checked before the
 // output is opened, a regular output replaced only when the run ends, a
@@ -16,7 +16,7 @@
 #include "cli/run_cli.hpp"
 #include "cli/stop_signals.hpp"
 #include "engine/mapped_grid.hpp"
-#include "tasks/heights.hpp"
+#include "tasks/heights/heights.hpp"
 
 namespace egm2008::cli {
 

@@ -13,8 +13,8 @@
 #include "engine/grid_probe.hpp"
 #include "engine/grid_scan.hpp"
 #include "engine/known_grids.hpp"
-#include "tasks/field_text.hpp"
-#include "tasks/text_output.hpp"
+#include "tasks/common/field_text.hpp"
+#include "tasks/common/text_output.hpp"
 
 namespace egm2008::cli {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tasks/lattice_format.hpp"
+#include "tasks/lattice/lattice_format.hpp"
 
 namespace egm2008::cli {
 

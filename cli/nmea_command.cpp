@@ -1,5 +1,5 @@
 // "egm2008 nmea": an NMEA log rewritten with the EGM2008 separation
-// (tasks/nmea_run.hpp), or audited (tasks/nmea_audit.hpp): the report in words
+// (tasks/nmea/nmea_run.hpp), or audited (tasks/nmea/nmea_audit.hpp): the report in words
 // or as JSON on standard output, N from the 2.5' grid when it is at hand. The files are
 // handled as `egm2008 file` handles them: the input read only, the output
 // refused when it is the input or the grid, the grid checked before the output
@@ -19,8 +19,8 @@
 #include "engine/mapped_grid.hpp"
 #include "cli/messages.hpp"
 #include "tasks/messages.hpp"
-#include "tasks/nmea_audit.hpp"
-#include "tasks/nmea_run.hpp"
+#include "tasks/nmea/nmea_audit.hpp"
+#include "tasks/nmea/nmea_run.hpp"
 
 namespace egm2008::cli {
 

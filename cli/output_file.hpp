@@ -1,5 +1,5 @@
 // The output of `egm2008 file` and `egm2008 grid`: a ReplacingOutput
-// (tasks/replacing_output.hpp), so that a regular file is replaced only when the
+// (tasks/common/replacing_output.hpp), so that a regular file is replaced only when the
 // run has ended with its lines, and what the command line adds to it: the end
 // of a run after a signal, and the file's fate in the tool's words. The output
 // of a run reading a live stream (a pipe or terminal) is written directly: such
@@ -13,8 +13,8 @@
 #include "cli/console.hpp"
 #include "cli/stop_signals.hpp"
 #include "engine/geoid_grid.hpp"
-#include "tasks/point_file.hpp"
-#include "tasks/replacing_output.hpp"
+#include "tasks/points/point_file.hpp"
+#include "tasks/common/replacing_output.hpp"
 
 namespace egm2008::cli {
 

@@ -12,9 +12,9 @@
 #include "cli/commands.hpp"
 #include "cli/run_cli.hpp"
 #include "cli/messages.hpp"
-#include "tasks/field_text.hpp"
-#include "tasks/heights.hpp"
-#include "tasks/manual_point.hpp"
+#include "tasks/common/field_text.hpp"
+#include "tasks/heights/heights.hpp"
+#include "tasks/points/manual_point.hpp"
 
 namespace egm2008::cli {
 

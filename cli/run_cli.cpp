@@ -14,7 +14,7 @@
 #include "cli/grid_choice.hpp"
 #include "cli/messages.hpp"
 #include "cli/strict_number.hpp"
-#include "tasks/colour_map.hpp"
+#include "tasks/lattice/formats/colour_map.hpp"
 
 namespace egm2008::cli {
 

@@ -12,7 +12,7 @@
 
 #include <signal.h>
 
-#include "tasks/run_stop.hpp"
+#include "tasks/common/run_stop.hpp"
 
 namespace egm2008::cli {
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "tasks/field_text.hpp"
+#include "tasks/common/field_text.hpp"
 
 using namespace egm2008;
 

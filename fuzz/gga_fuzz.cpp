@@ -19,7 +19,7 @@
 #include <string_view>
 
 #include "fuzz/recorded_query.hpp"
-#include "tasks/nmea_gga.hpp"
+#include "tasks/nmea/nmea_gga.hpp"
 
 using namespace egm2008;
 using fuzz::Answer;

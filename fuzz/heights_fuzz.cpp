@@ -22,7 +22,7 @@
 
 #include "engine/mapped_grid.hpp"
 #include "fuzz/small_grid.hpp"
-#include "tasks/heights.hpp"
+#include "tasks/heights/heights.hpp"
 
 using namespace egm2008;
 using egm2008::fuzz::SmallGrid;

@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "fuzz/recorded_query.hpp"
-#include "tasks/nmea_rewrite.hpp"
+#include "tasks/nmea/nmea_rewrite.hpp"
 
 using namespace egm2008;
 using fuzz::Answer;

@@ -26,7 +26,7 @@
 #include "engine/mapped_grid.hpp"
 #include "engine/query_routines.hpp"
 #include "fuzz/small_grid.hpp"
-#include "tasks/point_file.hpp"
+#include "tasks/points/point_file.hpp"
 
 using namespace egm2008;
 using egm2008::fuzz::SmallGrid;

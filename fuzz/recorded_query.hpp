@@ -2,7 +2,7 @@
 // as told and records how it was asked.
 #pragma once
 
-#include "tasks/nmea_gga.hpp"
+#include "tasks/nmea/nmea_gga.hpp"
 
 namespace egm2008::fuzz {
 

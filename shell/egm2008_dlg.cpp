@@ -21,7 +21,7 @@
 #include "shell/messages.hpp"
 #include "shell/my_tab_ctrl.hpp"
 #include "shell/tab_pages.hpp"
-#include "tasks/manual_point.hpp"
+#include "tasks/points/manual_point.hpp"
 
 // The program's pictures live in a static library, whose resources are registered only when asked.
 static void RegisterProgramResources() { Q_INIT_RESOURCE(egm2008); }

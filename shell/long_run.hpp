@@ -9,7 +9,7 @@
 
 #include <functional>
 
-#include "tasks/page_platform.hpp"
+#include "tasks/common/page_platform.hpp"
 
 class QWidget;
 

@@ -11,7 +11,7 @@
 #include <QWidget>
 #include <string>
 
-#include "tasks/colour_map.hpp"
+#include "tasks/lattice/formats/colour_map.hpp"
 
 class QLabel;
 class QScrollArea;

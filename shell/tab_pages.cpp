@@ -20,10 +20,10 @@
 #include "shell/dialog_layout.hpp"
 #include "shell/heights_picture.hpp"
 #include "shell/working_folder.hpp"
-#include "tasks/gridmaker.hpp"
-#include "tasks/heights_page.hpp"
-#include "tasks/manual_point.hpp"
-#include "tasks/point_file_page.hpp"
+#include "tasks/lattice/gridmaker.hpp"
+#include "tasks/heights/heights_page.hpp"
+#include "tasks/points/manual_point.hpp"
+#include "tasks/points/point_file_page.hpp"
 
 namespace egm2008 {
 

@@ -7,7 +7,7 @@
 #include <QButtonGroup>
 
 #include "shell/database_selection.hpp"
-#include "tasks/page_platform.hpp"
+#include "tasks/common/page_platform.hpp"
 
 class QWidget;
 

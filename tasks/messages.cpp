@@ -8,12 +8,12 @@
 
 #include "engine/grid_choice.hpp"
 #include "engine/known_grids.hpp"
-#include "tasks/field_text.hpp"
-#include "tasks/lattice_format.hpp"
-#include "tasks/nmea_gga.hpp"
-#include "tasks/point_file.hpp"
-#include "tasks/replacing_output.hpp"
-#include "tasks/text_output.hpp"
+#include "tasks/common/field_text.hpp"
+#include "tasks/lattice/lattice_format.hpp"
+#include "tasks/nmea/nmea_gga.hpp"
+#include "tasks/points/point_file.hpp"
+#include "tasks/common/replacing_output.hpp"
+#include "tasks/common/text_output.hpp"
 
 namespace egm2008 {
 

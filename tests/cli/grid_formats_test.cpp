@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "cli_test_support.hpp"
-#include "tasks/colour_map.hpp"
-#include "tasks/gridmaker.hpp"
+#include "tasks/lattice/formats/colour_map.hpp"
+#include "tasks/lattice/gridmaker.hpp"
 #include "tasks/messages.hpp"
 #include "tests/support/tool_output.hpp"
 

@@ -19,7 +19,7 @@
 #include "cli/run_cli.hpp"
 #include "cli_test_support.hpp"
 #include "engine/grid_choice.hpp"
-#include "tasks/grid_install.hpp"
+#include "tasks/grids/grid_install.hpp"
 #include "tasks/messages.hpp"
 
 namespace egm2008::cli::test {

@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "tasks/colour_map.hpp"
-#include "tasks/page_platform.hpp"
+#include "tasks/lattice/formats/colour_map.hpp"
+#include "tasks/common/page_platform.hpp"
 #include "tests/support/recording_notifier.hpp"
 
 namespace egm2008::test {

@@ -1,6 +1,6 @@
 // The colour map: the cool-warm scale, the colour bar's ticks, the graticule's
 // step, the lattice resampled into the picture, the layout and the font.
-#include "tasks/colour_map.hpp"
+#include "tasks/lattice/formats/colour_map.hpp"
 
 #include <gtest/gtest.h>
 

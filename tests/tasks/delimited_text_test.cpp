@@ -1,4 +1,4 @@
-#include "tasks/delimited_text.hpp"
+#include "tasks/common/delimited_text.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tasks/field_text.hpp"
+#include "tasks/common/field_text.hpp"
 
 #include <gtest/gtest.h>
 

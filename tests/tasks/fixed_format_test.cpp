@@ -3,7 +3,7 @@
 // fractions (true halfway cases), decimal halfway neighbours, values that
 // round up across a digit boundary (9.9999995), negative zero, subnormals,
 // values beyond 2^52, infinities and NaNs, at every width and precision.
-#include "tasks/fixed_format.hpp"
+#include "tasks/common/fixed_format.hpp"
 
 #include <gtest/gtest.h>
 

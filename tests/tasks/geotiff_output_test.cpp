@@ -1,7 +1,7 @@
 // The GeoTIFF writer's own rules: how a lattice is laid out in the file, and
 // a failed write reaching the run. What GDAL reads back is tested through the
 // command line (tests/cli/grid_formats_test.cpp).
-#include "tasks/geotiff_output.hpp"
+#include "tasks/lattice/formats/geotiff_output.hpp"
 
 #include <gtest/gtest.h>
 

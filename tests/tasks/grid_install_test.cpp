@@ -3,7 +3,7 @@
 // one in the cache fetched again first), the good ones kept and a damaged grid
 // made again, a stop request leaving nothing behind, the failures without a
 // package file or a cache folder, and what the list tells of each file.
-#include "tasks/grid_install.hpp"
+#include "tasks/grids/grid_install.hpp"
 
 #include <gtest/gtest.h>
 

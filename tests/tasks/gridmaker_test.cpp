@@ -1,4 +1,4 @@
-#include "tasks/gridmaker.hpp"
+#include "tasks/lattice/gridmaker.hpp"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,9 +13,9 @@
 
 #include "engine/mapped_grid.hpp"
 #include "engine/query_routines.hpp"
-#include "tasks/field_text.hpp"
-#include "tasks/grid_lattice.hpp"
-#include "tasks/text_output.hpp"
+#include "tasks/common/field_text.hpp"
+#include "tasks/lattice/grid_lattice.hpp"
+#include "tasks/common/text_output.hpp"
 #include "tests/support/byte_compare.hpp"
 #include "tests/support/fake_platform.hpp"
 #include "tests/support/file_bytes.hpp"

@@ -1,4 +1,5 @@
-#include "tasks/heights_page.hpp"
+#include "tasks/heights/heights_page.hpp"
+#include "tasks/messages.hpp"
 
 #include <gtest/gtest.h>
 

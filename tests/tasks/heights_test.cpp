@@ -1,4 +1,4 @@
-#include "tasks/heights.hpp"
+#include "tasks/heights/heights.hpp"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "point_file_fixtures.hpp"
-#include "tasks/line_reader.hpp"
+#include "tasks/common/line_reader.hpp"
 #include "tests/support/fake_platform.hpp"
 #include "tests/support/file_bytes.hpp"
 #include "tests/support/grid_files.hpp"

@@ -23,12 +23,12 @@
 #include <vector>
 
 #include "engine/geoid_grid.hpp"
-#include "tasks/grid_lattice.hpp"
-#include "tasks/gridmaker.hpp"
-#include "tasks/manual_point.hpp"
-#include "tasks/point_file.hpp"
-#include "tasks/point_file_page.hpp"
-#include "tasks/text_output.hpp"
+#include "tasks/lattice/grid_lattice.hpp"
+#include "tasks/lattice/gridmaker.hpp"
+#include "tasks/points/manual_point.hpp"
+#include "tasks/points/point_file.hpp"
+#include "tasks/points/point_file_page.hpp"
+#include "tasks/common/text_output.hpp"
 #include "tests/support/fake_platform.hpp"
 #include "tests/support/file_bytes.hpp"
 #include "tests/support/grid_files.hpp"

@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "engine/geoid_grid.hpp"
-#include "tasks/field_text.hpp"
-#include "tasks/gridmaker.hpp"
-#include "tasks/manual_point.hpp"
-#include "tasks/nmea_gga.hpp"
-#include "tasks/point_file.hpp"
-#include "tasks/text_output.hpp"
+#include "tasks/common/field_text.hpp"
+#include "tasks/lattice/gridmaker.hpp"
+#include "tasks/points/manual_point.hpp"
+#include "tasks/nmea/nmea_gga.hpp"
+#include "tasks/points/point_file.hpp"
+#include "tasks/common/text_output.hpp"
 #include "tests/support/byte_compare.hpp"
 #include "tests/support/fake_platform.hpp"
 #include "tests/support/file_bytes.hpp"

@@ -1,4 +1,4 @@
-#include "tasks/line_reader.hpp"
+#include "tasks/common/line_reader.hpp"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "tasks/manual_point.hpp"
+#include "tasks/points/manual_point.hpp"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "tasks/field_text.hpp"
+#include "tasks/common/field_text.hpp"
 #include "tests/support/byte_compare.hpp"
 #include "tests/support/fake_platform.hpp"
 #include "tests/support/grid_files.hpp"

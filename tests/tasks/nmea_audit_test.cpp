@@ -1,4 +1,4 @@
-#include "tasks/nmea_audit.hpp"
+#include "tasks/nmea/nmea_audit.hpp"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "tasks/nmea_gga.hpp"
+#include "tasks/nmea/nmea_gga.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Rewriting GGA and GNS sentences of every talker: each case the exact line in
 // and out, with a query that answers N = 47.125 m (exact in float).
-#include "tasks/nmea_rewrite.hpp"
+#include "tasks/nmea/nmea_rewrite.hpp"
 
 #include <gtest/gtest.h>
 

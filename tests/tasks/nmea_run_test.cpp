@@ -1,5 +1,5 @@
 // The NMEA run over a file and over a live stream, and its summary.
-#include "tasks/nmea_run.hpp"
+#include "tasks/nmea/nmea_run.hpp"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "tasks/line_reader.hpp"
+#include "tasks/common/line_reader.hpp"
 #include "tests/support/byte_compare.hpp"
 #include "tests/support/fake_platform.hpp"
 #include "tests/support/file_bytes.hpp"

@@ -3,7 +3,7 @@
 // unusual: signs, hexadecimal, inf and nan, overlong digit strings,
 // exponents out of range, numbers glued to other characters, NUL bytes and
 // every kind of white space.
-#include "tasks/number_scan.hpp"
+#include "tasks/common/number_scan.hpp"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "tests/support/process_state.hpp"
-#include "tasks/field_text.hpp"
+#include "tasks/common/field_text.hpp"
 
 namespace egm2008 {
 namespace {

@@ -1,7 +1,7 @@
 // OrderedWork: batches come back in the order they were handed out, however
 // long each takes and with any number of workers; the ring is reused; the
 // destructor returns with batches still in hand.
-#include "tasks/ordered_work.hpp"
+#include "tasks/common/ordered_work.hpp"
 
 #include <gtest/gtest.h>
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "tasks/gridmaker.hpp"
+#include "tasks/lattice/gridmaker.hpp"
 #include "tasks/messages.hpp"
-#include "tasks/point_file_page.hpp"
+#include "tasks/points/point_file_page.hpp"
 #include "tests/support/fake_platform.hpp"
 #include "tests/support/file_bytes.hpp"
 #include "tests/support/grid_files.hpp"

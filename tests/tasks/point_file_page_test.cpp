@@ -1,4 +1,4 @@
-#include "tasks/point_file_page.hpp"
+#include "tasks/points/point_file_page.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

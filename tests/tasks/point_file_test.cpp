@@ -1,4 +1,4 @@
-#include "tasks/point_file.hpp"
+#include "tasks/points/point_file.hpp"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The replacement of a run's output: the new file takes the place of the old
 // one only at Keep, with the old one's permission bits, and Discard leaves the
 // old one (or none) and no temporary file.
-#include "tasks/replacing_output.hpp"
+#include "tasks/common/replacing_output.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -29,9 +29,9 @@
 #include "tests/support/file_bytes.hpp"
 #include "tests/support/process_state.hpp"
 #include "tests/support/scratch_folder.hpp"
-#include "tasks/field_text.hpp"
-#include "tasks/grid_lattice.hpp"
-#include "tasks/point_file.hpp"
+#include "tasks/common/field_text.hpp"
+#include "tasks/lattice/grid_lattice.hpp"
+#include "tasks/points/point_file.hpp"
 
 namespace egm2008 {
 namespace {

@@ -1,4 +1,4 @@
-#include "tasks/text_output.hpp"
+#include "tasks/common/text_output.hpp"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "tasks/file_identity.hpp"
+#include "tasks/common/file_identity.hpp"
 #include "tests/support/file_bytes.hpp"
 
 namespace egm2008 {

@@ -1,0 +1,85 @@
+#include "tasks/common/page_file_run.hpp"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tasks/messages.hpp"
+
+namespace egm2008 {
+
+namespace {
+
+// The length of the regular input `fd` in bytes, 0 when unknown.
+std::int64_t InputLength(int fd) {
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? info.st_size : 0;
+}
+
+// How far the run has read `fd`: its file offset, which the reads move.
+std::int64_t InputPosition(int fd) {
+    const off_t at = ::lseek(fd, 0, SEEK_CUR);
+    return at < 0 ? 0 : at;
+}
+
+}  // namespace
+
+bool OpenPageRunFiles(PagePlatform& platform, const GeoidGrid& grid, const std::string& inputPath,
+                      const std::string& outputPath, PointFileSetup& setup,
+                      ReplacingOutput& output) {
+    if (const auto refusal = SetUpPointFile({inputPath, outputPath}, grid, platform, setup)) {
+        if (!refusal->empty()) platform.Notify(*refusal, NoticeIcon::None);
+        return false;
+    }
+    if (!output.Open(outputPath)) {
+        platform.Notify(OutputOpenMessage(outputPath), NoticeIcon::None);
+        return false;
+    }
+    return true;
+}
+
+bool OpenPageInput(PagePlatform& platform, const GeoidGrid& grid, const std::string& inputPath,
+                   PointFileSetup& setup) {
+    if (!setup.input.Open(inputPath)) {
+        platform.Notify(InputOpenMessage(inputPath), NoticeIcon::None);
+        return false;
+    }
+    if (setup.mapped.Map(grid, platform) != QueryStatus::StatusOk) {
+        setup.input.Close();
+        return false;
+    }
+    return true;
+}
+
+void RunReadingInput(PagePlatform& platform, const PointFileInput& input, RunMeter& meter,
+                     const std::function<void()>& work, const std::function<void()>& tick) {
+    platform.SetCursor(CursorShape::Wait);
+    meter.total = InputLength(input.fd());
+    platform.RunLong(meter, work, [&] {
+        meter.done = InputPosition(input.fd());
+        if (tick) tick();
+    });
+    platform.SetCursor(CursorShape::Arrow);
+}
+
+void RunOverInput(PagePlatform& platform, int calcId, const PointFileInput& input,
+                  ReplacingOutput& output, RunMeter& meter, const std::atomic<std::int64_t>& count,
+                  const std::function<void()>& work) {
+    output.text().StopOn(meter.stop());
+    std::int64_t shown = -1;
+    RunReadingInput(platform, input, meter, work, [&] {
+        const std::int64_t now = count.load();
+        if (now == shown) return;
+        shown = now;
+        platform.SetFieldText(calcId, std::to_string(now));
+    });
+    platform.SetFieldText(calcId, kCalcCaption);
+}
+
+std::string FailedRunReason(bool stopped, int readError, int writeError, int renameError,
+                            const std::string& inputPath, const std::string& outputPath) {
+    if (stopped) return kRunCancelled;
+    if (readError != 0) return InputReadFailure(inputPath, readError);
+    return OutputWriteFailure(outputPath, writeError != 0 ? writeError : renameError);
+}
+
+}  // namespace egm2008

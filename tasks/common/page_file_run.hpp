@@ -1,0 +1,48 @@
+// What the two pages that run over an input file share: opening the files in
+// the order that keeps every file as it was when something fails, the run in
+// the background with the input's bytes as its progress and a count in the
+// caption of "Calc!", and the reason a run that did not end whole gives.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "engine/geoid_grid.hpp"
+#include "tasks/common/page_platform.hpp"
+#include "tasks/common/run_input.hpp"
+#include "tasks/common/replacing_output.hpp"
+
+namespace egm2008 {
+
+/// Opens the input read only, checks that the output may be written and that
+/// the grid opens (SetUpPointFile), then opens `output` under a temporary name
+/// beside `outputPath`. False when one fails; the user has been told.
+bool OpenPageRunFiles(PagePlatform& platform, const GeoidGrid& grid, const std::string& inputPath,
+                      const std::string& outputPath, PointFileSetup& setup,
+                      ReplacingOutput& output);
+
+/// Opens the input read only and maps and checks `grid`, for a run that writes
+/// nothing. False when one fails; the user has been told.
+bool OpenPageInput(PagePlatform& platform, const GeoidGrid& grid, const std::string& inputPath,
+                   PointFileSetup& setup);
+
+/// Runs `work` through RunLong under the wait cursor, the meter counting the
+/// bytes read of `input`; `tick`, when given, runs at every tick after the meter.
+void RunReadingInput(PagePlatform& platform, const PointFileInput& input, RunMeter& meter,
+                     const std::function<void()>& work, const std::function<void()>& tick = {});
+
+/// Runs `work` through RunLong under the wait cursor: the meter counts the bytes
+/// read of `input` (its stop ends the writes of `output` too), and the caption of
+/// button `calcId` shows `count` whenever it changes, and "Calc!" again after.
+void RunOverInput(PagePlatform& platform, int calcId, const PointFileInput& input,
+                  ReplacingOutput& output, RunMeter& meter, const std::atomic<std::int64_t>& count,
+                  const std::function<void()>& work);
+
+/// The first line of the message about a run that did not end whole: cancelled,
+/// the read error, or the write error (`renameError` when no write failed).
+std::string FailedRunReason(bool stopped, int readError, int writeError, int renameError,
+                            const std::string& inputPath, const std::string& outputPath);
+
+}  // namespace egm2008

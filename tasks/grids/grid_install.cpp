@@ -1,0 +1,360 @@
+#include "tasks/grids/grid_install.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "engine/grid_choice.hpp"
+#include "engine/grid_probe.hpp"
+#include "engine/known_grids.hpp"
+#include "engine/nga_grid.hpp"
+#include "engine/sha256.hpp"
+#include "tasks/messages.hpp"
+
+extern char** environ;
+
+namespace egm2008 {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr GridSize kListedSizes[] = {GridSize::Grid10x10, GridSize::Grid2_5x2_5, GridSize::Grid1x1};
+
+bool IsRegularFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// What the file at `path`, under the NGA name of the grid of `size` and `bigEndian`, is.
+FoundGrid Inspect(const std::string& path, GridSize size, bool bigEndian) {
+    FoundGrid found;
+    found.path = path;
+    found.namedSize = size;
+    found.namedBigEndian = bigEndian;
+    GridProbe probe;
+    if (!ProbeGridFile(path, probe)) return found;
+    found.size = probe.size;
+    found.bigEndian = probe.bigEndian;
+    found.asNamed = probe.size == size && probe.bigEndian == bigEndian;
+    if (!found.asNamed) return found;
+    const char* known = KnownDigestOf(size, bigEndian);
+    std::string digest;
+    if (known && FileSha256(path, digest)) found.knownDigest = digest == known;
+    return found;
+}
+
+// True when the file at `path` is there with the known digest `sha256`; `digest` is its own
+// ("" when it cannot be read).
+bool HasDigest(const std::string& path, const char* sha256, std::string& digest) {
+    digest.clear();
+    return IsRegularFile(path) && FileSha256(path, digest) && digest == sha256;
+}
+
+bool HasDigest(const std::string& path, const char* sha256) {
+    std::string digest;
+    return HasDigest(path, sha256, digest);
+}
+
+// The status RunQuietly answers for a program stopped by a stop request.
+constexpr int kStoppedProgram = -2;
+
+// Ends the process group `group` (the program and what it started) and waits until none of
+// it is left, so that nothing writes into a folder about to be removed.
+void EndProcessGroup(pid_t leader, pid_t group) {
+    ::kill(-group, SIGTERM);
+    int status = 0;
+    while (::waitpid(leader, &status, 0) < 0 && errno == EINTR) {
+    }
+    // Its other members are the init process's children now; they are gone once it has
+    // reaped them. A member deaf to SIGTERM is killed after two seconds; the wait ends after
+    // three (an init that reaps nobody leaves zombies, which write nothing).
+    for (int tenth = 0; tenth < 30 && ::kill(-group, 0) == 0; ++tenth) {
+        if (tenth == 20) ::kill(-group, SIGKILL);
+        ::poll(nullptr, 0, 100);
+    }
+}
+
+// Waits for `child`; its wait status, or kStoppedProgram once `stop` is requested.
+int WaitOrStop(pid_t child, const RunStop& stop) {
+    int status = 0;
+    for (;;) {
+        if (stop.Requested()) {
+            EndProcessGroup(child, child);
+            return kStoppedProgram;
+        }
+        const bool watched = stop.flag != nullptr;
+        const pid_t done = ::waitpid(child, &status, watched ? WNOHANG : 0);
+        if (done == child) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (done < 0 && errno != EINTR) return -1;
+        if (watched && done == 0) {
+            // Wake on the stop request's descriptor, or look again after a tenth of a second.
+            pollfd wake{stop.wakeFd, POLLIN, 0};
+            ::poll(&wake, stop.wakeFd >= 0 ? 1 : 0, 100);
+        }
+    }
+}
+
+// Runs `argv` (looked up in PATH) in a process group of its own, with no input and its output
+// and errors thrown away; its exit status, -1 when it could not be started or did not exit,
+// kStoppedProgram when `stop` was requested (the group is then ended).
+int RunQuietly(const std::vector<std::string>& argv, const RunStop& stop) {
+    if (stop.Requested()) return kStoppedProgram;
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t child = 0;
+    const int error = posix_spawnp(&child, args[0], &actions, &attributes, args.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0) return -1;
+    return WaitOrStop(child, stop);
+}
+
+// A folder `cache`/<kind>.XXXXXX of the run's own, removed with everything in it at the end.
+class TemporaryFolder {
+public:
+    TemporaryFolder(const std::string& cache, const char* kind) {
+        std::string pattern = cache + "/" + kind + ".XXXXXX";
+        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    }
+    ~TemporaryFolder() {
+        std::error_code ignored;
+        if (!path_.empty()) fs::remove_all(path_, ignored);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// The grids of kKnownGrids not yet in `folder` with their digest; the others in `kept`.
+std::vector<const KnownGrid*> MissingGrids(const std::string& folder, const RunStop& stop,
+                                           std::vector<std::string>& kept) {
+    std::vector<const KnownGrid*> missing;
+    for (const KnownGrid& grid : kKnownGrids) {
+        if (stop.Requested()) break;
+        const std::string path = folder + "/" + GridFileName(grid.size, grid.bigEndian);
+        if (HasDigest(path, grid.sha256)) {
+            kept.push_back(path);
+        } else {
+            missing.push_back(&grid);
+        }
+    }
+    return missing;
+}
+
+// The folder `path`, made when missing; false with the problem when it is or can be none.
+bool MakeFolder(const std::string& path,
+                std::string (*message)(const std::string&, const std::string&),
+                std::string& problem) {
+    std::error_code error;
+    fs::create_directories(path, error);
+    if (!error && !fs::is_directory(path, error)) {
+        error = std::make_error_code(std::errc::not_a_directory);
+    }
+    if (!error) return true;
+    problem = message(path, error.message());
+    return false;
+}
+
+// Downloads the package with apt-get into a folder of its own and moves it to `deb` once its
+// digest is the known one; false with the problem (none when stopped).
+bool DownloadPackage(const std::string& cache, const std::string& deb, const RunStop& stop,
+                     std::string& problem) {
+    const TemporaryFolder download(cache, "download");
+    const std::string request = std::string("geotranz=") + kGeotranzPackage.version;
+    const int status = download.path().empty()
+                           ? -1
+                           : RunQuietly({"sh", "-c", "cd \"$1\" && exec apt-get download \"$2\"",
+                                         "sh", download.path(), request},
+                                        stop);
+    if (status == kStoppedProgram) return false;
+    const std::string got = download.path() + "/" + kGeotranzPackage.fileName;
+    std::string digest;
+    if (status != 0 || !IsRegularFile(got)) {
+        problem = PackageNotDownloadedMessage(cache, request);
+        return false;
+    }
+    if (!HasDigest(got, kGeotranzPackage.sha256, digest)) {
+        problem = DownloadedPackageMismatchMessage(request, digest, kGeotranzPackage.sha256);
+        return false;
+    }
+    std::error_code error;
+    fs::rename(got, deb, error);
+    if (error) problem = PackageNotKeptMessage(deb, error.message());
+    return !error;
+}
+
+// The package file in `cache` with its known digest, fetched again when it is missing or
+// has another; "" with the problem (none when stopped) when there is none.
+std::string PackageFile(const std::string& cache, InstallObserver& observer, const RunStop& stop,
+                        std::string& problem) {
+    if (!MakeFolder(cache, CacheNotFolderMessage, problem)) return {};
+    const std::string deb = cache + "/" + kGeotranzPackage.fileName;
+    std::string digest;
+    if (HasDigest(deb, kGeotranzPackage.sha256, digest)) return deb;
+    if (IsRegularFile(deb)) {
+        observer.Step(PackageMismatchStep(deb, digest, kGeotranzPackage.sha256));
+    }
+    if (stop.Requested()) return {};
+    observer.Step(FetchingPackageStep(cache));
+    return DownloadPackage(cache, deb, stop, problem) ? deb : std::string();
+}
+
+// NGA's grid from the package file, read and checked; false with the problem (none when
+// stopped).
+bool ExtractNgaGrid(const std::string& deb, const std::string& cache, InstallObserver& observer,
+                    const RunStop& stop, std::vector<unsigned char>& data, std::string& problem) {
+    observer.Step(ExtractingGridStep(fs::path(deb).filename().string()));
+    const TemporaryFolder folder(cache, "extract");
+    const int status =
+        folder.path().empty()
+            ? -1
+            : RunQuietly({"bash", "-c",
+                          "set -o pipefail; dpkg-deb --fsys-tarfile \"$1\" | tar -x -C \"$2\" "
+                          "\"$3\"",
+                          "bash", deb, folder.path(), kNgaGridMember},
+                         stop);
+    if (status == kStoppedProgram) return false;
+    if (status != 0) {
+        problem = GridNotExtractedMessage(deb);
+        return false;
+    }
+    return ReadNgaGrid(folder.path() + "/" + kNgaGridMember, data, problem);
+}
+
+// "<path>.<process id>.part": no other run's, as no two live processes share an id.
+std::string PartPath(const std::string& path) {
+    return path + "." + std::to_string(::getpid()) + ".part";
+}
+
+// Writes `grid` converted from `data` to its .part file row by row, checks its digest and
+// gives it its name; false with the problem (none when stopped) and no file left otherwise.
+bool MakeGrid(const std::vector<unsigned char>& data, const KnownGrid& grid,
+              const std::string& path, std::uint64_t& rowsDone, std::uint64_t rowsTotal,
+              InstallObserver& observer, const RunStop& stop, std::string& problem) {
+    const std::string part = PartPath(path);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(part.c_str(), "wbe"),
+                                                         &std::fclose);
+    if (!file) {
+        problem = GridNotWrittenMessage(part, std::strerror(errno));
+        return false;
+    }
+    Sha256 hash;
+    std::vector<unsigned char> row;
+    bool written = true;
+    for (std::int32_t r = 0; r < ConvertedRows(grid.size) && written && !stop.Requested(); ++r) {
+        row.clear();
+        AppendConvertedRow(data, grid.size, grid.bigEndian, r, row);
+        hash.Update(row.data(), row.size());
+        written = std::fwrite(row.data(), 1, row.size(), file.get()) == row.size();
+        observer.Rows(++rowsDone, rowsTotal);
+    }
+    const int error = errno;
+    written = std::fclose(file.release()) == 0 && written;
+    const std::string digest = Sha256::Hex(hash.Finish());
+    std::error_code ignored;
+    if (stop.Requested() || !written || digest != grid.sha256) {
+        fs::remove(part, ignored);
+        if (stop.Requested()) return false;
+        problem = written ? GridDigestMismatchMessage(path, digest, grid.sha256)
+                          : GridNotWrittenMessage(part, std::strerror(error));
+        return false;
+    }
+    std::error_code renamed;
+    fs::rename(part, path, renamed);
+    if (renamed) {
+        fs::remove(part, ignored);
+        problem = GridNotWrittenMessage(path, renamed.message().c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<FoundGrid> ListGrids(const std::vector<std::string>& folders) {
+    std::vector<FoundGrid> grids;
+    for (const std::string& folder : folders) {
+        for (const GridSize size : kListedSizes) {
+            for (const bool bigEndian : {false, true}) {
+                const std::string path = folder + "/" + GridFileName(size, bigEndian);
+                if (IsRegularFile(path)) grids.push_back(Inspect(path, size, bigEndian));
+            }
+        }
+    }
+    return grids;
+}
+
+std::optional<std::string> InstallFolder(bool system) {
+    if (system) return kSystemGridFolder;
+    return UserGridFolder();
+}
+
+std::optional<std::string> PackageCacheFolder() {
+    if (const char* cache = std::getenv("EGM2008_CACHE"); cache && *cache) return cache;
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg) {
+        return std::string(xdg) + "/egm2008";
+    }
+    if (const char* home = std::getenv("HOME"); home && *home) {
+        return std::string(home) + "/.cache/egm2008";
+    }
+    return std::nullopt;
+}
+
+InstallOutcome InstallGrids(const std::string& folder, const std::string& cache,
+                            InstallObserver& observer, const RunStop& stop) {
+    InstallOutcome outcome;
+    if (!MakeFolder(folder, FolderNotMadeMessage, outcome.problem)) return outcome;
+    const std::vector<const KnownGrid*> missing = MissingGrids(folder, stop, outcome.kept);
+    std::vector<unsigned char> data;
+    if (!missing.empty()) {
+        const std::string deb = PackageFile(cache, observer, stop, outcome.problem);
+        if (deb.empty() || !ExtractNgaGrid(deb, cache, observer, stop, data, outcome.problem)) {
+            outcome.stopped = stop.Requested();
+            return outcome;
+        }
+    }
+    std::uint64_t rowsTotal = 0;
+    for (const KnownGrid* grid : missing)
+        rowsTotal += static_cast<std::uint64_t>(ConvertedRows(grid->size));
+    std::uint64_t rowsDone = 0;
+    for (const KnownGrid* grid : missing) {
+        const std::string path = folder + "/" + GridFileName(grid->size, grid->bigEndian);
+        observer.Step(MakingGridStep(path));
+        if (!MakeGrid(data, *grid, path, rowsDone, rowsTotal, observer, stop, outcome.problem)) {
+            outcome.stopped = stop.Requested();
+            return outcome;
+        }
+        outcome.made.push_back(path);
+    }
+    outcome.stopped = stop.Requested();
+    outcome.ok = !outcome.stopped;
+    return outcome;
+}
+
+}  // namespace egm2008

@@ -1,0 +1,266 @@
+#include "tasks/lattice/gridmaker.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <iterator>
+#include <optional>
+#include <utility>
+
+#include "tasks/common/field_text.hpp"
+#include "tasks/common/file_identity.hpp"
+#include "tasks/lattice/formats/format_raster.hpp"
+#include "tasks/lattice/formats/geotiff_output.hpp"
+#include "tasks/points/manual_point.hpp"
+#include "tasks/common/run_clock.hpp"
+#include "tasks/common/text_output.hpp"
+
+namespace egm2008 {
+
+namespace {
+
+// The fields' IDs, by GridmakerField.
+constexpr int kFieldIds[kGridmakerFields] = {
+    gridmaker_ids::kLatitude1,  gridmaker_ids::kLongitude1, gridmaker_ids::kLatitude2,
+    gridmaker_ids::kLongitude2, gridmaker_ids::kLatSpacing, gridmaker_ids::kLonSpacing};
+
+// What each field holds, by GridmakerField.
+constexpr FieldKind kFieldKinds[kGridmakerFields] = {FieldKind::Latitude, FieldKind::Longitude,
+                                                     FieldKind::Latitude, FieldKind::Longitude,
+                                                     FieldKind::Spacing,  FieldKind::Spacing};
+
+static_assert(std::size(kGridmakerFieldNames) == kGridmakerFields);
+static_assert(std::size(kGridmakerFormatItems) == std::size(kGridmakerFormats));
+static_assert(std::size(kGridmakerFormatFilters) == std::size(kGridmakerFormats));
+
+// The page's output name before the user chose one, for a format.
+std::string DefaultOutputOf(LatticeFormat format) {
+    if (format == LatticeFormat::Xyz) return kDefaultGridOutput;
+    for (const LatticeFormatName& entry : kLatticeFormatNames) {
+        if (entry.format == format) return std::string("Output") + entry.extension;
+    }
+    return kDefaultGridOutput;
+}
+
+// True for an output name the page gave and the user did not choose.
+bool IsDefaultOutput(const std::string& path) {
+    for (const LatticeFormat format : kGridmakerFormats) {
+        if (path == DefaultOutputOf(format)) return true;
+    }
+    return false;
+}
+
+// Why `request`'s format cannot hold a lattice of `shape`, and which of
+// `offered` (all formats when empty) would.
+std::string RefusalOf(const GridmakerRequest& request, const LatticeShape& shape,
+                      std::span<const LatticeFormat> offered) {
+    std::vector<const char*> fitting;
+    for (const LatticeFormatName& entry : kLatticeFormatNames) {
+        const bool isOffered = offered.empty() || std::find(offered.begin(), offered.end(),
+                                                            entry.format) != offered.end();
+        if (isOffered && LatticeFormatHolds(entry.format, shape)) fitting.push_back(entry.name);
+    }
+    // A GeoTIFF within the limits whose tiles would still not fit reads as too many columns.
+    const LatticeExcess excess =
+        LatticeFormatExcess(request.format, shape)
+            .value_or(LatticeExcess{LatticeBound::MostColumns, kGeotiffColumnLimit});
+    return LatticeRefusalMessage(LatticeFormatText(request.format), excess, shape.rows,
+                                 shape.columns, fitting);
+}
+
+}  // namespace
+
+const char* GridmakerFieldCheck(GridmakerField field, double value) {
+    switch (field) {
+        case GridmakerField::Latitude1:
+        case GridmakerField::Latitude2:
+            return value >= -90.0 && value <= 90.0 ? nullptr : kLatitudeRangeMessage;
+        case GridmakerField::Longitude1:
+        case GridmakerField::Longitude2:
+            return value >= -360.0 && value <= 360.0 ? nullptr : kLongitudeRangeMessage;
+        case GridmakerField::LatSpacing: return value >= 0.0 ? nullptr : kLatSpacingMessage;
+        case GridmakerField::LonSpacing: return value >= 0.0 ? nullptr : kLonSpacingMessage;
+    }
+    return nullptr;
+}
+
+GridmakerCheck CheckGridmakerRequest(const GridmakerRequest& request,
+                                     std::span<const LatticeFormat> offered) {
+    GridmakerCheck check;
+    const double* v = request.values;
+    for (int k = 0; k < kGridmakerFields; ++k) {
+        if (const char* message = GridmakerFieldCheck(static_cast<GridmakerField>(k), v[k])) {
+            check.message = message;
+            check.fieldFailed = true;
+            return check;
+        }
+    }
+    check.area = AreaFromCorners(v[0], v[1], v[2], v[3], v[4], v[5]);
+    if (!(check.area.lonStep >= kLatticeSlack) || !(check.area.latStep >= kLatticeSlack)) {
+        check.message = kSpacingMessage;
+        return check;
+    }
+    const LatticeShape shape = LatticeShapeOf(check.area);
+    if (!LatticeFormatHolds(request.format, shape))
+        check.message = RefusalOf(request, shape, offered);
+    return check;
+}
+
+GridmakerOutcome WriteGridmakerOutput(const GridmakerRequest& request, const LatticeArea& area,
+                                      TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
+                                      const LatticeProgress& progress, LatticeRaster* view) {
+    GridmakerOutcome outcome;
+    const std::unique_ptr<LatticeRaster> file = MakeFormatRaster(request, grid, output);
+    LatticeRasterTee rasters;
+    if (file) rasters.Add(*file);
+    if (view != nullptr) rasters.Add(*view);
+    outcome.lattice = WriteGridLattice(output, grid, mapped, request.method, area, progress,
+                                       request.format, file || view ? &rasters : nullptr);
+    outcome.closed = output.Close();
+    const LatticeOutcome& lattice = outcome.lattice;
+    if (lattice.end == LatticeEnd::WriteFailed || !outcome.closed) {
+        outcome.endMessage = OutputWriteFailureMessage(request.outputName, output.error());
+    } else if (lattice.end == LatticeEnd::StoppedAtError) {
+        outcome.endMessage = LatticeIncompleteMessage(request.outputName, lattice.stopLatitude,
+                                                      lattice.stopLongitude);
+    }
+    return outcome;
+}
+
+void GridmakerPage::RunGridmaker() {
+    if (grid_ == nullptr) {
+        platform_.Notify(kNullGridMessage, NoticeIcon::Error);
+        return;
+    }
+    // Each field is checked as it is read; one that passes shows its value as read.
+    GridmakerRequest request;
+    for (int k = 0; k < kGridmakerFields; ++k) {
+        const std::optional<double> value =
+            ReadFieldNumber(platform_, kFieldIds[k], kFieldKinds[k], kGridmakerFieldNames[k]);
+        if (!value) return;
+        if (const char* message = GridmakerFieldCheck(static_cast<GridmakerField>(k), *value)) {
+            platform_.Notify(message, NoticeIcon::Error);
+            platform_.FocusField(kFieldIds[k]);
+            return;
+        }
+        WriteFieldNumber(platform_, kFieldIds[k], *value);
+        request.values[k] = *value;
+    }
+    request.outputName = outputPath_;
+    request.method = method_;
+    request.format = format_;
+    const GridmakerCheck check = CheckGridmakerRequest(request, kGridmakerFormats);
+    if (!check.message.empty()) {
+        platform_.Notify(check.message, NoticeIcon::None);
+        return;
+    }
+    WriteLattice(request, check.area);
+}
+
+void GridmakerPage::WriteLattice(const GridmakerRequest& request, const LatticeArea& area) {
+    // Opening the grid file for writing would empty it before a single node is read.
+    if (SameFile(outputPath_, grid_->path)) {
+        platform_.Notify(OutputIsGridMessage(outputPath_), NoticeIcon::None);
+        return;
+    }
+    // Before the output is opened: a grid that fails leaves the output as it was.
+    MappedGrid mapped;
+    if (mapped.Map(*grid_, platform_) != QueryStatus::StatusOk) return;
+    ReplacingOutput output;
+    if (!output.Open(outputPath_)) {
+        platform_.Notify(OutputOpenMessage(outputPath_), NoticeIcon::None);
+        return;
+    }
+    platform_.SetFieldText(gridmaker_ids::kOutputPath, outputPath_);
+    platform_.SetCursor(CursorShape::Wait);
+    const RunClock clock;
+    RunMeter meter;
+    meter.total = static_cast<std::int64_t>(LatticeNodeCount(area));
+    output.text().StopOn(meter.stop());
+    GridmakerOutcome outcome;
+    map_.reset();
+    platform_.SetEnabled(gridmaker_ids::kShowMapButton, false);
+    // The map holds a row of the lattice: a lattice too wide for a picture gets none.
+    auto map = LatticeFormatHolds(LatticeFormat::Png, LatticeShapeOf(area))
+                   ? std::make_unique<MapAccumulator>()
+                   : nullptr;
+    // The run itself may go on another thread: it tells the window nothing until it has ended.
+    const auto work = [&] {
+        outcome = WriteGridmakerOutput(
+            request, area, output.text(), *grid_, mapped,
+            [&meter](std::uint64_t nodes) {
+                meter.done = static_cast<std::int64_t>(nodes);
+                return !meter.stop().Requested();
+            },
+            map.get());
+        meter.done = static_cast<std::int64_t>(outcome.lattice.nodesWritten);
+    };
+    platform_.RunLong(meter, work, [] {});
+    platform_.SetCursor(CursorShape::Arrow);
+    if (SettleLattice(outcome, output, clock.Seconds()) && map) {
+        map_ = std::move(map);
+        mapTitle_ = ColourMapTitle(request.values, grid_->gridSize, request.method);
+        platform_.SetEnabled(gridmaker_ids::kShowMapButton, true);
+    }
+}
+
+bool GridmakerPage::SettleLattice(const GridmakerOutcome& outcome, ReplacingOutput& output,
+                                  double seconds) {
+    const LatticeOutcome& lattice = outcome.lattice;
+    const bool whole = lattice.end == LatticeEnd::Completed && outcome.closed;
+    if (whole && output.Keep()) {
+        platform_.ShowStatus(LatticeWrittenStatus(lattice.nodesWritten, outputPath_, seconds));
+        return true;
+    }
+    // A failed rename comes with errno set; a failed write was kept by the output.
+    const int error = whole ? errno : output.text().error();
+    output.Discard();
+    const bool cancelled = lattice.end == LatticeEnd::Cancelled;
+    std::string why;
+    if (cancelled) {
+        why = kRunCancelled;
+    } else if (lattice.end == LatticeEnd::StoppedAtError) {
+        why = LatticeStopFailure(lattice.stopLatitude, lattice.stopLongitude);
+    } else {
+        why = LatticeWriteFailure(outputPath_, error != 0 ? error : EIO);
+    }
+    platform_.Notify(FailedRunMessage(why, outputPath_, output.fate()), NoticeIcon::None);
+    platform_.ShowStatus(
+        RunFailedStatus(kGridmakerStatusName, cancelled, outputPath_, output.fate()));
+    return false;
+}
+
+GridmakerPage::~GridmakerPage() = default;
+
+void GridmakerPage::InitialiseGridmakerPage() {
+    platform_.SetChoices(gridmaker_ids::kFormatChoice,
+                         {std::begin(kGridmakerFormatItems), std::end(kGridmakerFormatItems)},
+                         formatIndex_);
+    platform_.SetEnabled(gridmaker_ids::kShowMapButton, map_ != nullptr);
+}
+
+void GridmakerPage::SelectFormat(int index) {
+    if (index < 0 || index >= static_cast<int>(std::size(kGridmakerFormats))) return;
+    formatIndex_ = index;
+    format_ = kGridmakerFormats[index];
+    if (IsDefaultOutput(outputPath_)) {
+        outputPath_ = DefaultOutputOf(format_);
+        platform_.SetFieldText(gridmaker_ids::kOutputPath, outputPath_);
+    }
+}
+
+void GridmakerPage::ShowMap() {
+    if (map_ != nullptr) platform_.ShowMap(*map_, mapTitle_);
+}
+
+void GridmakerPage::BrowseOutputFile() {
+    const char* filter = kGridmakerFormatFilters[formatIndex_];
+    std::string path =
+        *filter == '\0' ? platform_.SaveFileDialog() : platform_.SaveFileDialogFor(filter);
+    if (path.empty()) return;  // cancelled: the path stays as it was
+    outputPath_ = std::move(path);
+    platform_.SetFieldText(gridmaker_ids::kOutputPath, outputPath_);
+}
+
+void GridmakerPage::ViewOutputFile() { platform_.StartEditor(outputPath_, false); }
+
+}  // namespace egm2008

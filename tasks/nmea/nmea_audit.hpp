@@ -1,0 +1,146 @@
+// The receiver check: what a receiver's NMEA log says about the geoid it uses.
+//
+// The audit reads a log without writing sentences and reports the sentence
+// types and talkers seen, the number of fixes (GGA and GNS sentences that
+// ReadNmeaFix can read), their time span, and for every fix the receiver's
+// separation against the EGM2008 undulation N at that position: mean, RMS,
+// minimum and maximum of (separation - N). GGA and GNS fixes of the same epoch
+// (the same time field, consecutive in the log) from a constellation's talker
+// ("GP", "GL"...) and from "GN" are compared: altitudes that differ show a
+// receiver that fills the two in different ways. From these figures come the
+// verdicts in words, the most telling first:
+//   "separation matches EGM2008 (RMS 0.02 m): altitudes are heights above the EGM2008 geoid"
+//   "separation is 0 in every sentence: the altitude field most likely holds ellipsoidal heights"
+//   "separation differs from EGM2008 by up to 3.4 m (RMS 1.1 m): the receiver uses a coarser
+//    geoid model; rewrite with `egm2008 nmea` to get EGM2008 heights"
+//   and one for GP and GN sentences of the same epoch that disagree.
+// When the talkers' own figures lead to different verdicts (GP with EGM2008's
+// separation, GN with 0), each talker gets its figures and its verdict
+// ("GP: separation matches ...", "GN: separation is 0 ...") instead of one
+// pooled verdict. Fixes without a separation or altitude are told apart from
+// logs without a fix; an empty log, one without a sentence (binary data) and
+// one whose fixes could not be compared at all fail the check
+// (NmeaAuditFailed). A sentence is found where it starts in its line (after a
+// time stamp or TAG block), and lines may end in LF, CR LF or CR alone.
+// The text report and the JSON object are written from the same figures.
+// Memory stays bounded whatever the log's length.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/geoid_grid.hpp"
+#include "engine/mapped_grid.hpp"
+#include "tasks/nmea/nmea_rewrite.hpp"
+#include "tasks/common/run_stop.hpp"
+
+namespace egm2008 {
+
+/// Running figures of (separation - N).
+struct NmeaDifferenceFigures {
+    std::int64_t count = 0;
+    double mean = 0.0;  ///< metres
+    double rms = 0.0;
+    double minimum = 0.0;
+    double maximum = 0.0;
+};
+
+/// The fixes of one talker.
+struct NmeaTalkerFigures {
+    std::string talker;  ///< "GP", "GN"...
+    std::int64_t fixes = 0;
+    NmeaDifferenceFigures difference;  ///< separation - N over its fixes N was computed for
+    std::int64_t zeroSeparations = 0;
+    std::int64_t queryFailed = 0;
+};
+
+/// What an audit found.
+struct NmeaAuditReport {
+    std::int64_t lines = 0;        ///< lines read
+    std::int64_t sentences = 0;    ///< lines with an identifier ("$GPGGA", "$PUBX"...)
+    std::int64_t binaryLines = 0;  ///< lines holding NUL or other control bytes
+    /// Identifiers ("GPGGA", "PUBX") with their counts, in the order first seen.
+    std::vector<std::pair<std::string, std::int64_t>> identifiers;
+    /// Talkers of GGA and GNS sentences, in the order first seen.
+    std::vector<std::string> talkers;
+    std::int64_t positions = 0;  ///< GGA and GNS sentences
+    std::int64_t fixes = 0;      ///< of these, the ones read with a fix
+    /// Position sentences without a usable fix, by reason (index: NmeaOutcome).
+    std::int64_t unusable[kNmeaOutcomes] = {};
+    std::string firstTime;               ///< time field of the first fix, as received
+    std::string lastTime;                ///< of the last fix
+    double spanSeconds = 0.0;            ///< from the first to the last fix (past midnight counted)
+    NmeaDifferenceFigures difference;    ///< separation - N over the fixes N was computed for
+    std::int64_t zeroSeparations = 0;    ///< fixes with a separation of 0
+    std::int64_t queryFailed = 0;        ///< fixes whose N could not be computed
+    std::int64_t pairedEpochs = 0;       ///< epochs with a GN fix and a constellation's fix
+    std::int64_t disagreeingEpochs = 0;  ///< of these, the ones whose altitudes disagree
+    double largestAltitudeDifference = 0.0;  ///< metres, over the paired epochs
+    /// Each talker's fixes, in the order first seen.
+    std::vector<NmeaTalkerFigures> byTalker;
+    bool talkersDisagree = false;       ///< the talkers' figures lead to different verdicts
+    std::string grid;                   ///< the grid file N came from
+    std::vector<std::string> verdicts;  ///< in words, the most telling first
+};
+
+/// Reads a log line by line (as LineReader delivers them) and gathers the report.
+class NmeaAudit {
+public:
+    /// N at a fix is asked of `query`; `gridName` is told in the report.
+    NmeaAudit(UndulationQuery query, std::string gridName);
+    void Add(std::string_view line);
+    /// The report of every line added, its verdicts made.
+    NmeaAuditReport Finish();
+
+private:
+    UndulationQuery query_;
+    NmeaAuditReport report_;
+    // The epoch being gathered: its time field and the fixes of each talker in it
+    // (at most kMaxEpochFixes; a receiver sends one per talker).
+    bool epochOpen_ = false;
+    std::string epochTime_;
+    std::vector<std::pair<std::string, double>> epochAltitudes_;
+    // Sums of (separation - N) and of its squares: over all fixes, and per talker.
+    std::pair<double, double> sums_;
+    std::vector<std::pair<double, double>> talkerSums_;
+    double previousSeconds_ = -1.0;  // time of day of the last fix with a readable time
+    void CountIdentifier(std::string_view talker, std::string_view type);
+    void AddFix(const NmeaFix& fix);
+    void CompareSeparation(const NmeaFix& fix, std::size_t talker);
+    std::size_t TalkerIndex(std::string_view talker);
+    void AddToEpoch(const NmeaFix& fix);
+    void CloseEpoch();
+    void MakeVerdicts();
+};
+
+/// True when the log could not be checked: it is empty or holds no sentence
+/// (binary data), or it has fixes and none of them could be compared.
+bool NmeaAuditFailed(const NmeaAuditReport& report);
+
+/// How an audit over a file ended.
+struct NmeaAuditRun {
+    NmeaAuditReport report;
+    int readError = 0;     ///< errno of the read that ended the run, 0 when none failed
+    bool stopped = false;  ///< `stop` ended the run before the end of the log
+};
+
+/// Audits the log read from `fd` with N from `grid` through `mapped` (mapped
+/// and checked by the caller) by `method`.
+NmeaAuditRun RunNmeaAudit(int fd, const GeoidGrid& grid, MappedGrid& mapped,
+                          InterpolationMethod method, const RunStop& stop = {});
+
+/// The grid an audit uses: a 2.5' grid file under NGA's names
+/// ("Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree", or with "_SE" for the
+/// little-endian one) in the working directory or beside `internalDatabase`,
+/// else `internalDatabase` itself.
+GeoidGrid AuditGrid(const std::string& internalDatabase);
+
+/// The report in words: the verdicts first, then the figures, CR-free lines
+/// ending in "\n".
+std::string NmeaAuditText(const NmeaAuditReport& report);
+/// The report as one JSON object on one line, without a line end.
+std::string NmeaAuditJson(const NmeaAuditReport& report);
+
+}  // namespace egm2008
