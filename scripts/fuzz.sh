@@ -13,8 +13,7 @@ seconds=${2:-10}
 shift $(( $# > 2 ? 2 : $# ))
 [ "$mode" = smoke ] && seconds=${FUZZ_SMOKE_SECONDS:-15}
 
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
+scripts/build.sh fuzz
 targets=("$@")
 if [ "${#targets[@]}" -eq 0 ]; then
   for t in build/fuzz/fuzz/*_fuzz; do targets+=("$(basename "$t")"); done

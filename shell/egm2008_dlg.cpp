@@ -51,6 +51,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* lines = new QVBoxLayout;
     lines->addWidget(new QLabel(QStringLiteral("EGM2008 Version 1.2")));
     lines->addWidget(new QLabel(QStringLiteral("Copyright (C) 2026 the Morvex EGM2008 project")));
+    lines->addWidget(new QLabel(
+        QStringLiteral("MIT licence; EGM2008 data: NGA, via Debian's geotranz package")));
     lines->addStretch(1);
     auto* ok = MakeButton(main_id::kOk, QStringLiteral("&OK"));
     ok->setDefault(true);
