@@ -13,25 +13,46 @@
 // a lattice beyond the format's limits is refused with the page's checks.
 // A --width beyond the lattice's long side is told (the map keeps a pixel a
 // node) and the run goes on.
+//
+// Its options, help text and usage checks: GridCommand, at the end of this file.
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <iterator>
 #include <string>
 
-#include "cli/commands.hpp"
+#include "cli/command.hpp"
+#include "cli/command_options.hpp"
+#include "cli/grid_choice.hpp"
 #include "cli/messages.hpp"
 #include "cli/output_file.hpp"
 #include "cli/run_cli.hpp"
 #include "cli/stop_signals.hpp"
+#include "cli/strict_number.hpp"
 #include "engine/mapped_grid.hpp"
 #include "tasks/common/file_identity.hpp"
+#include "tasks/lattice/formats/colour_map.hpp"
 #include "tasks/lattice/grid_lattice.hpp"
 #include "tasks/lattice/gridmaker.hpp"
 
 namespace egm2008::cli {
 
 namespace {
+
+/// "egm2008 grid": the gridmaker over an area, corners in any order.
+struct GridArgs {
+    double latitude1 = 0.0;
+    double latitude2 = 0.0;
+    double longitude1 = 0.0;
+    double longitude2 = 0.0;
+    double latSpacingMinutes = 0.0;
+    double lonSpacingMinutes = 0.0;
+    std::string output = "-";  ///< "-": standard output
+    InterpolationMethod method = InterpolationMethod::BiQuadratic;
+    LatticeFormat format = LatticeFormat::Xyz;
+    int pictureWidth = 0;  ///< png: the picture's long side; 0 as the lattice asks
+    GridRequest grid;
+};
 
 // The request the gridmaker's core checks and runs, its values in the core's order.
 GridmakerRequest RequestOf(const GridArgs& a, const std::string& outputName) {
@@ -86,7 +107,6 @@ int WriteGrid(const GridmakerRequest& request, const LatticeArea& area, const Ge
     return kExitOk;
 }
 
-}  // namespace
 
 int RunGrid(const GridArgs& args, Console& console) {
     const bool toStandardOutput = args.output == "-";
@@ -119,14 +139,117 @@ int RunGrid(const GridArgs& args, Console& console) {
     if (mapped.Map(*grid, console) != QueryStatus::StatusOk) return kExitFailure;
     const StopSignals signals;
     OutputFile output;
-    if (toStandardOutput) {
-        output.Attach(console.out());
-    } else if (!output.Open(args.output)) {
-        console.Message(OutputOpenMessage(args.output));
-        return kExitFailure;
-    }
-    output.text().StopOn(signals.stop());
+    if (!OpenOutput(output, args.output, /*replace=*/true, signals, console)) return kExitFailure;
     return WriteGrid(request, check.area, *grid, mapped, output, signals, console);
 }
+
+// A png's long side in pixels.
+const CLI::Validator kPixels(
+    [](std::string& text) -> std::string {
+        const std::optional<int> n = ParseStrictInt(text);
+        return n && *n >= 1 && *n <= kMapLongSideLimit ? std::string()
+                                                       : NotPixelsMessage(text, kMapLongSideLimit);
+    },
+    "");
+
+class GridCommand final : public Command {
+public:
+    CLI::App* Add(CLI::App& app) override {
+        command = app.add_subcommand(
+            "grid", "undulations on a lattice over an area, as the gridmaker page");
+        AddNumbers("--lat", latitudes, 2, "latitudes of two corners, -90 to 90", "A C");
+        AddNumbers("--lon", longitudes, 2, "longitudes of two corners, -360 to 360", "B D");
+        AddNumber("--step-lat", stepLat, "latitude spacing, arc minutes");
+        AddNumber("--step-lon", stepLon, "longitude spacing, arc minutes");
+        output = command
+                     ->add_option("-o,--output", gridmaker.output,
+                                  "file to write, - for standard output (the default)")
+                     ->type_name("OUT");
+        std::vector<std::string> formats;
+        for (const LatticeFormatName& entry : kLatticeFormatNames) formats.emplace_back(entry.name);
+        formatOption = command
+                           ->add_option("--format", format,
+                                        "output format (default: from OUT's extension, else xyz)")
+                           ->check(CLI::IsMember(formats))
+                           ->type_name("FMT");
+        widthOption = command
+                          ->add_option("--width", width,
+                                       "png: pixels on the picture's long side (default: one a "
+                                       "node, at most 4096)")
+                          ->check(kPixels)
+                          ->type_name("PIXELS");
+        AddMethodOption(*command, method, "interpolation method (default biquadratic)");
+        grid.Add(*command);
+        command->footer(R"(Rows from north to south, each from west to east; one line per node:
+latitude, longitude, undulation. With --format (or an OUT ending in .csv, .asc,
+.gtx or .tif): csv with a header line, an ESRI ASCII grid (GDAL, QGIS, ArcGIS),
+a GTX vertical grid or a GeoTIFF geoid model (both PROJ's vgridshift grids, of
+2 x 2 nodes or more; the GeoTIFF opens in GDAL, QGIS, ArcGIS too); asc, gtx and
+geotiff need -o OUT. png (or an OUT ending in .png) draws a colour map with its
+colour bar, for any image viewer. No format takes more than 4294967295 nodes.
+  egm2008 grid --lat 47 55 --lon 5 15 --step-lat 30 --step-lon 30 -o alps.txt
+  egm2008 grid --lat -10 10 --lon -20 20 --step-lat 60 --step-lon 60 --method bilinear
+  egm2008 grid --lat 47 55 --lon 5 15 --step-lat 5 --step-lon 5 -o alps.gtx
+  egm2008 grid --lat -90 90 --lon -180 180 --step-lat 10 --step-lon 10 -o globe.png)");
+        return command;
+    }
+
+    void AddNumbers(const char* name, std::vector<std::string>& texts, int count, const char* help,
+                    const char* typeName) {
+        command->add_option(name, texts, help)
+            ->required()
+            ->expected(count)
+            ->check(NumberCheck())
+            ->type_name(typeName);
+    }
+
+    void AddNumber(const char* name, std::string& text, const char* help) {
+        command->add_option(name, text, help)->required()->check(NumberCheck())->type_name("MIN");
+    }
+
+    int Run(Console& console) override {
+        if (output->count() > 0 && gridmaker.output.empty()) {
+            console.Message(kEmptyGridOutputMessage);
+            return kExitUsage;
+        }
+        gridmaker.latitude1 = Number(latitudes.at(0));
+        gridmaker.latitude2 = Number(latitudes.at(1));
+        gridmaker.longitude1 = Number(longitudes.at(0));
+        gridmaker.longitude2 = Number(longitudes.at(1));
+        gridmaker.latSpacingMinutes = Number(stepLat);
+        gridmaker.lonSpacingMinutes = Number(stepLon);
+        gridmaker.method = ValueOf(kMethods, method);
+        gridmaker.format = formatOption->count() > 0
+                               ? LatticeFormatNamed(format).value_or(LatticeFormat::Xyz)
+                               : LatticeFormatOfPath(gridmaker.output);
+        if (gridmaker.output == "-" && LatticeFormatNeedsFile(gridmaker.format)) {
+            console.Message(FormatNeedsFileMessage(gridmaker.format));
+            return kExitUsage;
+        }
+        if (widthOption->count() > 0) {
+            if (gridmaker.format != LatticeFormat::Png) {
+                console.Message(kWidthNeedsPngMessage);
+                return kExitUsage;
+            }
+            gridmaker.pictureWidth = ParseStrictInt(width).value_or(0);
+        }
+        gridmaker.grid = grid.Request();
+        return RunGrid(gridmaker, console);
+    }
+
+private:
+    CLI::App* command = nullptr;
+    GridArgs gridmaker;
+    std::vector<std::string> latitudes, longitudes;
+    std::string stepLat, stepLon, method = "biquadratic", format, width;
+    GridOptions grid;
+    CLI::Option* output = nullptr;
+    CLI::Option* formatOption = nullptr;
+    CLI::Option* widthOption = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakeGridCommand() { return std::make_unique<GridCommand>(); }
 
 }  // namespace egm2008::cli

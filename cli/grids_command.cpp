@@ -3,12 +3,16 @@
 // (tasks/grids/grid_install.hpp). Steps and the progress line go to standard error,
 // the list and where the grids went to standard output. SIGINT, SIGTERM and
 // SIGHUP end an install with what it had begun removed (cli/stop_signals.hpp).
+//
+// Its options, help text and usage checks: GridsCommand, at the end of this file.
+#include <CLI/CLI.hpp>
+
 #include <cerrno>
 #include <cstring>
 #include <optional>
 #include <string>
 
-#include "cli/commands.hpp"
+#include "cli/command.hpp"
 #include "cli/messages.hpp"
 #include "cli/run_cli.hpp"
 #include "cli/stop_signals.hpp"
@@ -19,6 +23,12 @@
 namespace egm2008::cli {
 
 namespace {
+
+/// "egm2008 grids": the grids in the grid folders, or with `install` their making.
+struct GridsArgs {
+    bool install = false;
+    bool system = false;  ///< install into /usr/local/share/egm2008
+};
 
 const char* Verdict(const FoundGrid& grid) {
     if (!grid.size || !grid.bigEndian) return "no grid file";
@@ -96,10 +106,57 @@ int Install(const GridsArgs& args, Console& console) {
     return kExitOk;
 }
 
-}  // namespace
 
 int RunGrids(const GridsArgs& args, Console& console) {
     return args.install ? Install(args, console) : List(console);
 }
+
+class GridsCommand final : public Command {
+public:
+    CLI::App* Add(CLI::App& app) override {
+        command = app.add_subcommand("grids", "the grids in the grid folders, or their making");
+        install = command->add_subcommand(
+            "install", "make the 10' and 2.5' grids from Debian's geotranz package");
+        install->add_flag("--system", grids.system,
+                          "into /usr/local/share/egm2008 (default ~/.local/share/egm2008)");
+        install->footer(R"(Makes the 10' and 2.5' grids, both byte orders, in
+${XDG_DATA_HOME:-~/.local/share}/egm2008 (with --system in /usr/local/share/egm2008)
+from NGA's 2.5' grid in geotranz_3.7-3_all.deb, taken from
+${EGM2008_CACHE:-${XDG_CACHE_HOME:-~/.cache}/egm2008}. A package file there whose
+SHA-256 is not the known one is fetched again with apt-get download; with the
+right one in place no network is needed. Grids already there with their SHA-256
+are kept; each grid made is checked before it takes its name.
+  egm2008 grids install
+  sudo egm2008 grids install --system
+
+Exit status: 0 when the four grids are in place, 1 when the install failed,
+128 + the signal's number when SIGINT, SIGTERM or SIGHUP stopped it (what it
+had begun is removed).)");
+        command->footer(R"(Lists each grid found by NGA's file names in the grid folders, in the
+order --grid looks up a name: $EGM2008_GRID_PATH, ${XDG_DATA_HOME:-~/.local/share}/egm2008,
+/usr/local/share/egm2008, /usr/share/egm2008; its size and byte order as the
+file tells them, and whether its SHA-256 is the known one. A file that is not
+the grid its name promises is marked NAMED WRONGLY: grid names pass it over.
+"grids install" makes the 10' and 2.5' grids (egm2008 grids install --help).
+  egm2008 grids
+  egm2008 grids install
+  sudo egm2008 grids install --system)");
+        return command;
+    }
+
+    int Run(Console& console) override {
+        grids.install = install->parsed();
+        return RunGrids(grids, console);
+    }
+
+private:
+    CLI::App* command = nullptr;
+    CLI::App* install = nullptr;
+    GridsArgs grids;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakeGridsCommand() { return std::make_unique<GridsCommand>(); }
 
 }  // namespace egm2008::cli

@@ -2,11 +2,14 @@
 // record marker, then a full read: the SHA-256 (and which of the set-up's
 // grids it names), every record marker and the value range.
 // Exit status 1 when the file is no grid or a marker is wrong.
+//
+// Its options, help text and usage checks: InfoCommand, at the end of this file.
 #include <cerrno>
 #include <cstring>
 #include <string>
 
-#include "cli/commands.hpp"
+#include "cli/command.hpp"
+#include "cli/command_options.hpp"
 #include "cli/grid_choice.hpp"
 #include "cli/messages.hpp"
 #include "cli/run_cli.hpp"
@@ -20,12 +23,16 @@ namespace egm2008::cli {
 
 namespace {
 
+/// "egm2008 info": what a grid file is and whether it is sound.
+struct InfoArgs {
+    GridRequest grid;
+};
+
 std::string Place(const GridExtreme& e) {
     return FormatFixed(static_cast<double>(e.value), 4) + " m at latitude " +
            FormatFixed(e.latitude, 6) + ", longitude " + FormatFixed(e.longitude, 6);
 }
 
-}  // namespace
 
 int RunInfo(const InfoArgs& args, Console& console) {
     const std::optional<GeoidGrid> grid = ChooseGridOrTell(args.grid, console);
@@ -82,5 +89,38 @@ int RunInfo(const InfoArgs& args, Console& console) {
     }
     return kExitOk;
 }
+
+class InfoCommand final : public Command {
+public:
+    CLI::App* Add(CLI::App& app) override {
+        command = app.add_subcommand(
+            "info", "what a grid file is: size, byte order, record markers, value range");
+        positional =
+            command->add_option("GRIDFILE", file, "grid file (default: the internal database)")
+                ->type_name("FILE");
+        CLI::Option* gridOption = grid.Add(*command);
+        positional->excludes(gridOption);
+        command->footer(R"(  egm2008 info Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree
+  egm2008 info --grid-size 10 --big-endian Und_min10x10_egm2008_isw=82_WGS84_TideFree)");
+        return command;
+    }
+
+    int Run(Console& console) override {
+        InfoArgs info;
+        info.grid = grid.Request();
+        if (positional->count() > 0) info.grid.path = file;
+        return RunInfo(info, console);
+    }
+
+private:
+    CLI::App* command = nullptr;
+    std::string file;
+    GridOptions grid;
+    CLI::Option* positional = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakeInfoCommand() { return std::make_unique<InfoCommand>(); }
 
 }  // namespace egm2008::cli

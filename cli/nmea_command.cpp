@@ -10,14 +10,18 @@
 // summary goes to standard error at the end, after a signal too, and counts
 // the lines written (a line cut by the signal is neither). Otherwise exit 0
 // when every GGA and GNS sentence with a fix was rewritten, 1 if not.
+//
+// Its options, help text and usage checks: NmeaCommand, at the end of this file.
 #include <string>
 
-#include "cli/commands.hpp"
-#include "cli/output_file.hpp"
+#include "cli/command.hpp"
+#include "cli/command_options.hpp"
+#include "cli/grid_choice.hpp"
+#include "cli/messages.hpp"
 #include "cli/run_cli.hpp"
+#include "cli/run_files.hpp"
 #include "cli/stop_signals.hpp"
 #include "engine/mapped_grid.hpp"
-#include "cli/messages.hpp"
 #include "tasks/messages.hpp"
 #include "tasks/nmea/nmea_audit.hpp"
 #include "tasks/nmea/nmea_run.hpp"
@@ -26,35 +30,44 @@ namespace egm2008::cli {
 
 namespace {
 
-int Rewrite(const NmeaArgs& args, const GeoidGrid& grid, Console& console) {
-    const StopSignals signals;
-    PointFileSetup setup;
-    OutputFile output;
-    const PointFileRequest request{args.input, args.output, console.in(), console.out()};
-    if (!OpenRunFiles(request, grid, signals, console, setup, output)) return kExitFailure;
+/// "egm2008 nmea": an NMEA log rewritten with the EGM2008 separation, or audited.
+struct NmeaArgs {
+    std::string input;   ///< "-": standard input
+    std::string output;  ///< "-": standard output; unused by the audit
+    NmeaRewriteOptions options;
+    bool audit = false;  ///< report on the receiver's geoid instead of rewriting
+    bool json = false;   ///< the audit as one JSON object
+    InterpolationMethod method = InterpolationMethod::BiQuadratic;
+    bool quiet = false;  ///< no summary when every sentence with a fix was rewritten
+    GridRequest grid;
+};
+
+int Rewrite(const NmeaArgs& args, Console& console) {
+    RunFiles files;
+    if (!files.Open(args.input, args.output, args.grid, console)) return kExitFailure;
 
     NmeaRunOutcome outcome;
     {
         Progress progress(console.err(), "lines");
         outcome = RunNmea(
-            setup.input, output.text(), grid, setup.mapped, args.method, args.options,
+            files.input(), files.output().text(), files.grid(), files.mapped(), args.method,
+            args.options,
             [&progress](std::int64_t lines) {
                 progress.Update(static_cast<std::uint64_t>(lines), 0);
             },
-            signals.stop());
+            files.signals().stop());
     }
     // A live stream ends when it is stopped: every line answered is out, and the
     // run ends as if the stream had ended.
-    const bool liveEnd = !setup.input.identified() && signals.received() != 0;
-    setup.input.Close();
-    if (outcome.readError != 0) output.Discard();  // a log read in part: keep what was
-    const std::optional<int> settled =
-        liveEnd ? std::nullopt : SettleOutput(output, args.output, signals, console);
+    const bool liveEnd = !files.input().identified() && files.signals().received() != 0;
+    files.input().Close();
+    if (outcome.readError != 0) files.output().Discard();  // a log read in part: keep what was
+    const std::optional<int> settled = liveEnd ? std::nullopt : files.Settle(console);
     if (!args.quiet || outcome.AnyFailed() || settled) console.Message(NmeaSummaryText(outcome));
     if (settled) return *settled;
     if (outcome.readError != 0) {
         console.Message(InputReadFailure(args.input, outcome.readError) + "\n" +
-                        OutputFateLine(args.output, output.fate()));
+                        OutputFateLine(args.output, files.output().fate()));
         return kExitFailure;
     }
     if (outcome.writeError != 0) {
@@ -92,15 +105,80 @@ int Audit(const NmeaArgs& args, const GeoidGrid& grid, Console& console) {
     return NmeaAuditFailed(run.report) ? kExitFailure : kExitOk;
 }
 
-}  // namespace
-
 int RunNmeaCommand(const NmeaArgs& args, Console& console) {
+    if (!args.audit) return Rewrite(args, console);
     // The audit compares with the finest grid at hand unless one is named.
     GridRequest request = args.grid;
-    if (args.audit && !request.path) request.path = AuditGrid(InternalDatabasePath()).path;
+    if (!request.path) request.path = AuditGrid(InternalDatabasePath()).path;
     const std::optional<GeoidGrid> grid = ChooseGridOrTell(request, console);
     if (!grid) return kExitFailure;
-    return args.audit ? Audit(args, *grid, console) : Rewrite(args, *grid, console);
+    return Audit(args, *grid, console);
 }
+
+const CLI::Validator kTalker(
+    [](std::string& text) -> std::string {
+        return IsNmeaTalker(text) ? std::string() : NotATalkerMessage(text);
+    },
+    "");
+
+class NmeaCommand final : public Command {
+public:
+    CLI::App* Add(CLI::App& app) override {
+        command = app.add_subcommand(
+            "nmea", "NMEA GGA and GNS sentences rewritten with the EGM2008 separation, or audited");
+        command->add_option("IN", nmea.input, "NMEA log to read, - for standard input")
+            ->required()
+            ->type_name("FILE");
+        CLI::Option* output =
+            command->add_option("OUT", nmea.output, "file to write, - for standard output")
+                ->type_name("FILE");
+        CLI::Option* audit = command->add_flag(
+            "--audit", nmea.audit,
+            "report what the receiver's separation is against EGM2008; nothing is written");
+        output->excludes(audit);
+        command->add_flag("--json", nmea.json, "the audit as one JSON object")->needs(audit);
+        command->add_option("--talker", nmea.options.talker, "write this talker (GP, GN...)")
+            ->check(kTalker)
+            ->type_name("XX");
+        command->add_flag("--separation-only", nmea.options.separationOnly,
+                          "replace only the separation; the altitude stays as received");
+        AddMethodOption(*command, method, "interpolation method (default biquadratic)");
+        command->add_flag("-q,--quiet", nmea.quiet,
+                          "no summary when every sentence with a fix was rewritten");
+        grid.Add(*command);
+        command->footer(
+            R"(Every talker's GGA and GNS sentences get N as separation and altitude + old
+separation - N as altitude, with the decimals they had; every other byte, and
+every other sentence, stays as received, and so do the bytes before a sentence
+(a time stamp, a TAG block). A sentence without a fix, height or checksum of its
+own, or with a unit other than M, stays too, counted by reason in the summary.
+The audit uses the 2.5' grid when it lies in the working directory or beside
+the internal database, else the internal database (or --grid).
+  egm2008 nmea rover.nmea rover-egm2008.nmea
+  gpspipe -r | egm2008 nmea - -
+  egm2008 nmea phone.nmea --audit)");
+        return command;
+    }
+
+    int Run(Console& console) override {
+        if (!nmea.audit && nmea.output.empty()) {
+            console.Message(std::string("nmea: ") + kNmeaOutputMissing);
+            return kExitUsage;
+        }
+        nmea.method = ValueOf(kMethods, method);
+        nmea.grid = grid.Request();
+        return RunNmeaCommand(nmea, console);
+    }
+
+private:
+    CLI::App* command = nullptr;
+    NmeaArgs nmea;
+    std::string method = "biquadratic";
+    GridOptions grid;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakeNmeaCommand() { return std::make_unique<NmeaCommand>(); }
 
 }  // namespace egm2008::cli

@@ -5,20 +5,16 @@
 
 #include "cli/messages.hpp"
 #include "cli/run_cli.hpp"
+#include "tasks/messages.hpp"
 
 namespace egm2008::cli {
 
-bool OpenRunFiles(const PointFileRequest& request, const GeoidGrid& grid,
-                  const StopSignals& signals, Console& console, PointFileSetup& setup,
-                  OutputFile& output) {
-    if (const auto refusal = SetUpPointFile(request, grid, console, setup)) {
-        if (!refusal->empty()) console.Message(*refusal);
-        return false;
-    }
-    if (request.outputPath == "-") {
-        output.Attach(request.standardOutput);
-    } else if (!output.Open(request.outputPath, /*replace=*/setup.input.identified())) {
-        console.Message(OutputOpenMessage(request.outputPath));
+bool OpenOutput(OutputFile& output, const std::string& path, bool replace,
+                const StopSignals& signals, Console& console) {
+    if (path == "-") {
+        output.Attach(console.out());
+    } else if (!output.Open(path, replace)) {
+        console.Message(OutputOpenMessage(path));
         return false;
     }
     output.text().StopOn(signals.stop());

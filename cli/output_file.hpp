@@ -13,22 +13,17 @@
 #include "cli/console.hpp"
 #include "cli/stop_signals.hpp"
 #include "engine/geoid_grid.hpp"
-#include "tasks/points/point_file.hpp"
 #include "tasks/common/replacing_output.hpp"
 
 namespace egm2008::cli {
 
 using OutputFile = ReplacingOutput;
 
-/// Makes a run over a file ready in the order that keeps every file as it was
-/// when something fails: the input, the output's right to be written and the
-/// grid (SetUpPointFile), then `output` opened ("-": standard output; for a
-/// regular input a temporary file that replaces the output when the run ends,
-/// for a live one the output itself) and told of `signals`. False when the
-/// user has been told why the run cannot start.
-bool OpenRunFiles(const PointFileRequest& request, const GeoidGrid& grid,
-                  const StopSignals& signals, Console& console, PointFileSetup& setup,
-                  OutputFile& output);
+/// Opens `output` as `path` ("-": the console's standard output; with `replace` a
+/// temporary file that takes the name when the run ends, else the file itself) and
+/// tells it of `signals`. False, the user told, when the file cannot be opened.
+bool OpenOutput(OutputFile& output, const std::string& path, bool replace,
+                const StopSignals& signals, Console& console);
 
 /// What became of `output` when the run was not kept: "was left as it was",
 /// "was not created", "is incomplete" (written directly) or, for a live input,

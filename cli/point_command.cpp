@@ -3,15 +3,20 @@
 // query; a negative longitude is shifted by +360 once. A method that fails
 // shows "N/A" and makes the exit status 1; the others go on. With a height,
 // each N (in the height's unit) is followed by the height converted with it.
+//
+// Its options, help text and usage checks: PointCommand, at the end of this file.
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "cli/commands.hpp"
-#include "cli/run_cli.hpp"
+#include "cli/command.hpp"
+#include "cli/command_options.hpp"
+#include "cli/grid_choice.hpp"
 #include "cli/messages.hpp"
+#include "cli/run_cli.hpp"
+#include "cli/strict_number.hpp"
 #include "tasks/common/field_text.hpp"
 #include "tasks/heights/heights.hpp"
 #include "tasks/points/manual_point.hpp"
@@ -19,6 +24,19 @@
 namespace egm2008::cli {
 
 namespace {
+
+/// "egm2008 point": the four methods, or one, at one point.
+struct PointArgs {
+    double latitude = 0.0;
+    double longitude = 0.0;                     ///< west negative
+    std::optional<InterpolationMethod> method;  ///< only this one, value alone
+    int decimals = 4;
+    /// A height at the point (in `unit`), converted to `target` beside each N.
+    std::optional<double> height;
+    HeightTarget target = HeightTarget::None;
+    HeightUnit unit = HeightUnit::Metre;
+    GridRequest grid;
+};
 
 constexpr std::size_t kLabelWidth = 16;
 
@@ -78,7 +96,6 @@ std::string PointText(const ManualPointOutcome& outcome, const PointArgs& args) 
     return text;
 }
 
-}  // namespace
 
 int RunPoint(const PointArgs& args, Console& console) {
     const std::optional<GeoidGrid> grid = ChooseGridOrTell(args.grid, console);
@@ -92,5 +109,88 @@ int RunPoint(const PointArgs& args, Console& console) {
     }
     return outcome.allComputed() ? kExitOk : kExitFailure;
 }
+
+class PointCommand final : public Command {
+public:
+    CLI::App* Add(CLI::App& app) override {
+        command =
+            app.add_subcommand("point", "undulation at one point by the four methods (or one)");
+        command->add_option("LAT", latitude, "latitude, decimal degrees")
+            ->required()
+            ->check(NumberCheck())
+            ->type_name("NUMBER");
+        command->add_option("LON", longitude, "longitude, decimal degrees")
+            ->required()
+            ->check(NumberCheck())
+            ->type_name("NUMBER");
+        AddMethodOption(*command, method, "print only this method's value");
+        command
+            ->add_option("--decimals", decimals,
+                         "decimals of the values (default 4; 9 significant digits identify a "
+                         "value exactly)")
+            ->check(DecimalsCheck())
+            ->type_name("N");
+        AddHeightOptions();
+        grid.Add(*command);
+        command->footer(R"(Prints one line per method, "N/A" where a method finds no value:
+  egm2008 point 52.5 13.4
+  egm2008 point -33.5 151.2 --method nearest
+  egm2008 point -- -33.5 151.2
+With --height, each line shows N and then the converted height, both in the
+height's unit (H = h - N to orthometric, h = H + N to ellipsoidal); with
+--method, the two numbers alone:
+  egm2008 point 52.5 13.4 --height 152.4 --to orthometric
+  egm2008 point 52.5 13.4 --height 500 --to ellipsoidal --units ft --method bilinear
+
+Exit status: 0 when every method found a value, 1 when one did not or the grid
+could not be read, 2 for a usage error.)");
+        return command;
+    }
+
+    void AddHeightOptions() {
+        CLI::Option* heightOption =
+            command->add_option("--height", height, "a height at the point, to be converted")
+                ->check(NumberCheck())
+                ->type_name("H");
+        CLI::Option* toOption =
+            command
+                ->add_option("--to", to,
+                             "orthometric: H = h - N from an ellipsoidal height; ellipsoidal: "
+                             "h = H + N from an orthometric one")
+                ->check(CLI::IsMember(NamesOf(kTargets)))
+                ->type_name("HEIGHT");
+        CLI::Option* unitsOption =
+            command->add_option("--units", units, "unit of the height and of N (default m)")
+                ->check(CLI::IsMember(NamesOf(kUnits)))
+                ->type_name("UNIT");
+        heightOption->needs(toOption);
+        toOption->needs(heightOption);
+        unitsOption->needs(heightOption);
+    }
+
+    int Run(Console& console) override {
+        PointArgs point;
+        point.latitude = Number(latitude);
+        point.longitude = Number(longitude);
+        if (!method.empty()) point.method = ValueOf(kMethods, method);
+        if (!decimals.empty()) point.decimals = ParseStrictInt(decimals).value_or(4);
+        if (!height.empty()) {
+            point.height = Number(height);
+            point.target = ValueOf(kTargets, to);
+            if (!units.empty()) point.unit = ValueOf(kUnits, units);
+        }
+        point.grid = grid.Request();
+        return RunPoint(point, console);
+    }
+
+private:
+    CLI::App* command = nullptr;
+    std::string latitude, longitude, method, decimals, height, to, units;
+    GridOptions grid;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakePointCommand() { return std::make_unique<PointCommand>(); }
 
 }  // namespace egm2008::cli

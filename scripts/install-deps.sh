@@ -11,7 +11,7 @@ packages=(
   gdal-bin proj-bin python3-gdal
   libtiff-dev libgeotiff-dev libpng-dev python3-pil
   pybind11-dev python3-dev python3-numpy python3-pytest python3-pyproj
-  lintian
+  lintian help2man
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,75 @@
+#include "cli/command_options.hpp"
+
+#include <optional>
+
+#include "cli/messages.hpp"
+#include "cli/strict_number.hpp"
+
+namespace egm2008::cli {
+
+namespace {
+
+constexpr int kMaxDecimals = 17;
+
+constexpr Choice<GridSize> kSizes[] = {
+    {"1", GridSize::Grid1x1}, {"2.5", GridSize::Grid2_5x2_5}, {"10", GridSize::Grid10x10}};
+
+}  // namespace
+
+CLI::Validator NumberCheck() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            return ParseStrictDouble(text) ? std::string() : NotANumberMessage(text);
+        },
+        "");
+}
+
+CLI::Validator DecimalsCheck() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            const std::optional<int> n = ParseStrictInt(text);
+            return n && *n >= 0 && *n <= kMaxDecimals ? std::string()
+                                                      : NotDecimalsMessage(text, kMaxDecimals);
+        },
+        "");
+}
+
+double Number(const std::string& text) { return ParseStrictDouble(text).value_or(0.0); }
+
+CLI::Option* AddMethodOption(CLI::App& command, std::string& method, const char* help) {
+    return command.add_option("-m,--method", method, help)
+        ->check(CLI::IsMember(NamesOf(kMethods)))
+        ->type_name("METHOD");
+}
+
+CLI::Option* GridOptions::Add(CLI::App& command) {
+    pathOption = command
+                     .add_option("--grid", path,
+                                 "EGM2008 grid file, or a grid name: 10, 2.5 or 1, "
+                                 "optionally -le or -be (default: the internal 10' "
+                                 "database)")
+                     ->type_name("FILE|NAME")
+                     ->group("Grid");
+    command
+        .add_option("--grid-size", size, "spacing in arc minutes, when the file's is not wanted")
+        ->check(CLI::IsMember(NamesOf(kSizes)))
+        ->type_name("MIN")
+        ->group("Grid");
+    CLI::Option* bigOption =
+        command.add_flag("--big-endian", big, "the file is big-endian")->group("Grid");
+    CLI::Option* littleOption =
+        command.add_flag("--little-endian", little, "the file is little-endian")->group("Grid");
+    bigOption->excludes(littleOption);
+    return pathOption;
+}
+
+GridRequest GridOptions::Request() const {
+    GridRequest request;
+    if (pathOption->count() > 0) request.path = path;
+    if (!size.empty()) request.size = ValueOf(kSizes, size);
+    if (big) request.bigEndian = true;
+    if (little) request.bigEndian = false;
+    return request;
+}
+
+}  // namespace egm2008::cli

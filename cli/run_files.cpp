@@ -1,0 +1,26 @@
+#include "cli/run_files.hpp"
+
+#include "cli/grid_choice.hpp"
+
+namespace egm2008::cli {
+
+bool RunFiles::Open(const std::string& input, const std::string& output, const GridRequest& grid,
+                    Console& console) {
+    grid_ = ChooseGridOrTell(grid, console);
+    if (!grid_) return false;
+    signals_.emplace();
+    outputPath_ = output;
+
+    const PointFileRequest request{input, output, console.in(), console.out()};
+    if (const auto refusal = SetUpPointFile(request, *grid_, console, setup_)) {
+        if (!refusal->empty()) console.Message(*refusal);
+        return false;
+    }
+    return OpenOutput(output_, output, /*replace=*/setup_.input.identified(), *signals_, console);
+}
+
+std::optional<int> RunFiles::Settle(Console& console) {
+    return SettleOutput(output_, outputPath_, *signals_, console);
+}
+
+}  // namespace egm2008::cli
