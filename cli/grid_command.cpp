@@ -13,8 +13,6 @@
 // a lattice beyond the format's limits is refused with the page's checks.
 // A --width beyond the lattice's long side is told (the map keeps a pixel a
 // node) and the run goes on.
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <iterator>
 #include <string>
@@ -25,7 +23,7 @@
 #include "cli/run_cli.hpp"
 #include "cli/stop_signals.hpp"
 #include "engine/mapped_grid.hpp"
-#include "tasks/common/file_identity.hpp"
+#include "engine/file_identity.hpp"
 #include "tasks/lattice/grid_lattice.hpp"
 #include "tasks/lattice/gridmaker.hpp"
 
@@ -45,14 +43,6 @@ GridmakerRequest RequestOf(const GridArgs& a, const std::string& outputName) {
     request.format = a.format;
     request.pictureWidth = a.pictureWidth;
     return request;
-}
-
-// True when the open descriptor `fd` is the file at `path`.
-bool DescriptorIsFile(int fd, const std::string& path) {
-    struct stat open {
-    }, named{};
-    return ::fstat(fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 && S_ISREG(open.st_mode) &&
-           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
 // The run after the output is open: the lattice with progress, the output settled,
