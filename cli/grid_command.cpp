@@ -15,8 +15,6 @@
 // node) and the run goes on.
 //
 // Its options, help text and usage checks: GridCommand, at the end of this file.
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <iterator>
 #include <string>
@@ -30,7 +28,7 @@
 #include "cli/stop_signals.hpp"
 #include "cli/strict_number.hpp"
 #include "engine/mapped_grid.hpp"
-#include "tasks/common/file_identity.hpp"
+#include "engine/file_identity.hpp"
 #include "tasks/lattice/formats/colour_map.hpp"
 #include "tasks/lattice/grid_lattice.hpp"
 #include "tasks/lattice/gridmaker.hpp"
@@ -66,14 +64,6 @@ GridmakerRequest RequestOf(const GridArgs& a, const std::string& outputName) {
     request.format = a.format;
     request.pictureWidth = a.pictureWidth;
     return request;
-}
-
-// True when the open descriptor `fd` is the file at `path`.
-bool DescriptorIsFile(int fd, const std::string& path) {
-    struct stat open {
-    }, named{};
-    return ::fstat(fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 && S_ISREG(open.st_mode) &&
-           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
 // The run after the output is open: the lattice with progress, the output settled,

@@ -1,5 +1,7 @@
 #include "cli/messages.hpp"
 
+#include "engine/messages.hpp"
+
 namespace egm2008::cli {
 
 std::string NoSubcommandMessage(const std::string& word) {
@@ -56,12 +58,6 @@ std::string FormatNeedsFileMessage(LatticeFormat format) {
     return std::string("grid: --format ") + LatticeFormatText(format) +
            " is written to a file: give -o FILE (not standard output)";
 }
-
-namespace {
-
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
-
-}  // namespace
 
 std::string NoGridsFoundText(const std::vector<std::string>& folders) {
     std::string list;

@@ -1,6 +1,5 @@
 #include "cli/output_file.hpp"
 
-#include <cerrno>
 #include <cstring>
 
 #include "cli/messages.hpp"
@@ -39,8 +38,8 @@ std::optional<int> SettleOutput(OutputFile& output, const std::string& path,
         return SignalExitStatus(signal);
     }
     if (!output.replacing()) return std::nullopt;
-    if (!output.Keep()) {
-        console.Message(OutputNotWrittenMessage(path, errno, output));
+    if (const OutputKept kept = output.Keep(); !kept.kept()) {
+        console.Message(OutputNotWrittenMessage(path, kept.error, output));
         return kExitFailure;
     }
     return std::nullopt;

@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 
 namespace egm2008 {
 
@@ -57,6 +60,63 @@ int OpenOutputFile(const std::string& path, OutputCreation creation) {
     if (fd < 0) return -1;
     if (!ClearNonBlocking(fd, flags)) return CloseFailing(fd, errno);
     return fd;
+}
+
+namespace {
+
+constexpr int kNameAttempts = 100;
+
+// The folder part of `path` ("." when it has none) and its last part.
+void SplitPath(const std::string& path, std::string& folder, std::string& name) {
+    const std::size_t slash = path.rfind('/');
+    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+int ReplacementFile::Create(const std::string& target) {
+    Discard();
+    static std::atomic<unsigned> counter{0};
+    const char* digits = "0123456789abcdefghijklmnopqrstuvwxyz";
+    std::string folder, name;
+    SplitPath(target, folder, name);
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        auto seed = static_cast<unsigned long long>(
+            std::chrono::steady_clock::now().time_since_epoch().count());
+        seed ^=
+            static_cast<unsigned long long>(::getpid()) << 20 ^ ++counter * 0x9E3779B97F4A7C15ull;
+        std::string suffix(6, '0');
+        for (char& c : suffix) {
+            c = digits[seed % 36];
+            seed /= 36;
+        }
+        const std::string path = folder + "/." + name + ".egm2008-" + suffix;
+        const int fd = OpenOutputFile(path, OutputCreation::Exclusive);
+        if (fd >= 0) {
+            target_ = target;
+            path_ = path;
+            return fd;
+        }
+        if (errno != EEXIST) return -1;
+    }
+    return -1;
+}
+
+bool ReplacementFile::Replace() {
+    if (::rename(path_.c_str(), target_.c_str()) != 0) {
+        const int error = errno;
+        Discard();
+        errno = error;
+        return false;
+    }
+    path_.clear();
+    return true;
+}
+
+void ReplacementFile::Discard() {
+    if (pending()) ::unlink(path_.c_str());
+    path_.clear();
 }
 
 bool ReadAt(int fd, unsigned char* buffer, std::size_t count, std::int64_t offset) {

@@ -34,6 +34,37 @@ enum class OutputCreation {
 /// FIFO without a reader, else the open's own error.
 int OpenOutputFile(const std::string& path, OutputCreation creation = OutputCreation::Truncate);
 
+/// A new file beside `target` that is put in its place only when it has been
+/// written whole: created under a name no other file has (".<name>.egm2008-XXXXXX"
+/// in the target's folder, mode 0666 less the umask), renamed over the target by
+/// Replace, removed by Discard or with the object. Two writers of one target never
+/// meet: each writes a file of its own and renames a whole one. The pages' and the
+/// command line's outputs, the grids an install makes and the converter's grid are
+/// written this way.
+class ReplacementFile {
+public:
+    ReplacementFile() = default;
+    ~ReplacementFile() { Discard(); }
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    /// Creates the file that is to replace `target`: its descriptor, which the
+    /// caller writes and closes, or -1 with errno set.
+    int Create(const std::string& target);
+    /// Renames the file over the target; false (errno set, the file removed) when it cannot.
+    bool Replace();
+    /// Removes the file when one was created and has not replaced the target.
+    void Discard();
+    /// True from Create until Replace or Discard.
+    bool pending() const { return !path_.empty(); }
+    /// The file's own name while pending.
+    const std::string& path() const { return path_; }
+
+private:
+    std::string target_;
+    std::string path_;
+};
+
 /// Reads `count` bytes at `offset` by positioned reads; false when the file ends
 /// before them or a read fails.
 bool ReadAt(int fd, unsigned char* buffer, std::size_t count, std::int64_t offset);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "engine/file_identity.hpp"
 #include "engine/grid_probe.hpp"
 #include "engine/messages.hpp"
 
@@ -15,15 +16,7 @@ namespace egm2008 {
 
 namespace {
 
-bool Exists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
-}
-
-bool IsRegularFile(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
+bool Exists(const std::string& path) { return IdentityOfPath(path).has_value(); }
 
 // The probe of `path`; false with the reason (and its errno) when it cannot be opened or is
 // no regular file.

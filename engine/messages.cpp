@@ -7,6 +7,13 @@
 
 namespace egm2008 {
 
+std::string Quoted(std::string_view text) {
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted.append(1, '"').append(text).append(1, '"');
+    return quoted;
+}
+
 std::string OpenFailureMessage(const std::string& path) {
     return "\nGeoidfile \"" + path + "\" could not be opened!\n";
 }
@@ -23,8 +30,6 @@ const char* SizeText(GridSize size) {
 }
 
 const char* OrderText(bool bigEndian) { return bigEndian ? "big-endian" : "little-endian"; }
-
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 }  // namespace
 

@@ -8,9 +8,14 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace egm2008 {
+
+/// `text` between double quotes, as every layer's messages name a file, a field's
+/// text or a column: "\"<text>\"".
+std::string Quoted(std::string_view text);
 
 /// "\nGeoidfile \"<path>\" could not be opened!\n"
 std::string OpenFailureMessage(const std::string& path);

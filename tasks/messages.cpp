@@ -8,6 +8,7 @@
 
 #include "engine/grid_choice.hpp"
 #include "engine/known_grids.hpp"
+#include "engine/messages.hpp"
 #include "tasks/common/field_text.hpp"
 #include "tasks/lattice/lattice_format.hpp"
 #include "tasks/nmea/nmea_gga.hpp"
@@ -18,8 +19,6 @@
 namespace egm2008 {
 
 namespace {
-
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 std::string Count(std::int64_t n) { return std::to_string(n); }
 

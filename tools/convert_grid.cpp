@@ -3,12 +3,16 @@
 // the record layout the calculator reads.
 //
 // The layout of both is told in engine/nga_grid.hpp, which does the conversion.
-#include <filesystem>
-#include <fstream>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "engine/file_access.hpp"
 #include "engine/geoid_grid.hpp"
 #include "engine/nga_grid.hpp"
 
@@ -43,21 +47,24 @@ int main(int argc, char** argv) {
     if (!egm2008::ReadNgaGrid(input, data, problem)) return Fail(problem);
     const std::vector<unsigned char> out = egm2008::ConvertNgaGrid(data, size, bigEndian);
 
-    const std::string temporary = output + ".part";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(out.data()),
-                   static_cast<std::streamsize>(out.size()));
-        file.close();
-        if (!file) {
-            std::filesystem::remove(temporary);
-            return Fail("cannot write \"" + temporary + "\"");
-        }
+    // Under a name of its own beside the output, renamed into place once written whole.
+    egm2008::ReplacementFile file;
+    const int fd = file.Create(output);
+    std::FILE* stream = fd < 0 ? nullptr : ::fdopen(fd, "wb");
+    if (stream == nullptr) {
+        const int error = errno;
+        if (fd >= 0) ::close(fd);
+        return Fail("cannot write \"" + output + "\": " + std::strerror(error));
     }
-    std::error_code error;
-    std::filesystem::rename(temporary, output, error);
-    if (error)
+    const bool written = std::fwrite(out.data(), 1, out.size(), stream) == out.size();
+    const int error = errno;
+    if (std::fclose(stream) != 0 || !written) {
+        return Fail("cannot write \"" + output + "\": " + std::strerror(written ? errno : error));
+    }
+    const std::string temporary = file.path();
+    if (!file.Replace()) {
         return Fail("cannot rename \"" + temporary + "\" to \"" + output +
-                    "\": " + error.message());
+                    "\": " + std::strerror(errno));
+    }
     return 0;
 }

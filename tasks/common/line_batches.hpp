@@ -50,6 +50,48 @@ struct LineWork {
     std::function<void(const Counts& counts)> add;
 };
 
+/// The reading side of a run over lines: the next line with its number, and a line
+/// too long to hold copied through as read, with how the reading ended.
+class LineSource {
+public:
+    explicit LineSource(LineReader& reader) : reader_(reader) {}
+
+    /// The next line into `line`; false at the end, at a stop or at a read error (end()).
+    bool Next(std::string& line) {
+        const LineReader::Status status = reader_.Next(line);
+        if (status == LineReader::Status::Error) end_.readError = reader_.error();
+        if (status == LineReader::Status::End) end_.ended = true;
+        if (status != LineReader::Status::Line) return false;
+        number_ = reader_.lineNumber();
+        return true;
+    }
+    /// The number of the line Next handed out last, as LineReader::lineNumber counts.
+    std::int64_t number() const { return number_; }
+
+    /// Writes `line`, the first part of an overlong line, and the rest of it to
+    /// `output`; the line is counted (LineWork::countOverlong) and its counts added
+    /// (LineWork::add) once written. False when the run ends with it.
+    template <typename Counts>
+    bool CopyOverlong(const std::string& line, TextOutput& output, const LineWork<Counts>& work) {
+        Counts counts{};
+        work.countOverlong(line, number_, counts);
+        output.Write(line);
+        const LineReader::Status status = reader_.CopyRest(output);
+        if (status == LineReader::Status::Error) end_.readError = reader_.error();
+        if (!output.failed()) work.add(counts);
+        return status == LineReader::Status::Line;
+    }
+
+    LineReader& reader() { return reader_; }
+    /// How the reading has ended so far.
+    const LineRunEnd& end() const { return end_; }
+
+private:
+    LineReader& reader_;
+    LineRunEnd end_;
+    std::int64_t number_ = 0;
+};
+
 namespace line_batches {
 inline constexpr std::size_t kLines = 4096;        // lines a batch holds at most
 inline constexpr std::size_t kBytes = 256 * 1024;  // input bytes after which it is full
@@ -66,64 +108,46 @@ struct Batch {
 };
 }  // namespace line_batches
 
-/// Runs `work` over the lines of `reader` into `output` (see above); `live`
-/// for a pipe, FIFO or terminal.
+/// Runs `work` over the lines of a live stream, line by line on the calling thread.
 template <typename Counts>
-LineRunEnd RunLines(LineReader& reader, TextOutput& output, bool live, const RunStop& stop,
-                    const LineWork<Counts>& work) {
-    using Batch = line_batches::Batch<Counts>;
-    LineRunEnd end;
+LineRunEnd RunLiveLines(LineSource& source, TextOutput& output, const RunStop& stop,
+                        const LineWork<Counts>& work) {
     std::string line;
-    std::int64_t number = 0;  // of the line last read, as the reader counts them
-    const auto read = [&]() {
-        const LineReader::Status status = reader.Next(line);
-        if (status == LineReader::Status::Error) end.readError = reader.error();
-        if (status == LineReader::Status::End) end.ended = true;
-        if (status != LineReader::Status::Line) return false;
-        number = reader.lineNumber();
+    std::string out;
+    // The counts of the lines in the output's buffer: added once a flush has written them.
+    std::vector<Counts> unwritten;
+    const auto flush = [&] {
+        if (!output.Flush()) return false;
+        for (const Counts& counts : unwritten) work.add(counts);
+        unwritten.clear();
         return true;
     };
-    // False when the run ends with the overlong line.
-    const auto copyOverlong = [&]() {
-        Counts counts{};
-        work.countOverlong(line, number, counts);
-        output.Write(line);
-        const LineReader::Status status = reader.CopyRest(output);
-        if (status == LineReader::Status::Error) end.readError = reader.error();
-        if (!output.failed()) work.add(counts);
-        return status == LineReader::Status::Line;
-    };
-
-    if (live) {
-        Batch one;
-        // The counts of the lines in the output's buffer: added once a flush has written them.
-        std::vector<Counts> unwritten;
-        const auto flush = [&] {
-            if (!output.Flush()) return false;
-            for (const Counts& counts : unwritten) work.add(counts);
-            unwritten.clear();
-            return true;
-        };
-        while (!output.failed() && !stop.Requested()) {
-            if (!reader.HasLine() && !flush()) break;
-            if (!read()) break;
-            // A stream stopped (Ctrl-C) ends inside its last line: that piece is neither
-            // written nor counted.
-            if (stop.Requested() && line.back() != '\n' && line.back() != '\r') break;
-            if (reader.overlong()) {
-                if (!flush() || !copyOverlong()) break;
-                continue;
-            }
-            one.output.clear();
-            one.counts = Counts{};
-            work.handle(line, number, one.output, one.counts);
-            output.Write(one.output);
-            unwritten.push_back(one.counts);
+    while (!output.failed() && !stop.Requested()) {
+        if (!source.reader().HasLine() && !flush()) break;
+        if (!source.Next(line)) break;
+        // A stream stopped (Ctrl-C) ends inside its last line: that piece is neither
+        // written nor counted.
+        if (stop.Requested() && line.back() != '\n' && line.back() != '\r') break;
+        if (source.reader().overlong()) {
+            if (!flush() || !source.CopyOverlong(line, output, work)) break;
+            continue;
         }
-        flush();
-        return end;
+        out.clear();
+        Counts counts{};
+        work.handle(line, source.number(), out, counts);
+        output.Write(out);
+        unwritten.push_back(std::move(counts));
     }
+    flush();
+    return source.end();
+}
 
+/// Runs `work` over the lines of a regular input in batches over the workers.
+template <typename Counts>
+LineRunEnd RunBatchedLines(LineSource& source, TextOutput& output, const RunStop& stop,
+                           const LineWork<Counts>& work) {
+    using Batch = line_batches::Batch<Counts>;
+    std::string line;
     OrderedWork<Batch> ring(line_batches::kInFlight, RunWorkerCount(), [&work](Batch& batch) {
         if (batch.output.capacity() > line_batches::kKeep) std::string().swap(batch.output);
         batch.output.clear();
@@ -144,11 +168,11 @@ LineRunEnd RunLines(LineReader& reader, TextOutput& output, bool live, const Run
         filling = nullptr;
     };
     while (!output.failed() && !stop.Requested()) {
-        if (!read()) break;
-        if (reader.overlong()) {
+        if (!source.Next(line)) break;
+        if (source.reader().overlong()) {
             submit();
             while (ring.Pending()) writeOldest();
-            if (output.failed() || !copyOverlong()) break;
+            if (output.failed() || !source.CopyOverlong(line, output, work)) break;
             continue;
         }
         if (filling == nullptr) {
@@ -157,7 +181,7 @@ LineRunEnd RunLines(LineReader& reader, TextOutput& output, bool live, const Run
             if (filling->lines.capacity() > line_batches::kKeep) std::string().swap(filling->lines);
             filling->lines.clear();
             filling->count = 0;
-            filling->firstNumber = number;
+            filling->firstNumber = source.number();
         }
         filling->lines.append(line);
         if (++filling->count == line_batches::kLines ||
@@ -167,7 +191,24 @@ LineRunEnd RunLines(LineReader& reader, TextOutput& output, bool live, const Run
     }
     submit();
     while (ring.Pending()) writeOldest();
-    return end;
+    return source.end();
+}
+
+/// Runs `work` over the lines of `source` into `output` (see above); `live`
+/// for a pipe, FIFO or terminal.
+template <typename Counts>
+LineRunEnd RunLines(LineSource& source, TextOutput& output, bool live, const RunStop& stop,
+                    const LineWork<Counts>& work) {
+    return live ? RunLiveLines(source, output, stop, work)
+                : RunBatchedLines(source, output, stop, work);
+}
+
+/// The same over the lines of `reader`.
+template <typename Counts>
+LineRunEnd RunLines(LineReader& reader, TextOutput& output, bool live, const RunStop& stop,
+                    const LineWork<Counts>& work) {
+    LineSource source(reader);
+    return RunLines(source, output, live, stop, work);
 }
 
 /// A run's progress told at 0 and then at every multiple of `step` that a

@@ -33,8 +33,6 @@ private:
 
 }  // namespace
 
-std::size_t RunWorkerCount() { return std::thread::hardware_concurrency() >= 2 ? 2 : 0; }
-
 WorkerStarter SetWorkerStarter(WorkerStarter starter) {
     return gStarter.exchange(starter != nullptr ? starter : StartStandardThread);
 }

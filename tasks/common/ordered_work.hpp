@@ -27,10 +27,9 @@
 #include <thread>
 #include <vector>
 
-namespace egm2008 {
+#include "engine/worker_threads.hpp"
 
-/// Worker threads a run uses: two where the machine has two cores or more, else none.
-std::size_t RunWorkerCount();
+namespace egm2008 {
 
 /// How a worker thread is started: as std::thread does, throwing std::system_error
 /// when the system refuses.

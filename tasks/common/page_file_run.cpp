@@ -75,6 +75,18 @@ void RunOverInput(PagePlatform& platform, int calcId, const PointFileInput& inpu
     platform.SetFieldText(calcId, kCalcCaption);
 }
 
+bool EndPageRun(PagePlatform& platform, ReplacingOutput& output, const PageRunEnd& end,
+                const FailedRunWhy& why) {
+    const OutputKept kept = end.whole ? output.Keep() : OutputKept{};
+    if (end.whole && kept.kept()) return true;
+    const std::string reason = why(kept.error);
+    output.Discard();
+    platform.Notify(FailedRunMessage(reason, end.outputPath, output.fate()), NoticeIcon::None);
+    platform.ShowStatus(
+        RunFailedStatus(end.statusName, end.cancelled, end.outputPath, output.fate()));
+    return false;
+}
+
 std::string FailedRunReason(bool stopped, int readError, int writeError, int renameError,
                             const std::string& inputPath, const std::string& outputPath) {
     if (stopped) return kRunCancelled;

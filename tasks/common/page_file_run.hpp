@@ -1,7 +1,8 @@
 // What the two pages that run over an input file share: opening the files in
 // the order that keeps every file as it was when something fails, the run in
 // the background with the input's bytes as its progress and a count in the
-// caption of "Calc!", and the reason a run that did not end whole gives.
+// caption of "Calc!", and the end of the run: its output kept, or the reason a run that did not end
+// whole gives.
 #pragma once
 
 #include <atomic>
@@ -39,6 +40,25 @@ void RunReadingInput(PagePlatform& platform, const PointFileInput& input, RunMet
 void RunOverInput(PagePlatform& platform, int calcId, const PointFileInput& input,
                   ReplacingOutput& output, RunMeter& meter, const std::atomic<std::int64_t>& count,
                   const std::function<void()>& work);
+
+/// How a page's run that writes an output file ended, for EndPageRun.
+struct PageRunEnd {
+    bool whole = false;           ///< it ended with all its lines: its output is to be kept
+    bool cancelled = false;       ///< the user stopped it
+    const char* statusName = "";  ///< the page's name in the status line
+    std::string outputPath;       ///< the output as the user named it
+};
+
+/// The first line of the message about a run that did not end whole, given the
+/// error (errno) of the output's keeping that failed, 0 when the run itself failed.
+using FailedRunWhy = std::function<std::string(int keepError)>;
+
+/// Ends a page's run: a whole run's output is kept (put in place of the file it
+/// replaces) and true returned, the page then telling what was done. Else, or
+/// when the keeping fails, the output is discarded and the user told in a box and
+/// in the status line why (`why`) and what became of the output file.
+bool EndPageRun(PagePlatform& platform, ReplacingOutput& output, const PageRunEnd& end,
+                const FailedRunWhy& why);
 
 /// The first line of the message about a run that did not end whole: cancelled,
 /// the read error, or the write error (`renameError` when no write failed).

@@ -2,8 +2,8 @@
 // and the command line write through it.
 //
 // A regular file, or a name that no file has yet, is written under a
-// temporary name in the same folder (".<name>.egm2008-XXXXXX") and renamed
-// over the target by Keep once the run has ended with its lines. A run that
+// temporary name in the same folder (ReplacementFile, engine/file_access.hpp)
+// and renamed over the target by Keep once the run has ended with its lines. A run that
 // fails or is stopped calls Discard: the previous file stays byte for byte,
 // or no file appears, and two runs writing one output never mix their lines,
 // each renames a whole file. The new file takes the permission bits of the
@@ -16,6 +16,7 @@
 
 #include <string>
 
+#include "engine/file_access.hpp"
 #include "tasks/common/text_output.hpp"
 
 namespace egm2008 {
@@ -26,6 +27,12 @@ enum class OutputFate {
     NotCreated,  ///< replaced output: there was no file, and there is none
     Incomplete,  ///< written directly: it holds what was written before the end
     Live,        ///< written directly by choice: every line answered before the stop
+};
+
+/// How ReplacingOutput::Keep ended.
+struct OutputKept {
+    int error = 0;  ///< errno of the write, close or rename that failed; 0 when kept
+    bool kept() const { return error == 0; }
 };
 
 class ReplacingOutput {
@@ -44,11 +51,11 @@ public:
     TextOutput& text() { return text_; }
 
     /// True while the run writes a temporary file that is to replace the target.
-    bool replacing() const { return !temporary_.empty(); }
-    /// Closes the output and puts the temporary file in the target's place;
-    /// false (errno set) when a write, the close or the rename failed, the
-    /// temporary file then removed.
-    bool Keep();
+    bool replacing() const { return temporary_.pending(); }
+    /// Closes the output and puts the temporary file in the target's place; the
+    /// error of a write, the close or the rename that failed, the temporary file
+    /// then removed.
+    [[nodiscard]] OutputKept Keep();
     /// Closes the output and removes the temporary file.
     void Discard();
     /// What became of the target when the run was not kept.
@@ -56,8 +63,7 @@ public:
 
 private:
     TextOutput text_;
-    std::string target_;
-    std::string temporary_;
+    ReplacementFile temporary_;
     bool existed_ = false;
     bool live_ = false;          // written directly by choice
     bool viaTemporary_ = false;  // kept after Keep or Discard, for fate()

@@ -1,12 +1,12 @@
 #include "tasks/common/run_input.hpp"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
 
 #include "engine/file_access.hpp"
-#include "tasks/common/file_identity.hpp"
+#include "engine/messages.hpp"
+#include "engine/file_identity.hpp"
 #include "tasks/messages.hpp"
 
 namespace egm2008 {
@@ -37,33 +37,22 @@ void PointFileInput::Close() {
     if (owned_ && fd_ >= 0) ::close(fd_);
     fd_ = -1;
     owned_ = false;
-    identified_ = false;
+    identity_.reset();
 }
 
 void PointFileInput::Identify() {
-    struct stat info {};
-    identified_ = fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
-    device_ = identified_ ? info.st_dev : 0;
-    inode_ = identified_ ? info.st_ino : 0;
+    identity_ = IdentityOfDescriptor(fd_);
+    if (identity_ && !identity_->regular) identity_.reset();
 }
 
 std::string OutputRefusal(const PointFileInput& input, const std::string& outputPath,
                           const GeoidGrid& grid) {
-    struct stat output {};
-    const bool exists = outputPath == "-"
-                            ? ::fstat(STDOUT_FILENO, &output) == 0
-                            : !outputPath.empty() && ::stat(outputPath.c_str(), &output) == 0;
-    if (!exists) return {};
-    if (input.identified() && output.st_dev == input.device() && output.st_ino == input.inode()) {
-        return OutputIsInputMessage(outputPath);
-    }
-    struct stat gridFile {};
-    const bool isGrid = outputPath == "-" ? S_ISREG(output.st_mode) && !grid.path.empty() &&
-                                                ::stat(grid.path.c_str(), &gridFile) == 0 &&
-                                                gridFile.st_dev == output.st_dev &&
-                                                gridFile.st_ino == output.st_ino
-                                          : SameFile(outputPath, grid.path);
-    if (isGrid) {
+    const bool standard = outputPath == "-";
+    const std::optional<FileIdentity> output =
+        standard ? IdentityOfDescriptor(STDOUT_FILENO) : IdentityOfPath(outputPath);
+    if (!output) return {};
+    if (input.identified() && input.identity() == output) return OutputIsInputMessage(outputPath);
+    if (standard ? DescriptorIsFile(STDOUT_FILENO, grid.path) : SameFile(outputPath, grid.path)) {
         return OutputIsGeoidFileMessage(outputPath);
     }
     return {};
@@ -77,9 +66,9 @@ std::string OutputRefusal(const PointFileInput& input, const std::string& output
     // The same checks through the descriptor's name in /dev/fd, with "-" in the message.
     const std::string name = "/dev/fd/" + std::to_string(standardOutput);
     std::string refusal = OutputRefusal(input, name, grid);
-    const std::string quoted = "\"" + name + "\"";
+    const std::string quoted = Quoted(name);
     if (const std::size_t at = refusal.find(quoted); at != std::string::npos) {
-        refusal.replace(at, quoted.size(), "\"-\"");
+        refusal.replace(at, quoted.size(), Quoted("-"));
     }
     return refusal;
 }

@@ -4,7 +4,6 @@
 // all before the output is opened, which empties it.
 #pragma once
 
-#include <sys/types.h>
 #include <unistd.h>
 
 #include <optional>
@@ -13,6 +12,7 @@
 #include "engine/geoid_grid.hpp"
 #include "engine/mapped_grid.hpp"
 #include "engine/notifier.hpp"
+#include "engine/file_identity.hpp"
 
 namespace egm2008 {
 
@@ -32,18 +32,16 @@ public:
     void Attach(int fd);
     void Close();
     int fd() const { return fd_; }
-    /// True when the input is a file whose identity is known (for OutputRefusal).
-    bool identified() const { return identified_; }
-    dev_t device() const { return device_; }
-    ino_t inode() const { return inode_; }
+    /// True when the input is a regular file, whose identity is known (for OutputRefusal).
+    bool identified() const { return identity_.has_value(); }
+    /// Which regular file the input is; nothing for a pipe, FIFO, terminal or device.
+    const std::optional<FileIdentity>& identity() const { return identity_; }
 
 private:
     void Identify();
     int fd_ = -1;
     bool owned_ = false;
-    bool identified_ = false;
-    dev_t device_ = 0;
-    ino_t inode_ = 0;
+    std::optional<FileIdentity> identity_;
 };
 
 /// Why a run reading `input` with `grid` must not write `outputPath` ("-" is

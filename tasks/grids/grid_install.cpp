@@ -4,7 +4,6 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,11 +15,13 @@
 #include <memory>
 #include <system_error>
 
+#include "engine/file_access.hpp"
 #include "engine/grid_choice.hpp"
 #include "engine/grid_probe.hpp"
 #include "engine/known_grids.hpp"
 #include "engine/nga_grid.hpp"
 #include "engine/sha256.hpp"
+#include "engine/file_identity.hpp"
 #include "tasks/messages.hpp"
 
 extern char** environ;
@@ -32,11 +33,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr GridSize kListedSizes[] = {GridSize::Grid10x10, GridSize::Grid2_5x2_5, GridSize::Grid1x1};
-
-bool IsRegularFile(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
 
 // What the file at `path`, under the NGA name of the grid of `size` and `bigEndian`, is.
 FoundGrid Inspect(const std::string& path, GridSize size, bool bigEndian) {
@@ -247,21 +243,19 @@ bool ExtractNgaGrid(const std::string& deb, const std::string& cache, InstallObs
     return ReadNgaGrid(folder.path() + "/" + kNgaGridMember, data, problem);
 }
 
-// "<path>.<process id>.part": no other run's, as no two live processes share an id.
-std::string PartPath(const std::string& path) {
-    return path + "." + std::to_string(::getpid()) + ".part";
-}
-
-// Writes `grid` converted from `data` to its .part file row by row, checks its digest and
-// gives it its name; false with the problem (none when stopped) and no file left otherwise.
+// Writes `grid` converted from `data` row by row under a name of its own beside `path`
+// (ReplacementFile), checks its digest and gives it its name; false with the problem
+// (none when stopped) and no file left otherwise.
 bool MakeGrid(const std::vector<unsigned char>& data, const KnownGrid& grid,
               const std::string& path, std::uint64_t& rowsDone, std::uint64_t rowsTotal,
               InstallObserver& observer, const RunStop& stop, std::string& problem) {
-    const std::string part = PartPath(path);
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(part.c_str(), "wbe"),
+    ReplacementFile part;
+    const int fd = part.Create(path);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(fd < 0 ? nullptr : ::fdopen(fd, "wb"),
                                                          &std::fclose);
     if (!file) {
-        problem = GridNotWrittenMessage(part, std::strerror(errno));
+        problem = GridNotWrittenMessage(path, std::strerror(errno));
+        if (fd >= 0) ::close(fd);
         return false;
     }
     Sha256 hash;
@@ -277,19 +271,14 @@ bool MakeGrid(const std::vector<unsigned char>& data, const KnownGrid& grid,
     const int error = errno;
     written = std::fclose(file.release()) == 0 && written;
     const std::string digest = Sha256::Hex(hash.Finish());
-    std::error_code ignored;
     if (stop.Requested() || !written || digest != grid.sha256) {
-        fs::remove(part, ignored);
         if (stop.Requested()) return false;
         problem = written ? GridDigestMismatchMessage(path, digest, grid.sha256)
-                          : GridNotWrittenMessage(part, std::strerror(error));
+                          : GridNotWrittenMessage(path, std::strerror(error));
         return false;
     }
-    std::error_code renamed;
-    fs::rename(part, path, renamed);
-    if (renamed) {
-        fs::remove(part, ignored);
-        problem = GridNotWrittenMessage(path, renamed.message().c_str());
+    if (!part.Replace()) {
+        problem = GridNotWrittenMessage(path, std::strerror(errno));
         return false;
     }
     return true;

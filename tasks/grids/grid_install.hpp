@@ -10,14 +10,15 @@
 // package file from the cache folder, checked against its known SHA-256 (else
 // "apt-get download geotranz=<version>" into a folder of its own in the cache),
 // its grid member extracted with dpkg-deb and tar into a folder of its own,
-// converted (engine/nga_grid.hpp) into "<grid>.<process id>.part" and checked
-// against its known SHA-256 before it takes its name. Grids already present with
+// converted (engine/nga_grid.hpp) into a file of its own beside the grid
+// (ReplacementFile, engine/file_access.hpp) and checked against its known
+// SHA-256 before it takes its name. Grids already present with
 // their digest are kept; works offline when the package file is in the cache.
 // Runs external programs (in a process group of their own) and writes files.
 // Two runs at once share no temporary name; the last to finish a grid renames
 // it into place. A stop request (tasks/common/run_stop.hpp) ends the run within a row
 // or a tenth of a second: the external program's group is killed, and what the
-// run had begun (the download and extraction folders, a .part file) removed.
+// run had begun (the download and extraction folders, a grid not yet named) removed.
 #pragma once
 
 #include <cstdint>

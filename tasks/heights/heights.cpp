@@ -8,9 +8,11 @@
 #include <string_view>
 
 #include "engine/grid_choice.hpp"
+#include "engine/messages.hpp"
 #include "engine/query_routines.hpp"
 #include "tasks/common/line_batches.hpp"
 #include "tasks/common/line_reader.hpp"
+#include "tasks/common/scan_ahead.hpp"
 #include "tasks/messages.hpp"
 
 namespace egm2008 {
@@ -30,13 +32,6 @@ constexpr const char* kNoHeightColumnMessage =
 
 // The names of the new columns in the header.
 constexpr std::string_view kUndulationName = "N_EGM2008";
-
-std::string Quoted(std::string_view text) {
-    std::string quoted;
-    quoted.reserve(text.size() + 2);
-    quoted.append(1, '"').append(text).append(1, '"');
-    return quoted;
-}
 
 // The header name of the converted height: what the height column holds afterwards.
 std::string_view ConvertedName(HeightTarget target) {
@@ -92,9 +87,6 @@ struct ScannedLine {
     int heightDecimals = 0;  // written after the height's decimal mark
     std::string reason;      // why the line was not computed
 };
-
-// Lines scanned, and their grid rows asked for, ahead of their queries.
-constexpr std::size_t kScanAhead = 16;
 
 // The default decimals of N and the converted height.
 constexpr int kDefaultDecimals = 3;
@@ -339,18 +331,14 @@ private:
 // at a time, then converted in order.
 void ConvertLines(std::string_view lines, std::int64_t number, const LineConverter& converter,
                   Delimiter delimiter, HeightsCounts& counts, std::string& out) {
-    ScannedLine group[kScanAhead];
-    std::size_t n = 0;
-    const auto finishGroup = [&] {
-        for (std::size_t k = 0; k < n; ++k) converter.Finish(group[k], counts, out);
-        n = 0;
-    };
+    ScanAhead<ScannedLine> group;
+    const auto finish = [&](ScannedLine& scanned) { converter.Finish(scanned, counts, out); };
     ForEachRecord(lines, delimiter, [&](std::string_view line, std::int64_t lineEnds) {
-        converter.Scan(line, number, group[n]);
+        converter.Scan(line, number, group.Next());
         number += std::max<std::int64_t>(lineEnds, 1);
-        if (++n == kScanAhead) finishGroup();
+        if (group.Take()) group.FinishAll(finish);
     });
-    finishGroup();
+    group.FinishAll(finish);
 }
 
 // A data line too long to hold: one that could not be read. A comment or blank
@@ -367,42 +355,38 @@ public:
     HeightsRun(const PointFileInput& input, TextOutput& output, const HeightsOptions& options,
                const HeightsCallbacks& callbacks, const RunStop& stop, HeightsOutcome& outcome)
         : reader_(input.fd()),
+          source_(reader_),
           output_(output),
           stop_(stop),
           outcome_(outcome),
           steps_(callbacks.progress, kProgressStep) {
         reader_.ReadRecords(options.columns.delimiter);
         reader_.StopOn(stop);
+        work_.countOverlong = CountOverlong;
+        work_.add = [this](const HeightsCounts& counts) { Add(counts); };
     }
 
     LineReader& reader() { return reader_; }
     TextOutput& output() { return output_; }
-    const RunStop& stop() const { return stop_; }
-    bool ended() const { return ended_; }
-    // How the reading of the data lines ended.
-    void End(const LineRunEnd& end) {
-        ended_ = end.ended;
-        if (end.readError != 0) outcome_.readError = end.readError;
-    }
+    // How the reading has ended so far.
+    const LineRunEnd& end() const { return source_.end(); }
 
     // The next record into `line`; false at the end, at a stop, or at a read error.
-    bool Next(std::string& line) {
-        const LineReader::Status status = reader_.Next(line);
-        if (status == LineReader::Status::Error) outcome_.readError = reader_.error();
-        if (status == LineReader::Status::End) ended_ = true;
-        return status == LineReader::Status::Line;
-    }
-    std::int64_t number() const { return reader_.lineNumber(); }
-
+    bool Next(std::string& line) { return source_.Next(line); }
+    std::int64_t number() const { return source_.number(); }
     // Copies the rest of an overlong line as read, counted when it is a data line.
     bool CopyOverlong(const std::string& line) {
-        HeightsCounts counts;
-        CountOverlong(line, number(), counts);
-        Add(counts);
-        output_.Write(line);
-        const LineReader::Status status = reader_.CopyRest(output_);
-        if (status == LineReader::Status::Error) outcome_.readError = reader_.error();
-        return status == LineReader::Status::Line;
+        return source_.CopyOverlong(line, output_, work_);
+    }
+
+    // The lines after the first data line, batched over the workers for a regular
+    // input, line by line for a live one.
+    void RunData(const LineConverter& converter, Delimiter delimiter, bool live) {
+        work_.handle = [&converter, delimiter](std::string_view lines, std::int64_t number,
+                                               std::string& out, HeightsCounts& counts) {
+            ConvertLines(lines, number, converter, delimiter, counts, out);
+        };
+        RunLines(source_, output_, live, stop_, work_);
     }
 
     void Add(const HeightsCounts& counts) {
@@ -419,27 +403,13 @@ public:
 
 private:
     LineReader reader_;
+    LineSource source_;
     TextOutput& output_;
     const RunStop& stop_;
     HeightsOutcome& outcome_;
     ProgressSteps steps_;
-    bool ended_ = false;
+    LineWork<HeightsCounts> work_;
 };
-
-// The lines after the first data line, batched over the workers for a regular
-// input, line by line for a live one.
-void RunData(HeightsRun& run, const LineConverter& converter, Delimiter delimiter, bool live) {
-    LineWork<HeightsCounts> work;
-    work.handle = [&converter, delimiter](std::string_view lines, std::int64_t number,
-                                          std::string& out, HeightsCounts& counts) {
-        ConvertLines(lines, number, converter, delimiter, counts, out);
-    };
-    work.countOverlong = [](std::string_view start, std::int64_t number, HeightsCounts& counts) {
-        CountOverlong(start, number, counts);
-    };
-    work.add = [&run](const HeightsCounts& counts) { run.Add(counts); };
-    run.End(RunLines(run.reader(), run.output(), live, run.stop(), work));
-}
 
 // The layout of the first data line `line`, or why it is refused.
 LayoutResult FirstLineLayout(std::string_view line, const HeightsOptions& options) {
@@ -594,10 +564,11 @@ HeightsOutcome RunHeights(const PointFileInput& input, TextOutput& output, const
             output.Write(out);
             run.Add(counts);
         }
-        RunData(run, converter, outcome.layout->delimiter, !input.identified());
+        run.RunData(converter, outcome.layout->delimiter, !input.identified());
     }
-    outcome.stopped =
-        !run.ended() && outcome.readError == 0 && outcome.layoutError.empty() && stop.Requested();
+    outcome.readError = run.end().readError;
+    outcome.stopped = !run.end().ended && outcome.readError == 0 && outcome.layoutError.empty() &&
+                      stop.Requested();
     if (!output.Close()) outcome.writeError = output.error();
     return outcome;
 }

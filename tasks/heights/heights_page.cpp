@@ -230,25 +230,17 @@ void HeightsPage::CalculateHeights() {
 }
 
 void HeightsPage::SettleRun(const HeightsOutcome& outcome, ReplacingOutput& output) {
-    if (outcome.completed() && output.Keep()) {
-        const std::string message = HeightsOutcomeMessage(outcome, inputPath_, outputPath_);
-        // Lines left without values are told in a box as well as in the status line.
-        if (outcome.gridOpened && !outcome.allComputed())
-            platform_.Notify(message, NoticeIcon::None);
-        platform_.ShowStatus(OneLine(message));
-        return;
-    }
-    // A failed rename comes with errno set; a failed read or write was kept by the run.
-    const int renameError = outcome.completed() ? errno : 0;
-    output.Discard();
-    const std::string why =
-        !outcome.layoutError.empty()
-            ? outcome.layoutError
-            : FailedRunReason(outcome.stopped, outcome.readError, outcome.writeError, renameError,
-                              inputPath_, outputPath_);
-    platform_.Notify(FailedRunMessage(why, outputPath_, output.fate()), NoticeIcon::None);
-    platform_.ShowStatus(
-        RunFailedStatus(kHeightsStatusName, outcome.stopped, outputPath_, output.fate()));
+    const PageRunEnd end{outcome.completed(), outcome.stopped, kHeightsStatusName, outputPath_};
+    const bool kept = EndPageRun(platform_, output, end, [&](int keepError) {
+        if (!outcome.layoutError.empty()) return outcome.layoutError;
+        return FailedRunReason(outcome.stopped, outcome.readError, outcome.writeError, keepError,
+                               inputPath_, outputPath_);
+    });
+    if (!kept) return;
+    const std::string message = HeightsOutcomeMessage(outcome, inputPath_, outputPath_);
+    // Lines left without values are told in a box as well as in the status line.
+    if (outcome.gridOpened && !outcome.allComputed()) platform_.Notify(message, NoticeIcon::None);
+    platform_.ShowStatus(OneLine(message));
 }
 
 }  // namespace egm2008

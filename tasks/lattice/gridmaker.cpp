@@ -7,7 +7,8 @@
 #include <utility>
 
 #include "tasks/common/field_text.hpp"
-#include "tasks/common/file_identity.hpp"
+#include "tasks/common/page_file_run.hpp"
+#include "engine/file_identity.hpp"
 #include "tasks/lattice/formats/format_raster.hpp"
 #include "tasks/lattice/formats/geotiff_output.hpp"
 #include "tasks/points/manual_point.hpp"
@@ -206,27 +207,21 @@ void GridmakerPage::WriteLattice(const GridmakerRequest& request, const LatticeA
 bool GridmakerPage::SettleLattice(const GridmakerOutcome& outcome, ReplacingOutput& output,
                                   double seconds) {
     const LatticeOutcome& lattice = outcome.lattice;
-    const bool whole = lattice.end == LatticeEnd::Completed && outcome.closed;
-    if (whole && output.Keep()) {
-        platform_.ShowStatus(LatticeWrittenStatus(lattice.nodesWritten, outputPath_, seconds));
-        return true;
-    }
-    // A failed rename comes with errno set; a failed write was kept by the output.
-    const int error = whole ? errno : output.text().error();
-    output.Discard();
     const bool cancelled = lattice.end == LatticeEnd::Cancelled;
-    std::string why;
-    if (cancelled) {
-        why = kRunCancelled;
-    } else if (lattice.end == LatticeEnd::StoppedAtError) {
-        why = LatticeStopFailure(lattice.stopLatitude, lattice.stopLongitude);
-    } else {
-        why = LatticeWriteFailure(outputPath_, error != 0 ? error : EIO);
-    }
-    platform_.Notify(FailedRunMessage(why, outputPath_, output.fate()), NoticeIcon::None);
-    platform_.ShowStatus(
-        RunFailedStatus(kGridmakerStatusName, cancelled, outputPath_, output.fate()));
-    return false;
+    const PageRunEnd end{lattice.end == LatticeEnd::Completed && outcome.closed, cancelled,
+                         kGridmakerStatusName, outputPath_};
+    const bool kept = EndPageRun(platform_, output, end, [&](int keepError) -> std::string {
+        if (cancelled) return kRunCancelled;
+        if (lattice.end == LatticeEnd::StoppedAtError) {
+            return LatticeStopFailure(lattice.stopLatitude, lattice.stopLongitude);
+        }
+        // A failed write was kept by the output.
+        const int error = keepError != 0 ? keepError : output.text().error();
+        return LatticeWriteFailure(outputPath_, error != 0 ? error : EIO);
+    });
+    if (kept)
+        platform_.ShowStatus(LatticeWrittenStatus(lattice.nodesWritten, outputPath_, seconds));
+    return kept;
 }
 
 GridmakerPage::~GridmakerPage() = default;

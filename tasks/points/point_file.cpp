@@ -12,11 +12,12 @@
 #include "engine/mapped_grid.hpp"
 #include "engine/query_routines.hpp"
 #include "tasks/common/field_text.hpp"
-#include "tasks/common/file_identity.hpp"
+#include "engine/file_identity.hpp"
 #include "tasks/common/fixed_format.hpp"
 #include "tasks/common/line_batches.hpp"
 #include "tasks/common/line_reader.hpp"
 #include "tasks/common/number_scan.hpp"
+#include "tasks/common/scan_ahead.hpp"
 
 namespace egm2008 {
 
@@ -24,9 +25,6 @@ namespace {
 
 // The caption shows the count at every multiple of this.
 constexpr std::int64_t kProgressStep = 1000;
-
-// Lines scanned, and their grid rows fetched, ahead of their queries.
-constexpr std::size_t kScanAhead = 16;
 
 // The line as read, its line end written as CR LF; without one when it had none.
 void CopyLine(std::string_view line, std::string& out) {
@@ -212,21 +210,19 @@ void WorkOnLines(std::string_view lines, std::string& out, LineCounts& counts,
         });
         return;
     }
-    // A group of lines is scanned first, each point's grid rows asked for,
-    // then queried and written in order: the memory waits of the group overlap.
-    ScannedLine group[kScanAhead];
-    std::size_t n = 0;
-    const auto finishGroup = [&] {
-        for (std::size_t k = 0; k < n; ++k) counts.Count(FinishPointLine(group[k], query, out));
-        n = 0;
+    // A group of lines scanned ahead of their queries (scan_ahead.hpp).
+    ScanAhead<ScannedLine> group;
+    const auto finish = [&](ScannedLine& scanned) {
+        counts.Count(FinishPointLine(scanned, query, out));
     };
     ForEachLine(lines, [&](std::string_view line) {
-        ScanPointLine(line, layout, group[n]);
-        if (group[n].outcome == LineOutcome::Computed)
-            mapped.Prefetch(grid, method, group[n].latitude, group[n].longitude);
-        if (++n == kScanAhead) finishGroup();
+        ScannedLine& scanned = group.Next();
+        ScanPointLine(line, layout, scanned);
+        if (scanned.outcome == LineOutcome::Computed)
+            mapped.Prefetch(grid, method, scanned.latitude, scanned.longitude);
+        if (group.Take()) group.FinishAll(finish);
     });
-    finishGroup();
+    group.FinishAll(finish);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "tasks/points/point_file_page.hpp"
 
 #include <atomic>
-#include <cerrno>
 #include <utility>
 
 #include "engine/mapped_grid.hpp"
@@ -115,19 +114,14 @@ void PointFilePage::CheckReceiver() {
 
 void PointFilePage::SettleRun(const PointFileOutcome& outcome, ReplacingOutput& output,
                               double seconds) {
-    if (outcome.completed() && output.Keep()) {
-        platform_.Notify(CompletionMessage(outcome), NoticeIcon::None);
-        platform_.ShowStatus(PointsWrittenStatus(outcome.computed, outputPath_, seconds));
-        return;
-    }
-    // A failed rename comes with errno set; a failed read or write was kept by the run.
-    const int renameError = outcome.completed() ? errno : 0;
-    output.Discard();
-    const std::string why = FailedRunReason(outcome.stopped, outcome.readError, outcome.writeError,
-                                            renameError, inputPath_, outputPath_);
-    platform_.Notify(FailedRunMessage(why, outputPath_, output.fate()), NoticeIcon::None);
-    platform_.ShowStatus(
-        RunFailedStatus(kFileCalcStatusName, outcome.stopped, outputPath_, output.fate()));
+    const PageRunEnd end{outcome.completed(), outcome.stopped, kFileCalcStatusName, outputPath_};
+    const bool kept = EndPageRun(platform_, output, end, [&](int keepError) {
+        return FailedRunReason(outcome.stopped, outcome.readError, outcome.writeError, keepError,
+                               inputPath_, outputPath_);
+    });
+    if (!kept) return;
+    platform_.Notify(CompletionMessage(outcome), NoticeIcon::None);
+    platform_.ShowStatus(PointsWrittenStatus(outcome.computed, outputPath_, seconds));
 }
 
 }  // namespace egm2008

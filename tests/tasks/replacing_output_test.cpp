@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -33,7 +34,7 @@ TEST(ReplacingOutput, NewFileKeepsThePermissionBits) {
         EXPECT_TRUE(output.replacing());
         output.text().WriteLine("new");
         EXPECT_EQ(ReadFile(out), kPrevious);
-        ASSERT_TRUE(output.Keep());
+        ASSERT_TRUE(output.Keep().kept());
         EXPECT_EQ(ReadFile(out), "new\r\n");
         struct stat info {};
         ASSERT_EQ(::stat(out.c_str(), &info), 0);
@@ -76,7 +77,22 @@ TEST(ReplacingOutput, DeviceIsWrittenDirectly) {
     ASSERT_TRUE(output.Open("/dev/null"));
     EXPECT_FALSE(output.replacing());
     EXPECT_EQ(output.fate(), OutputFate::Incomplete);
-    EXPECT_TRUE(output.Keep());
+    EXPECT_TRUE(output.Keep().kept());
+}
+
+// The reason a rename failed once reached the pages only through errno, read after other calls.
+TEST(ReplacingOutput, KeepReturnsTheErrorOfAFailedRename) {
+    test::ScratchFolder scratch;
+    const std::string out = scratch.File("out.txt");
+    ReplacingOutput output;
+    ASSERT_TRUE(output.Open(out));
+    output.text().WriteLine("new");
+    std::filesystem::create_directories(out + "/inside");  // no file can be renamed over it
+    const OutputKept kept = output.Keep();
+    EXPECT_FALSE(kept.kept());
+    EXPECT_TRUE(kept.error == EISDIR || kept.error == ENOTEMPTY || kept.error == EEXIST)
+        << kept.error;
+    EXPECT_EQ(scratch.Names(), (std::vector<std::string>{"out.txt"}));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "tasks/common/file_identity.hpp"
+#include "engine/file_identity.hpp"
 #include "tests/support/file_bytes.hpp"
 
 namespace egm2008 {
