@@ -518,7 +518,7 @@ struct GridCommand {
                                   "file to write, - for standard output (the default)")
                      ->type_name("OUT");
         std::vector<std::string> formats;
-        for (const LatticeFormatName& entry : kLatticeFormatNames) formats.emplace_back(entry.name);
+        for (const LatticeFormatInfo* row : LatticeFormats()) formats.emplace_back(row->name);
         formatOption = command
                            ->add_option("--format", format,
                                         "output format (default: from OUT's extension, else xyz)")
