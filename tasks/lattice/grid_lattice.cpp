@@ -154,7 +154,9 @@ struct LatticeWalk {
         }
     }
 
-    bool Writes(NodeWriting writing) const { return layout != nullptr && layout->writing == writing; }
+    bool Writes(NodeWriting writing) const {
+        return layout != nullptr && layout->writing == writing;
+    }
     // Rows stored south to north, at offsets after the header.
     bool SouthToNorth() const { return layout != nullptr && layout->rowsSouthToNorth; }
 

@@ -71,10 +71,10 @@ std::string RefusalOf(const GridmakerRequest& request, const LatticeShape& shape
     }
     // A format within its limits that its further limit refuses (a GeoTIFF whose tiles
     // would not fit) reads as too many columns.
-    const LatticeExcess excess = LatticeFormatExcess(request.format, shape)
-                                     .value_or(LatticeExcess{
-                                         LatticeBound::MostColumns,
-                                         LatticeFormatInfoOf(request.format).limits.mostColumns});
+    const LatticeExcess excess =
+        LatticeFormatExcess(request.format, shape)
+            .value_or(LatticeExcess{LatticeBound::MostColumns,
+                                    LatticeFormatInfoOf(request.format).limits.mostColumns});
     return LatticeRefusalMessage(LatticeFormatText(request.format), excess, shape.rows,
                                  shape.columns, fitting);
 }

@@ -108,7 +108,8 @@ LatticeDescription LatticeDescriptionOf(const GridmakerRequest& request, const G
 
 /// Writes the lattice of `area` (from CheckGridmakerRequest) to `output` in the
 /// request's format (through its row's raster, if it has one), querying
-/// `grid` through `mapped`, closes `output` and says how the run ended. `view`, when given, gets the lattice's rows too.
+/// `grid` through `mapped`, closes `output` and says how the run ended. `view`, when given, gets
+/// the lattice's rows too.
 GridmakerOutcome WriteGridmakerOutput(const GridmakerRequest& request, const LatticeArea& area,
                                       TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
                                       const LatticeProgress& progress,

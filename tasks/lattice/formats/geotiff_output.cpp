@@ -15,7 +15,6 @@
 #include <string_view>
 #include <vector>
 
-
 namespace egm2008 {
 
 namespace {

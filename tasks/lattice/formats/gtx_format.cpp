@@ -14,9 +14,8 @@ namespace egm2008 {
 
 namespace {
 
-constexpr LatticeNodeLayout kGtxNodes = {.writing = NodeWriting::Float32BE,
-                                         .missingValue = -88.8888f,
-                                         .rowsSouthToNorth = true};
+constexpr LatticeNodeLayout kGtxNodes = {
+    .writing = NodeWriting::Float32BE, .missingValue = -88.8888f, .rowsSouthToNorth = true};
 
 // Appends the `bytes` low bytes of `value`, most significant first.
 void AppendBigEndian(std::string& out, std::uint64_t value, int bytes) {

@@ -11,8 +11,8 @@ namespace egm2008 {
 namespace {
 
 std::unique_ptr<LatticeRaster> MakePng(TextOutput& output, const LatticeDescription& run) {
-    return std::make_unique<ColourMapFile>(
-        output, run.title, run.pictureWidth > 0 ? run.pictureWidth : kMapLongSide);
+    return std::make_unique<ColourMapFile>(output, run.title,
+                                           run.pictureWidth > 0 ? run.pictureWidth : kMapLongSide);
 }
 
 }  // namespace

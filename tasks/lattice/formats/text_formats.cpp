@@ -23,10 +23,8 @@ constexpr LatticeNodeLayout kXyzNodes = {.writing = NodeWriting::PointLine,
                                          .valueWidth = 8,
                                          .valueDecimals = 3};
 
-constexpr LatticeNodeLayout kCsvNodes = {.writing = NodeWriting::PointLine,
-                                         .separator = ',',
-                                         .valueDecimals = 3,
-                                         .missingText = ""};
+constexpr LatticeNodeLayout kCsvNodes = {
+    .writing = NodeWriting::PointLine, .separator = ',', .valueDecimals = 3, .missingText = ""};
 
 std::string CsvHeader(const LatticeShape&) { return "latitude,longitude,N\r\n"; }
 
