@@ -8,8 +8,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <string>
 #include <vector>
+
+#include "tasks/common/fixed_format.hpp"
 
 namespace egm2008 {
 namespace {
@@ -40,13 +43,23 @@ TEST(LatticeFormatTable, EachNameAndExtensionLeadsBackToItsRow) {
 }
 
 // Fault pinned: a row that neither the walk nor a raster writes leaves an empty
-// file; a format written at offsets cannot go to a pipe.
+// file; a format written at offsets cannot go to a pipe; a layout beyond the
+// room the walk keeps for a number overruns its piece.
 TEST(LatticeFormatTable, EachRowIsWrittenOneWay) {
     for (const LatticeFormatInfo* row : LatticeFormats()) {
         EXPECT_NE(row->nodes == nullptr, row->raster == nullptr) << row->name;
         EXPECT_NE(row->missingNode, nullptr) << row->name;
-        if (row->nodes != nullptr && row->nodes->rowsSouthToNorth) {
+        if (row->nodes == nullptr) continue;
+        const LatticeNodeLayout& nodes = *row->nodes;
+        if (nodes.rowsSouthToNorth) {
             EXPECT_FALSE(row->toStandardOutput) << row->name;
+        }
+        for (const int width : {nodes.latitudeWidth, nodes.longitudeWidth, nodes.valueWidth}) {
+            EXPECT_TRUE(width >= 0 && width <= 64) << row->name;
+        }
+        EXPECT_TRUE(nodes.valueDecimals >= 0 && nodes.valueDecimals <= 9) << row->name;
+        if (nodes.missingText != nullptr) {
+            EXPECT_LE(std::strlen(nodes.missingText), kFixedTextLimit) << row->name;
         }
     }
 }

@@ -80,6 +80,8 @@ enum class NodeWriting {
     Float32BE,  ///< N as a big-endian float32
 };
 
+/// Widths 0..64 and 0..9 decimals (WriteFixed's), a missing text of at most
+/// kFixedTextLimit characters: the room the walk keeps for each number.
 struct LatticeNodeLayout {
     NodeWriting writing = NodeWriting::PointLine;
     int latitudeWidth = 0;   ///< PointLine: the latitude's width
