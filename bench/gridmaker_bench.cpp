@@ -67,7 +67,8 @@ void Lattice(benchmark::State& state, InterpolationMethod method, LatticeArea ar
         }
         std::unique_ptr<LatticeRaster> raster;
         if (format == LatticeFormat::Geotiff) {
-            raster = MakeGeotiffOutput(output, {area.north, "grid", "Bi-Quadratic", 2.5, 2.5, ""});
+            raster = MakeGeotiffOutput(output,
+                                       {area.north, "grid", "Bi-Quadratic", 2.5, 2.5, "", "", 0});
         }
         const LatticeOutcome outcome =
             WriteGridLattice(output, grid, mapped, method, area, {}, format, raster.get());

@@ -9,8 +9,9 @@
 // SIGINT, SIGTERM or SIGHUP (stop_signals.hpp) leaves the previous file. A
 // run that stops at a node it cannot compute keeps the lines written so far
 // and ends with status 1. The lattice goes out in the format of GridArgs
-// (lattice_format.hpp); asc and gtx have been refused for standard output,
-// a lattice beyond the format's limits is refused with the page's checks.
+// (its row in lattice_format_info.hpp); a format that needs a file has been
+// refused for standard output, a lattice beyond the format's limits is
+// refused with the page's checks.
 // A --width beyond the lattice's long side is told (the map keeps a pixel a
 // node) and the run goes on.
 //
@@ -156,7 +157,7 @@ public:
                                   "file to write, - for standard output (the default)")
                      ->type_name("OUT");
         std::vector<std::string> formats;
-        for (const LatticeFormatName& entry : kLatticeFormatNames) formats.emplace_back(entry.name);
+        for (const LatticeFormatInfo* row : LatticeFormats()) formats.emplace_back(row->name);
         formatOption = command
                            ->add_option("--format", format,
                                         "output format (default: from OUT's extension, else xyz)")

@@ -41,17 +41,9 @@ std::string StandardOutputFailureMessage(const char* what) {
 }
 
 std::string NodesOutsideMessage(std::uint64_t nodes, LatticeFormat format) {
-    const char* how = " written as 9999.999.";
-    switch (format) {
-        case LatticeFormat::Xyz: break;
-        case LatticeFormat::Csv: how = " written with an empty N."; break;
-        case LatticeFormat::Asc: how = " written as NODATA -9999."; break;
-        case LatticeFormat::Gtx: how = " written as -88.8888."; break;
-        case LatticeFormat::Geotiff: how = " written as NoData."; break;
-        case LatticeFormat::Png: how = " drawn as missing."; break;
-    }
     return std::to_string(nodes) + (nodes == 1 ? " node" : " nodes") +
-           " could not be computed and " + (nodes == 1 ? "was" : "were") + how;
+           " could not be computed and " + (nodes == 1 ? "was " : "were ") +
+           LatticeFormatInfoOf(format).missingNode + ".";
 }
 
 std::string FormatNeedsFileMessage(LatticeFormat format) {

@@ -39,8 +39,8 @@ std::string NotDecimalsMessage(const std::string& text, int most);
 std::string StandardOutputFailureMessage(const char* what);
 
 /// "<n> node(s) could not be computed and was/were written as 9999.999."; in the
-/// other formats "... written with an empty N." (csv), "... written as NODATA
-/// -9999." (asc), "... written as -88.8888." (gtx).
+/// other formats as their rows say (LatticeFormatInfo::missingNode): "... written
+/// with an empty N." (csv), "... written as NODATA -9999." (asc).
 std::string NodesOutsideMessage(std::uint64_t nodes, LatticeFormat format = LatticeFormat::Xyz);
 
 /// A --width that is not a whole number of pixels from 1 to `most`.

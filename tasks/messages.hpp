@@ -208,11 +208,8 @@ std::string ColumnItem(std::size_t column, const std::string& name, bool header)
 /// "bi-quadratic", "bi-linear", "triangulation", "nearest neighbour".
 const char* MethodText(InterpolationMethod method);
 
-// The gridmaker page's output formats, in its picker's order (kGridmakerFormats):
-// the items and the save dialog's filters ("" for Text: the dialog as it always was).
-inline constexpr const char* kGridmakerFormatItems[] = {"Text", "GeoTIFF", "ESRI ASCII", "PNG"};
-inline constexpr const char* kGridmakerFormatFilters[] = {
-    "", "GeoTIFF (*.tif *.tiff)", "ESRI ASCII grid (*.asc)", "PNG picture (*.png)"};
+// The gridmaker page's format picker's items and the save dialog's filters are
+// in each format's row (tasks/lattice/formats/lattice_format_info.hpp).
 
 // The colour map (colour_map.hpp).
 /// Its title: "EGM2008 GEOID UNDULATION N [M]   47N TO 55N, 5E TO 15E, STEP 30' X 30'

@@ -1,6 +1,7 @@
 #include "tasks/lattice/grid_lattice.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -26,6 +27,15 @@ constexpr std::size_t kLineRoom = 3 * kFixedTextLimit + 4;
 constexpr std::uint64_t kColumnTextLimit = 65536;
 // More positions than this in a row or column: the walk is endless in practice.
 constexpr std::uint64_t kEndless = std::uint64_t{1} << 62;
+// Bytes of a value of NodeWriting::Float32BE.
+constexpr std::size_t kFloat32Size = 4;
+
+// Writes `value` as a big-endian float32 to `at` and returns the end.
+char* WriteFloat32BE(char* at, float value) {
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    for (int k = 3; k >= 0; --k) *at++ = static_cast<char>((bits >> (8 * k)) & 0xff);
+    return at;
+}
 
 // The walk of one axis: index 0 lies at `start`, index k >= 1 at start -/+ k*step,
 // computed from k each time, and is taken while it lies beyond/before `limit`.
@@ -115,39 +125,46 @@ LatticeArea AreaFromCorners(double latitude1, double longitude1, double latitude
 
 namespace {
 
-// The lattice as two axis walks, and the texts of the longitudes that every
-// row shares, each with its blank, when the rows are not too long.
+// The lattice as two axis walks, the format's layout of a node, and for a
+// point format the texts of the longitudes that every row shares, each with
+// its separator, when the rows are not too long.
 struct LatticeWalk {
     AxisWalk rows;
     AxisWalk columns;
     std::uint64_t rowLength;
     std::uint64_t rowCount;
-    LatticeFormat format;
-    bool keepValues;  // pieces keep their nodes' values for a raster
+    const LatticeNodeLayout* layout;  // nullptr: a raster format, which takes the values alone
+    bool keepValues;                  // pieces keep their nodes' values for a raster
     std::string columnTexts;
     std::vector<std::uint32_t> columnEnds;  // end of each column's text in columnTexts
 
-    LatticeWalk(const LatticeArea& area, LatticeFormat lineFormat, bool withValues)
+    LatticeWalk(const LatticeArea& area, const LatticeNodeLayout* nodeLayout, bool withValues)
         : rows(RowWalk(area)),
           columns(ColumnWalk(area)),
           rowLength(CountPositions(columns)),
           rowCount(CountPositions(rows)),
-          format(lineFormat),
+          layout(nodeLayout),
           keepValues(withValues) {
-        if (format != LatticeFormat::Xyz || rowLength > kColumnTextLimit) return;
+        if (!Writes(NodeWriting::PointLine) || rowLength > kColumnTextLimit) return;
         columnEnds.reserve(rowLength);
         for (std::uint64_t j = 0; j < rowLength; ++j) {
-            AppendFixed(columnTexts, columns.Position(j), 11, 6);
-            columnTexts.push_back(' ');
+            AppendFixed(columnTexts, columns.Position(j), layout->longitudeWidth, 6);
+            columnTexts.push_back(layout->separator);
             columnEnds.push_back(static_cast<std::uint32_t>(columnTexts.size()));
         }
     }
 
-    // Writes the longitude of `column` and its blank at `at`; returns the end.
+    bool Writes(NodeWriting writing) const {
+        return layout != nullptr && layout->writing == writing;
+    }
+    // Rows stored south to north, at offsets after the header.
+    bool SouthToNorth() const { return layout != nullptr && layout->rowsSouthToNorth; }
+
+    // Writes the longitude of `column` and its separator at `at`; returns the end.
     char* WriteLongitude(char* at, std::uint64_t column, double longitude) const {
         if (column >= columnEnds.size()) {
-            at = WriteFixed(at, longitude, 11, 6);
-            *at++ = ' ';
+            at = WriteFixed(at, longitude, layout->longitudeWidth, 6);
+            *at++ = layout->separator;
             return at;
         }
         const std::uint32_t from = column == 0 ? 0 : columnEnds[column - 1];
@@ -174,10 +191,11 @@ public:
         for (std::uint64_t k = 0; k < piece.nodes; ++k) {
             if (k == 0 || column == 0) {
                 latitude = walk_.rows.Position(row);
-                const bool csv = walk_.format == LatticeFormat::Csv;
-                char* end = WriteFixed(latitudeText, latitude, csv ? 0 : 10, 6);
-                *end++ = csv ? ',' : ' ';
-                latitudeLength = static_cast<std::size_t>(end - latitudeText);
+                if (walk_.Writes(NodeWriting::PointLine)) {
+                    char* end = WriteFixed(latitudeText, latitude, walk_.layout->latitudeWidth, 6);
+                    *end++ = walk_.layout->separator;
+                    latitudeLength = static_cast<std::size_t>(end - latitudeText);
+                }
             }
             const double longitude = walk_.columns.Position(column);
             // Bi-linear and triangulation leave the result alone when they fail:
@@ -219,7 +237,17 @@ private:
         piece.stopped = false;
     }
 
-    // One node in the run's format, straight into the piece's output.
+    // N of a node in a text layout: the missing text, or N with the layout's digits.
+    char* WriteValue(char* at, float undulation, bool missing) const {
+        const LatticeNodeLayout& layout = *walk_.layout;
+        if (missing && layout.missingText != nullptr) {
+            return std::copy_n(layout.missingText, std::strlen(layout.missingText), at);
+        }
+        return WriteFixed(at, static_cast<double>(undulation), layout.valueWidth,
+                          layout.valueDecimals);
+    }
+
+    // One node in the run's layout (lattice_format_info.hpp), straight into the piece's output.
     void AppendNode(LatticePiece& piece, std::string_view latitudeText, std::uint64_t column,
                     double longitude, float undulation, bool missing) const {
         if (piece.output.size() - piece.length < kLineRoom) {
@@ -227,38 +255,26 @@ private:
         }
         char* const begin = piece.output.data() + piece.length;
         char* at = begin;
-        switch (walk_.format) {
-            case LatticeFormat::Xyz:
-                // "%10.6lf %11.6lf %8.3f" and CR LF.
-                std::memcpy(at, latitudeText.data(), latitudeText.size());
-                at = walk_.WriteLongitude(at + latitudeText.size(), column, longitude);
-                at = WriteFixed(at, static_cast<double>(undulation), 8, 3);
-                at = EndLine(at);
-                break;
-            case LatticeFormat::Csv:
-                std::memcpy(at, latitudeText.data(), latitudeText.size());
-                at = WriteFixed(at + latitudeText.size(), longitude, 0, 6);
-                *at++ = ',';
-                if (!missing) at = WriteFixed(at, static_cast<double>(undulation), 0, 3);
-                at = EndLine(at);
-                break;
-            case LatticeFormat::Asc:
-                if (missing) {
-                    at = std::copy_n(kAscNoData, std::strlen(kAscNoData), at);
-                } else {
-                    at = WriteFixed(at, static_cast<double>(undulation), 0, 4);
-                }
-                if (column + 1 == walk_.rowLength) {
-                    at = EndLine(at);
-                } else {
-                    *at++ = ' ';
-                }
-                break;
-            case LatticeFormat::Gtx:
-                at = WriteGtxValue(at, missing ? kGtxMissing : undulation);
-                break;
-            case LatticeFormat::Geotiff:
-            case LatticeFormat::Png: break;  // rasters take the values alone
+        if (walk_.layout != nullptr) {  // a raster takes the values alone
+            switch (walk_.layout->writing) {
+                case NodeWriting::PointLine:
+                    // xyz: "%10.6lf %11.6lf %8.3f" and CR LF.
+                    std::memcpy(at, latitudeText.data(), latitudeText.size());
+                    at = walk_.WriteLongitude(at + latitudeText.size(), column, longitude);
+                    at = EndLine(WriteValue(at, undulation, missing));
+                    break;
+                case NodeWriting::ValueText:
+                    at = WriteValue(at, undulation, missing);
+                    if (column + 1 == walk_.rowLength) {
+                        at = EndLine(at);
+                    } else {
+                        *at++ = walk_.layout->separator;
+                    }
+                    break;
+                case NodeWriting::Float32BE:
+                    at = WriteFloat32BE(at, missing ? walk_.layout->missingValue : undulation);
+                    break;
+            }
         }
         if (walk_.keepValues) {
             piece.values.push_back(missing ? std::numeric_limits<float>::quiet_NaN() : undulation);
@@ -316,9 +332,14 @@ private:
 // calls the progress callback at every mark a piece holds.
 class PieceWriter {
 public:
-    PieceWriter(TextOutput& output, const LatticeWalk& walk, const LatticeProgress& progress,
-                LatticeOutcome& outcome, LatticeRaster* raster)
-        : output_(output), walk_(walk), progress_(progress), outcome_(outcome), raster_(raster) {
+    PieceWriter(TextOutput& output, const LatticeWalk& walk, std::uint64_t headerSize,
+                const LatticeProgress& progress, LatticeOutcome& outcome, LatticeRaster* raster)
+        : output_(output),
+          walk_(walk),
+          headerSize_(headerSize),
+          progress_(progress),
+          outcome_(outcome),
+          raster_(raster) {
         if (raster_ != nullptr) row_.resize(static_cast<std::size_t>(walk_.rowLength));
     }
 
@@ -367,23 +388,23 @@ private:
         return true;
     }
 
-    // Writes bytes [from, to) of the piece: text in walking order; GTX values
-    // each row at its place, the rows being stored south to north.
+    // Writes bytes [from, to) of the piece: in walking order; values stored south
+    // to north each row at its place after the header.
     void Put(const LatticePiece& piece, std::size_t from, std::size_t to) {
         const std::string_view bytes(piece.output);
-        if (walk_.format != LatticeFormat::Gtx) {
+        if (!walk_.SouthToNorth()) {
             output_.Write(bytes.substr(from, to - from));
             return;
         }
-        std::uint64_t node = piece.firstNode + from / kGtxValueSize;
+        std::uint64_t node = piece.firstNode + from / kFloat32Size;
         while (from < to && !output_.failed()) {
             const std::uint64_t row = node / walk_.rowLength;
             const std::uint64_t column = node % walk_.rowLength;
             const std::uint64_t count =
-                std::min<std::uint64_t>((to - from) / kGtxValueSize, walk_.rowLength - column);
+                std::min<std::uint64_t>((to - from) / kFloat32Size, walk_.rowLength - column);
             const std::uint64_t place = (walk_.rowCount - 1 - row) * walk_.rowLength + column;
-            const std::size_t length = static_cast<std::size_t>(count) * kGtxValueSize;
-            output_.WriteAt(kGtxHeaderSize + place * kGtxValueSize, bytes.substr(from, length));
+            const std::size_t length = static_cast<std::size_t>(count) * kFloat32Size;
+            output_.WriteAt(headerSize_ + place * kFloat32Size, bytes.substr(from, length));
             from += length;
             node += count;
         }
@@ -391,6 +412,7 @@ private:
 
     TextOutput& output_;
     const LatticeWalk& walk_;
+    std::uint64_t headerSize_;  // bytes before the first value
     const LatticeProgress& progress_;
     LatticeOutcome& outcome_;
     LatticeRaster* raster_;
@@ -398,23 +420,25 @@ private:
     std::uint64_t handed_ = 0;  // nodes whose values went into row_
 };
 
-// A GTX run that stopped at a node is kept as far as it went; the nodes it did
-// not reach (the rest of the stop's row and every row south of it, which the
-// file stores first) get the missing value instead of reading as 0 m.
-void MarkUnwrittenMissing(TextOutput& output, const LatticeWalk& walk, std::uint64_t written) {
+// A run stored south to north (gtx) that stopped at a node is kept as far as
+// it went; the nodes it did not reach (the rest of the stop's row and every row
+// south of it, which the file stores first) get the missing value instead of
+// reading as 0 m.
+void MarkUnwrittenMissing(TextOutput& output, const LatticeWalk& walk, std::uint64_t headerSize,
+                          std::uint64_t written) {
     const std::uint64_t row = written / walk.rowLength;
     const std::uint64_t column = written % walk.rowLength;
     const std::uint64_t rowPlace = (walk.rowCount - 1 - row) * walk.rowLength;
     constexpr std::uint64_t kChunkValues = 16384;
-    std::string chunk(kChunkValues * kGtxValueSize, '\0');
+    std::string chunk(kChunkValues * kFloat32Size, '\0');
     for (std::uint64_t k = 0; k < kChunkValues; ++k) {
-        WriteGtxValue(chunk.data() + k * kGtxValueSize, kGtxMissing);
+        WriteFloat32BE(chunk.data() + k * kFloat32Size, walk.layout->missingValue);
     }
     const auto fill = [&](std::uint64_t from, std::uint64_t to) {  // value places [from, to)
         while (from < to && !output.failed()) {
             const std::uint64_t count = std::min(to - from, kChunkValues);
-            output.WriteAt(kGtxHeaderSize + from * kGtxValueSize,
-                           std::string_view(chunk).substr(0, count * kGtxValueSize));
+            output.WriteAt(headerSize + from * kFloat32Size,
+                           std::string_view(chunk).substr(0, count * kFloat32Size));
             from += count;
         }
     };
@@ -462,14 +486,14 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, Mappe
         outcome.end = LatticeEnd::InvalidArea;
         return outcome;
     }
-    const LatticeWalk walk(area, format, raster != nullptr);
+    const LatticeWalk walk(area, LatticeFormatInfoOf(format).nodes, raster != nullptr);
     const LatticeShape shape = ShapeOf(walk, area);
     if (!LatticeFormatHolds(format, shape) || (raster != nullptr && !raster->Begin(shape))) {
         outcome.end = LatticeEnd::InvalidArea;
         return outcome;
     }
     const std::string header = LatticeFormatHeader(format, shape);
-    if (format == LatticeFormat::Gtx) {
+    if (walk.SouthToNorth()) {
         output.WriteAt(0, header);
     } else {
         output.Write(header);
@@ -478,7 +502,7 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, Mappe
     OrderedWork<LatticePiece> work(kPiecesInFlight, RunWorkerCount(),
                                    PieceComputer(walk, grid, mapped, method));
     PieceDealer dealer(walk);
-    PieceWriter writer(output, walk, progress, outcome, raster);
+    PieceWriter writer(output, walk, header.size(), progress, outcome, raster);
     for (;;) {
         while (dealer.NodesLeft() && !work.Full()) {
             dealer.Deal(work.Fill());
@@ -489,8 +513,8 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, Mappe
         work.Release();
         if (!goOn) break;
     }
-    if (format == LatticeFormat::Gtx && outcome.end == LatticeEnd::StoppedAtError) {
-        MarkUnwrittenMissing(output, walk, outcome.nodesWritten);
+    if (walk.SouthToNorth() && outcome.end == LatticeEnd::StoppedAtError) {
+        MarkUnwrittenMissing(output, walk, header.size(), outcome.nodesWritten);
     }
     // The raster writes its end (a GeoTIFF's directory, a picture) before the output is flushed.
     if (raster != nullptr && !raster->Finish(outcome.end == LatticeEnd::Completed) &&

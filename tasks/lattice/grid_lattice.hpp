@@ -2,7 +2,9 @@
 // lattice, one line "%10.6lf %11.6lf %8.3f" + CR LF per node (latitude,
 // longitude as walked, west negative, undulation in metres), rows from north
 // to south and each row from west to east; or the lattice in another of the
-// formats of lattice_format.hpp, its nodes computed and handed out alike.
+// formats of lattice_format_info.hpp, its nodes computed and handed out alike:
+// the walk writes each node as the format's row lays it out, or hands the
+// rows of values to the format's raster.
 //
 // Row 0 lies at `north` and column 0 at `west`, always; row i >= 1 at
 // north - i*latStep and column j >= 1 at west + j*lonStep, computed from the
@@ -32,7 +34,7 @@
 #include "engine/geoid_grid.hpp"
 #include "engine/mapped_grid.hpp"
 #include "tasks/lattice/lattice_format.hpp"
-#include "tasks/lattice/lattice_raster.hpp"
+#include "tasks/lattice/formats/lattice_raster.hpp"
 #include "tasks/messages.hpp"
 #include "tasks/common/text_output.hpp"
 
@@ -90,7 +92,8 @@ std::uint64_t LatticeNodeCount(const LatticeArea& area);
 LatticeShape LatticeShapeOf(const LatticeArea& area);
 
 /// Writes the lattice of `area` to `output` (open or attached; the caller closes it)
-/// in `format` (lattice_format.hpp; gtx needs a file it can write at offsets),
+/// in `format` (its row in lattice_format_info.hpp; a format stored south to
+/// north, gtx, needs a file it can write at offsets),
 /// querying `grid` through `mapped`, and flushes it. When `raster` is given, it
 /// gets the lattice's rows too (lattice_raster.hpp), and it alone for the raster
 /// formats, which write no text; its Begin refusing the lattice ends the run as

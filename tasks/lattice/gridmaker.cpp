@@ -2,15 +2,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <iterator>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "tasks/common/field_text.hpp"
-#include "tasks/common/page_file_run.hpp"
 #include "engine/file_identity.hpp"
-#include "tasks/lattice/formats/format_raster.hpp"
-#include "tasks/lattice/formats/geotiff_output.hpp"
+#include "tasks/common/page_file_run.hpp"
 #include "tasks/points/manual_point.hpp"
 #include "tasks/common/run_clock.hpp"
 #include "tasks/common/text_output.hpp"
@@ -30,24 +30,34 @@ constexpr FieldKind kFieldKinds[kGridmakerFields] = {FieldKind::Latitude, FieldK
                                                      FieldKind::Spacing,  FieldKind::Spacing};
 
 static_assert(std::size(kGridmakerFieldNames) == kGridmakerFields);
-static_assert(std::size(kGridmakerFormatItems) == std::size(kGridmakerFormats));
-static_assert(std::size(kGridmakerFormatFilters) == std::size(kGridmakerFormats));
 
 // The page's output name before the user chose one, for a format.
 std::string DefaultOutputOf(LatticeFormat format) {
-    if (format == LatticeFormat::Xyz) return kDefaultGridOutput;
-    for (const LatticeFormatName& entry : kLatticeFormatNames) {
-        if (entry.format == format) return std::string("Output") + entry.extension;
-    }
-    return kDefaultGridOutput;
+    const char* extension = LatticeFormatInfoOf(format).extensions[0];
+    if (format == LatticeFormat::Xyz || extension == nullptr) return kDefaultGridOutput;
+    return std::string("Output") + extension;
 }
 
 // True for an output name the page gave and the user did not choose.
 bool IsDefaultOutput(const std::string& path) {
-    for (const LatticeFormat format : kGridmakerFormats) {
+    for (const LatticeFormat format : GridmakerFormats()) {
         if (path == DefaultOutputOf(format)) return true;
     }
     return false;
+}
+
+// The rows the window offers, in the places of its picker.
+std::vector<LatticeFormat> OfferedFormats() {
+    std::vector<const LatticeFormatInfo*> rows;
+    for (const LatticeFormatInfo* row : LatticeFormats()) {
+        if (row->pickerPlace > 0) rows.push_back(row);
+    }
+    std::sort(rows.begin(), rows.end(), [](const LatticeFormatInfo* a, const LatticeFormatInfo* b) {
+        return a->pickerPlace < b->pickerPlace;
+    });
+    std::vector<LatticeFormat> formats;
+    for (const LatticeFormatInfo* row : rows) formats.push_back(row->format);
+    return formats;
 }
 
 // Why `request`'s format cannot hold a lattice of `shape`, and which of
@@ -55,20 +65,46 @@ bool IsDefaultOutput(const std::string& path) {
 std::string RefusalOf(const GridmakerRequest& request, const LatticeShape& shape,
                       std::span<const LatticeFormat> offered) {
     std::vector<const char*> fitting;
-    for (const LatticeFormatName& entry : kLatticeFormatNames) {
+    for (const LatticeFormatInfo* row : LatticeFormats()) {
         const bool isOffered = offered.empty() || std::find(offered.begin(), offered.end(),
-                                                            entry.format) != offered.end();
-        if (isOffered && LatticeFormatHolds(entry.format, shape)) fitting.push_back(entry.name);
+                                                            row->format) != offered.end();
+        if (isOffered && LatticeFormatHolds(row->format, shape)) fitting.push_back(row->name);
     }
-    // A GeoTIFF within the limits whose tiles would still not fit reads as too many columns.
+    // A format within its limits that its further limit refuses (a GeoTIFF whose tiles
+    // would not fit) reads as too many columns.
     const LatticeExcess excess =
         LatticeFormatExcess(request.format, shape)
-            .value_or(LatticeExcess{LatticeBound::MostColumns, kGeotiffColumnLimit});
+            .value_or(LatticeExcess{LatticeBound::MostColumns,
+                                    LatticeFormatInfoOf(request.format).limits.mostColumns});
     return LatticeRefusalMessage(LatticeFormatText(request.format), excess, shape.rows,
                                  shape.columns, fitting);
 }
 
 }  // namespace
+
+std::span<const LatticeFormat> GridmakerFormats() {
+    static const std::vector<LatticeFormat> formats = OfferedFormats();
+    return formats;
+}
+
+LatticeDescription LatticeDescriptionOf(const GridmakerRequest& request, const GeoidGrid& grid) {
+    const auto value = [&request](GridmakerField field) {
+        return request.values[static_cast<int>(field)];
+    };
+    LatticeDescription description;
+    description.north =
+        std::max(value(GridmakerField::Latitude1), value(GridmakerField::Latitude2));
+    description.grid = std::filesystem::path(grid.path).filename().string();
+    for (const ManualMethod& method : kManualMethods) {
+        if (method.method == request.method) description.method = method.label;
+    }
+    description.latSpacing = value(GridmakerField::LatSpacing);
+    description.lonSpacing = value(GridmakerField::LonSpacing);
+    description.software = std::string("egm2008 ") + EGM2008_VERSION;
+    description.title = ColourMapTitle(request.values, grid.gridSize, request.method);
+    description.pictureWidth = request.pictureWidth;
+    return description;
+}
 
 const char* GridmakerFieldCheck(GridmakerField field, double value) {
     switch (field) {
@@ -110,7 +146,9 @@ GridmakerOutcome WriteGridmakerOutput(const GridmakerRequest& request, const Lat
                                       TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
                                       const LatticeProgress& progress, LatticeRaster* view) {
     GridmakerOutcome outcome;
-    const std::unique_ptr<LatticeRaster> file = MakeFormatRaster(request, grid, output);
+    const LatticeRasterMaker makeRaster = LatticeFormatInfoOf(request.format).raster;
+    const std::unique_ptr<LatticeRaster> file =
+        makeRaster != nullptr ? makeRaster(output, LatticeDescriptionOf(request, grid)) : nullptr;
     LatticeRasterTee rasters;
     if (file) rasters.Add(*file);
     if (view != nullptr) rasters.Add(*view);
@@ -149,7 +187,7 @@ void GridmakerPage::RunGridmaker() {
     request.outputName = outputPath_;
     request.method = method_;
     request.format = format_;
-    const GridmakerCheck check = CheckGridmakerRequest(request, kGridmakerFormats);
+    const GridmakerCheck check = CheckGridmakerRequest(request, GridmakerFormats());
     if (!check.message.empty()) {
         platform_.Notify(check.message, NoticeIcon::None);
         return;
@@ -227,16 +265,19 @@ bool GridmakerPage::SettleLattice(const GridmakerOutcome& outcome, ReplacingOutp
 GridmakerPage::~GridmakerPage() = default;
 
 void GridmakerPage::InitialiseGridmakerPage() {
-    platform_.SetChoices(gridmaker_ids::kFormatChoice,
-                         {std::begin(kGridmakerFormatItems), std::end(kGridmakerFormatItems)},
-                         formatIndex_);
+    std::vector<std::string> items;
+    for (const LatticeFormat format : GridmakerFormats()) {
+        items.emplace_back(LatticeFormatInfoOf(format).pickerItem);
+    }
+    platform_.SetChoices(gridmaker_ids::kFormatChoice, items, formatIndex_);
     platform_.SetEnabled(gridmaker_ids::kShowMapButton, map_ != nullptr);
 }
 
 void GridmakerPage::SelectFormat(int index) {
-    if (index < 0 || index >= static_cast<int>(std::size(kGridmakerFormats))) return;
+    const std::span<const LatticeFormat> formats = GridmakerFormats();
+    if (index < 0 || index >= static_cast<int>(formats.size())) return;
     formatIndex_ = index;
-    format_ = kGridmakerFormats[index];
+    format_ = formats[static_cast<std::size_t>(index)];
     if (IsDefaultOutput(outputPath_)) {
         outputPath_ = DefaultOutputOf(format_);
         platform_.SetFieldText(gridmaker_ids::kOutputPath, outputPath_);
@@ -248,7 +289,7 @@ void GridmakerPage::ShowMap() {
 }
 
 void GridmakerPage::BrowseOutputFile() {
-    const char* filter = kGridmakerFormatFilters[formatIndex_];
+    const char* filter = LatticeFormatInfoOf(format_).saveFilter;
     std::string path =
         *filter == '\0' ? platform_.SaveFileDialog() : platform_.SaveFileDialogFor(filter);
     if (path.empty()) return;  // cancelled: the path stays as it was

@@ -57,10 +57,9 @@ inline constexpr int kFormatChoice = 1060;
 inline constexpr int kShowMapButton = 1061;
 }  // namespace gridmaker_ids
 
-/// The page's output formats, by the index of its format picker (the items of
-/// kGridmakerFormatItems).
-inline constexpr LatticeFormat kGridmakerFormats[] = {LatticeFormat::Xyz, LatticeFormat::Geotiff,
-                                                      LatticeFormat::Asc, LatticeFormat::Png};
+/// The page's output formats, by the index of its format picker: the rows the
+/// window offers (LatticeFormatInfo::pickerPlace), in their places.
+std::span<const LatticeFormat> GridmakerFormats();
 
 /// The six values of the area, in the order the gridmaker checks them.
 enum class GridmakerField { Latitude1, Longitude1, Latitude2, Longitude2, LatSpacing, LonSpacing };
@@ -102,9 +101,15 @@ const char* GridmakerFieldCheck(GridmakerField field, double value);
 GridmakerCheck CheckGridmakerRequest(const GridmakerRequest& request,
                                      std::span<const LatticeFormat> offered = {});
 
+/// What the files of `request`'s run on `grid` tell of it (lattice_format_info.hpp):
+/// the northern latitude of its corners, the grid file's name without its
+/// folder, the method's label, the colour map's title, the picture's width.
+LatticeDescription LatticeDescriptionOf(const GridmakerRequest& request, const GeoidGrid& grid);
+
 /// Writes the lattice of `area` (from CheckGridmakerRequest) to `output` in the
-/// request's format, querying `grid` through `mapped`, closes `output` and says
-/// how the run ended. `view`, when given, gets the lattice's rows too.
+/// request's format (through its row's raster, if it has one), querying
+/// `grid` through `mapped`, closes `output` and says how the run ended. `view`, when given, gets
+/// the lattice's rows too.
 GridmakerOutcome WriteGridmakerOutput(const GridmakerRequest& request, const LatticeArea& area,
                                       TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
                                       const LatticeProgress& progress,

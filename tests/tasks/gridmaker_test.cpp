@@ -504,7 +504,7 @@ TEST(Gridmaker, FormatChoiceRenamesOnlyTheDefaultOutputAndFiltersTheDialog) {
         }
         page.SelectFormat(c.format);
         EXPECT_EQ(page.outputPath(), c.path) << c.format;
-        EXPECT_EQ(page.format(), kGridmakerFormats[c.format]);
+        EXPECT_EQ(page.format(), GridmakerFormats()[c.format]);
         page.BrowseOutputFile();
         EXPECT_EQ(platform.events.back(), c.dialog);
     }
@@ -762,7 +762,7 @@ TEST_P(GridmakerLimitTest, RefusesWhatTheFormatCannotHoldAndSaysWhatWould) {
     GridmakerRequest request;
     std::copy(std::begin(c.values), std::end(c.values), request.values);
     request.format = c.format;
-    const GridmakerCheck check = c.pageFormats ? CheckGridmakerRequest(request, kGridmakerFormats)
+    const GridmakerCheck check = c.pageFormats ? CheckGridmakerRequest(request, GridmakerFormats())
                                                : CheckGridmakerRequest(request);
     EXPECT_EQ(check.message, c.message);
     EXPECT_FALSE(check.fieldFailed);

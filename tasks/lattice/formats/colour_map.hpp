@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "tasks/lattice/formats/bitmap_font.hpp"
-#include "tasks/lattice/lattice_raster.hpp"
+#include "tasks/lattice/formats/lattice_raster.hpp"
 #include "tasks/common/text_output.hpp"
 
 namespace egm2008 {

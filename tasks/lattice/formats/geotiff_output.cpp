@@ -10,12 +10,10 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
-#include <filesystem>
 #include <limits>
+#include <string>
 #include <string_view>
 #include <vector>
-
-#include "tasks/points/manual_point.hpp"
 
 namespace egm2008 {
 
@@ -122,7 +120,7 @@ std::string XmlText(std::string_view text) {
 // The GDAL_METADATA tag's XML: PROJ's items of a geoid model (the grid's
 // type, the vertical system it leads to, the area; the band's description and
 // unit), then the run's own.
-std::string MetadataXml(const GeotiffDescription& description, const LatticeShape& shape) {
+std::string MetadataXml(const LatticeDescription& description, const LatticeShape& shape) {
     std::string spacing;
     AppendFormat(spacing, "%.10g x %.10g arc minutes (latitude x longitude)",
                  description.latSpacing, description.lonSpacing);
@@ -151,7 +149,7 @@ std::string MetadataXml(const GeotiffDescription& description, const LatticeShap
 }
 
 // What the file is, in words (TIFF's ImageDescription).
-std::string ImageDescription(const GeotiffDescription& description) {
+std::string ImageDescription(const LatticeDescription& description) {
     return "EGM2008 geoid undulation N in metres: WGS 84 (EPSG:4326) ellipsoidal height = "
            "EGM2008 height (EPSG:" +
            std::string(kEgm2008HeightCode) + ") + N. From " + description.grid + ", " +
@@ -161,7 +159,7 @@ std::string ImageDescription(const GeotiffDescription& description) {
 // Writes the lattice's rows as a row of tiles at a time; see geotiff_output.hpp.
 class GeotiffWriter final : public LatticeRaster {
 public:
-    GeotiffWriter(TextOutput& output, const GeotiffDescription& description)
+    GeotiffWriter(TextOutput& output, const LatticeDescription& description)
         : output_(output), description_(description) {}
     ~GeotiffWriter() override { Close(); }
     GeotiffWriter(const GeotiffWriter&) = delete;
@@ -180,7 +178,7 @@ private:
     void Close();
 
     TextOutput& output_;
-    GeotiffDescription description_;
+    LatticeDescription description_;
     LatticeShape shape_;
     GeotiffLayout layout_;
     TiffSink sink_;
@@ -315,23 +313,6 @@ void GeotiffWriter::Close() {
 
 }  // namespace
 
-GeotiffDescription GeotiffDescriptionOf(const GridmakerRequest& request, const GeoidGrid& grid) {
-    const auto value = [&request](GridmakerField field) {
-        return request.values[static_cast<int>(field)];
-    };
-    GeotiffDescription description;
-    description.north =
-        std::max(value(GridmakerField::Latitude1), value(GridmakerField::Latitude2));
-    description.grid = std::filesystem::path(grid.path).filename().string();
-    for (const ManualMethod& method : kManualMethods) {
-        if (method.method == request.method) description.method = method.label;
-    }
-    description.latSpacing = value(GridmakerField::LatSpacing);
-    description.lonSpacing = value(GridmakerField::LonSpacing);
-    description.software = std::string("egm2008 ") + EGM2008_VERSION;
-    return description;
-}
-
 GeotiffLayout GeotiffLayoutOf(std::uint64_t rows, std::uint64_t columns) {
     GeotiffLayout layout;
     if (rows == 0 || columns == 0 || rows > std::numeric_limits<std::uint32_t>::max() ||
@@ -358,8 +339,32 @@ GeotiffLayout GeotiffLayoutOf(std::uint64_t rows, std::uint64_t columns) {
 }
 
 std::unique_ptr<LatticeRaster> MakeGeotiffOutput(TextOutput& output,
-                                                 const GeotiffDescription& description) {
+                                                 const LatticeDescription& description) {
     return std::make_unique<GeotiffWriter>(output, description);
 }
+
+namespace {
+
+bool GeotiffHolds(const LatticeShape& shape) {
+    return GeotiffLayoutOf(shape.rows, shape.columns).holds;
+}
+
+}  // namespace
+
+const LatticeFormatInfo kGeotiffFormat = {.format = LatticeFormat::Geotiff,
+                                          .name = "geotiff",
+                                          .extensions = {".tif", ".tiff"},
+                                          .toStandardOutput = false,
+                                          .missingNode = "written as NoData",
+                                          .limits = {.leastRows = kProjLeastCount,
+                                                     .leastColumns = kProjLeastCount,
+                                                     .mostColumns = kGeotiffColumnLimit},
+                                          .holds = GeotiffHolds,
+                                          .header = nullptr,
+                                          .nodes = nullptr,
+                                          .raster = MakeGeotiffOutput,
+                                          .pickerPlace = 2,
+                                          .pickerItem = "GeoTIFF",
+                                          .saveFilter = "GeoTIFF (*.tif *.tiff)"};
 
 }  // namespace egm2008

@@ -1,7 +1,7 @@
-// The gridmaker's GeoTIFF: a raster (lattice_raster.hpp) that writes the
-// lattice through libtiff and libgeotiff into the run's TextOutput, at
-// offsets, so that the output stays the temporary file a ReplacingOutput puts
-// in place at the end.
+// The gridmaker's GeoTIFF, the geotiff row of lattice_format_info.hpp: a
+// raster (lattice_raster.hpp) that writes the lattice through libtiff and
+// libgeotiff into the run's TextOutput, at offsets, so that the output stays
+// the temporary file a ReplacingOutput puts in place at the end.
 //
 // A geoid model as PROJ's own are written (its "Geodetic TIFF grids"), so
 // that PROJ's vgridshift and GDAL take it as one: one Float32 band of N in
@@ -25,28 +25,12 @@
 
 #include <cstdint>
 #include <memory>
-#include <string>
 
-#include "engine/geoid_grid.hpp"
-#include "tasks/lattice/gridmaker.hpp"
-#include "tasks/lattice/lattice_raster.hpp"
 #include "tasks/common/text_output.hpp"
+#include "tasks/lattice/formats/lattice_format_info.hpp"
+#include "tasks/lattice/formats/lattice_raster.hpp"
 
 namespace egm2008 {
-
-/// What a GeoTIFF tells of its run besides the lattice.
-struct GeotiffDescription {
-    double north = 0.0;       ///< latitude of the northern row, as the area gives it
-    std::string grid;         ///< the grid file's name
-    std::string method;       ///< the interpolation method, as the window labels it
-    double latSpacing = 0.0;  ///< arc minutes
-    double lonSpacing = 0.0;  ///< arc minutes
-    std::string software;     ///< "egm2008 <version>"
-};
-
-/// The description of `request`'s run on `grid`: the northern latitude of its
-/// corners, the grid file's name without its folder, the method's label.
-GeotiffDescription GeotiffDescriptionOf(const GridmakerRequest& request, const GeoidGrid& grid);
 
 /// The value of a node that cannot be computed, and its GDAL_NODATA text.
 inline constexpr float kGeotiffNoData = -9999.0f;
@@ -68,8 +52,10 @@ struct GeotiffLayout {
 /// kGeotiffColumnLimit columns and 2^32 - 1 rows.
 GeotiffLayout GeotiffLayoutOf(std::uint64_t rows, std::uint64_t columns);
 
-/// The GeoTIFF writer for `output` (which must outlive it and seek).
+/// The GeoTIFF writer for `output` (which must outlive it and seek); of
+/// `description` it tells the northern latitude, the grid, the method, the
+/// spacings and the software (the geotiff row's raster).
 std::unique_ptr<LatticeRaster> MakeGeotiffOutput(TextOutput& output,
-                                                 const GeotiffDescription& description);
+                                                 const LatticeDescription& description);
 
 }  // namespace egm2008

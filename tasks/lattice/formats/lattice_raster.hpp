@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tasks/lattice/lattice_format.hpp"
+#include "tasks/lattice/formats/lattice_format_info.hpp"
 
 namespace egm2008 {
 
