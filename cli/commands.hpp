@@ -8,6 +8,7 @@
 #include "cli/console.hpp"
 #include "cli/grid_choice.hpp"
 #include "engine/geoid_grid.hpp"
+#include "tasks/engine_names.hpp"
 #include "tasks/heights/heights.hpp"
 #include "tasks/lattice/lattice_format.hpp"
 #include "tasks/nmea/nmea_rewrite.hpp"

@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 namespace {
 
@@ -90,4 +90,4 @@ void ReadOnlyMapping::Reset() {
     size_ = 0;
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

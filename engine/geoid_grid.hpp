@@ -19,7 +19,7 @@
 #include "engine/messages.hpp"
 #include "engine/notifier.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 /// File name of the internal 10'x10' little-endian database.
 inline constexpr const char* kInternalGridName = "Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE";
@@ -103,4 +103,4 @@ inline std::int64_t NodeOffset(std::int64_t columns, std::int64_t r, std::int64_
     return ((columns + 2) * r + c) * 4 + 4;
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -11,7 +11,7 @@
 #include "engine/grid_probe.hpp"
 #include "engine/messages.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 namespace {
 
@@ -230,4 +230,4 @@ bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, GridChoiceNotes& no
     return true;
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

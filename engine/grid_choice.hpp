@@ -27,7 +27,7 @@
 
 #include "engine/geoid_grid.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 /// What the caller says about the grid.
 struct GridRequest {
@@ -100,4 +100,4 @@ bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, GridChoiceNotes& no
 /// The same, telling the reason alone.
 bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, std::string& reason);
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

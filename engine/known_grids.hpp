@@ -12,7 +12,7 @@
 
 #include "engine/geoid_grid.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 struct KnownGrid {
     GridSize size;
@@ -51,4 +51,4 @@ const char* KnownDigestOf(GridSize size, bool bigEndian);
 /// cannot be opened or read.
 bool FileSha256(const std::string& path, std::string& sha256);
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

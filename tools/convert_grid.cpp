@@ -34,14 +34,14 @@ int main(int argc, char** argv) {
         std::cerr << "usage: egm2008-convert-grid INPUT OUTPUT 2.5|10 big|little\n";
         return 2;
     }
-    const egm2008::GridSize size =
-        spacing == "10" ? egm2008::GridSize::Grid10x10 : egm2008::GridSize::Grid2_5x2_5;
+    const egm2008::engine::GridSize size = spacing == "10" ? egm2008::engine::GridSize::Grid10x10
+                                                           : egm2008::engine::GridSize::Grid2_5x2_5;
     const bool bigEndian = order == "big";
 
     std::vector<unsigned char> data;
     std::string problem;
-    if (!egm2008::ReadNgaGrid(input, data, problem)) return Fail(problem);
-    const std::vector<unsigned char> out = egm2008::ConvertNgaGrid(data, size, bigEndian);
+    if (!egm2008::engine::ReadNgaGrid(input, data, problem)) return Fail(problem);
+    const std::vector<unsigned char> out = egm2008::engine::ConvertNgaGrid(data, size, bigEndian);
 
     const std::string temporary = output + ".part";
     {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "engine/file_access.hpp"
+#include "tasks/engine_names.hpp"
 
 namespace egm2008 {
 

@@ -13,6 +13,7 @@
 #include "engine/geoid_grid.hpp"
 #include "engine/mapped_grid.hpp"
 #include "engine/notifier.hpp"
+#include "tasks/engine_names.hpp"
 
 namespace egm2008 {
 

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "engine/geoid_grid.hpp"
+#include "tasks/engine_names.hpp"
 #include "tasks/common/run_stop.hpp"
 
 namespace egm2008 {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "engine/geoid_grid.hpp"
+#include "tasks/engine_names.hpp"
 #include "tasks/lattice/gridmaker.hpp"
 #include "tasks/lattice/lattice_raster.hpp"
 #include "tasks/common/text_output.hpp"

@@ -28,6 +28,7 @@
 #include <string>
 
 #include "engine/geoid_grid.hpp"
+#include "tasks/engine_names.hpp"
 #include "tasks/lattice/gridmaker.hpp"
 #include "tasks/lattice/lattice_raster.hpp"
 #include "tasks/common/text_output.hpp"
