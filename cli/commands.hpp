@@ -89,7 +89,8 @@ int RunNmeaCommand(const NmeaArgs& args, Console& console);
 /// "egm2008 grids": the grids in the grid folders, or with `install` their making.
 struct GridsArgs {
     bool install = false;
-    bool system = false;  ///< install into /usr/local/share/egm2008
+    bool system = false;              ///< install into /usr/local/share/egm2008
+    std::optional<std::string> into;  ///< install into this folder instead
 };
 int RunGrids(const GridsArgs& args, Console& console);
 

@@ -1,8 +1,10 @@
 // "egm2008 grids": the grids the grid folders hold, and "egm2008 grids install",
 // which makes the 10' and 2.5' grids from Debian's geotranz package
-// (tasks/grids/grid_install.hpp). Steps and the progress line go to standard error,
-// the list and where the grids went to standard output. SIGINT, SIGTERM and
-// SIGHUP end an install with what it had begun removed (cli/stop_signals.hpp).
+// (tasks/grids/grid_install.hpp) in the user's or the system's grid folder, or
+// in the folder --into names (as scripts/setup-grids.sh makes the source tree's
+// grids/). Steps and the progress line go to standard error, the list and where
+// the grids went to standard output. SIGINT, SIGTERM and SIGHUP end an install
+// with what it had begun removed (cli/stop_signals.hpp).
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -68,8 +70,15 @@ int List(Console& console) {
     return kExitOk;
 }
 
+// The folder --into names, without the slashes at its end ("grids/" is "grids").
+std::string IntoFolder(std::string folder) {
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
 int Install(const GridsArgs& args, Console& console) {
-    const std::optional<std::string> folder = InstallFolder(args.system);
+    const std::optional<std::string> folder =
+        args.into ? IntoFolder(*args.into) : InstallFolder(args.system);
     const std::optional<std::string> cache = PackageCacheFolder();
     if (!folder || !cache) {
         console.Message(!folder ? kNoUserGridFolderMessage : kNoPackageCacheMessage);
@@ -89,7 +98,9 @@ int Install(const GridsArgs& args, Console& console) {
         console.Message(outcome.problem);
         return kExitFailure;
     }
-    if (!console.Out(GridsInstalledText(*folder, outcome.made.size(), outcome.kept.size()))) {
+    const std::string text =
+        GridsInstalledText(*folder, outcome.made.size(), outcome.kept.size(), !args.into);
+    if (!console.Out(text)) {
         console.Message(StandardOutputFailureMessage(std::strerror(errno)));
         return kExitFailure;
     }

@@ -626,6 +626,9 @@ struct GridsCommand {
             "install", "make the 10' and 2.5' grids from Debian's geotranz package");
         install->add_flag("--system", grids.system,
                           "into /usr/local/share/egm2008 (default ~/.local/share/egm2008)");
+        install->add_option("--into", grids.into, "into DIR instead, made when missing")
+            ->type_name("DIR")
+            ->excludes("--system");
         install->footer(R"(Makes the 10' and 2.5' grids, both byte orders, in
 ${XDG_DATA_HOME:-~/.local/share}/egm2008 (with --system in /usr/local/share/egm2008)
 from NGA's 2.5' grid in geotranz_3.7-3_all.deb, taken from
