@@ -42,6 +42,7 @@
 namespace {
 
 using namespace egm2008;
+using namespace egm2008::engine;
 
 struct MethodName {
     InterpolationMethod method;

@@ -19,6 +19,7 @@
 namespace {
 
 using namespace egm2008;
+using namespace egm2008::engine;
 
 struct Point {
     double latitude;

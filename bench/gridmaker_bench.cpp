@@ -37,6 +37,7 @@
 namespace {
 
 using namespace egm2008;
+using namespace egm2008::engine;
 
 std::string gridDir = EGM2008_GRID_DIR;
 

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "engine/notifier.hpp"
+#include "tasks/engine_names.hpp"
 
 namespace egm2008::cli {
 

@@ -7,6 +7,7 @@
 #include "cli/console.hpp"
 #include "engine/geoid_grid.hpp"
 #include "engine/grid_choice.hpp"
+#include "tasks/engine_names.hpp"
 
 namespace egm2008::cli {
 

@@ -1,8 +1,10 @@
 // "egm2008 grids": the grids the grid folders hold, and "egm2008 grids install",
 // which makes the 10' and 2.5' grids from Debian's geotranz package
-// (tasks/grids/grid_install.hpp). Steps and the progress line go to standard error,
-// the list and where the grids went to standard output. SIGINT, SIGTERM and
-// SIGHUP end an install with what it had begun removed (cli/stop_signals.hpp).
+// (tasks/grids/grid_install.hpp) in the user's or the system's grid folder, or
+// in the folder --into names (as scripts/setup-grids.sh makes the source tree's
+// grids/). Steps and the progress line go to standard error, the list and where
+// the grids went to standard output. SIGINT, SIGTERM and SIGHUP end an install
+// with what it had begun removed (cli/stop_signals.hpp).
 //
 // Its options, help text and usage checks: GridsCommand, at the end of this file.
 #include <CLI/CLI.hpp>
@@ -27,7 +29,8 @@ namespace {
 /// "egm2008 grids": the grids in the grid folders, or with `install` their making.
 struct GridsArgs {
     bool install = false;
-    bool system = false;  ///< install into /usr/local/share/egm2008
+    bool system = false;              ///< install into /usr/local/share/egm2008
+    std::optional<std::string> into;  ///< install into this folder instead
 };
 
 const char* Verdict(const FoundGrid& grid) {
@@ -78,8 +81,15 @@ int List(Console& console) {
     return kExitOk;
 }
 
+// The folder --into names, without the slashes at its end ("grids/" is "grids").
+std::string IntoFolder(std::string folder) {
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
 int Install(const GridsArgs& args, Console& console) {
-    const std::optional<std::string> folder = InstallFolder(args.system);
+    const std::optional<std::string> folder =
+        args.into ? IntoFolder(*args.into) : InstallFolder(args.system);
     const std::optional<std::string> cache = PackageCacheFolder();
     if (!folder || !cache) {
         console.Message(!folder ? kNoUserGridFolderMessage : kNoPackageCacheMessage);
@@ -99,7 +109,9 @@ int Install(const GridsArgs& args, Console& console) {
         console.Message(outcome.problem);
         return kExitFailure;
     }
-    if (!console.Out(GridsInstalledText(*folder, outcome.made.size(), outcome.kept.size()))) {
+    const std::string text =
+        GridsInstalledText(*folder, outcome.made.size(), outcome.kept.size(), !args.into);
+    if (!console.Out(text)) {
         console.Message(StandardOutputFailureMessage(std::strerror(errno)));
         return kExitFailure;
     }
@@ -119,6 +131,9 @@ public:
             "install", "make the 10' and 2.5' grids from Debian's geotranz package");
         install->add_flag("--system", grids.system,
                           "into /usr/local/share/egm2008 (default ~/.local/share/egm2008)");
+        install->add_option("--into", grids.into, "into DIR instead, made when missing")
+            ->type_name("DIR")
+            ->excludes("--system");
         install->footer(R"(Makes the 10' and 2.5' grids, both byte orders, in
 ${XDG_DATA_HOME:-~/.local/share}/egm2008 (with --system in /usr/local/share/egm2008)
 from NGA's 2.5' grid in geotranz_3.7-3_all.deb, taken from

@@ -1,6 +1,7 @@
 #include "cli/messages.hpp"
 
 #include "engine/messages.hpp"
+#include "tasks/engine_names.hpp"
 
 namespace egm2008::cli {
 
@@ -57,10 +58,13 @@ std::string NoGridsFoundText(const std::vector<std::string>& folders) {
     return "No grids in " + list + "; \"egm2008 grids install\" makes the 10' and 2.5' grids.\n";
 }
 
-std::string GridsInstalledText(const std::string& folder, std::size_t made, std::size_t kept) {
+std::string GridsInstalledText(const std::string& folder, std::size_t made, std::size_t kept,
+                               bool searched) {
     return "The 10' and 2.5' grids, in both byte orders, are in " + folder + " (" +
-           std::to_string(made) + " made, " + std::to_string(kept) +
-           " already there); name them with --grid 10 or --grid 2.5.\n";
+           std::to_string(made) + " made, " + std::to_string(kept) + " already there); " +
+           (searched ? "name them with --grid 10 or --grid 2.5.\n"
+                     : "name them by path, or with --grid 10 or --grid 2.5 once the folder is in "
+                       "EGM2008_GRID_PATH.\n");
 }
 
 std::string NotAsNamedNote(const char* sizeName, bool bigEndian) {

@@ -58,8 +58,10 @@ std::string FormatNeedsFileMessage(LatticeFormat format);
 
 /// `egm2008 grids` finding no grid in `folders`.
 std::string NoGridsFoundText(const std::vector<std::string>& folders);
-/// Where `egm2008 grids install` left the grids, with how many it made and found.
-std::string GridsInstalledText(const std::string& folder, std::size_t made, std::size_t kept);
+/// Where `egm2008 grids install` left the grids, with how many it made and found; `searched`:
+/// the folder is one grid names are looked up in (not one given with --into).
+std::string GridsInstalledText(const std::string& folder, std::size_t made, std::size_t kept,
+                               bool searched = true);
 /// The note `egm2008 grids` puts after a file that is not the grid its name promises.
 std::string NotAsNamedNote(const char* sizeName, bool bigEndian);
 /// `egm2008 grids install` without --system where the user has no grid folder.

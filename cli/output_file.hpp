@@ -13,6 +13,7 @@
 #include "cli/console.hpp"
 #include "cli/stop_signals.hpp"
 #include "engine/geoid_grid.hpp"
+#include "tasks/engine_names.hpp"
 #include "tasks/common/replacing_output.hpp"
 
 namespace egm2008::cli {

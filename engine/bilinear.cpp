@@ -8,7 +8,7 @@
 #include "engine/query_frame.hpp"
 #include "engine/query_routines.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 QueryStatus InterpolateBiLinear(const GeoidGrid& grid, double latitude, double longitude,
                                 float& result, NodeReader& reader) {
@@ -32,4 +32,4 @@ QueryStatus InterpolateBiLinear(const GeoidGrid& grid, double latitude, double l
     return InterpolateBiLinear(grid, latitude, longitude, result, reader);
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -21,7 +21,7 @@
 #include "engine/query_frame.hpp"
 #include "engine/query_routines.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 namespace {
 
@@ -156,4 +156,4 @@ QueryStatus InterpolateBiQuadratic(const GeoidGrid& grid, double latitude, doubl
     return InterpolateBiQuadratic(grid, latitude, longitude, result, reader);
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -3,7 +3,7 @@
 // negative and the routine answers StatusOutside), then dispatches.
 #include "engine/query_routines.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 QueryStatus ComputeUndulation(const GeoidGrid& grid, InterpolationMethod method, double latitude,
                               double longitude, float& result, NodeReader& reader) {
@@ -25,4 +25,4 @@ QueryStatus ComputeUndulation(const GeoidGrid& grid, InterpolationMethod method,
     return ComputeUndulation(grid, method, latitude, longitude, result, reader);
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

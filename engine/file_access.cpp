@@ -10,7 +10,7 @@
 #include <chrono>
 #include <cstdio>
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 namespace {
 
@@ -150,4 +150,4 @@ void ReadOnlyMapping::Reset() {
     size_ = 0;
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <string>
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 /// Opens `path` for reading; the descriptor (the caller closes it), or -1 with errno set:
 /// ENOENT for an empty path, EISDIR for a folder, EINVAL for any other file that is not
@@ -95,4 +95,4 @@ private:
     std::size_t size_ = 0;
 };
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 namespace {
 
@@ -39,4 +39,4 @@ bool IsRegularFile(const std::string& path) {
     return identity && identity->regular;
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 /// Which file a path or a descriptor names.
 struct FileIdentity {
@@ -36,4 +36,4 @@ bool DescriptorIsFile(int fd, const std::string& path);
 /// True when `path` exists and is a regular file (links followed).
 bool IsRegularFile(const std::string& path);
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

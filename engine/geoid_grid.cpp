@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 std::int32_t LastColumnOf(GridSize size) {
     switch (size) {
@@ -76,4 +76,4 @@ std::int64_t StoredRows(const GeoidGrid& grid) {
     return SaneCount(q) ? static_cast<std::int64_t>(q) + 1 : 0;
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

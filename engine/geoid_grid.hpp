@@ -19,13 +19,24 @@
 #include "engine/messages.hpp"
 #include "engine/notifier.hpp"
 
-namespace egm2008 {
-
-/// File name of the internal 10'x10' little-endian database.
-inline constexpr const char* kInternalGridName = "Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE";
+namespace egm2008::engine {
 
 /// The three published grids.
 enum class GridSize : std::int32_t { Grid1x1 = 0, Grid2_5x2_5 = 1, Grid10x10 = 2 };
+
+/// NGA's file names of the grids, the one place they are spelt: by GridSize's value, then
+/// little-endian (NGA's "_SE" at the end) and big-endian. GridFileName (grid_choice.hpp)
+/// reads them.
+inline constexpr const char* kGridFileNames[3][2] = {
+    {"Und_min1x1_egm2008_isw=82_WGS84_TideFree_SE", "Und_min1x1_egm2008_isw=82_WGS84_TideFree"},
+    {"Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE",
+     "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree"},
+    {"Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE", "Und_min10x10_egm2008_isw=82_WGS84_TideFree"},
+};
+
+/// File name of the internal 10'x10' little-endian database.
+inline constexpr const char* kInternalGridName =
+    kGridFileNames[static_cast<int>(GridSize::Grid10x10)][0];
 
 /// The interpolation methods; any other value means bi-linear to ComputeUndulation.
 enum class InterpolationMethod : std::int32_t {
@@ -103,4 +114,4 @@ inline std::int64_t NodeOffset(std::int64_t columns, std::int64_t r, std::int64_
     return ((columns + 2) * r + c) * 4 + 4;
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -6,13 +6,14 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <utility>
 
 #include "engine/file_identity.hpp"
 #include "engine/grid_probe.hpp"
 #include "engine/messages.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 namespace {
 
@@ -116,11 +117,9 @@ std::optional<GridName> ParseGridName(std::string_view text) {
 }
 
 std::string GridFileName(GridSize size, bool bigEndian) {
-    const char* minutes = "10x10";
-    if (size == GridSize::Grid2_5x2_5) minutes = "2.5x2.5";
-    if (size == GridSize::Grid1x1) minutes = "1x1";
-    return std::string("Und_min") + minutes + "_egm2008_isw=82_WGS84_TideFree" +
-           (bigEndian ? "" : "_SE");
+    const auto index = static_cast<std::size_t>(size);
+    if (index >= std::size(kGridFileNames)) return {};
+    return kGridFileNames[index][bigEndian ? 1 : 0];
 }
 
 std::optional<std::string> UserGridFolder() {
@@ -223,4 +222,4 @@ bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, GridChoiceNotes& no
     return true;
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -27,7 +27,7 @@
 
 #include "engine/geoid_grid.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 /// What the caller says about the grid.
 struct GridRequest {
@@ -48,8 +48,8 @@ struct GridName {
 /// "10", "2.5" or "1", optionally followed by "-le" or "-be"; nothing for any other text.
 std::optional<GridName> ParseGridName(std::string_view text);
 
-/// NGA's file name of a grid: "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree", "_SE" added
-/// for little-endian.
+/// NGA's file name of a grid (kGridFileNames): "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree",
+/// "_SE" added for little-endian; "" for a value that is none of the three sizes.
 std::string GridFileName(GridSize size, bool bigEndian);
 
 /// The grid folder of the system's own installs ("egm2008 grids install --system").
@@ -100,4 +100,4 @@ bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, GridChoiceNotes& no
 /// The same, telling the reason alone.
 bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, std::string& reason);
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -4,7 +4,7 @@
 
 #include "engine/file_access.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 std::int64_t ColumnsOf(GridSize size) { return LastColumnOf(size) + 1; }
 
@@ -47,4 +47,4 @@ GeoidGrid GridOfKind(const std::string& path, GridSize size, bool bigEndian) {
     return grid;
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -13,7 +13,7 @@
 
 #include "engine/geoid_grid.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 /// The three grid sizes, coarsest first.
 inline constexpr GridSize kGridSizes[] = {GridSize::Grid10x10, GridSize::Grid2_5x2_5,
@@ -41,4 +41,4 @@ bool ProbeGridFile(const std::string& path, GridProbe& probe);
 /// The descriptor of a whole-earth grid file of `size` in the given byte order.
 GeoidGrid GridOfKind(const std::string& path, GridSize size, bool bigEndian);
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -9,7 +9,7 @@
 #include "engine/node_reader.hpp"
 #include "engine/sha256.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 namespace {
 
@@ -93,4 +93,4 @@ bool ScanGrid(const GeoidGrid& grid, GridReport& report, const RowProgress& rowD
     return true;
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

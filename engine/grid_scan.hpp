@@ -12,7 +12,7 @@
 
 #include "engine/geoid_grid.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 /// A grid value and its node.
 struct GridExtreme {
@@ -42,4 +42,4 @@ using RowProgress = std::function<void(std::int64_t done, std::int64_t rows)>;
 /// mapped, or its length is not the grid's.
 bool ScanGrid(const GeoidGrid& grid, GridReport& report, const RowProgress& rowDone = {});
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -9,7 +9,7 @@
 #include "engine/file_access.hpp"
 #include "engine/sha256.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 const KnownGrid* KnownGridWithDigest(std::string_view sha256) {
     for (const KnownGrid& grid : kKnownGrids) {
@@ -47,4 +47,4 @@ bool FileSha256(const std::string& path, std::string& sha256) {
     return true;
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

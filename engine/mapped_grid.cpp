@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 QueryStatus MappedGrid::Map(const GeoidGrid& grid, Notifier& notifier) {
     Unmap();
@@ -64,4 +64,4 @@ void MappedGrid::Prefetch(const GeoidGrid& grid, InterpolationMethod method, dou
     }
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

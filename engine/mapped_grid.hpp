@@ -18,7 +18,7 @@
 #include "engine/file_access.hpp"
 #include "engine/node_reader.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 class MappedGrid final : public NodeReader {
 public:
@@ -52,4 +52,4 @@ private:
     QueryStatus status_ = QueryStatus::StatusError;
 };
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

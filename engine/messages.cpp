@@ -5,7 +5,7 @@
 #include "engine/geoid_grid.hpp"
 #include "engine/grid_probe.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 std::string Quoted(std::string_view text) {
     std::string quoted;
@@ -119,4 +119,22 @@ std::string GridNameNotFoundMessage(const std::string& name,
            "; \"egm2008 grids install\" makes the 10' and 2.5' grids.";
 }
 
-}  // namespace egm2008
+std::string OneLine(std::string_view text) {
+    const auto isBreak = [](char c) { return c == '\n' || c == '\r'; };
+    while (!text.empty() && isBreak(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBreak(text.back())) text.remove_suffix(1);
+    std::string line;
+    line.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        if (!isBreak(text[i])) {
+            line += text[i++];
+            continue;
+        }
+        while (i < text.size() && (isBreak(text[i]) || text[i] == ' ' || text[i] == '\t')) ++i;
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
+        line += ' ';
+    }
+    return line;
+}
+
+}  // namespace egm2008::engine

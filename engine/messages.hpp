@@ -3,7 +3,8 @@
 // order chosen for it (with what the file is instead), and a descriptor whose
 // spacing belongs to another size; and why a grid could not be chosen for a
 // run (grid_choice.hpp): the window, the command line and the library tell
-// the same reasons.
+// the same reasons. OneLine makes any of them the single line a status line,
+// a terminal or the library's exception shows.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 /// `text` between double quotes, as every layer's messages name a file, a field's
 /// text or a column: "\"<text>\"".
@@ -63,4 +64,11 @@ std::string GridPassedOverMessage(const std::string& path, GridSize size, bool b
 std::string GridNameNotFoundMessage(const std::string& name,
                                     const std::vector<std::string>& folders);
 
-}  // namespace egm2008
+// ---- one line ----
+
+/// `text` as one line (a status line, a message on a terminal, a library's exception):
+/// leading and trailing line breaks dropped, each inner line break (with the blanks
+/// around it) replaced by one blank.
+std::string OneLine(std::string_view text);
+
+}  // namespace egm2008::engine

@@ -9,7 +9,7 @@
 #include "engine/query_frame.hpp"
 #include "engine/query_routines.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 QueryStatus LookupNearest(const GeoidGrid& grid, double latitude, double longitude, float& result,
                           NodeReader& reader) {
@@ -52,4 +52,4 @@ QueryStatus LookupNearest(const GeoidGrid& grid, double latitude, double longitu
     return LookupNearest(grid, latitude, longitude, result, reader);
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

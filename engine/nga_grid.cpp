@@ -11,7 +11,7 @@
 #include "engine/file_access.hpp"
 #include "engine/grid_probe.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 namespace {
 
@@ -116,4 +116,4 @@ std::vector<unsigned char> ConvertNgaGrid(const std::vector<unsigned char>& data
     return out;
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

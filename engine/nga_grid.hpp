@@ -18,7 +18,7 @@
 
 #include "engine/geoid_grid.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 /// The grid's member in the geotranz package, and its length in bytes.
 inline constexpr const char* kNgaGridMember =
@@ -46,4 +46,4 @@ void AppendConvertedRow(const std::vector<unsigned char>& data, GridSize size, b
 std::vector<unsigned char> ConvertNgaGrid(const std::vector<unsigned char>& data, GridSize size,
                                           bool bigEndian);
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -6,7 +6,7 @@
 
 #include "engine/file_access.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 namespace {
 
@@ -115,4 +115,4 @@ QueryStatus GridFileReader::CheckRows(const GeoidGrid& grid, std::int64_t column
     return QueryStatus::StatusError;
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

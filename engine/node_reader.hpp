@@ -17,7 +17,7 @@
 
 #include "engine/geoid_grid.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 /// Access to the nodes of one grid file, for the length of one query.
 class NodeReader {
@@ -79,4 +79,4 @@ private:
     std::uint64_t size_ = 0;
 };
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -10,7 +10,7 @@
 
 #include <string>
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 /// The icon a message box asks for.
 enum class NoticeIcon { None, Error };
@@ -45,4 +45,4 @@ private:
     bool told_ = false;
 };
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

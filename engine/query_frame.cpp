@@ -1,6 +1,6 @@
 #include "engine/query_frame.hpp"
 
-namespace egm2008::frame {
+namespace egm2008::engine::frame {
 
 bool TruncateIndex(double quotient, std::int32_t& index) {
     if (!(quotient >= 0.0 && quotient < 2147483647.0)) return false;
@@ -75,4 +75,4 @@ QueryStatus ReadCellCorners(const GeoidGrid& g, double& latitude, double& longit
     return QueryStatus::StatusOk;
 }
 
-}  // namespace egm2008::frame
+}  // namespace egm2008::engine::frame

@@ -8,7 +8,7 @@
 #include "engine/geoid_grid.hpp"
 #include "engine/node_reader.hpp"
 
-namespace egm2008::frame {
+namespace egm2008::engine::frame {
 
 /// Added to a latitude equal to latMin, taken from a longitude equal to lonMax.
 inline constexpr double kEdgeNudge = 1e-10;
@@ -63,4 +63,4 @@ inline QueryStatus Deliver(float value, float& result) {
     return QueryStatus::StatusOk;
 }
 
-}  // namespace egm2008::frame
+}  // namespace egm2008::engine::frame

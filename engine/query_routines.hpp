@@ -18,7 +18,7 @@
 #include "engine/geoid_grid.hpp"
 #include "engine/node_reader.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 /// Value of the grid node nearest to the point (ties: SW, SE, NW, NE).
 QueryStatus LookupNearest(const GeoidGrid& grid, double latitude, double longitude, float& result,
@@ -62,4 +62,4 @@ QueryStatus ComputeUndulation(const GeoidGrid& grid, InterpolationMethod method,
 QueryStatus ComputeUndulation(const GeoidGrid& grid, InterpolationMethod method, double latitude,
                               double longitude, float& result, Notifier& notifier);
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstring>
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 namespace {
 
@@ -124,4 +124,4 @@ std::string Sha256::Hex(const Digest& digest) {
     return text;
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 class Sha256 {
 public:
@@ -37,4 +37,4 @@ private:
     std::uint64_t length_ = 0;  ///< bytes of the message so far
 };
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

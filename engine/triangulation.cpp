@@ -11,7 +11,7 @@
 #include "engine/query_frame.hpp"
 #include "engine/query_routines.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 float EvaluatePlane(double lat1, double lon1, double lat2, double lon2, double lat3, double lon3,
                     double latP, double lonP, double z1, double z2, double z3) {
@@ -63,4 +63,4 @@ QueryStatus InterpolateTriangulation(const GeoidGrid& grid, double latitude, dou
     return InterpolateTriangulation(grid, latitude, longitude, result, reader);
 }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <thread>
 
-namespace egm2008 {
+namespace egm2008::engine {
 
 /// The threads the machine runs at once: its cores, 1 when the system does not tell.
 inline std::size_t MachineThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
@@ -20,4 +20,4 @@ inline std::size_t MachineThreads() { return std::max(1u, std::thread::hardware_
 /// and writes: two where the machine has two cores or more, else none.
 inline std::size_t RunWorkerCount() { return MachineThreads() >= 2 ? 2 : 0; }
 
-}  // namespace egm2008
+}  // namespace egm2008::engine

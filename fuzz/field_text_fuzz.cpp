@@ -19,6 +19,7 @@
 #include "tasks/common/field_text.hpp"
 
 using namespace egm2008;
+using namespace egm2008::engine;
 
 namespace {
 

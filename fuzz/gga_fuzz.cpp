@@ -22,6 +22,7 @@
 #include "tasks/nmea/nmea_gga.hpp"
 
 using namespace egm2008;
+using namespace egm2008::engine;
 using fuzz::Answer;
 using fuzz::Query;
 

@@ -17,6 +17,7 @@
 #include "engine/query_routines.hpp"
 
 using namespace egm2008;
+using namespace egm2008::engine;
 
 namespace {
 

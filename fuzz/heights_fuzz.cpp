@@ -25,6 +25,7 @@
 #include "tasks/heights/heights.hpp"
 
 using namespace egm2008;
+using namespace egm2008::engine;
 using egm2008::fuzz::SmallGrid;
 
 namespace {

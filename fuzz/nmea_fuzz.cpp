@@ -29,6 +29,7 @@
 #include "tasks/nmea/nmea_rewrite.hpp"
 
 using namespace egm2008;
+using namespace egm2008::engine;
 using fuzz::Answer;
 using fuzz::Query;
 

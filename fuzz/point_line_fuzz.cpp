@@ -29,6 +29,7 @@
 #include "tasks/points/point_file.hpp"
 
 using namespace egm2008;
+using namespace egm2008::engine;
 using egm2008::fuzz::SmallGrid;
 
 namespace {

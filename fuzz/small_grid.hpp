@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/geoid_grid.hpp"
+#include "tasks/engine_names.hpp"
 
 namespace egm2008::fuzz {
 

@@ -1,14 +1,21 @@
 // The public Geoid over the engine: the grid chosen as the command line chooses
 // it, mapped once by a MappedGrid (which checks every record marker), queried by
-// ComputeUndulation. The engine's headers come first (see lib/engine_names.hpp).
-#include "lib/engine_names.hpp"
-
+// ComputeUndulation. The public names are this namespace's own (egm2008::v1);
+// the engine's are spelt engine::, so the headers may come in any order.
 #include "egm2008/geoid.hpp"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
+#include <stdexcept>
 #include <utility>
 
+#include "engine/geoid_grid.hpp"
+#include "engine/grid_choice.hpp"
+#include "engine/mapped_grid.hpp"
+#include "engine/messages.hpp"
+#include "engine/notifier.hpp"
+#include "engine/query_routines.hpp"
 #include "lib/messages.hpp"
 
 namespace egm2008 {
@@ -16,30 +23,27 @@ inline namespace v1 {
 
 namespace {
 
-using engine::EngineGridSize;
-using engine::EngineStatus;
-
 constexpr float kNoValue = std::numeric_limits<float>::quiet_NaN();
 
 // Points whose rows are asked for before any of them is queried, as a point-file run does.
 constexpr std::size_t kPrefetchGroup = 16;
 
 // The enumerations' values from outside are checked, never taken for a default.
-InterpolationMethod ToEngine(Method method) {
+engine::InterpolationMethod ToEngine(Method method) {
     switch (method) {
-        case Method::BiQuadratic: return InterpolationMethod::BiQuadratic;
-        case Method::BiLinear: return InterpolationMethod::BiLinear;
-        case Method::Triangulation: return InterpolationMethod::Triangulation;
-        case Method::Nearest: return InterpolationMethod::NearestNeighbour;
+        case Method::BiQuadratic: return engine::InterpolationMethod::BiQuadratic;
+        case Method::BiLinear: return engine::InterpolationMethod::BiLinear;
+        case Method::Triangulation: return engine::InterpolationMethod::Triangulation;
+        case Method::Nearest: return engine::InterpolationMethod::NearestNeighbour;
     }
     throw std::invalid_argument(lib::BadEnumeratorMessage("Method", static_cast<int>(method)));
 }
 
-EngineGridSize ToEngine(GridSize size) {
+engine::GridSize ToEngine(GridSize size) {
     switch (size) {
-        case GridSize::Grid10x10: return EngineGridSize::Grid10x10;
-        case GridSize::Grid2_5x2_5: return EngineGridSize::Grid2_5x2_5;
-        case GridSize::Grid1x1: return EngineGridSize::Grid1x1;
+        case GridSize::Grid10x10: return engine::GridSize::Grid10x10;
+        case GridSize::Grid2_5x2_5: return engine::GridSize::Grid2_5x2_5;
+        case GridSize::Grid1x1: return engine::GridSize::Grid1x1;
     }
     throw std::invalid_argument(lib::BadEnumeratorMessage("GridSize", static_cast<int>(size)));
 }
@@ -60,28 +64,28 @@ const std::string& CheckedPath(const std::string& pathOrName) {
     return pathOrName;
 }
 
-GridSize ToPublic(EngineGridSize size) {
+GridSize ToPublic(engine::GridSize size) {
     switch (size) {
-        case EngineGridSize::Grid2_5x2_5: return GridSize::Grid2_5x2_5;
-        case EngineGridSize::Grid1x1: return GridSize::Grid1x1;
-        case EngineGridSize::Grid10x10: break;
+        case engine::GridSize::Grid2_5x2_5: return GridSize::Grid2_5x2_5;
+        case engine::GridSize::Grid1x1: return GridSize::Grid1x1;
+        case engine::GridSize::Grid10x10: break;
     }
     return GridSize::Grid10x10;
 }
 
-QueryStatus ToPublic(EngineStatus status) {
+QueryStatus ToPublic(engine::QueryStatus status) {
     switch (status) {
-        case EngineStatus::StatusOk: return QueryStatus::Ok;
-        case EngineStatus::StatusOutside: return QueryStatus::Outside;
-        case EngineStatus::StatusError: break;
+        case engine::QueryStatus::StatusOk: return QueryStatus::Ok;
+        case engine::QueryStatus::StatusOutside: return QueryStatus::Outside;
+        case engine::QueryStatus::StatusError: break;
     }
     return QueryStatus::Error;
 }
 
 // Keeps the first message the engine tells, which is the one the command line prints.
-class FirstMessage final : public Notifier {
+class FirstMessage final : public engine::Notifier {
 public:
-    void Notify(const std::string& text, NoticeIcon) override {
+    void Notify(const std::string& text, engine::NoticeIcon) override {
         if (text_.empty()) text_ = text;
     }
     const std::string& text() const { return text_; }
@@ -93,10 +97,10 @@ private:
 }  // namespace
 
 struct Geoid::Impl {
-    GeoidGrid grid;
+    engine::GeoidGrid grid;
     // Queries read the mapping and change nothing in it (MappedGrid's reads are
     // const in all but name), so one Impl serves every thread at once.
-    mutable MappedGrid mapped;
+    mutable engine::MappedGrid mapped;
     GeoidInfo info;
 };
 
@@ -112,15 +116,17 @@ namespace {
 // Chooses the grid `request` names and maps it; throws Error with the command line's message:
 // the files a name passed over, then the reason, in one line. A name that finds its grid
 // after passing over others says nothing of them (the library has no channel for warnings).
-void OpenGrid(const GridRequest& request, GeoidGrid& grid, MappedGrid& mapped, GeoidInfo& info) {
-    GridChoiceNotes notes;
-    if (!ChooseGrid(request, grid, notes)) {
+void OpenGrid(const engine::GridRequest& request, engine::GeoidGrid& grid,
+              engine::MappedGrid& mapped, GeoidInfo& info) {
+    engine::GridChoiceNotes notes;
+    if (!engine::ChooseGrid(request, grid, notes)) {
         std::string text;
         for (const std::string& passedOver : notes.passedOver) text += passedOver + "\n";
-        throw Error(OneLine(text + notes.reason), notes.systemError);
+        throw Error(engine::OneLine(text + notes.reason), notes.systemError);
     }
     FirstMessage message;
-    if (mapped.Map(grid, message) != EngineStatus::StatusOk) throw Error(OneLine(message.text()));
+    if (mapped.Map(grid, message) != engine::QueryStatus::StatusOk)
+        throw Error(engine::OneLine(message.text()));
     info.path = grid.path;
     info.size = ToPublic(grid.gridSize);
     info.byteOrder = grid.bigEndian ? ByteOrder::Big : ByteOrder::Little;
@@ -130,24 +136,24 @@ void OpenGrid(const GridRequest& request, GeoidGrid& grid, MappedGrid& mapped, G
 
 Geoid Geoid::open(const std::string& pathOrName) {
     auto impl = std::make_shared<Impl>();
-    OpenGrid(GridRequest{CheckedPath(pathOrName), std::nullopt, std::nullopt}, impl->grid,
+    OpenGrid(engine::GridRequest{CheckedPath(pathOrName), std::nullopt, std::nullopt}, impl->grid,
              impl->mapped, impl->info);
     return Geoid(std::move(impl));
 }
 
 Geoid Geoid::open(const std::string& pathOrName, GridSize size, ByteOrder byteOrder) {
     auto impl = std::make_shared<Impl>();
-    OpenGrid(GridRequest{CheckedPath(pathOrName), ToEngine(size), IsBigEndian(byteOrder)},
+    OpenGrid(engine::GridRequest{CheckedPath(pathOrName), ToEngine(size), IsBigEndian(byteOrder)},
              impl->grid, impl->mapped, impl->info);
     return Geoid(std::move(impl));
 }
 
 Result Geoid::undulation(double lat, double lon, Method method) const {
-    const InterpolationMethod engineMethod = ToEngine(method);
+    const engine::InterpolationMethod engineMethod = ToEngine(method);
     float n = 0.0f;
-    const EngineStatus status =
-        ComputeUndulation(impl_->grid, engineMethod, lat, lon, n, impl_->mapped);
-    if (status != EngineStatus::StatusOk) return {ToPublic(status), kNoValue};
+    const engine::QueryStatus status =
+        engine::ComputeUndulation(impl_->grid, engineMethod, lat, lon, n, impl_->mapped);
+    if (status != engine::QueryStatus::StatusOk) return {ToPublic(status), kNoValue};
     return {QueryStatus::Ok, n};
 }
 
@@ -156,9 +162,9 @@ void Geoid::undulations(std::span<const double> lat, std::span<const double> lon
     if (lat.size() != lon.size() || lat.size() != out.size()) {
         throw std::invalid_argument(lib::BatchSizesMessage(lat.size(), lon.size(), out.size()));
     }
-    const GeoidGrid& grid = impl_->grid;
-    const MappedGrid& mapped = impl_->mapped;
-    const InterpolationMethod engineMethod = ToEngine(method);
+    const engine::GeoidGrid& grid = impl_->grid;
+    const engine::MappedGrid& mapped = impl_->mapped;
+    const engine::InterpolationMethod engineMethod = ToEngine(method);
     for (std::size_t first = 0; first < lat.size(); first += kPrefetchGroup) {
         const std::size_t end = std::min(first + kPrefetchGroup, lat.size());
         for (std::size_t k = first; k < end; ++k) {
@@ -166,9 +172,9 @@ void Geoid::undulations(std::span<const double> lat, std::span<const double> lon
         }
         for (std::size_t k = first; k < end; ++k) {
             float n = 0.0f;
-            const EngineStatus status =
-                ComputeUndulation(grid, engineMethod, lat[k], lon[k], n, impl_->mapped);
-            out[k] = status == EngineStatus::StatusOk ? n : kNoValue;
+            const engine::QueryStatus status =
+                engine::ComputeUndulation(grid, engineMethod, lat[k], lon[k], n, impl_->mapped);
+            out[k] = status == engine::QueryStatus::StatusOk ? n : kNoValue;
         }
     }
 }

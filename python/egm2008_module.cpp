@@ -90,7 +90,7 @@ constexpr std::size_t kPointsPerThread = 1 << 15;
 // Runs `query` over `count` points in as many equal ranges as there are cores (one
 // when the points are few); the calling thread takes the last range.
 void RunSpread(const BatchQuery& query, std::size_t count) {
-    const std::size_t cores = egm2008::MachineThreads();
+    const std::size_t cores = egm2008::engine::MachineThreads();
     const std::size_t parts = std::clamp<std::size_t>(count / kPointsPerThread, 1, cores);
     std::vector<std::thread> workers;
     std::size_t first = 0;

@@ -7,7 +7,7 @@ cd "$top"
 
 scripts/install-deps.sh
 scripts/build.sh dev
-scripts/setup-grids.sh build/dev/tools/egm2008-convert-grid
+scripts/setup-grids.sh build/dev/cli/egm2008
 
 mkdir -p run
 ln -sf ../grids/Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE run/

@@ -8,7 +8,7 @@ cd "$top"
 
 scripts/install-deps.sh
 scripts/build.sh ci
-scripts/setup-grids.sh build/ci/tools/egm2008-convert-grid
+scripts/setup-grids.sh build/ci/cli/egm2008
 ctest --preset ci -j 2
 
 scripts/build.sh asan

@@ -11,20 +11,12 @@ namespace {
 
 using namespace database_id;
 
-struct NamedGrid {
-    const char* name;
-    GridSize size;
-    bool bigEndian;
-};
-
+// The grids whose NGA file names (GridFileName) are recognised, in the order they are tried.
 // Little-endian names first: each big-endian name is a prefix of its twin.
 // There is no big-endian 10'x10' entry.
-constexpr NamedGrid kNamedGrids[] = {
-    {"Und_min1x1_egm2008_isw=82_WGS84_TideFree_SE", GridSize::Grid1x1, false},
-    {"Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE", GridSize::Grid2_5x2_5, false},
-    {"Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE", GridSize::Grid10x10, false},
-    {"Und_min1x1_egm2008_isw=82_WGS84_TideFree", GridSize::Grid1x1, true},
-    {"Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree", GridSize::Grid2_5x2_5, true},
+constexpr RecognisedGrid kNamedGrids[] = {
+    {GridSize::Grid1x1, false}, {GridSize::Grid2_5x2_5, false}, {GridSize::Grid10x10, false},
+    {GridSize::Grid1x1, true},  {GridSize::Grid2_5x2_5, true},
 };
 
 void SetGridSize(GeoidGrid& grid, GridSize size) {
@@ -35,10 +27,10 @@ void SetGridSize(GeoidGrid& grid, GridSize size) {
 }  // namespace
 
 std::optional<RecognisedGrid> RecogniseGridName(const std::string& path) {
-    for (const NamedGrid& entry : kNamedGrids) {
+    for (const RecognisedGrid& grid : kNamedGrids) {
         // Only the first occurrence is looked at, and one at the very start does not count.
-        const std::size_t at = path.find(entry.name);
-        if (at != std::string::npos && at >= 1) return RecognisedGrid{entry.size, entry.bigEndian};
+        const std::size_t at = path.find(GridFileName(grid.size, grid.bigEndian));
+        if (at != std::string::npos && at >= 1) return grid;
     }
     return std::nullopt;
 }

@@ -14,6 +14,7 @@
 
 #include "engine/geoid_grid.hpp"
 #include "engine/notifier.hpp"
+#include "tasks/engine_names.hpp"
 #include "shell/messages.hpp"
 
 namespace egm2008 {

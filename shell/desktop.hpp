@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/notifier.hpp"
+#include "tasks/engine_names.hpp"
 #include "shell/messages.hpp"
 
 class QWidget;

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "engine/geoid_grid.hpp"
+#include "tasks/engine_names.hpp"
 #include "shell/database_selection.hpp"
 #include "shell/widget_platform.hpp"
 

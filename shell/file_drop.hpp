@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/geoid_grid.hpp"
+#include "tasks/engine_names.hpp"
 
 class QWidget;
 

@@ -10,6 +10,7 @@
 #include <array>
 
 #include "engine/geoid_grid.hpp"
+#include "tasks/engine_names.hpp"
 
 class QTabBar;
 class QStackedLayout;

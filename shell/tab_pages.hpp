@@ -14,6 +14,7 @@
 #include <set>
 
 #include "engine/geoid_grid.hpp"
+#include "tasks/engine_names.hpp"
 #include "shell/widget_platform.hpp"
 
 class QAbstractButton;

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "engine/geoid_grid.hpp"
+#include "tasks/engine_names.hpp"
 
 namespace egm2008 {
 

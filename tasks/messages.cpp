@@ -238,24 +238,6 @@ std::string CompletionMessage(const PointFileOutcome& outcome) {
     return text;
 }
 
-std::string OneLine(std::string_view text) {
-    const auto isBreak = [](char c) { return c == '\n' || c == '\r'; };
-    while (!text.empty() && isBreak(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBreak(text.back())) text.remove_suffix(1);
-    std::string line;
-    line.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        if (!isBreak(text[i])) {
-            line += text[i++];
-            continue;
-        }
-        while (i < text.size() && (isBreak(text[i]) || text[i] == ' ' || text[i] == '\t')) ++i;
-        while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
-        line += ' ';
-    }
-    return line;
-}
-
 std::string OutcomeMessage(const PointFileOutcome& outcome, const std::string& inputPath,
                            const std::string& outputPath) {
     if (outcome.readError != 0) {

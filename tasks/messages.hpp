@@ -1,6 +1,6 @@
 // Every text the pages show the user: message boxes, refusals, the end of a
 // run and the fixed words of result fields. The engine's texts about grid
-// files are in engine/messages.hpp.
+// files, and OneLine, are in engine/messages.hpp.
 #pragma once
 
 #include <cstddef>
@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "engine/geoid_grid.hpp"
+#include "engine/messages.hpp"
+#include "tasks/engine_names.hpp"
 
 namespace egm2008 {
 
@@ -116,10 +118,6 @@ std::string RunFailedStatus(const char* page, bool cancelled, const std::string&
                             OutputFate fate);
 /// `n` with its thousands separated by ",": 2336041 gives "2,336,041".
 std::string GroupedCount(std::uint64_t n);
-/// `text` as one line (a status line, a message on a terminal): leading and
-/// trailing line breaks dropped, each inner line break (with the blanks around
-/// it) replaced by one blank.
-std::string OneLine(std::string_view text);
 
 // The receiver check (nmea_audit.hpp): the title of its report and its verdicts.
 inline constexpr const char* kCheckReceiverTitle = "Check receiver";

@@ -38,17 +38,17 @@ int main(int argc, char** argv) {
         std::cerr << "usage: egm2008-convert-grid INPUT OUTPUT 2.5|10 big|little\n";
         return 2;
     }
-    const egm2008::GridSize size =
-        spacing == "10" ? egm2008::GridSize::Grid10x10 : egm2008::GridSize::Grid2_5x2_5;
+    const egm2008::engine::GridSize size = spacing == "10" ? egm2008::engine::GridSize::Grid10x10
+                                                           : egm2008::engine::GridSize::Grid2_5x2_5;
     const bool bigEndian = order == "big";
 
     std::vector<unsigned char> data;
     std::string problem;
-    if (!egm2008::ReadNgaGrid(input, data, problem)) return Fail(problem);
-    const std::vector<unsigned char> out = egm2008::ConvertNgaGrid(data, size, bigEndian);
+    if (!egm2008::engine::ReadNgaGrid(input, data, problem)) return Fail(problem);
+    const std::vector<unsigned char> out = egm2008::engine::ConvertNgaGrid(data, size, bigEndian);
 
     // Under a name of its own beside the output, renamed into place once written whole.
-    egm2008::ReplacementFile file;
+    egm2008::engine::ReplacementFile file;
     const int fd = file.Create(output);
     std::FILE* stream = fd < 0 ? nullptr : ::fdopen(fd, "wb");
     if (stream == nullptr) {

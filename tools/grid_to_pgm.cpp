@@ -21,11 +21,12 @@ constexpr double kOffset = -108.0;
 constexpr double kScale = 0.003;
 
 // Maps the whole file at `path`; false when it cannot be opened or mapped, or is empty.
-bool MapFile(const std::string& path, egm2008::ReadOnlyMapping& mapping) {
+bool MapFile(const std::string& path, egm2008::engine::ReadOnlyMapping& mapping) {
     std::uint64_t length = 0;
-    const int fd = egm2008::OpenRegularFile(path, &length);
+    const int fd = egm2008::engine::OpenRegularFile(path, &length);
     if (fd < 0) return false;
-    const bool mapped = mapping.Map(fd, length, egm2008::ReadOnlyMapping::Access::Sequential);
+    const bool mapped =
+        mapping.Map(fd, length, egm2008::engine::ReadOnlyMapping::Access::Sequential);
     ::close(fd);
     return mapped;
 }
@@ -38,12 +39,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     const bool bigEndian = std::string(argv[3]) == "big";
-    egm2008::ReadOnlyMapping data;
+    egm2008::engine::ReadOnlyMapping data;
     if (!MapFile(argv[1], data) || data.size() < 4) {
         std::cerr << "egm2008-grid-to-pgm: cannot read \"" << argv[1] << "\"\n";
         return 1;
     }
-    const std::uint32_t marker = egm2008::DecodeWord32(data.data(), bigEndian);
+    const std::uint32_t marker = egm2008::engine::DecodeWord32(data.data(), bigEndian);
     const std::size_t columns = marker / 4;  // a row's values, as the record marker counts them
     const std::size_t record = (columns + 2) * 4;
     if (columns == 0 || marker % 4 != 0 || data.size() % record != 0) {
@@ -62,10 +63,10 @@ int main(int argc, char** argv) {
     std::vector<unsigned char> row(columns * 2);
     for (std::size_t r = 0; r < rows; ++r) {
         for (std::size_t c = 0; c < columns; ++c) {
-            const std::int64_t offset =
-                egm2008::NodeOffset(static_cast<std::int64_t>(columns),
-                                    static_cast<std::int64_t>(r), static_cast<std::int64_t>(c));
-            const float value = egm2008::DecodeFloat32(data.data() + offset, bigEndian);
+            const std::int64_t offset = egm2008::engine::NodeOffset(
+                static_cast<std::int64_t>(columns), static_cast<std::int64_t>(r),
+                static_cast<std::int64_t>(c));
+            const float value = egm2008::engine::DecodeFloat32(data.data() + offset, bigEndian);
             double level = std::round((value - kOffset) / kScale);
             level = level < 0 ? 0 : (level > 65535 ? 65535 : level);
             const auto v = static_cast<std::uint16_t>(level);

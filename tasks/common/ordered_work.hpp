@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "engine/worker_threads.hpp"
+#include "tasks/engine_names.hpp"
 
 namespace egm2008 {
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engine/geoid_grid.hpp"
+#include "tasks/engine_names.hpp"
 #include "tasks/common/page_platform.hpp"
 #include "tasks/common/run_input.hpp"
 #include "tasks/common/replacing_output.hpp"

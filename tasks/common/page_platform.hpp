@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/notifier.hpp"
+#include "tasks/engine_names.hpp"
 #include "tasks/common/run_stop.hpp"
 
 namespace egm2008 {

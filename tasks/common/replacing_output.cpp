@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "tasks/engine_names.hpp"
 namespace egm2008 {
 
 bool ReplacingOutput::Open(const std::string& path, bool replace) {

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "engine/file_access.hpp"
+#include "tasks/engine_names.hpp"
 #include "tasks/common/text_output.hpp"
 
 namespace egm2008 {

@@ -13,6 +13,7 @@
 #include "engine/mapped_grid.hpp"
 #include "engine/notifier.hpp"
 #include "engine/file_identity.hpp"
+#include "tasks/engine_names.hpp"
 
 namespace egm2008 {
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "engine/file_access.hpp"
+#include "tasks/engine_names.hpp"
 #include "tasks/common/fixed_format.hpp"
 
 namespace egm2008 {

@@ -6,7 +6,7 @@
 // whether its SHA-256 is the one known for its name's grid (engine/known_grids.hpp).
 //
 // InstallGrids makes the four known grids (10' and 2.5', both byte orders) in a
-// folder from Debian's geotranz package, as scripts/setup-grids.sh does: the
+// folder from Debian's geotranz package (scripts/setup-grids.sh runs it): the
 // package file from the cache folder, checked against its known SHA-256 (else
 // "apt-get download geotranz=<version>" into a folder of its own in the cache),
 // its grid member extracted with dpkg-deb and tar into a folder of its own,
@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "engine/geoid_grid.hpp"
+#include "tasks/engine_names.hpp"
 #include "tasks/common/run_stop.hpp"
 
 namespace egm2008 {

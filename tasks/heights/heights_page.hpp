@@ -25,6 +25,7 @@
 #include <string>
 
 #include "engine/geoid_grid.hpp"
+#include "tasks/engine_names.hpp"
 #include "tasks/common/delimited_text.hpp"
 #include "tasks/heights/heights.hpp"
 #include "tasks/common/page_platform.hpp"

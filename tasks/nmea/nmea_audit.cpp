@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "engine/grid_choice.hpp"
 #include "engine/grid_probe.hpp"
 #include "engine/query_routines.hpp"
 #include "tasks/common/field_text.hpp"
@@ -369,18 +370,14 @@ NmeaAuditRun RunNmeaAudit(int fd, const GeoidGrid& grid, MappedGrid& mapped,
 }
 
 GeoidGrid AuditGrid(const std::string& internalDatabase) {
-    static constexpr std::pair<const char*, bool> kNames[] = {
-        {"Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE", false},
-        {"Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree", true},
-    };
     // The working directory first (bare names), then the internal database's folder.
     std::string folders[] = {"", ""};
     if (const std::size_t slash = internalDatabase.rfind('/'); slash != std::string::npos) {
         folders[1] = internalDatabase.substr(0, slash + 1);
     }
     for (const std::string& folder : folders) {
-        for (const auto& [name, bigEndian] : kNames) {
-            const std::string path = folder + name;
+        for (const bool bigEndian : {false, true}) {
+            const std::string path = folder + GridFileName(GridSize::Grid2_5x2_5, bigEndian);
             GridProbe probe;
             // The name gives the byte order; the file's length and first marker must agree.
             if (ProbeGridFile(path, probe) && probe.size == GridSize::Grid2_5x2_5 &&

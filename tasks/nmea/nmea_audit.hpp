@@ -33,6 +33,7 @@
 
 #include "engine/geoid_grid.hpp"
 #include "engine/mapped_grid.hpp"
+#include "tasks/engine_names.hpp"
 #include "tasks/nmea/nmea_rewrite.hpp"
 #include "tasks/common/run_stop.hpp"
 

@@ -14,6 +14,7 @@
 
 #include "engine/geoid_grid.hpp"
 #include "engine/mapped_grid.hpp"
+#include "tasks/engine_names.hpp"
 #include "tasks/nmea/nmea_rewrite.hpp"
 #include "tasks/common/run_input.hpp"
 #include "tasks/common/run_stop.hpp"

@@ -1,7 +1,8 @@
 // "egm2008 grids": the list's lines (a file not the grid its name promises
 // flagged), the text when no grid is found; "grids install": its own help, the
 // refusal without HOME, an install that cannot get the package file failing
-// with its reason, and one stopped by a signal removing what it had begun.
+// with its reason, one into a folder of its own (--into), and one stopped by a
+// signal removing what it had begun.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -19,6 +20,7 @@
 #include "cli/run_cli.hpp"
 #include "cli_test_support.hpp"
 #include "engine/grid_choice.hpp"
+#include "engine/known_grids.hpp"
 #include "tasks/grids/grid_install.hpp"
 #include "tasks/messages.hpp"
 
@@ -130,6 +132,25 @@ TEST(Grids, InstallWithoutPackageFileFailsWithTheReason) {
     EXPECT_EQ(run.err, "egm2008: " + FetchingPackageStep(scratch.File("cache")) + "\negm2008: " +
                            PackageNotDownloadedMessage(scratch.File("cache"), "geotranz=3.7-3") +
                            "\n");
+}
+
+// "grids install --into DIR", as scripts/setup-grids.sh calls it: the grids already in DIR
+// with their digests are kept, with no user grid folder needed.
+TEST(Grids, InstallIntoAFolderKeepsTheGridsThereWithTheirDigests) {
+    ScratchFolder scratch;
+    const EnvironmentVariable home("HOME", std::nullopt);
+    const EnvironmentVariable data("XDG_DATA_HOME", std::nullopt);
+    const EnvironmentVariable cache("EGM2008_CACHE", scratch.File("cache"));
+    std::filesystem::create_directories(scratch.File("into"));
+    for (const KnownGrid& grid : kKnownGrids) {
+        const std::string name = GridFileName(grid.size, grid.bigEndian);
+        REAL_GRID_OR_SKIP(real, name);
+        std::filesystem::create_symlink(real, scratch.File("into/" + name));
+    }
+    const CliRun run = RunTool({"grids", "install", "--into", scratch.File("into") + "//"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, GridsInstalledText(scratch.File("into"), 0, 4, false));
+    EXPECT_EQ(run.err, "");
 }
 
 struct InstallSignal {

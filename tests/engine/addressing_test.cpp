@@ -13,7 +13,7 @@
 #include "engine/query_routines.hpp"
 #include "tests/engine/test_grids.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 namespace {
 
 using test::NodeRead;
@@ -197,4 +197,4 @@ TEST(RoundingStep, APointAHairInsideABoundIsTheBound) {
 }
 
 }  // namespace
-}  // namespace egm2008
+}  // namespace egm2008::engine

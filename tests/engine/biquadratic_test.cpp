@@ -13,7 +13,7 @@
 #include "engine/query_routines.hpp"
 #include "tests/engine/test_grids.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 namespace {
 
 using test::NodeRead;
@@ -234,4 +234,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<PlausibilityCase>& p) { return std::string(p.param.name); });
 
 }  // namespace
-}  // namespace egm2008
+}  // namespace egm2008::engine

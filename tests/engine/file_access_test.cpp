@@ -14,7 +14,7 @@
 
 #include "tests/engine/test_grids.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 namespace {
 
 struct InputCase {
@@ -100,4 +100,4 @@ TEST(OpenOutputFile, TruncatesOrRefusesAnExistingFile) {
 }
 
 }  // namespace
-}  // namespace egm2008
+}  // namespace egm2008::engine

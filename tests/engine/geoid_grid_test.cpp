@@ -7,7 +7,7 @@
 
 #include "tests/engine/test_grids.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 namespace {
 
 using test::RecordingNotifier;
@@ -132,4 +132,4 @@ TEST(GridLayout, OffsetsAndLengthOfTheTenMinuteGrid) {
 }
 
 }  // namespace
-}  // namespace egm2008
+}  // namespace egm2008::engine

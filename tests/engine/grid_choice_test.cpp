@@ -18,7 +18,7 @@
 #include "tests/engine/test_grids.hpp"
 #include "tests/support/process_state.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 namespace {
 
 using test::EnvironmentVariable;
@@ -213,4 +213,4 @@ TEST(ChooseGrid, NameFoundNowhereNamesTheFolders) {
 }
 
 }  // namespace
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -20,7 +20,7 @@
 #include "engine/query_routines.hpp"
 #include "tests/engine/test_grids.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 namespace {
 
 using test::RecordingNotifier;
@@ -350,4 +350,4 @@ TEST(NodeReaders, ANodePastTheEndReadsZero) {
 }
 
 }  // namespace
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -16,7 +16,7 @@
 #include "engine/query_routines.hpp"
 #include "tests/engine/test_grids.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 namespace {
 
 constexpr std::int64_t kRecord = (2160 + 2) * 4;  // one row of the 10' grid
@@ -113,4 +113,4 @@ INSTANTIATE_TEST_SUITE_P(Cases, DamagedGridTest,
                          });
 
 }  // namespace
-}  // namespace egm2008
+}  // namespace egm2008::engine

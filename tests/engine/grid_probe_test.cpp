@@ -12,7 +12,7 @@
 
 #include "tests/engine/test_grids.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 namespace {
 
 struct ProbeCase {
@@ -84,4 +84,4 @@ TEST(GridProbe, FolderIsNoGridFile) {
 }
 
 }  // namespace
-}  // namespace egm2008
+}  // namespace egm2008::engine

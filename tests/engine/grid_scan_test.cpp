@@ -13,7 +13,7 @@
 #include "engine/known_grids.hpp"
 #include "tests/engine/test_grids.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 namespace {
 
 constexpr std::int64_t kColumns = 2160;
@@ -67,4 +67,4 @@ TEST(GridScan, RefusesAFileOfAnotherLength) {
 }
 
 }  // namespace
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -12,7 +12,7 @@
 #include "engine/query_routines.hpp"
 #include "tests/engine/test_grids.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 namespace {
 
 using test::RecordingNotifier;
@@ -168,4 +168,4 @@ TEST(MappedGrid, ARemapOfAMissingFileDropsTheOldMapping) {
 }
 
 }  // namespace
-}  // namespace egm2008
+}  // namespace egm2008::engine

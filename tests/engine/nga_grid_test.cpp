@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace egm2008 {
+namespace egm2008::engine {
 namespace {
 
 void PutBig(std::vector<unsigned char>& out, std::uint64_t value, int bytes) {
@@ -55,4 +55,4 @@ TEST(CheckNgaGrid, RefusesWhatIsNotTheWholeGrid) {
 }
 
 }  // namespace
-}  // namespace egm2008
+}  // namespace egm2008::engine

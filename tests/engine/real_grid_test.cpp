@@ -21,7 +21,7 @@
 #include "engine/query_routines.hpp"
 #include "tests/engine/test_grids.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 namespace {
 
 using test::RecordingNotifier;
@@ -359,4 +359,4 @@ TEST(OffNodeDifferences, PrintsEachMethodAgainstNgaValues) {
 }
 
 }  // namespace
-}  // namespace egm2008
+}  // namespace egm2008::engine

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-namespace egm2008 {
+namespace egm2008::engine {
 namespace {
 
 struct DigestCase {
@@ -48,4 +48,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<DigestCase>& p) { return std::string(p.param.name); });
 
 }  // namespace
-}  // namespace egm2008
+}  // namespace egm2008::engine

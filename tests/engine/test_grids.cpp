@@ -8,6 +8,8 @@
 
 namespace egm2008::test {
 
+using namespace engine;
+
 GeoidGrid WriteTestGrid(const ScratchFolder& dir, double spacing, bool bigEndian,
                         const NodeFunction& value) {
     return WriteSmallGrid(dir.File(bigEndian ? "grid_be" : "grid_le"), spacing, bigEndian, value);

@@ -20,6 +20,9 @@
 
 namespace egm2008::test {
 
+// The engine's tests and their helpers name the engine's types as their own.
+using namespace engine;
+
 /// Writes a full grid of this spacing (1/6, 1/24, 1/60 or 0.5 degrees) into `dir`
 /// and returns its descriptor.
 GeoidGrid WriteTestGrid(const ScratchFolder& dir, double spacing, bool bigEndian,

@@ -11,7 +11,7 @@
 #include "engine/query_routines.hpp"
 #include "tests/engine/test_grids.hpp"
 
-namespace egm2008 {
+namespace egm2008::engine {
 namespace {
 
 using test::RecordingNotifier;
@@ -196,4 +196,4 @@ TEST(EvaluatePlane, PassesThroughItsThreeCorners) {
 }
 
 }  // namespace
-}  // namespace egm2008
+}  // namespace egm2008::engine

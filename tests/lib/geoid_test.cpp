@@ -3,14 +3,13 @@
 // batch call; the batch's size check; the height conversions; many threads on one
 // Geoid.
 //
-// The test support and the command line's helpers include engine headers, whose
-// GridSize and QueryStatus share their names with the public header's; they come
-// first and the public names are spelt through `api` (see lib/engine_names.hpp).
+// The public header comes first, before the test support's engine headers: the
+// engine's names (egm2008::engine) never clash with the public ones (egm2008::v1).
+#include "egm2008/geoid.hpp"
+
 #include "tests/cli/cli_test_support.hpp"
 #include "tests/support/process_state.hpp"
 #include "tests/support/reference_sample.hpp"
-
-#include "egm2008/geoid.hpp"
 
 #include <gtest/gtest.h>
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/geoid_grid.hpp"
+#include "tasks/engine_names.hpp"
 #include "tests/support/file_bytes.hpp"
 #include "tests/support/scratch_folder.hpp"
 

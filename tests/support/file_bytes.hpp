@@ -21,6 +21,6 @@ bool Exists(const std::string& path);
 /// EGM2008_TEST_DATA_DIR "/" `relative`.
 std::string TestData(const std::string& relative);
 /// EGM2008_GRID_DIR "/" `name`, whether or not the set-up has made that grid.
-std::string RealGridPath(const std::string& name = kInternalGridName);
+std::string RealGridPath(const std::string& name = engine::kInternalGridName);
 
 }  // namespace egm2008::test

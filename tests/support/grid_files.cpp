@@ -12,6 +12,8 @@
 
 namespace egm2008::test {
 
+using namespace engine;
+
 namespace {
 
 void PutWord(std::vector<unsigned char>& out, std::uint32_t word, bool bigEndian) {

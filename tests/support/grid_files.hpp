@@ -59,16 +59,16 @@ void PokeBytes(const std::string& path, std::int64_t offset,
 
 /// A descriptor for a test grid file: defaults, with path, byte order and spacing set.
 /// `lastColumn` follows the spacing (719 for 0.5 degrees, which no GridSize gives).
-GeoidGrid MakeGrid(const std::string& path, double spacing, bool bigEndian);
+engine::GeoidGrid MakeGrid(const std::string& path, double spacing, bool bigEndian);
 
 /// The 10' grid descriptor of a file.
-inline GeoidGrid MakeGrid10(const std::string& path, bool bigEndian = false) {
+inline engine::GeoidGrid MakeGrid10(const std::string& path, bool bigEndian = false) {
     return MakeGrid(path, 1.0 / 6.0, bigEndian);
 }
 
 /// Writes a whole-earth grid file with `spacing` degrees between rows and columns
 /// (180 and 360 must be whole multiples of it) and returns its descriptor.
-GeoidGrid WriteSmallGrid(const std::string& path, double spacing, bool bigEndian,
-                         const NodeFunction& value);
+engine::GeoidGrid WriteSmallGrid(const std::string& path, double spacing, bool bigEndian,
+                                 const NodeFunction& value);
 
 }  // namespace egm2008::test

@@ -11,14 +11,14 @@ namespace egm2008::test {
 /// One notice: its text and icon.
 struct Notice {
     std::string text;
-    NoticeIcon icon = NoticeIcon::None;
+    engine::NoticeIcon icon = engine::NoticeIcon::None;
     bool operator==(const Notice&) const = default;
 };
 
 /// Records every notice.
-class RecordingNotifier : public Notifier {
+class RecordingNotifier : public engine::Notifier {
 public:
-    void Notify(const std::string& text, NoticeIcon icon) override {
+    void Notify(const std::string& text, engine::NoticeIcon icon) override {
         notices.push_back({text, icon});
     }
     std::vector<Notice> notices;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "engine/geoid_grid.hpp"
+#include "tasks/engine_names.hpp"
 #include "tests/support/process_state.hpp"
 
 namespace egm2008 {

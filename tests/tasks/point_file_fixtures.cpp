@@ -6,6 +6,7 @@
 
 #include "tests/support/grid_files.hpp"
 #include "tests/support/scratch_folder.hpp"
+#include "tasks/engine_names.hpp"
 
 namespace egm2008::test {
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/file_identity.hpp"
+#include "tasks/engine_names.hpp"
 #include "tests/support/file_bytes.hpp"
 
 namespace egm2008 {

@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "tasks/engine_names.hpp"
 #include "tasks/common/text_output.hpp"
 #include "tasks/lattice/formats/lattice_format_info.hpp"
 #include "tasks/lattice/formats/lattice_raster.hpp"
