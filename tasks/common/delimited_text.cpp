@@ -1,6 +1,7 @@
 #include "tasks/common/delimited_text.hpp"
 
 #include <algorithm>
+#include <cstring>
 
 #include "tasks/common/field_text.hpp"
 #include "tasks/messages.hpp"
@@ -352,9 +353,24 @@ bool RecordScan::Separates(char c) const {
 }
 
 std::size_t RecordScan::Scan(std::string_view text) {
+    bool plainTried = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (endedAtCr_) return c == '\n' ? i + 1 : i;
+        if (!plainTried && lead_ == Lead::Data && !quoted_ && !afterCr_) {
+            // The common record: no quote and no CR before its LF ends it, whatever
+            // lies between; found with memchr instead of a look at every byte.
+            plainTried = true;
+            const std::size_t lf = text.find('\n', i);
+            if (lf != std::string_view::npos) {
+                const std::string_view rest = text.substr(i, lf - i);
+                if (std::memchr(rest.data(), '"', rest.size()) == nullptr &&
+                    std::memchr(rest.data(), '\r', rest.size()) == nullptr) {
+                    ++lineEnds_;
+                    return lf + 1;
+                }
+            }
+        }
         if (c == '\n' || c == '\r') {
             if (!(c == '\n' && afterCr_)) ++lineEnds_;
             afterCr_ = c == '\r';
