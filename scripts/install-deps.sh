@@ -12,6 +12,7 @@ packages=(
   libtiff-dev libgeotiff-dev libpng-dev python3-pil
   pybind11-dev python3-dev python3-numpy python3-pytest python3-pyproj
   lintian help2man
+  libgdal-dev libnetcdf-dev gmt-gshhg-low proj-data python3-dask
 )
 missing=()
 for p in "${packages[@]}"; do
