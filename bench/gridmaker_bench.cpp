@@ -11,6 +11,9 @@
 //   GlobePng          the globe at 2.5', bi-quadratic, as a PNG colour map of
 //                     4096 x 2048 pixels (the walk, the resampling, the picture)
 //   Picture           the picture alone: a 4096 x 2048 map rendered and encoded
+//   PictureWithCoastlines  the same with the world's low-resolution coastlines drawn
+//   Coastlines/<file> the whole world's coastlines read from gmt-gshhg-low's crude,
+//                     low or intermediate file (skipped without them)
 //
 // The memory of a global 1' PNG (233 million nodes into 4096 x 2048 pixels)
 // is measured by bench/png_memory.sh.
@@ -112,7 +115,12 @@ void GlobePng(benchmark::State& state) {
     }
 }
 
-void Picture(benchmark::State& state) {
+void Picture(benchmark::State& state, bool coastlines) {
+    const Coastlines world = ReadCoastlines({-90, 90, -180, 180}, CoastResolution::Low);
+    if (coastlines && world.status != CoastStatus::Read) {
+        state.SkipWithError(("no coastlines: " + world.path).c_str());
+        return;
+    }
     MapAccumulator map;
     map.Begin({2048, 4096, -90, -180, 180.0 / 2047, 360.0 / 4095});
     std::vector<float> row(4096);
@@ -129,9 +137,25 @@ void Picture(benchmark::State& state) {
             state.SkipWithError("/dev/null cannot be opened");
             return;
         }
-        const MapPicture picture = RenderColourMap(map, "EGM2008 GEOID UNDULATION N [M]");
+        const MapPicture picture =
+            RenderColourMap(map, "EGM2008 GEOID UNDULATION N [M]",
+                            {ColourFit::Fitted, coastlines ? &world.lines : nullptr});
         if (!WritePng(picture, output) || !output.Close()) state.SkipWithError("write failed");
     }
+}
+
+void ReadWorldCoastlines(benchmark::State& state, CoastResolution resolution) {
+    std::size_t points = 0;
+    for (auto _ : state) {
+        const Coastlines world = ReadCoastlines({-90, 90, -180, 180}, resolution);
+        if (world.status != CoastStatus::Read) {
+            state.SkipWithError(("no coastlines: " + world.path).c_str());
+            return;
+        }
+        points = 0;
+        for (const Coastline& line : world.lines) points += line.points.size();
+    }
+    state.counters["points"] = static_cast<double>(points);
 }
 
 }  // namespace
@@ -181,7 +205,22 @@ int main(int argc, char** argv) {
         ->Iterations(1)
         ->Repetitions(3)
         ->ReportAggregatesOnly(true);
-    benchmark::RegisterBenchmark("Picture", Picture)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("Picture", Picture, false)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("PictureWithCoastlines", Picture, true)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    const std::pair<const char*, CoastResolution> files[] = {
+        {"Crude", CoastResolution::Crude},
+        {"Low", CoastResolution::Low},
+        {"Intermediate", CoastResolution::Intermediate}};
+    for (const auto& [label, resolution] : files) {
+        benchmark::RegisterBenchmark((std::string("Coastlines/") + label).c_str(),
+                                     ReadWorldCoastlines, resolution)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

@@ -13,7 +13,8 @@
 // refused for standard output, a lattice beyond the format's limits is
 // refused with the page's checks.
 // A --width beyond the lattice's long side is told (the map keeps a pixel a
-// node) and the run goes on.
+// node) and the run goes on; so is a picture drawn without the coastlines it
+// was to show (their files missing or damaged).
 //
 // Its options, help text and usage checks: GridCommand, at the end of this file.
 #include <algorithm>
@@ -50,6 +51,8 @@ struct GridArgs {
     InterpolationMethod method = InterpolationMethod::BiQuadratic;
     LatticeFormat format = LatticeFormat::Xyz;
     int pictureWidth = 0;  ///< png: the picture's long side; 0 as the lattice asks
+    ColourFit colourFit = ColourFit::Fitted;  ///< png: the colour scale
+    bool coastlines = true;                   ///< png: the coastlines drawn
     GridRequest grid;
 };
 
@@ -64,6 +67,8 @@ GridmakerRequest RequestOf(const GridArgs& a, const std::string& outputName) {
     request.method = a.method;
     request.format = a.format;
     request.pictureWidth = a.pictureWidth;
+    request.colourFit = a.colourFit;
+    request.coastlines = a.coastlines;
     return request;
 }
 
@@ -82,6 +87,8 @@ int WriteGrid(const GridmakerRequest& request, const LatticeArea& area, const Ge
                                            return !signals.stop().Requested();
                                        });
     }
+    // A picture drawn without its coastlines says so once, whatever else it says.
+    if (!outcome.coastlineNote.empty()) console.Message(outcome.coastlineNote);
     const std::string& name = request.outputName;
     if (const std::optional<int> status = SettleOutput(output, name, signals, console)) {
         return *status;
@@ -169,6 +176,13 @@ public:
                                        "node, at most 4096)")
                           ->check(kPixels)
                           ->type_name("PIXELS");
+        symmetricOption =
+            command->add_flag("--symmetric", symmetric,
+                              "png: colours symmetric about 0 m (default: fitted to the "
+                              "lattice's N)");
+        noCoastOption =
+            command->add_flag("--no-coast", noCoast,
+                              "png: no coastlines (default: GSHHG's, from Debian's gmt-gshhg-low)");
         AddMethodOption(*command, method, "interpolation method (default biquadratic)");
         grid.Add(*command);
         command->footer(R"(Rows from north to south, each from west to east; one line per node:
@@ -177,7 +191,8 @@ latitude, longitude, undulation. With --format (or an OUT ending in .csv, .asc,
 a GTX vertical grid or a GeoTIFF geoid model (both PROJ's vgridshift grids, of
 2 x 2 nodes or more; the GeoTIFF opens in GDAL, QGIS, ArcGIS too); asc, gtx and
 geotiff need -o OUT. png (or an OUT ending in .png) draws a colour map with its
-colour bar, for any image viewer. No format takes more than 4294967295 nodes.
+colour bar and the coastlines, for any image viewer. No format takes more than
+4294967295 nodes.
   egm2008 grid --lat 47 55 --lon 5 15 --step-lat 30 --step-lon 30 -o alps.txt
   egm2008 grid --lat -10 10 --lon -20 20 --step-lat 60 --step-lon 60 --method bilinear
   egm2008 grid --lat 47 55 --lon 5 15 --step-lat 5 --step-lon 5 -o alps.gtx
@@ -217,13 +232,18 @@ colour bar, for any image viewer. No format takes more than 4294967295 nodes.
             console.Message(FormatNeedsFileMessage(gridmaker.format));
             return kExitUsage;
         }
-        if (widthOption->count() > 0) {
-            if (gridmaker.format != LatticeFormat::Png) {
-                console.Message(kWidthNeedsPngMessage);
+        // The picture's options with another format: the first given is told.
+        for (const auto& [option, message] : {std::pair{widthOption, kWidthNeedsPngMessage},
+                                              std::pair{symmetricOption, kSymmetricNeedsPngMessage},
+                                              std::pair{noCoastOption, kNoCoastNeedsPngMessage}}) {
+            if (option->count() > 0 && gridmaker.format != LatticeFormat::Png) {
+                console.Message(message);
                 return kExitUsage;
             }
-            gridmaker.pictureWidth = ParseStrictInt(width).value_or(0);
         }
+        if (widthOption->count() > 0) gridmaker.pictureWidth = ParseStrictInt(width).value_or(0);
+        if (symmetric) gridmaker.colourFit = ColourFit::Symmetric;
+        gridmaker.coastlines = !noCoast;
         gridmaker.grid = grid.Request();
         return RunGrid(gridmaker, console);
     }
@@ -233,10 +253,13 @@ private:
     GridArgs gridmaker;
     std::vector<std::string> latitudes, longitudes;
     std::string stepLat, stepLon, method = "biquadratic", format, width;
+    bool symmetric = false, noCoast = false;
     GridOptions grid;
     CLI::Option* output = nullptr;
     CLI::Option* formatOption = nullptr;
     CLI::Option* widthOption = nullptr;
+    CLI::Option* symmetricOption = nullptr;
+    CLI::Option* noCoastOption = nullptr;
 };
 
 }  // namespace

@@ -50,6 +50,10 @@ std::string NotPixelsMessage(const std::string& text, int most);
 std::string WidthBeyondLatticeMessage(int width, std::uint64_t nodes);
 /// `egm2008 grid --width` with a format other than png.
 inline constexpr const char* kWidthNeedsPngMessage = "grid: --width is for --format png";
+/// `egm2008 grid --symmetric` with a format other than png.
+inline constexpr const char* kSymmetricNeedsPngMessage = "grid: --symmetric is for --format png";
+/// `egm2008 grid --no-coast` with a format other than png.
+inline constexpr const char* kNoCoastNeedsPngMessage = "grid: --no-coast is for --format png";
 
 /// `egm2008 grid --format asc` or gtx without an output file.
 std::string FormatNeedsFileMessage(LatticeFormat format);

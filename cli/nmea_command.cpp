@@ -12,6 +12,7 @@
 // when every GGA and GNS sentence with a fix was rewritten, 1 if not.
 //
 // Its options, help text and usage checks: NmeaCommand, at the end of this file.
+#include <cerrno>
 #include <string>
 
 #include "cli/command.hpp"
@@ -85,7 +86,7 @@ int Audit(const NmeaArgs& args, const GeoidGrid& grid, Console& console) {
     if (args.input == "-") {
         input.Attach(console.in());
     } else if (!input.Open(args.input)) {
-        console.Message(InputOpenMessage(args.input));
+        console.Message(InputOpenMessage(args.input, errno));
         return kExitFailure;
     }
     MappedGrid mapped;

@@ -1,5 +1,6 @@
 #include "cli/output_file.hpp"
 
+#include <cerrno>
 #include <cstring>
 
 #include "cli/messages.hpp"
@@ -13,7 +14,7 @@ bool OpenOutput(OutputFile& output, const std::string& path, bool replace,
     if (path == "-") {
         output.Attach(console.out());
     } else if (!output.Open(path, replace)) {
-        console.Message(OutputOpenMessage(path));
+        console.Message(OutputOpenMessage(path, errno));
         return false;
     }
     output.text().StopOn(signals.stop());

@@ -32,5 +32,7 @@ if(EGM2008_PYTHON)
 endif()
 # "grids install" runs apt-get, dpkg-deb and tar, all in every Debian system.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "geotranz")
+# The maps' coastlines (GSHHG's netCDF files); the maps are drawn without them.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gmt-gshhg-low")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -37,7 +37,7 @@ QueryStatus ValidateGrid(GeoidGrid& grid, bool bigEndian, double latSpacing, dou
         const bool matches = std::fabs(latSpacing - s) < 1e-8 && std::fabs(lonSpacing - s) < 1e-8;
         if (matches && grid.gridSize != size) {
             notifier.Notify(SpacingMismatchMessage(latSpacing * 60.0, lonSpacing * 60.0),
-                            NoticeIcon::None);
+                            NoticeIcon::Error);
             return QueryStatus::StatusError;
         }
     }

@@ -2,7 +2,10 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "engine/file_access.hpp"
+#include "engine/messages.hpp"
 
 namespace egm2008::engine {
 
@@ -36,6 +39,55 @@ bool ProbeGridFile(const std::string& path, GridProbe& probe) {
     if (probe.littleMarker == rowBytes) probe.bigEndian = false;
     if (probe.bigMarker == rowBytes) probe.bigEndian = true;
     return true;
+}
+
+namespace {
+
+// The grid whose row length the first record marker holds, in the order it reads so.
+bool MarkerKind(const GridProbe& probe, GridSize& size, bool& bigEndian) {
+    for (const GridSize candidate : kGridSizes) {
+        const auto rowBytes = static_cast<std::uint32_t>(4 * ColumnsOf(candidate));
+        for (const bool big : {false, true}) {
+            if ((big ? probe.bigMarker : probe.littleMarker) != rowBytes) continue;
+            size = candidate;
+            bigEndian = big;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+GridVerdict JudgeGridProbe(const GridProbe& probe) {
+    GridVerdict verdict;
+    // A grid's exact length is the stronger witness: a marker of another size is damage.
+    if (probe.size) {
+        verdict.size = probe.size;
+        verdict.bigEndian = probe.bigEndian;
+        if (!probe.bigEndian) verdict.problem = GridMarkerDamagedNote();
+        return verdict;
+    }
+    GridSize size = GridSize::Grid10x10;
+    bool bigEndian = false;
+    if (!MarkerKind(probe, size, bigEndian)) {
+        verdict.problem = NoGridFileNote(probe.length);
+        return verdict;
+    }
+    verdict.size = size;
+    verdict.bigEndian = bigEndian;
+    const std::uint64_t whole = GridFileLength(size);
+    verdict.problem = probe.length < whole ? GridTruncatedNote(probe.length, whole)
+                                           : GridTooLongNote(probe.length, size);
+    return verdict;
+}
+
+GridVerdict JudgeGridFile(const std::string& path) {
+    GridProbe probe;
+    if (ProbeGridFile(path, probe)) return JudgeGridProbe(probe);
+    GridVerdict verdict;
+    verdict.problem = GridUnreadableNote(errno);
+    return verdict;
 }
 
 GeoidGrid GridOfKind(const std::string& path, GridSize size, bool bigEndian) {

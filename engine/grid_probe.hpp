@@ -4,7 +4,9 @@
 // which holds the byte length of a row's values (4 x 2160, 8640 or 21600) in
 // the file's byte order. The probe reads the length and those 4 bytes only;
 // the other markers are checked when a run maps the grid (MappedGrid) or scans
-// it (ScanGrid).
+// it (ScanGrid). JudgeGridFile turns what the probe saw into the kind of grid
+// the file is and, in a few words, what is wrong with it, for a window that
+// sets its size and byte-order controls from the file a user chooses.
 #pragma once
 
 #include <cstdint>
@@ -37,6 +39,24 @@ struct GridProbe {
 /// Probes the grid file `path` (opened by OpenRegularFile); false with errno set when
 /// it cannot be opened or is not a regular file (EISDIR, EINVAL).
 bool ProbeGridFile(const std::string& path, GridProbe& probe);
+
+/// What a file is as a grid file, as far as its length and first record marker tell.
+struct GridVerdict {
+    std::optional<GridSize> size;   ///< the grid the file is, or was made as
+    std::optional<bool> bigEndian;  ///< its byte order, when its first marker tells it
+    std::string problem;            ///< "" for a file of a grid's length and first marker
+};
+
+/// The verdict on a probed file. A grid's length names the grid, and its first record
+/// marker the byte order ("" problem) or, fitting neither order, damage ("damaged: ...").
+/// A file of any other length whose first marker is a grid's row length in one byte order
+/// is that grid cut short or grown ("truncated: 5.0 of 9.3 MB", "too long: 9.5 MB, a
+/// 10' x 10' grid has 9.3 MB"); any other file is "empty" or "no EGM2008 grid file: <n> bytes".
+GridVerdict JudgeGridProbe(const GridProbe& probe);
+
+/// The verdict on the file at `path`; one that cannot be probed has no kind and the
+/// system's reason as problem ("cannot be read: Permission denied").
+GridVerdict JudgeGridFile(const std::string& path);
 
 /// The descriptor of a whole-earth grid file of `size` in the given byte order.
 GeoidGrid GridOfKind(const std::string& path, GridSize size, bool bigEndian);

@@ -16,11 +16,11 @@ QueryStatus MappedGrid::Map(const GeoidGrid& grid, Notifier& notifier) {
     const bool mapped = sound && mapping_.Map(fd, size, ReadOnlyMapping::Access::Random);
     ::close(fd);
     if (!sound) {
-        notifier.Notify(GridMismatchMessage(grid), NoticeIcon::None);
+        notifier.Notify(GridMismatchMessage(grid), NoticeIcon::Error);
         return status_;
     }
     if (!mapped) {
-        notifier.Notify(OpenFailureMessage(grid.path), NoticeIcon::None);
+        notifier.Notify(OpenFailureMessage(grid.path), NoticeIcon::Error);
         return status_;
     }
     status_ = QueryStatus::StatusOk;

@@ -1,6 +1,9 @@
 #include "engine/messages.hpp"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <utility>
 
 #include "engine/geoid_grid.hpp"
 #include "engine/grid_probe.hpp"
@@ -60,6 +63,58 @@ std::string SpacingMismatchMessage(double latSpacingMinutes, double lonSpacingMi
     std::snprintf(text, sizeof text, "Error in grid spacing! Space Lat = %.1lf\n Space Lon = %.1lf",
                   latSpacingMinutes, lonSpacingMinutes);
     return text;
+}
+
+namespace {
+
+// Decimal megabytes with one decimal: 9348488 gives "9.3".
+std::string Megabytes(std::uint64_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(bytes) / 1e6);
+    return text;
+}
+
+// Two lengths in megabytes, or in bytes where megabytes would show them equal.
+std::pair<std::string, std::string> Lengths(std::uint64_t a, std::uint64_t b, std::string& unit) {
+    std::pair<std::string, std::string> shown{Megabytes(a), Megabytes(b)};
+    unit = "MB";
+    if (shown.first != shown.second) return shown;
+    unit = "bytes";
+    return {std::to_string(a), std::to_string(b)};
+}
+
+}  // namespace
+
+std::string GridTruncatedNote(std::uint64_t length, std::uint64_t wholeLength) {
+    std::string unit;
+    const auto [shown, whole] = Lengths(length, wholeLength, unit);
+    return "truncated: " + shown + " of " + whole + " " + unit;
+}
+
+std::string GridTooLongNote(std::uint64_t length, GridSize size) {
+    std::string unit;
+    const auto [shown, whole] = Lengths(length, GridFileLength(size), unit);
+    return "too long: " + shown + " " + unit + ", a " + SizeText(size) + " grid has " + whole +
+           " " + unit;
+}
+
+std::string GridMarkerDamagedNote() {
+    return "damaged: it has a grid's length, but its first record marker fits neither byte "
+           "order";
+}
+
+std::string NoGridFileNote(std::uint64_t length) {
+    if (length == 0) return "empty";
+    return "no EGM2008 grid file: " + std::to_string(length) + " bytes";
+}
+
+std::string GridUnreadableNote(int error) {
+    if (error == EISDIR || error == EINVAL) return "not a regular file";
+    return std::string("cannot be read: ") + std::strerror(error);
+}
+
+std::string GridKindNote(GridSize size, bool bigEndian) {
+    return std::string("the file is ") + SizeText(size) + ", " + OrderText(bigEndian);
 }
 
 std::string NotRegularGridMessage(const std::string& path) {

@@ -64,6 +64,21 @@ std::string GridPassedOverMessage(const std::string& path, GridSize size, bool b
 std::string GridNameNotFoundMessage(const std::string& name,
                                     const std::vector<std::string>& folders);
 
+// ---- what a chosen grid file is (JudgeGridProbe), in a few words for a status line ----
+
+/// "truncated: 5.0 of 9.3 MB" (decimal megabytes).
+std::string GridTruncatedNote(std::uint64_t length, std::uint64_t wholeLength);
+/// "too long: 9.5 MB, a 10' x 10' grid has 9.3 MB"
+std::string GridTooLongNote(std::uint64_t length, GridSize size);
+/// A file of a grid's length whose first record marker fits neither byte order.
+std::string GridMarkerDamagedNote();
+/// "empty", or "no EGM2008 grid file: 1234 bytes".
+std::string NoGridFileNote(std::uint64_t length);
+/// "cannot be read: <strerror>"; "not a regular file" for EISDIR and EINVAL (OpenRegularFile).
+std::string GridUnreadableNote(int error);
+/// "the file is 2.5' x 2.5', big-endian" (the kind a file is, where the user chose another).
+std::string GridKindNote(GridSize size, bool bigEndian);
+
 // ---- one line ----
 
 /// `text` as one line (a status line, a message on a terminal, a library's exception):

@@ -54,7 +54,7 @@ QueryStatus OpenGridFile(const GeoidGrid& grid, Notifier& notifier, int& fd, std
     std::uint64_t length = 0;
     const int handle = OpenRegularFile(grid.path, &length);
     if (handle < 0) {
-        notifier.Notify(OpenFailureMessage(grid.path), NoticeIcon::None);
+        notifier.Notify(OpenFailureMessage(grid.path), NoticeIcon::Error);
         return QueryStatus::StatusError;
     }
 
@@ -70,7 +70,7 @@ QueryStatus OpenGridFile(const GeoidGrid& grid, Notifier& notifier, int& fd, std
     }
     if (!fits) {
         ::close(handle);
-        notifier.Notify(GridMismatchMessage(grid), NoticeIcon::None);
+        notifier.Notify(GridMismatchMessage(grid), NoticeIcon::Error);
         return QueryStatus::StatusError;
     }
     fd = handle;
@@ -111,7 +111,7 @@ QueryStatus GridFileReader::CheckRows(const GeoidGrid& grid, std::int64_t column
     if (first > last) return QueryStatus::StatusOk;
     if (RowsSound(fd_, grid, columns, first, last)) return QueryStatus::StatusOk;
     Close();
-    notifier_.Notify(GridMismatchMessage(grid), NoticeIcon::None);
+    notifier_.Notify(GridMismatchMessage(grid), NoticeIcon::Error);
     return QueryStatus::StatusError;
 }
 

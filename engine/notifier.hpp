@@ -12,7 +12,8 @@
 
 namespace egm2008::engine {
 
-/// The icon a message box asks for.
+/// What a notice is: a failure (Error, which every failure is) or a text that is
+/// none (a help text); a window shows the icon of either.
 enum class NoticeIcon { None, Error };
 
 /// Receives the messages of the engine and the pages; returns when the user has acknowledged.

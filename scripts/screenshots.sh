@@ -22,7 +22,7 @@ ln -s "$grid" "$work/"
 cp "$top"/data/run/* "$work/"
 mkdir -p "$out"
 cd "$work"
-xvfb-run -a -s "-screen 0 1024x768x24" "$program" --screenshots "$out"
+xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --screenshots "$out"
 ls -l "$out"
 
 # The README's colour map of the globe, made by the command-line tool.

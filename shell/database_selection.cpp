@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "engine/grid_choice.hpp"
+#include "engine/messages.hpp"
 
 namespace egm2008 {
 
@@ -61,6 +62,7 @@ void DatabaseSelection::SelectInternalDatabase(DatabaseControls& controls) {
     SetGridSize(grid_, GridSize::Grid10x10);
 
     grid_.path = internalPath_;
+    JudgeFile();
     controls.SetText(kPath, grid_.path);
 
     for (int id : {kBigEndian, kGrid1x1, kGrid2_5, kGrid10, kChooseFile, kPath}) {
@@ -71,7 +73,7 @@ void DatabaseSelection::SelectInternalDatabase(DatabaseControls& controls) {
     // ValidateGrid shows its own message first when the spacing does not fit.
     if (ValidateGrid(grid_, false, kSpacing10x10, kSpacing10x10, controls) !=
         QueryStatus::StatusOk) {
-        controls.Notify(kInitGeoidErrorMessage, NoticeIcon::None);
+        controls.Notify(kInitGeoidErrorMessage, NoticeIcon::Error);
     }
     // The disabled controls show what is used: 10' x 10', little-endian.
     RefreshDatabaseControls(controls);
@@ -86,20 +88,26 @@ void DatabaseSelection::SelectExternalDatabase(DatabaseControls& controls) {
     grid_.lonSpacing = savedLonSpacing_ > 0.0 ? savedLonSpacing_ : kSpacing10x10;
     useInternal_ = false;
     grid_.bigEndian = savedBigEndian_;
+    JudgeFile();
     RefreshDatabaseControls(controls);
 }
 
 void DatabaseSelection::ChooseGridFile(DatabaseControls& controls) {
     std::string chosen = controls.OpenFileDialog(FirstGridFolder());
     if (chosen.empty()) return;  // Cancel keeps the grid as it was
-    grid_.path = std::move(chosen);
-    controls.SetText(kPath, grid_.path);
-    if (const std::optional<RecognisedGrid> known = RecogniseGridName(grid_.path)) {
-        grid_.latSpacing = SpacingOf(known->size);
-        grid_.lonSpacing = grid_.latSpacing;
-        SetGridSize(grid_, known->size);
-        grid_.bigEndian = known->bigEndian;
-    }
+    UseGridPath(controls, chosen);
+}
+
+void DatabaseSelection::UseGridPath(DatabaseControls& controls, const std::string& path) {
+    TakeGridFile(path);
+    RefreshDatabaseControls(controls);
+}
+
+void DatabaseSelection::UseGridFile(DatabaseControls& controls, const std::string& path) {
+    if (useInternal_) SelectExternalDatabase(controls);
+    controls.SetChecked(kInternal, false);
+    controls.SetChecked(kExternal, true);
+    TakeGridFile(path);
     RefreshDatabaseControls(controls);
 }
 
@@ -109,9 +117,56 @@ void DatabaseSelection::UseGridFile(DatabaseControls& controls, const std::strin
     controls.SetChecked(kInternal, false);
     controls.SetChecked(kExternal, true);
     grid_.path = path;
+    JudgeFile();
     SelectGridSize(size);
     grid_.bigEndian = bigEndian;
     RefreshDatabaseControls(controls);
+}
+
+void DatabaseSelection::TakeGridFile(const std::string& path) {
+    grid_.path = path;
+    JudgeFile();
+    // What the file holds first; its name fills in what the file does not tell.
+    std::optional<GridSize> size = verdict_.size;
+    std::optional<bool> bigEndian = verdict_.bigEndian;
+    if (const std::optional<RecognisedGrid> known = RecogniseGridName(path)) {
+        if (!size) size = known->size;
+        if (!bigEndian) bigEndian = known->bigEndian;
+    }
+    if (size) SelectGridSize(*size);
+    if (bigEndian) grid_.bigEndian = *bigEndian;
+}
+
+void DatabaseSelection::JudgeFile() {
+    verdict_ = grid_.path.empty() ? GridVerdict{} : JudgeGridFile(grid_.path);
+}
+
+std::string DatabaseSelection::FileNotes() const {
+    std::string notes = verdict_.problem;
+    // The user may insist on another kind than the file's; the line then says what it is.
+    if (verdict_.size && verdict_.bigEndian &&
+        (*verdict_.size != grid_.gridSize || *verdict_.bigEndian != grid_.bigEndian)) {
+        notes += (notes.empty() ? "" : "; ") + GridKindNote(*verdict_.size, *verdict_.bigEndian);
+    }
+    return notes.empty() ? notes : " (" + notes + ")";
+}
+
+DatabaseSelection::ExternalGrid DatabaseSelection::External() const {
+    // Only the latitude spacing tells the size, as in RefreshDatabaseControls.
+    const double spacing = useInternal_ ? savedLatSpacing_ : grid_.latSpacing;
+    ExternalGrid external{useInternal_ ? savedExternalPath_ : grid_.path, GridSize::Grid10x10,
+                          useInternal_ ? savedBigEndian_ : grid_.bigEndian};
+    for (const GridSize size : {GridSize::Grid1x1, GridSize::Grid2_5x2_5}) {
+        if (std::fabs(spacing - SpacingOf(size)) < 1e-10) external.size = size;
+    }
+    return external;
+}
+
+void DatabaseSelection::RememberExternal(const ExternalGrid& grid) {
+    savedExternalPath_ = grid.path;
+    savedLatSpacing_ = SpacingOf(grid.size);
+    savedLonSpacing_ = savedLatSpacing_;
+    savedBigEndian_ = grid.bigEndian;
 }
 
 std::string DatabaseSelection::Description() const {
@@ -122,9 +177,9 @@ std::string DatabaseSelection::Description() const {
     if (grid_.path.empty()) return text + "no file chosen";
     // The file's name first: a line too long for the window loses the folder, not the name.
     const std::size_t slash = grid_.path.rfind('/');
-    if (slash == std::string::npos) return text + grid_.path;
+    if (slash == std::string::npos) return text + grid_.path + FileNotes();
     const std::string folder = slash == 0 ? std::string("/") : grid_.path.substr(0, slash);
-    return text + grid_.path.substr(slash + 1) + " in " + folder;
+    return text + grid_.path.substr(slash + 1) + FileNotes() + " in " + folder;
 }
 
 void DatabaseSelection::SelectGridSize(GridSize size) {

@@ -2,7 +2,8 @@
 //
 // Two states: Internal (the 10'x10' little-endian file in the working folder,
 // checked by ValidateGrid) and External (any grid file, its spacing and byte
-// order set by name recognition or by hand). Switching to Internal remembers
+// order set from what the file holds, its length and first record marker
+// (JudgeGridFile), else from its name, and by hand, which insists). Switching to Internal remembers
 // the external path, spacings and byte order; switching back restores them.
 // Every selection writes into the one GeoidGrid the main window owns, so the
 // next calculation on any page uses it. The logic reaches the window only
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "engine/geoid_grid.hpp"
+#include "engine/grid_probe.hpp"
 #include "engine/notifier.hpp"
 #include "tasks/engine_names.hpp"
 #include "shell/messages.hpp"
@@ -25,7 +27,7 @@ inline constexpr int kInternal = 1029;    ///< radio "Internal Database (10' x 1
 inline constexpr int kHelp = 1028;        ///< push button "?"
 inline constexpr int kExternal = 1030;    ///< radio "External Database (EGM2008-File)"
 inline constexpr int kChooseFile = 1006;  ///< push button "EGM-File"
-inline constexpr int kPath = 1021;        ///< read-only field showing the grid path
+inline constexpr int kPath = 1021;        ///< the grid path, typed or chosen
 inline constexpr int kGrid1x1 = 1024;     ///< radio "1' x 1' Grid"
 inline constexpr int kGrid2_5 = 1025;     ///< radio "2.5' x 2.5'  Grid"
 inline constexpr int kGrid10 = 1026;      ///< radio "10' x 10'  Grid"
@@ -73,10 +75,17 @@ public:
     /// Radio 1030: restores the remembered external settings; no check runs.
     void SelectExternalDatabase(DatabaseControls& controls);
     /// Button 1006: the dialog opens in the first grid folder that exists (FirstGridFolder);
-    /// the chosen path becomes the grid path; a cancelled dialog changes nothing.
+    /// the chosen path becomes the grid path, its size and byte order those the file holds
+    /// (else those its name tells, else as they were); a cancelled dialog changes nothing.
     void ChooseGridFile(DatabaseControls& controls);
-    /// A grid file whose kind its contents tell (a file dropped on the window): the
-    /// external database becomes `path` with that size and byte order.
+    /// A grid path chosen or typed: it becomes the grid path, its size and byte order
+    /// taken from its contents, where they tell, else from its name, else left as they were.
+    void UseGridPath(DatabaseControls& controls, const std::string& path);
+    /// A grid file dropped on the window: the external database becomes `path`, its size
+    /// and byte order taken as UseGridPath takes them.
+    void UseGridFile(DatabaseControls& controls, const std::string& path);
+    /// A remembered external grid: the external database becomes `path` with the size and
+    /// byte order the user had set.
     void UseGridFile(DatabaseControls& controls, const std::string& path, GridSize size,
                      bool bigEndian);
     /// Radios 1024 to 1026: spacing, grid size and last column; byte order untouched.
@@ -89,15 +98,36 @@ public:
     void ShowHelp(DatabaseControls& controls);
 
     /// The database in use as the status line shows it: "Internal database: 10' x 10',
-    /// little-endian, <file name> in <folder>".
+    /// little-endian, <file name> in <folder>". After the file name, in brackets, what is
+    /// wrong with the file ("truncated: 5.0 of 9.3 MB") and, when the size or byte order
+    /// chosen is not the file's, what the file is ("the file is 10' x 10', little-endian").
     std::string Description() const;
+
+    /// An external database: its file, size and byte order.
+    struct ExternalGrid {
+        std::string path;
+        GridSize size = GridSize::Grid10x10;
+        bool bigEndian = false;
+    };
+    /// The external database in use, or the one radio 1030 brings back while the internal is.
+    ExternalGrid External() const;
+    /// Remembers `grid` as the external database radio 1030 brings back, selecting nothing.
+    void RememberExternal(const ExternalGrid& grid);
 
     bool useInternal() const { return useInternal_; }
     const std::string& internalPath() const { return internalPath_; }
     const std::string& savedExternalPath() const { return savedExternalPath_; }
 
 private:
+    // The grid path becomes `path`, and the size and byte order the file's.
+    void TakeGridFile(const std::string& path);
+    // What the file at the grid path is, judged again whenever the path changes.
+    void JudgeFile();
+    // What the status line adds after the file's name: "" when nothing is amiss.
+    std::string FileNotes() const;
+
     GeoidGrid& grid_;
+    GridVerdict verdict_;
     std::string savedExternalPath_;
     std::string internalPath_;
     double savedLatSpacing_ = 0.0;

@@ -1,8 +1,13 @@
 #include "shell/dialog_layout.hpp"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QCompleter>
+#include <QDir>
+#include <QFileSystemModel>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -79,11 +84,78 @@ QLineEdit* MakeResultField(int id, const QString& widest) {
     return edit;
 }
 
-QLineEdit* MakePathField(int id) {
-    QLineEdit* edit = NewEdit(id, true);
+QLineEdit* MakePathField(int id, std::function<void(const std::string& path)> typed) {
+    QLineEdit* edit = NewEdit(id, false);
     edit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     QObject::connect(edit, &QLineEdit::textChanged, edit, &QWidget::setToolTip);
+    // The folders and files on disk complete what is typed; the model reads them as asked.
+    auto* files = new QFileSystemModel(edit);
+    files->setRootPath(QString());
+    files->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden);
+    auto* completer = new QCompleter(files, edit);
+    completer->setCompletionMode(QCompleter::PopupCompletion);
+    edit->setCompleter(completer);
+    if (typed) {
+        // Enter, the focus gone, or a completion chosen from the list.
+        const auto hand = [edit, typed] { typed(edit->text().toStdString()); };
+        QObject::connect(edit, &QLineEdit::editingFinished, edit, hand);
+        QObject::connect(completer, qOverload<const QString&>(&QCompleter::activated), edit, hand);
+    }
     return edit;
+}
+
+namespace {
+
+constexpr const char* kRefusalMark = "refusal";
+
+QAction* RefusalMarkOf(const QLineEdit* field) {
+    return field->findChild<QAction*>(QLatin1String(kRefusalMark), Qt::FindDirectChildrenOnly);
+}
+
+}  // namespace
+
+void MarkRefused(QLineEdit* field, const QString& why) {
+    QAction* mark = RefusalMarkOf(field);
+    if (why.isEmpty()) {
+        if (mark == nullptr) return;
+        field->removeAction(mark);
+        mark->setObjectName(QString());
+        // Later: the user's edit that takes the mark away runs in a slot of the mark.
+        mark->deleteLater();
+        field->setToolTip(QString());
+        field->setPalette(QPalette());
+        return;
+    }
+    if (mark == nullptr) {
+        mark = field->addAction(field->style()->standardIcon(QStyle::SP_MessageBoxCritical),
+                                QLineEdit::TrailingPosition);
+        mark->setObjectName(QLatin1String(kRefusalMark));
+        QObject::connect(field, &QLineEdit::textEdited, mark, [field] { MarkRefused(field, {}); });
+        QPalette tinted = field->palette();
+        const QColor base = tinted.color(QPalette::Base);
+        tinted.setColor(QPalette::Base,
+                        QColor::fromRgbF(static_cast<float>(base.redF() * 0.8 + 0.2),
+                                         static_cast<float>(base.greenF() * 0.8),
+                                         static_cast<float>(base.blueF() * 0.8)));
+        field->setPalette(tinted);
+    }
+    mark->setToolTip(why);
+    field->setToolTip(why);
+}
+
+QString RefusalOf(const QLineEdit* field) {
+    const QAction* mark = RefusalMarkOf(field);
+    return mark == nullptr ? QString() : mark->toolTip();
+}
+
+void SetTabChain(const QWidget* scope, std::initializer_list<int> ids) {
+    QWidget* previous = nullptr;
+    for (int id : ids) {
+        QWidget* control = FindControl(scope, id);
+        if (control == nullptr) continue;
+        if (previous != nullptr) QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
 }
 
 void MarkScope(QWidget* widget) { widget->setProperty(kScopeProperty, true); }

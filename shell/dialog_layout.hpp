@@ -13,6 +13,9 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
+#include <initializer_list>
+#include <string>
 
 class QWidget;
 class QPushButton;
@@ -32,9 +35,23 @@ QLineEdit* MakeField(int id, const QString& widest);
 /// A read-only result field, as wide as `widest` needs: selectable and copyable
 /// after a click, but no Tab stop.
 QLineEdit* MakeResultField(int id, const QString& widest);
-/// A read-only path field that grows with its window and shows its whole text
-/// as tooltip; like a result field, no Tab stop.
-QLineEdit* MakePathField(int id);
+/// A path field that grows with its window and shows its whole text as
+/// tooltip. A path may be typed or pasted, completed from the folders and files
+/// on disk as it is typed; `typed` gets the field's text when the user may
+/// have finished editing it (Enter, the focus gone elsewhere, a completion
+/// chosen), also when it is the text the field already showed.
+QLineEdit* MakePathField(int id, std::function<void(const std::string& path)> typed = {});
+
+/// Marks `field` as refused for `why`: an error sign at the field's end, its
+/// tooltip and the field's tooltip saying why, the field tinted; "" takes the mark
+/// away, and so does the user's next edit of the field.
+void MarkRefused(QLineEdit* field, const QString& why);
+/// Why `field` is marked as refused; "" when it is not.
+QString RefusalOf(const QLineEdit* field);
+
+/// Puts the controls `ids` of `scope` into the Tab chain in this order, the reading
+/// order of the scope; controls not named keep their places.
+void SetTabChain(const QWidget* scope, std::initializer_list<int> ids);
 
 /// Makes `widget` a scope of its own for FindControl.
 void MarkScope(QWidget* widget);

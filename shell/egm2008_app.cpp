@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "shell/egm2008_dlg.hpp"
 #include "shell/messages.hpp"
 #include "shell/my_tab_ctrl.hpp"
+#include "shell/window_memory.hpp"
 #include "shell/working_folder.hpp"
 
 namespace egm2008 {
@@ -63,7 +65,8 @@ std::string FindManual() {
         if (QFileInfo::exists(path))
             return desktop::ToStdString(QFileInfo(path).canonicalFilePath());
     }
-    return kManualName;
+    // Where an install puts it: "Help" names that place when it is not there.
+    return std::string(EGM2008_INSTALLED_DATA_DIR) + "/" + kManualName;
 }
 
 bool SaveScreenshots(CEGM2008Dlg& dialog, const QString& folder) {
@@ -91,7 +94,11 @@ bool CEGM2008App::InitInstance(const QStringList& arguments) {
     const WorkingFolderChoice start = EnterWorkingFolder();
     CEGM2008Dlg dialog(start.folder, FindManual());
     const qsizetype flag = arguments.indexOf(QStringLiteral("--screenshots"));
-    if (flag >= 0 && flag + 1 < arguments.size()) {
+    const bool screenshots = flag >= 0 && flag + 1 < arguments.size();
+    // The pictures show the window as it starts the first time.
+    const std::unique_ptr<QSettings> settings = ProgramSettings();
+    if (!screenshots) RestoreWindowMemory(dialog, *settings);
+    if (screenshots) {
         dialog.show();
         QApplication::processEvents();
         SaveScreenshots(dialog, arguments.at(flag + 1));
@@ -104,6 +111,7 @@ bool CEGM2008App::InitInstance(const QStringList& arguments) {
         }
     });
     dialog.exec();
+    SaveWindowMemory(dialog, *settings);
     return false;
 }
 

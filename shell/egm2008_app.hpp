@@ -1,5 +1,7 @@
 // The application object: picks the working folder, runs the main window
-// modally and ends the program when it closes, whichever button closed it.
+// modally with what the last session left (window_memory.hpp), remembers what
+// this one leaves, and ends the program when the window closes, whichever
+// button closed it.
 #pragma once
 
 #include <QStringList>
@@ -28,7 +30,8 @@ struct WorkingFolderChoice {
 /// was started in a folder that no longer exists (see working_folder.hpp).
 WorkingFolderChoice EnterWorkingFolder();
 
-/// The user manual "&Help" opens: beside the installed data, or in the source tree.
+/// The user manual "&Help" opens: beside the installed data, or in the source
+/// tree; where an install puts it when it is in neither.
 std::string FindManual();
 
 /// Saves "manual.png", "gridmaker.png", "file.png" and "info.png" of `dialog`'s pages into

@@ -11,15 +11,19 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShortcut>
+#include <QStyle>
 #include <utility>
 
+#include "engine/grid_probe.hpp"
 #include "shell/desktop.hpp"
 #include "shell/dialog_layout.hpp"
 #include "shell/file_drop.hpp"
 #include "shell/long_run.hpp"
 #include "shell/messages.hpp"
 #include "shell/my_tab_ctrl.hpp"
+#include "shell/status_label.hpp"
 #include "shell/tab_pages.hpp"
 #include "tasks/points/manual_point.hpp"
 
@@ -50,9 +54,14 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(ProgramIcon().pixmap(32, 32));
     auto* lines = new QVBoxLayout;
     lines->addWidget(new QLabel(QStringLiteral("EGM2008 Version 1.2")));
+    lines->addWidget(
+        new QLabel(QStringLiteral("Program egm2008 ") + QString::fromLatin1(EGM2008_VERSION)));
     lines->addWidget(new QLabel(QStringLiteral("Copyright (C) 2026 the Morvex EGM2008 project")));
+    lines->addWidget(
+        new QLabel(QStringLiteral("Free software under the MIT licence (the file LICENSE)")));
     lines->addWidget(new QLabel(
-        QStringLiteral("MIT licence; EGM2008 data: NGA, via Debian's geotranz package")));
+        QStringLiteral("Geoid data: NGA's EGM2008 grids (Earth Gravitational Model 2008),\n"
+                       "made from Debian's geotranz package")));
     lines->addStretch(1);
     auto* ok = MakeButton(main_id::kOk, QStringLiteral("&OK"));
     ok->setDefault(true);
@@ -70,13 +79,28 @@ CEGM2008Dlg::CEGM2008Dlg(const std::string& workingDirectory, const std::string&
     setObjectName(QStringLiteral("102"));
     BuildControls();
     OnInitDialog(workingDirectory);
-    // Never smaller than what the layout asks for; larger as the user likes.
-    setMinimumSize(sizeHint());
-    resize(sizeHint());
+    // As large as the pages ask for where the screen has room; the pages scroll in a smaller one.
+    resize(StartSize());
     FindControl(tabs_->page(0), manual_ids::kLatitude)->setFocus();
 }
 
-CEGM2008Dlg::~CEGM2008Dlg() = default;
+CEGM2008Dlg::~CEGM2008Dlg() {
+    // The window hides after its members have gone; the focus leaving the grid
+    // path field then must not reach the selection.
+    if (QWidget* path = FindControl(this, database_id::kPath))
+        QObject::disconnect(qobject_cast<QLineEdit*>(path), &QLineEdit::editingFinished, nullptr,
+                            nullptr);
+}
+
+QSize CEGM2008Dlg::StartSize() const {
+    const QScreen* shown = screen();
+    if (shown == nullptr) return sizeHint();
+    // The title bar is the window manager's, outside the window: leave it room too.
+    const QSize room =
+        shown->availableGeometry().size() -
+        QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight) + fontMetrics().height());
+    return sizeHint().boundedTo(room).expandedTo(minimumSizeHint());
+}
 
 void CEGM2008Dlg::BuildControls() {
     setWindowTitle(QString::fromLatin1(kCaption));
@@ -87,8 +111,9 @@ void CEGM2008Dlg::BuildControls() {
     auto* help = MakeButton(main_id::kHelp, QStringLiteral("&Help"));
     auto* about = MakeButton(main_id::kAbout, QStringLiteral("&About"));
     connect(exit, &QPushButton::clicked, this, &CEGM2008Dlg::reject);
-    connect(help, &QPushButton::clicked, this,
-            [this] { desktop::OpenWithDefaultApplication(this, manualPath_); });
+    connect(help, &QPushButton::clicked, this, [this] {
+        desktop::OpenWithDefaultApplication(this, manualPath_, ManualNotShownMessage);
+    });
     connect(about, &QPushButton::clicked, this, &CEGM2008Dlg::ShowAbout);
     auto* buttons = new QHBoxLayout;
     for (QWidget* button : {exit, help, about}) buttons->addWidget(button);
@@ -107,6 +132,11 @@ void CEGM2008Dlg::BuildControls() {
     addAction(aboutItem);
     setContextMenuPolicy(Qt::ActionsContextMenu);
     BuildShortcuts();
+    // The pages, then the database from the top down, then the buttons.
+    using namespace database_id;
+    SetTabChain(this, {main_id::kTabControl, kInternal, database_id::kHelp, kExternal, kChooseFile,
+                       kPath, kGrid1x1, kGrid2_5, kGrid10, kBigEndian, main_id::kExit,
+                       main_id::kHelp, main_id::kAbout});
 }
 
 QLayout* CEGM2008Dlg::BuildDatabaseControls() {
@@ -126,7 +156,11 @@ QLayout* CEGM2008Dlg::BuildDatabaseControls() {
     internalRow->addStretch(1);
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(choose);
-    fileRow->addWidget(MakePathField(kPath), 1);
+    fileRow->addWidget(MakePathField(kPath,
+                                     [this](const std::string& path) {
+                                         if (path != grid_.path) UseTypedGridPath(path);
+                                     }),
+                       1);
     // The grid sizes indented under the file, the byte order beside the first of them.
     auto* sizeColumn = new QVBoxLayout;
     for (QRadioButton* size : sizes) sizeColumn->addWidget(size);
@@ -176,14 +210,9 @@ QLayout* CEGM2008Dlg::BuildDatabaseControls() {
 }
 
 QLayout* CEGM2008Dlg::BuildStatusLine() {
-    databaseStatus_ = new QLabel;
-    databaseStatus_->setObjectName(QStringLiteral("databaseStatus"));
-    runStatus_ = new QLabel;
-    runStatus_->setObjectName(QStringLiteral("runStatus"));
-    // Long texts are cut at the window's edge rather than widening the window;
-    // the database's shows whole in its tooltip.
-    databaseStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    runStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // Long texts are cut with "…" rather than widening the window, and shown whole in tooltips.
+    databaseStatus_ = new StatusLabel(QStringLiteral("databaseStatus"));
+    runStatus_ = new StatusLabel(QStringLiteral("runStatus"));
     runProgress_ = new QProgressBar;
     runProgress_->setObjectName(QStringLiteral("runProgress"));
     runCancel_ = MakeButton(0, QStringLiteral("&Cancel"));
@@ -241,8 +270,8 @@ void CEGM2008Dlg::OnInitDialog(const std::string& workingDirectory) {
     ShowDatabase();
     new FileDropTarget(
         this,
-        [this](const std::string& path, GridSize size, bool bigEndian) {
-            selection_.UseGridFile(controls_, path, size, bigEndian);
+        [this](const std::string& path) {
+            selection_.UseGridFile(controls_, path);
             DatabaseChanged();
         },
         [this](const std::string& path) {
@@ -256,15 +285,28 @@ void CEGM2008Dlg::OnInitDialog(const std::string& workingDirectory) {
         });
 }
 
+void CEGM2008Dlg::UseTypedGridPath(const std::string& path) {
+    selection_.UseGridFile(controls_, path);
+    DatabaseChanged();
+}
+
+void CEGM2008Dlg::UseRememberedDatabase(bool internal,
+                                        const DatabaseSelection::ExternalGrid& external) {
+    if (internal) {
+        selection_.RememberExternal(external);
+        return;
+    }
+    selection_.UseGridFile(controls_, external.path, external.size, external.bigEndian);
+    DatabaseChanged();
+}
+
 void CEGM2008Dlg::DatabaseChanged() {
     tabs_->manualPage()->ClearResults();
     ShowDatabase();
 }
 
 void CEGM2008Dlg::ShowDatabase() {
-    const QString description = desktop::ToQString(selection_.Description());
-    databaseStatus_->setText(description);
-    databaseStatus_->setToolTip(description);
+    databaseStatus_->ShowText(desktop::ToQString(selection_.Description()));
 }
 
 void CEGM2008Dlg::ShowAbout() {
@@ -282,13 +324,13 @@ void CEGM2008Dlg::reject() {
 }
 
 void CEGM2008Dlg::keyPressEvent(QKeyEvent* event) {
-    if (event->matches(QKeySequence::Cancel)) {
-        if (!tabs_->HoldsTypedText() || desktop::AskYesNo(this, kQuitQuestion)) {
-            reject();
-        }
+    // Esc stops a run (long_run.hpp) and otherwise leaves the window as it is: the
+    // chosen grid and files are not lost to a stray key. Enter belongs to the pages.
+    if (event->matches(QKeySequence::Cancel) || event->key() == Qt::Key_Return ||
+        event->key() == Qt::Key_Enter) {
+        event->accept();
         return;
     }
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return;
     QDialog::keyPressEvent(event);
 }
 

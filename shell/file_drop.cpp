@@ -8,6 +8,7 @@
 
 #include "engine/grid_probe.hpp"
 #include "shell/desktop.hpp"
+#include "tasks/engine_names.hpp"
 
 namespace egm2008 {
 
@@ -43,9 +44,8 @@ bool FileDropTarget::eventFilter(QObject* watched, QEvent* event) {
     if (file.isEmpty()) return false;
     drop->acceptProposedAction();
     const std::string path = desktop::ToStdString(file);
-    GridProbe probe;
-    if (ProbeGridFile(path, probe) && probe.size && probe.bigEndian) {
-        onGrid_(path, *probe.size, *probe.bigEndian);
+    if (JudgeGridFile(path).size) {
+        onGrid_(path);
     } else {
         onFile_(path);
     }

@@ -1,6 +1,6 @@
-// Files dropped on the main window. A grid file, known by its length and first
-// record marker (engine/grid_probe.hpp), becomes the external database with
-// its size and byte order; any other file becomes the input of the page the
+// Files dropped on the main window. A grid file, known by its length or first
+// record marker (JudgeGridFile, engine/grid_probe.hpp), whole or cut short,
+// becomes the external database; any other file becomes the input of the page the
 // window chooses (the "Heights" page while it is shown, else the point file's).
 // Only the first local file of a drop counts.
 #pragma once
@@ -9,9 +9,6 @@
 #include <functional>
 #include <string>
 
-#include "engine/geoid_grid.hpp"
-#include "tasks/engine_names.hpp"
-
 class QWidget;
 
 namespace egm2008 {
@@ -19,7 +16,7 @@ namespace egm2008 {
 class FileDropTarget : public QObject {
     Q_OBJECT
 public:
-    using GridDropped = std::function<void(const std::string& path, GridSize size, bool bigEndian)>;
+    using GridDropped = std::function<void(const std::string& path)>;
     using FileDropped = std::function<void(const std::string& path)>;
 
     /// Accepts drops on `window` (it becomes the parent) and hands them on.

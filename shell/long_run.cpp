@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -18,15 +19,19 @@ namespace {
 
 constexpr int kTickMilliseconds = 100;
 
-// For the length of a run: the window's controls disabled but the status
-// line's, the bar and Cancel shown, close requests turned into a stop.
+// For the length of a run: the window's controls disabled but Cancel (the
+// labels of the status line stay readable), the bar and Cancel shown, close
+// requests turned into a stop.
 class RunScope : public QObject {
 public:
     RunScope(QWidget* window, RunMeter& meter) : window_(window), meter_(meter) {
         bar_ = window->findChild<QProgressBar*>(QStringLiteral("runProgress"));
         cancel_ = window->findChild<QPushButton*>(QStringLiteral("runCancel"));
         for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (child->isWindow() || !child->isEnabled() || HoldsRunControls(child)) continue;
+            if (child->isWindow() || !child->isEnabled() || HoldsRunControls(child) ||
+                qobject_cast<QLabel*>(child) != nullptr) {
+                continue;
+            }
             child->setEnabled(false);
             disabled_.push_back(child);
         }

@@ -1,10 +1,10 @@
 // A long run (a point file, a lattice) off the window's thread. The run's
 // work goes to a thread of its own while the window stays responsive: its
-// status line shows a progress bar and a Cancel button, every other control is
-// disabled until the run has ended, and closing the window or Esc asks the run
-// to stop and closes the window once it has. The window must hold a
-// QProgressBar "runProgress" and a QPushButton "runCancel"; without them the
-// run still goes, without a bar.
+// status line shows a progress bar and a Cancel button, every other control
+// (the database's, the pages', the buttons) is disabled until the run has
+// ended, and closing the window or Esc asks the run to stop and closes the
+// window once it has. The window must hold a QProgressBar "runProgress" and a
+// QPushButton "runCancel"; without them the run still goes, without a bar.
 #pragma once
 
 #include <functional>

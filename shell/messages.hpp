@@ -35,6 +35,16 @@ inline std::string ViewerNotStartedMessage(const std::string& path) {
            "\".\nThe desktop's launcher xdg-open (Debian package xdg-utils) is missing.";
 }
 
+/// No viewer could be started for the user manual at `path` ("Help").
+inline std::string ManualNotShownMessage(const std::string& path) {
+    return "No viewer could be started for the user manual.\nOpen it in a web browser: \"" + path +
+           "\"";
+}
+
+/// The grid file dialog: its title and the files it offers.
+inline constexpr const char* kGridDialogTitle = "Choose an EGM2008 grid file";
+inline constexpr const char* kGridDialogFilter = "EGM2008 grids (Und_min*);;All files (*)";
+
 /// Started in a folder that no longer exists, the program works in `folder`.
 inline std::string WorkingFolderLostMessage(const std::string& folder) {
     return "The folder EGM2008 was started in no longer exists.\nIt works in \"" + folder +
@@ -48,7 +58,5 @@ inline std::string InternalDatabaseMissingMessage(const std::string& path) {
            "grids from NGA's data in Debian's geotranz package), or choose an external grid "
            "file below.";
 }
-/// Esc while a page's field holds text typed since its "Calc!".
-inline constexpr const char* kQuitQuestion = "Quit EGM2008?";
 
 }  // namespace egm2008

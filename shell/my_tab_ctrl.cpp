@@ -3,6 +3,7 @@
 #include <QBoxLayout>
 #include <QFrame>
 #include <QProxyStyle>
+#include <QScrollArea>
 #include <QStackedLayout>
 #include <QTabBar>
 
@@ -12,6 +13,19 @@
 namespace egm2008 {
 
 namespace {
+
+// The pages' area: it scrolls a page that the window is too small for, and
+// asks for room for the whole of the largest page (QScrollArea alone asks for
+// no more than 36 x 24 lines of text).
+class PageScroller : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+    QSize sizeHint() const override {
+        const int frame = 2 * frameWidth();
+        const QSize content = widget() != nullptr ? widget()->sizeHint() : QSize();
+        return content + QSize(frame, frame);
+    }
+};
 
 // Tabs as wide as their text and a small margin, as a dialog's tab control
 // draws them, so that the five tabs fit the control's width.
@@ -39,13 +53,16 @@ CMyTabCtrl::CMyTabCtrl(QWidget* parent) : QWidget(parent), tabs_(new QTabBar(thi
     tabs_->setUsesScrollButtons(false);
     tabs_->setElideMode(Qt::ElideNone);
 
-    auto* frame = new QFrame(this);
+    auto* frame = new PageScroller(this);
     frame->setFrameShape(QFrame::StyledPanel);
     frame->setFrameShadow(QFrame::Raised);
-    stack_ = new QStackedLayout(frame);
-    pages_ = {new CTabOne(frame), new CTabTwo(frame), new CTabThree(frame), new CTabFour(frame),
-              new CTabHeights(frame)};
+    frame->setWidgetResizable(true);
+    auto* stacked = new QWidget;
+    stack_ = new QStackedLayout(stacked);
+    pages_ = {new CTabOne(stacked), new CTabTwo(stacked), new CTabThree(stacked),
+              new CTabFour(stacked), new CTabHeights(stacked)};
     for (QWidget* page : pages_) stack_->addWidget(page);
+    frame->setWidget(stacked);
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -77,13 +94,6 @@ CTabHeights* CMyTabCtrl::heightsPage() const {
 void CMyTabCtrl::SelectPage(int index) {
     if (tabs_->count() == 0) return;
     tabs_->setCurrentIndex((index % tabs_->count() + tabs_->count()) % tabs_->count());
-}
-
-bool CMyTabCtrl::HoldsTypedText() const {
-    for (QWidget* page : pages_) {
-        if (egm2008::HoldsTypedText(page)) return true;
-    }
-    return false;
 }
 
 void CMyTabCtrl::SwitchTo(int index) {

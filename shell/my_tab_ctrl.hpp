@@ -1,9 +1,9 @@
 // The tab control of the main window: a row of five tabs over a framed area
-// that holds the five pages, exactly one of them visible, and as large as the
-// largest page needs. A page is switched whenever the selected tab changes, by
-// a click, from the keyboard or by SelectPage; a click on the tab already
-// selected changes nothing. The control owns its pages and is a scope of its
-// own for FindControl.
+// that holds the five pages, exactly one of them visible. The area asks for
+// room for the largest page and scrolls the page when the window is smaller.
+// A page is switched whenever the selected tab changes, by a click, from the
+// keyboard or by SelectPage; a click on the tab already selected changes
+// nothing. The control owns its pages and is a scope of its own for FindControl.
 #pragma once
 
 #include <QWidget>
@@ -49,8 +49,6 @@ public:
     CTabHeights* heightsPage() const;
     /// Selects tab `index` (wrapping around at either end), which shows its page.
     void SelectPage(int index);
-    /// Whether a field of any page holds text typed since that page's "Calc!".
-    bool HoldsTypedText() const;
 
 private:
     void SwitchTo(int index);

@@ -7,6 +7,8 @@
 #include <QPushButton>
 
 #include "shell/dialog_layout.hpp"
+#include "shell/plot_view.hpp"
+#include "tasks/maps/plot.hpp"
 
 namespace egm2008 {
 
@@ -18,7 +20,8 @@ constexpr int kTextLines = 16;
 
 }  // namespace
 
-ReportDialog::ReportDialog(QWidget* parent, const QString& title, const QString& text)
+ReportDialog::ReportDialog(QWidget* parent, const QString& title, const QString& text,
+                           const Plot* plot)
     : QDialog(parent) {
     setObjectName(QStringLiteral("103"));
     MarkScope(this);
@@ -43,6 +46,11 @@ ReportDialog::ReportDialog(QWidget* parent, const QString& title, const QString&
     buttons->addWidget(copy);
     buttons->addWidget(ok);
     auto* column = new QVBoxLayout(this);
+    if (plot != nullptr && !plot->empty()) {
+        auto* view = new PlotView(*plot);
+        view->setObjectName(QString::number(report_ids::kPlot));
+        column->addWidget(view, 1);
+    }
     column->addWidget(area, 1);
     column->addLayout(buttons);
     ok->setFocus();

@@ -11,14 +11,19 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <algorithm>
 #include <filesystem>
+#include <span>
 
 #include "shell/desktop.hpp"
 #include "shell/dialog_layout.hpp"
 #include "shell/heights_picture.hpp"
+#include "shell/world_picture.hpp"
 #include "shell/working_folder.hpp"
 #include "tasks/lattice/gridmaker.hpp"
 #include "tasks/heights/heights_page.hpp"
@@ -76,18 +81,6 @@ CalcKeys::CalcKeys(QWidget* page, QAbstractButton* calc) : QObject(page), calc_(
     // Keys a control of the page leaves alone (fields, radios and buttons all
     // leave Enter) reach the page, where this filter sees them.
     page->installEventFilter(this);
-    for (QWidget* control : ScopeMembers(page)) {
-        auto* field = qobject_cast<QLineEdit*>(control);
-        if (field == nullptr || field->isReadOnly()) continue;
-        connect(field, &QLineEdit::textEdited, this, [this, field](const QString& text) {
-            if (text.isEmpty()) {
-                typed_.erase(field);
-            } else {
-                typed_.insert(field);
-            }
-        });
-    }
-    connect(calc, &QAbstractButton::clicked, this, [this] { typed_.clear(); });
 }
 
 bool CalcKeys::eventFilter(QObject* watched, QEvent* event) {
@@ -100,11 +93,6 @@ bool CalcKeys::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QObject::eventFilter(watched, event);
-}
-
-bool HoldsTypedText(const QWidget* page) {
-    const auto* keys = page->findChild<CalcKeys*>(QString(), Qt::FindDirectChildrenOnly);
-    return keys != nullptr && keys->holdsTypedText();
 }
 
 QAbstractButton* CalcButtonOf(QWidget* page) {
@@ -144,10 +132,17 @@ CTabOne::CTabOne(QWidget* parent)
         grid->addWidget(MakeResultField(method.field, kWidestUndulation), row, 1);
         ++row;
     }
-    grid->setColumnStretch(3, 1);
+    // The world map with the point, right of the results, beside the whole column.
+    auto* world = new WorldPicture;
+    world->setObjectName(QString::number(kPicture));
+    grid->setColumnMinimumWidth(3, fontMetrics().averageCharWidth() * 3);
+    grid->addWidget(world, 0, 4, row, 1, Qt::AlignTop | Qt::AlignLeft);
+    grid->setColumnStretch(5, 1);
     grid->setRowStretch(row, 1);
     FramePage(this, QStringLiteral("EGM2008 Manual Calculation"), grid);
 
+    // The two fields first, then their buttons.
+    SetTabChain(this, {kLatitude, kLongitude, kManualCalcId, kManualClearId});
     connect(calc, &QPushButton::clicked, this, [this] { logic_->CalculatePoint(); });
     connect(clear, &QPushButton::clicked, this, [this] { logic_->ClearResults(); });
     new CalcKeys(this, calc);
@@ -183,7 +178,7 @@ CTabTwo::CTabTwo(QWidget* parent)
     auto* browse = MakeButton(kOutputFileButton, QStringLiteral("&Output-File"));
     auto* formats = new QComboBox;
     formats->setObjectName(QString::number(kFormatChoice));
-    auto* formatLabel = Label("&Format");
+    auto* formatLabel = Label("Fo&rmat");
     formatLabel->setBuddy(formats);
     auto* view = MakeButton(kViewButton, QStringLiteral("&View"));
     auto* calc = MakeButton(kCalcButton, kCalcWithKey);
@@ -192,7 +187,11 @@ CTabTwo::CTabTwo(QWidget* parent)
     output->addWidget(calc);
     output->addWidget(showMap);
     grid->addLayout(output, 4, 0, 1, 5);
-    grid->addWidget(MakePathField(kOutputPath), 5, 0, 1, 5);
+    grid->addWidget(MakePathField(kOutputPath,
+                                  [this](const std::string& path) {
+                                      if (path != logic_->outputPath()) logic_->SetOutputPath(path);
+                                  }),
+                    5, 0, 1, 5);
 
     auto* radios = new QGridLayout;
     const int radioIds[] = {kBiQuadraticRadio, kBiLinearRadio, kTriangulationRadio, kNearestRadio};
@@ -207,6 +206,11 @@ CTabTwo::CTabTwo(QWidget* parent)
     grid->setRowStretch(7, 1);
     FramePage(this, QStringLiteral("EGM2008 Gridmaker"), grid);
 
+    // Row by row: the corners, the spacings, the output row, the methods column by column.
+    SetTabChain(
+        this, {kLatitude1, kLatitude2, kLongitude1, kLongitude2, kLatSpacing, kLonSpacing,
+               kOutputFileButton, kFormatChoice, kViewButton, kCalcButton, kShowMapButton,
+               kOutputPath, kBiQuadraticRadio, kBiLinearRadio, kTriangulationRadio, kNearestRadio});
     methods_ =
         GroupOf(this, {kBiQuadraticRadio, kBiLinearRadio, kTriangulationRadio, kNearestRadio});
     connect(methods_, &QButtonGroup::idClicked, this,
@@ -226,10 +230,23 @@ CTabTwo::~CTabTwo() = default;
 
 void CTabTwo::SetGrid(const GeoidGrid* grid) { logic_->SetGrid(grid); }
 
-void CTabTwo::SelectInitialMethod() {
-    SetButtonChecked(FindControl(this, gridmaker_ids::kBiQuadraticRadio), true);
-    logic_->SelectMethod(InterpolationMethod::BiQuadratic);
+void CTabTwo::SelectInitialMethod() { ChooseMethod(InterpolationMethod::BiQuadratic); }
+
+void CTabTwo::ChooseMethod(InterpolationMethod method) {
+    SetButtonChecked(methods_->button(static_cast<int>(method)), true);
+    logic_->SelectMethod(method);
 }
+
+void CTabTwo::ChooseFormat(LatticeFormat format) {
+    const std::span<const LatticeFormat> formats = GridmakerFormats();
+    const auto at = std::find(formats.begin(), formats.end(), format);
+    // The picker tells the page of its new item.
+    if (at != formats.end())
+        FindControlAs<QComboBox>(this, gridmaker_ids::kFormatChoice)
+            ->setCurrentIndex(static_cast<int>(at - formats.begin()));
+}
+
+void CTabTwo::SetOutputFile(const std::string& path) { logic_->SetOutputPath(path); }
 
 // ------------------------------------------------------------------ file page
 
@@ -252,8 +269,12 @@ CTabThree::CTabThree(QWidget* parent)
     for (int id = kFirstLayout; id <= kLastLayout; ++id) {
         layouts->addWidget(MakeRadio(id, QString::fromLatin1(layoutCaptions[id - kFirstLayout])));
     }
-    // Under the GGA layout, which it serves.
-    auto* checkReceiver = MakeButton(kCheckReceiver, QString::fromUtf8("C&heck receiver…"));
+    // Its caption is the one the receiver check's advice names; its key is the "y" of "any".
+    layouts->addWidget(
+        MakeRadio(kNmeaLayout, QString::fromUtf8(kNmeaLayoutCaption)
+                                   .replace(QStringLiteral(" any "), QStringLiteral(" an&y "))));
+    // Under the NMEA layouts, which it serves.
+    auto* checkReceiver = MakeButton(kCheckReceiver, QString::fromUtf8("Chec&k receiver…"));
     layouts->addWidget(checkReceiver, 0, Qt::AlignLeft);
     layouts->addStretch(1);
     auto* methods = new QVBoxLayout;
@@ -270,17 +291,27 @@ CTabThree::CTabThree(QWidget* parent)
 
     auto* column = new QVBoxLayout;
     column->addLayout(Row({browseInput, viewInput}));
-    column->addWidget(MakePathField(kInputPath));
+    column->addWidget(MakePathField(kInputPath, [this](const std::string& path) {
+        if (path != logic_->inputPath()) logic_->SetInputPath(path);
+    }));
     column->addLayout(Row({browseOutput, viewOutput}));
-    column->addWidget(MakePathField(kOutputPath));
+    column->addWidget(MakePathField(kOutputPath, [this](const std::string& path) {
+        if (path != logic_->outputPath()) logic_->SetOutputPath(path);
+    }));
     column->addLayout(choices, 1);
     FramePage(this, QStringLiteral("EGM2008 File Calculation"), column);
 
+    // The files, then the layouts' column and the methods' column with "Calc!" under it.
+    SetTabChain(this, {kInputButton, kViewInput, kInputPath, kOutputButton, kViewOutput,
+                       kOutputPath, kFirstLayout, kFirstLayout + 1, kFirstLayout + 2,
+                       kFirstLayout + 3, kLastLayout, kNmeaLayout, kCheckReceiver, kFirstMethod,
+                       kFirstMethod + 1, kFirstMethod + 2, kLastMethod, kCalc});
     // Each group reports the clicked radio's dialog ID.
     layouts_ = new QButtonGroup(this);
     for (int id = kFirstLayout; id <= kLastLayout; ++id) {
         layouts_->addButton(FindControlAs<QAbstractButton>(this, id), id);
     }
+    layouts_->addButton(FindControlAs<QAbstractButton>(this, kNmeaLayout), kNmeaLayout);
     methods_ = new QButtonGroup(this);
     for (int id = kFirstMethod; id <= kLastMethod; ++id) {
         methods_->addButton(FindControlAs<QAbstractButton>(this, id), id);
@@ -303,6 +334,22 @@ CTabThree::CTabThree(QWidget* parent)
 CTabThree::~CTabThree() = default;
 
 void CTabThree::SetInputFile(const std::string& path) { logic_->SetInputPath(path); }
+
+void CTabThree::SetOutputFile(const std::string& path) { logic_->SetOutputPath(path); }
+
+void CTabThree::ChooseLayout(int radioId) {
+    if (QAbstractButton* radio = layouts_->button(radioId)) {
+        SetButtonChecked(radio, true);
+        logic_->SelectLayout(radioId);
+    }
+}
+
+void CTabThree::ChooseMethod(int radioId) {
+    if (QAbstractButton* radio = methods_->button(radioId)) {
+        SetButtonChecked(radio, true);
+        logic_->SelectMethod(radioId);
+    }
+}
 
 void CTabThree::InitialiseFilePage(const GeoidGrid* grid) {
     logic_->InitialiseFilePage(grid, std::filesystem::current_path().string());
@@ -337,6 +384,19 @@ QTableWidget* MakePreviewTable(int id, int lines) {
     return table;
 }
 
+// The lines a run could not convert: read-only text, selectable to copy, `lines` high.
+QPlainTextEdit* MakeProblemList(int id, int lines) {
+    auto* list = new QPlainTextEdit;
+    list->setObjectName(QString::number(id));
+    list->setReadOnly(true);
+    list->setLineWrapMode(QPlainTextEdit::NoWrap);
+    list->setPlaceholderText(QStringLiteral("Lines a run could not convert are listed here."));
+    const int frame =
+        2 * list->frameWidth() + 2 * static_cast<int>(list->document()->documentMargin());
+    list->setFixedHeight(list->fontMetrics().lineSpacing() * lines + frame);
+    return list;
+}
+
 // A label that gives its key to `buddy`.
 QLabel* LabelFor(const char* text, QWidget* buddy) {
     QLabel* label = Label(text);
@@ -356,13 +416,27 @@ CTabHeights::CTabHeights(QWidget* parent)
     auto* calc = MakeButton(kCalc, kCalcWithKey);
     auto* paths = new QGridLayout;
     paths->addWidget(browseInput, 0, 0);
-    paths->addWidget(MakePathField(kInputPath), 0, 1);
+    paths->addWidget(MakePathField(kInputPath,
+                                   [this](const std::string& path) {
+                                       if (path != logic_->inputPath()) logic_->SetInputPath(path);
+                                   }),
+                     0, 1);
     paths->addWidget(browseOutput, 1, 0);
-    paths->addWidget(MakePathField(kOutputPath), 1, 1);
+    paths->addWidget(MakePathField(kOutputPath,
+                                   [this](const std::string& path) {
+                                       if (path != logic_->outputPath())
+                                           logic_->SetOutputPath(path);
+                                   }),
+                     1, 1);
+    // How the file writes its fields and numbers: told from its first lines, the user's to change.
+    QComboBox* delimiter = MakePicker(kDelimiter);
+    QComboBox* decimalMark = MakePicker(kDecimalMark);
+    QHBoxLayout* conventions = Row({LabelFor("&Delimiter", delimiter), delimiter,
+                                    LabelFor("Decimal mar&k", decimalMark), decimalMark});
 
     auto* pickers = new QGridLayout;
     const std::pair<int, const char*> pickerCaptions[] = {{kLatitudeColumn, "&Latitude"},
-                                                          {kLongitudeColumn, "Longitu&de"},
+                                                          {kLongitudeColumn, "L&ongitude"},
                                                           {kHeightColumn, "Hei&ght"},
                                                           {kUnits, "Uni&ts"}};
     int row = 0;
@@ -384,25 +458,43 @@ CTabHeights::CTabHeights(QWidget* parent)
 
     auto* picture = new HeightsPicture;
     picture->setObjectName(QString::number(kPicture));
+    // The last run's points coloured by N, under the drawing of h, H and N.
+    auto* showMap = MakeButton(kShowMap, QStringLiteral("Show &map"));
+    auto* pictureColumn = new QVBoxLayout;
+    pictureColumn->addWidget(picture, 0, Qt::AlignTop);
+    pictureColumn->addWidget(showMap, 0, Qt::AlignRight);
+    pictureColumn->addStretch(1);
     auto* choices = new QHBoxLayout;
     choices->addLayout(pickers);
     choices->addSpacing(fontMetrics().averageCharWidth() * 3);
     choices->addLayout(radios);
     choices->addStretch(1);
-    choices->addWidget(picture, 0, Qt::AlignTop);
+    choices->addLayout(pictureColumn);
 
     auto* column = new QVBoxLayout;
     column->addLayout(paths);
+    column->addLayout(conventions);
     column->addWidget(MakePreviewTable(kPreview, 6), 1);
+    column->addWidget(MakeProblemList(kProblems, 3));
     column->addLayout(choices);
     FramePage(this, QStringLiteral("EGM2008 Heights"), column);
 
+    SetTabChain(this,
+                {kInputButton, kInputPath, kOutputButton, kOutputPath, kDelimiter, kDecimalMark,
+                 kPreview, kProblems, kLatitudeColumn, kLongitudeColumn, kHeightColumn, kUnits,
+                 kAppendOnly, kToOrthometric, kToEllipsoidal, kCalc, kShowMap});
     targets_ = new QButtonGroup(this);
     for (int id = kAppendOnly; id <= kToEllipsoidal; ++id)
         targets_->addButton(FindControlAs<QAbstractButton>(this, id), id);
     connect(targets_, &QButtonGroup::idClicked, this, [this](int id) { logic_->SelectTarget(id); });
     connect(browseInput, &QPushButton::clicked, this, [this] { logic_->BrowseInputFile(); });
     connect(browseOutput, &QPushButton::clicked, this, [this] { logic_->BrowseOutputFile(); });
+    // The user's choice only: the page fills both pickers itself with every preview.
+    connect(delimiter, &QComboBox::activated, this,
+            [this](int index) { logic_->SelectDelimiter(index); });
+    connect(decimalMark, &QComboBox::activated, this,
+            [this](int index) { logic_->SelectDecimalMark(index); });
+    connect(showMap, &QPushButton::clicked, this, [this] { logic_->ShowMap(); });
     connect(calc, &QPushButton::clicked, this, [this, calc] {
         logic_->CalculateHeights();
         // The run shows its progress in the caption and leaves it without the key.
@@ -419,6 +511,8 @@ void CTabHeights::InitialiseHeightsPage(const GeoidGrid* grid) {
 }
 
 void CTabHeights::SetInputFile(const std::string& path) { logic_->SetInputPath(path); }
+
+void CTabHeights::SetOutputFile(const std::string& path) { logic_->SetOutputPath(path); }
 
 // ------------------------------------------------------------------ info page
 

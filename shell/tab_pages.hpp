@@ -11,10 +11,10 @@
 #include <QObject>
 #include <QWidget>
 #include <memory>
-#include <set>
 
 #include "engine/geoid_grid.hpp"
 #include "tasks/engine_names.hpp"
+#include "tasks/lattice/formats/lattice_format_info.hpp"
 #include "shell/widget_platform.hpp"
 
 class QAbstractButton;
@@ -37,25 +37,19 @@ inline constexpr int kHeightsPageId = 1022;
 /// The "Calc!" button of a page; null on the Info page.
 QAbstractButton* CalcButtonOf(QWidget* page);
 
-/// The keys of a calculation page: Enter on any of its controls presses
-/// `calc`, and the page knows whether a field holds text the user typed since
-/// `calc` was last pressed. Made after the page's fields, as a child of the page.
+/// The keys of a calculation page: Enter on any of its controls presses `calc`.
+/// Made as a child of the page.
 class CalcKeys : public QObject {
     Q_OBJECT
 public:
     CalcKeys(QWidget* page, QAbstractButton* calc);
-    bool holdsTypedText() const { return !typed_.empty(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QAbstractButton* calc_;
-    std::set<const QObject*> typed_;  ///< fields holding typed text
 };
-
-/// Whether a field of `page` holds text typed since its "Calc!"; false on the Info page.
-bool HoldsTypedText(const QWidget* page);
 
 /// "EGM2008 Manual Calc": one point by all four methods.
 class CTabOne : public QWidget {
@@ -81,6 +75,12 @@ public:
     void SetGrid(const GeoidGrid* grid);
     /// Checks radio 1047 and makes bi-quadratic the method, as at start-up.
     void SelectInitialMethod();
+    /// Checks the radio of `method` and makes it the method.
+    void ChooseMethod(InterpolationMethod method);
+    /// Chooses `format` in the picker, when the picker offers it.
+    void ChooseFormat(LatticeFormat format);
+    /// The output file, as typed.
+    void SetOutputFile(const std::string& path);
     const GridmakerPage& logic() const { return *logic_; }
 
 private:
@@ -100,6 +100,12 @@ public:
     void InitialiseFilePage(const GeoidGrid* grid);
     /// A file dropped on the window becomes the input file.
     void SetInputFile(const std::string& path);
+    /// The output file, as typed.
+    void SetOutputFile(const std::string& path);
+    /// Checks radio `radioId` (a layout: 1040..1044, 1051) and makes it the layout.
+    void ChooseLayout(int radioId);
+    /// Checks radio `radioId` (1047..1050) and makes it the method.
+    void ChooseMethod(int radioId);
     const PointFilePage& logic() const { return *logic_; }
 
 private:
@@ -121,7 +127,10 @@ public:
     void InitialiseHeightsPage(const GeoidGrid* grid);
     /// A file dropped on the window becomes the input file.
     void SetInputFile(const std::string& path);
+    /// The output file, as typed.
+    void SetOutputFile(const std::string& path);
     HeightsPage& logic() { return *logic_; }
+    const HeightsPage& logic() const { return *logic_; }
 
 private:
     WidgetPlatform platform_{this};

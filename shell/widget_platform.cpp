@@ -6,12 +6,16 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTableWidget>
+#include <algorithm>
 
 #include "shell/desktop.hpp"
 #include "shell/dialog_layout.hpp"
 #include "shell/long_run.hpp"
 #include "shell/map_window.hpp"
+#include "shell/status_label.hpp"
+#include "shell/world_picture.hpp"
 
 namespace egm2008 {
 
@@ -26,6 +30,7 @@ std::string WidgetPlatform::FieldText(int id) {
     QWidget* control = FindControl(page_, id);
     if (auto* edit = qobject_cast<QLineEdit*>(control)) return ToStdString(edit->text());
     if (auto* button = qobject_cast<QAbstractButton*>(control)) return ToStdString(button->text());
+    if (auto* box = qobject_cast<QPlainTextEdit*>(control)) return ToStdString(box->toPlainText());
     return {};
 }
 
@@ -38,6 +43,8 @@ void WidgetPlatform::SetFieldText(int id, const std::string& text) {
         button->setText(ToQString(text));
         // The progress caption of a run: let it reach the screen now.
         if (waitCursor_) desktop::KeepPainting();
+    } else if (auto* box = qobject_cast<QPlainTextEdit*>(control)) {
+        box->setPlainText(ToQString(text));
     }
 }
 
@@ -67,6 +74,16 @@ std::string WidgetPlatform::SaveFileDialogFor(const std::string& filter) {
     return desktop::RunFileDialog(page_, desktop::FileDialogKind::Save, filter);
 }
 
+std::string WidgetPlatform::OpenFileDialogFor(const FileDialogText& text) {
+    return desktop::RunFileDialog(page_, desktop::FileDialogKind::Open, text.filter, {},
+                                  text.title);
+}
+
+std::string WidgetPlatform::SaveFileDialogAs(const FileDialogText& text) {
+    return desktop::RunFileDialog(page_, desktop::FileDialogKind::Save, text.filter, {},
+                                  text.title);
+}
+
 void WidgetPlatform::StartEditor(const std::string& path, bool) {
     desktop::OpenWithDefaultApplication(page_->window(), path);
 }
@@ -81,8 +98,8 @@ void WidgetPlatform::RunLong(RunMeter& meter, const std::function<void()>& work,
 }
 
 void WidgetPlatform::ShowStatus(const std::string& text) {
-    if (auto* status = page_->window()->findChild<QLabel*>(QStringLiteral("runStatus"))) {
-        status->setText(ToQString(text));
+    if (auto* status = page_->window()->findChild<StatusLabel*>(QStringLiteral("runStatus"))) {
+        status->ShowText(ToQString(text));
     }
 }
 
@@ -91,6 +108,15 @@ void WidgetPlatform::FocusField(int id) {
     if (control == nullptr) return;
     control->setFocus(Qt::OtherFocusReason);
     if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
+}
+
+void WidgetPlatform::ShowFieldError(int id, const std::string& text) {
+    auto* field = FindControlAs<QLineEdit>(page_, id);
+    if (field == nullptr) {
+        PagePlatform::ShowFieldError(id, text);
+        return;
+    }
+    MarkRefused(field, ToQString(text));
 }
 
 void WidgetPlatform::SetEnabled(int id, bool enabled) {
@@ -122,6 +148,39 @@ void WidgetPlatform::SetTable(int id, const std::vector<std::string>& titles,
     table->resizeColumnsToContents();
 }
 
+void WidgetPlatform::SetTableRowNames(int id, const std::vector<std::string>& names) {
+    auto* table = FindControlAs<QTableWidget>(page_, id);
+    if (table == nullptr) return;
+    QStringList labels;
+    for (const std::string& name : names) labels << ToQString(name);
+    table->setVerticalHeaderLabels(labels);
+}
+
+void WidgetPlatform::MarkTableRows(int id, const std::vector<TableMark>& marks) {
+    auto* table = FindControlAs<QTableWidget>(page_, id);
+    if (table == nullptr) return;
+    // A tint that reads on light and dark themes alike.
+    const QBrush tint(QColor(220, 50, 47, 70));
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const auto mark = std::find_if(marks.begin(), marks.end(),
+                                       [row](const TableMark& m) { return m.row == row; });
+        const bool marked = mark != marks.end();
+        for (int column = 0; column < table->columnCount(); ++column) {
+            QTableWidgetItem* item = table->item(row, column);
+            if (item == nullptr) {
+                // A short row's empty cells are marked too.
+                item = new QTableWidgetItem;
+                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+                table->setItem(row, column, item);
+            }
+            item->setBackground(marked ? tint : QBrush());
+            item->setToolTip(marked ? ToQString(mark->note) : QString());
+        }
+        if (QTableWidgetItem* name = table->verticalHeaderItem(row))
+            name->setToolTip(marked ? ToQString(mark->note) : QString());
+    }
+}
+
 void WidgetPlatform::SetChoices(int id, const std::vector<std::string>& items, int selected) {
     auto* box = FindControlAs<QComboBox>(page_, id);
     if (box == nullptr) return;
@@ -137,6 +196,24 @@ int WidgetPlatform::ChoiceIndex(int id) {
 
 void WidgetPlatform::ShowMap(const MapAccumulator& map, const std::string& title) {
     OpenMapWindow(page_, map, title);
+}
+
+void WidgetPlatform::ShowPointMap(const PointMap& points, const std::string& title) {
+    OpenPointMapWindow(page_, points, title);
+}
+
+void WidgetPlatform::ShowReportWithPlot(const std::string& title, const std::string& text,
+                                        const Plot& plot) {
+    desktop::ShowPlotReport(page_->window(), title, text, plot);
+}
+
+void WidgetPlatform::MarkPlace(int id, double latitude, double longitude) {
+    if (auto* picture = FindControlAs<WorldPicture>(page_, id))
+        picture->MarkPlace(latitude, longitude);
+}
+
+void WidgetPlatform::UnmarkPlace(int id) {
+    if (auto* picture = FindControlAs<WorldPicture>(page_, id)) picture->Unmark();
 }
 
 void SetButtonChecked(QWidget* control, bool checked) {
@@ -174,7 +251,8 @@ void WidgetDatabaseControls::SetText(int id, const std::string& text) {
 }
 
 std::string WidgetDatabaseControls::OpenFileDialog(const std::string& folder) {
-    return desktop::RunFileDialog(dialog_, desktop::FileDialogKind::Open, {}, folder);
+    return desktop::RunFileDialog(dialog_, desktop::FileDialogKind::Open, kGridDialogFilter, folder,
+                                  kGridDialogTitle);
 }
 
 void WidgetDatabaseControls::Notify(const std::string& text, NoticeIcon icon) {

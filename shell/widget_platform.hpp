@@ -20,6 +20,7 @@ public:
     WidgetPlatform(const WidgetPlatform&) = delete;
     WidgetPlatform& operator=(const WidgetPlatform&) = delete;
 
+    /// The text of a line edit, a button or a text box (QPlainTextEdit).
     std::string FieldText(int id) override;
     /// A button's caption changes at once on the screen, also in the middle of a run.
     void SetFieldText(int id, const std::string& text) override;
@@ -27,26 +28,41 @@ public:
     std::string OpenFileDialog() override;
     std::string SaveFileDialog() override;
     std::string SaveFileDialogFor(const std::string& filter) override;
+    std::string OpenFileDialogFor(const FileDialogText& text) override;
+    std::string SaveFileDialogAs(const FileDialogText& text) override;
     /// The window never waits for the viewer; a file that is not there is told.
     void StartEditor(const std::string& path, bool wait) override;
     void Notify(const std::string& text, NoticeIcon icon) override;
     /// The run goes off the window's thread (long_run.hpp).
     void RunLong(RunMeter& meter, const std::function<void()>& work,
                  const std::function<void()>& tick) override;
-    /// Into the window's QLabel "runStatus".
+    /// Into the window's StatusLabel "runStatus".
     void ShowStatus(const std::string& text) override;
     void FocusField(int id) override;
+    /// The field's mark (MarkRefused, dialog_layout.hpp).
+    void ShowFieldError(int id, const std::string& text) override;
     void SetEnabled(int id, bool enabled) override;
     /// In a modal ReportDialog over the window (desktop::ShowReport).
     void ShowReport(const std::string& title, const std::string& text) override;
     /// Into the QTableWidget `id`, its cells read-only.
     void SetTable(int id, const std::vector<std::string>& titles,
                   const std::vector<std::vector<std::string>>& rows) override;
+    /// Into the vertical header of the QTableWidget `id`.
+    void SetTableRowNames(int id, const std::vector<std::string>& names) override;
+    /// The marked rows' cells tinted red, their note as tooltip.
+    void MarkTableRows(int id, const std::vector<TableMark>& marks) override;
     /// Into the QComboBox `id`.
     void SetChoices(int id, const std::vector<std::string>& items, int selected) override;
     int ChoiceIndex(int id) override;
     /// In a MapWindow over the window (map_window.hpp).
     void ShowMap(const MapAccumulator& map, const std::string& title) override;
+    void ShowPointMap(const PointMap& points, const std::string& title) override;
+    /// In a modal ReportDialog with a PlotView (desktop::ShowPlotReport).
+    void ShowReportWithPlot(const std::string& title, const std::string& text,
+                            const Plot& plot) override;
+    /// On the page's WorldPicture `id` (world_picture.hpp).
+    void MarkPlace(int id, double latitude, double longitude) override;
+    void UnmarkPlace(int id) override;
 
 private:
     QWidget* page_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -56,12 +57,21 @@ std::string ManualCalcStatus(double latitude, double longitude, const std::strin
     return "Manual Calc: " + point + " in " + name;
 }
 
-std::string InputOpenMessage(const std::string& path) {
-    return "\nInputfile " + Quoted(path) + " could not be opened!\n";
+std::string InputOpenMessage(const std::string& path, int error) {
+    // OpenRegularFile refuses folders, FIFOs and devices with these two.
+    const std::string reason =
+        error == EISDIR || error == EINVAL ? "it is not a regular file" : std::strerror(error);
+    return "\nInputfile " + Quoted(path) + " could not be opened: " + reason + "!\n";
 }
 
-std::string OutputOpenMessage(const std::string& path) {
-    return "\nOutputfile " + Quoted(path) + " could not be opened!\n";
+std::string OutputOpenMessage(const std::string& path, int error) {
+    return "\nOutputfile " + Quoted(path) + " could not be opened: " + std::strerror(error) + "!\n";
+}
+
+std::string RefusedFieldsStatus(const std::string& firstReason, int count) {
+    const std::string reason = OneLine(firstReason);
+    if (count <= 1) return reason;
+    return std::to_string(count) + " fields refused. " + reason;
 }
 
 std::string OutputIsInputMessage(const std::string& path) {
@@ -185,10 +195,61 @@ std::string LatticeWrittenStatus(std::uint64_t nodes, const std::string& path, d
            path + " in " + FormatFixed(seconds, 1) + " s";
 }
 
-std::string PointsWrittenStatus(std::int64_t points, const std::string& path, double seconds) {
+std::string PointsWrittenStatus(const PointFileOutcome& outcome, const std::string& path,
+                                double seconds) {
+    return std::string(kFileCalcStatusName) + ": " + OneLine(CompletionMessage(outcome)) +
+           " Written to " + path + " in " + FormatFixed(seconds, 1) + " s.";
+}
+
+std::string ReceiverCheckedStatus(const std::string& path) {
+    return std::string(kCheckReceiverTitle) + ": " + path +
+           " checked, the report is in its window.";
+}
+
+std::string RoughCount(std::uint64_t n) {
+    if (n < 1000000) return GroupedCount(n);
+    // From the count that would round to "1000 million" on.
+    const bool billions = n >= 999500000;
+    const double value = static_cast<double>(n) / (billions ? 1e9 : 1e6);
+    // Three figures at most: 2.3, 23, 933.
+    std::string figures = FormatFixed(value, value < 10.0 ? 1 : 0);
+    if (figures.size() > 2 && figures.ends_with(".0")) figures.resize(figures.size() - 2);
+    return figures + (billions ? " billion" : " million");
+}
+
+std::string ByteSize(std::int64_t bytes) {
+    if (bytes < 1000) return std::to_string(bytes < 0 ? 0 : bytes) + " bytes";
+    const char* const units[] = {"kB", "MB", "GB", "TB"};
+    double value = static_cast<double>(bytes) / 1000.0;
+    std::size_t unit = 0;
+    // From the size that would round to "1000.0" on, the next unit.
+    while (value >= 999.95 && unit + 1 < std::size(units)) {
+        value /= 1000.0;
+        ++unit;
+    }
+    return FormatFixed(value, 1) + " " + units[unit];
+}
+
+std::string LatticeRunningStatus(std::uint64_t nodes) {
+    return "Computing " + RoughCount(nodes) + " nodes…";
+}
+
+std::string InputRunningStatus(const char* doing, const std::string& inputPath, std::int64_t bytes,
+                               const std::string& outputPath) {
+    const auto name = [](const std::string& path) {
+        return std::filesystem::path(path).filename().string();
+    };
+    std::string text = std::string(doing) + " " + name(inputPath) + " (" + ByteSize(bytes) + ")";
+    if (!outputPath.empty()) text += " into " + name(outputPath);
+    return text + "…";
+}
+
+std::string SentencesWrittenStatus(std::int64_t sentences, const std::string& path,
+                                   double seconds) {
     return std::string(kFileCalcStatusName) + ": " +
-           GroupedCount(static_cast<std::uint64_t>(points < 0 ? 0 : points)) +
-           " points computed, written to " + path + " in " + FormatFixed(seconds, 1) + " s";
+           GroupedCount(static_cast<std::uint64_t>(sentences < 0 ? 0 : sentences)) +
+           (sentences == 1 ? " sentence" : " sentences") + " rewritten, written to " + path +
+           " in " + FormatFixed(seconds, 1) + " s";
 }
 
 std::string RunFailedStatus(const char* page, bool cancelled, const std::string& path,
@@ -260,8 +321,9 @@ std::string SeparationMatchesVerdict(double rms) {
 std::string SeparationDiffersVerdict(double largest, double rms) {
     return "separation differs from EGM2008 by up to " + FormatFixed(largest, 1) + " m (RMS " +
            FormatFixed(rms, 1) +
-           " m): the receiver uses a coarser geoid model; rewrite with `egm2008 nmea` to get "
-           "EGM2008 heights";
+           " m): the receiver uses a coarser geoid model; rewrite with `egm2008 nmea` (in the "
+           "window: the layout \"" +
+           kNmeaLayoutCaption + "\" on the \"EGM2008 File Calc\" page) to get EGM2008 heights";
 }
 
 std::string EpochsDisagreeVerdict(const std::string& talker, double largest,
@@ -331,6 +393,11 @@ std::string ColumnItem(std::size_t column, const std::string& name, bool header)
     return header ? std::to_string(column) + ": " + name : "column " + std::to_string(column);
 }
 
+std::string MoreProblemLinesText(std::int64_t more) {
+    return "and " + GroupedCount(static_cast<std::uint64_t>(more)) +
+           (more == 1 ? " more line" : " more lines") + " not converted";
+}
+
 const char* MethodText(InterpolationMethod method) {
     switch (method) {
         case InterpolationMethod::BiQuadratic: return "bi-quadratic";
@@ -374,6 +441,34 @@ std::string MapReadoutText(double latitude, double longitude, float undulation) 
         AppendFormat(text, "N = %.3f m", static_cast<double>(undulation));
     }
     return text;
+}
+
+std::string AuditPlotTimeTitle(const std::string& firstTime, const char* unit) {
+    std::string time = firstTime;
+    const bool digits = time.size() >= 6 && std::all_of(time.begin(), time.begin() + 6, [](char c) {
+                            return c >= '0' && c <= '9';
+                        });
+    if (digits) time = time.substr(0, 2) + ":" + time.substr(2, 2) + ":" + time.substr(4, 2);
+    return "time since the first fix, " + time + " UTC [" + unit + "]";
+}
+
+std::string HeightsMapTitle(std::uint64_t shown, std::uint64_t computed, const std::string& input) {
+    const std::size_t slash = input.rfind('/');
+    const std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
+    std::string title = "EGM2008 geoid undulation N [m] at " + GroupedCount(shown);
+    if (shown < computed) title += " of " + GroupedCount(computed);
+    return title + (computed == 1 ? " point of " : " points of ") + name;
+}
+
+std::string MapPlaceText(double latitude, double longitude) {
+    std::string text;
+    AppendFormat(text, "%.6f, %.6f", latitude, longitude);
+    return text;
+}
+
+std::string CoastlinesMissingMessage(bool missing, const std::string& path) {
+    return "No coastlines: " + path +
+           (missing ? " is missing (Debian package gmt-gshhg-low)." : " could not be read.");
 }
 
 std::string FetchingPackageStep(const std::string& cache) {

@@ -61,6 +61,10 @@ inline constexpr const char* kGridmakerFieldNames[] = {
 /// field of `kind` takes. A very long text is quoted only in part.
 std::string FieldNotANumberMessage(const char* name, const std::string& text, FieldKind kind);
 
+/// The status line after a "Calc!" that refused fields: the first one's reason on one
+/// line, led by "3 fields refused. " when there were several.
+std::string RefusedFieldsStatus(const std::string& firstReason, int count);
+
 /// Why the manual page shows "N/A": "N/A: latitude 91.00000000 lies outside -90° to +90°."
 std::string LatitudeOutsideStatus(double latitude);
 /// "N/A: longitude -400.00000000 lies outside -360° to +360°."
@@ -70,10 +74,11 @@ std::string LongitudeOutsideStatus(double longitude);
 std::string ManualCalcStatus(double latitude, double longitude, const std::string& gridPath,
                              bool anyValue);
 
-/// "\nInputfile \"<path>\" could not be opened!\n"
-std::string InputOpenMessage(const std::string& path);
-/// "\nOutputfile \"<path>\" could not be opened!\n"
-std::string OutputOpenMessage(const std::string& path);
+/// "\nInputfile \"<path>\" could not be opened: <reason>!\n", the reason the system's
+/// text for `error` (errno), or "it is not a regular file" (EISDIR, EINVAL of OpenRegularFile).
+std::string InputOpenMessage(const std::string& path, int error);
+/// "\nOutputfile \"<path>\" could not be opened: <strerror>!\n"
+std::string OutputOpenMessage(const std::string& path, int error);
 
 /// The point file page's refusal of an output that is its input file.
 std::string OutputIsInputMessage(const std::string& path);
@@ -111,16 +116,43 @@ inline constexpr const char* kGridmakerStatusName = "Gridmaker";
 inline constexpr const char* kFileCalcStatusName = "File Calc";
 /// "Gridmaker: 2,336,041 nodes written to <path> in 0.4 s"
 std::string LatticeWrittenStatus(std::uint64_t nodes, const std::string& path, double seconds);
-/// "File Calc: 2,500 points computed, written to <path> in 0.1 s"
-std::string PointsWrittenStatus(std::int64_t points, const std::string& path, double seconds);
+/// "File Calc: Calculation done - 2500 points. Written to <path> in 0.1 s.", the lines of
+/// CompletionMessage on one line before "Written".
+std::string PointsWrittenStatus(const PointFileOutcome& outcome, const std::string& path,
+                                double seconds);
+/// "File Calc: 3,598 sentences rewritten, written to <path> in 0.1 s"
+std::string SentencesWrittenStatus(std::int64_t sentences, const std::string& path, double seconds);
 /// "<page>: failed, <path> not changed" (or "cancelled", "not created", "incomplete").
 std::string RunFailedStatus(const char* page, bool cancelled, const std::string& path,
                             OutputFate fate);
 /// `n` with its thousands separated by ",": 2336041 gives "2,336,041".
 std::string GroupedCount(std::uint64_t n);
+/// `n` as a reader takes it in at a glance: "65,341" below a million, else "2.3 million",
+/// "933 million", "1.2 billion".
+std::string RoughCount(std::uint64_t n);
+/// `bytes` in B, kB, MB or GB (decimal): "488 bytes", "2.4 MB".
+std::string ByteSize(std::int64_t bytes);
+
+// The status line while a page's run goes on.
+/// "Computing 933 million nodes…" (the gridmaker).
+std::string LatticeRunningStatus(std::uint64_t nodes);
+// What a run over an input file does, for InputRunningStatus.
+inline constexpr const char* kComputingPointsDoing = "Computing the points of";
+inline constexpr const char* kCheckingReceiverDoing = "Checking the receiver's heights in";
+inline constexpr const char* kConvertingHeightsDoing = "Converting the heights of";
+inline constexpr const char* kRewritingSentencesDoing = "Rewriting the sentences of";
+/// "Computing the points of input.dat (2.4 MB) into output.dat…", the files by their names
+/// without folders; without "into ..." when `outputPath` is empty.
+std::string InputRunningStatus(const char* doing, const std::string& inputPath, std::int64_t bytes,
+                               const std::string& outputPath);
+
+/// The file page's layout that rewrites any receiver's NMEA log as `egm2008 nmea` does.
+inline constexpr const char* kNmeaLayoutCaption = "NMEA, any receiver: keep talker, minimal change";
 
 // The receiver check (nmea_audit.hpp): the title of its report and its verdicts.
 inline constexpr const char* kCheckReceiverTitle = "Check receiver";
+/// "Check receiver: <path> checked, the report is in its window."
+std::string ReceiverCheckedStatus(const std::string& path);
 inline constexpr const char* kNoFixVerdict = "no fix in the log: nothing to compare";
 inline constexpr const char* kEmptyLogVerdict = "the log is empty: nothing to check";
 inline constexpr const char* kNoSentenceVerdict = "no NMEA sentence in the log: nothing to check";
@@ -131,7 +163,8 @@ inline constexpr const char* kZeroSeparationVerdict =
 /// "separation matches EGM2008 (RMS 0.02 m): altitudes are heights above the EGM2008 geoid"
 std::string SeparationMatchesVerdict(double rms);
 /// "separation differs from EGM2008 by up to 3.4 m (RMS 1.1 m): the receiver uses a coarser
-/// geoid model; rewrite with `egm2008 nmea` to get EGM2008 heights"
+/// geoid model; rewrite with `egm2008 nmea` (in the window: the layout "NMEA, any receiver:
+/// keep talker, minimal change" on the "EGM2008 File Calc" page) to get EGM2008 heights"
 std::string SeparationDiffersVerdict(double largest, double rms);
 /// "GP and GN sentences of the same epoch disagree: altitudes differ by up to 94.2 m in 12 of
 /// 60 epochs", with the constellation's talker in place of "GP".
@@ -188,6 +221,20 @@ std::string CompletionMessage(const PointFileOutcome& outcome);
 std::string OutcomeMessage(const PointFileOutcome& outcome, const std::string& inputPath,
                            const std::string& outputPath);
 
+// The pages' file dialogs: their titles, and the files they offer (all files too).
+inline constexpr const char* kFileCalcInputDialogTitle =
+    "Choose the point file or NMEA log to read";
+inline constexpr const char* kFileCalcOutputDialogTitle = "Save the results as";
+inline constexpr const char* kHeightsInputDialogTitle = "Choose the delimited file to read";
+inline constexpr const char* kHeightsOutputDialogTitle = "Save the converted file as";
+inline constexpr const char* kGridmakerOutputDialogTitle = "Save the lattice as";
+inline constexpr const char* kPointFileFilter =
+    "Point files (*.dat *.txt *.xyz *.csv);;NMEA logs (*.nmea *.nma *.log);;All files (*)";
+inline constexpr const char* kNmeaFileFilter =
+    "NMEA logs (*.nmea *.nma *.log *.txt);;Point files (*.dat *.txt *.xyz *.csv);;All files (*)";
+inline constexpr const char* kDelimitedFileFilter =
+    "Delimited text (*.csv *.txt *.dat *.xyz);;All files (*)";
+
 // The "Heights" page.
 inline constexpr const char* kHeightsStatusName = "Heights";
 /// The height picker's first item: the file has no height column.
@@ -201,6 +248,19 @@ inline constexpr const char* kHeightColumnNeededMessage =
     "Error: A conversion needs the height column; choose it or \"append N only\".";
 /// A column as a picker shows it: "2: Lat" in a file with a header, else "column 2".
 std::string ColumnItem(std::size_t column, const std::string& name, bool header);
+/// The delimiter picker's items, in Delimiter's order.
+inline constexpr const char* kDelimiterItems[] = {"comma ,", "semicolon ;", "tab", "spaces"};
+/// The decimal mark picker's items: the point, the comma.
+inline constexpr const char* kDecimalMarkItems[] = {"point 52.5", "comma 52,5"};
+/// An input whose first bytes hold bytes no text holds.
+inline constexpr const char* kNotATextFileMessage =
+    "Error: The input is not a text file (a picture or a grid?); choose a delimited text file.";
+/// After a run that left lines without values: where the page shows them.
+inline constexpr const char* kProblemLinesListedNote =
+    "The lines are listed under the preview, and marked in it where it shows them.";
+/// The last line of the list of lines not converted, when it holds only the first of them:
+/// "and 15 more lines not converted".
+std::string MoreProblemLinesText(std::int64_t more);
 
 // Names of the methods in texts that describe a run (the grids' are SizeName's).
 /// "bi-quadratic", "bi-linear", "triangulation", "nearest neighbour".
@@ -217,6 +277,20 @@ std::string ColourMapTitle(const double (&values)[6], GridSize grid, Interpolati
 /// What the map window shows under the mouse: "47.500000, 7.250000: N = 49.372 m",
 /// "... : N not computed" over a missing node.
 std::string MapReadoutText(double latitude, double longitude, float undulation);
+/// A place on a map without a value: "47.500000, 7.250000".
+std::string MapPlaceText(double latitude, double longitude);
+// The receiver check's plot (nmea_audit.hpp).
+inline constexpr const char* kAuditPlotTitle = "Receiver's separation - EGM2008 N";
+inline constexpr const char* kAuditPlotDifferenceTitle = "separation - N [m]";
+/// The time axis: "time since the first fix, 12:35:19 UTC [min]" for the first
+/// fix's time field "123519.00" (a field of another shape is shown as received).
+std::string AuditPlotTimeTitle(const std::string& firstTime, const char* unit);
+/// The title of a heights run's map: "EGM2008 geoid undulation N [m] at 1,234
+/// points of survey.csv", or "at 100,000 of 2,345,678 points" when `shown` is fewer.
+std::string HeightsMapTitle(std::uint64_t shown, std::uint64_t computed, const std::string& input);
+/// Why a map has no coastlines: "No coastlines: <path> is missing (Debian package
+/// gmt-gshhg-low)." when `missing`, else "No coastlines: <path> could not be read."
+std::string CoastlinesMissingMessage(bool missing, const std::string& path);
 
 // Making the grids from the geotranz package (grid_install.cpp).
 /// "fetching Debian's geotranz package into <cache>"

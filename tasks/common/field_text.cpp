@@ -203,15 +203,25 @@ std::string FormatFixed(double value, int decimals) {
 
 std::string FormatFieldNumber(double value) { return FormatFixed(value, 8); }
 
-std::optional<double> ReadFieldNumber(PagePlatform& platform, int id, FieldKind kind,
-                                      const char* name) {
-    const std::string text = platform.FieldText(id);
+std::optional<double> FieldRefusals::Read(int id, FieldKind kind, const char* name) {
+    const std::string text = platform_.FieldText(id);
     const std::optional<double> value = ParseFieldNumber(text, kind);
-    if (!value) {
-        platform.Notify(FieldNotANumberMessage(name, text, kind), NoticeIcon::Error);
-        platform.FocusField(id);
-    }
+    if (!value) Refuse(id, FieldNotANumberMessage(name, text, kind));
     return value;
+}
+
+void FieldRefusals::Refuse(int id, const std::string& why) {
+    platform_.ShowFieldError(id, why);
+    if (count_++ > 0) return;
+    first_ = id;
+    firstReason_ = why;
+}
+
+bool FieldRefusals::Finish() {
+    if (count_ == 0) return false;
+    platform_.FocusField(first_);
+    platform_.ShowStatus(RefusedFieldsStatus(firstReason_, count_));
+    return true;
 }
 
 void WriteFieldNumber(PagePlatform& platform, int id, double value) {

@@ -9,8 +9,8 @@
 // fields, either case; S and W make it negative), but not together with a sign; in 48d30m15.5s the
 // closing "s" is the seconds' sign, so a southern hemisphere is written apart (48d30m15.5s S).
 // Spacing fields take a plain decimal number. Text that is none of these ("abc", "52.5x", "",
-// "nan", "inf", "1e1", "1,2,3") is refused, and a page that meets it says so, naming the field, and
-// computes nothing. A number too large for a double is refused as well; one too small reads 0.
+// "nan", "inf", "1e1", "1,2,3") is refused, and a page that meets it marks the field, naming it,
+// and computes nothing. A number too large for a double is refused as well; one too small reads 0.
 //
 // A value goes back into its field as "%.8lf" does it. Both directions use
 // "." whatever the process locale.
@@ -43,11 +43,29 @@ std::string FormatFieldNumber(double value);
 /// `value` as "%.<decimals>f" in the "C" locale (0 <= decimals <= 17).
 std::string FormatFixed(double value, int decimals);
 
-/// Reads field `id` as a number of `kind`. When its text is none, tells the
-/// user (with the error icon, naming the field `name`), puts the focus into
-/// the field and returns nothing.
-std::optional<double> ReadFieldNumber(PagePlatform& platform, int id, FieldKind kind,
-                                      const char* name);
+/// The fields one "Calc!" refuses. A page reads and checks every field, so that all
+/// refused fields are marked at once, each beside the field with its reason
+/// (PagePlatform::ShowFieldError), not one message box per field and round.
+class FieldRefusals {
+public:
+    /// The refusals reach the window through `platform`, which must outlive this.
+    explicit FieldRefusals(PagePlatform& platform) : platform_(platform) {}
+
+    /// Reads field `id` as a number of `kind`; a text that is none is refused
+    /// (FieldNotANumberMessage, naming the field `name`) and nothing returned.
+    std::optional<double> Read(int id, FieldKind kind, const char* name);
+    /// Refuses field `id` for `why`.
+    void Refuse(int id, const std::string& why);
+    /// When a field was refused: the focus goes into the first one refused, the
+    /// status line tells its reason (and how many were refused), and true is returned.
+    bool Finish();
+
+private:
+    PagePlatform& platform_;
+    int first_ = 0;
+    std::string firstReason_;
+    int count_ = 0;
+};
 
 /// Writes `value` into field `id` as "%.8lf".
 void WriteFieldNumber(PagePlatform& platform, int id, double value);

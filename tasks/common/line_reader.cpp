@@ -14,6 +14,13 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 }
 
+bool HoldsBinary(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && c != '\t' && c != '\r' && c != '\n') || byte == 0x7F;
+    });
+}
+
 LineReader::LineReader(int fd, std::size_t maxLineLength)
     : fd_(fd), maxLineLength_(maxLineLength > 0 ? maxLineLength : 1), buffer_(kBufferSize, '\0') {}
 

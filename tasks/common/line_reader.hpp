@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "tasks/common/delimited_text.hpp"
 #include "tasks/common/run_stop.hpp"
@@ -35,6 +36,10 @@ namespace egm2008 {
 
 /// Length beyond which a line is handed out cut (no point or sentence is this long).
 inline constexpr std::size_t kMaxLineLength = std::size_t{1} << 20;
+
+/// True when `text` holds a byte no text file holds: NUL, DEL or a control
+/// character other than tab, CR and LF (a picture or a grid read as text).
+bool HoldsBinary(std::string_view text);
 
 class LineReader {
 public:

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "tasks/messages.hpp"
 
 namespace egm2008 {
@@ -27,11 +29,11 @@ bool OpenPageRunFiles(PagePlatform& platform, const GeoidGrid& grid, const std::
                       const std::string& outputPath, PointFileSetup& setup,
                       ReplacingOutput& output) {
     if (const auto refusal = SetUpPointFile({inputPath, outputPath}, grid, platform, setup)) {
-        if (!refusal->empty()) platform.Notify(*refusal, NoticeIcon::None);
+        if (!refusal->empty()) platform.Notify(*refusal, NoticeIcon::Error);
         return false;
     }
     if (!output.Open(outputPath)) {
-        platform.Notify(OutputOpenMessage(outputPath), NoticeIcon::None);
+        platform.Notify(OutputOpenMessage(outputPath, errno), NoticeIcon::Error);
         return false;
     }
     return true;
@@ -40,7 +42,7 @@ bool OpenPageRunFiles(PagePlatform& platform, const GeoidGrid& grid, const std::
 bool OpenPageInput(PagePlatform& platform, const GeoidGrid& grid, const std::string& inputPath,
                    PointFileSetup& setup) {
     if (!setup.input.Open(inputPath)) {
-        platform.Notify(InputOpenMessage(inputPath), NoticeIcon::None);
+        platform.Notify(InputOpenMessage(inputPath, errno), NoticeIcon::Error);
         return false;
     }
     if (setup.mapped.Map(grid, platform) != QueryStatus::StatusOk) {
@@ -51,9 +53,12 @@ bool OpenPageInput(PagePlatform& platform, const GeoidGrid& grid, const std::str
 }
 
 void RunReadingInput(PagePlatform& platform, const PointFileInput& input, RunMeter& meter,
-                     const std::function<void()>& work, const std::function<void()>& tick) {
+                     const RunningText& running, const std::function<void()>& work,
+                     const std::function<void()>& tick) {
     platform.SetCursor(CursorShape::Wait);
     meter.total = InputLength(input.fd());
+    platform.ShowStatus(
+        InputRunningStatus(running.doing, running.inputPath, meter.total, running.outputPath));
     platform.RunLong(meter, work, [&] {
         meter.done = InputPosition(input.fd());
         if (tick) tick();
@@ -63,10 +68,10 @@ void RunReadingInput(PagePlatform& platform, const PointFileInput& input, RunMet
 
 void RunOverInput(PagePlatform& platform, int calcId, const PointFileInput& input,
                   ReplacingOutput& output, RunMeter& meter, const std::atomic<std::int64_t>& count,
-                  const std::function<void()>& work) {
+                  const RunningText& running, const std::function<void()>& work) {
     output.text().StopOn(meter.stop());
     std::int64_t shown = -1;
-    RunReadingInput(platform, input, meter, work, [&] {
+    RunReadingInput(platform, input, meter, running, work, [&] {
         const std::int64_t now = count.load();
         if (now == shown) return;
         shown = now;
@@ -81,7 +86,10 @@ bool EndPageRun(PagePlatform& platform, ReplacingOutput& output, const PageRunEn
     if (end.whole && kept.kept()) return true;
     const std::string reason = why(kept.error);
     output.Discard();
-    platform.Notify(FailedRunMessage(reason, end.outputPath, output.fate()), NoticeIcon::None);
+    // A cancel is the user's own doing: the status line tells it, no box.
+    if (!end.cancelled) {
+        platform.Notify(FailedRunMessage(reason, end.outputPath, output.fate()), NoticeIcon::Error);
+    }
     platform.ShowStatus(
         RunFailedStatus(end.statusName, end.cancelled, end.outputPath, output.fate()));
     return false;
@@ -92,6 +100,24 @@ std::string FailedRunReason(bool stopped, int readError, int writeError, int ren
     if (stopped) return kRunCancelled;
     if (readError != 0) return InputReadFailure(inputPath, readError);
     return OutputWriteFailure(outputPath, writeError != 0 ? writeError : renameError);
+}
+
+std::string ProposedOutputPath(const std::string& input, std::string_view suffix) {
+    const std::size_t slash = input.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t dot = input.rfind('.');
+    // A name that starts with its only dot (".profile") has no extension.
+    if (dot == std::string::npos || dot <= nameStart) dot = input.size();
+    return input.substr(0, dot) + std::string(suffix) + input.substr(dot);
+}
+
+std::string OutputForNewInput(const std::string& output, const std::string& previousInput,
+                              const std::string& input, std::string_view suffix,
+                              const std::string& standing) {
+    const bool named =
+        !output.empty() && output != standing &&
+        (previousInput.empty() || output != ProposedOutputPath(previousInput, suffix));
+    return named || input.empty() ? output : ProposedOutputPath(input, suffix);
 }
 
 }  // namespace egm2008

@@ -1,14 +1,15 @@
 // What the two pages that run over an input file share: opening the files in
 // the order that keeps every file as it was when something fails, the run in
 // the background with the input's bytes as its progress and a count in the
-// caption of "Calc!", and the end of the run: its output kept, or the reason a run that did not end
-// whole gives.
+// caption of "Calc!", the end of the run: its output kept, or the reason a
+// run that did not end whole gives; and the output proposed for a new input.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "engine/geoid_grid.hpp"
 #include "tasks/engine_names.hpp"
@@ -30,17 +31,27 @@ bool OpenPageRunFiles(PagePlatform& platform, const GeoidGrid& grid, const std::
 bool OpenPageInput(PagePlatform& platform, const GeoidGrid& grid, const std::string& inputPath,
                    PointFileSetup& setup);
 
-/// Runs `work` through RunLong under the wait cursor, the meter counting the
-/// bytes read of `input`; `tick`, when given, runs at every tick after the meter.
-void RunReadingInput(PagePlatform& platform, const PointFileInput& input, RunMeter& meter,
-                     const std::function<void()>& work, const std::function<void()>& tick = {});
+/// What a run over an input file tells the status line while it goes on
+/// (InputRunningStatus): "Computing the points of input.dat (2.4 MB) into output.dat…".
+struct RunningText {
+    const char* doing = "";
+    std::string inputPath;
+    std::string outputPath;  ///< "" for a run that writes nothing
+};
 
-/// Runs `work` through RunLong under the wait cursor: the meter counts the bytes
-/// read of `input` (its stop ends the writes of `output` too), and the caption of
-/// button `calcId` shows `count` whenever it changes, and "Calc!" again after.
+/// Runs `work` through RunLong under the wait cursor, the meter counting the
+/// bytes read of `input` and the status line saying what runs (`running`, with
+/// the input's length); `tick`, when given, runs at every tick after the meter.
+void RunReadingInput(PagePlatform& platform, const PointFileInput& input, RunMeter& meter,
+                     const RunningText& running, const std::function<void()>& work,
+                     const std::function<void()>& tick = {});
+
+/// Runs `work` as RunReadingInput does; the meter's stop ends the writes of `output`
+/// too, and the caption of button `calcId` shows `count` whenever it changes, and
+/// "Calc!" again after.
 void RunOverInput(PagePlatform& platform, int calcId, const PointFileInput& input,
                   ReplacingOutput& output, RunMeter& meter, const std::atomic<std::int64_t>& count,
-                  const std::function<void()>& work);
+                  const RunningText& running, const std::function<void()>& work);
 
 /// How a page's run that writes an output file ended, for EndPageRun.
 struct PageRunEnd {
@@ -56,8 +67,9 @@ using FailedRunWhy = std::function<std::string(int keepError)>;
 
 /// Ends a page's run: a whole run's output is kept (put in place of the file it
 /// replaces) and true returned, the page then telling what was done. Else, or
-/// when the keeping fails, the output is discarded and the user told in a box and
-/// in the status line why (`why`) and what became of the output file.
+/// when the keeping fails, the output is discarded and the user told in an error
+/// box why (`why`) and what became of the output file, and in the status line;
+/// a cancelled run in the status line only.
 bool EndPageRun(PagePlatform& platform, ReplacingOutput& output, const PageRunEnd& end,
                 const FailedRunWhy& why);
 
@@ -65,5 +77,17 @@ bool EndPageRun(PagePlatform& platform, ReplacingOutput& output, const PageRunEn
 /// the read error, or the write error (`renameError` when no write failed).
 std::string FailedRunReason(bool stopped, int readError, int writeError, int renameError,
                             const std::string& inputPath, const std::string& outputPath);
+
+/// "<folder>/<name><suffix><extension>" for the input "<folder>/<name><extension>":
+/// "log.nmea" and "-egm2008" give "log-egm2008.nmea".
+std::string ProposedOutputPath(const std::string& input, std::string_view suffix);
+
+/// The output a page shows once its input has changed from `previousInput` to
+/// `input`: the proposal for `input` (ProposedOutputPath) while the user has not
+/// named `output` themself (it is empty, the page's `standing` default, or the
+/// proposal for `previousInput`), else `output`.
+std::string OutputForNewInput(const std::string& output, const std::string& previousInput,
+                              const std::string& input, std::string_view suffix,
+                              const std::string& standing = {});
 
 }  // namespace egm2008

@@ -1,10 +1,13 @@
 // What a page's logic needs of the window system, and nothing more: the text
-// of its fields, message boxes (through Notifier), cursors, file dialogs, the
-// start of an editor, a read-only table and pickers (lists of items one of
-// which is chosen), controls enabled or not, a report of several lines and a
-// colour map, each in a window of its own. The desktop shell implements it over Qt widgets
-// looked up by their dialog IDs within one page; tests implement it with a
-// fake that records every call.
+// of its fields and the marks of refused ones, message boxes (through
+// Notifier), a status line, cursors, file dialogs with their titles and
+// filters, the start of an editor, a read-only table (its rows named and
+// marked) and pickers (lists of items one of which is chosen), controls enabled
+// or not, a report of several lines (with a plot), a colour map of a lattice or
+// of points, each in a window of its own, and a place marked on a page's
+// picture. The desktop shell implements it over Qt widgets looked up by their
+// dialog IDs within one page; tests implement it with a fake that records every
+// call.
 #pragma once
 
 #include <atomic>
@@ -20,6 +23,8 @@
 namespace egm2008 {
 
 class MapAccumulator;
+struct PointMap;
+struct Plot;
 
 enum class CursorShape { Arrow, Wait };
 
@@ -31,6 +36,20 @@ struct RunMeter {
     std::atomic<int> stopFlag{0};        ///< non-zero once the user has cancelled the run
     /// The stop request the run looks at between lines or pieces.
     RunStop stop() const { return RunStop{&stopFlag, -1}; }
+};
+
+/// A row of a table that stands out, and why (its cells' tooltip).
+struct TableMark {
+    int row = 0;
+    std::string note;
+    bool operator==(const TableMark&) const = default;
+};
+
+/// What a file dialog shows: its title and the files it offers ("Point files
+/// (*.dat *.txt);;All files (*)", "" for all).
+struct FileDialogText {
+    std::string title;
+    std::string filter;
 };
 
 class PagePlatform : public Notifier {
@@ -50,6 +69,15 @@ public:
         (void)filter;
         return SaveFileDialog();
     }
+    /// The open-file dialog under `text`'s title, offering its files.
+    virtual std::string OpenFileDialogFor(const FileDialogText& text) {
+        (void)text;
+        return OpenFileDialog();
+    }
+    /// The save-file dialog under `text`'s title, offering its files.
+    virtual std::string SaveFileDialogAs(const FileDialogText& text) {
+        return text.filter.empty() ? SaveFileDialog() : SaveFileDialogFor(text.filter);
+    }
     /// Opens `path` in the desktop's editor for it; waits for it to end when `wait`. Failures are
     /// not reported.
     virtual void StartEditor(const std::string& path, bool wait) = 0;
@@ -68,6 +96,13 @@ public:
     virtual void ShowStatus(const std::string& text) { (void)text; }
     /// Puts the keyboard focus into field `id`.
     virtual void FocusField(int id) { (void)id; }
+    /// Marks field `id` as refused, `text` saying why, beside the field; "" takes the mark
+    /// away (the window also takes it away when the user edits the field). A platform
+    /// without such marks tells `text` as an error message.
+    virtual void ShowFieldError(int id, const std::string& text) {
+        (void)id;
+        if (!text.empty()) Notify(text, NoticeIcon::Error);
+    }
     /// Enables or disables button or field `id`.
     virtual void SetEnabled(int id, bool enabled) {
         (void)id;
@@ -87,6 +122,16 @@ public:
         (void)titles;
         (void)rows;
     }
+    /// Names the rows of table `id` (shown beside them), after SetTable.
+    virtual void SetTableRowNames(int id, const std::vector<std::string>& names) {
+        (void)id;
+        (void)names;
+    }
+    /// Makes the rows of `marks` stand out in table `id`, every other row not.
+    virtual void MarkTableRows(int id, const std::vector<TableMark>& marks) {
+        (void)id;
+        (void)marks;
+    }
     /// Replaces the items of picker `id` and chooses item `selected` (-1: none).
     virtual void SetChoices(int id, const std::vector<std::string>& items, int selected) {
         (void)id;
@@ -104,6 +149,26 @@ public:
         (void)map;
         (void)title;
     }
+    /// As ShowMap, for values at scattered places: each point in its colour.
+    virtual void ShowPointMap(const PointMap& points, const std::string& title) {
+        (void)points;
+        (void)title;
+    }
+    /// As ShowReport, with `plot` drawn above the text.
+    virtual void ShowReportWithPlot(const std::string& title, const std::string& text,
+                                    const Plot& plot) {
+        (void)plot;
+        ShowReport(title, text);
+    }
+    /// Marks the place at `latitude`, `longitude` (-180..180) on picture `id`,
+    /// instead of any place marked before.
+    virtual void MarkPlace(int id, double latitude, double longitude) {
+        (void)id;
+        (void)latitude;
+        (void)longitude;
+    }
+    /// Takes the mark off picture `id`.
+    virtual void UnmarkPlace(int id) { (void)id; }
 };
 
 }  // namespace egm2008

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
 
 #include "engine/file_access.hpp"
@@ -78,7 +79,7 @@ std::optional<std::string> SetUpPointFile(const PointFileRequest& request, const
     if (request.inputPath == "-") {
         setup.input.Attach(request.standardInput);
     } else if (!setup.input.Open(request.inputPath)) {
-        return InputOpenMessage(request.inputPath);
+        return InputOpenMessage(request.inputPath, errno);
     }
     std::string refusal =
         OutputRefusal(setup.input, request.outputPath, grid, request.standardOutput);

@@ -13,6 +13,7 @@
 #include "tasks/common/line_batches.hpp"
 #include "tasks/common/line_reader.hpp"
 #include "tasks/common/scan_ahead.hpp"
+#include "tasks/heights/heights_preview.hpp"
 #include "tasks/messages.hpp"
 
 namespace egm2008 {
@@ -61,6 +62,7 @@ struct HeightsCounts {
     std::int64_t unreadable = 0;
     std::int64_t failed = 0;
     std::vector<HeightsLineProblem> problems;
+    std::vector<PlacedValue> points;  // the lines computed, when the run keeps them
 
     void Problem(std::int64_t line, std::string reason) {
         if (problems.size() < kHeightsProblemsKept) problems.push_back({line, std::move(reason)});
@@ -117,8 +119,12 @@ HeightKind SourceKind(HeightTarget target) {
 class LineConverter {
 public:
     LineConverter(const GeoidGrid& grid, MappedGrid& mapped, const HeightsOptions& options,
-                  const DelimitedLayout& layout)
-        : grid_(grid), mapped_(mapped), options_(options), layout_(layout) {
+                  const DelimitedLayout& layout, bool keepPoints)
+        : grid_(grid),
+          mapped_(mapped),
+          options_(options),
+          layout_(layout),
+          keepPoints_(keepPoints) {
         decimals_ = std::clamp(options.decimals.value_or(kDefaultDecimals), 0, kMaxDecimals);
         separator_ = DelimiterCharacter(layout.delimiter);
         convert_ = options.target != HeightTarget::None && layout.height.has_value();
@@ -214,6 +220,8 @@ public:
             scanned.reason += Quoted(TextOf(line, layout_.longitude, scanned.scratch));
         } else {
             ++counts.computed;
+            if (keepPoints_)
+                counts.points.push_back({scanned.latitude, scanned.longitude, undulation});
             const double metres = static_cast<double>(undulation);
             const double converted =
                 ConvertHeight(scanned.height, metres, options_.target, options_.unit);
@@ -325,6 +333,7 @@ private:
     int decimals_ = kDefaultDecimals;
     char separator_ = ',';
     bool convert_ = false;
+    bool keepPoints_ = false;
 };
 
 // Records of a batch (the first one the input's line `number`) scanned a group
@@ -359,6 +368,7 @@ public:
           output_(output),
           stop_(stop),
           outcome_(outcome),
+          points_(callbacks.points),
           steps_(callbacks.progress, kProgressStep) {
         reader_.ReadRecords(options.columns.delimiter);
         reader_.StopOn(stop);
@@ -397,6 +407,7 @@ public:
             if (outcome_.problems.size() < kHeightsProblemsKept)
                 outcome_.problems.push_back(problem);
         }
+        if (points_ && !counts.points.empty()) points_(counts.points);
         const std::int64_t handled = outcome_.computed + outcome_.unreadable + outcome_.failed;
         steps_.Reach(handled);
     }
@@ -407,6 +418,7 @@ private:
     TextOutput& output_;
     const RunStop& stop_;
     HeightsOutcome& outcome_;
+    const std::function<void(const std::vector<PlacedValue>&)>& points_;
     ProgressSteps steps_;
     LineWork<HeightsCounts> work_;
 };
@@ -430,6 +442,7 @@ std::optional<DelimitedLayout> ReadLead(HeightsRun& run, const GeoidGrid& grid,
                                         const HeightsOptions& options, std::string& line,
                                         HeightsOutcome& outcome) {
     std::string lead;
+    std::string probe;  // the input's first bytes, up to kTextProbeBytes
     bool first = true;
     const auto release = [&] {
         run.output().Write(lead);
@@ -447,7 +460,12 @@ std::optional<DelimitedLayout> ReadLead(HeightsRun& run, const GeoidGrid& grid,
             first = false;
             if (text.size() != line.size()) line.erase(0, line.size() - text.size());
         }
+        probe.append(line, 0, std::min(line.size(), kTextProbeBytes - probe.size()));
         const bool data = ClassifyLine(line) == LineKind::Data;
+        if (data && !LooksLikeText(probe)) {
+            outcome.layoutError = kNotATextFileMessage;
+            return std::nullopt;
+        }
         if (data && run.reader().overlong()) {
             // Neither a header nor a point can be told from a part of the line.
             outcome.layoutError = FirstLineTooLongMessage(kMaxLineLength);
@@ -554,7 +572,8 @@ HeightsOutcome RunHeights(const PointFileInput& input, TextOutput& output, const
     outcome.layout = ReadLead(run, grid, options, line, outcome);
     if (outcome.layout) {
         if (callbacks.layout) callbacks.layout(*outcome.layout);
-        const LineConverter converter(grid, mapped, options, *outcome.layout);
+        const LineConverter converter(grid, mapped, options, *outcome.layout,
+                                      callbacks.points != nullptr);
         if (outcome.layout->header) {
             output.Write(converter.Header(line));
         } else {

@@ -8,7 +8,8 @@
 // N comes from the grid in metres and is turned into the height column's unit
 // before it is written or used. The file's delimiter, header and columns are
 // told from its first data line (delimited_text.hpp) unless the user chose
-// them; a first data line too long to read is refused. Blank and comment lines
+// them; a first data line too long to read is refused, and so is a file that
+// is not text (heights_preview.hpp). Blank and comment lines
 // are copied; the header gets the new columns' names ("N_EGM2008", then "H" or
 // "h"). The header, or without one the first data line, gives the file's
 // fields: a shorter line gets empty fields up to them before the new ones.
@@ -39,6 +40,7 @@
 #include "tasks/common/run_input.hpp"
 #include "tasks/common/run_stop.hpp"
 #include "tasks/common/text_output.hpp"
+#include "tasks/maps/point_map.hpp"
 
 namespace egm2008 {
 
@@ -103,11 +105,14 @@ struct HeightsOutcome {
 };
 
 /// What a run tells its caller while it goes: the layout once it is known
-/// (before any output), and the count of data lines handled so far, at the
-/// start (0) and each time it passes a multiple of 1000.
+/// (before any output), the count of data lines handled so far, at the
+/// start (0) and each time it passes a multiple of 1000, and, when asked
+/// for, the place and N (metres) of every line computed, in input order, a
+/// batch of lines at a time, on the thread that called RunHeights.
 struct HeightsCallbacks {
     std::function<void(const DelimitedLayout&)> layout;
     std::function<void(std::int64_t lines)> progress;
+    std::function<void(const std::vector<PlacedValue>& points)> points;
 };
 
 /// One problem line for the user: `line 17: latitude "4830.5N" is not a coordinate`.

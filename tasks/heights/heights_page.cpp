@@ -13,6 +13,7 @@
 #include "tasks/messages.hpp"
 #include "tasks/common/page_file_run.hpp"
 #include "tasks/common/run_input.hpp"
+#include "tasks/heights/heights_preview.hpp"
 
 namespace egm2008 {
 
@@ -42,22 +43,6 @@ bool ReadHead(const std::string& path, std::string& bytes, bool& whole) {
     return true;
 }
 
-// The first kPreviewLines data lines of `bytes`, without their line ends and the
-// byte order mark; a line the head cuts off is left out.
-std::vector<std::string> DataLines(std::string_view bytes, bool whole) {
-    TakeByteOrderMark(bytes);
-    std::vector<std::string> lines;
-    while (!bytes.empty() && lines.size() < static_cast<std::size_t>(kPreviewLines)) {
-        const std::size_t end = bytes.find('\n');
-        if (end == std::string_view::npos && !whole) break;
-        std::string_view line = bytes.substr(0, end);
-        bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (ClassifyLine(line) == LineKind::Data) lines.emplace_back(line);
-    }
-    return lines;
-}
-
 // The picker's items for the columns of `first`: "2: Lat" with a header, else "column 2".
 std::vector<std::string> ColumnItems(const std::vector<std::string>& first, bool header) {
     std::vector<std::string> items;
@@ -69,9 +54,10 @@ std::vector<std::string> ColumnItems(const std::vector<std::string>& first, bool
 // Whether the first data line `first` is a header. A layout refused for want
 // of known column names still tells it: ReadLayout then decides it on fields 1
 // and 2, as it does when the user names them.
-std::optional<bool> HeaderOf(std::string_view first, const LayoutResult& found) {
+std::optional<bool> HeaderOf(std::string_view first, const LayoutResult& found,
+                             const DelimitedOptions& options) {
     if (found.layout) return found.layout->header;
-    DelimitedOptions firstTwo;
+    DelimitedOptions firstTwo = options;
     firstTwo.latitude.index = 1;
     firstTwo.longitude.index = 2;
     const LayoutResult guess = ReadLayout(first, firstTwo);
@@ -88,13 +74,12 @@ std::vector<std::string> Titles(const std::vector<std::string>& header, std::siz
     return titles;
 }
 
-// "<folder>/<name>-heights<extension>" for the input "<folder>/<name><extension>".
-std::string ProposedOutput(const std::string& input) {
-    const std::size_t slash = input.rfind('/');
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    std::size_t dot = input.rfind('.');
-    if (dot == std::string::npos || dot <= nameStart) dot = input.size();
-    return input.substr(0, dot) + "-heights" + input.substr(dot);
+// The output's name beside its input: "<name>-heights<extension>".
+constexpr std::string_view kOutputSuffix = "-heights";
+
+// The picker's item of a delimiter; -1 for none.
+int DelimiterItem(std::optional<Delimiter> delimiter) {
+    return delimiter ? static_cast<int>(*delimiter) : -1;
 }
 
 }  // namespace
@@ -103,32 +88,42 @@ void HeightsPage::InitialiseHeightsPage(const GeoidGrid* grid) {
     grid_ = grid;
     const std::vector<std::string> units(std::begin(kHeightUnitItems), std::end(kHeightUnitItems));
     platform_.SetChoices(kUnits, units, 0);
+    const std::vector<std::string> delimiters(std::begin(kDelimiterItems),
+                                              std::end(kDelimiterItems));
+    platform_.SetChoices(kDelimiter, delimiters, -1);
+    const std::vector<std::string> marks(std::begin(kDecimalMarkItems),
+                                         std::end(kDecimalMarkItems));
+    platform_.SetChoices(kDecimalMark, marks, 0);
     for (int id : {kLatitudeColumn, kLongitudeColumn}) platform_.SetChoices(id, {}, -1);
     platform_.SetChoices(kHeightColumn, {kNoHeightColumnItem}, 0);
     target_ = HeightTarget::None;
+    platform_.SetEnabled(kShowMap, !mapPoints_.empty());
 }
 
 void HeightsPage::BrowseInputFile() {
-    std::string path = platform_.OpenFileDialog();
+    std::string path =
+        platform_.OpenFileDialogFor({kHeightsInputDialogTitle, kDelimitedFileFilter});
     if (path.empty()) return;  // cancelled: the input stays as it was
     SetInputPath(path);
 }
 
 void HeightsPage::SetInputPath(const std::string& path) {
+    outputPath_ = OutputForNewInput(outputPath_, inputPath_, path, kOutputSuffix);
     inputPath_ = path;
     platform_.SetFieldText(kInputPath, inputPath_);
-    if (!outputChosen_) {
-        outputPath_ = ProposedOutput(inputPath_);
-        platform_.SetFieldText(kOutputPath, outputPath_);
-    }
+    platform_.SetFieldText(kOutputPath, outputPath_);
     Preview();
 }
 
 void HeightsPage::BrowseOutputFile() {
-    std::string path = platform_.SaveFileDialog();
+    std::string path =
+        platform_.SaveFileDialogAs({kHeightsOutputDialogTitle, kDelimitedFileFilter});
     if (path.empty()) return;
-    outputPath_ = std::move(path);
-    outputChosen_ = true;
+    SetOutputPath(path);
+}
+
+void HeightsPage::SetOutputPath(const std::string& path) {
+    outputPath_ = path;
     platform_.SetFieldText(kOutputPath, outputPath_);
 }
 
@@ -137,34 +132,83 @@ void HeightsPage::SelectTarget(int radioId) {
     target_ = static_cast<HeightTarget>(radioId - kAppendOnly);
 }
 
+void HeightsPage::SelectDelimiter(int index) {
+    if (index < 0 || index >= static_cast<int>(std::size(kDelimiterItems))) return;
+    delimiter_ = static_cast<Delimiter>(index);
+    ShowPreview();
+}
+
+void HeightsPage::SelectDecimalMark(int index) {
+    if (index < 0 || index >= static_cast<int>(std::size(kDecimalMarkItems))) return;
+    mark_ = index == 1 ? DecimalMark::Comma : DecimalMark::Point;
+    ShowPreview();
+}
+
 void HeightsPage::Preview() {
-    delimiter_.reset();
-    header_.reset();
-    std::string head;
-    bool whole = false;
-    if (!ReadHead(inputPath_, head, whole)) {
+    head_.clear();
+    whole_ = notText_ = false;
+    const bool read = ReadHead(inputPath_, head_, whole_);
+    const int error = errno;
+    notText_ = read && !LooksLikeText(head_);
+    if (!read || notText_) {
+        head_.clear();
         platform_.SetTable(kPreview, {}, {});
-        platform_.Notify(InputOpenMessage(inputPath_), NoticeIcon::None);
+        platform_.SetFieldText(kProblems, {});
+        platform_.SetChoices(kDelimiter, {std::begin(kDelimiterItems), std::end(kDelimiterItems)},
+                             -1);
+        for (int id : {kLatitudeColumn, kLongitudeColumn}) platform_.SetChoices(id, {}, -1);
+        platform_.SetChoices(kHeightColumn, {kNoHeightColumnItem}, 0);
+        const std::string why = read ? kNotATextFileMessage : InputOpenMessage(inputPath_, error);
+        platform_.ShowStatus(OneLine(why));
+        platform_.Notify(why, NoticeIcon::Error);
         return;
     }
-    const std::vector<std::string> lines = DataLines(head, whole);
-    const std::string first = lines.empty() ? std::string() : lines.front();
-    const LayoutResult found = ReadLayout(first, {});
-    delimiter_ = found.layout ? found.layout->delimiter : DetectDelimiter(first);
-    header_ = HeaderOf(first, found);
+    const TextConventions found =
+        DetectConventions(FirstDataLines(head_, whole_, kPreviewLines, std::nullopt));
+    delimiter_ = found.delimiter;
+    mark_ = found.mark;
+    platform_.SetChoices(kDelimiter, {std::begin(kDelimiterItems), std::end(kDelimiterItems)},
+                         DelimiterItem(delimiter_));
+    platform_.SetChoices(kDecimalMark, {std::begin(kDecimalMarkItems), std::end(kDecimalMarkItems)},
+                         mark_ == DecimalMark::Comma ? 1 : 0);
+    ShowPreview();
+}
+
+void HeightsPage::ShowPreview() {
+    if (notText_) return;
+    const std::vector<NumberedLine> lines =
+        FirstDataLines(head_, whole_, kPreviewLines, delimiter_);
+    const std::string first = lines.empty() ? std::string() : lines.front().text;
+    DelimitedOptions chosen;
+    chosen.delimiter = delimiter_;
+    chosen.decimalComma = mark_ == DecimalMark::Comma;
+    const LayoutResult found = ReadLayout(first, chosen);
+    std::optional<Delimiter> split = delimiter_ ? delimiter_ : DetectDelimiter(first);
+    if (found.layout) split = found.layout->delimiter;
+    header_ = HeaderOf(first, found, chosen);
     const bool header = header_.value_or(false);
 
     std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> names;
+    rowLines_.clear();
     std::size_t columns = 0;
-    for (const std::string& line : lines) {
-        rows.push_back(delimiter_ ? SplitFields(line, *delimiter_) : std::vector{line});
+    for (const NumberedLine& line : lines) {
+        rows.push_back(split ? SplitFields(line.text, *split) : std::vector{line.text});
         columns = std::max(columns, rows.back().size());
+        rowLines_.push_back(line.number);
+        names.push_back(std::to_string(line.number));
     }
     const std::vector<std::string> firstFields =
         rows.empty() ? std::vector<std::string>{} : rows.front();
-    if (header) rows.erase(rows.begin());
+    if (header && !rows.empty()) {
+        rows.erase(rows.begin());
+        names.erase(names.begin());
+        rowLines_.erase(rowLines_.begin());
+    }
     platform_.SetTable(kPreview, Titles(header ? firstFields : std::vector<std::string>{}, columns),
                        rows);
+    platform_.SetTableRowNames(kPreview, names);
+    platform_.SetFieldText(kProblems, {});
 
     // The pickers: the layout's columns, none (the height: "(none)") when it was refused.
     const DelimitedLayout* layout = found.layout ? &*found.layout : nullptr;
@@ -181,6 +225,7 @@ HeightsOptions HeightsPage::ChosenOptions() {
     HeightsOptions options;
     options.columns.delimiter = delimiter_;
     options.columns.header = header_;
+    options.decimalMark = mark_;
     // A picker's item i is column i + 1; the height picker has "(none)" first.
     const auto pick = [this](int id, int first, ColumnRequest& request) {
         const int item = platform_.ChoiceIndex(id);
@@ -203,30 +248,53 @@ void HeightsPage::CalculateHeights() {
         return;
     }
     if (inputPath_.empty()) {
-        platform_.Notify(kHeightsNoInputMessage, NoticeIcon::None);
+        platform_.Notify(kHeightsNoInputMessage, NoticeIcon::Error);
+        return;
+    }
+    if (notText_) {
+        platform_.Notify(kNotATextFileMessage, NoticeIcon::None);
         return;
     }
     const HeightsOptions options = ChosenOptions();
     if (options.target != HeightTarget::None && options.columns.height.index == 0) {
-        platform_.Notify(kHeightColumnNeededMessage, NoticeIcon::None);
+        platform_.Notify(kHeightColumnNeededMessage, NoticeIcon::Error);
         return;
     }
     PointFileSetup setup;
     ReplacingOutput output;
     if (!OpenPageRunFiles(platform_, *grid_, inputPath_, outputPath_, setup, output)) return;
+    // The lines of the run before belong to it.
+    platform_.SetFieldText(kProblems, {});
+    platform_.MarkTableRows(kPreview, {});
 
     RunMeter meter;
     std::atomic<std::int64_t> count{0};
     HeightsCallbacks callbacks;
     callbacks.progress = [&count](std::int64_t lines) { count = lines; };
+    EvenSample<PlacedValue> points(kPointMapCapacity);
+    callbacks.points = [&points](const std::vector<PlacedValue>& batch) {
+        for (const PlacedValue& p : batch) points.Add(p);
+    };
+    mapPoints_.clear();
+    platform_.SetEnabled(kShowMap, false);
     HeightsOutcome outcome;
     // The run may go on another thread: it tells the window nothing until it has ended.
-    RunOverInput(platform_, kCalc, setup.input, output, meter, count, [&] {
+    const RunningText running{kConvertingHeightsDoing, inputPath_, outputPath_};
+    RunOverInput(platform_, kCalc, setup.input, output, meter, count, running, [&] {
         outcome = RunHeights(setup.input, output.text(), *grid_, setup.mapped, options, callbacks,
                              meter.stop());
     });
     setup.input.Close();
     SettleRun(outcome, output);
+    if (outcome.completed() && !points.items().empty()) {
+        mapPoints_ = points.items();
+        mapTitle_ = HeightsMapTitle(mapPoints_.size(), points.seen(), inputPath_);
+        platform_.SetEnabled(kShowMap, true);
+    }
+}
+
+void HeightsPage::ShowMap() {
+    if (!mapPoints_.empty()) platform_.ShowPointMap(PointMapOf(mapPoints_), mapTitle_);
 }
 
 void HeightsPage::SettleRun(const HeightsOutcome& outcome, ReplacingOutput& output) {
@@ -238,9 +306,29 @@ void HeightsPage::SettleRun(const HeightsOutcome& outcome, ReplacingOutput& outp
     });
     if (!kept) return;
     const std::string message = HeightsOutcomeMessage(outcome, inputPath_, outputPath_);
+    ShowProblems(outcome);
     // Lines left without values are told in a box as well as in the status line.
-    if (outcome.gridOpened && !outcome.allComputed()) platform_.Notify(message, NoticeIcon::None);
+    if (outcome.gridOpened && !outcome.allComputed()) {
+        platform_.Notify(message + "\n" + kProblemLinesListedNote, NoticeIcon::Error);
+    }
     platform_.ShowStatus(OneLine(message));
+}
+
+void HeightsPage::ShowProblems(const HeightsOutcome& outcome) {
+    std::string list;
+    std::vector<TableMark> marks;
+    for (const HeightsLineProblem& problem : outcome.problems) {
+        if (!list.empty()) list += '\n';
+        list += HeightsProblemText(problem);
+        const auto row = std::find(rowLines_.begin(), rowLines_.end(), problem.line);
+        if (row != rowLines_.end())
+            marks.push_back({static_cast<int>(row - rowLines_.begin()), problem.reason});
+    }
+    const std::int64_t listed = static_cast<std::int64_t>(outcome.problems.size());
+    if (const std::int64_t more = outcome.unreadable + outcome.failed - listed; more > 0)
+        list += '\n' + MoreProblemLinesText(more);
+    platform_.SetFieldText(kProblems, list);
+    platform_.MarkTableRows(kPreview, marks);
 }
 
 }  // namespace egm2008

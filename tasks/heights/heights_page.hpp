@@ -1,28 +1,41 @@
 // The "Heights" page: a delimited input file (survey export, CSV) shown as a
-// preview table, three column pickers, what the height column becomes, its
-// unit, an output file and "Calc!".
+// preview table, its delimiter and decimal mark, three column pickers, what
+// the height column becomes, its unit, an output file and "Calc!".
 //
-// A new input (the open dialog or a file dropped on the window) is read for
-// its preview: up to its first kPreviewLines data lines, blank and comment
-// lines left out, the byte order mark taken off. The first data line gives the
-// layout (ReadLayout): the delimiter the rows are split by, the header that
+// A new input (the open dialog, a path typed into its field, or a file
+// dropped on the window) is read for its preview (heights_preview.hpp): a file
+// that is not text is refused and not shown; else its first kPreviewLines data
+// lines, blank and comment lines left out, each row named by its line in the
+// file. Its first lines give the delimiter and the decimal mark the two
+// pickers choose first; the user may choose others, and the preview follows.
+// The first data line then gives the layout (ReadLayout): the header that
 // titles the table's columns ("1", "2", ... without one) and the columns the
 // pickers choose first; the status line names them, or tells why the layout
-// was refused. A new input whose output was not chosen proposes
-// "<name>-heights<extension>" beside it.
+// was refused. A new input proposes "<name>-heights<extension>" beside it as
+// its output unless the user named one (OutputForNewInput).
 //
 // "Calc!" runs RunHeights with the columns the pickers hold, chosen by index,
-// and the preview's delimiter and header, like the point-file page: the input
-// opened read only, the output refused when it is the input or the grid, the
-// grid checked before the output is opened under a temporary name, the run
-// through PagePlatform::RunLong (the meter counts the input's bytes, Cancel
-// stops it, the caption of "Calc!" shows the count of lines at every
-// thousandth). A run that fails or is cancelled keeps the previous output and
-// tells why in a message box; every run ends with its outcome in the status line.
+// the delimiter and decimal mark chosen and the preview's header, like the
+// point-file page: the input opened read only, the output refused when it is
+// the input or the grid, the grid checked before the output is opened under a
+// temporary name, the run through PagePlatform::RunLong (the meter counts the
+// input's bytes, Cancel stops it, the caption of "Calc!" shows the count of
+// lines at every thousandth). A run that fails or is cancelled keeps the
+// previous output and tells why in a message box; every run ends with its
+// outcome in the status line. The lines a run could not convert are listed
+// with their reasons under the preview (the first kHeightsProblemsKept) and
+// marked in it where it shows them.
+//
+// A whole run keeps the place and N of its computed lines (at most
+// kPointMapCapacity, evenly spread over the file): "Show map" then shows them
+// coloured by N in a window of its own. A run that did not end whole, or
+// computed no line, disables it.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/geoid_grid.hpp"
 #include "tasks/engine_names.hpp"
@@ -48,7 +61,11 @@ inline constexpr int kToOrthometric = 1109;
 inline constexpr int kToEllipsoidal = 1110;
 inline constexpr int kUnits = 1111;  ///< picker: HeightUnit in its order
 inline constexpr int kCalc = 1112;
-inline constexpr int kPicture = 1113;  ///< the drawing of h, H and N
+inline constexpr int kPicture = 1113;      ///< the drawing of h, H and N
+inline constexpr int kDelimiter = 1114;    ///< picker: Delimiter in its order
+inline constexpr int kDecimalMark = 1115;  ///< picker: the point, the comma
+inline constexpr int kProblems = 1116;     ///< the list of the lines a run could not convert
+inline constexpr int kShowMap = 1117;      ///< the last run's points coloured by N
 }  // namespace heights_ids
 
 /// Data lines the preview table shows at most.
@@ -69,6 +86,12 @@ public:
     void SetInputPath(const std::string& path);
     /// "Output-File": the save dialog (which asks before overwriting), for the output path.
     void BrowseOutputFile();
+    /// A path typed into the output field.
+    void SetOutputPath(const std::string& path);
+    /// The delimiter picker's item `index` (Delimiter's order): the preview is split anew.
+    void SelectDelimiter(int index);
+    /// The decimal mark picker's item `index` (0 the point, 1 the comma): the preview follows.
+    void SelectDecimalMark(int index);
     /// Radio 1108..1110 clicked; other IDs change nothing.
     void SelectTarget(int radioId);
 
@@ -76,24 +99,41 @@ public:
     HeightsOptions ChosenOptions();
     /// "Calc!": the run over the whole input file.
     void CalculateHeights();
+    /// "Show map": the last whole run's points coloured by N.
+    void ShowMap();
 
     const std::string& inputPath() const { return inputPath_; }
     const std::string& outputPath() const { return outputPath_; }
     HeightTarget target() const { return target_; }
 
 private:
+    // Reads the input's first bytes and tells its delimiter and decimal mark.
     void Preview();
+    // The table, the column pickers and the status, as the delimiter and mark split the lines.
+    void ShowPreview();
     void SettleRun(const HeightsOutcome& outcome, ReplacingOutput& output);
+    // The lines the run left without values, listed and marked in the preview.
+    void ShowProblems(const HeightsOutcome& outcome);
 
     PagePlatform& platform_;
     const GeoidGrid* grid_ = nullptr;
     std::string inputPath_;
     std::string outputPath_;
-    bool outputChosen_ = false;  // by the save dialog, not proposed from the input
     HeightTarget target_ = HeightTarget::None;
-    // What the preview told of the input: its delimiter, and whether it has a header.
+    // What the preview read of the input: its first bytes (all of them when
+    // `whole_`), or that they are not text.
+    std::string head_;
+    bool whole_ = false;
+    bool notText_ = false;
+    // The delimiter and decimal mark the lines are split and read with, and
+    // whether the first data line is a header.
     std::optional<Delimiter> delimiter_;
+    DecimalMark mark_ = DecimalMark::Point;
     std::optional<bool> header_;
+    std::vector<std::int64_t> rowLines_;  // the input line of each row of the table
+    // The points of the last whole run, and the map's title.
+    std::vector<PlacedValue> mapPoints_;
+    std::string mapTitle_;
 };
 
 }  // namespace egm2008

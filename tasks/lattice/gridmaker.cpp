@@ -103,6 +103,7 @@ LatticeDescription LatticeDescriptionOf(const GridmakerRequest& request, const G
     description.software = std::string("egm2008 ") + EGM2008_VERSION;
     description.title = ColourMapTitle(request.values, grid.gridSize, request.method);
     description.pictureWidth = request.pictureWidth;
+    description.colourFit = request.colourFit;
     return description;
 }
 
@@ -147,8 +148,21 @@ GridmakerOutcome WriteGridmakerOutput(const GridmakerRequest& request, const Lat
                                       const LatticeProgress& progress, LatticeRaster* view) {
     GridmakerOutcome outcome;
     const LatticeRasterMaker makeRaster = LatticeFormatInfoOf(request.format).raster;
+    LatticeDescription description = LatticeDescriptionOf(request, grid);
+    Coastlines coastlines;
+    if (request.format == LatticeFormat::Png && request.coastlines) {
+        const int longSide = request.pictureWidth > 0 ? request.pictureWidth : kMapLongSide;
+        const LatticeShape shape = LatticeShapeOf(area);
+        coastlines = MapCoastlines(MapFrameOf(shape, MapSizeOf(shape, longSide)));
+        if (coastlines.status == CoastStatus::Read) {
+            description.coastlines = &coastlines.lines;
+        } else {
+            outcome.coastlineNote = CoastlinesMissingMessage(
+                coastlines.status == CoastStatus::Missing, coastlines.path);
+        }
+    }
     const std::unique_ptr<LatticeRaster> file =
-        makeRaster != nullptr ? makeRaster(output, LatticeDescriptionOf(request, grid)) : nullptr;
+        makeRaster != nullptr ? makeRaster(output, description) : nullptr;
     LatticeRasterTee rasters;
     if (file) rasters.Add(*file);
     if (view != nullptr) rasters.Add(*view);
@@ -170,26 +184,28 @@ void GridmakerPage::RunGridmaker() {
         platform_.Notify(kNullGridMessage, NoticeIcon::Error);
         return;
     }
-    // Each field is checked as it is read; one that passes shows its value as read.
+    // Every field is read and checked, and every one refused is marked at once; one
+    // that passes shows its value as read.
     GridmakerRequest request;
+    FieldRefusals refusals(platform_);
     for (int k = 0; k < kGridmakerFields; ++k) {
         const std::optional<double> value =
-            ReadFieldNumber(platform_, kFieldIds[k], kFieldKinds[k], kGridmakerFieldNames[k]);
-        if (!value) return;
+            refusals.Read(kFieldIds[k], kFieldKinds[k], kGridmakerFieldNames[k]);
+        if (!value) continue;
         if (const char* message = GridmakerFieldCheck(static_cast<GridmakerField>(k), *value)) {
-            platform_.Notify(message, NoticeIcon::Error);
-            platform_.FocusField(kFieldIds[k]);
-            return;
+            refusals.Refuse(kFieldIds[k], message);
+            continue;
         }
         WriteFieldNumber(platform_, kFieldIds[k], *value);
         request.values[k] = *value;
     }
+    if (refusals.Finish()) return;
     request.outputName = outputPath_;
     request.method = method_;
     request.format = format_;
     const GridmakerCheck check = CheckGridmakerRequest(request, GridmakerFormats());
     if (!check.message.empty()) {
-        platform_.Notify(check.message, NoticeIcon::None);
+        platform_.Notify(check.message, NoticeIcon::Error);
         return;
     }
     WriteLattice(request, check.area);
@@ -198,7 +214,7 @@ void GridmakerPage::RunGridmaker() {
 void GridmakerPage::WriteLattice(const GridmakerRequest& request, const LatticeArea& area) {
     // Opening the grid file for writing would empty it before a single node is read.
     if (SameFile(outputPath_, grid_->path)) {
-        platform_.Notify(OutputIsGridMessage(outputPath_), NoticeIcon::None);
+        platform_.Notify(OutputIsGridMessage(outputPath_), NoticeIcon::Error);
         return;
     }
     // Before the output is opened: a grid that fails leaves the output as it was.
@@ -206,7 +222,7 @@ void GridmakerPage::WriteLattice(const GridmakerRequest& request, const LatticeA
     if (mapped.Map(*grid_, platform_) != QueryStatus::StatusOk) return;
     ReplacingOutput output;
     if (!output.Open(outputPath_)) {
-        platform_.Notify(OutputOpenMessage(outputPath_), NoticeIcon::None);
+        platform_.Notify(OutputOpenMessage(outputPath_, errno), NoticeIcon::Error);
         return;
     }
     platform_.SetFieldText(gridmaker_ids::kOutputPath, outputPath_);
@@ -222,6 +238,7 @@ void GridmakerPage::WriteLattice(const GridmakerRequest& request, const LatticeA
     auto map = LatticeFormatHolds(LatticeFormat::Png, LatticeShapeOf(area))
                    ? std::make_unique<MapAccumulator>()
                    : nullptr;
+    platform_.ShowStatus(LatticeRunningStatus(LatticeNodeCount(area)));
     // The run itself may go on another thread: it tells the window nothing until it has ended.
     const auto work = [&] {
         outcome = WriteGridmakerOutput(
@@ -289,11 +306,14 @@ void GridmakerPage::ShowMap() {
 }
 
 void GridmakerPage::BrowseOutputFile() {
-    const char* filter = LatticeFormatInfoOf(format_).saveFilter;
-    std::string path =
-        *filter == '\0' ? platform_.SaveFileDialog() : platform_.SaveFileDialogFor(filter);
+    std::string path = platform_.SaveFileDialogAs(
+        {kGridmakerOutputDialogTitle, LatticeFormatInfoOf(format_).saveFilter});
     if (path.empty()) return;  // cancelled: the path stays as it was
-    outputPath_ = std::move(path);
+    SetOutputPath(path);
+}
+
+void GridmakerPage::SetOutputPath(const std::string& path) {
+    outputPath_ = path;
     platform_.SetFieldText(gridmaker_ids::kOutputPath, outputPath_);
 }
 

@@ -4,17 +4,19 @@
 //
 // Fields are read as field_text.hpp reads them (a text that is no number is
 // refused, naming the field) and written back as "%.8lf" once they pass their
-// check; the first failed check tells the user, puts the focus into the field
-// and ends the run with nothing written. Latitudes must lie in -90..90, longitudes in
-// -360..360 (both inclusive), spacings (arc minutes) must not be negative and,
-// in degrees, not below 1e-8. The output is refused when it is the grid file
-// in use; the grid is opened and checked before the output is opened, so a
-// grid that fails gives its message and leaves the output as it was. The page
-// writes a regular output under a temporary name and puts it in place only
-// when the lattice is whole; a run that stops early (the engine could not
-// answer a node, a write failed, the user cancelled) leaves the previous file
-// byte for byte and says so. The lattice runs through PagePlatform::RunLong
-// with its nodes as the meter; a finished run shows only its status line.
+// check; every field that fails is marked with its reason (FieldRefusals), the
+// focus goes into the first, and the run ends with nothing written. Latitudes
+// must lie in -90..90, longitudes in -360..360 (both inclusive), spacings (arc
+// minutes) must not be negative and, in degrees, not below 1e-8. The output is
+// refused when it is the grid file in use; the grid is opened and checked
+// before the output is opened, so a grid that fails gives its message and
+// leaves the output as it was. The page writes a regular output under a
+// temporary name and puts it in place only when the lattice is whole; a run
+// that stops early (the engine could not answer a node, a write failed, the
+// user cancelled) leaves the previous file byte for byte and says so. The
+// lattice runs through PagePlatform::RunLong with its nodes as the meter, the
+// status line saying how many it computes; a finished run shows only its
+// status line.
 //
 // The page writes the format chosen in its picker (Text, the xyz lines, by
 // default); the save dialog offers that format's files. Every run also keeps
@@ -73,6 +75,10 @@ struct GridmakerRequest {
     LatticeFormat format = LatticeFormat::Xyz;  ///< the page writes xyz
     /// A picture's width in pixels (the long side); 0: as the lattice asks.
     int pictureWidth = 0;
+    /// A picture's colours: fitted to the lattice's range, or symmetric about 0.
+    ColourFit colourFit = ColourFit::Fitted;
+    /// Whether a picture shows the coastlines (coastlines.hpp).
+    bool coastlines = true;
 };
 
 /// What the checks of a request found: the message of the first that failed
@@ -88,6 +94,8 @@ struct GridmakerOutcome {
     LatticeOutcome lattice;
     bool closed = false;     ///< the output closed without an error
     std::string endMessage;  ///< what to tell the user; "" after a whole lattice
+    /// Why a picture that was to show coastlines has none; "" when it has them.
+    std::string coastlineNote;
 };
 
 /// The check of field `field` holding `value`: its message, or nullptr when it
@@ -103,13 +111,14 @@ GridmakerCheck CheckGridmakerRequest(const GridmakerRequest& request,
 
 /// What the files of `request`'s run on `grid` tell of it (lattice_format_info.hpp):
 /// the northern latitude of its corners, the grid file's name without its
-/// folder, the method's label, the colour map's title, the picture's width.
+/// folder, the method's label, the colour map's title, the picture's width and colours.
 LatticeDescription LatticeDescriptionOf(const GridmakerRequest& request, const GeoidGrid& grid);
 
 /// Writes the lattice of `area` (from CheckGridmakerRequest) to `output` in the
 /// request's format (through its row's raster, if it has one), querying
-/// `grid` through `mapped`, closes `output` and says how the run ended. `view`, when given, gets
-/// the lattice's rows too.
+/// `grid` through `mapped`, closes `output` and says how the run ended. A
+/// picture asked to show coastlines reads them first (MapCoastlines); `view`,
+/// when given, gets the lattice's rows too.
 GridmakerOutcome WriteGridmakerOutput(const GridmakerRequest& request, const LatticeArea& area,
                                       TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
                                       const LatticeProgress& progress,
@@ -134,6 +143,8 @@ public:
     void RunGridmaker();
     /// "Output-File": the save dialog's answer becomes the output path; Cancel changes nothing.
     void BrowseOutputFile();
+    /// A path typed into the output field, or remembered from the last session.
+    void SetOutputPath(const std::string& path);
     /// "View": opens the output file in the editor without waiting.
     void ViewOutputFile();
     /// A method radio button: the method of the next run.

@@ -101,14 +101,6 @@ double LargestDifference(const NmeaDifferenceFigures& d) {
     return std::max(std::fabs(d.minimum), std::fabs(d.maximum));
 }
 
-// A byte no text log holds: NUL and the control characters but tab, CR and LF.
-bool HoldsBinary(std::string_view line) {
-    return std::any_of(line.begin(), line.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return (byte < 0x20 && c != '\t' && c != '\r' && c != '\n') || byte == 0x7F;
-    });
-}
-
 void AddDifference(NmeaDifferenceFigures& d, std::pair<double, double>& sums, double difference) {
     if (d.count == 0) {
         d.minimum = difference;
@@ -228,6 +220,7 @@ void NmeaAudit::AddFix(const NmeaFix& fix) {
     if (report_.fixes == 1) report_.firstTime = fix.time;
     report_.lastTime = fix.time;
     // Time runs on from fix to fix; a time earlier than the one before has passed midnight.
+    double elapsed = -1.0;
     if (const double seconds = SecondsOfDay(fix.time); seconds >= 0.0) {
         if (previousSeconds_ >= 0.0) {
             double step = seconds - previousSeconds_;
@@ -235,16 +228,17 @@ void NmeaAudit::AddFix(const NmeaFix& fix) {
             report_.spanSeconds += step;
         }
         previousSeconds_ = seconds;
+        elapsed = report_.spanSeconds;
     }
     if (fix.separation == 0.0) {
         ++report_.zeroSeparations;
         ++report_.byTalker[talker].zeroSeparations;
     }
-    CompareSeparation(fix, talker);
+    CompareSeparation(fix, talker, elapsed);
     AddToEpoch(fix);
 }
 
-void NmeaAudit::CompareSeparation(const NmeaFix& fix, std::size_t talker) {
+void NmeaAudit::CompareSeparation(const NmeaFix& fix, std::size_t talker, double elapsed) {
     float undulation = 0.0f;
     if (!UndulationAtFix(fix, query_, undulation)) {
         ++report_.queryFailed;
@@ -254,6 +248,7 @@ void NmeaAudit::CompareSeparation(const NmeaFix& fix, std::size_t talker) {
     const double difference = fix.separation - static_cast<double>(undulation);
     AddDifference(report_.difference, sums_, difference);
     AddDifference(report_.byTalker[talker].difference, talkerSums_[talker], difference);
+    if (elapsed >= 0.0) timeline_.Add({elapsed, difference, talker});
 }
 
 void NmeaAudit::AddToEpoch(const NmeaFix& fix) {
@@ -297,6 +292,7 @@ NmeaAuditReport NmeaAudit::Finish() {
         FinishDifference(report_.byTalker[k].difference, talkerSums_[k]);
     report_.talkersDisagree = TalkersDisagree(report_.byTalker);
     MakeVerdicts();
+    report_.timeline = timeline_.items();
     return report_;
 }
 
@@ -582,6 +578,28 @@ std::string NmeaAuditJson(const NmeaAuditReport& r) {
     AppendJsonStrings(o.Key("verdicts"), r.verdicts);
     o.Close();
     return out;
+}
+
+Plot NmeaDifferencePlot(const NmeaAuditReport& report) {
+    Plot plot;
+    double span = 0.0;
+    for (const NmeaTimedDifference& fix : report.timeline) span = std::max(span, fix.seconds);
+    // The unit that keeps the time's numbers short.
+    const auto [unit, secondsPerUnit] = span <= 120.0    ? std::pair{"s", 1.0}
+                                        : span <= 7200.0 ? std::pair{"min", 60.0}
+                                                         : std::pair{"h", 3600.0};
+    plot.title = kAuditPlotTitle;
+    plot.xTitle = AuditPlotTimeTitle(report.firstTime, unit);
+    plot.yTitle = kAuditPlotDifferenceTitle;
+    for (const std::string& talker : report.talkers) plot.series.push_back({talker, {}});
+    for (const NmeaTimedDifference& fix : report.timeline) {
+        if (fix.talker < plot.series.size())
+            plot.series[fix.talker].points.push_back(
+                {fix.seconds / secondsPerUnit, fix.difference});
+    }
+    // A second's worth of time at least, and a tenth of a metre.
+    FitPlotAxes(plot, 1.0 / secondsPerUnit, 0.1);
+    return plot;
 }
 
 }  // namespace egm2008

@@ -23,7 +23,9 @@
 // (NmeaAuditFailed). A sentence is found where it starts in its line (after a
 // time stamp or TAG block), and lines may end in LF, CR LF or CR alone.
 // The text report and the JSON object are written from the same figures.
-// Memory stays bounded whatever the log's length.
+// The audit keeps (separation - N) of at most kAuditTimelineCapacity fixes,
+// evenly spread over the log, with their time, for a plot of it over the
+// log's time (NmeaDifferencePlot). Memory stays bounded whatever the log's length.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +38,8 @@
 #include "tasks/engine_names.hpp"
 #include "tasks/nmea/nmea_rewrite.hpp"
 #include "tasks/common/run_stop.hpp"
+#include "tasks/maps/even_sample.hpp"
+#include "tasks/maps/plot.hpp"
 
 namespace egm2008 {
 
@@ -56,6 +60,17 @@ struct NmeaTalkerFigures {
     std::int64_t zeroSeparations = 0;
     std::int64_t queryFailed = 0;
 };
+
+/// (separation - N) at a fix, `seconds` after the first fix, of talker
+/// `talker` (an index into NmeaAuditReport::talkers).
+struct NmeaTimedDifference {
+    double seconds = 0.0;
+    double difference = 0.0;
+    std::size_t talker = 0;
+};
+
+/// The most fixes an audit keeps for its plot.
+inline constexpr std::size_t kAuditTimelineCapacity = 20000;
 
 /// What an audit found.
 struct NmeaAuditReport {
@@ -84,6 +99,9 @@ struct NmeaAuditReport {
     bool talkersDisagree = false;       ///< the talkers' figures lead to different verdicts
     std::string grid;                   ///< the grid file N came from
     std::vector<std::string> verdicts;  ///< in words, the most telling first
+    /// The fixes with a time that N was computed for, at most
+    /// kAuditTimelineCapacity evenly spread, in the log's order.
+    std::vector<NmeaTimedDifference> timeline;
 };
 
 /// Reads a log line by line (as LineReader delivers them) and gathers the report.
@@ -107,9 +125,11 @@ private:
     std::pair<double, double> sums_;
     std::vector<std::pair<double, double>> talkerSums_;
     double previousSeconds_ = -1.0;  // time of day of the last fix with a readable time
+    EvenSample<NmeaTimedDifference> timeline_{kAuditTimelineCapacity};
     void CountIdentifier(std::string_view talker, std::string_view type);
     void AddFix(const NmeaFix& fix);
-    void CompareSeparation(const NmeaFix& fix, std::size_t talker);
+    // `elapsed`: seconds since the first fix; negative for a fix without a time.
+    void CompareSeparation(const NmeaFix& fix, std::size_t talker, double elapsed);
     std::size_t TalkerIndex(std::string_view talker);
     void AddToEpoch(const NmeaFix& fix);
     void CloseEpoch();
@@ -143,5 +163,10 @@ GeoidGrid AuditGrid(const std::string& internalDatabase);
 std::string NmeaAuditText(const NmeaAuditReport& report);
 /// The report as one JSON object on one line, without a line end.
 std::string NmeaAuditJson(const NmeaAuditReport& report);
+
+/// The report's timeline as a plot of (separation - N) in metres over the
+/// time since the first fix, a series a talker, in seconds up to 2 minutes,
+/// in minutes up to 2 hours, else in hours.
+Plot NmeaDifferencePlot(const NmeaAuditReport& report);
 
 }  // namespace egm2008

@@ -1,6 +1,7 @@
 #include "tasks/points/manual_point.hpp"
 
 #include "tasks/common/field_text.hpp"
+#include "tasks/maps/map_frame.hpp"
 
 namespace egm2008 {
 
@@ -36,22 +37,24 @@ ManualPointOutcome ComputeManualPoint(const GeoidGrid& grid, const ManualPointRe
 }
 
 bool ManualPointPage::ReadPoint(ManualPointRequest& request) {
+    // Both fields are read, so that both are marked when both are refused.
+    FieldRefusals refusals(platform_);
     const std::optional<double> latitude =
-        ReadFieldNumber(platform_, manual_ids::kLatitude, FieldKind::Latitude, kLatitudeFieldName);
-    if (!latitude) return false;
+        refusals.Read(manual_ids::kLatitude, FieldKind::Latitude, kLatitudeFieldName);
+    if (latitude) WriteFieldNumber(platform_, manual_ids::kLatitude, *latitude);
+    const std::optional<double> longitude =
+        refusals.Read(manual_ids::kLongitude, FieldKind::Longitude, kLongitudeFieldName);
+    if (longitude) WriteFieldNumber(platform_, manual_ids::kLongitude, *longitude);
+    if (refusals.Finish()) return false;
     request.latitude = *latitude;
-    WriteFieldNumber(platform_, manual_ids::kLatitude, request.latitude);
-    const std::optional<double> longitude = ReadFieldNumber(
-        platform_, manual_ids::kLongitude, FieldKind::Longitude, kLongitudeFieldName);
-    if (!longitude) return false;
     request.longitude = *longitude;
-    WriteFieldNumber(platform_, manual_ids::kLongitude, request.longitude);
     return true;
 }
 
 void ManualPointPage::CalculatePoint() {
     for (const ManualMethod& m : kManualMethods) platform_.SetFieldText(m.field, kNotAvailable);
     if (grid_ == nullptr) {
+        platform_.UnmarkPlace(manual_ids::kPicture);
         platform_.Notify(kNullGridMessage, NoticeIcon::Error);
         return;
     }
@@ -72,6 +75,12 @@ void ManualPointPage::CalculatePoint() {
             anyValue = true;
         }
     }
+    if (anyValue) {
+        platform_.MarkPlace(manual_ids::kPicture, request.latitude,
+                            WrapLongitude(request.longitude));
+    } else {
+        platform_.UnmarkPlace(manual_ids::kPicture);
+    }
     platform_.ShowStatus(ManualStatus(request, anyValue));
 }
 
@@ -88,6 +97,7 @@ std::string ManualPointPage::ManualStatus(const ManualPointRequest& request, boo
 
 void ManualPointPage::ClearResults() {
     for (const ManualMethod& m : kManualMethods) platform_.SetFieldText(m.field, "");
+    platform_.UnmarkPlace(manual_ids::kPicture);
 }
 
 }  // namespace egm2008

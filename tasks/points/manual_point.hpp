@@ -3,14 +3,16 @@
 //
 // "Calc!" reads latitude and longitude from their fields (field_text.hpp: decimal
 // degrees or degrees, minutes and seconds, west and south negative) and writes
-// them back as "%.8lf"; a field that holds no number is refused with a message
-// naming it, and nothing is computed (the results are emptied). Then it shifts
+// them back as "%.8lf"; a field that holds no number is marked as refused, its
+// reason naming it, and nothing is computed (the results are emptied). Then it shifts
 // a negative longitude by +360 once and asks the bi-quadratic, bi-linear,
 // triangulation and nearest-neighbour routines in this order, each opening the
 // grid file for its own query. A result shows as "%.4f"; a method that fails
 // shows "N/A", the others go on. A point outside the grid gives "N/A" four
 // times, and the status line says which coordinate lies outside. A grid that
 // cannot be read is told of once per "Calc!", however many methods meet it.
+// A point that got a value is marked on the page's world map (its longitude
+// within -180..180); a point without one, and "Clear", take the mark off.
 #pragma once
 
 #include <optional>
@@ -31,6 +33,7 @@ inline constexpr int kBiQuadratic = 1003;
 inline constexpr int kBiLinear = 1004;
 inline constexpr int kTriangulation = 1005;
 inline constexpr int kNearest = 1006;
+inline constexpr int kPicture = 1007;  ///< the small world map with the point
 }  // namespace manual_ids
 
 /// One method as the manual page and `egm2008 point` ask it, in the order they ask.
@@ -96,7 +99,7 @@ public:
 
     /// "Calc!": the four results for the typed point.
     void CalculatePoint();
-    /// "Clear": empties the four result fields; the inputs keep their text.
+    /// "Clear": empties the four result fields and unmarks the map; the inputs keep their text.
     void ClearResults();
 
 private:

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli_test_support.hpp"
@@ -138,10 +139,14 @@ TEST_F(FileRun, StandardOutputThatIsTheInputIsRefusedUntouched) {
 }
 
 TEST_F(FileRun, InputThatCannotBeReadIsRefused) {
-    for (const std::string& in : {scratch_.File("missing.txt"), scratch_.path()}) {
+    const std::pair<std::string, const char*> inputs[] = {
+        {scratch_.File("missing.txt"), "No such file or directory"},
+        {scratch_.path(), "it is not a regular file"}};
+    for (const auto& [in, reason] : inputs) {
         const CliRun run = File(in, output_);
         EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.err, "egm2008: Inputfile \"" + in + "\" could not be opened!\n");
+        EXPECT_EQ(run.err,
+                  "egm2008: Inputfile \"" + in + "\" could not be opened: " + reason + "!\n");
     }
     EXPECT_EQ(ReadFile(output_), "");  // never created
 }

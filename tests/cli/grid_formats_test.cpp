@@ -1,7 +1,9 @@
 // "egm2008 grid" in its other formats: the format chosen by --format or by the
 // output's extension, csv lines, ESRI ASCII grids, GTX files and GeoTIFFs as
 // GDAL's and PROJ's own tools read them back, and colour map PNGs as Python's
-// PIL reads them (skipped where those tools are missing).
+// PIL reads them (skipped where those tools are missing). The tests that look
+// at a picture's pixels draw it without coastlines, so that they hold whether
+// or not the coastline files are installed.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -17,6 +19,7 @@
 #include "tasks/lattice/formats/colour_map.hpp"
 #include "tasks/lattice/gridmaker.hpp"
 #include "tasks/messages.hpp"
+#include "tests/support/process_state.hpp"
 #include "tests/support/tool_output.hpp"
 
 namespace egm2008::cli::test {
@@ -110,6 +113,14 @@ INSTANTIATE_TEST_SUITE_P(
                    {"--width", "100", "-o", "@n.csv"},
                    2,
                    "egm2008: grid: --width is for --format png"},
+        ChoiceCase{"SymmetricOnlyForPng",
+                   {"--symmetric", "-o", "@n.asc"},
+                   2,
+                   "egm2008: grid: --symmetric is for --format png"},
+        ChoiceCase{"NoCoastOnlyForPng",
+                   {"--no-coast", "--format", "csv"},
+                   2,
+                   "egm2008: grid: --no-coast is for --format png"},
         ChoiceCase{"WidthZero", {"--width", "0", "-o", "@n.png"}, 2, "egm2008: "},
         ChoiceCase{"WidthBeyondLimit", {"--width", "16385", "-o", "@n.png"}, 2, "egm2008: "}),
     [](const ::testing::TestParamInfo<ChoiceCase>& p) { return std::string(p.param.name); });
@@ -513,28 +524,94 @@ INSTANTIATE_TEST_SUITE_P(
                                   2}),
     [](const ::testing::TestParamInfo<PngSizeCase>& p) { return std::string(p.param.name); });
 
-TEST_F(GridFormats, PngColourBarRunsBlueGreyRedAndAMissingNodeIsGrey) {
+// The colour bar's ends and middle, the missing node and the node of 60.030 m
+// in the picture of the fixture's lattice, drawn with the options given.
+class GridPngColours : public GridFormats {
+protected:
+    std::vector<Rgb> Colours(const std::vector<std::string>& options) {
+        std::vector<std::string> tail = options;
+        tail.insert(tail.end(), {"--no-coast", "-o", out_});
+        EXPECT_EQ(RunTool(Args(tail)).status, 1);
+        const double values[kGridmakerFields] = {29, 7, 30, 5, 60, 60};
+        const MapLayout l = LayoutMap(
+            3, 2, ColourMapTitle(values, GridSize::Grid10x10, InterpolationMethod::BiLinear));
+        const int barMiddle = l.barY + l.barHeight / 2;
+        const std::optional<PilPicture> picture =
+            ReadWithPil(out_, {{l.barX, barMiddle},
+                               {l.barX + l.barWidth / 2, barMiddle},
+                               {l.barX + l.barWidth - 1, barMiddle},
+                               {l.mapX + 1, l.mapY},  // 30 N, 6 E: not computed
+                               {l.mapX, l.mapY}});    // 30 N, 5 E: 60.030 m
+        EXPECT_TRUE(picture);
+        return picture ? picture->pixels : std::vector<Rgb>(5);
+    }
+    // The legend FitColourLegend gives the lattice's N, 60.030 to 66.042 m.
+    static ColourLegend LatticeLegend(ColourFit fit) {
+        ValueRange range;
+        range.Add(60.030f);
+        range.Add(66.042f);
+        return FitColourLegend(range, fit);
+    }
+    std::string out_ = scratch_.File("n.png");
+};
+
+TEST_F(GridPngColours, ByDefaultTheScaleIsFittedToTheLattice) {
     if (!HavePil()) GTEST_SKIP() << "python3-pil is not installed";
-    const std::string out = scratch_.File("n.png");
-    ASSERT_EQ(RunTool(Args({"-o", out})).status, 1);
-    const double values[kGridmakerFields] = {29, 7, 30, 5, 60, 60};
-    const MapLayout l =
-        LayoutMap(3, 2, ColourMapTitle(values, GridSize::Grid10x10, InterpolationMethod::BiLinear));
-    const int barMiddle = l.barY + l.barHeight / 2;
-    const std::optional<PilPicture> picture =
-        ReadWithPil(out, {{l.barX, barMiddle},
-                          {l.barX + l.barWidth / 2, barMiddle},
-                          {l.barX + l.barWidth - 1, barMiddle},
-                          {l.mapX + 1, l.mapY},  // 30 N, 6 E: not computed
-                          {l.mapX, l.mapY}});    // 30 N, 5 E: 60.030 m
-    ASSERT_TRUE(picture);
-    const std::vector<Rgb>& p = picture->pixels;
+    const std::vector<Rgb> p = Colours({});
+    // The bar's end pixels hold values half a pixel inside its ends.
+    const auto near = [](Rgb a, Rgb b) {
+        return std::abs(a.r - b.r) <= 3 && std::abs(a.g - b.g) <= 3 && std::abs(a.b - b.b) <= 3;
+    };
+    EXPECT_TRUE(near(p[0], Sequential(0.0)));
+    EXPECT_TRUE(near(p[2], Sequential(1.0)));
+    EXPECT_EQ(p[3], kMissingColour);
+    // 60 to 68 m in steps of 2: the least N lies near the lower end.
+    EXPECT_EQ(p[4], ColourScale(LatticeLegend(ColourFit::Fitted))(60.030f));
+    EXPECT_DOUBLE_EQ(LatticeLegend(ColourFit::Fitted).ticks.lower, 60.0);
+}
+
+TEST_F(GridPngColours, SymmetricRunsBlueGreyRedAboutZero) {
+    if (!HavePil()) GTEST_SKIP() << "python3-pil is not installed";
+    const std::vector<Rgb> p = Colours({"--symmetric"});
     EXPECT_GT(p[0].b, p[0].r + 100);
     for (const std::uint8_t c : {p[1].r, p[1].g, p[1].b}) EXPECT_NEAR(c, 221, 6);
     EXPECT_GT(p[2].r, p[2].b + 100);
     EXPECT_EQ(p[3], kMissingColour);
     // The largest N, 66.042 m, gives a bar from -80 to 80 m in steps of 20.
-    EXPECT_EQ(p[4], DivergingScale(80.0)(60.030f));
+    EXPECT_DOUBLE_EQ(LatticeLegend(ColourFit::Symmetric).ticks.upper, 80.0);
+    EXPECT_EQ(p[4], ColourScale(LatticeLegend(ColourFit::Symmetric))(60.030f));
+}
+
+// The option pinned: --no-coast; and missing coastline files leave the
+// picture as --no-coast draws it, said once.
+TEST_F(GridFormats, CoastlinesAreDrawnUnlessNoCoastOrTheirFilesAreMissing) {
+    // Great Britain a degree a pixel: its coast crosses the map, read from the crude file.
+    const auto run = [this](const std::string& name, const std::vector<std::string>& extra) {
+        std::vector<std::string> args = {"grid", "--lat",  "49",         "61", "--lon",
+                                         "-11",  "2",      "--step-lat", "60", "--step-lon",
+                                         "60",   "--grid", grid_,        "-o", scratch_.File(name)};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunTool(args);
+    };
+    const CliRun plain = run("plain.png", {"--no-coast"});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(plain.err, "");
+    {
+        const std::string folder = scratch_.File("no-such-folder");
+        const EnvironmentVariable coastlines("EGM2008_COASTLINES", folder);
+        const CliRun missing = run("missing.png", {});
+        EXPECT_EQ(missing.status, 0);
+        EXPECT_EQ(missing.err,
+                  "egm2008: No coastlines: " + folder +
+                      "/binned_GSHHS_c.nc is missing (Debian package gmt-gshhg-low).\n");
+    }
+    EXPECT_EQ(ReadFile(scratch_.File("missing.png")), ReadFile(scratch_.File("plain.png")));
+    if (!std::filesystem::exists(CoastlineFile(CoastResolution::Crude, CoastlineFolder())))
+        GTEST_SKIP() << "Debian's gmt-gshhg-low is not installed";
+    const CliRun drawn = run("drawn.png", {});
+    EXPECT_EQ(drawn.status, 0);
+    EXPECT_EQ(drawn.err, "");
+    EXPECT_NE(ReadFile(scratch_.File("drawn.png")), ReadFile(scratch_.File("plain.png")));
 }
 
 }  // namespace

@@ -91,7 +91,8 @@ TEST_F(NmeaRun, AuditFailsALogItCannotCheck) {
         {"10:00:00 " + kGga, 0,
          "separation differs from EGM2008 by up to 0.4 m (RMS 0.4 m): "
          "the receiver uses a coarser geoid model; rewrite with `egm2008 "
-         "nmea` to get EGM2008 heights"},
+         "nmea` (in the window: the layout \"NMEA, any receiver: keep talker, minimal "
+         "change\" on the \"EGM2008 File Calc\" page) to get EGM2008 heights"},
     };
     for (const auto& row : rows) {
         const CliRun r = Nmea({"-", "--audit"}, row.log);

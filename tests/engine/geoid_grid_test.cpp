@@ -59,7 +59,7 @@ TEST_P(ValidateGridTest, StoresSpacingsAndChecksThemAgainstTheGridSize) {
     } else {
         ASSERT_EQ(notifier.notices.size(), 1u);
         EXPECT_EQ(notifier.notices[0].text, c.message);
-        EXPECT_EQ(notifier.notices[0].icon, NoticeIcon::None);
+        EXPECT_EQ(notifier.notices[0].icon, NoticeIcon::Error);
     }
 }
 

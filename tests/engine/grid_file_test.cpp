@@ -76,7 +76,7 @@ TEST_P(GridMismatchTest, RefusedWithTheMismatchMessage) {
     EXPECT_EQ(test::Bits(result), test::Bits(test::ResultAfterFailure(method, kBefore)));
     ASSERT_EQ(notifier.notices.size(), 1u);
     EXPECT_EQ(notifier.notices[0].text, Mismatch(path) + c.finding + "\n");
-    EXPECT_EQ(notifier.notices[0].icon, NoticeIcon::None);
+    EXPECT_EQ(notifier.notices[0].icon, NoticeIcon::Error);
 }
 
 constexpr double k10 = 1.0 / 6.0;
@@ -180,7 +180,7 @@ TEST_P(OpenFailureTest, ToldOncePerQueryAndStatusError) {
     EXPECT_EQ(test::Bits(result), test::Bits(test::ResultAfterFailure(method, kBefore)));
     ASSERT_EQ(notifier.notices.size(), 1u);
     EXPECT_EQ(notifier.notices[0].text, CannotOpen(path));
-    EXPECT_EQ(notifier.notices[0].icon, NoticeIcon::None);
+    EXPECT_EQ(notifier.notices[0].icon, NoticeIcon::Error);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -82,7 +82,7 @@ TEST_P(DamagedGridTest, EveryPerQueryRoutineRefusesTheRowsItReads) {
         EXPECT_EQ(test::Bits(result), test::Bits(test::ResultAfterFailure(method, -8888.0f)));
         ASSERT_EQ(notifier.notices.size(), 1u);
         EXPECT_EQ(notifier.notices[0].text, Mismatch(grid_.path));
-        EXPECT_EQ(notifier.notices[0].icon, NoticeIcon::None);
+        EXPECT_EQ(notifier.notices[0].icon, NoticeIcon::Error);
 
         // Rows far from the damage still answer.
         EXPECT_EQ(test::RunRoutine(method, grid_, -40.0, kLongitude, result, notifier),

@@ -109,7 +109,7 @@ TEST_P(MapFailureTest, ToldOnceThenEveryQueryIsAnErrorWithoutAMessage) {
     EXPECT_EQ(map.status(), QueryStatus::StatusError);
     ASSERT_EQ(notifier.notices.size(), 1u);
     EXPECT_EQ(notifier.notices[0].text, expected);
-    EXPECT_EQ(notifier.notices[0].icon, NoticeIcon::None);
+    EXPECT_EQ(notifier.notices[0].icon, NoticeIcon::Error);
 
     for (InterpolationMethod method : test::kMethods) {
         for (int k = 0; k < 10; ++k) {

@@ -1,5 +1,6 @@
 // The database selection without a window: a recording stand-in for the
-// controls, the real GeoidGrid, names as a file dialog would return them.
+// controls, the real GeoidGrid, names as a file dialog would return them (files
+// that are not there are known by their names only) and grid files written here.
 #include "shell/database_selection.hpp"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/file_bytes.hpp"
+#include "tests/support/grid_files.hpp"
 #include "tests/support/process_state.hpp"
 #include "tests/support/scratch_folder.hpp"
 
@@ -206,29 +209,105 @@ TEST_F(DatabaseSelectionTest, InternalShowsItsOwnSizeAndByteOrderAndExternalGets
     selection.SelectInternalDatabase(controls);
     EXPECT_EQ(controls.CheckedSizeRadio(), kGrid10);
     EXPECT_FALSE(controls.checked[kBigEndian]);
+    const std::string unread = " (cannot be read: No such file or directory)";
     EXPECT_EQ(selection.Description(),
               std::string("Internal database: 10' x 10', little-endian, ") + kInternalGridName +
-                  " in " + kWorkDir);
+                  unread + " in " + kWorkDir);
     selection.SelectExternalDatabase(controls);
     EXPECT_EQ(controls.CheckedSizeRadio(), kGrid2_5);
     EXPECT_TRUE(controls.checked[kBigEndian]);
     EXPECT_EQ(selection.Description(),
               "External database: 2.5' x 2.5', big-endian, "
-              "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree in /grids");
+              "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree" +
+                  unread + " in /grids");
 }
 
 TEST_F(DatabaseSelectionTest, ADroppedGridBecomesTheExternalDatabaseOfItsKind) {
+    test::ScratchFolder scratch;
+    const std::string path = scratch.File("geoid.bin");
+    test::WriteProbedGrid(path, test::kShape1, true);
     Start();
-    selection.UseGridFile(controls, "/tmp/geoid.bin", GridSize::Grid1x1, true);
+    selection.UseGridFile(controls, path);
     EXPECT_FALSE(selection.useInternal());
     EXPECT_TRUE(controls.checked[kExternal]);
     EXPECT_FALSE(controls.checked[kInternal]);
     EXPECT_TRUE(controls.enabled[kGrid1x1]);
-    EXPECT_EQ(grid.path, "/tmp/geoid.bin");
-    EXPECT_EQ(controls.text[kPath], "/tmp/geoid.bin");
+    EXPECT_EQ(grid.path, path);
+    EXPECT_EQ(controls.text[kPath], path);
     ExpectGrid(GridSize::Grid1x1, true);
     EXPECT_EQ(controls.CheckedSizeRadio(), kGrid1x1);
     EXPECT_TRUE(controls.checked[kBigEndian]);
+}
+
+// A chosen file sets the size and byte order it holds, whatever its name and whatever was
+// set before; what is wrong with it is on the status line at once.
+struct ContentCase {
+    const char* name;
+    test::Shape shape;
+    bool bigEndian;
+    std::int64_t resize;  ///< bytes added (negative: cut off) after writing it whole
+    GridSize size;        ///< what the radios then show
+    bool shownBigEndian;
+    std::string note;            ///< what the status line adds after the file's name
+    const char* text = nullptr;  ///< the file's whole content instead of a grid
+};
+
+TEST_F(DatabaseSelectionTest, PickedFilesSetTheKindTheyHold) {
+    const std::string hint = "no EGM2008 grid file: 4 bytes";
+    const ContentCase cases[] = {
+        {"mygrid.bin", test::kShape10, false, 0, GridSize::Grid10x10, false, ""},
+        // There is no big-endian 10' name; the file tells.
+        {"Und_min10x10_egm2008_isw=82_WGS84_TideFree", test::kShape10, true, 0, GridSize::Grid10x10,
+         true, ""},
+        {kLittleEndian2_5, test::kShape1, true, 0, GridSize::Grid1x1, true, ""},
+        {"half.bin", test::kShape10, false, -4348488, GridSize::Grid10x10, false,
+         " (truncated: 5.0 of 9.3 MB)"},
+        // Not a grid at all: the name decides where it is one of NGA's.
+        {"points.txt", {}, false, 0, GridSize::Grid2_5x2_5, true, " (" + hint + ")", "48 1"},
+        {kLittleEndian2_5, {}, false, 0, GridSize::Grid2_5x2_5, false, " (" + hint + ")", "48 1"},
+    };
+    test::ScratchFolder scratch;
+    Start();
+    selection.SelectExternalDatabase(controls);
+    for (const ContentCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = scratch.File(c.name);
+        if (c.text != nullptr) {
+            test::WriteFile(path, c.text);
+        } else {
+            test::WriteProbedGrid(path, c.shape, c.bigEndian);
+            std::filesystem::resize_file(
+                path, static_cast<std::uintmax_t>(
+                          static_cast<std::int64_t>(std::filesystem::file_size(path)) + c.resize));
+        }
+        // From a state the file must change: 2.5', big-endian.
+        selection.SelectGridSize(GridSize::Grid2_5x2_5);
+        controls.checked[kBigEndian] = true;
+        selection.ReadByteOrder(controls);
+        Pick(path);
+        ExpectGrid(c.size, c.shownBigEndian);
+        EXPECT_EQ(controls.CheckedSizeRadio(), kGrid1x1 + static_cast<int>(c.size));
+        EXPECT_EQ(controls.checked[kBigEndian], c.shownBigEndian);
+        EXPECT_EQ(selection.Description().substr(selection.Description().find(c.name)),
+                  c.name + c.note + " in " + scratch.path());
+    }
+}
+
+TEST_F(DatabaseSelectionTest, InsistingOnAnotherKindIsAllowedAndTheStatusSaysWhatTheFileIs) {
+    test::ScratchFolder scratch;
+    const std::string path = scratch.File("mygrid.bin");
+    test::WriteProbedGrid(path, test::kShape10, false);
+    Start();
+    selection.SelectExternalDatabase(controls);
+    Pick(path);
+    selection.SelectGridSize(GridSize::Grid2_5x2_5);
+    EXPECT_EQ(selection.Description(),
+              "External database: 2.5' x 2.5', little-endian, mygrid.bin (the file is 10' x 10', "
+              "little-endian) in " +
+                  scratch.path());
+    selection.SelectGridSize(GridSize::Grid10x10);
+    EXPECT_EQ(selection.Description(),
+              "External database: 10' x 10', little-endian, mygrid.bin in " + scratch.path());
 }
 
 TEST_F(DatabaseSelectionTest, InternalAndBackRestoresSizeByteOrderAndPath) {

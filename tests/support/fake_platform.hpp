@@ -15,11 +15,13 @@
 #include <functional>
 #include <future>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "tasks/lattice/formats/colour_map.hpp"
 #include "tasks/common/page_platform.hpp"
+#include "tasks/maps/plot.hpp"
 #include "tests/support/recording_notifier.hpp"
 
 namespace egm2008::test {
@@ -27,6 +29,8 @@ namespace egm2008::test {
 struct Table {
     std::vector<std::string> titles;
     std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> rowNames;  ///< the last SetTableRowNames
+    std::vector<TableMark> marks;       ///< the last MarkTableRows
 };
 
 struct Choices {
@@ -48,6 +52,12 @@ struct ShownMap {
     float first = 0.0f;
 };
 
+/// A point map the page showed: its title and points.
+struct ShownPointMap {
+    std::string title;
+    PointMap points;
+};
+
 struct EditorStart {
     std::string path;
     bool wait = false;
@@ -60,20 +70,26 @@ public:
     std::map<int, Table> tables;            ///< the tables' titles and rows
     std::map<int, Choices> choices;         ///< a missing entry has no item chosen
     std::deque<std::string> dialogAnswers;  ///< answers to the file dialogs, in turn
+    std::vector<std::string> dialogTitles;  ///< titles of the dialogs that were given one
     std::vector<Notice> notices;
     std::vector<CursorShape> cursors;
     std::vector<EditorStart> editors;
-    std::vector<int> reads;             ///< ids of the fields read, in order
-    std::vector<std::string> statuses;  ///< texts shown in the status line, in order
-    std::vector<int> focused;           ///< ids of the fields given the focus, in order
-    std::map<int, bool> enabled;        ///< the last SetEnabled of each control
-    std::vector<Report> reports;        ///< the reports shown, in order
-    std::vector<ShownMap> maps;         ///< the colour maps shown, in order
-    std::vector<std::string>
-        events;  ///< "read 1000", "set 1000 52.00000000", "notice error ...", "focus 1000", ...
-    bool cancelRuns = false;      ///< long runs find Cancel pressed before their work starts
-    bool threadedRuns = false;    ///< long runs' work on another thread, ticked meanwhile
-    std::int64_t meterDone = -1;  ///< the meter of the last long run once it had ended
+    std::vector<int> reads;                  ///< ids of the fields read, in order
+    std::vector<std::string> statuses;       ///< texts shown in the status line, in order
+    std::vector<int> focused;                ///< ids of the fields given the focus, in order
+    std::map<int, std::string> fieldErrors;  ///< the fields marked as refused, and why
+    std::map<int, bool> enabled;             ///< the last SetEnabled of each control
+    std::vector<Report> reports;             ///< the reports shown, in order
+    std::vector<ShownMap> maps;              ///< the colour maps shown, in order
+    std::vector<ShownPointMap> pointMaps;    ///< the point maps shown, in order
+    std::vector<Plot> plots;                 ///< the plots shown with reports, in order
+    /// The place marked on each picture, nullopt once unmarked.
+    std::map<int, std::optional<GeoPoint>> marks;
+    std::vector<std::string> events;  ///< "read 1000", "set 1000 52.00000000", "notice error ...",
+                                      ///< "focus 1000", "field-error 1000 <why>", ...
+    bool cancelRuns = false;          ///< long runs find Cancel pressed before their work starts
+    bool threadedRuns = false;        ///< long runs' work on another thread, ticked meanwhile
+    std::int64_t meterDone = -1;      ///< the meter of the last long run once it had ended
     std::int64_t meterTotal = -1;
 
     std::string FieldText(int id) override {
@@ -99,6 +115,14 @@ public:
     std::string SaveFileDialog() override { return Answer("save-dialog"); }
     std::string SaveFileDialogFor(const std::string& filter) override {
         return Answer(("save-dialog " + filter).c_str());
+    }
+    std::string OpenFileDialogFor(const FileDialogText& text) override {
+        dialogTitles.push_back(text.title);
+        return OpenFileDialog();
+    }
+    std::string SaveFileDialogAs(const FileDialogText& text) override {
+        dialogTitles.push_back(text.title);
+        return text.filter.empty() ? SaveFileDialog() : SaveFileDialogFor(text.filter);
     }
     void StartEditor(const std::string& path, bool wait) override {
         editors.push_back({path, wait});
@@ -129,6 +153,14 @@ public:
         focused.push_back(id);
         events.push_back("focus " + std::to_string(id));
     }
+    void ShowFieldError(int id, const std::string& text) override {
+        if (text.empty()) {
+            fieldErrors.erase(id);
+        } else {
+            fieldErrors[id] = text;
+        }
+        events.push_back("field-error " + std::to_string(id) + (text.empty() ? "" : " ") + text);
+    }
     void SetEnabled(int id, bool on) override {
         enabled[id] = on;
         events.push_back((on ? "enable " : "disable ") + std::to_string(id));
@@ -143,10 +175,37 @@ public:
         events.push_back("map " + title);
     }
 
+    void ShowPointMap(const PointMap& points, const std::string& title) override {
+        pointMaps.push_back({title, points});
+        events.push_back("point map " + title);
+    }
+    void ShowReportWithPlot(const std::string& title, const std::string& text,
+                            const Plot& plot) override {
+        reports.push_back({title, text});
+        plots.push_back(plot);
+        events.push_back("report with plot " + title);
+    }
+    void MarkPlace(int id, double latitude, double longitude) override {
+        marks[id] = GeoPoint{latitude, longitude};
+        events.push_back("mark " + std::to_string(id));
+    }
+    void UnmarkPlace(int id) override {
+        marks[id] = std::nullopt;
+        events.push_back("unmark " + std::to_string(id));
+    }
+
     void SetTable(int id, const std::vector<std::string>& titles,
                   const std::vector<std::vector<std::string>>& rows) override {
-        tables[id] = {titles, rows};
+        tables[id] = {titles, rows, {}, {}};
         events.push_back("table " + std::to_string(id));
+    }
+    void SetTableRowNames(int id, const std::vector<std::string>& names) override {
+        tables[id].rowNames = names;
+        events.push_back("row names " + std::to_string(id));
+    }
+    void MarkTableRows(int id, const std::vector<TableMark>& rowMarks) override {
+        tables[id].marks = rowMarks;
+        events.push_back("marks " + std::to_string(id) + " " + std::to_string(rowMarks.size()));
     }
     void SetChoices(int id, const std::vector<std::string>& items, int selected) override {
         choices[id] = {items, selected};

@@ -1,5 +1,6 @@
-// The colour map: the cool-warm scale, the colour bar's ticks, the graticule's
-// step, the lattice resampled into the picture, the layout and the font.
+// The colour map: the cool-warm and sequential scales, the colours of a
+// legend, the graticule's step, the lattice resampled into the picture, the
+// layout, coastlines and points drawn, and the font.
 #include "tasks/lattice/formats/colour_map.hpp"
 
 #include <gtest/gtest.h>
@@ -41,29 +42,51 @@ TEST(CoolWarm, LightnessRisesToTheCentreAndFallsAfterIt) {
     EXPECT_GT(CoolWarm(0.7).r, CoolWarm(0.7).b);
 }
 
-TEST(DivergingScale, ClampsBeyondTheLimitsAndGreysMissingNodes) {
-    const DivergingScale scale(50.0);
-    EXPECT_EQ(scale(-50.0f), CoolWarm(0.0));
-    EXPECT_EQ(scale(-80.0f), CoolWarm(0.0));
-    EXPECT_EQ(scale(0.0f), CoolWarm(0.5));
-    EXPECT_EQ(scale(120.0f), CoolWarm(1.0));
-    EXPECT_EQ(scale(kNaN), kMissingColour);
+TEST(Sequential, RunsFromDarkVioletToYellowGettingLighter) {
+    EXPECT_EQ(Sequential(0.0), (Rgb{68, 1, 84}));
+    EXPECT_EQ(Sequential(0.5), (Rgb{33, 145, 140}));
+    EXPECT_EQ(Sequential(1.0), (Rgb{253, 231, 37}));
+    const auto light = [](double t) {
+        const Rgb c = Sequential(t);
+        return 0.2126 * c.r + 0.7152 * c.g + 0.0722 * c.b;
+    };
+    for (double t = 0.0; t < 0.99; t += 0.05) EXPECT_LT(light(t), light(t + 0.05)) << t;
 }
 
-struct TicksCase {
-    double largest;
-    double limit;
-    double step;
+// A legend's limits as FitColourLegend would give them.
+ColourLegend Legend(ColourFit fit, double lower, double upper) {
+    ColourLegend legend;
+    legend.fit = fit;
+    legend.ticks.lower = lower;
+    legend.ticks.upper = upper;
+    return legend;
+}
+
+struct ScaleCase {
+    const char* name;
+    ColourLegend legend;
+    float value;
+    Rgb colour;
 };
 
-TEST(NiceTicks, StepIsOneTwoOrFiveAndTheLimitAWholeNumberOfSteps) {
-    const TicksCase cases[] = {{107.0, 150.0, 50.0}, {85.0, 100.0, 50.0}, {0.3, 0.3, 0.1},
-                               {4.0, 4.0, 1.0},      {1.01, 1.5, 0.5},    {0.0, 1.0, 0.5},
-                               {kNaN, 1.0, 0.5}};
-    for (const TicksCase& c : cases) {
-        const ScaleTicks ticks = NiceTicks(c.largest);
-        EXPECT_DOUBLE_EQ(ticks.limit, c.limit) << c.largest;
-        EXPECT_DOUBLE_EQ(ticks.step, c.step) << c.largest;
+TEST(ColourScale, MapsTheLimitsToTheEndsClampsBeyondAndGreysMissingNodes) {
+    const ColourLegend symmetric = Legend(ColourFit::Symmetric, -50.0, 50.0);
+    const ColourLegend fitted = Legend(ColourFit::Fitted, 40.0, 50.0);
+    const ScaleCase cases[] = {
+        {"SymmetricLower", symmetric, -50.0f, CoolWarm(0.0)},
+        {"SymmetricBelow", symmetric, -80.0f, CoolWarm(0.0)},
+        {"SymmetricZeroIsTheCentre", symmetric, 0.0f, CoolWarm(0.5)},
+        {"SymmetricAbove", symmetric, 120.0f, CoolWarm(1.0)},
+        {"FittedLower", fitted, 40.0f, Sequential(0.0)},
+        {"FittedMiddle", fitted, 45.0f, Sequential(0.5)},
+        {"FittedUpper", fitted, 50.0f, Sequential(1.0)},
+        {"FittedBelow", fitted, 0.0f, Sequential(0.0)},
+        {"MissingSymmetric", symmetric, kNaN, kMissingColour},
+        {"MissingFitted", fitted, kNaN, kMissingColour},
+    };
+    for (const ScaleCase& c : cases) {
+        const Rgb colour = ColourScale(c.legend)(c.value);
+        EXPECT_EQ(colour, c.colour) << c.name;
     }
 }
 
@@ -125,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
         ResampleCase{"ThinStrip", 1, 5000, 100, 100, 1, {{0, 0, 1.5f}, {1, 0, kNaN}}}),
     [](const ::testing::TestParamInfo<ResampleCase>& p) { return std::string(p.param.name); });
 
-TEST(MapAccumulator, PlacesAndLargestMagnitude) {
+TEST(MapAccumulator, PlacesRangeAndFrame) {
     MapAccumulator map(2);
     // Two rows of four nodes: 1 N and 0.5 N, 10 E to 10.75 E; two pixels a row of two nodes.
     ASSERT_TRUE(map.Begin({2, 4, 0.5, 10.0, 0.5, 0.25}));
@@ -136,7 +159,16 @@ TEST(MapAccumulator, PlacesAndLargestMagnitude) {
     ASSERT_TRUE(map.Finish(true));
     ASSERT_EQ(map.width(), 2);
     ASSERT_EQ(map.height(), 1);
-    EXPECT_DOUBLE_EQ(map.largestMagnitude(), 7.5);
+    EXPECT_DOUBLE_EQ(map.range().least, -7.5);
+    EXPECT_DOUBLE_EQ(map.range().most, 6.0);
+    EXPECT_EQ(map.range().count, 7u);  // the NaN node is not counted
+    // Half a step beyond the outer nodes: 0.25 S to 1.25 N, 9.875 E to 10.875 E.
+    const MapFrame frame = map.frame();
+    EXPECT_DOUBLE_EQ(frame.box.south, 0.25);
+    EXPECT_DOUBLE_EQ(frame.box.north, 1.25);
+    EXPECT_DOUBLE_EQ(frame.box.west, 9.875);
+    EXPECT_DOUBLE_EQ(frame.box.east, 10.875);
+    EXPECT_DOUBLE_EQ(frame.width, 2.0);
     const MapPlace place = map.PlaceOf(1, 0);
     EXPECT_DOUBLE_EQ(place.latitude, 0.75);
     EXPECT_DOUBLE_EQ(place.longitude, 10.625);
@@ -157,6 +189,49 @@ TEST(LayoutMap, PartsLieInsideThePictureWithoutOverlap) {
         EXPECT_LT(l.barY + l.barHeight, l.height) << w;
         EXPECT_LE(TextWidth(title, l.textScale), l.width) << w;
     }
+}
+
+// Fault it would catch: coastlines drawn in another frame than the map's, or
+// drawn when none were asked for.
+TEST(RenderColourMap, DrawsCoastlinesWhereTheyLieAndOnlyWhenGiven) {
+    MapAccumulator map;
+    // 0 to 10 N, 0 to 20 E a degree apart: a pixel a node, the pixel edges at
+    // half degrees, no graticule (its lines would be 2 pixels apart).
+    ASSERT_TRUE(map.Begin({11, 21, 0.0, 0.0, 1.0, 1.0}));
+    std::vector<float> row(21);
+    for (std::uint64_t r = 0; r < 11; ++r) {
+        for (std::size_t c = 0; c < row.size(); ++c) row[c] = static_cast<float>(r + c);
+        ASSERT_TRUE(map.Row(r, row));
+    }
+    ASSERT_TRUE(map.Finish(true));
+    // Along 10.2 E from 1 N to 9 N: column 10, rows 9 (1 N) up to 1 (9 N).
+    const std::vector<Coastline> coast = {{1, {{1.0, 10.2}, {9.0, 10.2}}}};
+    const MapPicture plain = RenderColourMap(map, "T");
+    const MapPicture drawn = RenderColourMap(map, "T", {ColourFit::Fitted, &coast});
+    const MapLayout& l = drawn.layout;
+    for (int y = 0; y < map.height(); ++y) {
+        for (int x = 0; x < map.width(); ++x) {
+            const bool onLine = x == 10 && y >= 1 && y <= 9;
+            const Rgb at = drawn.image.At(l.mapX + x, l.mapY + y);
+            EXPECT_EQ(at, onLine ? kCoastColour : plain.image.At(l.mapX + x, l.mapY + y))
+                << x << "," << y;
+        }
+    }
+    EXPECT_NE(plain.image.At(l.mapX + 10, l.mapY + 5), kCoastColour);
+}
+
+TEST(RenderPointMap, DrawsEachPointInItsColourWhereItLies) {
+    // Two points 2 degrees apart: the box 9.9 to 12.1 N, 19.9 to 22.1 E, 221 pixels a side.
+    const PointMap points = PointMapOf({{10.0, 20.0, 1.0f}, {12.0, 22.0, 3.0f}});
+    const MapPicture picture = RenderPointMap(points, 221, "T");
+    const MapLayout& l = picture.layout;
+    const ColourScale scale(PointMapLegend(points, ColourFit::Fitted));
+    EXPECT_EQ(picture.image.At(l.mapX + 10, l.mapY + 210), scale(1.0f));
+    EXPECT_EQ(picture.image.At(l.mapX + 210, l.mapY + 10), scale(3.0f));
+    EXPECT_EQ(scale(1.0f), Sequential(0.0));  // the least value at the scale's lower end
+    const Rgb between = picture.image.At(l.mapX + 110, l.mapY + 110);
+    EXPECT_NE(between, scale(1.0f));
+    EXPECT_NE(between, scale(3.0f));
 }
 
 TEST(BitmapFont, EveryGlyphIsDrawnAndNoTwoAlike) {

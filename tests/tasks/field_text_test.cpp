@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <map>
 #include <optional>
 #include <ostream>
 #include <random>
@@ -178,34 +179,70 @@ TEST(FormatFieldNumber, MatchesPrintf) {
 TEST(FieldNumbers, ReadAndWriteThroughThePlatform) {
     test::FakePlatform platform;
     platform.fields[1000] = "  48.5 N";
-    EXPECT_EQ(ReadFieldNumber(platform, 1000, kLat, "Latitude"), 48.5);
-    EXPECT_TRUE(platform.notices.empty());
+    FieldRefusals refusals(platform);
+    EXPECT_EQ(refusals.Read(1000, kLat, "Latitude"), 48.5);
+    EXPECT_FALSE(refusals.Finish());
+    EXPECT_TRUE(platform.notices.empty() && platform.fieldErrors.empty());
+    EXPECT_TRUE(platform.statuses.empty() && platform.focused.empty());
     WriteFieldNumber(platform, 1000, 48.5);
     EXPECT_EQ(platform.Field(1000), "48.50000000");
 }
 
-TEST(FieldNumbers, ARefusedFieldIsNamedQuotedAndFocused) {
+// Every refused field is marked beside itself at once, named and quoted; the focus
+// goes into the first, and the status line gives its reason and the count.
+TEST(FieldNumbers, RefusedFieldsAreMarkedAtOnceAndTheFirstFocused) {
     test::FakePlatform platform;
     platform.fields[1000] = "52.5x";
+    platform.fields[1009] = "10";
     platform.fields[1013] = "2°";
     // Quoted up to 60 bytes; the degree sign across that mark is left out whole.
     platform.fields[1001] = std::string(59, '7') + "°°";
-    EXPECT_FALSE(ReadFieldNumber(platform, 1000, kLat, "Latitude"));
-    EXPECT_FALSE(ReadFieldNumber(platform, 1013, kSpacing, "Lat. spacing"));
-    EXPECT_FALSE(ReadFieldNumber(platform, 1001, kLon, "Longitude"));
-    EXPECT_EQ(platform.notices,
-              (std::vector<test::Notice>{
-                  {"Latitude: \"52.5x\" is not a number.\nType decimal degrees (52.5 or 52,5) or "
-                   "degrees, minutes and seconds (52°30'00\").",
-                   NoticeIcon::Error},
-                  {"Lat. spacing: \"2°\" is not a number.\nType arc minutes as a decimal number "
-                   "(2.5 or 2,5).",
-                   NoticeIcon::Error},
-                  {"Longitude: \"" + std::string(59, '7') +
-                       "...\" is not a number.\nType decimal degrees (52.5 or 52,5) or "
-                       "degrees, minutes and seconds (52°30'00\").",
-                   NoticeIcon::Error}}));
-    EXPECT_EQ(platform.focused, (std::vector<int>{1000, 1013, 1001}));
+    FieldRefusals refusals(platform);
+    EXPECT_FALSE(refusals.Read(1000, kLat, "Latitude"));
+    EXPECT_EQ(refusals.Read(1009, kLat, "Latitude 1"), 10.0);
+    EXPECT_FALSE(refusals.Read(1013, kSpacing, "Lat. spacing"));
+    EXPECT_FALSE(refusals.Read(1001, kLon, "Longitude"));
+    refusals.Refuse(1009, "Error: Latitude outside valid range of -90° to +90°.");
+    const std::string degrees =
+        " is not a number.\nType decimal degrees (52.5 or 52,5) or degrees, minutes and seconds "
+        "(52°30'00\").";
+    const std::map<int, std::string> expected = {
+        {1000, "Latitude: \"52.5x\"" + degrees},
+        {1001, "Longitude: \"" + std::string(59, '7') + "...\"" + degrees},
+        {1009, "Error: Latitude outside valid range of -90° to +90°."},
+        {1013,
+         "Lat. spacing: \"2°\" is not a number.\nType arc minutes as a decimal number "
+         "(2.5 or 2,5)."}};
+    EXPECT_EQ(platform.fieldErrors, expected);
+    EXPECT_TRUE(platform.notices.empty());
+    EXPECT_TRUE(platform.focused.empty());
+    EXPECT_TRUE(refusals.Finish());
+    EXPECT_EQ(platform.focused, (std::vector<int>{1000}));
+    EXPECT_EQ(platform.statuses,
+              (std::vector<std::string>{"4 fields refused. Latitude: \"52.5x\" is not a number. "
+                                        "Type decimal degrees (52.5 or 52,5) or degrees, minutes "
+                                        "and seconds (52°30'00\")."}));
+}
+
+// Without marks of its own a platform tells a refusal as an error message.
+TEST(FieldNumbers, APlatformWithoutMarksTellsTheRefusal) {
+    struct Plain : PagePlatform {
+        std::vector<test::Notice> notices;
+        std::string FieldText(int) override { return "abc"; }
+        void SetFieldText(int, const std::string&) override {}
+        void SetCursor(CursorShape) override {}
+        std::string OpenFileDialog() override { return {}; }
+        std::string SaveFileDialog() override { return {}; }
+        void StartEditor(const std::string&, bool) override {}
+        void Notify(const std::string& text, NoticeIcon icon) override {
+            notices.push_back({text, icon});
+        }
+    } plain;
+    FieldRefusals refusals(plain);
+    EXPECT_FALSE(refusals.Read(1013, kSpacing, "Lat. spacing"));
+    ASSERT_EQ(plain.notices.size(), 1u);
+    EXPECT_EQ(plain.notices[0].icon, NoticeIcon::Error);
+    EXPECT_EQ(plain.notices[0].text.rfind("Lat. spacing: \"abc\" is not a number.", 0), 0u);
 }
 
 // A user locale whose decimal separator is a comma changes neither direction.

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -233,18 +234,28 @@ TEST_F(GridmakerRealGridTest, RerunReplacesTheFile) {
 
 TEST_F(GridmakerRealGridTest, OrderOfARun) {
     Run({"1", "2", "1", "2", "10", "10"});
-    EXPECT_EQ(platform_.events,
-              (std::vector<std::string>{"save-dialog",         "set 1034 " + output_,
-                                        "read 1009",           "set 1009 1.00000000",
-                                        "read 1010",           "set 1010 2.00000000",
-                                        "read 1011",           "set 1011 1.00000000",
-                                        "read 1012",           "set 1012 2.00000000",
-                                        "read 1013",           "set 1013 10.00000000",
-                                        "read 1014",           "set 1014 10.00000000",
-                                        "set 1034 " + output_, "cursor wait",
-                                        "disable 1061",        "long run",
-                                        "cursor arrow",        "status " + platform_.statuses.at(0),
-                                        "enable 1061"}));
+    EXPECT_EQ(platform_.events, (std::vector<std::string>{"save-dialog Text (*.txt *.xyz)",
+                                                          "set 1034 " + output_,
+                                                          "read 1009",
+                                                          "set 1009 1.00000000",
+                                                          "read 1010",
+                                                          "set 1010 2.00000000",
+                                                          "read 1011",
+                                                          "set 1011 1.00000000",
+                                                          "read 1012",
+                                                          "set 1012 2.00000000",
+                                                          "read 1013",
+                                                          "set 1013 10.00000000",
+                                                          "read 1014",
+                                                          "set 1014 10.00000000",
+                                                          "set 1034 " + output_,
+                                                          "cursor wait",
+                                                          "disable 1061",
+                                                          "status Computing 1 nodes…",
+                                                          "long run",
+                                                          "cursor arrow",
+                                                          "status " + platform_.statuses.at(1),
+                                                          "enable 1061"}));
 }
 
 TEST_F(GridmakerRealGridTest, WriteErrorIsReported) {
@@ -253,11 +264,11 @@ TEST_F(GridmakerRealGridTest, WriteErrorIsReported) {
     page_.BrowseOutputFile();
     Run({"10", "0", "0", "20", "300", "600"});
     ASSERT_EQ(platform_.notices.size(), 1u);
-    EXPECT_EQ(platform_.notices[0].icon, NoticeIcon::None);
+    EXPECT_EQ(platform_.notices[0].icon, NoticeIcon::Error);
     EXPECT_EQ(platform_.notices[0].text,
               std::string("\nOutputfile \"/dev/full\" could not be written (") +
                   std::strerror(ENOSPC) + ")!\nThe file is incomplete.\n");
-    EXPECT_EQ(platform_.events.end()[-2], "notice " + platform_.notices[0].text);
+    EXPECT_EQ(platform_.events.end()[-2], "notice error " + platform_.notices[0].text);
     EXPECT_EQ(platform_.events.back(), "status Gridmaker: failed, /dev/full incomplete");
     EXPECT_EQ(platform_.cursors, (std::vector<CursorShape>{CursorShape::Wait, CursorShape::Arrow}));
 }
@@ -329,14 +340,15 @@ TEST_F(GridmakerRealGridTest, AttachedOutputGetsTheSameBytes) {
                                     "gridmaker/nine_lines_biquadratic.txt"));
 }
 
-// Field checks: the message, what the fields show afterwards, and no file.
+// Field checks: every field is read and every refused one marked with its reason, the
+// focus in the first; the checks across fields give a message. What the fields show
+// afterwards, and no file.
 struct FieldErrorCase {
     const char* name;
     SixFields typed;
-    std::string message;
-    NoticeIcon icon;
+    std::map<int, std::string> marks;
+    std::string message;  ///< the error box of a check across fields
     SixFields shown;
-    std::vector<int> reads;
 };
 
 class GridmakerFieldErrorTest : public GridmakerRealGridTest,
@@ -347,96 +359,107 @@ TEST_P(GridmakerFieldErrorTest, RefusesWithItsMessage) {
     platform_.reads.clear();
     Type(platform_, c.typed);
     page_.RunGridmaker();
-    EXPECT_EQ(platform_.notices, (std::vector<Notice>{{c.message, c.icon}}));
+    EXPECT_EQ(platform_.fieldErrors, c.marks);
+    std::vector<Notice> expected;
+    if (!c.message.empty()) expected.push_back({c.message, NoticeIcon::Error});
+    EXPECT_EQ(platform_.notices, expected);
     EXPECT_EQ(Shown(platform_), c.shown);
-    EXPECT_EQ(platform_.reads, c.reads);
-    // A field that fails gets the focus; the smallest step is no one field's fault.
+    EXPECT_EQ(platform_.reads, (std::vector<int>{1009, 1010, 1011, 1012, 1013, 1014}));
+    // The first field refused (the fields are read in the order of their IDs) gets the
+    // focus; the smallest step is no one field's fault.
     EXPECT_EQ(platform_.focused,
-              c.icon == NoticeIcon::Error ? std::vector<int>{c.reads.back()} : std::vector<int>{});
+              c.marks.empty() ? std::vector<int>{} : std::vector<int>{c.marks.begin()->first});
     EXPECT_FALSE(std::filesystem::exists(output_));
     EXPECT_TRUE(platform_.cursors.empty());
 }
 
 const std::string kLatMessage = "Error: Latitude outside valid range of -90° to +90°.";
 const std::string kLonMessage = "Error: Longitude outside valid range of -360° to +360°.";
+const std::string kDegreesHint =
+    " is not a number.\nType decimal degrees (52.5 or 52,5) or degrees, minutes and seconds "
+    "(52°30'00\").";
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, GridmakerFieldErrorTest,
     ::testing::Values(
-        FieldErrorCase{"FirstLatitude",
-                       {"91", "5", "0", "20", "300", "600"},
-                       kLatMessage,
-                       NoticeIcon::Error,
-                       {"91", "5", "0", "20", "300", "600"},
-                       {1009}},
-        FieldErrorCase{"FirstLongitude",
-                       {"10", "-360.5", "0", "20", "300", "600"},
-                       kLonMessage,
-                       NoticeIcon::Error,
-                       {"10.00000000", "-360.5", "0", "20", "300", "600"},
-                       {1009, 1010}},
+        FieldErrorCase{
+            "FirstLatitude",
+            {"91", "5", "0", "20", "300", "600"},
+            {{1009, kLatMessage}},
+            "",
+            {"91", "5.00000000", "0.00000000", "20.00000000", "300.00000000", "600.00000000"}},
+        FieldErrorCase{
+            "FirstLongitude",
+            {"10", "-360.5", "0", "20", "300", "600"},
+            {{1010, kLonMessage}},
+            "",
+            {"10.00000000", "-360.5", "0.00000000", "20.00000000", "300.00000000", "600.00000000"}},
         FieldErrorCase{"SecondLatitude",
                        {"10", "0", "-90.0001", "20", "300", "600"},
-                       kLatMessage,
-                       NoticeIcon::Error,
-                       {"10.00000000", "0.00000000", "-90.0001", "20", "300", "600"},
-                       {1009, 1010, 1011}},
-        FieldErrorCase{"SecondLongitude",
-                       {"10", "0", "0", "361", "300", "600"},
-                       kLonMessage,
-                       NoticeIcon::Error,
-                       {"10.00000000", "0.00000000", "0.00000000", "361", "300", "600"},
-                       {1009, 1010, 1011, 1012}},
+                       {{1011, kLatMessage}},
+                       "",
+                       {"10.00000000", "0.00000000", "-90.0001", "20.00000000", "300.00000000",
+                        "600.00000000"}},
+        FieldErrorCase{
+            "SecondLongitude",
+            {"10", "0", "0", "361", "300", "600"},
+            {{1012, kLonMessage}},
+            "",
+            {"10.00000000", "0.00000000", "0.00000000", "361", "300.00000000", "600.00000000"}},
         FieldErrorCase{"HugeLatitude",
                        {std::string(300, '9'), "0", "0", "20", "300", "600"},
-                       kLatMessage,
-                       NoticeIcon::Error,
-                       {std::string(300, '9'), "0", "0", "20", "300", "600"},
-                       {1009}},
-        FieldErrorCase{"LatSpacing",
-                       {"10", "0", "0", "20", "-1", "600"},
-                       "Error: Lat. spacing should be positive.",
-                       NoticeIcon::Error,
-                       {"10.00000000", "0.00000000", "0.00000000", "20.00000000", "-1", "600"},
-                       {1009, 1010, 1011, 1012, 1013}},
+                       {{1009, kLatMessage}},
+                       "",
+                       {std::string(300, '9'), "0.00000000", "0.00000000", "20.00000000",
+                        "300.00000000", "600.00000000"}},
+        FieldErrorCase{
+            "LatSpacing",
+            {"10", "0", "0", "20", "-1", "600"},
+            {{1013, "Error: Lat. spacing should be positive."}},
+            "",
+            {"10.00000000", "0.00000000", "0.00000000", "20.00000000", "-1", "600.00000000"}},
         FieldErrorCase{
             "LonSpacing",
             {"10", "0", "0", "20", "300", "-0.5"},
-            "Error: Lon. spacing should be positive.",
-            NoticeIcon::Error,
-            {"10.00000000", "0.00000000", "0.00000000", "20.00000000", "300.00000000", "-0.5"},
-            {1009, 1010, 1011, 1012, 1013, 1014}},
-        FieldErrorCase{
-            "AllEmpty",
-            {"", "", "", "", "", ""},
-            "Latitude 1: \"\" is not a number.\nType decimal degrees (52.5 or 52,5) or degrees, "
-            "minutes and seconds (52°30'00\").",
-            NoticeIcon::Error,
-            {"", "", "", "", "", ""},
-            {1009}},
-        FieldErrorCase{
-            "LonSpacingNotANumber",
-            {"10", "0", "0", "20", "300", "5'"},
-            "Lon. spacing: \"5'\" is not a number.\nType arc minutes as a decimal "
-            "number (2.5 or 2,5).",
-            NoticeIcon::Error,
-            {"10.00000000", "0.00000000", "0.00000000", "20.00000000", "300.00000000", "5'"},
-            {1009, 1010, 1011, 1012, 1013, 1014}},
+            {{1014, "Error: Lon. spacing should be positive."}},
+            "",
+            {"10.00000000", "0.00000000", "0.00000000", "20.00000000", "300.00000000", "-0.5"}},
+        // The fault this pins: one box per field and round, the other faults found only later.
+        FieldErrorCase{"SeveralAtOnce",
+                       {"91", "abc", "0", "361", "300", "-1"},
+                       {{1009, kLatMessage},
+                        {1010, "Longitude 1: \"abc\"" + kDegreesHint},
+                        {1012, kLonMessage},
+                        {1014, "Error: Lon. spacing should be positive."}},
+                       "",
+                       {"91", "abc", "0.00000000", "361", "300.00000000", "-1"}},
+        FieldErrorCase{"AllEmpty",
+                       {"", "", "", "", "", ""},
+                       {{1009, "Latitude 1: \"\"" + kDegreesHint},
+                        {1010, "Longitude 1: \"\"" + kDegreesHint},
+                        {1011, "Latitude 2: \"\"" + kDegreesHint},
+                        {1012, "Longitude 2: \"\"" + kDegreesHint},
+                        {1013,
+                         "Lat. spacing: \"\" is not a number.\nType arc minutes as a "
+                         "decimal number (2.5 or 2,5)."},
+                        {1014,
+                         "Lon. spacing: \"\" is not a number.\nType arc minutes as a "
+                         "decimal number (2.5 or 2,5)."}},
+                       "",
+                       {"", "", "", "", "", ""}},
         FieldErrorCase{"ZeroLatSpacing",
                        {"10", "0", "0", "20", "0", "600"},
+                       {},
                        "Error: Spacing not ok!",
-                       NoticeIcon::None,
                        {"10.00000000", "0.00000000", "0.00000000", "20.00000000", "0.00000000",
-                        "600.00000000"},
-                       {1009, 1010, 1011, 1012, 1013, 1014}},
+                        "600.00000000"}},
         // 0.0000005' is 8.3e-9 degrees, under the smallest step.
         FieldErrorCase{"TinyLonSpacing",
                        {"10", "0", "0", "20", "300", "0.0000005"},
+                       {},
                        "Error: Spacing not ok!",
-                       NoticeIcon::None,
                        {"10.00000000", "0.00000000", "0.00000000", "20.00000000", "300.00000000",
-                        "0.00000050"},
-                       {1009, 1010, 1011, 1012, 1013, 1014}}),
+                        "0.00000050"}}),
     [](const ::testing::TestParamInfo<FieldErrorCase>& p) { return std::string(p.param.name); });
 
 TEST_F(GridmakerRealGridTest, CancelledSaveDialogKeepsThePath) {
@@ -490,7 +513,10 @@ TEST(Gridmaker, FormatChoiceRenamesOnlyTheDefaultOutputAndFiltersTheDialog) {
         {"", 3, "Output.png", "save-dialog PNG picture (*.png)"},
         {"", 2, "Output.asc", "save-dialog ESRI ASCII grid (*.asc)"},
         {"", 1, "Output.tif", "save-dialog GeoTIFF (*.tif *.tiff)"},
-        {"", 0, "Output.txt", "save-dialog"},
+        {"", 0, "Output.txt", "save-dialog Text (*.txt *.xyz)"},
+        // Every format the command line writes is offered.
+        {"", 4, "Output.csv", "save-dialog CSV (*.csv)"},
+        {"", 5, "Output.gtx", "save-dialog GTX vertical grid (*.gtx)"},
         {"/tmp/mine.txt", 3, "/tmp/mine.txt", "save-dialog PNG picture (*.png)"},
     };
     for (const FormatPathCase& c : cases) {
@@ -513,7 +539,7 @@ TEST(Gridmaker, FormatChoiceRenamesOnlyTheDefaultOutputAndFiltersTheDialog) {
 TEST_F(GridmakerRealGridTest, ChosenFormatIsWrittenAndShowMapOpensTheWholeRunsLattice) {
     page_.InitialiseGridmakerPage();
     EXPECT_EQ(platform_.choices[kFormatChoice].items,
-              (std::vector<std::string>{"Text", "GeoTIFF", "ESRI ASCII", "PNG"}));
+              (std::vector<std::string>{"Text", "GeoTIFF", "ESRI ASCII", "PNG", "CSV", "GTX"}));
     EXPECT_EQ(platform_.choices[kFormatChoice].selected, 0);
     EXPECT_FALSE(platform_.enabled[kShowMapButton]);
 
@@ -619,7 +645,7 @@ TEST_F(GridmakerSmallGridTest, UnopenableGridIsToldBeforeTheOutputIsOpened) {
     Run({"10", "-5", "0", "20", "300", "600"}, InterpolationMethod::BiLinear);
     EXPECT_FALSE(std::filesystem::exists(output_));
     const std::string openFailure = "\nGeoidfile \"" + grid_.path + "\" could not be opened!\n";
-    EXPECT_EQ(platform_.notices, (std::vector<Notice>{{openFailure, NoticeIcon::None}}));
+    EXPECT_EQ(platform_.notices, (std::vector<Notice>{{openFailure, NoticeIcon::Error}}));
     EXPECT_TRUE(platform_.cursors.empty());
 }
 
@@ -652,7 +678,7 @@ TEST_F(GridmakerSmallGridTest, OutputNamingTheGridIsRefused) {
         EXPECT_EQ(platform_.notices,
                   (std::vector<Notice>{{"\nOutputfile \"" + spelling +
                                             "\" is the geoid file in use and is not overwritten!\n",
-                                        NoticeIcon::None}}));
+                                        NoticeIcon::Error}}));
         EXPECT_EQ(platform_.Field(kOutputPath), "before");
         EXPECT_TRUE(platform_.cursors.empty());
         EXPECT_EQ(test::ReadFile(grid_.path), before) << spelling;
@@ -800,7 +826,7 @@ INSTANTIATE_TEST_SUITE_P(
                   true,
                   "Error: Too many rows or columns for the output format. The png format holds "
                   "at most 4194304 columns; this lattice has 1 row of 21600001 nodes. Write it as "
-                  "xyz or asc, or use a larger spacing or a smaller area."},
+                  "xyz, csv or asc, or use a larger spacing or a smaller area."},
         LimitCase{"GtxOneRow",
                   LatticeFormat::Gtx,
                   {10, 0, 10, 20, 60, 600},
@@ -814,7 +840,7 @@ INSTANTIATE_TEST_SUITE_P(
                   true,
                   "Error: Too few rows or columns for the output format. The geotiff format needs "
                   "at least 2 rows and 2 columns; this lattice has 1 row of 1 node. Write it as "
-                  "xyz, asc or png, or use a larger area or a smaller spacing."},
+                  "xyz, csv, asc or png, or use a larger area or a smaller spacing."},
         LimitCase{"GtxTwoByTwo", LatticeFormat::Gtx, {10, 0, 9, 1, 60, 60}, false, ""}),
     [](const auto& p) { return std::string(p.param.name); });
 

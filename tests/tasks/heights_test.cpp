@@ -12,6 +12,8 @@
 
 #include "point_file_fixtures.hpp"
 #include "tasks/common/line_reader.hpp"
+#include "tasks/heights/heights_preview.hpp"
+#include "tasks/messages.hpp"
 #include "tests/support/fake_platform.hpp"
 #include "tests/support/file_bytes.hpp"
 #include "tests/support/grid_files.hpp"
@@ -267,6 +269,23 @@ TEST(Heights, ARefusedLayoutWritesNothing) {
         EXPECT_FALSE(got.outcome.layoutError.empty()) << input;
         EXPECT_EQ(got.output, "") << input;
     }
+}
+
+// A GeoTIFF given to `egm2008 heights` by mistake: refused before anything is written,
+// by its first line's bytes or by those before it within the first 4096.
+TEST(Heights, AFileThatIsNotTextIsRefused) {
+    const char tiff[] = "II*\0\x08\0\0\0,48.5,11.25\n48.5,11.25\n";
+    const char afterComments[] = "# a\n\n\x01\x02,48.5,11.25\n";
+    for (const std::string& input : {std::string(tiff, sizeof tiff - 1),
+                                     std::string(afterComments, sizeof afterComments - 1)}) {
+        const Converted got = Convert(input, Options(HeightTarget::None));
+        EXPECT_EQ(got.outcome.layoutError, kNotATextFileMessage);
+        EXPECT_EQ(got.output, "");
+    }
+    // Beyond the first 4096 bytes a control byte is the line's own problem, not the file's.
+    const std::string late =
+        "lat,lon\n" + std::string(kTextProbeBytes, '#') + "\n48.5,11.25\x01\n48.5,11.25\n";
+    EXPECT_TRUE(Convert(late, Options(HeightTarget::None)).outcome.layoutError.empty());
 }
 
 TEST(Heights, OverlongLinesAreCopiedAsReadAndAnOverlongHeaderIsRefused) {

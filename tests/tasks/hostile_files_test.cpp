@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <csignal>
 #include <cstdio>
@@ -34,6 +35,7 @@
 #include "tests/support/grid_files.hpp"
 #include "tests/support/process_state.hpp"
 #include "tests/support/scratch_folder.hpp"
+#include "point_file_fixtures.hpp"
 
 namespace egm2008 {
 namespace {
@@ -44,6 +46,7 @@ using test::FileSizeLimit;
 using test::Notice;
 using test::ReadFile;
 using test::ScratchFolder;
+using test::Told;
 using test::WriteFile;
 
 constexpr double kSpacing = 30.0;
@@ -273,9 +276,9 @@ TEST(HostileGridContent, RandomValuesAreProcessedLineForLine) {
         page.InitialiseFilePage(&grid, folder.path());
         page.SelectMethod(radio);
         page.CalculatePointFile();
-        ASSERT_EQ(platform.notices.size(), 1u) << radio;
-        EXPECT_EQ(platform.notices[0].text.rfind("Calculation done - ", 0), 0u)
-            << platform.notices[0].text;
+        const std::vector<std::string> told = Told(platform);
+        ASSERT_EQ(told.size(), 1u) << radio;
+        EXPECT_EQ(told[0].rfind("Calculation done - ", 0), 0u) << told[0];
         const std::string written = ReadFile(folder.File("output.dat"));
         std::size_t lines = 0;
         for (std::size_t at = 0; (at = written.find("\r\n", at)) != std::string::npos; at += 2)
@@ -316,13 +319,13 @@ TEST_P(GridReplacedBetweenRuns, SecondRunReadsTheNewFile) {
         WriteFile(grid.path, next);
     }
     platform.notices.clear();
+    platform.statuses.clear();
     page.CalculatePointFile();
     if (r.anotherLayout) {
         EXPECT_EQ(Texts(platform.notices), (std::vector<std::string>{GridMismatchMessage(grid)}));
         EXPECT_EQ(ReadFile(folder.File("output.dat")), " 48.500000   11.250000   47.250\r\n");
     } else {
-        EXPECT_EQ(Texts(platform.notices),
-                  (std::vector<std::string>{"Calculation done - 1 points."}));
+        EXPECT_EQ(Told(platform), (std::vector<std::string>{"Calculation done - 1 points."}));
         EXPECT_EQ(ReadFile(folder.File("output.dat")), " 48.500000   11.250000  -12.500\r\n");
     }
 }
@@ -399,7 +402,7 @@ TEST_F(HostileFiles, UnreadableInputIsRefused) {
     const std::string output = folder_.File("out.dat");
     Choose(In(), output);
     page_.CalculatePointFile();
-    EXPECT_EQ(Texts(platform_.notices), (std::vector<std::string>{InputOpenMessage(In())}));
+    EXPECT_EQ(Texts(platform_.notices), (std::vector<std::string>{InputOpenMessage(In(), EACCES)}));
     EXPECT_FALSE(test::Exists(output));
 }
 
@@ -407,7 +410,7 @@ TEST_F(HostileFiles, FolderAsOutputIsRefused) {
     Choose(In(), folder_.path());
     page_.CalculatePointFile();
     EXPECT_EQ(Texts(platform_.notices),
-              (std::vector<std::string>{OutputOpenMessage(folder_.path())}));
+              (std::vector<std::string>{OutputOpenMessage(folder_.path(), EISDIR)}));
     EXPECT_TRUE(platform_.cursors.empty());
 }
 
@@ -418,7 +421,8 @@ TEST_F(HostileFiles, UnwritableOutputIsRefusedUntouched) {
     ASSERT_EQ(::chmod(output.c_str(), 0444), 0);
     Choose(In(), output);
     page_.CalculatePointFile();
-    EXPECT_EQ(Texts(platform_.notices), (std::vector<std::string>{OutputOpenMessage(output)}));
+    EXPECT_EQ(Texts(platform_.notices),
+              (std::vector<std::string>{OutputOpenMessage(output, EACCES)}));
     EXPECT_EQ(ReadFile(output), "keep\n");
 }
 
@@ -428,7 +432,7 @@ TEST_F(HostileFiles, FifoWithoutReaderAsOutputIsRefusedAtOnce) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     Choose(In(), fifo);
     page_.CalculatePointFile();
-    EXPECT_EQ(Texts(platform_.notices), (std::vector<std::string>{OutputOpenMessage(fifo)}));
+    EXPECT_EQ(Texts(platform_.notices), (std::vector<std::string>{OutputOpenMessage(fifo, ENXIO)}));
     EXPECT_TRUE(platform_.cursors.empty());
 }
 
@@ -440,7 +444,7 @@ TEST_F(HostileFiles, FifoWithReaderAsOutputGetsTheLines) {
     ASSERT_GE(reader, 0);
     Choose(In(), fifo);
     page_.CalculatePointFile();
-    EXPECT_EQ(Texts(platform_.notices), (std::vector<std::string>{"Calculation done - 2 points."}));
+    EXPECT_EQ(Told(platform_), (std::vector<std::string>{"Calculation done - 2 points."}));
     char buffer[256] = {};
     const ssize_t n = ::read(reader, buffer, sizeof buffer);
     ::close(reader);
@@ -452,7 +456,7 @@ TEST_F(HostileFiles, FifoWithReaderAsOutputGetsTheLines) {
 TEST_F(HostileFiles, NullDeviceAsOutputIsANormalRun) {
     Choose(In(), "/dev/null");
     page_.CalculatePointFile();
-    EXPECT_EQ(Texts(platform_.notices), (std::vector<std::string>{"Calculation done - 2 points."}));
+    EXPECT_EQ(Told(platform_), (std::vector<std::string>{"Calculation done - 2 points."}));
 }
 
 // A hard link is the input under another name: refused, the input kept whole.
@@ -555,7 +559,7 @@ TEST_P(HostilePath, IsUsedAndShownAsItIs) {
     page.BrowseInputFile();
     page.BrowseOutputFile();
     page.CalculatePointFile();
-    EXPECT_EQ(Texts(platform.notices), (std::vector<std::string>{"Calculation done - 1 points."}));
+    EXPECT_EQ(Told(platform), (std::vector<std::string>{"Calculation done - 1 points."}));
     EXPECT_EQ(ReadFile(out), " 48.500000   11.250000   47.250\r\n");
 
     // The same names, missing: each message names the file exactly.
@@ -565,7 +569,8 @@ TEST_P(HostilePath, IsUsedAndShownAsItIs) {
     page.BrowseInputFile();
     page.CalculatePointFile();
     EXPECT_EQ(Texts(platform.notices),
-              (std::vector<std::string>{"\nInputfile \"" + missing + "\" could not be opened!\n"}));
+              (std::vector<std::string>{"\nInputfile \"" + missing +
+                                        "\" could not be opened: No such file or directory!\n"}));
     platform.notices.clear();
     GeoidGrid gone = SmallGrid(missing);
     ManualPointPage manual(platform);
@@ -587,7 +592,7 @@ TEST_P(HostilePath, IsUsedAndShownAsItIs) {
     gridmaker.RunGridmaker();
     EXPECT_EQ(Texts(platform.notices),
               (std::vector<std::string>{"\nOutputfile \"" + dir + "/no such folder/" + name +
-                                        "\" could not be opened!\n"}));
+                                        "\" could not be opened: No such file or directory!\n"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, HostilePath,

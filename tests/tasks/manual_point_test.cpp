@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -113,7 +114,7 @@ TEST(ManualPointPage, UnopenableGridGivesOneMessage) {
     EXPECT_EQ(
         platform.notices,
         (std::vector<Notice>{{"\nGeoidfile \"/nonexistent/egm2008/grid\" could not be opened!\n",
-                              NoticeIcon::None}}));
+                              NoticeIcon::Error}}));
     // Inputs are rewritten before the first query.
     EXPECT_EQ(platform.Field(kLatitude), "52.50000000");
     EXPECT_EQ(platform.Field(kLongitude), "7.25000000");
@@ -130,35 +131,56 @@ TEST(ManualPointPage, MismatchedGridGivesOneMessage) {
     const FakePlatform platform = Calculate(&grid, "52.5", "7.25");
     EXPECT_EQ(Results(platform), kAllNotAvailable);
     EXPECT_EQ(platform.notices,
-              (std::vector<Notice>{{GridMismatchMessage(grid), NoticeIcon::None}}));
+              (std::vector<Notice>{{GridMismatchMessage(grid), NoticeIcon::Error}}));
 }
 
-TEST(ManualPointPage, RefusedFieldIsNamedFocusedAndNothingIsComputed) {
+// Both fields are read and every refused one is marked; the focus goes into the first.
+TEST(ManualPointPage, RefusedFieldsAreMarkedFocusedAndNothingIsComputed) {
     test::ScratchFolder dir;
     const GeoidGrid grid =
         test::WriteSmallGrid(dir.File("grid"), 30.0, false, [](int, int) { return 7.0f; });
     struct Case {
         const char* latitude;
         const char* longitude;
-        std::string message;
+        std::map<int, std::string> marks;
         int focused;
         const char* latitudeShown;
+        const char* longitudeShown;
     };
     const std::string hint =
         " is not a number.\nType decimal degrees (52.5 or 52,5) or degrees, minutes and seconds "
         "(52°30'00\").";
     const Case cases[] = {
-        {"52.5x", "7", "Latitude: \"52.5x\"" + hint, kLatitude, "52.5x"},
-        {"52,5", "", "Longitude: \"\"" + hint, kLongitude, "52.50000000"},
-        {"52.5", "13.4 N", "Longitude: \"13.4 N\"" + hint, kLongitude, "52.50000000"}};
+        {"52.5x",
+         "7",
+         {{kLatitude, "Latitude: \"52.5x\"" + hint}},
+         kLatitude,
+         "52.5x",
+         "7.00000000"},
+        {"52,5", "", {{kLongitude, "Longitude: \"\"" + hint}}, kLongitude, "52.50000000", ""},
+        {"52.5",
+         "13.4 N",
+         {{kLongitude, "Longitude: \"13.4 N\"" + hint}},
+         kLongitude,
+         "52.50000000",
+         "13.4 N"},
+        {"abc",
+         "xyz",
+         {{kLatitude, "Latitude: \"abc\"" + hint}, {kLongitude, "Longitude: \"xyz\"" + hint}},
+         kLatitude,
+         "abc",
+         "xyz"}};
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.latitude);
         const FakePlatform platform = Calculate(&grid, c.latitude, c.longitude);
-        EXPECT_EQ(platform.notices, (std::vector<Notice>{{c.message, NoticeIcon::Error}}));
+        EXPECT_TRUE(platform.notices.empty());
+        EXPECT_EQ(platform.fieldErrors, c.marks);
         EXPECT_EQ(platform.focused, (std::vector<int>{c.focused}));
         EXPECT_EQ(Results(platform), (std::vector<std::string>{"", "", "", ""}));
         EXPECT_EQ(platform.Field(kLatitude), c.latitudeShown);
-        EXPECT_EQ(platform.Field(kLongitude), c.longitude);
-        EXPECT_TRUE(platform.statuses.empty());
+        EXPECT_EQ(platform.Field(kLongitude), c.longitudeShown);
+        ASSERT_EQ(platform.statuses.size(), 1u);
+        EXPECT_NE(platform.statuses[0].find(OneLine(c.marks.at(c.focused))), std::string::npos);
     }
 }
 

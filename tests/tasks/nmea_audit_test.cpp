@@ -88,7 +88,9 @@ TEST(NmeaAudit, VerdictsFollowTheFigures) {
           "heights"}},
         {{Gga("GP", "120000.00", "500.0", "50.65"), Gga("GP", "120001.00", "500.0", "47.25")},
          {"separation differs from EGM2008 by up to 3.4 m (RMS 2.4 m): the receiver uses a "
-          "coarser geoid model; rewrite with `egm2008 nmea` to get EGM2008 heights"}},
+          "coarser geoid model; rewrite with `egm2008 nmea` (in the window: the layout \"NMEA, "
+          "any receiver: keep talker, minimal change\" on the \"EGM2008 File Calc\" page) to "
+          "get EGM2008 heights"}},
         {{Gga("GL", "120000.00", "500.0", "47.25"), Gga("GN", "120000.00", "594.2", "47.25"),
           Gga("GL", "120001.00", "500.0", "47.25"), Gga("GN", "120001.00", "500.0", "47.25")},
          {"separation matches EGM2008 (RMS 0.00 m): altitudes are heights above the EGM2008 geoid",

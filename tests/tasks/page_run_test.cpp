@@ -24,6 +24,7 @@ namespace egm2008 {
 namespace {
 
 using test::FakePlatform;
+using test::Notice;
 using test::ReadFile;
 using test::WriteFile;
 
@@ -115,14 +116,21 @@ TEST_P(FailedPageRun, KeepsThePreviousOutputAndSaysSo) {
             "could be computed.";
     }
     const std::string fate = c.previous ? "not changed" : "not created";
-    ASSERT_EQ(platform_.notices.size(), 1u);
-    EXPECT_EQ(platform_.notices[0].text,
-              "\n" + why + "\nOutputfile \"" + out_ + "\" was " + fate + ".\n");
-    EXPECT_EQ(platform_.statuses,
-              (std::vector<std::string>{
-                  std::string(grid ? "Gridmaker" : "File Calc") +
+    // A cancel is told in the status line only; a failure in an error box as well.
+    if (c.failure == Failure::Cancelled) {
+        EXPECT_TRUE(platform_.notices.empty());
+    } else {
+        ASSERT_EQ(platform_.notices.size(), 1u);
+        EXPECT_EQ(platform_.notices[0],
+                  (Notice{"\n" + why + "\nOutputfile \"" + out_ + "\" was " + fate + ".\n",
+                          NoticeIcon::Error}));
+    }
+    // What runs, then how it ended.
+    ASSERT_EQ(platform_.statuses.size(), 2u);
+    EXPECT_EQ(platform_.statuses[1],
+              std::string(grid ? "Gridmaker" : "File Calc") +
                   (c.failure == Failure::Cancelled ? ": cancelled, " : ": failed, ") + out_ + " " +
-                  fate}));
+                  fate);
     EXPECT_EQ(ReadFile(out_), c.previous ? kPrevious : "");
     EXPECT_EQ(test::Exists(out_), c.previous);
     EXPECT_EQ(folder_.Names(), before);
@@ -152,12 +160,16 @@ TEST_F(PageRun, WholeRunsShowWhatTheyDid) {
     WriteInput(2500);
     Run(Page::Gridmaker, {"10", "0", "0", "20", "300", "600"});
     Run(Page::FileCalc);
-    ASSERT_EQ(platform_.statuses.size(), 2u);
-    const std::string seconds = " in [0-9]+\\.[0-9] s";
-    const std::string prefixes[] = {"Gridmaker: 9 nodes written to " + out_,
-                                    "File Calc: 2,500 points computed, written to " + out_};
+    // Each run says what it does while it runs, then what it did.
+    ASSERT_EQ(platform_.statuses.size(), 4u);
+    EXPECT_EQ(platform_.statuses[0], "Computing 9 nodes…");
+    EXPECT_EQ(platform_.statuses[2], "Computing the points of in.txt (27.5 kB) into out.txt…");
+    const std::string seconds = " in [0-9]+\\.[0-9] s\\.?";
+    const std::string prefixes[] = {
+        "Gridmaker: 9 nodes written to " + out_,
+        "File Calc: Calculation done - 2500 points. Written to " + out_};
     for (int k = 0; k < 2; ++k) {
-        const std::string& status = platform_.statuses[static_cast<std::size_t>(k)];
+        const std::string& status = platform_.statuses[static_cast<std::size_t>(2 * k + 1)];
         ASSERT_EQ(status.rfind(prefixes[k], 0), 0u) << status;
         EXPECT_TRUE(std::regex_match(status.substr(prefixes[k].size()), std::regex(seconds)))
             << status;
@@ -170,6 +182,24 @@ TEST(GroupedCount, SeparatesThousands) {
     const std::pair<std::uint64_t, const char*> cases[] = {
         {0, "0"}, {999, "999"}, {1000, "1,000"}, {2336041, "2,336,041"}, {1000000, "1,000,000"}};
     for (const auto& [n, text] : cases) EXPECT_EQ(GroupedCount(n), text);
+}
+
+// What a run's status line says of its size: exact below a million, three figures above.
+TEST(RoughCount, ShowsAtMostThreeFiguresFromAMillionOn) {
+    const std::pair<std::uint64_t, const char*> cases[] = {
+        {65341, "65,341"},          {999999, "999,999"},        {1000000, "1 million"},
+        {2336041, "2.3 million"},   {9960000, "10 million"},    {23300000, "23 million"},
+        {233301601, "233 million"}, {933292808, "933 million"}, {999600000, "1 billion"},
+        {1200000000, "1.2 billion"}};
+    for (const auto& [n, text] : cases) EXPECT_EQ(RoughCount(n), text) << n;
+}
+
+TEST(ByteSize, InDecimalUnitsWithOneDecimal) {
+    const std::pair<std::int64_t, const char*> cases[] = {
+        {0, "0 bytes"},        {999, "999 bytes"},    {1000, "1.0 kB"},
+        {27500, "27.5 kB"},    {16000000, "16.0 MB"}, {933292808, "933.3 MB"},
+        {999999999, "1.0 GB"}, {2500000000, "2.5 GB"}};
+    for (const auto& [bytes, text] : cases) EXPECT_EQ(ByteSize(bytes), text) << bytes;
 }
 
 }  // namespace

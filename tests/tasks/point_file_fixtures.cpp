@@ -25,4 +25,16 @@ GeoidGrid ConstantGrid(float value) {
     return grid;
 }
 
+std::vector<std::string> Told(const FakePlatform& platform) {
+    std::vector<std::string> told;
+    for (const Notice& notice : platform.notices) told.push_back(notice.text);
+    const std::string page = "File Calc: ";
+    for (const std::string& status : platform.statuses) {
+        const std::size_t place = status.find(" Written to ");
+        if (status.rfind(page, 0) != 0 || place == std::string::npos) continue;
+        told.push_back(status.substr(page.size(), place - page.size()));
+    }
+    return told;
+}
+
 }  // namespace egm2008::test

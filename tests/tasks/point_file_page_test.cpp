@@ -13,6 +13,7 @@
 #include "tests/support/nmea_text.hpp"
 #include "tests/support/scratch_folder.hpp"
 #include "point_file_fixtures.hpp"
+#include "tasks/nmea/nmea_run.hpp"
 
 namespace egm2008 {
 namespace {
@@ -42,11 +43,7 @@ protected:
         page_.BrowseOutputFile();
         platform_.events.clear();
     }
-    std::vector<std::string> Notices() const {
-        std::vector<std::string> texts;
-        for (const Notice& n : platform_.notices) texts.push_back(n.text);
-        return texts;
-    }
+    std::vector<std::string> Notices() const { return test::Told(platform_); }
 
     ScratchFolder folder_;
     GeoidGrid grid_;
@@ -98,7 +95,12 @@ TEST_F(FilePage, CancelledDialogsKeepThePaths) {
     Choose("/data/points.txt", "/data/result.txt");
     page_.BrowseInputFile();  // no answers queued: both dialogs cancelled
     page_.BrowseOutputFile();
-    EXPECT_EQ(platform_.events, (std::vector<std::string>{"open-dialog", "save-dialog"}));
+    EXPECT_EQ(
+        platform_.events,
+        (std::vector<std::string>{"open-dialog", std::string("save-dialog ") + kPointFileFilter}));
+    EXPECT_EQ(platform_.dialogTitles,
+              (std::vector<std::string>{kFileCalcInputDialogTitle, kFileCalcOutputDialogTitle,
+                                        kFileCalcInputDialogTitle, kFileCalcOutputDialogTitle}));
     EXPECT_EQ(page_.inputPath(), "/data/points.txt");
     EXPECT_EQ(page_.outputPath(), "/data/result.txt");
     EXPECT_EQ(platform_.Field(file_ids::kInputPath), "/data/points.txt");
@@ -129,8 +131,9 @@ TEST_F(FilePage, CaptionCountsEveryThousandthThenCalcReturns) {
     EXPECT_EQ(platform_.cursors.back(), CursorShape::Arrow);
     EXPECT_EQ(platform_.meterDone, platform_.meterTotal);
     EXPECT_EQ(platform_.meterTotal, 2500 * 11);
+    // The outcome is in the status line; no box.
+    EXPECT_TRUE(platform_.notices.empty());
     EXPECT_EQ(Notices(), (std::vector<std::string>{"Calculation done - 2500 points."}));
-    EXPECT_EQ(platform_.notices.back().icon, NoticeIcon::None);
     EXPECT_EQ(ReadFile(Out()).size(), 2500u * 33u);
 }
 
@@ -146,7 +149,7 @@ TEST_F(FilePage, HeaderLineIsCopiedAndCountedApart) {
     WriteFile(In(), "Lat Lon of the survey\n48.5 11.25\n");
     page_.CalculatePointFile();
     EXPECT_EQ(Notices(),
-              (std::vector<std::string>{"Calculation done - 1 points.\n"
+              (std::vector<std::string>{"Calculation done - 1 points. "
                                         "1 lines could not be read and were copied unchanged."}));
     EXPECT_EQ(ReadFile(Out()), "Lat Lon of the survey\r\n 48.500000   11.250000   47.250\r\n");
 }
@@ -191,7 +194,8 @@ TEST_F(FilePage, InputThatIsNoRegularFileIsRefused) {
         Choose(input, Out());
         page_.CalculatePointFile();
         EXPECT_EQ(Notices(), (std::vector<std::string>{"\nInputfile \"" + input +
-                                                       "\" could not be opened!\n"}));
+                                                       "\" could not be opened: it is not a "
+                                                       "regular file!\n"}));
         EXPECT_FALSE(Exists(Out()));
     }
 }
@@ -202,7 +206,8 @@ TEST_F(FilePage, OutputThatCannotBeOpenedIsNamed) {
     Choose(In(), output);
     page_.CalculatePointFile();
     EXPECT_EQ(Notices(),
-              (std::vector<std::string>{"\nOutputfile \"" + output + "\" could not be opened!\n"}));
+              (std::vector<std::string>{"\nOutputfile \"" + output +
+                                        "\" could not be opened: No such file or directory!\n"}));
     EXPECT_TRUE(platform_.cursors.empty());
 }
 
@@ -235,14 +240,16 @@ TEST_F(FilePage, EmptyInputGivesEmptyOutputAndZeroPoints) {
     EXPECT_EQ(ReadFile(Out()), "");
 }
 
-// "Check receiver…" is there for GGA logs only; it audits the input against the
+// "Check receiver…" is there for NMEA logs only; it audits the input against the
 // grid beside the internal database and shows the report; a missing grid is told alone.
 TEST_F(FilePage, CheckReceiverShowsTheAuditOfAGgaLog) {
     EXPECT_FALSE(platform_.enabled.at(file_ids::kCheckReceiver));
-    for (int id = 1040; id <= 1044; ++id) {
+    for (int id : {1040, 1041, 1042, 1043, 1044, 1051, 1040}) {
         page_.SelectLayout(id);
-        EXPECT_EQ(platform_.enabled.at(file_ids::kCheckReceiver), id == 1044) << id;
+        EXPECT_EQ(platform_.enabled.at(file_ids::kCheckReceiver), id == 1044 || id == 1051) << id;
+        EXPECT_EQ(page_.layoutRadio(), id);
     }
+    page_.SelectLayout(file_ids::kLastLayout);
     WriteFile(In(),
               test::WithNmeaChecksum("$GPGGA,120000.00,4830.000,N,01130.000,E,1,08,0.9,500.0,M,"
                                      "47.25,M,,"));
@@ -262,6 +269,67 @@ TEST_F(FilePage, CheckReceiverShowsTheAuditOfAGgaLog) {
     EXPECT_NE(text.find("\nGrid: " + internal + "\n"), std::string::npos) << text;
     EXPECT_EQ(platform_.meterDone, platform_.meterTotal);
     EXPECT_FALSE(Exists(Out()));
+}
+
+// The layout "NMEA, any receiver" writes what `egm2008 nmea` writes (RunNmea),
+// every talker kept, and ends with its summary.
+TEST_F(FilePage, NmeaLayoutRewritesAsTheCommandLineDoes) {
+    const std::string log =
+        test::WithNmeaChecksum(
+            "$GNGGA,120000.00,4830.000,N,01130.000,E,1,08,0.9,500.0,M,"
+            "40.00,M,,") +
+        "\r\n$GNRMC,120000.00,A,4830.000,N,01130.000,E,0.0,0.0,010124,,,A*00\r\n" +
+        test::WithNmeaChecksum("$GAGNS,120001.00,4830.000,N,01130.000,E,AN,12,0.9,500.0,40.0,,,V") +
+        "\n";
+    WriteFile(In(), log);
+    page_.SelectLayout(file_ids::kNmeaLayout);
+    page_.CalculatePointFile();
+
+    // The same input through the command line's run.
+    ScratchFolder other;
+    WriteFile(other.File("in"), log);
+    PointFileInput input;
+    ASSERT_TRUE(input.Open(other.File("in")));
+    TextOutput output;
+    ASSERT_TRUE(output.Open(other.File("out")));
+    MappedGrid mapped;
+    ASSERT_EQ(mapped.Map(grid_, platform_), QueryStatus::StatusOk);
+    const NmeaRunOutcome outcome =
+        RunNmea(input, output, grid_, mapped, InterpolationMethod::BiQuadratic, {}, {});
+    EXPECT_EQ(ReadFile(Out()), ReadFile(other.File("out")));
+    EXPECT_EQ(outcome.of[static_cast<int>(NmeaOutcome::Rewritten)], 2);
+    EXPECT_EQ(Notices(), (std::vector<std::string>{NmeaSummaryText(outcome)}));
+    ASSERT_FALSE(platform_.statuses.empty());
+    EXPECT_EQ(platform_.statuses.back().rfind(
+                  "File Calc: 2 sentences rewritten, written to " + Out() + " in ", 0),
+              0u)
+        << platform_.statuses.back();
+}
+
+// A new input proposes its output beside it, until the user names one.
+TEST_F(FilePage, NewInputProposesItsOutputUntilOneIsNamed) {
+    const struct {
+        const char* input;
+        const char* chosenOutput;  // named before the input changes; "" none
+        const char* output;        // afterwards
+    } cases[] = {
+        {"/logs/rover.nmea", "", "/logs/rover-egm2008.nmea"},
+        {"/logs/base", "", "/logs/base-egm2008"},
+        {"/logs/.hidden", "", "/logs/.hidden-egm2008"},
+        {"/logs/rover.nmea", "/out/mine.txt", "/out/mine.txt"},
+    };
+    for (const auto& c : cases) {
+        page_.InitialiseFilePage(&grid_, folder_.path());
+        if (*c.chosenOutput != '\0') page_.SetOutputPath(c.chosenOutput);
+        page_.SetInputPath(c.input);
+        EXPECT_EQ(page_.outputPath(), c.output) << c.input;
+        EXPECT_EQ(platform_.Field(file_ids::kOutputPath), c.output);
+    }
+    // A proposal follows the next input too.
+    page_.InitialiseFilePage(&grid_, folder_.path());
+    page_.SetInputPath("/a/one.dat");
+    page_.SetInputPath("/b/two.dat");
+    EXPECT_EQ(page_.outputPath(), "/b/two-egm2008.dat");
 }
 
 // A 2.5' grid chosen in the window is the one the check compares with.

@@ -11,6 +11,9 @@
 #include <limits>
 #include <string_view>
 
+#include "tasks/common/replacing_output.hpp"
+#include "tasks/messages.hpp"
+
 namespace egm2008 {
 
 namespace {
@@ -34,13 +37,18 @@ int ScaledSide(std::uint64_t count, std::uint64_t longest, std::uint64_t side) {
 
 }  // namespace
 
+MapSize MapSizeOf(const LatticeShape& shape, int longSide) {
+    const std::uint64_t longest = std::max(shape.rows, shape.columns);
+    const auto side = static_cast<std::uint64_t>(longSide);
+    return {ScaledSide(shape.columns, longest, side), ScaledSide(shape.rows, longest, side)};
+}
+
 bool MapAccumulator::Begin(const LatticeShape& shape) {
     if (shape.rows == 0 || shape.columns == 0 || longSide_ < 1) return false;
     shape_ = shape;
-    const std::uint64_t longest = std::max(shape.rows, shape.columns);
-    const auto side = static_cast<std::uint64_t>(longSide_);
-    width_ = ScaledSide(shape.columns, longest, side);
-    height_ = ScaledSide(shape.rows, longest, side);
+    const MapSize size = MapSizeOf(shape, longSide_);
+    width_ = size.width;
+    height_ = size.height;
     picture_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_),
                     std::numeric_limits<float>::quiet_NaN());
     const std::vector<std::uint64_t> starts = PixelStarts(shape.columns, width_);
@@ -48,7 +56,7 @@ bool MapAccumulator::Begin(const LatticeShape& shape) {
     sums_.assign(static_cast<std::size_t>(width_), 0.0);
     counts_.assign(static_cast<std::size_t>(width_), 0);
     gathering_ = 0;
-    largest_ = 0.0;
+    range_ = {};
     return true;
 }
 
@@ -58,7 +66,7 @@ bool MapAccumulator::Row(std::uint64_t row, std::span<const float> values) {
         FlushRow();
         gathering_ = y;
     }
-    float largest = static_cast<float>(largest_);
+    ValueRange range;
     for (std::size_t x = 0; x < sums_.size(); ++x) {
         double sum = 0.0;
         std::uint32_t count = 0;
@@ -67,12 +75,12 @@ bool MapAccumulator::Row(std::uint64_t row, std::span<const float> values) {
             if (std::isnan(value)) continue;
             sum += value;
             ++count;
-            largest = std::max(largest, std::fabs(value));
+            range.Add(value);
         }
         sums_[x] += sum;
         counts_[x] += count;
     }
-    largest_ = largest;
+    range_.Merge(range);
     return true;
 }
 
@@ -99,6 +107,24 @@ MapPlace MapAccumulator::PlaceOf(int x, int y) const {
     const double row = static_cast<double>(rows[uy] + rows[uy + 1] - 1) / 2.0;
     const double north = shape_.south + static_cast<double>(shape_.rows - 1) * shape_.latStep;
     return {north - row * shape_.latStep, shape_.west + column * shape_.lonStep};
+}
+
+MapFrame MapFrameOf(const LatticeShape& shape, MapSize size) {
+    const double north = shape.south + static_cast<double>(shape.rows - 1) * shape.latStep;
+    const double east = shape.west + static_cast<double>(shape.columns - 1) * shape.lonStep;
+    return {{shape.south - shape.latStep / 2, north + shape.latStep / 2,
+             shape.west - shape.lonStep / 2, east + shape.lonStep / 2},
+            static_cast<double>(size.width),
+            static_cast<double>(size.height)};
+}
+
+MapFrame MapAccumulator::frame() const { return MapFrameOf(shape_, {width_, height_}); }
+
+Coastlines MapCoastlines(const MapFrame& frame) {
+    // The finer of the two ways, when a pixel spans more degrees one way than the other.
+    const double degreesPerPixel = std::min((frame.box.east - frame.box.west) / frame.width,
+                                            (frame.box.north - frame.box.south) / frame.height);
+    return ReadCoastlines(frame.box, CoastResolutionFor(degreesPerPixel));
 }
 
 // ------------------------------------------------------------ colour scale
@@ -203,41 +229,42 @@ Rgb CoolWarm(double t) {
     return RgbOf(LabOf(mix));
 }
 
-DivergingScale::DivergingScale(double limit) : limit_(limit > 0.0 ? limit : 1.0) {
-    table_.resize(kLevels);
-    for (int k = 0; k < kLevels; ++k) {
-        table_[static_cast<std::size_t>(k)] = CoolWarm(k / static_cast<double>(kLevels - 1));
-    }
-}
-
-Rgb DivergingScale::operator()(float value) const {
-    if (std::isnan(value)) return kMissingColour;
-    const double t = std::clamp((value + limit_) / (2.0 * limit_), 0.0, 1.0);
-    return table_[static_cast<std::size_t>(std::lround(t * (kLevels - 1)))];
-}
-
 namespace {
 
-// The first of 1, 2, 5 x 10^k at or above `least` (> 0).
-double NiceStepAbove(double least) {
-    double decade = std::pow(10.0, std::floor(std::log10(least)));
-    for (;;) {
-        for (const double mantissa : {1.0, 2.0, 5.0}) {
-            // A hair of slack, so that 0.3 / 0.1 does not ask for the next step.
-            if (mantissa * decade >= least * (1 - 1e-12)) return mantissa * decade;
-        }
-        decade *= 10.0;
-    }
-}
+// viridis at t = 0, 0.25, 0.5, 0.75 and 1.
+constexpr Rgb kViridisQuarters[] = {
+    {68, 1, 84}, {59, 82, 139}, {33, 145, 140}, {94, 201, 98}, {253, 231, 37}};
 
 }  // namespace
 
-ScaleTicks NiceTicks(double largest) {
-    if (!(largest > 0.0) || !std::isfinite(largest)) return {};
-    ScaleTicks ticks;
-    ticks.step = NiceStepAbove(largest / 4.0);
-    ticks.limit = std::ceil(largest / ticks.step * (1 - 1e-12)) * ticks.step;
-    return ticks;
+Rgb Sequential(double t) {
+    t = std::clamp(t, 0.0, 1.0);
+    constexpr int kSteps = static_cast<int>(std::size(kViridisQuarters)) - 1;
+    const int k = std::min(static_cast<int>(t * kSteps), kSteps - 1);
+    const double u = t * kSteps - k;
+    const Lab from = LabOf(kViridisQuarters[k]);
+    const Lab to = LabOf(kViridisQuarters[k + 1]);
+    return RgbOf(
+        {(1 - u) * from.l + u * to.l, (1 - u) * from.a + u * to.a, (1 - u) * from.b + u * to.b});
+}
+
+ColourScale::ColourScale(const ColourLegend& legend)
+    : lower_(legend.ticks.lower), upper_(legend.ticks.upper) {
+    if (!(upper_ > lower_)) {
+        lower_ = -1.0;
+        upper_ = 1.0;
+    }
+    const auto colour = legend.fit == ColourFit::Symmetric ? CoolWarm : Sequential;
+    table_.resize(kLevels);
+    for (int k = 0; k < kLevels; ++k) {
+        table_[static_cast<std::size_t>(k)] = colour(k / static_cast<double>(kLevels - 1));
+    }
+}
+
+Rgb ColourScale::operator()(float value) const {
+    if (std::isnan(value)) return kMissingColour;
+    const double t = std::clamp((value - lower_) / (upper_ - lower_), 0.0, 1.0);
+    return table_[static_cast<std::size_t>(std::lround(t * (kLevels - 1)))];
 }
 
 double GraticuleStep(double span) {
@@ -285,7 +312,7 @@ Rgb Faint(Rgb colour) {
 }
 
 void DrawMapPixels(RgbImage& image, const MapLayout& layout, const MapAccumulator& map,
-                   const DivergingScale& scale) {
+                   const ColourScale& scale) {
     for (int y = 0; y < map.height(); ++y) {
         for (int x = 0; x < map.width(); ++x) {
             image.Set(layout.mapX + x, layout.mapY + y, scale(map.Value(x, y)));
@@ -330,54 +357,167 @@ void DrawGraticule(RgbImage& image, const MapLayout& layout, const MapAccumulato
     }
 }
 
-// A tick's label: as many decimals as the step needs, no "-0".
-std::string TickLabel(double value, double step) {
-    const int decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9)));
-    if (std::fabs(value) < step / 2) value = 0.0;
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
-void DrawColourBar(RgbImage& image, const MapLayout& layout, const DivergingScale& scale,
-                   const ScaleTicks& ticks) {
-    const double limit = scale.limit();
+void DrawColourBar(RgbImage& image, const MapLayout& layout, const ColourScale& scale,
+                   const AxisTicks& ticks) {
+    const double lower = scale.lower();
+    const double span = scale.upper() - lower;
     for (int x = 0; x < layout.barWidth; ++x) {
-        const double value = -limit + (x + 0.5) / layout.barWidth * 2.0 * limit;
+        const double value = lower + (x + 0.5) / layout.barWidth * span;
         image.Fill(layout.barX + x, layout.barY, 1, layout.barHeight,
                    scale(static_cast<float>(value)));
     }
     const int s = layout.textScale;
-    const int count = static_cast<int>(std::lround(2.0 * limit / ticks.step));
-    for (int k = 0; k <= count; ++k) {
+    const int count = static_cast<int>(ticks.values.size()) - 1;
+    for (int k = 0; k <= count && count > 0; ++k) {
         const int x =
             layout.barX +
             static_cast<int>(std::lround(static_cast<double>(k) / count * (layout.barWidth - 1)));
         const int below = layout.barY + layout.barHeight;
         image.Fill(x - s / 2, below, std::max(1, s / 2 + 1), 3 * s, kInk);
-        const std::string label = TickLabel(-limit + k * ticks.step, ticks.step);
+        const std::string& label = ticks.labels[static_cast<std::size_t>(k)];
         const int width = TextWidth(label, s);
         const int left = std::clamp(x - width / 2, 0, image.width - width);
         DrawText(image, left, below + 5 * s, label, s, kInk);
     }
 }
 
-}  // namespace
+// Draws only within the map's own rectangle of a picture.
+class MapPen {
+public:
+    MapPen(RgbImage& image, const MapLayout& layout, MapSize size, int thickness)
+        : image_(image), layout_(layout), size_(size), thickness_(thickness) {}
 
-MapPicture RenderColourMap(const MapAccumulator& map, const std::string& title) {
+    // A square of the pen's thickness centred on map pixel (x, y), `colour`.
+    void Dot(int x, int y, int side, Rgb colour) {
+        const int x0 = std::max(0, x - side / 2), y0 = std::max(0, y - side / 2);
+        const int x1 = std::min(size_.width, x - side / 2 + side);
+        const int y1 = std::min(size_.height, y - side / 2 + side);
+        if (x1 > x0 && y1 > y0)
+            image_.Fill(layout_.mapX + x0, layout_.mapY + y0, x1 - x0, y1 - y0, colour);
+    }
+
+    // A line from map pixel a to map pixel b (Bresenham's).
+    void Line(int ax, int ay, int bx, int by, Rgb colour) {
+        const int dx = std::abs(bx - ax), dy = -std::abs(by - ay);
+        const int sx = ax < bx ? 1 : -1, sy = ay < by ? 1 : -1;
+        int error = dx + dy;
+        for (;;) {
+            Dot(ax, ay, thickness_, colour);
+            if (ax == bx && ay == by) return;
+            const int twice = 2 * error;
+            if (twice >= dy) {
+                error += dy;
+                ax += sx;
+            }
+            if (twice <= dx) {
+                error += dx;
+                ay += sy;
+            }
+        }
+    }
+
+private:
+    RgbImage& image_;
+    const MapLayout& layout_;
+    MapSize size_;
+    int thickness_;
+};
+
+// The map pixel's column or row of a frame's x or y within the map (its east and
+// south edges fall into the last pixel).
+int PixelOf(double coordinate, int pixels) {
+    return std::clamp(static_cast<int>(std::floor(std::clamp(coordinate, 0.0, 1.0 * pixels))), 0,
+                      pixels - 1);
+}
+
+void DrawCoastlines(MapPen& pen, const MapFrame& frame, const std::vector<Coastline>& lines) {
+    const int w = static_cast<int>(frame.width), h = static_cast<int>(frame.height);
+    for (const Coastline& line : lines) {
+        int px = PixelOf(frame.X(line.points[0].longitude), w);
+        int py = PixelOf(frame.Y(line.points[0].latitude), h);
+        for (std::size_t k = 1; k < line.points.size(); ++k) {
+            const int qx = PixelOf(frame.X(line.points[k].longitude), w);
+            const int qy = PixelOf(frame.Y(line.points[k].latitude), h);
+            pen.Line(px, py, qx, qy, kCoastColour);
+            px = qx;
+            py = qy;
+        }
+    }
+}
+
+// The picture's frame: paper, the title above.
+MapPicture BlankPicture(MapSize size, const std::string& title) {
     MapPicture picture;
-    picture.layout = LayoutMap(map.width(), map.height(), title);
+    picture.layout = LayoutMap(size.width, size.height, title);
     const MapLayout& layout = picture.layout;
     picture.image = RgbImage(layout.width, layout.height, kPaper);
     const int margin = 8 * layout.textScale;
     DrawText(picture.image, margin, margin, title, layout.textScale, kInk);
-    const ScaleTicks ticks = NiceTicks(map.largestMagnitude());
-    const DivergingScale scale(ticks.limit);
+    return picture;
+}
+
+// Coastlines are a pixel wide, two on the largest maps.
+int CoastThickness(const MapLayout& layout) { return std::max(1, layout.textScale / 2); }
+
+// A point map's background: a light grey that tells the map from the paper.
+constexpr Rgb kPointMapGround = {238, 238, 238};
+
+}  // namespace
+
+MapPicture RenderColourMap(const MapAccumulator& map, const std::string& title,
+                           const MapStyle& style) {
+    const MapSize size{map.width(), map.height()};
+    MapPicture picture = BlankPicture(size, title);
+    const MapLayout& layout = picture.layout;
+    const ColourLegend legend = FitColourLegend(map.range(), style.fit);
+    const ColourScale scale(legend);
     if (map.width() > 0) {
         DrawMapPixels(picture.image, layout, map, scale);
         DrawGraticule(picture.image, layout, map);
+        if (style.coastlines != nullptr) {
+            MapPen pen(picture.image, layout, size, CoastThickness(layout));
+            DrawCoastlines(pen, map.frame(), *style.coastlines);
+        }
     }
-    DrawColourBar(picture.image, layout, scale, ticks);
+    DrawColourBar(picture.image, layout, scale, legend.ticks);
+    return picture;
+}
+
+MapFrame PointMapFrame(const GeoBox& box, int longSide) {
+    const double across = box.east - box.west;
+    const double down = box.north - box.south;
+    const double side = std::max(1, longSide);
+    const auto shorter = [side](double part, double whole) {
+        return std::max(1.0, std::round(side * part / whole));
+    };
+    return across >= down ? MapFrame{box, side, shorter(down, across)}
+                          : MapFrame{box, shorter(across, down), side};
+}
+
+ColourLegend PointMapLegend(const PointMap& points, ColourFit fit) {
+    ValueRange range;
+    for (const PlacedValue& p : points.points) range.Add(p.value);
+    return FitColourLegend(range, fit);
+}
+
+MapPicture RenderPointMap(const PointMap& points, int longSide, const std::string& title,
+                          const MapStyle& style) {
+    const MapFrame frame = PointMapFrame(points.box, longSide);
+    const MapSize size{static_cast<int>(frame.width), static_cast<int>(frame.height)};
+    MapPicture picture = BlankPicture(size, title);
+    const MapLayout& layout = picture.layout;
+    picture.image.Fill(layout.mapX, layout.mapY, size.width, size.height, kPointMapGround);
+    MapPen pen(picture.image, layout, size, CoastThickness(layout));
+    if (style.coastlines != nullptr) DrawCoastlines(pen, frame, *style.coastlines);
+    const ColourLegend legend = PointMapLegend(points, style.fit);
+    const ColourScale scale(legend);
+    // A dot a few pixels across, larger on larger maps.
+    const int dot = std::max(3, std::max(size.width, size.height) / 200);
+    for (const PlacedValue& p : points.points) {
+        pen.Dot(PixelOf(frame.X(p.longitude), size.width),
+                PixelOf(frame.Y(p.latitude), size.height), dot, scale(p.value));
+    }
+    DrawColourBar(picture.image, layout, scale, legend.ticks);
     return picture;
 }
 
@@ -425,10 +565,23 @@ bool WritePng(const MapPicture& picture, TextOutput& output) {
     return written && !output.failed();
 }
 
+std::string WritePngFile(const MapPicture& picture, const std::string& path) {
+    // Written under a temporary name: a failed write leaves the previous file.
+    ReplacingOutput output;
+    if (!output.Open(path)) return OutputOpenMessage(path, errno);
+    if (!WritePng(picture, output.text())) {
+        const int error = output.text().error();
+        output.Discard();
+        return OutputWriteFailure(path, error != 0 ? error : EIO);
+    }
+    const OutputKept kept = output.Keep();
+    return kept.kept() ? std::string() : OutputWriteFailure(path, kept.error);
+}
+
 bool ColourMapFile::Finish(bool whole) {
     map_.Finish(whole);
     if (!whole) return true;
-    if (WritePng(RenderColourMap(map_, title_), output_)) return true;
+    if (WritePng(RenderColourMap(map_, title_, style_), output_)) return true;
     error_ = output_.error() != 0 ? output_.error() : EIO;
     return false;
 }

@@ -1,7 +1,9 @@
 // The colour map of a lattice: the lattice kept as a picture of at most a
-// given number of pixels on its long side (MapAccumulator), a diverging colour
-// scale centred on 0 m (DivergingScale), the rendering of the map with its
-// colour bar, title and graticule into RGB bytes (RenderColourMap), and that
+// given number of pixels on its long side (MapAccumulator), its colours
+// (ColourScale: a sequential scale over the data's range, or a diverging one
+// centred on 0 m, as colour_legend.hpp fits it), the rendering of the map
+// with its colour bar, title, graticule and coastlines into RGB bytes
+// (RenderColourMap; RenderPointMap for values at scattered places), and that
 // picture as a PNG file written through a TextOutput (WritePng, ColourMapFile).
 //
 // The picture's pixel (x, y), x from the west, y from the north, holds the
@@ -20,6 +22,10 @@
 #include "tasks/lattice/formats/bitmap_font.hpp"
 #include "tasks/lattice/formats/lattice_raster.hpp"
 #include "tasks/common/text_output.hpp"
+#include "tasks/maps/coastlines.hpp"
+#include "tasks/maps/colour_legend.hpp"
+#include "tasks/maps/map_frame.hpp"
+#include "tasks/maps/point_map.hpp"
 
 namespace egm2008 {
 
@@ -32,10 +38,25 @@ inline constexpr int kMapLongSideLimit = 16384;
 inline constexpr std::uint64_t kMapColumnLimit = std::uint64_t{1} << 22;
 
 /// A position in degrees.
-struct MapPlace {
-    double latitude = 0.0;
-    double longitude = 0.0;
+using MapPlace = GeoPoint;
+
+/// A map picture's size in pixels.
+struct MapSize {
+    int width = 0;
+    int height = 0;
 };
+
+/// The pixels of the map of a lattice of `shape` with at most `longSide` on its
+/// long side: a pixel a node up to it, else the lattice scaled down evenly.
+MapSize MapSizeOf(const LatticeShape& shape, int longSide);
+
+/// The box a map of a lattice of `shape` covers, half a step beyond its outer
+/// nodes, over `size` pixels.
+MapFrame MapFrameOf(const LatticeShape& shape, MapSize size);
+
+/// The coastlines of a map in `frame`, at the resolution its pixels ask for
+/// (CoastResolutionFor).
+Coastlines MapCoastlines(const MapFrame& frame);
 
 /// The lattice as a picture, resampled by the mean of the nodes in each pixel.
 /// Memory: the picture (width x height floats: 32 MiB at 4096 x 2048), one
@@ -64,8 +85,10 @@ public:
     }
     /// The centre of the nodes pixel (x, y) covers: a node's own place at one node a pixel.
     MapPlace PlaceOf(int x, int y) const;
-    /// The largest |N| of any computable node; 0 when there was none.
-    double largestMagnitude() const { return largest_; }
+    /// The least and most N of the computable nodes.
+    const ValueRange& range() const { return range_; }
+    /// The box the picture covers, half a step beyond the outer nodes, over its pixels.
+    MapFrame frame() const;
 
 private:
     void FlushRow();
@@ -80,7 +103,7 @@ private:
     std::vector<double> sums_;  // the pixel row being gathered
     std::vector<std::uint32_t> counts_;
     int gathering_ = 0;  // the pixel row sums_ belongs to
-    double largest_ = 0.0;
+    ValueRange range_;
 };
 
 /// Moreland's cool-warm diverging map ("Diverging Color Maps for Scientific
@@ -89,31 +112,34 @@ private:
 /// unsaturated light grey at 0.5, so that lightness changes evenly either side.
 Rgb CoolWarm(double t);
 
+/// A sequential map at t in 0..1 for values that run one way: matplotlib's
+/// viridis (van der Walt and Smith, 2015) through its colours at the quarters,
+/// dark violet (68, 1, 84), blue (59, 82, 139), teal (33, 145, 140), green
+/// (94, 201, 98) and yellow (253, 231, 37), interpolated in CIELAB, so that
+/// lightness rises throughout.
+Rgb Sequential(double t);
+
 /// The colour of missing nodes: a grey darker than the scale's centre.
 inline constexpr Rgb kMissingColour = {128, 128, 128};
+/// The colour coastlines are drawn in.
+inline constexpr Rgb kCoastColour = {0, 0, 0};
 
-/// A symmetric colour scale from -limit (blue) through 0 (light grey) to +limit
-/// (red) metres, values beyond the limits at the ends, NaN as kMissingColour.
-class DivergingScale {
+/// The colours of a legend (colour_legend.hpp): Sequential from its lower to
+/// its upper limit when fitted, CoolWarm from -limit through 0 to +limit when
+/// symmetric; values beyond the limits at the ends, NaN as kMissingColour.
+class ColourScale {
 public:
-    explicit DivergingScale(double limit);
+    explicit ColourScale(const ColourLegend& legend);
     Rgb operator()(float value) const;
-    double limit() const { return limit_; }
+    double lower() const { return lower_; }
+    double upper() const { return upper_; }
 
 private:
     static constexpr int kLevels = 1024;
-    double limit_;
+    double lower_;
+    double upper_;
     std::vector<Rgb> table_;
 };
-
-/// The colour bar's limit and tick step for a largest |N|: the step is the
-/// first of 1, 2, 5 x 10^k that is at least a quarter of `largest`, the limit
-/// the first whole number of steps at or above it (0 gives 1 m and 0.5 m).
-struct ScaleTicks {
-    double limit = 1.0;
-    double step = 0.5;
-};
-ScaleTicks NiceTicks(double largest);
 
 /// Where the parts of a rendered map lie, in pixels of the picture.
 struct MapLayout {
@@ -122,7 +148,7 @@ struct MapLayout {
     int textScale = 1;  ///< pixels per dot of the built-in font
     int mapX = 0;       ///< the map's top left corner; its size is the accumulator's
     int mapY = 0;
-    int barX = 0;  ///< the colour bar: -limit at its left edge, +limit at its right
+    int barX = 0;  ///< the colour bar: its lower limit at its left edge, its upper at its right
     int barY = 0;
     int barWidth = 0;
     int barHeight = 0;
@@ -137,11 +163,34 @@ struct MapPicture {
     RgbImage image;
 };
 
+/// How a map is drawn besides its values.
+struct MapStyle {
+    ColourFit fit = ColourFit::Fitted;
+    /// Drawn over the map in kCoastColour when given, in the map's frame.
+    const std::vector<Coastline>* coastlines = nullptr;
+};
+
 /// The map of `map` on white: `title` above (in the built-in font, bitmap_font.hpp),
 /// the map with a faint graticule (the step of GraticuleStep; none when its lines
-/// would lie closer than 8 pixels), the colour bar below with its ticks
-/// labelled in metres (NiceTicks).
-MapPicture RenderColourMap(const MapAccumulator& map, const std::string& title);
+/// would lie closer than 8 pixels) and the coastlines, the colour bar below with
+/// its ticks labelled in metres (FitColourLegend over the map's range).
+MapPicture RenderColourMap(const MapAccumulator& map, const std::string& title,
+                           const MapStyle& style = {});
+
+/// The map of the values of `points` over their box, `longSide` pixels on its
+/// long side, each point a square dot in its colour (later points over
+/// earlier ones) on white, laid out as RenderColourMap lays out a lattice.
+MapPicture RenderPointMap(const PointMap& points, int longSide, const std::string& title,
+                          const MapStyle& style = {});
+
+/// The long side of a point map's picture in pixels.
+inline constexpr int kPointMapLongSide = 1600;
+
+/// The frame of a point map of `longSide` pixels on its long side over `box`.
+MapFrame PointMapFrame(const GeoBox& box, int longSide);
+
+/// The colour legend of a point map: FitColourLegend over the points' values.
+ColourLegend PointMapLegend(const PointMap& points, ColourFit fit);
 
 /// Degrees between graticule lines over a lattice spanning `span` degrees on
 /// its long side: the first of 1, 2, 5 x 10^k, 15, 30, 45, 90 giving at most
@@ -152,13 +201,18 @@ double GraticuleStep(double span);
 /// or a write did (the output keeps the error).
 bool WritePng(const MapPicture& picture, TextOutput& output);
 
+/// Writes `picture` as a PNG file at `path`, replacing any file there once it
+/// is whole (replacing_output.hpp); "" when written, else what went wrong
+/// (OutputOpenMessage, OutputWriteFailure).
+std::string WritePngFile(const MapPicture& picture, const std::string& path);
+
 /// The raster of the png format: gathers the lattice, then at a whole run's
-/// Finish renders it under `title` and writes the PNG to `output`. A run that
-/// stopped early writes nothing.
+/// Finish renders it under `title` in `style` and writes the PNG to `output`.
+/// A run that stopped early writes nothing.
 class ColourMapFile final : public LatticeRaster {
 public:
-    ColourMapFile(TextOutput& output, std::string title, int longSide)
-        : output_(output), title_(std::move(title)), map_(longSide) {}
+    ColourMapFile(TextOutput& output, std::string title, int longSide, const MapStyle& style = {})
+        : output_(output), title_(std::move(title)), map_(longSide), style_(style) {}
 
     bool Begin(const LatticeShape& shape) override { return map_.Begin(shape); }
     bool Row(std::uint64_t row, std::span<const float> values) override {
@@ -171,6 +225,7 @@ private:
     TextOutput& output_;
     std::string title_;
     MapAccumulator map_;
+    MapStyle style_;
     int error_ = 0;
 };
 

@@ -49,8 +49,8 @@ const LatticeFormatInfo kGtxFormat = {.format = LatticeFormat::Gtx,
                                       .header = GtxHeader,
                                       .nodes = &kGtxNodes,
                                       .raster = nullptr,
-                                      .pickerPlace = 0,
-                                      .pickerItem = nullptr,
-                                      .saveFilter = nullptr};
+                                      .pickerPlace = 6,
+                                      .pickerItem = "GTX",
+                                      .saveFilter = "GTX vertical grid (*.gtx)"};
 
 }  // namespace egm2008

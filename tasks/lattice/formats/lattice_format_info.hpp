@@ -20,11 +20,14 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace egm2008 {
 
 class LatticeRaster;
 class TextOutput;
+struct Coastline;
+enum class ColourFit;
 
 enum class LatticeFormat { Xyz, Csv, Asc, Gtx, Geotiff, Png };
 
@@ -70,6 +73,9 @@ struct LatticeDescription {
     std::string software;     ///< "egm2008 <version>"
     std::string title;        ///< a picture's title
     int pictureWidth = 0;     ///< a picture's long side in pixels; 0: as the lattice asks
+    ColourFit colourFit{};    ///< a picture's colours (colour_legend.hpp); fitted unless told
+    /// A picture's coastlines in the lattice's frame (coastlines.hpp); nullptr: none.
+    const std::vector<Coastline>* coastlines = nullptr;
 };
 
 /// How the walk writes each node of a format it writes itself (grid_lattice.cpp),
@@ -122,7 +128,7 @@ struct LatticeFormatInfo {
     /// The raster that writes the file from the lattice's rows; nullptr when the walk writes it.
     LatticeRasterMaker raster;
     /// The window's format picker: its place (1 first; 0: not offered), its item
-    /// and the save dialog's filter ("": the dialog as it always was).
+    /// and the save dialog's filter.
     int pickerPlace;
     const char* pickerItem;
     const char* saveFilter;

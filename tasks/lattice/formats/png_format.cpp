@@ -1,5 +1,5 @@
-// png: a colour map of the lattice with its colour bar (colour_map.hpp), for
-// any image viewer. The walk hands it whole rows held as floats, so a row
+// png: a colour map of the lattice with its colour bar and coastlines
+// (colour_map.hpp), for any image viewer. The walk hands it whole rows held as floats, so a row
 // has at most kMapColumnLimit values; a picture is opened from a file.
 #include <memory>
 
@@ -12,7 +12,8 @@ namespace {
 
 std::unique_ptr<LatticeRaster> MakePng(TextOutput& output, const LatticeDescription& run) {
     return std::make_unique<ColourMapFile>(output, run.title,
-                                           run.pictureWidth > 0 ? run.pictureWidth : kMapLongSide);
+                                           run.pictureWidth > 0 ? run.pictureWidth : kMapLongSide,
+                                           MapStyle{run.colourFit, run.coastlines});
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ const LatticeFormatInfo kXyzFormat = {.format = LatticeFormat::Xyz,
                                       .raster = nullptr,
                                       .pickerPlace = 1,
                                       .pickerItem = "Text",
-                                      .saveFilter = ""};
+                                      .saveFilter = "Text (*.txt *.xyz)"};
 
 const LatticeFormatInfo kCsvFormat = {.format = LatticeFormat::Csv,
                                       .name = "csv",
@@ -54,8 +54,8 @@ const LatticeFormatInfo kCsvFormat = {.format = LatticeFormat::Csv,
                                       .header = CsvHeader,
                                       .nodes = &kCsvNodes,
                                       .raster = nullptr,
-                                      .pickerPlace = 0,
-                                      .pickerItem = nullptr,
-                                      .saveFilter = nullptr};
+                                      .pickerPlace = 5,
+                                      .pickerItem = "CSV",
+                                      .saveFilter = "CSV (*.csv)"};
 
 }  // namespace egm2008
