@@ -43,9 +43,17 @@ CLI::Option* AddMethodOption(CLI::App& command, std::string& method, const char*
 }
 
 CLI::Option* GridOptions::Add(CLI::App& command) {
+    modelOption = command
+                      .add_option("--model", model,
+                                  "the geoid model: egm2008 (default), egm96 (15' grid) or egm84 "
+                                  "(30' grid), from the grid folders unless --grid names the file")
+                      ->check(CLI::IsMember({"egm2008", "egm96", "egm84"}))
+                      ->type_name("MODEL")
+                      ->group("Grid");
     pathOption = command
                      .add_option("--grid", path,
-                                 "EGM2008 grid file, or a grid name: 10, 2.5 or 1, "
+                                 "grid file (EGM2008's, egm96.grd or wwgrid.bin: the model is "
+                                 "told by the file), or an EGM2008 grid name: 10, 2.5 or 1, "
                                  "optionally -le or -be (default: the internal 10' "
                                  "database)")
                      ->type_name("FILE|NAME")
@@ -65,6 +73,7 @@ CLI::Option* GridOptions::Add(CLI::App& command) {
 
 GridRequest GridOptions::Request() const {
     GridRequest request;
+    if (modelOption->count() > 0) request.model = ModelOfKey(model);
     if (pathOption->count() > 0) request.path = path;
     if (!size.empty()) request.size = ValueOf(kSizes, size);
     if (big) request.bigEndian = true;

@@ -67,13 +67,16 @@ CLI::Option* AddMethodOption(CLI::App& command, std::string& method, const char*
 
 /// --grid and its overrides, as every subcommand takes them.
 struct GridOptions {
+    std::string model;
+    CLI::Option* modelOption = nullptr;
     std::string path;
     std::string size;
     bool big = false;
     bool little = false;
     CLI::Option* pathOption = nullptr;
 
-    /// Declares the options in the help's "Grid" group; returns --grid.
+    /// Declares the options (--model, --grid and its overrides) in the help's "Grid" group;
+    /// returns --grid.
     CLI::Option* Add(CLI::App& command);
     /// What the options asked for.
     GridRequest Request() const;

@@ -67,7 +67,11 @@ std::string GridsInstalledText(const std::string& folder, std::size_t made, std:
                        "EGM2008_GRID_PATH.\n");
 }
 
-std::string NotAsNamedNote(const char* sizeName, bool bigEndian) {
+std::string NotAsNamedNote(const char* sizeName, bool bigEndian, const char* model) {
+    if (model) {
+        return std::string(" (not the ") + model + " " + sizeName +
+               " grid its name promises; --model passes it over)";
+    }
     return std::string(" (not the ") + sizeName + (bigEndian ? " big-endian" : " little-endian") +
            " grid its name promises; grid names pass it over)";
 }

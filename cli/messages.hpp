@@ -67,7 +67,8 @@ std::string NoGridsFoundText(const std::vector<std::string>& folders);
 std::string GridsInstalledText(const std::string& folder, std::size_t made, std::size_t kept,
                                bool searched = true);
 /// The note `egm2008 grids` puts after a file that is not the grid its name promises.
-std::string NotAsNamedNote(const char* sizeName, bool bigEndian);
+/// (`model`: an older model's name, whose grid its file name promises).
+std::string NotAsNamedNote(const char* sizeName, bool bigEndian, const char* model = nullptr);
 /// `egm2008 grids install` without --system where the user has no grid folder.
 inline constexpr const char* kNoUserGridFolderMessage =
     "grids install: HOME is not set, so there is no ~/.local/share/egm2008 to install into; "

@@ -61,6 +61,13 @@ float DecodeFloat32(const unsigned char bytes[4], bool bigEndian) {
     return std::bit_cast<float>(DecodeWord32(bytes, bigEndian));
 }
 
+float DecodeNode(const unsigned char* bytes, const GeoidGrid& grid) {
+    if (NodeBytes(grid) == 4) return DecodeFloat32(bytes, grid.bigEndian);
+    std::uint64_t word = 0;
+    for (int k = 0; k < 8; ++k) word = (word << 8) | bytes[k];  // big-endian
+    return static_cast<float>(std::bit_cast<double>(word));
+}
+
 namespace {
 // A count of rows or columns the engine can address with 32-bit indices.
 bool SaneCount(double q) { return q >= 0.0 && q < 1e9; }
@@ -74,6 +81,28 @@ std::int64_t StoredColumns(const GeoidGrid& grid) {
 std::int64_t StoredRows(const GeoidGrid& grid) {
     const double q = (grid.latMax - grid.latMin) / grid.latSpacing + 0.5;
     return SaneCount(q) ? static_cast<std::int64_t>(q) + 1 : 0;
+}
+
+std::uint64_t GridFileBytes(const GeoidGrid& grid) {
+    const std::int64_t columns = StoredColumns(grid);
+    const std::int64_t rows = StoredRows(grid);
+    if (columns <= 0 || rows <= 0) return 0;
+    if (grid.model == GeoidModel::Egm2008) return static_cast<std::uint64_t>((columns + 2) * 4 * rows);
+    const ModelFile& file = *ModelFileOf(grid.model);
+    return static_cast<std::uint64_t>(file.headerBytes + (columns + 1) * rows * file.valueBytes);
+}
+
+GeoidGrid GridOfModel(const std::string& path, GeoidModel model) {
+    GeoidGrid grid;
+    grid.path = path;
+    grid.model = model;
+    if (const ModelFile* file = ModelFileOf(model)) {
+        grid.latSpacing = file->spacing;
+        grid.lonSpacing = file->spacing;
+        grid.bigEndian = true;
+        grid.lastColumn = file->values - 2;
+    }
+    return grid;
 }
 
 }  // namespace egm2008::engine

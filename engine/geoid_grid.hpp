@@ -4,7 +4,9 @@
 // (row 0) to 90 S: a 4-byte record marker, C IEEE-754 binary32 undulations
 // in metres from longitude 0 eastwards, and the marker again. Longitude 360
 // is not stored; it is column 0. Node (r, c) lies at byte ((C+2)*r + c)*4 + 4.
-// Values are little-endian unless `bigEndian` is set.
+// Values are little-endian unless `bigEndian` is set. A descriptor whose
+// `model` is EGM96 or EGM84 describes that model's file instead
+// (geoid_model.hpp); the queries read it through the same node addressing.
 //
 // Angles are decimal degrees (double), spacings degrees, undulations metres
 // (float). The query routines take longitudes in 0..360; callers shift
@@ -16,6 +18,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/geoid_model.hpp"
 #include "engine/messages.hpp"
 #include "engine/notifier.hpp"
 
@@ -67,8 +70,9 @@ struct GeoidGrid {
     double latSpacing = kSpacing10x10;
     double lonSpacing = kSpacing10x10;
     bool bigEndian = false;
-    GridSize gridSize = GridSize::Grid10x10;
+    GridSize gridSize = GridSize::Grid10x10;  ///< an EGM2008 grid's; left at 10' for the others
     std::int32_t lastColumn = 2159;
+    GeoidModel model = GeoidModel::Egm2008;
 };
 
 /// The four nodes around a query point: rows i (north) and i+1, columns j and east.
@@ -113,5 +117,29 @@ std::int64_t StoredRows(const GeoidGrid& grid);
 inline std::int64_t NodeOffset(std::int64_t columns, std::int64_t r, std::int64_t c) {
     return ((columns + 2) * r + c) * 4 + 4;
 }
+
+/// Byte offset of node (r, c) in `grid`'s file, whose rows hold `columns` values before 360:
+/// NGA's records for EGM2008, the older models' plain rows (360 stored too) after their header.
+inline std::int64_t NodeOffset(const GeoidGrid& grid, std::int64_t columns, std::int64_t r,
+                               std::int64_t c) {
+    if (grid.model == GeoidModel::Egm2008) return NodeOffset(columns, r, c);
+    const ModelFile& file = *ModelFileOf(grid.model);
+    return file.headerBytes + ((columns + 1) * r + c) * file.valueBytes;
+}
+
+/// Bytes of one node in `grid`'s file: 4, or 8 for EGM84's binary64.
+inline std::int64_t NodeBytes(const GeoidGrid& grid) {
+    return grid.model == GeoidModel::Egm2008 ? 4 : ModelFileOf(grid.model)->valueBytes;
+}
+
+/// The node whose bytes (NodeBytes of them) lie at `bytes`, as the queries take it: a
+/// binary64 rounded to the nearest binary32.
+float DecodeNode(const unsigned char* bytes, const GeoidGrid& grid);
+
+/// Length in bytes of the file `grid` describes; 0 when its bounds and spacings are not sane.
+std::uint64_t GridFileBytes(const GeoidGrid& grid);
+
+/// The descriptor of an older model's file at `path`.
+GeoidGrid GridOfModel(const std::string& path, GeoidModel model);
 
 }  // namespace egm2008::engine

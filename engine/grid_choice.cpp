@@ -98,6 +98,13 @@ const char* SizeName(GridSize size) {
     return "?";
 }
 
+std::string GridTitle(const GeoidGrid& grid) {
+    if (const ModelFile* file = ModelFileOf(grid.model)) {
+        return std::string(ModelName(grid.model)) + " " + file->spacingName;
+    }
+    return std::string("EGM2008 ") + SizeName(grid.gridSize);
+}
+
 std::optional<GridName> ParseGridName(std::string_view text) {
     GridName name;
     if (text.ends_with("-le") || text.ends_with("-be")) {
@@ -178,6 +185,24 @@ NamedGridLookup FindNamedGrid(const GridName& name, const std::vector<std::strin
     return lookup;
 }
 
+NamedGridLookup FindModelGrid(GeoidModel model, const std::vector<std::string>& folders) {
+    NamedGridLookup lookup;
+    const ModelFile* file = ModelFileOf(model);
+    if (file == nullptr) return lookup;
+    for (const std::string& folder : folders) {
+        const std::string path = folder + "/" + file->fileName;
+        if (!IsRegularFile(path)) continue;
+        GridProbe probe;
+        const bool probed = ProbeGridFile(path, probe);
+        if (probed && probe.model == model) {
+            lookup.path = path;
+            return lookup;
+        }
+        lookup.passedOver.push_back(ModelPassedOverMessage(path, model, probed ? &probe : nullptr));
+    }
+    return lookup;
+}
+
 std::string InternalDatabasePath() {
     if (Exists(kInternalGridName)) return kInternalGridName;
     // An installation moved as a whole keeps the database beside the program, in ../share/egm2008.
@@ -199,7 +224,50 @@ bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, std::string& reason
     return chosen;
 }
 
+namespace {
+
+// The choice of an older model's file: by the request's path, else found in the grid folders.
+bool ChooseModelGrid(const GridRequest& request, GeoidModel model, GeoidGrid& grid,
+                     GridChoiceNotes& notes) {
+    if (request.size || request.bigEndian || (request.path && ParseGridName(*request.path) &&
+                                              !Exists(*request.path))) {
+        notes.reason = ModelTakesNoSizeMessage(model);
+        return false;
+    }
+    std::string path;
+    if (request.path) {
+        path = *request.path;
+    } else {
+        const std::vector<std::string> folders = GridSearchFolders();
+        NamedGridLookup found = FindModelGrid(model, folders);
+        notes.passedOver = std::move(found.passedOver);
+        if (!found.path) {
+            notes.reason = ModelGridNotFoundMessage(model, folders);
+            return false;
+        }
+        path = *found.path;
+    }
+    GridProbe probe;
+    if (!Probe(path, probe, notes)) return false;
+    if (probe.model != model) {
+        if (probe.model || probe.size) {
+            notes.reason =
+                ModelMismatchMessage(path, probe.model.value_or(GeoidModel::Egm2008), model);
+        } else {
+            notes.reason = GridMismatchMessage(GridOfModel(path, model));
+        }
+        return false;
+    }
+    grid = GridOfModel(path, model);
+    return true;
+}
+
+}  // namespace
+
 bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, GridChoiceNotes& notes) {
+    if (request.model && *request.model != GeoidModel::Egm2008) {
+        return ChooseModelGrid(request, *request.model, grid, notes);
+    }
     GridRequest wanted = request;
     if (!wanted.path) {
         // The desktop program takes the internal database as 10' little-endian.
@@ -216,6 +284,15 @@ bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, GridChoiceNotes& no
             notes.reason = NoInternalDatabaseMessage(kInternalGridName, EGM2008_INSTALLED_DATA_DIR);
         }
         return false;
+    }
+    if (probe.model) {
+        // A path to an older model's file is that model's grid, unless EGM2008 was asked for.
+        if (request.model) {
+            notes.reason = ModelMismatchMessage(path, *probe.model, GeoidModel::Egm2008);
+            return false;
+        }
+        return ChooseModelGrid(GridRequest{probe.model, path, request.size, request.bigEndian},
+                               *probe.model, grid, notes);
     }
     if (!Fits(path, probe, wanted, notes.reason)) return false;
     grid = GridOfKind(path, *probe.size, *probe.bigEndian);

@@ -13,6 +13,10 @@
 // record marker are not those of that name's grid is passed over, with a
 // message naming it, and the search goes on.
 //
+// A model other than EGM2008 has one file (geoid_model.hpp), found by its
+// file name in the grid folders, or given by its path; a path's file is
+// recognised as whichever model's it is unless a model was asked for.
+//
 // Without a grid named, the run uses the internal database: the 10'
 // little-endian file in the working directory, as the desktop program does,
 // else the one installed with the program (beside it in ../share/egm2008, or
@@ -31,13 +35,19 @@ namespace egm2008::engine {
 
 /// What the caller says about the grid.
 struct GridRequest {
+    /// The model the grid must be of; none: EGM2008 unless a path's file is another model's.
+    std::optional<GeoidModel> model;
     std::optional<std::string> path;  ///< a path or a grid name; none: the internal database
+                                      ///< (for an older model: its file in the grid folders)
     std::optional<GridSize> size;     ///< the size the file must have
     std::optional<bool> bigEndian;    ///< the byte order the file must have
 };
 
 /// "10'", "2.5'" or "1'".
 const char* SizeName(GridSize size);
+
+/// What a descriptor's grid is called in outputs: "EGM2008 2.5'", "EGM96 15'", "EGM84 30'".
+std::string GridTitle(const GeoidGrid& grid);
 
 /// A grid name taken apart: its size, and its byte order when it names one.
 struct GridName {
@@ -80,6 +90,10 @@ struct NamedGridLookup {
 /// and first record marker are those of the name's size and byte order; the other files of
 /// those names met on the way (another grid, no grid, unreadable) in `passedOver`.
 NamedGridLookup FindNamedGrid(const GridName& name, const std::vector<std::string>& folders);
+
+/// An older model's file in the first of `folders` that holds it whole (its length, and for
+/// EGM96 its header); the other files of its name met on the way in `passedOver`.
+NamedGridLookup FindModelGrid(GeoidModel model, const std::vector<std::string>& folders);
 
 /// The internal database: the working directory's file if there is one, else the installed one.
 std::string InternalDatabasePath();

@@ -6,6 +6,7 @@
 
 #include "engine/file_access.hpp"
 #include "engine/messages.hpp"
+#include "engine/node_reader.hpp"
 
 namespace egm2008::engine {
 
@@ -29,7 +30,14 @@ bool ProbeGridFile(const std::string& path, GridProbe& probe) {
         probe.littleMarker = DecodeWord32(bytes, false);
         probe.bigMarker = DecodeWord32(bytes, true);
     }
+    if (Egm96HeaderAt(fd)) probe.beginsAs = GeoidModel::Egm96;
     ::close(fd);
+
+    for (const ModelFile& file : kModelFiles) {
+        const bool begins = file.headerBytes == 0 || probe.beginsAs == file.model;
+        if (begins && probe.length == ModelFileLength(file)) probe.model = file.model;
+    }
+    if (probe.model) return true;
 
     for (GridSize size : kGridSizes) {
         if (probe.length == GridFileLength(size)) probe.size = size;
@@ -61,6 +69,18 @@ bool MarkerKind(const GridProbe& probe, GridSize& size, bool& bigEndian) {
 
 GridVerdict JudgeGridProbe(const GridProbe& probe) {
     GridVerdict verdict;
+    if (probe.model) {
+        verdict.model = *probe.model;
+        return verdict;
+    }
+    if (probe.beginsAs) {
+        const ModelFile& file = *ModelFileOf(*probe.beginsAs);
+        const std::uint64_t whole = ModelFileLength(file);
+        verdict.model = file.model;
+        verdict.problem = probe.length < whole ? GridTruncatedNote(probe.length, whole)
+                                               : ModelTooLongNote(probe.length, file);
+        return verdict;
+    }
     // A grid's exact length is the stronger witness: a marker of another size is damage.
     if (probe.size) {
         verdict.size = probe.size;

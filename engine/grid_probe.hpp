@@ -7,6 +7,9 @@
 // it (ScanGrid). JudgeGridFile turns what the probe saw into the kind of grid
 // the file is and, in a few words, what is wrong with it, for a window that
 // sets its size and byte-order controls from the file a user chooses.
+//
+// The older models' files (geoid_model.hpp) are told the same way: by their
+// length, and the EGM96 file by its header too.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +37,12 @@ struct GridProbe {
     std::uint32_t littleMarker = 0;  ///< the first 4 bytes read little-endian; 0 when shorter
     std::uint32_t bigMarker = 0;     ///< the same bytes read big-endian
     std::optional<bool> bigEndian;   ///< the byte order in which that marker fits `size`
+    /// The older model whose file begins as this one does (EGM96: its header), whatever
+    /// the length; none for a file that begins otherwise and for EGM84, whose file has no
+    /// header and is told by its length alone.
+    std::optional<GeoidModel> beginsAs;
+    /// The older model whose file this is: its length, and for EGM96 its header.
+    std::optional<GeoidModel> model;
 };
 
 /// Probes the grid file `path` (opened by OpenRegularFile); false with errno set when
@@ -42,7 +51,8 @@ bool ProbeGridFile(const std::string& path, GridProbe& probe);
 
 /// What a file is as a grid file, as far as its length and first record marker tell.
 struct GridVerdict {
-    std::optional<GridSize> size;   ///< the grid the file is, or was made as
+    GeoidModel model = GeoidModel::Egm2008;  ///< the model the file is of, or was made as
+    std::optional<GridSize> size;   ///< the EGM2008 grid the file is, or was made as
     std::optional<bool> bigEndian;  ///< its byte order, when its first marker tells it
     std::string problem;            ///< "" for a file of a grid's length and first marker
 };
@@ -51,7 +61,9 @@ struct GridVerdict {
 /// marker the byte order ("" problem) or, fitting neither order, damage ("damaged: ...").
 /// A file of any other length whose first marker is a grid's row length in one byte order
 /// is that grid cut short or grown ("truncated: 5.0 of 9.3 MB", "too long: 9.5 MB, a
-/// 10' x 10' grid has 9.3 MB"); any other file is "empty" or "no EGM2008 grid file: <n> bytes".
+/// 10' x 10' grid has 9.3 MB"); so is a file that begins with the EGM96 header. The older
+/// models' files are that model with no problem; any other file is "empty" or "no EGM2008
+/// grid file: <n> bytes".
 GridVerdict JudgeGridProbe(const GridProbe& probe);
 
 /// The verdict on the file at `path`; one that cannot be probed has no kind and the

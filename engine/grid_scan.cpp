@@ -43,12 +43,13 @@ void CheckMarkers(const unsigned char* record, std::int64_t recordBytes, std::in
     }
 }
 
-// Takes the values of the record of row `r` into the range and counts.
-void TakeValues(const unsigned char* record, std::int64_t r, const GeoidGrid& grid,
+// Takes the values of row `r`, whose first node lies at `values`, into the range and counts.
+void TakeValues(const unsigned char* values, std::int64_t r, const GeoidGrid& grid,
                 GridReport& report) {
     const double latitude = grid.latMax - static_cast<double>(r) * grid.latSpacing;
+    const std::int64_t step = NodeBytes(grid);
     for (std::int64_t c = 0; c < report.columns; ++c) {
-        const float value = DecodeFloat32(record + 4 + 4 * c, grid.bigEndian);
+        const float value = DecodeNode(values + step * c, grid);
         if (!(std::fabs(value) <= 1000.0f)) {
             ++report.implausible;
             continue;
@@ -71,8 +72,12 @@ bool ScanGrid(const GeoidGrid& grid, GridReport& report, const RowProgress& rowD
     report = GridReport{};
     report.columns = StoredColumns(grid);
     report.rows = StoredRows(grid);
-    const std::int64_t recordBytes = (report.columns + 2) * 4;
-    const auto size = static_cast<std::uint64_t>(recordBytes * report.rows);
+    const bool records = grid.model == GeoidModel::Egm2008;
+    const std::uint64_t size = GridFileBytes(grid);
+    // A row from its first byte (an EGM2008 record's marker) to the next row's.
+    const std::int64_t recordBytes =
+        records ? (report.columns + 2) * 4 : NodeOffset(grid, report.columns, 1, 0) -
+                                                 NodeOffset(grid, report.columns, 0, 0);
 
     ReadOnlyMapping file;
     if (report.columns <= 0 || report.rows <= 0) {
@@ -82,11 +87,13 @@ bool ScanGrid(const GeoidGrid& grid, GridReport& report, const RowProgress& rowD
     if (!MapWholeGrid(grid, size, file)) return false;
 
     Sha256 hash;
+    const std::int64_t start = records ? 0 : NodeOffset(grid, report.columns, 0, 0);
+    hash.Update(file.data(), static_cast<std::size_t>(start));  // the older models' header
     for (std::int64_t r = 0; r < report.rows; ++r) {
-        const unsigned char* record = file.data() + r * recordBytes;
+        const unsigned char* record = file.data() + start + r * recordBytes;
         hash.Update(record, static_cast<std::size_t>(recordBytes));
-        CheckMarkers(record, recordBytes, r, grid, report);
-        TakeValues(record, r, grid, report);
+        if (records) CheckMarkers(record, recordBytes, r, grid, report);
+        TakeValues(record + (records ? 4 : 0), r, grid, report);
         if (rowDone) rowDone(r + 1, report.rows);
     }
     report.sha256 = Sha256::Hex(hash.Finish());

@@ -1,5 +1,5 @@
 // A full look at a grid file: every record marker (the byte length of a row's
-// values, before and after the row), the range of the values with where the
+// values, before and after the row; the older models' files have none), the range of the values with where the
 // extremes lie, and the file's SHA-256, which names the known grids
 // (known_grids.hpp). The file is mapped read-only and read once from
 // start to end. Values with |N| > 1000 m or not a number, which the queries
@@ -23,7 +23,7 @@ struct GridExtreme {
 
 struct GridReport {
     std::int64_t rows = 0;
-    std::int64_t columns = 0;
+    std::int64_t columns = 0;  ///< the values a row holds before 360
     std::int64_t markers = 0;  ///< two a row
     std::int64_t badMarkers = 0;
     std::int64_t firstBadRow = -1;  ///< row of the first wrong marker, -1 when none

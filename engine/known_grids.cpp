@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/file_access.hpp"
+#include "engine/grid_choice.hpp"
 #include "engine/sha256.hpp"
 
 namespace egm2008::engine {
@@ -20,9 +21,24 @@ const KnownGrid* KnownGridWithDigest(std::string_view sha256) {
 
 const char* KnownDigestOf(GridSize size, bool bigEndian) {
     for (const KnownGrid& grid : kKnownGrids) {
-        if (grid.size == size && grid.bigEndian == bigEndian) return grid.sha256;
+        if (grid.model == GeoidModel::Egm2008 && grid.size == size && grid.bigEndian == bigEndian) {
+            return grid.sha256;
+        }
     }
     return nullptr;
+}
+
+const char* KnownDigestOf(GeoidModel model) {
+    if (model == GeoidModel::Egm2008) return nullptr;
+    for (const KnownGrid& grid : kKnownGrids) {
+        if (grid.model == model) return grid.sha256;
+    }
+    return nullptr;
+}
+
+std::string KnownGridFileName(const KnownGrid& grid) {
+    if (const ModelFile* file = ModelFileOf(grid.model)) return file->fileName;
+    return GridFileName(grid.size, grid.bigEndian);
 }
 
 bool FileSha256(const std::string& path, std::string& sha256) {

@@ -36,7 +36,13 @@ QueryStatus MappedGrid::Open(const GeoidGrid&) { return status_; }
 
 float MappedGrid::ReadNode(const GeoidGrid& grid, std::int64_t columns, std::int32_t r,
                            std::int32_t c) {
-    const std::int64_t offset = NodeOffset(columns, r, c);
+    const std::int64_t offset = NodeOffset(grid, columns, r, c);
+    if (grid.model != GeoidModel::Egm2008) {
+        if (offset < 0 || static_cast<std::uint64_t>(offset + NodeBytes(grid)) > mapping_.size()) {
+            return 0.0f;
+        }
+        return DecodeNode(mapping_.data() + offset, grid);
+    }
     if (offset < 0 || static_cast<std::uint64_t>(offset) + 4 > mapping_.size()) return 0.0f;
     return DecodeFloat32(mapping_.data() + offset, grid.bigEndian);
 }
@@ -56,8 +62,8 @@ void MappedGrid::Prefetch(const GeoidGrid& grid, InterpolationMethod method, dou
     // and one column further on either side.
     const bool window = method == InterpolationMethod::BiQuadratic;
     for (std::int64_t r = window ? i - 1 : i; r <= i + (window ? 2 : 1); ++r) {
-        const std::int64_t west = NodeOffset(columns, r, window ? j - 1 : j);
-        const std::int64_t east = west + (window ? 12 : 4);
+        const std::int64_t west = NodeOffset(grid, columns, r, window ? j - 1 : j);
+        const std::int64_t east = NodeOffset(grid, columns, r, j + (window ? 2 : 1));
         if (west < 0 || static_cast<std::uint64_t>(east) + 4 > mapping_.size()) continue;
         __builtin_prefetch(data + west);
         __builtin_prefetch(data + east);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "engine/geoid_grid.hpp"
+#include "engine/grid_choice.hpp"
 #include "engine/grid_probe.hpp"
 
 namespace egm2008::engine {
@@ -38,13 +39,26 @@ const char* OrderText(bool bigEndian) { return bigEndian ? "big-endian" : "littl
 
 std::string GridMismatchMessage(const GeoidGrid& grid) {
     std::string text =
-        "\nGeoidfile \"" + grid.path + "\" does not match the chosen grid size and byte order!\n";
+        grid.model == GeoidModel::Egm2008
+            ? "\nGeoidfile \"" + grid.path +
+                  "\" does not match the chosen grid size and byte order!\n"
+            : "\nGeoidfile \"" + grid.path + "\" is not an intact " + GridTitle(grid) + " grid!\n";
     GridProbe probe;
     if (ProbeGridFile(grid.path, probe)) text += GridFindingText(probe, grid) + "\n";
     return text;
 }
 
 std::string GridFindingText(const GridProbe& probe, const GeoidGrid& chosen) {
+    if (probe.model) {
+        if (*probe.model == chosen.model) {
+            return "The file has the length of that grid but is damaged inside.";
+        }
+        return std::string("The file is the ") + ModelName(*probe.model) + " grid.";
+    }
+    if (probe.beginsAs) {
+        return std::string("The file begins as the ") + ModelName(*probe.beginsAs) +
+               " grid but has another length.";
+    }
     if (!probe.size) return "The file is no grid of the three sizes in either byte order.";
     const std::string size = SizeText(*probe.size);
     if (!probe.bigEndian) {
@@ -96,6 +110,13 @@ std::string GridTooLongNote(std::uint64_t length, GridSize size) {
     const auto [shown, whole] = Lengths(length, GridFileLength(size), unit);
     return "too long: " + shown + " " + unit + ", a " + SizeText(size) + " grid has " + whole +
            " " + unit;
+}
+
+std::string ModelTooLongNote(std::uint64_t length, const ModelFile& file) {
+    std::string unit;
+    const auto [shown, whole] = Lengths(length, ModelFileLength(file), unit);
+    return "too long: " + shown + " " + unit + ", the " + ModelName(file.model) + " file has " +
+           whole + " " + unit;
 }
 
 std::string GridMarkerDamagedNote() {
@@ -164,6 +185,37 @@ std::string GridPassedOverMessage(const std::string& path, GridSize size, bool b
     named.bigEndian = bigEndian;
     return text + "its name is that of the " + SizeText(size) + " grid in " + OrderText(bigEndian) +
            " byte order. " + GridFindingText(*probe, named);
+}
+
+std::string ModelGridNotFoundMessage(GeoidModel model, const std::vector<std::string>& folders) {
+    std::string list;
+    for (const std::string& folder : folders) list += (list.empty() ? "" : ", ") + folder;
+    return std::string(ModelName(model)) + " grid not found: run `egm2008 grids install " +
+           ModelKey(model) + "` (" + Quoted(ModelFileOf(model)->fileName) + " is in none of " +
+           list + ").";
+}
+
+std::string ModelMismatchMessage(const std::string& path, GeoidModel fileModel,
+                                 GeoidModel wantedModel) {
+    const std::string what = fileModel == GeoidModel::Egm2008
+                                 ? std::string("an EGM2008 grid")
+                                 : std::string("the ") + ModelName(fileModel) + " grid";
+    return "Geoidfile " + Quoted(path) + " is " + what + ", not one of " + ModelName(wantedModel) +
+           ".";
+}
+
+std::string ModelTakesNoSizeMessage(GeoidModel model) {
+    return std::string(ModelName(model)) + " has one grid, " + ModelFileOf(model)->spacingName +
+           " big-endian: a grid size, byte order or grid name belongs to EGM2008's grids.";
+}
+
+std::string ModelPassedOverMessage(const std::string& path, GeoidModel model,
+                                   const GridProbe* probe) {
+    std::string text = "Geoidfile " + Quoted(path) + " is passed over: ";
+    if (!probe) return text + "it could not be opened.";
+    const GeoidGrid named = GridOfModel(path, model);
+    return text + "its name is that of the " + GridTitle(named) + " grid. " +
+           GridFindingText(*probe, named);
 }
 
 std::string GridNameNotFoundMessage(const std::string& name,

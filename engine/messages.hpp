@@ -23,9 +23,12 @@ std::string OpenFailureMessage(const std::string& path);
 
 struct GeoidGrid;
 struct GridProbe;
+struct ModelFile;
 enum class GridSize : std::int32_t;
+enum class GeoidModel : std::int32_t;
 
-/// "\nGeoidfile \"<path>\" does not match the chosen grid size and byte order!\n",
+/// "\nGeoidfile \"<path>\" does not match the chosen grid size and byte order!\n"
+/// ("... is not an intact EGM96 15' grid!" for an older model's descriptor),
 /// then on a line of its own what the file is (GridFindingText), when it can be
 /// probed. Reads the file's length and first record marker (ProbeGridFile).
 std::string GridMismatchMessage(const GeoidGrid& grid);
@@ -60,6 +63,17 @@ std::string NoInternalDatabaseMessage(const char* name, const char* installedFol
 /// passes over: what `probe` says it is instead, or (no probe) that it could not be opened.
 std::string GridPassedOverMessage(const std::string& path, GridSize size, bool bigEndian,
                                   const GridProbe* probe);
+/// An older model's file found in none of `folders`: "EGM96 grid not found: run `egm2008 grids
+/// install egm96` (\"egm96.grd\" is in none of <folders>)."
+std::string ModelGridNotFoundMessage(GeoidModel model, const std::vector<std::string>& folders);
+/// A file of one model where another was asked for.
+std::string ModelMismatchMessage(const std::string& path, GeoidModel fileModel,
+                                 GeoidModel wantedModel);
+/// A grid size, byte order or grid name (EGM2008's) given with an older model or its file.
+std::string ModelTakesNoSizeMessage(GeoidModel model);
+/// A file under an older model's file name that the search passes over, and why.
+std::string ModelPassedOverMessage(const std::string& path, GeoidModel model,
+                                   const GridProbe* probe);
 /// A grid name ("2.5", "10-be") found in none of `folders`.
 std::string GridNameNotFoundMessage(const std::string& name,
                                     const std::vector<std::string>& folders);
@@ -72,6 +86,8 @@ std::string GridTruncatedNote(std::uint64_t length, std::uint64_t wholeLength);
 std::string GridTooLongNote(std::uint64_t length, GridSize size);
 /// A file of a grid's length whose first record marker fits neither byte order.
 std::string GridMarkerDamagedNote();
+/// "too long: 4.3 MB, the EGM96 file has 4.2 MB"
+std::string ModelTooLongNote(std::uint64_t length, const ModelFile& file);
 /// "empty", or "no EGM2008 grid file: 1234 bytes".
 std::string NoGridFileNote(std::uint64_t length);
 /// "cannot be read: <strerror>"; "not a regular file" for EISDIR and EINVAL (OpenRegularFile).

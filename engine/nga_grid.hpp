@@ -20,6 +20,9 @@
 
 namespace egm2008::engine {
 
+/// The geotranz package's folder of geoid data, as its members are named.
+inline constexpr const char* kGeotranzDataFolder = "./usr/share/geotranz/data/";
+
 /// The grid's member in the geotranz package, and its length in bytes.
 inline constexpr const char* kNgaGridMember =
     "./usr/share/geotranz/data/Und_min2.5x2.5_egm2008_WGS84_TideFree_reformatted";

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iterator>
 
 #include "engine/file_access.hpp"
 
@@ -40,11 +41,46 @@ bool IsRecordMarker(const unsigned char bytes[4], const GeoidGrid& grid, std::in
 
 bool RowsSound(int fd, const GeoidGrid& grid, std::int64_t columns, std::int64_t first,
                std::int64_t last) {
-    if (!MarkersFit(fd, grid, columns, first, last)) return false;
+    // The older models' rows have no markers; their stretch is from a row's first node to
+    // the next row's.
+    std::int64_t from = NodeOffset(grid, columns, first, 0);
+    std::int64_t to = NodeOffset(grid, columns, last + 1, 0);
+    if (grid.model == GeoidModel::Egm2008) {
+        if (!MarkersFit(fd, grid, columns, first, last)) return false;
+        const std::int64_t record = (columns + 2) * 4;
+        from = first * record;
+        to = (last + 1) * record;
+    }
     // The end of the file counts as a hole, so a file without one answers its length.
-    const std::int64_t record = (columns + 2) * 4;
-    const off_t hole = ::lseek(fd, static_cast<off_t>(first * record), SEEK_HOLE);
-    return hole < 0 || hole >= static_cast<off_t>((last + 1) * record);
+    const off_t hole = ::lseek(fd, static_cast<off_t>(from), SEEK_HOLE);
+    return hole < 0 || hole >= static_cast<off_t>(to);
+}
+
+namespace {
+
+// True when what the file at `fd` begins with is what `grid`'s files begin with: the first
+// record marker of an EGM2008 grid, the header of the EGM96 file; EGM84's has none.
+bool BeginningFits(int fd, const GeoidGrid& grid, std::int64_t columns) {
+    switch (grid.model) {
+        case GeoidModel::Egm2008: {
+            unsigned char marker[4] = {0, 0, 0, 0};
+            return ReadAt(fd, marker, 4, 0) && IsRecordMarker(marker, grid, columns);
+        }
+        case GeoidModel::Egm96: return Egm96HeaderAt(fd);
+        case GeoidModel::Egm84: break;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Egm96HeaderAt(int fd) {
+    unsigned char header[sizeof kEgm96Header];
+    if (!ReadAt(fd, header, sizeof header, 0)) return false;
+    for (std::size_t k = 0; k < std::size(kEgm96Header); ++k) {
+        if (DecodeFloat32(header + 4 * k, true) != kEgm96Header[k]) return false;
+    }
+    return true;
 }
 
 QueryStatus OpenGridFile(const GeoidGrid& grid, Notifier& notifier, int& fd, std::uint64_t& size) {
@@ -61,13 +97,12 @@ QueryStatus OpenGridFile(const GeoidGrid& grid, Notifier& notifier, int& fd, std
     // A file of another grid size, truncated, or read in the wrong byte order would
     // otherwise give plausible-looking wrong undulations.
     const std::int64_t columns = StoredColumns(grid);
-    const std::int64_t rows = StoredRows(grid);
-    const auto expected = static_cast<std::uint64_t>((columns + 2) * 4 * rows);
-    bool fits = columns > 0 && rows > 0 && length == expected;
-    if (fits) {
-        unsigned char marker[4] = {0, 0, 0, 0};
-        fits = ReadAt(handle, marker, 4, 0) && IsRecordMarker(marker, grid, columns);
+    const std::uint64_t expected = GridFileBytes(grid);
+    bool fits = expected > 0 && length == expected;
+    if (const ModelFile* file = ModelFileOf(grid.model)) {
+        fits = fits && columns + 1 == file->values && StoredRows(grid) == file->rows;
     }
+    fits = fits && BeginningFits(handle, grid, columns);
     if (!fits) {
         ::close(handle);
         notifier.Notify(GridMismatchMessage(grid), NoticeIcon::Error);
@@ -86,10 +121,11 @@ QueryStatus GridFileReader::Open(const GeoidGrid& grid) {
 float GridFileReader::ReadNode(const GeoidGrid& grid, std::int64_t columns, std::int32_t r,
                                std::int32_t c) {
     // A read past the end delivers nothing and leaves the zeroed buffer: the node reads 0.0.
-    unsigned char buffer[4] = {0, 0, 0, 0};
-    const std::int64_t offset = NodeOffset(columns, r, c);
-    if (fd_ >= 0 && offset >= 0) static_cast<void>(ReadAt(fd_, buffer, 4, offset));
-    return DecodeFloat32(buffer, grid.bigEndian);
+    unsigned char buffer[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+    const std::int64_t offset = NodeOffset(grid, columns, r, c);
+    const auto bytes = static_cast<std::size_t>(NodeBytes(grid));
+    if (fd_ >= 0 && offset >= 0) static_cast<void>(ReadAt(fd_, buffer, bytes, offset));
+    return DecodeNode(buffer, grid);
 }
 
 void GridFileReader::Close() {
@@ -105,7 +141,9 @@ QueryStatus GridFileReader::CheckRows(const GeoidGrid& grid, std::int64_t column
     if (fd_ < 0 || columns <= 0) return QueryStatus::StatusError;
     // Rows past either end of the file are not checked; their nodes read as 0.0.
     const std::int64_t record = (columns + 2) * 4;
-    const std::int64_t rows = static_cast<std::int64_t>(size_) / record;
+    const std::int64_t rows = grid.model == GeoidModel::Egm2008
+                                  ? static_cast<std::int64_t>(size_) / record
+                                  : StoredRows(grid);
     const std::int64_t first = std::max<std::int64_t>(firstRow, 0);
     const std::int64_t last = std::min<std::int64_t>(lastRow, rows - 1);
     if (first > last) return QueryStatus::StatusOk;

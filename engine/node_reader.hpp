@@ -45,14 +45,17 @@ public:
 bool IsRecordMarker(const unsigned char bytes[4], const GeoidGrid& grid, std::int64_t columns);
 
 /// True when rows first..last of the grid file open as `fd` (rows of `columns` values,
-/// all within the file) have both record markers right and hold no hole, which would
-/// read as zeros. Reads the markers at the row boundaries, one positioned read each,
+/// all within the file) have both record markers right (an older model's rows have none)
+/// and hold no hole, which would read as zeros. Reads the markers at the row boundaries, one positioned read each,
 /// and asks the file system for a hole once; where it cannot tell, none is assumed.
 bool RowsSound(int fd, const GeoidGrid& grid, std::int64_t columns, std::int64_t first,
                std::int64_t last);
 
+/// True when the file open as `fd` begins with the EGM96 file's header (kEgm96Header).
+bool Egm96HeaderAt(int fd);
+
 /// Opens `grid.path` for reading only and checks that it is a regular file whose
-/// length and first record marker fit the grid's spacings and byte order. On
+/// length and first record marker (an older model's: length and header) fit the grid. On
 /// success returns StatusOk with `fd` open (the caller closes it) and `size` set;
 /// otherwise tells `notifier` why and returns StatusError with nothing open.
 QueryStatus OpenGridFile(const GeoidGrid& grid, Notifier& notifier, int& fd, std::uint64_t& size);

@@ -475,8 +475,18 @@ std::string FetchingPackageStep(const std::string& cache) {
     return "fetching Debian's geotranz package into " + cache;
 }
 
-std::string ExtractingGridStep(const std::string& packageName) {
-    return "extracting the 2.5' grid from " + packageName;
+std::string ExtractingGridStep(const std::string& packageName,
+                               const std::vector<GeoidModel>& models) {
+    std::vector<std::string> names;
+    for (const GeoidModel model : models) {
+        const ModelFile* file = ModelFileOf(model);
+        names.emplace_back(file ? file->fileName : "the 2.5' grid");
+    }
+    std::string list;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        list += (k == 0 ? "" : k + 1 == names.size() ? " and " : ", ") + names[k];
+    }
+    return "extracting " + list + " from " + packageName;
 }
 
 std::string MakingGridStep(const std::string& path) { return "making " + path; }

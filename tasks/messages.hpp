@@ -295,8 +295,10 @@ std::string CoastlinesMissingMessage(bool missing, const std::string& path);
 // Making the grids from the geotranz package (grid_install.cpp).
 /// "fetching Debian's geotranz package into <cache>"
 std::string FetchingPackageStep(const std::string& cache);
-/// "extracting the 2.5' grid from <package file name>"
-std::string ExtractingGridStep(const std::string& packageName);
+/// "extracting the 2.5' grid from <package file name>", the older models' files named too
+/// ("extracting the 2.5' grid, egm96.grd and wwgrid.bin from ...").
+std::string ExtractingGridStep(const std::string& packageName,
+                               const std::vector<GeoidModel>& models = {GeoidModel::Egm2008});
 /// "making <path>"
 std::string MakingGridStep(const std::string& path);
 /// The install folder could not be made (`reason`: the system's text).

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -47,6 +48,25 @@ FoundGrid Inspect(const std::string& path, GridSize size, bool bigEndian) {
     found.asNamed = probe.size == size && probe.bigEndian == bigEndian;
     if (!found.asNamed) return found;
     const char* known = KnownDigestOf(size, bigEndian);
+    std::string digest;
+    if (known && FileSha256(path, digest)) found.knownDigest = digest == known;
+    return found;
+}
+
+// What the file at `path`, under the file name of an older model's grid, is.
+FoundGrid InspectModelFile(const std::string& path, GeoidModel model) {
+    FoundGrid found;
+    found.path = path;
+    found.model = model;
+    found.namedBigEndian = true;
+    GridProbe probe;
+    if (!ProbeGridFile(path, probe)) return found;
+    found.size = probe.size;
+    found.bigEndian = probe.bigEndian;
+    found.fileModel = probe.model;
+    found.asNamed = probe.model == model;
+    if (!found.asNamed) return found;
+    const char* known = KnownDigestOf(model);
     std::string digest;
     if (known && FileSha256(path, digest)) found.knownDigest = digest == known;
     return found;
@@ -147,13 +167,21 @@ private:
     std::string path_;
 };
 
-// The grids of kKnownGrids not yet in `folder` with their digest; the others in `kept`.
-std::vector<const KnownGrid*> MissingGrids(const std::string& folder, const RunStop& stop,
-                                           std::vector<std::string>& kept) {
+// True when `models` (all when empty) holds `model`.
+bool Wanted(const std::vector<GeoidModel>& models, GeoidModel model) {
+    return models.empty() || std::find(models.begin(), models.end(), model) != models.end();
+}
+
+// The grids of kKnownGrids of `models` not yet in `folder` with their digest; the others in
+// `kept`.
+std::vector<const KnownGrid*> MissingGrids(const std::string& folder,
+                                           const std::vector<GeoidModel>& models,
+                                           const RunStop& stop, std::vector<std::string>& kept) {
     std::vector<const KnownGrid*> missing;
     for (const KnownGrid& grid : kKnownGrids) {
         if (stop.Requested()) break;
-        const std::string path = folder + "/" + GridFileName(grid.size, grid.bigEndian);
+        if (!Wanted(models, grid.model)) continue;
+        const std::string path = folder + "/" + KnownGridFileName(grid);
         if (HasDigest(path, grid.sha256)) {
             kept.push_back(path);
         } else {
@@ -161,6 +189,14 @@ std::vector<const KnownGrid*> MissingGrids(const std::string& folder, const RunS
         }
     }
     return missing;
+}
+
+// The package member a known grid is made from: NGA's grid, or the older model's own file.
+std::string MemberOf(const KnownGrid& grid) {
+    if (const ModelFile* file = ModelFileOf(grid.model)) {
+        return std::string(kGeotranzDataFolder) + file->fileName;
+    }
+    return kNgaGridMember;
 }
 
 // The folder `path`, made when missing; false with the problem when it is or can be none.
@@ -221,29 +257,68 @@ std::string PackageFile(const std::string& cache, InstallObserver& observer, con
     return DownloadPackage(cache, deb, stop, problem) ? deb : std::string();
 }
 
-// NGA's grid from the package file, read and checked; false with the problem (none when
-// stopped).
-bool ExtractNgaGrid(const std::string& deb, const std::string& cache, InstallObserver& observer,
-                    const RunStop& stop, std::vector<unsigned char>& data, std::string& problem) {
-    observer.Step(ExtractingGridStep(fs::path(deb).filename().string()));
-    const TemporaryFolder folder(cache, "extract");
-    const int status =
-        folder.path().empty()
-            ? -1
-            : RunQuietly({"bash", "-c",
-                          "set -o pipefail; dpkg-deb --fsys-tarfile \"$1\" | tar -x -C \"$2\" "
-                          "\"$3\"",
-                          "bash", deb, folder.path(), kNgaGridMember},
-                         stop);
+// The members `missing` are made from, extracted from the package file into `folder`; false
+// with the problem (none when stopped).
+bool ExtractMembers(const std::string& deb, const std::string& folder,
+                    const std::vector<const KnownGrid*>& missing, InstallObserver& observer,
+                    const RunStop& stop, std::string& problem) {
+    std::vector<std::string> members;
+    std::vector<GeoidModel> models;
+    for (const KnownGrid* grid : missing) {
+        const std::string member = MemberOf(*grid);
+        if (std::find(members.begin(), members.end(), member) == members.end()) {
+            members.push_back(member);
+            models.push_back(grid->model);
+        }
+    }
+    observer.Step(ExtractingGridStep(fs::path(deb).filename().string(), models));
+    std::vector<std::string> argv = {
+        "bash", "-c", "set -o pipefail; d=$1 f=$2; shift 2; dpkg-deb --fsys-tarfile \"$d\" | tar -x -C \"$f\" \"$@\"",
+        "bash", deb, folder};
+    argv.insert(argv.end(), members.begin(), members.end());
+    const int status = folder.empty() ? -1 : RunQuietly(argv, stop);
     if (status == kStoppedProgram) return false;
     if (status != 0) {
         problem = GridNotExtractedMessage(deb);
         return false;
     }
-    return ReadNgaGrid(folder.path() + "/" + kNgaGridMember, data, problem);
+    return true;
 }
 
-// Writes `grid` converted from `data` row by row under a name of its own beside `path`
+// The whole file at `path`; false with the problem when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& data, std::string& problem) {
+    std::uint64_t length = 0;
+    const int fd = OpenRegularFile(path, &length);
+    data.resize(static_cast<std::size_t>(fd < 0 ? 0 : length));
+    const bool read = fd >= 0 && ReadAt(fd, data.data(), data.size(), 0);
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
+    if (!read) problem = GridNotWrittenMessage(path, std::strerror(error));
+    return read;
+}
+
+// Rows a known grid is written in: the converted grid's, or the older model's file's (its
+// header goes with the first).
+std::int32_t RowsOf(const KnownGrid& grid) {
+    if (const ModelFile* file = ModelFileOf(grid.model)) return file->rows;
+    return ConvertedRows(grid.size);
+}
+
+// Appends row `r` of `grid`, made from its member's contents `data`.
+void AppendRow(const std::vector<unsigned char>& data, const KnownGrid& grid, std::int32_t r,
+               std::vector<unsigned char>& row) {
+    const ModelFile* file = ModelFileOf(grid.model);
+    if (file == nullptr) {
+        AppendConvertedRow(data, grid.size, grid.bigEndian, r, row);
+        return;
+    }
+    const std::size_t rowBytes = static_cast<std::size_t>(file->values) * file->valueBytes;
+    const std::size_t from = r == 0 ? 0 : file->headerBytes + rowBytes * static_cast<std::size_t>(r);
+    const std::size_t to = file->headerBytes + rowBytes * static_cast<std::size_t>(r + 1);
+    if (to <= data.size()) row.insert(row.end(), data.begin() + from, data.begin() + to);
+}
+
+// Writes `grid` made from `data` row by row under a name of its own beside `path`
 // (ReplacementFile), checks its digest and gives it its name; false with the problem
 // (none when stopped) and no file left otherwise.
 bool MakeGrid(const std::vector<unsigned char>& data, const KnownGrid& grid,
@@ -261,9 +336,9 @@ bool MakeGrid(const std::vector<unsigned char>& data, const KnownGrid& grid,
     Sha256 hash;
     std::vector<unsigned char> row;
     bool written = true;
-    for (std::int32_t r = 0; r < ConvertedRows(grid.size) && written && !stop.Requested(); ++r) {
+    for (std::int32_t r = 0; r < RowsOf(grid) && written && !stop.Requested(); ++r) {
         row.clear();
-        AppendConvertedRow(data, grid.size, grid.bigEndian, r, row);
+        AppendRow(data, grid, r, row);
         hash.Update(row.data(), row.size());
         written = std::fwrite(row.data(), 1, row.size(), file.get()) == row.size();
         observer.Rows(++rowsDone, rowsTotal);
@@ -295,6 +370,10 @@ std::vector<FoundGrid> ListGrids(const std::vector<std::string>& folders) {
                 if (IsRegularFile(path)) grids.push_back(Inspect(path, size, bigEndian));
             }
         }
+        for (const ModelFile& file : kModelFiles) {
+            const std::string path = folder + "/" + file.fileName;
+            if (IsRegularFile(path)) grids.push_back(InspectModelFile(path, file.model));
+        }
     }
     return grids;
 }
@@ -316,24 +395,38 @@ std::optional<std::string> PackageCacheFolder() {
 }
 
 InstallOutcome InstallGrids(const std::string& folder, const std::string& cache,
-                            InstallObserver& observer, const RunStop& stop) {
+                            InstallObserver& observer, const RunStop& stop,
+                            const std::vector<GeoidModel>& models) {
     InstallOutcome outcome;
     if (!MakeFolder(folder, FolderNotMadeMessage, outcome.problem)) return outcome;
-    const std::vector<const KnownGrid*> missing = MissingGrids(folder, stop, outcome.kept);
-    std::vector<unsigned char> data;
-    if (!missing.empty()) {
-        const std::string deb = PackageFile(cache, observer, stop, outcome.problem);
-        if (deb.empty() || !ExtractNgaGrid(deb, cache, observer, stop, data, outcome.problem)) {
-            outcome.stopped = stop.Requested();
-            return outcome;
-        }
+    const std::vector<const KnownGrid*> missing = MissingGrids(folder, models, stop, outcome.kept);
+    if (missing.empty()) {
+        outcome.stopped = stop.Requested();
+        outcome.ok = !outcome.stopped;
+        return outcome;
+    }
+    const std::string deb = PackageFile(cache, observer, stop, outcome.problem);
+    const TemporaryFolder extracted(cache, "extract");
+    if (deb.empty() ||
+        !ExtractMembers(deb, extracted.path(), missing, observer, stop, outcome.problem)) {
+        outcome.stopped = stop.Requested();
+        return outcome;
     }
     std::uint64_t rowsTotal = 0;
-    for (const KnownGrid* grid : missing)
-        rowsTotal += static_cast<std::uint64_t>(ConvertedRows(grid->size));
+    for (const KnownGrid* grid : missing) rowsTotal += static_cast<std::uint64_t>(RowsOf(*grid));
     std::uint64_t rowsDone = 0;
+    std::string member;  // the member whose contents `data` holds
+    std::vector<unsigned char> data;
     for (const KnownGrid* grid : missing) {
-        const std::string path = folder + "/" + GridFileName(grid->size, grid->bigEndian);
+        if (MemberOf(*grid) != member) {
+            member = MemberOf(*grid);
+            const std::string file = extracted.path() + "/" + member;
+            const bool read = grid->model == GeoidModel::Egm2008
+                                  ? ReadNgaGrid(file, data, outcome.problem)
+                                  : ReadWholeFile(file, data, outcome.problem);
+            if (!read) return outcome;
+        }
+        const std::string path = folder + "/" + KnownGridFileName(*grid);
         observer.Step(MakingGridStep(path));
         if (!MakeGrid(data, *grid, path, rowsDone, rowsTotal, observer, stop, outcome.problem)) {
             outcome.stopped = stop.Requested();

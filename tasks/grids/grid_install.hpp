@@ -5,12 +5,13 @@
 // length and first record marker, whether that is what its name promises, and
 // whether its SHA-256 is the one known for its name's grid (engine/known_grids.hpp).
 //
-// InstallGrids makes the four known grids (10' and 2.5', both byte orders) in a
-// folder from Debian's geotranz package (scripts/setup-grids.sh runs it): the
+// InstallGrids makes the known grids (EGM2008 10' and 2.5', both byte orders;
+// the EGM96 and EGM84 files as the package holds them) in a folder from Debian's
+// geotranz package (scripts/setup-grids.sh runs it): the
 // package file from the cache folder, checked against its known SHA-256 (else
 // "apt-get download geotranz=<version>" into a folder of its own in the cache),
-// its grid member extracted with dpkg-deb and tar into a folder of its own,
-// converted (engine/nga_grid.hpp) into a file of its own beside the grid
+// the members needed extracted with dpkg-deb and tar into a folder of its own,
+// converted (engine/nga_grid.hpp) or copied into a file of its own beside the grid
 // (ReplacementFile, engine/file_access.hpp) and checked against its known
 // SHA-256 before it takes its name. Grids already present with
 // their digest are kept; works offline when the package file is in the cache.
@@ -35,10 +36,12 @@ namespace egm2008 {
 /// A grid file found in a grid folder.
 struct FoundGrid {
     std::string path;
+    GeoidModel model = GeoidModel::Egm2008;    ///< the model its file name is that of
     GridSize namedSize = GridSize::Grid10x10;  ///< the grid its NGA file name is that of
     bool namedBigEndian = false;
     std::optional<GridSize> size;   ///< none: its length is no grid's
     std::optional<bool> bigEndian;  ///< none: its first record marker fits neither order
+    std::optional<GeoidModel> fileModel;  ///< the older model whose file it is, if any
     /// Its size and byte order are the ones its file name promises; a grid name passes over
     /// it when not.
     bool asNamed = false;
@@ -48,7 +51,7 @@ struct FoundGrid {
 };
 
 /// The grid files in `folders` by NGA's file names, folder by folder, 10' first, little-endian
-/// first.
+/// first, then the older models' files by their names.
 std::vector<FoundGrid> ListGrids(const std::vector<std::string>& folders);
 
 /// Where "egm2008 grids install" puts the grids: the user's grid folder (UserGridFolder), or
@@ -80,9 +83,11 @@ struct InstallOutcome {
     std::vector<std::string> kept;  ///< paths of the grids already there with their digest
 };
 
-/// Makes the four known grids in `folder` (made when missing) from the geotranz package in
+/// Makes the known grids of `models` (every model when empty: EGM2008's four grids, the
+/// EGM96 and EGM84 files) in `folder` (made when missing) from the geotranz package in
 /// `cache` (made when missing), until `stop` is requested.
 InstallOutcome InstallGrids(const std::string& folder, const std::string& cache,
-                            InstallObserver& observer, const RunStop& stop = {});
+                            InstallObserver& observer, const RunStop& stop = {},
+                            const std::vector<GeoidModel>& models = {});
 
 }  // namespace egm2008
