@@ -24,6 +24,13 @@
 // latitudes -89 and 89 (so not weighted by area). Errors are computed - true,
 // in metres.
 //
+// EGM96 (15') and EGM84 (30') have no finer published values either: each is
+// measured the same way one level up, a grid of every second row and column
+// (30', 60') interpolated at the file's own nodes off that lattice. Last, the
+// models against each other at every EGM96 15' node (which are nodes of the
+// 2.5' grid) and every EGM84 30' node: EGM2008 - EGM96 and EGM2008 - EGM84, with
+// the RMS over nodes and weighted by area (cos latitude).
+//
 //   accuracy [--grid-dir=DIR] [--samples=N] [--seed=S] [--scratch=DIR]
 #include <algorithm>
 #include <cmath>
@@ -208,6 +215,115 @@ bool WriteFiveMinuteGrid(const GeoidGrid& fine, MappedGrid& fineMap, const std::
     return std::fclose(out) == 0 && written;
 }
 
+/// Writes every second row and column of an older model's grid as a little-endian grid file
+/// of NGA's record layout at twice its spacing.
+bool WriteHalvedGrid(const GeoidGrid& grid, MappedGrid& map, const std::string& path) {
+    const std::int64_t columns = StoredColumns(grid);
+    const auto halfColumns = static_cast<std::uint32_t>(columns / 2);
+    const std::int64_t halfRows = (StoredRows(grid) - 1) / 2 + 1;
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr) return false;
+    std::vector<unsigned char> record((halfColumns + 2) * 4);
+    bool written = true;
+    for (std::int64_t r = 0; r < halfRows && written; ++r) {
+        PutLittleEndian(record.data(), halfColumns * 4);
+        for (std::uint32_t c = 0; c < halfColumns; ++c) {
+            const float value = map.ReadNode(grid, columns, static_cast<std::int32_t>(2 * r),
+                                             static_cast<std::int32_t>(2 * c));
+            std::uint32_t word = 0;
+            std::memcpy(&word, &value, 4);
+            PutLittleEndian(record.data() + 4 + 4 * c, word);
+        }
+        PutLittleEndian(record.data() + record.size() - 4, halfColumns * 4);
+        written = std::fwrite(record.data(), 1, record.size(), out) == record.size();
+    }
+    return std::fclose(out) == 0 && written;
+}
+
+/// An older model's grid halved (WriteHalvedGrid) and interpolated at the model's own nodes
+/// off the halved lattice, rows between latitudes -89 and 89.
+bool CompareModel(const GeoidGrid& grid, MappedGrid& map, const std::string& scratch,
+                  std::size_t samples, std::uint64_t seed) {
+    const std::string path = scratch + "/accuracy-halved-" + std::to_string(::getpid());
+    const bool written = WriteHalvedGrid(grid, map, path);
+    GeoidGrid halved = grid;
+    halved.path = path;
+    halved.model = GeoidModel::Egm2008;  // NGA's record layout, at twice the spacing
+    halved.bigEndian = false;
+    halved.latSpacing = halved.lonSpacing = 2 * grid.latSpacing;
+    halved.lastColumn = static_cast<std::int32_t>(StoredColumns(grid) / 2 - 1);
+    SilentNotifier silent;
+    MappedGrid halvedMap;
+    const bool mapped = written && halvedMap.Map(halved, silent) == QueryStatus::StatusOk;
+    std::remove(path.c_str());
+    if (!mapped) return false;
+    const std::int64_t columns = StoredColumns(grid);
+    const auto margin = static_cast<std::int32_t>(1.0 / grid.latSpacing);
+    std::mt19937_64 random(seed);
+    std::uniform_int_distribution<std::int32_t> rows(margin,
+                                                     static_cast<std::int32_t>(StoredRows(grid)) -
+                                                         1 - margin);
+    std::uniform_int_distribution<std::int32_t> cols(0, static_cast<std::int32_t>(columns - 1));
+    std::vector<Figures> figures(std::size(kMethods));
+    std::size_t taken = 0;
+    while (taken < samples) {
+        const std::int32_t r = rows(random);
+        const std::int32_t c = cols(random);
+        if (r % 2 == 0 && c % 2 == 0) continue;
+        ++taken;
+        const double truth = map.ReadNode(grid, columns, r, c);
+        const double latitude = 90.0 - r * grid.latSpacing;
+        const double longitude = c * grid.lonSpacing;
+        for (std::size_t m = 0; m < std::size(kMethods); ++m) {
+            float value = 0.0f;
+            if (ComputeUndulation(halved, kMethods[m].method, latitude, longitude, value,
+                                  halvedMap) != QueryStatus::StatusOk) {
+                ++figures[m].failed;
+                continue;
+            }
+            figures[m].Add(double{value} - truth, latitude, longitude);
+        }
+    }
+    const std::string title = std::string(ModelName(grid.model)) + " at " +
+                              (grid.latSpacing == 0.25 ? "30'" : "60'") +
+                              " (every second node) at its own nodes off that lattice";
+    PrintHeading(title.c_str(), taken);
+    for (std::size_t m = 0; m < std::size(kMethods); ++m) figures[m].Print(kMethods[m].name);
+    return true;
+}
+
+/// EGM2008 (the 2.5' grid's node) minus an older model at each of the older model's nodes.
+void ModelDifference(const GeoidGrid& grid, MappedGrid& map, const GeoidGrid& grid25,
+                     MappedGrid& map25) {
+    const std::int64_t columns = StoredColumns(grid);
+    const auto step = static_cast<std::int32_t>(std::lround(grid.latSpacing / kSpacing2_5x2_5));
+    double sum = 0.0, sumSquares = 0.0, weights = 0.0, weightedSquares = 0.0;
+    double low = 1e9, high = -1e9, lowLat = 0, lowLon = 0, highLat = 0, highLon = 0;
+    std::int64_t count = 0;
+    for (std::int32_t r = 0; r < StoredRows(grid); ++r) {
+        const double latitude = 90.0 - r * grid.latSpacing;
+        const double weight = std::cos(latitude * 3.14159265358979323846 / 180.0);
+        for (std::int32_t c = 0; c < columns; ++c) {
+            const double d = double{map25.ReadNode(grid25, kColumns25, r * step, c * step)} -
+                             double{map.ReadNode(grid, columns, r, c)};
+            sum += d;
+            sumSquares += d * d;
+            weights += weight;
+            weightedSquares += weight * d * d;
+            ++count;
+            if (d < low) low = d, lowLat = latitude, lowLon = c * grid.lonSpacing;
+            if (d > high) high = d, highLat = latitude, highLon = c * grid.lonSpacing;
+        }
+    }
+    std::printf("\nEGM2008 - %s at the %lld nodes of the %s grid, metres\n", ModelName(grid.model),
+                static_cast<long long>(count), ModelName(grid.model));
+    std::printf("  min %8.3f at (%.2f, %.2f)   max %7.3f at (%.2f, %.2f)\n", low, lowLat, lowLon,
+                high, highLat, highLon);
+    std::printf("  mean %7.3f   RMS %6.3f over nodes, %6.3f weighted by area\n",
+                sum / static_cast<double>(count), std::sqrt(sumSquares / static_cast<double>(count)),
+                std::sqrt(weightedSquares / weights));
+}
+
 bool Option(const char* argument, const char* name, std::string& value) {
     const std::size_t n = std::strlen(name);
     if (std::strncmp(argument, name, n) != 0) return false;
@@ -280,5 +396,21 @@ int main(int argc, char** argv) {
 
     Disagreement("10' grid: each method minus bi-linear", grid10, map10, samples, seed + 3);
     Disagreement("2.5' grid: each method minus bi-linear", grid25, map25, samples, seed + 3);
+
+    for (const ModelFile& file : kModelFiles) {
+        const GeoidGrid grid = GridOfModel(gridDir + "/" + file.fileName, file.model);
+        MappedGrid map;
+        if (map.Map(grid, silent) != QueryStatus::StatusOk) {
+            std::printf("\n%s: %s is missing (egm2008 grids install %s)\n", ModelName(file.model),
+                        grid.path.c_str(), ModelKey(file.model));
+            continue;
+        }
+        if (!CompareModel(grid, map, scratch, samples, seed + 4)) {
+            std::fprintf(stderr, "accuracy: cannot write a halved %s grid in %s\n",
+                         ModelName(file.model), scratch.c_str());
+            return 1;
+        }
+        ModelDifference(grid, map, grid25, map25);
+    }
     return 0;
 }

@@ -104,12 +104,12 @@ int Install(const GridsArgs& args, Console& console) {
         console.Message(!folder ? kNoUserGridFolderMessage : kNoPackageCacheMessage);
         return kExitFailure;
     }
+    std::vector<GeoidModel> models;
+    for (const std::string& key : args.models) models.push_back(*ModelOfKey(key));
     const StopSignals signals;
     InstallOutcome outcome;
     {
         ConsoleObserver observer(console);
-        std::vector<GeoidModel> models;
-        for (const std::string& key : args.models) models.push_back(*ModelOfKey(key));
         outcome = InstallGrids(*folder, *cache, observer, signals.stop(), models);
     }
     if (const int signal = signals.received()) {
@@ -121,7 +121,7 @@ int Install(const GridsArgs& args, Console& console) {
         return kExitFailure;
     }
     const std::string text =
-        GridsInstalledText(*folder, outcome.made.size(), outcome.kept.size(), !args.into);
+        GridsInstalledText(*folder, outcome.made.size(), outcome.kept.size(), !args.into, models);
     if (!console.Out(text)) {
         console.Message(StandardOutputFailureMessage(std::strerror(errno)));
         return kExitFailure;

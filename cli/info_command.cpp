@@ -53,19 +53,22 @@ int RunInfo(const InfoArgs& args, Console& console) {
 
     std::string text;
     AppendFormat(text, "File         %s\n", grid->path.c_str());
-    AppendFormat(text, "Grid         %s x %s, %lld rows of %lld values\n", SizeName(grid->gridSize),
-                 SizeName(grid->gridSize), static_cast<long long>(report.rows),
+    AppendFormat(text, "Model        %s\n", ModelName(grid->model));
+    AppendFormat(text, "Grid         %s x %s, %lld rows of %lld values\n", SpacingName(*grid),
+                 SpacingName(*grid), static_cast<long long>(report.rows),
                  static_cast<long long>(report.columns));
     AppendFormat(text, "Byte order   %s\n", grid->bigEndian ? "big-endian" : "little-endian");
     AppendFormat(text, "Length       %llu bytes\n",
-                 static_cast<unsigned long long>(GridFileLength(grid->gridSize)));
+                 static_cast<unsigned long long>(GridFileBytes(*grid)));
     if (const KnownGrid* known = KnownGridWithDigest(report.sha256)) {
         AppendFormat(text, "SHA-256      %s (%s as made by scripts/setup-grids.sh)\n",
-                     report.sha256.c_str(), GridFileName(known->size, known->bigEndian).c_str());
+                     report.sha256.c_str(), KnownGridFileName(*known).c_str());
     } else {
         AppendFormat(text, "SHA-256      %s (not a known digest)\n", report.sha256.c_str());
     }
-    if (report.badMarkers == 0) {
+    if (grid->model != GeoidModel::Egm2008) {
+        AppendFormat(text, "Markers      none (rows of plain big-endian values)\n");
+    } else if (report.badMarkers == 0) {
         AppendFormat(text, "Markers      all %lld right\n", static_cast<long long>(report.markers));
     } else {
         AppendFormat(text, "Markers      %lld of %lld wrong, the first in row %lld\n",

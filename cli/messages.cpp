@@ -1,5 +1,7 @@
 #include "cli/messages.hpp"
 
+#include <algorithm>
+
 #include "engine/messages.hpp"
 #include "tasks/engine_names.hpp"
 
@@ -59,12 +61,33 @@ std::string NoGridsFoundText(const std::vector<std::string>& folders) {
 }
 
 std::string GridsInstalledText(const std::string& folder, std::size_t made, std::size_t kept,
-                               bool searched) {
-    return "The 10' and 2.5' grids, in both byte orders, are in " + folder + " (" +
+                               bool searched, const std::vector<GeoidModel>& models) {
+    const auto has = [&models](GeoidModel model) {
+        return models.empty() || std::find(models.begin(), models.end(), model) != models.end();
+    };
+    std::vector<std::string> what;
+    std::vector<std::string> names;
+    if (has(GeoidModel::Egm2008)) {
+        what.emplace_back("The 10' and 2.5' grids, in both byte orders");
+        names.emplace_back("--grid 10 or --grid 2.5");
+    }
+    for (const ModelFile& file : kModelFiles) {
+        if (!has(file.model)) continue;
+        what.push_back(std::string(what.empty() ? "The " : "the ") + ModelName(file.model) + " grid");
+        names.push_back(std::string("--model ") + ModelKey(file.model));
+    }
+    const auto list = [](const std::vector<std::string>& items, const char* last) {
+        std::string text;
+        for (std::size_t k = 0; k < items.size(); ++k) {
+            text += (k == 0 ? "" : k + 1 == items.size() ? last : ", ") + items[k];
+        }
+        return text;
+    };
+    return list(what, " and ") + (what.size() > 1 ? " are in " : " is in ") + folder + " (" +
            std::to_string(made) + " made, " + std::to_string(kept) + " already there); " +
-           (searched ? "name them with --grid 10 or --grid 2.5.\n"
-                     : "name them by path, or with --grid 10 or --grid 2.5 once the folder is in "
-                       "EGM2008_GRID_PATH.\n");
+           (searched ? "name them with " + list(names, " or ") + ".\n"
+                     : "name them by path, or with " + list(names, " or ") +
+                           " once the folder is in EGM2008_GRID_PATH.\n");
 }
 
 std::string NotAsNamedNote(const char* sizeName, bool bigEndian, const char* model) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/geoid_model.hpp"
 #include "tasks/lattice/lattice_format.hpp"
 
 namespace egm2008::cli {
@@ -64,8 +65,9 @@ std::string FormatNeedsFileMessage(LatticeFormat format);
 std::string NoGridsFoundText(const std::vector<std::string>& folders);
 /// Where `egm2008 grids install` left the grids, with how many it made and found; `searched`:
 /// the folder is one grid names are looked up in (not one given with --into).
+/// `models`: the models installed, all three when empty.
 std::string GridsInstalledText(const std::string& folder, std::size_t made, std::size_t kept,
-                               bool searched = true);
+                               bool searched = true, const std::vector<GeoidModel>& models = {});
 /// The note `egm2008 grids` puts after a file that is not the grid its name promises.
 /// (`model`: an older model's name, whose grid its file name promises).
 std::string NotAsNamedNote(const char* sizeName, bool bigEndian, const char* model = nullptr);

@@ -20,6 +20,15 @@ const char* ModelKey(GeoidModel model) {
     return "egm2008";
 }
 
+const char* ModelHeightEpsg(GeoidModel model) {
+    switch (model) {
+        case GeoidModel::Egm96: return "5773";
+        case GeoidModel::Egm84: return "5798";
+        case GeoidModel::Egm2008: break;
+    }
+    return "3855";
+}
+
 std::optional<GeoidModel> ModelOfKey(std::string_view key) {
     for (const GeoidModel model : kGeoidModels) {
         if (key == ModelKey(model)) return model;

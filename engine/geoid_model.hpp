@@ -54,6 +54,10 @@ const char* ModelKey(GeoidModel model);
 /// The model a key names ("egm96", case as written); none for any other text.
 std::optional<GeoidModel> ModelOfKey(std::string_view key);
 
+/// The EPSG code of the model's height system: "3855" (EGM2008 height), "5773" (EGM96
+/// height), "5798" (EGM84 height).
+const char* ModelHeightEpsg(GeoidModel model);
+
 /// The file of an older model; nullptr for EGM2008, which has NGA's grids.
 constexpr const ModelFile* ModelFileOf(GeoidModel model) {
     for (const ModelFile& file : kModelFiles) {

@@ -98,11 +98,13 @@ const char* SizeName(GridSize size) {
     return "?";
 }
 
+const char* SpacingName(const GeoidGrid& grid) {
+    if (const ModelFile* file = ModelFileOf(grid.model)) return file->spacingName;
+    return SizeName(grid.gridSize);
+}
+
 std::string GridTitle(const GeoidGrid& grid) {
-    if (const ModelFile* file = ModelFileOf(grid.model)) {
-        return std::string(ModelName(grid.model)) + " " + file->spacingName;
-    }
-    return std::string("EGM2008 ") + SizeName(grid.gridSize);
+    return std::string(ModelName(grid.model)) + " " + SpacingName(grid);
 }
 
 std::optional<GridName> ParseGridName(std::string_view text) {
@@ -291,7 +293,7 @@ bool ChooseGrid(const GridRequest& request, GeoidGrid& grid, GridChoiceNotes& no
             notes.reason = ModelMismatchMessage(path, *probe.model, GeoidModel::Egm2008);
             return false;
         }
-        return ChooseModelGrid(GridRequest{probe.model, path, request.size, request.bigEndian},
+        return ChooseModelGrid(GridRequest{path, request.size, request.bigEndian, probe.model},
                                *probe.model, grid, notes);
     }
     if (!Fits(path, probe, wanted, notes.reason)) return false;

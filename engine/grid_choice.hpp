@@ -35,16 +35,19 @@ namespace egm2008::engine {
 
 /// What the caller says about the grid.
 struct GridRequest {
-    /// The model the grid must be of; none: EGM2008 unless a path's file is another model's.
-    std::optional<GeoidModel> model;
     std::optional<std::string> path;  ///< a path or a grid name; none: the internal database
                                       ///< (for an older model: its file in the grid folders)
     std::optional<GridSize> size;     ///< the size the file must have
     std::optional<bool> bigEndian;    ///< the byte order the file must have
+    /// The model the grid must be of; none: EGM2008 unless a path's file is another model's.
+    std::optional<GeoidModel> model = std::nullopt;
 };
 
 /// "10'", "2.5'" or "1'".
 const char* SizeName(GridSize size);
+
+/// The spacing of a descriptor's grid: SizeName's for EGM2008, "15'" or "30'" for the others.
+const char* SpacingName(const GeoidGrid& grid);
 
 /// What a descriptor's grid is called in outputs: "EGM2008 2.5'", "EGM96 15'", "EGM84 30'".
 std::string GridTitle(const GeoidGrid& grid);

@@ -420,14 +420,15 @@ std::string Hemisphere(double degrees, char positive, char negative) {
 
 }  // namespace
 
-std::string ColourMapTitle(const double (&values)[6], GridSize grid, InterpolationMethod method) {
-    std::string title = "EGM2008 GEOID UNDULATION N [M]   ";
+std::string ColourMapTitle(const double (&values)[6], const GeoidGrid& grid,
+                           InterpolationMethod method) {
+    std::string title = std::string(ModelName(grid.model)) + " GEOID UNDULATION N [M]   ";
     title += Hemisphere(std::min(values[0], values[2]), 'N', 'S') + " TO " +
              Hemisphere(std::max(values[0], values[2]), 'N', 'S') + ", " +
              Hemisphere(std::min(values[1], values[3]), 'E', 'W') + " TO " +
              Hemisphere(std::max(values[1], values[3]), 'E', 'W');
     AppendFormat(title, ", STEP %.10g' X %.10g'   GRID %s, %s", values[4], values[5],
-                 SizeName(grid), MethodText(method));
+                 SpacingName(grid), MethodText(method));
     for (char& c : title) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return title;
 }

@@ -273,7 +273,8 @@ const char* MethodText(InterpolationMethod method);
 /// Its title: "EGM2008 GEOID UNDULATION N [M]   47N TO 55N, 5E TO 15E, STEP 30' X 30'
 /// GRID 10', BI-QUADRATIC", from the corners and spacings as the gridmaker takes them
 /// (latitude1, longitude1, latitude2, longitude2, then arc minutes).
-std::string ColourMapTitle(const double (&values)[6], GridSize grid, InterpolationMethod method);
+std::string ColourMapTitle(const double (&values)[6], const GeoidGrid& grid,
+                           InterpolationMethod method);
 /// What the map window shows under the mouse: "47.500000, 7.250000: N = 49.372 m",
 /// "... : N not computed" over a missing node.
 std::string MapReadoutText(double latitude, double longitude, float undulation);

@@ -31,8 +31,7 @@ constexpr std::size_t kLeadHeld = 256 * 1024;
 constexpr const char* kNoHeightColumnMessage =
     "Error: The file has no height column to convert; choose one by number or name.";
 
-// The names of the new columns in the header.
-constexpr std::string_view kUndulationName = "N_EGM2008";
+// The names of the new columns in the header: N_<model> ("N_EGM2008") for N, and:
 
 // The header name of the converted height: what the height column holds afterwards.
 std::string_view ConvertedName(HeightTarget target) {
@@ -144,7 +143,7 @@ public:
             text = replaced;
         }
         out.append(text);
-        AppendNew(out, kUndulationName, quoted);
+        AppendNew(out, std::string("N_") + ModelName(grid_.model), quoted);
         if (convert_ && !options_.replace) AppendNew(out, ConvertedName(options_.target), quoted);
         out.append(LineEnd(line));
         return out;
@@ -520,7 +519,8 @@ double ConvertHeight(double height, double undulationMetres, HeightTarget target
 
 std::string ProvenanceComment(const GeoidGrid& grid, InterpolationMethod method,
                               HeightTarget target) {
-    std::string text = std::string("# N: EGM2008, ") + SizeName(grid.gridSize) + " grid " +
+    std::string text = std::string("# N: ") + ModelName(grid.model) + ", " + SpacingName(grid) +
+                       " grid " +
                        std::filesystem::path(grid.path).filename().string() + ", " +
                        MethodText(method);
     if (target == HeightTarget::Orthometric) text += "; H = h - N";

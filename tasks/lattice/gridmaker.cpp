@@ -95,13 +95,14 @@ LatticeDescription LatticeDescriptionOf(const GridmakerRequest& request, const G
     description.north =
         std::max(value(GridmakerField::Latitude1), value(GridmakerField::Latitude2));
     description.grid = std::filesystem::path(grid.path).filename().string();
+    description.model = grid.model;
     for (const ManualMethod& method : kManualMethods) {
         if (method.method == request.method) description.method = method.label;
     }
     description.latSpacing = value(GridmakerField::LatSpacing);
     description.lonSpacing = value(GridmakerField::LonSpacing);
     description.software = std::string("egm2008 ") + EGM2008_VERSION;
-    description.title = ColourMapTitle(request.values, grid.gridSize, request.method);
+    description.title = ColourMapTitle(request.values, grid, request.method);
     description.pictureWidth = request.pictureWidth;
     description.colourFit = request.colourFit;
     return description;
@@ -254,7 +255,7 @@ void GridmakerPage::WriteLattice(const GridmakerRequest& request, const LatticeA
     platform_.SetCursor(CursorShape::Arrow);
     if (SettleLattice(outcome, output, clock.Seconds()) && map) {
         map_ = std::move(map);
-        mapTitle_ = ColourMapTitle(request.values, grid_->gridSize, request.method);
+        mapTitle_ = ColourMapTitle(request.values, *grid_, request.method);
         platform_.SetEnabled(gridmaker_ids::kShowMapButton, true);
     }
 }

@@ -494,7 +494,7 @@ TEST_P(GridPngSize, MapHasAPixelANodeUpToItsLongSide) {
     EXPECT_NE(run.err.find("drawn as missing."), std::string::npos) << run.err;
     const MapLayout layout =
         LayoutMap(c.mapWidth, c.mapHeight,
-                  ColourMapTitle(c.values, GridSize::Grid10x10, InterpolationMethod::BiLinear));
+                  ColourMapTitle(c.values, GeoidGrid{}, InterpolationMethod::BiLinear));
     const std::optional<PilPicture> picture = ReadWithPil(out, {});
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->width, layout.width);
@@ -534,7 +534,7 @@ protected:
         EXPECT_EQ(RunTool(Args(tail)).status, 1);
         const double values[kGridmakerFields] = {29, 7, 30, 5, 60, 60};
         const MapLayout l = LayoutMap(
-            3, 2, ColourMapTitle(values, GridSize::Grid10x10, InterpolationMethod::BiLinear));
+            3, 2, ColourMapTitle(values, GeoidGrid{}, InterpolationMethod::BiLinear));
         const int barMiddle = l.barY + l.barHeight / 2;
         const std::optional<PilPicture> picture =
             ReadWithPil(out_, {{l.barX, barMiddle},

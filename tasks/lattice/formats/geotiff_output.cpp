@@ -37,7 +37,6 @@ constexpr ttag_t kGdalNoDataTag = 42113;
 // EPSG codes: WGS 84 (geographic 2-D), the grid's own reference system, and
 // EGM2008 height, the vertical system N takes an ellipsoidal height to.
 constexpr int kWgs84 = 4326;
-constexpr const char* kEgm2008HeightCode = "3855";
 
 // The tags libtiff does not know: GeoTIFF's and GDAL's.
 const TIFFFieldInfo kExtraFields[] = {
@@ -129,14 +128,18 @@ std::string MetadataXml(const LatticeDescription& description, const LatticeShap
                  description.north, shape.west,
                  shape.west + static_cast<double>(shape.columns - 1) * shape.lonStep);
     std::string xml = "<GDALMetadata>\n";
-    const std::pair<const char*, std::string> items[] = {
+    std::vector<std::pair<const char*, std::string>> items = {
         {"TYPE", "VERTICAL_OFFSET_GEOGRAPHIC_TO_VERTICAL"},
-        {"target_crs_epsg_code", kEgm2008HeightCode},
+        {"target_crs_epsg_code", ModelHeightEpsg(description.model)},
         {"area_of_use", area},
         {"EGM2008_GRID", description.grid},
         {"EGM2008_METHOD", description.method},
         {"EGM2008_SPACING", spacing},
     };
+    // An EGM2008 lattice's metadata stay as they always were; another model is named.
+    if (description.model != GeoidModel::Egm2008) {
+        items.emplace_back("EGM2008_MODEL", ModelName(description.model));
+    }
     for (const auto& [name, value] : items) {
         xml += std::string("  <Item name=\"") + name + "\">" + XmlText(value) + "</Item>\n";
     }
@@ -150,9 +153,10 @@ std::string MetadataXml(const LatticeDescription& description, const LatticeShap
 
 // What the file is, in words (TIFF's ImageDescription).
 std::string ImageDescription(const LatticeDescription& description) {
-    return "EGM2008 geoid undulation N in metres: WGS 84 (EPSG:4326) ellipsoidal height = "
-           "EGM2008 height (EPSG:" +
-           std::string(kEgm2008HeightCode) + ") + N. From " + description.grid + ", " +
+    const std::string model = ModelName(description.model);
+    return model + " geoid undulation N in metres: WGS 84 (EPSG:4326) ellipsoidal height = " +
+           model + " height (EPSG:" + ModelHeightEpsg(description.model) + ") + N. From " +
+           description.grid + ", " +
            description.method + ".";
 }
 

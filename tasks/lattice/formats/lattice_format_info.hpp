@@ -22,6 +22,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/geoid_model.hpp"
+#include "tasks/engine_names.hpp"
+
 namespace egm2008 {
 
 class LatticeRaster;
@@ -67,6 +70,7 @@ struct LatticeLimits {
 struct LatticeDescription {
     double north = 0.0;       ///< latitude of the northern row, as the area gives it
     std::string grid;         ///< the grid file's name
+    GeoidModel model = GeoidModel::Egm2008;  ///< the grid's model
     std::string method;       ///< the interpolation method, as the window labels it
     double latSpacing = 0.0;  ///< arc minutes
     double lonSpacing = 0.0;  ///< arc minutes
