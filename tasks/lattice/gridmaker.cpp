@@ -98,6 +98,7 @@ LatticeDescription LatticeDescriptionOf(const GridmakerRequest& request, const G
     for (const ManualMethod& method : kManualMethods) {
         if (method.method == request.method) description.method = method.label;
     }
+    if (request.tide != TideSystem::TideFree) description.tideSystem = TideSystemName(request.tide);
     description.latSpacing = value(GridmakerField::LatSpacing);
     description.lonSpacing = value(GridmakerField::LonSpacing);
     description.software = std::string("egm2008 ") + EGM2008_VERSION;
@@ -167,7 +168,8 @@ GridmakerOutcome WriteGridmakerOutput(const GridmakerRequest& request, const Lat
     if (file) rasters.Add(*file);
     if (view != nullptr) rasters.Add(*view);
     outcome.lattice = WriteGridLattice(output, grid, mapped, request.method, area, progress,
-                                       request.format, file || view ? &rasters : nullptr);
+                                       request.format, file || view ? &rasters : nullptr,
+                                       request.tide);
     outcome.closed = output.Close();
     const LatticeOutcome& lattice = outcome.lattice;
     if (lattice.end == LatticeEnd::WriteFailed || !outcome.closed) {

@@ -140,6 +140,10 @@ std::string MetadataXml(const LatticeDescription& description, const LatticeShap
     for (const auto& [name, value] : items) {
         xml += std::string("  <Item name=\"") + name + "\">" + XmlText(value) + "</Item>\n";
     }
+    if (!description.tideSystem.empty()) {
+        xml += "  <Item name=\"EGM2008_TIDE_SYSTEM\">" + XmlText(description.tideSystem) +
+               "</Item>\n";
+    }
     xml += "  <Item name=\"UNITTYPE\" sample=\"0\" role=\"unittype\">metre</Item>\n";
     xml +=
         "  <Item name=\"DESCRIPTION\" sample=\"0\" role=\"description\">"
@@ -153,7 +157,8 @@ std::string ImageDescription(const LatticeDescription& description) {
     return "EGM2008 geoid undulation N in metres: WGS 84 (EPSG:4326) ellipsoidal height = "
            "EGM2008 height (EPSG:" +
            std::string(kEgm2008HeightCode) + ") + N. From " + description.grid + ", " +
-           description.method + ".";
+           description.method +
+           (description.tideSystem.empty() ? "" : ", " + description.tideSystem + " system") + ".";
 }
 
 // Writes the lattice's rows as a row of tiles at a time; see geotiff_output.hpp.

@@ -68,6 +68,7 @@ struct LatticeDescription {
     double north = 0.0;       ///< latitude of the northern row, as the area gives it
     std::string grid;         ///< the grid file's name
     std::string method;       ///< the interpolation method, as the window labels it
+    std::string tideSystem;   ///< "mean-tide" or "zero-tide"; "" for the grids' tide-free N
     double latSpacing = 0.0;  ///< arc minutes
     double lonSpacing = 0.0;  ///< arc minutes
     std::string software;     ///< "egm2008 <version>"
