@@ -66,7 +66,8 @@ double Number(const std::string& text);
 /// -m,--method with the method names and `help`.
 CLI::Option* AddMethodOption(CLI::App& command, std::string& method, const char* help);
 
-/// --tide-system with the systems' names (tide_system.hpp), as every command that writes N takes it.
+/// --tide-system with the systems' names (tide_system.hpp), as every command that writes N takes
+/// it.
 CLI::Option* AddTideSystemOption(CLI::App& command, std::string& system);
 /// The system of a name AddTideSystemOption has checked; tide-free when none was given.
 TideSystem TideSystemOf(const std::string& system);

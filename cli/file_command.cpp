@@ -31,7 +31,7 @@ struct FileArgs {
     PointFileLayout layout = PointFileLayout::LatLon;
     InterpolationMethod method = InterpolationMethod::BiQuadratic;
     TideSystem tide = TideSystem::TideFree;  ///< of N (and of a GGA sentence's altitude)
-    bool quiet = false;  ///< no "Calculation done" message
+    bool quiet = false;                      ///< no "Calculation done" message
     GridRequest grid;
 };
 

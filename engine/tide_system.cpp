@@ -6,10 +6,10 @@ namespace egm2008::engine {
 
 namespace {
 
-constexpr double kLoveNumber = 0.3;                // k, Ekman's value
+constexpr double kLoveNumber = 0.3;  // k, Ekman's value
 constexpr double kWgs84SquaredEccentricity = 0.00669437999014;
-constexpr double kEquatorTerm = 0.099;             // metres
-constexpr double kLatitudeTerm = 0.296;            // metres, times sin^2 of geocentric latitude
+constexpr double kEquatorTerm = 0.099;   // metres
+constexpr double kLatitudeTerm = 0.296;  // metres, times sin^2 of geocentric latitude
 
 constexpr const char* kNames[] = {"tide-free", "mean-tide", "zero-tide"};
 

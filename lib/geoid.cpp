@@ -190,8 +190,8 @@ float TideFreeUndulation(const engine::GeoidGrid& grid, engine::MappedGrid& mapp
 
 Result Geoid::undulation(double lat, double lon, Method method) const {
     engine::QueryStatus status = engine::QueryStatus::StatusError;
-    const float n = TideFreeUndulation(impl_->shared->grid, impl_->shared->mapped, lat, lon,
-                                       method, status);
+    const float n =
+        TideFreeUndulation(impl_->shared->grid, impl_->shared->mapped, lat, lon, method, status);
     if (status != engine::QueryStatus::StatusOk) return {ToPublic(status), kNoValue};
     // Tide-free keeps the grid's float untouched (InTideSystem adds nothing).
     return {QueryStatus::Ok, static_cast<float>(engine::InTideSystem(impl_->engineTide, lat,
@@ -200,8 +200,8 @@ Result Geoid::undulation(double lat, double lon, Method method) const {
 
 double Geoid::undulationInDouble(double lat, double lon, Method method) const {
     engine::QueryStatus status = engine::QueryStatus::StatusError;
-    const float n = TideFreeUndulation(impl_->shared->grid, impl_->shared->mapped, lat, lon,
-                                       method, status);
+    const float n =
+        TideFreeUndulation(impl_->shared->grid, impl_->shared->mapped, lat, lon, method, status);
     return engine::InTideSystem(impl_->engineTide, lat, static_cast<double>(n));
 }
 
@@ -221,12 +221,12 @@ void Geoid::undulations(std::span<const double> lat, std::span<const double> lon
         }
         for (std::size_t k = first; k < end; ++k) {
             float n = 0.0f;
-            const engine::QueryStatus status =
-                engine::ComputeUndulation(grid, engineMethod, lat[k], lon[k], n, impl_->shared->mapped);
-            out[k] = status == engine::QueryStatus::StatusOk
-                         ? static_cast<float>(
-                               engine::InTideSystem(tide, lat[k], static_cast<double>(n)))
-                         : kNoValue;
+            const engine::QueryStatus status = engine::ComputeUndulation(
+                grid, engineMethod, lat[k], lon[k], n, impl_->shared->mapped);
+            out[k] =
+                status == engine::QueryStatus::StatusOk
+                    ? static_cast<float>(engine::InTideSystem(tide, lat[k], static_cast<double>(n)))
+                    : kNoValue;
         }
     }
 }

@@ -280,11 +280,11 @@ PYBIND11_MODULE(egm2008, m) {
             "tide_system", [](const Geoid& g) { return TideSystemText(g.tideSystem()); },
             "\"tide-free\", \"mean-tide\" or \"zero-tide\": the system of N")
         .def("__repr__", [](const Geoid& g) {
-            const std::string tide = g.tideSystem() == TideSystem::TideFree
-                                         ? ""
-                                         : std::string(", tide_system=\"") +
-                                               TideSystemText(g.tideSystem()) + "\"";
-            return "egm2008.Geoid(" + py::repr(py::str(g.info().path)).cast<std::string>() +
-                   tide + ")";
+            const std::string tide =
+                g.tideSystem() == TideSystem::TideFree
+                    ? ""
+                    : std::string(", tide_system=\"") + TideSystemText(g.tideSystem()) + "\"";
+            return "egm2008.Geoid(" + py::repr(py::str(g.info().path)).cast<std::string>() + tide +
+                   ")";
         });
 }

@@ -278,8 +278,8 @@ UndulationQuery GridQuery(const GeoidGrid& grid, InterpolationMethod method, Map
         const QueryStatus status =
             ComputeUndulation(grid, method, latitude, longitude, undulation, mapped);
         if (status == QueryStatus::StatusOk)
-            undulation = static_cast<float>(
-                InTideSystem(tide, latitude, static_cast<double>(undulation)));
+            undulation =
+                static_cast<float>(InTideSystem(tide, latitude, static_cast<double>(undulation)));
         return status;
     };
 }

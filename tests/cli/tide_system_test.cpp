@@ -36,14 +36,10 @@ struct PointCase {
 
 TEST_F(TideSystemOption, PointAddsTheCorrectionOfItsLatitude) {
     const PointCase cases[] = {
-        {"0", nullptr, "10.0000\n"},
-        {"0", "tide-free", "10.0000\n"},
-        {"0", "mean-tide", "10.1287\n"},
-        {"0", "zero-tide", "10.0297\n"},
-        {"90", "mean-tide", "9.7439\n"},
-        {"-90", "mean-tide", "9.7439\n"},
-        {"90", "zero-tide", "9.9409\n"},
-        {"35.26", "zero-tide", "10.0004\n"},
+        {"0", nullptr, "10.0000\n"},          {"0", "tide-free", "10.0000\n"},
+        {"0", "mean-tide", "10.1287\n"},      {"0", "zero-tide", "10.0297\n"},
+        {"90", "mean-tide", "9.7439\n"},      {"-90", "mean-tide", "9.7439\n"},
+        {"90", "zero-tide", "9.9409\n"},      {"35.26", "zero-tide", "10.0004\n"},
         {"-35.26", "zero-tide", "10.0004\n"},
     };
     for (const PointCase& c : cases) {
@@ -65,18 +61,18 @@ TEST_F(TideSystemOption, PointConvertsTheHeightWithTheCorrectedUndulation) {
 TEST_F(TideSystemOption, FileWritesTheCorrectedUndulation) {
     const std::string input = "0 10\n90 10\n";
     EXPECT_EQ(Run({"file", "-", "-", "-q"}, input).out,
-              "  0.000000  10.000000   10.000\r\n"
-              " 90.000000  10.000000   10.000\r\n");
+              "  0.000000   10.000000   10.000\r\n"
+              " 90.000000   10.000000   10.000\r\n");
     EXPECT_EQ(Run({"file", "-", "-", "-q", "--tide-system", "mean-tide"}, input).out,
-              "  0.000000  10.000000   10.129\r\n"
-              " 90.000000  10.000000    9.744\r\n");
+              "  0.000000   10.000000   10.129\r\n"
+              " 90.000000   10.000000    9.744\r\n");
 }
 
 TEST_F(TideSystemOption, FileRewritesGgaSentencesWithTheCorrectedSeparation) {
     const std::string gga =
-        WithNmeaChecksum("$GPGGA,123519,0000.000,N,01000.000,E,1,08,0.9,100.0,M,20.0,M,,") +
-        "\n";
-    const CliRun run = Run({"file", "-", "-", "-q", "-l", "gga", "--tide-system", "mean-tide"}, gga);
+        WithNmeaChecksum("$GPGGA,123519,0000.000,N,01000.000,E,1,08,0.9,100.0,M,20.0,M,,") + "\n";
+    const CliRun run =
+        Run({"file", "-", "-", "-q", "-l", "gga", "--tide-system", "mean-tide"}, gga);
     EXPECT_NE(run.out.find(",M,10.1287,M,"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find(",109.8713,M,"), std::string::npos) << run.out;  // 120 - N
 }
@@ -105,22 +101,23 @@ TEST_F(TideSystemOption, NmeaRewritesTheSeparationAndAltitude) {
 }
 
 TEST_F(TideSystemOption, GridWritesTheCorrectedUndulationOfEachRow) {
-    const std::vector<std::string> area = {"grid", "--lat", "90", "0", "--lon", "10", "10",
-                                           "--step-lat", "5400", "--step-lon", "60"};
+    const std::vector<std::string> area = {
+        "grid", "--lat", "90", "0", "--lon", "10", "10", "--step-lat", "5400", "--step-lon", "60"};
     EXPECT_EQ(Run(area).out,
-              " 90.000000  10.000000   10.000\r\n"
-              "  0.000000  10.000000   10.000\r\n");
+              " 90.000000   10.000000   10.000\r\n"
+              "  0.000000   10.000000   10.000\r\n");
     std::vector<std::string> mean = area;
     mean.insert(mean.end(), {"--tide-system", "mean-tide"});
     EXPECT_EQ(Run(mean).out,
-              " 90.000000  10.000000    9.744\r\n"
-              "  0.000000  10.000000   10.129\r\n");
+              " 90.000000   10.000000    9.744\r\n"
+              "  0.000000   10.000000   10.129\r\n");
 }
 
 TEST_F(TideSystemOption, GeoTiffNamesTheSystemOnlyWhenNotTideFree) {
     const std::string tif = scratch_.File("n.tif");
-    const std::vector<std::string> area = {"grid", "--lat", "0", "1", "--lon", "10", "11",
-                                           "--step-lat", "60", "--step-lon", "60", "-o", tif};
+    const std::vector<std::string> area = {"grid", "--lat", "0",          "1",  "--lon",
+                                           "10",   "11",    "--step-lat", "60", "--step-lon",
+                                           "60",   "-o",    tif};
     ASSERT_EQ(Run(area).status, 0);
     EXPECT_EQ(ReadFile(tif).find("TIDE"), std::string::npos);
     std::vector<std::string> zero = area;

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <ostream>
+#include <string>
 
 #include "engine/tide_system.hpp"
 
@@ -37,6 +39,8 @@ const CorrectionCase kCorrections[] = {
     {"TideFreeAtPole", TideSystem::TideFree, -90.0, 0.0, 0.0},
 };
 
+void PrintTo(const CorrectionCase& c, std::ostream* os) { *os << c.name; }
+
 class TideCorrectionTest : public testing::TestWithParam<CorrectionCase> {};
 
 TEST_P(TideCorrectionTest, GivesEkmansCorrection) {
@@ -45,9 +49,9 @@ TEST_P(TideCorrectionTest, GivesEkmansCorrection) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, TideCorrectionTest, testing::ValuesIn(kCorrections),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& p) { return std::string(p.param.name); });
 
-TEST(TideCorrectionTest, IsTheSameNorthAndSouth) {
+TEST(TideCorrectionSignTest, IsTheSameNorthAndSouth) {
     for (const TideSystem system : {TideSystem::MeanTide, TideSystem::ZeroTide}) {
         for (const double latitude : {0.5, 12.25, 35.26, 47.0, 60.125, 89.75, 90.0}) {
             EXPECT_EQ(TideCorrection(system, latitude), TideCorrection(system, -latitude))
@@ -56,7 +60,7 @@ TEST(TideCorrectionTest, IsTheSameNorthAndSouth) {
     }
 }
 
-TEST(TideCorrectionTest, MeanTideIsOnePointThreeOverKTimesZeroTide) {
+TEST(TideCorrectionSignTest, MeanTideIsOnePointThreeOverKTimesZeroTide) {
     for (const double latitude : {-70.0, -20.0, 10.0, 52.5}) {
         EXPECT_NEAR(TideCorrection(TideSystem::MeanTide, latitude),
                     TideCorrection(TideSystem::ZeroTide, latitude) * 1.3 / 0.3, 1e-15);

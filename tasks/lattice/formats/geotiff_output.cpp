@@ -141,8 +141,8 @@ std::string MetadataXml(const LatticeDescription& description, const LatticeShap
         xml += std::string("  <Item name=\"") + name + "\">" + XmlText(value) + "</Item>\n";
     }
     if (!description.tideSystem.empty()) {
-        xml += "  <Item name=\"EGM2008_TIDE_SYSTEM\">" + XmlText(description.tideSystem) +
-               "</Item>\n";
+        xml +=
+            "  <Item name=\"EGM2008_TIDE_SYSTEM\">" + XmlText(description.tideSystem) + "</Item>\n";
     }
     xml += "  <Item name=\"UNITTYPE\" sample=\"0\" role=\"unittype\">metre</Item>\n";
     xml +=
