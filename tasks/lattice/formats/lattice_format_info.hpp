@@ -68,7 +68,6 @@ struct LatticeDescription {
     double north = 0.0;       ///< latitude of the northern row, as the area gives it
     std::string grid;         ///< the grid file's name
     std::string method;       ///< the interpolation method, as the window labels it
-    std::string tideSystem;   ///< "mean-tide" or "zero-tide"; "" for the grids' tide-free N
     double latSpacing = 0.0;  ///< arc minutes
     double lonSpacing = 0.0;  ///< arc minutes
     std::string software;     ///< "egm2008 <version>"
@@ -77,6 +76,7 @@ struct LatticeDescription {
     ColourFit colourFit{};    ///< a picture's colours (colour_legend.hpp); fitted unless told
     /// A picture's coastlines in the lattice's frame (coastlines.hpp); nullptr: none.
     const std::vector<Coastline>* coastlines = nullptr;
+    std::string tideSystem{};  ///< "mean-tide" or "zero-tide"; "" for the grids' tide-free N
 };
 
 /// How the walk writes each node of a format it writes itself (grid_lattice.cpp),
