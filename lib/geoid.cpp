@@ -223,10 +223,13 @@ void Geoid::undulations(std::span<const double> lat, std::span<const double> lon
             float n = 0.0f;
             const engine::QueryStatus status = engine::ComputeUndulation(
                 grid, engineMethod, lat[k], lon[k], n, impl_->shared->mapped);
+            out[k] = status == engine::QueryStatus::StatusOk ? n : kNoValue;
+        }
+        // Tide-free leaves the batch's values, and its pace, as the grid gives them.
+        if (tide == engine::TideSystem::TideFree) continue;
+        for (std::size_t k = first; k < end; ++k) {
             out[k] =
-                status == engine::QueryStatus::StatusOk
-                    ? static_cast<float>(engine::InTideSystem(tide, lat[k], static_cast<double>(n)))
-                    : kNoValue;
+                static_cast<float>(engine::InTideSystem(tide, lat[k], static_cast<double>(out[k])));
         }
     }
 }

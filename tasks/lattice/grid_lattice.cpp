@@ -212,8 +212,8 @@ public:
             }
             if (status == QueryStatus::StatusOutside) ++piece.outside;
             // The correction in double, N rounded to float as the lattice holds it;
-            // tide-free leaves the grid's value (tide_system.hpp).
-            if (status == QueryStatus::StatusOk)
+            // tide-free leaves the grid's value, and the walk its pace, untouched.
+            if (status == QueryStatus::StatusOk && tide_ != TideSystem::TideFree)
                 undulation = static_cast<float>(
                     InTideSystem(tide_, latitude, static_cast<double>(undulation)));
             const std::string_view latitudeView(latitudeText, latitudeLength);
