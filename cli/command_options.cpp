@@ -11,6 +11,13 @@ namespace {
 
 constexpr int kMaxDecimals = 17;
 
+// In the order the help lists them; the grids' own system first.
+constexpr Choice<TideSystem> kTideSystems[] = {
+    {"tide-free", TideSystem::TideFree},
+    {"mean-tide", TideSystem::MeanTide},
+    {"zero-tide", TideSystem::ZeroTide},
+};
+
 constexpr Choice<GridSize> kSizes[] = {
     {"1", GridSize::Grid1x1}, {"2.5", GridSize::Grid2_5x2_5}, {"10", GridSize::Grid10x10}};
 
@@ -40,6 +47,20 @@ CLI::Option* AddMethodOption(CLI::App& command, std::string& method, const char*
     return command.add_option("-m,--method", method, help)
         ->check(CLI::IsMember(NamesOf(kMethods)))
         ->type_name("METHOD");
+}
+
+CLI::Option* AddTideSystemOption(CLI::App& command, std::string& system) {
+    return command
+        .add_option("--tide-system", system,
+                    "tide system of N: tide-free (the grids', default), mean-tide or zero-tide, "
+                    "by Ekman (1989): N + (1 + k)(0.099 - 0.296 sin^2 phi') m for mean tide, "
+                    "N + k(...) for zero tide, k = 0.3, phi' the geocentric latitude")
+        ->check(CLI::IsMember(NamesOf(kTideSystems)))
+        ->type_name("SYSTEM");
+}
+
+TideSystem TideSystemOf(const std::string& system) {
+    return system.empty() ? TideSystem::TideFree : ValueOf(kTideSystems, system);
 }
 
 CLI::Option* GridOptions::Add(CLI::App& command) {

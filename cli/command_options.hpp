@@ -1,6 +1,6 @@
 // What several commands' options share: the names a choice takes on the command
-// line, the checks of a number and of --decimals, --method, and --grid with its
-// overrides. An option of one command lives in that command's file.
+// line, the checks of a number and of --decimals, --method, --tide-system, and
+// --grid with its overrides. An option of one command lives in that command's file.
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -11,6 +11,7 @@
 
 #include "engine/geoid_grid.hpp"
 #include "engine/grid_choice.hpp"
+#include "engine/tide_system.hpp"
 #include "tasks/heights/heights.hpp"
 
 namespace egm2008::cli {
@@ -64,6 +65,12 @@ double Number(const std::string& text);
 
 /// -m,--method with the method names and `help`.
 CLI::Option* AddMethodOption(CLI::App& command, std::string& method, const char* help);
+
+/// --tide-system with the systems' names (tide_system.hpp), as every command that writes N takes
+/// it.
+CLI::Option* AddTideSystemOption(CLI::App& command, std::string& system);
+/// The system of a name AddTideSystemOption has checked; tide-free when none was given.
+TideSystem TideSystemOf(const std::string& system);
 
 /// --grid and its overrides, as every subcommand takes them.
 struct GridOptions {

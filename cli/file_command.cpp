@@ -30,7 +30,8 @@ struct FileArgs {
     std::string output;  ///< "-": standard output
     PointFileLayout layout = PointFileLayout::LatLon;
     InterpolationMethod method = InterpolationMethod::BiQuadratic;
-    bool quiet = false;  ///< no "Calculation done" message
+    TideSystem tide = TideSystem::TideFree;  ///< of N (and of a GGA sentence's altitude)
+    bool quiet = false;                      ///< no "Calculation done" message
     GridRequest grid;
 };
 
@@ -47,7 +48,7 @@ int RunFile(const FileArgs& args, Console& console) {
             [&progress](std::int64_t computed) {
                 progress.Update(static_cast<std::uint64_t>(computed), 0);
             },
-            files.signals().stop());
+            files.signals().stop(), args.tide);
     }
     files.input().Close();
     if (const std::optional<int> status = files.Settle(console)) return *status;
@@ -85,6 +86,7 @@ public:
             ->type_name("LAYOUT");
         AddMethodOption(*command, method, "interpolation method (default biquadratic)");
         command->add_flag("-q,--quiet", file.quiet, "no \"Calculation done\" message");
+        AddTideSystemOption(*command, tide);
         grid.Add(*command);
         command->footer(
             R"(Layouts: lat-lon, lon-lat (two numbers a line), pt-lat-lon, pt-lon-lat (a point
@@ -97,6 +99,7 @@ name first), gga (NMEA GGA sentences, rewritten with the EGM2008 separation).
     int Run(Console& console) override {
         file.layout = ValueOf(kLayouts, layout);
         file.method = ValueOf(kMethods, method);
+        file.tide = TideSystemOf(tide);
         file.grid = grid.Request();
         return RunFile(file, console);
     }
@@ -104,7 +107,7 @@ name first), gga (NMEA GGA sentences, rewritten with the EGM2008 separation).
 private:
     CLI::App* command = nullptr;
     FileArgs file;
-    std::string layout = "lat-lon", method = "biquadratic";
+    std::string layout = "lat-lon", method = "biquadratic", tide;
     GridOptions grid;
 };
 

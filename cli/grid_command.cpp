@@ -49,6 +49,7 @@ struct GridArgs {
     double lonSpacingMinutes = 0.0;
     std::string output = "-";  ///< "-": standard output
     InterpolationMethod method = InterpolationMethod::BiQuadratic;
+    TideSystem tide = TideSystem::TideFree;
     LatticeFormat format = LatticeFormat::Xyz;
     int pictureWidth = 0;  ///< png: the picture's long side; 0 as the lattice asks
     ColourFit colourFit = ColourFit::Fitted;  ///< png: the colour scale
@@ -65,6 +66,7 @@ GridmakerRequest RequestOf(const GridArgs& a, const std::string& outputName) {
     std::copy(std::begin(values), std::end(values), request.values);
     request.outputName = outputName;
     request.method = a.method;
+    request.tide = a.tide;
     request.format = a.format;
     request.pictureWidth = a.pictureWidth;
     request.colourFit = a.colourFit;
@@ -184,6 +186,7 @@ public:
             command->add_flag("--no-coast", noCoast,
                               "png: no coastlines (default: GSHHG's, from Debian's gmt-gshhg-low)");
         AddMethodOption(*command, method, "interpolation method (default biquadratic)");
+        AddTideSystemOption(*command, tide);
         grid.Add(*command);
         command->footer(R"(Rows from north to south, each from west to east; one line per node:
 latitude, longitude, undulation. With --format (or an OUT ending in .csv, .asc,
@@ -225,6 +228,7 @@ colour bar and the coastlines, for any image viewer. No format takes more than
         gridmaker.latSpacingMinutes = Number(stepLat);
         gridmaker.lonSpacingMinutes = Number(stepLon);
         gridmaker.method = ValueOf(kMethods, method);
+        gridmaker.tide = TideSystemOf(tide);
         gridmaker.format = formatOption->count() > 0
                                ? LatticeFormatNamed(format).value_or(LatticeFormat::Xyz)
                                : LatticeFormatOfPath(gridmaker.output);
@@ -252,7 +256,7 @@ private:
     CLI::App* command = nullptr;
     GridArgs gridmaker;
     std::vector<std::string> latitudes, longitudes;
-    std::string stepLat, stepLon, method = "biquadratic", format, width;
+    std::string stepLat, stepLon, method = "biquadratic", format, width, tide;
     bool symmetric = false, noCoast = false;
     GridOptions grid;
     CLI::Option* output = nullptr;

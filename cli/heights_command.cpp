@@ -119,6 +119,7 @@ public:
         AddColumnOptions();
         AddConversionOptions();
         AddMethodOption(*command, method, "interpolation method (default biquadratic)");
+        AddTideSystemOption(*command, tide);
         command->add_flag("-q,--quiet", heights.quiet,
                           "no end message when every data line was computed");
         grid.Add(*command);
@@ -203,6 +204,7 @@ fields left empty), 2 for a usage error.)");
         if (!units.empty()) options.unit = ValueOf(kUnits, units);
         if (!decimals.empty()) options.decimals = ParseStrictInt(decimals).value_or(3);
         options.method = ValueOf(kMethods, method);
+        options.tide = TideSystemOf(tide);
         heights.grid = grid.Request();
         return RunHeightsCommand(heights, console);
     }
@@ -210,7 +212,8 @@ fields left empty), 2 for a usage error.)");
 private:
     CLI::App* command = nullptr;
     HeightsArgs heights;
-    std::string delimiter, latitude, longitude, height, to, units, decimals, method = "biquadratic";
+    std::string delimiter, latitude, longitude, height, to, units, decimals, tide,
+        method = "biquadratic";
     bool header = false, noHeader = false, decimalComma = false;
     GridOptions grid;
 };

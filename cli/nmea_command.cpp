@@ -144,6 +144,8 @@ public:
         command->add_flag("--separation-only", nmea.options.separationOnly,
                           "replace only the separation; the altitude stays as received");
         AddMethodOption(*command, method, "interpolation method (default biquadratic)");
+        // The audit holds the receiver against the grid's own N.
+        AddTideSystemOption(*command, tide)->excludes(audit);
         command->add_flag("-q,--quiet", nmea.quiet,
                           "no summary when every sentence with a fix was rewritten");
         grid.Add(*command);
@@ -167,6 +169,7 @@ the internal database, else the internal database (or --grid).
             return kExitUsage;
         }
         nmea.method = ValueOf(kMethods, method);
+        nmea.options.tide = TideSystemOf(tide);
         nmea.grid = grid.Request();
         return RunNmeaCommand(nmea, console);
     }
@@ -174,7 +177,7 @@ the internal database, else the internal database (or --grid).
 private:
     CLI::App* command = nullptr;
     NmeaArgs nmea;
-    std::string method = "biquadratic";
+    std::string method = "biquadratic", tide;
     GridOptions grid;
 };
 

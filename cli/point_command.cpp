@@ -35,6 +35,7 @@ struct PointArgs {
     std::optional<double> height;
     HeightTarget target = HeightTarget::None;
     HeightUnit unit = HeightUnit::Metre;
+    TideSystem tide = TideSystem::TideFree;  ///< of N and of the converted height
     GridRequest grid;
 };
 
@@ -53,7 +54,7 @@ std::vector<PointLine> PointLines(const ManualPointOutcome& outcome, const Point
         const ManualPointResult& r = outcome.results[k];
         PointLine line{r.method->label, kNotAvailable, kNotAvailable};
         if (r.ok()) {
-            const double n = static_cast<double>(r.value);
+            const double n = r.undulation;
             line.undulation = FormatFixed(n / MetresPerUnit(args.unit), args.decimals);
             if (args.height)
                 line.height = FormatFixed(ConvertHeight(*args.height, n, args.target, args.unit),
@@ -101,7 +102,7 @@ int RunPoint(const PointArgs& args, Console& console) {
     const std::optional<GeoidGrid> grid = ChooseGridOrTell(args.grid, console);
     if (!grid) return kExitFailure;
 
-    const ManualPointRequest request{args.latitude, args.longitude, args.method};
+    const ManualPointRequest request{args.latitude, args.longitude, args.method, args.tide};
     const ManualPointOutcome outcome = ComputeManualPoint(*grid, request, console);
     if (!console.Out(PointText(outcome, args))) {
         console.Message(StandardOutputFailureMessage(std::strerror(errno)));
@@ -131,6 +132,7 @@ public:
             ->check(DecimalsCheck())
             ->type_name("N");
         AddHeightOptions();
+        AddTideSystemOption(*command, tide);
         grid.Add(*command);
         command->footer(R"(Prints one line per method, "N/A" where a method finds no value:
   egm2008 point 52.5 13.4
@@ -179,13 +181,14 @@ could not be read, 2 for a usage error.)");
             point.target = ValueOf(kTargets, to);
             if (!units.empty()) point.unit = ValueOf(kUnits, units);
         }
+        point.tide = TideSystemOf(tide);
         point.grid = grid.Request();
         return RunPoint(point, console);
     }
 
 private:
     CLI::App* command = nullptr;
-    std::string latitude, longitude, method, decimals, height, to, units;
+    std::string latitude, longitude, method, decimals, height, to, units, tide;
     GridOptions grid;
 };
 

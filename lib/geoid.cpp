@@ -16,6 +16,7 @@
 #include "engine/messages.hpp"
 #include "engine/notifier.hpp"
 #include "engine/query_routines.hpp"
+#include "engine/tide_system.hpp"
 #include "lib/messages.hpp"
 
 namespace egm2008 {
@@ -64,6 +65,15 @@ const std::string& CheckedPath(const std::string& pathOrName) {
     return pathOrName;
 }
 
+engine::TideSystem ToEngine(TideSystem system) {
+    switch (system) {
+        case TideSystem::TideFree: return engine::TideSystem::TideFree;
+        case TideSystem::MeanTide: return engine::TideSystem::MeanTide;
+        case TideSystem::ZeroTide: return engine::TideSystem::ZeroTide;
+    }
+    throw std::invalid_argument(lib::BadEnumeratorMessage("TideSystem", static_cast<int>(system)));
+}
+
 GridSize ToPublic(engine::GridSize size) {
     switch (size) {
         case engine::GridSize::Grid2_5x2_5: return GridSize::Grid2_5x2_5;
@@ -96,13 +106,24 @@ private:
 
 }  // namespace
 
-struct Geoid::Impl {
+// The grid opened and mapped once, shared by every Geoid made from it.
+struct Geoid::Grid {
     engine::GeoidGrid grid;
     // Queries read the mapping and change nothing in it (MappedGrid's reads are
-    // const in all but name), so one Impl serves every thread at once.
+    // const in all but name), so one Grid serves every thread at once.
     mutable engine::MappedGrid mapped;
     GeoidInfo info;
 };
+
+struct Geoid::Impl {
+    std::shared_ptr<const Grid> shared;
+    TideSystem tide = TideSystem::TideFree;
+    engine::TideSystem engineTide = engine::TideSystem::TideFree;
+};
+
+double tideCorrection(TideSystem system, double lat) {
+    return engine::TideCorrection(ToEngine(system), lat);
+}
 
 Error::Error(const std::string& what, int systemError)
     : std::runtime_error(what), systemError_(systemError) {}
@@ -135,26 +156,53 @@ void OpenGrid(const engine::GridRequest& request, engine::GeoidGrid& grid,
 }  // namespace
 
 Geoid Geoid::open(const std::string& pathOrName) {
-    auto impl = std::make_shared<Impl>();
-    OpenGrid(engine::GridRequest{CheckedPath(pathOrName), std::nullopt, std::nullopt}, impl->grid,
-             impl->mapped, impl->info);
-    return Geoid(std::move(impl));
+    auto grid = std::make_shared<Grid>();
+    OpenGrid(engine::GridRequest{CheckedPath(pathOrName), std::nullopt, std::nullopt}, grid->grid,
+             grid->mapped, grid->info);
+    return Geoid(std::make_shared<const Impl>(Impl{std::move(grid)}));
 }
 
 Geoid Geoid::open(const std::string& pathOrName, GridSize size, ByteOrder byteOrder) {
-    auto impl = std::make_shared<Impl>();
+    auto grid = std::make_shared<Grid>();
     OpenGrid(engine::GridRequest{CheckedPath(pathOrName), ToEngine(size), IsBigEndian(byteOrder)},
-             impl->grid, impl->mapped, impl->info);
-    return Geoid(std::move(impl));
+             grid->grid, grid->mapped, grid->info);
+    return Geoid(std::make_shared<const Impl>(Impl{std::move(grid)}));
 }
 
-Result Geoid::undulation(double lat, double lon, Method method) const {
-    const engine::InterpolationMethod engineMethod = ToEngine(method);
+Geoid Geoid::withTideSystem(TideSystem system) const {
+    const engine::TideSystem engineTide = ToEngine(system);
+    return Geoid(std::make_shared<const Impl>(Impl{impl_->shared, system, engineTide}));
+}
+
+TideSystem Geoid::tideSystem() const noexcept { return impl_->tide; }
+
+namespace {
+
+// The grid's (tide-free) N at a point, NaN when it has none.
+float TideFreeUndulation(const engine::GeoidGrid& grid, engine::MappedGrid& mapped, double lat,
+                         double lon, Method method, engine::QueryStatus& status) {
     float n = 0.0f;
-    const engine::QueryStatus status =
-        engine::ComputeUndulation(impl_->grid, engineMethod, lat, lon, n, impl_->mapped);
+    status = engine::ComputeUndulation(grid, ToEngine(method), lat, lon, n, mapped);
+    return status == engine::QueryStatus::StatusOk ? n : kNoValue;
+}
+
+}  // namespace
+
+Result Geoid::undulation(double lat, double lon, Method method) const {
+    engine::QueryStatus status = engine::QueryStatus::StatusError;
+    const float n =
+        TideFreeUndulation(impl_->shared->grid, impl_->shared->mapped, lat, lon, method, status);
     if (status != engine::QueryStatus::StatusOk) return {ToPublic(status), kNoValue};
-    return {QueryStatus::Ok, n};
+    // Tide-free keeps the grid's float untouched (InTideSystem adds nothing).
+    return {QueryStatus::Ok, static_cast<float>(engine::InTideSystem(impl_->engineTide, lat,
+                                                                     static_cast<double>(n)))};
+}
+
+double Geoid::undulationInDouble(double lat, double lon, Method method) const {
+    engine::QueryStatus status = engine::QueryStatus::StatusError;
+    const float n =
+        TideFreeUndulation(impl_->shared->grid, impl_->shared->mapped, lat, lon, method, status);
+    return engine::InTideSystem(impl_->engineTide, lat, static_cast<double>(n));
 }
 
 void Geoid::undulations(std::span<const double> lat, std::span<const double> lon,
@@ -162,8 +210,9 @@ void Geoid::undulations(std::span<const double> lat, std::span<const double> lon
     if (lat.size() != lon.size() || lat.size() != out.size()) {
         throw std::invalid_argument(lib::BatchSizesMessage(lat.size(), lon.size(), out.size()));
     }
-    const engine::GeoidGrid& grid = impl_->grid;
-    const engine::MappedGrid& mapped = impl_->mapped;
+    const engine::GeoidGrid& grid = impl_->shared->grid;
+    const engine::MappedGrid& mapped = impl_->shared->mapped;
+    const engine::TideSystem tide = impl_->engineTide;
     const engine::InterpolationMethod engineMethod = ToEngine(method);
     for (std::size_t first = 0; first < lat.size(); first += kPrefetchGroup) {
         const std::size_t end = std::min(first + kPrefetchGroup, lat.size());
@@ -172,22 +221,28 @@ void Geoid::undulations(std::span<const double> lat, std::span<const double> lon
         }
         for (std::size_t k = first; k < end; ++k) {
             float n = 0.0f;
-            const engine::QueryStatus status =
-                engine::ComputeUndulation(grid, engineMethod, lat[k], lon[k], n, impl_->mapped);
+            const engine::QueryStatus status = engine::ComputeUndulation(
+                grid, engineMethod, lat[k], lon[k], n, impl_->shared->mapped);
             out[k] = status == engine::QueryStatus::StatusOk ? n : kNoValue;
+        }
+        // Tide-free leaves the batch's values, and its pace, as the grid gives them.
+        if (tide == engine::TideSystem::TideFree) continue;
+        for (std::size_t k = first; k < end; ++k) {
+            out[k] =
+                static_cast<float>(engine::InTideSystem(tide, lat[k], static_cast<double>(out[k])));
         }
     }
 }
 
 double Geoid::orthometric(double h, double lat, double lon, Method method) const {
-    return h - static_cast<double>(undulation(lat, lon, method).metres);
+    return h - undulationInDouble(lat, lon, method);
 }
 
 double Geoid::ellipsoidal(double H, double lat, double lon, Method method) const {
-    return H + static_cast<double>(undulation(lat, lon, method).metres);
+    return H + undulationInDouble(lat, lon, method);
 }
 
-const GeoidInfo& Geoid::info() const noexcept { return impl_->info; }
+const GeoidInfo& Geoid::info() const noexcept { return impl_->shared->info; }
 
 }  // namespace v1
 }  // namespace egm2008

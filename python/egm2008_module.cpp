@@ -27,6 +27,7 @@ using egm2008::Geoid;
 using egm2008::GeoidInfo;
 using egm2008::GridSize;
 using egm2008::Method;
+using egm2008::TideSystem;
 
 constexpr const char* kMethodNames = "bilinear, biquadratic, triangulation or nearest";
 
@@ -36,6 +37,25 @@ Method ParseMethod(const std::string& name) {
     if (name == "triangulation") return Method::Triangulation;
     if (name == "nearest") return Method::Nearest;
     throw py::value_error("method must be " + std::string(kMethodNames) + ", not \"" + name + "\"");
+}
+
+constexpr const char* kTideSystemNames = "tide-free, mean-tide or zero-tide";
+
+TideSystem ParseTideSystem(const std::string& name) {
+    if (name == "tide-free") return TideSystem::TideFree;
+    if (name == "mean-tide") return TideSystem::MeanTide;
+    if (name == "zero-tide") return TideSystem::ZeroTide;
+    throw py::value_error("tide_system must be " + std::string(kTideSystemNames) + ", not \"" +
+                          name + "\"");
+}
+
+const char* TideSystemText(TideSystem system) {
+    switch (system) {
+        case TideSystem::MeanTide: return "mean-tide";
+        case TideSystem::ZeroTide: return "zero-tide";
+        case TideSystem::TideFree: break;
+    }
+    return "tide-free";
 }
 
 const char* SizeText(GridSize size) {
@@ -50,20 +70,29 @@ const char* SizeText(GridSize size) {
 // What a query makes of N at a point: N itself, H = h - N or h = H + N.
 enum class Output { Undulation, Orthometric, Ellipsoidal };
 
-double Combine(Output output, double height, float n) {
+// `n`, the grid's tide-free N, in `tide`: the library's correction added in
+// double, so that the float64 answer is not rounded to float after it; nothing
+// added for tide-free.
+double InTideSystem(TideSystem tide, double lat, float n) {
+    if (tide == TideSystem::TideFree) return static_cast<double>(n);
+    return static_cast<double>(n) + egm2008::tideCorrection(tide, lat);
+}
+
+double Combine(Output output, double height, double n) {
     switch (output) {
-        case Output::Orthometric: return height - static_cast<double>(n);
-        case Output::Ellipsoidal: return height + static_cast<double>(n);
+        case Output::Orthometric: return height - n;
+        case Output::Ellipsoidal: return height + n;
         case Output::Undulation: break;
     }
-    return static_cast<double>(n);
+    return n;
 }
 
 // One query over contiguous float64 inputs of one length (`height` only for the
 // height conversions). Run(first, end) fills out[first..end) and touches nothing
 // else, so that disjoint ranges may run on several threads at once without the GIL.
 struct BatchQuery {
-    const Geoid& geoid;
+    const Geoid& geoid;  ///< tide-free; `tide` is applied here
+    TideSystem tide;
     Method method;
     Output output;
     const double* height;
@@ -78,7 +107,8 @@ struct BatchQuery {
             const std::size_t count = std::min(kBlock, end - b);
             geoid.undulations({lat + b, count}, {lon + b, count}, {n, count}, method);
             for (std::size_t k = 0; k < count; ++k) {
-                out[b + k] = Combine(output, height ? height[b + k] : 0.0, n[k]);
+                out[b + k] = Combine(output, height ? height[b + k] : 0.0,
+                                     InTideSystem(tide, lat[b + k], n[k]));
             }
         }
     }
@@ -128,9 +158,12 @@ using Float64Array = py::array_t<double, py::array::c_style | py::array::forceca
 
 // The query at every point of the inputs broadcast against each other (height, if
 // any, first; then lat and lon): a float for scalars, else a float64 array.
-py::object Query(const Geoid& geoid, Output output, const std::vector<py::handle>& inputs,
-                 const std::vector<const char*>& names, const std::string& methodName) {
+py::object Query(const Geoid& geoidInItsSystem, Output output,
+                 const std::vector<py::handle>& inputs, const std::vector<const char*>& names,
+                 const std::string& methodName) {
     const Method method = ParseMethod(methodName);
+    const TideSystem tide = geoidInItsSystem.tideSystem();
+    const Geoid geoid = geoidInItsSystem.withTideSystem(TideSystem::TideFree);
     py::list arrays;
     bool scalars = true;
     for (std::size_t k = 0; k < inputs.size(); ++k) {
@@ -144,7 +177,8 @@ py::object Query(const Geoid& geoid, Output output, const std::vector<py::handle
         for (const py::handle& a : arrays) v.push_back(a.attr("item")().cast<double>());
         const double h = withHeight ? v[0] : 0.0;
         const std::size_t at = withHeight ? 1 : 0;
-        return py::float_(Combine(output, h, geoid.undulation(v[at], v[at + 1], method).metres));
+        const float n = geoid.undulation(v[at], v[at + 1], method).metres;
+        return py::float_(Combine(output, h, InTideSystem(tide, v[at], n)));
     }
     const py::list broadcast = py::module_::import("numpy").attr("broadcast_arrays")(*arrays);
     std::vector<Float64Array> contiguous;
@@ -153,6 +187,7 @@ py::object Query(const Geoid& geoid, Output output, const std::vector<py::handle
     Float64Array out(std::vector<py::ssize_t>(first.shape(), first.shape() + first.ndim()));
     const std::size_t at = withHeight ? 1 : 0;
     const BatchQuery query{geoid,
+                           tide,
                            method,
                            output,
                            withHeight ? contiguous[0].data() : nullptr,
@@ -167,9 +202,10 @@ py::object Query(const Geoid& geoid, Output output, const std::vector<py::handle
     return out;
 }
 
-Geoid OpenGeoid(const py::object& pathOrName) {
+Geoid OpenGeoid(const py::object& pathOrName, const std::string& tideSystem) {
+    const TideSystem tide = ParseTideSystem(tideSystem);
     const py::object path = py::module_::import("os").attr("fspath")(pathOrName);
-    return Geoid::open(path.cast<std::string>());
+    return Geoid::open(path.cast<std::string>()).withTideSystem(tide);
 }
 
 }  // namespace
@@ -208,10 +244,12 @@ PYBIND11_MODULE(egm2008, m) {
 
     py::class_<Geoid>(m, "Geoid",
                       "An open EGM2008 grid file. Queries may run on several threads at once.")
-        .def(py::init(&OpenGeoid), py::arg("path_or_name"),
+        .def(py::init(&OpenGeoid), py::arg("path_or_name"), py::arg("tide_system") = "tide-free",
              "Opens a grid file by path (str or os.PathLike) or by grid name (\"10\", \"2.5\", "
              "\"1\", optionally with \"-le\" or \"-be\"); its size and byte order are recognised "
-             "from the file. Raises egm2008.Error (an OSError) when it cannot be used.")
+             "from the file. Raises egm2008.Error (an OSError) when it cannot be used. "
+             "tide_system: the system of N, tide-free (the grids'), mean-tide or zero-tide "
+             "(Ekman 1989, k = 0.3); ValueError for any other name.")
         .def(
             "undulation",
             [](const Geoid& g, py::handle lat, py::handle lon, const std::string& method) {
@@ -238,7 +276,15 @@ PYBIND11_MODULE(egm2008, m) {
             py::arg("H"), py::arg("lat"), py::arg("lon"), py::arg("method") = "bilinear",
             "The ellipsoidal height h = H + N of the orthometric height H (metres).")
         .def_property_readonly("info", &Geoid::info, "the grid's GeoidInfo")
+        .def_property_readonly(
+            "tide_system", [](const Geoid& g) { return TideSystemText(g.tideSystem()); },
+            "\"tide-free\", \"mean-tide\" or \"zero-tide\": the system of N")
         .def("__repr__", [](const Geoid& g) {
-            return "egm2008.Geoid(" + py::repr(py::str(g.info().path)).cast<std::string>() + ")";
+            const std::string tide =
+                g.tideSystem() == TideSystem::TideFree
+                    ? ""
+                    : std::string(", tide_system=\"") + TideSystemText(g.tideSystem()) + "\"";
+            return "egm2008.Geoid(" + py::repr(py::str(g.info().path)).cast<std::string>() + tide +
+                   ")";
         });
 }

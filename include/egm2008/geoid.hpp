@@ -11,6 +11,14 @@
 // -180..0 and 180..360 name the same meridians). Undulations in metres (float,
 // the grid's own precision); heights in metres (double).
 //
+// Tide system: the grids are tide-free, and so is N unless a Geoid is made for
+// another system with withTideSystem(). Mean tide and zero tide add Ekman's (1989)
+// correction, (1 + k)(0.099 - 0.296 sin^2 phi') and k(0.099 - 0.296 sin^2 phi')
+// metres with k = 0.3 and phi' the point's geocentric latitude on WGS84: +0.1287 m
+// at the equator and -0.2561 m at the poles for mean tide. The correction is added
+// in double; undulation() and undulations() round the sum to float, orthometric()
+// and ellipsoidal() use it in double.
+//
 // Failures: opening throws egm2008::Error (a std::runtime_error) whose what() is the
 // message the egm2008 command line prints for the same file, without its "egm2008: "
 // prefix (the lines made one). A point outside the ranges above (NaN included) or at a
@@ -58,6 +66,18 @@ enum class Method : std::int32_t {
     Triangulation,  ///< the plane through the three cell corners nearest to the point
     Nearest,        ///< the value of the nearest node
 };
+
+/// The tide system of N (see the top of this header).
+enum class TideSystem : std::int32_t {
+    TideFree,  ///< the grids' own: no permanent tide
+    MeanTide,  ///< the permanent tide kept
+    ZeroTide,  ///< the permanent tide's indirect effect kept
+};
+
+/// Metres to add to a tide-free N at latitude `lat` (degrees) to have it in `system`;
+/// exactly 0 for TideFree. Throws std::invalid_argument for a `system` that is none of
+/// TideSystem's enumerators.
+EGM2008_API double tideCorrection(TideSystem system, double lat);
 
 /// How a query ended.
 enum class QueryStatus : std::int32_t {
@@ -134,7 +154,16 @@ public:
     /// The file, its size and its byte order.
     const GeoidInfo& info() const noexcept;
 
+    /// This grid giving N in `system`; it shares this Geoid's mapping. Throws
+    /// std::invalid_argument when `system` is none of TideSystem's enumerators.
+    Geoid withTideSystem(TideSystem system) const;
+    /// The system of N: TideFree for a Geoid as opened.
+    TideSystem tideSystem() const noexcept;
+
 private:
+    struct Grid;
+    // N in this Geoid's tide system, the correction in double; NaN when none.
+    double undulationInDouble(double lat, double lon, Method method) const;
     struct Impl;
     explicit Geoid(std::shared_ptr<const Impl> impl);
     std::shared_ptr<const Impl> impl_;

@@ -219,9 +219,11 @@ public:
             scanned.reason += Quoted(TextOf(line, layout_.longitude, scanned.scratch));
         } else {
             ++counts.computed;
+            const double metres =
+                InTideSystem(options_.tide, scanned.latitude, static_cast<double>(undulation));
             if (keepPoints_)
-                counts.points.push_back({scanned.latitude, scanned.longitude, undulation});
-            const double metres = static_cast<double>(undulation);
+                counts.points.push_back(
+                    {scanned.latitude, scanned.longitude, static_cast<float>(metres)});
             const double converted =
                 ConvertHeight(scanned.height, metres, options_.target, options_.unit);
             const double inUnit = metres / MetresPerUnit(options_.unit);
@@ -452,7 +454,7 @@ std::optional<DelimitedLayout> ReadLead(HeightsRun& run, const GeoidGrid& grid,
         if (first) {
             if (TakeByteOrderMark(text)) lead.append(kUtf8Bom);
             if (options.comment) {
-                lead.append(ProvenanceComment(grid, options.method, options.target));
+                lead.append(ProvenanceComment(grid, options.method, options.target, options.tide));
                 const std::string_view end = LineEnd(text);
                 lead.append(end.empty() ? std::string_view("\n") : end);
             }
@@ -489,7 +491,7 @@ std::optional<DelimitedLayout> ReadLead(HeightsRun& run, const GeoidGrid& grid,
         if (lead.size() > kLeadHeld) release();
     }
     if (first && options.comment) {
-        lead.append(ProvenanceComment(grid, options.method, options.target));
+        lead.append(ProvenanceComment(grid, options.method, options.target, options.tide));
         lead.append("\n");
     }
     release();
@@ -518,11 +520,12 @@ double ConvertHeight(double height, double undulationMetres, HeightTarget target
 }
 
 std::string ProvenanceComment(const GeoidGrid& grid, InterpolationMethod method,
-                              HeightTarget target) {
+                              HeightTarget target, TideSystem tide) {
     std::string text = std::string("# N: ") + ModelName(grid.model) + ", " + SpacingName(grid) +
                        " grid " +
                        std::filesystem::path(grid.path).filename().string() + ", " +
                        MethodText(method);
+    if (tide != TideSystem::TideFree) text += std::string(", ") + TideSystemName(tide);
     if (target == HeightTarget::Orthometric) text += "; H = h - N";
     if (target == HeightTarget::Ellipsoidal) text += "; h = H + N";
     return text;

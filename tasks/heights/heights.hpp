@@ -34,6 +34,7 @@
 
 #include "engine/geoid_grid.hpp"
 #include "engine/mapped_grid.hpp"
+#include "engine/tide_system.hpp"
 #include "tasks/engine_names.hpp"
 #include "tasks/common/delimited_text.hpp"
 #include "tasks/common/field_text.hpp"
@@ -65,6 +66,8 @@ struct HeightsOptions {
     std::optional<int> decimals;
     InterpolationMethod method = InterpolationMethod::BiQuadratic;
     bool comment = false;  ///< a first line saying which model, grid and method made the values
+    /// The system of N (tide_system.hpp); the converted height uses that N.
+    TideSystem tide = TideSystem::TideFree;
 };
 
 /// `height` (in `unit`) converted to `target` with N = `undulationMetres`.
@@ -72,9 +75,10 @@ struct HeightsOptions {
 double ConvertHeight(double height, double undulationMetres, HeightTarget target, HeightUnit unit);
 
 /// The first line that --comment writes, without its line end:
-/// "# N: EGM2008, 2.5' grid <file>, bi-linear; H = h - N".
+/// "# N: EGM2008, 2.5' grid <file>, bi-linear; H = h - N"; a system other than
+/// tide-free is named after the method: "bi-linear, mean-tide".
 std::string ProvenanceComment(const GeoidGrid& grid, InterpolationMethod method,
-                              HeightTarget target);
+                              HeightTarget target, TideSystem tide = TideSystem::TideFree);
 
 /// A data line that was not computed: its 1-based number in the input and why,
 /// e.g. `latitude "4830.5N" is not a coordinate`.

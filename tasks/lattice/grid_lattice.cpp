@@ -178,8 +178,8 @@ struct LatticeWalk {
 class PieceComputer {
 public:
     PieceComputer(const LatticeWalk& walk, const GeoidGrid& grid, MappedGrid& mapped,
-                  InterpolationMethod method)
-        : walk_(walk), grid_(grid), mapped_(mapped), method_(method) {}
+                  InterpolationMethod method, TideSystem tide)
+        : walk_(walk), grid_(grid), mapped_(mapped), method_(method), tide_(tide) {}
 
     void operator()(LatticePiece& piece) const {
         Reset(piece);
@@ -211,6 +211,11 @@ public:
                 break;
             }
             if (status == QueryStatus::StatusOutside) ++piece.outside;
+            // The correction in double, N rounded to float as the lattice holds it;
+            // tide-free leaves the grid's value, and the walk its pace, untouched.
+            if (status == QueryStatus::StatusOk && tide_ != TideSystem::TideFree)
+                undulation = static_cast<float>(
+                    InTideSystem(tide_, latitude, static_cast<double>(undulation)));
             const std::string_view latitudeView(latitudeText, latitudeLength);
             const bool missing = status != QueryStatus::StatusOk || !std::isfinite(undulation);
             AppendNode(piece, latitudeView, column, longitude, undulation, missing);
@@ -289,6 +294,7 @@ private:
     const GeoidGrid& grid_;
     MappedGrid& mapped_;
     InterpolationMethod method_;
+    TideSystem tide_;
 };
 
 // Hands out the lattice in walking order, piece by piece: rows while they lie
@@ -480,7 +486,7 @@ LatticeShape LatticeShapeOf(const LatticeArea& area) {
 LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, MappedGrid& mapped,
                                 InterpolationMethod method, const LatticeArea& area,
                                 const LatticeProgress& progress, LatticeFormat format,
-                                LatticeRaster* raster) {
+                                LatticeRaster* raster, TideSystem tide) {
     LatticeOutcome outcome;
     if (!StepsValid(area)) {
         outcome.end = LatticeEnd::InvalidArea;
@@ -500,7 +506,7 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, Mappe
     }
     // Workers compute pieces of the lattice; this thread writes them in walking order.
     OrderedWork<LatticePiece> work(kPiecesInFlight, RunWorkerCount(),
-                                   PieceComputer(walk, grid, mapped, method));
+                                   PieceComputer(walk, grid, mapped, method, tide));
     PieceDealer dealer(walk);
     PieceWriter writer(output, walk, header.size(), progress, outcome, raster);
     for (;;) {

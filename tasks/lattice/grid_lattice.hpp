@@ -32,6 +32,7 @@
 #include <string>
 
 #include "engine/geoid_grid.hpp"
+#include "engine/tide_system.hpp"
 #include "engine/mapped_grid.hpp"
 #include "tasks/lattice/lattice_format.hpp"
 #include "tasks/lattice/formats/lattice_raster.hpp"
@@ -102,6 +103,7 @@ LatticeOutcome WriteGridLattice(TextOutput& output, const GeoidGrid& grid, Mappe
                                 InterpolationMethod method, const LatticeArea& area,
                                 const LatticeProgress& progress = {},
                                 LatticeFormat format = LatticeFormat::Xyz,
-                                LatticeRaster* raster = nullptr);
+                                LatticeRaster* raster = nullptr,
+                                TideSystem tide = TideSystem::TideFree);
 
 }  // namespace egm2008

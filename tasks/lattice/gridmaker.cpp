@@ -1,6 +1,7 @@
 #include "tasks/lattice/gridmaker.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <filesystem>
 #include <iterator>
@@ -99,10 +100,16 @@ LatticeDescription LatticeDescriptionOf(const GridmakerRequest& request, const G
     for (const ManualMethod& method : kManualMethods) {
         if (method.method == request.method) description.method = method.label;
     }
+    if (request.tide != TideSystem::TideFree) description.tideSystem = TideSystemName(request.tide);
     description.latSpacing = value(GridmakerField::LatSpacing);
     description.lonSpacing = value(GridmakerField::LonSpacing);
     description.software = std::string("egm2008 ") + EGM2008_VERSION;
     description.title = ColourMapTitle(request.values, grid, request.method);
+    if (request.tide != TideSystem::TideFree) {  // the picture's font has capitals only
+        description.title += ", ";
+        for (const char* c = TideSystemName(request.tide); *c != '\0'; ++c)
+            description.title += static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
+    }
     description.pictureWidth = request.pictureWidth;
     description.colourFit = request.colourFit;
     return description;
@@ -167,8 +174,9 @@ GridmakerOutcome WriteGridmakerOutput(const GridmakerRequest& request, const Lat
     LatticeRasterTee rasters;
     if (file) rasters.Add(*file);
     if (view != nullptr) rasters.Add(*view);
-    outcome.lattice = WriteGridLattice(output, grid, mapped, request.method, area, progress,
-                                       request.format, file || view ? &rasters : nullptr);
+    outcome.lattice =
+        WriteGridLattice(output, grid, mapped, request.method, area, progress, request.format,
+                         file || view ? &rasters : nullptr, request.tide);
     outcome.closed = output.Close();
     const LatticeOutcome& lattice = outcome.lattice;
     if (lattice.end == LatticeEnd::WriteFailed || !outcome.closed) {

@@ -72,6 +72,7 @@ struct GridmakerRequest {
     double values[kGridmakerFields] = {};  ///< by GridmakerField; spacings in arc minutes
     std::string outputName;                ///< the output as messages name it
     InterpolationMethod method = InterpolationMethod::BiQuadratic;
+    TideSystem tide = TideSystem::TideFree;     ///< the system of N (tide_system.hpp)
     LatticeFormat format = LatticeFormat::Xyz;  ///< the page writes xyz
     /// A picture's width in pixels (the long side); 0: as the lattice asks.
     int pictureWidth = 0;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "engine/query_routines.hpp"
 #include "tasks/common/field_text.hpp"
 #include "tasks/common/text_output.hpp"
 
@@ -264,6 +265,23 @@ GgaCopyReason ParseGgaFields(std::string_view line, GgaFields& fields) {
 
 bool ParseGgaSentence(std::string_view line, GgaFields& fields) {
     return ParseGgaFields(line, fields) == GgaCopyReason::None;
+}
+
+UndulationQuery GridQuery(const GeoidGrid& grid, InterpolationMethod method, MappedGrid& mapped,
+                          TideSystem tide) {
+    if (tide == TideSystem::TideFree) {
+        return [&grid, method, &mapped](double latitude, double longitude, float& undulation) {
+            return ComputeUndulation(grid, method, latitude, longitude, undulation, mapped);
+        };
+    }
+    return [&grid, method, &mapped, tide](double latitude, double longitude, float& undulation) {
+        const QueryStatus status =
+            ComputeUndulation(grid, method, latitude, longitude, undulation, mapped);
+        if (status == QueryStatus::StatusOk)
+            undulation =
+                static_cast<float>(InTideSystem(tide, latitude, static_cast<double>(undulation)));
+        return status;
+    };
 }
 
 GgaRewrite RewriteGgaSentence(std::string_view line, const UndulationQuery& query,

@@ -30,6 +30,8 @@
 #include <string_view>
 
 #include "engine/geoid_grid.hpp"
+#include "engine/mapped_grid.hpp"
+#include "engine/tide_system.hpp"
 #include "tasks/messages.hpp"
 
 namespace egm2008 {
@@ -39,6 +41,12 @@ namespace egm2008 {
 /// shifted by the query), the result in metres.
 using UndulationQuery =
     std::function<QueryStatus(double latitude, double longitude, float& undulation)>;
+
+/// ComputeUndulation's N from `grid` by `method` through `mapped`, in `tide`:
+/// the grid's (tide-free) value itself, or that value with its correction
+/// added in double and rounded to float, the precision the runs write N in.
+UndulationQuery GridQuery(const GeoidGrid& grid, InterpolationMethod method, MappedGrid& mapped,
+                          TideSystem tide);
 
 /// The values of one GGA sentence, fields 1 to 14 in order.
 struct GgaFields {

@@ -40,6 +40,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/tide_system.hpp"
 #include "tasks/nmea/nmea_gga.hpp"
 
 namespace egm2008 {
@@ -66,6 +67,9 @@ const char* NmeaOutcomeText(NmeaOutcome outcome);
 struct NmeaRewriteOptions {
     bool separationOnly = false;  ///< only the separation changes; the altitude stays
     std::string talker;  ///< two capital letters written in place of the talker; "" keeps it
+    /// The system of the separation RunNmea writes (its query's, GridQuery); the altitude
+    /// follows it.
+    TideSystem tide = TideSystem::TideFree;
 };
 
 /// True for a talker a sentence may carry: two capital letters.

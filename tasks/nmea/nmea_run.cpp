@@ -52,9 +52,7 @@ NmeaRunOutcome RunNmea(const PointFileInput& input, TextOutput& output, const Ge
     reader.KeepCarriageReturns();
     reader.EndLinesAtCarriageReturns();
     reader.StopOn(stop);
-    const UndulationQuery query = [&](double latitude, double longitude, float& undulation) {
-        return ComputeUndulation(grid, method, latitude, longitude, undulation, mapped);
-    };
+    const UndulationQuery query = GridQuery(grid, method, mapped, options.tide);
     ProgressSteps steps(progress, kProgressStep);
 
     LineWork<NmeaCounts> work;

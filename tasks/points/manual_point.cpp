@@ -22,6 +22,9 @@ ManualPointResult ComputeManualMethod(const ManualMethod& method, const GeoidGri
     ManualPointResult result;
     result.method = &method;
     result.status = method.routine(grid, request.latitude, longitude, result.value, notifier);
+    if (result.ok())
+        result.undulation =
+            InTideSystem(request.tide, request.latitude, static_cast<double>(result.value));
     return result;
 }
 

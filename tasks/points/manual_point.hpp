@@ -20,6 +20,7 @@
 
 #include "engine/geoid_grid.hpp"
 #include "engine/query_routines.hpp"
+#include "engine/tide_system.hpp"
 #include "tasks/messages.hpp"
 #include "tasks/common/page_platform.hpp"
 
@@ -61,13 +62,15 @@ struct ManualPointRequest {
     double latitude = 0.0;
     double longitude = 0.0;
     std::optional<InterpolationMethod> only;  ///< ask this method alone
+    TideSystem tide = TideSystem::TideFree;   ///< the system of `undulation` (tide_system.hpp)
 };
 
 /// One method's answer; `value` holds the result only when `status` is StatusOk.
 struct ManualPointResult {
     const ManualMethod* method = nullptr;
     QueryStatus status = QueryStatus::StatusError;
-    float value = kResultPreset;
+    float value = kResultPreset;  ///< tide-free, as the grid gives it
+    double undulation = 0.0;      ///< `value` in the request's tide system, when ok()
     bool ok() const { return status == QueryStatus::StatusOk; }
 };
 

@@ -197,11 +197,9 @@ namespace {
 // calling thread for a live stream).
 void WorkOnLines(std::string_view lines, std::string& out, LineCounts& counts,
                  const GeoidGrid& grid, MappedGrid& mapped, PointFileLayout layout,
-                 InterpolationMethod method) {
+                 InterpolationMethod method, TideSystem tide) {
     const CNumericScope numbers;
-    const UndulationQuery query = [&](double latitude, double longitude, float& undulation) {
-        return ComputeUndulation(grid, method, latitude, longitude, undulation, mapped);
-    };
+    const UndulationQuery query = GridQuery(grid, method, mapped, tide);
     if (layout == PointFileLayout::GgaFromGps) {
         GgaCopyReason reason = GgaCopyReason::None;
         ForEachLine(lines, [&](std::string_view line) {
@@ -230,7 +228,7 @@ void WorkOnLines(std::string_view lines, std::string& out, LineCounts& counts,
 PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
                               const GeoidGrid& grid, MappedGrid& mapped, PointFileLayout layout,
                               InterpolationMethod method, const ProgressCallback& progress,
-                              const RunStop& stop) {
+                              const RunStop& stop, TideSystem tide) {
     PointFileOutcome outcome;
     outcome.gridOpened = mapped.status() == QueryStatus::StatusOk;
     LineReader reader(input.fd());
@@ -239,7 +237,7 @@ PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
 
     LineWork<LineCounts> work;
     work.handle = [&](std::string_view lines, std::int64_t, std::string& out, LineCounts& counts) {
-        WorkOnLines(lines, out, counts, grid, mapped, layout, method);
+        WorkOnLines(lines, out, counts, grid, mapped, layout, method, tide);
     };
     // Far too long for a point or a sentence: copied as read.
     work.countOverlong = [layout](std::string_view start, std::int64_t, LineCounts& counts) {

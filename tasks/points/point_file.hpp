@@ -113,10 +113,11 @@ using ProgressCallback = std::function<void(std::int64_t computed)>;
 /// Runs the calculation from `input` to `output` (already open and checked
 /// with OutputRefusal), querying `grid` through `mapped` (mapped by the caller
 /// before it opened the output), then flushes and closes `output`. The run
-/// stops at the first read or write error, or when `stop` is asked for.
+/// stops at the first read or write error, or when `stop` is asked for. N is
+/// written in `tide` (GridQuery), the altitude of a rewritten GGA sentence with it.
 PointFileOutcome RunPointFile(const PointFileInput& input, TextOutput& output,
                               const GeoidGrid& grid, MappedGrid& mapped, PointFileLayout layout,
                               InterpolationMethod method, const ProgressCallback& progress,
-                              const RunStop& stop = {});
+                              const RunStop& stop = {}, TideSystem tide = TideSystem::TideFree);
 
 }  // namespace egm2008

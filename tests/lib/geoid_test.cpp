@@ -382,4 +382,65 @@ TEST(GeoidThreadsTest, ThreadsSharingOneGeoidGetTheSameAnswers) {
     EXPECT_EQ(Bits(copy.undulation(lat[0], lon[0]).metres), Bits(expected[0]));
 }
 
+// --- tide systems ---------------------------------------------------------------------
+
+struct TideCase {
+    const char* name;
+    api::TideSystem system;
+    double lat;
+    double correction;  // Ekman's, metres
+};
+
+void PrintTo(const TideCase& c, std::ostream* os) { *os << c.name; }
+
+class TideSystemTest : public testing::TestWithParam<TideCase> {};
+
+// N of a Geoid made for a system is the tide-free N plus the correction: rounded to
+// float by undulation() and undulations(), in double by the height conversions.
+TEST_P(TideSystemTest, AddsTheCorrectionToTheTideFreeN) {
+    const TideCase& c = GetParam();
+    ScratchFolder dir;
+    const std::string path = dir.File("grid");
+    egm2008::test::WriteConstantGrid(path, kNodeValue, false);
+    const api::Geoid tideFree = api::Geoid::open(path);
+    const api::Geoid geoid = tideFree.withTideSystem(c.system);
+    EXPECT_EQ(geoid.tideSystem(), c.system);
+    EXPECT_EQ(tideFree.tideSystem(), api::TideSystem::TideFree);
+    EXPECT_NEAR(api::tideCorrection(c.system, c.lat), c.correction, 1e-12);
+
+    const double expected = static_cast<double>(kNodeValue) + c.correction;
+    const api::Result n = geoid.undulation(c.lat, 10.0);
+    ASSERT_TRUE(n.ok());
+    EXPECT_EQ(n.metres, static_cast<float>(static_cast<double>(kNodeValue) +
+                                           api::tideCorrection(c.system, c.lat)));
+    const double lat[] = {c.lat};
+    const double lon[] = {10.0};
+    float out[1] = {};
+    geoid.undulations(lat, lon, out);
+    EXPECT_EQ(Bits(out[0]), Bits(n.metres));
+    EXPECT_NEAR(geoid.orthometric(100.0, c.lat, 10.0), 100.0 - expected, 1e-12);
+    EXPECT_NEAR(geoid.ellipsoidal(100.0, c.lat, 10.0), 100.0 + expected, 1e-12);
+    // The Geoid it was made from is untouched.
+    EXPECT_EQ(tideFree.undulation(c.lat, 10.0).metres, kNodeValue);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Systems, TideSystemTest,
+    testing::Values(TideCase{"TideFree", api::TideSystem::TideFree, 0.0, 0.0},
+                    TideCase{"MeanAtEquator", api::TideSystem::MeanTide, 0.0, 0.1287},
+                    TideCase{"MeanAtSouthPole", api::TideSystem::MeanTide, -90.0, -0.2561},
+                    TideCase{"ZeroAtNorthPole", api::TideSystem::ZeroTide, 90.0, -0.0591}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST(TideSystemTest, AnotherValueIsRefused) {
+    ScratchFolder dir;
+    const std::string path = dir.File("grid");
+    egm2008::test::WriteConstantGrid(path, kNodeValue, false);
+    const api::Geoid geoid = api::Geoid::open(path);
+    EXPECT_THROW((void)geoid.withTideSystem(static_cast<api::TideSystem>(7)),
+                 std::invalid_argument);
+    EXPECT_THROW((void)api::tideCorrection(static_cast<api::TideSystem>(-1), 0.0),
+                 std::invalid_argument);
+}
+
 }  // namespace

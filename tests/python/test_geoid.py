@@ -148,3 +148,25 @@ def test_masked_points_give_nan(tmp_path):
 def test_wrong_arguments_raise(geoid10, call, error):
     with pytest.raises(error):
         call(geoid10)
+
+
+@pytest.mark.parametrize("system, lat, correction", [
+    ("tide-free", 0.0, 0.0),
+    ("mean-tide", 0.0, 0.1287),
+    ("mean-tide", -90.0, -0.2561),
+    ("zero-tide", 90.0, -0.0591),
+])
+def test_tide_system_adds_ekmans_correction_to_the_tide_free_n(tmp_path, system, lat, correction):
+    path = write_constant_grid(tmp_path / "grid", 30.5)
+    geoid = egm2008.Geoid(path, tide_system=system)
+    assert geoid.tide_system == system
+    n = 30.5 + correction
+    assert geoid.undulation(lat, 7.0) == pytest.approx(n, abs=1e-12)
+    np.testing.assert_allclose(geoid.undulation([lat, lat], [7.0, 8.0]), [n, n], rtol=0, atol=1e-12)
+    assert geoid.orthometric(100.0, lat, 7.0) == pytest.approx(100.0 - n, abs=1e-12)
+    assert egm2008.Geoid(path).undulation(lat, 7.0) == 30.5
+
+
+def test_an_unknown_tide_system_raises_value_error(tmp_path):
+    with pytest.raises(ValueError, match="tide_system must be tide-free, mean-tide or zero-tide"):
+        egm2008.Geoid(write_constant_grid(tmp_path / "grid", 30.5), tide_system="mean")

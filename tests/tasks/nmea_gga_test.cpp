@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "point_file_fixtures.hpp"
+#include "tests/support/fake_platform.hpp"
+
 namespace egm2008 {
 namespace {
 
@@ -376,6 +379,45 @@ TEST(RewriteGgaSentence, DamagedSentencesYieldValidSentencesOrNothing) {
     }
     EXPECT_GT(rewritten, 100);
 }
+
+// --- GridQuery: the runs' N in a tide system ------------------------------------------
+
+struct GridQueryCase {
+    const char* name;
+    TideSystem tide;
+    double latitude;
+    float expected;  // on a grid of 47.25 m everywhere
+};
+
+void PrintTo(const GridQueryCase& c, std::ostream* os) { *os << c.name; }
+
+class GridQueryTest : public testing::TestWithParam<GridQueryCase> {};
+
+// Pins the rounding: the correction is added in double, the sum rounded to float once;
+// tide-free hands on the grid's float itself.
+TEST_P(GridQueryTest, GivesTheGridsNInTheSystem) {
+    const GridQueryCase& c = GetParam();
+    const GeoidGrid grid = test::ConstantGrid(47.25f);
+    test::FakePlatform platform;
+    MappedGrid mapped;
+    ASSERT_EQ(mapped.Map(grid, platform), QueryStatus::StatusOk);
+    const UndulationQuery query = GridQuery(grid, InterpolationMethod::BiLinear, mapped, c.tide);
+    float n = 0.0f;
+    ASSERT_EQ(query(c.latitude, 10.0, n), QueryStatus::StatusOk);
+    EXPECT_EQ(n, c.expected);
+    EXPECT_EQ(query(95.0, 10.0, n), QueryStatus::StatusOutside);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Systems, GridQueryTest,
+    testing::Values(GridQueryCase{"TideFree", TideSystem::TideFree, 0.0, 47.25f},
+                    GridQueryCase{"MeanAtEquator", TideSystem::MeanTide, 0.0,
+                                  static_cast<float>(47.25 + 1.3 * 0.099)},
+                    GridQueryCase{"MeanAtSouthPole", TideSystem::MeanTide, -90.0,
+                                  static_cast<float>(47.25 - 1.3 * 0.197)},
+                    GridQueryCase{"ZeroAtNorthPole", TideSystem::ZeroTide, 90.0,
+                                  static_cast<float>(47.25 - 0.3 * 0.197)}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace
 }  // namespace egm2008

@@ -80,6 +80,7 @@ struct LatticeDescription {
     ColourFit colourFit{};    ///< a picture's colours (colour_legend.hpp); fitted unless told
     /// A picture's coastlines in the lattice's frame (coastlines.hpp); nullptr: none.
     const std::vector<Coastline>* coastlines = nullptr;
+    std::string tideSystem{};  ///< "mean-tide" or "zero-tide"; "" for the grids' tide-free N
 };
 
 /// How the walk writes each node of a format it writes itself (grid_lattice.cpp),
