@@ -10,7 +10,9 @@
 #include <stdexcept>
 #include <utility>
 
+#include "engine/file_identity.hpp"
 #include "engine/geoid_grid.hpp"
+#include "engine/geoid_model.hpp"
 #include "engine/grid_choice.hpp"
 #include "engine/mapped_grid.hpp"
 #include "engine/messages.hpp"
@@ -73,6 +75,15 @@ GridSize ToPublic(engine::GridSize size) {
     return GridSize::Grid10x10;
 }
 
+Model ToPublic(engine::GeoidModel model) {
+    switch (model) {
+        case engine::GeoidModel::Egm96: return Model::Egm96;
+        case engine::GeoidModel::Egm84: return Model::Egm84;
+        case engine::GeoidModel::Egm2008: break;
+    }
+    return Model::Egm2008;
+}
+
 QueryStatus ToPublic(engine::QueryStatus status) {
     switch (status) {
         case engine::QueryStatus::StatusOk: return QueryStatus::Ok;
@@ -130,21 +141,39 @@ void OpenGrid(const engine::GridRequest& request, engine::GeoidGrid& grid,
     info.path = grid.path;
     info.size = ToPublic(grid.gridSize);
     info.byteOrder = grid.bigEndian ? ByteOrder::Big : ByteOrder::Little;
+    info.model = ToPublic(grid.model);
+    info.title = engine::GridTitle(grid);
+}
+
+// What open's text asks for. A model's key ("egm96") asks for that model's grid in the grid
+// folders, EGM2008's being the 10' grid of the name "10"; any other text, and a key that is a
+// file in the working directory, is a path or a grid name, its model the file's.
+engine::GridRequest RequestOf(const std::string& pathOrName, std::optional<engine::GridSize> size,
+                              std::optional<bool> bigEndian) {
+    const std::string& text = CheckedPath(pathOrName);
+    const std::optional<engine::GeoidModel> model = engine::ModelOfKey(text);
+    if (!model || engine::IdentityOfPath(text)) {
+        return engine::GridRequest{std::nullopt, text, size, bigEndian};
+    }
+    if (*model == engine::GeoidModel::Egm2008) {
+        return engine::GridRequest{model, std::string("10"), size, bigEndian};
+    }
+    return engine::GridRequest{model, std::nullopt, size, bigEndian};
 }
 
 }  // namespace
 
 Geoid Geoid::open(const std::string& pathOrName) {
     auto impl = std::make_shared<Impl>();
-    OpenGrid(engine::GridRequest{CheckedPath(pathOrName), std::nullopt, std::nullopt}, impl->grid,
-             impl->mapped, impl->info);
+    OpenGrid(RequestOf(pathOrName, std::nullopt, std::nullopt), impl->grid, impl->mapped,
+             impl->info);
     return Geoid(std::move(impl));
 }
 
 Geoid Geoid::open(const std::string& pathOrName, GridSize size, ByteOrder byteOrder) {
     auto impl = std::make_shared<Impl>();
-    OpenGrid(engine::GridRequest{CheckedPath(pathOrName), ToEngine(size), IsBigEndian(byteOrder)},
-             impl->grid, impl->mapped, impl->info);
+    OpenGrid(RequestOf(pathOrName, ToEngine(size), IsBigEndian(byteOrder)), impl->grid,
+             impl->mapped, impl->info);
     return Geoid(std::move(impl));
 }
 
