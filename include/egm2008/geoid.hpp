@@ -3,9 +3,9 @@
 // A Geoid is one EGM2008 undulation grid file (NGA's 10', 2.5' or 1' grid, either
 // byte order), or the older models' one file each (EGM96: geotranz's "egm96.grd",
 // 15'; EGM84: its "wwgrid.bin", 30'), opened, checked whole and mapped read-only
-// once; its queries then read the mapping. N, the undulation, is the height of the geoid above the WGS84
-// ellipsoid in metres; an orthometric height H and an ellipsoidal height h are
-// related by h = H + N.
+// once; its queries then read the mapping. N, the undulation, is the height of the geoid above the
+// WGS84 ellipsoid in metres; an orthometric height H and an ellipsoidal height h are related by h =
+// H + N.
 //
 // Units and ranges: latitudes and longitudes in decimal degrees on WGS84. Latitude
 // -90..90; longitude -180..360 (a negative longitude is shifted by +360 once, so
@@ -79,7 +79,7 @@ struct Result {
 
 /// What an open Geoid is.
 struct GeoidInfo {
-    std::string path;  ///< the file opened (a grid name resolved to its file)
+    std::string path;                     ///< the file opened (a grid name resolved to its file)
     GridSize size = GridSize::Grid10x10;  ///< an EGM2008 grid's; Grid10x10 for the older models
     ByteOrder byteOrder = ByteOrder::Little;  ///< Big for the older models' files
     Model model = Model::Egm2008;

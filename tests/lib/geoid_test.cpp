@@ -175,8 +175,8 @@ TEST_P(ModelTest, KeyAndPathOpenTheModelsFile) {
             egm2008::test::RecordingNotifier notes;
             float expected = 0.0f;
             ASSERT_EQ(egm2008::engine::ComputeUndulation(
-                          grid, egm2008::engine::InterpolationMethod::BiLinear, point[0],
-                          point[1], expected, notes),
+                          grid, egm2008::engine::InterpolationMethod::BiLinear, point[0], point[1],
+                          expected, notes),
                       egm2008::engine::QueryStatus::StatusOk);
             const api::Result n = geoid.undulation(point[0], point[1]);
             EXPECT_EQ(n.status, api::QueryStatus::Ok);
