@@ -216,6 +216,31 @@ TEST_P(ModelTest, MissingModelTellsHowToInstallIt) {
 INSTANTIATE_TEST_SUITE_P(Models, ModelTest, testing::ValuesIn(kModelCases),
                          [](const auto& p) { return std::string(p.param.key); });
 
+// The real EGM96 file the set-up installs, found by its key, against NGA's published EGM96
+// undulations of its test points (computed from the spherical harmonics): bi-linear on the
+// 15' grid is held to 8 cm of them. A wrong row, column or byte order is metres off.
+TEST(RealModelTest, Egm96KeyGivesNgasTestValues) {
+    const std::string path = egm2008::test::RealGridPath("egm96.grd");
+    if (!std::filesystem::is_regular_file(path)) GTEST_SKIP() << path << " is missing";
+    const egm2008::test::EnvironmentVariable gridPath("EGM2008_GRID_PATH", EGM2008_GRID_DIR);
+    const api::Geoid geoid = api::Geoid::open("egm96");
+    EXPECT_EQ(geoid.info().path, path);
+    EXPECT_EQ(geoid.info().title, "EGM96 15'");
+    struct Point {
+        double lat, lon, n;
+    };
+    const Point points[] = {
+        {38.6281550, 269.7791550, -31.628}, {-14.6212170, 305.0211140, -2.969},
+        {46.8743190, 102.4487290, -43.575}, {-23.6174460, 133.8747120, 15.871},
+        {38.6254730, 359.9995000, 50.066},  {-0.4667440, 0.0023000, 17.329},
+    };
+    for (const Point& p : points) {
+        const api::Result n = geoid.undulation(p.lat, p.lon);
+        ASSERT_TRUE(n.ok()) << p.lat << " " << p.lon;
+        EXPECT_NEAR(n.metres, p.n, 0.08) << p.lat << " " << p.lon;
+    }
+}
+
 // "egm2008" opens the 10' grid of the grid folders; its info names the model.
 TEST(ModelKeyTest, Egm2008IsTheTenMinuteGridOfTheGridFolders) {
     ScratchFolder dir;
