@@ -145,8 +145,17 @@ void OpenGrid(const engine::GridRequest& request, engine::GeoidGrid& grid,
     info.title = engine::GridTitle(grid);
 }
 
+// The grid name of EGM2008's grid in the grid folders: "10", or the size and byte order asked
+// for ("2.5-be"), as ParseGridName reads them.
+std::string Egm2008GridName(std::optional<engine::GridSize> size, std::optional<bool> bigEndian) {
+    std::string name = size ? engine::SizeName(*size) : "10'";
+    name.pop_back();  // SizeName's minute mark
+    if (bigEndian) name += *bigEndian ? "-be" : "-le";
+    return name;
+}
+
 // What open's text asks for. A model's key ("egm96") asks for that model's grid in the grid
-// folders, EGM2008's being the 10' grid of the name "10"; any other text, and a key that is a
+// folders, EGM2008's being the grid of Egm2008GridName; any other text, and a key that is a
 // file in the working directory, is a path or a grid name, its model the file's.
 engine::GridRequest RequestOf(const std::string& pathOrName, std::optional<engine::GridSize> size,
                               std::optional<bool> bigEndian) {
@@ -156,7 +165,7 @@ engine::GridRequest RequestOf(const std::string& pathOrName, std::optional<engin
         return engine::GridRequest{std::nullopt, text, size, bigEndian};
     }
     if (*model == engine::GeoidModel::Egm2008) {
-        return engine::GridRequest{model, std::string("10"), size, bigEndian};
+        return engine::GridRequest{model, Egm2008GridName(size, bigEndian), size, bigEndian};
     }
     return engine::GridRequest{model, std::nullopt, size, bigEndian};
 }

@@ -114,9 +114,10 @@ public:
     /// length and record markers; every record marker is checked. A file under a name's NGA
     /// file name that is not that name's grid is passed over. A model's name, "egm2008",
     /// "egm96" or "egm84", opens that model's grid from the same folders: EGM2008's 10' grid
-    /// (as "10"), the file "egm96.grd" or "wwgrid.bin" of the older two. A path to one of those
-    /// two files is recognised as its model's, by its length (and EGM96's header). Throws
-    /// Error; std::invalid_argument for a path holding a null character.
+    /// (as "10"; the three-argument open names the size and byte order), the file "egm96.grd" or
+    /// "wwgrid.bin" of the older two. A path to one of those two files is recognised as its
+    /// model's, by its length (and EGM96's header). Throws Error; std::invalid_argument for a path
+    /// holding a null character.
     static Geoid open(const std::string& pathOrName);
     /// Opens a grid file that must be of `size` and `byteOrder`; throws Error when it is not
     /// (an older model's grid never is), std::invalid_argument when `size` or `byteOrder` is

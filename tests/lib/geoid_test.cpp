@@ -252,6 +252,19 @@ TEST(ModelKeyTest, Egm2008IsTheTenMinuteGridOfTheGridFolders) {
     EXPECT_EQ(geoid.info().model, api::Model::Egm2008);
     EXPECT_EQ(geoid.info().title, "EGM2008 10'");
     EXPECT_EQ(geoid.undulation(10.0, 20.0).metres, kNodeValue);
+    // With a size and byte order, the grid of that name: a little-endian file found first is
+    // passed over for the big-endian one asked for.
+    ScratchFolder first;
+    egm2008::test::WriteConstantGrid(first.File("Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE"),
+                                     1.0f, false);
+    const egm2008::test::EnvironmentVariable twoFolders("EGM2008_GRID_PATH",
+                                                        first.path() + ":" + dir.path());
+    EXPECT_EQ(api::Geoid::open("egm2008").info().byteOrder, api::ByteOrder::Little);
+    const api::Geoid big =
+        api::Geoid::open("egm2008", api::GridSize::Grid10x10, api::ByteOrder::Big);
+    EXPECT_EQ(big.info().path, path);
+    EXPECT_THROW(api::Geoid::open("egm2008", api::GridSize::Grid2_5x2_5, api::ByteOrder::Big),
+                 api::Error);
 }
 
 // A 10' little-endian file whose bytes `damage` then changes.
