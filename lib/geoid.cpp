@@ -10,7 +10,9 @@
 #include <stdexcept>
 #include <utility>
 
+#include "engine/file_identity.hpp"
 #include "engine/geoid_grid.hpp"
+#include "engine/geoid_model.hpp"
 #include "engine/grid_choice.hpp"
 #include "engine/mapped_grid.hpp"
 #include "engine/messages.hpp"
@@ -83,6 +85,15 @@ GridSize ToPublic(engine::GridSize size) {
     return GridSize::Grid10x10;
 }
 
+Model ToPublic(engine::GeoidModel model) {
+    switch (model) {
+        case engine::GeoidModel::Egm96: return Model::Egm96;
+        case engine::GeoidModel::Egm84: return Model::Egm84;
+        case engine::GeoidModel::Egm2008: break;
+    }
+    return Model::Egm2008;
+}
+
 QueryStatus ToPublic(engine::QueryStatus status) {
     switch (status) {
         case engine::QueryStatus::StatusOk: return QueryStatus::Ok;
@@ -151,21 +162,48 @@ void OpenGrid(const engine::GridRequest& request, engine::GeoidGrid& grid,
     info.path = grid.path;
     info.size = ToPublic(grid.gridSize);
     info.byteOrder = grid.bigEndian ? ByteOrder::Big : ByteOrder::Little;
+    info.model = ToPublic(grid.model);
+    info.title = engine::GridTitle(grid);
+}
+
+// The grid name of EGM2008's grid in the grid folders: "10", or the size and byte order asked
+// for ("2.5-be"), as ParseGridName reads them.
+std::string Egm2008GridName(std::optional<engine::GridSize> size, std::optional<bool> bigEndian) {
+    std::string name = size ? engine::SizeName(*size) : "10'";
+    name.pop_back();  // SizeName's minute mark
+    if (bigEndian) name += *bigEndian ? "-be" : "-le";
+    return name;
+}
+
+// What open's text asks for. A model's key ("egm96") asks for that model's grid in the grid
+// folders, EGM2008's being the grid of Egm2008GridName; any other text, and a key that is a
+// file in the working directory, is a path or a grid name, its model the file's.
+engine::GridRequest RequestOf(const std::string& pathOrName, std::optional<engine::GridSize> size,
+                              std::optional<bool> bigEndian) {
+    const std::string& text = CheckedPath(pathOrName);
+    const std::optional<engine::GeoidModel> model = engine::ModelOfKey(text);
+    if (!model || engine::IdentityOfPath(text)) {
+        return engine::GridRequest{text, size, bigEndian};
+    }
+    if (*model == engine::GeoidModel::Egm2008) {
+        return engine::GridRequest{Egm2008GridName(size, bigEndian), size, bigEndian, model};
+    }
+    return engine::GridRequest{std::nullopt, size, bigEndian, model};
 }
 
 }  // namespace
 
 Geoid Geoid::open(const std::string& pathOrName) {
     auto grid = std::make_shared<Grid>();
-    OpenGrid(engine::GridRequest{CheckedPath(pathOrName), std::nullopt, std::nullopt}, grid->grid,
-             grid->mapped, grid->info);
+    OpenGrid(RequestOf(pathOrName, std::nullopt, std::nullopt), grid->grid, grid->mapped,
+             grid->info);
     return Geoid(std::make_shared<const Impl>(Impl{std::move(grid)}));
 }
 
 Geoid Geoid::open(const std::string& pathOrName, GridSize size, ByteOrder byteOrder) {
     auto grid = std::make_shared<Grid>();
-    OpenGrid(engine::GridRequest{CheckedPath(pathOrName), ToEngine(size), IsBigEndian(byteOrder)},
-             grid->grid, grid->mapped, grid->info);
+    OpenGrid(RequestOf(pathOrName, ToEngine(size), IsBigEndian(byteOrder)), grid->grid,
+             grid->mapped, grid->info);
     return Geoid(std::make_shared<const Impl>(Impl{std::move(grid)}));
 }
 

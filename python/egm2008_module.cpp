@@ -28,6 +28,7 @@ using egm2008::GeoidInfo;
 using egm2008::GridSize;
 using egm2008::Method;
 using egm2008::TideSystem;
+using egm2008::Model;
 
 constexpr const char* kMethodNames = "bilinear, biquadratic, triangulation or nearest";
 
@@ -65,6 +66,16 @@ const char* SizeText(GridSize size) {
         case GridSize::Grid10x10: break;
     }
     return "10'";
+}
+
+// The key Geoid() takes for the model.
+const char* ModelText(Model model) {
+    switch (model) {
+        case Model::Egm96: return "egm96";
+        case Model::Egm84: return "egm84";
+        case Model::Egm2008: break;
+    }
+    return "egm2008";
 }
 
 // What a query makes of N at a point: N itself, H = h - N or h = H + N.
@@ -211,7 +222,9 @@ Geoid OpenGeoid(const py::object& pathOrName, const std::string& tideSystem) {
 }  // namespace
 
 PYBIND11_MODULE(egm2008, m) {
-    m.doc() = "EGM2008 geoid undulations N (metres, WGS84) from NGA's 10', 2.5' and 1' grid files.";
+    m.doc() =
+        "EGM2008 geoid undulations N (metres, WGS84) from NGA's 10', 2.5' and 1' grid files, "
+        "and EGM96's and EGM84's from geotranz's egm96.grd and wwgrid.bin.";
     m.attr("__version__") = EGM2008_VERSION;
     // egm2008.Error is an OSError; its errno is the failed system call's, when there was one
     // (None otherwise), and str() is the command line's message either way.
@@ -227,7 +240,8 @@ PYBIND11_MODULE(egm2008, m) {
         }
     });
 
-    py::class_<GeoidInfo>(m, "GeoidInfo", "What an open Geoid is: its file, size and byte order.")
+    py::class_<GeoidInfo>(m, "GeoidInfo",
+                          "What an open Geoid is: its file, size, byte order and model.")
         .def_readonly("path", &GeoidInfo::path, "the grid file (a name resolved to its file)")
         .def_property_readonly(
             "size", [](const GeoidInfo& i) { return SizeText(i.size); },
@@ -236,10 +250,15 @@ PYBIND11_MODULE(egm2008, m) {
             "byte_order",
             [](const GeoidInfo& i) { return i.byteOrder == ByteOrder::Big ? "big" : "little"; },
             "\"little\" or \"big\"")
+        .def_property_readonly(
+            "model", [](const GeoidInfo& i) { return ModelText(i.model); },
+            "\"egm2008\", \"egm96\" or \"egm84\"")
+        .def_readonly("title", &GeoidInfo::title, "\"EGM2008 2.5'\", \"EGM96 15'\", \"EGM84 30'\"")
         .def("__repr__", [](const GeoidInfo& i) {
             return "GeoidInfo(path=" + py::repr(py::str(i.path)).cast<std::string>() + ", size=\"" +
                    SizeText(i.size) + "\", byte_order=\"" +
-                   (i.byteOrder == ByteOrder::Big ? "big" : "little") + "\")";
+                   (i.byteOrder == ByteOrder::Big ? "big" : "little") + "\", model=\"" +
+                   ModelText(i.model) + "\")";
         });
 
     py::class_<Geoid>(m, "Geoid",
@@ -247,7 +266,9 @@ PYBIND11_MODULE(egm2008, m) {
         .def(py::init(&OpenGeoid), py::arg("path_or_name"), py::arg("tide_system") = "tide-free",
              "Opens a grid file by path (str or os.PathLike) or by grid name (\"10\", \"2.5\", "
              "\"1\", optionally with \"-le\" or \"-be\"); its size and byte order are recognised "
-             "from the file. Raises egm2008.Error (an OSError) when it cannot be used. "
+             "from the file. A model's name, \"egm2008\", \"egm96\" or \"egm84\", opens that "
+             "model's grid from the grid folders (EGM2008's 10' grid). Raises egm2008.Error (an "
+             "OSError) when it cannot be used. "
              "tide_system: the system of N, tide-free (the grids'), mean-tide or zero-tide "
              "(Ekman 1989, k = 0.3); ValueError for any other name.")
         .def(

@@ -47,12 +47,20 @@ void DatabaseSelection::Initialise(DatabaseControls& controls,
     RefreshDatabaseControls(controls);
 }
 
-void DatabaseSelection::SelectInternalDatabase(DatabaseControls& controls) {
-    // Saved on every click, so a second click remembers the internal file as the external one.
+void DatabaseSelection::SaveExternal() {
     savedExternalPath_ = grid_.path;
     savedLatSpacing_ = grid_.latSpacing;
     savedLonSpacing_ = grid_.lonSpacing;
     savedBigEndian_ = grid_.bigEndian;
+}
+
+void DatabaseSelection::SelectInternalDatabase(DatabaseControls& controls) {
+    // The internal database is EGM2008's: an older model gives way to the EGM2008 grid it
+    // replaced, and that grid, when external, is what radio 1030 brings back.
+    const bool olderModel = grid_.model != GeoidModel::Egm2008;
+    if (olderModel) grid_ = saved2008_;
+    // Saved on every click, so a second click remembers the internal file as the external one.
+    if (!olderModel || !saved2008Internal_) SaveExternal();
 
     controls.SetChecked(kInternal, true);
     controls.SetChecked(kExternal, false);
@@ -80,6 +88,11 @@ void DatabaseSelection::SelectInternalDatabase(DatabaseControls& controls) {
 }
 
 void DatabaseSelection::SelectExternalDatabase(DatabaseControls& controls) {
+    // An older model's grid is already the external database.
+    if (grid_.model != GeoidModel::Egm2008) {
+        RefreshDatabaseControls(controls);
+        return;
+    }
     for (int id : {kBigEndian, kGrid1x1, kGrid2_5, kGrid10, kChooseFile, kPath}) {
         controls.SetEnabled(id, true);
     }
@@ -113,6 +126,11 @@ void DatabaseSelection::UseGridFile(DatabaseControls& controls, const std::strin
 
 void DatabaseSelection::UseGridFile(DatabaseControls& controls, const std::string& path,
                                     GridSize size, bool bigEndian) {
+    // An older model's file has no size or byte order to keep: it is its model's grid.
+    if (!path.empty() && JudgeGridFile(path).model != GeoidModel::Egm2008) {
+        UseGridFile(controls, path);
+        return;
+    }
     if (useInternal_) SelectExternalDatabase(controls);
     controls.SetChecked(kInternal, false);
     controls.SetChecked(kExternal, true);
@@ -123,9 +141,55 @@ void DatabaseSelection::UseGridFile(DatabaseControls& controls, const std::strin
     RefreshDatabaseControls(controls);
 }
 
-void DatabaseSelection::TakeGridFile(const std::string& path) {
-    grid_.path = path;
+void DatabaseSelection::SelectModel(DatabaseControls& controls, GeoidModel model) {
+    if (model == grid_.model) {
+        RefreshDatabaseControls(controls);
+        return;
+    }
+    if (model == GeoidModel::Egm2008) {
+        RestoreEgm2008();
+        RefreshDatabaseControls(controls);
+        return;
+    }
+    GeoidGrid chosen;
+    if (!useInternal_ && verdict_.model == model && verdict_.problem.empty()) {
+        chosen = GridOfModel(grid_.path, model);
+    } else if (std::string reason; !ChooseGrid(
+                   GridRequest{std::nullopt, std::nullopt, std::nullopt, model}, chosen, reason)) {
+        controls.Notify(reason, NoticeIcon::Error);
+        RefreshDatabaseControls(controls);  // the radios show the model still in use
+        return;
+    }
+    UseOlderModel(chosen);
+    RefreshDatabaseControls(controls);
+}
+
+void DatabaseSelection::UseOlderModel(const GeoidGrid& chosen) {
+    if (grid_.model == GeoidModel::Egm2008) {
+        saved2008_ = grid_;
+        saved2008Internal_ = useInternal_;
+    }
+    grid_ = chosen;
+    useInternal_ = false;
     JudgeFile();
+}
+
+void DatabaseSelection::RestoreEgm2008() {
+    grid_ = saved2008_;
+    useInternal_ = saved2008Internal_;
+    JudgeFile();
+}
+
+void DatabaseSelection::TakeGridFile(const std::string& path) {
+    const GridVerdict verdict = path.empty() ? GridVerdict{} : JudgeGridFile(path);
+    if (verdict.model != GeoidModel::Egm2008) {
+        UseOlderModel(GridOfModel(path, verdict.model));
+        return;
+    }
+    // Any other file is EGM2008's, in place of an older model's file.
+    if (grid_.model != GeoidModel::Egm2008) grid_ = saved2008_;
+    grid_.path = path;
+    verdict_ = verdict;
     // What the file holds first; its name fills in what the file does not tell.
     std::optional<GridSize> size = verdict_.size;
     std::optional<bool> bigEndian = verdict_.bigEndian;
@@ -172,8 +236,12 @@ void DatabaseSelection::RememberExternal(const ExternalGrid& grid) {
 std::string DatabaseSelection::Description() const {
     static const char* const kSizes[] = {"1' x 1'", "2.5' x 2.5'", "10' x 10'"};
     std::string text = useInternal_ ? "Internal database: " : "External database: ";
-    text += kSizes[static_cast<int>(grid_.gridSize)];
-    text += grid_.bigEndian ? ", big-endian, " : ", little-endian, ";
+    if (grid_.model != GeoidModel::Egm2008) {
+        text += GridTitle(grid_) + ", ";  // one byte order and size: the title says it all
+    } else {
+        text += kSizes[static_cast<int>(grid_.gridSize)];
+        text += grid_.bigEndian ? ", big-endian, " : ", little-endian, ";
+    }
     if (grid_.path.empty()) return text + "no file chosen";
     // The file's name first: a line too long for the window loses the folder, not the name.
     const std::size_t slash = grid_.path.rfind('/');
@@ -194,6 +262,20 @@ void DatabaseSelection::ReadByteOrder(DatabaseControls& controls) {
 
 void DatabaseSelection::RefreshDatabaseControls(DatabaseControls& controls) {
     controls.SetText(kPath, grid_.path);
+    const bool olderModel = grid_.model != GeoidModel::Egm2008;
+    controls.SetChecked(kInternal, useInternal_);
+    controls.SetChecked(kExternal, !useInternal_);
+    const std::pair<int, GeoidModel> models[] = {{kModelEgm2008, GeoidModel::Egm2008},
+                                                 {kModelEgm96, GeoidModel::Egm96},
+                                                 {kModelEgm84, GeoidModel::Egm84}};
+    for (const auto& [id, model] : models) controls.SetChecked(id, model == grid_.model);
+    for (int id : {kChooseFile, kPath}) controls.SetEnabled(id, !useInternal_);
+    for (int id : {kBigEndian, kGrid1x1, kGrid2_5, kGrid10}) {
+        controls.SetEnabled(id, !useInternal_ && !olderModel);
+    }
+    controls.SetChecked(kBigEndian, grid_.bigEndian);
+    // An older model's spacing is none of the three sizes: its descriptor stays as it is.
+    if (olderModel) return;
     // Only the latitude spacing decides; the spacings themselves stay as they are.
     GridSize size = GridSize::Grid10x10;
     if (std::fabs(grid_.latSpacing - kSpacing1x1) < 1e-10) {
@@ -208,7 +290,6 @@ void DatabaseSelection::RefreshDatabaseControls(DatabaseControls& controls) {
         if (id != chosen) controls.SetChecked(id, false);
     }
     SetGridSize(grid_, size);
-    controls.SetChecked(kBigEndian, grid_.bigEndian);
 }
 
 void DatabaseSelection::ShowHelp(DatabaseControls& controls) {

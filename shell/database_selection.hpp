@@ -6,7 +6,15 @@
 // (JudgeGridFile), else from its name, and by hand, which insists). Switching to Internal remembers
 // the external path, spacings and byte order; switching back restores them.
 // Every selection writes into the one GeoidGrid the main window owns, so the
-// next calculation on any page uses it. The logic reaches the window only
+// next calculation on any page uses it.
+//
+// The model radios choose EGM2008 (all of the above) or an older model, EGM96
+// or EGM84, whose one file (geoid_model.hpp) is the external file when that is
+// the model's, else the one ChooseGrid finds in the grid folders. A file chosen,
+// typed or dropped that is an older model's file sets its model; one that is not
+// brings EGM2008 back. While an older model is chosen the database is external
+// and the size and byte-order controls are disabled; EGM2008, or the internal
+// radio, brings back the EGM2008 grid used before. The logic reaches the window only
 // through DatabaseControls, so tests run it without one.
 #pragma once
 
@@ -23,15 +31,18 @@ namespace egm2008 {
 
 /// Dialog IDs of the database controls of the main window.
 namespace database_id {
-inline constexpr int kInternal = 1029;    ///< radio "Internal Database (10' x 10')"
-inline constexpr int kHelp = 1028;        ///< push button "?"
-inline constexpr int kExternal = 1030;    ///< radio "External Database (EGM2008-File)"
-inline constexpr int kChooseFile = 1006;  ///< push button "EGM-File"
-inline constexpr int kPath = 1021;        ///< the grid path, typed or chosen
-inline constexpr int kGrid1x1 = 1024;     ///< radio "1' x 1' Grid"
-inline constexpr int kGrid2_5 = 1025;     ///< radio "2.5' x 2.5'  Grid"
-inline constexpr int kGrid10 = 1026;      ///< radio "10' x 10'  Grid"
-inline constexpr int kBigEndian = 1023;   ///< check box "Big Endian"
+inline constexpr int kInternal = 1029;      ///< radio "Internal Database (10' x 10')"
+inline constexpr int kHelp = 1028;          ///< push button "?"
+inline constexpr int kExternal = 1030;      ///< radio "External Database (EGM2008-File)"
+inline constexpr int kChooseFile = 1006;    ///< push button "EGM-File"
+inline constexpr int kPath = 1021;          ///< the grid path, typed or chosen
+inline constexpr int kGrid1x1 = 1024;       ///< radio "1' x 1' Grid"
+inline constexpr int kGrid2_5 = 1025;       ///< radio "2.5' x 2.5'  Grid"
+inline constexpr int kGrid10 = 1026;        ///< radio "10' x 10'  Grid"
+inline constexpr int kBigEndian = 1023;     ///< check box "Big Endian"
+inline constexpr int kModelEgm2008 = 1027;  ///< radio "EGM2008"
+inline constexpr int kModelEgm96 = 1031;    ///< radio "EGM96"
+inline constexpr int kModelEgm84 = 1032;    ///< radio "EGM84"
 }  // namespace database_id
 
 /// What the selection needs of the window: its controls by ID, the open-file
@@ -90,9 +101,15 @@ public:
                      bool bigEndian);
     /// Radios 1024 to 1026: spacing, grid size and last column; byte order untouched.
     void SelectGridSize(GridSize size);
+    /// Radios 1027, 1031 and 1032: the model. An older model takes the external file when it
+    /// is the model's, else its file in the grid folders (ChooseGrid); when there is none, the
+    /// reason goes to the message box and the model stays as it was. EGM2008 brings back the
+    /// EGM2008 grid, internal or external, used before the older model.
+    void SelectModel(DatabaseControls& controls, GeoidModel model);
     /// Check box 1023: big-endian exactly when the box is checked.
     void ReadByteOrder(DatabaseControls& controls);
-    /// Shows the grid path, the grid-size radio that fits the latitude spacing and the byte order.
+    /// Shows the grid path, the model, the grid-size radio that fits the latitude spacing and the
+    /// byte order, and enables the controls the database and model leave open.
     void RefreshDatabaseControls(DatabaseControls& controls);
     /// Button 1028: the help text, no icon.
     void ShowHelp(DatabaseControls& controls);
@@ -101,6 +118,8 @@ public:
     /// little-endian, <file name> in <folder>". After the file name, in brackets, what is
     /// wrong with the file ("truncated: 5.0 of 9.3 MB") and, when the size or byte order
     /// chosen is not the file's, what the file is ("the file is 10' x 10', little-endian").
+    /// An older model's grid is told by its title: "External database: EGM96 15', egm96.grd
+    /// in <folder>".
     std::string Description() const;
 
     /// An external database: its file, size and byte order.
@@ -119,8 +138,15 @@ public:
     const std::string& savedExternalPath() const { return savedExternalPath_; }
 
 private:
-    // The grid path becomes `path`, and the size and byte order the file's.
+    // The grid path becomes `path`, and the size and byte order the file's; an older model's
+    // file becomes that model's grid, any other file brings EGM2008 back.
     void TakeGridFile(const std::string& path);
+    // The external settings radio 1030 brings back become the grid's.
+    void SaveExternal();
+    // The older model's grid `chosen` replaces the grid, the EGM2008 one remembered.
+    void UseOlderModel(const GeoidGrid& chosen);
+    // The EGM2008 grid used before an older model comes back, internal or external.
+    void RestoreEgm2008();
     // What the file at the grid path is, judged again whenever the path changes.
     void JudgeFile();
     // What the status line adds after the file's name: "" when nothing is amiss.
@@ -134,6 +160,9 @@ private:
     double savedLonSpacing_ = 0.0;
     bool savedBigEndian_ = false;
     bool useInternal_ = false;
+    // The EGM2008 grid, and whether it was the internal one, while an older model is used.
+    GeoidGrid saved2008_;
+    bool saved2008Internal_ = false;
 };
 
 }  // namespace egm2008

@@ -135,8 +135,8 @@ void CEGM2008Dlg::BuildControls() {
     // The pages, then the database from the top down, then the buttons.
     using namespace database_id;
     SetTabChain(this, {main_id::kTabControl, kInternal, database_id::kHelp, kExternal, kChooseFile,
-                       kPath, kGrid1x1, kGrid2_5, kGrid10, kBigEndian, main_id::kExit,
-                       main_id::kHelp, main_id::kAbout});
+                       kPath, kGrid1x1, kGrid2_5, kGrid10, kBigEndian, kModelEgm2008, kModelEgm96,
+                       kModelEgm84, main_id::kExit, main_id::kHelp, main_id::kAbout});
 }
 
 QLayout* CEGM2008Dlg::BuildDatabaseControls() {
@@ -149,6 +149,10 @@ QLayout* CEGM2008Dlg::BuildDatabaseControls() {
     QRadioButton* sizes[] = {MakeRadio(kGrid1x1, QStringLiteral("&1' x 1' Grid")),
                              MakeRadio(kGrid2_5, QStringLiteral("&2.5' x 2.5'  Grid")),
                              MakeRadio(kGrid10, QStringLiteral("1&0' x 10'  Grid"))};
+    const std::pair<QRadioButton*, GeoidModel> models[] = {
+        {MakeRadio(kModelEgm2008, QStringLiteral("EGM200&8")), GeoidModel::Egm2008},
+        {MakeRadio(kModelEgm96, QStringLiteral("EGM&96")), GeoidModel::Egm96},
+        {MakeRadio(kModelEgm84, QStringLiteral("EGM8&4")), GeoidModel::Egm84}};
 
     auto* internalRow = new QHBoxLayout;
     internalRow->addWidget(internal);
@@ -169,6 +173,13 @@ QLayout* CEGM2008Dlg::BuildDatabaseControls() {
     sizeRow->addLayout(sizeColumn);
     sizeRow->addSpacing(fontMetrics().averageCharWidth() * 3);
     sizeRow->addWidget(bigEndian, 0, Qt::AlignTop);
+    // The model beside them, in a row: it fits in the room the byte order leaves.
+    sizeRow->addSpacing(fontMetrics().averageCharWidth() * 3);
+    modelGroup_ = new QButtonGroup(this);
+    for (const auto& [radio, model] : models) {
+        sizeRow->addWidget(radio, 0, Qt::AlignTop);
+        modelGroup_->addButton(radio, static_cast<int>(model));
+    }
     sizeRow->addStretch(1);
     auto* column = new QVBoxLayout;
     column->addLayout(internalRow);
@@ -200,6 +211,10 @@ QLayout* CEGM2008Dlg::BuildDatabaseControls() {
     connect(help, &QPushButton::clicked, this, [this] { selection_.ShowHelp(controls_); });
     connect(sizeGroup_, &QButtonGroup::idClicked, this, [this](int size) {
         selection_.SelectGridSize(static_cast<GridSize>(size));
+        DatabaseChanged();
+    });
+    connect(modelGroup_, &QButtonGroup::idClicked, this, [this](int model) {
+        selection_.SelectModel(controls_, static_cast<GeoidModel>(model));
         DatabaseChanged();
     });
     connect(bigEndian, &QCheckBox::clicked, this, [this] {

@@ -104,6 +104,7 @@ private:
     CMyTabCtrl* tabs_ = nullptr;
     QButtonGroup* databaseGroup_ = nullptr;
     QButtonGroup* sizeGroup_ = nullptr;
+    QButtonGroup* modelGroup_ = nullptr;
     StatusLabel* databaseStatus_ = nullptr;
     StatusLabel* runStatus_ = nullptr;
     QProgressBar* runProgress_ = nullptr;

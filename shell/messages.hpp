@@ -22,7 +22,9 @@ inline constexpr const char* kDatabaseHelpText =
     "File \"Und_min1x1_egm2008_isw=82_WGS84_TideFree_SE\" is a 1'x1' gridfile in Small Endian "
     "byte format.\n"
     "File \"Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree\" is a 2.5'x2.5' gridfile in Big Endian "
-    "byte format.";
+    "byte format.\n\n"
+    "EGM96 and EGM84: choose the model, and its file (egm96.grd, wwgrid.bin) is taken from the "
+    "grid folders, or choose the file itself.";
 
 /// "View", "Version Info" or "Help" named a file that is not there.
 inline std::string FileToShowMissingMessage(const std::string& path) {

@@ -1,10 +1,11 @@
 // EGM2008 geoid undulations from your own code.
 //
 // A Geoid is one EGM2008 undulation grid file (NGA's 10', 2.5' or 1' grid, either
-// byte order), opened, checked whole and mapped read-only once; its queries then
-// read the mapping. N, the undulation, is the height of the geoid above the WGS84
-// ellipsoid in metres; an orthometric height H and an ellipsoidal height h are
-// related by h = H + N.
+// byte order), or the older models' one file each (EGM96: geotranz's "egm96.grd",
+// 15'; EGM84: its "wwgrid.bin", 30'), opened, checked whole and mapped read-only
+// once; its queries then read the mapping. N, the undulation, is the height of the geoid above the
+// WGS84 ellipsoid in metres; an orthometric height H and an ellipsoidal height h are related by h =
+// H + N.
 //
 // Units and ranges: latitudes and longitudes in decimal degrees on WGS84. Latitude
 // -90..90; longitude -180..360 (a negative longitude is shifted by +360 once, so
@@ -59,6 +60,9 @@ enum class GridSize : std::int32_t { Grid10x10, Grid2_5x2_5, Grid1x1 };
 /// Byte order of the grid file's 32-bit words.
 enum class ByteOrder : std::int32_t { Little, Big };
 
+/// The geoid models: EGM2008, and the older EGM96 and EGM84.
+enum class Model : std::int32_t { Egm2008, Egm96, Egm84 };
+
 /// Interpolation between the grid's nodes.
 enum class Method : std::int32_t {
     BiQuadratic,    ///< 3x3 nodes around the nearest node (bi-linear within a row of a pole)
@@ -95,9 +99,11 @@ struct Result {
 
 /// What an open Geoid is.
 struct GeoidInfo {
-    std::string path;  ///< the file opened (a grid name resolved to its file)
-    GridSize size = GridSize::Grid10x10;
-    ByteOrder byteOrder = ByteOrder::Little;
+    std::string path;                     ///< the file opened (a grid name resolved to its file)
+    GridSize size = GridSize::Grid10x10;  ///< an EGM2008 grid's; Grid10x10 for the older models
+    ByteOrder byteOrder = ByteOrder::Little;  ///< Big for the older models' files
+    Model model = Model::Egm2008;
+    std::string title;  ///< what the grid is called: "EGM2008 2.5'", "EGM96 15'", "EGM84 30'"
 };
 
 /// A grid file that cannot be opened, fits none of the three grids, is not the one
@@ -126,11 +132,16 @@ public:
     /// /usr/local/share/egm2008 and /usr/share/egm2008 (a file of that name in the working
     /// directory is a path and wins). Its size and byte order are recognised from the file's
     /// length and record markers; every record marker is checked. A file under a name's NGA
-    /// file name that is not that name's grid is passed over. Throws Error;
-    /// std::invalid_argument for a path holding a null character.
+    /// file name that is not that name's grid is passed over. A model's name, "egm2008",
+    /// "egm96" or "egm84", opens that model's grid from the same folders: EGM2008's 10' grid
+    /// (as "10"; the three-argument open names the size and byte order), the file "egm96.grd" or
+    /// "wwgrid.bin" of the older two. A path to one of those two files is recognised as its
+    /// model's, by its length (and EGM96's header). Throws Error; std::invalid_argument for a path
+    /// holding a null character.
     static Geoid open(const std::string& pathOrName);
-    /// Opens a grid file that must be of `size` and `byteOrder`; throws Error when it is not,
-    /// std::invalid_argument when `size` or `byteOrder` is none of its enumerators.
+    /// Opens a grid file that must be of `size` and `byteOrder`; throws Error when it is not
+    /// (an older model's grid never is), std::invalid_argument when `size` or `byteOrder` is
+    /// none of its enumerators.
     static Geoid open(const std::string& pathOrName, GridSize size, ByteOrder byteOrder);
 
     /// N at (lat, lon) in metres, bit for bit what the egm2008 tools compute with `method`.
@@ -151,7 +162,7 @@ public:
     /// cannot be computed. Throws as undulation() does.
     double ellipsoidal(double H, double lat, double lon, Method method = Method::BiLinear) const;
 
-    /// The file, its size and its byte order.
+    /// The file, its size, its byte order and its model.
     const GeoidInfo& info() const noexcept;
 
     /// This grid giving N in `system`; it shares this Geoid's mapping. Throws

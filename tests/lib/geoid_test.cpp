@@ -9,7 +9,10 @@
 
 #include "tests/cli/cli_test_support.hpp"
 #include "tests/support/process_state.hpp"
+#include "tests/support/recording_notifier.hpp"
 #include "tests/support/reference_sample.hpp"
+#include "engine/grid_choice.hpp"
+#include "engine/query_routines.hpp"
 
 #include <gtest/gtest.h>
 
@@ -126,6 +129,142 @@ TEST(NamedGridTest, FileNotTheNamedGridIsPassedOver) {
     }
     egm2008::test::WriteConstantGrid(dir.File("b/" + name), kNodeValue, false);
     EXPECT_EQ(api::Geoid::open("10").info().path, dir.File("b/" + name));
+}
+
+// --- the older models ------------------------------------------------------------
+
+// A node value that differs at every node, so a wrong row, column or value width shows.
+float ModelNode(std::int32_t row, std::int32_t column) {
+    return static_cast<float>(row) * 0.125f - static_cast<float>(column) * 0.0078125f + 3.0f;
+}
+
+struct ModelCase {
+    const char* key;
+    const char* file;
+    egm2008::engine::GeoidModel engineModel;
+    api::Model model;
+    const char* title;
+};
+
+const ModelCase kModelCases[] = {
+    {"egm96", "egm96.grd", egm2008::engine::GeoidModel::Egm96, api::Model::Egm96, "EGM96 15'"},
+    {"egm84", "wwgrid.bin", egm2008::engine::GeoidModel::Egm84, api::Model::Egm84, "EGM84 30'"},
+};
+
+void PrintTo(const ModelCase& c, std::ostream* os) { *os << c.key; }
+
+class ModelTest : public testing::TestWithParam<ModelCase> {};
+
+// A model's key finds its file in the grid folders and a path to the file is recognised as
+// the model's; either way N is the engine's, bit for bit, also across the seam and near a pole.
+TEST_P(ModelTest, KeyAndPathOpenTheModelsFile) {
+    const ModelCase& c = GetParam();
+    ScratchFolder dir;
+    const std::string path = dir.File(c.file);
+    egm2008::test::WriteModelGrid(path, c.engineModel, ModelNode);
+    const egm2008::test::EnvironmentVariable gridPath("EGM2008_GRID_PATH", dir.path());
+    const egm2008::engine::GeoidGrid grid = egm2008::engine::GridOfModel(path, c.engineModel);
+    for (const std::string& text : {std::string(c.key), path}) {
+        const api::Geoid geoid = api::Geoid::open(text);
+        EXPECT_EQ(geoid.info().path, path) << text;
+        EXPECT_EQ(geoid.info().model, c.model) << text;
+        EXPECT_EQ(geoid.info().title, c.title) << text;
+        EXPECT_EQ(geoid.info().byteOrder, api::ByteOrder::Big) << text;
+        const double points[][2] = {{47.3, -122.2}, {-33.9, 18.4}, {0.1, 359.9}, {89.9, 12.3}};
+        for (const auto& point : points) {
+            egm2008::test::RecordingNotifier notes;
+            float expected = 0.0f;
+            ASSERT_EQ(egm2008::engine::ComputeUndulation(
+                          grid, egm2008::engine::InterpolationMethod::BiLinear, point[0], point[1],
+                          expected, notes),
+                      egm2008::engine::QueryStatus::StatusOk);
+            const api::Result n = geoid.undulation(point[0], point[1]);
+            EXPECT_EQ(n.status, api::QueryStatus::Ok);
+            EXPECT_EQ(Bits(n.metres), Bits(expected)) << text << " at " << point[0];
+        }
+    }
+}
+
+// A model found in none of the grid folders is refused with the command line's message.
+TEST_P(ModelTest, MissingModelTellsHowToInstallIt) {
+    const ModelCase& c = GetParam();
+    ScratchFolder dir;
+    const egm2008::test::EnvironmentVariable gridPath("EGM2008_GRID_PATH", dir.path());
+    const egm2008::test::EnvironmentVariable data("XDG_DATA_HOME", dir.path());
+    for (const char* system : {"/usr/local/share/egm2008/", "/usr/share/egm2008/"}) {
+        if (std::filesystem::exists(std::string(system) + c.file))
+            GTEST_SKIP() << c.file << " is installed in " << system;
+    }
+    const auto run = RunTool({"point", "--model", c.key, "0", "0"});
+    ASSERT_EQ(run.err.rfind("egm2008: ", 0), 0u) << run.err;
+    const std::string told = run.err.substr(9, run.err.find('\n') - 9);
+    EXPECT_NE(told.find("grid not found: run `egm2008 grids install " + std::string(c.key)),
+              std::string::npos)
+        << told;
+    try {
+        api::Geoid::open(c.key);
+        ADD_FAILURE() << "opened";
+    } catch (const api::Error& error) {
+        EXPECT_EQ(std::string(error.what()), told);
+    }
+    // An older model's file is never of an EGM2008 size.
+    egm2008::test::WriteModelGrid(dir.File(c.file), c.engineModel, ModelNode);
+    EXPECT_THROW(api::Geoid::open(c.key, api::GridSize::Grid10x10, api::ByteOrder::Big),
+                 api::Error);
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, ModelTest, testing::ValuesIn(kModelCases),
+                         [](const auto& p) { return std::string(p.param.key); });
+
+// The real EGM96 file the set-up installs, found by its key, against NGA's published EGM96
+// undulations of its test points (computed from the spherical harmonics): bi-linear on the
+// 15' grid is held to 8 cm of them. A wrong row, column or byte order is metres off.
+TEST(RealModelTest, Egm96KeyGivesNgasTestValues) {
+    const std::string path = egm2008::test::RealGridPath("egm96.grd");
+    if (!std::filesystem::is_regular_file(path)) GTEST_SKIP() << path << " is missing";
+    const egm2008::test::EnvironmentVariable gridPath("EGM2008_GRID_PATH", EGM2008_GRID_DIR);
+    const api::Geoid geoid = api::Geoid::open("egm96");
+    EXPECT_EQ(geoid.info().path, path);
+    EXPECT_EQ(geoid.info().title, "EGM96 15'");
+    struct Point {
+        double lat, lon, n;
+    };
+    const Point points[] = {
+        {38.6281550, 269.7791550, -31.628}, {-14.6212170, 305.0211140, -2.969},
+        {46.8743190, 102.4487290, -43.575}, {-23.6174460, 133.8747120, 15.871},
+        {38.6254730, 359.9995000, 50.066},  {-0.4667440, 0.0023000, 17.329},
+    };
+    for (const Point& p : points) {
+        const api::Result n = geoid.undulation(p.lat, p.lon);
+        ASSERT_TRUE(n.ok()) << p.lat << " " << p.lon;
+        EXPECT_NEAR(n.metres, p.n, 0.08) << p.lat << " " << p.lon;
+    }
+}
+
+// "egm2008" opens the 10' grid of the grid folders; its info names the model.
+TEST(ModelKeyTest, Egm2008IsTheTenMinuteGridOfTheGridFolders) {
+    ScratchFolder dir;
+    const std::string path = dir.File("Und_min10x10_egm2008_isw=82_WGS84_TideFree");
+    egm2008::test::WriteConstantGrid(path, kNodeValue, true);
+    const egm2008::test::EnvironmentVariable gridPath("EGM2008_GRID_PATH", dir.path());
+    const api::Geoid geoid = api::Geoid::open("egm2008");
+    EXPECT_EQ(geoid.info().path, path);
+    EXPECT_EQ(geoid.info().model, api::Model::Egm2008);
+    EXPECT_EQ(geoid.info().title, "EGM2008 10'");
+    EXPECT_EQ(geoid.undulation(10.0, 20.0).metres, kNodeValue);
+    // With a size and byte order, the grid of that name: a little-endian file found first is
+    // passed over for the big-endian one asked for.
+    ScratchFolder first;
+    egm2008::test::WriteConstantGrid(first.File("Und_min10x10_egm2008_isw=82_WGS84_TideFree_SE"),
+                                     1.0f, false);
+    const egm2008::test::EnvironmentVariable twoFolders("EGM2008_GRID_PATH",
+                                                        first.path() + ":" + dir.path());
+    EXPECT_EQ(api::Geoid::open("egm2008").info().byteOrder, api::ByteOrder::Little);
+    const api::Geoid big =
+        api::Geoid::open("egm2008", api::GridSize::Grid10x10, api::ByteOrder::Big);
+    EXPECT_EQ(big.info().path, path);
+    EXPECT_THROW(api::Geoid::open("egm2008", api::GridSize::Grid2_5x2_5, api::ByteOrder::Big),
+                 api::Error);
 }
 
 // A 10' little-endian file whose bytes `damage` then changes.

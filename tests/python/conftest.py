@@ -40,9 +40,30 @@ def write_constant_grid(path, value, big_endian=False):
     return str(path)
 
 
-def tool_message(path):
-    """What `egm2008 point --grid PATH 0 0` prints on standard error, without "egm2008: "."""
-    run = subprocess.run([os.environ["EGM2008_TOOL"], "point", "--grid", str(path), "0", "0"],
+def write_model_grid(path, model, node):
+    """An older model's file as geotranz holds it: big-endian rows from 90 N, each from
+    longitude 0 to 360 inclusive (360 repeating 0); "egm96" binary32 at 15' after its header
+    of six binary32, "egm84" binary64 at 30'. node(rows, columns) gives the values before 360."""
+    step, dtype = (0.25, ">f4") if model == "egm96" else (0.5, ">f8")
+    rows, columns = np.meshgrid(np.arange(int(180 / step) + 1), np.arange(int(360 / step)),
+                                indexing="ij")
+    values = node(rows, columns).astype(np.float32)
+    values = np.concatenate([values, values[:, :1]], axis=1).astype(dtype)
+    with open(path, "wb") as out:
+        if model == "egm96":
+            np.array([-90, 90, 0, 360, 0.25, 0.25], dtype=">f4").tofile(out)
+        values.tofile(out)
+    return str(path)
+
+
+def tool_error(*args):
+    """What `egm2008 ARGS` prints on standard error, without "egm2008: "."""
+    run = subprocess.run([os.environ["EGM2008_TOOL"], *args],
                          capture_output=True, text=True, check=False)
     assert run.stderr.startswith("egm2008: "), run.stderr
     return run.stderr[len("egm2008: "):].rstrip("\n")
+
+
+def tool_message(path):
+    """What `egm2008 point --grid PATH 0 0` prints on standard error, without "egm2008: "."""
+    return tool_error("point", "--grid", str(path), "0", "0")

@@ -11,7 +11,7 @@ import pytest
 
 import egm2008
 from conftest import (GRID_10_LE, GRID_2_5_BE, METHODS, real_grid, reference_rows,
-                      tool_message, write_constant_grid)
+                      tool_error, tool_message, write_constant_grid, write_model_grid)
 
 
 @pytest.fixture(scope="module")
@@ -170,3 +170,43 @@ def test_tide_system_adds_ekmans_correction_to_the_tide_free_n(tmp_path, system,
 def test_an_unknown_tide_system_raises_value_error(tmp_path):
     with pytest.raises(ValueError, match="tide_system must be tide-free, mean-tide or zero-tide"):
         egm2008.Geoid(write_constant_grid(tmp_path / "grid", 30.5), tide_system="mean")
+
+
+def model_node(rows, columns):
+    """A value that differs at every node, so a wrong row, column or value width shows."""
+    return rows * 0.125 - columns * 0.0078125 + 3.0
+
+
+@pytest.mark.parametrize("model, file, step, title", [
+    ("egm96", "egm96.grd", 0.25, "EGM96 15'"),
+    ("egm84", "wwgrid.bin", 0.5, "EGM84 30'"),
+])
+def test_model_names_open_the_models_file(tmp_path, monkeypatch, model, file, step, title):
+    path = write_model_grid(tmp_path / file, model, model_node)
+    monkeypatch.setenv("EGM2008_GRID_PATH", str(tmp_path))
+    for geoid in (egm2008.Geoid(model), egm2008.Geoid(tmp_path / file)):
+        info = geoid.info
+        assert (info.path, info.model, info.title, info.byte_order) == (path, model, title, "big")
+        assert f'model="{model}"' in repr(info)
+        # At a node N is the node's value; longitude 360 and -step are the columns 0 and last.
+        rows = np.array([0, 1, 100, int(180 / step) - 1])
+        columns = np.array([0, 3, 77, int(360 / step) - 1])
+        got = geoid.undulation(90 - rows * step, columns * step)
+        expected = model_node(rows, columns).astype(np.float32)
+        np.testing.assert_array_equal(bits(got), expected.view(np.uint32))
+        assert geoid.undulation(10.0, 360.0) == geoid.undulation(10.0, 0.0)
+        assert geoid.undulation(10.0, -step) == geoid.undulation(10.0, 360 - step)
+
+
+@pytest.mark.parametrize("model", ["egm96", "egm84"])
+def test_missing_model_raises_the_command_lines_message(tmp_path, monkeypatch, model):
+    for system in ("/usr/local/share/egm2008", "/usr/share/egm2008"):
+        if os.path.exists(os.path.join(system, "egm96.grd" if model == "egm96" else "wwgrid.bin")):
+            pytest.skip(f"{model} is installed in {system}")
+    monkeypatch.setenv("EGM2008_GRID_PATH", str(tmp_path))
+    monkeypatch.setenv("XDG_DATA_HOME", str(tmp_path))
+    told = tool_error("point", "--model", model, "0", "0")
+    assert f"grid not found: run `egm2008 grids install {model}`" in told
+    with pytest.raises(egm2008.Error) as raised:
+        egm2008.Geoid(model)
+    assert str(raised.value) == told

@@ -5,12 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <map>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "engine/grid_choice.hpp"
 #include "tests/support/file_bytes.hpp"
 #include "tests/support/grid_files.hpp"
 #include "tests/support/process_state.hpp"
@@ -406,6 +410,171 @@ TEST_F(DatabaseSelectionTest, HelpShowsTheSamplesWithoutAnIcon) {
             "Endian byte format.\n"),
         std::string::npos);
     EXPECT_NE(text.find("is a 2.5'x2.5' gridfile in Big Endian byte format."), std::string::npos);
+}
+
+// --- the model radios ---------------------------------------------------------------
+
+// A node value that differs from node to node.
+float ModelNode(std::int32_t row, std::int32_t column) {
+    return static_cast<float>(row - column) * 0.01f;
+}
+
+constexpr const char* kBigEndian10Name = "Und_min10x10_egm2008_isw=82_WGS84_TideFree";
+
+// The grid folders hold EGM96's file only; "mine" holds the files a user picks.
+class ModelSelectionTest : public DatabaseSelectionTest {
+protected:
+    void SetUp() override {
+        for (const char* sub : {"grids", "mine", "empty"}) {
+            std::filesystem::create_directories(scratch.File(sub));
+        }
+        test::WriteModelGrid(scratch.File("grids/egm96.grd"), GeoidModel::Egm96, ModelNode);
+        test::WriteModelGrid(scratch.File("mine/egm96.grd"), GeoidModel::Egm96, ModelNode);
+        test::WriteModelGrid(scratch.File("mine/wwgrid.bin"), GeoidModel::Egm84, ModelNode);
+        test::WriteConstantGrid(scratch.File(std::string("mine/") + kBigEndian10Name), 1.5f, true);
+    }
+    static bool Installed(const char* file) {
+        return std::filesystem::exists(std::string(kSystemGridFolder) + "/" + file) ||
+               std::filesystem::exists(std::string(kPackageGridFolder) + "/" + file);
+    }
+
+    test::ScratchFolder scratch;
+    test::EnvironmentVariable folders{"EGM2008_GRID_PATH", scratch.File("grids")};
+    test::EnvironmentVariable data{"XDG_DATA_HOME", scratch.File("empty")};
+};
+
+struct ModelCase {
+    const char* name;
+    const char* picked;  ///< a file of "mine" picked with the external database; nullptr: none
+    std::optional<GeoidModel> clicked;  ///< the model radio clicked then
+    GeoidModel model;                   ///< the grid's model after
+    const char* file;    ///< the grid's file after, in the scratch folder; "": the internal one
+    const char* status;  ///< the status line after, up to the file's folder
+    const char* notice;  ///< the start of the message box's text; "": none
+};
+
+const ModelCase kModelCases[] = {
+    {"FoldersFileOfTheModel", nullptr, GeoidModel::Egm96, GeoidModel::Egm96, "grids/egm96.grd",
+     "External database: EGM96 15', egm96.grd in ", ""},
+    {"PickedFileSetsItsModel", "wwgrid.bin", std::nullopt, GeoidModel::Egm84, "mine/wwgrid.bin",
+     "External database: EGM84 30', wwgrid.bin in ", ""},
+    {"PickedFileOfTheModelWins", "egm96.grd", GeoidModel::Egm96, GeoidModel::Egm96,
+     "mine/egm96.grd", "External database: EGM96 15', egm96.grd in ", ""},
+    {"PickedEgm2008FileGivesWay", kBigEndian10Name, GeoidModel::Egm96, GeoidModel::Egm96,
+     "grids/egm96.grd", "External database: EGM96 15', egm96.grd in ", ""},
+    {"MissingModelKeepsTheGrid", nullptr, GeoidModel::Egm84, GeoidModel::Egm2008, "",
+     "Internal database: 10' x 10', little-endian, ",
+     "EGM84 grid not found: run `egm2008 grids install egm84`"},
+};
+
+void PrintTo(const ModelCase& c, std::ostream* os) { *os << c.name; }
+
+class ModelCaseTest : public ModelSelectionTest, public testing::WithParamInterface<ModelCase> {};
+
+TEST_P(ModelCaseTest, ChosenModelAndFileGiveTheGridAndTheStatusLine) {
+    const ModelCase& c = GetParam();
+    if (Installed("wwgrid.bin")) GTEST_SKIP() << "EGM84's file is installed";
+    Start();
+    if (c.picked) {
+        selection.SelectExternalDatabase(controls);
+        Pick(scratch.File(std::string("mine/") + c.picked));
+    }
+    if (c.clicked) selection.SelectModel(controls, *c.clicked);
+
+    EXPECT_EQ(grid.model, c.model);
+    const std::string file = *c.file ? scratch.File(c.file) : kInternalPath;
+    EXPECT_EQ(grid.path, file);
+    EXPECT_EQ(controls.text[kPath], file);
+    const std::string status = selection.Description();
+    EXPECT_EQ(status.substr(0, std::string(c.status).size()), c.status) << status;
+    if (*c.notice) {
+        ASSERT_EQ(controls.notices.size(), 1u);
+        EXPECT_EQ(controls.notices[0].rfind(c.notice, 0), 0u) << controls.notices[0];
+        EXPECT_EQ(controls.icons[0], NoticeIcon::Error);
+    } else {
+        EXPECT_TRUE(controls.notices.empty()) << controls.notices.front();
+    }
+    // The radios show the model; size and byte order are open only for an external EGM2008 grid.
+    EXPECT_EQ(controls.checked[kModelEgm2008], c.model == GeoidModel::Egm2008);
+    EXPECT_EQ(controls.checked[kModelEgm96], c.model == GeoidModel::Egm96);
+    EXPECT_EQ(controls.checked[kModelEgm84], c.model == GeoidModel::Egm84);
+    const bool older = c.model != GeoidModel::Egm2008;
+    for (int id : {kGrid1x1, kGrid2_5, kGrid10, kBigEndian}) {
+        EXPECT_EQ(controls.enabled[id], !selection.useInternal() && !older) << id;
+    }
+    // An older model's descriptor is its file's, whatever the radios showed before.
+    if (older) {
+        const GeoidGrid expected = GridOfModel(file, c.model);
+        EXPECT_EQ(grid.lastColumn, expected.lastColumn);
+        EXPECT_EQ(grid.latSpacing, expected.latSpacing);
+        EXPECT_TRUE(grid.bigEndian);
+        EXPECT_FALSE(selection.useInternal());
+        EXPECT_TRUE(controls.checked[kExternal]);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, ModelCaseTest, testing::ValuesIn(kModelCases),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+// EGM2008 after an older model brings back the internal database it replaced, controls
+// disabled; the internal radio does too, and radio 1030 then brings back the external grid
+// remembered before the older model.
+TEST_F(ModelSelectionTest, LeavingAnOlderModelBringsBackTheEgm2008Grid) {
+    if (Installed("wwgrid.bin")) GTEST_SKIP() << "EGM84's file is installed";
+    Start();
+    selection.SelectModel(controls, GeoidModel::Egm96);
+    ASSERT_EQ(grid.model, GeoidModel::Egm96);
+    selection.SelectModel(controls, GeoidModel::Egm2008);
+    EXPECT_EQ(grid.model, GeoidModel::Egm2008);
+    EXPECT_TRUE(selection.useInternal());
+    EXPECT_TRUE(controls.checked[kInternal]);
+    EXPECT_EQ(grid.path, kInternalPath);
+    ExpectGrid(GridSize::Grid10x10, false);
+    for (int id : {kGrid1x1, kGrid10, kBigEndian, kChooseFile, kPath}) {
+        EXPECT_FALSE(controls.enabled[id]) << id;
+    }
+
+    // An external EGM2008 grid comes back the same way, its controls open again.
+    const std::string mine = scratch.File(std::string("mine/") + kBigEndian10Name);
+    selection.SelectExternalDatabase(controls);
+    Pick(mine);
+    ExpectGrid(GridSize::Grid10x10, true);
+    selection.SelectModel(controls, GeoidModel::Egm84);  // found nowhere: nothing changes
+    EXPECT_EQ(grid.path, mine);
+    selection.SelectModel(controls, GeoidModel::Egm96);
+    EXPECT_FALSE(controls.enabled[kGrid10]);
+    selection.SelectModel(controls, GeoidModel::Egm2008);
+    EXPECT_EQ(grid.path, mine);
+    ExpectGrid(GridSize::Grid10x10, true);
+    for (int id : {kGrid1x1, kGrid10, kBigEndian, kChooseFile, kPath}) {
+        EXPECT_TRUE(controls.enabled[id]) << id;
+    }
+    EXPECT_EQ(selection.Description().rfind("External database: 10' x 10', big-endian, ", 0), 0u);
+    // An EGM2008 file picked while an older model is used brings EGM2008 back with it.
+    selection.SelectModel(controls, GeoidModel::Egm96);
+    Pick(mine);
+    EXPECT_EQ(grid.model, GeoidModel::Egm2008);
+    EXPECT_TRUE(controls.checked[kModelEgm2008]);
+    ExpectGrid(GridSize::Grid10x10, true);
+
+    selection.SelectModel(controls, GeoidModel::Egm96);
+    selection.SelectInternalDatabase(controls);
+    EXPECT_EQ(grid.model, GeoidModel::Egm2008);
+    EXPECT_EQ(grid.path, kInternalPath);
+    EXPECT_TRUE(controls.checked[kModelEgm2008]);
+    selection.SelectExternalDatabase(controls);
+    EXPECT_EQ(grid.path, mine);
+    ExpectGrid(GridSize::Grid10x10, true);
+}
+
+// A remembered external grid that is an older model's file is that model's grid, whatever
+// size and byte order were remembered with it.
+TEST_F(ModelSelectionTest, RememberedOlderModelFileIsItsModel) {
+    Start();
+    selection.UseGridFile(controls, scratch.File("mine/wwgrid.bin"), GridSize::Grid2_5x2_5, false);
+    EXPECT_EQ(grid.model, GeoidModel::Egm84);
+    EXPECT_EQ(grid.lastColumn, GridOfModel(grid.path, GeoidModel::Egm84).lastColumn);
+    EXPECT_TRUE(controls.checked[kModelEgm84]);
 }
 
 }  // namespace

@@ -111,6 +111,7 @@ private slots:
     void pickedGridFilesAreRecognisedByName();
     void cancellingTheGridDialogKeepsThePath();
     void radioGroupsAreIndependent();
+    void modelRadiosChooseTheOlderModelsGrids();
     void tabClicksSwitchPagesAndARepeatedClickChangesNothing();
     void keyboardTabSelectionSwitchesPages();
     void enterInAPageFieldRunsThatPagesCalc();
@@ -473,8 +474,8 @@ void MainWindowTest::tabFollowsTheReadingOrder_data() {
     QTest::newRow("info") << 3 << ids("1046");
     QTest::newRow("heights")
         << 4 << ids("1100 1101 1102 1103 1114 1115 1104 1116 1105 1106 1107 1111 1108 1112");
-    QTest::newRow("window") << -1 << ids("1029 1028 2 57670 16");
-    QTest::newRow("window, external") << -2 << ids("1028 1030 1006 1021 1024 1023 2 57670 16");
+    QTest::newRow("window") << -1 << ids("1029 1028 1027 2 57670 16");
+    QTest::newRow("window, external") << -2 << ids("1028 1030 1006 1021 1024 1023 1027 2 57670 16");
 }
 
 void MainWindowTest::tabFollowsTheReadingOrder() {
@@ -658,6 +659,56 @@ void MainWindowTest::radioGroupsAreIndependent() {
     Click(OnPage(1, 1050));
     QVERIFY(Checked(OnPage(1, 1050)) && Checked(OnPage(2, 1049)));
     QVERIFY(Checked(Main(1030)) && Checked(Main(1024)));
+}
+
+// The model radios: EGM96 from the grid folders, its status line and closed size controls;
+// a picked EGM84 file sets its radio; a model found nowhere is told once and changes nothing;
+// EGM2008 brings the internal database back.
+void MainWindowTest::modelRadiosChooseTheOlderModelsGrids() {
+    const std::string grids = Work(QStringLiteral("grids")).toStdString();
+    QVERIFY(QDir().mkpath(QString::fromStdString(grids)));
+    const auto node = [](std::int32_t row, std::int32_t column) {
+        return static_cast<float>(row + column) * 0.5f;
+    };
+    test::WriteModelGrid(grids + "/egm96.grd", GeoidModel::Egm96, node);
+    test::WriteModelGrid(Work(QStringLiteral("wwgrid.bin")).toStdString(), GeoidModel::Egm84, node);
+    const test::EnvironmentVariable folders("EGM2008_GRID_PATH", grids);
+    const test::EnvironmentVariable data("XDG_DATA_HOME", folder_->path().toStdString());
+    QVERIFY(Checked(Main(1027)) && !Checked(Main(1031)) && !Checked(Main(1032)));
+
+    Click(Main(1031));
+    QVERIFY(Checked(Main(1031)) && !Checked(Main(1027)) && Checked(Main(1030)));
+    QCOMPARE(dialog_->grid().model, GeoidModel::Egm96);
+    QCOMPARE(dialog_->databaseStatus()->text(),
+             QStringLiteral("External database: EGM96 15', egm96.grd in ") +
+                 QString::fromStdString(grids));
+    for (int id : {1024, 1025, 1026, 1023})
+        QVERIFY2(!Main(id)->isEnabled(), qPrintable(QString::number(id)));
+    QVERIFY(Main(1006)->isEnabled() && Main(1021)->isEnabled());
+    QVERIFY(messages_.empty());
+
+    dialogAnswers_.push_back(Work(QStringLiteral("wwgrid.bin")).toStdString());
+    Click(Main(1006));
+    QVERIFY(Checked(Main(1032)) && !Checked(Main(1031)));
+    QCOMPARE(dialog_->grid().model, GeoidModel::Egm84);
+    QVERIFY(dialog_->databaseStatus()->text().startsWith(
+        QStringLiteral("External database: EGM84 30', wwgrid.bin in ")));
+
+    Click(Main(1027));
+    QVERIFY(Checked(Main(1027)) && Checked(Main(1029)));
+    QCOMPARE(dialog_->grid().model, GeoidModel::Egm2008);
+    QVERIFY(dialog_->databaseStatus()->text().startsWith(
+        QStringLiteral("Internal database: 10' x 10', little-endian, ")));
+
+    QFile::remove(QString::fromStdString(grids + "/egm96.grd"));
+    if (QFile::exists(QStringLiteral("/usr/share/egm2008/egm96.grd")) ||
+        QFile::exists(QStringLiteral("/usr/local/share/egm2008/egm96.grd")))
+        QSKIP("EGM96's file is installed");
+    Click(Main(1031));
+    QCOMPARE(messages_.size(), std::size_t{1});
+    QVERIFY2(messages_[0].text.starts_with("EGM96 grid not found: "), messages_[0].text.c_str());
+    QVERIFY(Checked(Main(1027)) && !Checked(Main(1031)) && Checked(Main(1029)));
+    QCOMPARE(dialog_->grid().model, GeoidModel::Egm2008);
 }
 
 void MainWindowTest::tabClicksSwitchPagesAndARepeatedClickChangesNothing() {

@@ -49,6 +49,35 @@ void WriteGrid(const std::string& path, Shape shape, bool bigEndian, const NodeF
     Require(out.good(), "short write to " + path);
 }
 
+void WriteModelGrid(const std::string& path, GeoidModel model, const NodeFunction& value) {
+    const bool egm96 = model == GeoidModel::Egm96;
+    Require(egm96 || model == GeoidModel::Egm84, "no file layout for EGM2008 here");
+    const std::int32_t rows = egm96 ? 721 : 361;
+    const std::int32_t columns = egm96 ? 1440 : 720;  // before 360
+    std::vector<unsigned char> bytes;
+    if (egm96) {
+        for (const float h : {-90.0f, 90.0f, 0.0f, 360.0f, 0.25f, 0.25f}) {
+            PutWord(bytes, std::bit_cast<std::uint32_t>(h), true);
+        }
+    }
+    for (std::int32_t r = 0; r < rows; ++r) {
+        for (std::int32_t c = 0; c <= columns; ++c) {
+            const float v = value(r, c == columns ? 0 : c);
+            if (egm96) {
+                PutWord(bytes, std::bit_cast<std::uint32_t>(v), true);
+            } else {
+                const auto word = std::bit_cast<std::uint64_t>(static_cast<double>(v));
+                PutWord(bytes, static_cast<std::uint32_t>(word >> 32), true);
+                PutWord(bytes, static_cast<std::uint32_t>(word), true);
+            }
+        }
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
+    out.close();
+    Require(!out.fail(), "cannot write " + path);
+}
+
 void WriteConstantGrid(const std::string& path, float value, bool bigEndian) {
     WriteGrid(path, kShape10, bigEndian, [value](std::int32_t, std::int32_t) { return value; });
 }

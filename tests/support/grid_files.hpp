@@ -35,6 +35,12 @@ inline constexpr Shape kShapeHalfDegree = {361, 720, "30"};
 /// Writes a grid file of this shape; `value` gives each node.
 void WriteGrid(const std::string& path, Shape shape, bool bigEndian, const NodeFunction& value);
 
+/// Writes an older model's file as geotranz holds it: big-endian rows from 90 N, each from
+/// longitude 0 to 360 inclusive (the column at 360 repeats column 0); EGM96 ("egm96.grd")
+/// binary32 at 15' after its six-value header, EGM84 ("wwgrid.bin") binary64 at 30'.
+/// `value` gives node (row, column) for columns before 360.
+void WriteModelGrid(const std::string& path, engine::GeoidModel model, const NodeFunction& value);
+
 /// Writes a 10' grid file whose every node is `value`.
 void WriteConstantGrid(const std::string& path, float value, bool bigEndian);
 
