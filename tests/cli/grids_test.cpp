@@ -55,17 +55,21 @@ TEST(Grids, ListsEachGridWithSizeOrderAndDigestAndFlagsAFileNotAsNamed) {
     const ScratchGridFolders folders(scratch);
     const std::string grid = scratch.File(GridFileName(GridSize::Grid10x10, true));
     const std::string misnamed = scratch.File(GridFileName(GridSize::Grid2_5x2_5, false));
+    const std::string egm96 = scratch.File("egm96.grd");
     WriteZeroGrid(grid, kShape10, true);
     WriteZeroGrid(misnamed, kShape10, true);
+    WriteZeroGrid(egm96, kShape10, true);
     const CliRun run = RunTool({"grids"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out.substr(0, run.out.find("\n", run.out.find('\n') + 1) + 1),
-              "10'   big-endian    SHA-256 unknown   " + grid +
+    EXPECT_EQ(run.out.substr(0, run.out.find(egm96) + egm96.size() + 85),
+              "EGM2008 10'   big-endian    SHA-256 unknown   " + grid +
                   "\n"
-                  "10'   big-endian    NAMED WRONGLY     " +
+                  "EGM2008 10'   big-endian    NAMED WRONGLY     " +
                   misnamed +
                   " (not the 2.5' little-endian grid its name promises; grid names pass it "
-                  "over)\n");
+                  "over)\n"
+                  "EGM96   10'   big-endian    NAMED WRONGLY     " +
+                  egm96 + " (not the EGM96 15' grid its name promises; --model passes it over)\n");
 }
 
 TEST(Grids, NoneFoundNamesTheFoldersAndTheInstall) {
@@ -83,8 +87,9 @@ TEST(Grids, NoneFoundNamesTheFoldersAndTheInstall) {
 TEST(Grids, InstallHelpIsItsOwn) {
     const CliRun run = RunTool({"grids", "install", "--help"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out.rfind("make the 10' and 2.5' grids from Debian's geotranz package\n"
-                            "Usage: egm2008 grids install [OPTIONS]\n",
+    EXPECT_EQ(run.out.rfind("make the grids of EGM2008, EGM96 and EGM84 from Debian's geotranz "
+                            "package\n"
+                            "Usage: egm2008 grids install [OPTIONS] [MODEL...]\n",
                             0),
               0u)
         << run.out;
@@ -143,13 +148,13 @@ TEST(Grids, InstallIntoAFolderKeepsTheGridsThereWithTheirDigests) {
     const EnvironmentVariable cache("EGM2008_CACHE", scratch.File("cache"));
     std::filesystem::create_directories(scratch.File("into"));
     for (const KnownGrid& grid : kKnownGrids) {
-        const std::string name = GridFileName(grid.size, grid.bigEndian);
+        const std::string name = KnownGridFileName(grid);
         REAL_GRID_OR_SKIP(real, name);
         std::filesystem::create_symlink(real, scratch.File("into/" + name));
     }
     const CliRun run = RunTool({"grids", "install", "--into", scratch.File("into") + "//"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, GridsInstalledText(scratch.File("into"), 0, 4, false));
+    EXPECT_EQ(run.out, GridsInstalledText(scratch.File("into"), 0, std::size(kKnownGrids), false));
     EXPECT_EQ(run.err, "");
 }
 

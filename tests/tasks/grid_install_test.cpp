@@ -100,11 +100,11 @@ std::vector<std::string> Names(const std::string& folder) {
 }
 
 std::string KnownPath(const std::string& folder, const KnownGrid& grid) {
-    return folder + "/" + GridFileName(grid.size, grid.bigEndian);
+    return folder + "/" + KnownGridFileName(grid);
 }
 
 // A damaged package file in the cache once failed every install with "could not be extracted".
-TEST(InstallGrids, MakesTheFourKnownGridsAfterFetchingADamagedPackageAgain) {
+TEST(InstallGrids, MakesTheKnownGridsOfAllModelsAfterFetchingADamagedPackageAgain) {
     const std::string deb = CachedPackage();
     if (deb.empty()) GTEST_SKIP() << "no " << kGeotranzPackage.fileName << " in the cache";
     ScratchFolder scratch;
@@ -119,15 +119,21 @@ TEST(InstallGrids, MakesTheFourKnownGridsAfterFetchingADamagedPackageAgain) {
     const InstallOutcome made = InstallGrids(folder, cache, first);
     ASSERT_TRUE(made.ok) << made.problem;
     EXPECT_EQ(test::ReadFile(scratch.File("apt-get.args")), "download geotranz=3.7-3\n");
-    ASSERT_EQ(made.made.size(), 4u);
-    for (std::size_t k = 0; k < 4; ++k) EXPECT_EQ(made.made[k], KnownPath(folder, kKnownGrids[k]));
-    EXPECT_EQ(first.rowsTotal, 2u * 1081 + 2u * 4321);
+    ASSERT_EQ(made.made.size(), std::size(kKnownGrids));
+    for (std::size_t k = 0; k < made.made.size(); ++k) {
+        EXPECT_EQ(made.made[k], KnownPath(folder, kKnownGrids[k]));
+    }
+    EXPECT_EQ(first.rowsTotal, 2u * 1081 + 2u * 4321 + 721 + 361);
     EXPECT_EQ(first.rowsDone, first.rowsTotal);
     ASSERT_GE(first.steps.size(), 3u);
     EXPECT_EQ(first.steps[0],
               PackageMismatchStep(cached, Sha256Hex("damaged"), kGeotranzPackage.sha256));
     EXPECT_EQ(first.steps[1], FetchingPackageStep(cache));
-    EXPECT_EQ(first.steps[2], ExtractingGridStep(kGeotranzPackage.fileName));
+    EXPECT_EQ(first.steps[2],
+              ExtractingGridStep(kGeotranzPackage.fileName,
+                                 {GeoidModel::Egm2008, GeoidModel::Egm96, GeoidModel::Egm84}));
+    EXPECT_EQ(first.steps[2], "extracting the 2.5' grid, egm96.grd and wwgrid.bin from " +
+                                  std::string(kGeotranzPackage.fileName));
     // Nothing of the download or the extraction stays in the cache.
     EXPECT_EQ(Names(cache), std::vector<std::string>{kGeotranzPackage.fileName});
 
@@ -137,7 +143,7 @@ TEST(InstallGrids, MakesTheFourKnownGridsAfterFetchingADamagedPackageAgain) {
     const InstallOutcome again = InstallGrids(folder, cache, second);
     ASSERT_TRUE(again.ok) << again.problem;
     EXPECT_EQ(again.made, std::vector<std::string>{made.made[1]});
-    EXPECT_EQ(again.kept.size(), 3u);
+    EXPECT_EQ(again.kept.size(), std::size(kKnownGrids) - 1);
     EXPECT_EQ(second.rowsTotal, 1081u);
     EXPECT_EQ(second.steps.front(), ExtractingGridStep(kGeotranzPackage.fileName));
 }
@@ -247,7 +253,7 @@ TEST(ListGrids, SizeOrderAndDigestOfEachFileByNgaNamesAndFilesNotAsNamed) {
     if (real) folders.push_back(fs::path(test::RealGridPath()).parent_path());
 
     const std::vector<FoundGrid> grids = ListGrids(folders);
-    ASSERT_EQ(grids.size(), real ? 7u : 3u);
+    ASSERT_EQ(grids.size(), real ? 3u + std::size(kKnownGrids) : 3u);
     EXPECT_EQ(grids[0].path, tenLe);
     EXPECT_EQ(grids[0].size, GridSize::Grid10x10);
     EXPECT_EQ(grids[0].bigEndian, false);
@@ -265,9 +271,7 @@ TEST(ListGrids, SizeOrderAndDigestOfEachFileByNgaNamesAndFilesNotAsNamed) {
     EXPECT_EQ(grids[2].knownDigest, std::nullopt);
     for (std::size_t k = 3; k < grids.size(); ++k) {
         EXPECT_EQ(grids[k].knownDigest, true) << grids[k].path;
-        EXPECT_EQ(
-            grids[k].path,
-            folders[1] + "/" + GridFileName(kKnownGrids[k - 3].size, kKnownGrids[k - 3].bigEndian));
+        EXPECT_EQ(grids[k].path, folders[1] + "/" + KnownGridFileName(kKnownGrids[k - 3]));
     }
 }
 
