@@ -14,9 +14,7 @@
 //
 // Its options, help text and usage checks: NmeaCommand, at the end of this file.
 #include <cerrno>
-#include <iterator>
 #include <string>
-#include <vector>
 
 #include "cli/command.hpp"
 #include "cli/command_options.hpp"
@@ -81,38 +79,6 @@ int Rewrite(const NmeaArgs& args, Console& console) {
     return outcome.AnyFailed() ? kExitFailure : kExitOk;
 }
 
-// The older models' grids an audit compares with besides `grid`: each found in the
-// grid folders and mapped; one that is not is left out with a note on the console.
-class OtherModelGrids {
-public:
-    OtherModelGrids(const GeoidGrid& grid, Console& console) {
-        for (const GeoidModel model : kGeoidModels) {
-            if (model == GeoidModel::Egm2008 || model == grid.model) continue;
-            GridChoiceNotes notes;
-            GeoidGrid& other = grids_[count_];
-            GridRequest request;
-            request.model = model;
-            if (!ChooseGrid(request, other, notes)) {
-                console.Message(ModelNotComparedNote(ModelName(model), notes.reason));
-                continue;
-            }
-            if (mapped_[count_].Map(other, console) != QueryStatus::StatusOk) continue;
-            ++count_;
-        }
-    }
-    std::vector<AuditModelGrid> grids() {
-        std::vector<AuditModelGrid> found;
-        for (std::size_t k = 0; k < count_; ++k) found.push_back({&grids_[k], &mapped_[k]});
-        return found;
-    }
-
-private:
-    static constexpr std::size_t kMost = std::size(kGeoidModels);
-    GeoidGrid grids_[kMost];
-    MappedGrid mapped_[kMost];
-    std::size_t count_ = 0;
-};
-
 // The receiver check: the report (or its JSON) on standard output. Exit 1 when
 // the log could not be read whole or could not be checked (NmeaAuditFailed).
 int Audit(const NmeaArgs& args, const GeoidGrid& grid, Console& console) {
@@ -126,7 +92,8 @@ int Audit(const NmeaArgs& args, const GeoidGrid& grid, Console& console) {
     }
     MappedGrid mapped;
     if (mapped.Map(grid, console) != QueryStatus::StatusOk) return kExitFailure;
-    OtherModelGrids others(grid, console);
+    OlderModelGrids others(grid, console);
+    for (const std::string& note : others.notes()) console.Message(note);
     const NmeaAuditRun run =
         RunNmeaAudit(input.fd(), grid, mapped, args.method, signals.stop(), others.grids());
     if (const int signal = signals.received()) return SignalExitStatus(signal);

@@ -409,6 +409,26 @@ NmeaAuditRun RunNmeaAudit(int fd, const GeoidGrid& grid, MappedGrid& mapped,
     return run;
 }
 
+OlderModelGrids::OlderModelGrids(const GeoidGrid& grid, Notifier& notifier) {
+    for (const GeoidModel model : kGeoidModels) {
+        if (model == GeoidModel::Egm2008 || model == grid.model) continue;
+        GridRequest request;
+        request.model = model;
+        GridChoiceNotes notes;
+        if (!ChooseGrid(request, grids_[count_], notes)) {
+            notes_.push_back(ModelNotComparedNote(ModelName(model), notes.reason));
+            continue;
+        }
+        if (mapped_[count_].Map(grids_[count_], notifier) == QueryStatus::StatusOk) ++count_;
+    }
+}
+
+std::vector<AuditModelGrid> OlderModelGrids::grids() {
+    std::vector<AuditModelGrid> found;
+    for (std::size_t k = 0; k < count_; ++k) found.push_back({&grids_[k], &mapped_[k]});
+    return found;
+}
+
 GeoidGrid AuditGrid(const std::string& internalDatabase) {
     // The working directory first (bare names), then the internal database's folder.
     std::string folders[] = {"", ""};

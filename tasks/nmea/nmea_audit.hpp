@@ -35,6 +35,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -172,6 +173,28 @@ struct NmeaAuditRun {
 struct AuditModelGrid {
     const GeoidGrid* grid = nullptr;
     MappedGrid* mapped = nullptr;
+};
+
+/// The older models' grids an audit compares with besides `grid`: EGM96's and EGM84's
+/// (not `grid`'s own model), each found in the grid folders (ChooseGrid with its model)
+/// and mapped. One that is not found is left out with a note (ModelNotComparedNote); one
+/// that cannot be mapped is left out, `notifier` told why by the map.
+class OlderModelGrids {
+public:
+    OlderModelGrids(const GeoidGrid& grid, Notifier& notifier);
+    OlderModelGrids(const OlderModelGrids&) = delete;
+    OlderModelGrids& operator=(const OlderModelGrids&) = delete;
+    /// The grids found, for RunNmeaAudit; valid while this object lives.
+    std::vector<AuditModelGrid> grids();
+    /// Why a model was left out, one line each.
+    const std::vector<std::string>& notes() const { return notes_; }
+
+private:
+    static constexpr std::size_t kMost = std::size(kGeoidModels);
+    GeoidGrid grids_[kMost];
+    MappedGrid mapped_[kMost];
+    std::size_t count_ = 0;
+    std::vector<std::string> notes_;
 };
 
 /// Audits the log read from `fd` with N from `grid` through `mapped` (mapped
