@@ -11,6 +11,13 @@ namespace {
 
 constexpr int kMaxDecimals = 17;
 
+// "egm2008", "egm96", "egm84": the models as --model, --from-model and --to-model take them.
+std::vector<std::string> ModelKeys() {
+    std::vector<std::string> keys;
+    for (const GeoidModel model : kGeoidModels) keys.emplace_back(ModelKey(model));
+    return keys;
+}
+
 constexpr Choice<GridSize> kSizes[] = {
     {"1", GridSize::Grid1x1}, {"2.5", GridSize::Grid2_5x2_5}, {"10", GridSize::Grid10x10}};
 
@@ -47,7 +54,7 @@ CLI::Option* GridOptions::Add(CLI::App& command) {
                       .add_option("--model", model,
                                   "the geoid model: egm2008 (default), egm96 (15' grid) or egm84 "
                                   "(30' grid), from the grid folders unless --grid names the file")
-                      ->check(CLI::IsMember({"egm2008", "egm96", "egm84"}))
+                      ->check(CLI::IsMember(ModelKeys()))
                       ->type_name("MODEL")
                       ->group("Grid");
     pathOption = command
@@ -83,7 +90,7 @@ GridRequest GridOptions::Request() const {
 }
 
 void ModelShiftOptions::Add(CLI::App& command, const GridOptions& grid, CLI::Option* target) {
-    const auto models = CLI::IsMember({"egm2008", "egm96", "egm84"});
+    const auto models = CLI::IsMember(ModelKeys());
     fromOption = command
                      .add_option("--from-model", from,
                                  "orthometric heights above this model's geoid (egm2008, egm96 "
