@@ -184,20 +184,18 @@ fields left empty), 2 for a usage error.)");
     }
 
     void AddConversionOptions() {
-        toOption =
-            command
-                ->add_option("--to", to,
-                             "orthometric: H = h - N from ellipsoidal heights; ellipsoidal: "
-                             "h = H + N from orthometric ones (default: N only)")
-                ->check(CLI::IsMember(NamesOf(kTargets)))
-                ->type_name("HEIGHT");
+        toOption = command
+                       ->add_option("--to", to,
+                                    "orthometric: H = h - N from ellipsoidal heights; ellipsoidal: "
+                                    "h = H + N from orthometric ones (default: N only)")
+                       ->check(CLI::IsMember(NamesOf(kTargets)))
+                       ->type_name("HEIGHT");
         command->add_option("--units", units, "unit of the heights and of N (default m)")
             ->check(CLI::IsMember(NamesOf(kUnits)))
             ->type_name("UNIT");
-        command
-            ->add_flag("--replace", heights.options.replace,
-                       "the converted height goes into the height field; N is appended (needs "
-                       "--to or --from-model)");
+        command->add_flag("--replace", heights.options.replace,
+                          "the converted height goes into the height field; N is appended (needs "
+                          "--to or --from-model)");
         command->add_option("--decimals", decimals, "decimals of N and the heights (default 3)")
             ->check(DecimalsCheck())
             ->type_name("K");

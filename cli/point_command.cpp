@@ -70,8 +70,8 @@ std::vector<PointLine> PointLines(const ManualPointOutcome& outcome,
             const double toN = static_cast<double>(to.value);
             if (to.ok()) line.toUndulation = FormatFixed(toN / perUnit, args.decimals);
             if (r.ok() && to.ok())
-                line.height = FormatFixed(ShiftHeight(*args.height, n, toN, args.unit),
-                                          args.decimals);
+                line.height =
+                    FormatFixed(ShiftHeight(*args.height, n, toN, args.unit), args.decimals);
         } else if (r.ok() && args.height) {
             line.height =
                 FormatFixed(ConvertHeight(*args.height, n, args.target, args.unit), args.decimals);
@@ -105,8 +105,7 @@ std::string PointText(const ManualPointOutcome& outcome, const ManualPointOutcom
         toWidth = std::max(toWidth, line.toUndulation.size());
         hWidth = std::max(hWidth, line.height.size());
     }
-    const char* letter =
-        toOutcome || args.target == HeightTarget::Orthometric ? "   H " : "   h ";
+    const char* letter = toOutcome || args.target == HeightTarget::Orthometric ? "   H " : "   h ";
     std::string text;
     for (const PointLine& line : lines) {
         text += line.label;
@@ -118,7 +117,6 @@ std::string PointText(const ManualPointOutcome& outcome, const ManualPointOutcom
     }
     return text;
 }
-
 
 int RunPoint(const PointArgs& args, Console& console) {
     const std::optional<GeoidGrid> grid = ChooseGridOrTell(args.grid, console);

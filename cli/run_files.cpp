@@ -31,8 +31,7 @@ bool RunFiles::OpenAll(const std::string& input, const std::string& output, Cons
     }
     if (toGrid_) {
         // The second grid is as much the run's as the first: never its output.
-        const std::string refusal =
-            OutputRefusal(setup_.input, output, *toGrid_, console.out());
+        const std::string refusal = OutputRefusal(setup_.input, output, *toGrid_, console.out());
         if (!refusal.empty()) console.Message(refusal);
         if (!refusal.empty() || toMapped_.Map(*toGrid_, console) != QueryStatus::StatusOk) {
             setup_.input.Close();

@@ -330,7 +330,8 @@ std::string SeparationMatchesModelVerdict(const char* model, const char* key, do
     return std::string("separation matches ") + model + " (RMS " + FormatFixed(rms, 2) +
            " m): altitudes are heights above the " + model +
            " geoid; rewrite with `egm2008 nmea` to get EGM2008 heights, or convert heights "
-           "with `egm2008 heights --from-model " + key + " --to-model egm2008`";
+           "with `egm2008 heights --from-model " +
+           key + " --to-model egm2008`";
 }
 
 std::string ModelNotComparedNote(const char* model, const std::string& reason) {

@@ -141,8 +141,8 @@ public:
           keepPoints_(keepPoints) {
         decimals_ = std::clamp(options.decimals.value_or(kDefaultDecimals), 0, kMaxDecimals);
         separator_ = DelimiterCharacter(layout.delimiter);
-        convert_ = (options.target != HeightTarget::None || toModel.grid) &&
-                   layout.height.has_value();
+        convert_ =
+            (options.target != HeightTarget::None || toModel.grid) && layout.height.has_value();
     }
 
     // The header line with the new columns' names.
@@ -343,8 +343,8 @@ private:
             undulationText =
                 NumberText(undulation[0], decimals_, options_.decimalMark, undulationBuffer);
             if (toModel_.grid) {
-                toUndulationText = NumberText(undulation[1], decimals_, options_.decimalMark,
-                                              toUndulationBuffer);
+                toUndulationText =
+                    NumberText(undulation[1], decimals_, options_.decimalMark, toUndulationBuffer);
             }
             convertedText = NumberText(converted, decimals, options_.decimalMark, convertedBuffer);
         }
@@ -567,9 +567,9 @@ std::string ProvenanceComment(const GeoidGrid& grid, InterpolationMethod method,
     if (toModel) {
         const std::string from = ModelName(grid.model);
         const std::string to = ModelName(toModel->model);
-        return "# N_" + from + ": " + GridPhrase(grid) + "; N_" + to + ": " +
-               GridPhrase(*toModel) + "; " + MethodText(method) + "; H_" + to + " = H_" + from +
-               " + N_" + from + " - N_" + to;
+        return "# N_" + from + ": " + GridPhrase(grid) + "; N_" + to + ": " + GridPhrase(*toModel) +
+               "; " + MethodText(method) + "; H_" + to + " = H_" + from + " + N_" + from + " - N_" +
+               to;
     }
     std::string text = "# N: " + GridPhrase(grid) + ", " + MethodText(method);
     if (target == HeightTarget::Orthometric) text += "; H = h - N";

@@ -458,9 +458,8 @@ void AppendSeparationFigures(std::string& out, const std::string& label,
                              const NmeaDifferenceFigures& d, std::int64_t zeroSeparations,
                              const char* model = "EGM2008") {
     if (d.count > 0) {
-        out += std::string("Separation - ") + model + " N" + label + ": mean " +
-               Metres(d.mean, 2) + ", RMS " +
-               Metres(d.rms, 2) + ", min " + Metres(d.minimum, 2) + ", max " +
+        out += std::string("Separation - ") + model + " N" + label + ": mean " + Metres(d.mean, 2) +
+               ", RMS " + Metres(d.rms, 2) + ", min " + Metres(d.minimum, 2) + ", max " +
                Metres(d.maximum, 2) + " over " + Count(d.count, "fix", "fixes") + "\n";
     }
     if (zeroSeparations > 0)

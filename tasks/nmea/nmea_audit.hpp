@@ -134,7 +134,7 @@ public:
 private:
     UndulationQuery query_;
     NmeaAuditReport report_;
-    std::vector<UndulationQuery> otherQueries_;          // by report_.otherModels
+    std::vector<UndulationQuery> otherQueries_;         // by report_.otherModels
     std::vector<std::pair<double, double>> otherSums_;  // of their differences
     // The epoch being gathered: its time field and the fixes of each talker in it
     // (at most kMaxEpochFixes; a receiver sends one per talker).

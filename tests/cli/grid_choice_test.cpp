@@ -36,7 +36,8 @@ TEST_P(Recognition, SizeAndByteOrderFromTheFile) {
 
     GeoidGrid grid;
     std::string reason;
-    ASSERT_TRUE(ChooseGrid({std::nullopt, path, std::nullopt, std::nullopt}, grid, reason)) << reason;
+    ASSERT_TRUE(ChooseGrid({std::nullopt, path, std::nullopt, std::nullopt}, grid, reason))
+        << reason;
     EXPECT_EQ(grid.path, path);
     EXPECT_EQ(grid.gridSize, v.size);
     EXPECT_EQ(grid.bigEndian, v.bigEndian);

@@ -64,9 +64,8 @@ class PointBetweenModels : public RealModels, public ::testing::WithParamInterfa
 
 TEST_P(PointBetweenModels, HeightsDifferByTheUndulations) {
     const ShiftCase& c = GetParam();
-    const CliRun run = RunTool({"point", "--method", "bilinear", "--height", "100",
-                                "--from-model", c.from, "--to-model", c.to, "--", c.latitude,
-                                c.longitude});
+    const CliRun run = RunTool({"point", "--method", "bilinear", "--height", "100", "--from-model",
+                                c.from, "--to-model", c.to, "--", c.latitude, c.longitude});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     const std::vector<double> v = Numbers(run.out);
@@ -84,16 +83,16 @@ TEST_P(PointBetweenModels, HeightsRunPrintsWhatPointPrints) {
     const CliRun run = RunTool({"heights", in, out, "-m", "bilinear", "--decimals", "4", "-q",
                                 "--from-model", c.from, "--to-model", c.to});
     ASSERT_EQ(run.status, 0) << run.err;
-    const CliRun point = RunTool({"point", "--method", "bilinear", "--height", "100",
-                                  "--from-model", c.from, "--to-model", c.to, "--", c.latitude,
-                                  c.longitude});
+    const CliRun point =
+        RunTool({"point", "--method", "bilinear", "--height", "100", "--from-model", c.from,
+                 "--to-model", c.to, "--", c.latitude, c.longitude});
     std::string values = point.out;
     for (char& ch : values) ch = ch == ' ' ? ',' : ch;
     std::string from = c.from, to = c.to;
     for (std::string* name : {&from, &to})
         for (char& ch : *name) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    EXPECT_EQ(ReadFile(out), "lat,lon,H,N_" + from + ",N_" + to + ",H_" + to + "\n" +
-                                 c.latitude + "," + c.longitude + ",100," + values);
+    EXPECT_EQ(ReadFile(out), "lat,lon,H,N_" + from + ",N_" + to + ",H_" + to + "\n" + c.latitude +
+                                 "," + c.longitude + ",100," + values);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -99,7 +99,8 @@ TEST_F(AuditModels, SeparationOfEgm96IsNamedEgm96) {
     for (const char* model : {"EGM2008", "EGM96", "EGM84"}) {
         EXPECT_NE(run.out.find(std::string("\nSeparation - ") + model + " N: mean "),
                   std::string::npos)
-            << model << "\n" << run.out;
+            << model << "\n"
+            << run.out;
     }
     EXPECT_EQ(run.err, "");
 }

@@ -388,8 +388,8 @@ INSTANTIATE_TEST_SUITE_P(
     Shifts, HeightsBetweenModels,
     ::testing::Values(
         // The orthometric column "H" is chosen over "h", though the target says ellipsoidal.
-        ShiftCase{"BothUndulationsThenTheHeight", "lat,lon,h,H\n48.5,11.25,1,100\n",
-                  ShiftOptions(), true,
+        ShiftCase{"BothUndulationsThenTheHeight", "lat,lon,h,H\n48.5,11.25,1,100\n", ShiftOptions(),
+                  true,
                   "lat,lon,h,H,N_EGM2008,N_EGM2008,H_EGM2008\n48.5,11.25,1,100,47.250,56.000,"
                   "91.250\n",
                   1},
@@ -400,8 +400,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "1,2,x,,,\n3,4,5,47.250,56.000,-3.750\n", 1},
         // Regression guard: a line must not be computed with the first grid alone.
         ShiftCase{"SecondGridUnreadableFailsEveryLine", "lat,lon,H\n48.5,11.25,100\n",
-                  ShiftOptions(), false, "lat,lon,H,N_EGM2008,N_EGM2008,H_EGM2008\n48.5,11.25,100,,,\n",
-                  0}),
+                  ShiftOptions(), false,
+                  "lat,lon,H,N_EGM2008,N_EGM2008,H_EGM2008\n48.5,11.25,100,,,\n", 0}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(Heights, CommentBetweenModelsNamesBothGridsAndTheFormula) {

@@ -271,15 +271,16 @@ TEST_P(AuditAgainstOtherModels, NamesTheClosestModelThatMatches) {
     audit.CompareWith(GeoidModel::Egm84, ConstantN(c.egm84), "g84");
     int second = 0;
     for (const std::string& separation : c.separations)
-        audit.Add(Gga("GP", "1200" + std::to_string(10 + second++) + ".00", "500.0",
-                      separation.c_str()));
+        audit.Add(
+            Gga("GP", "1200" + std::to_string(10 + second++) + ".00", "500.0", separation.c_str()));
     const NmeaAuditReport r = audit.Finish();
     ASSERT_FALSE(r.verdicts.empty());
     EXPECT_EQ(r.verdicts.front(), c.verdict);
     // Every model compared has its line of figures and its grid.
     const std::string text = NmeaAuditText(r);
     for (const char* part : {"\nSeparation - EGM2008 N: mean ", "\nSeparation - EGM96 N: mean ",
-                             "\nSeparation - EGM84 N: mean ", "\nGrid: g08\nEGM96 grid: g96\n"
+                             "\nSeparation - EGM84 N: mean ",
+                             "\nGrid: g08\nEGM96 grid: g96\n"
                              "EGM84 grid: g84\n"})
         EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
 }
@@ -293,23 +294,35 @@ INSTANTIATE_TEST_SUITE_P(
     Models, AuditAgainstOtherModels,
     ::testing::Values(
         OtherModelCase{"Egm96Matches", {"45.02", "44.98"}, 45.0f, 50.0f, kMatchesEgm96},
-        OtherModelCase{"Egm84MatchesWithEgm96Farther", {"40.0", "40.0"}, 41.0f, 40.0f,
+        OtherModelCase{"Egm84MatchesWithEgm96Farther",
+                       {"40.0", "40.0"},
+                       41.0f,
+                       40.0f,
                        "separation matches EGM84 (RMS 0.00 m): altitudes are heights above the "
                        "EGM84 geoid; rewrite with `egm2008 nmea` to get EGM2008 heights, or "
                        "convert heights with `egm2008 heights --from-model egm84 --to-model "
                        "egm2008`"},
         // Both match; EGM2008 is the closer and keeps today's verdict.
-        OtherModelCase{"Egm2008CloserThanAMatchingEgm96", {"47.26", "47.24"}, 47.2f, 40.0f,
+        OtherModelCase{"Egm2008CloserThanAMatchingEgm96",
+                       {"47.26", "47.24"},
+                       47.2f,
+                       40.0f,
                        "separation matches EGM2008 (RMS 0.01 m): altitudes are heights above "
                        "the EGM2008 geoid"},
         // Closer than EGM2008 but no match either: the coarse-table verdict stays EGM2008's.
-        OtherModelCase{"CloserButNoMatchIsACoarseTable", {"46.0", "46.0"}, 45.5f, 40.0f,
+        OtherModelCase{"CloserButNoMatchIsACoarseTable",
+                       {"46.0", "46.0"},
+                       45.5f,
+                       40.0f,
                        "separation differs from EGM2008 by up to 1.2 m (RMS 1.2 m): the "
                        "receiver uses a coarser geoid model; rewrite with `egm2008 nmea` (in "
                        "the window: the layout \"NMEA, any receiver: keep talker, minimal "
                        "change\" on the \"EGM2008 File Calc\" page) to get EGM2008 heights"},
         // Pinned: a model whose N is 0 must not turn a zero separation into a match.
-        OtherModelCase{"ZeroStaysZero", {"0.0", "0"}, 0.0f, 40.0f,
+        OtherModelCase{"ZeroStaysZero",
+                       {"0.0", "0"},
+                       0.0f,
+                       40.0f,
                        "separation is 0 in every sentence: the altitude field most likely holds "
                        "ellipsoidal heights"}),
     [](const auto& param) { return std::string(param.param.name); });
