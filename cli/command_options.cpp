@@ -18,6 +18,13 @@ constexpr Choice<TideSystem> kTideSystems[] = {
     {"zero-tide", TideSystem::ZeroTide},
 };
 
+// "egm2008", "egm96", "egm84": the models as --model, --from-model and --to-model take them.
+std::vector<std::string> ModelKeys() {
+    std::vector<std::string> keys;
+    for (const GeoidModel model : kGeoidModels) keys.emplace_back(ModelKey(model));
+    return keys;
+}
+
 constexpr Choice<GridSize> kSizes[] = {
     {"1", GridSize::Grid1x1}, {"2.5", GridSize::Grid2_5x2_5}, {"10", GridSize::Grid10x10}};
 
@@ -68,7 +75,7 @@ CLI::Option* GridOptions::Add(CLI::App& command) {
                       .add_option("--model", model,
                                   "the geoid model: egm2008 (default), egm96 (15' grid) or egm84 "
                                   "(30' grid), from the grid folders unless --grid names the file")
-                      ->check(CLI::IsMember({"egm2008", "egm96", "egm84"}))
+                      ->check(CLI::IsMember(ModelKeys()))
                       ->type_name("MODEL")
                       ->group("Grid");
     pathOption = command
@@ -89,6 +96,7 @@ CLI::Option* GridOptions::Add(CLI::App& command) {
     CLI::Option* littleOption =
         command.add_flag("--little-endian", little, "the file is little-endian")->group("Grid");
     bigOption->excludes(littleOption);
+    all = {modelOption, pathOption, command.get_option("--grid-size"), bigOption, littleOption};
     return pathOption;
 }
 
@@ -99,6 +107,47 @@ GridRequest GridOptions::Request() const {
     if (!size.empty()) request.size = ValueOf(kSizes, size);
     if (big) request.bigEndian = true;
     if (little) request.bigEndian = false;
+    return request;
+}
+
+void ModelShiftOptions::Add(CLI::App& command, const GridOptions& grid, CLI::Option* target) {
+    const auto models = CLI::IsMember(ModelKeys());
+    fromOption = command
+                     .add_option("--from-model", from,
+                                 "orthometric heights above this model's geoid (egm2008, egm96 "
+                                 "or egm84) ...")
+                     ->check(models)
+                     ->type_name("MODEL");
+    toOption = command
+                   .add_option("--to-model", to,
+                               "... taken to this model's: H_to = H + N_from - N_to, both grids "
+                               "from the grid folders")
+                   ->check(models)
+                   ->type_name("MODEL");
+    fromOption->needs(toOption);
+    toOption->needs(fromOption);
+    for (CLI::Option* option : grid.all) {
+        fromOption->excludes(option);
+        toOption->excludes(option);
+    }
+    fromOption->excludes(target);
+    toOption->excludes(target);
+}
+
+std::string ModelShiftOptions::UsageError(const char* command) const {
+    if (given() && from == to) return SameModelTwiceMessage(command, from);
+    return "";
+}
+
+GridRequest ModelShiftOptions::FromRequest() const {
+    GridRequest request;
+    request.model = ModelOfKey(from);
+    return request;
+}
+
+GridRequest ModelShiftOptions::ToRequest() const {
+    GridRequest request;
+    request.model = ModelOfKey(to);
     return request;
 }
 

@@ -81,12 +81,34 @@ struct GridOptions {
     bool big = false;
     bool little = false;
     CLI::Option* pathOption = nullptr;
+    std::vector<CLI::Option*> all;  ///< every option Add declared
 
     /// Declares the options (--model, --grid and its overrides) in the help's "Grid" group;
     /// returns --grid.
     CLI::Option* Add(CLI::App& command);
     /// What the options asked for.
     GridRequest Request() const;
+};
+
+/// --from-model and --to-model: orthometric heights taken from one geoid model to
+/// another, each model's grid found in the grid folders. Given together or not at
+/// all, and never beside --to or the grid options (`grid`), which choose one grid.
+struct ModelShiftOptions {
+    std::string from;
+    std::string to;
+    CLI::Option* fromOption = nullptr;
+    CLI::Option* toOption = nullptr;
+
+    /// Declares the two after `grid` and `target` (--to), which they exclude.
+    void Add(CLI::App& command, const GridOptions& grid, CLI::Option* target);
+    /// True when the pair was given.
+    bool given() const { return fromOption->count() > 0; }
+    /// The usage error the parser cannot tell (the same model twice), "" when none;
+    /// `command` begins it.
+    std::string UsageError(const char* command) const;
+    /// The grid of the model heights are taken from, and of the one they are taken to.
+    GridRequest FromRequest() const;
+    GridRequest ToRequest() const;
 };
 
 }  // namespace egm2008::cli

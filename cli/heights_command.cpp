@@ -35,6 +35,9 @@ struct HeightsArgs {
     HeightsOptions options;
     bool quiet = false;  ///< no end message when every data line was computed
     GridRequest grid;
+    /// The model whose orthometric heights the run takes them to; `grid` is then the
+    /// model they are taken from.
+    std::optional<GridRequest> toModel;
 };
 
 // The run, with the columns told and progress shown on a terminal.
@@ -49,12 +52,15 @@ HeightsOutcome ConvertFile(RunFiles& files, const HeightsArgs& args, Console& co
         progress.Update(static_cast<std::uint64_t>(lines), 0);
     };
     return RunHeights(files.input(), files.output().text(), files.grid(), files.mapped(),
-                      args.options, callbacks, files.signals().stop());
+                      args.options, callbacks, files.signals().stop(), files.toModel());
 }
 
 int RunHeightsCommand(const HeightsArgs& args, Console& console) {
     RunFiles files;
-    if (!files.Open(args.input, args.output, args.grid, console)) return kExitFailure;
+    const bool opened = args.toModel
+                            ? files.Open(args.input, args.output, args.grid, *args.toModel, console)
+                            : files.Open(args.input, args.output, args.grid, console);
+    if (!opened) return kExitFailure;
 
     const HeightsOutcome outcome = ConvertFile(files, args, console);
     files.input().Close();
@@ -123,9 +129,14 @@ public:
         command->add_flag("-q,--quiet", heights.quiet,
                           "no end message when every data line was computed");
         grid.Add(*command);
+        models.Add(*command, grid, toOption);
         command->footer(
-            R"(Every line is written again as it was, with N (column "N_EGM2008") and, with
---to, the converted height ("H" or "h") appended in the file's delimiter;
+            R"(Every line is written again as it was, with N (column "N_EGM2008", after the
+grid's model) and, with --to, the converted height ("H" or "h") appended in the
+file's delimiter. With --from-model and --to-model, orthometric heights above
+one model's geoid are taken to another's, H_to = H + N_from - N_to, both N by
+the method at the point and both grids from the grid folders (not with --to,
+--model or --grid): the new columns are "N_EGM96", "N_EGM2008", "H_EGM2008".
 comment lines (# or //) and blank lines are copied. The columns are found by
 their header names (lat, latitude, lon, longitude, h, height, ...; for two
 heights, h with --to orthometric and H with --to ellipsoidal) or, without a
@@ -136,6 +147,7 @@ as 48°30'15.5"N, 48:30:15.5, 48d30m15.5s.
   egm2008 heights survey.csv survey-msl.csv --to orthometric
   egm2008 heights points.txt - --lat 2 --lon 3 --height 5 --units us-ft --to ellipsoidal
   egm2008 heights - - --no-header --lon-first < gps.csv > gps-n.csv
+  egm2008 heights old-msl.csv new-msl.csv --from-model egm96 --to-model egm2008
 
 Exit status: 0 when every data line was computed, 1 when the run failed, the
 columns could not be found, or a line could not be read or computed (its new
@@ -173,26 +185,32 @@ fields left empty), 2 for a usage error.)");
     }
 
     void AddConversionOptions() {
-        CLI::Option* toOption =
-            command
-                ->add_option("--to", to,
-                             "orthometric: H = h - N from ellipsoidal heights; ellipsoidal: "
-                             "h = H + N from orthometric ones (default: N only)")
-                ->check(CLI::IsMember(NamesOf(kTargets)))
-                ->type_name("HEIGHT");
+        toOption = command
+                       ->add_option("--to", to,
+                                    "orthometric: H = h - N from ellipsoidal heights; ellipsoidal: "
+                                    "h = H + N from orthometric ones (default: N only)")
+                       ->check(CLI::IsMember(NamesOf(kTargets)))
+                       ->type_name("HEIGHT");
         command->add_option("--units", units, "unit of the heights and of N (default m)")
             ->check(CLI::IsMember(NamesOf(kUnits)))
             ->type_name("UNIT");
-        command
-            ->add_flag("--replace", heights.options.replace,
-                       "the converted height goes into the height field; N is appended")
-            ->needs(toOption);
+        command->add_flag("--replace", heights.options.replace,
+                          "the converted height goes into the height field; N is appended (needs "
+                          "--to or --from-model)");
         command->add_option("--decimals", decimals, "decimals of N and the heights (default 3)")
             ->check(DecimalsCheck())
             ->type_name("K");
     }
 
     int Run(Console& console) override {
+        if (const std::string error = models.UsageError("heights"); !error.empty()) {
+            console.Message(error);
+            return kExitUsage;
+        }
+        if (heights.options.replace && toOption->count() == 0 && !models.given()) {
+            console.Message(RequiresMessage("heights", "--replace", "--to"));
+            return kExitUsage;
+        }
         HeightsOptions& options = heights.options;
         if (!delimiter.empty()) options.columns.delimiter = ValueOf(kDelimiters, delimiter);
         if (header || noHeader) options.columns.header = header;
@@ -206,16 +224,22 @@ fields left empty), 2 for a usage error.)");
         options.method = ValueOf(kMethods, method);
         options.tide = TideSystemOf(tide);
         heights.grid = grid.Request();
+        if (models.given()) {
+            heights.grid = models.FromRequest();
+            heights.toModel = models.ToRequest();
+        }
         return RunHeightsCommand(heights, console);
     }
 
 private:
     CLI::App* command = nullptr;
+    CLI::Option* toOption = nullptr;
     HeightsArgs heights;
     std::string delimiter, latitude, longitude, height, to, units, decimals, tide,
         method = "biquadratic";
     bool header = false, noHeader = false, decimalComma = false;
     GridOptions grid;
+    ModelShiftOptions models;
 };
 
 }  // namespace

@@ -28,6 +28,15 @@ std::string NotDecimalsMessage(const std::string& text, int most) {
     return "\"" + text + "\" is not a whole number from 0 to " + std::to_string(most);
 }
 
+std::string RequiresMessage(const char* command, const char* option, const char* needed) {
+    return std::string(command) + ": " + option + " requires " + needed;
+}
+
+std::string SameModelTwiceMessage(const char* command, const std::string& model) {
+    return std::string(command) + ": --from-model and --to-model both name " + model +
+           "; heights are converted between two models";
+}
+
 std::string NotPixelsMessage(const std::string& text, int most) {
     return "\"" + text + "\" is not a whole number of pixels from 1 to " + std::to_string(most);
 }

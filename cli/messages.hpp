@@ -33,6 +33,14 @@ std::string NotATalkerMessage(const std::string& text);
 /// `egm2008 nmea` given no output and no --audit.
 inline constexpr const char* kNmeaOutputMissing = "OUT is required unless --audit is given";
 
+/// An option given without the one it needs, as the parser words it: "point: --height
+/// requires --to".
+std::string RequiresMessage(const char* command, const char* option, const char* needed);
+
+/// --from-model and --to-model naming one model: "heights: --from-model and --to-model
+/// both name egm96; heights are converted between two models".
+std::string SameModelTwiceMessage(const char* command, const std::string& model);
+
 /// A --decimals argument that is not a whole number from 0 to `most`.
 std::string NotDecimalsMessage(const std::string& text, int most);
 

@@ -1,6 +1,7 @@
 // "egm2008 nmea": an NMEA log rewritten with the EGM2008 separation
 // (tasks/nmea/nmea_run.hpp), or audited (tasks/nmea/nmea_audit.hpp): the report in words
-// or as JSON on standard output, N from the 2.5' grid when it is at hand. The files are
+// or as JSON on standard output, N from the 2.5' grid when it is at hand, and from
+// EGM96's and EGM84's grids when the grid folders hold them. The files are
 // handled as `egm2008 file` handles them: the input read only, the output
 // refused when it is the input or the grid, the grid checked before the output
 // is opened, a regular output replaced only when the run ends. A live input
@@ -91,7 +92,10 @@ int Audit(const NmeaArgs& args, const GeoidGrid& grid, Console& console) {
     }
     MappedGrid mapped;
     if (mapped.Map(grid, console) != QueryStatus::StatusOk) return kExitFailure;
-    const NmeaAuditRun run = RunNmeaAudit(input.fd(), grid, mapped, args.method, signals.stop());
+    OlderModelGrids others(grid, console);
+    for (const std::string& note : others.notes()) console.Message(note);
+    const NmeaAuditRun run =
+        RunNmeaAudit(input.fd(), grid, mapped, args.method, signals.stop(), others.grids());
     if (const int signal = signals.received()) return SignalExitStatus(signal);
     if (run.readError != 0) {
         console.Message(InputReadFailure(args.input, run.readError));
@@ -135,7 +139,8 @@ public:
                 ->type_name("FILE");
         CLI::Option* audit = command->add_flag(
             "--audit", nmea.audit,
-            "report what the receiver's separation is against EGM2008; nothing is written");
+            "report what the receiver's separation is against EGM2008 (and EGM96, EGM84 when "
+            "their grids are found); nothing is written");
         output->excludes(audit);
         command->add_flag("--json", nmea.json, "the audit as one JSON object")->needs(audit);
         command->add_option("--talker", nmea.options.talker, "write this talker (GP, GN...)")
@@ -156,7 +161,9 @@ every other sentence, stays as received, and so do the bytes before a sentence
 (a time stamp, a TAG block). A sentence without a fix, height or checksum of its
 own, or with a unit other than M, stays too, counted by reason in the summary.
 The audit uses the 2.5' grid when it lies in the working directory or beside
-the internal database, else the internal database (or --grid).
+the internal database, else the internal database (or --grid), and compares
+with EGM96 and EGM84 too when their grids are in the grid folders, naming an
+older model whose separation matches better; one not found is told and left out.
   egm2008 nmea rover.nmea rover-egm2008.nmea
   gpspipe -r | egm2008 nmea - -
   egm2008 nmea phone.nmea --audit)");

@@ -2,7 +2,10 @@
 // asked on its own, in the page's order, with the grid file opened per
 // query; a negative longitude is shifted by +360 once. A method that fails
 // shows "N/A" and makes the exit status 1; the others go on. With a height,
-// each N (in the height's unit) is followed by the height converted with it.
+// each N (in the height's unit) is followed by the height converted with it;
+// between two models (--from-model, --to-model) each method's line holds N of
+// the first model, N of the second and the height taken to the second, and a
+// method fails when either grid gives it no value.
 //
 // Its options, help text and usage checks: PointCommand, at the end of this file.
 #include <algorithm>
@@ -37,28 +40,42 @@ struct PointArgs {
     HeightUnit unit = HeightUnit::Metre;
     TideSystem tide = TideSystem::TideFree;  ///< of N and of the converted height
     GridRequest grid;
+    /// The model the orthometric height is taken to, from `grid`'s (heights.hpp: ShiftHeight).
+    std::optional<GridRequest> toModel;
 };
 
 constexpr std::size_t kLabelWidth = 16;
 
-// One method's line: its label, N and, with a height, the converted height.
+// One method's line: its label, N, between two models N of the second, and, with a
+// height, the converted height.
 struct PointLine {
     const char* label;
     std::string undulation;
+    std::string toUndulation;  // between two models only
     std::string height;
 };
 
-std::vector<PointLine> PointLines(const ManualPointOutcome& outcome, const PointArgs& args) {
+// The lines of `outcome`; between two models `toOutcome` holds the second model's N.
+std::vector<PointLine> PointLines(const ManualPointOutcome& outcome,
+                                  const ManualPointOutcome* toOutcome, const PointArgs& args) {
     std::vector<PointLine> lines;
+    const double perUnit = MetresPerUnit(args.unit);
     for (int k = 0; k < outcome.count; ++k) {
         const ManualPointResult& r = outcome.results[k];
-        PointLine line{r.method->label, kNotAvailable, kNotAvailable};
-        if (r.ok()) {
-            const double n = r.undulation;
-            line.undulation = FormatFixed(n / MetresPerUnit(args.unit), args.decimals);
-            if (args.height)
-                line.height = FormatFixed(ConvertHeight(*args.height, n, args.target, args.unit),
-                                          args.decimals);
+        PointLine line{r.method->label, kNotAvailable, toOutcome ? kNotAvailable : "",
+                       kNotAvailable};
+        const double n = r.undulation;
+        if (r.ok()) line.undulation = FormatFixed(n / perUnit, args.decimals);
+        if (toOutcome) {
+            const ManualPointResult& to = toOutcome->results[k];
+            const double toN = to.undulation;
+            if (to.ok()) line.toUndulation = FormatFixed(toN / perUnit, args.decimals);
+            if (r.ok() && to.ok())
+                line.height =
+                    FormatFixed(ShiftHeight(*args.height, n, toN, args.unit), args.decimals);
+        } else if (r.ok() && args.height) {
+            line.height =
+                FormatFixed(ConvertHeight(*args.height, n, args.target, args.unit), args.decimals);
         }
         lines.push_back(line);
     }
@@ -73,42 +90,54 @@ std::string RightAligned(const std::string& text, std::size_t width) {
 // The values of `outcome`, "N/A" where a method found none; alone when one was
 // asked for, else labelled and right-aligned in columns, so that signs and
 // points line up; the converted height after the letter of its kind.
-std::string PointText(const ManualPointOutcome& outcome, const PointArgs& args) {
-    const std::vector<PointLine> lines = PointLines(outcome, args);
+std::string PointText(const ManualPointOutcome& outcome, const ManualPointOutcome* toOutcome,
+                      const PointArgs& args) {
+    const std::vector<PointLine> lines = PointLines(outcome, toOutcome, args);
     if (args.method) {
         const PointLine& line = lines.front();
-        return line.undulation + (args.height ? " " + line.height : std::string()) + "\n";
+        return line.undulation + (toOutcome ? " " + line.toUndulation : std::string()) +
+               (args.height ? " " + line.height : std::string()) + "\n";
     }
     std::size_t nWidth = 0;
+    std::size_t toWidth = 0;
     std::size_t hWidth = 0;
     for (const PointLine& line : lines) {
         nWidth = std::max(nWidth, line.undulation.size());
+        toWidth = std::max(toWidth, line.toUndulation.size());
         hWidth = std::max(hWidth, line.height.size());
     }
-    const char* letter = args.target == HeightTarget::Orthometric ? "   H " : "   h ";
+    const char* letter = toOutcome || args.target == HeightTarget::Orthometric ? "   H " : "   h ";
     std::string text;
     for (const PointLine& line : lines) {
         text += line.label;
         text += std::string(kLabelWidth - std::string(line.label).size() + 1, ' ') +
                 RightAligned(line.undulation, nWidth);
+        if (toOutcome) text += "  " + RightAligned(line.toUndulation, toWidth);
         if (args.height) text += letter + RightAligned(line.height, hWidth);
         text += "\n";
     }
     return text;
 }
 
-
 int RunPoint(const PointArgs& args, Console& console) {
     const std::optional<GeoidGrid> grid = ChooseGridOrTell(args.grid, console);
     if (!grid) return kExitFailure;
+    std::optional<GeoidGrid> toGrid;
+    if (args.toModel) {
+        toGrid = ChooseGridOrTell(*args.toModel, console);
+        if (!toGrid) return kExitFailure;
+    }
 
     const ManualPointRequest request{args.latitude, args.longitude, args.method, args.tide};
     const ManualPointOutcome outcome = ComputeManualPoint(*grid, request, console);
-    if (!console.Out(PointText(outcome, args))) {
+    std::optional<ManualPointOutcome> toOutcome;
+    if (toGrid) toOutcome = ComputeManualPoint(*toGrid, request, console);
+    if (!console.Out(PointText(outcome, toOutcome ? &*toOutcome : nullptr, args))) {
         console.Message(StandardOutputFailureMessage(std::strerror(errno)));
         return kExitFailure;
     }
-    return outcome.allComputed() ? kExitOk : kExitFailure;
+    const bool all = outcome.allComputed() && (!toOutcome || toOutcome->allComputed());
+    return all ? kExitOk : kExitFailure;
 }
 
 class PointCommand final : public Command {
@@ -134,6 +163,8 @@ public:
         AddHeightOptions();
         AddTideSystemOption(*command, tide);
         grid.Add(*command);
+        models.Add(*command, grid, toOption);
+        models.fromOption->needs(heightOption);
         command->footer(R"(Prints one line per method, "N/A" where a method finds no value:
   egm2008 point 52.5 13.4
   egm2008 point -33.5 151.2 --method nearest
@@ -143,6 +174,11 @@ height's unit (H = h - N to orthometric, h = H + N to ellipsoidal); with
 --method, the two numbers alone:
   egm2008 point 52.5 13.4 --height 152.4 --to orthometric
   egm2008 point 52.5 13.4 --height 500 --to ellipsoidal --units ft --method bilinear
+With --from-model and --to-model instead of --to, the height is orthometric
+above the first model's geoid and is taken to the second's, H_to = H + N_from -
+N_to; each line shows N_from, N_to and H_to, both grids from the grid folders
+(not with --model or --grid):
+  egm2008 point 28.5 94.5 --height 3000 --from-model egm96 --to-model egm2008
 
 Exit status: 0 when every method found a value, 1 when one did not or the grid
 could not be read, 2 for a usage error.)");
@@ -150,11 +186,11 @@ could not be read, 2 for a usage error.)");
     }
 
     void AddHeightOptions() {
-        CLI::Option* heightOption =
+        heightOption =
             command->add_option("--height", height, "a height at the point, to be converted")
                 ->check(NumberCheck())
                 ->type_name("H");
-        CLI::Option* toOption =
+        toOption =
             command
                 ->add_option("--to", to,
                              "orthometric: H = h - N from an ellipsoidal height; ellipsoidal: "
@@ -165,12 +201,19 @@ could not be read, 2 for a usage error.)");
             command->add_option("--units", units, "unit of the height and of N (default m)")
                 ->check(CLI::IsMember(NamesOf(kUnits)))
                 ->type_name("UNIT");
-        heightOption->needs(toOption);
         toOption->needs(heightOption);
         unitsOption->needs(heightOption);
     }
 
     int Run(Console& console) override {
+        if (const std::string error = models.UsageError("point"); !error.empty()) {
+            console.Message(error);
+            return kExitUsage;
+        }
+        if (heightOption->count() > 0 && toOption->count() == 0 && !models.given()) {
+            console.Message(RequiresMessage("point", "--height", "--to"));
+            return kExitUsage;
+        }
         PointArgs point;
         point.latitude = Number(latitude);
         point.longitude = Number(longitude);
@@ -178,18 +221,25 @@ could not be read, 2 for a usage error.)");
         if (!decimals.empty()) point.decimals = ParseStrictInt(decimals).value_or(4);
         if (!height.empty()) {
             point.height = Number(height);
-            point.target = ValueOf(kTargets, to);
+            if (!to.empty()) point.target = ValueOf(kTargets, to);
             if (!units.empty()) point.unit = ValueOf(kUnits, units);
         }
         point.tide = TideSystemOf(tide);
         point.grid = grid.Request();
+        if (models.given()) {
+            point.grid = models.FromRequest();
+            point.toModel = models.ToRequest();
+        }
         return RunPoint(point, console);
     }
 
 private:
     CLI::App* command = nullptr;
+    CLI::Option* heightOption = nullptr;
+    CLI::Option* toOption = nullptr;
     std::string latitude, longitude, method, decimals, height, to, units, tide;
     GridOptions grid;
+    ModelShiftOptions models;
 };
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "engine/grid_choice.hpp"
 #include "engine/mapped_grid.hpp"
 #include "tasks/common/run_input.hpp"
+#include "tasks/heights/heights.hpp"
 
 namespace egm2008::cli {
 
@@ -26,10 +27,16 @@ public:
     /// False when the user has been told why the run cannot start.
     bool Open(const std::string& input, const std::string& output, const GridRequest& grid,
               Console& console);
+    /// The same with a second grid, of the model heights are taken to (heights.hpp's
+    /// TargetModel): chosen after the first, mapped after it, both before the output opens.
+    bool Open(const std::string& input, const std::string& output, const GridRequest& grid,
+              const GridRequest& toModel, Console& console);
 
     const GeoidGrid& grid() const { return *grid_; }
     PointFileInput& input() { return setup_.input; }
     MappedGrid& mapped() { return setup_.mapped; }
+    /// The second grid of Open, none when it was not asked for.
+    TargetModel toModel() { return toGrid_ ? TargetModel{&*toGrid_, &toMapped_} : TargetModel{}; }
     OutputFile& output() { return output_; }
     const StopSignals& signals() const { return *signals_; }
 
@@ -37,7 +44,11 @@ public:
     std::optional<int> Settle(Console& console);
 
 private:
+    bool OpenAll(const std::string& input, const std::string& output, Console& console);
+
     std::optional<GeoidGrid> grid_;
+    std::optional<GeoidGrid> toGrid_;
+    MappedGrid toMapped_;
     std::optional<StopSignals> signals_;
     PointFileSetup setup_;
     OutputFile output_;

@@ -326,6 +326,18 @@ std::string SeparationDiffersVerdict(double largest, double rms) {
            kNmeaLayoutCaption + "\" on the \"EGM2008 File Calc\" page) to get EGM2008 heights";
 }
 
+std::string SeparationMatchesModelVerdict(const char* model, const char* key, double rms) {
+    return std::string("separation matches ") + model + " (RMS " + FormatFixed(rms, 2) +
+           " m): altitudes are heights above the " + model +
+           " geoid; rewrite with `egm2008 nmea` to get EGM2008 heights, or convert heights "
+           "with `egm2008 heights --from-model " +
+           key + " --to-model egm2008`";
+}
+
+std::string ModelNotComparedNote(const char* model, const std::string& reason) {
+    return std::string(model) + " not compared: " + reason;
+}
+
 std::string EpochsDisagreeVerdict(const std::string& talker, double largest,
                                   std::int64_t disagreeing, std::int64_t paired) {
     return talker + " and GN sentences of the same epoch disagree: altitudes differ by up to " +

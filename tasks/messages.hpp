@@ -166,6 +166,13 @@ std::string SeparationMatchesVerdict(double rms);
 /// geoid model; rewrite with `egm2008 nmea` (in the window: the layout "NMEA, any receiver:
 /// keep talker, minimal change" on the "EGM2008 File Calc" page) to get EGM2008 heights"
 std::string SeparationDiffersVerdict(double largest, double rms);
+/// The receiver's separation is an older model's (`model`: "EGM96", `key`: "egm96"):
+/// "separation matches EGM96 (RMS 0.02 m): altitudes are heights above the EGM96
+/// geoid; ..." and how to get EGM2008 heights.
+std::string SeparationMatchesModelVerdict(const char* model, const char* key, double rms);
+/// An older model the audit could not compare, its grid in no grid folder (`reason`:
+/// the grid choice's message).
+std::string ModelNotComparedNote(const char* model, const std::string& reason);
 /// "GP and GN sentences of the same epoch disagree: altitudes differ by up to 94.2 m in 12 of
 /// 60 epochs", with the constellation's talker in place of "GP".
 std::string EpochsDisagreeVerdict(const std::string& talker, double largest,

@@ -31,11 +31,22 @@ constexpr std::size_t kLeadHeld = 256 * 1024;
 constexpr const char* kNoHeightColumnMessage =
     "Error: The file has no height column to convert; choose one by number or name.";
 
-// The names of the new columns in the header: N_<model> ("N_EGM2008") for N, and:
+// The header name of N from `grid`: "N_EGM2008".
+std::string UndulationName(const GeoidGrid& grid) {
+    return std::string("N_") + ModelName(grid.model);
+}
 
-// The header name of the converted height: what the height column holds afterwards.
-std::string_view ConvertedName(HeightTarget target) {
+// The header name of the converted height: what the height column holds afterwards;
+// between two models "H_EGM2008", after the model it is taken to.
+std::string ConvertedName(HeightTarget target, const TargetModel& toModel) {
+    if (toModel.grid) return std::string("H_") + ModelName(toModel.grid->model);
     return target == HeightTarget::Ellipsoidal ? "h" : "H";
+}
+
+// How a grid is told in the --comment line: "EGM96, 15' grid egm96.grd".
+std::string GridPhrase(const GeoidGrid& grid) {
+    return std::string(ModelName(grid.model)) + ", " + SpacingName(grid) + " grid " +
+           std::filesystem::path(grid.path).filename().string();
 }
 
 // `value` with `decimals` decimals and the file's decimal mark, into `buffer`
@@ -103,8 +114,9 @@ int DecimalsOf(std::string_view text, DecimalMark mark) {
     return digits;
 }
 
-// The height a conversion to `target` reads.
-HeightKind SourceKind(HeightTarget target) {
+// The height a conversion to `target`, or to another model, reads.
+HeightKind SourceKind(HeightTarget target, const TargetModel& toModel) {
+    if (toModel.grid) return HeightKind::Orthometric;
     switch (target) {
         case HeightTarget::Orthometric: return HeightKind::Ellipsoidal;
         case HeightTarget::Ellipsoidal: return HeightKind::Orthometric;
@@ -118,15 +130,17 @@ HeightKind SourceKind(HeightTarget target) {
 class LineConverter {
 public:
     LineConverter(const GeoidGrid& grid, MappedGrid& mapped, const HeightsOptions& options,
-                  const DelimitedLayout& layout, bool keepPoints)
+                  const DelimitedLayout& layout, bool keepPoints, const TargetModel& toModel)
         : grid_(grid),
           mapped_(mapped),
           options_(options),
           layout_(layout),
+          toModel_(toModel),
           keepPoints_(keepPoints) {
         decimals_ = std::clamp(options.decimals.value_or(kDefaultDecimals), 0, kMaxDecimals);
         separator_ = DelimiterCharacter(layout.delimiter);
-        convert_ = options.target != HeightTarget::None && layout.height.has_value();
+        convert_ =
+            (options.target != HeightTarget::None || toModel.grid) && layout.height.has_value();
     }
 
     // The header line with the new columns' names.
@@ -139,12 +153,14 @@ public:
         std::string replaced;
         if (convert_ && options_.replace && layout_.height->index < spans.size()) {
             replaced = ReplaceField(text, layout_.delimiter, spans[layout_.height->index],
-                                    ConvertedName(options_.target));
+                                    ConvertedName(options_.target, toModel_));
             text = replaced;
         }
         out.append(text);
-        AppendNew(out, std::string("N_") + ModelName(grid_.model), quoted);
-        if (convert_ && !options_.replace) AppendNew(out, ConvertedName(options_.target), quoted);
+        AppendNew(out, UndulationName(grid_), quoted);
+        if (toModel_.grid) AppendNew(out, UndulationName(*toModel_.grid), quoted);
+        if (convert_ && !options_.replace)
+            AppendNew(out, ConvertedName(options_.target, toModel_), quoted);
         out.append(LineEnd(line));
         return out;
     }
@@ -197,6 +213,10 @@ public:
         }
         scanned.state = ScannedLine::State::Query;
         mapped_.Prefetch(grid_, options_.method, scanned.latitude, scanned.longitude);
+        if (toModel_.grid) {
+            toModel_.mapped->Prefetch(*toModel_.grid, options_.method, scanned.latitude,
+                                      scanned.longitude);
+        }
     }
 
     // Queries a scanned line and appends what it yields to `out`, counting it in `counts`.
@@ -207,10 +227,15 @@ public:
             return;
         }
         float undulation = 0.0f;
+        float toUndulation = 0.0f;  // N of the model the heights are taken to
         if (scanned.state == ScannedLine::State::Unreadable) {
             ++counts.unreadable;
         } else if (ComputeUndulation(grid_, options_.method, scanned.latitude, scanned.longitude,
-                                     undulation, mapped_) != QueryStatus::StatusOk) {
+                                     undulation, mapped_) != QueryStatus::StatusOk ||
+                   (toModel_.grid &&
+                    ComputeUndulation(*toModel_.grid, options_.method, scanned.latitude,
+                                      scanned.longitude, toUndulation,
+                                      *toModel_.mapped) != QueryStatus::StatusOk)) {
             ++counts.failed;
             // One field at a time: a quoted field's text lives in the scratch until the next.
             scanned.reason = "no undulation at latitude ";
@@ -224,10 +249,15 @@ public:
             if (keepPoints_)
                 counts.points.push_back(
                     {scanned.latitude, scanned.longitude, static_cast<float>(metres)});
+            const double toMetres =
+                InTideSystem(options_.tide, scanned.latitude, static_cast<double>(toUndulation));
             const double converted =
-                ConvertHeight(scanned.height, metres, options_.target, options_.unit);
-            const double inUnit = metres / MetresPerUnit(options_.unit);
-            Write(out, scanned, &inUnit, converted);
+                toModel_.grid
+                    ? ShiftHeight(scanned.height, metres, toMetres, options_.unit)
+                    : ConvertHeight(scanned.height, metres, options_.target, options_.unit);
+            const double undulations[2] = {metres / MetresPerUnit(options_.unit),
+                                           toMetres / MetresPerUnit(options_.unit)};
+            Write(out, scanned, undulations, converted);
             return;
         }
         counts.Problem(scanned.number, std::move(scanned.reason));
@@ -290,17 +320,19 @@ private:
         }
     }
 
-    // The line with its new fields: N and the converted height, or empty ones
-    // when `undulation` is null. A line not computed keeps its own text, its
-    // height field too.
+    // The line with its new fields: N (between two models N and the other N) and the
+    // converted height, or empty ones when `undulation` is null. A line not computed
+    // keeps its own text, its height field too.
     void Write(std::string& out, const ScannedLine& scanned, const double* undulation,
                double converted) const {
         const std::string_view line = scanned.line;
         const std::string_view body = line.substr(0, line.size() - LineEnd(line).size());
         const std::vector<FieldSpan>& spans = scanned.scratch.spans;
         char undulationBuffer[360];
+        char toUndulationBuffer[360];
         char convertedBuffer[360];
         std::string_view undulationText;
+        std::string_view toUndulationText;
         std::string_view convertedText;
         const bool replace = convert_ && options_.replace && undulation != nullptr &&
                              layout_.height->index < spans.size();
@@ -310,7 +342,11 @@ private:
                                      ? std::clamp(scanned.heightDecimals, decimals_, kMaxDecimals)
                                      : decimals_;
             undulationText =
-                NumberText(*undulation, decimals_, options_.decimalMark, undulationBuffer);
+                NumberText(undulation[0], decimals_, options_.decimalMark, undulationBuffer);
+            if (toModel_.grid) {
+                toUndulationText =
+                    NumberText(undulation[1], decimals_, options_.decimalMark, toUndulationBuffer);
+            }
             convertedText = NumberText(converted, decimals, options_.decimalMark, convertedBuffer);
         }
         if (replace) {
@@ -323,6 +359,7 @@ private:
         }
         if (spans.size() <= layout_.fields) Pad(out, spans.size());
         AppendNew(out, undulationText, scanned.quoted);
+        if (toModel_.grid) AppendNew(out, toUndulationText, scanned.quoted);
         if (convert_ && !options_.replace) AppendNew(out, convertedText, scanned.quoted);
         out.append(LineEnd(line));
     }
@@ -331,6 +368,7 @@ private:
     MappedGrid& mapped_;
     const HeightsOptions& options_;
     const DelimitedLayout& layout_;
+    const TargetModel& toModel_;
     int decimals_ = kDefaultDecimals;
     char separator_ = ',';
     bool convert_ = false;
@@ -425,12 +463,14 @@ private:
 };
 
 // The layout of the first data line `line`, or why it is refused.
-LayoutResult FirstLineLayout(std::string_view line, const HeightsOptions& options) {
+LayoutResult FirstLineLayout(std::string_view line, const HeightsOptions& options,
+                             const TargetModel& toModel) {
     DelimitedOptions columns = options.columns;
     columns.decimalComma = options.decimalMark == DecimalMark::Comma;
-    columns.heightKind = SourceKind(options.target);
+    columns.heightKind = SourceKind(options.target, toModel);
     LayoutResult result = ReadLayout(line, columns);
-    if (result.layout && options.target != HeightTarget::None && !result.layout->height) {
+    const bool converts = options.target != HeightTarget::None || toModel.grid;
+    if (result.layout && converts && !result.layout->height) {
         result = {std::nullopt, kNoHeightColumnMessage};
     }
     return result;
@@ -440,8 +480,8 @@ LayoutResult FirstLineLayout(std::string_view line, const HeightsOptions& option
 // the layout, or nothing when the input ended first or the layout is refused
 // (outcome.layoutError). `line` is left holding the first data line.
 std::optional<DelimitedLayout> ReadLead(HeightsRun& run, const GeoidGrid& grid,
-                                        const HeightsOptions& options, std::string& line,
-                                        HeightsOutcome& outcome) {
+                                        const HeightsOptions& options, const TargetModel& toModel,
+                                        std::string& line, HeightsOutcome& outcome) {
     std::string lead;
     std::string probe;  // the input's first bytes, up to kTextProbeBytes
     bool first = true;
@@ -454,7 +494,8 @@ std::optional<DelimitedLayout> ReadLead(HeightsRun& run, const GeoidGrid& grid,
         if (first) {
             if (TakeByteOrderMark(text)) lead.append(kUtf8Bom);
             if (options.comment) {
-                lead.append(ProvenanceComment(grid, options.method, options.target, options.tide));
+                lead.append(ProvenanceComment(grid, options.method, options.target, options.tide,
+                                              toModel.grid));
                 const std::string_view end = LineEnd(text);
                 lead.append(end.empty() ? std::string_view("\n") : end);
             }
@@ -473,7 +514,7 @@ std::optional<DelimitedLayout> ReadLead(HeightsRun& run, const GeoidGrid& grid,
             return std::nullopt;
         }
         if (data) {
-            LayoutResult result = FirstLineLayout(line, options);
+            LayoutResult result = FirstLineLayout(line, options, toModel);
             if (!result.layout) {
                 outcome.layoutError = std::move(result.error);
                 return std::nullopt;
@@ -491,7 +532,8 @@ std::optional<DelimitedLayout> ReadLead(HeightsRun& run, const GeoidGrid& grid,
         if (lead.size() > kLeadHeld) release();
     }
     if (first && options.comment) {
-        lead.append(ProvenanceComment(grid, options.method, options.target, options.tide));
+        lead.append(ProvenanceComment(grid, options.method, options.target, options.tide,
+                                      toModel.grid));
         lead.append("\n");
     }
     release();
@@ -509,6 +551,10 @@ double MetresPerUnit(HeightUnit unit) {
     return 1.0;
 }
 
+double ShiftHeight(double height, double fromMetres, double toMetres, HeightUnit unit) {
+    return height + (fromMetres - toMetres) / MetresPerUnit(unit);
+}
+
 double ConvertHeight(double height, double undulationMetres, HeightTarget target, HeightUnit unit) {
     const double undulation = undulationMetres / MetresPerUnit(unit);
     switch (target) {
@@ -520,12 +566,17 @@ double ConvertHeight(double height, double undulationMetres, HeightTarget target
 }
 
 std::string ProvenanceComment(const GeoidGrid& grid, InterpolationMethod method,
-                              HeightTarget target, TideSystem tide) {
-    std::string text = std::string("# N: ") + ModelName(grid.model) + ", " + SpacingName(grid) +
-                       " grid " +
-                       std::filesystem::path(grid.path).filename().string() + ", " +
-                       MethodText(method);
-    if (tide != TideSystem::TideFree) text += std::string(", ") + TideSystemName(tide);
+                              HeightTarget target, TideSystem tide, const GeoidGrid* toModel) {
+    const std::string system =
+        tide != TideSystem::TideFree ? std::string(", ") + TideSystemName(tide) : std::string();
+    if (toModel) {
+        const std::string from = ModelName(grid.model);
+        const std::string to = ModelName(toModel->model);
+        return "# N_" + from + ": " + GridPhrase(grid) + "; N_" + to + ": " + GridPhrase(*toModel) +
+               "; " + MethodText(method) + system + "; H_" + to + " = H_" + from + " + N_" + from +
+               " - N_" + to;
+    }
+    std::string text = "# N: " + GridPhrase(grid) + ", " + MethodText(method) + system;
     if (target == HeightTarget::Orthometric) text += "; H = h - N";
     if (target == HeightTarget::Ellipsoidal) text += "; h = H + N";
     return text;
@@ -567,16 +618,18 @@ std::string HeightsOutcomeMessage(const HeightsOutcome& outcome, const std::stri
 
 HeightsOutcome RunHeights(const PointFileInput& input, TextOutput& output, const GeoidGrid& grid,
                           MappedGrid& mapped, const HeightsOptions& options,
-                          const HeightsCallbacks& callbacks, const RunStop& stop) {
+                          const HeightsCallbacks& callbacks, const RunStop& stop,
+                          const TargetModel& toModel) {
     HeightsOutcome outcome;
-    outcome.gridOpened = mapped.status() == QueryStatus::StatusOk;
+    outcome.gridOpened = mapped.status() == QueryStatus::StatusOk &&
+                         (!toModel.grid || toModel.mapped->status() == QueryStatus::StatusOk);
     HeightsRun run(input, output, options, callbacks, stop, outcome);
     std::string line;
-    outcome.layout = ReadLead(run, grid, options, line, outcome);
+    outcome.layout = ReadLead(run, grid, options, toModel, line, outcome);
     if (outcome.layout) {
         if (callbacks.layout) callbacks.layout(*outcome.layout);
         const LineConverter converter(grid, mapped, options, *outcome.layout,
-                                      callbacks.points != nullptr);
+                                      callbacks.points != nullptr, toModel);
         if (outcome.layout->header) {
             output.Write(converter.Header(line));
         } else {

@@ -4,6 +4,8 @@
 //
 //   ellipsoidal h -> orthometric  H = h - N
 //   orthometric H -> ellipsoidal  h = H + N
+//   orthometric H in the grid's model -> orthometric in another model's
+//                                  H_to = H + N - N_to   (TargetModel)
 //
 // N comes from the grid in metres and is turned into the height column's unit
 // before it is written or used. The file's delimiter, header and columns are
@@ -11,7 +13,8 @@
 // them; a first data line too long to read is refused, and so is a file that
 // is not text (heights_preview.hpp). Blank and comment lines
 // are copied; the header gets the new columns' names ("N_EGM2008", then "H" or
-// "h"). The header, or without one the first data line, gives the file's
+// "h"; between two models "N_EGM96", "N_EGM2008", "H_EGM2008": N is named
+// after the grid's model). The header, or without one the first data line, gives the file's
 // fields: a shorter line gets empty fields up to them before the new ones.
 // A data line with more fields, whose coordinates or height cannot be read
 // (a latitude beyond -90 to 90, a longitude beyond -360 to 360), or whose point
@@ -70,15 +73,29 @@ struct HeightsOptions {
     TideSystem tide = TideSystem::TideFree;
 };
 
+/// The grid of the model whose orthometric heights a run converts to, from those of the
+/// run's own grid's model; both not owned. No grid: the run converts as `target` says.
+struct TargetModel {
+    const GeoidGrid* grid = nullptr;
+    MappedGrid* mapped = nullptr;  ///< mapped by the caller before the run
+};
+
+/// An orthometric `height` (in `unit`) above the geoid whose N is `fromMetres`, taken to
+/// the geoid whose N is `toMetres`: H + (N_from - N_to), the difference turned into `unit`.
+double ShiftHeight(double height, double fromMetres, double toMetres, HeightUnit unit);
+
 /// `height` (in `unit`) converted to `target` with N = `undulationMetres`.
 /// For HeightTarget::None, the height unchanged.
 double ConvertHeight(double height, double undulationMetres, HeightTarget target, HeightUnit unit);
 
 /// The first line that --comment writes, without its line end:
 /// "# N: EGM2008, 2.5' grid <file>, bi-linear; H = h - N"; a system other than
-/// tide-free is named after the method: "bi-linear, mean-tide".
+/// tide-free is named after the method: "bi-linear, mean-tide"; between two models
+/// "# N_EGM96: EGM96, 15' grid egm96.grd; N_EGM2008: EGM2008, 2.5' grid <file>;
+/// bi-linear; H_EGM2008 = H_EGM96 + N_EGM96 - N_EGM2008".
 std::string ProvenanceComment(const GeoidGrid& grid, InterpolationMethod method,
-                              HeightTarget target, TideSystem tide = TideSystem::TideFree);
+                              HeightTarget target, TideSystem tide = TideSystem::TideFree,
+                              const GeoidGrid* toModel = nullptr);
 
 /// A data line that was not computed: its 1-based number in the input and why,
 /// e.g. `latitude "4830.5N" is not a coordinate`.
@@ -128,11 +145,14 @@ std::string HeightsOutcomeMessage(const HeightsOutcome& outcome, const std::stri
                                   const std::string& outputPath);
 
 /// Converts `input` to `output` (open, checked with OutputRefusal) querying
-/// `grid` through `mapped`, then flushes and closes `output`. A refused layout
+/// `grid` through `mapped`, then flushes and closes `output`. With a `toModel`
+/// grid the orthometric heights are taken to its model (options.target is then
+/// not read); a point either grid cannot answer is a failed line. A refused layout
 /// ends the run before anything is written. The run stops at the first read
 /// or write error, or when `stop` is asked for.
 HeightsOutcome RunHeights(const PointFileInput& input, TextOutput& output, const GeoidGrid& grid,
                           MappedGrid& mapped, const HeightsOptions& options,
-                          const HeightsCallbacks& callbacks = {}, const RunStop& stop = {});
+                          const HeightsCallbacks& callbacks = {}, const RunStop& stop = {},
+                          const TargetModel& toModel = {});
 
 }  // namespace egm2008

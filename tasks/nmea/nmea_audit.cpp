@@ -168,6 +168,12 @@ NmeaAudit::NmeaAudit(UndulationQuery query, std::string gridName) : query_(std::
     report_.grid = std::move(gridName);
 }
 
+void NmeaAudit::CompareWith(GeoidModel model, UndulationQuery query, std::string gridName) {
+    report_.otherModels.push_back({model, std::move(gridName), {}});
+    otherQueries_.push_back(std::move(query));
+    otherSums_.emplace_back();
+}
+
 void NmeaAudit::Add(std::string_view line) {
     ++report_.lines;
     if (HoldsBinary(line)) ++report_.binaryLines;
@@ -240,6 +246,12 @@ void NmeaAudit::AddFix(const NmeaFix& fix) {
 
 void NmeaAudit::CompareSeparation(const NmeaFix& fix, std::size_t talker, double elapsed) {
     float undulation = 0.0f;
+    for (std::size_t k = 0; k < otherQueries_.size(); ++k) {
+        if (UndulationAtFix(fix, otherQueries_[k], undulation)) {
+            AddDifference(report_.otherModels[k].difference, otherSums_[k],
+                          fix.separation - static_cast<double>(undulation));
+        }
+    }
     if (!UndulationAtFix(fix, query_, undulation)) {
         ++report_.queryFailed;
         ++report_.byTalker[talker].queryFailed;
@@ -288,6 +300,8 @@ void NmeaAudit::CloseEpoch() {
 NmeaAuditReport NmeaAudit::Finish() {
     if (epochOpen_) CloseEpoch();
     FinishDifference(report_.difference, sums_);
+    for (std::size_t k = 0; k < report_.otherModels.size(); ++k)
+        FinishDifference(report_.otherModels[k].difference, otherSums_[k]);
     for (std::size_t k = 0; k < report_.byTalker.size(); ++k)
         FinishDifference(report_.byTalker[k].difference, talkerSums_[k]);
     report_.talkersDisagree = TalkersDisagree(report_.byTalker);
@@ -314,9 +328,8 @@ void NmeaAudit::MakeVerdicts() {
             if (const SeparationKind kind = KindOf(t); kind != SeparationKind::None)
                 r.verdicts.push_back(t.talker + ": " + SeparationVerdict(kind, t.difference));
         }
-    } else if (const SeparationKind kind = KindOf(r.fixes, r.zeroSeparations, r.difference);
-               kind != SeparationKind::None) {
-        r.verdicts.push_back(SeparationVerdict(kind, r.difference));
+    } else if (std::string verdict = PooledVerdict(); !verdict.empty()) {
+        r.verdicts.push_back(std::move(verdict));
     }
     if (r.disagreeingEpochs > 0) {
         r.verdicts.push_back(EpochsDisagreeVerdict(ConstellationTalker(r),
@@ -330,17 +343,48 @@ void NmeaAudit::MakeVerdicts() {
     }
 }
 
+std::string NmeaAudit::PooledVerdict() const {
+    const NmeaAuditReport& r = report_;
+    const SeparationKind kind = KindOf(r.fixes, r.zeroSeparations, r.difference);
+    if (kind != SeparationKind::Matches && kind != SeparationKind::Differs)
+        return SeparationVerdict(kind, r.difference);
+    // The closest by RMS of the models compared; EGM2008 keeps a tie.
+    const NmeaModelFigures* closest = nullptr;
+    double closestRms = r.difference.rms;
+    for (const NmeaModelFigures& other : r.otherModels) {
+        if (other.difference.count > 0 && other.difference.rms < closestRms) {
+            closest = &other;
+            closestRms = other.difference.rms;
+        }
+    }
+    if (closest && KindOf(0, 0, closest->difference) == SeparationKind::Matches) {
+        return SeparationMatchesModelVerdict(ModelName(closest->model), ModelKey(closest->model),
+                                             closest->difference.rms);
+    }
+    return SeparationVerdict(kind, r.difference);
+}
+
 bool NmeaAuditFailed(const NmeaAuditReport& r) {
     return r.sentences == 0 || (r.difference.count == 0 && (r.fixes > 0 || WithoutHeights(r) > 0));
 }
 
 NmeaAuditRun RunNmeaAudit(int fd, const GeoidGrid& grid, MappedGrid& mapped,
-                          InterpolationMethod method, const RunStop& stop) {
+                          InterpolationMethod method, const RunStop& stop,
+                          const std::vector<AuditModelGrid>& others) {
     NmeaAudit audit(
         [&](double latitude, double longitude, float& undulation) {
             return ComputeUndulation(grid, method, latitude, longitude, undulation, mapped);
         },
         grid.path);
+    for (const AuditModelGrid& other : others) {
+        audit.CompareWith(
+            other.grid->model,
+            [other, method](double latitude, double longitude, float& undulation) {
+                return ComputeUndulation(*other.grid, method, latitude, longitude, undulation,
+                                         *other.mapped);
+            },
+            other.grid->path);
+    }
     LineReader reader(fd);
     reader.EndLinesAtCarriageReturns();
     reader.StopOn(stop);
@@ -363,6 +407,26 @@ NmeaAuditRun RunNmeaAudit(int fd, const GeoidGrid& grid, MappedGrid& mapped,
     }
     run.report = audit.Finish();
     return run;
+}
+
+OlderModelGrids::OlderModelGrids(const GeoidGrid& grid, Notifier& notifier) {
+    for (const GeoidModel model : kGeoidModels) {
+        if (model == GeoidModel::Egm2008 || model == grid.model) continue;
+        GridRequest request;
+        request.model = model;
+        GridChoiceNotes notes;
+        if (!ChooseGrid(request, grids_[count_], notes)) {
+            notes_.push_back(ModelNotComparedNote(ModelName(model), notes.reason));
+            continue;
+        }
+        if (mapped_[count_].Map(grids_[count_], notifier) == QueryStatus::StatusOk) ++count_;
+    }
+}
+
+std::vector<AuditModelGrid> OlderModelGrids::grids() {
+    std::vector<AuditModelGrid> found;
+    for (std::size_t k = 0; k < count_; ++k) found.push_back({&grids_[k], &mapped_[k]});
+    return found;
 }
 
 GeoidGrid AuditGrid(const std::string& internalDatabase) {
@@ -391,10 +455,11 @@ namespace {
 
 // "Separation - EGM2008 N (GP): mean ..." and "Separation 0 (GP): ...", `label` after the names.
 void AppendSeparationFigures(std::string& out, const std::string& label,
-                             const NmeaDifferenceFigures& d, std::int64_t zeroSeparations) {
+                             const NmeaDifferenceFigures& d, std::int64_t zeroSeparations,
+                             const char* model = "EGM2008") {
     if (d.count > 0) {
-        out += "Separation - EGM2008 N" + label + ": mean " + Metres(d.mean, 2) + ", RMS " +
-               Metres(d.rms, 2) + ", min " + Metres(d.minimum, 2) + ", max " +
+        out += std::string("Separation - ") + model + " N" + label + ": mean " + Metres(d.mean, 2) +
+               ", RMS " + Metres(d.rms, 2) + ", min " + Metres(d.minimum, 2) + ", max " +
                Metres(d.maximum, 2) + " over " + Count(d.count, "fix", "fixes") + "\n";
     }
     if (zeroSeparations > 0)
@@ -414,6 +479,8 @@ void AppendFiguresOfFixes(std::string& out, const NmeaAuditReport& r) {
     } else {
         AppendSeparationFigures(out, "", r.difference, r.zeroSeparations);
     }
+    for (const NmeaModelFigures& other : r.otherModels)
+        AppendSeparationFigures(out, "", other.difference, 0, ModelName(other.model));
     if (r.queryFailed > 0)
         out += "EGM2008 N not computed: " + Count(r.queryFailed, "fix", "fixes") + "\n";
     if (r.pairedEpochs > 0) {
@@ -452,6 +519,8 @@ std::string NmeaAuditText(const NmeaAuditReport& r) {
     }
     if (separator == ", ") out += "\n";
     out += "Grid: " + r.grid + "\n";
+    for (const NmeaModelFigures& other : r.otherModels)
+        out += std::string(ModelName(other.model)) + " grid: " + other.grid + "\n";
     return out;
 }
 
@@ -575,6 +644,16 @@ std::string NmeaAuditJson(const NmeaAuditReport& r) {
         epochs.Close();
     }
     AppendJsonString(o.Key("grid"), r.grid);
+    if (!r.otherModels.empty()) {  // only when the caller compared others
+        JsonObject models(o.Key("other_models"));
+        for (const NmeaModelFigures& other : r.otherModels) {
+            JsonObject figures(models.Key(ModelName(other.model)));
+            AppendJsonDifference(figures.Key("difference"), other.difference);
+            AppendJsonString(figures.Key("grid"), other.grid);
+            figures.Close();
+        }
+        models.Close();
+    }
     AppendJsonStrings(o.Key("verdicts"), r.verdicts);
     o.Close();
     return out;

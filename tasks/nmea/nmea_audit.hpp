@@ -14,6 +14,12 @@
 //   "separation differs from EGM2008 by up to 3.4 m (RMS 1.1 m): the receiver uses a coarser
 //    geoid model; rewrite with `egm2008 nmea` to get EGM2008 heights"
 //   and one for GP and GN sentences of the same epoch that disagree.
+// The separation is also held against the older models whose grids the caller
+// adds (CompareWith: EGM96, EGM84): when one of them is closer than EGM2008 by
+// RMS and matches, the verdict names it instead ("separation matches EGM96
+// (RMS 0.02 m): altitudes are heights above the EGM96 geoid; ..." and how to
+// get EGM2008 heights); the zero, coarse-table and per-talker verdicts stay
+// EGM2008's. Each model compared has its own line of figures in the report.
 // When the talkers' own figures lead to different verdicts (GP with EGM2008's
 // separation, GN with 0), each talker gets its figures and its verdict
 // ("GP: separation matches ...", "GN: separation is 0 ...") instead of one
@@ -29,6 +35,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,6 +76,13 @@ struct NmeaTimedDifference {
     std::size_t talker = 0;
 };
 
+/// (separation - N) of another model than the audit's own grid's, over the fixes.
+struct NmeaModelFigures {
+    GeoidModel model = GeoidModel::Egm96;
+    std::string grid;                  ///< the grid file its N came from
+    NmeaDifferenceFigures difference;  ///< over the fixes its N was computed for
+};
+
 /// The most fixes an audit keeps for its plot.
 inline constexpr std::size_t kAuditTimelineCapacity = 20000;
 
@@ -98,6 +112,8 @@ struct NmeaAuditReport {
     std::vector<NmeaTalkerFigures> byTalker;
     bool talkersDisagree = false;       ///< the talkers' figures lead to different verdicts
     std::string grid;                   ///< the grid file N came from
+    /// The older models compared besides, in the order added (NmeaAudit::CompareWith).
+    std::vector<NmeaModelFigures> otherModels;
     std::vector<std::string> verdicts;  ///< in words, the most telling first
     /// The fixes with a time that N was computed for, at most
     /// kAuditTimelineCapacity evenly spread, in the log's order.
@@ -109,6 +125,8 @@ class NmeaAudit {
 public:
     /// N at a fix is asked of `query`; `gridName` is told in the report.
     NmeaAudit(UndulationQuery query, std::string gridName);
+    /// Also holds every fix's separation against `model`'s N, asked of `query`; before Add.
+    void CompareWith(GeoidModel model, UndulationQuery query, std::string gridName);
     void Add(std::string_view line);
     /// The report of every line added, its verdicts made.
     NmeaAuditReport Finish();
@@ -116,6 +134,8 @@ public:
 private:
     UndulationQuery query_;
     NmeaAuditReport report_;
+    std::vector<UndulationQuery> otherQueries_;         // by report_.otherModels
+    std::vector<std::pair<double, double>> otherSums_;  // of their differences
     // The epoch being gathered: its time field and the fixes of each talker in it
     // (at most kMaxEpochFixes; a receiver sends one per talker).
     bool epochOpen_ = false;
@@ -134,6 +154,8 @@ private:
     void AddToEpoch(const NmeaFix& fix);
     void CloseEpoch();
     void MakeVerdicts();
+    // The separation verdict of the pooled figures: EGM2008's, or an older model's that matches.
+    std::string PooledVerdict() const;
 };
 
 /// True when the log could not be checked: it is empty or holds no sentence
@@ -147,10 +169,39 @@ struct NmeaAuditRun {
     bool stopped = false;  ///< `stop` ended the run before the end of the log
 };
 
+/// A grid an audit compares with besides its own, mapped and checked by the caller.
+struct AuditModelGrid {
+    const GeoidGrid* grid = nullptr;
+    MappedGrid* mapped = nullptr;
+};
+
+/// The older models' grids an audit compares with besides `grid`: EGM96's and EGM84's
+/// (not `grid`'s own model), each found in the grid folders (ChooseGrid with its model)
+/// and mapped. One that is not found is left out with a note (ModelNotComparedNote); one
+/// that cannot be mapped is left out, `notifier` told why by the map.
+class OlderModelGrids {
+public:
+    OlderModelGrids(const GeoidGrid& grid, Notifier& notifier);
+    OlderModelGrids(const OlderModelGrids&) = delete;
+    OlderModelGrids& operator=(const OlderModelGrids&) = delete;
+    /// The grids found, for RunNmeaAudit; valid while this object lives.
+    std::vector<AuditModelGrid> grids();
+    /// Why a model was left out, one line each.
+    const std::vector<std::string>& notes() const { return notes_; }
+
+private:
+    static constexpr std::size_t kMost = std::size(kGeoidModels);
+    GeoidGrid grids_[kMost];
+    MappedGrid mapped_[kMost];
+    std::size_t count_ = 0;
+    std::vector<std::string> notes_;
+};
+
 /// Audits the log read from `fd` with N from `grid` through `mapped` (mapped
-/// and checked by the caller) by `method`.
+/// and checked by the caller) by `method`, and with N of each of `others`.
 NmeaAuditRun RunNmeaAudit(int fd, const GeoidGrid& grid, MappedGrid& mapped,
-                          InterpolationMethod method, const RunStop& stop = {});
+                          InterpolationMethod method, const RunStop& stop = {},
+                          const std::vector<AuditModelGrid>& others = {});
 
 /// The grid an audit uses: a 2.5' grid file under NGA's names
 /// ("Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree", or with "_SE" for the

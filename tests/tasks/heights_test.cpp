@@ -338,5 +338,87 @@ TEST(Heights, ManyLinesComeOutInOrderFromBatchesAndFromALiveStream) {
     }
 }
 
+// Between two models: the run's grid is 47.25 m everywhere, the other one 56 m, so
+// H_to = H + 47.25 - 56 = H - 8.75 (both grids are EGM2008's layout: both N columns
+// are named after EGM2008).
+struct ShiftCase {
+    const char* name;
+    std::string input;
+    HeightsOptions options;
+    bool toMapped;  // false: the second grid cannot be read, and no line is computed
+    std::string output;
+    std::int64_t computed;
+};
+
+void PrintTo(const ShiftCase& c, std::ostream* os) { *os << c.name; }
+
+class HeightsBetweenModels : public ::testing::TestWithParam<ShiftCase> {};
+
+TEST_P(HeightsBetweenModels, TakesOrthometricHeightsToTheOtherGeoid) {
+    const ShiftCase& c = GetParam();
+    test::ScratchFolder folder;
+    test::WriteFile(folder.File("in"), c.input);
+    PointFileInput in;
+    ASSERT_TRUE(in.Open(folder.File("in")));
+    TextOutput out;
+    ASSERT_TRUE(out.Open(folder.File("out")));
+    test::FakePlatform platform;
+    const GeoidGrid from = Grid();
+    const GeoidGrid to = test::ConstantGrid(56.0f);
+    MappedGrid fromMapped;
+    MappedGrid toMapped;
+    fromMapped.Map(from, platform);
+    if (c.toMapped) toMapped.Map(to, platform);
+    const HeightsOutcome outcome =
+        RunHeights(in, out, from, fromMapped, c.options, {}, {}, TargetModel{&to, &toMapped});
+    EXPECT_EQ(test::ReadFile(folder.File("out")), c.output);
+    EXPECT_EQ(outcome.computed, c.computed);
+    EXPECT_EQ(outcome.gridOpened, c.toMapped);
+}
+
+HeightsOptions ShiftOptions(bool replace = false, bool comment = false) {
+    HeightsOptions options;
+    options.target = HeightTarget::Ellipsoidal;  // not read between two models
+    options.replace = replace;
+    options.comment = comment;
+    return options;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shifts, HeightsBetweenModels,
+    ::testing::Values(
+        // The orthometric column "H" is chosen over "h", though the target says ellipsoidal.
+        ShiftCase{"BothUndulationsThenTheHeight", "lat,lon,h,H\n48.5,11.25,1,100\n", ShiftOptions(),
+                  true,
+                  "lat,lon,h,H,N_EGM2008,N_EGM2008,H_EGM2008\n48.5,11.25,1,100,47.250,56.000,"
+                  "91.250\n",
+                  1},
+        ShiftCase{"ReplacedHeightKeepsItsDecimals", "lat,lon,H\n48.5,11.25,100.12345\n",
+                  ShiftOptions(true), true,
+                  "lat,lon,H_EGM2008,N_EGM2008,N_EGM2008\n48.5,11.25,91.37345,47.250,56.000\n", 1},
+        ShiftCase{"UnreadableLineKeepsItsText", "1,2,x\n3,4,5\n", ShiftOptions(), true,
+                  "1,2,x,,,\n3,4,5,47.250,56.000,-3.750\n", 1},
+        // Regression guard: a line must not be computed with the first grid alone.
+        ShiftCase{"SecondGridUnreadableFailsEveryLine", "lat,lon,H\n48.5,11.25,100\n",
+                  ShiftOptions(), false,
+                  "lat,lon,H,N_EGM2008,N_EGM2008,H_EGM2008\n48.5,11.25,100,,,\n", 0}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Heights, CommentBetweenModelsNamesBothGridsAndTheFormula) {
+    GeoidGrid from = Grid();
+    from.path = "/x/egm96.grd";
+    from.model = GeoidModel::Egm96;
+    GeoidGrid to = Grid();
+    to.path = "/x/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree";
+    to.gridSize = GridSize::Grid2_5x2_5;
+    EXPECT_EQ(ProvenanceComment(from, InterpolationMethod::BiLinear, HeightTarget::None, &to),
+              "# N_EGM96: EGM96, 15' grid egm96.grd; N_EGM2008: EGM2008, 2.5' grid "
+              "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree; bi-linear; H_EGM2008 = H_EGM96 + "
+              "N_EGM96 - N_EGM2008");
+    // One model: its own name, and its spacing rather than an EGM2008 size.
+    EXPECT_EQ(ProvenanceComment(from, InterpolationMethod::BiLinear, HeightTarget::Orthometric),
+              "# N: EGM96, 15' grid egm96.grd, bi-linear; H = h - N");
+}
+
 }  // namespace
 }  // namespace egm2008

@@ -243,5 +243,103 @@ TEST(NmeaAudit, AuditGridPrefersA2_5MinuteFile) {
     }
 }
 
+// An older model whose N is `n` everywhere, as the audit asks it.
+UndulationQuery ConstantN(float n) {
+    return [n](double, double, float& undulation) {
+        undulation = n;
+        return QueryStatus::StatusOk;
+    };
+}
+
+// EGM2008's N is 47.25 m (FakeN); EGM96's and EGM84's are the row's.
+struct OtherModelCase {
+    const char* name;
+    std::vector<std::string> separations;  // of GP fixes one second apart
+    float egm96;
+    float egm84;
+    std::string verdict;
+};
+
+void PrintTo(const OtherModelCase& c, std::ostream* os) { *os << c.name; }
+
+class AuditAgainstOtherModels : public ::testing::TestWithParam<OtherModelCase> {};
+
+TEST_P(AuditAgainstOtherModels, NamesTheClosestModelThatMatches) {
+    const OtherModelCase& c = GetParam();
+    NmeaAudit audit(FakeN, "g08");
+    audit.CompareWith(GeoidModel::Egm96, ConstantN(c.egm96), "g96");
+    audit.CompareWith(GeoidModel::Egm84, ConstantN(c.egm84), "g84");
+    int second = 0;
+    for (const std::string& separation : c.separations)
+        audit.Add(
+            Gga("GP", "1200" + std::to_string(10 + second++) + ".00", "500.0", separation.c_str()));
+    const NmeaAuditReport r = audit.Finish();
+    ASSERT_FALSE(r.verdicts.empty());
+    EXPECT_EQ(r.verdicts.front(), c.verdict);
+    // Every model compared has its line of figures and its grid.
+    const std::string text = NmeaAuditText(r);
+    for (const char* part : {"\nSeparation - EGM2008 N: mean ", "\nSeparation - EGM96 N: mean ",
+                             "\nSeparation - EGM84 N: mean ",
+                             "\nGrid: g08\nEGM96 grid: g96\n"
+                             "EGM84 grid: g84\n"})
+        EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+}
+
+const std::string kMatchesEgm96 =
+    "separation matches EGM96 (RMS 0.02 m): altitudes are heights above the EGM96 geoid; "
+    "rewrite with `egm2008 nmea` to get EGM2008 heights, or convert heights with `egm2008 "
+    "heights --from-model egm96 --to-model egm2008`";
+
+INSTANTIATE_TEST_SUITE_P(
+    Models, AuditAgainstOtherModels,
+    ::testing::Values(
+        OtherModelCase{"Egm96Matches", {"45.02", "44.98"}, 45.0f, 50.0f, kMatchesEgm96},
+        OtherModelCase{"Egm84MatchesWithEgm96Farther",
+                       {"40.0", "40.0"},
+                       41.0f,
+                       40.0f,
+                       "separation matches EGM84 (RMS 0.00 m): altitudes are heights above the "
+                       "EGM84 geoid; rewrite with `egm2008 nmea` to get EGM2008 heights, or "
+                       "convert heights with `egm2008 heights --from-model egm84 --to-model "
+                       "egm2008`"},
+        // Both match; EGM2008 is the closer and keeps today's verdict.
+        OtherModelCase{"Egm2008CloserThanAMatchingEgm96",
+                       {"47.26", "47.24"},
+                       47.2f,
+                       40.0f,
+                       "separation matches EGM2008 (RMS 0.01 m): altitudes are heights above "
+                       "the EGM2008 geoid"},
+        // Closer than EGM2008 but no match either: the coarse-table verdict stays EGM2008's.
+        OtherModelCase{"CloserButNoMatchIsACoarseTable",
+                       {"46.0", "46.0"},
+                       45.5f,
+                       40.0f,
+                       "separation differs from EGM2008 by up to 1.2 m (RMS 1.2 m): the "
+                       "receiver uses a coarser geoid model; rewrite with `egm2008 nmea` (in "
+                       "the window: the layout \"NMEA, any receiver: keep talker, minimal "
+                       "change\" on the \"EGM2008 File Calc\" page) to get EGM2008 heights"},
+        // Pinned: a model whose N is 0 must not turn a zero separation into a match.
+        OtherModelCase{"ZeroStaysZero",
+                       {"0.0", "0"},
+                       0.0f,
+                       40.0f,
+                       "separation is 0 in every sentence: the altitude field most likely holds "
+                       "ellipsoidal heights"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+// Without an older model compared, the JSON has no member for them.
+TEST(NmeaAudit, JsonNamesTheOtherModelsCompared) {
+    NmeaAudit audit(FakeN, "g08");
+    audit.CompareWith(GeoidModel::Egm96, ConstantN(45.0f), "g96");
+    audit.Add(Gga("GP", "120000.00", "500.0", "45.0"));
+    const std::string json = NmeaAuditJson(audit.Finish());
+    EXPECT_NE(json.find("\"other_models\":{\"EGM96\":{\"difference\":{\"count\":1,\"mean\":0.0000,"
+                        "\"rms\":0.0000,\"min\":0.0000,\"max\":0.0000},\"grid\":\"g96\"}}"),
+              std::string::npos)
+        << json;
+    EXPECT_EQ(NmeaAuditJson(Audit({Gga("GP", "120000.00", "500.0", "45.0")})).find("other_models"),
+              std::string::npos);
+}
+
 }  // namespace
 }  // namespace egm2008
