@@ -411,7 +411,8 @@ TEST(Heights, CommentBetweenModelsNamesBothGridsAndTheFormula) {
     GeoidGrid to = Grid();
     to.path = "/x/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree";
     to.gridSize = GridSize::Grid2_5x2_5;
-    EXPECT_EQ(ProvenanceComment(from, InterpolationMethod::BiLinear, HeightTarget::None, &to),
+    EXPECT_EQ(ProvenanceComment(from, InterpolationMethod::BiLinear, HeightTarget::None,
+                                TideSystem::TideFree, &to),
               "# N_EGM96: EGM96, 15' grid egm96.grd; N_EGM2008: EGM2008, 2.5' grid "
               "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree; bi-linear; H_EGM2008 = H_EGM96 + "
               "N_EGM96 - N_EGM2008");

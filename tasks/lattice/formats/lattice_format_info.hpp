@@ -70,7 +70,6 @@ struct LatticeLimits {
 struct LatticeDescription {
     double north = 0.0;       ///< latitude of the northern row, as the area gives it
     std::string grid;         ///< the grid file's name
-    GeoidModel model = GeoidModel::Egm2008;  ///< the grid's model
     std::string method;       ///< the interpolation method, as the window labels it
     double latSpacing = 0.0;  ///< arc minutes
     double lonSpacing = 0.0;  ///< arc minutes
@@ -81,6 +80,7 @@ struct LatticeDescription {
     /// A picture's coastlines in the lattice's frame (coastlines.hpp); nullptr: none.
     const std::vector<Coastline>* coastlines = nullptr;
     std::string tideSystem{};  ///< "mean-tide" or "zero-tide"; "" for the grids' tide-free N
+    GeoidModel model = GeoidModel::Egm2008;  ///< the grid's model
 };
 
 /// How the walk writes each node of a format it writes itself (grid_lattice.cpp),
