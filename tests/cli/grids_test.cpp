@@ -89,7 +89,7 @@ TEST(Grids, InstallHelpIsItsOwn) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.rfind("make the grids of EGM2008, EGM96 and EGM84 from Debian's geotranz "
                             "package\n"
-                            "Usage: egm2008 grids install [OPTIONS] [MODEL...]\n",
+                            "Usage: egm2008 grids install [OPTIONS] [model...]\n",
                             0),
               0u)
         << run.out;

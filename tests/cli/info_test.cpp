@@ -23,6 +23,7 @@ TEST(Info, DescribesAWholeGrid) {
     EXPECT_EQ(run.out,
               "File         " + path +
                   "\n"
+                  "Model        EGM2008\n"
                   "Grid         10' x 10', 1081 rows of 2160 values\n"
                   "Byte order   big-endian\n"
                   "Length       9348488 bytes\n"
