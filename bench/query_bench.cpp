@@ -1,6 +1,7 @@
 // Cost of one query inside a run: a MappedGrid over the grid file (in the page
 // cache), one million seeded random points over the globe, each of the four
-// methods, on the real 2.5' grid and on a 1'-size grid file.
+// methods, on the real 2.5' grid, on a 1'-size grid file and on the EGM96
+// (15') and EGM84 (30') files.
 //
 //   one_by_one     the points queried one after the other, as a single loop
 //                  of ComputeUndulation calls does it
@@ -57,9 +58,13 @@ std::string oneMinuteGrid;
 struct GridChoice {
     const char* label;
     GridSize size;
+    GeoidModel model = GeoidModel::Egm2008;
 };
 
 GeoidGrid Describe(const GridChoice& choice) {
+    if (const ModelFile* file = ModelFileOf(choice.model)) {
+        return GridOfModel(gridDir + "/" + file->fileName, choice.model);
+    }
     GeoidGrid grid;
     grid.path = choice.size == GridSize::Grid1x1
                     ? oneMinuteGrid
@@ -136,7 +141,10 @@ int main(int argc, char** argv) {
         }
     }
     argc = kept;
-    const GridChoice grids[] = {{"2.5min", GridSize::Grid2_5x2_5}, {"1min", GridSize::Grid1x1}};
+    const GridChoice grids[] = {{"2.5min", GridSize::Grid2_5x2_5},
+                                {"1min", GridSize::Grid1x1},
+                                {"egm96", GridSize::Grid10x10, GeoidModel::Egm96},
+                                {"egm84", GridSize::Grid10x10, GeoidModel::Egm84}};
     const std::pair<const char*, InterpolationMethod> methods[] = {
         {"BiLinear", InterpolationMethod::BiLinear},
         {"BiQuadratic", InterpolationMethod::BiQuadratic},

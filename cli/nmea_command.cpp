@@ -112,9 +112,11 @@ int Audit(const NmeaArgs& args, const GeoidGrid& grid, Console& console) {
 
 int RunNmeaCommand(const NmeaArgs& args, Console& console) {
     if (!args.audit) return Rewrite(args, console);
-    // The audit compares with the finest grid at hand unless one is named.
+    // The audit compares with the finest grid at hand unless one is named; that grid is
+    // EGM2008's, the older models are found in the grid folders beside it.
     GridRequest request = args.grid;
     if (!request.path) request.path = AuditGrid(InternalDatabasePath()).path;
+    request.model = GeoidModel::Egm2008;
     const std::optional<GeoidGrid> grid = ChooseGridOrTell(request, console);
     if (!grid) return kExitFailure;
     return Audit(args, *grid, console);
@@ -154,6 +156,8 @@ public:
         command->add_flag("-q,--quiet", nmea.quiet,
                           "no summary when every sentence with a fix was rewritten");
         grid.Add(*command);
+        // The audit compares with every model whose grid it finds.
+        grid.modelOption->excludes(audit);
         command->footer(
             R"(Every talker's GGA and GNS sentences get N as separation and altitude + old
 separation - N as altitude, with the decimals they had; every other byte, and
