@@ -192,31 +192,8 @@ void PutLittleEndian(unsigned char* at, std::uint32_t word) {
     for (int k = 0; k < 4; ++k) at[k] = static_cast<unsigned char>(word >> (8 * k));
 }
 
-/// Writes every second row and column of the 2.5' grid as a little-endian 5' grid file.
-bool WriteFiveMinuteGrid(const GeoidGrid& fine, MappedGrid& fineMap, const std::string& path) {
-    constexpr std::uint32_t kColumns = kColumns25 / 2;
-    constexpr std::int32_t kRows = 2161;
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr) return false;
-    std::vector<unsigned char> record((kColumns + 2) * 4);
-    bool written = true;
-    for (std::int32_t r = 0; r < kRows && written; ++r) {
-        PutLittleEndian(record.data(), kColumns * 4);
-        for (std::uint32_t c = 0; c < kColumns; ++c) {
-            const float value =
-                fineMap.ReadNode(fine, kColumns25, 2 * r, static_cast<std::int32_t>(2 * c));
-            std::uint32_t word = 0;
-            std::memcpy(&word, &value, 4);
-            PutLittleEndian(record.data() + 4 + 4 * c, word);
-        }
-        PutLittleEndian(record.data() + record.size() - 4, kColumns * 4);
-        written = std::fwrite(record.data(), 1, record.size(), out) == record.size();
-    }
-    return std::fclose(out) == 0 && written;
-}
-
-/// Writes every second row and column of an older model's grid as a little-endian grid file
-/// of NGA's record layout at twice its spacing.
+/// Writes every second row and column of a grid (the 2.5' grid, or an older model's) as a
+/// little-endian grid file of NGA's record layout at twice its spacing.
 bool WriteHalvedGrid(const GeoidGrid& grid, MappedGrid& map, const std::string& path) {
     const std::int64_t columns = StoredColumns(grid);
     const auto halfColumns = static_cast<std::uint32_t>(columns / 2);
@@ -378,7 +355,7 @@ int main(int argc, char** argv) {
     // The engine's routines take any spacing: a 5' grid (not a published size)
     // is described by its spacing and last column alone.
     const std::string path5 = scratch + "/accuracy-5min-" + std::to_string(::getpid());
-    if (!WriteFiveMinuteGrid(grid25, map25, path5)) {
+    if (!WriteHalvedGrid(grid25, map25, path5)) {
         std::fprintf(stderr, "accuracy: cannot write %s\n", path5.c_str());
         std::remove(path5.c_str());
         return 1;

@@ -239,7 +239,7 @@ std::string DatabaseSelection::Description() const {
     if (grid_.model != GeoidModel::Egm2008) {
         text += GridTitle(grid_) + ", ";  // one byte order and size: the title says it all
     } else {
-        text += kSizes[static_cast<int>(grid_.gridSize)];
+        text += std::string("EGM2008 ") + kSizes[static_cast<int>(grid_.gridSize)];
         text += grid_.bigEndian ? ", big-endian, " : ", little-endian, ";
     }
     if (grid_.path.empty()) return text + "no file chosen";

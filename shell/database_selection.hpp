@@ -114,7 +114,7 @@ public:
     /// Button 1028: the help text, no icon.
     void ShowHelp(DatabaseControls& controls);
 
-    /// The database in use as the status line shows it: "Internal database: 10' x 10',
+    /// The database in use as the status line shows it: "Internal database: EGM2008 10' x 10',
     /// little-endian, <file name> in <folder>". After the file name, in brackets, what is
     /// wrong with the file ("truncated: 5.0 of 9.3 MB") and, when the size or byte order
     /// chosen is not the file's, what the file is ("the file is 10' x 10', little-endian").

@@ -215,13 +215,13 @@ TEST_F(DatabaseSelectionTest, InternalShowsItsOwnSizeAndByteOrderAndExternalGets
     EXPECT_FALSE(controls.checked[kBigEndian]);
     const std::string unread = " (cannot be read: No such file or directory)";
     EXPECT_EQ(selection.Description(),
-              std::string("Internal database: 10' x 10', little-endian, ") + kInternalGridName +
+              std::string("Internal database: EGM2008 10' x 10', little-endian, ") + kInternalGridName +
                   unread + " in " + kWorkDir);
     selection.SelectExternalDatabase(controls);
     EXPECT_EQ(controls.CheckedSizeRadio(), kGrid2_5);
     EXPECT_TRUE(controls.checked[kBigEndian]);
     EXPECT_EQ(selection.Description(),
-              "External database: 2.5' x 2.5', big-endian, "
+              "External database: EGM2008 2.5' x 2.5', big-endian, "
               "Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree" +
                   unread + " in /grids");
 }
@@ -306,12 +306,12 @@ TEST_F(DatabaseSelectionTest, InsistingOnAnotherKindIsAllowedAndTheStatusSaysWha
     Pick(path);
     selection.SelectGridSize(GridSize::Grid2_5x2_5);
     EXPECT_EQ(selection.Description(),
-              "External database: 2.5' x 2.5', little-endian, mygrid.bin (the file is 10' x 10', "
+              "External database: EGM2008 2.5' x 2.5', little-endian, mygrid.bin (the file is 10' x 10', "
               "little-endian) in " +
                   scratch.path());
     selection.SelectGridSize(GridSize::Grid10x10);
     EXPECT_EQ(selection.Description(),
-              "External database: 10' x 10', little-endian, mygrid.bin in " + scratch.path());
+              "External database: EGM2008 10' x 10', little-endian, mygrid.bin in " + scratch.path());
 }
 
 TEST_F(DatabaseSelectionTest, InternalAndBackRestoresSizeByteOrderAndPath) {
@@ -463,7 +463,7 @@ const ModelCase kModelCases[] = {
     {"PickedEgm2008FileGivesWay", kBigEndian10Name, GeoidModel::Egm96, GeoidModel::Egm96,
      "grids/egm96.grd", "External database: EGM96 15', egm96.grd in ", ""},
     {"MissingModelKeepsTheGrid", nullptr, GeoidModel::Egm84, GeoidModel::Egm2008, "",
-     "Internal database: 10' x 10', little-endian, ",
+     "Internal database: EGM2008 10' x 10', little-endian, ",
      "EGM84 grid not found: run `egm2008 grids install egm84`"},
 };
 
@@ -549,7 +549,7 @@ TEST_F(ModelSelectionTest, LeavingAnOlderModelBringsBackTheEgm2008Grid) {
     for (int id : {kGrid1x1, kGrid10, kBigEndian, kChooseFile, kPath}) {
         EXPECT_TRUE(controls.enabled[id]) << id;
     }
-    EXPECT_EQ(selection.Description().rfind("External database: 10' x 10', big-endian, ", 0), 0u);
+    EXPECT_EQ(selection.Description().rfind("External database: EGM2008 10' x 10', big-endian, ", 0), 0u);
     // An EGM2008 file picked while an older model is used brings EGM2008 back with it.
     selection.SelectModel(controls, GeoidModel::Egm96);
     Pick(mine);

@@ -562,7 +562,7 @@ void MainWindowTest::aChosenGridIsJudgedAtOnce() {
     Click(Main(1006));
     QVERIFY(Checked(Main(1026)) && !Checked(Main(1023)));
     QCOMPARE(dialog_->databaseStatus()->text(),
-             QStringLiteral("External database: 10' x 10', little-endian, mygrid.bin in ") +
+             QStringLiteral("External database: EGM2008 10' x 10', little-endian, mygrid.bin in ") +
                  folder_->path());
     dialogAnswers_.push_back(big.toStdString());
     Click(Main(1006));
@@ -698,7 +698,7 @@ void MainWindowTest::modelRadiosChooseTheOlderModelsGrids() {
     QVERIFY(Checked(Main(1027)) && Checked(Main(1029)));
     QCOMPARE(dialog_->grid().model, GeoidModel::Egm2008);
     QVERIFY(dialog_->databaseStatus()->text().startsWith(
-        QStringLiteral("Internal database: 10' x 10', little-endian, ")));
+        QStringLiteral("Internal database: EGM2008 10' x 10', little-endian, ")));
 
     QFile::remove(QString::fromStdString(grids + "/egm96.grd"));
     if (QFile::exists(QStringLiteral("/usr/share/egm2008/egm96.grd")) ||
