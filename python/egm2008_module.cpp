@@ -219,6 +219,30 @@ Geoid OpenGeoid(const py::object& pathOrName, const std::string& tideSystem) {
     return Geoid::open(path.cast<std::string>()).withTideSystem(tide);
 }
 
+// What a pickled Geoid carries: the file it opened, what that file was (title and byte order:
+// model and kind) and its tide system. The worker opens the file again by its path.
+py::tuple GeoidState(const Geoid& g) {
+    const GeoidInfo info = g.info();
+    return py::make_tuple(info.path, info.title, info.byteOrder == ByteOrder::Big ? "big" : "little",
+                          TideSystemText(g.tideSystem()));
+}
+
+// The Geoid a pickle's state describes; egm2008.Error when the file at its path is another
+// grid now (a worker whose grid folders differ).
+Geoid GeoidOfState(const py::tuple& state) {
+    if (state.size() != 4) throw py::value_error("not the state of a pickled egm2008.Geoid");
+    const auto path = state[0].cast<std::string>();
+    const Geoid g = Geoid::open(path).withTideSystem(ParseTideSystem(state[3].cast<std::string>()));
+    const GeoidInfo info = g.info();
+    const std::string order = info.byteOrder == ByteOrder::Big ? "big" : "little";
+    if (info.title != state[1].cast<std::string>() || order != state[2].cast<std::string>()) {
+        throw egm2008::Error("Geoidfile \"" + path + "\" is now the " + info.title + " grid, " +
+                             order + "-endian, not the " + state[1].cast<std::string>() + " grid, " +
+                             state[2].cast<std::string>() + "-endian, that was pickled");
+    }
+    return g;
+}
+
 }  // namespace
 
 PYBIND11_MODULE(egm2008, m) {
@@ -297,6 +321,9 @@ PYBIND11_MODULE(egm2008, m) {
             py::arg("H"), py::arg("lat"), py::arg("lon"), py::arg("method") = "bilinear",
             "The ellipsoidal height h = H + N of the orthometric height H (metres).")
         .def_property_readonly("info", &Geoid::info, "the grid's GeoidInfo")
+        // Pickled by the file's path, what it is and the tide system, and opened again where it
+        // is unpickled: Dask, Spark or multiprocessing can ship a Geoid to their workers.
+        .def(py::pickle(&GeoidState, &GeoidOfState))
         .def_property_readonly(
             "tide_system", [](const Geoid& g) { return TideSystemText(g.tideSystem()); },
             "\"tide-free\", \"mean-tide\" or \"zero-tide\": the system of N")
