@@ -1,0 +1,278 @@
+#include "tasks/dem/dem_convert.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/mapped_grid.hpp"
+#include "engine/notifier.hpp"
+#include "engine/query_routines.hpp"
+#include "tests/support/byte_compare.hpp"
+#include "tests/support/dem_files.hpp"
+#include "tests/support/recording_notifier.hpp"
+#include "tests/support/scratch_folder.hpp"
+
+namespace egm2008 {
+namespace {
+
+using test::DemRead;
+using test::DemSpec;
+
+// The value a pixel must hold: the input value moved by N at the pixel's centre, in the
+// output's type (float for Float32, rounded for integers).
+double Expected(double value, const DemSpec& spec, int column, int row, const GeoidGrid& grid,
+                NodeReader& reader, const DemOptions& options) {
+    const double lon = spec.transform[0] + (column + 0.5) * spec.transform[1];
+    const double lat = spec.transform[3] + (row + 0.5) * spec.transform[5];
+    const double engineLon = lon >= 360.0 ? lon - 360.0 : lon;
+    float n = 0.0f;
+    EXPECT_EQ(ComputeUndulation(grid, options.method, lat, engineLon, n, reader),
+              QueryStatus::StatusOk);
+    const double h = ConvertedHeight(value, n, lat, options.target, options.tide);
+    if (spec.type == GDT_Float32) return static_cast<double>(static_cast<float>(h));
+    if (spec.type == GDT_Int16 || spec.type == GDT_Int32) return std::round(h);
+    return h;
+}
+
+// The real internal grid, mapped, and a scratch folder.
+class DemRealGridTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        REAL_GRID_OR_SKIP(path, kInternalGridName);
+        grid_.path = path;
+        ASSERT_EQ(mapped_.Map(grid_, notifier_), QueryStatus::StatusOk);
+    }
+
+    DemOutcome Convert(const DemSpec& spec, const DemOptions& options) {
+        test::WriteDem(input(), spec);
+        return ConvertDem(input(), output(), grid_, mapped_, options);
+    }
+    std::string input() const { return dir_.File("in.tif"); }
+    std::string output() const { return dir_.File("out.tif"); }
+
+    GeoidGrid grid_;
+    MappedGrid mapped_;
+    SilentNotifier notifier_;
+    test::ScratchFolder dir_;
+};
+
+struct ConversionCase {
+    const char* name;
+    GDALDataType type;
+    HeightTarget target;
+    double west;       // longitude of the raster's west edge
+    bool point;        // AREA_OR_POINT=Point
+    TideSystem tide;
+    std::optional<double> nodata;
+};
+
+// Row 1, columns 1 and 2 are nodata when the raster has a nodata value; an integer raster
+// holds whole values.
+DemSpec SpecOf(const ConversionCase& c) {
+    const bool integer = c.type == GDT_Int16 || c.type == GDT_Int32;
+    DemSpec spec;
+    spec.type = c.type;
+    spec.point = c.point;
+    spec.transform[0] = c.west;
+    spec.transform[1] = 2.5;  // wide steps so that 0..360 rasters cross the seam
+    spec.nodata = c.nodata;
+    spec.blockRows = 2;
+    for (int r = 0; r < spec.height; ++r)
+        for (int col = 0; col < spec.width; ++col)
+            spec.values.push_back(c.nodata && r == 1 && (col == 1 || col == 2)
+                                      ? *c.nodata
+                                      : (integer ? 200.0 : 200.25) + 7.5 * col - 3.0 * r);
+    if (integer)
+        for (double& v : spec.values) v = std::round(v);
+    return spec;
+}
+
+TEST_F(DemRealGridTest, EveryPixelIsMovedByNAtItsCentre) {
+    const ConversionCase cases[] = {
+        {"float32 area to H", GDT_Float32, HeightTarget::Orthometric, 10.0, false,
+         TideSystem::TideFree, -9999.0},
+        {"float32 point to h", GDT_Float32, HeightTarget::Ellipsoidal, 10.0, true,
+         TideSystem::TideFree, -9999.0},
+        {"float32 across 360", GDT_Float32, HeightTarget::Orthometric, 352.5, false,
+         TideSystem::TideFree, std::nullopt},
+        {"float32 west negative", GDT_Float32, HeightTarget::Orthometric, -7.5, false,
+         TideSystem::MeanTide, std::nullopt},
+        {"int16 area to H", GDT_Int16, HeightTarget::Orthometric, 10.0, false,
+         TideSystem::TideFree, -32768.0},
+        {"int16 point to h", GDT_Int16, HeightTarget::Ellipsoidal, 200.0, true,
+         TideSystem::ZeroTide, -32768.0},
+        {"float64 to H", GDT_Float64, HeightTarget::Orthometric, 10.0, false,
+         TideSystem::TideFree, std::nullopt},
+        {"int32 to h", GDT_Int32, HeightTarget::Ellipsoidal, 10.0, false, TideSystem::TideFree,
+         -1.0},
+    };
+    for (const ConversionCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DemSpec spec = SpecOf(c);
+        DemOptions options;
+        options.target = c.target;
+        options.tide = c.tide;
+        const DemOutcome outcome = Convert(spec, options);
+        ASSERT_TRUE(outcome.written()) << outcome.error;
+        const int nodataPixels = c.nodata ? 2 : 0;
+        EXPECT_EQ(outcome.counts.nodata, nodataPixels);
+        EXPECT_EQ(outcome.counts.converted, spec.width * spec.height - nodataPixels);
+        EXPECT_TRUE(outcome.allConverted());
+
+        const DemRead read = test::ReadDem(output());
+        EXPECT_EQ(read.type, c.type);
+        EXPECT_EQ(read.nodata, c.nodata);
+        EXPECT_EQ(read.blockRows, 2);
+        for (int r = 0; r < spec.height; ++r) {
+            for (int col = 0; col < spec.width; ++col) {
+                const std::size_t k = static_cast<std::size_t>(r * spec.width + col);
+                const double want =
+                    spec.values[k] == c.nodata
+                        ? *c.nodata
+                        : Expected(spec.values[k], spec, col, r, grid_, mapped_, options);
+                EXPECT_EQ(read.values[k], want) << "row " << r << " column " << col;
+            }
+        }
+    }
+}
+
+TEST_F(DemRealGridTest, TheOutputSaysWhichHeightsItHolds) {
+    struct Case {
+        HeightTarget target;
+        const char* horizontal;
+        const char* vertical;
+        int axes;
+        const char* heights;
+    } cases[] = {
+        {HeightTarget::Orthometric, "4326", "3855", 3, "orthometric"},
+        {HeightTarget::Ellipsoidal, "4979", "", 3, "ellipsoidal"},
+    };
+    for (const Case& c : cases) {
+        DemOptions options;
+        options.target = c.target;
+        options.methodName = "bilinear";
+        options.method = InterpolationMethod::BiLinear;
+        ASSERT_TRUE(Convert(DemSpec{}, options).written());
+        const DemRead read = test::ReadDem(output());
+        EXPECT_EQ(read.horizontalCode, c.horizontal);
+        EXPECT_EQ(read.verticalCode, c.vertical);
+        EXPECT_EQ(read.axes, c.axes);
+        EXPECT_EQ(read.Metadata("EGM2008_HEIGHTS"), c.heights);
+        EXPECT_EQ(read.Metadata("EGM2008_MODEL"), "EGM2008");
+        EXPECT_EQ(read.Metadata("EGM2008_GRID"), kInternalGridName);
+        EXPECT_EQ(read.Metadata("EGM2008_METHOD"), "bilinear");
+        EXPECT_EQ(read.Metadata("EGM2008_TIDE_SYSTEM"), "tide-free");
+    }
+}
+
+// Pins: the output kept the input's compression and the creation options a user adds.
+TEST_F(DemRealGridTest, CompressionAndCreationOptionsReachTheOutput) {
+    DemSpec spec;
+    spec.compress = "DEFLATE";
+    ASSERT_TRUE(Convert(spec, DemOptions{}).written());
+    EXPECT_EQ(test::ReadDem(output()).compression, "DEFLATE");
+    DemOptions options;
+    options.creationOptions = {"COMPRESS=LZW"};
+    ASSERT_TRUE(Convert(spec, options).written());
+    EXPECT_EQ(test::ReadDem(output()).compression, "LZW");
+}
+
+TEST_F(DemRealGridTest, IntegersOutsideTheirTypeAreClippedAndCounted) {
+    DemSpec spec;
+    spec.type = GDT_Int16;
+    spec.values.assign(static_cast<std::size_t>(spec.width * spec.height), 100.0);
+    spec.values[0] = 32767.0;  // N near 50 N 10 E is about +47 m: beyond Int16 as h
+    DemOptions options;
+    options.target = HeightTarget::Ellipsoidal;
+    const DemOutcome outcome = Convert(spec, options);
+    ASSERT_TRUE(outcome.written());
+    EXPECT_EQ(outcome.counts.clipped, 1);
+    EXPECT_FALSE(outcome.allConverted());
+    EXPECT_EQ(test::ReadDem(output()).values[0], 32767.0);
+}
+
+TEST_F(DemRealGridTest, APixelWithoutNBecomesNodata) {
+    DemSpec spec;
+    spec.transform[3] = 90.5;  // the first row's centres lie beyond the pole
+    spec.transform[5] = -0.5;
+    const DemOutcome outcome = Convert(spec, DemOptions{});
+    ASSERT_TRUE(outcome.written());
+    EXPECT_EQ(outcome.counts.failed, spec.width);
+    const DemRead read = test::ReadDem(output());
+    ASSERT_TRUE(read.nodata.has_value());
+    EXPECT_TRUE(std::isnan(*read.nodata));
+    EXPECT_TRUE(std::isnan(read.values[0]));
+    EXPECT_FALSE(std::isnan(read.values[static_cast<std::size_t>(spec.width)]));
+}
+
+TEST_F(DemRealGridTest, ScaleAndOffsetAreHonoured) {
+    DemSpec spec;
+    spec.type = GDT_Int16;
+    spec.values.assign(static_cast<std::size_t>(spec.width * spec.height), 1000.0);
+    test::WriteDem(input(), spec);
+    {
+        GDALDatasetH ds = GDALOpen(input().c_str(), GA_Update);
+        ASSERT_NE(ds, nullptr);
+        GDALSetRasterScale(GDALGetRasterBand(ds, 1), 0.1);
+        GDALSetRasterOffset(GDALGetRasterBand(ds, 1), 5.0);
+        GDALClose(ds);
+    }
+    const DemOutcome outcome = ConvertDem(input(), output(), grid_, mapped_, DemOptions{});
+    ASSERT_TRUE(outcome.written()) << outcome.error;
+    float n = 0.0f;
+    ASSERT_EQ(ComputeUndulation(grid_, InterpolationMethod::BiQuadratic, 49.875, 10.125, n,
+                                mapped_),
+              QueryStatus::StatusOk);
+    // 1000 * 0.1 + 5 = 105 m; H back in the stored units, rounded.
+    const double want = std::round((105.0 - static_cast<double>(n) - 5.0) / 0.1);
+    EXPECT_EQ(test::ReadDem(output()).values[0], want);
+}
+
+TEST_F(DemRealGridTest, ARefusedInputLeavesNoOutput) {
+    struct Case {
+        const char* name;
+        std::string crs;
+        HeightTarget target;
+        int band;
+        bool proceeds;  // with --force or --assume-wgs84
+    } cases[] = {
+        {"no CRS", "", HeightTarget::Orthometric, 1, false},
+        {"projected", "EPSG:32632", HeightTarget::Orthometric, 1, false},
+        {"NAD83", "EPSG:4269", HeightTarget::Orthometric, 1, true},
+        {"already H", "EPSG:4326+3855", HeightTarget::Orthometric, 1, true},
+        {"already h", "EPSG:4979", HeightTarget::Ellipsoidal, 1, true},
+        {"no band 2", "EPSG:4326", HeightTarget::Orthometric, 2, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DemSpec spec;
+        spec.crs = c.crs;
+        DemOptions options;
+        options.target = c.target;
+        options.band = c.band;
+        const DemOutcome outcome = Convert(spec, options);
+        EXPECT_FALSE(outcome.written());
+        EXPECT_FALSE(outcome.error.empty());
+        EXPECT_EQ(dir_.Names(), std::vector<std::string>{"in.tif"});
+        options.force = options.assumeWgs84 = true;
+        EXPECT_EQ(ConvertDem(input(), output(), grid_, mapped_, options).written(), c.proceeds);
+        std::filesystem::remove(output());
+    }
+}
+
+TEST_F(DemRealGridTest, AnInputThatIsNoRasterLeavesTheOutputAsItWas) {
+    test::WriteFile(input(), "not a raster\n");
+    test::WriteFile(output(), "kept\n");
+    const DemOutcome outcome = ConvertDem(input(), output(), grid_, mapped_, DemOptions{});
+    EXPECT_FALSE(outcome.written());
+    EXPECT_EQ(test::ReadFile(output()), "kept\n");
+    EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"in.tif", "out.tif"}));
+}
+
+}  // namespace
+}  // namespace egm2008
