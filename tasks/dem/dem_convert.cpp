@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "engine/file_access.hpp"
+#include "engine/file_identity.hpp"
 #include "engine/geoid_model.hpp"
 #include "engine/query_routines.hpp"
 #include "tasks/messages.hpp"
@@ -379,6 +380,11 @@ DemOutcome ConvertDem(const std::string& input, const std::string& output, const
                             : DemTypeUnknownMessage(options.type);
         return outcome;
     }
+
+    // As every run: never over its input or its grid.
+    if (SameFile(output, input)) outcome.error = OutputIsInputMessage(output);
+    if (SameFile(output, grid.path)) outcome.error = OutputIsGridMessage(output);
+    if (!outcome.error.empty()) return outcome;
 
     ReplacementFile replacement;
     const int fd = replacement.Create(output);

@@ -10,7 +10,8 @@
 // The output is a GeoTIFF with the input's size, geotransform, data type (or
 // the one asked for), nodata, scale/offset and block size, written to a
 // temporary file beside it and renamed when the run ends; a refusal or a
-// failure writes nothing and leaves what was there. Nodata stays nodata; a
+// failure writes nothing and leaves what was there; the output is never the
+// input or the grid. Nodata stays nodata; a
 // pixel without N becomes nodata; integer values are rounded to nearest and
 // clipped to their type, each counted.
 #pragma once

@@ -14,6 +14,7 @@
 #include "engine/query_routines.hpp"
 #include "tests/support/byte_compare.hpp"
 #include "tests/support/dem_files.hpp"
+#include "tests/support/file_bytes.hpp"
 #include "tests/support/recording_notifier.hpp"
 #include "tests/support/scratch_folder.hpp"
 
@@ -263,6 +264,25 @@ TEST_F(DemRealGridTest, ARefusedInputLeavesNoOutput) {
         EXPECT_EQ(ConvertDem(input(), output(), grid_, mapped_, options).written(), c.proceeds);
         std::filesystem::remove(output());
     }
+}
+
+// Pins: the output is refused when it is the input or the grid, which a rename would replace
+// (a copy of the grid, so that a fault here cannot harm the real one).
+TEST_F(DemRealGridTest, TheOutputIsNeverTheInputOrTheGrid) {
+    GeoidGrid copy;
+    copy.path = dir_.File("grid");
+    std::filesystem::copy_file(grid_.path, copy.path);
+    MappedGrid mapped;
+    ASSERT_EQ(mapped.Map(copy, notifier_), QueryStatus::StatusOk);
+    test::WriteDem(input(), DemSpec{});
+    const std::string before = test::ReadFile(input());
+    for (const std::string& target : {input(), copy.path}) {
+        SCOPED_TRACE(target);
+        const DemOutcome outcome = ConvertDem(input(), target, copy, mapped, DemOptions{});
+        EXPECT_FALSE(outcome.written());
+        EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"grid", "in.tif"}));
+    }
+    EXPECT_EQ(test::ReadFile(input()), before);
 }
 
 TEST_F(DemRealGridTest, AnInputThatIsNoRasterLeavesTheOutputAsItWas) {
