@@ -90,9 +90,10 @@ public:
             R"(The output has the input's size, geotransform, data type, nodata, scale and
 offset, block size and compression; its CRS says what it holds: the horizontal
 CRS with the model's height (EGM2008 height, EPSG:3855) for --to orthometric,
-WGS 84 3-D (EPSG:4979) for --to ellipsoidal. N is taken at each pixel's centre.
-Integer values are rounded and clipped to their type; a pixel without N becomes
-nodata. Only geographic DEMs on WGS 84 are converted yet.
+WGS 84 3-D (EPSG:4979) for --to ellipsoidal (a projected DEM keeps its CRS).
+N is taken at each pixel's centre, a projected DEM's taken to latitude and
+longitude by PROJ. Integer values are rounded and clipped to their type; a
+pixel without N becomes nodata. DEMs on WGS 84 only, unless --assume-wgs84.
   egm2008 dem srtm-wgs84.tif srtm-msl.tif --to orthometric
   egm2008 dem dtm-egm2008.tif dtm-h.tif --to ellipsoidal --co COMPRESS=DEFLATE
 

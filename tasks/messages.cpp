@@ -566,7 +566,12 @@ std::string DemNotGeoreferencedMessage(const std::string& path) {
 
 std::string DemNotGeographicMessage(const std::string& path, const std::string& crsName) {
     return "DEM \"" + path + "\" is in \"" + crsName +
-           "\", not in latitude and longitude; only geographic DEMs are converted yet.";
+           "\", neither geographic nor projected; nothing was written.";
+}
+
+std::string DemNoPlacesMessage(const std::string& path, const std::string& reason) {
+    return "DEM \"" + path + "\": its pixels cannot be taken to latitude and longitude: " +
+           reason;
 }
 
 std::string DemNotWgs84Message(const std::string& path, const std::string& datumName) {

@@ -339,8 +339,10 @@ std::string DemNotOpenedMessage(const std::string& path, const std::string& reas
 std::string DemNoBandMessage(const std::string& path, int band, int count);
 /// The raster has no geotransform or no coordinate reference system.
 std::string DemNotGeoreferencedMessage(const std::string& path);
-/// The raster's CRS is projected (or not geographic); only geographic DEMs are converted yet.
+/// The raster's CRS is neither geographic nor projected.
 std::string DemNotGeographicMessage(const std::string& path, const std::string& crsName);
+/// A projected raster's pixels cannot be taken to latitude and longitude (`reason`: GDAL's text).
+std::string DemNoPlacesMessage(const std::string& path, const std::string& reason);
 /// The raster's datum is not WGS 84; --assume-wgs84 takes it as WGS 84.
 std::string DemNotWgs84Message(const std::string& path, const std::string& datumName);
 /// The raster already holds the heights asked for (`target`: "orthometric"); --force converts.

@@ -111,11 +111,13 @@ std::optional<OGRSpatialReference> OutputCrs(const OGRSpatialReference& input, H
                                              GeoidModel model) {
     OGRSpatialReference out;
     out.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    const OGRSpatialReference horizontal = Horizontal(input);
     if (target == HeightTarget::Ellipsoidal) {
+        // GeoTIFF has no projected CRS in three dimensions: a projected DEM keeps its own.
+        if (horizontal.IsProjected()) return horizontal;
         if (out.importFromEPSG(4979) != OGRERR_NONE) return std::nullopt;
         return out;
     }
-    const OGRSpatialReference horizontal = Horizontal(input);
     OGRSpatialReference vertical;
     if (vertical.importFromEPSG(std::atoi(ModelHeightEpsg(model))) != OGRERR_NONE)
         return std::nullopt;
@@ -125,14 +127,14 @@ std::optional<OGRSpatialReference> OutputCrs(const OGRSpatialReference& input, H
 }
 
 // The checks before anything is written; "" when the input may be converted.
-std::string Refusal(const std::string& path, GDALDataset& in, const double (&transform)[6],
-                    bool hasTransform, const DemOptions& options) {
+std::string Refusal(const std::string& path, GDALDataset& in, bool hasTransform,
+                    const DemOptions& options) {
     if (options.band < 1 || options.band > in.GetRasterCount())
         return DemNoBandMessage(path, options.band, in.GetRasterCount());
     const OGRSpatialReference* crs = in.GetSpatialRef();
     if (!hasTransform || crs == nullptr || crs->IsEmpty()) return DemNotGeoreferencedMessage(path);
-    (void)transform;
-    if (crs->IsProjected() || !crs->IsGeographic()) return DemNotGeographicMessage(path, NameOf(*crs));
+    if (!crs->IsProjected() && !crs->IsGeographic())
+        return DemNotGeographicMessage(path, NameOf(*crs));
     const OGRSpatialReference horizontal = Horizontal(*crs);
     if (!options.assumeWgs84 && !IsWgs84Datum(horizontal)) {
         const char* datum = horizontal.GetAttrValue("DATUM");
@@ -145,22 +147,70 @@ std::string Refusal(const std::string& path, GDALDataset& in, const double (&tra
     return "";
 }
 
-// The pixel geometry: where a pixel's N is taken, in degrees.
-struct PixelPlaces {
-    double transform[6];
-    double toDegrees;  // 1 for a CRS in degrees
+// Where each pixel's N is taken: its centre in the geotransform, in degrees of latitude and
+// longitude; a projected DEM's centres are taken to its geographic CRS through PROJ
+// (OGRCoordinateTransformation), a row at a time.
+class PixelPlaces {
+public:
+    /// False (GDAL's message the last error) when a projected CRS has no way to its
+    /// geographic one.
+    bool Set(const double (&transform)[6], const OGRSpatialReference& crs) {
+        std::copy(std::begin(transform), std::end(transform), transform_);
+        const OGRSpatialReference horizontal = Horizontal(crs);
+        if (horizontal.IsProjected()) {
+            OGRSpatialReference from(horizontal);
+            from.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+            std::unique_ptr<OGRSpatialReference> to(from.CloneGeogCS());
+            if (!to) return false;
+            to->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);  // x longitude, y latitude
+            projection_.reset(OGRCreateCoordinateTransformation(&from, to.get()));
+            if (!projection_) return false;
+            toDegrees_ = to->GetAngularUnits(nullptr);
+        } else {
+            toDegrees_ = horizontal.GetAngularUnits(nullptr);
+        }
+        toDegrees_ = std::fabs(toDegrees_ - kDegree) < 1e-15 ? 1.0 : toDegrees_ / kDegree;
+        return true;
+    }
 
-    void At(int column, int row, double& latitude, double& longitude) const {
-        const double x = column + 0.5;
+    const double* transform() const { return transform_; }
+
+    /// The places of row `row`'s `width` pixels; `ok[c]` false where there is none.
+    void Row(int row, int width, std::vector<double>& latitudes, std::vector<double>& longitudes,
+             std::vector<int>& ok) const {
+        latitudes.resize(static_cast<std::size_t>(width));
+        longitudes.resize(static_cast<std::size_t>(width));
+        ok.assign(static_cast<std::size_t>(width), 1);
         const double y = row + 0.5;
-        longitude = (transform[0] + x * transform[1] + y * transform[2]) * toDegrees;
-        latitude = (transform[3] + x * transform[4] + y * transform[5]) * toDegrees;
-        // The engine takes -360..360 and shifts a west longitude itself.
+        for (int c = 0; c < width; ++c) {
+            const double x = c + 0.5;
+            const auto k = static_cast<std::size_t>(c);
+            longitudes[k] = transform_[0] + x * transform_[1] + y * transform_[2];
+            latitudes[k] = transform_[3] + x * transform_[4] + y * transform_[5];
+        }
+        if (projection_ &&
+            !projection_->Transform(width, longitudes.data(), latitudes.data(), nullptr,
+                                    ok.data()))
+            ok.assign(static_cast<std::size_t>(width), 0);
+        for (std::size_t k = 0; k < longitudes.size(); ++k) {
+            longitudes[k] = Normalised(longitudes[k] * toDegrees_);
+            latitudes[k] *= toDegrees_;
+        }
+    }
+
+private:
+    // The engine takes -360..360 and shifts a west longitude itself; -180..360 here.
+    static double Normalised(double longitude) {
         if (longitude > 360.0 || longitude < -180.0) {
             longitude = std::fmod(longitude, 360.0);
             if (longitude < -180.0) longitude += 360.0;
         }
+        return longitude;
     }
+
+    double transform_[6] = {};
+    double toDegrees_ = 1.0;  // 1 for a CRS in degrees
+    std::unique_ptr<OGRCoordinateTransformation> projection_;
 };
 
 // The band's values moved, row strip by row strip, into the output band.
@@ -197,8 +247,10 @@ public:
                              GDT_Float64, 0, 0, nullptr) != CE_None)
                 return false;
             for (int r = 0; r < rows; ++r) {
+                places_.Row(row + r, width, latitudes_, longitudes_, ok_);
                 for (int c = 0; c < width; ++c)
-                    Move(values[static_cast<std::size_t>(r) * width + c], c, row + r, counts);
+                    Move(values[static_cast<std::size_t>(r) * width + c],
+                         static_cast<std::size_t>(c), counts);
             }
             if (out_.RasterIO(GF_Write, 0, row, width, rows, values.data(), width, rows,
                               GDT_Float64, 0, 0, nullptr) != CE_None)
@@ -230,16 +282,16 @@ private:
         return raw == inNodata_;
     }
 
-    void Move(double& value, int column, int row, DemCounts& counts) {
+    void Move(double& value, std::size_t column, DemCounts& counts) {
         if (IsNodata(value)) {
             ++counts.nodata;
             value = outNodata_;
             return;
         }
-        double latitude = 0.0, longitude = 0.0;
-        places_.At(column, row, latitude, longitude);
+        const double latitude = latitudes_[column];
+        const double longitude = longitudes_[column];
         float undulation = 0.0f;
-        if (std::isnan(value) ||
+        if (std::isnan(value) || !ok_[column] ||
             ComputeUndulation(grid_, options_.method, latitude, longitude, undulation, reader_) !=
                 QueryStatus::StatusOk) {
             ++counts.failed;
@@ -278,6 +330,8 @@ private:
     double outNodata_ = 0.0;
     double scale_ = 1.0;
     double offset_ = 0.0;
+    std::vector<double> latitudes_, longitudes_;  // the current row's places
+    std::vector<int> ok_;
 };
 
 // The GeoTIFF writer's options: the input's block size and compression, then the user's.
@@ -327,7 +381,7 @@ std::string WriteConverted(GDALDataset& in, const std::string& path, const Outpu
                                             creation.List()));
     if (!out) return QuietGdal::LastMessage();
     double transform[6];
-    std::copy(std::begin(places.transform), std::end(places.transform), transform);
+    std::copy(places.transform(), places.transform() + 6, transform);
     out->SetGeoTransform(transform);
     const std::optional<OGRSpatialReference> crs =
         OutputCrs(*in.GetSpatialRef(), options.target, grid.model);
@@ -363,12 +417,15 @@ DemOutcome ConvertDem(const std::string& input, const std::string& output, const
         outcome.error = DemNotOpenedMessage(input, QuietGdal::LastMessage());
         return outcome;
     }
-    PixelPlaces places{};
-    const bool hasTransform = in->GetGeoTransform(places.transform) == CE_None;
-    outcome.error = Refusal(input, *in, places.transform, hasTransform, options);
+    double transform[6];
+    const bool hasTransform = in->GetGeoTransform(transform) == CE_None;
+    outcome.error = Refusal(input, *in, hasTransform, options);
     if (!outcome.error.empty()) return outcome;
-    const double unit = in->GetSpatialRef()->GetAngularUnits(nullptr);
-    places.toDegrees = std::fabs(unit - kDegree) < 1e-15 ? 1.0 : unit / kDegree;
+    PixelPlaces places;
+    if (!places.Set(transform, *in->GetSpatialRef())) {
+        outcome.error = DemNoPlacesMessage(input, QuietGdal::LastMessage());
+        return outcome;
+    }
 
     const GDALDataType inputType = in->GetRasterBand(options.band)->GetRasterDataType();
     const GDALDataType wanted =

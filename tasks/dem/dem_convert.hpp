@@ -2,11 +2,15 @@
 // geoid H, H = h - N and h = H + N, in metres, N from the grid at each pixel
 // as `egm2008 point` computes it (ComputeUndulation, then the tide system).
 //
-// The input is any raster GDAL reads whose CRS is geographic on WGS 84 (another
-// datum only when assumed to be WGS 84); N is taken at each pixel's centre in
-// the geotransform, which GDAL keeps pixel-is-area also for a raster marked
-// AREA_OR_POINT=Point (its GeoTIFF reader moves the origin half a pixel), so a
-// point sample sits at that centre too. Longitudes are brought into -180..360.
+// The input is any raster GDAL reads whose CRS is geographic or projected on
+// WGS 84 (another datum only when assumed to be WGS 84); N is taken at each
+// pixel's centre in the geotransform, which GDAL keeps pixel-is-area also for a
+// raster marked AREA_OR_POINT=Point (its GeoTIFF reader moves the origin half a
+// pixel), so a point sample sits at that centre too. A projected DEM's centres
+// are taken to latitude and longitude by PROJ; longitudes are brought into
+// -180..360. The output's CRS: the horizontal one with the model's height for
+// H, WGS 84 3-D (EPSG:4979) for h on a geographic DEM, the projected CRS itself
+// for h on a projected one (GeoTIFF holds no 3-D projected CRS).
 // The output is a GeoTIFF with the input's size, geotransform, data type (or
 // the one asked for), nodata, scale/offset and block size, written to a
 // temporary file beside it and renamed when the run ends; a refusal or a

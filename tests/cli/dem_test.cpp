@@ -68,7 +68,7 @@ TEST_F(DemRun, ARefusalWritesNothing) {
         {"unknown type", "EPSG:4326", {"--to", "orthometric", "--type", "Byte"}, 2, "--type"},
         {"bad --co", "EPSG:4326", {"--to", "orthometric", "--co", "TILED"}, 2, "KEY=VALUE"},
         {"no CRS", "", {"--to", "orthometric"}, 1, "no coordinate reference system"},
-        {"projected", "EPSG:3857", {"--to", "orthometric"}, 1, "only geographic DEMs"},
+        {"projected on ETRS89", "EPSG:25832", {"--to", "orthometric"}, 1, "--assume-wgs84"},
         {"not WGS 84", "EPSG:4258", {"--to", "orthometric"}, 1, "--assume-wgs84"},
         {"already H", "EPSG:4326+3855", {"--to", "orthometric"}, 1, "--force"},
         {"already h", "EPSG:4979", {"--to", "ellipsoidal"}, 1, "--force"},

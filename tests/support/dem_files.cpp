@@ -76,7 +76,8 @@ DemRead ReadDem(const std::string& path) {
     if (const OGRSpatialReference* crs = ds->GetSpatialRef()) {
         read.axes = crs->GetAxesCount();
         if (crs->IsCompound()) {
-            read.horizontalCode = CodeOf(*crs, "COMPD_CS|GEOGCS");
+            read.horizontalCode = CodeOf(*crs, "COMPD_CS|PROJCS");
+            if (read.horizontalCode.empty()) read.horizontalCode = CodeOf(*crs, "COMPD_CS|GEOGCS");
             read.verticalCode = CodeOf(*crs, "COMPD_CS|VERT_CS");
         } else {
             read.horizontalCode = CodeOf(*crs, nullptr);

@@ -1,10 +1,12 @@
 #include "tasks/dem/dem_convert.hpp"
 
 #include <gtest/gtest.h>
+#include <ogr_spatialref.h>
 
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -234,6 +236,46 @@ TEST_F(DemRealGridTest, ScaleAndOffsetAreHonoured) {
     EXPECT_EQ(test::ReadDem(output()).values[0], want);
 }
 
+// A projected DEM: N at each pixel centre taken to latitude and longitude through PROJ.
+TEST_F(DemRealGridTest, AProjectedDemIsMovedByNAtItsCentresLatitudeAndLongitude) {
+    DemSpec spec;
+    spec.crs = "EPSG:32632";  // WGS 84 / UTM zone 32N
+    const double transform[6] = {500000.0, 1000.0, 0.0, 5540000.0, 0.0, -1000.0};
+    std::copy(std::begin(transform), std::end(transform), spec.transform);
+    spec.values.assign(static_cast<std::size_t>(spec.width * spec.height), 321.5);
+    DemOptions options;
+    const DemOutcome outcome = Convert(spec, options);
+    ASSERT_TRUE(outcome.written()) << outcome.error;
+    EXPECT_TRUE(outcome.allConverted());
+    const DemRead read = test::ReadDem(output());
+    EXPECT_EQ(read.horizontalCode, "32632");
+    EXPECT_EQ(read.verticalCode, "3855");
+
+    OGRSpatialReference utm, wgs84;
+    utm.importFromEPSG(32632);
+    wgs84.importFromEPSG(4326);
+    utm.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    const std::unique_ptr<OGRCoordinateTransformation> toDegrees(
+        OGRCreateCoordinateTransformation(&utm, &wgs84));
+    ASSERT_TRUE(toDegrees);
+    for (int r = 0; r < spec.height; ++r) {
+        for (int c = 0; c < spec.width; ++c) {
+            double lon = transform[0] + (c + 0.5) * transform[1];
+            double lat = transform[3] + (r + 0.5) * transform[5];
+            ASSERT_TRUE(toDegrees->Transform(1, &lon, &lat));
+            float n = 0.0f;
+            ASSERT_EQ(ComputeUndulation(grid_, options.method, lat, lon, n, mapped_),
+                      QueryStatus::StatusOk);
+            const float want = static_cast<float>(
+                ConvertedHeight(321.5, n, lat, options.target, options.tide));
+            EXPECT_EQ(read.values[static_cast<std::size_t>(r * spec.width + c)],
+                      static_cast<double>(want))
+                << "row " << r << " column " << c;
+        }
+    }
+}
+
 TEST_F(DemRealGridTest, ARefusedInputLeavesNoOutput) {
     struct Case {
         const char* name;
@@ -243,7 +285,7 @@ TEST_F(DemRealGridTest, ARefusedInputLeavesNoOutput) {
         bool proceeds;  // with --force or --assume-wgs84
     } cases[] = {
         {"no CRS", "", HeightTarget::Orthometric, 1, false},
-        {"projected", "EPSG:32632", HeightTarget::Orthometric, 1, false},
+        {"projected on ETRS89", "EPSG:25832", HeightTarget::Orthometric, 1, true},
         {"NAD83", "EPSG:4269", HeightTarget::Orthometric, 1, true},
         {"already H", "EPSG:4326+3855", HeightTarget::Orthometric, 1, true},
         {"already h", "EPSG:4979", HeightTarget::Ellipsoidal, 1, true},
