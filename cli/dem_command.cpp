@@ -3,7 +3,8 @@
 // GeoTIFF that says which heights it holds. The grid is chosen and mapped first;
 // a refusal, a failed grid or a failed write leaves the output as it was. The
 // end message counts the pixels converted, nodata, clipped and without N. Exit 1
-// when the run failed or any pixel was clipped or without N.
+// when the run failed or any pixel was clipped or without N; SIGINT, SIGTERM or
+// SIGHUP end the run between row strips with nothing written, 128 + the signal.
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "cli/command_options.hpp"
 #include "cli/grid_choice.hpp"
 #include "cli/run_cli.hpp"
+#include "cli/stop_signals.hpp"
 #include "engine/mapped_grid.hpp"
 #include "tasks/dem/dem_convert.hpp"
 #include "tasks/messages.hpp"
@@ -32,7 +34,13 @@ int RunDem(const DemArgs& args, Console& console) {
     if (!grid) return kExitFailure;
     MappedGrid mapped;
     if (mapped.Map(*grid, console) != QueryStatus::StatusOk) return kExitFailure;
-    const DemOutcome outcome = ConvertDem(args.input, args.output, *grid, mapped, args.options);
+    const StopSignals signals;
+    const DemOutcome outcome =
+        ConvertDem(args.input, args.output, *grid, mapped, args.options, signals.stop());
+    if (outcome.stopped) {
+        console.Message(DemStoppedMessage(args.output, SignalName(signals.received())));
+        return SignalExitStatus(signals.received());
+    }
     if (!outcome.written()) {
         console.Message(outcome.error);
         return kExitFailure;

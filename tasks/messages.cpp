@@ -598,6 +598,11 @@ std::string DemNotWrittenMessage(const std::string& path, const std::string& rea
     return "DEM \"" + path + "\" was not written: " + reason;
 }
 
+std::string DemStoppedMessage(const std::string& path, const char* signal) {
+    return std::string("The run was stopped by ") + signal + "; DEM \"" + path +
+           "\" was left as it was.";
+}
+
 std::string DemSummaryMessage(const std::string& path, std::int64_t converted,
                               std::int64_t nodata, std::int64_t clipped, std::int64_t failed,
                               double seconds) {

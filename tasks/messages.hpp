@@ -354,6 +354,8 @@ std::string DemTypeNotHandledMessage(const std::string& path, const std::string&
 std::string DemTypeUnknownMessage(const std::string& type);
 /// The output could not be created or written (`reason`: GDAL's or the system's text).
 std::string DemNotWrittenMessage(const std::string& path, const std::string& reason);
+/// "The run was stopped by <signal>; DEM "<path>" was left as it was."
+std::string DemStoppedMessage(const std::string& path, const char* signal);
 /// "<path>: <n> pixels converted, <n> nodata, <n> clipped, <n> without N, <s> s"
 std::string DemSummaryMessage(const std::string& path, std::int64_t converted,
                               std::int64_t nodata, std::int64_t clipped, std::int64_t failed,

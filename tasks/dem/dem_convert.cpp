@@ -232,8 +232,9 @@ public:
         outNodata_ = OutputNodata();
     }
 
-    /// Moves every pixel; false when a read or write failed (GDAL's message is the last error).
-    bool Run(DemCounts& counts) {
+    /// Moves every pixel; false when a read or write failed (GDAL's message is the last error)
+    /// or `stop` was asked for.
+    bool Run(DemCounts& counts, const RunStop& stop) {
         int blockX = 0, blockY = 0;
         in_.GetBlockSize(&blockX, &blockY);
         const int width = in_.GetXSize();
@@ -241,6 +242,7 @@ public:
         const int strip = blockY > 0 ? blockY : 1;
         std::vector<double> values;
         for (int row = 0; row < height; row += strip) {
+            if (stop.Requested()) return false;
             const int rows = std::min(strip, height - row);
             values.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(rows));
             if (in_.RasterIO(GF_Read, 0, row, width, rows, values.data(), width, rows,
@@ -371,7 +373,7 @@ void Describe(GDALDataset& out, GDALRasterBand& band, const GeoidGrid& grid,
 // Writes the converted raster to `path` (the temporary file); "" or the reason it failed.
 std::string WriteConverted(GDALDataset& in, const std::string& path, const OutputType& type,
                            const PixelPlaces& places, const GeoidGrid& grid, NodeReader& reader,
-                           const DemOptions& options, DemCounts& counts) {
+                           const DemOptions& options, const RunStop& stop, DemCounts& counts) {
     GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
     if (driver == nullptr) return "GDAL has no GTiff driver.";
     GDALRasterBand& band = *in.GetRasterBand(options.band);
@@ -396,7 +398,7 @@ std::string WriteConverted(GDALDataset& in, const std::string& path, const Outpu
     Describe(*out, outBand, grid, options);
 
     PixelMover mover(band, outBand, type, places, grid, reader, options);
-    if (!mover.Run(counts)) return QuietGdal::LastMessage();
+    if (!mover.Run(counts, stop)) return stop.Requested() ? "" : QuietGdal::LastMessage();
     if (const std::optional<double> nodata = mover.nodata(counts)) outBand.SetNoDataValue(*nodata);
     CPLErrorReset();
     out.reset();  // closes the file; a failure shows as the last error
@@ -408,7 +410,7 @@ std::string WriteConverted(GDALDataset& in, const std::string& path, const Outpu
 }  // namespace
 
 DemOutcome ConvertDem(const std::string& input, const std::string& output, const GeoidGrid& grid,
-                      NodeReader& reader, const DemOptions& options) {
+                      NodeReader& reader, const DemOptions& options, const RunStop& stop) {
     const auto start = std::chrono::steady_clock::now();
     QuietGdal quiet;
     DemOutcome outcome;
@@ -451,7 +453,11 @@ DemOutcome ConvertDem(const std::string& input, const std::string& output, const
     }
     ::close(fd);
     const std::string failure = WriteConverted(*in, replacement.path(), *type, places, grid,
-                                               reader, options, outcome.counts);
+                                               reader, options, stop, outcome.counts);
+    if (stop.Requested()) {
+        outcome.stopped = true;
+        return outcome;  // the temporary file goes with `replacement`
+    }
     if (!failure.empty()) {
         outcome.error = DemNotWrittenMessage(output, failure);
         return outcome;  // the temporary file goes with `replacement`

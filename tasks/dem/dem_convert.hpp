@@ -27,6 +27,7 @@
 #include "engine/geoid_grid.hpp"
 #include "engine/node_reader.hpp"
 #include "engine/tide_system.hpp"
+#include "tasks/common/run_stop.hpp"
 #include "tasks/engine_names.hpp"
 #include "tasks/heights/heights.hpp"
 
@@ -56,17 +57,19 @@ struct DemCounts {
 /// The end of a run: `error` is the one-line reason nothing was written, "" when the output was.
 struct DemOutcome {
     std::string error;
+    bool stopped = false;  ///< a stop was asked for: nothing written, `error` empty
     DemCounts counts;
     double seconds = 0.0;
-    bool written() const { return error.empty(); }
+    bool written() const { return error.empty() && !stopped; }
     /// True when written with every pixel converted as it was (none clipped, none without N).
     bool allConverted() const { return written() && counts.clipped == 0 && counts.failed == 0; }
 };
 
 /// Converts band `options.band` of the raster `input` into the GeoTIFF `output`, N from
-/// `grid` through `reader` (a MappedGrid the caller has mapped).
+/// `grid` through `reader` (a MappedGrid the caller has mapped). `stop` is looked at between
+/// row strips; a stop writes nothing.
 DemOutcome ConvertDem(const std::string& input, const std::string& output, const GeoidGrid& grid,
-                      NodeReader& reader, const DemOptions& options);
+                      NodeReader& reader, const DemOptions& options, const RunStop& stop = {});
 
 /// The value of a pixel's height `h` (metres, scale and offset applied) after the move:
 /// h - N to orthometric, h + N to ellipsoidal, N the tide-free `undulation` in `tide` at

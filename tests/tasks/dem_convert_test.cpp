@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <ogr_spatialref.h>
 
+#include <atomic>
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -325,6 +326,19 @@ TEST_F(DemRealGridTest, TheOutputIsNeverTheInputOrTheGrid) {
         EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"grid", "in.tif"}));
     }
     EXPECT_EQ(test::ReadFile(input()), before);
+}
+
+// Pins: a stop asked for during the run writes nothing and leaves what was there.
+TEST_F(DemRealGridTest, AStoppedRunLeavesTheOutputAsItWas) {
+    test::WriteDem(input(), DemSpec{});
+    test::WriteFile(output(), "kept\n");
+    const std::atomic<int> asked{1};
+    const DemOutcome outcome =
+        ConvertDem(input(), output(), grid_, mapped_, DemOptions{}, RunStop{&asked, -1});
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_FALSE(outcome.written());
+    EXPECT_EQ(test::ReadFile(output()), "kept\n");
+    EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"in.tif", "out.tif"}));
 }
 
 TEST_F(DemRealGridTest, AnInputThatIsNoRasterLeavesTheOutputAsItWas) {
