@@ -278,6 +278,25 @@ private:
         return type_.integer ? type_.lowest : std::numeric_limits<double>::quiet_NaN();
     }
 
+    // Rounds `raw` to the integer type, clipped to its range and never onto the nodata value
+    // (a converted pixel stays data: it goes one step towards its exact value, or inwards);
+    // true when it had to be moved more than rounding moves it.
+    bool Rounded(double& raw) const {
+        const double exact = raw;
+        raw = std::round(raw);
+        bool clipped = false;
+        if (raw < type_.lowest || raw > type_.highest) {
+            raw = raw < type_.lowest ? type_.lowest : type_.highest;
+            clipped = true;
+        }
+        if (raw == outNodata_) {
+            const bool up = raw == type_.lowest || (raw != type_.highest && exact > raw);
+            raw += up ? 1.0 : -1.0;
+            clipped = true;
+        }
+        return clipped;
+    }
+
     bool IsNodata(double raw) const {
         if (!hasNodata_) return false;
         if (std::isnan(inNodata_)) return std::isnan(raw);
@@ -306,11 +325,7 @@ private:
                      scale_;
         ++counts.converted;
         if (type_.integer) {
-            raw = std::round(raw);
-            if (raw < type_.lowest || raw > type_.highest) {
-                raw = raw < type_.lowest ? type_.lowest : type_.highest;
-                ++counts.clipped;
-            }
+            if (Rounded(raw)) ++counts.clipped;
         } else if (type_.type == GDT_Float32 &&
                    std::fabs(raw) > static_cast<double>(std::numeric_limits<float>::max())) {
             raw = raw < 0 ? -static_cast<double>(std::numeric_limits<float>::max())

@@ -1,6 +1,7 @@
 #include "tasks/dem/dem_convert.hpp"
 
 #include <gtest/gtest.h>
+#include <gdal_utils.h>
 #include <ogr_spatialref.h>
 
 #include <atomic>
@@ -132,6 +133,8 @@ TEST_F(DemRealGridTest, EveryPixelIsMovedByNAtItsCentre) {
         EXPECT_EQ(read.type, c.type);
         EXPECT_EQ(read.nodata, c.nodata);
         EXPECT_EQ(read.blockRows, 2);
+        EXPECT_EQ(read.Metadata("AREA_OR_POINT"), c.point ? "Point" : "Area");
+        for (int k = 0; k < 6; ++k) EXPECT_EQ(read.transform[k], spec.transform[k]);
         for (int r = 0; r < spec.height; ++r) {
             for (int col = 0; col < spec.width; ++col) {
                 const std::size_t k = static_cast<std::size_t>(r * spec.width + col);
@@ -198,6 +201,50 @@ TEST_F(DemRealGridTest, IntegersOutsideTheirTypeAreClippedAndCounted) {
     EXPECT_EQ(outcome.counts.clipped, 1);
     EXPECT_FALSE(outcome.allConverted());
     EXPECT_EQ(test::ReadDem(output()).values[0], 32767.0);
+}
+
+// Pins: a value clipped onto the nodata value stayed data, one step inside the type.
+TEST_F(DemRealGridTest, AClippedValueNeverBecomesNodata) {
+    DemSpec spec;
+    spec.type = GDT_Int16;
+    spec.nodata = -32768.0;
+    spec.values.assign(static_cast<std::size_t>(spec.width * spec.height), 100.0);
+    spec.values[0] = -32760.0;  // minus N (about 47 m) is below Int16
+    const DemOutcome outcome = Convert(spec, DemOptions{});
+    ASSERT_TRUE(outcome.written());
+    EXPECT_EQ(outcome.counts.clipped, 1);
+    EXPECT_EQ(outcome.counts.nodata, 0);
+    EXPECT_EQ(test::ReadDem(output()).values[0], -32767.0);
+}
+
+// Pins: --band chooses the band.
+TEST_F(DemRealGridTest, TheBandAskedForIsConverted) {
+    DemSpec spec;
+    spec.point = true;
+    spec.values.assign(static_cast<std::size_t>(spec.width * spec.height), 10.0);
+    test::WriteDem(input(), spec);
+    // A second band of other values: a VRT of two rasters, one band each.
+    DemSpec two = spec;
+    two.values.assign(two.values.size(), 500.0);
+    const std::string second = dir_.File("two.tif");
+    test::WriteDem(second, two);
+    const std::string vrt = dir_.File("both.vrt");
+    {
+        const std::string first = input();
+        std::vector<const char*> names = {first.c_str(), second.c_str()};
+        char* argv[] = {const_cast<char*>("-separate"), nullptr};
+        GDALBuildVRTOptions* options = GDALBuildVRTOptionsNew(argv, nullptr);
+        GDALDatasetH built = GDALBuildVRT(vrt.c_str(), 2, nullptr, names.data(), options, nullptr);
+        GDALBuildVRTOptionsFree(options);
+        ASSERT_NE(built, nullptr);
+        GDALClose(built);
+    }
+    DemOptions options;
+    options.band = 2;
+    const DemOutcome outcome = ConvertDem(vrt, output(), grid_, mapped_, options);
+    ASSERT_TRUE(outcome.written()) << outcome.error;
+    const DemRead read = test::ReadDem(output());
+    EXPECT_EQ(read.values[0], Expected(500.0, spec, 0, 0, grid_, mapped_, options));
 }
 
 TEST_F(DemRealGridTest, APixelWithoutNBecomesNodata) {
