@@ -570,8 +570,7 @@ std::string DemNotGeographicMessage(const std::string& path, const std::string& 
 }
 
 std::string DemNoPlacesMessage(const std::string& path, const std::string& reason) {
-    return "DEM \"" + path + "\": its pixels cannot be taken to latitude and longitude: " +
-           reason;
+    return "DEM \"" + path + "\": its pixels cannot be taken to latitude and longitude: " + reason;
 }
 
 std::string DemNotWgs84Message(const std::string& path, const std::string& datumName) {
@@ -603,9 +602,8 @@ std::string DemStoppedMessage(const std::string& path, const char* signal) {
            "\" was left as it was.";
 }
 
-std::string DemSummaryMessage(const std::string& path, std::int64_t converted,
-                              std::int64_t nodata, std::int64_t clipped, std::int64_t failed,
-                              double seconds) {
+std::string DemSummaryMessage(const std::string& path, std::int64_t converted, std::int64_t nodata,
+                              std::int64_t clipped, std::int64_t failed, double seconds) {
     // Hundredths by integers, so that no locale chooses the decimal mark.
     const long long hundredths = std::llround(seconds * 100.0);
     const std::string cents = std::to_string(100 + hundredths % 100).substr(1);

@@ -357,8 +357,7 @@ std::string DemNotWrittenMessage(const std::string& path, const std::string& rea
 /// "The run was stopped by <signal>; DEM "<path>" was left as it was."
 std::string DemStoppedMessage(const std::string& path, const char* signal);
 /// "<path>: <n> pixels converted, <n> nodata, <n> clipped, <n> without N, <s> s"
-std::string DemSummaryMessage(const std::string& path, std::int64_t converted,
-                              std::int64_t nodata, std::int64_t clipped, std::int64_t failed,
-                              double seconds);
+std::string DemSummaryMessage(const std::string& path, std::int64_t converted, std::int64_t nodata,
+                              std::int64_t clipped, std::int64_t failed, double seconds);
 
 }  // namespace egm2008

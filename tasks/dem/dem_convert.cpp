@@ -65,15 +65,15 @@ struct OutputType {
 
 std::optional<OutputType> OutputTypeOf(GDALDataType type) {
     switch (type) {
-    case GDT_Float32:
-        return OutputType{type, false, -std::numeric_limits<double>::infinity(),
-                          std::numeric_limits<double>::infinity()};
-    case GDT_Float64:
-        return OutputType{type, false, -std::numeric_limits<double>::infinity(),
-                          std::numeric_limits<double>::infinity()};
-    case GDT_Int16: return OutputType{type, true, -32768.0, 32767.0};
-    case GDT_Int32: return OutputType{type, true, -2147483648.0, 2147483647.0};
-    default: return std::nullopt;
+        case GDT_Float32:
+            return OutputType{type, false, -std::numeric_limits<double>::infinity(),
+                              std::numeric_limits<double>::infinity()};
+        case GDT_Float64:
+            return OutputType{type, false, -std::numeric_limits<double>::infinity(),
+                              std::numeric_limits<double>::infinity()};
+        case GDT_Int16: return OutputType{type, true, -32768.0, 32767.0};
+        case GDT_Int32: return OutputType{type, true, -2147483648.0, 2147483647.0};
+        default: return std::nullopt;
     }
 }
 
@@ -189,8 +189,7 @@ public:
             latitudes[k] = transform_[3] + x * transform_[4] + y * transform_[5];
         }
         if (projection_ &&
-            !projection_->Transform(width, longitudes.data(), latitudes.data(), nullptr,
-                                    ok.data()))
+            !projection_->Transform(width, longitudes.data(), latitudes.data(), nullptr, ok.data()))
             ok.assign(static_cast<std::size_t>(width), 0);
         for (std::size_t k = 0; k < longitudes.size(); ++k) {
             longitudes[k] = Normalised(longitudes[k] * toDegrees_);
@@ -219,7 +218,12 @@ public:
     PixelMover(GDALRasterBand& in, GDALRasterBand& out, const OutputType& type,
                const PixelPlaces& places, const GeoidGrid& grid, NodeReader& reader,
                const DemOptions& options)
-        : in_(in), out_(out), type_(type), places_(places), grid_(grid), reader_(reader),
+        : in_(in),
+          out_(out),
+          type_(type),
+          places_(places),
+          grid_(grid),
+          reader_(reader),
           options_(options) {
         int has = 0;
         const double nodata = in.GetNoDataValue(&has);
@@ -245,8 +249,8 @@ public:
             if (stop.Requested()) return false;
             const int rows = std::min(strip, height - row);
             values.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(rows));
-            if (in_.RasterIO(GF_Read, 0, row, width, rows, values.data(), width, rows,
-                             GDT_Float64, 0, 0, nullptr) != CE_None)
+            if (in_.RasterIO(GF_Read, 0, row, width, rows, values.data(), width, rows, GDT_Float64,
+                             0, 0, nullptr) != CE_None)
                 return false;
             for (int r = 0; r < rows; ++r) {
                 places_.Row(row + r, width, latitudes_, longitudes_, ok_);
@@ -320,9 +324,9 @@ private:
             return;
         }
         const double h = value * scale_ + offset_;
-        double raw = (ConvertedHeight(h, undulation, latitude, options_.target, options_.tide) -
-                      offset_) /
-                     scale_;
+        double raw =
+            (ConvertedHeight(h, undulation, latitude, options_.target, options_.tide) - offset_) /
+            scale_;
         ++counts.converted;
         if (type_.integer) {
             if (Rounded(raw)) ++counts.clipped;
@@ -393,9 +397,8 @@ std::string WriteConverted(GDALDataset& in, const std::string& path, const Outpu
     if (driver == nullptr) return "GDAL has no GTiff driver.";
     GDALRasterBand& band = *in.GetRasterBand(options.band);
     const CPLStringList creation = CreationOptions(in, band, options);
-    GDALDatasetUniquePtr out(driver->Create(path.c_str(), in.GetRasterXSize(),
-                                            in.GetRasterYSize(), 1, type.type,
-                                            creation.List()));
+    GDALDatasetUniquePtr out(driver->Create(path.c_str(), in.GetRasterXSize(), in.GetRasterYSize(),
+                                            1, type.type, creation.List()));
     if (!out) return QuietGdal::LastMessage();
     double transform[6];
     std::copy(places.transform(), places.transform() + 6, transform);
@@ -467,8 +470,8 @@ DemOutcome ConvertDem(const std::string& input, const std::string& output, const
         return outcome;
     }
     ::close(fd);
-    const std::string failure = WriteConverted(*in, replacement.path(), *type, places, grid,
-                                               reader, options, stop, outcome.counts);
+    const std::string failure = WriteConverted(*in, replacement.path(), *type, places, grid, reader,
+                                               options, stop, outcome.counts);
     if (stop.Requested()) {
         outcome.stopped = true;
         return outcome;  // the temporary file goes with `replacement`

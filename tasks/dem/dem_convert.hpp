@@ -38,9 +38,9 @@ struct DemOptions {
     HeightTarget target = HeightTarget::Orthometric;
     InterpolationMethod method = InterpolationMethod::BiQuadratic;
     TideSystem tide = TideSystem::TideFree;
-    std::string methodName = "biquadratic";  ///< as the output's metadata names the method
-    int band = 1;                            ///< the input band converted, from 1
-    std::string type;                        ///< output data type by GDAL's name; "": the input's
+    std::string methodName = "biquadratic";    ///< as the output's metadata names the method
+    int band = 1;                              ///< the input band converted, from 1
+    std::string type;                          ///< output data type by GDAL's name; "": the input's
     std::vector<std::string> creationOptions;  ///< KEY=VALUE, passed to the GeoTIFF writer
     bool assumeWgs84 = false;  ///< a geographic CRS on another datum is taken as WGS 84
     bool force = false;        ///< convert an input already tagged with the target heights

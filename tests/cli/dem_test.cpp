@@ -35,8 +35,8 @@ TEST_F(DemRun, AConvertedRasterIsCountedOnStandardError) {
     const CliRun run = Dem({"--to", "orthometric", "--co", "COMPRESS=DEFLATE"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
-    const std::string head = "egm2008: " + output_ +
-                             ": 11 pixels converted, 1 nodata, 0 clipped, 0 without N, ";
+    const std::string head =
+        "egm2008: " + output_ + ": 11 pixels converted, 1 nodata, 0 clipped, 0 without N, ";
     EXPECT_EQ(run.err.rfind(head, 0), 0u) << run.err;
     const DemRead read = ReadDem(output_);
     EXPECT_EQ(read.verticalCode, "3855");

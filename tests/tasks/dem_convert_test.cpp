@@ -70,8 +70,8 @@ struct ConversionCase {
     const char* name;
     GDALDataType type;
     HeightTarget target;
-    double west;       // longitude of the raster's west edge
-    bool point;        // AREA_OR_POINT=Point
+    double west;  // longitude of the raster's west edge
+    bool point;   // AREA_OR_POINT=Point
     TideSystem tide;
     std::optional<double> nodata;
 };
@@ -107,12 +107,12 @@ TEST_F(DemRealGridTest, EveryPixelIsMovedByNAtItsCentre) {
          TideSystem::TideFree, std::nullopt},
         {"float32 west negative", GDT_Float32, HeightTarget::Orthometric, -7.5, false,
          TideSystem::MeanTide, std::nullopt},
-        {"int16 area to H", GDT_Int16, HeightTarget::Orthometric, 10.0, false,
-         TideSystem::TideFree, -32768.0},
+        {"int16 area to H", GDT_Int16, HeightTarget::Orthometric, 10.0, false, TideSystem::TideFree,
+         -32768.0},
         {"int16 point to h", GDT_Int16, HeightTarget::Ellipsoidal, 200.0, true,
          TideSystem::ZeroTide, -32768.0},
-        {"float64 to H", GDT_Float64, HeightTarget::Orthometric, 10.0, false,
-         TideSystem::TideFree, std::nullopt},
+        {"float64 to H", GDT_Float64, HeightTarget::Orthometric, 10.0, false, TideSystem::TideFree,
+         std::nullopt},
         {"int32 to h", GDT_Int32, HeightTarget::Ellipsoidal, 10.0, false, TideSystem::TideFree,
          -1.0},
     };
@@ -276,9 +276,9 @@ TEST_F(DemRealGridTest, ScaleAndOffsetAreHonoured) {
     const DemOutcome outcome = ConvertDem(input(), output(), grid_, mapped_, DemOptions{});
     ASSERT_TRUE(outcome.written()) << outcome.error;
     float n = 0.0f;
-    ASSERT_EQ(ComputeUndulation(grid_, InterpolationMethod::BiQuadratic, 49.875, 10.125, n,
-                                mapped_),
-              QueryStatus::StatusOk);
+    ASSERT_EQ(
+        ComputeUndulation(grid_, InterpolationMethod::BiQuadratic, 49.875, 10.125, n, mapped_),
+        QueryStatus::StatusOk);
     // 1000 * 0.1 + 5 = 105 m; H back in the stored units, rounded.
     const double want = std::round((105.0 - static_cast<double>(n) - 5.0) / 0.1);
     EXPECT_EQ(test::ReadDem(output()).values[0], want);
@@ -315,8 +315,8 @@ TEST_F(DemRealGridTest, AProjectedDemIsMovedByNAtItsCentresLatitudeAndLongitude)
             float n = 0.0f;
             ASSERT_EQ(ComputeUndulation(grid_, options.method, lat, lon, n, mapped_),
                       QueryStatus::StatusOk);
-            const float want = static_cast<float>(
-                ConvertedHeight(321.5, n, lat, options.target, options.tide));
+            const float want =
+                static_cast<float>(ConvertedHeight(321.5, n, lat, options.target, options.tide));
             EXPECT_EQ(read.values[static_cast<std::size_t>(r * spec.width + c)],
                       static_cast<double>(want))
                 << "row " << r << " column " << c;
