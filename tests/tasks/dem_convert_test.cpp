@@ -177,6 +177,35 @@ TEST_F(DemRealGridTest, TheOutputSaysWhichHeightsItHolds) {
     }
 }
 
+// The older models' heights: EGM96 height (EPSG:5773) and EGM84 height (EPSG:5798), N from
+// their own grids, the model named in the metadata.
+TEST_F(DemRealGridTest, TheOlderModelsNameTheirOwnHeights) {
+    struct Case {
+        GeoidModel model;
+        const char* file;
+        const char* vertical;
+        const char* name;
+    } cases[] = {
+        {GeoidModel::Egm96, "egm96.grd", "5773", "EGM96"},
+        {GeoidModel::Egm84, "wwgrid.bin", "5798", "EGM84"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        REAL_GRID_OR_SKIP(path, c.file);
+        const GeoidGrid grid = GridOfModel(path, c.model);
+        MappedGrid mapped;
+        ASSERT_EQ(mapped.Map(grid, notifier_), QueryStatus::StatusOk);
+        const DemSpec spec;
+        test::WriteDem(input(), spec);
+        const DemOptions options;
+        ASSERT_TRUE(ConvertDem(input(), output(), grid, mapped, options).written());
+        const DemRead read = test::ReadDem(output());
+        EXPECT_EQ(read.verticalCode, c.vertical);
+        EXPECT_EQ(read.Metadata("EGM2008_MODEL"), c.name);
+        EXPECT_EQ(read.values[0], Expected(100.0, spec, 0, 0, grid, mapped, options));
+    }
+}
+
 // Pins: the output kept the input's compression and the creation options a user adds.
 TEST_F(DemRealGridTest, CompressionAndCreationOptionsReachTheOutput) {
     DemSpec spec;
