@@ -5,6 +5,8 @@
 // end message counts the pixels converted, nodata, clipped and without N. Exit 1
 // when the run failed or any pixel was clipped or without N; SIGINT, SIGTERM or
 // SIGHUP end the run between row strips with nothing written, 128 + the signal.
+// Rows done are shown on standard error when it is a terminal.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,8 +37,13 @@ int RunDem(const DemArgs& args, Console& console) {
     MappedGrid mapped;
     if (mapped.Map(*grid, console) != QueryStatus::StatusOk) return kExitFailure;
     const StopSignals signals;
-    const DemOutcome outcome =
-        ConvertDem(args.input, args.output, *grid, mapped, args.options, signals.stop());
+    Progress progress(console.err(), "rows");
+    const DemOutcome outcome = ConvertDem(
+        args.input, args.output, *grid, mapped, args.options, signals.stop(),
+        [&progress](std::int64_t done, std::int64_t total) {
+            progress.Update(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(total));
+        });
+    progress.Finish();
     if (outcome.stopped) {
         console.Message(DemStoppedMessage(args.output, SignalName(signals.received())));
         return SignalExitStatus(signals.received());

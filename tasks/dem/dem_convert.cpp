@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -212,6 +213,8 @@ private:
     std::unique_ptr<OGRCoordinateTransformation> projection_;
 };
 
+using RowsDone = std::function<void(std::int64_t, std::int64_t)>;
+
 // The band's values moved, row strip by row strip, into the output band.
 class PixelMover {
 public:
@@ -238,7 +241,7 @@ public:
 
     /// Moves every pixel; false when a read or write failed (GDAL's message is the last error)
     /// or `stop` was asked for.
-    bool Run(DemCounts& counts, const RunStop& stop) {
+    bool Run(DemCounts& counts, const RunStop& stop, const RowsDone& done) {
         int blockX = 0, blockY = 0;
         in_.GetBlockSize(&blockX, &blockY);
         const int width = in_.GetXSize();
@@ -261,6 +264,7 @@ public:
             if (out_.RasterIO(GF_Write, 0, row, width, rows, values.data(), width, rows,
                               GDT_Float64, 0, 0, nullptr) != CE_None)
                 return false;
+            if (done) done(row + rows, height);
         }
         return true;
     }
@@ -392,7 +396,8 @@ void Describe(GDALDataset& out, GDALRasterBand& band, const GeoidGrid& grid,
 // Writes the converted raster to `path` (the temporary file); "" or the reason it failed.
 std::string WriteConverted(GDALDataset& in, const std::string& path, const OutputType& type,
                            const PixelPlaces& places, const GeoidGrid& grid, NodeReader& reader,
-                           const DemOptions& options, const RunStop& stop, DemCounts& counts) {
+                           const DemOptions& options, const RunStop& stop, const RowsDone& done,
+                           DemCounts& counts) {
     GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
     if (driver == nullptr) return "GDAL has no GTiff driver.";
     GDALRasterBand& band = *in.GetRasterBand(options.band);
@@ -416,7 +421,7 @@ std::string WriteConverted(GDALDataset& in, const std::string& path, const Outpu
     Describe(*out, outBand, grid, options);
 
     PixelMover mover(band, outBand, type, places, grid, reader, options);
-    if (!mover.Run(counts, stop)) return stop.Requested() ? "" : QuietGdal::LastMessage();
+    if (!mover.Run(counts, stop, done)) return stop.Requested() ? "" : QuietGdal::LastMessage();
     if (const std::optional<double> nodata = mover.nodata(counts)) outBand.SetNoDataValue(*nodata);
     CPLErrorReset();
     out.reset();  // closes the file; a failure shows as the last error
@@ -428,7 +433,8 @@ std::string WriteConverted(GDALDataset& in, const std::string& path, const Outpu
 }  // namespace
 
 DemOutcome ConvertDem(const std::string& input, const std::string& output, const GeoidGrid& grid,
-                      NodeReader& reader, const DemOptions& options, const RunStop& stop) {
+                      NodeReader& reader, const DemOptions& options, const RunStop& stop,
+                      const RowsDone& rows) {
     const auto start = std::chrono::steady_clock::now();
     QuietGdal quiet;
     DemOutcome outcome;
@@ -471,7 +477,7 @@ DemOutcome ConvertDem(const std::string& input, const std::string& output, const
     }
     ::close(fd);
     const std::string failure = WriteConverted(*in, replacement.path(), *type, places, grid, reader,
-                                               options, stop, outcome.counts);
+                                               options, stop, rows, outcome.counts);
     if (stop.Requested()) {
         outcome.stopped = true;
         return outcome;  // the temporary file goes with `replacement`

@@ -21,6 +21,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,9 +68,11 @@ struct DemOutcome {
 
 /// Converts band `options.band` of the raster `input` into the GeoTIFF `output`, N from
 /// `grid` through `reader` (a MappedGrid the caller has mapped). `stop` is looked at between
-/// row strips; a stop writes nothing.
+/// row strips; a stop writes nothing. `rows`, when given, hears the rows done after each strip
+/// and the rows in all.
 DemOutcome ConvertDem(const std::string& input, const std::string& output, const GeoidGrid& grid,
-                      NodeReader& reader, const DemOptions& options, const RunStop& stop = {});
+                      NodeReader& reader, const DemOptions& options, const RunStop& stop = {},
+                      const std::function<void(std::int64_t, std::int64_t)>& rows = {});
 
 /// The value of a pixel's height `h` (metres, scale and offset applied) after the move:
 /// h - N to orthometric, h + N to ellipsoidal, N the tide-free `undulation` in `tide` at

@@ -404,6 +404,21 @@ TEST_F(DemRealGridTest, TheOutputIsNeverTheInputOrTheGrid) {
     EXPECT_EQ(test::ReadFile(input()), before);
 }
 
+// Pins: the rows done are told after each strip, the last time with every row.
+TEST_F(DemRealGridTest, RowsDoneAreToldStripByStrip) {
+    DemSpec spec;
+    spec.height = 5;
+    spec.blockRows = 2;
+    test::WriteDem(input(), spec);
+    std::vector<std::int64_t> told;
+    const auto rows = [&told](std::int64_t done, std::int64_t total) {
+        EXPECT_EQ(total, 5);
+        told.push_back(done);
+    };
+    ASSERT_TRUE(ConvertDem(input(), output(), grid_, mapped_, DemOptions{}, {}, rows).written());
+    EXPECT_EQ(told, (std::vector<std::int64_t>{2, 4, 5}));
+}
+
 // Pins: a stop asked for during the run writes nothing and leaves what was there.
 TEST_F(DemRealGridTest, AStoppedRunLeavesTheOutputAsItWas) {
     test::WriteDem(input(), DemSpec{});
