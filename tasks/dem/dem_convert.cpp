@@ -78,7 +78,7 @@ std::optional<OutputType> OutputTypeOf(GDALDataType type) {
     }
 }
 
-// The horizontal part of a CRS, two-dimensional.
+// The horizontal component of a CRS, two-dimensional.
 OGRSpatialReference Horizontal(const OGRSpatialReference& crs) {
     OGRSpatialReference horizontal(crs);
     if (horizontal.IsCompound()) horizontal.StripVertical();
@@ -99,7 +99,7 @@ std::string NameOf(const OGRSpatialReference& crs) {
     return name ? name : "unnamed";
 }
 
-// True when the CRS already says its heights are `target`: a vertical part for heights above
+// True when the CRS already says its heights are `target`: a vertical component for heights above
 // the geoid, a three-dimensional geographic CRS for ellipsoidal ones.
 bool AlreadyTarget(const OGRSpatialReference& crs, HeightTarget target) {
     if (target == HeightTarget::Orthometric) return crs.IsVertical() != 0;

@@ -27,11 +27,11 @@ protected:
 
 TEST_F(DemRun, AConvertedRasterIsCountedOnStandardError) {
     REAL_GRID_OR_SKIP(grid, engine::kInternalGridName);
-    DemSpec spec;
-    spec.nodata = -9999.0;
-    spec.values.assign(12, 150.0);
-    spec.values[5] = -9999.0;
-    WriteDem(input_, spec);
+    DemRaster raster;
+    raster.nodata = -9999.0;
+    raster.values.assign(12, 150.0);
+    raster.values[5] = -9999.0;
+    WriteDem(input_, raster);
     const CliRun run = Dem({"--to", "orthometric", "--co", "COMPRESS=DEFLATE"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
@@ -45,9 +45,9 @@ TEST_F(DemRun, AConvertedRasterIsCountedOnStandardError) {
 
 TEST_F(DemRun, ClippedPixelsAndTypeOverrideEndInStatusOne) {
     REAL_GRID_OR_SKIP(grid, engine::kInternalGridName);
-    DemSpec spec;
-    spec.values.assign(12, 40000.0);  // beyond Int16 whichever way N moves it
-    WriteDem(input_, spec);
+    DemRaster raster;
+    raster.values.assign(12, 40000.0);  // beyond Int16 whichever way N moves it
+    WriteDem(input_, raster);
     const CliRun run = Dem({"--to", "ellipsoidal", "--type", "Int16"});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find(" 12 clipped, "), std::string::npos) << run.err;
@@ -75,9 +75,9 @@ TEST_F(DemRun, ARefusalWritesNothing) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        DemSpec spec;
-        spec.crs = c.crs;
-        WriteDem(input_, spec);
+        DemRaster raster;
+        raster.crs = c.crs;
+        WriteDem(input_, raster);
         const CliRun run = Dem(c.args);
         EXPECT_EQ(run.status, c.status);
         EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;

@@ -9,34 +9,34 @@
 
 namespace egm2008::test {
 
-void WriteDem(const std::string& path, const DemSpec& spec) {
+void WriteDem(const std::string& path, const DemRaster& raster) {
     GDALAllRegister();
     GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
     CPLStringList options;
-    options.SetNameValue("BLOCKYSIZE", std::to_string(spec.blockRows).c_str());
-    if (!spec.compress.empty()) options.SetNameValue("COMPRESS", spec.compress.c_str());
+    options.SetNameValue("BLOCKYSIZE", std::to_string(raster.blockRows).c_str());
+    if (!raster.compress.empty()) options.SetNameValue("COMPRESS", raster.compress.c_str());
     GDALDatasetUniquePtr ds(
-        driver->Create(path.c_str(), spec.width, spec.height, 1, spec.type, options.List()));
+        driver->Create(path.c_str(), raster.width, raster.height, 1, raster.type, options.List()));
     if (!ds) throw std::runtime_error("cannot create " + path + ": " + CPLGetLastErrorMsg());
     double transform[6];
-    std::copy(std::begin(spec.transform), std::end(spec.transform), transform);
+    std::copy(std::begin(raster.transform), std::end(raster.transform), transform);
     ds->SetGeoTransform(transform);
-    if (!spec.crs.empty()) {
+    if (!raster.crs.empty()) {
         OGRSpatialReference crs;
-        crs.SetFromUserInput(spec.crs.c_str());
+        crs.SetFromUserInput(raster.crs.c_str());
         crs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
         ds->SetSpatialRef(&crs);
     }
-    if (spec.point) ds->SetMetadataItem(GDALMD_AREA_OR_POINT, GDALMD_AOP_POINT);
+    if (raster.point) ds->SetMetadataItem(GDALMD_AREA_OR_POINT, GDALMD_AOP_POINT);
     GDALRasterBand* band = ds->GetRasterBand(1);
-    if (spec.nodata) band->SetNoDataValue(*spec.nodata);
-    std::vector<double> values = spec.values;
+    if (raster.nodata) band->SetNoDataValue(*raster.nodata);
+    std::vector<double> values = raster.values;
     if (values.empty()) {
-        for (int r = 0; r < spec.height; ++r)
-            for (int c = 0; c < spec.width; ++c) values.push_back(100.0 + c + 10.0 * r);
+        for (int r = 0; r < raster.height; ++r)
+            for (int c = 0; c < raster.width; ++c) values.push_back(100.0 + c + 10.0 * r);
     }
-    if (band->RasterIO(GF_Write, 0, 0, spec.width, spec.height, values.data(), spec.width,
-                       spec.height, GDT_Float64, 0, 0, nullptr) != CE_None)
+    if (band->RasterIO(GF_Write, 0, 0, raster.width, raster.height, values.data(), raster.width,
+                       raster.height, GDT_Float64, 0, 0, nullptr) != CE_None)
         throw std::runtime_error("cannot write " + path);
 }
 

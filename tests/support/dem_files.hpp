@@ -12,7 +12,7 @@
 namespace egm2008::test {
 
 /// A raster to write: one band, row-major values.
-struct DemSpec {
+struct DemRaster {
     int width = 4;
     int height = 3;
     double transform[6] = {10.0, 0.25, 0.0, 50.0, 0.0, -0.25};
@@ -25,8 +25,8 @@ struct DemSpec {
     std::vector<double> values;  ///< width * height; empty: 100 + column + 10 * row
 };
 
-/// Writes `spec` as a GeoTIFF at `path`; throws when GDAL cannot.
-void WriteDem(const std::string& path, const DemSpec& spec);
+/// Writes `raster` as a GeoTIFF at `path`; throws when GDAL cannot.
+void WriteDem(const std::string& path, const DemRaster& raster);
 
 /// What a GeoTIFF holds, read back.
 struct DemRead {

@@ -25,22 +25,22 @@
 namespace egm2008 {
 namespace {
 
+using test::DemRaster;
 using test::DemRead;
-using test::DemSpec;
 
 // The value a pixel must hold: the input value moved by N at the pixel's centre, in the
 // output's type (float for Float32, rounded for integers).
-double Expected(double value, const DemSpec& spec, int column, int row, const GeoidGrid& grid,
+double Expected(double value, const DemRaster& raster, int column, int row, const GeoidGrid& grid,
                 NodeReader& reader, const DemOptions& options) {
-    const double lon = spec.transform[0] + (column + 0.5) * spec.transform[1];
-    const double lat = spec.transform[3] + (row + 0.5) * spec.transform[5];
+    const double lon = raster.transform[0] + (column + 0.5) * raster.transform[1];
+    const double lat = raster.transform[3] + (row + 0.5) * raster.transform[5];
     const double engineLon = lon >= 360.0 ? lon - 360.0 : lon;
     float n = 0.0f;
     EXPECT_EQ(ComputeUndulation(grid, options.method, lat, engineLon, n, reader),
               QueryStatus::StatusOk);
     const double h = ConvertedHeight(value, n, lat, options.target, options.tide);
-    if (spec.type == GDT_Float32) return static_cast<double>(static_cast<float>(h));
-    if (spec.type == GDT_Int16 || spec.type == GDT_Int32) return std::round(h);
+    if (raster.type == GDT_Float32) return static_cast<double>(static_cast<float>(h));
+    if (raster.type == GDT_Int16 || raster.type == GDT_Int32) return std::round(h);
     return h;
 }
 
@@ -53,8 +53,8 @@ protected:
         ASSERT_EQ(mapped_.Map(grid_, notifier_), QueryStatus::StatusOk);
     }
 
-    DemOutcome Convert(const DemSpec& spec, const DemOptions& options) {
-        test::WriteDem(input(), spec);
+    DemOutcome Convert(const DemRaster& raster, const DemOptions& options) {
+        test::WriteDem(input(), raster);
         return ConvertDem(input(), output(), grid_, mapped_, options);
     }
     std::string input() const { return dir_.File("in.tif"); }
@@ -78,23 +78,23 @@ struct ConversionCase {
 
 // Row 1, columns 1 and 2 are nodata when the raster has a nodata value; an integer raster
 // holds whole values.
-DemSpec SpecOf(const ConversionCase& c) {
+DemRaster RasterOf(const ConversionCase& c) {
     const bool integer = c.type == GDT_Int16 || c.type == GDT_Int32;
-    DemSpec spec;
-    spec.type = c.type;
-    spec.point = c.point;
-    spec.transform[0] = c.west;
-    spec.transform[1] = 2.5;  // wide steps so that 0..360 rasters cross the seam
-    spec.nodata = c.nodata;
-    spec.blockRows = 2;
-    for (int r = 0; r < spec.height; ++r)
-        for (int col = 0; col < spec.width; ++col)
-            spec.values.push_back(c.nodata && r == 1 && (col == 1 || col == 2)
-                                      ? *c.nodata
-                                      : (integer ? 200.0 : 200.25) + 7.5 * col - 3.0 * r);
+    DemRaster raster;
+    raster.type = c.type;
+    raster.point = c.point;
+    raster.transform[0] = c.west;
+    raster.transform[1] = 2.5;  // wide steps so that 0..360 rasters cross the seam
+    raster.nodata = c.nodata;
+    raster.blockRows = 2;
+    for (int r = 0; r < raster.height; ++r)
+        for (int col = 0; col < raster.width; ++col)
+            raster.values.push_back(c.nodata && r == 1 && (col == 1 || col == 2)
+                                        ? *c.nodata
+                                        : (integer ? 200.0 : 200.25) + 7.5 * col - 3.0 * r);
     if (integer)
-        for (double& v : spec.values) v = std::round(v);
-    return spec;
+        for (double& v : raster.values) v = std::round(v);
+    return raster;
 }
 
 TEST_F(DemRealGridTest, EveryPixelIsMovedByNAtItsCentre) {
@@ -118,15 +118,15 @@ TEST_F(DemRealGridTest, EveryPixelIsMovedByNAtItsCentre) {
     };
     for (const ConversionCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const DemSpec spec = SpecOf(c);
+        const DemRaster raster = RasterOf(c);
         DemOptions options;
         options.target = c.target;
         options.tide = c.tide;
-        const DemOutcome outcome = Convert(spec, options);
+        const DemOutcome outcome = Convert(raster, options);
         ASSERT_TRUE(outcome.written()) << outcome.error;
         const int nodataPixels = c.nodata ? 2 : 0;
         EXPECT_EQ(outcome.counts.nodata, nodataPixels);
-        EXPECT_EQ(outcome.counts.converted, spec.width * spec.height - nodataPixels);
+        EXPECT_EQ(outcome.counts.converted, raster.width * raster.height - nodataPixels);
         EXPECT_TRUE(outcome.allConverted());
 
         const DemRead read = test::ReadDem(output());
@@ -134,14 +134,14 @@ TEST_F(DemRealGridTest, EveryPixelIsMovedByNAtItsCentre) {
         EXPECT_EQ(read.nodata, c.nodata);
         EXPECT_EQ(read.blockRows, 2);
         EXPECT_EQ(read.Metadata("AREA_OR_POINT"), c.point ? "Point" : "Area");
-        for (int k = 0; k < 6; ++k) EXPECT_EQ(read.transform[k], spec.transform[k]);
-        for (int r = 0; r < spec.height; ++r) {
-            for (int col = 0; col < spec.width; ++col) {
-                const std::size_t k = static_cast<std::size_t>(r * spec.width + col);
+        for (int k = 0; k < 6; ++k) EXPECT_EQ(read.transform[k], raster.transform[k]);
+        for (int r = 0; r < raster.height; ++r) {
+            for (int col = 0; col < raster.width; ++col) {
+                const std::size_t k = static_cast<std::size_t>(r * raster.width + col);
                 const double want =
-                    spec.values[k] == c.nodata
+                    raster.values[k] == c.nodata
                         ? *c.nodata
-                        : Expected(spec.values[k], spec, col, r, grid_, mapped_, options);
+                        : Expected(raster.values[k], raster, col, r, grid_, mapped_, options);
                 EXPECT_EQ(read.values[k], want) << "row " << r << " column " << col;
             }
         }
@@ -164,7 +164,7 @@ TEST_F(DemRealGridTest, TheOutputSaysWhichHeightsItHolds) {
         options.target = c.target;
         options.methodName = "bilinear";
         options.method = InterpolationMethod::BiLinear;
-        ASSERT_TRUE(Convert(DemSpec{}, options).written());
+        ASSERT_TRUE(Convert(DemRaster{}, options).written());
         const DemRead read = test::ReadDem(output());
         EXPECT_EQ(read.horizontalCode, c.horizontal);
         EXPECT_EQ(read.verticalCode, c.vertical);
@@ -195,37 +195,37 @@ TEST_F(DemRealGridTest, TheOlderModelsNameTheirOwnHeights) {
         const GeoidGrid grid = GridOfModel(path, c.model);
         MappedGrid mapped;
         ASSERT_EQ(mapped.Map(grid, notifier_), QueryStatus::StatusOk);
-        const DemSpec spec;
-        test::WriteDem(input(), spec);
+        const DemRaster raster;
+        test::WriteDem(input(), raster);
         const DemOptions options;
         ASSERT_TRUE(ConvertDem(input(), output(), grid, mapped, options).written());
         const DemRead read = test::ReadDem(output());
         EXPECT_EQ(read.verticalCode, c.vertical);
         EXPECT_EQ(read.Metadata("EGM2008_MODEL"), c.name);
-        EXPECT_EQ(read.values[0], Expected(100.0, spec, 0, 0, grid, mapped, options));
+        EXPECT_EQ(read.values[0], Expected(100.0, raster, 0, 0, grid, mapped, options));
     }
 }
 
 // Pins: the output kept the input's compression and the creation options a user adds.
 TEST_F(DemRealGridTest, CompressionAndCreationOptionsReachTheOutput) {
-    DemSpec spec;
-    spec.compress = "DEFLATE";
-    ASSERT_TRUE(Convert(spec, DemOptions{}).written());
+    DemRaster raster;
+    raster.compress = "DEFLATE";
+    ASSERT_TRUE(Convert(raster, DemOptions{}).written());
     EXPECT_EQ(test::ReadDem(output()).compression, "DEFLATE");
     DemOptions options;
     options.creationOptions = {"COMPRESS=LZW"};
-    ASSERT_TRUE(Convert(spec, options).written());
+    ASSERT_TRUE(Convert(raster, options).written());
     EXPECT_EQ(test::ReadDem(output()).compression, "LZW");
 }
 
 TEST_F(DemRealGridTest, IntegersOutsideTheirTypeAreClippedAndCounted) {
-    DemSpec spec;
-    spec.type = GDT_Int16;
-    spec.values.assign(static_cast<std::size_t>(spec.width * spec.height), 100.0);
-    spec.values[0] = 32767.0;  // N near 50 N 10 E is about +47 m: beyond Int16 as h
+    DemRaster raster;
+    raster.type = GDT_Int16;
+    raster.values.assign(static_cast<std::size_t>(raster.width * raster.height), 100.0);
+    raster.values[0] = 32767.0;  // N near 50 N 10 E is about +47 m: beyond Int16 as h
     DemOptions options;
     options.target = HeightTarget::Ellipsoidal;
-    const DemOutcome outcome = Convert(spec, options);
+    const DemOutcome outcome = Convert(raster, options);
     ASSERT_TRUE(outcome.written());
     EXPECT_EQ(outcome.counts.clipped, 1);
     EXPECT_FALSE(outcome.allConverted());
@@ -234,12 +234,12 @@ TEST_F(DemRealGridTest, IntegersOutsideTheirTypeAreClippedAndCounted) {
 
 // Pins: a value clipped onto the nodata value stayed data, one step inside the type.
 TEST_F(DemRealGridTest, AClippedValueNeverBecomesNodata) {
-    DemSpec spec;
-    spec.type = GDT_Int16;
-    spec.nodata = -32768.0;
-    spec.values.assign(static_cast<std::size_t>(spec.width * spec.height), 100.0);
-    spec.values[0] = -32760.0;  // minus N (about 47 m) is below Int16
-    const DemOutcome outcome = Convert(spec, DemOptions{});
+    DemRaster raster;
+    raster.type = GDT_Int16;
+    raster.nodata = -32768.0;
+    raster.values.assign(static_cast<std::size_t>(raster.width * raster.height), 100.0);
+    raster.values[0] = -32760.0;  // minus N (about 47 m) is below Int16
+    const DemOutcome outcome = Convert(raster, DemOptions{});
     ASSERT_TRUE(outcome.written());
     EXPECT_EQ(outcome.counts.clipped, 1);
     EXPECT_EQ(outcome.counts.nodata, 0);
@@ -248,12 +248,12 @@ TEST_F(DemRealGridTest, AClippedValueNeverBecomesNodata) {
 
 // Pins: --band chooses the band.
 TEST_F(DemRealGridTest, TheBandAskedForIsConverted) {
-    DemSpec spec;
-    spec.point = true;
-    spec.values.assign(static_cast<std::size_t>(spec.width * spec.height), 10.0);
-    test::WriteDem(input(), spec);
+    DemRaster raster;
+    raster.point = true;
+    raster.values.assign(static_cast<std::size_t>(raster.width * raster.height), 10.0);
+    test::WriteDem(input(), raster);
     // A second band of other values: a VRT of two rasters, one band each.
-    DemSpec two = spec;
+    DemRaster two = raster;
     two.values.assign(two.values.size(), 500.0);
     const std::string second = dir_.File("two.tif");
     test::WriteDem(second, two);
@@ -273,28 +273,28 @@ TEST_F(DemRealGridTest, TheBandAskedForIsConverted) {
     const DemOutcome outcome = ConvertDem(vrt, output(), grid_, mapped_, options);
     ASSERT_TRUE(outcome.written()) << outcome.error;
     const DemRead read = test::ReadDem(output());
-    EXPECT_EQ(read.values[0], Expected(500.0, spec, 0, 0, grid_, mapped_, options));
+    EXPECT_EQ(read.values[0], Expected(500.0, raster, 0, 0, grid_, mapped_, options));
 }
 
 TEST_F(DemRealGridTest, APixelWithoutNBecomesNodata) {
-    DemSpec spec;
-    spec.transform[3] = 90.5;  // the first row's centres lie beyond the pole
-    spec.transform[5] = -0.5;
-    const DemOutcome outcome = Convert(spec, DemOptions{});
+    DemRaster raster;
+    raster.transform[3] = 90.5;  // the first row's centres lie beyond the pole
+    raster.transform[5] = -0.5;
+    const DemOutcome outcome = Convert(raster, DemOptions{});
     ASSERT_TRUE(outcome.written());
-    EXPECT_EQ(outcome.counts.failed, spec.width);
+    EXPECT_EQ(outcome.counts.failed, raster.width);
     const DemRead read = test::ReadDem(output());
     ASSERT_TRUE(read.nodata.has_value());
     EXPECT_TRUE(std::isnan(*read.nodata));
     EXPECT_TRUE(std::isnan(read.values[0]));
-    EXPECT_FALSE(std::isnan(read.values[static_cast<std::size_t>(spec.width)]));
+    EXPECT_FALSE(std::isnan(read.values[static_cast<std::size_t>(raster.width)]));
 }
 
 TEST_F(DemRealGridTest, ScaleAndOffsetAreHonoured) {
-    DemSpec spec;
-    spec.type = GDT_Int16;
-    spec.values.assign(static_cast<std::size_t>(spec.width * spec.height), 1000.0);
-    test::WriteDem(input(), spec);
+    DemRaster raster;
+    raster.type = GDT_Int16;
+    raster.values.assign(static_cast<std::size_t>(raster.width * raster.height), 1000.0);
+    test::WriteDem(input(), raster);
     {
         GDALDatasetH ds = GDALOpen(input().c_str(), GA_Update);
         ASSERT_NE(ds, nullptr);
@@ -315,13 +315,13 @@ TEST_F(DemRealGridTest, ScaleAndOffsetAreHonoured) {
 
 // A projected DEM: N at each pixel centre taken to latitude and longitude through PROJ.
 TEST_F(DemRealGridTest, AProjectedDemIsMovedByNAtItsCentresLatitudeAndLongitude) {
-    DemSpec spec;
-    spec.crs = "EPSG:32632";  // WGS 84 / UTM zone 32N
+    DemRaster raster;
+    raster.crs = "EPSG:32632";  // WGS 84 / UTM zone 32N
     const double transform[6] = {500000.0, 1000.0, 0.0, 5540000.0, 0.0, -1000.0};
-    std::copy(std::begin(transform), std::end(transform), spec.transform);
-    spec.values.assign(static_cast<std::size_t>(spec.width * spec.height), 321.5);
+    std::copy(std::begin(transform), std::end(transform), raster.transform);
+    raster.values.assign(static_cast<std::size_t>(raster.width * raster.height), 321.5);
     DemOptions options;
-    const DemOutcome outcome = Convert(spec, options);
+    const DemOutcome outcome = Convert(raster, options);
     ASSERT_TRUE(outcome.written()) << outcome.error;
     EXPECT_TRUE(outcome.allConverted());
     const DemRead read = test::ReadDem(output());
@@ -336,8 +336,8 @@ TEST_F(DemRealGridTest, AProjectedDemIsMovedByNAtItsCentresLatitudeAndLongitude)
     const std::unique_ptr<OGRCoordinateTransformation> toDegrees(
         OGRCreateCoordinateTransformation(&utm, &wgs84));
     ASSERT_TRUE(toDegrees);
-    for (int r = 0; r < spec.height; ++r) {
-        for (int c = 0; c < spec.width; ++c) {
+    for (int r = 0; r < raster.height; ++r) {
+        for (int c = 0; c < raster.width; ++c) {
             double lon = transform[0] + (c + 0.5) * transform[1];
             double lat = transform[3] + (r + 0.5) * transform[5];
             ASSERT_TRUE(toDegrees->Transform(1, &lon, &lat));
@@ -346,7 +346,7 @@ TEST_F(DemRealGridTest, AProjectedDemIsMovedByNAtItsCentresLatitudeAndLongitude)
                       QueryStatus::StatusOk);
             const float want =
                 static_cast<float>(ConvertedHeight(321.5, n, lat, options.target, options.tide));
-            EXPECT_EQ(read.values[static_cast<std::size_t>(r * spec.width + c)],
+            EXPECT_EQ(read.values[static_cast<std::size_t>(r * raster.width + c)],
                       static_cast<double>(want))
                 << "row " << r << " column " << c;
         }
@@ -370,12 +370,12 @@ TEST_F(DemRealGridTest, ARefusedInputLeavesNoOutput) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        DemSpec spec;
-        spec.crs = c.crs;
+        DemRaster raster;
+        raster.crs = c.crs;
         DemOptions options;
         options.target = c.target;
         options.band = c.band;
-        const DemOutcome outcome = Convert(spec, options);
+        const DemOutcome outcome = Convert(raster, options);
         EXPECT_FALSE(outcome.written());
         EXPECT_FALSE(outcome.error.empty());
         EXPECT_EQ(dir_.Names(), std::vector<std::string>{"in.tif"});
@@ -393,7 +393,7 @@ TEST_F(DemRealGridTest, TheOutputIsNeverTheInputOrTheGrid) {
     std::filesystem::copy_file(grid_.path, copy.path);
     MappedGrid mapped;
     ASSERT_EQ(mapped.Map(copy, notifier_), QueryStatus::StatusOk);
-    test::WriteDem(input(), DemSpec{});
+    test::WriteDem(input(), DemRaster{});
     const std::string before = test::ReadFile(input());
     for (const std::string& target : {input(), copy.path}) {
         SCOPED_TRACE(target);
@@ -406,10 +406,10 @@ TEST_F(DemRealGridTest, TheOutputIsNeverTheInputOrTheGrid) {
 
 // Pins: the rows done are told after each strip, the last time with every row.
 TEST_F(DemRealGridTest, RowsDoneAreToldStripByStrip) {
-    DemSpec spec;
-    spec.height = 5;
-    spec.blockRows = 2;
-    test::WriteDem(input(), spec);
+    DemRaster raster;
+    raster.height = 5;
+    raster.blockRows = 2;
+    test::WriteDem(input(), raster);
     std::vector<std::int64_t> told;
     const auto rows = [&told](std::int64_t done, std::int64_t total) {
         EXPECT_EQ(total, 5);
@@ -421,7 +421,7 @@ TEST_F(DemRealGridTest, RowsDoneAreToldStripByStrip) {
 
 // Pins: a stop asked for during the run writes nothing and leaves what was there.
 TEST_F(DemRealGridTest, AStoppedRunLeavesTheOutputAsItWas) {
-    test::WriteDem(input(), DemSpec{});
+    test::WriteDem(input(), DemRaster{});
     test::WriteFile(output(), "kept\n");
     const std::atomic<int> asked{1};
     const DemOutcome outcome =
