@@ -569,6 +569,12 @@ std::string DemNotGeographicMessage(const std::string& path, const std::string& 
            "\", neither geographic nor projected; nothing was written.";
 }
 
+std::string DemNorthingFirstMessage(const std::string& path) {
+    return "DEM \"" + path +
+           "\" has latitude or northing as its first axis; it is not converted yet (make it "
+           "easting first, e.g. with gdal_translate).";
+}
+
 std::string DemNoPlacesMessage(const std::string& path, const std::string& reason) {
     return "DEM \"" + path + "\": its pixels cannot be taken to latitude and longitude: " + reason;
 }

@@ -341,6 +341,8 @@ std::string DemNoBandMessage(const std::string& path, int band, int count);
 std::string DemNotGeoreferencedMessage(const std::string& path);
 /// The raster's CRS is neither geographic nor projected.
 std::string DemNotGeographicMessage(const std::string& path, const std::string& crsName);
+/// The raster's first axis is latitude or northing, which a GeoTIFF cannot say.
+std::string DemNorthingFirstMessage(const std::string& path);
 /// A projected raster's pixels cannot be taken to latitude and longitude (`reason`: GDAL's text).
 std::string DemNoPlacesMessage(const std::string& path, const std::string& reason);
 /// The raster's datum is not WGS 84; --assume-wgs84 takes it as WGS 84.

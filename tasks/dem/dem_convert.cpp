@@ -127,6 +127,16 @@ std::optional<OGRSpatialReference> OutputCrs(const OGRSpatialReference& input, H
     return out;
 }
 
+// True when the geotransform's x is latitude or northing: the data's first axis maps to a CRS
+// axis pointing north or south (a CRS read in its authority's order). A GeoTIFF holds its
+// geotransform easting first, so such a raster is refused rather than written misplaced.
+bool NorthingFirst(const OGRSpatialReference& crs, const OGRSpatialReference& horizontal) {
+    const std::vector<int>& mapping = crs.GetDataAxisToSRSAxisMapping();
+    OGRAxisOrientation first = OAO_Other;
+    if (!mapping.empty()) horizontal.GetAxis(nullptr, std::abs(mapping[0]) - 1, &first);
+    return first == OAO_North || first == OAO_South;
+}
+
 // The checks before anything is written; "" when the input may be converted.
 std::string Refusal(const std::string& path, GDALDataset& in, bool hasTransform,
                     const DemOptions& options) {
@@ -137,6 +147,7 @@ std::string Refusal(const std::string& path, GDALDataset& in, bool hasTransform,
     if (!crs->IsProjected() && !crs->IsGeographic())
         return DemNotGeographicMessage(path, NameOf(*crs));
     const OGRSpatialReference horizontal = Horizontal(*crs);
+    if (NorthingFirst(*crs, horizontal)) return DemNorthingFirstMessage(path);
     if (!options.assumeWgs84 && !IsWgs84Datum(horizontal)) {
         const char* datum = horizontal.GetAttrValue("DATUM");
         return DemNotWgs84Message(path, datum ? datum : "unnamed");

@@ -313,6 +313,27 @@ TEST_F(DemRealGridTest, ScaleAndOffsetAreHonoured) {
     EXPECT_EQ(test::ReadDem(output()).values[0], want);
 }
 
+// Pins: a raster whose CRS is read latitude first (a VRT saying so) is refused, not written
+// with its geotransform taken longitude first.
+TEST_F(DemRealGridTest, ALatitudeFirstRasterIsRefused) {
+    test::WriteDem(input(), DemRaster{});
+    const std::string vrt = dir_.File("turned.vrt");
+    test::WriteFile(vrt,
+                    "<VRTDataset rasterXSize=\"4\" rasterYSize=\"3\">\n"
+                    "  <SRS dataAxisToSRSAxisMapping=\"1,2\">EPSG:4326</SRS>\n"
+                    "  <GeoTransform>50, -0.25, 0, 10, 0, 0.25</GeoTransform>\n"
+                    "  <VRTRasterBand dataType=\"Float32\" band=\"1\">\n"
+                    "    <SimpleSource><SourceFilename>" +
+                        input() +
+                        "</SourceFilename><SourceBand>1</SourceBand></SimpleSource>\n"
+                        "  </VRTRasterBand>\n</VRTDataset>\n");
+    const DemOutcome outcome = ConvertDem(vrt, output(), grid_, mapped_, DemOptions{});
+    EXPECT_NE(outcome.error.find("first axis"), std::string::npos) << outcome.error;
+    EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"in.tif", "turned.vrt"}));
+    // The same raster longitude first is converted.
+    EXPECT_TRUE(ConvertDem(input(), output(), grid_, mapped_, DemOptions{}).written());
+}
+
 // A projected DEM: N at each pixel centre taken to latitude and longitude through PROJ.
 TEST_F(DemRealGridTest, AProjectedDemIsMovedByNAtItsCentresLatitudeAndLongitude) {
     DemRaster raster;
