@@ -28,6 +28,7 @@ public:
 std::unique_ptr<Command> MakePointCommand();
 std::unique_ptr<Command> MakeFileCommand();
 std::unique_ptr<Command> MakeHeightsCommand();
+std::unique_ptr<Command> MakeDemCommand();
 std::unique_ptr<Command> MakeNmeaCommand();
 std::unique_ptr<Command> MakeGridCommand();
 std::unique_ptr<Command> MakeInfoCommand();

@@ -25,6 +25,7 @@ std::vector<std::unique_ptr<Command>> Commands() {
     commands.push_back(MakePointCommand());
     commands.push_back(MakeFileCommand());
     commands.push_back(MakeHeightsCommand());
+    commands.push_back(MakeDemCommand());
     commands.push_back(MakeNmeaCommand());
     commands.push_back(MakeGridCommand());
     commands.push_back(MakeInfoCommand());
@@ -46,6 +47,7 @@ std::string HelpFooter() {
   egm2008 file points.txt heights.txt --layout pt-lat-lon --method bilinear
   egm2008 file - - --layout gga < gps.nmea > gps-egm2008.nmea
   egm2008 heights survey.csv survey-msl.csv --to orthometric
+  egm2008 dem srtm-wgs84.tif srtm-msl.tif --to orthometric
   egm2008 nmea rover.nmea rover-egm2008.nmea
   egm2008 grid --lat 47 55 --lon 5 15 --step-lat 30 --step-lon 30 -o alps.txt
   egm2008 info Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree

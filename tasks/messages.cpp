@@ -550,4 +550,72 @@ std::string GridDigestMismatchMessage(const std::string& path, const std::string
            "; it was removed.";
 }
 
+std::string DemNotOpenedMessage(const std::string& path, const std::string& reason) {
+    return "DEM \"" + path + "\" cannot be opened as a raster: " + reason;
+}
+
+std::string DemNoBandMessage(const std::string& path, int band, int count) {
+    return "DEM \"" + path + "\" has no band " + std::to_string(band) + " (it has " +
+           std::to_string(count) + ").";
+}
+
+std::string DemNotGeoreferencedMessage(const std::string& path) {
+    return "DEM \"" + path +
+           "\" has no coordinate reference system or no geotransform; nothing was written.";
+}
+
+std::string DemNotGeographicMessage(const std::string& path, const std::string& crsName) {
+    return "DEM \"" + path + "\" is in \"" + crsName +
+           "\", neither geographic nor projected; nothing was written.";
+}
+
+std::string DemNorthingFirstMessage(const std::string& path) {
+    return "DEM \"" + path +
+           "\" has latitude or northing as its first axis; it is not converted yet (make it "
+           "easting first, e.g. with gdal_translate).";
+}
+
+std::string DemNoPlacesMessage(const std::string& path, const std::string& reason) {
+    return "DEM \"" + path + "\": its pixels cannot be taken to latitude and longitude: " + reason;
+}
+
+std::string DemNotWgs84Message(const std::string& path, const std::string& datumName) {
+    return "DEM \"" + path + "\" is on the datum \"" + datumName +
+           "\", not WGS 84; --assume-wgs84 converts it as if it were.";
+}
+
+std::string DemAlreadyTargetMessage(const std::string& path, const char* target,
+                                    const std::string& crsName) {
+    return "DEM \"" + path + "\" already holds " + target + " heights (\"" + crsName +
+           "\"); --force converts it again.";
+}
+
+std::string DemTypeNotHandledMessage(const std::string& path, const std::string& type) {
+    return "DEM \"" + path + "\" holds " + type +
+           " values; --type Float32, Float64, Int16 or Int32 chooses the output's type.";
+}
+
+std::string DemTypeUnknownMessage(const std::string& type) {
+    return "--type " + type + " is none of Float32, Float64, Int16, Int32.";
+}
+
+std::string DemNotWrittenMessage(const std::string& path, const std::string& reason) {
+    return "DEM \"" + path + "\" was not written: " + reason;
+}
+
+std::string DemStoppedMessage(const std::string& path, const char* signal) {
+    return std::string("The run was stopped by ") + signal + "; DEM \"" + path +
+           "\" was left as it was.";
+}
+
+std::string DemSummaryMessage(const std::string& path, std::int64_t converted, std::int64_t nodata,
+                              std::int64_t clipped, std::int64_t failed, double seconds) {
+    // Hundredths by integers, so that no locale chooses the decimal mark.
+    const long long hundredths = std::llround(seconds * 100.0);
+    const std::string cents = std::to_string(100 + hundredths % 100).substr(1);
+    const std::string time = std::to_string(hundredths / 100) + "." + cents;
+    return path + ": " + Count(converted) + " pixels converted, " + Count(nodata) + " nodata, " +
+           Count(clipped) + " clipped, " + Count(failed) + " without N, " + time + " s.";
+}
+
 }  // namespace egm2008

@@ -332,4 +332,34 @@ std::string GridNotWrittenMessage(const std::string& path, const char* reason);
 std::string GridDigestMismatchMessage(const std::string& path, const std::string& digest,
                                       const char* expected);
 
+// DEM rasters (tasks/dem/): why a raster is not converted, and the end of a run.
+/// The input cannot be opened as a raster (`reason`: GDAL's text).
+std::string DemNotOpenedMessage(const std::string& path, const std::string& reason);
+/// The raster has no band `band`.
+std::string DemNoBandMessage(const std::string& path, int band, int count);
+/// The raster has no geotransform or no coordinate reference system.
+std::string DemNotGeoreferencedMessage(const std::string& path);
+/// The raster's CRS is neither geographic nor projected.
+std::string DemNotGeographicMessage(const std::string& path, const std::string& crsName);
+/// The raster's first axis is latitude or northing, which a GeoTIFF cannot say.
+std::string DemNorthingFirstMessage(const std::string& path);
+/// A projected raster's pixels cannot be taken to latitude and longitude (`reason`: GDAL's text).
+std::string DemNoPlacesMessage(const std::string& path, const std::string& reason);
+/// The raster's datum is not WGS 84; --assume-wgs84 takes it as WGS 84.
+std::string DemNotWgs84Message(const std::string& path, const std::string& datumName);
+/// The raster already holds the heights asked for (`target`: "orthometric"); --force converts.
+std::string DemAlreadyTargetMessage(const std::string& path, const char* target,
+                                    const std::string& crsName);
+/// The band's data type is none the run writes; --type chooses one.
+std::string DemTypeNotHandledMessage(const std::string& path, const std::string& type);
+/// --type names no data type the run writes.
+std::string DemTypeUnknownMessage(const std::string& type);
+/// The output could not be created or written (`reason`: GDAL's or the system's text).
+std::string DemNotWrittenMessage(const std::string& path, const std::string& reason);
+/// "The run was stopped by <signal>; DEM "<path>" was left as it was."
+std::string DemStoppedMessage(const std::string& path, const char* signal);
+/// "<path>: <n> pixels converted, <n> nodata, <n> clipped, <n> without N, <s> s"
+std::string DemSummaryMessage(const std::string& path, std::int64_t converted, std::int64_t nodata,
+                              std::int64_t clipped, std::int64_t failed, double seconds);
+
 }  // namespace egm2008

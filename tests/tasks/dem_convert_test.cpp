@@ -1,0 +1,466 @@
+#include "tasks/dem/dem_convert.hpp"
+
+#include <gtest/gtest.h>
+#include <gdal_utils.h>
+#include <ogr_spatialref.h>
+
+#include <atomic>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/mapped_grid.hpp"
+#include "engine/notifier.hpp"
+#include "engine/query_routines.hpp"
+#include "tests/support/byte_compare.hpp"
+#include "tests/support/dem_files.hpp"
+#include "tests/support/file_bytes.hpp"
+#include "tests/support/recording_notifier.hpp"
+#include "tests/support/scratch_folder.hpp"
+
+namespace egm2008 {
+namespace {
+
+using test::DemRaster;
+using test::DemRead;
+
+// The value a pixel must hold: the input value moved by N at the pixel's centre, in the
+// output's type (float for Float32, rounded for integers).
+double Expected(double value, const DemRaster& raster, int column, int row, const GeoidGrid& grid,
+                NodeReader& reader, const DemOptions& options) {
+    const double lon = raster.transform[0] + (column + 0.5) * raster.transform[1];
+    const double lat = raster.transform[3] + (row + 0.5) * raster.transform[5];
+    const double engineLon = lon >= 360.0 ? lon - 360.0 : lon;
+    float n = 0.0f;
+    EXPECT_EQ(ComputeUndulation(grid, options.method, lat, engineLon, n, reader),
+              QueryStatus::StatusOk);
+    const double h = ConvertedHeight(value, n, lat, options.target, options.tide);
+    if (raster.type == GDT_Float32) return static_cast<double>(static_cast<float>(h));
+    if (raster.type == GDT_Int16 || raster.type == GDT_Int32) return std::round(h);
+    return h;
+}
+
+// The real internal grid, mapped, and a scratch folder.
+class DemRealGridTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        REAL_GRID_OR_SKIP(path, kInternalGridName);
+        grid_.path = path;
+        ASSERT_EQ(mapped_.Map(grid_, notifier_), QueryStatus::StatusOk);
+    }
+
+    DemOutcome Convert(const DemRaster& raster, const DemOptions& options) {
+        test::WriteDem(input(), raster);
+        return ConvertDem(input(), output(), grid_, mapped_, options);
+    }
+    std::string input() const { return dir_.File("in.tif"); }
+    std::string output() const { return dir_.File("out.tif"); }
+
+    GeoidGrid grid_;
+    MappedGrid mapped_;
+    SilentNotifier notifier_;
+    test::ScratchFolder dir_;
+};
+
+struct ConversionCase {
+    const char* name;
+    GDALDataType type;
+    HeightTarget target;
+    double west;  // longitude of the raster's west edge
+    bool point;   // AREA_OR_POINT=Point
+    TideSystem tide;
+    std::optional<double> nodata;
+};
+
+// Row 1, columns 1 and 2 are nodata when the raster has a nodata value; an integer raster
+// holds whole values.
+DemRaster RasterOf(const ConversionCase& c) {
+    const bool integer = c.type == GDT_Int16 || c.type == GDT_Int32;
+    DemRaster raster;
+    raster.type = c.type;
+    raster.point = c.point;
+    raster.transform[0] = c.west;
+    raster.transform[1] = 2.5;  // wide steps so that 0..360 rasters cross the seam
+    raster.nodata = c.nodata;
+    raster.blockRows = 2;
+    for (int r = 0; r < raster.height; ++r)
+        for (int col = 0; col < raster.width; ++col)
+            raster.values.push_back(c.nodata && r == 1 && (col == 1 || col == 2)
+                                        ? *c.nodata
+                                        : (integer ? 200.0 : 200.25) + 7.5 * col - 3.0 * r);
+    if (integer)
+        for (double& v : raster.values) v = std::round(v);
+    return raster;
+}
+
+TEST_F(DemRealGridTest, EveryPixelIsMovedByNAtItsCentre) {
+    const ConversionCase cases[] = {
+        {"float32 area to H", GDT_Float32, HeightTarget::Orthometric, 10.0, false,
+         TideSystem::TideFree, -9999.0},
+        {"float32 point to h", GDT_Float32, HeightTarget::Ellipsoidal, 10.0, true,
+         TideSystem::TideFree, -9999.0},
+        {"float32 across 360", GDT_Float32, HeightTarget::Orthometric, 352.5, false,
+         TideSystem::TideFree, std::nullopt},
+        {"float32 west negative", GDT_Float32, HeightTarget::Orthometric, -7.5, false,
+         TideSystem::MeanTide, std::nullopt},
+        {"int16 area to H", GDT_Int16, HeightTarget::Orthometric, 10.0, false, TideSystem::TideFree,
+         -32768.0},
+        {"int16 point to h", GDT_Int16, HeightTarget::Ellipsoidal, 200.0, true,
+         TideSystem::ZeroTide, -32768.0},
+        {"float64 to H", GDT_Float64, HeightTarget::Orthometric, 10.0, false, TideSystem::TideFree,
+         std::nullopt},
+        {"int32 to h", GDT_Int32, HeightTarget::Ellipsoidal, 10.0, false, TideSystem::TideFree,
+         -1.0},
+    };
+    for (const ConversionCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DemRaster raster = RasterOf(c);
+        DemOptions options;
+        options.target = c.target;
+        options.tide = c.tide;
+        const DemOutcome outcome = Convert(raster, options);
+        ASSERT_TRUE(outcome.written()) << outcome.error;
+        const int nodataPixels = c.nodata ? 2 : 0;
+        EXPECT_EQ(outcome.counts.nodata, nodataPixels);
+        EXPECT_EQ(outcome.counts.converted, raster.width * raster.height - nodataPixels);
+        EXPECT_TRUE(outcome.allConverted());
+
+        const DemRead read = test::ReadDem(output());
+        EXPECT_EQ(read.type, c.type);
+        EXPECT_EQ(read.nodata, c.nodata);
+        EXPECT_EQ(read.blockRows, 2);
+        EXPECT_EQ(read.Metadata("AREA_OR_POINT"), c.point ? "Point" : "Area");
+        for (int k = 0; k < 6; ++k) EXPECT_EQ(read.transform[k], raster.transform[k]);
+        for (int r = 0; r < raster.height; ++r) {
+            for (int col = 0; col < raster.width; ++col) {
+                const std::size_t k = static_cast<std::size_t>(r * raster.width + col);
+                const double want =
+                    raster.values[k] == c.nodata
+                        ? *c.nodata
+                        : Expected(raster.values[k], raster, col, r, grid_, mapped_, options);
+                EXPECT_EQ(read.values[k], want) << "row " << r << " column " << col;
+            }
+        }
+    }
+}
+
+TEST_F(DemRealGridTest, TheOutputSaysWhichHeightsItHolds) {
+    struct Case {
+        HeightTarget target;
+        const char* horizontal;
+        const char* vertical;
+        int axes;
+        const char* heights;
+    } cases[] = {
+        {HeightTarget::Orthometric, "4326", "3855", 3, "orthometric"},
+        {HeightTarget::Ellipsoidal, "4979", "", 3, "ellipsoidal"},
+    };
+    for (const Case& c : cases) {
+        DemOptions options;
+        options.target = c.target;
+        options.methodName = "bilinear";
+        options.method = InterpolationMethod::BiLinear;
+        ASSERT_TRUE(Convert(DemRaster{}, options).written());
+        const DemRead read = test::ReadDem(output());
+        EXPECT_EQ(read.horizontalCode, c.horizontal);
+        EXPECT_EQ(read.verticalCode, c.vertical);
+        EXPECT_EQ(read.axes, c.axes);
+        EXPECT_EQ(read.Metadata("EGM2008_HEIGHTS"), c.heights);
+        EXPECT_EQ(read.Metadata("EGM2008_MODEL"), "EGM2008");
+        EXPECT_EQ(read.Metadata("EGM2008_GRID"), kInternalGridName);
+        EXPECT_EQ(read.Metadata("EGM2008_METHOD"), "bilinear");
+        EXPECT_EQ(read.Metadata("EGM2008_TIDE_SYSTEM"), "tide-free");
+    }
+}
+
+// The older models' heights: EGM96 height (EPSG:5773) and EGM84 height (EPSG:5798), N from
+// their own grids, the model named in the metadata.
+TEST_F(DemRealGridTest, TheOlderModelsNameTheirOwnHeights) {
+    struct Case {
+        GeoidModel model;
+        const char* file;
+        const char* vertical;
+        const char* name;
+    } cases[] = {
+        {GeoidModel::Egm96, "egm96.grd", "5773", "EGM96"},
+        {GeoidModel::Egm84, "wwgrid.bin", "5798", "EGM84"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        REAL_GRID_OR_SKIP(path, c.file);
+        const GeoidGrid grid = GridOfModel(path, c.model);
+        MappedGrid mapped;
+        ASSERT_EQ(mapped.Map(grid, notifier_), QueryStatus::StatusOk);
+        const DemRaster raster;
+        test::WriteDem(input(), raster);
+        const DemOptions options;
+        ASSERT_TRUE(ConvertDem(input(), output(), grid, mapped, options).written());
+        const DemRead read = test::ReadDem(output());
+        EXPECT_EQ(read.verticalCode, c.vertical);
+        EXPECT_EQ(read.Metadata("EGM2008_MODEL"), c.name);
+        EXPECT_EQ(read.values[0], Expected(100.0, raster, 0, 0, grid, mapped, options));
+    }
+}
+
+// Pins: the output kept the input's compression and the creation options a user adds.
+TEST_F(DemRealGridTest, CompressionAndCreationOptionsReachTheOutput) {
+    DemRaster raster;
+    raster.compress = "DEFLATE";
+    ASSERT_TRUE(Convert(raster, DemOptions{}).written());
+    EXPECT_EQ(test::ReadDem(output()).compression, "DEFLATE");
+    DemOptions options;
+    options.creationOptions = {"COMPRESS=LZW"};
+    ASSERT_TRUE(Convert(raster, options).written());
+    EXPECT_EQ(test::ReadDem(output()).compression, "LZW");
+}
+
+TEST_F(DemRealGridTest, IntegersOutsideTheirTypeAreClippedAndCounted) {
+    DemRaster raster;
+    raster.type = GDT_Int16;
+    raster.values.assign(static_cast<std::size_t>(raster.width * raster.height), 100.0);
+    raster.values[0] = 32767.0;  // N near 50 N 10 E is about +47 m: beyond Int16 as h
+    DemOptions options;
+    options.target = HeightTarget::Ellipsoidal;
+    const DemOutcome outcome = Convert(raster, options);
+    ASSERT_TRUE(outcome.written());
+    EXPECT_EQ(outcome.counts.clipped, 1);
+    EXPECT_FALSE(outcome.allConverted());
+    EXPECT_EQ(test::ReadDem(output()).values[0], 32767.0);
+}
+
+// Pins: a value clipped onto the nodata value stayed data, one step inside the type.
+TEST_F(DemRealGridTest, AClippedValueNeverBecomesNodata) {
+    DemRaster raster;
+    raster.type = GDT_Int16;
+    raster.nodata = -32768.0;
+    raster.values.assign(static_cast<std::size_t>(raster.width * raster.height), 100.0);
+    raster.values[0] = -32760.0;  // minus N (about 47 m) is below Int16
+    const DemOutcome outcome = Convert(raster, DemOptions{});
+    ASSERT_TRUE(outcome.written());
+    EXPECT_EQ(outcome.counts.clipped, 1);
+    EXPECT_EQ(outcome.counts.nodata, 0);
+    EXPECT_EQ(test::ReadDem(output()).values[0], -32767.0);
+}
+
+// Pins: --band chooses the band.
+TEST_F(DemRealGridTest, TheBandAskedForIsConverted) {
+    DemRaster raster;
+    raster.point = true;
+    raster.values.assign(static_cast<std::size_t>(raster.width * raster.height), 10.0);
+    test::WriteDem(input(), raster);
+    // A second band of other values: a VRT of two rasters, one band each.
+    DemRaster two = raster;
+    two.values.assign(two.values.size(), 500.0);
+    const std::string second = dir_.File("two.tif");
+    test::WriteDem(second, two);
+    const std::string vrt = dir_.File("both.vrt");
+    {
+        const std::string first = input();
+        std::vector<const char*> names = {first.c_str(), second.c_str()};
+        char* argv[] = {const_cast<char*>("-separate"), nullptr};
+        GDALBuildVRTOptions* options = GDALBuildVRTOptionsNew(argv, nullptr);
+        GDALDatasetH built = GDALBuildVRT(vrt.c_str(), 2, nullptr, names.data(), options, nullptr);
+        GDALBuildVRTOptionsFree(options);
+        ASSERT_NE(built, nullptr);
+        GDALClose(built);
+    }
+    DemOptions options;
+    options.band = 2;
+    const DemOutcome outcome = ConvertDem(vrt, output(), grid_, mapped_, options);
+    ASSERT_TRUE(outcome.written()) << outcome.error;
+    const DemRead read = test::ReadDem(output());
+    EXPECT_EQ(read.values[0], Expected(500.0, raster, 0, 0, grid_, mapped_, options));
+}
+
+TEST_F(DemRealGridTest, APixelWithoutNBecomesNodata) {
+    DemRaster raster;
+    raster.transform[3] = 90.5;  // the first row's centres lie beyond the pole
+    raster.transform[5] = -0.5;
+    const DemOutcome outcome = Convert(raster, DemOptions{});
+    ASSERT_TRUE(outcome.written());
+    EXPECT_EQ(outcome.counts.failed, raster.width);
+    const DemRead read = test::ReadDem(output());
+    ASSERT_TRUE(read.nodata.has_value());
+    EXPECT_TRUE(std::isnan(*read.nodata));
+    EXPECT_TRUE(std::isnan(read.values[0]));
+    EXPECT_FALSE(std::isnan(read.values[static_cast<std::size_t>(raster.width)]));
+}
+
+TEST_F(DemRealGridTest, ScaleAndOffsetAreHonoured) {
+    DemRaster raster;
+    raster.type = GDT_Int16;
+    raster.values.assign(static_cast<std::size_t>(raster.width * raster.height), 1000.0);
+    test::WriteDem(input(), raster);
+    {
+        GDALDatasetH ds = GDALOpen(input().c_str(), GA_Update);
+        ASSERT_NE(ds, nullptr);
+        GDALSetRasterScale(GDALGetRasterBand(ds, 1), 0.1);
+        GDALSetRasterOffset(GDALGetRasterBand(ds, 1), 5.0);
+        GDALClose(ds);
+    }
+    const DemOutcome outcome = ConvertDem(input(), output(), grid_, mapped_, DemOptions{});
+    ASSERT_TRUE(outcome.written()) << outcome.error;
+    float n = 0.0f;
+    ASSERT_EQ(
+        ComputeUndulation(grid_, InterpolationMethod::BiQuadratic, 49.875, 10.125, n, mapped_),
+        QueryStatus::StatusOk);
+    // 1000 * 0.1 + 5 = 105 m; H back in the stored units, rounded.
+    const double want = std::round((105.0 - static_cast<double>(n) - 5.0) / 0.1);
+    EXPECT_EQ(test::ReadDem(output()).values[0], want);
+}
+
+// Pins: a raster whose CRS is read latitude first (a VRT saying so) is refused, not written
+// with its geotransform taken longitude first.
+TEST_F(DemRealGridTest, ALatitudeFirstRasterIsRefused) {
+    test::WriteDem(input(), DemRaster{});
+    const std::string vrt = dir_.File("turned.vrt");
+    test::WriteFile(vrt,
+                    "<VRTDataset rasterXSize=\"4\" rasterYSize=\"3\">\n"
+                    "  <SRS dataAxisToSRSAxisMapping=\"1,2\">EPSG:4326</SRS>\n"
+                    "  <GeoTransform>50, -0.25, 0, 10, 0, 0.25</GeoTransform>\n"
+                    "  <VRTRasterBand dataType=\"Float32\" band=\"1\">\n"
+                    "    <SimpleSource><SourceFilename>" +
+                        input() +
+                        "</SourceFilename><SourceBand>1</SourceBand></SimpleSource>\n"
+                        "  </VRTRasterBand>\n</VRTDataset>\n");
+    const DemOutcome outcome = ConvertDem(vrt, output(), grid_, mapped_, DemOptions{});
+    EXPECT_NE(outcome.error.find("first axis"), std::string::npos) << outcome.error;
+    EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"in.tif", "turned.vrt"}));
+    // The same raster longitude first is converted.
+    EXPECT_TRUE(ConvertDem(input(), output(), grid_, mapped_, DemOptions{}).written());
+}
+
+// A projected DEM: N at each pixel centre taken to latitude and longitude through PROJ.
+TEST_F(DemRealGridTest, AProjectedDemIsMovedByNAtItsCentresLatitudeAndLongitude) {
+    DemRaster raster;
+    raster.crs = "EPSG:32632";  // WGS 84 / UTM zone 32N
+    const double transform[6] = {500000.0, 1000.0, 0.0, 5540000.0, 0.0, -1000.0};
+    std::copy(std::begin(transform), std::end(transform), raster.transform);
+    raster.values.assign(static_cast<std::size_t>(raster.width * raster.height), 321.5);
+    DemOptions options;
+    const DemOutcome outcome = Convert(raster, options);
+    ASSERT_TRUE(outcome.written()) << outcome.error;
+    EXPECT_TRUE(outcome.allConverted());
+    const DemRead read = test::ReadDem(output());
+    EXPECT_EQ(read.horizontalCode, "32632");
+    EXPECT_EQ(read.verticalCode, "3855");
+
+    OGRSpatialReference utm, wgs84;
+    utm.importFromEPSG(32632);
+    wgs84.importFromEPSG(4326);
+    utm.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    const std::unique_ptr<OGRCoordinateTransformation> toDegrees(
+        OGRCreateCoordinateTransformation(&utm, &wgs84));
+    ASSERT_TRUE(toDegrees);
+    for (int r = 0; r < raster.height; ++r) {
+        for (int c = 0; c < raster.width; ++c) {
+            double lon = transform[0] + (c + 0.5) * transform[1];
+            double lat = transform[3] + (r + 0.5) * transform[5];
+            ASSERT_TRUE(toDegrees->Transform(1, &lon, &lat));
+            float n = 0.0f;
+            ASSERT_EQ(ComputeUndulation(grid_, options.method, lat, lon, n, mapped_),
+                      QueryStatus::StatusOk);
+            const float want =
+                static_cast<float>(ConvertedHeight(321.5, n, lat, options.target, options.tide));
+            EXPECT_EQ(read.values[static_cast<std::size_t>(r * raster.width + c)],
+                      static_cast<double>(want))
+                << "row " << r << " column " << c;
+        }
+    }
+}
+
+TEST_F(DemRealGridTest, ARefusedInputLeavesNoOutput) {
+    struct Case {
+        const char* name;
+        std::string crs;
+        HeightTarget target;
+        int band;
+        bool proceeds;  // with --force or --assume-wgs84
+    } cases[] = {
+        {"no CRS", "", HeightTarget::Orthometric, 1, false},
+        {"projected on ETRS89", "EPSG:25832", HeightTarget::Orthometric, 1, true},
+        {"NAD83", "EPSG:4269", HeightTarget::Orthometric, 1, true},
+        {"already H", "EPSG:4326+3855", HeightTarget::Orthometric, 1, true},
+        {"already h", "EPSG:4979", HeightTarget::Ellipsoidal, 1, true},
+        {"no band 2", "EPSG:4326", HeightTarget::Orthometric, 2, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DemRaster raster;
+        raster.crs = c.crs;
+        DemOptions options;
+        options.target = c.target;
+        options.band = c.band;
+        const DemOutcome outcome = Convert(raster, options);
+        EXPECT_FALSE(outcome.written());
+        EXPECT_FALSE(outcome.error.empty());
+        EXPECT_EQ(dir_.Names(), std::vector<std::string>{"in.tif"});
+        options.force = options.assumeWgs84 = true;
+        EXPECT_EQ(ConvertDem(input(), output(), grid_, mapped_, options).written(), c.proceeds);
+        std::filesystem::remove(output());
+    }
+}
+
+// Pins: the output is refused when it is the input or the grid, which a rename would replace
+// (a copy of the grid, so that a fault here cannot harm the real one).
+TEST_F(DemRealGridTest, TheOutputIsNeverTheInputOrTheGrid) {
+    GeoidGrid copy;
+    copy.path = dir_.File("grid");
+    std::filesystem::copy_file(grid_.path, copy.path);
+    MappedGrid mapped;
+    ASSERT_EQ(mapped.Map(copy, notifier_), QueryStatus::StatusOk);
+    test::WriteDem(input(), DemRaster{});
+    const std::string before = test::ReadFile(input());
+    for (const std::string& target : {input(), copy.path}) {
+        SCOPED_TRACE(target);
+        const DemOutcome outcome = ConvertDem(input(), target, copy, mapped, DemOptions{});
+        EXPECT_FALSE(outcome.written());
+        EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"grid", "in.tif"}));
+    }
+    EXPECT_EQ(test::ReadFile(input()), before);
+}
+
+// Pins: the rows done are told after each strip, the last time with every row.
+TEST_F(DemRealGridTest, RowsDoneAreToldStripByStrip) {
+    DemRaster raster;
+    raster.height = 5;
+    raster.blockRows = 2;
+    test::WriteDem(input(), raster);
+    std::vector<std::int64_t> told;
+    const auto rows = [&told](std::int64_t done, std::int64_t total) {
+        EXPECT_EQ(total, 5);
+        told.push_back(done);
+    };
+    ASSERT_TRUE(ConvertDem(input(), output(), grid_, mapped_, DemOptions{}, {}, rows).written());
+    EXPECT_EQ(told, (std::vector<std::int64_t>{2, 4, 5}));
+}
+
+// Pins: a stop asked for during the run writes nothing and leaves what was there.
+TEST_F(DemRealGridTest, AStoppedRunLeavesTheOutputAsItWas) {
+    test::WriteDem(input(), DemRaster{});
+    test::WriteFile(output(), "kept\n");
+    const std::atomic<int> asked{1};
+    const DemOutcome outcome =
+        ConvertDem(input(), output(), grid_, mapped_, DemOptions{}, RunStop{&asked, -1});
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_FALSE(outcome.written());
+    EXPECT_EQ(test::ReadFile(output()), "kept\n");
+    EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"in.tif", "out.tif"}));
+}
+
+TEST_F(DemRealGridTest, AnInputThatIsNoRasterLeavesTheOutputAsItWas) {
+    test::WriteFile(input(), "not a raster\n");
+    test::WriteFile(output(), "kept\n");
+    const DemOutcome outcome = ConvertDem(input(), output(), grid_, mapped_, DemOptions{});
+    EXPECT_FALSE(outcome.written());
+    EXPECT_EQ(test::ReadFile(output()), "kept\n");
+    EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"in.tif", "out.tif"}));
+}
+
+}  // namespace
+}  // namespace egm2008
