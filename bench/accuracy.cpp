@@ -237,9 +237,8 @@ bool CompareModel(const GeoidGrid& grid, MappedGrid& map, const std::string& scr
     const std::int64_t columns = StoredColumns(grid);
     const auto margin = static_cast<std::int32_t>(1.0 / grid.latSpacing);
     std::mt19937_64 random(seed);
-    std::uniform_int_distribution<std::int32_t> rows(margin,
-                                                     static_cast<std::int32_t>(StoredRows(grid)) -
-                                                         1 - margin);
+    std::uniform_int_distribution<std::int32_t> rows(
+        margin, static_cast<std::int32_t>(StoredRows(grid)) - 1 - margin);
     std::uniform_int_distribution<std::int32_t> cols(0, static_cast<std::int32_t>(columns - 1));
     std::vector<Figures> figures(std::size(kMethods));
     std::size_t taken = 0;
@@ -297,7 +296,8 @@ void ModelDifference(const GeoidGrid& grid, MappedGrid& map, const GeoidGrid& gr
     std::printf("  min %8.3f at (%.2f, %.2f)   max %7.3f at (%.2f, %.2f)\n", low, lowLat, lowLon,
                 high, highLat, highLon);
     std::printf("  mean %7.3f   RMS %6.3f over nodes, %6.3f weighted by area\n",
-                sum / static_cast<double>(count), std::sqrt(sumSquares / static_cast<double>(count)),
+                sum / static_cast<double>(count),
+                std::sqrt(sumSquares / static_cast<double>(count)),
                 std::sqrt(weightedSquares / weights));
 }
 

@@ -47,10 +47,10 @@ std::string ListText(const std::vector<FoundGrid>& grids) {
     for (const FoundGrid& grid : grids) {
         const ModelFile* file = ModelFileOf(grid.fileModel.value_or(GeoidModel::Egm2008));
         const char* size = file ? file->spacingName : grid.size ? SizeName(*grid.size) : "-";
-        const char* order = file               ? "big-endian"
-                            : !grid.bigEndian   ? "-"
-                            : *grid.bigEndian   ? "big-endian"
-                                                : "little-endian";
+        const char* order = file              ? "big-endian"
+                            : !grid.bigEndian ? "-"
+                            : *grid.bigEndian ? "big-endian"
+                                              : "little-endian";
         AppendFormat(text, "%-7s %-5s %-13s %-17s %s", ModelName(grid.model), size, order,
                      Verdict(grid), grid.path.c_str());
         if (!grid.asNamed) {
@@ -128,7 +128,6 @@ int Install(const GridsArgs& args, Console& console) {
     }
     return kExitOk;
 }
-
 
 int RunGrids(const GridsArgs& args, Console& console) {
     return args.install ? Install(args, console) : List(console);

@@ -33,7 +33,6 @@ std::string Place(const GridExtreme& e) {
            FormatFixed(e.latitude, 6) + ", longitude " + FormatFixed(e.longitude, 6);
 }
 
-
 int RunInfo(const InfoArgs& args, Console& console) {
     const std::optional<GeoidGrid> grid = ChooseGridOrTell(args.grid, console);
     if (!grid) return kExitFailure;

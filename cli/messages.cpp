@@ -82,7 +82,8 @@ std::string GridsInstalledText(const std::string& folder, std::size_t made, std:
     }
     for (const ModelFile& file : kModelFiles) {
         if (!has(file.model)) continue;
-        what.push_back(std::string(what.empty() ? "The " : "the ") + ModelName(file.model) + " grid");
+        what.push_back(std::string(what.empty() ? "The " : "the ") + ModelName(file.model) +
+                       " grid");
         names.push_back(std::string("--model ") + ModelKey(file.model));
     }
     const auto list = [](const std::vector<std::string>& items, const char* last) {

@@ -87,7 +87,8 @@ std::uint64_t GridFileBytes(const GeoidGrid& grid) {
     const std::int64_t columns = StoredColumns(grid);
     const std::int64_t rows = StoredRows(grid);
     if (columns <= 0 || rows <= 0) return 0;
-    if (grid.model == GeoidModel::Egm2008) return static_cast<std::uint64_t>((columns + 2) * 4 * rows);
+    if (grid.model == GeoidModel::Egm2008)
+        return static_cast<std::uint64_t>((columns + 2) * 4 * rows);
     const ModelFile& file = *ModelFileOf(grid.model);
     return static_cast<std::uint64_t>(file.headerBytes + (columns + 1) * rows * file.valueBytes);
 }

@@ -231,8 +231,8 @@ namespace {
 // The choice of an older model's file: by the request's path, else found in the grid folders.
 bool ChooseModelGrid(const GridRequest& request, GeoidModel model, GeoidGrid& grid,
                      GridChoiceNotes& notes) {
-    if (request.size || request.bigEndian || (request.path && ParseGridName(*request.path) &&
-                                              !Exists(*request.path))) {
+    if (request.size || request.bigEndian ||
+        (request.path && ParseGridName(*request.path) && !Exists(*request.path))) {
         notes.reason = ModelTakesNoSizeMessage(model);
         return false;
     }

@@ -52,9 +52,9 @@ bool ProbeGridFile(const std::string& path, GridProbe& probe);
 /// What a file is as a grid file, as far as its length and first record marker tell.
 struct GridVerdict {
     GeoidModel model = GeoidModel::Egm2008;  ///< the model the file is of, or was made as
-    std::optional<GridSize> size;   ///< the EGM2008 grid the file is, or was made as
-    std::optional<bool> bigEndian;  ///< its byte order, when its first marker tells it
-    std::string problem;            ///< "" for a file of a grid's length and first marker
+    std::optional<GridSize> size;            ///< the EGM2008 grid the file is, or was made as
+    std::optional<bool> bigEndian;           ///< its byte order, when its first marker tells it
+    std::string problem;                     ///< "" for a file of a grid's length and first marker
 };
 
 /// The verdict on a probed file. A grid's length names the grid, and its first record

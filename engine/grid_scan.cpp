@@ -76,8 +76,8 @@ bool ScanGrid(const GeoidGrid& grid, GridReport& report, const RowProgress& rowD
     const std::uint64_t size = GridFileBytes(grid);
     // A row from its first byte (an EGM2008 record's marker) to the next row's.
     const std::int64_t recordBytes =
-        records ? (report.columns + 2) * 4 : NodeOffset(grid, report.columns, 1, 0) -
-                                                 NodeOffset(grid, report.columns, 0, 0);
+        records ? (report.columns + 2) * 4
+                : NodeOffset(grid, report.columns, 1, 0) - NodeOffset(grid, report.columns, 0, 0);
 
     ReadOnlyMapping file;
     if (report.columns <= 0 || report.rows <= 0) {

@@ -1,6 +1,6 @@
 // A full look at a grid file: every record marker (the byte length of a row's
-// values, before and after the row; the older models' files have none), the range of the values with where the
-// extremes lie, and the file's SHA-256, which names the known grids
+// values, before and after the row; the older models' files have none), the range of the values
+// with where the extremes lie, and the file's SHA-256, which names the known grids
 // (known_grids.hpp). The file is mapped read-only and read once from
 // start to end. Values with |N| > 1000 m or not a number, which the queries
 // refuse, are counted apart and take no part in the range.

@@ -46,8 +46,9 @@ bool IsRecordMarker(const unsigned char bytes[4], const GeoidGrid& grid, std::in
 
 /// True when rows first..last of the grid file open as `fd` (rows of `columns` values,
 /// all within the file) have both record markers right (an older model's rows have none)
-/// and hold no hole, which would read as zeros. Reads the markers at the row boundaries, one positioned read each,
-/// and asks the file system for a hole once; where it cannot tell, none is assumed.
+/// and hold no hole, which would read as zeros. Reads the markers at the row boundaries, one
+/// positioned read each, and asks the file system for a hole once; where it cannot tell, none is
+/// assumed.
 bool RowsSound(int fd, const GeoidGrid& grid, std::int64_t columns, std::int64_t first,
                std::int64_t last);
 

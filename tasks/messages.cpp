@@ -384,8 +384,8 @@ std::string ColumnChosenTwiceMessage(std::size_t column) {
 }
 
 std::string SeveralColumnsMessage(const char* role, const std::string& quotedNames) {
-    return std::string("Error: The header has more than one ") + role + " column (" +
-           quotedNames + "); choose one by number or name.";
+    return std::string("Error: The header has more than one ") + role + " column (" + quotedNames +
+           "); choose one by number or name.";
 }
 
 std::string FirstLineTooLongMessage(std::size_t limit) {

@@ -35,38 +35,24 @@ namespace fs = std::filesystem;
 
 constexpr GridSize kListedSizes[] = {GridSize::Grid10x10, GridSize::Grid2_5x2_5, GridSize::Grid1x1};
 
-// What the file at `path`, under the NGA name of the grid of `size` and `bigEndian`, is.
-FoundGrid Inspect(const std::string& path, GridSize size, bool bigEndian) {
+// What the file at `path` is, under the file name of `model`'s grid: for EGM2008 NGA's name
+// of the grid of `size` and `bigEndian`.
+FoundGrid Inspect(const std::string& path, GeoidModel model, GridSize size, bool bigEndian) {
     FoundGrid found;
     found.path = path;
+    found.model = model;
     found.namedSize = size;
     found.namedBigEndian = bigEndian;
     GridProbe probe;
     if (!ProbeGridFile(path, probe)) return found;
     found.size = probe.size;
     found.bigEndian = probe.bigEndian;
-    found.asNamed = probe.size == size && probe.bigEndian == bigEndian;
-    if (!found.asNamed) return found;
-    const char* known = KnownDigestOf(size, bigEndian);
-    std::string digest;
-    if (known && FileSha256(path, digest)) found.knownDigest = digest == known;
-    return found;
-}
-
-// What the file at `path`, under the file name of an older model's grid, is.
-FoundGrid InspectModelFile(const std::string& path, GeoidModel model) {
-    FoundGrid found;
-    found.path = path;
-    found.model = model;
-    found.namedBigEndian = true;
-    GridProbe probe;
-    if (!ProbeGridFile(path, probe)) return found;
-    found.size = probe.size;
-    found.bigEndian = probe.bigEndian;
     found.fileModel = probe.model;
-    found.asNamed = probe.model == model;
+    const bool older = model != GeoidModel::Egm2008;
+    found.asNamed =
+        older ? probe.model == model : probe.size == size && probe.bigEndian == bigEndian;
     if (!found.asNamed) return found;
-    const char* known = KnownDigestOf(model);
+    const char* known = older ? KnownDigestOf(model) : KnownDigestOf(size, bigEndian);
     std::string digest;
     if (known && FileSha256(path, digest)) found.knownDigest = digest == known;
     return found;
@@ -272,9 +258,13 @@ bool ExtractMembers(const std::string& deb, const std::string& folder,
         }
     }
     observer.Step(ExtractingGridStep(fs::path(deb).filename().string(), models));
-    std::vector<std::string> argv = {
-        "bash", "-c", "set -o pipefail; d=$1 f=$2; shift 2; dpkg-deb --fsys-tarfile \"$d\" | tar -x -C \"$f\" \"$@\"",
-        "bash", deb, folder};
+    std::vector<std::string> argv = {"bash",
+                                     "-c",
+                                     "set -o pipefail; d=$1 f=$2; shift 2; dpkg-deb --fsys-tarfile "
+                                     "\"$d\" | tar -x -C \"$f\" \"$@\"",
+                                     "bash",
+                                     deb,
+                                     folder};
     argv.insert(argv.end(), members.begin(), members.end());
     const int status = folder.empty() ? -1 : RunQuietly(argv, stop);
     if (status == kStoppedProgram) return false;
@@ -286,7 +276,8 @@ bool ExtractMembers(const std::string& deb, const std::string& folder,
 }
 
 // The whole file at `path`; false with the problem when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& data, std::string& problem) {
+bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& data,
+                   std::string& problem) {
     std::uint64_t length = 0;
     const int fd = OpenRegularFile(path, &length);
     data.resize(static_cast<std::size_t>(fd < 0 ? 0 : length));
@@ -313,7 +304,8 @@ void AppendRow(const std::vector<unsigned char>& data, const KnownGrid& grid, st
         return;
     }
     const std::size_t rowBytes = static_cast<std::size_t>(file->values) * file->valueBytes;
-    const std::size_t from = r == 0 ? 0 : file->headerBytes + rowBytes * static_cast<std::size_t>(r);
+    const std::size_t from =
+        r == 0 ? 0 : file->headerBytes + rowBytes * static_cast<std::size_t>(r);
     const std::size_t to = file->headerBytes + rowBytes * static_cast<std::size_t>(r + 1);
     if (to <= data.size()) row.insert(row.end(), data.begin() + from, data.begin() + to);
 }
@@ -367,12 +359,16 @@ std::vector<FoundGrid> ListGrids(const std::vector<std::string>& folders) {
         for (const GridSize size : kListedSizes) {
             for (const bool bigEndian : {false, true}) {
                 const std::string path = folder + "/" + GridFileName(size, bigEndian);
-                if (IsRegularFile(path)) grids.push_back(Inspect(path, size, bigEndian));
+                if (IsRegularFile(path)) {
+                    grids.push_back(Inspect(path, GeoidModel::Egm2008, size, bigEndian));
+                }
             }
         }
         for (const ModelFile& file : kModelFiles) {
             const std::string path = folder + "/" + file.fileName;
-            if (IsRegularFile(path)) grids.push_back(InspectModelFile(path, file.model));
+            if (IsRegularFile(path)) {
+                grids.push_back(Inspect(path, file.model, GridSize::Grid10x10, true));
+            }
         }
     }
     return grids;

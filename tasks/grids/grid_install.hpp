@@ -39,8 +39,8 @@ struct FoundGrid {
     GeoidModel model = GeoidModel::Egm2008;    ///< the model its file name is that of
     GridSize namedSize = GridSize::Grid10x10;  ///< the grid its NGA file name is that of
     bool namedBigEndian = false;
-    std::optional<GridSize> size;   ///< none: its length is no grid's
-    std::optional<bool> bigEndian;  ///< none: its first record marker fits neither order
+    std::optional<GridSize> size;         ///< none: its length is no grid's
+    std::optional<bool> bigEndian;        ///< none: its first record marker fits neither order
     std::optional<GeoidModel> fileModel;  ///< the older model whose file it is, if any
     /// Its size and byte order are the ones its file name promises; a grid name passes over
     /// it when not.

@@ -34,9 +34,9 @@ std::string ModelPath(GeoidModel model) {
     return std::filesystem::is_regular_file(path) ? path : std::string();
 }
 
-#define REQUIRE_MODEL(path, model)                                                 \
-    const std::string path = ModelPath(model);                                     \
-    if ((path).empty())                                                            \
+#define REQUIRE_MODEL(path, model)                                                          \
+    const std::string path = ModelPath(model);                                              \
+    if ((path).empty())                                                                     \
     GTEST_SKIP() << ModelFileOf(model)->fileName << " is missing from " << EGM2008_GRID_DIR \
                  << "; run scripts/setup-grids.sh to make it"
 
@@ -52,8 +52,8 @@ double FileNode(const std::string& bytes, const ModelFile& file, std::int64_t r,
     return std::bit_cast<float>(static_cast<std::uint32_t>(word));
 }
 
-float Query(const GeoidGrid& grid, MappedGrid& mapped, InterpolationMethod method,
-            double latitude, double longitude) {
+float Query(const GeoidGrid& grid, MappedGrid& mapped, InterpolationMethod method, double latitude,
+            double longitude) {
     float n = -9999.0f;
     EXPECT_EQ(ComputeUndulation(grid, method, latitude, longitude, n, mapped),
               QueryStatus::StatusOk)
@@ -78,9 +78,9 @@ TEST_P(ModelFileTest, NodesAreTheFilesValuesOnEveryRowAndAcrossTheSeam) {
             const double latitude = 90.0 - static_cast<double>(r) * file.spacing;
             const double longitude = static_cast<double>(c) * file.spacing;
             const auto expected = static_cast<float>(FileNode(bytes, file, r, c));
-            EXPECT_EQ(Query(grid, mapped, InterpolationMethod::NearestNeighbour, latitude,
-                            longitude),
-                      expected)
+            EXPECT_EQ(
+                Query(grid, mapped, InterpolationMethod::NearestNeighbour, latitude, longitude),
+                expected)
                 << "row " << r << " column " << c;
         }
     }
@@ -90,22 +90,25 @@ TEST_P(ModelFileTest, NodesAreTheFilesValuesOnEveryRowAndAcrossTheSeam) {
               Query(grid, mapped, InterpolationMethod::BiLinear, 10.0, 0.0));
 }
 
-INSTANTIATE_TEST_SUITE_P(Models, ModelFileTest, testing::Values(GeoidModel::Egm96, GeoidModel::Egm84),
+INSTANTIATE_TEST_SUITE_P(Models, ModelFileTest,
+                         testing::Values(GeoidModel::Egm96, GeoidModel::Egm84),
                          [](const auto& param) { return std::string(ModelName(param.param)); });
 
 // PROJ's bi-linear EGM96 (cct, vgridshift on proj-data's egm96_15.gtx) at `points`
 // (latitude, longitude); empty when cct or the grid is missing.
 std::vector<double> ProjEgm96(const std::vector<std::pair<double, double>>& points,
                               const test::ScratchFolder& dir) {
-    if (!std::filesystem::exists("/usr/share/proj/egm96_15.gtx") || std::system("cct --version >/dev/null 2>&1") != 0) {
+    if (!std::filesystem::exists("/usr/share/proj/egm96_15.gtx") ||
+        std::system("cct --version >/dev/null 2>&1") != 0) {
         return {};
     }
     std::ostringstream input;
     input.precision(17);
-    for (const auto& [latitude, longitude] : points) input << longitude << " " << latitude << " 0 0\n";
+    for (const auto& [latitude, longitude] : points)
+        input << longitude << " " << latitude << " 0 0\n";
     test::WriteFile(dir.File("in"), input.str());
-    const std::string command = "cct -d 9 +proj=vgridshift +grids=egm96_15.gtx +multiplier=1 < " +
-                                dir.File("in");
+    const std::string command =
+        "cct -d 9 +proj=vgridshift +grids=egm96_15.gtx +multiplier=1 < " + dir.File("in");
     std::vector<double> heights;
     if (FILE* pipe = ::popen(command.c_str(), "r")) {
         double x = 0, y = 0, z = 0, t = 0;
@@ -118,9 +121,9 @@ std::vector<double> ProjEgm96(const std::vector<std::pair<double, double>>& poin
 TEST(Egm96AgainstProj, BiLinearWithinAMillimetreIncludingTheSeamAndThePoles) {
     REQUIRE_MODEL(path, GeoidModel::Egm96);
     std::vector<std::pair<double, double>> points = {
-        {28.5, 94.5},    {32.5, 76.75},  {0.0, 0.0},      {0.1, 359.99},  {-0.1, -0.01},
+        {28.5, 94.5},    {32.5, 76.75},    {0.0, 0.0},    {0.1, 359.99},  {-0.1, -0.01},
         {45.3, 179.99},  {-45.3, -179.99}, {89.9, 12.3},  {-89.9, 200.1}, {89.99, -100.0},
-        {-89.99, 0.001}, {52.52, 13.4},  {-33.3, -70.7}};
+        {-89.99, 0.001}, {52.52, 13.4},    {-33.3, -70.7}};
     std::mt19937 random(1996);
     std::uniform_real_distribution<double> latitude(-89.95, 89.95), longitude(-180.0, 180.0);
     while (points.size() < 300) points.emplace_back(latitude(random), longitude(random));
@@ -161,9 +164,9 @@ TEST(Egm84AgainstCoarseTable, TenDegreeNodesAreGeotranzsEgm84Grd) {
     ASSERT_EQ(mapped.Map(grid, notifier), QueryStatus::StatusOk);
     for (int r = 0; r < 19; ++r) {
         for (int c = 0; c < 36; ++c) {
-            EXPECT_EQ(Query(grid, mapped, InterpolationMethod::NearestNeighbour, 90.0 - 10 * r,
-                            10.0 * c),
-                      static_cast<float>(FileNode(bytes, table, r, c)))
+            EXPECT_EQ(
+                Query(grid, mapped, InterpolationMethod::NearestNeighbour, 90.0 - 10 * r, 10.0 * c),
+                static_cast<float>(FileNode(bytes, table, r, c)))
                 << r << " " << c;
         }
     }
@@ -241,10 +244,11 @@ TEST(ModelChoice, AMissingModelIsReportedWithTheFoldersAndNeverReplacedByEgm2008
         EXPECT_FALSE(ChooseGrid(GridRequest{{}, {}, {}, model}, grid, reason));
         EXPECT_EQ(grid.path, "untouched");
         const std::string key = ModelKey(model);
-        EXPECT_EQ(reason, std::string(ModelName(model)) + " grid not found: run `egm2008 grids install " +
-                              key + "` (\"" + ModelFileOf(model)->fileName + "\" is in none of " +
-                              dir.path() + ", " + dir.File("home") +
-                              "/.local/share/egm2008, /usr/local/share/egm2008, /usr/share/egm2008).");
+        EXPECT_EQ(reason,
+                  std::string(ModelName(model)) + " grid not found: run `egm2008 grids install " +
+                      key + "` (\"" + ModelFileOf(model)->fileName + "\" is in none of " +
+                      dir.path() + ", " + dir.File("home") +
+                      "/.local/share/egm2008, /usr/local/share/egm2008, /usr/share/egm2008).");
     }
     // An EGM2008 grid name or a size goes with EGM2008 only.
     std::string reason;

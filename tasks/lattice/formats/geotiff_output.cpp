@@ -140,7 +140,8 @@ std::string MetadataXml(const LatticeDescription& description, const LatticeShap
     if (description.model != GeoidModel::Egm2008) {
         items.emplace_back("EGM2008_MODEL", ModelName(description.model));
     }
-    if (!description.tideSystem.empty()) items.emplace_back("EGM2008_TIDE_SYSTEM", description.tideSystem);
+    if (!description.tideSystem.empty())
+        items.emplace_back("EGM2008_TIDE_SYSTEM", description.tideSystem);
     for (const auto& [name, value] : items) {
         xml += std::string("  <Item name=\"") + name + "\">" + XmlText(value) + "</Item>\n";
     }
@@ -155,8 +156,9 @@ std::string MetadataXml(const LatticeDescription& description, const LatticeShap
 // What the file is, in words (TIFF's ImageDescription).
 std::string ImageDescription(const LatticeDescription& description) {
     const std::string model = ModelName(description.model);
-    return model + " geoid undulation N in metres: WGS 84 (EPSG:4326) ellipsoidal height = " +
-           model + " height (EPSG:" + ModelHeightEpsg(description.model) + ") + N. From " +
+    return model +
+           " geoid undulation N in metres: WGS 84 (EPSG:4326) ellipsoidal height = " + model +
+           " height (EPSG:" + ModelHeightEpsg(description.model) + ") + N. From " +
            description.grid + ", " + description.method +
            (description.tideSystem.empty() ? "" : ", " + description.tideSystem + " system") + ".";
 }
