@@ -25,6 +25,9 @@
 #include "engine/file_identity.hpp"
 #include "engine/geoid_model.hpp"
 #include "engine/query_routines.hpp"
+#include "engine/mapped_grid.hpp"
+#include "tasks/common/ordered_work.hpp"
+#include "tasks/dem/pixel_places.hpp"
 #include "tasks/messages.hpp"
 
 namespace egm2008 {
@@ -36,8 +39,6 @@ double ConvertedHeight(double h, float undulation, double latitude, HeightTarget
 }
 
 namespace {
-
-constexpr double kDegree = 0.017453292519943295;  // radians
 
 // GDAL's messages go to the run's outcome, not to standard error, while a run lasts.
 class QuietGdal {
@@ -78,14 +79,6 @@ std::optional<OutputType> OutputTypeOf(GDALDataType type) {
     }
 }
 
-// The horizontal component of a CRS, two-dimensional.
-OGRSpatialReference Horizontal(const OGRSpatialReference& crs) {
-    OGRSpatialReference horizontal(crs);
-    if (horizontal.IsCompound()) horizontal.StripVertical();
-    if (horizontal.GetAxesCount() == 3) horizontal.DemoteTo2D(nullptr);
-    return horizontal;
-}
-
 bool IsWgs84Datum(const OGRSpatialReference& horizontal) {
     const char* code = horizontal.GetAuthorityCode("DATUM");
     if (code && std::string(code) == "6326") return true;
@@ -112,7 +105,7 @@ std::optional<OGRSpatialReference> OutputCrs(const OGRSpatialReference& input, H
                                              GeoidModel model) {
     OGRSpatialReference out;
     out.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    const OGRSpatialReference horizontal = Horizontal(input);
+    const OGRSpatialReference horizontal = HorizontalCrs(input);
     if (target == HeightTarget::Ellipsoidal) {
         // GeoTIFF has no projected CRS in three dimensions: a projected DEM keeps its own.
         if (horizontal.IsProjected()) return horizontal;
@@ -146,7 +139,7 @@ std::string Refusal(const std::string& path, GDALDataset& in, bool hasTransform,
     if (!hasTransform || crs == nullptr || crs->IsEmpty()) return DemNotGeoreferencedMessage(path);
     if (!crs->IsProjected() && !crs->IsGeographic())
         return DemNotGeographicMessage(path, NameOf(*crs));
-    const OGRSpatialReference horizontal = Horizontal(*crs);
+    const OGRSpatialReference horizontal = HorizontalCrs(*crs);
     if (NorthingFirst(*crs, horizontal)) return DemNorthingFirstMessage(path);
     if (!options.assumeWgs84 && !IsWgs84Datum(horizontal)) {
         const char* datum = horizontal.GetAttrValue("DATUM");
@@ -159,83 +152,68 @@ std::string Refusal(const std::string& path, GDALDataset& in, bool hasTransform,
     return "";
 }
 
-// Where each pixel's N is taken: its centre in the geotransform, in degrees of latitude and
-// longitude; a projected DEM's centres are taken to its geographic CRS through PROJ
-// (OGRCoordinateTransformation), a row at a time.
-class PixelPlaces {
-public:
-    /// False (GDAL's message the last error) when a projected CRS has no way to its
-    /// geographic one.
-    bool Set(const double (&transform)[6], const OGRSpatialReference& crs) {
-        std::copy(std::begin(transform), std::end(transform), transform_);
-        const OGRSpatialReference horizontal = Horizontal(crs);
-        if (horizontal.IsProjected()) {
-            OGRSpatialReference from(horizontal);
-            from.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-            std::unique_ptr<OGRSpatialReference> to(from.CloneGeogCS());
-            if (!to) return false;
-            to->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);  // x longitude, y latitude
-            projection_.reset(OGRCreateCoordinateTransformation(&from, to.get()));
-            if (!projection_) return false;
-            toDegrees_ = to->GetAngularUnits(nullptr);
-        } else {
-            toDegrees_ = horizontal.GetAngularUnits(nullptr);
-        }
-        toDegrees_ = std::fabs(toDegrees_ - kDegree) < 1e-15 ? 1.0 : toDegrees_ / kDegree;
-        return true;
-    }
-
-    const double* transform() const { return transform_; }
-
-    /// The places of row `row`'s `width` pixels; `ok[c]` false where there is none.
-    void Row(int row, int width, std::vector<double>& latitudes, std::vector<double>& longitudes,
-             std::vector<int>& ok) const {
-        latitudes.resize(static_cast<std::size_t>(width));
-        longitudes.resize(static_cast<std::size_t>(width));
-        ok.assign(static_cast<std::size_t>(width), 1);
-        const double y = row + 0.5;
-        for (int c = 0; c < width; ++c) {
-            const double x = c + 0.5;
-            const auto k = static_cast<std::size_t>(c);
-            longitudes[k] = transform_[0] + x * transform_[1] + y * transform_[2];
-            latitudes[k] = transform_[3] + x * transform_[4] + y * transform_[5];
-        }
-        if (projection_ &&
-            !projection_->Transform(width, longitudes.data(), latitudes.data(), nullptr, ok.data()))
-            ok.assign(static_cast<std::size_t>(width), 0);
-        for (std::size_t k = 0; k < longitudes.size(); ++k) {
-            longitudes[k] = Normalised(longitudes[k] * toDegrees_);
-            latitudes[k] *= toDegrees_;
-        }
-    }
-
-private:
-    // The engine takes -360..360 and shifts a west longitude itself; -180..360 here.
-    static double Normalised(double longitude) {
-        if (longitude > 360.0 || longitude < -180.0) {
-            longitude = std::fmod(longitude, 360.0);
-            if (longitude < -180.0) longitude += 360.0;
-        }
-        return longitude;
-    }
-
-    double transform_[6] = {};
-    double toDegrees_ = 1.0;  // 1 for a CRS in degrees
-    std::unique_ptr<OGRCoordinateTransformation> projection_;
-};
-
 using RowsDone = std::function<void(std::int64_t, std::int64_t)>;
 
-// The band's values moved, row strip by row strip, into the output band.
+// Batches in the ring: read, two being moved, written.
+constexpr std::size_t kBatchesInFlight = 4;
+
+// A rectangle of the band: read by the thread that runs the run, its pixels moved on a worker,
+// written back in the order the rectangles were read. Each batch has its own PixelPlaces, as a
+// coordinate transformation serves one thread at a time.
+struct DemBatch {
+    int row = 0, column = 0, rows = 0, columns = 0;
+    bool lastOfRows = false;  // the rectangle ends its band of rows
+    std::vector<double> values;
+    DemCounts counts;
+    PixelPlaces places;
+    bool placed = false;  // `places` set
+    std::vector<double> latitudes, longitudes;
+    std::vector<int> ok;
+};
+
+// The rectangles a run goes through: whole blocks of the input, a band of rows at a time and
+// left to right within it, each of at most `pixels` unless one block is more.
+struct BatchShape {
+    int rows = 1;
+    int columns = 1;
+};
+
+BatchShape ShapeOf(GDALRasterBand& band, std::int64_t pixels) {
+    int blockX = 0, blockY = 0;
+    band.GetBlockSize(&blockX, &blockY);
+    const std::int64_t width = band.GetXSize();
+    const std::int64_t height = band.GetYSize();
+    blockX = static_cast<int>(std::clamp<std::int64_t>(blockX, 1, width));
+    blockY = static_cast<int>(std::clamp<std::int64_t>(blockY, 1, height));
+    BatchShape shape;
+    if (std::int64_t{blockX} * blockY > 4 * pixels) {
+        // A block too large to hold four times over: rows of it, its cache keeping the rest.
+        shape.columns = blockX;
+        shape.rows = static_cast<int>(std::max<std::int64_t>(1, pixels / blockX));
+        return shape;
+    }
+    const std::int64_t blocks = std::max<std::int64_t>(1, pixels / (std::int64_t{blockX} * blockY));
+    if (blockX >= width) {
+        shape.columns = static_cast<int>(width);
+        shape.rows = static_cast<int>(std::min<std::int64_t>(height, blocks * blockY));
+    } else {
+        shape.rows = blockY;
+        shape.columns = static_cast<int>(std::min<std::int64_t>(width, blocks * blockX));
+    }
+    return shape;
+}
+
+// The band's values moved, rectangle by rectangle, into the output band.
 class PixelMover {
 public:
     PixelMover(GDALRasterBand& in, GDALRasterBand& out, const OutputType& type,
-               const PixelPlaces& places, const GeoidGrid& grid, NodeReader& reader,
-               const DemOptions& options)
+               const double (&transform)[6], const OGRSpatialReference& crs, const GeoidGrid& grid,
+               NodeReader& reader, const DemOptions& options)
         : in_(in),
           out_(out),
           type_(type),
-          places_(places),
+          transform_(transform),
+          crs_(crs),
           grid_(grid),
           reader_(reader),
           options_(options) {
@@ -251,33 +229,54 @@ public:
     }
 
     /// Moves every pixel; false when a read or write failed (GDAL's message is the last error)
-    /// or `stop` was asked for.
+    /// or `stop` was asked for. Workers share the grid only when it is mapped (its reads are
+    /// const); any other reader is used on this thread alone.
     bool Run(DemCounts& counts, const RunStop& stop, const RowsDone& done) {
-        int blockX = 0, blockY = 0;
-        in_.GetBlockSize(&blockX, &blockY);
         const int width = in_.GetXSize();
         const int height = in_.GetYSize();
-        const int strip = blockY > 0 ? blockY : 1;
-        std::vector<double> values;
-        for (int row = 0; row < height; row += strip) {
-            if (stop.Requested()) return false;
-            const int rows = std::min(strip, height - row);
-            values.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(rows));
-            if (in_.RasterIO(GF_Read, 0, row, width, rows, values.data(), width, rows, GDT_Float64,
-                             0, 0, nullptr) != CE_None)
-                return false;
-            for (int r = 0; r < rows; ++r) {
-                places_.Row(row + r, width, latitudes_, longitudes_, ok_);
-                for (int c = 0; c < width; ++c)
-                    Move(values[static_cast<std::size_t>(r) * width + c],
-                         static_cast<std::size_t>(c), counts);
+        const BatchShape shape = ShapeOf(in_, std::max<std::int64_t>(1, options_.batchPixels));
+        const std::size_t workers =
+            dynamic_cast<const MappedGrid*>(&reader_) != nullptr ? RunWorkerCount() : 0;
+        OrderedWork<DemBatch> work(kBatchesInFlight, workers,
+                                   [this](DemBatch& batch) { Move(batch); });
+        int row = 0, column = 0;
+        bool failed = false;
+        while (!failed && (row < height || work.Pending())) {
+            if (row < height && !work.Full() && !stop.Requested()) {
+                DemBatch& batch = work.Fill();
+                batch.row = row;
+                batch.column = column;
+                batch.rows = std::min(shape.rows, height - row);
+                batch.columns = std::min(shape.columns, width - column);
+                column += batch.columns;
+                batch.lastOfRows = column >= width;
+                if (batch.lastOfRows) {
+                    column = 0;
+                    row += batch.rows;
+                }
+                if (!batch.placed) batch.placed = batch.places.Set(transform_, crs_);
+                batch.values.resize(static_cast<std::size_t>(batch.rows) *
+                                    static_cast<std::size_t>(batch.columns));
+                if (!batch.placed ||
+                    in_.RasterIO(GF_Read, batch.column, batch.row, batch.columns, batch.rows,
+                                 batch.values.data(), batch.columns, batch.rows, GDT_Float64, 0, 0,
+                                 nullptr) != CE_None)
+                    failed = true;
+                else
+                    work.Submit();
+                continue;
             }
-            if (out_.RasterIO(GF_Write, 0, row, width, rows, values.data(), width, rows,
-                              GDT_Float64, 0, 0, nullptr) != CE_None)
-                return false;
-            if (done) done(row + rows, height);
+            if (!work.Pending()) break;  // stopped with nothing left in flight
+            DemBatch& batch = work.TakeOldest();
+            if (out_.RasterIO(GF_Write, batch.column, batch.row, batch.columns, batch.rows,
+                              batch.values.data(), batch.columns, batch.rows, GDT_Float64, 0, 0,
+                              nullptr) != CE_None)
+                failed = true;
+            Add(counts, batch.counts);
+            if (done && batch.lastOfRows) done(batch.row + batch.rows, height);
+            work.Release();
         }
-        return true;
+        return !failed && !stop.Requested();
     }
 
     /// The output's nodata value, when it has one: the input's, else the one failed pixels take.
@@ -287,6 +286,13 @@ public:
     }
 
 private:
+    static void Add(DemCounts& to, const DemCounts& from) {
+        to.converted += from.converted;
+        to.nodata += from.nodata;
+        to.clipped += from.clipped;
+        to.failed += from.failed;
+    }
+
     // The input's nodata when the output type holds it, else NaN or the type's lowest value.
     double OutputNodata() const {
         if (hasNodata_) {
@@ -322,16 +328,30 @@ private:
         return raw == inNodata_;
     }
 
-    void Move(double& value, std::size_t column, DemCounts& counts) {
+    // Every pixel of the batch, on a worker: only the batch and the const grid are touched.
+    void Move(DemBatch& batch) const {
+        batch.counts = DemCounts{};
+        for (int r = 0; r < batch.rows; ++r) {
+            batch.places.Row(batch.row + r, batch.column, batch.columns, batch.latitudes,
+                             batch.longitudes, batch.ok);
+            double* values = batch.values.data() + static_cast<std::size_t>(r) * batch.columns;
+            for (int c = 0; c < batch.columns; ++c) {
+                const auto k = static_cast<std::size_t>(c);
+                MovePixel(values[c], batch.latitudes[k], batch.longitudes[k], batch.ok[k] != 0,
+                          batch.counts);
+            }
+        }
+    }
+
+    void MovePixel(double& value, double latitude, double longitude, bool placed,
+                   DemCounts& counts) const {
         if (IsNodata(value)) {
             ++counts.nodata;
             value = outNodata_;
             return;
         }
-        const double latitude = latitudes_[column];
-        const double longitude = longitudes_[column];
         float undulation = 0.0f;
-        if (std::isnan(value) || !ok_[column] ||
+        if (std::isnan(value) || !placed ||
             ComputeUndulation(grid_, options_.method, latitude, longitude, undulation, reader_) !=
                 QueryStatus::StatusOk) {
             ++counts.failed;
@@ -357,7 +377,8 @@ private:
     GDALRasterBand& in_;
     GDALRasterBand& out_;
     OutputType type_;
-    const PixelPlaces& places_;
+    const double (&transform_)[6];
+    const OGRSpatialReference& crs_;
     const GeoidGrid& grid_;
     NodeReader& reader_;
     const DemOptions& options_;
@@ -366,11 +387,10 @@ private:
     double outNodata_ = 0.0;
     double scale_ = 1.0;
     double offset_ = 0.0;
-    std::vector<double> latitudes_, longitudes_;  // the current row's places
-    std::vector<int> ok_;
 };
 
-// The GeoTIFF writer's options: the input's block size and compression, then the user's.
+// The GeoTIFF writer's options: the input's block size, compression and predictor, blocks
+// compressed on every core, then the user's (COG=YES|NO aside: it chooses the layout).
 CPLStringList CreationOptions(GDALDataset& in, GDALRasterBand& band, const DemOptions& options) {
     CPLStringList list;
     int blockX = 0, blockY = 0;
@@ -382,15 +402,86 @@ CPLStringList CreationOptions(GDALDataset& in, GDALRasterBand& band, const DemOp
         list.SetNameValue("BLOCKXSIZE", std::to_string(blockX).c_str());
         list.SetNameValue("BLOCKYSIZE", std::to_string(blockY).c_str());
     }
-    if (const char* compression = in.GetMetadataItem("COMPRESSION", "IMAGE_STRUCTURE"))
+    if (const char* compression = in.GetMetadataItem("COMPRESSION", "IMAGE_STRUCTURE")) {
         list.SetNameValue("COMPRESS", compression);
+        list.SetNameValue("NUM_THREADS", "ALL_CPUS");
+    }
+    if (const char* predictor = in.GetMetadataItem("PREDICTOR", "IMAGE_STRUCTURE"))
+        list.SetNameValue("PREDICTOR", predictor);
     for (const std::string& pair : options.creationOptions) {
         const std::size_t eq = pair.find('=');
-        if (eq == std::string::npos) continue;
+        if (eq == std::string::npos || EQUAL(pair.substr(0, eq).c_str(), "COG")) continue;
         list.SetNameValue(pair.substr(0, eq).c_str(), pair.substr(eq + 1).c_str());
     }
     return list;
 }
+
+// True when the output is to be a Cloud-Optimised GeoTIFF: as --co COG=YES|NO says, else when
+// the input is one.
+bool WantsCog(GDALDataset& in, const DemOptions& options) {
+    for (const std::string& pair : options.creationOptions) {
+        const std::size_t eq = pair.find('=');
+        if (eq != std::string::npos && EQUAL(pair.substr(0, eq).c_str(), "COG"))
+            return CPLTestBool(pair.substr(eq + 1).c_str());
+    }
+    const char* layout = in.GetMetadataItem("LAYOUT", "IMAGE_STRUCTURE");
+    return layout != nullptr && EQUAL(layout, "COG");
+}
+
+// The COG writer's options from the GeoTIFF ones: its blocks are square, always tiled.
+CPLStringList CogOptions(const CPLStringList& creation) {
+    CPLStringList list;
+    for (int k = 0; k < creation.size(); ++k) {
+        char* key = nullptr;
+        const char* value = CPLParseNameValue(creation[k], &key);
+        if (key == nullptr || value == nullptr) {
+            CPLFree(key);
+            continue;
+        }
+        if (EQUAL(key, "BLOCKXSIZE")) {
+            list.SetNameValue("BLOCKSIZE", value);
+        } else if (!EQUAL(key, "TILED") && !EQUAL(key, "BLOCKYSIZE")) {
+            list.SetNameValue(key, value);
+        }
+        CPLFree(key);
+    }
+    if (list.FetchNameValue("NUM_THREADS") == nullptr) list.SetNameValue("NUM_THREADS", "ALL_CPUS");
+    return list;
+}
+
+// The run's GDAL block cache, bounded while it lasts (GDAL's default grows with the machine's
+// memory): blocks are read and written whole, a batch at a time, and need not stay.
+class BoundedBlockCache {
+public:
+    static constexpr GIntBig kBytes = GIntBig{48} << 20;
+    BoundedBlockCache() : before_(GDALGetCacheMax64()) { GDALSetCacheMax64(kBytes); }
+    ~BoundedBlockCache() { GDALSetCacheMax64(before_); }
+    BoundedBlockCache(const BoundedBlockCache&) = delete;
+    BoundedBlockCache& operator=(const BoundedBlockCache&) = delete;
+
+private:
+    GIntBig before_;
+};
+
+// Asks GDAL's copying to stop when the run is to stop.
+int CPL_STDCALL CopyProgress(double, const char*, void* data) {
+    return static_cast<const RunStop*>(data)->Requested() ? FALSE : TRUE;
+}
+
+// Removes a file when it goes out of scope, unless there is none.
+class ScratchFile {
+public:
+    explicit ScratchFile(std::string path) : path_(std::move(path)) {}
+    ~ScratchFile() {
+        if (!path_.empty()) VSIUnlink(path_.c_str());
+    }
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
 
 void Describe(GDALDataset& out, GDALRasterBand& band, const GeoidGrid& grid,
               const DemOptions& options) {
@@ -405,19 +496,27 @@ void Describe(GDALDataset& out, GDALRasterBand& band, const GeoidGrid& grid,
 }
 
 // Writes the converted raster to `path` (the temporary file); "" or the reason it failed.
+// A Cloud-Optimised GeoTIFF is copied by GDAL's COG writer from a tiled, uncompressed GeoTIFF
+// beside the output, removed at the end.
 std::string WriteConverted(GDALDataset& in, const std::string& path, const OutputType& type,
-                           const PixelPlaces& places, const GeoidGrid& grid, NodeReader& reader,
+                           double (&transform)[6], const GeoidGrid& grid, NodeReader& reader,
                            const DemOptions& options, const RunStop& stop, const RowsDone& done,
                            DemCounts& counts) {
     GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
     if (driver == nullptr) return "GDAL has no GTiff driver.";
     GDALRasterBand& band = *in.GetRasterBand(options.band);
     const CPLStringList creation = CreationOptions(in, band, options);
-    GDALDatasetUniquePtr out(driver->Create(path.c_str(), in.GetRasterXSize(), in.GetRasterYSize(),
-                                            1, type.type, creation.List()));
+    const bool cog = WantsCog(in, options);
+    GDALDriver* cogDriver = cog ? GetGDALDriverManager()->GetDriverByName("COG") : nullptr;
+    if (cog && cogDriver == nullptr) return "GDAL has no COG driver.";
+    const ScratchFile scratch(cog ? path + ".tiles.tif" : "");
+    CPLStringList scratchOptions;
+    scratchOptions.SetNameValue("TILED", "YES");
+    scratchOptions.SetNameValue("BIGTIFF", "IF_SAFER");
+    GDALDatasetUniquePtr out(driver->Create(cog ? scratch.path().c_str() : path.c_str(),
+                                            in.GetRasterXSize(), in.GetRasterYSize(), 1, type.type,
+                                            cog ? scratchOptions.List() : creation.List()));
     if (!out) return QuietGdal::LastMessage();
-    double transform[6];
-    std::copy(places.transform(), places.transform() + 6, transform);
     out->SetGeoTransform(transform);
     const std::optional<OGRSpatialReference> crs =
         OutputCrs(*in.GetSpatialRef(), options.target, grid.model);
@@ -431,10 +530,19 @@ std::string WriteConverted(GDALDataset& in, const std::string& path, const Outpu
     if (const double offset = band.GetOffset(&has); has) outBand.SetOffset(offset);
     Describe(*out, outBand, grid, options);
 
-    PixelMover mover(band, outBand, type, places, grid, reader, options);
+    PixelMover mover(band, outBand, type, transform, *in.GetSpatialRef(), grid, reader, options);
     if (!mover.Run(counts, stop, done)) return stop.Requested() ? "" : QuietGdal::LastMessage();
     if (const std::optional<double> nodata = mover.nodata(counts)) outBand.SetNoDataValue(*nodata);
     CPLErrorReset();
+    if (cog) {
+        const CPLStringList cogOptions = CogOptions(creation);
+        GDALDatasetUniquePtr copy(cogDriver->CreateCopy(path.c_str(), out.get(), FALSE,
+                                                        cogOptions.List(), CopyProgress,
+                                                        const_cast<RunStop*>(&stop)));
+        if (!copy) return stop.Requested() ? "" : QuietGdal::LastMessage();
+        out.reset();
+        out = std::move(copy);
+    }
     out.reset();  // closes the file; a failure shows as the last error
     if (CPLGetLastErrorType() == CE_Failure || CPLGetLastErrorType() == CE_Fatal)
         return QuietGdal::LastMessage();
@@ -448,8 +556,12 @@ DemOutcome ConvertDem(const std::string& input, const std::string& output, const
                       const RowsDone& rows) {
     const auto start = std::chrono::steady_clock::now();
     QuietGdal quiet;
+    const BoundedBlockCache cache;
     DemOutcome outcome;
-    GDALDatasetUniquePtr in(GDALDataset::Open(input.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
+    // Blocks of a GeoTIFF are decoded on every core.
+    const char* const openOptions[] = {"NUM_THREADS=ALL_CPUS", nullptr};
+    GDALDatasetUniquePtr in(
+        GDALDataset::Open(input.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, openOptions));
     if (!in) {
         outcome.error = DemNotOpenedMessage(input, QuietGdal::LastMessage());
         return outcome;
@@ -487,8 +599,8 @@ DemOutcome ConvertDem(const std::string& input, const std::string& output, const
         return outcome;
     }
     ::close(fd);
-    const std::string failure = WriteConverted(*in, replacement.path(), *type, places, grid, reader,
-                                               options, stop, rows, outcome.counts);
+    const std::string failure = WriteConverted(*in, replacement.path(), *type, transform, grid,
+                                               reader, options, stop, rows, outcome.counts);
     if (stop.Requested()) {
         outcome.stopped = true;
         return outcome;  // the temporary file goes with `replacement`

@@ -13,7 +13,13 @@ void WriteDem(const std::string& path, const DemRaster& raster) {
     GDALAllRegister();
     GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
     CPLStringList options;
-    options.SetNameValue("BLOCKYSIZE", std::to_string(raster.blockRows).c_str());
+    if (raster.tile > 0) {
+        options.SetNameValue("TILED", "YES");
+        options.SetNameValue("BLOCKXSIZE", std::to_string(raster.tile).c_str());
+        options.SetNameValue("BLOCKYSIZE", std::to_string(raster.tile).c_str());
+    } else {
+        options.SetNameValue("BLOCKYSIZE", std::to_string(raster.blockRows).c_str());
+    }
     if (!raster.compress.empty()) options.SetNameValue("COMPRESS", raster.compress.c_str());
     GDALDatasetUniquePtr ds(
         driver->Create(path.c_str(), raster.width, raster.height, 1, raster.type, options.List()));
@@ -84,8 +90,7 @@ DemRead ReadDem(const std::string& path) {
         }
     }
     if (const char* c = ds->GetMetadataItem("COMPRESSION", "IMAGE_STRUCTURE")) read.compression = c;
-    int blockX = 0;
-    band->GetBlockSize(&blockX, &read.blockRows);
+    band->GetBlockSize(&read.blockColumns, &read.blockRows);
     for (char** item = ds->GetMetadata(); item && *item; ++item) read.metadata.emplace_back(*item);
     return read;
 }

@@ -21,6 +21,7 @@ struct DemRaster {
     std::optional<double> nodata;
     bool point = false;  ///< AREA_OR_POINT=Point
     int blockRows = 1;   ///< rows per strip
+    int tile = 0;        ///< square tiles of this many pixels (a multiple of 16); 0: strips
     std::string compress;
     std::vector<double> values;  ///< width * height; empty: 100 + column + 10 * row
 };
@@ -41,6 +42,7 @@ struct DemRead {
     int axes = 0;                ///< 3 for a 3-D geographic CRS
     std::string compression;     ///< IMAGE_STRUCTURE COMPRESSION
     int blockRows = 0;
+    int blockColumns = 0;
     std::string Metadata(const char* key) const;
     std::vector<std::string> metadata;  ///< KEY=VALUE
 };
