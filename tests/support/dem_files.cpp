@@ -9,18 +9,12 @@
 
 namespace egm2008::test {
 
-void WriteDem(const std::string& path, const DemRaster& raster) {
-    GDALAllRegister();
-    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
-    CPLStringList options;
-    if (raster.tile > 0) {
-        options.SetNameValue("TILED", "YES");
-        options.SetNameValue("BLOCKXSIZE", std::to_string(raster.tile).c_str());
-        options.SetNameValue("BLOCKYSIZE", std::to_string(raster.tile).c_str());
-    } else {
-        options.SetNameValue("BLOCKYSIZE", std::to_string(raster.blockRows).c_str());
-    }
-    if (!raster.compress.empty()) options.SetNameValue("COMPRESS", raster.compress.c_str());
+namespace {
+
+// `raster` made by the driver `driverName` at `path` with the creation options `options`.
+GDALDatasetUniquePtr MakeDem(const std::string& path, const DemRaster& raster,
+                             const char* driverName, const CPLStringList& options) {
+    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(driverName);
     GDALDatasetUniquePtr ds(
         driver->Create(path.c_str(), raster.width, raster.height, 1, raster.type, options.List()));
     if (!ds) throw std::runtime_error("cannot create " + path + ": " + CPLGetLastErrorMsg());
@@ -44,6 +38,32 @@ void WriteDem(const std::string& path, const DemRaster& raster) {
     if (band->RasterIO(GF_Write, 0, 0, raster.width, raster.height, values.data(), raster.width,
                        raster.height, GDT_Float64, 0, 0, nullptr) != CE_None)
         throw std::runtime_error("cannot write " + path);
+    return ds;
+}
+
+}  // namespace
+
+void WriteDem(const std::string& path, const DemRaster& raster) {
+    GDALAllRegister();
+    CPLStringList options;
+    if (!raster.compress.empty()) options.SetNameValue("COMPRESS", raster.compress.c_str());
+    if (raster.cog) {
+        // The COG writer only copies: from the raster made in memory.
+        if (raster.tile > 0) options.SetNameValue("BLOCKSIZE", std::to_string(raster.tile).c_str());
+        GDALDatasetUniquePtr made = MakeDem("", raster, "MEM", {});
+        GDALDatasetUniquePtr copy(GetGDALDriverManager()->GetDriverByName("COG")->CreateCopy(
+            path.c_str(), made.get(), FALSE, options.List(), nullptr, nullptr));
+        if (!copy) throw std::runtime_error("cannot write " + path + ": " + CPLGetLastErrorMsg());
+        return;
+    }
+    if (raster.tile > 0) {
+        options.SetNameValue("TILED", "YES");
+        options.SetNameValue("BLOCKXSIZE", std::to_string(raster.tile).c_str());
+        options.SetNameValue("BLOCKYSIZE", std::to_string(raster.tile).c_str());
+    } else {
+        options.SetNameValue("BLOCKYSIZE", std::to_string(raster.blockRows).c_str());
+    }
+    MakeDem(path, raster, "GTiff", options);
 }
 
 std::string DemRead::Metadata(const char* key) const {
@@ -90,6 +110,7 @@ DemRead ReadDem(const std::string& path) {
         }
     }
     if (const char* c = ds->GetMetadataItem("COMPRESSION", "IMAGE_STRUCTURE")) read.compression = c;
+    if (const char* l = ds->GetMetadataItem("LAYOUT", "IMAGE_STRUCTURE")) read.layout = l;
     band->GetBlockSize(&read.blockColumns, &read.blockRows);
     for (char** item = ds->GetMetadata(); item && *item; ++item) read.metadata.emplace_back(*item);
     return read;

@@ -23,6 +23,7 @@ struct DemRaster {
     int blockRows = 1;   ///< rows per strip
     int tile = 0;        ///< square tiles of this many pixels (a multiple of 16); 0: strips
     std::string compress;
+    bool cog = false;            ///< a Cloud-Optimised GeoTIFF (tiles of `tile`, when set)
     std::vector<double> values;  ///< width * height; empty: 100 + column + 10 * row
 };
 
@@ -41,6 +42,7 @@ struct DemRead {
     std::string verticalCode;    ///< the vertical CRS's EPSG code, "" when none
     int axes = 0;                ///< 3 for a 3-D geographic CRS
     std::string compression;     ///< IMAGE_STRUCTURE COMPRESSION
+    std::string layout;          ///< IMAGE_STRUCTURE LAYOUT: "COG" for a Cloud-Optimised GeoTIFF
     int blockRows = 0;
     int blockColumns = 0;
     std::string Metadata(const char* key) const;

@@ -218,6 +218,47 @@ TEST_F(DemRealGridTest, CompressionAndCreationOptionsReachTheOutput) {
     EXPECT_EQ(test::ReadDem(output()).compression, "LZW");
 }
 
+// A Cloud-Optimised GeoTIFF in gives one out, unless --co COG=NO; COG=YES makes one of any input.
+TEST_F(DemRealGridTest, ACogGivesACog) {
+    struct Case {
+        const char* name;
+        bool cogIn;
+        std::vector<std::string> creation;
+        const char* layout;
+    };
+    const Case cases[] = {
+        {"COG in", true, {}, "COG"},
+        {"COG in, COG=NO", true, {"COG=NO"}, ""},
+        {"GeoTIFF in", false, {}, ""},
+        {"GeoTIFF in, COG=YES", false, {"COG=YES"}, "COG"},
+    };
+    DemRaster raster;
+    raster.width = 300;
+    raster.height = 200;
+    raster.transform[1] = 0.01;
+    raster.transform[5] = -0.01;
+    raster.compress = "DEFLATE";
+    raster.tile = 64;
+    test::WriteDem(dir_.File("plain.tif"), raster);
+    ASSERT_TRUE(
+        ConvertDem(dir_.File("plain.tif"), dir_.File("plain-out.tif"), grid_, mapped_, DemOptions{})
+            .written());
+    const DemRead plain = test::ReadDem(dir_.File("plain-out.tif"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        raster.cog = c.cogIn;
+        DemOptions options;
+        options.creationOptions = c.creation;
+        ASSERT_TRUE(Convert(raster, options).allConverted());
+        const DemRead read = test::ReadDem(output());
+        EXPECT_EQ(read.layout, c.layout);
+        EXPECT_EQ(read.compression, "DEFLATE");
+        EXPECT_EQ(read.verticalCode, "3855");
+        EXPECT_EQ(read.values, plain.values);
+        EXPECT_EQ(dir_.Names().size(), 4u);  // no scratch file left beside the output
+    }
+}
+
 TEST_F(DemRealGridTest, IntegersOutsideTheirTypeAreClippedAndCounted) {
     DemRaster raster;
     raster.type = GDT_Int16;
