@@ -590,6 +590,12 @@ std::string DemAlreadyTargetMessage(const std::string& path, const char* target,
            "\"); --force converts it again.";
 }
 
+std::string DemOtherModelMessage(const std::string& path, const char* held, const char* heldKey,
+                                 const char* model) {
+    return "DEM \"" + path + "\" holds " + held + " heights, not " + model + " heights; --model " +
+           heldKey + " takes them back to the ellipsoid (--force converts them anyway).";
+}
+
 std::string DemTypeNotHandledMessage(const std::string& path, const std::string& type) {
     return "DEM \"" + path + "\" holds " + type +
            " values; --type Float32, Float64, Int16 or Int32 chooses the output's type.";

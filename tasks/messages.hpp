@@ -350,6 +350,9 @@ std::string DemNotWgs84Message(const std::string& path, const std::string& datum
 /// The raster already holds the heights asked for (`target`: "orthometric"); --force converts.
 std::string DemAlreadyTargetMessage(const std::string& path, const char* target,
                                     const std::string& crsName);
+/// The raster holds heights above another model's geoid than the run's (`held`: "EGM96").
+std::string DemOtherModelMessage(const std::string& path, const char* held, const char* heldKey,
+                                 const char* model);
 /// The band's data type is none the run writes; --type chooses one.
 std::string DemTypeNotHandledMessage(const std::string& path, const std::string& type);
 /// --type names no data type the run writes.

@@ -130,9 +130,19 @@ bool NorthingFirst(const OGRSpatialReference& crs, const OGRSpatialReference& ho
     return first == OAO_North || first == OAO_South;
 }
 
+// The model whose heights a CRS's vertical component names, by its EPSG code.
+std::optional<GeoidModel> HeldModel(const OGRSpatialReference& crs) {
+    if (!crs.IsCompound()) return std::nullopt;
+    const char* code = crs.GetAuthorityCode("COMPD_CS|VERT_CS");
+    if (code == nullptr) return std::nullopt;
+    for (const GeoidModel model : {GeoidModel::Egm2008, GeoidModel::Egm96, GeoidModel::Egm84})
+        if (std::string(code) == ModelHeightEpsg(model)) return model;
+    return std::nullopt;
+}
+
 // The checks before anything is written; "" when the input may be converted.
 std::string Refusal(const std::string& path, GDALDataset& in, bool hasTransform,
-                    const DemOptions& options) {
+                    const DemOptions& options, GeoidModel model) {
     if (options.band < 1 || options.band > in.GetRasterCount())
         return DemNoBandMessage(path, options.band, in.GetRasterCount());
     const OGRSpatialReference* crs = in.GetSpatialRef();
@@ -145,10 +155,14 @@ std::string Refusal(const std::string& path, GDALDataset& in, bool hasTransform,
         const char* datum = horizontal.GetAttrValue("DATUM");
         return DemNotWgs84Message(path, datum ? datum : "unnamed");
     }
-    if (!options.force && AlreadyTarget(*crs, options.target))
+    if (options.force) return "";
+    if (AlreadyTarget(*crs, options.target))
         return DemAlreadyTargetMessage(
             path, options.target == HeightTarget::Orthometric ? "orthometric" : "ellipsoidal",
             NameOf(*crs));
+    if (const std::optional<GeoidModel> held = HeldModel(*crs);
+        options.target == HeightTarget::Ellipsoidal && held && *held != model)
+        return DemOtherModelMessage(path, ModelName(*held), ModelKey(*held), ModelName(model));
     return "";
 }
 
@@ -568,7 +582,7 @@ DemOutcome ConvertDem(const std::string& input, const std::string& output, const
     }
     double transform[6];
     const bool hasTransform = in->GetGeoTransform(transform) == CE_None;
-    outcome.error = Refusal(input, *in, hasTransform, options);
+    outcome.error = Refusal(input, *in, hasTransform, options, grid.model);
     if (!outcome.error.empty()) return outcome;
     PixelPlaces places;
     if (!places.Set(transform, *in->GetSpatialRef())) {

@@ -476,6 +476,7 @@ TEST_F(DemRealGridTest, ARefusedInputLeavesNoOutput) {
         {"NAD83", "EPSG:4269", HeightTarget::Orthometric, 1, true},
         {"already H", "EPSG:4326+3855", HeightTarget::Orthometric, 1, true},
         {"already h", "EPSG:4979", HeightTarget::Ellipsoidal, 1, true},
+        {"EGM96 heights to h by EGM2008", "EPSG:4326+5773", HeightTarget::Ellipsoidal, 1, true},
         {"no band 2", "EPSG:4326", HeightTarget::Orthometric, 2, false},
     };
     for (const Case& c : cases) {
