@@ -103,14 +103,18 @@ public:
         grid.Add(*command);
         command->footer(
             R"(The output has the input's size, geotransform, data type, nodata, scale and
-offset, block size and compression; its CRS says what it holds: the horizontal
-CRS with the model's height (EGM2008 height, EPSG:3855) for --to orthometric,
-WGS 84 3-D (EPSG:4979) for --to ellipsoidal (a projected DEM keeps its CRS).
-N is taken at each pixel's centre, a projected DEM's taken to latitude and
-longitude by PROJ. Integer values are rounded and clipped to their type; a
-pixel without N becomes nodata. DEMs on WGS 84 only, unless --assume-wgs84.
-  egm2008 dem srtm-wgs84.tif srtm-msl.tif --to orthometric
-  egm2008 dem dtm-egm2008.tif dtm-h.tif --to ellipsoidal --co COMPRESS=DEFLATE
+offset, block size and compression, and is a Cloud-Optimised GeoTIFF when the
+input is one (--co COG=YES or COG=NO decides); its CRS says what it holds: the
+horizontal CRS with the model's height (EGM2008 height, EPSG:3855) for --to
+orthometric, WGS 84 3-D (EPSG:4979) for --to ellipsoidal (a projected DEM keeps
+its CRS). N is taken at each pixel's centre, a projected DEM's taken to
+latitude and longitude by PROJ. Integer values are rounded and clipped to their
+type; a pixel without N becomes nodata. Refused, with nothing written: no CRS,
+a datum other than WGS 84 (--assume-wgs84), heights already as asked or above
+another model's geoid (--force).
+  egm2008 dem drone-dsm.tif drone-dsm-egm2008.tif --to orthometric
+  egm2008 dem srtm.tif srtm-h.tif --to ellipsoidal --model egm96 --type Float32
+  egm2008 dem srtm-h.tif srtm-egm2008.tif --to orthometric
 
 Exit status: 0 when every pixel was converted, 1 when the run failed, the DEM
 was refused, or a pixel was clipped or without N, 2 for a usage error.)");
