@@ -15,8 +15,9 @@
 // rows so and then the three results along the column in q (the tensor
 // product of the two one-dimensional formulas) and multiplying out in powers
 // of p and q gives the nine monomials 1, p, q, pq, q^2, p^2, p^2q, pq^2,
-// p^2q^2 with the coefficients in NineTermValue below.
+// p^2q^2 with the coefficients in CoefficientsOf below.
 #include <cmath>
+#include <span>
 
 #include "engine/query_frame.hpp"
 #include "engine/query_routines.hpp"
@@ -40,20 +41,16 @@ struct WindowValues {
     double SW, S, SE, W, C, E, NW, N, NE;
 };
 
-// Places the point (longitude already off lonMax) in its window: the cell by
-// truncation, then the nearer node of each axis as centre. False when the
-// indices cannot be formed.
-bool PlaceWindow(const GeoidGrid& grid, double latitude, double longitude, Window& w) {
+// The window's row: the cell by truncation, then the nearer node as centre. False when the
+// index cannot be formed.
+bool PlaceRow(const GeoidGrid& grid, double latitude, Window& w) {
     std::int32_t i = 0;
-    std::int32_t j = 0;
-    if (!frame::TruncateIndex((grid.latMax - latitude) / grid.latSpacing, i) ||
-        !frame::TruncateIndex((longitude - grid.lonMin) / grid.lonSpacing, j) || i >= 2147483646 ||
-        j >= 2147483646 || grid.lastColumn < 0) {
+    if (!frame::TruncateIndex((grid.latMax - latitude) / grid.latSpacing, i) || i >= 2147483646 ||
+        grid.lastColumn < 0) {
         return false;
     }
     const double fy = (grid.latMax - latitude) - i * grid.latSpacing;
     const double d = grid.latSpacing - fy;
-    const double e = (longitude - grid.lonMin) - j * grid.lonSpacing;
     if (d <= grid.latSpacing / 2) {
         w.centreRow = i + 1;
         w.q = -d / grid.latSpacing;
@@ -61,6 +58,15 @@ bool PlaceWindow(const GeoidGrid& grid, double latitude, double longitude, Windo
         w.centreRow = i;
         w.q = fy / grid.latSpacing;
     }
+    return true;
+}
+
+// The window's column alike (longitude already off lonMax).
+bool PlaceColumn(const GeoidGrid& grid, double longitude, Window& w) {
+    std::int32_t j = 0;
+    if (!frame::TruncateIndex((longitude - grid.lonMin) / grid.lonSpacing, j) || j >= 2147483646)
+        return false;
+    const double e = (longitude - grid.lonMin) - j * grid.lonSpacing;
     if (e <= grid.lonSpacing / 2) {
         w.centreColumn = j;
         w.p = e / grid.lonSpacing;
@@ -100,27 +106,74 @@ WindowValues ReadWindow(const GeoidGrid& grid, std::int64_t columns, const Windo
     return v;
 }
 
-// Each coefficient left to right as written, times its monomial, and the nine
-// terms added in this order: the order is part of the result's bits.
-double NineTermValue(const WindowValues& v, double p, double q) {
+// The nine coefficients of the window, each left to right as written.
+struct NineTerms {
+    double c, p, q, pq, qq, pp, ppq, pqq, ppqq;
+};
+
+NineTerms CoefficientsOf(const WindowValues& v) {
     const double SW = v.SW, S = v.S, SE = v.SE, W = v.W, C = v.C, E = v.E;
     const double NW = v.NW, N = v.N, NE = v.NE;
-    double value = C;
-    value += (E - W) / 2 * p;
-    value += (S - N) / 2 * q;
-    value += (SE - NE - SW + NW) / 4 * (p * q);
-    value += ((N + S) / 2 - C) * (q * q);
-    value += ((E + W) / 2 - C) * (p * p);
-    value += ((SE - NE - NW + SW) / 4 + (N - S) / 2) * (p * p * q);
-    value += ((SE + NE - SW - NW) / 4 + (W - E) / 2) * (p * q * q);
-    value += (C - (E + N + S + W) / 2 + (SW + SE + NE + NW) / 4) * (p * p * q * q);
+    NineTerms t{};
+    t.c = C;
+    t.p = (E - W) / 2;
+    t.q = (S - N) / 2;
+    t.pq = (SE - NE - SW + NW) / 4;
+    t.qq = (N + S) / 2 - C;
+    t.pp = (E + W) / 2 - C;
+    t.ppq = (SE - NE - NW + SW) / 4 + (N - S) / 2;
+    t.pqq = (SE + NE - SW - NW) / 4 + (W - E) / 2;
+    t.ppqq = C - (E + N + S + W) / 2 + (SW + SE + NE + NW) / 4;
+    return t;
+}
+
+// Each coefficient times its monomial, the nine terms added in this order: the order is
+// part of the result's bits (and a coefficient kept from an earlier point of the same window
+// is the same double as one computed again).
+double NineTermValue(const NineTerms& t, double p, double q) {
+    double value = t.c;
+    value += t.p * p;
+    value += t.q * q;
+    value += t.pq * (p * q);
+    value += t.qq * (q * q);
+    value += t.pp * (p * p);
+    value += t.ppq * (p * p * q);
+    value += t.pqq * (p * q * q);
+    value += t.ppqq * (p * p * q * q);
     return value;
 }
 
-}  // namespace
+// True when a window value fails the plausibility check.
+bool Implausible(const WindowValues& v) {
+    for (double value : {v.SW, v.S, v.SE, v.W, v.C, v.E, v.NW, v.N, v.NE}) {
+        if (value < -1000.0) return true;
+    }
+    return false;
+}
 
-QueryStatus InterpolateBiQuadratic(const GeoidGrid& grid, double latitude, double longitude,
-                                   float& result, NodeReader& reader) {
+// The column count of the window's rows: the quotient rounded to the nearest integer; 0 when
+// it is out of range.
+std::int64_t WindowColumns(const GeoidGrid& grid) {
+    const double columnQuotient = (grid.lonMax - grid.lonMin) / grid.lonSpacing + 0.5;
+    if (!(columnQuotient >= 1.0 && columnQuotient < 1e9)) return 0;
+    return static_cast<std::int64_t>(columnQuotient);
+}
+
+// The window of the last point asked, kept while the next points fall in it, and the row
+// placed for the last latitude, kept while the latitude stays.
+struct WindowCache {
+    bool held = false;
+    Window window;
+    bool implausible = false;
+    NineTerms terms{};
+    bool rowPlaced = false;
+    double rowLatitude = 0.0;
+    Window row;  // centreRow and q
+};
+
+// One point of a query: the window placed, read (unless `cache` holds it) and evaluated.
+QueryStatus BiQuadraticAt(const GeoidGrid& grid, double latitude, double longitude, float& result,
+                          NodeReader& reader, WindowCache& cache) {
     result = kResultPreset;
     if (!frame::InsideBounds(grid, latitude, longitude)) return QueryStatus::StatusOutside;
     if (!frame::SpacingsPositive(grid)) return QueryStatus::StatusError;
@@ -128,26 +181,55 @@ QueryStatus InterpolateBiQuadratic(const GeoidGrid& grid, double latitude, doubl
     if (latitude < grid.latMin + margin || latitude > grid.latMax - margin) {
         return InterpolateBiLinear(grid, latitude, longitude, result, reader);
     }
-
-    // Here the column count is the quotient rounded to the nearest integer.
-    const double columnQuotient = (grid.lonMax - grid.lonMin) / grid.lonSpacing + 0.5;
-    if (!(columnQuotient >= 1.0 && columnQuotient < 1e9)) return QueryStatus::StatusError;
-    const auto columns = static_cast<std::int64_t>(columnQuotient);
+    const std::int64_t columns = WindowColumns(grid);
+    if (columns == 0) return QueryStatus::StatusError;
     if (longitude == grid.lonMax) longitude -= frame::kEdgeNudge;
 
     Window w;
-    if (!PlaceWindow(grid, latitude, longitude, w)) return QueryStatus::StatusError;
-    if (reader.Open(grid) != QueryStatus::StatusOk ||
-        reader.CheckRows(grid, columns, w.centreRow - 1, w.centreRow + 1) !=
-            QueryStatus::StatusOk) {
-        return QueryStatus::StatusError;
+    if (!cache.rowPlaced || cache.rowLatitude != latitude) {
+        cache.rowPlaced = PlaceRow(grid, latitude, cache.row);
+        cache.rowLatitude = latitude;
+        if (!cache.rowPlaced) return QueryStatus::StatusError;
     }
-    const WindowValues v = ReadWindow(grid, columns, w, reader);
-    reader.Close();
-    for (double value : {v.SW, v.S, v.SE, v.W, v.C, v.E, v.NW, v.N, v.NE}) {
-        if (value < -1000.0) return QueryStatus::StatusError;
+    w.centreRow = cache.row.centreRow;
+    w.q = cache.row.q;
+    if (!PlaceColumn(grid, longitude, w)) return QueryStatus::StatusError;
+    if (!cache.held || cache.window.centreRow != w.centreRow ||
+        cache.window.centreColumn != w.centreColumn) {
+        cache.held = false;
+        if (reader.Open(grid) != QueryStatus::StatusOk ||
+            reader.CheckRows(grid, columns, w.centreRow - 1, w.centreRow + 1) !=
+                QueryStatus::StatusOk) {
+            return QueryStatus::StatusError;
+        }
+        const WindowValues v = ReadWindow(grid, columns, w, reader);
+        reader.Close();
+        cache.held = true;
+        cache.window = w;
+        cache.implausible = Implausible(v);
+        cache.terms = CoefficientsOf(v);
     }
-    return frame::Deliver(static_cast<float>(NineTermValue(v, w.p, w.q)), result);
+    if (cache.implausible) return QueryStatus::StatusError;
+    return frame::Deliver(static_cast<float>(NineTermValue(cache.terms, w.p, w.q)), result);
+}
+
+}  // namespace
+
+QueryStatus InterpolateBiQuadratic(const GeoidGrid& grid, double latitude, double longitude,
+                                   float& result, NodeReader& reader) {
+    WindowCache cache;
+    return BiQuadraticAt(grid, latitude, longitude, result, reader, cache);
+}
+
+void InterpolateBiQuadratic(const GeoidGrid& grid, std::span<const double> latitudes,
+                            std::span<const double> longitudes, std::span<float> results,
+                            std::span<QueryStatus> statuses, NodeReader& reader) {
+    WindowCache cache;
+    for (std::size_t k = 0; k < latitudes.size(); ++k) {
+        double longitude = longitudes[k];
+        if (longitude < 0.0) longitude += 360.0;
+        statuses[k] = BiQuadraticAt(grid, latitudes[k], longitude, results[k], reader, cache);
+    }
 }
 
 QueryStatus InterpolateBiQuadratic(const GeoidGrid& grid, double latitude, double longitude,

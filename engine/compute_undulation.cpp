@@ -1,6 +1,7 @@
 // ComputeUndulation: the one entry for a page that computes with the user's
 // chosen method. Shifts a negative longitude by +360 once (below -360 it stays
-// negative and the routine answers StatusOutside), then dispatches.
+// negative and the routine answers StatusOutside), then dispatches; and the
+// same over many points at once.
 #include "engine/query_routines.hpp"
 
 namespace egm2008::engine {
@@ -17,6 +18,19 @@ QueryStatus ComputeUndulation(const GeoidGrid& grid, InterpolationMethod method,
             return LookupNearest(grid, latitude, longitude, result, reader);
         default: return InterpolateBiLinear(grid, latitude, longitude, result, reader);
     }
+}
+
+void ComputeUndulations(const GeoidGrid& grid, InterpolationMethod method,
+                        std::span<const double> latitudes, std::span<const double> longitudes,
+                        std::span<float> results, std::span<QueryStatus> statuses,
+                        NodeReader& reader) {
+    if (method == InterpolationMethod::BiQuadratic) {
+        InterpolateBiQuadratic(grid, latitudes, longitudes, results, statuses, reader);
+        return;
+    }
+    for (std::size_t k = 0; k < latitudes.size(); ++k)
+        statuses[k] =
+            ComputeUndulation(grid, method, latitudes[k], longitudes[k], results[k], reader);
 }
 
 QueryStatus ComputeUndulation(const GeoidGrid& grid, InterpolationMethod method, double latitude,

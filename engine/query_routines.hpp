@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "engine/geoid_grid.hpp"
 #include "engine/node_reader.hpp"
@@ -39,6 +40,13 @@ QueryStatus InterpolateBiQuadratic(const GeoidGrid& grid, double latitude, doubl
 QueryStatus InterpolateBiQuadratic(const GeoidGrid& grid, double latitude, double longitude,
                                    float& result, Notifier& notifier);
 
+/// InterpolateBiQuadratic at each point, its longitude first shifted as ComputeUndulation
+/// shifts it: results and statuses bit for bit as point by point; a window is read once for
+/// the points in a row that share it. The spans have one length.
+void InterpolateBiQuadratic(const GeoidGrid& grid, std::span<const double> latitudes,
+                            std::span<const double> longitudes, std::span<float> results,
+                            std::span<QueryStatus> statuses, NodeReader& reader);
+
 /// Plane through the three cell corners nearest to the point (the farthest is dropped).
 QueryStatus InterpolateTriangulation(const GeoidGrid& grid, double latitude, double longitude,
                                      float& result, NodeReader& reader);
@@ -51,9 +59,15 @@ float EvaluatePlane(double lat1, double lon1, double lat2, double lon2, double l
 
 /// The longitudes a query takes, as typed: -360 to 360 (both included; not NaN).
 /// ComputeUndulation shifts a negative one by +360; beyond, the grid answers none.
-inline bool LongitudeInRange(double longitude) {
-    return longitude >= -360.0 && longitude <= 360.0;
-}
+inline bool LongitudeInRange(double longitude) { return longitude >= -360.0 && longitude <= 360.0; }
+
+/// ComputeUndulation at each point (a raster's row, a track): results and statuses bit for bit
+/// as point by point, the bi-quadratic method reading a window once for the points in a row
+/// that share it. The spans have one length.
+void ComputeUndulations(const GeoidGrid& grid, InterpolationMethod method,
+                        std::span<const double> latitudes, std::span<const double> longitudes,
+                        std::span<float> results, std::span<QueryStatus> statuses,
+                        NodeReader& reader);
 
 /// Shifts a negative longitude by +360 once, then runs the method's routine
 /// (0 bi-quadratic, 2 triangulation, 3 nearest, any other value bi-linear).

@@ -183,6 +183,8 @@ struct DemBatch {
     bool placed = false;  // `places` set
     std::vector<double> latitudes, longitudes;
     std::vector<int> ok;
+    std::vector<float> undulations;
+    std::vector<QueryStatus> statuses;
 };
 
 // The rectangles a run goes through: whole blocks of the input, a band of rows at a time and
@@ -343,38 +345,43 @@ private:
     }
 
     // Every pixel of the batch, on a worker: only the batch and the const grid are touched.
+    // A row's N are computed together, its pixels sharing the grid's windows.
     void Move(DemBatch& batch) const {
         batch.counts = DemCounts{};
+        const auto columns = static_cast<std::size_t>(batch.columns);
+        batch.undulations.resize(columns);
+        batch.statuses.resize(columns);
         for (int r = 0; r < batch.rows; ++r) {
             batch.places.Row(batch.row + r, batch.column, batch.columns, batch.latitudes,
                              batch.longitudes, batch.ok);
-            double* values = batch.values.data() + static_cast<std::size_t>(r) * batch.columns;
-            for (int c = 0; c < batch.columns; ++c) {
-                const auto k = static_cast<std::size_t>(c);
-                MovePixel(values[c], batch.latitudes[k], batch.longitudes[k], batch.ok[k] != 0,
+            ComputeUndulations(grid_, options_.method, batch.latitudes, batch.longitudes,
+                               batch.undulations, batch.statuses, reader_);
+            double* values = batch.values.data() + static_cast<std::size_t>(r) * columns;
+            for (std::size_t c = 0; c < columns; ++c) {
+                const bool computed =
+                    batch.ok[c] != 0 && batch.statuses[c] == QueryStatus::StatusOk;
+                MovePixel(values[c], batch.latitudes[c], computed ? &batch.undulations[c] : nullptr,
                           batch.counts);
             }
         }
     }
 
-    void MovePixel(double& value, double latitude, double longitude, bool placed,
+    // One pixel moved by `undulation`, which is null where the pixel has no N.
+    void MovePixel(double& value, double latitude, const float* undulation,
                    DemCounts& counts) const {
         if (IsNodata(value)) {
             ++counts.nodata;
             value = outNodata_;
             return;
         }
-        float undulation = 0.0f;
-        if (std::isnan(value) || !placed ||
-            ComputeUndulation(grid_, options_.method, latitude, longitude, undulation, reader_) !=
-                QueryStatus::StatusOk) {
+        if (std::isnan(value) || undulation == nullptr) {
             ++counts.failed;
             value = outNodata_;
             return;
         }
         const double h = value * scale_ + offset_;
         double raw =
-            (ConvertedHeight(h, undulation, latitude, options_.target, options_.tide) - offset_) /
+            (ConvertedHeight(h, *undulation, latitude, options_.target, options_.tide) - offset_) /
             scale_;
         ++counts.converted;
         if (type_.integer) {

@@ -5,6 +5,7 @@
 // method lies from NGA's values off the 10' nodes.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -165,6 +166,48 @@ TEST_P(RealGridTest, APointARoundingStepInsideABoundIsTheBound) {
     const GeoidGrid grid = Real(GetParam());
     REQUIRE_GRID(grid, GetParam());
     test::ExpectRoundingStepIsTheBound(grid);
+}
+
+// Many points at once (a raster's rows, a track) give each point's status and bits, with every
+// method: rows of one latitude across the seam and the poles' margins, a slanting track, and
+// points outside or not numbers among them.
+TEST_P(RealGridTest, ManyPointsAtOnceGiveEachPointsBits) {
+    const GeoidGrid grid = Real(GetParam());
+    REQUIRE_GRID(grid, GetParam());
+    RecordingNotifier notifier;
+    MappedGrid mapped;
+    ASSERT_EQ(mapped.Map(grid, notifier), QueryStatus::StatusOk);
+    std::vector<std::vector<double>> latitudeRows;
+    std::vector<double> longitudes;
+    for (double lon = -361.0; lon <= 361.0; lon += 0.0071) longitudes.push_back(lon);
+    longitudes.push_back(std::nan(""));
+    longitudes.push_back(-0.0);
+    for (double lat : {47.123, 0.0, 89.99, -89.99, 90.0, -90.0, 90.5, std::nan("")})
+        latitudeRows.emplace_back(longitudes.size(), lat);
+    std::vector<double> slant(longitudes.size());
+    for (std::size_t k = 0; k < slant.size(); ++k)
+        slant[k] = -80.0 + 0.0013 * static_cast<double>(k);
+    latitudeRows.push_back(slant);
+    for (const std::vector<double>& latitudes : latitudeRows) {
+        for (InterpolationMethod method : test::kMethods) {
+            SCOPED_TRACE(test::MethodName(method) + " from latitude " +
+                         std::to_string(latitudes[0]));
+            std::vector<float> results(longitudes.size(), -8888.0f);
+            std::vector<QueryStatus> statuses(longitudes.size());
+            ComputeUndulations(grid, method, latitudes, longitudes, results, statuses, mapped);
+            for (std::size_t k = 0; k < longitudes.size(); ++k) {
+                float one = -8888.0f;
+                const QueryStatus status =
+                    ComputeUndulation(grid, method, latitudes[k], longitudes[k], one, mapped);
+                ASSERT_EQ(statuses[k], status) << "at " << longitudes[k];
+                if (status == QueryStatus::StatusOk) {
+                    ASSERT_EQ(std::bit_cast<std::uint32_t>(results[k]),
+                              std::bit_cast<std::uint32_t>(one))
+                        << "at " << longitudes[k];
+                }
+            }
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Grids, RealGridTest, testing::ValuesIn(kGrids),
