@@ -618,4 +618,28 @@ std::string DemSummaryMessage(const std::string& path, std::int64_t converted, s
            Count(clipped) + " clipped, " + Count(failed) + " without N, " + time + " s.";
 }
 
+std::string DemDescriptionText(int width, int height, const std::string& crs,
+                               const std::string& type, std::optional<double> nodata) {
+    std::string text = Count(width) + " x " + Count(height) + " pixels (columns x rows)\n";
+    text += "CRS: " + (crs.empty() ? std::string("none") : crs) + "\n";
+    text += "Data type: " + type + "\n";
+    text += "Nodata: ";
+    if (nodata) {
+        AppendFormat(text, "%.10g", *nodata);
+    } else {
+        text += "none";
+    }
+    return text;
+}
+
+std::string DemMapTitle(bool orthometric, const std::string& output) {
+    return std::string(orthometric ? "Orthometric heights H [m] of "
+                                   : "Ellipsoidal heights h [m] of ") +
+           std::filesystem::path(output).filename().string();
+}
+
+std::string DemMapNotReadMessage(const std::string& path, const std::string& reason) {
+    return "Error: The converted DEM \"" + path + "\" could not be read for its map: " + reason;
+}
+
 }  // namespace egm2008

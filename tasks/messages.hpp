@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -265,6 +266,21 @@ inline constexpr const char* kNotATextFileMessage =
 /// After a run that left lines without values: where the page shows them.
 inline constexpr const char* kProblemLinesListedNote =
     "The lines are listed under the preview, and marked in it where it shows them.";
+/// A DEM raster as the page describes it in place of the preview, a line each:
+/// "1201 x 1201 pixels (columns x rows)", "CRS: WGS 84" ("CRS: none"), "Data type: Int16",
+/// "Nodata: -32768" ("Nodata: none").
+std::string DemDescriptionText(int width, int height, const std::string& crs,
+                               const std::string& type, std::optional<double> nodata);
+/// The status line once a raster is chosen as the page's input.
+inline constexpr const char* kDemChosenStatus =
+    "A DEM raster: \"Calc!\" writes its heights converted into a GeoTIFF.";
+/// What a DEM run does, for InputRunningStatus.
+inline constexpr const char* kConvertingDemDoing = "Converting the DEM";
+/// The page's map of a converted DEM: "Orthometric heights H [m] of dem-heights.tif"
+/// ("Ellipsoidal heights h [m] of ..."), the file by its name without folders.
+std::string DemMapTitle(bool orthometric, const std::string& output);
+/// The page's map of a converted DEM could not be read (`reason`: GDAL's text).
+std::string DemMapNotReadMessage(const std::string& path, const std::string& reason);
 /// The last line of the list of lines not converted, when it holds only the first of them:
 /// "and 15 more lines not converted".
 std::string MoreProblemLinesText(std::int64_t more);
