@@ -445,13 +445,15 @@ std::string ColourMapTitle(const double (&values)[6], const GeoidGrid& grid,
     return title;
 }
 
-std::string MapReadoutText(double latitude, double longitude, float undulation) {
+std::string MapReadoutText(double latitude, double longitude, float undulation,
+                           std::string_view quantity) {
     std::string text;
     AppendFormat(text, "%.6f, %.6f: ", latitude, longitude);
+    text += quantity;
     if (std::isnan(undulation)) {
-        text += "N not computed";
+        text += " not computed";
     } else {
-        AppendFormat(text, "N = %.3f m", static_cast<double>(undulation));
+        AppendFormat(text, " = %.3f m", static_cast<double>(undulation));
     }
     return text;
 }

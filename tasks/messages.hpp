@@ -299,8 +299,9 @@ const char* MethodText(InterpolationMethod method);
 std::string ColourMapTitle(const double (&values)[6], const GeoidGrid& grid,
                            InterpolationMethod method);
 /// What the map window shows under the mouse: "47.500000, 7.250000: N = 49.372 m",
-/// "... : N not computed" over a missing node.
-std::string MapReadoutText(double latitude, double longitude, float undulation);
+/// "... : N not computed" over a missing node; `quantity` names another value ("H").
+std::string MapReadoutText(double latitude, double longitude, float undulation,
+                           std::string_view quantity = "N");
 /// A place on a map without a value: "47.500000, 7.250000".
 std::string MapPlaceText(double latitude, double longitude);
 // The receiver check's plot (nmea_audit.hpp).

@@ -324,12 +324,16 @@ void HeightsPage::CalculateHeights() {
     if (outcome.completed() && !points.items().empty()) {
         mapPoints_ = points.items();
         mapTitle_ = HeightsMapTitle(mapPoints_.size(), points.seen(), inputPath_);
+        mapQuantity_ = "N";
         platform_.SetEnabled(kShowMap, true);
     }
 }
 
 void HeightsPage::ShowMap() {
-    if (!mapPoints_.empty()) platform_.ShowPointMap(PointMapOf(mapPoints_), mapTitle_);
+    if (mapPoints_.empty()) return;
+    PointMap map = PointMapOf(mapPoints_);
+    map.quantity = mapQuantity_;
+    platform_.ShowPointMap(map, mapTitle_);
 }
 
 void HeightsPage::ShowRaster(const DemPreview* preview) {
@@ -419,6 +423,7 @@ void HeightsPage::SettleRaster(const DemOutcome& outcome, OutputFate fate, Heigh
         return;
     }
     mapTitle_ = DemMapTitle(target == HeightTarget::Orthometric, outputPath_);
+    mapQuantity_ = target == HeightTarget::Orthometric ? "H" : "h";
     platform_.SetEnabled(kShowMap, true);
 }
 

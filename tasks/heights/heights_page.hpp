@@ -161,6 +161,7 @@ private:
     // The points of the last whole run, and the map's title.
     std::vector<PlacedValue> mapPoints_;
     std::string mapTitle_;
+    std::string mapQuantity_ = "N";  // what the points' values are: N, or a raster's H or h
 };
 
 }  // namespace egm2008

@@ -412,6 +412,7 @@ TEST_P(RasterRuns, CalcWritesTheConvertedRasterCountsItsPixelsAndMapsIt) {
     page_.ShowMap();
     ASSERT_EQ(platform_.pointMaps.size(), 1u);
     EXPECT_EQ(platform_.pointMaps[0].title, DemMapTitle(GetParam().orthometric, DemOut()));
+    EXPECT_EQ(platform_.pointMaps[0].points.quantity, GetParam().orthometric ? "H" : "h");
     ASSERT_EQ(platform_.pointMaps[0].points.points.size(), 11u);
     EXPECT_EQ(platform_.pointMaps[0].points.points[0].value,
               static_cast<float>(101 + GetParam().shift));
