@@ -233,7 +233,8 @@ std::string OutcomeMessage(const PointFileOutcome& outcome, const std::string& i
 inline constexpr const char* kFileCalcInputDialogTitle =
     "Choose the point file or NMEA log to read";
 inline constexpr const char* kFileCalcOutputDialogTitle = "Save the results as";
-inline constexpr const char* kHeightsInputDialogTitle = "Choose the delimited file to read";
+inline constexpr const char* kHeightsInputDialogTitle =
+    "Choose the delimited file or DEM raster to read";
 inline constexpr const char* kHeightsOutputDialogTitle = "Save the converted file as";
 inline constexpr const char* kGridmakerOutputDialogTitle = "Save the lattice as";
 inline constexpr const char* kPointFileFilter =
@@ -242,6 +243,12 @@ inline constexpr const char* kNmeaFileFilter =
     "NMEA logs (*.nmea *.nma *.log *.txt);;Point files (*.dat *.txt *.xyz *.csv);;All files (*)";
 inline constexpr const char* kDelimitedFileFilter =
     "Delimited text (*.csv *.txt *.dat *.xyz);;All files (*)";
+/// The "Heights" page's input: delimited text or a DEM raster (dem_preview.hpp).
+inline constexpr const char* kHeightsInputFilter =
+    "Delimited text (*.csv *.txt *.dat *.xyz);;DEM rasters (*.tif *.tiff *.vrt *.img *.hgt "
+    "*.dem);;All files (*)";
+/// The "Heights" page's output for a DEM raster.
+inline constexpr const char* kGeoTiffFilter = "GeoTIFF (*.tif *.tiff);;All files (*)";
 
 // The "Heights" page.
 inline constexpr const char* kHeightsStatusName = "Heights";

@@ -52,10 +52,13 @@ bool StartsAsText(const std::string& path) {
     return LooksLikeText(start);
 }
 
-// The raster at `path`, when it is one: not text and opened by GDAL with a band.
+// The raster at `path`, when it is one: opened by GDAL with a band, and no text unless
+// GDAL's XML description of a raster (a VRT).
 GDALDatasetUniquePtr OpenRaster(const std::string& path) {
-    if (StartsAsText(path)) return nullptr;
-    GDALDatasetUniquePtr ds(GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
+    static const char* const kVrtOnly[] = {"VRT", nullptr};
+    const char* const* drivers = StartsAsText(path) ? kVrtOnly : nullptr;
+    GDALDatasetUniquePtr ds(
+        GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, drivers));
     if (!ds || ds->GetRasterCount() < 1) return nullptr;
     return ds;
 }
@@ -195,8 +198,11 @@ double Hillshade(const Gradient& g) {
     return std::clamp(light, 0.0, 1.0);
 }
 
-std::uint8_t Darkened(std::uint8_t channel, double light) {
-    return static_cast<std::uint8_t>(std::lround(channel * (0.35 + 0.65 * light)));
+// A channel of the tint, paled halfway to white so that the shade shows on its darkest
+// colours too, in the light `light` (0..1) of its slope.
+std::uint8_t Shaded(std::uint8_t channel, double light) {
+    const double pale = 0.5 * channel + 0.5 * 255.0;
+    return static_cast<std::uint8_t>(std::lround(pale * (0.25 + 0.75 * light)));
 }
 
 }  // namespace
@@ -224,8 +230,8 @@ RgbImage ShadeDem(const std::vector<double>& heights, int width, int height, dou
             g.south *= exaggeration;
             const double light = Hillshade(g);
             const Rgb tint = Sequential((heights[at] - least) / span);
-            picture.Set(
-                x, y, {Darkened(tint.r, light), Darkened(tint.g, light), Darkened(tint.b, light)});
+            picture.Set(x, y,
+                        {Shaded(tint.r, light), Shaded(tint.g, light), Shaded(tint.b, light)});
         }
     }
     return picture;

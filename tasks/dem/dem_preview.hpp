@@ -3,17 +3,18 @@
 // points for a map. The "Heights" page shows the first two when its input is a
 // raster, and the map after a run.
 //
-// A file is taken for a raster when it is no text by the page's own test
-// (LooksLikeText of its first kTextProbeBytes, heights_preview.hpp) and GDAL
-// opens it as a raster with at least one band. GDAL also reads some text as
-// rasters (XYZ, CSV, ASCII grids); those stay delimited text files here, for
-// the page's text conversion.
+// A file is taken for a raster when GDAL opens it as a raster with at least
+// one band and it is no text by the page's own test (LooksLikeText of its first
+// kTextProbeBytes, heights_preview.hpp), or it is text that GDAL's VRT driver
+// opens (an XML description of a raster, never delimited data). GDAL also
+// reads other text as rasters (XYZ, CSV, ASCII grids); those stay delimited
+// text files here, for the page's text conversion.
 //
 // Both the picture and the map read band 1 once, decimated by GDAL to at most
 // kDemPictureLongSide pixels on the long side (an overview where the file has
 // one), its scale and offset applied and its nodata taken as missing (NaN).
 // The picture is a hypsometric tint (Sequential from the least to the most
-// height) darkened by a hillshade (light from the north-west, 45 degrees up;
+// height, paled halfway to white) darkened by a hillshade (light from the north-west, 45 degrees up;
 // the relief exaggerated until the median slope is about 27 degrees, so that
 // flat land shows some relief and steep land none it has not), missing pixels
 // in kDemMissingColour.

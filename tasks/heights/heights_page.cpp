@@ -120,8 +120,7 @@ void HeightsPage::InitialiseHeightsPage(const GeoidGrid* grid) {
 }
 
 void HeightsPage::BrowseInputFile() {
-    std::string path =
-        platform_.OpenFileDialogFor({kHeightsInputDialogTitle, kDelimitedFileFilter});
+    std::string path = platform_.OpenFileDialogFor({kHeightsInputDialogTitle, kHeightsInputFilter});
     if (path.empty()) return;  // cancelled: the input stays as it was
     SetInputPath(path);
 }
@@ -139,8 +138,8 @@ void HeightsPage::SetInputPath(const std::string& path) {
 }
 
 void HeightsPage::BrowseOutputFile() {
-    std::string path =
-        platform_.SaveFileDialogAs({kHeightsOutputDialogTitle, kDelimitedFileFilter});
+    std::string path = platform_.SaveFileDialogAs(
+        {kHeightsOutputDialogTitle, raster_ ? kGeoTiffFilter : kDelimitedFileFilter});
     if (path.empty()) return;
     SetOutputPath(path);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -60,6 +61,24 @@ INSTANTIATE_TEST_SUITE_P(
                         [](const std::string& p) { test::WriteDem(p, DemRaster{}); }, true, true},
         RecognitionCase{"GeoTiffByAnotherName", "dem.csv",
                         [](const std::string& p) { test::WriteDem(p, DemRaster{}); }, true, true},
+        RecognitionCase{"VrtOverAGeoTiff", "dem.vrt",
+                        [](const std::string& p) {
+                            const std::filesystem::path source =
+                                std::filesystem::path(p).parent_path() / "source.tif";
+                            test::WriteDem(source.string(), DemRaster{});
+                            Text(p, R"(<VRTDataset rasterXSize="4" rasterYSize="3">
+  <SRS>EPSG:4326</SRS>
+  <GeoTransform>10, 0.25, 0, 50, 0, -0.25</GeoTransform>
+  <VRTRasterBand dataType="Float32" band="1">
+    <SimpleSource>
+      <SourceFilename relativeToVRT="1">source.tif</SourceFilename>
+      <SourceBand>1</SourceBand>
+    </SimpleSource>
+  </VRTRasterBand>
+</VRTDataset>
+)");
+                        },
+                        true, true},
         RecognitionCase{"Csv", "survey.csv",
                         [](const std::string& p) { Text(p, "Lat,Lon,h\n52.5,13.4,100\n"); }, false,
                         false},

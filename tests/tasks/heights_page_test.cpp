@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <ostream>
@@ -347,6 +348,14 @@ TEST_F(HeightsRasterTest, ARasterIsDescribedAndPicturedInPlaceOfTheTable) {
     EXPECT_EQ(page_.target(), HeightTarget::Orthometric);
     EXPECT_EQ(page_.outputPath(), DemOut());
     EXPECT_EQ(platform_.statuses.back(), kDemChosenStatus);
+    // Its output is saved as a GeoTIFF.
+    platform_.dialogAnswers = {folder_.File("mine.tif")};
+    page_.BrowseOutputFile();
+    EXPECT_NE(std::find(platform_.events.begin(), platform_.events.end(),
+                        std::string("save-dialog ") + kGeoTiffFilter),
+              platform_.events.end());
+    EXPECT_EQ(page_.outputPath(), folder_.File("mine.tif"));
+    page_.SetOutputPath(DemOut());
 
     // A text file after it brings the table and its controls back.
     Choose("lat,lon\n52.5,13.4\n");
