@@ -144,8 +144,15 @@ void WidgetPlatform::ShowPicture(int id, const RgbImage& picture) {
     const QImage image(picture.bytes.data(), picture.width, picture.height, 3 * picture.width,
                        QImage::Format_RGB888);
     QPixmap pixmap = QPixmap::fromImage(image.copy());
-    if (pixmap.width() > label->maximumWidth() || pixmap.height() > label->maximumHeight())
-        pixmap = pixmap.scaled(label->maximumSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    const QSize room = label->maximumSize();
+    if (pixmap.width() > room.width() || pixmap.height() > room.height()) {
+        pixmap = pixmap.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    } else if (const int factor =
+                   std::min(room.width() / pixmap.width(), room.height() / pixmap.height());
+               factor > 1 && room.width() < QWIDGETSIZE_MAX) {
+        // A small picture is magnified by a whole factor, its pixels square and sharp.
+        pixmap = pixmap.scaled(pixmap.size() * factor);
+    }
     label->setPixmap(pixmap);
 }
 

@@ -45,7 +45,8 @@ public:
     void SetShown(int id, bool shown) override;
     /// A radio or check box; a radio in an exclusive group unchecks the others.
     void SetChecked(int id, bool checked) override;
-    /// Into the QLabel `id`, made smaller (its shape kept) when larger than the label may be.
+    /// Into the QLabel `id`, made smaller (its shape kept) when larger than the label may be,
+    /// a small picture magnified by a whole factor to fill it.
     void ShowPicture(int id, const RgbImage& picture) override;
     /// In a modal ReportDialog over the window (desktop::ShowReport).
     void ShowReport(const std::string& title, const std::string& text) override;

@@ -338,6 +338,7 @@ void HeightsPage::ShowMap() {
 void HeightsPage::ShowRaster(const DemPreview* preview) {
     raster_ = preview != nullptr;
     platform_.SetShown(kPreview, !raster_);
+    platform_.SetShown(kProblems, !raster_);
     platform_.SetShown(kRasterPicture, raster_);
     platform_.SetShown(kRasterDescription, raster_);
     for (int id : kTextOnlyControls) platform_.SetEnabled(id, !raster_);

@@ -338,6 +338,7 @@ TEST_F(HeightsRasterTest, ARasterIsDescribedAndPicturedInPlaceOfTheTable) {
     EXPECT_EQ(platform_.pictures[kRasterPicture].width, 4);
     EXPECT_EQ(platform_.pictures[kRasterPicture].height, 3);
     EXPECT_FALSE(platform_.shown[kPreview]);
+    EXPECT_FALSE(platform_.shown[kProblems]);
     EXPECT_TRUE(platform_.shown[kRasterPicture]);
     EXPECT_TRUE(platform_.shown[kRasterDescription]);
     for (int id : {kDelimiter, kDecimalMark, kLatitudeColumn, kLongitudeColumn, kHeightColumn,
@@ -361,6 +362,7 @@ TEST_F(HeightsRasterTest, ARasterIsDescribedAndPicturedInPlaceOfTheTable) {
     Choose("lat,lon\n52.5,13.4\n");
     EXPECT_FALSE(page_.raster());
     EXPECT_TRUE(platform_.shown[kPreview]);
+    EXPECT_TRUE(platform_.shown[kProblems]);
     EXPECT_FALSE(platform_.shown[kRasterPicture]);
     EXPECT_TRUE(platform_.enabled[kDelimiter]);
     EXPECT_TRUE(platform_.enabled[kAppendOnly]);
