@@ -464,18 +464,43 @@ INSTANTIATE_TEST_SUITE_P(Outputs, RasterCancels,
                                            RasterCancelCase{"OutputThere", true}),
                          [](const auto& p) { return std::string(p.param.name); });
 
-TEST_F(HeightsRasterTest, ARasterTheRunRefusesIsToldInABox) {
+struct RasterRefusalCase {
+    const char* name;
+    bool crs;
+    bool outputIsInput;
+    std::string (*message)(const std::string& input);
+};
+
+class RasterRefusals : public HeightsRasterTest,
+                       public ::testing::WithParamInterface<RasterRefusalCase> {};
+
+TEST_P(RasterRefusals, AreToldInABoxAndWriteNothing) {
     test::DemRaster raster;
-    raster.crs = "";  // no CRS: the run cannot place its pixels
+    if (!GetParam().crs) raster.crs = "";  // the run cannot place its pixels
     ChooseDem(raster);
+    if (GetParam().outputIsInput) page_.SetOutputPath(Dem());
     page_.CalculateHeights();
     ASSERT_EQ(platform_.notices.size(), 1u);
-    EXPECT_NE(platform_.notices[0].text.find(DemNotGeoreferencedMessage(Dem())), std::string::npos);
+    EXPECT_NE(platform_.notices[0].text.find(GetParam().message(Dem())), std::string::npos)
+        << platform_.notices[0].text;
     EXPECT_TRUE(platform_.notices[0].icon == NoticeIcon::Error);
-    EXPECT_FALSE(test::Exists(DemOut()));
-    EXPECT_EQ(platform_.statuses.back(),
-              RunFailedStatus(kHeightsStatusName, false, DemOut(), OutputFate::NotCreated));
+    EXPECT_EQ(folder_.Names(), Texts{"dem.tif"});
+    // The input is as it was written: 100 + column + 10 row.
+    const std::vector<double> values = test::ReadDem(Dem()).values;
+    ASSERT_EQ(values.size(), 12u);
+    EXPECT_EQ(values[11], 123.0);
+    if (!GetParam().outputIsInput) {
+        EXPECT_EQ(platform_.statuses.back(),
+                  RunFailedStatus(kHeightsStatusName, false, DemOut(), OutputFate::NotCreated));
+    }
+    EXPECT_FALSE(platform_.enabled[kShowMap]);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rasters, RasterRefusals,
+    ::testing::Values(RasterRefusalCase{"NoCrs", false, false, DemNotGeoreferencedMessage},
+                      RasterRefusalCase{"OutputIsTheInput", true, true, OutputIsInputMessage}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace
 }  // namespace egm2008
