@@ -180,12 +180,13 @@ MapLegend::MapLegend(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-void MapLegend::SetLegend(const ColourLegend& legend) {
+void MapLegend::SetLegend(const ColourLegend& legend, const QString& quantity) {
     legend_ = legend;
+    quantity_ = quantity;
     scale_ = std::make_unique<ColourScale>(legend);
-    setToolTip(QString::fromUtf8(legend.fit == ColourFit::Symmetric
-                                     ? "N [m], symmetric about 0"
-                                     : "N [m], fitted to the map's values"));
+    setToolTip(quantity + QString::fromUtf8(legend.fit == ColourFit::Symmetric
+                                                ? " [m], symmetric about 0"
+                                                : " [m], fitted to the map's values"));
     update();
 }
 
@@ -203,7 +204,7 @@ void MapLegend::paintEvent(QPaintEvent*) {
     if (!scale_) return;
     QPainter painter(this);
     const QFontMetrics metrics = fontMetrics();
-    const QString unit = QStringLiteral("N [m]");
+    const QString unit = quantity_ + QStringLiteral(" [m]");
     const int margin = metrics.averageCharWidth() * 2;
     const int left = margin + metrics.horizontalAdvance(unit) + margin;
     const int width = std::max(1, this->width() - left - margin * 2);
@@ -352,7 +353,7 @@ void MapWindow::Recolour() {
         colours.push_back(ColourOf(scale(p.value)));
     }
     view_->SetPoints(std::move(places), std::move(colours));
-    legend_->SetLegend(legend);
+    legend_->SetLegend(legend, desktop::ToQString(content_->points.quantity));
 }
 
 void MapWindow::ReadCoastlines() {
@@ -406,7 +407,8 @@ void MapWindow::ShowReadout(QPointF at) {
     }
     readout_->setText(desktop::ToQString(
         found != nullptr
-            ? MapReadoutText(found->latitude, WrapLongitude(found->longitude), found->value)
+            ? MapReadoutText(found->latitude, WrapLongitude(found->longitude), found->value,
+                             content_->points.quantity)
             : MapPlaceText(frame_.Latitude(at.y()), WrapLongitude(frame_.Longitude(at.x())))));
 }
 

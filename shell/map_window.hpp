@@ -9,7 +9,8 @@
 // draws (colour_map.hpp) under the map's title, with the colours and
 // coastlines shown. Below it, fixed whatever the zoom: the legend (the colour
 // bar with its ticks in metres) and a readout of the latitude, longitude and
-// N of the map pixel, or the point, under the mouse (MapReadoutText).
+// N of the map pixel, or the point, under the mouse (MapReadoutText); a point
+// map of other values (a converted DEM's heights) names them in both.
 //
 // The window opens on the screen its parent is on, as large as the map at a
 // zoom that fits about four fifths of that screen: a small lattice is
@@ -103,7 +104,8 @@ class MapLegend : public QWidget {
     Q_OBJECT
 public:
     explicit MapLegend(QWidget* parent = nullptr);
-    void SetLegend(const ColourLegend& legend);
+    /// The colours of `legend` for values of `quantity` ("N", or heights "H", "h"), in metres.
+    void SetLegend(const ColourLegend& legend, const QString& quantity = QStringLiteral("N"));
     const ColourLegend& legend() const { return legend_; }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -113,6 +115,7 @@ protected:
 
 private:
     ColourLegend legend_;
+    QString quantity_ = QStringLiteral("N");
     std::unique_ptr<ColourScale> scale_;
 };
 

@@ -397,6 +397,32 @@ QPlainTextEdit* MakeProblemList(int id, int lines) {
     return list;
 }
 
+// A raster input's description: read-only lines, selectable to copy, `lines` high.
+QPlainTextEdit* MakeRasterDescription(int id, int lines) {
+    auto* text = new QPlainTextEdit;
+    text->setObjectName(QString::number(id));
+    // Its viewport and scroll bars are its own, not the page's controls.
+    MarkScope(text);
+    text->setReadOnly(true);
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    const int frame =
+        2 * text->frameWidth() + 2 * static_cast<int>(text->document()->documentMargin());
+    text->setMinimumHeight(text->fontMetrics().lineSpacing() * lines + frame);
+    text->hide();
+    return text;
+}
+
+// A raster input's shaded picture, at most `side` pixels either way.
+QLabel* MakeRasterPicture(int id, int side) {
+    auto* picture = new QLabel;
+    picture->setObjectName(QString::number(id));
+    picture->setMaximumSize(side, side);
+    picture->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    picture->setToolTip(QStringLiteral("The raster's heights, shaded"));
+    picture->hide();
+    return picture;
+}
+
 // A label that gives its key to `buddy`.
 QLabel* LabelFor(const char* text, QWidget* buddy) {
     QLabel* label = Label(text);
@@ -475,14 +501,19 @@ CTabHeights::CTabHeights(QWidget* parent)
     column->addLayout(paths);
     column->addLayout(conventions);
     column->addWidget(MakePreviewTable(kPreview, 6), 1);
+    // A raster input is shown here instead of the table: what it is, and its picture.
+    auto* raster = new QHBoxLayout;
+    raster->addWidget(MakeRasterDescription(kRasterDescription, 4), 1, Qt::AlignTop);
+    raster->addWidget(MakeRasterPicture(kRasterPicture, fontMetrics().height() * 10));
+    column->addLayout(raster, 1);
     column->addWidget(MakeProblemList(kProblems, 3));
     column->addLayout(choices);
     FramePage(this, QStringLiteral("EGM2008 Heights"), column);
 
-    SetTabChain(this,
-                {kInputButton, kInputPath, kOutputButton, kOutputPath, kDelimiter, kDecimalMark,
-                 kPreview, kProblems, kLatitudeColumn, kLongitudeColumn, kHeightColumn, kUnits,
-                 kAppendOnly, kToOrthometric, kToEllipsoidal, kCalc, kShowMap});
+    SetTabChain(this, {kInputButton, kInputPath, kOutputButton, kOutputPath, kDelimiter,
+                       kDecimalMark, kPreview, kRasterDescription, kProblems, kLatitudeColumn,
+                       kLongitudeColumn, kHeightColumn, kUnits, kAppendOnly, kToOrthometric,
+                       kToEllipsoidal, kCalc, kShowMap});
     targets_ = new QButtonGroup(this);
     for (int id = kAppendOnly; id <= kToEllipsoidal; ++id)
         targets_->addButton(FindControlAs<QAbstractButton>(this, id), id);

@@ -116,8 +116,9 @@ private:
 };
 
 /// "Heights": a delimited file's heights converted between ellipsoid and geoid,
-/// its first lines shown as a table, its columns chosen by pickers. A file
-/// dropped on the window while this page is shown becomes its input.
+/// its first lines shown as a table, its columns chosen by pickers; or a DEM
+/// raster's, described and pictured in place of the table. A file dropped on
+/// the window while this page is shown becomes its input.
 class CTabHeights : public QWidget {
     Q_OBJECT
 public:

@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
+#include <QPixmap>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTableWidget>
@@ -16,6 +18,7 @@
 #include "shell/map_window.hpp"
 #include "shell/status_label.hpp"
 #include "shell/world_picture.hpp"
+#include "tasks/lattice/formats/bitmap_font.hpp"
 
 namespace egm2008 {
 
@@ -121,6 +124,36 @@ void WidgetPlatform::ShowFieldError(int id, const std::string& text) {
 
 void WidgetPlatform::SetEnabled(int id, bool enabled) {
     if (QWidget* control = FindControl(page_, id)) control->setEnabled(enabled);
+}
+
+void WidgetPlatform::SetShown(int id, bool shown) {
+    if (QWidget* control = FindControl(page_, id)) control->setVisible(shown);
+}
+
+void WidgetPlatform::SetChecked(int id, bool checked) {
+    SetButtonChecked(FindControl(page_, id), checked);
+}
+
+void WidgetPlatform::ShowPicture(int id, const RgbImage& picture) {
+    auto* label = FindControlAs<QLabel>(page_, id);
+    if (label == nullptr) return;
+    if (picture.width <= 0 || picture.height <= 0) {
+        label->clear();
+        return;
+    }
+    const QImage image(picture.bytes.data(), picture.width, picture.height, 3 * picture.width,
+                       QImage::Format_RGB888);
+    QPixmap pixmap = QPixmap::fromImage(image.copy());
+    const QSize room = label->maximumSize();
+    if (pixmap.width() > room.width() || pixmap.height() > room.height()) {
+        pixmap = pixmap.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    } else if (const int factor =
+                   std::min(room.width() / pixmap.width(), room.height() / pixmap.height());
+               factor > 1 && room.width() < QWIDGETSIZE_MAX) {
+        // A small picture is magnified by a whole factor, its pixels square and sharp.
+        pixmap = pixmap.scaled(pixmap.size() * factor);
+    }
+    label->setPixmap(pixmap);
 }
 
 void WidgetPlatform::ShowReport(const std::string& title, const std::string& text) {

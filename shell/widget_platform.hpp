@@ -42,6 +42,12 @@ public:
     /// The field's mark (MarkRefused, dialog_layout.hpp).
     void ShowFieldError(int id, const std::string& text) override;
     void SetEnabled(int id, bool enabled) override;
+    void SetShown(int id, bool shown) override;
+    /// A radio or check box; a radio in an exclusive group unchecks the others.
+    void SetChecked(int id, bool checked) override;
+    /// Into the QLabel `id`, made smaller (its shape kept) when larger than the label may be,
+    /// a small picture magnified by a whole factor to fill it.
+    void ShowPicture(int id, const RgbImage& picture) override;
     /// In a modal ReportDialog over the window (desktop::ShowReport).
     void ShowReport(const std::string& title, const std::string& text) override;
     /// Into the QTableWidget `id`, its cells read-only.

@@ -445,13 +445,15 @@ std::string ColourMapTitle(const double (&values)[6], const GeoidGrid& grid,
     return title;
 }
 
-std::string MapReadoutText(double latitude, double longitude, float undulation) {
+std::string MapReadoutText(double latitude, double longitude, float undulation,
+                           std::string_view quantity) {
     std::string text;
     AppendFormat(text, "%.6f, %.6f: ", latitude, longitude);
+    text += quantity;
     if (std::isnan(undulation)) {
-        text += "N not computed";
+        text += " not computed";
     } else {
-        AppendFormat(text, "N = %.3f m", static_cast<double>(undulation));
+        AppendFormat(text, " = %.3f m", static_cast<double>(undulation));
     }
     return text;
 }
@@ -622,6 +624,30 @@ std::string DemSummaryMessage(const std::string& path, std::int64_t converted, s
     const std::string time = std::to_string(hundredths / 100) + "." + cents;
     return path + ": " + Count(converted) + " pixels converted, " + Count(nodata) + " nodata, " +
            Count(clipped) + " clipped, " + Count(failed) + " without N, " + time + " s.";
+}
+
+std::string DemDescriptionText(int width, int height, const std::string& crs,
+                               const std::string& type, std::optional<double> nodata) {
+    std::string text = Count(width) + " x " + Count(height) + " pixels (columns x rows)\n";
+    text += "CRS: " + (crs.empty() ? std::string("none") : crs) + "\n";
+    text += "Data type: " + type + "\n";
+    text += "Nodata: ";
+    if (nodata) {
+        AppendFormat(text, "%.10g", *nodata);
+    } else {
+        text += "none";
+    }
+    return text;
+}
+
+std::string DemMapTitle(bool orthometric, const std::string& output) {
+    return std::string(orthometric ? "Orthometric heights H [m] of "
+                                   : "Ellipsoidal heights h [m] of ") +
+           std::filesystem::path(output).filename().string();
+}
+
+std::string DemMapNotReadMessage(const std::string& path, const std::string& reason) {
+    return "Error: The converted DEM \"" + path + "\" could not be read for its map: " + reason;
 }
 
 }  // namespace egm2008

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -232,7 +233,8 @@ std::string OutcomeMessage(const PointFileOutcome& outcome, const std::string& i
 inline constexpr const char* kFileCalcInputDialogTitle =
     "Choose the point file or NMEA log to read";
 inline constexpr const char* kFileCalcOutputDialogTitle = "Save the results as";
-inline constexpr const char* kHeightsInputDialogTitle = "Choose the delimited file to read";
+inline constexpr const char* kHeightsInputDialogTitle =
+    "Choose the delimited file or DEM raster to read";
 inline constexpr const char* kHeightsOutputDialogTitle = "Save the converted file as";
 inline constexpr const char* kGridmakerOutputDialogTitle = "Save the lattice as";
 inline constexpr const char* kPointFileFilter =
@@ -241,6 +243,12 @@ inline constexpr const char* kNmeaFileFilter =
     "NMEA logs (*.nmea *.nma *.log *.txt);;Point files (*.dat *.txt *.xyz *.csv);;All files (*)";
 inline constexpr const char* kDelimitedFileFilter =
     "Delimited text (*.csv *.txt *.dat *.xyz);;All files (*)";
+/// The "Heights" page's input: delimited text or a DEM raster (dem_preview.hpp).
+inline constexpr const char* kHeightsInputFilter =
+    "Delimited text (*.csv *.txt *.dat *.xyz);;DEM rasters (*.tif *.tiff *.vrt *.img *.hgt "
+    "*.dem);;All files (*)";
+/// The "Heights" page's output for a DEM raster.
+inline constexpr const char* kGeoTiffFilter = "GeoTIFF (*.tif *.tiff);;All files (*)";
 
 // The "Heights" page.
 inline constexpr const char* kHeightsStatusName = "Heights";
@@ -265,6 +273,21 @@ inline constexpr const char* kNotATextFileMessage =
 /// After a run that left lines without values: where the page shows them.
 inline constexpr const char* kProblemLinesListedNote =
     "The lines are listed under the preview, and marked in it where it shows them.";
+/// A DEM raster as the page describes it in place of the preview, a line each:
+/// "1201 x 1201 pixels (columns x rows)", "CRS: WGS 84" ("CRS: none"), "Data type: Int16",
+/// "Nodata: -32768" ("Nodata: none").
+std::string DemDescriptionText(int width, int height, const std::string& crs,
+                               const std::string& type, std::optional<double> nodata);
+/// The status line once a raster is chosen as the page's input.
+inline constexpr const char* kDemChosenStatus =
+    "A DEM raster: \"Calc!\" writes its heights converted into a GeoTIFF.";
+/// What a DEM run does, for InputRunningStatus.
+inline constexpr const char* kConvertingDemDoing = "Converting the DEM";
+/// The page's map of a converted DEM: "Orthometric heights H [m] of dem-heights.tif"
+/// ("Ellipsoidal heights h [m] of ..."), the file by its name without folders.
+std::string DemMapTitle(bool orthometric, const std::string& output);
+/// The page's map of a converted DEM could not be read (`reason`: GDAL's text).
+std::string DemMapNotReadMessage(const std::string& path, const std::string& reason);
 /// The last line of the list of lines not converted, when it holds only the first of them:
 /// "and 15 more lines not converted".
 std::string MoreProblemLinesText(std::int64_t more);
@@ -283,8 +306,9 @@ const char* MethodText(InterpolationMethod method);
 std::string ColourMapTitle(const double (&values)[6], const GeoidGrid& grid,
                            InterpolationMethod method);
 /// What the map window shows under the mouse: "47.500000, 7.250000: N = 49.372 m",
-/// "... : N not computed" over a missing node.
-std::string MapReadoutText(double latitude, double longitude, float undulation);
+/// "... : N not computed" over a missing node; `quantity` names another value ("H").
+std::string MapReadoutText(double latitude, double longitude, float undulation,
+                           std::string_view quantity = "N");
 /// A place on a map without a value: "47.500000, 7.250000".
 std::string MapPlaceText(double latitude, double longitude);
 // The receiver check's plot (nmea_audit.hpp).

@@ -3,11 +3,11 @@
 // Notifier), a status line, cursors, file dialogs with their titles and
 // filters, the start of an editor, a read-only table (its rows named and
 // marked) and pickers (lists of items one of which is chosen), controls enabled
-// or not, a report of several lines (with a plot), a colour map of a lattice or
-// of points, each in a window of its own, and a place marked on a page's
-// picture. The desktop shell implements it over Qt widgets looked up by their
-// dialog IDs within one page; tests implement it with a fake that records every
-// call.
+// or not and shown or not, radios checked, a picture shown in a control, a
+// report of several lines (with a plot), a colour map of a lattice or of
+// points, each in a window of its own, and a place marked on a page's picture.
+// The desktop shell implements it over Qt widgets looked up by their dialog IDs
+// within one page; tests implement it with a fake that records every call.
 #pragma once
 
 #include <atomic>
@@ -25,6 +25,7 @@ namespace egm2008 {
 class MapAccumulator;
 struct PointMap;
 struct Plot;
+struct RgbImage;
 
 enum class CursorShape { Arrow, Wait };
 
@@ -107,6 +108,21 @@ public:
     virtual void SetEnabled(int id, bool enabled) {
         (void)id;
         (void)enabled;
+    }
+    /// Shows or hides control `id`; a hidden control leaves its room to the others.
+    virtual void SetShown(int id, bool shown) {
+        (void)id;
+        (void)shown;
+    }
+    /// Checks radio or check box `id` (a radio unchecks the others of its group).
+    virtual void SetChecked(int id, bool checked) {
+        (void)id;
+        (void)checked;
+    }
+    /// Shows `picture` in control `id`, a pixel a pixel; an empty picture clears it.
+    virtual void ShowPicture(int id, const RgbImage& picture) {
+        (void)id;
+        (void)picture;
     }
     /// Shows `text`, a report of several lines, in a window titled `title`: read
     /// only, selectable, with a button that copies the whole text; returns when closed.

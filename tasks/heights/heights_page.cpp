@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -13,6 +16,8 @@
 #include "tasks/messages.hpp"
 #include "tasks/common/page_file_run.hpp"
 #include "tasks/common/run_input.hpp"
+#include "tasks/dem/dem_convert.hpp"
+#include "tasks/dem/dem_preview.hpp"
 #include "tasks/heights/heights_preview.hpp"
 
 namespace egm2008 {
@@ -77,6 +82,20 @@ std::vector<std::string> Titles(const std::vector<std::string>& header, std::siz
 // The output's name beside its input: "<name>-heights<extension>".
 constexpr std::string_view kOutputSuffix = "-heights";
 
+// The output proposed beside a raster input: "<name>-heights.tif", a GeoTIFF whatever it reads.
+std::string DemOutputPath(const std::string& input) {
+    std::filesystem::path proposed = ProposedOutputPath(input, kOutputSuffix);
+    std::string extension = proposed.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".tif" || extension == ".tiff") return proposed.string();
+    return proposed.replace_extension(".tif").string();
+}
+
+// The controls of a delimited file that a raster has no use for.
+constexpr int kTextOnlyControls[] = {kDelimiter,    kDecimalMark, kLatitudeColumn, kLongitudeColumn,
+                                     kHeightColumn, kUnits,       kAppendOnly};
+
 // The picker's item of a delimiter; -1 for none.
 int DelimiterItem(std::optional<Delimiter> delimiter) {
     return delimiter ? static_cast<int>(*delimiter) : -1;
@@ -101,23 +120,26 @@ void HeightsPage::InitialiseHeightsPage(const GeoidGrid* grid) {
 }
 
 void HeightsPage::BrowseInputFile() {
-    std::string path =
-        platform_.OpenFileDialogFor({kHeightsInputDialogTitle, kDelimitedFileFilter});
+    std::string path = platform_.OpenFileDialogFor({kHeightsInputDialogTitle, kHeightsInputFilter});
     if (path.empty()) return;  // cancelled: the input stays as it was
     SetInputPath(path);
 }
 
 void HeightsPage::SetInputPath(const std::string& path) {
-    outputPath_ = OutputForNewInput(outputPath_, inputPath_, path, kOutputSuffix);
+    // A raster's proposed output is not the user's own either.
+    const std::string standing = raster_ ? DemOutputPath(inputPath_) : std::string();
+    outputPath_ = OutputForNewInput(outputPath_, inputPath_, path, kOutputSuffix, standing);
     inputPath_ = path;
     platform_.SetFieldText(kInputPath, inputPath_);
-    platform_.SetFieldText(kOutputPath, outputPath_);
     Preview();
+    if (raster_ && outputPath_ == ProposedOutputPath(inputPath_, kOutputSuffix))
+        outputPath_ = DemOutputPath(inputPath_);
+    platform_.SetFieldText(kOutputPath, outputPath_);
 }
 
 void HeightsPage::BrowseOutputFile() {
-    std::string path =
-        platform_.SaveFileDialogAs({kHeightsOutputDialogTitle, kDelimitedFileFilter});
+    std::string path = platform_.SaveFileDialogAs(
+        {kHeightsOutputDialogTitle, raster_ ? kGeoTiffFilter : kDelimitedFileFilter});
     if (path.empty()) return;
     SetOutputPath(path);
 }
@@ -150,6 +172,14 @@ void HeightsPage::Preview() {
     const bool read = ReadHead(inputPath_, head_, whole_);
     const int error = errno;
     notText_ = read && !LooksLikeText(head_);
+    if (notText_) {
+        if (const std::optional<DemPreview> dem = PreviewDem(inputPath_)) {
+            head_.clear();
+            ShowRaster(&*dem);
+            return;
+        }
+    }
+    ShowRaster(nullptr);
     if (!read || notText_) {
         head_.clear();
         platform_.SetTable(kPreview, {}, {});
@@ -251,6 +281,10 @@ void HeightsPage::CalculateHeights() {
         platform_.Notify(kHeightsNoInputMessage, NoticeIcon::Error);
         return;
     }
+    if (raster_) {
+        ConvertRaster();
+        return;
+    }
     if (notText_) {
         platform_.Notify(kNotATextFileMessage, NoticeIcon::None);
         return;
@@ -289,12 +323,108 @@ void HeightsPage::CalculateHeights() {
     if (outcome.completed() && !points.items().empty()) {
         mapPoints_ = points.items();
         mapTitle_ = HeightsMapTitle(mapPoints_.size(), points.seen(), inputPath_);
+        mapQuantity_ = "N";
         platform_.SetEnabled(kShowMap, true);
     }
 }
 
 void HeightsPage::ShowMap() {
-    if (!mapPoints_.empty()) platform_.ShowPointMap(PointMapOf(mapPoints_), mapTitle_);
+    if (mapPoints_.empty()) return;
+    PointMap map = PointMapOf(mapPoints_);
+    map.quantity = mapQuantity_;
+    platform_.ShowPointMap(map, mapTitle_);
+}
+
+void HeightsPage::ShowRaster(const DemPreview* preview) {
+    raster_ = preview != nullptr;
+    platform_.SetShown(kPreview, !raster_);
+    platform_.SetShown(kProblems, !raster_);
+    platform_.SetShown(kRasterPicture, raster_);
+    platform_.SetShown(kRasterDescription, raster_);
+    for (int id : kTextOnlyControls) platform_.SetEnabled(id, !raster_);
+    if (!raster_) return;
+    const DemDescription& about = preview->description;
+    platform_.SetFieldText(
+        kRasterDescription,
+        DemDescriptionText(about.width, about.height, about.crs, about.type, about.nodata));
+    platform_.ShowPicture(kRasterPicture, preview->picture);
+    platform_.SetTable(kPreview, {}, {});
+    platform_.SetFieldText(kProblems, {});
+    for (int id : {kLatitudeColumn, kLongitudeColumn}) platform_.SetChoices(id, {}, -1);
+    platform_.SetChoices(kHeightColumn, {kNoHeightColumnItem}, 0);
+    if (target_ == HeightTarget::None) {
+        target_ = HeightTarget::Orthometric;
+        platform_.SetChecked(kToOrthometric, true);
+    }
+    platform_.ShowStatus(kDemChosenStatus);
+}
+
+void HeightsPage::ConvertRaster() {
+    MappedGrid mapped;
+    if (mapped.Map(*grid_, platform_) != QueryStatus::StatusOk) return;
+    DemOptions options;
+    options.target = target_ == HeightTarget::Ellipsoidal ? HeightTarget::Ellipsoidal
+                                                          : HeightTarget::Orthometric;
+    mapPoints_.clear();
+    platform_.SetEnabled(kShowMap, false);
+    std::error_code error;
+    const bool existed = std::filesystem::exists(outputPath_, error);
+    const std::uintmax_t bytes = std::filesystem::file_size(inputPath_, error);
+    platform_.SetCursor(CursorShape::Wait);
+    platform_.ShowStatus(InputRunningStatus(kConvertingDemDoing, inputPath_,
+                                            error ? 0 : static_cast<std::int64_t>(bytes),
+                                            outputPath_));
+    // The run may go on another thread: it tells the window nothing until it has ended.
+    RunMeter meter;
+    DemOutcome outcome;
+    const auto rows = [&meter](std::int64_t done, std::int64_t total) {
+        meter.total = total;
+        meter.done = done;
+    };
+    std::int64_t shown = -1;
+    platform_.RunLong(
+        meter,
+        [&] {
+            outcome =
+                ConvertDem(inputPath_, outputPath_, *grid_, mapped, options, meter.stop(), rows);
+        },
+        [&] {
+            if (const std::int64_t now = meter.done.load(); now != shown) {
+                shown = now;
+                platform_.SetFieldText(kCalc, std::to_string(now));
+            }
+        });
+    platform_.SetCursor(CursorShape::Arrow);
+    platform_.SetFieldText(kCalc, kCalcCaption);
+    SettleRaster(outcome, existed ? OutputFate::Unchanged : OutputFate::NotCreated, options.target);
+}
+
+void HeightsPage::SettleRaster(const DemOutcome& outcome, OutputFate fate, HeightTarget target) {
+    if (!outcome.written()) {
+        // A cancel is the user's own doing: the status line tells it, no box.
+        if (!outcome.stopped)
+            platform_.Notify(FailedRunMessage(outcome.error, outputPath_, fate), NoticeIcon::Error);
+        platform_.ShowStatus(
+            RunFailedStatus(kHeightsStatusName, outcome.stopped, outputPath_, fate));
+        return;
+    }
+    const DemCounts& counts = outcome.counts;
+    const std::string message = DemSummaryMessage(outputPath_, counts.converted, counts.nodata,
+                                                  counts.clipped, counts.failed, outcome.seconds);
+    // Pixels clipped or left without N are told in a box as well as in the status line.
+    if (!outcome.allConverted()) platform_.Notify(message, NoticeIcon::Error);
+    platform_.ShowStatus(OneLine(message));
+    std::string why;
+    mapPoints_ = DemMapPoints(outputPath_, why);
+    if (mapPoints_.empty()) {
+        // No map: every pixel is nodata, or the output could not be read back.
+        if (!why.empty())
+            platform_.ShowStatus(OneLine(message + " " + DemMapNotReadMessage(outputPath_, why)));
+        return;
+    }
+    mapTitle_ = DemMapTitle(target == HeightTarget::Orthometric, outputPath_);
+    mapQuantity_ = target == HeightTarget::Orthometric ? "H" : "h";
+    platform_.SetEnabled(kShowMap, true);
 }
 
 void HeightsPage::SettleRun(const HeightsOutcome& outcome, ReplacingOutput& output) {

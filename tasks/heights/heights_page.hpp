@@ -30,6 +30,19 @@
 // kPointMapCapacity, evenly spread over the file): "Show map" then shows them
 // coloured by N in a window of its own. A run that did not end whole, or
 // computed no line, disables it.
+//
+// An input that is a DEM raster (PreviewDem, tasks/dem/dem_preview.hpp: no
+// text, and GDAL opens it as a raster) is shown instead of the table by its
+// description (size, CRS, data type, nodata) and a shaded picture; the
+// delimiter, decimal mark, column and unit pickers and "append N only" do not
+// apply to it and are disabled ("append N only" gives way to "to orthometric"
+// when it was chosen). Its output is proposed as "<name>-heights.tif". "Calc!"
+// converts it with ConvertDem (the grid's heights bi-quadratic, tide-free, as
+// a text run's), through PagePlatform::RunLong: the meter counts rows, Cancel
+// stops the run and writes nothing. The status line tells the pixels
+// converted, nodata, clipped and without N; a run that fails tells why in a
+// box. "Show map" then shows the converted heights, read back decimated, as
+// points coloured by height.
 #pragma once
 
 #include <cstdint>
@@ -61,15 +74,20 @@ inline constexpr int kToOrthometric = 1109;
 inline constexpr int kToEllipsoidal = 1110;
 inline constexpr int kUnits = 1111;  ///< picker: HeightUnit in its order
 inline constexpr int kCalc = 1112;
-inline constexpr int kPicture = 1113;      ///< the drawing of h, H and N
-inline constexpr int kDelimiter = 1114;    ///< picker: Delimiter in its order
-inline constexpr int kDecimalMark = 1115;  ///< picker: the point, the comma
-inline constexpr int kProblems = 1116;     ///< the list of the lines a run could not convert
-inline constexpr int kShowMap = 1117;      ///< the last run's points coloured by N
+inline constexpr int kPicture = 1113;            ///< the drawing of h, H and N
+inline constexpr int kDelimiter = 1114;          ///< picker: Delimiter in its order
+inline constexpr int kDecimalMark = 1115;        ///< picker: the point, the comma
+inline constexpr int kProblems = 1116;           ///< the list of the lines a run could not convert
+inline constexpr int kShowMap = 1117;            ///< the last run's points coloured by N
+inline constexpr int kRasterPicture = 1118;      ///< a raster input's shaded picture
+inline constexpr int kRasterDescription = 1119;  ///< a raster input's size, CRS, type, nodata
 }  // namespace heights_ids
 
 /// Data lines the preview table shows at most.
 inline constexpr int kPreviewLines = 20;
+
+struct DemOutcome;
+struct DemPreview;
 
 class HeightsPage {
 public:
@@ -105,6 +123,8 @@ public:
     const std::string& inputPath() const { return inputPath_; }
     const std::string& outputPath() const { return outputPath_; }
     HeightTarget target() const { return target_; }
+    /// Whether the input is a DEM raster rather than delimited text.
+    bool raster() const { return raster_; }
 
 private:
     // Reads the input's first bytes and tells its delimiter and decimal mark.
@@ -112,6 +132,12 @@ private:
     // The table, the column pickers and the status, as the delimiter and mark split the lines.
     void ShowPreview();
     void SettleRun(const HeightsOutcome& outcome, ReplacingOutput& output);
+    // A raster input in place of the table, or the table again; the controls that apply.
+    void ShowRaster(const DemPreview* preview);
+    // "Calc!" for a raster input, and the end of its run: the output's `fate` when none was
+    // written, the map of the `target` heights when one was.
+    void ConvertRaster();
+    void SettleRaster(const DemOutcome& outcome, OutputFate fate, HeightTarget target);
     // The lines the run left without values, listed and marked in the preview.
     void ShowProblems(const HeightsOutcome& outcome);
 
@@ -125,6 +151,7 @@ private:
     std::string head_;
     bool whole_ = false;
     bool notText_ = false;
+    bool raster_ = false;
     // The delimiter and decimal mark the lines are split and read with, and
     // whether the first data line is a header.
     std::optional<Delimiter> delimiter_;
@@ -134,6 +161,7 @@ private:
     // The points of the last whole run, and the map's title.
     std::vector<PlacedValue> mapPoints_;
     std::string mapTitle_;
+    std::string mapQuantity_ = "N";  // what the points' values are: N, or a raster's H or h
 };
 
 }  // namespace egm2008

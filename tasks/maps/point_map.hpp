@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "tasks/maps/even_sample.hpp"
@@ -27,6 +28,7 @@ inline constexpr std::size_t kPointMapCapacity = 100000;
 struct PointMap {
     std::vector<PlacedValue> points;
     GeoBox box;
+    std::string quantity = "N";  ///< what the values are, in metres: "N", or heights "H", "h"
 };
 
 /// The map of `points` (none: the whole world).

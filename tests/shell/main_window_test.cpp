@@ -54,6 +54,7 @@
 #include "tasks/lattice/gridmaker.hpp"
 #include "tasks/heights/heights_page.hpp"
 #include "tasks/points/point_file_page.hpp"
+#include "tests/support/dem_files.hpp"
 #include "tests/support/grid_files.hpp"
 #include "tests/support/nmea_text.hpp"
 #include "tests/support/process_state.hpp"
@@ -136,6 +137,7 @@ private slots:
     void heightsPageReadsADroppedFileAndItsPickersChooseTheColumns();
     void checkReceiverServesGgaLogsAndItsReportIsCopied();
     void heightsPageDelimiterAndDecimalMarkDriveThePreviewAndTheRun();
+    void heightsPageShowsARasterAndMapsItsConvertedHeights();
     void typedPathsReachThePagesAndTheDatabase();
     void theLastSessionIsRememberedAndRestored();
 
@@ -1455,6 +1457,46 @@ void MainWindowTest::heightsPageReadsADroppedFileAndItsPickersChooseTheColumns()
     QCOMPARE(lines[0], QStringLiteral("Pt,Lat,Lon,h,N_EGM2008,h"));
     QCOMPARE(dialog_->runStatus()->text(), QStringLiteral("Conversion done - 2 data lines."));
     QCOMPARE(Text(OnPage(4, heights_ids::kCalc)), QStringLiteral("Calc!"));
+}
+
+void MainWindowTest::heightsPageShowsARasterAndMapsItsConvertedHeights() {
+    using namespace heights_ids;
+    const QString path = Work(QStringLiteral("dem.tif"));
+    test::WriteDem(path.toStdString(), test::DemRaster{});  // 4 x 3 pixels from 10 E, 50 N
+    ClickTab(kHeightsPageIndex);
+    Type(OnPage(4, kInputPath), path);
+    QTest::keyClick(OnPage(4, kInputPath), Qt::Key_Tab);
+    QVERIFY(messages_.empty());
+    QWidget* page = Page(4);
+    QVERIFY(!OnPage(4, kPreview)->isVisibleTo(page));
+    auto* description = FindControlAs<QPlainTextEdit>(page, kRasterDescription);
+    QVERIFY(description != nullptr && description->isVisibleTo(page));
+    QCOMPARE(description->toPlainText(),
+             QString::fromStdString(DemDescriptionText(4, 3, "WGS 84", "Float32", std::nullopt)));
+    auto* picture = FindControlAs<QLabel>(page, kRasterPicture);
+    QVERIFY(picture != nullptr && picture->isVisibleTo(page));
+    // The 4 x 3 picture, magnified by a whole factor to the label's room.
+    const QSize shown = picture->pixmap().size();
+    QVERIFY(shown.width() > 4 && shown.width() % 4 == 0 && shown.width() / 4 * 3 == shown.height());
+    QVERIFY(shown.width() <= picture->maximumWidth());
+    for (int id : {kDelimiter, kDecimalMark, kLatitudeColumn, kUnits, kAppendOnly})
+        QVERIFY2(!OnPage(4, id)->isEnabled(), qPrintable(QString::number(id)));
+    QVERIFY(Checked(OnPage(4, kToOrthometric)));
+    QCOMPARE(Text(OnPage(4, kOutputPath)), Work(QStringLiteral("dem-heights.tif")));
+    QVERIFY(!OnPage(4, kShowMap)->isEnabled());
+
+    if (!HaveGrid(kInternalName)) QSKIP("the real grids are not set up");
+    Click(OnPage(4, kCalc));
+    QVERIFY(messages_.empty());
+    QVERIFY(QFile::exists(Work(QStringLiteral("dem-heights.tif"))));
+    QVERIFY2(dialog_->runStatus()->text().contains(QStringLiteral("12 pixels converted")),
+             qPrintable(dialog_->runStatus()->text()));
+    QCOMPARE(Text(OnPage(4, kCalc)), QStringLiteral("Calc!"));
+    QVERIFY(OnPage(4, kShowMap)->isEnabled());
+    Click(OnPage(4, kShowMap));
+    auto* window = dialog_->findChild<MapWindow*>();
+    QVERIFY(window != nullptr);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Orthometric heights H [m] of dem-heights.tif"));
 }
 
 void MainWindowTest::checkReceiverServesGgaLogsAndItsReportIsCopied() {

@@ -71,6 +71,7 @@ private slots:
     void legendAndReadoutStayWhileTheMapZoomsAndPans();
     void missingCoastlinesAreToldAndTheirBoxDisabled();
     void exportWritesThePictureTheCommandLineDraws();
+    void pointMapReadsOutThePointUnderTheMouse_data();
     void pointMapReadsOutThePointUnderTheMouse();
     void manualPagesWorldMapMarksThePointComputed();
     void reportShowsItsPlot();
@@ -217,8 +218,17 @@ void MapWindowTest::exportWritesThePictureTheCommandLineDraws() {
     QCOMPARE(messages[0], OutputOpenMessage(nowhere, ENOENT));
 }
 
+// A map of undulations, or of a raster's heights: the legend and the readout name its values.
+void MapWindowTest::pointMapReadsOutThePointUnderTheMouse_data() {
+    QTest::addColumn<QString>("quantity");
+    QTest::newRow("undulations") << QStringLiteral("N");
+    QTest::newRow("heights") << QStringLiteral("H");
+}
+
 void MapWindowTest::pointMapReadsOutThePointUnderTheMouse() {
-    const PointMap points = PointMapOf({{52.5, 13.4, 40.5f}, {48.1, 11.6, 47.25f}});
+    QFETCH(QString, quantity);
+    PointMap points = PointMapOf({{52.5, 13.4, 40.5f}, {48.1, 11.6, 47.25f}});
+    points.quantity = quantity.toStdString();
     OpenPointMapWindow(parent_.get(), points, "P");
     auto* window = parent_->findChild<MapWindow*>();
     QVERIFY(window != nullptr);
@@ -226,17 +236,22 @@ void MapWindowTest::pointMapReadsOutThePointUnderTheMouse() {
     auto* view = Control<MapView>(window, map_ids::kView);
     auto* readout = Control<QLabel>(window, map_ids::kReadout);
     QCOMPARE(Control<MapLegend>(window, map_ids::kLegend)->legend().ticks.lower, 40.0);
+    QCOMPARE(Control<MapLegend>(window, map_ids::kLegend)->toolTip(),
+             quantity + QStringLiteral(" [m], fitted to the map's values"));
     const MapFrame frame = PointMapFrame(points.box, kPointMapLongSide);
     const auto screenOf = [&](double latitude, double longitude) {
         return QPoint(static_cast<int>(std::lround(frame.X(longitude) * view->zoom())),
                       static_cast<int>(std::lround(frame.Y(latitude) * view->zoom())));
     };
     MoveMouse(view, screenOf(48.1, 11.6) + QPoint(2, -1));
-    QCOMPARE(readout->text(), QString::fromStdString(MapReadoutText(48.1, 11.6, 47.25f)));
+    QCOMPARE(readout->text(),
+             QString::fromStdString(MapReadoutText(48.1, 11.6, 47.25f, points.quantity)));
+    QVERIFY(
+        readout->text().endsWith(QStringLiteral(": ") + quantity + QStringLiteral(" = 47.250 m")));
     // Between the points: the place alone.
     const QPoint between = screenOf(50.3, 12.5);
     MoveMouse(view, between);
-    QVERIFY2(readout->text().count(QLatin1Char(',')) == 1 && !readout->text().contains('N'),
+    QVERIFY2(readout->text().count(QLatin1Char(',')) == 1 && !readout->text().contains(quantity),
              qPrintable(readout->text()));
 }
 

@@ -79,6 +79,9 @@ public:
     std::vector<int> focused;                ///< ids of the fields given the focus, in order
     std::map<int, std::string> fieldErrors;  ///< the fields marked as refused, and why
     std::map<int, bool> enabled;             ///< the last SetEnabled of each control
+    std::map<int, bool> shown;               ///< the last SetShown of each control
+    std::map<int, bool> checked;             ///< the last SetChecked of each radio or box
+    std::map<int, RgbImage> pictures;        ///< the last ShowPicture of each control
     std::vector<Report> reports;             ///< the reports shown, in order
     std::vector<ShownMap> maps;              ///< the colour maps shown, in order
     std::vector<ShownPointMap> pointMaps;    ///< the point maps shown, in order
@@ -164,6 +167,18 @@ public:
     void SetEnabled(int id, bool on) override {
         enabled[id] = on;
         events.push_back((on ? "enable " : "disable ") + std::to_string(id));
+    }
+    void SetShown(int id, bool on) override {
+        shown[id] = on;
+        events.push_back((on ? "show " : "hide ") + std::to_string(id));
+    }
+    void SetChecked(int id, bool on) override {
+        checked[id] = on;
+        events.push_back((on ? "check " : "uncheck ") + std::to_string(id));
+    }
+    void ShowPicture(int id, const RgbImage& picture) override {
+        pictures[id] = picture;
+        events.push_back("picture " + std::to_string(id));
     }
     void ShowReport(const std::string& title, const std::string& text) override {
         reports.push_back({title, text});

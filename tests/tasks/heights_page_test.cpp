@@ -3,13 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "point_file_fixtures.hpp"
 #include "tests/support/byte_compare.hpp"
+#include "tests/support/dem_files.hpp"
 #include "tests/support/fake_platform.hpp"
 #include "tests/support/file_bytes.hpp"
 #include "tests/support/scratch_folder.hpp"
@@ -306,6 +309,198 @@ TEST_F(HeightsRealGridTest, CancelledRunKeepsThePreviousOutput) {
     EXPECT_TRUE(platform_.notices.empty());
     EXPECT_EQ(platform_.statuses.back(), "Heights: cancelled, " + Out() + " not changed");
 }
+
+// A DEM raster as the page's input, on a grid whose N is 47.25 m everywhere.
+class HeightsRasterTest : public HeightsPageTest {
+protected:
+    void SetUp() override {
+        grid_ = test::ConstantGrid(47.25f);
+        HeightsPageTest::SetUp();
+    }
+    // Writes `raster` as "dem.tif" and chooses it with the open dialog.
+    void ChooseDem(const test::DemRaster& raster) {
+        test::WriteDem(Dem(), raster);
+        platform_.dialogAnswers = {Dem()};
+        page_.BrowseInputFile();
+    }
+    std::string Dem() const { return folder_.File("dem.tif"); }
+    std::string DemOut() const { return folder_.File("dem-heights.tif"); }
+};
+
+TEST_F(HeightsRasterTest, ARasterIsDescribedAndPicturedInPlaceOfTheTable) {
+    test::DemRaster raster;
+    raster.nodata = -9999.0;
+    ChooseDem(raster);
+    EXPECT_TRUE(page_.raster());
+    EXPECT_TRUE(platform_.notices.empty());
+    EXPECT_EQ(platform_.Field(kRasterDescription),
+              DemDescriptionText(4, 3, "WGS 84", "Float32", -9999.0));
+    EXPECT_EQ(platform_.pictures[kRasterPicture].width, 4);
+    EXPECT_EQ(platform_.pictures[kRasterPicture].height, 3);
+    EXPECT_FALSE(platform_.shown[kPreview]);
+    EXPECT_FALSE(platform_.shown[kProblems]);
+    EXPECT_TRUE(platform_.shown[kRasterPicture]);
+    EXPECT_TRUE(platform_.shown[kRasterDescription]);
+    for (int id : {kDelimiter, kDecimalMark, kLatitudeColumn, kLongitudeColumn, kHeightColumn,
+                   kUnits, kAppendOnly})
+        EXPECT_FALSE(platform_.enabled[id]) << id;
+    // "Append N only" was chosen: a raster is converted to orthometric heights instead.
+    EXPECT_TRUE(platform_.checked[kToOrthometric]);
+    EXPECT_EQ(page_.target(), HeightTarget::Orthometric);
+    EXPECT_EQ(page_.outputPath(), DemOut());
+    EXPECT_EQ(platform_.statuses.back(), kDemChosenStatus);
+    // Its output is saved as a GeoTIFF.
+    platform_.dialogAnswers = {folder_.File("mine.tif")};
+    page_.BrowseOutputFile();
+    EXPECT_NE(std::find(platform_.events.begin(), platform_.events.end(),
+                        std::string("save-dialog ") + kGeoTiffFilter),
+              platform_.events.end());
+    EXPECT_EQ(page_.outputPath(), folder_.File("mine.tif"));
+    page_.SetOutputPath(DemOut());
+
+    // A text file after it brings the table and its controls back.
+    Choose("lat,lon\n52.5,13.4\n");
+    EXPECT_FALSE(page_.raster());
+    EXPECT_TRUE(platform_.shown[kPreview]);
+    EXPECT_TRUE(platform_.shown[kProblems]);
+    EXPECT_FALSE(platform_.shown[kRasterPicture]);
+    EXPECT_TRUE(platform_.enabled[kDelimiter]);
+    EXPECT_TRUE(platform_.enabled[kAppendOnly]);
+    EXPECT_EQ(page_.outputPath(), Out());
+}
+
+struct RasterOutputCase {
+    const char* input;
+    const char* output;
+};
+
+class RasterOutputs : public HeightsRasterTest,
+                      public ::testing::WithParamInterface<RasterOutputCase> {};
+
+// A raster's output is a GeoTIFF beside it whatever its own extension.
+TEST_P(RasterOutputs, AreProposedAsGeoTiffs) {
+    test::WriteDem(folder_.File(GetParam().input), test::DemRaster{});
+    page_.SetInputPath(folder_.File(GetParam().input));
+    EXPECT_EQ(page_.outputPath(), folder_.File(GetParam().output));
+    EXPECT_EQ(platform_.Field(kOutputPath), folder_.File(GetParam().output));
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, RasterOutputs,
+                         ::testing::Values(RasterOutputCase{"a.tif", "a-heights.tif"},
+                                           RasterOutputCase{"a.TIFF", "a-heights.TIFF"},
+                                           RasterOutputCase{"a.img", "a-heights.tif"},
+                                           RasterOutputCase{"a", "a-heights.tif"}));
+
+struct RasterRunCase {
+    int radio;
+    double shift;  // what the run adds to each height
+    bool orthometric;
+};
+
+class RasterRuns : public HeightsRasterTest, public ::testing::WithParamInterface<RasterRunCase> {};
+
+TEST_P(RasterRuns, CalcWritesTheConvertedRasterCountsItsPixelsAndMapsIt) {
+    test::DemRaster raster;
+    raster.nodata = -9999.0;
+    raster.values = {-9999, 101, 102, 103, 110, 111, 112, 113, 120, 121, 122, 123};
+    ChooseDem(raster);
+    page_.SelectTarget(GetParam().radio);
+    EXPECT_FALSE(platform_.enabled[kShowMap]);
+    page_.CalculateHeights();
+    EXPECT_TRUE(platform_.notices.empty());
+    const test::DemRead written = test::ReadDem(DemOut());
+    ASSERT_EQ(written.values.size(), 12u);
+    EXPECT_EQ(written.values[0], -9999.0);
+    for (std::size_t i = 1; i < 12; ++i)
+        EXPECT_EQ(written.values[i],
+                  static_cast<double>(static_cast<float>(raster.values[i] + GetParam().shift)));
+    EXPECT_NE(platform_.statuses.back().find(
+                  DemOut() + ": 11 pixels converted, 1 nodata, 0 clipped, 0 without N"),
+              std::string::npos);
+    EXPECT_EQ(platform_.Field(kCalc), "Calc!");
+
+    ASSERT_TRUE(platform_.enabled[kShowMap]);
+    page_.ShowMap();
+    ASSERT_EQ(platform_.pointMaps.size(), 1u);
+    EXPECT_EQ(platform_.pointMaps[0].title, DemMapTitle(GetParam().orthometric, DemOut()));
+    EXPECT_EQ(platform_.pointMaps[0].points.quantity, GetParam().orthometric ? "H" : "h");
+    ASSERT_EQ(platform_.pointMaps[0].points.points.size(), 11u);
+    EXPECT_EQ(platform_.pointMaps[0].points.points[0].value,
+              static_cast<float>(101 + GetParam().shift));
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, RasterRuns,
+                         ::testing::Values(RasterRunCase{kToOrthometric, -47.25, true},
+                                           RasterRunCase{kToEllipsoidal, 47.25, false}));
+
+struct RasterCancelCase {
+    const char* name;
+    bool outputThere;
+};
+
+class RasterCancels : public HeightsRasterTest,
+                      public ::testing::WithParamInterface<RasterCancelCase> {};
+
+TEST_P(RasterCancels, LeaveTheOutputAsItWasAndNoBox) {
+    ChooseDem(test::DemRaster{});
+    if (GetParam().outputThere) WriteFile(DemOut(), "kept\n");
+    platform_.cancelRuns = true;
+    page_.CalculateHeights();
+    EXPECT_TRUE(platform_.notices.empty());
+    EXPECT_EQ(test::Exists(DemOut()), GetParam().outputThere);
+    if (GetParam().outputThere) {
+        EXPECT_EQ(ReadFile(DemOut()), "kept\n");
+    }
+    EXPECT_EQ(folder_.Names().size(), GetParam().outputThere ? 2u : 1u);
+    EXPECT_EQ(
+        platform_.statuses.back(),
+        RunFailedStatus(kHeightsStatusName, true, DemOut(),
+                        GetParam().outputThere ? OutputFate::Unchanged : OutputFate::NotCreated));
+    EXPECT_FALSE(platform_.enabled[kShowMap]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, RasterCancels,
+                         ::testing::Values(RasterCancelCase{"NoOutput", false},
+                                           RasterCancelCase{"OutputThere", true}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+struct RasterRefusalCase {
+    const char* name;
+    bool crs;
+    bool outputIsInput;
+    std::string (*message)(const std::string& input);
+};
+
+class RasterRefusals : public HeightsRasterTest,
+                       public ::testing::WithParamInterface<RasterRefusalCase> {};
+
+TEST_P(RasterRefusals, AreToldInABoxAndWriteNothing) {
+    test::DemRaster raster;
+    if (!GetParam().crs) raster.crs = "";  // the run cannot place its pixels
+    ChooseDem(raster);
+    if (GetParam().outputIsInput) page_.SetOutputPath(Dem());
+    page_.CalculateHeights();
+    ASSERT_EQ(platform_.notices.size(), 1u);
+    EXPECT_NE(platform_.notices[0].text.find(GetParam().message(Dem())), std::string::npos)
+        << platform_.notices[0].text;
+    EXPECT_TRUE(platform_.notices[0].icon == NoticeIcon::Error);
+    EXPECT_EQ(folder_.Names(), Texts{"dem.tif"});
+    // The input is as it was written: 100 + column + 10 row.
+    const std::vector<double> values = test::ReadDem(Dem()).values;
+    ASSERT_EQ(values.size(), 12u);
+    EXPECT_EQ(values[11], 123.0);
+    if (!GetParam().outputIsInput) {
+        EXPECT_EQ(platform_.statuses.back(),
+                  RunFailedStatus(kHeightsStatusName, false, DemOut(), OutputFate::NotCreated));
+    }
+    EXPECT_FALSE(platform_.enabled[kShowMap]);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rasters, RasterRefusals,
+    ::testing::Values(RasterRefusalCase{"NoCrs", false, false, DemNotGeoreferencedMessage},
+                      RasterRefusalCase{"OutputIsTheInput", true, true, OutputIsInputMessage}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace
 }  // namespace egm2008

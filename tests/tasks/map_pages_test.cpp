@@ -97,6 +97,7 @@ TEST_F(HeightsPageMap, AWholeRunShowsItsComputedPointsColouredByN) {
     page_.ShowMap();
     ASSERT_EQ(platform_.pointMaps.size(), 1u);
     EXPECT_EQ(platform_.pointMaps[0].title, HeightsMapTitle(3, 3, folder_.File("points.csv")));
+    EXPECT_EQ(platform_.pointMaps[0].points.quantity, "N");
     const std::vector<PlacedValue>& points = platform_.pointMaps[0].points.points;
     ASSERT_EQ(points.size(), 3u);
     const double latitudes[] = {52.5, -17.0, 48.0};
