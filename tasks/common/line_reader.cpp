@@ -14,6 +14,10 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 }
 
+bool LooksLikeText(std::string_view start) {
+    return !HoldsBinary(start.substr(0, kTextProbeBytes));
+}
+
 bool HoldsBinary(std::string_view text) {
     return std::any_of(text.begin(), text.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);

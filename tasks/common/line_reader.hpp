@@ -41,6 +41,12 @@ inline constexpr std::size_t kMaxLineLength = std::size_t{1} << 20;
 /// character other than tab, CR and LF (a picture or a grid read as text).
 bool HoldsBinary(std::string_view text);
 
+/// Bytes at the start of a file in which a byte no text holds makes it no text file.
+inline constexpr std::size_t kTextProbeBytes = 4096;
+
+/// False when the first kTextProbeBytes bytes of `start` hold a byte no text holds.
+bool LooksLikeText(std::string_view start);
+
 class LineReader {
 public:
     enum class Status { Line, End, Error, Stopped };

@@ -30,7 +30,7 @@
 #include "engine/tide_system.hpp"
 #include "tasks/common/run_stop.hpp"
 #include "tasks/engine_names.hpp"
-#include "tasks/heights/heights.hpp"
+#include "tasks/common/height_target.hpp"
 
 namespace egm2008 {
 

@@ -12,7 +12,7 @@
 #include <memory>
 #include <utility>
 
-#include "tasks/heights/heights_preview.hpp"
+#include "tasks/common/line_reader.hpp"
 #include "tasks/lattice/formats/colour_map.hpp"
 
 namespace egm2008 {

@@ -41,15 +41,13 @@
 #include "tasks/engine_names.hpp"
 #include "tasks/common/delimited_text.hpp"
 #include "tasks/common/field_text.hpp"
+#include "tasks/common/height_target.hpp"
 #include "tasks/common/run_input.hpp"
 #include "tasks/common/run_stop.hpp"
 #include "tasks/common/text_output.hpp"
 #include "tasks/maps/point_map.hpp"
 
 namespace egm2008 {
-
-/// What the height column becomes; None appends N alone.
-enum class HeightTarget { None, Orthometric, Ellipsoidal };
 
 /// The unit of the height column; N is written in it too.
 enum class HeightUnit { Metre, Foot, UsSurveyFoot };

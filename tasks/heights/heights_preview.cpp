@@ -33,10 +33,6 @@ int DecimalNumbers(const std::vector<NumberedLine>& lines, DecimalMark mark) {
 
 }  // namespace
 
-bool LooksLikeText(std::string_view start) {
-    return !HoldsBinary(start.substr(0, kTextProbeBytes));
-}
-
 std::vector<NumberedLine> FirstDataLines(std::string_view head, bool whole, std::size_t most,
                                          std::optional<Delimiter> delimiter) {
     TakeByteOrderMark(head);

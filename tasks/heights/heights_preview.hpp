@@ -30,14 +30,9 @@
 
 #include "tasks/common/delimited_text.hpp"
 #include "tasks/common/field_text.hpp"
+#include "tasks/common/line_reader.hpp"
 
 namespace egm2008 {
-
-/// Bytes at the start of a file in which a byte no text holds makes it no text file.
-inline constexpr std::size_t kTextProbeBytes = 4096;
-
-/// False when the first kTextProbeBytes bytes of `start` hold a byte no text holds.
-bool LooksLikeText(std::string_view start);
 
 /// A record of a file, without its line end, and the 1-based line it starts on.
 struct NumberedLine {
