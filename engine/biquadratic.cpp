@@ -159,9 +159,15 @@ std::int64_t WindowColumns(const GeoidGrid& grid) {
     return static_cast<std::int64_t>(columnQuotient);
 }
 
-// The window of the last point asked, kept while the next points fall in it, and the row
-// placed for the last latitude, kept while the latitude stays.
+// What a query works out of the grid alone, the window of the last point asked (kept while
+// the next points fall in it) and the row placed for the last latitude (kept while the
+// latitude stays): the same doubles as worked out again for each point.
 struct WindowCache {
+    bool framed = false;  // the grid's part below set
+    bool spacingsPositive = false;
+    double southEdge = 0.0;  // within latSpacing/1.9 of a pole: bi-linear
+    double northEdge = 0.0;
+    std::int64_t columns = 0;
     bool held = false;
     Window window;
     bool implausible = false;
@@ -176,12 +182,19 @@ QueryStatus BiQuadraticAt(const GeoidGrid& grid, double latitude, double longitu
                           NodeReader& reader, WindowCache& cache) {
     result = kResultPreset;
     if (!frame::InsideBounds(grid, latitude, longitude)) return QueryStatus::StatusOutside;
-    if (!frame::SpacingsPositive(grid)) return QueryStatus::StatusError;
-    const double margin = grid.latSpacing / kPolarMarginDivisor;
-    if (latitude < grid.latMin + margin || latitude > grid.latMax - margin) {
+    if (!cache.framed) {
+        cache.framed = true;
+        cache.spacingsPositive = frame::SpacingsPositive(grid);
+        const double margin = grid.latSpacing / kPolarMarginDivisor;
+        cache.southEdge = grid.latMin + margin;
+        cache.northEdge = grid.latMax - margin;
+        cache.columns = WindowColumns(grid);
+    }
+    if (!cache.spacingsPositive) return QueryStatus::StatusError;
+    if (latitude < cache.southEdge || latitude > cache.northEdge) {
         return InterpolateBiLinear(grid, latitude, longitude, result, reader);
     }
-    const std::int64_t columns = WindowColumns(grid);
+    const std::int64_t columns = cache.columns;
     if (columns == 0) return QueryStatus::StatusError;
     if (longitude == grid.lonMax) longitude -= frame::kEdgeNudge;
 
