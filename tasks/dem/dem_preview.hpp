@@ -14,10 +14,9 @@
 // kDemPictureLongSide pixels on the long side (an overview where the file has
 // one), its scale and offset applied and its nodata taken as missing (NaN).
 // The picture is a hypsometric tint (Sequential from the least to the most
-// height, paled halfway to white) darkened by a hillshade (light from the north-west, 45 degrees up;
-// the relief exaggerated until the median slope is about 27 degrees, so that
-// flat land shows some relief and steep land none it has not), missing pixels
-// in kDemMissingColour.
+// height, paled halfway to white) darkened by a hillshade (light from the north-west, 45 degrees
+// up; the relief exaggerated until the median slope is about 27 degrees, so that flat land shows
+// some relief and steep land none it has not), missing pixels in kDemMissingColour.
 #pragma once
 
 #include <optional>
