@@ -61,6 +61,8 @@ GRID25="$GRID_DIR/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree_SE"
 GRID25_BE="$GRID_DIR/Und_min2.5x2.5_egm2008_isw=82_WGS84_TideFree"
 
 die() { echo "compare_peers: $*" >&2; exit 1; }
+# build_release, measure, median, most
+. "$ROOT/bench/measure.sh"
 [ -f "$GRID25" ] || die "missing $GRID25 (run scripts/setup-grids.sh)"
 [ "$HEIGHTS" = 1 ] && [ "$PEERS" != 1 ] && die "HEIGHTS=1 compares with GeoidEval: it needs PEERS=1"
 if [ "$PEERS" = 1 ]; then
@@ -69,14 +71,7 @@ fi
 [ -x /usr/bin/time ] || die "/usr/bin/time missing (apt-get install time)"
 command -v pgrep >/dev/null || die "pgrep missing (apt-get install procps)"
 
-echo "== build (Release) in $BUILD_DIR"
-if [ -f "$BUILD_DIR/CMakeCache.txt" ]; then
-    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DEGM2008_BUILD_BENCH=ON >/dev/null
-else
-    cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release -DEGM2008_BUILD_GUI=OFF \
-        -DEGM2008_BUILD_BENCH=ON >/dev/null
-fi
-ninja -C "$BUILD_DIR" -j2 egm2008 egm2008-grid-to-pgm make_bench_data query_bench >/dev/null
+build_release egm2008 egm2008-grid-to-pgm make_bench_data query_bench
 EGM="$BUILD_DIR/cli/egm2008"
 if [ "$HEIGHTS" = 1 ] && ! "$EGM" heights --help >/dev/null 2>&1; then
     die "this egm2008 has no heights subcommand (HEIGHTS=0 leaves that part out)"
@@ -122,9 +117,6 @@ fi
 WORK=${WORK_DIR:-$(mktemp -d)}
 cleanup() { [ -z "${WORK_DIR:-}" ] && rm -rf "$WORK"; true; }
 trap cleanup EXIT
-
-# measure, median, most: bench/measure.sh
-. "$ROOT/bench/measure.sh"
 
 # The grid files into the page cache, so that no run pays for the disk.
 cat "$GRID25" "$POINT_FILE" >/dev/null

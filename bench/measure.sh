@@ -1,5 +1,18 @@
-# Shared by the comparison scripts of bench/ (sourced): timing one run with its memory,
-# and the medians of runs. Needs WORK (a folder for the results) and die().
+# Shared by the comparison scripts of bench/ (sourced): the Release build, timing one run
+# with its memory, and the medians of runs. Needs ROOT, BUILD_DIR, die() and, to measure,
+# WORK (a folder for the results).
+
+# build_release TARGET...: configures BUILD_DIR as a Release build (no window) and builds them.
+build_release() {
+    echo "== build (Release) in $BUILD_DIR"
+    if [ -f "$BUILD_DIR/CMakeCache.txt" ]; then
+        cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DEGM2008_BUILD_BENCH=ON >/dev/null
+    else
+        cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release -DEGM2008_BUILD_GUI=OFF \
+            -DEGM2008_BUILD_BENCH=ON >/dev/null
+    fi
+    ninja -C "$BUILD_DIR" -j2 "$@" >/dev/null
+}
 
 # A sleep without starting a process, so that sampling does not load the machine.
 exec {SLEEP_FD}<> <(:)
