@@ -6,9 +6,10 @@
 #  1. Builds the Release program (BUILD_DIR, default build/bench).
 #  2. Makes the GTX of the real 2.5' grid's nodes that gdalwarp reads
 #     (`egm2008 grid --format gtx`) and three synthetic Float32 DEMs
-#     (bench/make_dem.py): 7201 x 7201 geographic (1" pixels) uncompressed and
-#     with deflate, and 10,000 x 10,000 UTM 32N (10 m pixels) uncompressed; all
-#     tiled 256 x 256, cached in ~/.cache/egm2008/dem.
+#     (bench/make_dem.py): 7201 x 7201 geographic (1" pixels) uncompressed,
+#     with deflate, and in strips (GDAL's default layout), and 10,000 x 10,000
+#     UTM 32N (10 m pixels) uncompressed; tiled 256 x 256 but the strips, cached
+#     in ~/.cache/egm2008/dem.
 #  3. Runs each conversion RUNS times, taking turns: gdalwarp -multi -wo
 #     NUM_THREADS=ALL_CPUS from +proj=longlat +datum=WGS84 (or UTM) to the same
 #     with +geoidgrids=the GTX, on the input's own pixel lattice (-te, -ts),
@@ -65,6 +66,7 @@ make_dem() {  # make_dem NAME LAYOUT SIZE [--deflate]
 }
 GEO=$(make_dem "geographic-$SIZE" geographic "$SIZE")
 GEO_DEFLATE=$(make_dem "geographic-$SIZE-deflate" geographic "$SIZE" --deflate)
+GEO_STRIPS=$(make_dem "geographic-$SIZE-strips" geographic "$SIZE" --strips)
 UTM=$(make_dem "utm-$UTM_SIZE" utm "$UTM_SIZE")
 
 WORK=${WORK_DIR:-$(mktemp -d)}
@@ -106,26 +108,32 @@ PY
 
 GEO_SRS='+proj=longlat +datum=WGS84 +no_defs'
 UTM_SRS='+proj=utm +zone=32 +datum=WGS84 +units=m +no_defs'
-WARP=(gdalwarp -q -overwrite -multi -wo NUM_THREADS=ALL_CPUS -r near -co TILED=YES)
-cat "$GRID25" "$GTX" "$GEO" "$GEO_DEFLATE" "$UTM" >/dev/null
+WARP=(gdalwarp -q -overwrite -multi -wo NUM_THREADS=ALL_CPUS -r near)
+TILED=(-co TILED=YES)  # as egm2008 writes a tiled input
+cat "$GRID25" "$GTX" "$GEO" "$GEO_DEFLATE" "$GEO_STRIPS" "$UTM" >/dev/null
 
 echo
 echo "== machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), $(uname -sr), $(gdalinfo --version)"
 : >"$WORK/results"
 for run in $(seq "$RUNS"); do
     # shellcheck disable=SC2046
-    measure gdalwarp-geographic /dev/null /dev/null "${WARP[@]}" $(lattice "$GEO") \
+    measure gdalwarp-geographic /dev/null /dev/null "${WARP[@]}" "${TILED[@]}" $(lattice "$GEO") \
         -s_srs "$GEO_SRS" -t_srs "$GEO_SRS +geoidgrids=$GTX" "$GEO" "$WORK/warp-geo.tif"
     measure egm2008-geographic /dev/null /dev/null "$EGM" dem "$GEO" "$WORK/egm-geo.tif" \
         --to orthometric --grid "$GRID25"
     # shellcheck disable=SC2046
-    measure gdalwarp-geographic-deflate /dev/null /dev/null "${WARP[@]}" $(lattice "$GEO_DEFLATE") \
+    measure gdalwarp-geographic-deflate /dev/null /dev/null "${WARP[@]}" "${TILED[@]}" $(lattice "$GEO_DEFLATE") \
         -co COMPRESS=DEFLATE -co PREDICTOR=3 -co NUM_THREADS=ALL_CPUS \
         -s_srs "$GEO_SRS" -t_srs "$GEO_SRS +geoidgrids=$GTX" "$GEO_DEFLATE" "$WORK/warp-geo-deflate.tif"
     measure egm2008-geographic-deflate /dev/null /dev/null "$EGM" dem "$GEO_DEFLATE" \
         "$WORK/egm-geo-deflate.tif" --to orthometric --grid "$GRID25"
     # shellcheck disable=SC2046
-    measure gdalwarp-utm /dev/null /dev/null "${WARP[@]}" $(lattice "$UTM") \
+    measure gdalwarp-geographic-strips /dev/null /dev/null "${WARP[@]}" $(lattice "$GEO_STRIPS") \
+        -s_srs "$GEO_SRS" -t_srs "$GEO_SRS +geoidgrids=$GTX" "$GEO_STRIPS" "$WORK/warp-geo-strips.tif"
+    measure egm2008-geographic-strips /dev/null /dev/null "$EGM" dem "$GEO_STRIPS" \
+        "$WORK/egm-geo-strips.tif" --to orthometric --grid "$GRID25"
+    # shellcheck disable=SC2046
+    measure gdalwarp-utm /dev/null /dev/null "${WARP[@]}" "${TILED[@]}" $(lattice "$UTM") \
         -s_srs "$UTM_SRS" -t_srs "$UTM_SRS +geoidgrids=$GTX" "$UTM" "$WORK/warp-utm.tif"
     measure egm2008-utm /dev/null /dev/null "$EGM" dem "$UTM" "$WORK/egm-utm.tif" \
         --to orthometric --grid "$GRID25"
@@ -133,7 +141,7 @@ done
 
 echo
 echo "== medians of $RUNS (seconds), egm2008's largest RssAnon"
-for case in geographic geographic-deflate utm; do
+for case in geographic geographic-deflate geographic-strips utm; do
     warp=$(median "gdalwarp-$case")
     egm=$(median "egm2008-$case")
     awk -v c="$case" -v w="$warp" -v e="$egm" -v r="$(most "egm2008-$case" 3)" -v g="$(most "gdalwarp-$case" 3)" \
@@ -144,6 +152,7 @@ echo
 echo "== agreement: egm2008 bi-quadratic (timed above), and bi-linear as PROJ interpolates"
 agree "$WORK/egm-geo.tif" "$WORK/warp-geo.tif" "geographic, bi-quadratic"
 agree "$WORK/egm-geo-deflate.tif" "$WORK/warp-geo-deflate.tif" "geographic deflate, bi-quadratic"
+agree "$WORK/egm-geo-strips.tif" "$WORK/warp-geo-strips.tif" "geographic strips, bi-quadratic"
 agree "$WORK/egm-utm.tif" "$WORK/warp-utm.tif" "utm, bi-quadratic"
 "$EGM" dem "$GEO" "$WORK/egm-geo-bilinear.tif" --to orthometric --grid "$GRID25" --method bilinear
 "$EGM" dem "$UTM" "$WORK/egm-utm-bilinear.tif" --to orthometric --grid "$GRID25" --method bilinear

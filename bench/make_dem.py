@@ -2,8 +2,11 @@
 """Writes a synthetic DEM for the DEM benchmark: smooth hills and valleys plus a little
 roughness, Float32, in a geographic (1" pixels) or UTM (10 m pixels) layout.
 
-  make_dem.py geographic SIZE OUT [--deflate]   SIZE x SIZE pixels of 1/3600 degree, from 45 N 6 E
-  make_dem.py utm SIZE OUT [--deflate]          SIZE x SIZE pixels of 10 m, UTM 32N from E 300 km
+  make_dem.py geographic SIZE OUT [--deflate] [--strips]   SIZE x SIZE pixels of 1/3600 degree,
+                                                          from 45 N 6 E
+  make_dem.py utm SIZE OUT [--deflate] [--strips]          SIZE x SIZE pixels of 10 m, UTM 32N
+                                                          from E 300 km
+Tiled 256 x 256 unless --strips (GDAL's default layout, a row a strip).
 """
 import argparse
 
@@ -17,9 +20,10 @@ def main():
     parser.add_argument("size", type=int)
     parser.add_argument("out")
     parser.add_argument("--deflate", action="store_true")
+    parser.add_argument("--strips", action="store_true")
     args = parser.parse_args()
     gdal.UseExceptions()
-    options = ["TILED=YES", "BIGTIFF=IF_SAFER"]
+    options = ["BIGTIFF=IF_SAFER"] + ([] if args.strips else ["TILED=YES"])
     if args.deflate:
         options += ["COMPRESS=DEFLATE", "PREDICTOR=3"]
     n = args.size
