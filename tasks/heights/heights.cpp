@@ -285,7 +285,12 @@ private:
             return false;
         }
         const std::string_view text = TextOf(line, column, scratch);
-        const std::optional<double> read = ParseFieldNumber(text, kind, options_.decimalMark);
+        // A number never spans lines: a quoted field holding a line break is text, which
+        // --replace would otherwise write over, line break and all.
+        const std::optional<double> read =
+            text.find_first_of("\r\n") == std::string_view::npos
+                ? ParseFieldNumber(text, kind, options_.decimalMark)
+                : std::nullopt;
         if (!read) {
             reason = std::string(word) + " " + Quoted(text) + " " + refusal;
             return false;

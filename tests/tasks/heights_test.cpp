@@ -235,6 +235,14 @@ INSTANTIATE_TEST_SUITE_P(
                  "lat,lon,H,c,,N_EGM2008\n95,11.25,,b,,\n48,11,452.873456,c,,47.250\n"
                  "48,11,452.750,c,,47.250\n",
                  {"line 2: height \"\" is not a number"}},
+        // A height quoted across a line break was once read, and --replace wrote over the
+        // line break with it.
+        FileCase{"HeightAcrossALineBreakIsNoNumber",
+                 "lat,lon,h\n48,11,\"\n\"500\n48,11,\"500\n\"\n",
+                 ReplacingTo(HeightTarget::Orthometric, std::nullopt),
+                 "lat,lon,H,N_EGM2008\n48,11,\"\n\"500,\n48,11,\"500\n\",\n",
+                 {"line 2: height \"\n500\" is not a number",
+                  "line 4: height \"500\n\" is not a number"}},
         FileCase{"ReplaceWithChosenDecimals",
                  "lat,lon,h\n48,11,500.123456\n",
                  ReplacingTo(HeightTarget::Orthometric, 1),
