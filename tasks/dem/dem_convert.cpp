@@ -28,6 +28,7 @@
 #include "engine/mapped_grid.hpp"
 #include "tasks/common/ordered_work.hpp"
 #include "tasks/dem/pixel_places.hpp"
+#include "tasks/dem/quiet_gdal.hpp"
 #include "tasks/messages.hpp"
 
 namespace egm2008 {
@@ -39,23 +40,6 @@ double ConvertedHeight(double h, float undulation, double latitude, HeightTarget
 }
 
 namespace {
-
-// GDAL's messages go to the run's outcome, not to standard error, while a run lasts.
-class QuietGdal {
-public:
-    QuietGdal() {
-        GDALAllRegister();
-        CPLPushErrorHandler(CPLQuietErrorHandler);
-        CPLErrorReset();
-    }
-    ~QuietGdal() { CPLPopErrorHandler(); }
-    QuietGdal(const QuietGdal&) = delete;
-    QuietGdal& operator=(const QuietGdal&) = delete;
-    static std::string LastMessage() {
-        const char* text = CPLGetLastErrorMsg();
-        return text && *text ? text : "no reason given";
-    }
-};
 
 // The output data types and their ranges; integers are rounded and clipped.
 struct OutputType {

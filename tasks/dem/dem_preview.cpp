@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "tasks/common/line_reader.hpp"
+#include "tasks/dem/quiet_gdal.hpp"
 #include "tasks/lattice/formats/colour_map.hpp"
 
 namespace egm2008 {
@@ -28,19 +29,6 @@ constexpr double kSunZenith = 45.0 * kDegree;
 // The slope the median gradient is exaggerated to: tan(27 degrees) is about 0.5.
 constexpr double kMedianGradient = 0.5;
 constexpr double kMostExaggeration = 1000.0;
-
-// GDAL's messages stay out of standard error while a raster is looked at.
-class QuietGdal {
-public:
-    QuietGdal() {
-        GDALAllRegister();
-        CPLPushErrorHandler(CPLQuietErrorHandler);
-        CPLErrorReset();
-    }
-    ~QuietGdal() { CPLPopErrorHandler(); }
-    QuietGdal(const QuietGdal&) = delete;
-    QuietGdal& operator=(const QuietGdal&) = delete;
-};
 
 // Whether the first bytes of the file at `path` look like text; false when it cannot be read.
 bool StartsAsText(const std::string& path) {

@@ -109,8 +109,7 @@ int DecimalsOf(std::string_view text, DecimalMark mark) {
     const std::size_t at = text.find(mark == DecimalMark::Comma ? ',' : '.');
     if (at == std::string_view::npos) return 0;
     int digits = 0;
-    for (std::size_t k = at + 1; k < text.size() && text[k] >= '0' && text[k] <= '9'; ++k)
-        ++digits;
+    for (std::size_t k = at + 1; k < text.size() && text[k] >= '0' && text[k] <= '9'; ++k) ++digits;
     return digits;
 }
 
@@ -180,8 +179,8 @@ public:
         scanned.quoted = NumbersQuoted(line, scratch.spans);
         scanned.state = ScannedLine::State::Unreadable;
         if (scratch.spans.size() > layout_.fields) {
-            scanned.reason = TooManyFieldsReason(scratch.spans.size(), layout_.fields,
-                                                 layout_.header);
+            scanned.reason =
+                TooManyFieldsReason(scratch.spans.size(), layout_.fields, layout_.header);
             return;
         }
         if (!NumbersUnsplit(line, scratch.spans, layout_,
@@ -287,10 +286,9 @@ private:
         const std::string_view text = TextOf(line, column, scratch);
         // A number never spans lines: a quoted field holding a line break is text, which
         // --replace would otherwise write over, line break and all.
-        const std::optional<double> read =
-            text.find_first_of("\r\n") == std::string_view::npos
-                ? ParseFieldNumber(text, kind, options_.decimalMark)
-                : std::nullopt;
+        const std::optional<double> read = text.find_first_of("\r\n") == std::string_view::npos
+                                               ? ParseFieldNumber(text, kind, options_.decimalMark)
+                                               : std::nullopt;
         if (!read) {
             reason = std::string(word) + " " + Quoted(text) + " " + refusal;
             return false;
@@ -537,8 +535,8 @@ std::optional<DelimitedLayout> ReadLead(HeightsRun& run, const GeoidGrid& grid,
         if (lead.size() > kLeadHeld) release();
     }
     if (first && options.comment) {
-        lead.append(ProvenanceComment(grid, options.method, options.target, options.tide,
-                                      toModel.grid));
+        lead.append(
+            ProvenanceComment(grid, options.method, options.target, options.tide, toModel.grid));
         lead.append("\n");
     }
     release();

@@ -298,11 +298,10 @@ TEST(Heights, AFileThatIsNotTextIsRefused) {
 
 TEST(Heights, OverlongLinesAreCopiedAsReadAndAnOverlongHeaderIsRefused) {
     const std::string longText(2 * kMaxLineLength, '1');
-    const Converted data = Convert("lat,lon\r\n48,1" + longText + "\r\n#" + longText +
-                                       "\r48,11\n",
+    const Converted data = Convert("lat,lon\r\n48,1" + longText + "\r\n#" + longText + "\r48,11\n",
                                    Options(HeightTarget::None));
-    EXPECT_EQ(data.output, "lat,lon,N_EGM2008\r\n48,1" + longText + "\r\n#" + longText +
-                               "\r48,11,47.250\n");
+    EXPECT_EQ(data.output,
+              "lat,lon,N_EGM2008\r\n48,1" + longText + "\r\n#" + longText + "\r48,11,47.250\n");
     ASSERT_EQ(data.outcome.problems.size(), 1u);
     EXPECT_EQ(HeightsProblemText(data.outcome.problems[0]),
               "line 2: the line is longer than 1048576 characters");
