@@ -34,7 +34,6 @@ public:
     /// geographic CRS.
     bool Set(const double (&transform)[6], const OGRSpatialReference& crs);
 
-    const double* transform() const { return transform_; }
     bool projected() const { return projection_ != nullptr; }
 
     /// The places of `count` pixels of row `row` from column `column`; `ok[k]` 0 where a pixel
