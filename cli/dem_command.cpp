@@ -6,6 +6,8 @@
 // when the run failed or any pixel was clipped or without N; SIGINT, SIGTERM or
 // SIGHUP end the run between row strips with nothing written, 128 + the signal.
 // Rows done are shown on standard error when it is a terminal.
+#include <malloc.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,7 +33,18 @@ struct DemArgs {
     GridRequest grid;
 };
 
+// GDAL takes a buffer for every block it reads, decodes or compresses and frees it after; the C
+// library would hand buffers of a block's size back to the system each time and fault their pages
+// in again for the next block. A command runs one conversion and ends: its heap keeps them.
+void KeepBlockBuffers() {
+#if defined(M_MMAP_THRESHOLD) && defined(M_TRIM_THRESHOLD)
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
+}
+
 int RunDem(const DemArgs& args, Console& console) {
+    KeepBlockBuffers();
     const std::optional<GeoidGrid> grid = ChooseGridOrTell(args.grid, console);
     if (!grid) return kExitFailure;
     MappedGrid mapped;

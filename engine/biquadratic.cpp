@@ -18,6 +18,8 @@
 // p^2q^2 with the coefficients in CoefficientsOf below.
 #include <cmath>
 #include <span>
+#include <utility>
+#include <vector>
 
 #include "engine/query_frame.hpp"
 #include "engine/query_routines.hpp"
@@ -242,6 +244,121 @@ void InterpolateBiQuadratic(const GeoidGrid& grid, std::span<const double> latit
         double longitude = longitudes[k];
         if (longitude < 0.0) longitude += 360.0;
         statuses[k] = BiQuadraticAt(grid, latitudes[k], longitude, results[k], reader, cache);
+    }
+}
+
+namespace {
+
+// A lattice's longitude, shifted and placed once for all its rows. `window` indexes the
+// windows of the row being computed; -1 where the longitude is outside the grid or cannot be
+// placed (its crossings go point by point).
+struct PlacedLongitude {
+    double longitude = 0.0;
+    std::int32_t window = -1;
+    double p = 0.0;
+};
+
+// The windows of one row of nodes, one per distinct centre column of the lattice's longitudes
+// (in their order), read and turned into their terms together.
+class WindowRow {
+public:
+    explicit WindowRow(std::vector<std::int32_t> centreColumns)
+        : centreColumns_(std::move(centreColumns)), terms_(centreColumns_.size()),
+          implausible_(centreColumns_.size()) {}
+
+    /// Makes the windows centred on node row `centreRow` the row's, reading them unless they
+    /// already are; false (the reader's message given) when the rows cannot be read.
+    bool Hold(const GeoidGrid& grid, std::int64_t columns, std::int32_t centreRow,
+              NodeReader& reader) {
+        if (held_ && centreRow_ == centreRow) return true;
+        held_ = false;
+        if (reader.Open(grid) != QueryStatus::StatusOk) return false;
+        if (reader.CheckRows(grid, columns, centreRow - 1, centreRow + 1) !=
+            QueryStatus::StatusOk)
+            return false;
+        Window w;
+        w.centreRow = centreRow;
+        for (std::size_t k = 0; k < centreColumns_.size(); ++k) {
+            w.centreColumn = centreColumns_[k];
+            const WindowValues v = ReadWindow(grid, columns, w, reader);
+            implausible_[k] = Implausible(v);
+            terms_[k] = CoefficientsOf(v);
+        }
+        reader.Close();
+        held_ = true;
+        centreRow_ = centreRow;
+        return true;
+    }
+
+    /// The point at offsets (p, q) in window `k` of the held row, as BiQuadraticAt delivers it.
+    QueryStatus At(std::int32_t k, double p, double q, float& result) const {
+        result = kResultPreset;
+        const auto slot = static_cast<std::size_t>(k);
+        if (implausible_[slot]) return QueryStatus::StatusError;
+        return frame::Deliver(static_cast<float>(NineTermValue(terms_[slot], p, q)), result);
+    }
+
+private:
+    std::vector<std::int32_t> centreColumns_;
+    std::vector<NineTerms> terms_;
+    std::vector<char> implausible_;
+    bool held_ = false;
+    std::int32_t centreRow_ = 0;
+};
+
+// The longitudes shifted as ComputeUndulation shifts them and placed in their windows' columns;
+// `centreColumns` gets each new window column in turn.
+std::vector<PlacedLongitude> PlaceLongitudes(const GeoidGrid& grid, bool usable,
+                                             std::span<const double> longitudes,
+                                             std::vector<std::int32_t>& centreColumns) {
+    std::vector<PlacedLongitude> placed(longitudes.size());
+    for (std::size_t c = 0; c < longitudes.size(); ++c) {
+        double longitude = longitudes[c];
+        if (longitude < 0.0) longitude += 360.0;
+        placed[c].longitude = longitude;
+        if (!usable || !(longitude >= grid.lonMin && longitude <= grid.lonMax)) continue;
+        if (longitude == grid.lonMax) longitude -= frame::kEdgeNudge;
+        Window w;
+        if (!PlaceColumn(grid, longitude, w)) continue;
+        if (centreColumns.empty() || centreColumns.back() != w.centreColumn)
+            centreColumns.push_back(w.centreColumn);
+        placed[c].window = static_cast<std::int32_t>(centreColumns.size() - 1);
+        placed[c].p = w.p;
+    }
+    return placed;
+}
+
+}  // namespace
+
+void InterpolateBiQuadraticLattice(const GeoidGrid& grid, std::span<const double> latitudes,
+                                   std::span<const double> longitudes, std::span<float> results,
+                                   std::span<QueryStatus> statuses, NodeReader& reader) {
+    const std::size_t width = longitudes.size();
+    const std::int64_t columns = WindowColumns(grid);
+    const bool usable = frame::SpacingsPositive(grid) && columns != 0;
+    const double margin = grid.latSpacing / kPolarMarginDivisor;
+    std::vector<std::int32_t> centreColumns;
+    const std::vector<PlacedLongitude> placed =
+        PlaceLongitudes(grid, usable, longitudes, centreColumns);
+    WindowRow windows(std::move(centreColumns));
+    WindowCache cache;  // for the crossings that go point by point
+    for (std::size_t r = 0; r < latitudes.size(); ++r) {
+        const double latitude = latitudes[r];
+        float* out = results.data() + r * width;
+        QueryStatus* status = statuses.data() + r * width;
+        // A row inside the grid and off the polar margins, placed and with its windows read,
+        // takes them; any other row, and a longitude that took none, go point by point.
+        Window row;
+        const bool regular = usable && latitude >= grid.latMin + margin &&
+                             latitude <= grid.latMax - margin && latitude >= grid.latMin &&
+                             latitude <= grid.latMax && PlaceRow(grid, latitude, row) &&
+                             windows.Hold(grid, columns, row.centreRow, reader);
+        for (std::size_t c = 0; c < width; ++c) {
+            const PlacedLongitude& place = placed[c];
+            status[c] = regular && place.window >= 0
+                            ? windows.At(place.window, place.p, row.q, out[c])
+                            : BiQuadraticAt(grid, latitude, place.longitude, out[c], reader, cache);
+        }
     }
 }
 

@@ -33,6 +33,22 @@ void ComputeUndulations(const GeoidGrid& grid, InterpolationMethod method,
             ComputeUndulation(grid, method, latitudes[k], longitudes[k], results[k], reader);
 }
 
+void ComputeUndulationLattice(const GeoidGrid& grid, InterpolationMethod method,
+                              std::span<const double> latitudes, std::span<const double> longitudes,
+                              std::span<float> results, std::span<QueryStatus> statuses,
+                              NodeReader& reader) {
+    if (method == InterpolationMethod::BiQuadratic) {
+        InterpolateBiQuadraticLattice(grid, latitudes, longitudes, results, statuses, reader);
+        return;
+    }
+    const std::size_t width = longitudes.size();
+    for (std::size_t r = 0; r < latitudes.size(); ++r) {
+        for (std::size_t c = 0; c < width; ++c)
+            statuses[r * width + c] = ComputeUndulation(grid, method, latitudes[r], longitudes[c],
+                                                        results[r * width + c], reader);
+    }
+}
+
 QueryStatus ComputeUndulation(const GeoidGrid& grid, InterpolationMethod method, double latitude,
                               double longitude, float& result, Notifier& notifier) {
     GridFileReader reader(notifier);

@@ -47,6 +47,14 @@ void InterpolateBiQuadratic(const GeoidGrid& grid, std::span<const double> latit
                             std::span<const double> longitudes, std::span<float> results,
                             std::span<QueryStatus> statuses, NodeReader& reader);
 
+/// InterpolateBiQuadratic at every crossing of a latitude (a row) with a longitude (a column),
+/// the longitudes shifted as in the overload above: results and statuses row after row, each
+/// latitudes.size() x longitudes.size() long, bit for bit as point by point. Each longitude is
+/// placed once for all the rows, and each window read once for the crossings that share it.
+void InterpolateBiQuadraticLattice(const GeoidGrid& grid, std::span<const double> latitudes,
+                                   std::span<const double> longitudes, std::span<float> results,
+                                   std::span<QueryStatus> statuses, NodeReader& reader);
+
 /// Plane through the three cell corners nearest to the point (the farthest is dropped).
 QueryStatus InterpolateTriangulation(const GeoidGrid& grid, double latitude, double longitude,
                                      float& result, NodeReader& reader);
@@ -68,6 +76,14 @@ void ComputeUndulations(const GeoidGrid& grid, InterpolationMethod method,
                         std::span<const double> latitudes, std::span<const double> longitudes,
                         std::span<float> results, std::span<QueryStatus> statuses,
                         NodeReader& reader);
+
+/// ComputeUndulation at every crossing of a latitude (a row) with a longitude (a column), as
+/// a north-up geographic raster's pixels lie: results and statuses row after row, each
+/// latitudes.size() x longitudes.size() long, bit for bit as point by point.
+void ComputeUndulationLattice(const GeoidGrid& grid, InterpolationMethod method,
+                              std::span<const double> latitudes, std::span<const double> longitudes,
+                              std::span<float> results, std::span<QueryStatus> statuses,
+                              NodeReader& reader);
 
 /// Shifts a negative longitude by +360 once, then runs the method's routine
 /// (0 bi-quadratic, 2 triangulation, 3 nearest, any other value bi-linear).

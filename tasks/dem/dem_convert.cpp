@@ -27,6 +27,7 @@
 #include "engine/query_routines.hpp"
 #include "engine/mapped_grid.hpp"
 #include "tasks/common/ordered_work.hpp"
+#include "tasks/dem/batch_transfer.hpp"
 #include "tasks/dem/pixel_places.hpp"
 #include "tasks/dem/quiet_gdal.hpp"
 #include "tasks/messages.hpp"
@@ -159,9 +160,12 @@ constexpr std::size_t kBatchesInFlight = 4;
 // written back in the order the rectangles were read. Each batch has its own PixelPlaces, as a
 // coordinate transformation serves one thread at a time.
 struct DemBatch {
-    int row = 0, column = 0, rows = 0, columns = 0;
+    PixelRect rect;
     bool lastOfRows = false;  // the rectangle ends its band of rows
-    std::vector<double> values;
+    GDALDatasetUniquePtr source;  // the input, when the batch's worker reads it
+    std::string unread;           // why the worker could not read the batch
+    RawPixels in, out;            // the files' types
+    std::vector<double> values;  // the rectangle's rows; may be longer
     DemCounts counts;
     PixelPlaces places;
     bool placed = false;  // `places` set
@@ -206,11 +210,13 @@ BatchShape ShapeOf(GDALRasterBand& band, std::int64_t pixels) {
 // The band's values moved, rectangle by rectangle, into the output band.
 class PixelMover {
 public:
-    PixelMover(GDALRasterBand& in, GDALRasterBand& out, const OutputType& type,
-               const double (&transform)[6], const OGRSpatialReference& crs, const GeoidGrid& grid,
-               NodeReader& reader, const DemOptions& options)
-        : in_(in),
-          out_(out),
+    PixelMover(GDALDataset& inDataset, GDALRasterBand& in, GDALRasterBand& out,
+               const OutputType& type, const double (&transform)[6],
+               const OGRSpatialReference& crs, const GeoidGrid& grid, NodeReader& reader,
+               const DemOptions& options)
+        : inputPath_(inDataset.GetDescription()),
+          in_(in),
+          transfer_(inDataset, in, out),
           type_(type),
           transform_(transform),
           crs_(crs),
@@ -225,6 +231,7 @@ public:
         if (!has) scale_ = 1.0;
         offset_ = in.GetOffset(&has);
         if (!has) offset_ = 0.0;
+        scaled_ = scale_ != 1.0;
         outNodata_ = OutputNodata();
     }
 
@@ -244,36 +251,33 @@ public:
         while (!failed && (row < height || work.Pending())) {
             if (row < height && !work.Full() && !stop.Requested()) {
                 DemBatch& batch = work.Fill();
-                batch.row = row;
-                batch.column = column;
-                batch.rows = std::min(shape.rows, height - row);
-                batch.columns = std::min(shape.columns, width - column);
-                column += batch.columns;
+                PixelRect& rect = batch.rect;
+                rect.row = row;
+                rect.column = column;
+                rect.rows = std::min(shape.rows, height - row);
+                rect.columns = std::min(shape.columns, width - column);
+                column += rect.columns;
                 batch.lastOfRows = column >= width;
                 if (batch.lastOfRows) {
                     column = 0;
-                    row += batch.rows;
+                    row += rect.rows;
                 }
-                if (!batch.placed) batch.placed = batch.places.Set(transform_, crs_);
-                batch.values.resize(static_cast<std::size_t>(batch.rows) *
-                                    static_cast<std::size_t>(batch.columns));
-                if (!batch.placed ||
-                    in_.RasterIO(GF_Read, batch.column, batch.row, batch.columns, batch.rows,
-                                 batch.values.data(), batch.columns, batch.rows, GDT_Float64, 0, 0,
-                                 nullptr) != CE_None)
-                    failed = true;
-                else
+                if (Prepare(batch))
                     work.Submit();
+                else
+                    failed = true;
                 continue;
             }
             if (!work.Pending()) break;  // stopped with nothing left in flight
             DemBatch& batch = work.TakeOldest();
-            if (out_.RasterIO(GF_Write, batch.column, batch.row, batch.columns, batch.rows,
-                              batch.values.data(), batch.columns, batch.rows, GDT_Float64, 0, 0,
-                              nullptr) != CE_None)
+            if (!batch.unread.empty()) {
+                CPLError(CE_Failure, CPLE_AppDefined, "%s", batch.unread.c_str());
                 failed = true;
+            } else if (!transfer_.Write(batch.rect, batch.out)) {
+                failed = true;
+            }
             Add(counts, batch.counts);
-            if (done && batch.lastOfRows) done(batch.row + batch.rows, height);
+            if (done && batch.lastOfRows) done(batch.rect.row + batch.rect.rows, height);
             work.Release();
         }
         return !failed && !stop.Requested();
@@ -286,6 +290,31 @@ public:
     }
 
 private:
+    // A batch made ready on the thread that runs the run: its places, and its pixels read unless
+    // its worker reads them through the batch's own handle of the input (opened here).
+    bool Prepare(DemBatch& batch) {
+        if (!batch.placed) batch.placed = batch.places.Set(transform_, crs_);
+        if (!batch.placed) return false;
+        if (!transfer_.ReadsOnWorker(batch.rect)) return transfer_.Read(batch.rect, batch.in);
+        if (!batch.source) {
+            batch.source.reset(GDALDataset::Open(inputPath_.c_str(),
+                                                 GDAL_OF_RASTER | GDAL_OF_READONLY));
+        }
+        return batch.source != nullptr;
+    }
+
+    // The batch's blocks read on its worker, GDAL's messages kept there; false, the message in
+    // `batch.unread`, when they could not be.
+    bool ReadOnWorker(DemBatch& batch) const {
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+        CPLErrorReset();
+        const bool read = transfer_.ReadBlocks(*batch.source->GetRasterBand(options_.band),
+                                               batch.rect, batch.in);
+        if (!read) batch.unread = QuietGdal::LastMessage();
+        CPLPopErrorHandler();
+        return read;
+    }
+
     static void Add(DemCounts& to, const DemCounts& from) {
         to.converted += from.converted;
         to.nodata += from.nodata;
@@ -332,15 +361,31 @@ private:
     // A row's N are computed together, its pixels sharing the grid's windows.
     void Move(DemBatch& batch) const {
         batch.counts = DemCounts{};
-        const auto columns = static_cast<std::size_t>(batch.columns);
+        const PixelRect& rect = batch.rect;
+        batch.unread.clear();
+        if (transfer_.ReadsOnWorker(rect) && !ReadOnWorker(batch)) return;
+        const std::size_t pixels =
+            static_cast<std::size_t>(rect.rows) * static_cast<std::size_t>(rect.columns);
+        double* values = AtLeast(batch.values, pixels);
+        transfer_.Unpack(rect, batch.in, values);
+        if (batch.places.lattice())
+            MoveLattice(batch, values);
+        else
+            MoveRows(batch, values);
+        transfer_.Pack(rect, values, batch.out);
+    }
+
+    // Row by row, each pixel placed on its own (a projected or rotated raster).
+    void MoveRows(DemBatch& batch, double* values) const {
+        const PixelRect& rect = batch.rect;
+        const auto columns = static_cast<std::size_t>(rect.columns);
         batch.undulations.resize(columns);
         batch.statuses.resize(columns);
-        for (int r = 0; r < batch.rows; ++r) {
-            batch.places.Row(batch.row + r, batch.column, batch.columns, batch.latitudes,
+        for (int r = 0; r < rect.rows; ++r, values += columns) {
+            batch.places.Row(rect.row + r, rect.column, rect.columns, batch.latitudes,
                              batch.longitudes, batch.ok);
             ComputeUndulations(grid_, options_.method, batch.latitudes, batch.longitudes,
                                batch.undulations, batch.statuses, reader_);
-            double* values = batch.values.data() + static_cast<std::size_t>(r) * columns;
             for (std::size_t c = 0; c < columns; ++c) {
                 const bool computed =
                     batch.ok[c] != 0 && batch.statuses[c] == QueryStatus::StatusOk;
@@ -348,6 +393,35 @@ private:
                           batch.counts);
             }
         }
+    }
+
+    // A rectangle whose rows each have one latitude and columns one longitude: N for all of it
+    // at once, each window of the grid read once for it.
+    void MoveLattice(DemBatch& batch, double* values) const {
+        const PixelRect& rect = batch.rect;
+        batch.places.Lattice(rect.row, rect.rows, rect.column, rect.columns, batch.latitudes,
+                             batch.longitudes);
+        const auto columns = static_cast<std::size_t>(rect.columns);
+        const std::size_t pixels = static_cast<std::size_t>(rect.rows) * columns;
+        const std::span<float> undulations(AtLeast(batch.undulations, pixels), pixels);
+        const std::span<QueryStatus> statuses(AtLeast(batch.statuses, pixels), pixels);
+        ComputeUndulationLattice(grid_, options_.method, batch.latitudes, batch.longitudes,
+                                 undulations, statuses, reader_);
+        for (std::size_t k = 0, r = 0; r < static_cast<std::size_t>(rect.rows); ++r) {
+            const double latitude = batch.latitudes[r];
+            for (std::size_t end = k + columns; k < end; ++k) {
+                const bool computed = statuses[k] == QueryStatus::StatusOk;
+                MovePixel(values[k], latitude, computed ? &undulations[k] : nullptr, batch.counts);
+            }
+        }
+    }
+
+    // The vector's storage for `size` elements: it grows when it must, and never shrinks or
+    // clears, as a batch writes each element before reading it.
+    template <typename T>
+    static T* AtLeast(std::vector<T>& vector, std::size_t size) {
+        if (vector.size() < size) vector.resize(size);
+        return vector.data();
     }
 
     // One pixel moved by `undulation`, which is null where the pixel has no N.
@@ -363,10 +437,11 @@ private:
             value = outNodata_;
             return;
         }
-        const double h = value * scale_ + offset_;
-        double raw =
-            (ConvertedHeight(h, *undulation, latitude, options_.target, options_.tide) - offset_) /
-            scale_;
+        // Scale 1 skips a multiplication and a division that would change no bit.
+        const double h = scaled_ ? value * scale_ + offset_ : value + offset_;
+        const double moved = ConvertedHeight(h, *undulation, latitude, options_.target,
+                                             options_.tide) - offset_;
+        double raw = scaled_ ? moved / scale_ : moved;
         ++counts.converted;
         if (type_.integer) {
             if (Rounded(raw)) ++counts.clipped;
@@ -379,8 +454,9 @@ private:
         value = raw;
     }
 
+    std::string inputPath_;  // as the input was opened, for the batches' own handles
     GDALRasterBand& in_;
-    GDALRasterBand& out_;
+    BatchTransfer transfer_;
     OutputType type_;
     const double (&transform_)[6];
     const OGRSpatialReference& crs_;
@@ -391,6 +467,7 @@ private:
     double inNodata_ = 0.0;
     double outNodata_ = 0.0;
     double scale_ = 1.0;
+    bool scaled_ = false;
     double offset_ = 0.0;
 };
 
@@ -535,7 +612,7 @@ std::string WriteConverted(GDALDataset& in, const std::string& path, const Outpu
     if (const double offset = band.GetOffset(&has); has) outBand.SetOffset(offset);
     Describe(*out, outBand, grid, options);
 
-    PixelMover mover(band, outBand, type, transform, *in.GetSpatialRef(), grid, reader, options);
+    PixelMover mover(in, band, outBand, type, transform, *in.GetSpatialRef(), grid, reader, options);
     if (!mover.Run(counts, stop, done)) return stop.Requested() ? "" : QuietGdal::LastMessage();
     if (const std::optional<double> nodata = mover.nodata(counts)) outBand.SetNoDataValue(*nodata);
     CPLErrorReset();

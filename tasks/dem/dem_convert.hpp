@@ -46,7 +46,7 @@ struct DemOptions {
     bool assumeWgs84 = false;  ///< a geographic CRS on another datum is taken as WGS 84
     bool force = false;        ///< convert an input already tagged with the target heights
     /// Pixels a batch of the run holds at most, whole blocks of the input (at least one).
-    std::int64_t batchPixels = std::int64_t{1} << 20;
+    std::int64_t batchPixels = std::int64_t{1} << 18;
 };
 
 /// The pixels of a run, by what became of them.

@@ -69,6 +69,20 @@ void PixelPlaces::Row(int row, int column, int count, std::vector<double>& latit
     for (std::size_t k = 0; k < size; ++k) longitudes[k] = Normalised(longitudes[k]);
 }
 
+// A row's latitude is any of its pixels' (x times a zero term is a zero of one sign for every
+// pixel), a column's longitude any of its pixels' alike.
+void PixelPlaces::Lattice(int row, int rows, int column, int count, std::vector<double>& latitudes,
+                          std::vector<double>& longitudes) {
+    std::vector<double> unused;
+    Row(row, column, count, unused, longitudes, sampleOk_);
+    latitudes.resize(static_cast<std::size_t>(rows));
+    for (int r = 0; r < rows; ++r) {
+        double longitude = 0.0;
+        int ok = 1;
+        Exact(row + r, column, 1, &latitudes[static_cast<std::size_t>(r)], &longitude, &ok);
+    }
+}
+
 // Each pixel's centre through the geotransform and, when projected, PROJ; in degrees.
 void PixelPlaces::Exact(int row, int column, int count, double* latitudes, double* longitudes,
                         int* ok) {

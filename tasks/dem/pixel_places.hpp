@@ -36,6 +36,17 @@ public:
 
     bool projected() const { return projection_ != nullptr; }
 
+    /// True when each row has one latitude and each column one longitude: a geographic raster,
+    /// not rotated.
+    bool lattice() const {
+        return !projection_ && transform_[2] == 0.0 && transform_[4] == 0.0;
+    }
+
+    /// On a lattice, the latitudes of `rows` rows from `row` and the longitudes of `count`
+    /// columns from `column`: the places Row gives, to the bit.
+    void Lattice(int row, int rows, int column, int count, std::vector<double>& latitudes,
+                 std::vector<double>& longitudes);
+
     /// The places of `count` pixels of row `row` from column `column`; `ok[k]` 0 where a pixel
     /// has none. Projected rows go through linear stretches as above unless `exact` is set.
     void Row(int row, int column, int count, std::vector<double>& latitudes,

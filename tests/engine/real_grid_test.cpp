@@ -210,6 +210,40 @@ TEST_P(RealGridTest, ManyPointsAtOnceGiveEachPointsBits) {
     }
 }
 
+// A lattice of latitudes and longitudes (a north-up raster) gives each crossing's status and
+// bits: rows stepping through the windows' rows, across the seam, into the polar margins and out
+// of the grid, NaN among both.
+TEST_P(RealGridTest, ALatticeGivesEachCrossingsBits) {
+    const GeoidGrid grid = Real(GetParam());
+    REQUIRE_GRID(grid, GetParam());
+    RecordingNotifier notifier;
+    MappedGrid mapped;
+    ASSERT_EQ(mapped.Map(grid, notifier), QueryStatus::StatusOk);
+    std::vector<double> longitudes;
+    for (double lon = -361.0; lon <= 361.0; lon += 0.0173) longitudes.push_back(lon);
+    for (double lon : {std::nan(""), -0.0, 0.0, 360.0, -180.0}) longitudes.push_back(lon);
+    std::vector<double> latitudes{90.0, 90.5, 89.99, -89.99, -90.0, std::nan(""), 0.0};
+    for (double lat = 46.9; lat < 47.4; lat += 0.0217) latitudes.push_back(lat);
+    latitudes.push_back(-33.3);
+    for (InterpolationMethod method :
+         {InterpolationMethod::BiQuadratic, InterpolationMethod::BiLinear}) {
+        SCOPED_TRACE(test::MethodName(method));
+        const std::size_t count = latitudes.size() * longitudes.size();
+        std::vector<float> results(count, -8888.0f);
+        std::vector<QueryStatus> statuses(count);
+        ComputeUndulationLattice(grid, method, latitudes, longitudes, results, statuses, mapped);
+        for (std::size_t k = 0; k < count; ++k) {
+            const double lat = latitudes[k / longitudes.size()];
+            const double lon = longitudes[k % longitudes.size()];
+            float one = -8888.0f;
+            const QueryStatus status = ComputeUndulation(grid, method, lat, lon, one, mapped);
+            ASSERT_EQ(statuses[k], status) << "at " << lat << " " << lon;
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(results[k]), std::bit_cast<std::uint32_t>(one))
+                << "at " << lat << " " << lon;
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Grids, RealGridTest, testing::ValuesIn(kGrids),
                          [](const testing::TestParamInfo<RealGrid>& p) {
                              std::string name =

@@ -375,8 +375,10 @@ TEST_F(DemRealGridTest, ALatitudeFirstRasterIsRefused) {
     EXPECT_TRUE(ConvertDem(input(), output(), grid_, mapped_, DemOptions{}).written());
 }
 
-// Tiles, strips and a south-up geotransform, read and written in batches of a few blocks:
-// every pixel lands in its place, moved by N at its own centre, and the blocks are the input's.
+// Tiles, strips and a south-up geotransform, read and written in batches of a few blocks (whole
+// blocks as they are, compressed ones through GDAL's reads, a block larger than a batch by rows
+// of it), in each type: every pixel lands in its place, moved by N at its own centre, and the
+// blocks are the input's.
 TEST_F(DemRealGridTest, BlocksAndBatchesKeepEveryPixelInPlace) {
     struct Case {
         const char* name;
@@ -385,12 +387,19 @@ TEST_F(DemRealGridTest, BlocksAndBatchesKeepEveryPixelInPlace) {
         double north;  // the geotransform's top edge
         double step;   // the row step; positive: south up
         std::int64_t batchPixels;
+        GDALDataType type = GDT_Float32;
+        const char* compress = "";
+        const char* outType = "";  // --type
     };
     const Case cases[] = {
         {"tiles, two a batch", 16, 16, 50.0, -0.05, 512},
         {"tiles, one a batch", 16, 16, 50.0, -0.05, 1},
         {"strips of 3, two a batch", 0, 3, 50.0, -0.05, 250},
         {"south up", 0, 4, 40.0, 0.05, 300},
+        {"deflated tiles", 16, 16, 50.0, -0.05, 512, GDT_Float32, "DEFLATE"},
+        {"int16 tiles", 16, 16, 50.0, -0.05, 512, GDT_Int16},
+        {"int16 tiles to float64", 16, 16, 50.0, -0.05, 512, GDT_Int16, "", "Float64"},
+        {"one strip larger than a batch", 0, 35, 50.0, -0.05, 100, GDT_Int32, "LZW"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -399,23 +408,31 @@ TEST_F(DemRealGridTest, BlocksAndBatchesKeepEveryPixelInPlace) {
         raster.height = 35;
         raster.tile = c.tile;
         raster.blockRows = c.blockRows;
+        raster.type = c.type;
+        raster.compress = c.compress;
         const double transform[6] = {10.0, 0.05, 0.0, c.north, 0.0, c.step};
         std::copy(std::begin(transform), std::end(transform), raster.transform);
         for (int r = 0; r < raster.height; ++r)
             for (int col = 0; col < raster.width; ++col) raster.values.push_back(300.25 + col - r);
+        if (c.type != GDT_Float32)
+            for (double& v : raster.values) v = std::round(v);
         DemOptions options;
         options.batchPixels = c.batchPixels;
+        options.type = c.outType;
         const DemOutcome outcome = Convert(raster, options);
         ASSERT_TRUE(outcome.allConverted()) << outcome.error;
         const DemRead read = test::ReadDem(output());
         EXPECT_EQ(read.blockRows, c.tile > 0 ? c.tile : c.blockRows);
         EXPECT_EQ(read.blockColumns, c.tile > 0 ? c.tile : raster.width);
         for (int k = 0; k < 6; ++k) EXPECT_EQ(read.transform[k], transform[k]);
+        DemRaster written = raster;
+        if (*c.outType) written.type = GDALGetDataTypeByName(c.outType);
+        EXPECT_EQ(read.type, written.type);
         for (int r = 0; r < raster.height; ++r) {
             for (int col = 0; col < raster.width; ++col) {
                 const auto k = static_cast<std::size_t>(r * raster.width + col);
                 ASSERT_EQ(read.values[k],
-                          Expected(raster.values[k], raster, col, r, grid_, mapped_, options))
+                          Expected(raster.values[k], written, col, r, grid_, mapped_, options))
                     << "row " << r << " column " << col;
             }
         }
