@@ -640,10 +640,12 @@ DemOutcome ConvertDem(const std::string& input, const std::string& output, const
     QuietGdal quiet;
     const BoundedBlockCache cache;
     DemOutcome outcome;
-    // Blocks of a GeoTIFF are decoded on every core.
+    // Blocks of a GeoTIFF are decoded on every core. GDAL says why a file does not open (missing,
+    // unreadable, in no format it knows) only when asked to.
     const char* const openOptions[] = {"NUM_THREADS=ALL_CPUS", nullptr};
-    GDALDatasetUniquePtr in(
-        GDALDataset::Open(input.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, openOptions));
+    GDALDatasetUniquePtr in(GDALDataset::Open(
+        input.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr,
+        openOptions));
     if (!in) {
         outcome.error = DemNotOpenedMessage(input, QuietGdal::LastMessage());
         return outcome;

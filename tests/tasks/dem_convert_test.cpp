@@ -562,13 +562,26 @@ TEST_F(DemRealGridTest, AStoppedRunLeavesTheOutputAsItWas) {
     EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"in.tif", "out.tif"}));
 }
 
-TEST_F(DemRealGridTest, AnInputThatIsNoRasterLeavesTheOutputAsItWas) {
-    test::WriteFile(input(), "not a raster\n");
-    test::WriteFile(output(), "kept\n");
-    const DemOutcome outcome = ConvertDem(input(), output(), grid_, mapped_, DemOptions{});
-    EXPECT_FALSE(outcome.written());
-    EXPECT_EQ(test::ReadFile(output()), "kept\n");
-    EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"in.tif", "out.tif"}));
+// An input that does not open leaves the output as it was, and the message says why.
+TEST_F(DemRealGridTest, AnInputThatDoesNotOpenLeavesTheOutputAsItWas) {
+    struct Case {
+        const char* name;
+        const char* content;  // nullptr: no file
+        const char* reason;
+    } cases[] = {
+        {"text", "not a raster\n", "not recognized as a supported file format"},
+        {"missing", nullptr, "No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(input());
+        if (c.content) test::WriteFile(input(), c.content);
+        test::WriteFile(output(), "kept\n");
+        const DemOutcome outcome = ConvertDem(input(), output(), grid_, mapped_, DemOptions{});
+        EXPECT_FALSE(outcome.written());
+        EXPECT_NE(outcome.error.find(c.reason), std::string::npos) << outcome.error;
+        EXPECT_EQ(test::ReadFile(output()), "kept\n");
+    }
 }
 
 }  // namespace
