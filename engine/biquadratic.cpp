@@ -263,7 +263,8 @@ struct PlacedLongitude {
 class WindowRow {
 public:
     explicit WindowRow(std::vector<std::int32_t> centreColumns)
-        : centreColumns_(std::move(centreColumns)), terms_(centreColumns_.size()),
+        : centreColumns_(std::move(centreColumns)),
+          terms_(centreColumns_.size()),
           implausible_(centreColumns_.size()) {}
 
     /// Makes the windows centred on node row `centreRow` the row's, reading them unless they
@@ -273,8 +274,7 @@ public:
         if (held_ && centreRow_ == centreRow) return true;
         held_ = false;
         if (reader.Open(grid) != QueryStatus::StatusOk) return false;
-        if (reader.CheckRows(grid, columns, centreRow - 1, centreRow + 1) !=
-            QueryStatus::StatusOk)
+        if (reader.CheckRows(grid, columns, centreRow - 1, centreRow + 1) != QueryStatus::StatusOk)
             return false;
         Window w;
         w.centreRow = centreRow;

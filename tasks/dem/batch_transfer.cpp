@@ -57,7 +57,8 @@ bool BatchTransfer::ReadBlocks(GDALRasterBand& band, const PixelRect& rect, RawP
     const int left = rect.column / blockX_, right = (rect.column + rect.columns - 1) / blockX_;
     const int top = rect.row / blockY_, bottom = (rect.row + rect.rows - 1) / blockY_;
     const std::size_t block = BlockBytes(inType_);
-    std::byte* at = raw.Fit(block * static_cast<std::size_t>((right - left + 1) * (bottom - top + 1)));
+    std::byte* at =
+        raw.Fit(block * static_cast<std::size_t>((right - left + 1) * (bottom - top + 1)));
     for (int y = top; y <= bottom; ++y) {
         for (int x = left; x <= right; ++x, at += block) {
             if (band.ReadBlock(x, y, at) != CE_None) return false;
@@ -92,8 +93,8 @@ void BatchTransfer::Unpack(const PixelRect& rect, const RawPixels& raw, double* 
 void BatchTransfer::Pack(const PixelRect& rect, const double* values, RawPixels& raw) const {
     raw.blocks = writeBlocks_ && WholeBlocks(rect);
     const auto pixelBytes = static_cast<std::size_t>(GDALGetDataTypeSizeBytes(outType_));
-    std::size_t size = static_cast<std::size_t>(rect.rows) * static_cast<std::size_t>(rect.columns) *
-                       pixelBytes;
+    std::size_t size =
+        static_cast<std::size_t>(rect.rows) * static_cast<std::size_t>(rect.columns) * pixelBytes;
     if (raw.blocks) {
         const int across = (rect.column + rect.columns - 1) / blockX_ - rect.column / blockX_ + 1;
         const int down = (rect.row + rect.rows - 1) / blockY_ - rect.row / blockY_ + 1;
@@ -113,7 +114,8 @@ void BatchTransfer::ZeroEdgeBlocks(const PixelRect& rect, std::byte* bytes) cons
     const std::size_t block = BlockBytes(outType_);
     for (int y = top; y <= bottom; ++y) {
         for (int x = left; x <= right; ++x, bytes += block) {
-            if ((x + 1) * std::int64_t{blockX_} > width_ || (y + 1) * std::int64_t{blockY_} > height_)
+            if ((x + 1) * std::int64_t{blockX_} > width_ ||
+                (y + 1) * std::int64_t{blockY_} > height_)
                 std::memset(bytes, 0, block);
         }
     }
@@ -122,12 +124,11 @@ void BatchTransfer::ZeroEdgeBlocks(const PixelRect& rect, std::byte* bytes) cons
 // Copies the rectangle's pixels between two layouts (whole blocks in order, or the rectangle's
 // rows), converting their type as GDAL converts it; row by row, a block's width at a time.
 void BatchTransfer::Copy(const PixelRect& rect, const std::byte* from, GDALDataType fromType,
-                         bool fromBlocks, std::byte* to, GDALDataType toType,
-                         bool toBlocks) const {
+                         bool fromBlocks, std::byte* to, GDALDataType toType, bool toBlocks) const {
     const int fromSize = GDALGetDataTypeSizeBytes(fromType);
     const int toSize = GDALGetDataTypeSizeBytes(toType);
-    const std::size_t across = static_cast<std::size_t>(
-        (rect.column + rect.columns - 1) / blockX_ - rect.column / blockX_ + 1);
+    const std::size_t across = static_cast<std::size_t>((rect.column + rect.columns - 1) / blockX_ -
+                                                        rect.column / blockX_ + 1);
     // The pixel (r, c) of the rectangle: its index in either layout.
     const auto blockIndex = [&](int r, int c) {
         const int y = rect.row + r, x = rect.column + c;
@@ -144,8 +145,9 @@ void BatchTransfer::Copy(const PixelRect& rect, const std::byte* from, GDALDataT
     const bool inBlocks = fromBlocks || toBlocks;
     for (int r = 0; r < rect.rows; ++r) {
         for (int c = 0; c < rect.columns;) {
-            const int count = inBlocks ? std::min(rect.columns - c, blockX_ - (rect.column + c) % blockX_)
-                                       : rect.columns;
+            const int count =
+                inBlocks ? std::min(rect.columns - c, blockX_ - (rect.column + c) % blockX_)
+                         : rect.columns;
             const std::size_t a = fromBlocks ? blockIndex(r, c) : rowIndex(r, c);
             const std::size_t b = toBlocks ? blockIndex(r, c) : rowIndex(r, c);
             GDALCopyWords(from + a * static_cast<std::size_t>(fromSize), fromType, fromSize,

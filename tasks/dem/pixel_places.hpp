@@ -38,9 +38,7 @@ public:
 
     /// True when each row has one latitude and each column one longitude: a geographic raster,
     /// not rotated.
-    bool lattice() const {
-        return !projection_ && transform_[2] == 0.0 && transform_[4] == 0.0;
-    }
+    bool lattice() const { return !projection_ && transform_[2] == 0.0 && transform_[4] == 0.0; }
 
     /// On a lattice, the latitudes of `rows` rows from `row` and the longitudes of `count`
     /// columns from `column`: the places Row gives, to the bit.
