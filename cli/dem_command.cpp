@@ -8,9 +8,11 @@
 // Rows done are shown on standard error when it is a terminal.
 #include <malloc.h>
 
+#include <charconv>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "cli/command.hpp"
@@ -74,10 +76,20 @@ int RunDem(const DemArgs& args, Console& console) {
 const CLI::Validator kCreationOption(
     [](std::string& text) -> std::string {
         const std::size_t eq = text.find('=');
-        return eq == std::string::npos || eq == 0 ? "--co takes KEY=VALUE, not " + text
+        return eq == std::string::npos || eq == 0 ? "KEY=VALUE expected, not " + text
                                                   : std::string();
     },
     "KEY=VALUE");
+
+const CLI::Validator kBandNumber(
+    [](std::string& text) -> std::string {
+        int band = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), band);
+        return error == std::errc() && end == text.data() + text.size() && band >= 1
+                   ? std::string()
+                   : "band numbers start at 1, not " + text;
+    },
+    "N");
 
 class DemCommand final : public Command {
 public:
@@ -96,7 +108,7 @@ public:
             ->check(CLI::IsMember(NamesOf(kTargets)))
             ->type_name("HEIGHT");
         command->add_option("--band", dem.options.band, "band to convert, from 1 (default 1)")
-            ->check(CLI::PositiveNumber)
+            ->check(kBandNumber)
             ->type_name("N");
         command
             ->add_option("--type", dem.options.type,

@@ -607,6 +607,8 @@ std::string DemTypeUnknownMessage(const std::string& type) {
     return "--type " + type + " is none of Float32, Float64, Int16, Int32.";
 }
 
+std::string DemCreationOptionMessage(const std::string& reason) { return "--co: " + reason; }
+
 std::string DemNotWrittenMessage(const std::string& path, const std::string& reason) {
     return "DEM \"" + path + "\" was not written: " + reason;
 }

@@ -381,6 +381,8 @@ std::string DemOtherModelMessage(const std::string& path, const char* held, cons
 std::string DemTypeNotHandledMessage(const std::string& path, const std::string& type);
 /// --type names no data type the run writes.
 std::string DemTypeUnknownMessage(const std::string& type);
+/// GDAL's writer takes not every --co option (`reason`: GDAL's text).
+std::string DemCreationOptionMessage(const std::string& reason);
 /// The output could not be created or written (`reason`: GDAL's or the system's text).
 std::string DemNotWrittenMessage(const std::string& path, const std::string& reason);
 /// "The run was stopped by <signal>; DEM "<path>" was left as it was."

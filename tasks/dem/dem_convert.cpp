@@ -161,11 +161,11 @@ constexpr std::size_t kBatchesInFlight = 4;
 // coordinate transformation serves one thread at a time.
 struct DemBatch {
     PixelRect rect;
-    bool lastOfRows = false;  // the rectangle ends its band of rows
+    bool lastOfRows = false;      // the rectangle ends its band of rows
     GDALDatasetUniquePtr source;  // the input, when the batch's worker reads it
     std::string unread;           // why the worker could not read the batch
     RawPixels in, out;            // the files' types
-    std::vector<double> values;  // the rectangle's rows; may be longer
+    std::vector<double> values;   // the rectangle's rows; may be longer
     DemCounts counts;
     PixelPlaces places;
     bool placed = false;  // `places` set
@@ -211,9 +211,8 @@ BatchShape ShapeOf(GDALRasterBand& band, std::int64_t pixels) {
 class PixelMover {
 public:
     PixelMover(GDALDataset& inDataset, GDALRasterBand& in, GDALRasterBand& out,
-               const OutputType& type, const double (&transform)[6],
-               const OGRSpatialReference& crs, const GeoidGrid& grid, NodeReader& reader,
-               const DemOptions& options)
+               const OutputType& type, const double (&transform)[6], const OGRSpatialReference& crs,
+               const GeoidGrid& grid, NodeReader& reader, const DemOptions& options)
         : inputPath_(inDataset.GetDescription()),
           in_(in),
           transfer_(inDataset, in, out),
@@ -297,8 +296,8 @@ private:
         if (!batch.placed) return false;
         if (!transfer_.ReadsOnWorker(batch.rect)) return transfer_.Read(batch.rect, batch.in);
         if (!batch.source) {
-            batch.source.reset(GDALDataset::Open(inputPath_.c_str(),
-                                                 GDAL_OF_RASTER | GDAL_OF_READONLY));
+            batch.source.reset(
+                GDALDataset::Open(inputPath_.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
         }
         return batch.source != nullptr;
     }
@@ -308,8 +307,8 @@ private:
     bool ReadOnWorker(DemBatch& batch) const {
         CPLPushErrorHandler(CPLQuietErrorHandler);
         CPLErrorReset();
-        const bool read = transfer_.ReadBlocks(*batch.source->GetRasterBand(options_.band),
-                                               batch.rect, batch.in);
+        const bool read =
+            transfer_.ReadBlocks(*batch.source->GetRasterBand(options_.band), batch.rect, batch.in);
         if (!read) batch.unread = QuietGdal::LastMessage();
         CPLPopErrorHandler();
         return read;
@@ -439,8 +438,8 @@ private:
         }
         // Scale 1 skips a multiplication and a division that would change no bit.
         const double h = scaled_ ? value * scale_ + offset_ : value + offset_;
-        const double moved = ConvertedHeight(h, *undulation, latitude, options_.target,
-                                             options_.tide) - offset_;
+        const double moved =
+            ConvertedHeight(h, *undulation, latitude, options_.target, options_.tide) - offset_;
         double raw = scaled_ ? moved / scale_ : moved;
         ++counts.converted;
         if (type_.integer) {
@@ -531,6 +530,23 @@ CPLStringList CogOptions(const CPLStringList& creation) {
     return list;
 }
 
+// "" when the writer takes every option the user gave, else GDAL's reason: an option it does not
+// know or a value it does not take would otherwise be passed over without a word.
+std::string UserOptionsRefusal(GDALDataset& in, const DemOptions& options) {
+    CPLStringList user;
+    for (const std::string& pair : options.creationOptions) {
+        const std::size_t eq = pair.find('=');
+        if (eq == std::string::npos || EQUAL(pair.substr(0, eq).c_str(), "COG")) continue;
+        user.SetNameValue(pair.substr(0, eq).c_str(), pair.substr(eq + 1).c_str());
+    }
+    const bool cog = WantsCog(in, options);
+    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(cog ? "COG" : "GTiff");
+    if (driver == nullptr) return "";  // said when the output is made
+    CPLErrorReset();
+    const CPLStringList checked = cog ? CogOptions(user) : user;
+    return GDALValidateCreationOptions(driver, checked.List()) ? "" : QuietGdal::LastMessage();
+}
+
 // The run's GDAL block cache, bounded while it lasts (GDAL's default grows with the machine's
 // memory): blocks are read and written whole, a batch at a time, and need not stay.
 class BoundedBlockCache {
@@ -612,7 +628,8 @@ std::string WriteConverted(GDALDataset& in, const std::string& path, const Outpu
     if (const double offset = band.GetOffset(&has); has) outBand.SetOffset(offset);
     Describe(*out, outBand, grid, options);
 
-    PixelMover mover(in, band, outBand, type, transform, *in.GetSpatialRef(), grid, reader, options);
+    PixelMover mover(in, band, outBand, type, transform, *in.GetSpatialRef(), grid, reader,
+                     options);
     if (!mover.Run(counts, stop, done)) return stop.Requested() ? "" : QuietGdal::LastMessage();
     if (const std::optional<double> nodata = mover.nodata(counts)) outBand.SetNoDataValue(*nodata);
     CPLErrorReset();
@@ -643,9 +660,9 @@ DemOutcome ConvertDem(const std::string& input, const std::string& output, const
     // Blocks of a GeoTIFF are decoded on every core. GDAL says why a file does not open (missing,
     // unreadable, in no format it knows) only when asked to.
     const char* const openOptions[] = {"NUM_THREADS=ALL_CPUS", nullptr};
-    GDALDatasetUniquePtr in(GDALDataset::Open(
-        input.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr,
-        openOptions));
+    GDALDatasetUniquePtr in(
+        GDALDataset::Open(input.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR,
+                          nullptr, openOptions));
     if (!in) {
         outcome.error = DemNotOpenedMessage(input, QuietGdal::LastMessage());
         return outcome;
@@ -668,6 +685,11 @@ DemOutcome ConvertDem(const std::string& input, const std::string& output, const
         outcome.error = options.type.empty()
                             ? DemTypeNotHandledMessage(input, GDALGetDataTypeName(inputType))
                             : DemTypeUnknownMessage(options.type);
+        return outcome;
+    }
+
+    if (const std::string refusal = UserOptionsRefusal(*in, options); !refusal.empty()) {
+        outcome.error = DemCreationOptionMessage(refusal);
         return outcome;
     }
 
