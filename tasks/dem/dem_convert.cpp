@@ -470,10 +470,14 @@ private:
     double offset_ = 0.0;
 };
 
-// The GeoTIFF writer's options: the input's block size, compression and predictor, blocks
-// compressed on every core, then the user's (COG=YES|NO aside: it chooses the layout).
+// The GeoTIFF writer's options: BigTIFF when needed, the input's block size, compression and
+// predictor, blocks compressed on every core, then the user's (COG=YES|NO aside: it chooses the
+// layout).
 CPLStringList CreationOptions(GDALDataset& in, GDALRasterBand& band, const DemOptions& options) {
     CPLStringList list;
+    // A compressed output's size is unknown beforehand: past 4 GB of pixels it is a BigTIFF,
+    // so that a large DEM never fails at the end for the classic TIFF's limit.
+    list.SetNameValue("BIGTIFF", "IF_SAFER");
     int blockX = 0, blockY = 0;
     band.GetBlockSize(&blockX, &blockY);
     if (blockX == band.GetXSize()) {
