@@ -166,6 +166,7 @@ struct DemBatch {
     std::string unread;           // why the worker could not read the batch
     RawPixels in, out;            // the files' types
     std::vector<double> values;   // the rectangle's rows; may be longer
+    std::vector<GByte> mask;      // the input's mask over the rectangle, when it has one
     DemCounts counts;
     PixelPlaces places;
     bool placed = false;  // `places` set
@@ -231,6 +232,10 @@ public:
         offset_ = in.GetOffset(&has);
         if (!has) offset_ = 0.0;
         scaled_ = scale_ != 1.0;
+        // A mask of the dataset's own (an alpha band, a .msk) says where there is no data
+        // when no nodata value does.
+        const int flags = in.GetMaskFlags();
+        masked_ = (flags & (GMF_PER_DATASET | GMF_ALPHA)) != 0 && (flags & GMF_ALL_VALID) == 0;
         outNodata_ = OutputNodata();
     }
 
@@ -282,18 +287,30 @@ public:
         return !failed && !stop.Requested();
     }
 
-    /// The output's nodata value, when it has one: the input's, else the one failed pixels take.
+    /// The output's nodata value, when it has one: the input's, else the one masked and failed
+    /// pixels take.
     std::optional<double> nodata(const DemCounts& counts) const {
-        if (hasNodata_ || counts.failed > 0) return outNodata_;
+        if (hasNodata_ || masked_ || counts.failed > 0) return outNodata_;
         return std::nullopt;
     }
 
 private:
-    // A batch made ready on the thread that runs the run: its places, and its pixels read unless
-    // its worker reads them through the batch's own handle of the input (opened here).
+    // A batch made ready on the thread that runs the run: its places, its mask, and its pixels
+    // read unless its worker reads them through the batch's own handle of the input (opened
+    // here).
     bool Prepare(DemBatch& batch) {
         if (!batch.placed) batch.placed = batch.places.Set(transform_, crs_);
         if (!batch.placed) return false;
+        batch.mask.clear();
+        if (masked_) {
+            const PixelRect& rect = batch.rect;
+            batch.mask.resize(static_cast<std::size_t>(rect.rows) *
+                              static_cast<std::size_t>(rect.columns));
+            if (in_.GetMaskBand()->RasterIO(GF_Read, rect.column, rect.row, rect.columns, rect.rows,
+                                            batch.mask.data(), rect.columns, rect.rows, GDT_Byte, 0,
+                                            0, nullptr) != CE_None)
+                return false;
+        }
         if (!transfer_.ReadsOnWorker(batch.rect)) return transfer_.Read(batch.rect, batch.in);
         if (!batch.source) {
             batch.source.reset(
@@ -386,6 +403,10 @@ private:
             ComputeUndulations(grid_, options_.method, batch.latitudes, batch.longitudes,
                                batch.undulations, batch.statuses, reader_);
             for (std::size_t c = 0; c < columns; ++c) {
+                if (Masked(batch, static_cast<std::size_t>(r) * columns + c)) {
+                    MarkNodata(values[c], batch.counts);
+                    continue;
+                }
                 const bool computed =
                     batch.ok[c] != 0 && batch.statuses[c] == QueryStatus::StatusOk;
                 MovePixel(values[c], batch.latitudes[c], computed ? &batch.undulations[c] : nullptr,
@@ -409,6 +430,10 @@ private:
         for (std::size_t k = 0, r = 0; r < static_cast<std::size_t>(rect.rows); ++r) {
             const double latitude = batch.latitudes[r];
             for (std::size_t end = k + columns; k < end; ++k) {
+                if (Masked(batch, k)) {
+                    MarkNodata(values[k], batch.counts);
+                    continue;
+                }
                 const bool computed = statuses[k] == QueryStatus::StatusOk;
                 MovePixel(values[k], latitude, computed ? &undulations[k] : nullptr, batch.counts);
             }
@@ -423,12 +448,21 @@ private:
         return vector.data();
     }
 
+    // True when the input's mask says the rectangle's `k`th pixel holds no data.
+    static bool Masked(const DemBatch& batch, std::size_t k) {
+        return !batch.mask.empty() && batch.mask[k] == 0;
+    }
+
+    void MarkNodata(double& value, DemCounts& counts) const {
+        ++counts.nodata;
+        value = outNodata_;
+    }
+
     // One pixel moved by `undulation`, which is null where the pixel has no N.
     void MovePixel(double& value, double latitude, const float* undulation,
                    DemCounts& counts) const {
         if (IsNodata(value)) {
-            ++counts.nodata;
-            value = outNodata_;
+            MarkNodata(value, counts);
             return;
         }
         if (std::isnan(value) || undulation == nullptr) {
@@ -463,6 +497,7 @@ private:
     NodeReader& reader_;
     const DemOptions& options_;
     bool hasNodata_ = false;
+    bool masked_ = false;  // the input's own mask says where it has no data
     double inNodata_ = 0.0;
     double outNodata_ = 0.0;
     double scale_ = 1.0;

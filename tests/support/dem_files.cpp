@@ -38,6 +38,14 @@ GDALDatasetUniquePtr MakeDem(const std::string& path, const DemRaster& raster,
     if (band->RasterIO(GF_Write, 0, 0, raster.width, raster.height, values.data(), raster.width,
                        raster.height, GDT_Float64, 0, 0, nullptr) != CE_None)
         throw std::runtime_error("cannot write " + path);
+    if (!raster.mask.empty()) {
+        std::vector<unsigned char> mask = raster.mask;
+        if (ds->CreateMaskBand(GMF_PER_DATASET) != CE_None ||
+            band->GetMaskBand()->RasterIO(GF_Write, 0, 0, raster.width, raster.height, mask.data(),
+                                          raster.width, raster.height, GDT_Byte, 0, 0,
+                                          nullptr) != CE_None)
+            throw std::runtime_error("cannot write the mask of " + path);
+    }
     return ds;
 }
 

@@ -23,8 +23,9 @@ struct DemRaster {
     int blockRows = 1;   ///< rows per strip
     int tile = 0;        ///< square tiles of this many pixels (a multiple of 16); 0: strips
     std::string compress;
-    bool cog = false;            ///< a Cloud-Optimised GeoTIFF (tiles of `tile`, when set)
-    std::vector<double> values;  ///< width * height; empty: 100 + column + 10 * row
+    bool cog = false;                 ///< a Cloud-Optimised GeoTIFF (tiles of `tile`, when set)
+    std::vector<double> values;       ///< width * height; empty: 100 + column + 10 * row
+    std::vector<unsigned char> mask;  ///< width * height, 0 where no data: the dataset's mask
 };
 
 /// Writes `raster` as a GeoTIFF at `path`; throws when GDAL cannot.

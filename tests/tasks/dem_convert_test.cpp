@@ -5,7 +5,9 @@
 #include <ogr_spatialref.h>
 
 #include <atomic>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <limits>
 #include <memory>
@@ -271,6 +273,55 @@ TEST_F(DemRealGridTest, IntegersOutsideTheirTypeAreClippedAndCounted) {
     EXPECT_EQ(outcome.counts.clipped, 1);
     EXPECT_FALSE(outcome.allConverted());
     EXPECT_EQ(test::ReadDem(output()).values[0], 32767.0);
+}
+
+// Where the input's own mask (no nodata value) says there is no data, the output holds its
+// nodata value; every other pixel is as without the mask. Tiles of a geographic raster and
+// strips of a projected one.
+TEST_F(DemRealGridTest, MaskedPixelsBecomeNodata) {
+    struct Case {
+        const char* name;
+        std::string crs;
+        GDALDataType type;
+        int tile;
+        double nodata;  // the output's
+    } cases[] = {
+        {"float32 tiles", "EPSG:4326", GDT_Float32, 16, std::nan("")},
+        {"int16 strips, UTM", "EPSG:32632", GDT_Int16, 0, -32768.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DemRaster raster;
+        raster.crs = c.crs;
+        raster.type = c.type;
+        raster.tile = c.tile;
+        raster.width = raster.height = 20;
+        if (c.crs != "EPSG:4326") {
+            const double utm[6] = {500000.0, 30.0, 0.0, 5300000.0, 0.0, -30.0};
+            std::copy(std::begin(utm), std::end(utm), raster.transform);
+        }
+        const DemOutcome plain = Convert(raster, DemOptions{});
+        ASSERT_TRUE(plain.allConverted()) << plain.error;
+        const DemRead unmasked = test::ReadDem(output());
+        for (int k = 0; k < raster.width * raster.height; ++k)
+            raster.mask.push_back(k % 7 == 3 ? 0 : 255);
+        const DemOutcome outcome = Convert(raster, DemOptions{});
+        ASSERT_TRUE(outcome.allConverted()) << outcome.error;
+        const DemRead read = test::ReadDem(output());
+        ASSERT_TRUE(read.nodata.has_value());
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(*read.nodata),
+                  std::bit_cast<std::uint64_t>(c.nodata));
+        int masked = 0;
+        for (std::size_t k = 0; k < raster.mask.size(); ++k) {
+            const double want = raster.mask[k] == 0 ? c.nodata : unmasked.values[k];
+            masked += raster.mask[k] == 0 ? 1 : 0;
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(read.values[k]),
+                      std::bit_cast<std::uint64_t>(want))
+                << "pixel " << k;
+        }
+        EXPECT_EQ(outcome.counts.nodata, masked);
+        EXPECT_EQ(outcome.counts.converted, raster.width * raster.height - masked);
+    }
 }
 
 // Pins: a value clipped onto the nodata value stayed data, one step inside the type.
