@@ -505,6 +505,16 @@ private:
     double offset_ = 0.0;
 };
 
+// The user's --co options set in `list` over what it holds, COG=YES|NO aside (it chooses the
+// writer).
+void SetUserOptions(const DemOptions& options, CPLStringList& list) {
+    for (const std::string& pair : options.creationOptions) {
+        const std::size_t eq = pair.find('=');
+        if (eq == std::string::npos || EQUAL(pair.substr(0, eq).c_str(), "COG")) continue;
+        list.SetNameValue(pair.substr(0, eq).c_str(), pair.substr(eq + 1).c_str());
+    }
+}
+
 // The GeoTIFF writer's options: BigTIFF when needed, the input's block size, compression and
 // predictor, blocks compressed on every core, then the user's (COG=YES|NO aside: it chooses the
 // layout).
@@ -528,11 +538,7 @@ CPLStringList CreationOptions(GDALDataset& in, GDALRasterBand& band, const DemOp
     }
     if (const char* predictor = in.GetMetadataItem("PREDICTOR", "IMAGE_STRUCTURE"))
         list.SetNameValue("PREDICTOR", predictor);
-    for (const std::string& pair : options.creationOptions) {
-        const std::size_t eq = pair.find('=');
-        if (eq == std::string::npos || EQUAL(pair.substr(0, eq).c_str(), "COG")) continue;
-        list.SetNameValue(pair.substr(0, eq).c_str(), pair.substr(eq + 1).c_str());
-    }
+    SetUserOptions(options, list);
     return list;
 }
 
@@ -573,11 +579,7 @@ CPLStringList CogOptions(const CPLStringList& creation) {
 // know or a value it does not take would otherwise be passed over without a word.
 std::string UserOptionsRefusal(GDALDataset& in, const DemOptions& options) {
     CPLStringList user;
-    for (const std::string& pair : options.creationOptions) {
-        const std::size_t eq = pair.find('=');
-        if (eq == std::string::npos || EQUAL(pair.substr(0, eq).c_str(), "COG")) continue;
-        user.SetNameValue(pair.substr(0, eq).c_str(), pair.substr(eq + 1).c_str());
-    }
+    SetUserOptions(options, user);
     const bool cog = WantsCog(in, options);
     GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(cog ? "COG" : "GTiff");
     if (driver == nullptr) return "";  // said when the output is made
