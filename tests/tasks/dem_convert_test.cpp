@@ -632,6 +632,10 @@ TEST_F(DemRealGridTest, AnInputThatDoesNotOpenLeavesTheOutputAsItWas) {
         EXPECT_FALSE(outcome.written());
         EXPECT_NE(outcome.error.find(c.reason), std::string::npos) << outcome.error;
         EXPECT_EQ(test::ReadFile(output()), "kept\n");
+        const std::vector<std::string> left = c.content
+                                                  ? std::vector<std::string>{"in.tif", "out.tif"}
+                                                  : std::vector<std::string>{"out.tif"};
+        EXPECT_EQ(dir_.Names(), left);
     }
 }
 
